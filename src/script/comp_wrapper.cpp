@@ -1,0 +1,132 @@
+#include "script/comp_wrapper.h"
+
+#include "core/cp1250.h"
+#include "script/component.h"
+#include "script/live_lock.h"
+#include "script/registry.h"
+
+#include <mutex>
+#include <unordered_map>
+
+namespace vorlan::script {
+
+std::shared_mutex& liveLock() {
+    static std::shared_mutex lock;
+    return lock;
+}
+
+namespace {
+
+std::unordered_map<const NativeObject*, std::weak_ptr<CompWrapper>>& wrappers() {
+    static std::unordered_map<const NativeObject*, std::weak_ptr<CompWrapper>> map;
+    return map;
+}
+
+} // namespace
+
+CompWrapper::CompWrapper(Registry& registry, NativeObject* object)
+    : registry_(registry), object_(object), alive_(object->aliveToken()) {}
+
+CompWrapper::~CompWrapper() {
+    std::unique_lock lock(liveLock());
+    auto it = wrappers().find(object_);
+    if (it != wrappers().end() && it->second.expired()) wrappers().erase(it);
+}
+
+NativeObject* CompWrapper::object() const { return alive_.expired() ? nullptr : object_; }
+
+std::string CompWrapper::dispatchClassName() const {
+    NativeObject* o = object();
+    return o ? o->className() : "Nothing";
+}
+
+DispId CompWrapper::idOfName(std::string_view name) {
+    NativeObject* o = object();
+    if (!o) return kUnknownDispId;
+    const MemberRef member = registry_.findMember(o->className(), name);
+    if (member.method || member.property) return registry_.memberId(member);
+    auto* component = dynamic_cast<Component*>(o);
+    if (!component || !(component->findComponent(name) || component->hasPublished(name))) return kUnknownDispId;
+    for (std::size_t i = 0; i < partNames_.size(); ++i)
+        if (equalsNoCase(partNames_[i], name)) return kPartIdBase + static_cast<DispId>(i);
+    partNames_.emplace_back(name);
+    return kPartIdBase + static_cast<DispId>(partNames_.size() - 1);
+}
+
+DispStatus CompWrapper::invoke(DispId id, unsigned flags, std::span<Value> args, Value& result,
+                               ExceptionInfo& error) {
+    result = Value();
+    NativeObject* o = object();
+    if (!o) {
+        error.description = "Object has been freed";
+        return DispStatus::Exception;
+    }
+    if (id >= 0 && id < kPartIdBase) {
+        const MemberRef member = registry_.memberById(id);
+        if (member.method) {
+            if (flags & InvokePut) return DispStatus::MemberNotFound;
+            return registry_.call(*member.method, o, args, result, error);
+        }
+        if (member.property) {
+            if (flags & InvokePut) {
+                if (args.empty()) return DispStatus::BadParamCount;
+                if (!member.property->write) return DispStatus::MemberNotFound;
+                return registry_.setProperty(*member.property, o, args.first(args.size() - 1), args.back(), error);
+            }
+            if (!member.property->read) return DispStatus::MemberNotFound;
+            return registry_.getProperty(*member.property, o, args, result, error);
+        }
+        return DispStatus::UnknownName;
+    }
+    const auto part = static_cast<std::size_t>(id - kPartIdBase);
+    if (id < kPartIdBase || part >= partNames_.size()) return DispStatus::UnknownName;
+    auto* component = dynamic_cast<Component*>(o);
+    if (!component) return DispStatus::UnknownName;
+    const std::string& name = partNames_[part];
+    if (Component* child = component->findComponent(name)) {
+        if (flags & InvokePut) return DispStatus::MemberNotFound;
+        result = Value(wrapObject(registry_, child));
+        return DispStatus::Ok;
+    }
+    try {
+        if (flags & InvokePut) {
+            if (args.empty()) return DispStatus::BadParamCount;
+            return component->setPublished(name, args.back()) ? DispStatus::Ok : DispStatus::MemberNotFound;
+        }
+        return component->getPublished(name, result) ? DispStatus::Ok : DispStatus::MemberNotFound;
+    } catch (const std::exception& e) {
+        error.description = e.what();
+        return DispStatus::Exception;
+    }
+}
+
+ObjectRef wrapObject(Registry& registry, NativeObject* object) {
+    if (!object) return nullptr;
+    {
+        std::shared_lock lock(liveLock());
+        auto it = wrappers().find(object);
+        if (it != wrappers().end())
+            if (auto existing = it->second.lock()) return existing;
+    }
+    auto wrapper = std::make_shared<CompWrapper>(registry, object);
+    std::unique_lock lock(liveLock());
+    auto& slot = wrappers()[object];
+    if (auto existing = slot.lock()) return existing;
+    slot = wrapper;
+    return wrapper;
+}
+
+ObjectRef wrapObject(NativeObject* object) { return wrapObject(registry(), object); }
+
+NativeObject* nativeObjectOf(const Value& value) {
+    if (!value.isObject()) return nullptr;
+    auto* wrapper = dynamic_cast<CompWrapper*>(value.asObject().get());
+    return wrapper ? wrapper->object() : nullptr;
+}
+
+void forgetWrapper(NativeObject* object) {
+    std::unique_lock lock(liveLock());
+    wrappers().erase(object);
+}
+
+} // namespace vorlan::script

@@ -1,0 +1,83 @@
+#pragma once
+// A component: a named native object that owns other components and carries published
+// properties and events. Module forms read from component streams become trees of these; the
+// windows layer derives real controls from it.
+
+#include "script/native_object.h"
+#include "script/value.h"
+
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace vorlan::script {
+
+// Receives the events of a module form: calls the named script procedure (the scripter).
+class EventSink {
+public:
+    virtual ~EventSink() = default;
+    virtual Value callHandler(const std::string& procedureName, std::span<Value> args) = 0;
+};
+
+class Component : public NativeObject {
+public:
+    explicit Component(std::string className, std::string name = {});
+    ~Component() override;
+
+    const std::string& name() const { return name_; }
+    void setName(std::string name) { name_ = std::move(name); }
+
+    // The component that frees this one; null for a top-level component.
+    Component* owner() const { return owner_; }
+    // The component this one sits in on screen (a panel for its buttons); null when none.
+    Component* parent() const { return parent_; }
+    void setParent(Component* parent) { parent_ = parent; }
+    Component* root();
+
+    // Takes ownership and returns the adopted component.
+    Component* adopt(std::unique_ptr<Component> child);
+    // Gives up ownership; null when `child` is not owned here.
+    std::unique_ptr<Component> release(Component* child);
+    const std::vector<std::unique_ptr<Component>>& components() const { return components_; }
+    // A directly owned component by name, case-insensitive.
+    Component* findComponent(std::string_view name) const;
+
+    // Published properties. The base class keeps them in a bag; derived controls answer their
+    // own first and fall back to it. getPublished answers false for an unknown name.
+    virtual bool getPublished(std::string_view name, Value& out) const;
+    virtual bool setPublished(std::string_view name, const Value& value);
+    bool hasPublished(std::string_view name) const;
+    std::vector<std::string> publishedNames() const;
+
+    // Events: the script procedure named for an event (OnClick -> Button1Click).
+    void bindEvent(std::string eventName, std::string handler);
+    const std::string* handlerOf(std::string_view eventName) const;
+    // Calls the bound handler through the sink of the component tree (the root's); an unbound
+    // event, or one without a sink, does nothing and gives an empty result.
+    Value fireEvent(std::string_view eventName, std::span<Value> args);
+    Value fireEvent(std::string_view eventName) { return fireEvent(eventName, {}); }
+    // Fires with this component as the single Sender argument (notification events).
+    Value fireNotify(std::string_view eventName);
+    void setEventSink(EventSink* sink) { sink_ = sink; }
+    EventSink* eventSink();
+
+    // True for forms and data modules: what a module must have to keep its program running.
+    virtual bool isForm() const;
+    virtual bool isDataModule() const;
+
+    // Called when the whole tree has been read from a stream (to lay out controls and the like).
+    virtual void loaded() {}
+
+private:
+    std::string name_;
+    Component* owner_ = nullptr;
+    Component* parent_ = nullptr;
+    EventSink* sink_ = nullptr;
+    std::vector<std::unique_ptr<Component>> components_;
+    std::vector<std::pair<std::string, Value>> properties_;
+    std::vector<std::pair<std::string, std::string>> events_;
+};
+
+} // namespace vorlan::script

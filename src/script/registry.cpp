@@ -1,0 +1,446 @@
+#include "script/registry.h"
+
+#include "core/cp1250.h"
+#include "script/comp_wrapper.h"
+#include "script/component.h"
+#include "script/object_store.h"
+
+#include <array>
+#include <cmath>
+#include <stdexcept>
+
+namespace vorlan::script {
+
+bool NoCaseLess::operator()(std::string_view a, std::string_view b) const { return compareNoCase(a, b) < 0; }
+
+// ---- declared-type conversion
+
+double passThroughReal48(double d) {
+    if (d == 0 || std::isnan(d)) return d == 0 ? 0.0 : d;
+    if (std::isinf(d)) throw ValueError("Floating point overflow");
+    int exponent = 0;
+    const double mantissa = std::frexp(std::fabs(d), &exponent); // d = m * 2^e, 0.5 <= m < 1
+    // 39 stored mantissa bits plus the hidden one: 40 significant bits.
+    double rounded = std::nearbyint(std::ldexp(mantissa, 40));
+    if (rounded >= std::ldexp(1.0, 40)) {
+        rounded /= 2;
+        ++exponent;
+    }
+    // The biased exponent (bias 129) spans 1..255: values from 2^-129 (about 2.9E-39) up to
+    // just below 2^127 (about 1.7E38).
+    const int biased = exponent + 128;
+    if (biased > 255) throw ValueError("Floating point overflow");
+    if (biased < 1) return 0;
+    const double result = std::ldexp(rounded, exponent - 40);
+    return d < 0 ? -result : result;
+}
+
+Value convertToDeclared(const Value& value, DeclaredType type) {
+    switch (type) {
+    case DeclaredType::Variant:
+    case DeclaredType::None:
+    case DeclaredType::Pointer: return value;
+    case DeclaredType::Integer:
+    case DeclaredType::Enum:
+    case DeclaredType::Set: return value.isInteger() ? value : Value(value.toInt());
+    case DeclaredType::Smallint: return Value(static_cast<std::int32_t>(static_cast<std::int16_t>(value.toInt64())));
+    case DeclaredType::Shortint: return Value(static_cast<std::int32_t>(static_cast<std::int8_t>(value.toInt64())));
+    case DeclaredType::Word: return Value(static_cast<std::int32_t>(static_cast<std::uint16_t>(value.toInt64())));
+    case DeclaredType::Byte: return Value(static_cast<std::int32_t>(static_cast<std::uint8_t>(value.toInt64())));
+    case DeclaredType::Cardinal: return Value::fromInt64(static_cast<std::uint32_t>(value.toInt64()));
+    case DeclaredType::Int64: return Value::fromInt64(value.toInt64());
+    case DeclaredType::Boolean: return Value(value.toBool());
+    case DeclaredType::Char: {
+        if (value.isString()) return Value(value.asString().substr(0, 1));
+        return Value(std::string(1, static_cast<char>(value.toInt() & 0xFF)));
+    }
+    case DeclaredType::String: return value.isString() ? value : Value(value.toString());
+    case DeclaredType::Double:
+    case DeclaredType::Extended: return value.isDouble() ? value : Value(value.toDouble());
+    case DeclaredType::Single: return Value(static_cast<double>(static_cast<float>(value.toDouble())));
+    case DeclaredType::Real: return Value(passThroughReal48(value.toDouble()));
+    case DeclaredType::Currency: return Value(value.toCurrency());
+    case DeclaredType::DateTime: return Value(value.toDate());
+    case DeclaredType::Object: return Value(value.toObject());
+    }
+    return value;
+}
+
+// ---- the global scope and class references
+
+namespace {
+
+// A registered class used as a value: `TDataTable.Create(nil)`.
+class ClassRef : public Dispatch {
+public:
+    ClassRef(Registry& registry, ClassInfo& info) : registry_(registry), info_(info) {}
+
+    DispId idOfName(std::string_view name) override {
+        if (equalsNoCase(name, "Create")) return 1;
+        if (equalsNoCase(name, "ClassName")) return 2;
+        return kUnknownDispId;
+    }
+    DispStatus invoke(DispId id, unsigned flags, std::span<Value> args, Value& result, ExceptionInfo& error) override;
+    std::string dispatchClassName() const override { return info_.name; }
+
+private:
+    Registry& registry_;
+    ClassInfo& info_;
+};
+
+DispStatus ClassRef::invoke(DispId id, unsigned flags, std::span<Value> args, Value& result, ExceptionInfo& error) {
+    if (id == 2) {
+        result = Value(info_.name);
+        return DispStatus::Ok;
+    }
+    if (id != 1) return DispStatus::UnknownName;
+    const ClassInfo* withFactory = &info_;
+    while (withFactory && !withFactory->factory) withFactory = withFactory->parent;
+    if (!withFactory) {
+        error.description = "Class " + info_.name + " cannot be created by scripts";
+        return DispStatus::Exception;
+    }
+    if (args.size() > 1) return DispStatus::BadParamCount;
+    Component* owner = nullptr;
+    if (!args.empty() && !args[0].isEmpty() && !args[0].isNull() && !(args[0].isInteger() && args[0].asInt() == 0)) {
+        owner = dynamic_cast<Component*>(nativeObjectOf(args[0]));
+        if (!owner) return DispStatus::TypeMismatch;
+    }
+    try {
+        std::unique_ptr<NativeObject> made = withFactory->factory(owner);
+        if (!made) throw std::runtime_error("Class " + info_.name + " could not be created");
+        NativeObject* object = made.get();
+        auto* component = dynamic_cast<Component*>(object);
+        if (owner && component) {
+            made.release();
+            owner->adopt(std::unique_ptr<Component>(component));
+        } else {
+            keepUnownedObject(std::move(made));
+        }
+        result = Value(wrapObject(registry_, object));
+        return DispStatus::Ok;
+    } catch (const std::exception& e) {
+        error.description = e.what();
+        return DispStatus::Exception;
+    }
+}
+
+class GlobalScope : public Dispatch {
+public:
+    explicit GlobalScope(Registry& registry) : registry_(registry) {}
+
+    DispId idOfName(std::string_view name) override;
+    DispStatus invoke(DispId id, unsigned flags, std::span<Value> args, Value& result, ExceptionInfo& error) override;
+    std::string dispatchClassName() const override { return "Global"; }
+
+private:
+    enum Kind { Proc, Var, Const, Class };
+    struct Entry {
+        Kind kind;
+        const void* target;
+    };
+    Registry& registry_;
+    std::vector<Entry> entries_;
+    std::map<std::string, DispId, NoCaseLess> ids_;
+    std::map<const ClassInfo*, ObjectRef> classRefs_;
+};
+
+DispId GlobalScope::idOfName(std::string_view name) {
+    if (auto it = ids_.find(name); it != ids_.end()) return it->second;
+    Entry entry{};
+    if (const MethodInfo* m = registry_.findProc(name)) entry = {Proc, m};
+    else if (const VarInfo* v = registry_.findVar(name)) entry = {Var, v};
+    else if (const Value* c = registry_.findConst(name)) entry = {Const, c};
+    else if (const ClassInfo* k = registry_.findClass(name)) entry = {Class, k};
+    else return kUnknownDispId;
+    entries_.push_back(entry);
+    const auto id = static_cast<DispId>(entries_.size() - 1);
+    ids_.emplace(std::string(name), id);
+    return id;
+}
+
+DispStatus GlobalScope::invoke(DispId id, unsigned flags, std::span<Value> args, Value& result, ExceptionInfo& error) {
+    result = Value();
+    if (id < 0 || static_cast<std::size_t>(id) >= entries_.size()) return DispStatus::UnknownName;
+    const Entry& e = entries_[static_cast<std::size_t>(id)];
+    switch (e.kind) {
+    case Proc:
+        if (flags & InvokePut) return DispStatus::MemberNotFound;
+        return registry_.call(*static_cast<const MethodInfo*>(e.target), nullptr, args, result, error);
+    case Var: {
+        const auto* v = static_cast<const VarInfo*>(e.target);
+        try {
+            if (flags & InvokePut) {
+                if (args.empty()) return DispStatus::BadParamCount;
+                *v->address = convertToDeclared(args.back(), v->type);
+            } else {
+                result = *v->address;
+            }
+        } catch (const std::exception& ex) {
+            error.description = ex.what();
+            return DispStatus::Exception;
+        }
+        return DispStatus::Ok;
+    }
+    case Const:
+        if (flags & InvokePut) return DispStatus::MemberNotFound;
+        result = *static_cast<const Value*>(e.target);
+        return DispStatus::Ok;
+    case Class: {
+        if (flags & InvokePut) return DispStatus::MemberNotFound;
+        auto* info = const_cast<ClassInfo*>(static_cast<const ClassInfo*>(e.target));
+        auto& ref = classRefs_[info];
+        if (!ref) ref = std::make_shared<ClassRef>(registry_, *info);
+        result = Value(ref);
+        return DispStatus::Ok;
+    }
+    }
+    return DispStatus::UnknownName;
+}
+
+std::string extensionKey(std::string_view ext) {
+    if (!ext.empty() && ext[0] == '.') ext.remove_prefix(1);
+    return lowerCase(ext);
+}
+
+} // namespace
+
+// ---- registry
+
+Registry::Registry() = default;
+Registry::~Registry() = default;
+
+ClassInfo& Registry::registerClass(std::string_view name, std::string_view parentName, ClassFactory factory) {
+    auto it = classes_.find(name);
+    if (it == classes_.end()) {
+        auto info = std::make_unique<ClassInfo>();
+        info->name = std::string(name);
+        it = classes_.emplace(info->name, std::move(info)).first;
+    }
+    ClassInfo& info = *it->second;
+    if (!parentName.empty()) {
+        info.parentName = std::string(parentName);
+        info.parent = findClass(parentName);
+        if (!info.parent) throw std::invalid_argument("Parent class " + std::string(parentName) + " is not registered");
+    }
+    if (factory) info.factory = std::move(factory);
+    lastClass_ = nullptr;
+    return info;
+}
+
+MethodInfo& Registry::registerProc(std::string_view owner, std::string_view name, std::uint8_t kind,
+                                   std::string_view declaration, NativeProc entry, std::uint8_t callingConvention) {
+    ClassInfo* cls = &global_;
+    if (!owner.empty()) {
+        cls = findClass(owner);
+        if (!cls) throw std::invalid_argument("Class " + std::string(owner) + " is not registered");
+    }
+    auto method = std::make_unique<MethodInfo>();
+    method->name = std::string(name);
+    method->ownerClass = std::string(owner);
+    method->isMethod = !owner.empty();
+    method->kind = kind;
+    method->callingConvention = callingConvention;
+    method->signature = Signature::parse(declaration);
+    method->signature.variadic = kind == kKindVariadic;
+    method->entry = std::move(entry);
+    MethodInfo* raw = method.get();
+    methods_.push_back(std::move(method));
+    cls->methods[raw->name] = raw; // a later registration of the same name replaces the earlier
+    return *raw;
+}
+
+MethodInfo& Registry::registerProc(std::string_view name, std::string_view declaration, NativeProc entry) {
+    return registerProc({}, name, 0, declaration, std::move(entry));
+}
+
+MethodInfo& Registry::registerMethod(std::string_view className, std::string_view name,
+                                     std::string_view declaration, NativeProc entry) {
+    return registerProc(className, name, 0, declaration, std::move(entry));
+}
+
+PropertyInfo& Registry::registerProperty(std::string_view className, std::string_view name, PropertyGetter read,
+                                         PropertySetter write, DeclaredType type, bool isDefault) {
+    ClassInfo* cls = findClass(className);
+    if (!cls) throw std::invalid_argument("Class " + std::string(className) + " is not registered");
+    auto property = std::make_unique<PropertyInfo>();
+    property->name = std::string(name);
+    property->read = std::move(read);
+    property->write = std::move(write);
+    property->type = type;
+    PropertyInfo* raw = property.get();
+    properties_.push_back(std::move(property));
+    cls->properties[raw->name] = raw;
+    if (isDefault) cls->defaultProperty = raw;
+    return *raw;
+}
+
+VarInfo& Registry::registerVar(std::string_view name, Value* address, DeclaredType type) {
+    auto var = std::make_unique<VarInfo>();
+    var->name = std::string(name);
+    var->address = address;
+    var->type = type;
+    VarInfo* raw = var.get();
+    vars_[raw->name] = std::move(var);
+    return *raw;
+}
+
+void Registry::registerConst(std::string_view name, Value value) { consts_[std::string(name)] = std::move(value); }
+
+void Registry::registerEvent(std::string_view typeName, std::string_view declaration) {
+    if (events_.count(typeName)) return;
+    auto info = std::make_unique<EventInfo>();
+    info->typeName = std::string(typeName);
+    info->signature = Signature::parse(declaration);
+    events_.emplace(info->typeName, std::move(info));
+}
+
+void Registry::registerScriptRunner(std::string_view className, std::string_view extension,
+                                    std::string_view description, RunnerFactory factory) {
+    for (auto& r : runners_)
+        if (equalsNoCase(r->className, className)) {
+            r->extension = extensionKey(extension);
+            r->description = std::string(description);
+            r->factory = std::move(factory);
+            return;
+        }
+    auto info = std::make_unique<RunnerClassInfo>();
+    info->className = std::string(className);
+    info->extension = extensionKey(extension);
+    info->description = std::string(description);
+    info->factory = std::move(factory);
+    runners_.push_back(std::move(info));
+}
+
+ClassInfo* Registry::findClass(std::string_view name) const {
+    if (lastClass_ && equalsNoCase(lastClass_->name, name)) return const_cast<ClassInfo*>(lastClass_);
+    auto it = classes_.find(name);
+    if (it == classes_.end()) return nullptr;
+    lastClass_ = it->second.get();
+    return it->second.get();
+}
+
+MethodInfo* Registry::findProc(std::string_view name) const {
+    auto it = global_.methods.find(name);
+    return it == global_.methods.end() ? nullptr : it->second;
+}
+
+MemberRef Registry::findMember(std::string_view className, std::string_view name) const {
+    for (const ClassInfo* cls = findClass(className); cls; cls = cls->parent) {
+        if (auto m = cls->methods.find(name); m != cls->methods.end()) return {m->second, nullptr};
+        if (auto p = cls->properties.find(name); p != cls->properties.end()) return {nullptr, p->second};
+    }
+    return {};
+}
+
+const VarInfo* Registry::findVar(std::string_view name) const {
+    auto it = vars_.find(name);
+    return it == vars_.end() ? nullptr : it->second.get();
+}
+
+const Value* Registry::findConst(std::string_view name) const {
+    auto it = consts_.find(name);
+    return it == consts_.end() ? nullptr : &it->second;
+}
+
+const EventInfo* Registry::findEvent(std::string_view typeName) const {
+    auto it = events_.find(typeName);
+    return it == events_.end() ? nullptr : it->second.get();
+}
+
+const RunnerClassInfo* Registry::runnerForLanguage(std::string_view language) const {
+    for (const auto& r : runners_)
+        if (equalsNoCase(r->description, language)) return r.get();
+    return nullptr;
+}
+
+const RunnerClassInfo* Registry::runnerForExtension(std::string_view extension) const {
+    const std::string key = extensionKey(extension);
+    for (const auto& r : runners_)
+        if (r->extension == key) return r.get();
+    return nullptr;
+}
+
+bool Registry::isClassOrDescendant(std::string_view className, std::string_view ancestor) const {
+    for (const ClassInfo* cls = findClass(className); cls; cls = cls->parent)
+        if (equalsNoCase(cls->name, ancestor)) return true;
+    return false;
+}
+
+DispStatus Registry::call(const MethodInfo& method, NativeObject* self, std::span<Value> args, Value& result,
+                          ExceptionInfo& error) const {
+    const Signature& sig = method.signature;
+    result = Value();
+    if (!sig.variadic && args.size() != sig.params.size()) return DispStatus::BadParamCount;
+    if (args.size() > (sig.variadic ? 255u : kMaxParams)) return DispStatus::BadParamCount;
+    try {
+        if (sig.variadic) {
+            method.entry(self, args, result);
+        } else {
+            // By-value arguments are converted copies, so the callee never changes the caller's
+            // values; `var` ones are written back after the call.
+            std::array<Value, kMaxParams> local;
+            for (std::size_t i = 0; i < args.size(); ++i) local[i] = convertToDeclared(args[i], sig.params[i].type);
+            method.entry(self, std::span<Value>(local.data(), args.size()), result);
+            for (std::size_t i = 0; i < args.size(); ++i)
+                if (sig.params[i].mode == ParamMode::Var) args[i] = std::move(local[i]);
+        }
+        if (sig.isFunction) result = convertToDeclared(result, sig.result);
+        else result = Value();
+        return DispStatus::Ok;
+    } catch (const ScriptException& e) {
+        error.source = e.source();
+        error.description = e.what();
+    } catch (const std::exception& e) {
+        error.description = e.what();
+    }
+    return DispStatus::Exception;
+}
+
+DispStatus Registry::getProperty(const PropertyInfo& property, NativeObject* self, std::span<Value> index,
+                                 Value& result, ExceptionInfo& error) const {
+    try {
+        result = convertToDeclared(property.read(self, index), property.type);
+        return DispStatus::Ok;
+    } catch (const std::exception& e) {
+        error.description = e.what();
+        return DispStatus::Exception;
+    }
+}
+
+DispStatus Registry::setProperty(const PropertyInfo& property, NativeObject* self, std::span<Value> index,
+                                 const Value& value, ExceptionInfo& error) const {
+    try {
+        property.write(self, index, convertToDeclared(value, property.type));
+        return DispStatus::Ok;
+    } catch (const std::exception& e) {
+        error.description = e.what();
+        return DispStatus::Exception;
+    }
+}
+
+ObjectRef Registry::globalScope() {
+    if (!globalScope_) globalScope_ = std::make_shared<GlobalScope>(*this);
+    return globalScope_;
+}
+
+DispId Registry::memberId(const MemberRef& member) {
+    const void* key = member.method ? static_cast<const void*>(member.method) : member.property;
+    if (auto it = memberIdIndex_.find(key); it != memberIdIndex_.end()) return it->second;
+    memberIds_.push_back(member);
+    const auto id = static_cast<DispId>(memberIds_.size() - 1);
+    memberIdIndex_.emplace(key, id);
+    return id;
+}
+
+MemberRef Registry::memberById(DispId id) const {
+    if (id < 0 || static_cast<std::size_t>(id) >= memberIds_.size()) return {};
+    return memberIds_[static_cast<std::size_t>(id)];
+}
+
+Registry& registry() {
+    static Registry instance;
+    return instance;
+}
+
+} // namespace vorlan::script

@@ -1,0 +1,21 @@
+#pragma once
+// The road of one program: open its archive, check it, build the project, start the main
+// module's scripter and keep events flowing until the program has finished.
+
+#include <string>
+
+namespace vorlan::script {
+
+// While true, projects and modules are read from the open program archive instead of from
+// separate files. The shell sets it right before handing a file to runProgramFile.
+bool& runFromArchive();
+
+// Runs one program archive to its end (file name in Windows-1250, mapped through the path
+// mapper). Problems of the archive itself are reported in message boxes; "Nelze spustit" and
+// other failures of the run are thrown as std::runtime_error for the shell to show.
+void runProgramFile(const std::string& fileName);
+
+// The script procedure RunApp: runs another archive from inside a running program.
+void runApp(const std::string& name);
+
+} // namespace vorlan::script

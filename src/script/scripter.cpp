@@ -1,0 +1,251 @@
+#include "script/scripter.h"
+
+#include "core/cp1250.h"
+#include "core/path_mapper.h"
+#include "core/ui_services.h"
+#include "script/archive/program_archive.h"
+#include "script/comp_wrapper.h"
+#include "script/form_loader.h"
+#include "script/live_lock.h"
+#include "script/registry.h"
+#include "script/run_cycle.h"
+#include "script/stream/component_stream.h"
+#include "script/stream/text_form.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <set>
+#include <sstream>
+
+namespace vorlan::script {
+
+std::function<void(Component&)> Scripter::showForm;
+std::function<int(Component&)> Scripter::showFormModal;
+
+namespace {
+
+std::set<const Scripter*>& liveScripters() {
+    static std::set<const Scripter*> set;
+    return set;
+}
+
+std::string baseName(std::string_view path) {
+    const auto slash = path.find_last_of("\\/");
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+// The extension without the dot, upper-cased, at most three characters.
+std::string shortExtension(std::string_view path) {
+    const std::string name = baseName(path);
+    const auto dot = name.rfind('.');
+    if (dot == std::string::npos) return {};
+    return upperCase(name.substr(dot + 1, 3));
+}
+
+std::string cut255(const std::string& text) { return text.size() > 255 ? text.substr(0, 255) : text; }
+
+bool readHostFile(const std::string& programPath, std::string& bytes) {
+    std::ifstream in(pathMapper().toHostOrEmpty(programPath), std::ios::binary);
+    if (!in) return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            lines.push_back(std::move(line));
+            line.clear();
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            line += c;
+        }
+    }
+    if (!line.empty()) lines.push_back(std::move(line));
+    return lines;
+}
+
+} // namespace
+
+bool scripterIsLive(const Scripter* scripter) {
+    std::shared_lock lock(liveLock());
+    return liveScripters().count(scripter) != 0;
+}
+
+std::unique_ptr<ScriptRunner> createRunner(Scripter& scripter) {
+    const RunnerClassInfo* info = nullptr;
+    if (!scripter.language.empty()) {
+        info = registry().runnerForLanguage(scripter.language);
+        if (!info)
+            throw std::runtime_error("#No Script Runner registered for " + scripter.language + " language");
+    } else {
+        const std::string name = baseName(scripter.scriptFile);
+        const auto dot = name.rfind('.');
+        const std::string ext = dot == std::string::npos ? std::string() : name.substr(dot + 1);
+        info = registry().runnerForExtension(ext);
+        if (!info) throw std::runtime_error("#No Script Runner registered for " + ext + " file type");
+    }
+    if (!info->factory) throw ScriptEngineError("#Scripting engine can't be started");
+    return info->factory(scripter);
+}
+
+Scripter::Scripter(Component* eventOwner) : Component("TScripter") {
+    (void)eventOwner; // the scripter is its own event owner
+}
+
+Scripter::~Scripter() {
+    {
+        std::unique_lock lock(liveLock());
+        liveScripters().erase(this);
+    }
+    if (module_) module_->setEventSink(nullptr);
+    units_.clear();
+    if (runner_) runner_->closeModule();
+    runner_.reset();
+    ownedModule_.reset();
+}
+
+void Scripter::finish() {
+    std::unique_lock lock(liveLock());
+    liveScripters().erase(this);
+}
+
+bool Scripter::readModuleFromArchive() {
+    auto source = archive::readArchiveModuleSource(scriptFile);
+    if (!source) return false;
+    script = std::move(*source);
+    if (!module_) {
+        auto form = archive::readArchiveModuleForm(scriptFile);
+        if (form && !form->empty()) {
+            ownedModule_ = instantiateComponents(stream::readComponentStream(*form), registry(), true);
+            module_ = ownedModule_.get();
+        }
+    }
+    return true;
+}
+
+bool Scripter::readModuleFromFiles() {
+    std::string bytes;
+    if (!readHostFile(scriptFile, bytes)) return false;
+    script = splitLines(bytes);
+    if (!module_) {
+        const std::string ext = shortExtension(scriptFile);
+        const char* formExt = ext == "ZLM" ? ".zfm" : ext == "PMB" ? ".pfm" : ext == "TRX" ? ".tfm" : nullptr;
+        std::string formBytes;
+        if (formExt && readHostFile(archive::changeFileExt(scriptFile, formExt), formBytes) && !formBytes.empty()) {
+            const bool binary = formBytes.rfind("TPF0", 0) == 0;
+            ownedModule_ = instantiateComponents(
+                binary ? stream::readComponentStream(formBytes) : stream::componentFromText(formBytes), registry(),
+                true);
+            module_ = ownedModule_.get();
+        }
+    }
+    return true;
+}
+
+bool Scripter::load() {
+    if (!scriptFile.empty()) {
+        const bool found = runFromArchive() ? readModuleFromArchive() : readModuleFromFiles();
+        if (!found) return false;
+    }
+    if (module_) module_->setEventSink(this);
+    runner_ = createRunner(*this);
+    if (useModule && module_) runner_->addNamedObject(module_->name(), wrapObject(module_), true);
+    if (!runner_->compileModule(script)) {
+        runner_.reset();
+        return false;
+    }
+    {
+        std::unique_lock lock(liveLock());
+        liveScripters().insert(this);
+    }
+    runner_->runMainBody();
+    return runner_ != nullptr;
+}
+
+void Scripter::loadUnits() {
+    if (!runner_) return;
+    for (const std::string& unit : runner_->usedUnits()) {
+        std::string file = onGetUnitFileName ? onGetUnitFileName(unit) : std::string();
+        if (file.empty()) file = unit + "." + shortExtension(scriptFile);
+        auto child = std::make_unique<Scripter>(this);
+        child->scriptFile = file;
+        child->fileSystem = fileSystem;
+        child->projectModules = projectModules;
+        child->onError = onError;
+        child->onGetUnitFileName = onGetUnitFileName;
+        child->useModule = false;
+        child->callByName({}); // loads without calling anything
+        const bool failed = child->errorFlag();
+        units_.push_back(std::move(child));
+        if (failed) break;
+    }
+}
+
+void Scripter::discardRunner() {
+    units_.clear();
+    if (runner_) runner_->closeModule();
+    runner_.reset();
+}
+
+Value Scripter::callByName(std::string_view name, std::span<Value> args) {
+    if (needsReset_) {
+        discardRunner();
+        needsReset_ = false;
+    }
+    errorFlag_ = false;
+    if (!runner_) {
+        if (!load()) {
+            errorFlag_ = true;
+            return {};
+        }
+        loadUnits();
+    }
+    if (name.empty() || !runner_) return {};
+    return runner_->callByName(name, args);
+}
+
+Value Scripter::run() {
+    callByName("main");
+    if (errorFlag_ || !runner_) return {};
+    if (modalRun && module_ && module_->isForm() && showFormModal) return Value(showFormModal(*module_));
+    return Value::null();
+}
+
+Value Scripter::callHandler(const std::string& procedureName, std::span<Value> args) {
+    return callByName(procedureName, args);
+}
+
+bool Scripter::handleError(const ScriptErrorInfo& info) {
+    bool resume = false;
+    if (onError) {
+        onError(*this, info.exception, info.position + 1, info.line + 1, resume);
+        return resume;
+    }
+    std::string text = cut255(info.exception.source) + " " + cut255(info.exception.description) + " ";
+    if (runFromArchive()) text += "\r\n\r\nModul: " + upperCase(baseName(scriptFile));
+    else text += "\r\n\r\nProgram: " + scriptFile;
+    text += "\r\n" + czech("řádek:") + std::to_string(info.line + 1) + ", sloupec:" + std::to_string(info.position + 1) + ". ";
+    text += "\r\n\r\n" + czech("Pokračovat v programu?");
+    MessageBoxRequest request;
+    request.caption = applicationTitle();
+    request.text = text;
+    request.icon = MessageIcon::Error;
+    request.buttons = ButtonOk | ButtonCancel;
+    resume = ui().messageBox(request) == MessageResult::Ok;
+    if (!resume) {
+        errorFlag_ = true;
+        if (!runFromArchive() && ownedModule_ && ownedModule_->isForm()) {
+            if (module_ == ownedModule_.get()) module_ = nullptr;
+            ownedModule_.reset();
+        }
+    }
+    return resume;
+}
+
+} // namespace vorlan::script
