@@ -379,9 +379,16 @@ DispStatus Registry::call(const MethodInfo& method, NativeObject* self, std::spa
         } else {
             // By-value arguments are converted copies, so the callee never changes the caller's
             // values; `var` ones are written back after the call.
-            std::array<Value, kMaxParams> local;
+            // Most routines take few arguments: those convert into a buffer on the stack.
+            std::array<Value, 4> small;
+            std::vector<Value> large;
+            std::span<Value> local(small.data(), args.size());
+            if (args.size() > small.size()) {
+                large.resize(args.size());
+                local = std::span<Value>(large);
+            }
             for (std::size_t i = 0; i < args.size(); ++i) local[i] = convertToDeclared(args[i], sig.params[i].type);
-            method.entry(self, std::span<Value>(local.data(), args.size()), result);
+            method.entry(self, local, result);
             for (std::size_t i = 0; i < args.size(); ++i)
                 if (sig.params[i].mode == ParamMode::Var) args[i] = std::move(local[i]);
         }

@@ -238,16 +238,25 @@ std::string formatDouble(double d) {
     std::string out = negative ? "-" : "";
     if (exponent < -5 || exponent >= 15) {
         out += digits[0];
-        if (digits.size() > 1) out += "." + digits.substr(1);
-        out += "E" + std::to_string(exponent);
+        if (digits.size() > 1) {
+            out += '.';
+            out.append(digits, 1);
+        }
+        out += 'E';
+        out.append(std::to_string(exponent));
     } else if (exponent < 0) {
-        out += "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+        out.append("0.");
+        out.append(static_cast<std::size_t>(-exponent - 1), '0');
+        out.append(digits);
     } else {
         const auto intDigits = static_cast<std::size_t>(exponent + 1);
         if (digits.size() <= intDigits) {
-            out += digits + std::string(intDigits - digits.size(), '0');
+            out.append(digits);
+            out.append(intDigits - digits.size(), '0');
         } else {
-            out += digits.substr(0, intDigits) + "." + digits.substr(intDigits);
+            out.append(digits, 0, intDigits);
+            out += '.';
+            out.append(digits, intDigits);
         }
     }
     return out;
@@ -255,14 +264,19 @@ std::string formatDouble(double d) {
 
 std::string formatCurrency(Currency c) {
     const bool negative = c.scaled < 0;
-    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(c.scaled) : static_cast<std::uint64_t>(c.scaled);
-    std::string out = (negative ? "-" : "") + std::to_string(magnitude / 10000);
-    std::uint64_t frac = magnitude % 10000;
+    const std::uint64_t magnitude =
+        negative ? 0 - static_cast<std::uint64_t>(c.scaled) : static_cast<std::uint64_t>(c.scaled);
+    std::string out;
+    if (negative) out.push_back('-');
+    out.append(std::to_string(magnitude / 10000));
+    const std::uint64_t frac = magnitude % 10000;
     if (frac) {
-        std::string f = std::to_string(frac);
-        f.insert(0, 4 - f.size(), '0');
-        while (f.back() == '0') f.pop_back();
-        out += "." + f;
+        char buf[8];
+        std::snprintf(buf, sizeof buf, "%04u", static_cast<unsigned>(frac));
+        std::string digits(buf);
+        while (digits.back() == '0') digits.pop_back();
+        out.push_back('.');
+        out.append(digits);
     }
     return out;
 }

@@ -46,16 +46,21 @@ struct CollectionItem {
 
 struct StreamValue {
     ValueKind kind = ValueKind::Null;
-    std::int32_t integer = 0;       // Int8, Int16, Int32
-    long double extended = 0;       // Extended (80-bit)
-    std::string text;               // String, Ident, LString, Binary (raw bytes)
-    std::u16string wide;            // WString
-    std::vector<std::string> set;   // Set: element identifiers
-    std::vector<StreamValue> list;  // List
+    std::int32_t integer = 0;          // Int8, Int16, Int32
+    long double extended = 0;          // Extended (80-bit)
+    std::string text;                  // String, Ident, LString, Binary (raw bytes)
+    std::u16string wide;               // WString
+    std::vector<std::string> set;      // Set: element identifiers
+    std::vector<StreamValue> list;     // List
     std::vector<CollectionItem> items; // Collection
 
-    bool isString() const { return kind == ValueKind::String || kind == ValueKind::LString || kind == ValueKind::WString; }
-    bool isInteger() const { return kind == ValueKind::Int8 || kind == ValueKind::Int16 || kind == ValueKind::Int32; }
+    bool isString() const {
+        return kind == ValueKind::String || kind == ValueKind::LString ||
+               kind == ValueKind::WString;
+    }
+    bool isInteger() const {
+        return kind == ValueKind::Int8 || kind == ValueKind::Int16 || kind == ValueKind::Int32;
+    }
 };
 
 struct StreamProperty {
@@ -71,8 +76,8 @@ enum ObjectFlags : std::uint8_t {
 };
 
 struct StreamObject {
-    std::uint8_t flags = 0;          // ObjectFlags; 0 = no prefix byte
-    std::int32_t position = 0;       // with FlagChildPos
+    std::uint8_t flags = 0;                   // ObjectFlags; 0 = no prefix byte
+    std::int32_t position = 0;                // with FlagChildPos
     ValueKind positionKind = ValueKind::Int8; // how the position value was stored
     std::string className;
     std::string name;

@@ -1,0 +1,2 @@
+vorlan_add_fuzzer(fuzz_component_stream ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_component_stream.cpp vorlan_stream)
+vorlan_add_fuzzer(fuzz_text_form ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_text_form.cpp vorlan_stream)
