@@ -105,8 +105,9 @@ int runPack(const std::vector<std::string>& args) {
                 "--from takes the files from the folder; give no ITEMs and no --project");
         contents = fromUnpackedFolder(*from);
     } else {
-        if (items.empty()) throw UsageError("pack needs files to put into the archive");
         const std::string* project = a.option("--project");
+        // A project alone makes an archive without modules: what a damaged delivery looks like.
+        if (items.empty() && !project) throw UsageError("pack needs files to put into the archive");
         if (project) contents.projectStream = componentBytesFromFile(*project);
         for (const auto& item : items) {
             const fs::path path = item;

@@ -1,0 +1,34 @@
+#pragma once
+// The command line of the runtime: options first, then the program archive to run.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vorlan::app {
+
+struct CommandLine {
+    bool headless = false;
+    bool help = false;
+    bool version = false;
+    // Where print jobs go as PDF: a FILE.pdf or a folder (host path).
+    std::optional<std::string> printTo;
+    // The program archive as given (host text, UTF-8), and whatever follows it untouched.
+    std::optional<std::string> program;
+    std::vector<std::string> programArguments;
+    // Set when the command line cannot be used; the runtime then says so and ends with 1.
+    std::string error;
+};
+
+// `args` without the executable's own name.
+CommandLine parseCommandLine(const std::vector<std::string>& args);
+
+std::string usageText();
+
+// Exit statuses of the runtime.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitBadCommandLine = 1;
+// Headless only: the run ended with an error message (a failed program should fail a batch).
+inline constexpr int kExitRunError = 2;
+
+} // namespace vorlan::app

@@ -1,0 +1,164 @@
+// The runtime's entry: reads the command line, chooses between the desktop and headless
+// modes, registers everything scripts may call, creates the permanent windows and runs the
+// program of the command line or waits for the user to pick one.
+
+#include "app/vorlan/command_line.h"
+#include "core/cp1250.h"
+#include "core/path_mapper.h"
+#include "core/ui_services.h"
+#include "core/version.h"
+#include "script/builtins.h"
+#include "script/registry.h"
+#include "script/run_cycle.h"
+#include "ui/qt/app_exception.h"
+#include "ui/qt/console_window.h"
+#include "ui/qt/main_form.h"
+#include "ui/qt/placeholder_window.h"
+#include "ui/qt/qt_ui.h"
+#include "ui/qt/settings_store.h"
+#include "windows/console/console.h"
+#include "windows/console/console_procs.h"
+
+#include <QFileInfo>
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace vorlan;
+
+bool envEmpty(const char* name) {
+    const char* value = std::getenv(name);
+    return !value || !*value;
+}
+
+// Everything scripts may call, registered once for the life of the process.
+void registerUnits(windows::Console& console) {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    auto& registry = script::registry();
+    script::registerEngineBuiltins(registry);
+    script::registerScriptRunners(registry);
+    windows::registerConsole(registry, console);
+}
+
+// Puts the headless answerer back before the application object goes away, so nothing that
+// runs late reaches for widgets.
+struct RestoreUi {
+    ~RestoreUi() { setUi(nullptr); }
+};
+
+// Headless runs are read by scripts: Qt's own notes get a prefix so they cannot be mistaken
+// for the runtime's dialog lines, and the platform's remark about a missing runtime folder
+// (normal on servers) and its notes on window operations it cannot do are dropped.
+void headlessQtMessage(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtDebugMsg || type == QtInfoMsg) return;
+    if (message.startsWith(QStringLiteral("QStandardPaths: XDG_RUNTIME_DIR")) ||
+        message.startsWith(QStringLiteral("This plugin does not support")))
+        return;
+    std::cerr << "[qt] " << message.toStdString() << std::endl;
+}
+
+void runFromCycle(const std::string& fileName) {
+    script::runFromArchive() = true;
+    script::runProgramFile(fileName);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const auto commandLine = app::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (!commandLine.error.empty()) {
+        std::cerr << "vorlan: " << commandLine.error << "\n\n" << app::usageText();
+        return app::kExitBadCommandLine;
+    }
+    if (commandLine.help) {
+        std::cout << app::usageText();
+        return app::kExitOk;
+    }
+    if (commandLine.version) {
+        std::cout << "FENWAR VORLAN (RunTime) " << kRuntimeVersion << '\n';
+        return app::kExitOk;
+    }
+
+    const bool headless =
+        commandLine.headless || (envEmpty("DISPLAY") && envEmpty("WAYLAND_DISPLAY"));
+    if (headless) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        qInstallMessageHandler(headlessQtMessage);
+    }
+
+    qt::Application application(argc, argv);
+    application.setApplicationName(QStringLiteral("VORLAN"));
+    // The main window alone decides when the runtime ends.
+    application.setQuitOnLastWindowClosed(false);
+    setApplicationTitle("VORLAN");
+
+    qt::SettingsStore settings;
+    settings.applyDrives(pathMapper());
+    setUi(std::make_unique<qt::QtUi>(headless, commandLine.printTo ? fs::path(*commandLine.printTo)
+                                                                   : fs::path()));
+    const RestoreUi restoreUi;
+
+    windows::Console console;
+    if (headless) console.setEcho(&std::cout);
+    registerUnits(console);
+
+    const QFileInfo executable(QCoreApplication::applicationFilePath());
+    const fs::path executableFolder = executable.absolutePath().toStdString();
+
+    qt::MainFormOptions options;
+    fs::path programHost;
+    bool programExists = false;
+    if (commandLine.program) {
+        std::string program = utf8ToCp1250(*commandLine.program);
+        programHost = pathMapper().toHostOrEmpty(program);
+        std::error_code ec;
+        programExists = !programHost.empty() && fs::is_regular_file(programHost, ec);
+        if (programExists) {
+            // Absolute, because the current folder moves to the program's folder below.
+            programHost = fs::absolute(programHost, ec);
+            program = utf8ToCp1250(programHost.string());
+            options.splashPicture =
+                findNoCase(programHost.parent_path(), programHost.stem().string() + ".BMP");
+        }
+        options.argument = program;
+        options.argumentIsFile = programExists;
+    }
+    options.menuFile =
+        findNoCase(executableFolder, executable.completeBaseName().toStdString() + ".MNU");
+    options.runProgram = runFromCycle;
+    options.showWindows = !headless;
+
+    // The permanent windows, in the order programs expect them to exist.
+    qt::MainForm mainForm(options);
+    qt::ConsoleWindow consoleWindow(console);
+    std::unique_ptr<QWidget> canvas(qt::createCanvasPlaceholder());
+    std::unique_ptr<QWidget> database(qt::createDatabasePlaceholder());
+    std::unique_ptr<QWidget> memo(qt::createMemoPlaceholder());
+    mainForm.setOutputWindows(&consoleWindow, canvas.get(), database.get());
+
+    int status = app::kExitOk;
+    qt::guarded(
+        [&] { fs::current_path(programExists ? programHost.parent_path() : executableFolder); });
+    if (programExists) qt::guarded([&] { mainForm.runFile(*options.argument); });
+
+    if (!headless && !mainForm.singleRun()) {
+        mainForm.show();
+        status = application.exec();
+    }
+    console.finishEcho();
+
+    if (headless) {
+        if (commandLine.program && !programExists)
+            std::cerr << "vorlan: program file not found: " << *commandLine.program << '\n';
+        // Errors shown during the run must fail a batch, not only scroll past on stderr.
+        if (qt::shownAppExceptions() > 0) return app::kExitRunError;
+    }
+    return status;
+}

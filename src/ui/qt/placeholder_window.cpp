@@ -1,0 +1,29 @@
+#include "ui/qt/placeholder_window.h"
+
+namespace vorlan::qt {
+
+PlaceholderWindow::PlaceholderWindow(const QString& objectName, const QString& caption,
+                                     const QRect& geometry, QWidget* parent)
+    : QWidget(parent, Qt::Window) {
+    setObjectName(objectName);
+    setWindowTitle(caption);
+    move(geometry.topLeft());
+    resize(geometry.size());
+}
+
+PlaceholderWindow* createCanvasPlaceholder() {
+    return new PlaceholderWindow(QStringLiteral("ImageForm"), QStringLiteral("Výstup - grafika"),
+                                 QRect(300, 120, 500, 400));
+}
+
+PlaceholderWindow* createDatabasePlaceholder() {
+    return new PlaceholderWindow(QStringLiteral("DbfForm"), QStringLiteral("Databáze"),
+                                 QRect(200, 100, 600, 400));
+}
+
+PlaceholderWindow* createMemoPlaceholder() {
+    return new PlaceholderWindow(QStringLiteral("DbfMemo"), QStringLiteral("DbfMemo"),
+                                 QRect(420, 279, 375, 115));
+}
+
+} // namespace vorlan::qt

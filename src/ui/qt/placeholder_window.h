@@ -1,0 +1,22 @@
+#pragma once
+// A plain top-level window that stands in for an output window whose contents are not built
+// yet, so the main window can already show and hide it.
+
+#include <QRect>
+#include <QWidget>
+
+namespace vorlan::qt {
+
+class PlaceholderWindow : public QWidget {
+    Q_OBJECT
+public:
+    PlaceholderWindow(const QString& objectName, const QString& caption, const QRect& geometry,
+                      QWidget* parent = nullptr);
+};
+
+// The three windows the runtime creates after the console, in the order it creates them.
+PlaceholderWindow* createCanvasPlaceholder();
+PlaceholderWindow* createDatabasePlaceholder();
+PlaceholderWindow* createMemoPlaceholder();
+
+} // namespace vorlan::qt

@@ -1,0 +1,98 @@
+#include "integration/process.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace vorlan::testing {
+
+namespace fs = std::filesystem;
+
+namespace {
+std::string slurp(int fd) {
+    std::string out;
+    char buf[4096];
+    for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;) out.append(buf, static_cast<std::size_t>(n));
+    return out;
+}
+} // namespace
+
+ProcessResult runProcess(const std::vector<std::string>& argv, const fs::path& workDir) {
+    ProcessResult result;
+    // Output goes to files rather than pipes so a chatty child can never block on a full pipe.
+    char outName[] = "/tmp/vorlan_outXXXXXX";
+    char errName[] = "/tmp/vorlan_errXXXXXX";
+    const int outFd = ::mkstemp(outName);
+    const int errFd = ::mkstemp(errName);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(outFd, 1);
+        ::dup2(errFd, 2);
+        const int devnull = ::open("/dev/null", O_RDONLY);
+        ::dup2(devnull, 0);
+        if (!workDir.empty() && ::chdir(workDir.c_str()) != 0) ::_exit(126);
+        std::vector<char*> args;
+        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        ::execv(args[0], args.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    ::lseek(outFd, 0, SEEK_SET);
+    ::lseek(errFd, 0, SEEK_SET);
+    result.out = slurp(outFd);
+    result.err = slurp(errFd);
+    ::close(outFd);
+    ::close(errFd);
+    ::unlink(outName);
+    ::unlink(errName);
+    return result;
+}
+
+ProcessResult runVorlan(const std::vector<std::string>& args, const fs::path& workDir) {
+    std::vector<std::string> argv{VORLAN_PATH, "--headless"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return runProcess(argv, workDir);
+}
+
+ProcessResult runVrltool(const std::vector<std::string>& args) {
+    std::vector<std::string> argv{VRLTOOL_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    ProcessResult r = runProcess(argv);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    return r;
+}
+
+TempDir::TempDir() {
+    static std::atomic<int> counter{0};
+    path_ = fs::temp_directory_path() /
+            ("vorlan_it_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+}
+
+fs::path TempDir::write(const std::string& name, const std::string& bytes) const {
+    const fs::path p = path_ / name;
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << bytes;
+    return p;
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+} // namespace vorlan::testing

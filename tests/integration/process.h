@@ -1,0 +1,39 @@
+#pragma once
+// Runs the built executables the way a user or a batch job does, and keeps what they print.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace vorlan::testing {
+
+struct ProcessResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+ProcessResult runProcess(const std::vector<std::string>& argv, const std::filesystem::path& workDir = {});
+
+// `vorlan --headless ARGS...`
+ProcessResult runVorlan(const std::vector<std::string>& args, const std::filesystem::path& workDir = {});
+// `vrltool ARGS...`; fails the test when it does not exit with 0.
+ProcessResult runVrltool(const std::vector<std::string>& args);
+
+// A fresh folder for one test, removed afterwards.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+    // Writes a file (bytes as given) and returns its path.
+    std::filesystem::path write(const std::string& name, const std::string& bytes) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+std::string readFile(const std::filesystem::path& path);
+
+} // namespace vorlan::testing
