@@ -66,6 +66,25 @@ Value convertToDeclared(const Value& value, DeclaredType type) {
     return value;
 }
 
+namespace {
+// True when a value needs no conversion to pass as the declared type.
+bool hasDeclaredType(const Value& v, DeclaredType type) {
+    switch (type) {
+    case DeclaredType::Variant:
+    case DeclaredType::None:
+    case DeclaredType::Pointer: return true;
+    case DeclaredType::Integer:
+    case DeclaredType::Enum:
+    case DeclaredType::Set: return v.isInteger();
+    case DeclaredType::String: return v.isString();
+    case DeclaredType::Double:
+    case DeclaredType::Extended: return v.isDouble();
+    case DeclaredType::Boolean: return v.isBoolean();
+    default: return false;
+    }
+}
+} // namespace
+
 // ---- the global scope and class references
 
 namespace {
@@ -387,8 +406,28 @@ DispStatus Registry::call(const MethodInfo& method, NativeObject* self, std::spa
                 large.resize(args.size());
                 local = std::span<Value>(large);
             }
-            for (std::size_t i = 0; i < args.size(); ++i) local[i] = convertToDeclared(args[i], sig.params[i].type);
-            method.entry(self, local, result);
+            // A `var` argument moves in and back out rather than being copied twice, so a
+            // routine that grows a long string in place stays linear.
+            std::size_t converted = 0;
+            std::uint32_t moved = 0; // bit i: args[i] was moved into local[i]
+            try {
+                for (; converted < args.size(); ++converted) {
+                    const ParamSpec& param = sig.params[converted];
+                    Value& arg = args[converted];
+                    if (param.mode == ParamMode::Var && hasDeclaredType(arg, param.type)) {
+                        local[converted] = std::move(arg);
+                        moved |= 1u << converted;
+                    } else {
+                        local[converted] = convertToDeclared(arg, param.type);
+                    }
+                }
+                method.entry(self, local, result);
+            } catch (...) {
+                // The caller's variables must survive a failed call.
+                for (std::size_t i = 0; i < converted; ++i)
+                    if (moved & (1u << i)) args[i] = std::move(local[i]);
+                throw;
+            }
             for (std::size_t i = 0; i < args.size(); ++i)
                 if (sig.params[i].mode == ParamMode::Var) args[i] = std::move(local[i]);
         }

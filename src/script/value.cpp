@@ -223,9 +223,10 @@ std::string formatDouble(double d) {
     if (std::isnan(d)) return "NAN";
     if (std::isinf(d)) return d > 0 ? "INF" : "-INF";
     if (d == 0) return "0";
+    // to_chars ignores the host locale: scripts always see "." whatever LC_NUMERIC says.
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", d); // 15 significant digits: d.dddddddddddddde+XX
-    std::string s(buf);
+    const auto written = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::scientific, 14);
+    std::string s(buf, written.ptr); // 15 significant digits: d.dddddddddddddde+XX
     const std::size_t ePos = s.find('e');
     int exponent = std::atoi(s.c_str() + ePos + 1);
     std::string mantissa = s.substr(0, ePos);
@@ -342,12 +343,13 @@ bool parseNumber(std::string_view text, double& out) {
         return true;
     }
     if (!((*p >= '0' && *p <= '9') || *p == '.')) return false;
-    if (std::strpbrk(p, "xXpP")) return false; // no hexadecimal floats, no "inf"/"nan" spellings
-    char* end = nullptr;
-    errno = 0;
-    const double d = std::strtod(begin, &end);
-    if (end == begin || *end != '\0') return false;
-    out = d;
+    // from_chars, unlike strtod, ignores the host locale and knows no hexadecimal floats.
+    const char* last = begin + t.size();
+    double d = 0;
+    const auto [ptr, ec] = std::from_chars(p, last, d);
+    if (ec == std::errc::invalid_argument || ptr != last) return false;
+    if (ec == std::errc::result_out_of_range) d = std::strtod(p, nullptr); // inf or a denormal
+    out = *begin == '-' ? -d : d;
     return true;
 }
 

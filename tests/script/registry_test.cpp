@@ -71,6 +71,21 @@ TEST(Registry, VarParametersAreWrittenBackOthersAreNot) {
     EXPECT_TRUE(result.isEmpty()); // procedures answer nothing
 }
 
+TEST(Registry, VarArgumentsSurviveAFailingCall) {
+    Registry reg;
+    reg.registerProc("Fails", "procedure(var s: string; var n: Integer)", [](NativeObject*, std::span<Value>, Value&) {
+        throw ScriptException("broken");
+    });
+    std::vector<Value> args{Value("keep me"), Value(7)};
+    ObjectRef scope = reg.globalScope();
+    Value result;
+    ExceptionInfo error;
+    EXPECT_EQ(invokeByName(*scope, "Fails", InvokeMethod, args, result, error), DispStatus::Exception);
+    EXPECT_EQ(error.description, "broken");
+    EXPECT_TRUE(args[0].identical(Value("keep me")));
+    EXPECT_TRUE(args[1].identical(Value(7)));
+}
+
 TEST(Registry, DeclaredTypesConvertArgumentsAndResults) {
     Registry reg;
     reg.registerProc("LowByte", "function(x: Integer): Byte",

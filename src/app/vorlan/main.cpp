@@ -7,6 +7,8 @@
 #include "core/path_mapper.h"
 #include "core/ui_services.h"
 #include "core/version.h"
+#include "library/files_system.h"
+#include "library/library.h"
 #include "script/builtins.h"
 #include "script/registry.h"
 #include "script/run_cycle.h"
@@ -21,6 +23,7 @@
 
 #include <QFileInfo>
 
+#include <clocale>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -44,6 +47,7 @@ void registerUnits(windows::Console& console) {
     auto& registry = script::registry();
     script::registerEngineBuiltins(registry);
     script::registerScriptRunners(registry);
+    library::registerLibrary(registry);
     windows::registerConsole(registry, console);
 }
 
@@ -62,6 +66,18 @@ void headlessQtMessage(QtMsgType type, const QMessageLogContext&, const QString&
         message.startsWith(QStringLiteral("This plugin does not support")))
         return;
     std::cerr << "[qt] " << message.toStdString() << std::endl;
+}
+
+// Old programs talk to the printer and serial ports by their I/O addresses; each stands for the
+// device file the settings name.
+void applyPorts(const qt::SettingsStore& settings) {
+    static const std::pair<const char*, std::int32_t> names[] = {
+        {"LPT1", library::kPortLpt1}, {"LPT1G", library::kPortLpt1G}, {"LPT2", library::kPortLpt2},
+        {"COM1", library::kPortCom1}, {"COM2", library::kPortCom2},   {"COM3", library::kPortCom3},
+        {"COM4", library::kPortCom4}};
+    for (const auto& [name, device] : settings.portDevices())
+        for (const auto& [portName, port] : names)
+            if (name == portName) library::setPortDevice(port, device);
 }
 
 void runFromCycle(const std::string& fileName) {
@@ -94,6 +110,8 @@ int main(int argc, char** argv) {
     }
 
     qt::Application application(argc, argv);
+    // Qt adopts the user's locale; numbers that scripts see and files hold keep their ".".
+    std::setlocale(LC_NUMERIC, "C");
     application.setApplicationName(QStringLiteral("VORLAN"));
     // The main window alone decides when the runtime ends.
     application.setQuitOnLastWindowClosed(false);
@@ -101,6 +119,7 @@ int main(int argc, char** argv) {
 
     qt::SettingsStore settings;
     settings.applyDrives(pathMapper());
+    applyPorts(settings);
     setUi(std::make_unique<qt::QtUi>(headless, commandLine.printTo ? fs::path(*commandLine.printTo)
                                                                    : fs::path()));
     const RestoreUi restoreUi;
@@ -153,6 +172,7 @@ int main(int argc, char** argv) {
         status = application.exec();
     }
     console.finishEcho();
+    library::closeStreamedFiles();
 
     if (headless) {
         if (commandLine.program && !programExists)

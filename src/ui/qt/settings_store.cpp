@@ -87,4 +87,14 @@ void SettingsStore::applyDrives(PathMapper& mapper) const {
     settings_.endGroup();
 }
 
+std::vector<std::pair<std::string, std::string>> SettingsStore::portDevices() const {
+    std::vector<std::pair<std::string, std::string>> ports;
+    settings_.beginGroup(QStringLiteral("Ports"));
+    const QStringList keys = settings_.childKeys();
+    for (const QString& key : keys)
+        ports.emplace_back(key.toUpper().toStdString(), settings_.value(key).toString().trimmed().toStdString());
+    settings_.endGroup();
+    return ports;
+}
+
 } // namespace vorlan::qt

@@ -51,6 +51,8 @@ public:
     // Maps every drive listed in [Drives]; "~" at the start of a folder stands for the home
     // folder. Drives not listed keep their mapping (C: is the home folder unless configured).
     void applyDrives(PathMapper& mapper) const;
+    // The [Ports] group: port names (LPT1, COM1 ...) with the host device each stands for.
+    std::vector<std::pair<std::string, std::string>> portDevices() const;
 
     QSettings& settings() { return settings_; }
     void sync() { settings_.sync(); }

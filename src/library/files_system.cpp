@@ -1,0 +1,428 @@
+#include "library/files_system.h"
+
+#include "core/cp1250.h"
+#include "core/path_mapper.h"
+#include "core/version.h"
+#include "library/files_internal.h"
+#include "library/szdd.h"
+#include "script/registry.h"
+
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <limits>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace vorlan::library {
+
+namespace fs = std::filesystem;
+using script::NativeObject;
+using script::ScriptException;
+using script::Value;
+
+std::optional<fs::path> hostPath(std::string_view programPath) {
+    try {
+        return pathMapper().toHost(programPath);
+    } catch (const std::invalid_argument&) {
+        return std::nullopt;
+    }
+}
+
+namespace {
+
+// ---- directories and drives
+
+// The host folder standing for a drive number: 0 is the current directory's file system.
+std::optional<fs::path> driveFolder(std::int32_t drive) {
+    if (drive == 0) {
+        std::error_code ec;
+        fs::path cwd = fs::current_path(ec);
+        if (ec) return std::nullopt;
+        return cwd;
+    }
+    if (drive < 1 || drive > 26) return std::nullopt;
+    fs::path root = pathMapper().driveRoot(static_cast<char>('A' + drive - 1));
+    if (root.empty()) return std::nullopt;
+    return root;
+}
+
+// Byte counts larger than the 32-bit result can hold are given as its largest value, so that a
+// big disk still reads as "plenty of room".
+std::int32_t clampedBytes(std::uintmax_t bytes) {
+    return bytes > static_cast<std::uintmax_t>(std::numeric_limits<std::int32_t>::max())
+               ? std::numeric_limits<std::int32_t>::max()
+               : static_cast<std::int32_t>(bytes);
+}
+
+std::int32_t diskBytes(std::int32_t drive, bool total) {
+    const auto folder = driveFolder(drive);
+    if (!folder) return -1;
+    std::error_code ec;
+    const fs::space_info info = fs::space(*folder, ec);
+    if (ec) return -1;
+    return clampedBytes(total ? info.capacity : info.available);
+}
+
+std::string currentProgramDir() {
+    std::error_code ec;
+    const fs::path cwd = fs::current_path(ec);
+    return ec ? std::string() : pathMapper().toProgram(cwd);
+}
+
+std::string driveDirectory(std::int32_t drive) {
+    if (drive == 0) return currentProgramDir();
+    if (!driveFolder(drive)) return {};
+    // One current directory serves every drive here: a drive that does not hold it answers its
+    // root.
+    const char letter = static_cast<char>('A' + drive - 1);
+    const std::string current = currentProgramDir();
+    if (current.size() >= 2 && current[1] == ':' &&
+        std::toupper(static_cast<unsigned char>(current[0])) == letter)
+        return current;
+    return std::string(1, letter) + ":\\";
+}
+
+bool changeDirectory(std::string_view dir) {
+    if (dir.empty()) return false;
+    const auto host = hostPath(dir);
+    if (!host) return false;
+    std::error_code ec;
+    fs::current_path(*host, ec);
+    return !ec;
+}
+
+// ---- file names (Windows rules: "\" or "/" separate folders, ":" ends a drive)
+
+bool isSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+std::size_t lastDelimiter(std::string_view s, bool dotToo) {
+    for (std::size_t i = s.size(); i-- > 0;)
+        if (isSeparator(s[i]) || s[i] == ':' || (dotToo && s[i] == '.')) return i;
+    return std::string_view::npos;
+}
+
+std::string filePath(std::string_view s) {
+    const std::size_t i = lastDelimiter(s, false);
+    return i == std::string_view::npos ? std::string() : std::string(s.substr(0, i + 1));
+}
+
+std::string fileDir(std::string_view s) {
+    std::size_t i = lastDelimiter(s, false);
+    if (i == std::string_view::npos) return {};
+    // Keep the separator of a root ("C:\", "\") but not of a folder.
+    if (i > 0 && isSeparator(s[i]) && !isSeparator(s[i - 1]) && s[i - 1] != ':')
+        return std::string(s.substr(0, i));
+    return std::string(s.substr(0, i + 1));
+}
+
+std::string fileName(std::string_view s) {
+    const std::size_t i = lastDelimiter(s, false);
+    return std::string(i == std::string_view::npos ? s : s.substr(i + 1));
+}
+
+std::string fileExt(std::string_view s) {
+    const std::size_t i = lastDelimiter(s, true);
+    return i != std::string_view::npos && s[i] == '.' ? std::string(s.substr(i)) : std::string();
+}
+
+std::string fileDrive(std::string_view s) {
+    if (s.size() >= 2 && s[1] == ':') return std::string(s.substr(0, 2));
+    if (s.size() >= 2 && isSeparator(s[0]) && isSeparator(s[1])) {
+        // \\server\share: up to the separator that follows the share name.
+        std::size_t i = 2, separators = 0;
+        for (; i < s.size(); ++i)
+            if (isSeparator(s[i]) && ++separators == 2) break;
+        return std::string(s.substr(0, i));
+    }
+    return {};
+}
+
+// ---- whole files
+
+bool isFile(const fs::path& p) {
+    std::error_code ec;
+    return fs::exists(p, ec) && !fs::is_directory(p, ec);
+}
+
+bool copyFile(std::string_view source, std::string_view target) {
+    const auto from = hostPath(source);
+    const auto to = hostPath(target);
+    if (!from || !to || !isFile(*from)) return false;
+    std::error_code ec;
+    // Opening the target would empty the source before it is read.
+    if (fs::exists(*to, ec) && fs::equivalent(*from, *to, ec)) return false;
+    std::ifstream in(*from, std::ios::binary);
+    if (!in) return false;
+    std::ofstream out(*to, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+
+    std::array<char, 64 * 1024> buffer;
+    in.read(buffer.data(), 8);
+    std::streamsize got = in.gcount();
+    bool ok = true;
+    if (hasSzddSignature(std::span(reinterpret_cast<const std::uint8_t*>(buffer.data()),
+                                   static_cast<std::size_t>(got)))) {
+        std::vector<std::uint8_t> packed(buffer.begin(), buffer.begin() + got);
+        while (in.read(buffer.data(), buffer.size()) || in.gcount() > 0)
+            packed.insert(packed.end(), buffer.begin(), buffer.begin() + in.gcount());
+        const SzddResult expanded = expandSzdd(packed);
+        ok = expanded.ok &&
+             static_cast<bool>(out.write(expanded.data.data(),
+                                         static_cast<std::streamsize>(expanded.data.size())));
+    } else {
+        while (ok && got > 0) {
+            ok = static_cast<bool>(out.write(buffer.data(), got));
+            in.read(buffer.data(), buffer.size());
+            got = in.gcount();
+        }
+        ok = ok && !in.bad();
+    }
+    out.close();
+    ok = ok && !out.fail();
+    if (!ok) fs::remove(*to, ec); // no half-copied target is left behind
+    return ok;
+}
+
+bool renameFile(std::string_view oldName, std::string_view newName) {
+    const auto from = hostPath(oldName);
+    const auto to = hostPath(newName);
+    std::error_code ec;
+    if (!from || !to || !fs::exists(*from, ec)) return false;
+    // A rename never replaces an existing file.
+    if (fs::exists(*to, ec)) return false;
+    fs::rename(*from, *to, ec);
+    return !ec;
+}
+
+int fileOpenModeValue = 2;
+
+// The input/output error of the run-time library, numbered as programs know the codes.
+[[noreturn]] void raiseIoError(int code, std::string_view reason, std::string_view name) {
+    throw ScriptException("I/O error " + std::to_string(code) + " (" + std::string(reason) +
+                          "): " + std::string(name));
+}
+
+std::int32_t fileSize(std::string_view name) {
+    const auto host = hostPath(name);
+    if (!host) raiseIoError(3, "path not found", name);
+    const int flags = fileOpenModeValue == 0   ? O_RDONLY
+                      : fileOpenModeValue == 1 ? O_WRONLY
+                                               : O_RDWR;
+    const int fd = ::open(host->c_str(), flags | O_CLOEXEC);
+    if (fd < 0) {
+        const int e = errno;
+        if (e == ENOENT) raiseIoError(2, "file not found", name);
+        if (e == ENOTDIR) raiseIoError(3, "path not found", name);
+        if (e == EACCES || e == EPERM || e == EROFS || e == EISDIR || e == ETXTBSY)
+            raiseIoError(5, "access denied", name);
+        raiseIoError(e, std::strerror(e), name);
+    }
+    struct stat st {};
+    const int statResult = ::fstat(fd, &st);
+    ::close(fd);
+    // A folder opens for reading here, but it is no file to measure.
+    if (statResult != 0 || S_ISDIR(st.st_mode)) raiseIoError(5, "access denied", name);
+    return static_cast<std::int32_t>(st.st_size);
+}
+
+std::string fileToText(std::string_view name) {
+    const auto host = hostPath(name);
+    std::error_code ec;
+    if (!host || fs::is_directory(*host, ec))
+        throw ScriptException("Cannot open file " + std::string(name));
+    std::ifstream in(*host, std::ios::binary);
+    if (!in)
+        throw ScriptException("Cannot open file " + std::string(name) + ": " +
+                              std::strerror(errno));
+    std::string text;
+    std::array<char, 64 * 1024> buffer;
+    while (in.read(buffer.data(), buffer.size()) || in.gcount() > 0)
+        text.append(buffer.data(), static_cast<std::size_t>(in.gcount()));
+    if (in.bad()) throw ScriptException("Stream read error: " + std::string(name));
+    return text;
+}
+
+void textToFile(std::string_view text, std::string_view name) {
+    const auto host = hostPath(name);
+    if (!host) throw ScriptException("Cannot create file " + std::string(name));
+    std::ofstream out(*host, std::ios::binary | std::ios::trunc);
+    if (!out)
+        throw ScriptException("Cannot create file " + std::string(name) + ": " +
+                              std::strerror(errno));
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    if (out.fail()) throw ScriptException("Stream write error: " + std::string(name));
+}
+
+// ---- registration
+
+void registerDirectories(script::Registry& reg) {
+    reg.registerProc("ChDir", "function(dir: string): Boolean",
+                     [](NativeObject*, std::span<Value> args, Value& result) {
+                         result = Value(changeDirectory(args[0].asString()));
+                     });
+    reg.registerProc("SetCurrentDir", "function(dir: string): Boolean",
+                     [](NativeObject*, std::span<Value> args, Value& result) {
+                         result = Value(changeDirectory(args[0].asString()));
+                     });
+    reg.registerProc("GetCurrentDir", "function: string",
+                     [](NativeObject*, std::span<Value>, Value& result) {
+                         result = Value(currentProgramDir());
+                     });
+    reg.registerProc("GetAdr", "function(drive: Byte): string",
+                     [](NativeObject*, std::span<Value> args, Value& result) {
+                         result = Value(driveDirectory(args[0].asInt()));
+                     });
+    reg.registerProc("DiskFree", "function(drive: Byte): Integer",
+                     [](NativeObject*, std::span<Value> args, Value& result) {
+                         result = Value(diskBytes(args[0].asInt(), false));
+                     });
+    reg.registerProc("DiskSize", "function(drive: Byte): Integer",
+                     [](NativeObject*, std::span<Value> args, Value& result) {
+                         result = Value(diskBytes(args[0].asInt(), true));
+                     });
+    reg.registerProc("CreateDir", "function(dir: string): Boolean",
+                     [](NativeObject*, std::span<Value> args, Value& result) {
+                         const auto host = hostPath(args[0].asString());
+                         std::error_code ec;
+                         result = Value(host && !args[0].asString().empty() &&
+                                        fs::create_directory(*host, ec) && !ec);
+                     });
+    reg.registerProc("RemoveDir", "function(dir: string): Boolean",
+                     [](NativeObject*, std::span<Value> args, Value& result) {
+                         const auto host = hostPath(args[0].asString());
+                         std::error_code ec;
+                         result =
+                             Value(host && !args[0].asString().empty() &&
+                                   fs::is_directory(*host, ec) && fs::remove(*host, ec) && !ec);
+                     });
+
+    using PathPart = std::string (*)(std::string_view);
+    static constexpr std::pair<const char*, PathPart> parts[] = {
+        {"ExtcratFileDir", fileDir},   {"ExtcratFileDrive", fileDrive}, {"ExtcratFileExt", fileExt},
+        {"ExtcratFileName", fileName}, {"ExtcratFilePath", filePath},
+    };
+    for (const auto& [name, part] : parts)
+        reg.registerProc(name, "function(path: string): string",
+                         [f = part](NativeObject*, std::span<Value> args, Value& result) {
+                             result = Value(f(args[0].asString()));
+                         });
+}
+
+void registerWholeFiles(script::Registry& reg) {
+    reg.registerProc("FileCopy", "function(source, target: string): Boolean",
+                     [](NativeObject*, std::span<Value> args, Value& result) {
+                         result = Value(copyFile(args[0].asString(), args[1].asString()));
+                     });
+    reg.registerProc("FileDelete", "function(name: string): Boolean",
+                     [](NativeObject*, std::span<Value> args, Value& result) {
+                         const auto host = hostPath(args[0].asString());
+                         std::error_code ec;
+                         result = Value(host && isFile(*host) && fs::remove(*host, ec) && !ec);
+                     });
+    reg.registerProc("FileExists", "function(name: string): Boolean",
+                     [](NativeObject*, std::span<Value> args, Value& result) {
+                         const auto host = hostPath(args[0].asString());
+                         result = Value(host && !args[0].asString().empty() && isFile(*host));
+                     });
+    reg.registerProc("FileRename", "function(oldName, newName: string): Boolean",
+                     [](NativeObject*, std::span<Value> args, Value& result) {
+                         result = Value(renameFile(args[0].asString(), args[1].asString()));
+                     });
+    reg.registerProc("FileSize", "function(name: string): Integer",
+                     [](NativeObject*, std::span<Value> args, Value& result) {
+                         result = Value(fileSize(args[0].asString()));
+                     });
+    reg.registerProc("FileToVar", "function(name: string): string",
+                     [](NativeObject*, std::span<Value> args, Value& result) {
+                         result = Value(fileToText(args[0].asString()));
+                     });
+    reg.registerProc("VarToFile", "procedure(text, name: string)",
+                     [](NativeObject*, std::span<Value> args, Value&) {
+                         textToFile(args[0].asString(), args[1].asString());
+                     });
+}
+
+std::function<void()>& beepHandler() {
+    static std::function<void()> handler = [] {
+        if (::isatty(STDERR_FILENO)) (void)!::write(STDERR_FILENO, "\a", 1);
+    };
+    return handler;
+}
+
+void registerTimeAndNames(script::Registry& reg) {
+    reg.registerProc("Beep", "procedure", [](NativeObject*, std::span<Value>, Value&) {
+        if (beepHandler()) beepHandler()();
+    });
+    reg.registerProc("Delay", "procedure(ms: Integer)",
+                     [](NativeObject*, std::span<Value> args, Value&) {
+                         // Blocks the script thread; the windows are deliberately not served
+                         // meanwhile.
+                         const std::int32_t ms = args[0].asInt();
+                         if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+                     });
+    reg.registerProc("DayName", "function(n: Integer): string",
+                     [](NativeObject*, std::span<Value> args, Value& result) {
+                         static const std::array<std::string, 7> days = {
+                             czech("pondělí"), czech("úterý"),  czech("středa"), czech("čtvrtek"),
+                             czech("pátek"),   czech("sobota"), czech("neděle")};
+                         const std::int32_t n = args[0].asInt();
+                         result = Value(n >= 1 && n <= 7 ? days[static_cast<std::size_t>(n - 1)]
+                                                         : std::string());
+                     });
+    reg.registerProc("MonthName", "function(n: Integer): string",
+                     [](NativeObject*, std::span<Value> args, Value& result) {
+                         static const std::array<std::string, 12> months = {
+                             czech("leden"),    czech("únor"),     czech("březen"),
+                             czech("duben"),    czech("květen"),   czech("červen"),
+                             czech("červenec"), czech("srpen"),    czech("září"),
+                             czech("říjen"),    czech("listopad"), czech("prosinec")};
+                         const std::int32_t n = args[0].asInt();
+                         result = Value(n >= 1 && n <= 12 ? months[static_cast<std::size_t>(n - 1)]
+                                                          : std::string());
+                     });
+    reg.registerProc("Version", "function: string",
+                     [](NativeObject*, std::span<Value>, Value& result) {
+                         // The date part only, without the build mark that follows it.
+                         result = Value(std::string(kRuntimeVersion.substr(0, 17)));
+                     });
+}
+
+} // namespace
+
+void setFileOpenMode(int mode) {
+    fileOpenModeValue = mode;
+}
+int fileOpenMode() {
+    return fileOpenModeValue;
+}
+
+void setBeepHandler(std::function<void()> beep) {
+    beepHandler() = std::move(beep);
+}
+
+void registerFilesSystem(script::Registry& reg) {
+    registerDirectories(reg);
+    registerWholeFiles(reg);
+    registerStreamedFiles(reg);
+    registerProcessFunctions(reg);
+    registerPortFunctions(reg);
+    registerTimeAndNames(reg);
+    reg.registerConst("LPT1", Value(kPortLpt1));
+    reg.registerConst("LPT1G", Value(kPortLpt1G));
+    reg.registerConst("LPT2", Value(kPortLpt2));
+    reg.registerConst("COM1", Value(kPortCom1));
+    reg.registerConst("COM2", Value(kPortCom2));
+    reg.registerConst("COM3", Value(kPortCom3));
+    reg.registerConst("COM4", Value(kPortCom4));
+}
+
+} // namespace vorlan::library
