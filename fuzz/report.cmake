@@ -1,0 +1,2 @@
+vorlan_add_fuzzer(fuzz_report_template ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_report_template.cpp vorlan_report)
+vorlan_add_fuzzer(fuzz_report_expression ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_report_expression.cpp vorlan_report)
