@@ -121,7 +121,8 @@ DispStatus ClassRef::invoke(DispId id, unsigned flags, std::span<Value> args, Va
     }
     if (args.size() > 1) return DispStatus::BadParamCount;
     Component* owner = nullptr;
-    if (!args.empty() && !args[0].isEmpty() && !args[0].isNull() && !(args[0].isInteger() && args[0].asInt() == 0)) {
+    if (!args.empty() && !args[0].isEmpty() && !args[0].isNull() && !(args[0].isInteger() && args[0].asInt() == 0) &&
+        !(args[0].isObject() && !args[0].asObject())) {
         owner = dynamic_cast<Component*>(nativeObjectOf(args[0]));
         if (!owner) return DispStatus::TypeMismatch;
     }

@@ -84,6 +84,20 @@ public:
     // The array for changing it; copies it first when another value shares it, so that values
     // keep the copy semantics of variants.
     VarArray& mutableArray();
+    // Store a number or Boolean in place, without building and visiting a temporary variant:
+    // the hot loops of the interpreters change slots of the same kind most of the time.
+    void setInt(std::int32_t i) {
+        if (auto* p = std::get_if<std::int32_t>(&v_)) *p = i;
+        else v_.emplace<std::int32_t>(i);
+    }
+    void setDouble(double d) {
+        if (auto* p = std::get_if<double>(&v_)) *p = d;
+        else v_.emplace<double>(d);
+    }
+    void setBool(bool b) {
+        if (auto* p = std::get_if<bool>(&v_)) *p = b;
+        else v_.emplace<bool>(b);
+    }
 
     // Conversions by the variant rules; throw ValueError when the value cannot be converted.
     std::int32_t toInt() const;       // doubles round half to even, as the platform's conversion does

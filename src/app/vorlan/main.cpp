@@ -10,6 +10,7 @@
 #include "library/files_system.h"
 #include "library/library.h"
 #include "script/builtins.h"
+#include "script/pascal/pascal_runner.h"
 #include "script/registry.h"
 #include "script/run_cycle.h"
 #include "ui/qt/app_exception.h"
@@ -47,6 +48,7 @@ void registerUnits(windows::Console& console) {
     auto& registry = script::registry();
     script::registerEngineBuiltins(registry);
     script::registerScriptRunners(registry);
+    script::pascal::registerPascalRunner(registry);
     library::registerLibrary(registry);
     windows::registerConsole(registry, console);
 }

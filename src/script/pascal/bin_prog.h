@@ -1,0 +1,218 @@
+#pragma once
+// TBinProg: a compiled module (code array, constants, label table and a fixed bank of variant
+// slots) and the small machine that runs it. Operands are slot numbers; every call out of the
+// program goes by name through the dispatch interface.
+
+#include "script/dispatch.h"
+#include "script/value.h"
+
+#include <array>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace vorlan::script::pascal {
+
+enum Op : std::int32_t {
+    OpAdd = 0,
+    OpSubtract = 1,
+    OpMultiply = 2,
+    OpIntDivide = 3,
+    OpModulo = 4,
+    OpDivide = 5,
+    OpShl = 6,
+    OpShr = 7,
+    OpNot = 8,
+    OpOr = 9,
+    OpXor = 10,
+    OpAnd = 11,
+    OpGreaterEqual = 12,
+    OpEqual = 13,
+    OpLessEqual = 14,
+    OpNotEqual = 15,
+    OpGreater = 16,
+    OpLess = 17,
+    OpNegate = 18,
+    OpJump = 19,
+    OpJumpIfFalse = 20,
+    OpLoadConst = 23,
+    OpEndProgram = 26,
+    OpIncrement = 29,
+    OpDecrement = 30,
+    OpMove = 48,
+    OpCallLabel = 49,
+    OpReturn = 50,
+    OpNewArray = 51,
+    OpSetElement = 52,
+    OpCallName = 53,
+    OpCallMember = 54,
+    OpPopObject = 55,
+    OpPutMember = 56,
+    OpPushObject = 57,
+    OpPushHandler = 58,
+    OpRaise = 59,
+    OpCharAt = 60,
+    OpPopHandler = 61,
+};
+
+// One word of code: an instruction, or three operands of the call before it (in A, B, Op).
+struct Instruction {
+    std::int32_t a = 0;
+    std::int32_t b = 0;
+    std::int32_t op = 0;
+    std::int32_t line = 0;   // from 0; for error reports only
+    std::int32_t column = 0; // from 0
+};
+
+constexpr int kSlotCount = 2049;
+constexpr int kReturnStackSize = 1001;
+constexpr int kMaxCallArguments = 101;
+
+// A routine of the module as the runner and the machine see it.
+struct Routine {
+    std::string name;
+    std::vector<std::string> aliases; // further names it answers to ("TForm1.Button1Click")
+    std::int32_t entryLabel = -1;
+    std::vector<std::int32_t> paramSlots;
+    std::vector<bool> varParams;
+    std::int32_t resultSlot = -1; // -1: a procedure
+    // Every slot the routine owns (parameters, result, locals and temporaries) lies in
+    // [firstSlot, endSlot): what is saved when the routine is entered while it is active.
+    std::int32_t firstSlot = 0;
+    std::int32_t endSlot = 0;
+};
+
+// A variable of the module's main level, reachable by name from other modules.
+struct GlobalVariable {
+    std::string name;
+    std::int32_t slot = 0;
+};
+
+// What the machine needs from the runner that owns it.
+class MachineHost {
+public:
+    virtual ~MachineHost() = default;
+    // The scope in which op 53 resolves names. Its identifiers 0 .. routines().size()-1 must be
+    // the module's own routines, in order: those calls run inside the machine.
+    virtual Dispatch& scope() = 0;
+    // A run error with the position of the failing instruction; true when the user chose to
+    // continue.
+    virtual bool runError(int line, int column, const ExceptionInfo& info) = 0;
+    // Whether a call of `id` on `target` may hand values back through its arguments (`var`
+    // parameters). Arguments of calls that cannot are not copied back into their slots, so a
+    // variable changed by a callback during the call keeps that change.
+    virtual bool writesArguments(Dispatch& target, DispId id) {
+        (void)target;
+        (void)id;
+        return true;
+    }
+};
+
+class BinProg {
+public:
+    BinProg();
+    ~BinProg();
+    BinProg(const BinProg&) = delete;
+    BinProg& operator=(const BinProg&) = delete;
+
+    // ---- the program (filled by the compiler's linker)
+    std::vector<Instruction> code;
+    std::vector<Value> constants;
+    std::vector<std::int32_t> labels; // label number -> code index
+    std::vector<Routine> routines;
+    std::vector<GlobalVariable> globals;
+    std::vector<std::string> usedUnits;
+    // Prepares the machine for this program: the slots take their initial values.
+    void load(std::vector<Value> initialSlots);
+    // The code as text, one word per line (for looking at what the compiler made).
+    std::string listing() const;
+
+    // ---- running
+    // Runs the main program (code index 0).
+    void runMain(MachineHost& host);
+    // Calls a routine from outside: the arguments go into its parameter slots, `var` parameters
+    // come back into `args` and the result into `result`. False when the run ended with an
+    // error (already reported) or was stopped.
+    bool callRoutine(MachineHost& host, std::size_t routine, std::span<Value> args, Value& result);
+    // Ends the current run after the instruction being executed.
+    void stop() { stop_ = true; }
+    bool stopped() const { return stop_; }
+    // Limits the work of later runs: every jump and call spends one step; when the steps are
+    // spent the run stops as if stop() had been called. Negative: no limit.
+    void setStepBudget(std::int64_t steps) {
+        budget_ = steps < 0 ? std::numeric_limits<std::int64_t>::max() : steps;
+    }
+    bool budgetExhausted() const { return budget_ <= 0; }
+
+    Value& slot(int n) { return slots_[static_cast<std::size_t>(n)]; }
+    const Value& slot(int n) const { return slots_[static_cast<std::size_t>(n)]; }
+    std::size_t returnDepth() const { return frames_.size(); }
+    const std::string& exceptionMessage() const { return exceptionMessage_; }
+
+private:
+    struct Frame {
+        std::int32_t returnPc = -1;
+        std::int32_t callPc = -1;   // the op 53 that made the call; -1 for op 49 and outside calls
+        std::int32_t routine = -1;  // -1 for op 49
+        std::int32_t saveBase = -1; // where the routine's saved slots start in saved_; -1: none
+        bool external = false;
+    };
+    struct Handler {
+        std::int32_t pc;
+        std::uint32_t frames;
+        std::uint32_t objects;
+    };
+    struct CallCache {
+        std::weak_ptr<Dispatch> target; // op 54 and 56: the receiver the id belongs to
+        DispId id = kUnknownDispId;
+        bool resolved = false;
+        bool writeBack = true;
+    };
+    enum class RunEnd { Returned, Ended, Failed };
+    using ArgBuffer = std::array<Value, kMaxCallArguments>;
+
+    // Runs from `pc` until the program ends or the frame above `baseFrames` returns.
+    RunEnd execute(MachineHost& host, std::int32_t pc, std::size_t baseFrames);
+    // Enters a routine: saves its slots when it is active, fills its parameters, pushes a frame.
+    void enterRoutine(std::size_t routine, std::span<Value> args, bool moveArgs,
+                      std::int32_t returnPc, std::int32_t callPc, bool external);
+    // Leaves the routine of the top frame: its result and `var` parameters go to returned_,
+    // its saved slots come back.
+    Frame leaveRoutine();
+    void unwindTo(std::size_t frames);
+    std::int32_t opCallName(MachineHost& host, const Instruction& in, std::int32_t at,
+                            std::int32_t pc, ArgBuffer& buffer);
+    std::int32_t opCallMember(MachineHost& host, const Instruction& in, std::int32_t at,
+                              std::int32_t pc, ArgBuffer& buffer);
+    std::int32_t opReturn(std::size_t baseFrames);
+    void decode();
+    // Reports a call that failed: raised as a script exception when a handler is active,
+    // otherwise handed to the host's error handler.
+    void failedCall(MachineHost& host, const Instruction& call, DispStatus status,
+                    const ExceptionInfo& error, std::string_view name);
+
+    std::array<Value, kSlotCount> slots_;
+    bool stop_ = false;
+    std::vector<ObjectRef> objects_;
+    std::vector<Handler> handlers_;
+    std::vector<Frame> frames_;
+    std::vector<Value> saved_;
+    std::vector<std::int32_t> active_;
+    std::vector<CallCache> callCache_;
+    // What the machine dispatches on: the operation of each instruction, or a fused form that
+    // does the work of a short run of instructions at once (see decode()).
+    std::vector<std::int32_t> dispatch_;
+    std::vector<Value> returned_; // result, then the values of var parameters
+    std::string exceptionMessage_;
+    std::int64_t budget_ = std::numeric_limits<std::int64_t>::max();
+    std::size_t handlerBase_ = 0; // handlers below this belong to an outer run
+    // One argument buffer per nested run: a call made from inside a call's callee must not
+    // overwrite the arguments of the call still in progress.
+    std::vector<std::unique_ptr<ArgBuffer>> argBuffers_;
+    std::size_t nesting_ = 0;
+};
+
+} // namespace vorlan::script::pascal
