@@ -71,7 +71,11 @@ MessageResult defaultAnswer(const MessageBoxRequest& request) {
 HeadlessUi::HeadlessUi(std::ostream* log) : log_(log ? log : &std::cerr) {}
 
 void HeadlessUi::log(const std::string& kind, const std::string& caption, const std::string& text) {
-    *log_ << "[" << kind << "] " << cp1250ToUtf8(caption) << ": " << cp1250ToUtf8(text) << std::endl;
+    // Message texts end their lines the Windows way; a terminal or a log file wants plain ones.
+    std::string lines;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lines += text[i];
+    *log_ << "[" << kind << "] " << cp1250ToUtf8(caption) << ": " << cp1250ToUtf8(lines) << std::endl;
 }
 
 MessageResult HeadlessUi::messageBox(const MessageBoxRequest& request) {
