@@ -10,6 +10,7 @@
 #include "library/files_system.h"
 #include "library/library.h"
 #include "script/builtins.h"
+#include "script/js/js_runner.h"
 #include "script/pascal/pascal_runner.h"
 #include "script/registry.h"
 #include "script/run_cycle.h"
@@ -49,6 +50,7 @@ void registerUnits(windows::Console& console) {
     script::registerEngineBuiltins(registry);
     script::registerScriptRunners(registry);
     script::pascal::registerPascalRunner(registry);
+    script::js::registerJavaScriptRunner(registry);
     library::registerLibrary(registry);
     windows::registerConsole(registry, console);
 }

@@ -1,0 +1,3 @@
+function bad() { undefinedThing(); }
+Out(typeof bad);
+var s = 'unterminated

@@ -1,0 +1,133 @@
+#pragma once
+// One Duktape heap and the bridge between it and the system: values, wrapped native objects,
+// registered names, and calls in both directions. Every entry into the heap from outside runs
+// under a protected call, so no script error and no engine failure can end the process.
+
+#include "script/dispatch.h"
+#include "script/value.h"
+
+#include <csetjmp>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+struct duk_hthread;
+
+namespace vorlan::script::js {
+
+class JsEngine;
+
+// How a member of a native object reads from the script.
+enum class MemberKind : std::uint8_t {
+    Method,   // a function value; calling it invokes the method
+    Property, // read and written as a value
+    Indexed,  // a property that needs arguments: a function value that reads it with them
+};
+
+// A native object as the script sees it: one per dispatch interface, kept for the heap's life so
+// that the same object always has the same script identity.
+struct HostObject {
+    JsEngine* engine = nullptr;
+    ObjectRef dispatch;
+    enum class Kind : std::uint8_t { Wrapper, GlobalScope, Other } kind = Kind::Other;
+    struct Member {
+        DispId id = kUnknownDispId;
+        MemberKind kind = MemberKind::Method;
+    };
+    std::unordered_map<std::string, Member> members; // by Windows-1250 name as written
+    void* proxy = nullptr;
+};
+
+// What a native function made by the bridge stands for.
+struct Binding {
+    HostObject* host = nullptr;
+    DispId id = kUnknownDispId;
+    MemberKind kind = MemberKind::Method;
+    std::string name;
+};
+
+class JsEngine {
+public:
+    // Hands an error to the module's handler; true when the user chose to continue.
+    using Reporter = std::function<bool(int line, int position, const ExceptionInfo& info)>;
+
+    explicit JsEngine(Reporter reporter, std::size_t heapLimit = 0);
+    ~JsEngine();
+    JsEngine(const JsEngine&) = delete;
+    JsEngine& operator=(const JsEngine&) = delete;
+
+    bool usable() const { return ctx_ != nullptr && !dead_; }
+    // Set when the user cancelled after an error of the main body: no further script runs.
+    bool stopped() const { return stopped_; }
+
+    // Compiles the module text (Windows-1250) after binding the outside names it uses; a syntax
+    // error is reported and gives false.
+    bool compile(const std::string& text);
+    // Runs the compiled top-level code once.
+    void runMain();
+    // The exact name of a global script function matching `name` (exactly, else ignoring case);
+    // empty when there is none.
+    std::string findFunction(std::string_view name);
+    // Calls a global script function; errors are reported, the result then stays empty.
+    Value callFunction(const std::string& exactName, std::span<Value> args);
+    void addNamedObject(const std::string& name, const ObjectRef& object, bool global);
+    std::vector<std::string> scriptFunctions();
+
+    // ---- used by the native callbacks
+    void pushValue(duk_hthread* ctx, const Value& value);
+    Value toValue(duk_hthread* ctx, int index, int depth = 0);
+    void pushHost(duk_hthread* ctx, const ObjectRef& object);
+    HostObject* hostOfProxy(void* heapPtr) const;
+    // Resolves a member of a native object by name (cached); false when it has none.
+    bool resolveMember(HostObject& host, const std::string& name, HostObject::Member& out);
+    // Invokes a member; on failure pushes an Error for the script and answers false, otherwise
+    // pushes the result (when `pushResult`) and answers true.
+    bool invokeMember(duk_hthread* ctx, HostObject& host, DispId id, unsigned flags,
+                      std::span<Value> args, const std::string& name, bool pushResult);
+    Binding* makeBinding(HostObject* host, DispId id, MemberKind kind, const std::string& name);
+    void pushBoundFunction(duk_hthread* ctx, Binding* binding);
+    // Reads the default property of a native object with the given index arguments.
+    bool invokeDefault(duk_hthread* ctx, HostObject& host, std::span<Value> args, bool put);
+
+    std::jmp_buf* fatalJump = nullptr;
+    std::size_t heapUsed = 0;
+    std::size_t heapLimit = 0;
+
+private:
+    struct ErrorDetails {
+        std::string description; // Windows-1250
+        int line = 0;            // from 1; 0 when unknown
+    };
+    template <class F> bool guarded(F& body);
+    void takeError(duk_hthread* ctx, ErrorDetails& out);
+    bool reportScriptError(const ErrorDetails& details, bool compilation);
+    void bindName(duk_hthread* ctx, const std::string& name);
+    bool bindFromObject(duk_hthread* ctx, HostObject& host, const std::string& name,
+                        const std::string& jsName);
+    void definePrelude();
+
+    Reporter reporter_;
+    duk_hthread* ctx_ = nullptr;
+    bool dead_ = false;
+    bool stopped_ = false;
+    bool mainPending_ = false;
+    std::unordered_map<const Dispatch*, std::unique_ptr<HostObject>> hosts_;
+    std::unordered_map<void*, HostObject*> hostByProxy_;
+    std::vector<std::unique_ptr<Binding>> bindings_;
+    std::vector<HostObject*> globalObjects_;
+    // Names the module uses that nothing answered yet: a global object added later may.
+    std::set<std::string> unbound_;
+    void* handler_ = nullptr;
+    void* safeArrayProto_ = nullptr;
+    void* vbArrayProto_ = nullptr;
+    void* dateCtor_ = nullptr;
+    void* dateProto_ = nullptr;
+    void* getTime_ = nullptr;
+    int hostCount_ = 0;
+};
+
+} // namespace vorlan::script::js

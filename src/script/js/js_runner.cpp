@@ -1,0 +1,127 @@
+#include "script/js/js_runner.h"
+
+#include "core/cp1250.h"
+#include "script/js/js_engine.h"
+#include "script/registry.h"
+
+#include <map>
+
+namespace vorlan::script::js {
+
+namespace {
+
+std::size_t& heapLimitSetting() {
+    static std::size_t limit = 0;
+    return limit;
+}
+
+// The module's global functions as the system calls them by name.
+class JsModule : public Dispatch {
+public:
+    explicit JsModule(std::weak_ptr<JsEngine> engine) : engine_(std::move(engine)) {}
+
+    DispId idOfName(std::string_view name) override {
+        if (auto it = ids_.find(name); it != ids_.end()) return it->second;
+        auto engine = engine_.lock();
+        if (!engine) return kUnknownDispId;
+        std::string exact = engine->findFunction(name);
+        if (exact.empty()) return kUnknownDispId;
+        names_.push_back(std::move(exact));
+        const auto id = static_cast<DispId>(names_.size() - 1);
+        ids_.emplace(std::string(name), id);
+        return id;
+    }
+
+    DispStatus invoke(DispId id, unsigned, std::span<Value> args, Value& result,
+                      ExceptionInfo& error) override {
+        result = Value();
+        auto engine = engine_.lock();
+        if (!engine) {
+            error.description = "The module has been closed";
+            return DispStatus::Exception;
+        }
+        if (id < 0 || static_cast<std::size_t>(id) >= names_.size()) return DispStatus::UnknownName;
+        result = engine->callFunction(names_[static_cast<std::size_t>(id)], args);
+        return DispStatus::Ok;
+    }
+
+    std::string dispatchClassName() const override { return "JavaScriptModule"; }
+
+private:
+    std::weak_ptr<JsEngine> engine_;
+    std::vector<std::string> names_; // as the script spells them (UTF-8)
+    std::map<std::string, DispId, NoCaseLess> ids_;
+};
+
+} // namespace
+
+void JavaScriptRunner::setHeapLimit(std::size_t bytes) {
+    heapLimitSetting() = bytes;
+}
+
+JavaScriptRunner::JavaScriptRunner(Scripter& scripter) : ScriptRunner(scripter) {
+    engine_ = std::make_shared<JsEngine>(
+        [this](int line, int position, const ExceptionInfo& info) {
+            return report(line, position, info);
+        },
+        heapLimitSetting());
+    module_ = std::make_shared<JsModule>(engine_);
+}
+
+JavaScriptRunner::~JavaScriptRunner() = default;
+
+ObjectRef JavaScriptRunner::moduleDispatch() {
+    return engine_ ? module_ : nullptr;
+}
+
+void JavaScriptRunner::closeModule() {
+    engine_.reset();
+}
+
+Value JavaScriptRunner::callByName(std::string_view name, std::span<Value> args) {
+    if (!engine_ || engine_->stopped()) return {};
+    engine_->runMain(); // when the scripter calls before it ran the main body
+    return ScriptRunner::callByName(name, args);
+}
+
+bool JavaScriptRunner::compileModule(const std::vector<std::string>& script) {
+    std::string text;
+    for (std::size_t i = 0; i < script.size(); ++i) {
+        if (i) text += '\n';
+        text += script[i];
+    }
+    return compileText(text);
+}
+
+bool JavaScriptRunner::compileText(const std::string& text) {
+    if (!engine_ || !engine_->usable()) return false;
+    // An empty module is not compiled, yet the module counts as ready.
+    if (text.empty()) return true;
+    return engine_->compile(text);
+}
+
+void JavaScriptRunner::runMainBody() {
+    if (engine_) engine_->runMain();
+}
+
+void JavaScriptRunner::addNamedObject(const std::string& name, ObjectRef object, bool global) {
+    ScriptRunner::addNamedObject(name, object, global);
+    if (engine_) engine_->addNamedObject(name, object, global);
+}
+
+std::vector<RoutineInfo> JavaScriptRunner::listRoutines() {
+    std::vector<RoutineInfo> out;
+    if (!engine_) return out;
+    for (std::string& name : engine_->scriptFunctions())
+        out.push_back({std::move(name), false});
+    return out;
+}
+
+void registerJavaScriptRunner(Registry& registry) {
+    registry.registerScriptRunner("TJavaScriptRunner", "trx", "JavaScript",
+                                  [](Scripter& scripter) -> std::unique_ptr<ScriptRunner> {
+                                      return std::make_unique<JavaScriptRunner>(scripter);
+                                  });
+}
+
+} // namespace vorlan::script::js
