@@ -1,0 +1,5 @@
+vorlan_add_fuzzer(fuzz_dbf_table ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_dbf_table.cpp vorlan_dbf)
+vorlan_add_fuzzer(fuzz_dbf_memo ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_dbf_memo.cpp vorlan_dbf)
+vorlan_add_fuzzer(fuzz_dbf_ntx ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_dbf_ntx.cpp vorlan_dbf)
+vorlan_add_fuzzer(fuzz_dbf_expr ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_dbf_expr.cpp vorlan_dbf)
+vorlan_add_fuzzer(fuzz_dbf_cdx ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_dbf_cdx.cpp vorlan_dbf)

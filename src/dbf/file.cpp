@@ -1,0 +1,189 @@
+#include "dbf/file.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace vorlan::dbf {
+namespace {
+
+[[noreturn]] void fail(const std::string& what, const std::filesystem::path& path) {
+    throw DbfError(what + " " + path.string() + ": " + std::strerror(errno));
+}
+
+// Open-file-description locks follow the open file rather than the process; they still conflict
+// with the classic record locks other programs take. Kernels without them get the classic ones.
+#ifdef F_OFD_SETLK
+constexpr int kSetLock = F_OFD_SETLK;
+constexpr int kGetLock = F_OFD_GETLK;
+#else
+constexpr int kSetLock = F_SETLK;
+constexpr int kGetLock = F_GETLK;
+#endif
+
+bool setLock(int fd, short type, std::uint64_t offset, std::uint64_t len) {
+    struct flock fl {};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = static_cast<off_t>(offset);
+    fl.l_len = static_cast<off_t>(len);
+    fl.l_pid = 0;
+    if (fcntl(fd, kSetLock, &fl) == 0) return true;
+#ifdef F_OFD_SETLK
+    if (errno == EINVAL) {
+        fl.l_pid = 0;
+        return fcntl(fd, F_SETLK, &fl) == 0;
+    }
+#endif
+    return false;
+}
+
+} // namespace
+
+File::~File() {
+    close();
+}
+
+File::File(File&& other) noexcept
+    : fd_(other.fd_), readOnly_(other.readOnly_), path_(std::move(other.path_)) {
+    other.fd_ = -1;
+}
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        close();
+        fd_ = other.fd_;
+        readOnly_ = other.readOnly_;
+        path_ = std::move(other.path_);
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+void File::open(const std::filesystem::path& path, bool readOnly) {
+    close();
+    fd_ = ::open(path.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+    if (fd_ < 0) fail("cannot open", path);
+    struct stat st {};
+    if (fstat(fd_, &st) == 0 && !S_ISREG(st.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+        throw DbfError("not a regular file: " + path.string());
+    }
+    readOnly_ = readOnly;
+    path_ = path;
+}
+
+void File::create(const std::filesystem::path& path) {
+    close();
+    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd_ < 0) fail("cannot create", path);
+    readOnly_ = false;
+    path_ = path;
+}
+
+void File::close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+std::uint64_t File::size() const {
+    struct stat st {};
+    if (fstat(fd_, &st) != 0) fail("cannot stat", path_);
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+std::size_t File::readAt(std::uint64_t offset, void* buf, std::size_t len) const {
+    std::size_t done = 0;
+    auto* out = static_cast<char*>(buf);
+    while (done < len) {
+        const ssize_t n = ::pread(fd_, out + done, len - done, static_cast<off_t>(offset + done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            fail("cannot read", path_);
+        }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+void File::readExact(std::uint64_t offset, void* buf, std::size_t len) const {
+    if (readAt(offset, buf, len) != len) throw DbfError("unexpected end of file " + path_.string());
+}
+
+void File::writeAt(std::uint64_t offset, const void* buf, std::size_t len) {
+    if (readOnly_) throw DbfError("file is open read-only: " + path_.string());
+    std::size_t done = 0;
+    const auto* in = static_cast<const char*>(buf);
+    while (done < len) {
+        const ssize_t n = ::pwrite(fd_, in + done, len - done, static_cast<off_t>(offset + done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            fail("cannot write", path_);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+void File::truncate(std::uint64_t size) {
+    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) fail("cannot truncate", path_);
+}
+
+void File::sync() {
+    if (fd_ >= 0) ::fsync(fd_);
+}
+
+bool File::lockRange(std::uint64_t offset, std::uint64_t len, int timeoutMs, bool shared) {
+    const short type = (readOnly_ || shared) ? F_RDLCK : F_WRLCK;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (setLock(fd_, type, offset, len)) return true;
+        if (errno != EACCES && errno != EAGAIN && errno != EINTR) return false;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+void File::unlockRange(std::uint64_t offset, std::uint64_t len) {
+    setLock(fd_, F_UNLCK, offset, len);
+}
+
+bool File::rangeLockedByOther(std::uint64_t offset, std::uint64_t len) const {
+    struct flock fl {};
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = static_cast<off_t>(offset);
+    fl.l_len = static_cast<off_t>(len);
+    fl.l_pid = 0;
+    if (fcntl(fd_, kGetLock, &fl) != 0) return false;
+    return fl.l_type != F_UNLCK;
+}
+
+std::filesystem::path tempNameBeside(const std::filesystem::path& target) {
+    static std::mt19937 rng{std::random_device{}()};
+    auto name = target.filename().string() + ".tmp" + std::to_string(::getpid()) + "_" +
+                std::to_string(rng() % 1000000);
+    return target.parent_path() / name;
+}
+
+void replaceFile(const std::filesystem::path& tmp, const std::filesystem::path& target) {
+    const int fd = ::open(tmp.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+    if (::rename(tmp.c_str(), target.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(tmp.c_str());
+        errno = err;
+        fail("cannot replace", target);
+    }
+}
+
+} // namespace vorlan::dbf

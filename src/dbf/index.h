@@ -1,0 +1,170 @@
+#pragma once
+// Index orders over a table: the sorted key list they share, and the index file that stores it.
+//
+// An open index keeps its keys in memory (a sorted list of fixed-width keys with their record
+// numbers) and writes its file when the table is committed or closed, and after creation and
+// reindexing. Files of other xBase tools are read whole when they are opened.
+
+#include "dbf/expr.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vorlan::dbf {
+
+class Table;
+
+// Keys of one order, sorted by key bytes (reversed for a descending order), then by record
+// number. Keys live in one pool of fixed-width slots; the order is a list of slot numbers, so an
+// insert moves four bytes per entry instead of whole keys.
+class KeyList {
+public:
+    static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+
+    void reset(int keyLength, bool descending, bool unique);
+    int keyLength() const { return keyLen_; }
+    bool descending() const { return descending_; }
+    bool unique() const { return unique_; }
+    std::size_t size() const { return order_.size(); }
+
+    std::string_view keyAt(std::size_t pos) const {
+        return {pool_.data() + static_cast<std::size_t>(order_[pos]) * keyLen_,
+                static_cast<std::size_t>(keyLen_)};
+    }
+    std::uint32_t recAt(std::size_t pos) const { return recs_[order_[pos]]; }
+
+    // `key` must be keyLength() bytes.
+    std::size_t lowerBound(std::string_view key, std::uint32_t rec) const;
+    std::size_t find(std::string_view key, std::uint32_t rec) const;
+    // False when the order is unique and the key is there already.
+    bool insert(std::string_view key, std::uint32_t rec);
+    bool erase(std::string_view key, std::uint32_t rec);
+    // First entry whose key, cut to the length of `prefix`, is not before `prefix`.
+    std::size_t seek(std::string_view prefix) const;
+    // First entry whose key, cut to the length of `prefix`, comes after `prefix`.
+    std::size_t seekAfter(std::string_view prefix) const;
+    // The order of a key against a prefix (-1 before, 0 starts with it, 1 after), in this
+    // order's direction.
+    int comparePrefix(std::string_view key, std::string_view prefix) const;
+    bool prefixMatches(std::size_t pos, std::string_view prefix) const;
+
+    // Replaces the contents with `count` keys (packed in `keys`) and their record numbers, and
+    // sorts them; a unique order keeps the first record of each key.
+    void load(std::vector<char>&& keys, std::vector<std::uint32_t>&& recs);
+    // Appends an entry that the caller knows sorts after every present one (reading files).
+    void appendSorted(std::string_view key, std::uint32_t rec);
+
+private:
+    int compareKeys(const char* a, const char* b) const;
+    int compareEntry(std::uint32_t slot, std::string_view key, std::uint32_t rec) const;
+
+    int keyLen_ = 1;
+    bool descending_ = false;
+    bool unique_ = false;
+    std::vector<char> pool_;
+    std::vector<std::uint32_t> recs_;
+    std::vector<std::uint32_t> order_;
+    std::vector<std::uint32_t> free_;
+};
+
+// Ntx: one order per .NTX file; Idx: one order per compact .IDX file; Cdx: a tag of a compound
+// .CDX file.
+enum class IndexKind { Ntx, Idx, Cdx };
+
+struct IndexOptions {
+    bool unique = false;
+    bool descending = false;
+    std::string forExpr{}; // empty: every record
+};
+
+// What an index file stores besides the keys.
+struct IndexHeader {
+    std::string keyExpr;
+    std::string forExpr;
+    int keyLength = 0;
+    int keyDecimals = 0;
+    bool unique = false;
+    bool descending = false;
+    std::uint16_t version = 0;
+};
+
+class Index {
+public:
+    Index(Table& table, std::filesystem::path path, IndexKind kind);
+
+    const std::filesystem::path& path() const { return path_; }
+    IndexKind kind() const { return kind_; }
+    // The order's name: the tag of a compound file, else the file's name without folder and
+    // extension; upper case.
+    std::string tagName() const;
+    void setTagName(std::string name);
+    // Takes a header read from a compound file and prepares the (empty) key list for it.
+    void adopt(const IndexHeader& header);
+    const IndexHeader& header() const { return header_; }
+    // The byte that pads keys: blank for character keys, zero for the binary keys of compound
+    // files.
+    char padByte() const;
+    const std::string& keyExpr() const { return header_.keyExpr; }
+    const std::string& forExpr() const { return header_.forExpr; }
+    bool unique() const { return header_.unique; }
+    bool descending() const { return header_.descending; }
+    int keyLength() const { return header_.keyLength; }
+    ValueType keyType() const { return key_.type(); }
+    KeyList& keys() { return keys_; }
+    const KeyList& keys() const { return keys_; }
+
+    // Sets the expressions up for a new index (creation) or from the file (opening).
+    void define(const std::string& keyExpr, const IndexOptions& options);
+    // .NTX and .IDX files; compound files are read and written by their table for all tags at
+    // once.
+    void loadFile();
+    void saveFile();
+    // Rebuilds the keys from every record of the table.
+    void rebuild();
+
+    // The key bytes of the table's current record image (always keyLength() bytes).
+    std::string keyOfCurrent() const;
+    // Whether the current record image belongs to the order (its FOR condition).
+    bool includesCurrent() const;
+    // A value in key form, padded or cut to the key length (for seeks).
+    std::string keyFromValue(const XValue& value) const;
+    // Text as a seek key: character orders take it as it is, numeric orders read a number,
+    // date orders read date text in the current format (or YYYYMMDD).
+    std::string seekKeyFromText(std::string_view text) const;
+
+    bool dirty = false;
+    // Scope: keys (in key form, compared as prefixes) outside which records are not shown while
+    // this order controls; empty ends are open.
+    std::string scopeTop;
+    std::string scopeBottom;
+    bool inScope(std::string_view key) const;
+
+private:
+    void compileExpressions();
+
+    Table& table_;
+    std::filesystem::path path_;
+    IndexKind kind_;
+    IndexHeader header_;
+    std::string tag_;
+    Expression key_;
+    Expression for_;
+    KeyList keys_;
+};
+
+// Clipper-style .NTX files (see ntx.cpp for the layout).
+void writeNtxFile(const std::filesystem::path& path, const IndexHeader& header,
+                  const KeyList& keys);
+// Reads header and keys; throws DbfError for a damaged file. `keys` is reset to the file's key
+// length and order.
+IndexHeader readNtxFile(const std::filesystem::path& path, KeyList& keys);
+IndexHeader readNtxBytes(std::string_view bytes, KeyList& keys);
+
+// Numeric keys in character-ordered indexes: the number as fixed-width text whose byte order is
+// the numeric order (negative numbers are complemented).
+std::string numericKeyText(double value, int width, int decimals);
+
+} // namespace vorlan::dbf
