@@ -17,6 +17,11 @@
 
 namespace vorlan::script {
 
+std::function<void(const std::string&)>& programStartHook() {
+    static std::function<void(const std::string&)> hook;
+    return hook;
+}
+
 bool& runFromArchive() {
     static bool flag = false;
     return flag;
@@ -62,6 +67,7 @@ std::unique_ptr<Scripter> startMainScripter(const std::vector<archive::ProjectIt
             break;
         }
     if (!main) throw std::runtime_error("Nelze spustit");
+    if (programStartHook()) programStartHook()(main->fileName);
     auto scripter = std::make_unique<Scripter>();
     scripter->scriptFile = main->fileName;
     scripter->fileSystem = main->filerId;

@@ -2,6 +2,7 @@
 // The road of one program: open its archive, check it, build the project, start the main
 // module's scripter and keep events flowing until the program has finished.
 
+#include <functional>
 #include <string>
 
 namespace vorlan::script {
@@ -14,6 +15,10 @@ bool& runFromArchive();
 // mapper). Problems of the archive itself are reported in message boxes; "Nelze spustit" and
 // other failures of the run are thrown as std::runtime_error for the shell to show.
 void runProgramFile(const std::string& fileName);
+
+// Called with the main module's file name when a program starts (the dialogs need to know the
+// program's dialect); empty by default.
+std::function<void(const std::string& moduleFileName)>& programStartHook();
 
 // The script procedure RunApp: runs another archive from inside a running program.
 void runApp(const std::string& name);

@@ -16,6 +16,9 @@
 #include "script/run_cycle.h"
 #include "ui/qt/app_exception.h"
 #include "ui/qt/console_window.h"
+#include "ui/qt/forms/dialog_model.h"
+#include "ui/qt/forms/dialogs.h"
+#include "ui/qt/forms/form_classes.h"
 #include "ui/qt/main_form.h"
 #include "ui/qt/placeholder_window.h"
 #include "ui/qt/qt_ui.h"
@@ -48,6 +51,14 @@ void registerUnits(windows::Console& console) {
     done = true;
     auto& registry = script::registry();
     script::registerEngineBuiltins(registry);
+    forms::registerFormClasses(registry);
+    forms::registerDialogs(registry);
+    forms::installFormHooks();
+    // The dialogs read button arrays by the rules of the running program's dialect.
+    script::programStartHook() = [](const std::string& module) {
+        const auto dot = module.rfind('.');
+        forms::setProgramLanguage(upperCase(dot == std::string::npos ? std::string() : module.substr(dot + 1, 3)));
+    };
     script::registerScriptRunners(registry);
     script::pascal::registerPascalRunner(registry);
     script::js::registerJavaScriptRunner(registry);
