@@ -2,6 +2,7 @@
 
 #include "core/cp1250.h"
 #include "core/path_mapper.h"
+#include "core/text_lines.h"
 #include "core/ui_services.h"
 #include "script/archive/program_archive.h"
 #include "script/comp_wrapper.h"
@@ -51,23 +52,6 @@ bool readHostFile(const std::string& programPath, std::string& bytes) {
     if (!in) return false;
     bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return true;
-}
-
-std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string line;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(std::move(line));
-            line.clear();
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else {
-            line += c;
-        }
-    }
-    if (!line.empty()) lines.push_back(std::move(line));
-    return lines;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "ui/qt/forms/controls.h"
 
 #include "core/cp1250.h"
+#include "core/text_lines.h"
 #include "core/ui_services.h"
 #include "script/comp_wrapper.h"
 #include "script/object_store.h"
@@ -79,20 +80,7 @@ std::vector<std::string> linesOfValue(const Value& value) {
             lines.push_back(v.toString());
         return lines;
     }
-    const std::string text = value.toString();
-    std::string line;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(std::move(line));
-            line.clear();
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else {
-            line += c;
-        }
-    }
-    if (!line.empty()) lines.push_back(std::move(line));
-    return lines;
+    return splitLines(value.toString());
 }
 
 // A Pascal set as stored ("[fsBold,fsItalic]") or as a script's bit mask, as its names.
