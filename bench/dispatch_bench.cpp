@@ -14,13 +14,17 @@ namespace {
 void setUp() {
     static bool done = [] {
         registerEngineBuiltins(registry());
-        registry().registerProc("BenchTwice", "function(x: Integer): Integer",
-                                [](NativeObject*, std::span<Value> a, Value& r) { r = Value(a[0].asInt() * 2); });
+        registry().registerProc(
+            "BenchTwice", "function(x: Integer): Integer",
+            [](NativeObject*, std::span<Value> a, Value& r) { r = Value(a[0].asInt() * 2); });
         registry().registerProc("BenchConcat", "function(a, b: string): string",
-                                [](NativeObject*, std::span<Value> a, Value& r) { r = Value(a[0].asString() + a[1].asString()); });
+                                [](NativeObject*, std::span<Value> a, Value& r) {
+                                    r = Value(a[0].asString() + a[1].asString());
+                                });
         registry().registerClass("TBenchObject", "TComponent");
-        registry().registerMethod("TBenchObject", "Twice", "function(x: Integer): Integer",
-                                  [](NativeObject*, std::span<Value> a, Value& r) { r = Value(a[0].asInt() * 2); });
+        registry().registerMethod(
+            "TBenchObject", "Twice", "function(x: Integer): Integer",
+            [](NativeObject*, std::span<Value> a, Value& r) { r = Value(a[0].asInt() * 2); });
         return true;
     }();
     (void)done;

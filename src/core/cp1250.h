@@ -21,7 +21,9 @@ std::string utf8ToCp1250(std::string_view text, char replacement = '?');
 bool tryUtf8ToCp1250(std::string_view text, std::string& out);
 bool isValidUtf8(std::string_view text);
 // A Czech text literal written in UTF-8 source as the engine's Windows-1250 bytes.
-inline std::string czech(std::string_view utf8) { return utf8ToCp1250(utf8); }
+inline std::string czech(std::string_view utf8) {
+    return utf8ToCp1250(utf8);
+}
 
 std::u16string cp1250ToUtf16(std::string_view text);
 std::string utf16ToCp1250(std::u16string_view text, char replacement = '?');

@@ -36,25 +36,36 @@ public:
 
 MessageResult resultOfButton(MessageButton button) {
     switch (button) {
-    case ButtonOk: return MessageResult::Ok;
-    case ButtonCancel: return MessageResult::Cancel;
-    case ButtonYes: return MessageResult::Yes;
-    case ButtonNo: return MessageResult::No;
-    case ButtonAbort: return MessageResult::Abort;
-    case ButtonRetry: return MessageResult::Retry;
-    case ButtonIgnore: return MessageResult::Ignore;
-    case ButtonAll: return MessageResult::All;
-    case ButtonNoToAll: return MessageResult::NoToAll;
-    case ButtonYesToAll: return MessageResult::YesToAll;
-    case ButtonHelp: return MessageResult::None;
+    case ButtonOk:
+        return MessageResult::Ok;
+    case ButtonCancel:
+        return MessageResult::Cancel;
+    case ButtonYes:
+        return MessageResult::Yes;
+    case ButtonNo:
+        return MessageResult::No;
+    case ButtonAbort:
+        return MessageResult::Abort;
+    case ButtonRetry:
+        return MessageResult::Retry;
+    case ButtonIgnore:
+        return MessageResult::Ignore;
+    case ButtonAll:
+        return MessageResult::All;
+    case ButtonNoToAll:
+        return MessageResult::NoToAll;
+    case ButtonYesToAll:
+        return MessageResult::YesToAll;
+    case ButtonHelp:
+        return MessageResult::None;
     }
     return MessageResult::None;
 }
 
 std::vector<MessageButton> buttonsInOrder(unsigned buttons) {
-    static constexpr MessageButton order[] = {ButtonYes,   ButtonNo,  ButtonOk,       ButtonCancel,
-                                              ButtonAbort, ButtonRetry, ButtonIgnore, ButtonAll,
-                                              ButtonNoToAll, ButtonYesToAll, ButtonHelp};
+    static constexpr MessageButton order[] = {
+        ButtonYes,    ButtonNo,  ButtonOk,      ButtonCancel,   ButtonAbort, ButtonRetry,
+        ButtonIgnore, ButtonAll, ButtonNoToAll, ButtonYesToAll, ButtonHelp};
     std::vector<MessageButton> out;
     for (MessageButton b : order)
         if (buttons & b) out.push_back(b);
@@ -75,7 +86,8 @@ void HeadlessUi::log(const std::string& kind, const std::string& caption, const 
     std::string lines;
     for (std::size_t i = 0; i < text.size(); ++i)
         if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lines += text[i];
-    *log_ << "[" << kind << "] " << cp1250ToUtf8(caption) << ": " << cp1250ToUtf8(lines) << std::endl;
+    *log_ << "[" << kind << "] " << cp1250ToUtf8(caption) << ": " << cp1250ToUtf8(lines)
+          << std::endl;
 }
 
 MessageResult HeadlessUi::messageBox(const MessageBoxRequest& request) {
@@ -83,7 +95,8 @@ MessageResult HeadlessUi::messageBox(const MessageBoxRequest& request) {
     return answer_ ? answer_(request) : defaultAnswer(request);
 }
 
-std::optional<std::string> HeadlessUi::inputBox(const std::string& caption, const std::string& prompt,
+std::optional<std::string> HeadlessUi::inputBox(const std::string& caption,
+                                                const std::string& prompt,
                                                 const std::string& defaultText) {
     log("input", caption, prompt);
     return defaultText;
@@ -99,10 +112,12 @@ std::optional<std::string> HeadlessUi::saveFileDialog(const FileDialogRequest& r
     return std::nullopt;
 }
 
-std::unique_ptr<TextPrintJob> HeadlessUi::startTextPrint(const std::string& title, const std::string&, int) {
+std::unique_ptr<TextPrintJob> HeadlessUi::startTextPrint(const std::string& title,
+                                                         const std::string&, int) {
     log("print", title, "");
     if (printFolder_.empty()) return std::make_unique<DiscardTextPrintJob>();
-    return std::make_unique<FileTextPrintJob>(printFolder_ / ("print" + std::to_string(++printJobs_) + ".txt"));
+    return std::make_unique<FileTextPrintJob>(printFolder_ /
+                                              ("print" + std::to_string(++printJobs_) + ".txt"));
 }
 
 namespace {
@@ -116,7 +131,9 @@ std::string& title() {
 }
 } // namespace
 
-UiServices& ui() { return *services(); }
+UiServices& ui() {
+    return *services();
+}
 
 std::unique_ptr<UiServices> setUi(std::unique_ptr<UiServices> next) {
     auto previous = std::move(services());
@@ -124,7 +141,11 @@ std::unique_ptr<UiServices> setUi(std::unique_ptr<UiServices> next) {
     return previous;
 }
 
-const std::string& applicationTitle() { return title(); }
-void setApplicationTitle(std::string t) { title() = std::move(t); }
+const std::string& applicationTitle() {
+    return title();
+}
+void setApplicationTitle(std::string t) {
+    title() = std::move(t);
+}
 
 } // namespace vorlan

@@ -20,14 +20,16 @@ public:
                                         const std::string& defaultText) override;
     std::optional<std::string> openFileDialog(const FileDialogRequest& request) override;
     std::optional<std::string> saveFileDialog(const FileDialogRequest& request) override;
-    std::unique_ptr<TextPrintJob> startTextPrint(const std::string& title, const std::string& fontName,
-                                                 int pointSize) override;
+    std::unique_ptr<TextPrintJob>
+    startTextPrint(const std::string& title, const std::string& fontName, int pointSize) override;
     bool waitAndProcessEvent() override { return false; }
     void processPendingEvents() override {}
     bool headless() const override { return true; }
 
     // Lets a test answer message boxes its own way instead of by the default.
-    void setAnswer(std::function<MessageResult(const MessageBoxRequest&)> answer) { answer_ = std::move(answer); }
+    void setAnswer(std::function<MessageResult(const MessageBoxRequest&)> answer) {
+        answer_ = std::move(answer);
+    }
     // Where text printing goes without a printer: a folder of numbered .txt files or nothing.
     void setPrintFolder(std::filesystem::path folder) { printFolder_ = std::move(folder); }
 

@@ -13,7 +13,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-char driveKey(char drive) { return static_cast<char>(std::toupper(static_cast<unsigned char>(drive))); }
+char driveKey(char drive) {
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(drive)));
+}
 
 std::vector<std::string> splitComponents(std::string_view path) {
     std::vector<std::string> parts;
@@ -33,13 +35,19 @@ std::vector<std::string> splitComponents(std::string_view path) {
 } // namespace
 
 PathMapper::PathMapper() {
-    if (const char* home = std::getenv("HOME"); home && *home) drives_['C'] = home;
-    else drives_['C'] = "/";
+    if (const char* home = std::getenv("HOME"); home && *home)
+        drives_['C'] = home;
+    else
+        drives_['C'] = "/";
 }
 
-void PathMapper::setDriveRoot(char drive, fs::path root) { drives_[driveKey(drive)] = std::move(root); }
+void PathMapper::setDriveRoot(char drive, fs::path root) {
+    drives_[driveKey(drive)] = std::move(root);
+}
 
-void PathMapper::clearDrives() { drives_.clear(); }
+void PathMapper::clearDrives() {
+    drives_.clear();
+}
 
 fs::path PathMapper::driveRoot(char drive) const {
     auto it = drives_.find(driveKey(drive));
@@ -53,7 +61,8 @@ fs::path findNoCase(const fs::path& folder, const std::string& name) {
     const fs::path where = folder.empty() ? fs::path(".") : folder;
     for (fs::directory_iterator it(where, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string candidate = it->path().filename().string();
-        if (candidate.size() == name.size() && equalsNoCase(candidate, name)) return folder / candidate;
+        if (candidate.size() == name.size() && equalsNoCase(candidate, name))
+            return folder / candidate;
     }
     // Names with Czech letters differ in their UTF-8 bytes; compare them decoded.
     const std::string wanted = utf8ToCp1250(name);
@@ -73,7 +82,8 @@ fs::path PathMapper::toHost(std::string_view programPath) const {
     if (rest.size() >= 2 && rest[1] == ':' && std::isalpha(static_cast<unsigned char>(rest[0]))) {
         const fs::path root = driveRoot(rest[0]);
         if (root.empty())
-            throw std::invalid_argument("Drive " + std::string(1, driveKey(rest[0])) + ": is not mapped");
+            throw std::invalid_argument("Drive " + std::string(1, driveKey(rest[0])) +
+                                        ": is not mapped");
         result = root;
         rest.remove_prefix(2);
         absolute = true;
@@ -112,10 +122,11 @@ std::string PathMapper::toProgram(const fs::path& hostPath) const {
     std::size_t bestLength = 0;
     for (const auto& [drive, root] : drives_) {
         std::string rootText = root.lexically_normal().string();
-        while (rootText.size() > 1 && rootText.back() == '/') rootText.pop_back();
-        const bool inside = text == rootText ||
-                            (text.size() > rootText.size() && text.compare(0, rootText.size(), rootText) == 0 &&
-                             (text[rootText.size()] == '/' || rootText == "/"));
+        while (rootText.size() > 1 && rootText.back() == '/')
+            rootText.pop_back();
+        const bool inside = text == rootText || (text.size() > rootText.size() &&
+                                                 text.compare(0, rootText.size(), rootText) == 0 &&
+                                                 (text[rootText.size()] == '/' || rootText == "/"));
         if (inside && rootText.size() >= bestLength) {
             bestDrive = drive;
             bestLength = rootText.size();

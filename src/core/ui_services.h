@@ -77,15 +77,16 @@ public:
 
     virtual MessageResult messageBox(const MessageBoxRequest& request) = 0;
     // nullopt when the user cancels.
-    virtual std::optional<std::string> inputBox(const std::string& caption, const std::string& prompt,
+    virtual std::optional<std::string> inputBox(const std::string& caption,
+                                                const std::string& prompt,
                                                 const std::string& defaultText) = 0;
     virtual std::optional<std::string> openFileDialog(const FileDialogRequest& request) = 0;
     virtual std::optional<std::string> saveFileDialog(const FileDialogRequest& request) = 0;
 
     // Starts printing plain text without asking; an empty font name or size 0 leaves the
     // printer's default font. Throws std::runtime_error when no job can be started.
-    virtual std::unique_ptr<TextPrintJob> startTextPrint(const std::string& title, const std::string& fontName,
-                                                         int pointSize) = 0;
+    virtual std::unique_ptr<TextPrintJob>
+    startTextPrint(const std::string& title, const std::string& fontName, int pointSize) = 0;
 
     // Waits for the next event and handles it. Returns false when no event can ever arrive
     // (headless mode with nothing pending), so a waiting loop must end rather than hang.

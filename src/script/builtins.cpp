@@ -18,19 +18,25 @@ std::unique_ptr<NativeObject> makeComponentOf(const char* className) {
 void registerBaseClasses(Registry& reg) {
     reg.registerClass("TObject");
     reg.registerClass("TPersistent", "TObject");
-    reg.registerClass("TComponent", "TPersistent", [](Component*) { return makeComponentOf("TComponent"); });
+    reg.registerClass("TComponent", "TPersistent",
+                      [](Component*) { return makeComponentOf("TComponent"); });
     reg.registerClass("TControl", "TComponent");
     reg.registerClass("TWinControl", "TControl");
     reg.registerClass("TScrollingWinControl", "TWinControl");
     reg.registerClass("TCustomForm", "TScrollingWinControl");
     reg.registerClass("TForm", "TCustomForm", [](Component*) { return makeComponentOf("TForm"); });
-    reg.registerClass("TDataModule", "TComponent", [](Component*) { return makeComponentOf("TDataModule"); });
+    reg.registerClass("TDataModule", "TComponent",
+                      [](Component*) { return makeComponentOf("TDataModule"); });
 
-    reg.registerMethod("TObject", "Free", "procedure", [](NativeObject* self, std::span<Value>, Value&) {
-        if (!freeScriptObject(self)) throw ScriptException("Object " + self->className() + " cannot be freed");
-    });
+    reg.registerMethod(
+        "TObject", "Free", "procedure", [](NativeObject* self, std::span<Value>, Value&) {
+            if (!freeScriptObject(self))
+                throw ScriptException("Object " + self->className() + " cannot be freed");
+        });
     reg.registerMethod("TObject", "ClassName", "function: string",
-                       [](NativeObject* self, std::span<Value>, Value& result) { result = Value(self->className()); });
+                       [](NativeObject* self, std::span<Value>, Value& result) {
+                           result = Value(self->className());
+                       });
     reg.registerProperty(
         "TComponent", "Owner",
         [](NativeObject* self, std::span<const Value>) {
@@ -67,7 +73,9 @@ void registerEngineBuiltins(Registry& reg) {
     reg.registerProc("InSet", "function(Value, SetMask: Integer): Boolean",
                      [](NativeObject*, std::span<Value> args, Value& result) {
                          const std::int32_t bit = args[0].asInt();
-                         result = Value(bit >= 0 && bit < 32 && ((static_cast<std::uint32_t>(args[1].asInt()) >> bit) & 1u));
+                         result =
+                             Value(bit >= 0 && bit < 32 &&
+                                   ((static_cast<std::uint32_t>(args[1].asInt()) >> bit) & 1u));
                      });
     reg.registerProc({}, "MkSet", kKindVariadic, "function: Integer",
                      [](NativeObject*, std::span<Value> args, Value& result) {
@@ -78,11 +86,13 @@ void registerEngineBuiltins(Registry& reg) {
                          }
                          result = Value(static_cast<std::int32_t>(mask));
                      });
-    reg.registerProc("chr", "function(Code: Byte): string", [](NativeObject*, std::span<Value> args, Value& result) {
-        result = Value(std::string(1, static_cast<char>(args[0].asInt())));
-    });
-    reg.registerProc("RunApp", "procedure(Name: string)",
-                     [](NativeObject*, std::span<Value> args, Value&) { runApp(args[0].asString()); });
+    reg.registerProc("chr", "function(Code: Byte): string",
+                     [](NativeObject*, std::span<Value> args, Value& result) {
+                         result = Value(std::string(1, static_cast<char>(args[0].asInt())));
+                     });
+    reg.registerProc(
+        "RunApp", "procedure(Name: string)",
+        [](NativeObject*, std::span<Value> args, Value&) { runApp(args[0].asString()); });
 }
 
 void registerScriptRunners(Registry& reg) {
@@ -92,9 +102,12 @@ void registerScriptRunners(Registry& reg) {
         const char* description;
     };
     static constexpr Runner runners[] = {
-        {"TPascalRunner", "zlm", "ZelmoranScript"},   {"TVbScriptRunner", "pmb", "VBScript"},
-        {"TVbScriptEncodeRunner", "vbe", "VBScriptEncode"}, {"TJavaScriptRunner", "trx", "JavaScript"},
-        {"TJavaScriptEncodeRunner", "jse", "JavaScriptEncode"}, {"TEnableScriptRunner", "bas", "EnableScript"},
+        {"TPascalRunner", "zlm", "ZelmoranScript"},
+        {"TVbScriptRunner", "pmb", "VBScript"},
+        {"TVbScriptEncodeRunner", "vbe", "VBScriptEncode"},
+        {"TJavaScriptRunner", "trx", "JavaScript"},
+        {"TJavaScriptEncodeRunner", "jse", "JavaScriptEncode"},
+        {"TEnableScriptRunner", "bas", "EnableScript"},
     };
     // The dialects register their engines over these; until then a module in that dialect
     // cannot start.

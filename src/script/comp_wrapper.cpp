@@ -33,7 +33,9 @@ CompWrapper::~CompWrapper() {
     if (it != wrappers().end() && it->second.expired()) wrappers().erase(it);
 }
 
-NativeObject* CompWrapper::object() const { return alive_.expired() ? nullptr : object_; }
+NativeObject* CompWrapper::object() const {
+    return alive_.expired() ? nullptr : object_;
+}
 
 std::string CompWrapper::dispatchClassName() const {
     NativeObject* o = object();
@@ -46,7 +48,8 @@ DispId CompWrapper::idOfName(std::string_view name) {
     const MemberRef member = registry_.findMember(o->className(), name);
     if (member.method || member.property) return registry_.memberId(member);
     auto* component = dynamic_cast<Component*>(o);
-    if (!component || !(component->findComponent(name) || component->hasPublished(name))) return kUnknownDispId;
+    if (!component || !(component->findComponent(name) || component->hasPublished(name)))
+        return kUnknownDispId;
     for (std::size_t i = 0; i < partNames_.size(); ++i)
         if (equalsNoCase(partNames_[i], name)) return kPartIdBase + static_cast<DispId>(i);
     partNames_.emplace_back(name);
@@ -71,7 +74,8 @@ DispStatus CompWrapper::invoke(DispId id, unsigned flags, std::span<Value> args,
             if (flags & InvokePut) {
                 if (args.empty()) return DispStatus::BadParamCount;
                 if (!member.property->write) return DispStatus::MemberNotFound;
-                return registry_.setProperty(*member.property, o, args.first(args.size() - 1), args.back(), error);
+                return registry_.setProperty(*member.property, o, args.first(args.size() - 1),
+                                             args.back(), error);
             }
             if (!member.property->read) return DispStatus::MemberNotFound;
             return registry_.getProperty(*member.property, o, args, result, error);
@@ -91,7 +95,8 @@ DispStatus CompWrapper::invoke(DispId id, unsigned flags, std::span<Value> args,
     try {
         if (flags & InvokePut) {
             if (args.empty()) return DispStatus::BadParamCount;
-            return component->setPublished(name, args.back()) ? DispStatus::Ok : DispStatus::MemberNotFound;
+            return component->setPublished(name, args.back()) ? DispStatus::Ok
+                                                              : DispStatus::MemberNotFound;
         }
         return component->getPublished(name, result) ? DispStatus::Ok : DispStatus::MemberNotFound;
     } catch (const std::exception& e) {
@@ -116,7 +121,9 @@ ObjectRef wrapObject(Registry& registry, NativeObject* object) {
     return wrapper;
 }
 
-ObjectRef wrapObject(NativeObject* object) { return wrapObject(registry(), object); }
+ObjectRef wrapObject(NativeObject* object) {
+    return wrapObject(registry(), object);
+}
 
 NativeObject* nativeObjectOf(const Value& value) {
     if (!value.isObject()) return nullptr;

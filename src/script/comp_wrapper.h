@@ -20,7 +20,8 @@ public:
     ~CompWrapper() override;
 
     DispId idOfName(std::string_view name) override;
-    DispStatus invoke(DispId id, unsigned flags, std::span<Value> args, Value& result, ExceptionInfo& error) override;
+    DispStatus invoke(DispId id, unsigned flags, std::span<Value> args, Value& result,
+                      ExceptionInfo& error) override;
     std::string dispatchClassName() const override;
 
     // Null once the object has been freed.
@@ -39,7 +40,9 @@ ObjectRef wrapObject(NativeObject* object);
 ObjectRef wrapObject(Registry& registry, NativeObject* object);
 // The native object behind a value, or null (not an object, freed, or not a wrapper).
 NativeObject* nativeObjectOf(const Value& value);
-template <class T> T* nativeAs(const Value& value) { return dynamic_cast<T*>(nativeObjectOf(value)); }
+template <class T> T* nativeAs(const Value& value) {
+    return dynamic_cast<T*>(nativeObjectOf(value));
+}
 
 // Forgets the wrapper of an object that is being destroyed.
 void forgetWrapper(NativeObject* object);

@@ -13,12 +13,14 @@ Component::Component(std::string className, std::string name)
 
 Component::~Component() {
     // Children go first, newest first, like the platform frees owned components.
-    while (!components_.empty()) components_.pop_back();
+    while (!components_.empty())
+        components_.pop_back();
 }
 
 Component* Component::root() {
     Component* c = this;
-    while (c->owner_) c = c->owner_;
+    while (c->owner_)
+        c = c->owner_;
     return c;
 }
 
@@ -31,7 +33,8 @@ Component* Component::adopt(std::unique_ptr<Component> child) {
 }
 
 std::unique_ptr<Component> Component::release(Component* child) {
-    auto it = std::find_if(components_.begin(), components_.end(), [&](const auto& c) { return c.get() == child; });
+    auto it = std::find_if(components_.begin(), components_.end(),
+                           [&](const auto& c) { return c.get() == child; });
     if (it == components_.end()) return nullptr;
     std::unique_ptr<Component> out = std::move(*it);
     components_.erase(it);
@@ -80,7 +83,8 @@ bool Component::hasPublished(std::string_view name) const {
 
 std::vector<std::string> Component::publishedNames() const {
     std::vector<std::string> names{"Name"};
-    for (const auto& p : properties_) names.push_back(p.first);
+    for (const auto& p : properties_)
+        names.push_back(p.first);
     return names;
 }
 
@@ -120,8 +124,12 @@ Value Component::fireNotify(std::string_view eventName) {
     return fireEvent(eventName, std::span<Value>(&sender, 1));
 }
 
-bool Component::isForm() const { return registry().isClassOrDescendant(className(), "TForm"); }
+bool Component::isForm() const {
+    return registry().isClassOrDescendant(className(), "TForm");
+}
 
-bool Component::isDataModule() const { return registry().isClassOrDescendant(className(), "TDataModule"); }
+bool Component::isDataModule() const {
+    return registry().isClassOrDescendant(className(), "TDataModule");
+}
 
 } // namespace vorlan::script

@@ -76,7 +76,7 @@ private:
 };
 
 // Convenience for callers: resolve and invoke in one step (not for loops).
-DispStatus invokeByName(Dispatch& target, std::string_view name, unsigned flags, std::span<Value> args,
-                        Value& result, ExceptionInfo& error);
+DispStatus invokeByName(Dispatch& target, std::string_view name, unsigned flags,
+                        std::span<Value> args, Value& result, ExceptionInfo& error);
 
 } // namespace vorlan::script

@@ -10,8 +10,9 @@ namespace vorlan::script {
 namespace {
 
 bool isEventProperty(const stream::StreamProperty& p) {
-    return p.value.kind == stream::ValueKind::Ident && p.name.size() > 2 && (p.name[0] == 'O' || p.name[0] == 'o') &&
-           (p.name[1] == 'n' || p.name[1] == 'N') && p.name.find('.') == std::string::npos;
+    return p.value.kind == stream::ValueKind::Ident && p.name.size() > 2 &&
+           (p.name[0] == 'O' || p.name[0] == 'o') && (p.name[1] == 'n' || p.name[1] == 'N') &&
+           p.name.find('.') == std::string::npos;
 }
 
 std::unique_ptr<Component> makeComponent(const std::string& className, Registry& registry) {
@@ -37,8 +38,8 @@ void applyProperties(Component& component, const stream::StreamObject& object) {
     }
 }
 
-void instantiateChildren(Component& root, Component& parent, const stream::StreamObject& object, Registry& registry,
-                         int depth) {
+void instantiateChildren(Component& root, Component& parent, const stream::StreamObject& object,
+                         Registry& registry, int depth) {
     for (const auto& childObject : object.children) {
         std::unique_ptr<Component> child = makeComponent(childObject.className, registry);
         child->setName(childObject.name);
@@ -50,7 +51,8 @@ void instantiateChildren(Component& root, Component& parent, const stream::Strea
 }
 
 void notifyLoaded(Component& root) {
-    for (const auto& c : root.components()) c->loaded();
+    for (const auto& c : root.components())
+        c->loaded();
     root.loaded();
 }
 
@@ -60,26 +62,35 @@ Value valueOfStreamValue(const stream::StreamValue& v) {
     using stream::ValueKind;
     switch (v.kind) {
     case ValueKind::Null:
-    case ValueKind::Nil: return Value::null();
+    case ValueKind::Nil:
+        return Value::null();
     case ValueKind::Int8:
     case ValueKind::Int16:
-    case ValueKind::Int32: return Value(v.integer);
-    case ValueKind::Extended: return Value(static_cast<double>(v.extended));
+    case ValueKind::Int32:
+        return Value(v.integer);
+    case ValueKind::Extended:
+        return Value(static_cast<double>(v.extended));
     case ValueKind::String:
     case ValueKind::LString:
     case ValueKind::Ident:
-    case ValueKind::Binary: return Value(v.text);
-    case ValueKind::WString: return Value(utf16ToCp1250(v.wide));
-    case ValueKind::False: return Value(false);
-    case ValueKind::True: return Value(true);
+    case ValueKind::Binary:
+        return Value(v.text);
+    case ValueKind::WString:
+        return Value(utf16ToCp1250(v.wide));
+    case ValueKind::False:
+        return Value(false);
+    case ValueKind::True:
+        return Value(true);
     case ValueKind::Set: {
         std::string text = "[";
-        for (std::size_t i = 0; i < v.set.size(); ++i) text += (i ? "," : "") + v.set[i];
+        for (std::size_t i = 0; i < v.set.size(); ++i)
+            text += (i ? "," : "") + v.set[i];
         return Value(text + "]");
     }
     case ValueKind::List: {
         auto array = VarArray::create(0, static_cast<std::int32_t>(v.list.size()) - 1);
-        for (std::size_t i = 0; i < v.list.size(); ++i) array->items()[i] = valueOfStreamValue(v.list[i]);
+        for (std::size_t i = 0; i < v.list.size(); ++i)
+            array->items()[i] = valueOfStreamValue(v.list[i]);
         return Value(array);
     }
     case ValueKind::Collection: {
@@ -88,7 +99,8 @@ Value valueOfStreamValue(const stream::StreamValue& v) {
         for (std::size_t i = 0; i < v.items.size(); ++i) {
             const auto& props = v.items[i].properties;
             auto item = VarArray::create(0, static_cast<std::int32_t>(props.size()) - 1);
-            for (std::size_t j = 0; j < props.size(); ++j) item->items()[j] = valueOfStreamValue(props[j].value);
+            for (std::size_t j = 0; j < props.size(); ++j)
+                item->items()[j] = valueOfStreamValue(props[j].value);
             array->items()[i] = Value(item);
         }
         return Value(array);
@@ -97,10 +109,11 @@ Value valueOfStreamValue(const stream::StreamValue& v) {
     return {};
 }
 
-std::unique_ptr<Component> instantiateComponents(const stream::StreamObject& tree, Registry& registry,
-                                                 bool moduleRoot) {
+std::unique_ptr<Component> instantiateComponents(const stream::StreamObject& tree,
+                                                 Registry& registry, bool moduleRoot) {
     if (moduleRoot && !registry.findClass(tree.className)) {
-        const bool dataModule = tree.className.rfind("TDataModule", 0) == 0 || tree.className.rfind("TDM", 0) == 0;
+        const bool dataModule =
+            tree.className.rfind("TDataModule", 0) == 0 || tree.className.rfind("TDM", 0) == 0;
         const char* base = dataModule ? "TDataModule" : "TForm";
         if (registry.findClass(base)) registry.registerClass(tree.className, base);
     }

@@ -15,8 +15,8 @@ class Registry;
 
 // `moduleRoot`: the root of a module form, whose own class (TForm1) the registry does not know;
 // it becomes a descendant of TForm (or of TDataModule for data modules).
-std::unique_ptr<Component> instantiateComponents(const stream::StreamObject& tree, Registry& registry,
-                                                 bool moduleRoot = false);
+std::unique_ptr<Component> instantiateComponents(const stream::StreamObject& tree,
+                                                 Registry& registry, bool moduleRoot = false);
 
 // A stored property value as a script value: numbers, strings (wide ones in Windows-1250),
 // Booleans, identifiers as their text, sets as "[a,b]", lists as arrays, nil as null.

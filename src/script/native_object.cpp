@@ -4,6 +4,8 @@
 
 namespace vorlan::script {
 
-NativeObject::~NativeObject() { forgetWrapper(this); }
+NativeObject::~NativeObject() {
+    forgetWrapper(this);
+}
 
 } // namespace vorlan::script

@@ -26,7 +26,8 @@ bool freeScriptObject(NativeObject* object) {
         return component->owner()->release(component) != nullptr;
     }
     auto& list = unowned();
-    auto it = std::find_if(list.begin(), list.end(), [&](const auto& o) { return o.get() == object; });
+    auto it =
+        std::find_if(list.begin(), list.end(), [&](const auto& o) { return o.get() == object; });
     if (it == list.end()) return false;
     std::unique_ptr<NativeObject> doomed = std::move(*it);
     list.erase(it);

@@ -11,7 +11,9 @@
 
 namespace vorlan::script {
 
-bool NoCaseLess::operator()(std::string_view a, std::string_view b) const { return compareNoCase(a, b) < 0; }
+bool NoCaseLess::operator()(std::string_view a, std::string_view b) const {
+    return compareNoCase(a, b) < 0;
+}
 
 // ---- declared-type conversion
 
@@ -39,29 +41,45 @@ Value convertToDeclared(const Value& value, DeclaredType type) {
     switch (type) {
     case DeclaredType::Variant:
     case DeclaredType::None:
-    case DeclaredType::Pointer: return value;
+    case DeclaredType::Pointer:
+        return value;
     case DeclaredType::Integer:
     case DeclaredType::Enum:
-    case DeclaredType::Set: return value.isInteger() ? value : Value(value.toInt());
-    case DeclaredType::Smallint: return Value(static_cast<std::int32_t>(static_cast<std::int16_t>(value.toInt64())));
-    case DeclaredType::Shortint: return Value(static_cast<std::int32_t>(static_cast<std::int8_t>(value.toInt64())));
-    case DeclaredType::Word: return Value(static_cast<std::int32_t>(static_cast<std::uint16_t>(value.toInt64())));
-    case DeclaredType::Byte: return Value(static_cast<std::int32_t>(static_cast<std::uint8_t>(value.toInt64())));
-    case DeclaredType::Cardinal: return Value::fromInt64(static_cast<std::uint32_t>(value.toInt64()));
-    case DeclaredType::Int64: return Value::fromInt64(value.toInt64());
-    case DeclaredType::Boolean: return Value(value.toBool());
+    case DeclaredType::Set:
+        return value.isInteger() ? value : Value(value.toInt());
+    case DeclaredType::Smallint:
+        return Value(static_cast<std::int32_t>(static_cast<std::int16_t>(value.toInt64())));
+    case DeclaredType::Shortint:
+        return Value(static_cast<std::int32_t>(static_cast<std::int8_t>(value.toInt64())));
+    case DeclaredType::Word:
+        return Value(static_cast<std::int32_t>(static_cast<std::uint16_t>(value.toInt64())));
+    case DeclaredType::Byte:
+        return Value(static_cast<std::int32_t>(static_cast<std::uint8_t>(value.toInt64())));
+    case DeclaredType::Cardinal:
+        return Value::fromInt64(static_cast<std::uint32_t>(value.toInt64()));
+    case DeclaredType::Int64:
+        return Value::fromInt64(value.toInt64());
+    case DeclaredType::Boolean:
+        return Value(value.toBool());
     case DeclaredType::Char: {
         if (value.isString()) return Value(value.asString().substr(0, 1));
         return Value(std::string(1, static_cast<char>(value.toInt() & 0xFF)));
     }
-    case DeclaredType::String: return value.isString() ? value : Value(value.toString());
+    case DeclaredType::String:
+        return value.isString() ? value : Value(value.toString());
     case DeclaredType::Double:
-    case DeclaredType::Extended: return value.isDouble() ? value : Value(value.toDouble());
-    case DeclaredType::Single: return Value(static_cast<double>(static_cast<float>(value.toDouble())));
-    case DeclaredType::Real: return Value(passThroughReal48(value.toDouble()));
-    case DeclaredType::Currency: return Value(value.toCurrency());
-    case DeclaredType::DateTime: return Value(value.toDate());
-    case DeclaredType::Object: return Value(value.toObject());
+    case DeclaredType::Extended:
+        return value.isDouble() ? value : Value(value.toDouble());
+    case DeclaredType::Single:
+        return Value(static_cast<double>(static_cast<float>(value.toDouble())));
+    case DeclaredType::Real:
+        return Value(passThroughReal48(value.toDouble()));
+    case DeclaredType::Currency:
+        return Value(value.toCurrency());
+    case DeclaredType::DateTime:
+        return Value(value.toDate());
+    case DeclaredType::Object:
+        return Value(value.toObject());
     }
     return value;
 }
@@ -72,15 +90,21 @@ bool hasDeclaredType(const Value& v, DeclaredType type) {
     switch (type) {
     case DeclaredType::Variant:
     case DeclaredType::None:
-    case DeclaredType::Pointer: return true;
+    case DeclaredType::Pointer:
+        return true;
     case DeclaredType::Integer:
     case DeclaredType::Enum:
-    case DeclaredType::Set: return v.isInteger();
-    case DeclaredType::String: return v.isString();
+    case DeclaredType::Set:
+        return v.isInteger();
+    case DeclaredType::String:
+        return v.isString();
     case DeclaredType::Double:
-    case DeclaredType::Extended: return v.isDouble();
-    case DeclaredType::Boolean: return v.isBoolean();
-    default: return false;
+    case DeclaredType::Extended:
+        return v.isDouble();
+    case DeclaredType::Boolean:
+        return v.isBoolean();
+    default:
+        return false;
     }
 }
 } // namespace
@@ -99,7 +123,8 @@ public:
         if (equalsNoCase(name, "ClassName")) return 2;
         return kUnknownDispId;
     }
-    DispStatus invoke(DispId id, unsigned flags, std::span<Value> args, Value& result, ExceptionInfo& error) override;
+    DispStatus invoke(DispId id, unsigned flags, std::span<Value> args, Value& result,
+                      ExceptionInfo& error) override;
     std::string dispatchClassName() const override { return info_.name; }
 
 private:
@@ -107,21 +132,24 @@ private:
     ClassInfo& info_;
 };
 
-DispStatus ClassRef::invoke(DispId id, unsigned flags, std::span<Value> args, Value& result, ExceptionInfo& error) {
+DispStatus ClassRef::invoke(DispId id, unsigned flags, std::span<Value> args, Value& result,
+                            ExceptionInfo& error) {
     if (id == 2) {
         result = Value(info_.name);
         return DispStatus::Ok;
     }
     if (id != 1) return DispStatus::UnknownName;
     const ClassInfo* withFactory = &info_;
-    while (withFactory && !withFactory->factory) withFactory = withFactory->parent;
+    while (withFactory && !withFactory->factory)
+        withFactory = withFactory->parent;
     if (!withFactory) {
         error.description = "Class " + info_.name + " cannot be created by scripts";
         return DispStatus::Exception;
     }
     if (args.size() > 1) return DispStatus::BadParamCount;
     Component* owner = nullptr;
-    if (!args.empty() && !args[0].isEmpty() && !args[0].isNull() && !(args[0].isInteger() && args[0].asInt() == 0) &&
+    if (!args.empty() && !args[0].isEmpty() && !args[0].isNull() &&
+        !(args[0].isInteger() && args[0].asInt() == 0) &&
         !(args[0].isObject() && !args[0].asObject())) {
         owner = dynamic_cast<Component*>(nativeObjectOf(args[0]));
         if (!owner) return DispStatus::TypeMismatch;
@@ -150,7 +178,8 @@ public:
     explicit GlobalScope(Registry& registry) : registry_(registry) {}
 
     DispId idOfName(std::string_view name) override;
-    DispStatus invoke(DispId id, unsigned flags, std::span<Value> args, Value& result, ExceptionInfo& error) override;
+    DispStatus invoke(DispId id, unsigned flags, std::span<Value> args, Value& result,
+                      ExceptionInfo& error) override;
     std::string dispatchClassName() const override { return "Global"; }
 
 private:
@@ -168,25 +197,32 @@ private:
 DispId GlobalScope::idOfName(std::string_view name) {
     if (auto it = ids_.find(name); it != ids_.end()) return it->second;
     Entry entry{};
-    if (const MethodInfo* m = registry_.findProc(name)) entry = {Proc, m};
-    else if (const VarInfo* v = registry_.findVar(name)) entry = {Var, v};
-    else if (const Value* c = registry_.findConst(name)) entry = {Const, c};
-    else if (const ClassInfo* k = registry_.findClass(name)) entry = {Class, k};
-    else return kUnknownDispId;
+    if (const MethodInfo* m = registry_.findProc(name))
+        entry = {Proc, m};
+    else if (const VarInfo* v = registry_.findVar(name))
+        entry = {Var, v};
+    else if (const Value* c = registry_.findConst(name))
+        entry = {Const, c};
+    else if (const ClassInfo* k = registry_.findClass(name))
+        entry = {Class, k};
+    else
+        return kUnknownDispId;
     entries_.push_back(entry);
     const auto id = static_cast<DispId>(entries_.size() - 1);
     ids_.emplace(std::string(name), id);
     return id;
 }
 
-DispStatus GlobalScope::invoke(DispId id, unsigned flags, std::span<Value> args, Value& result, ExceptionInfo& error) {
+DispStatus GlobalScope::invoke(DispId id, unsigned flags, std::span<Value> args, Value& result,
+                               ExceptionInfo& error) {
     result = Value();
     if (id < 0 || static_cast<std::size_t>(id) >= entries_.size()) return DispStatus::UnknownName;
     const Entry& e = entries_[static_cast<std::size_t>(id)];
     switch (e.kind) {
     case Proc:
         if (flags & InvokePut) return DispStatus::MemberNotFound;
-        return registry_.call(*static_cast<const MethodInfo*>(e.target), nullptr, args, result, error);
+        return registry_.call(*static_cast<const MethodInfo*>(e.target), nullptr, args, result,
+                              error);
     case Var: {
         const auto* v = static_cast<const VarInfo*>(e.target);
         try {
@@ -230,7 +266,8 @@ std::string extensionKey(std::string_view ext) {
 Registry::Registry() = default;
 Registry::~Registry() = default;
 
-ClassInfo& Registry::registerClass(std::string_view name, std::string_view parentName, ClassFactory factory) {
+ClassInfo& Registry::registerClass(std::string_view name, std::string_view parentName,
+                                   ClassFactory factory) {
     auto it = classes_.find(name);
     if (it == classes_.end()) {
         auto info = std::make_unique<ClassInfo>();
@@ -241,7 +278,9 @@ ClassInfo& Registry::registerClass(std::string_view name, std::string_view paren
     if (!parentName.empty()) {
         info.parentName = std::string(parentName);
         info.parent = findClass(parentName);
-        if (!info.parent) throw std::invalid_argument("Parent class " + std::string(parentName) + " is not registered");
+        if (!info.parent)
+            throw std::invalid_argument("Parent class " + std::string(parentName) +
+                                        " is not registered");
     }
     if (factory) info.factory = std::move(factory);
     lastClass_ = nullptr;
@@ -249,7 +288,8 @@ ClassInfo& Registry::registerClass(std::string_view name, std::string_view paren
 }
 
 MethodInfo& Registry::registerProc(std::string_view owner, std::string_view name, std::uint8_t kind,
-                                   std::string_view declaration, NativeProc entry, std::uint8_t callingConvention) {
+                                   std::string_view declaration, NativeProc entry,
+                                   std::uint8_t callingConvention) {
     ClassInfo* cls = &global_;
     if (!owner.empty()) {
         cls = findClass(owner);
@@ -270,7 +310,8 @@ MethodInfo& Registry::registerProc(std::string_view owner, std::string_view name
     return *raw;
 }
 
-MethodInfo& Registry::registerProc(std::string_view name, std::string_view declaration, NativeProc entry) {
+MethodInfo& Registry::registerProc(std::string_view name, std::string_view declaration,
+                                   NativeProc entry) {
     return registerProc({}, name, 0, declaration, std::move(entry));
 }
 
@@ -279,8 +320,9 @@ MethodInfo& Registry::registerMethod(std::string_view className, std::string_vie
     return registerProc(className, name, 0, declaration, std::move(entry));
 }
 
-PropertyInfo& Registry::registerProperty(std::string_view className, std::string_view name, PropertyGetter read,
-                                         PropertySetter write, DeclaredType type, bool isDefault) {
+PropertyInfo& Registry::registerProperty(std::string_view className, std::string_view name,
+                                         PropertyGetter read, PropertySetter write,
+                                         DeclaredType type, bool isDefault) {
     ClassInfo* cls = findClass(className);
     if (!cls) throw std::invalid_argument("Class " + std::string(className) + " is not registered");
     auto property = std::make_unique<PropertyInfo>();
@@ -305,7 +347,9 @@ VarInfo& Registry::registerVar(std::string_view name, Value* address, DeclaredTy
     return *raw;
 }
 
-void Registry::registerConst(std::string_view name, Value value) { consts_[std::string(name)] = std::move(value); }
+void Registry::registerConst(std::string_view name, Value value) {
+    consts_[std::string(name)] = std::move(value);
+}
 
 void Registry::registerEvent(std::string_view typeName, std::string_view declaration) {
     if (events_.count(typeName)) return;
@@ -333,7 +377,8 @@ void Registry::registerScriptRunner(std::string_view className, std::string_view
 }
 
 ClassInfo* Registry::findClass(std::string_view name) const {
-    if (lastClass_ && equalsNoCase(lastClass_->name, name)) return const_cast<ClassInfo*>(lastClass_);
+    if (lastClass_ && equalsNoCase(lastClass_->name, name))
+        return const_cast<ClassInfo*>(lastClass_);
     auto it = classes_.find(name);
     if (it == classes_.end()) return nullptr;
     lastClass_ = it->second.get();
@@ -348,7 +393,8 @@ MethodInfo* Registry::findProc(std::string_view name) const {
 MemberRef Registry::findMember(std::string_view className, std::string_view name) const {
     for (const ClassInfo* cls = findClass(className); cls; cls = cls->parent) {
         if (auto m = cls->methods.find(name); m != cls->methods.end()) return {m->second, nullptr};
-        if (auto p = cls->properties.find(name); p != cls->properties.end()) return {nullptr, p->second};
+        if (auto p = cls->properties.find(name); p != cls->properties.end())
+            return {nullptr, p->second};
     }
     return {};
 }
@@ -387,8 +433,8 @@ bool Registry::isClassOrDescendant(std::string_view className, std::string_view 
     return false;
 }
 
-DispStatus Registry::call(const MethodInfo& method, NativeObject* self, std::span<Value> args, Value& result,
-                          ExceptionInfo& error) const {
+DispStatus Registry::call(const MethodInfo& method, NativeObject* self, std::span<Value> args,
+                          Value& result, ExceptionInfo& error) const {
     const Signature& sig = method.signature;
     result = Value();
     if (!sig.variadic && args.size() != sig.params.size()) return DispStatus::BadParamCount;
@@ -432,8 +478,10 @@ DispStatus Registry::call(const MethodInfo& method, NativeObject* self, std::spa
             for (std::size_t i = 0; i < args.size(); ++i)
                 if (sig.params[i].mode == ParamMode::Var) args[i] = std::move(local[i]);
         }
-        if (sig.isFunction) result = convertToDeclared(result, sig.result);
-        else result = Value();
+        if (sig.isFunction)
+            result = convertToDeclared(result, sig.result);
+        else
+            result = Value();
         return DispStatus::Ok;
     } catch (const ScriptException& e) {
         error.source = e.source();
@@ -444,8 +492,9 @@ DispStatus Registry::call(const MethodInfo& method, NativeObject* self, std::spa
     return DispStatus::Exception;
 }
 
-DispStatus Registry::getProperty(const PropertyInfo& property, NativeObject* self, std::span<Value> index,
-                                 Value& result, ExceptionInfo& error) const {
+DispStatus Registry::getProperty(const PropertyInfo& property, NativeObject* self,
+                                 std::span<Value> index, Value& result,
+                                 ExceptionInfo& error) const {
     try {
         result = convertToDeclared(property.read(self, index), property.type);
         return DispStatus::Ok;
@@ -455,8 +504,9 @@ DispStatus Registry::getProperty(const PropertyInfo& property, NativeObject* sel
     }
 }
 
-DispStatus Registry::setProperty(const PropertyInfo& property, NativeObject* self, std::span<Value> index,
-                                 const Value& value, ExceptionInfo& error) const {
+DispStatus Registry::setProperty(const PropertyInfo& property, NativeObject* self,
+                                 std::span<Value> index, const Value& value,
+                                 ExceptionInfo& error) const {
     try {
         property.write(self, index, convertToDeclared(value, property.type));
         return DispStatus::Ok;

@@ -41,7 +41,7 @@ enum class DeclaredType : std::uint8_t {
     Real, // 6-byte real: about 12 digits, 2.9E-39 .. 1.7E38
     Currency,
     DateTime,
-    Object,  // a class
+    Object, // a class
     Pointer,
     Enum,
     Set,
@@ -90,7 +90,8 @@ struct MethodInfo {
 
 // Property accessors; `index` holds the arguments of an indexed property (Items[i]).
 using PropertyGetter = std::function<Value(NativeObject* self, std::span<const Value> index)>;
-using PropertySetter = std::function<void(NativeObject* self, std::span<const Value> index, const Value& value)>;
+using PropertySetter =
+    std::function<void(NativeObject* self, std::span<const Value> index, const Value& value)>;
 
 struct PropertyInfo {
     std::string name;
@@ -151,20 +152,24 @@ public:
 
     // Registration. A class named in `owner` must be registered first (registerClass).
     MethodInfo& registerProc(std::string_view owner, std::string_view name, std::uint8_t kind,
-                             std::string_view declaration, NativeProc entry, std::uint8_t callingConvention = 0);
+                             std::string_view declaration, NativeProc entry,
+                             std::uint8_t callingConvention = 0);
     // Global procedure shorthand.
     MethodInfo& registerProc(std::string_view name, std::string_view declaration, NativeProc entry);
-    MethodInfo& registerMethod(std::string_view className, std::string_view name, std::string_view declaration,
-                               NativeProc entry);
-    PropertyInfo& registerProperty(std::string_view className, std::string_view name, PropertyGetter read,
-                                   PropertySetter write, DeclaredType type = DeclaredType::Variant,
+    MethodInfo& registerMethod(std::string_view className, std::string_view name,
+                               std::string_view declaration, NativeProc entry);
+    PropertyInfo& registerProperty(std::string_view className, std::string_view name,
+                                   PropertyGetter read, PropertySetter write,
+                                   DeclaredType type = DeclaredType::Variant,
                                    bool isDefault = false);
-    VarInfo& registerVar(std::string_view name, Value* address, DeclaredType type = DeclaredType::Variant);
+    VarInfo& registerVar(std::string_view name, Value* address,
+                         DeclaredType type = DeclaredType::Variant);
     void registerConst(std::string_view name, Value value);
     void registerEvent(std::string_view typeName, std::string_view declaration);
-    ClassInfo& registerClass(std::string_view name, std::string_view parentName = {}, ClassFactory factory = {});
-    void registerScriptRunner(std::string_view className, std::string_view extension, std::string_view description,
-                              RunnerFactory factory);
+    ClassInfo& registerClass(std::string_view name, std::string_view parentName = {},
+                             ClassFactory factory = {});
+    void registerScriptRunner(std::string_view className, std::string_view extension,
+                              std::string_view description, RunnerFactory factory);
 
     // Lookups (case-insensitive).
     ClassInfo* findClass(std::string_view name) const;
@@ -181,10 +186,10 @@ public:
 
     // Calls a registered routine: converts the arguments to their declared types, calls, writes
     // `var` arguments back and converts the result. Native exceptions become DispStatus::Exception.
-    DispStatus call(const MethodInfo& method, NativeObject* self, std::span<Value> args, Value& result,
-                    ExceptionInfo& error) const;
-    DispStatus getProperty(const PropertyInfo& property, NativeObject* self, std::span<Value> index, Value& result,
-                           ExceptionInfo& error) const;
+    DispStatus call(const MethodInfo& method, NativeObject* self, std::span<Value> args,
+                    Value& result, ExceptionInfo& error) const;
+    DispStatus getProperty(const PropertyInfo& property, NativeObject* self, std::span<Value> index,
+                           Value& result, ExceptionInfo& error) const;
     DispStatus setProperty(const PropertyInfo& property, NativeObject* self, std::span<Value> index,
                            const Value& value, ExceptionInfo& error) const;
 

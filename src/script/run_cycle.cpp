@@ -71,7 +71,8 @@ std::unique_ptr<Scripter> startMainScripter(const std::vector<archive::ProjectIt
     auto scripter = std::make_unique<Scripter>();
     scripter->scriptFile = main->fileName;
     scripter->fileSystem = main->filerId;
-    for (const auto& item : items) scripter->projectModules.push_back({item.fileName, item.filerId});
+    for (const auto& item : items)
+        scripter->projectModules.push_back({item.fileName, item.filerId});
     scripter->run();
     if (scripter->errorFlag()) return nullptr;
     Component* module = scripter->module();

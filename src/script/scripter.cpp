@@ -45,7 +45,9 @@ std::string shortExtension(std::string_view path) {
     return upperCase(name.substr(dot + 1, 3));
 }
 
-std::string cut255(const std::string& text) { return text.size() > 255 ? text.substr(0, 255) : text; }
+std::string cut255(const std::string& text) {
+    return text.size() > 255 ? text.substr(0, 255) : text;
+}
 
 bool readHostFile(const std::string& programPath, std::string& bytes) {
     std::ifstream in(pathMapper().toHostOrEmpty(programPath), std::ios::binary);
@@ -66,13 +68,15 @@ std::unique_ptr<ScriptRunner> createRunner(Scripter& scripter) {
     if (!scripter.language.empty()) {
         info = registry().runnerForLanguage(scripter.language);
         if (!info)
-            throw std::runtime_error("#No Script Runner registered for " + scripter.language + " language");
+            throw std::runtime_error("#No Script Runner registered for " + scripter.language +
+                                     " language");
     } else {
         const std::string name = baseName(scripter.scriptFile);
         const auto dot = name.rfind('.');
         const std::string ext = dot == std::string::npos ? std::string() : name.substr(dot + 1);
         info = registry().runnerForExtension(ext);
-        if (!info) throw std::runtime_error("#No Script Runner registered for " + ext + " file type");
+        if (!info)
+            throw std::runtime_error("#No Script Runner registered for " + ext + " file type");
     }
     if (!info->factory) throw ScriptEngineError("#Scripting engine can't be started");
     return info->factory(scripter);
@@ -106,7 +110,8 @@ bool Scripter::readModuleFromArchive() {
     if (!module_) {
         auto form = archive::readArchiveModuleForm(scriptFile);
         if (form && !form->empty()) {
-            ownedModule_ = instantiateComponents(stream::readComponentStream(*form), registry(), true);
+            ownedModule_ =
+                instantiateComponents(stream::readComponentStream(*form), registry(), true);
             module_ = ownedModule_.get();
         }
     }
@@ -119,13 +124,17 @@ bool Scripter::readModuleFromFiles() {
     script = splitLines(bytes);
     if (!module_) {
         const std::string ext = shortExtension(scriptFile);
-        const char* formExt = ext == "ZLM" ? ".zfm" : ext == "PMB" ? ".pfm" : ext == "TRX" ? ".tfm" : nullptr;
+        const char* formExt = ext == "ZLM"   ? ".zfm"
+                              : ext == "PMB" ? ".pfm"
+                              : ext == "TRX" ? ".tfm"
+                                             : nullptr;
         std::string formBytes;
-        if (formExt && readHostFile(archive::changeFileExt(scriptFile, formExt), formBytes) && !formBytes.empty()) {
+        if (formExt && readHostFile(archive::changeFileExt(scriptFile, formExt), formBytes) &&
+            !formBytes.empty()) {
             const bool binary = formBytes.rfind("TPF0", 0) == 0;
-            ownedModule_ = instantiateComponents(
-                binary ? stream::readComponentStream(formBytes) : stream::componentFromText(formBytes), registry(),
-                true);
+            ownedModule_ = instantiateComponents(binary ? stream::readComponentStream(formBytes)
+                                                        : stream::componentFromText(formBytes),
+                                                 registry(), true);
             module_ = ownedModule_.get();
         }
     }
@@ -197,7 +206,8 @@ Value Scripter::callByName(std::string_view name, std::span<Value> args) {
 Value Scripter::run() {
     callByName("main");
     if (errorFlag_ || !runner_) return {};
-    if (modalRun && module_ && module_->isForm() && showFormModal) return Value(showFormModal(*module_));
+    if (modalRun && module_ && module_->isForm() && showFormModal)
+        return Value(showFormModal(*module_));
     return Value::null();
 }
 
@@ -211,10 +221,14 @@ bool Scripter::handleError(const ScriptErrorInfo& info) {
         onError(*this, info.exception, info.position + 1, info.line + 1, resume);
         return resume;
     }
-    std::string text = cut255(info.exception.source) + " " + cut255(info.exception.description) + " ";
-    if (runFromArchive()) text += "\r\n\r\nModul: " + upperCase(baseName(scriptFile));
-    else text += "\r\n\r\nProgram: " + scriptFile;
-    text += "\r\n" + czech("řádek:") + std::to_string(info.line + 1) + ", sloupec:" + std::to_string(info.position + 1) + ". ";
+    std::string text =
+        cut255(info.exception.source) + " " + cut255(info.exception.description) + " ";
+    if (runFromArchive())
+        text += "\r\n\r\nModul: " + upperCase(baseName(scriptFile));
+    else
+        text += "\r\n\r\nProgram: " + scriptFile;
+    text += "\r\n" + czech("řádek:") + std::to_string(info.line + 1) +
+            ", sloupec:" + std::to_string(info.position + 1) + ". ";
     text += "\r\n\r\n" + czech("Pokračovat v programu?");
     MessageBoxRequest request;
     request.caption = applicationTitle();

@@ -24,7 +24,7 @@ public:
     ~Scripter() override;
 
     // Published state.
-    std::string language;        // empty: the runner is chosen by the extension of scriptFile
+    std::string language; // empty: the runner is chosen by the extension of scriptFile
     bool linkEvents = true;
     bool modalRun = false;
     bool useModule = true;
@@ -38,8 +38,8 @@ public:
     void setModule(Component* module) { module_ = module; }
     bool moduleMadeHere() const { return ownedModule_ != nullptr; }
 
-    using ErrorHandler =
-        std::function<void(Scripter& sender, const ExceptionInfo& info, int position, int line, bool& resume)>;
+    using ErrorHandler = std::function<void(Scripter& sender, const ExceptionInfo& info,
+                                            int position, int line, bool& resume)>;
     ErrorHandler onError;
     std::function<std::string(const std::string& unitName)> onGetUnitFileName;
 

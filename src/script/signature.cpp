@@ -14,7 +14,8 @@ public:
     explicit DeclarationScanner(std::string_view text) : text_(text) {}
 
     void skipSpace() {
-        while (pos_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[pos_]))) ++pos_;
+        while (pos_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[pos_])))
+            ++pos_;
     }
     bool atEnd() {
         skipSpace();
@@ -34,8 +35,8 @@ public:
     std::string word() {
         skipSpace();
         const std::size_t start = pos_;
-        while (pos_ < text_.size() &&
-               (std::isalnum(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == '_' || text_[pos_] == '.'))
+        while (pos_ < text_.size() && (std::isalnum(static_cast<unsigned char>(text_[pos_])) ||
+                                       text_[pos_] == '_' || text_[pos_] == '.'))
             ++pos_;
         if (start == pos_) fail("expected a name");
         return std::string(text_.substr(start, pos_ - start));
@@ -44,7 +45,8 @@ public:
         skipSpace();
         const std::size_t end = pos_ + w.size();
         if (end > text_.size() || !equalsNoCase(text_.substr(pos_, w.size()), w)) return false;
-        return end == text_.size() || !(std::isalnum(static_cast<unsigned char>(text_[end])) || text_[end] == '_');
+        return end == text_.size() ||
+               !(std::isalnum(static_cast<unsigned char>(text_[end])) || text_[end] == '_');
     }
     [[noreturn]] void fail(const std::string& why) const {
         throw std::invalid_argument("Bad routine declaration '" + std::string(text_) + "': " + why);
@@ -63,25 +65,26 @@ DeclaredType declaredTypeOf(std::string_view t) {
         DeclaredType type;
     };
     static constexpr Entry table[] = {
-        {"Variant", DeclaredType::Variant},     {"OleVariant", DeclaredType::Variant},
-        {"Integer", DeclaredType::Integer},     {"Longint", DeclaredType::Integer},
-        {"Smallint", DeclaredType::Smallint},   {"Shortint", DeclaredType::Shortint},
-        {"Word", DeclaredType::Word},           {"Byte", DeclaredType::Byte},
-        {"Cardinal", DeclaredType::Cardinal},   {"Longword", DeclaredType::Cardinal},
-        {"DWORD", DeclaredType::Cardinal},      {"Int64", DeclaredType::Int64},
-        {"Boolean", DeclaredType::Boolean},     {"WordBool", DeclaredType::Boolean},
-        {"LongBool", DeclaredType::Boolean},    {"Char", DeclaredType::Char},
-        {"string", DeclaredType::String},       {"AnsiString", DeclaredType::String},
-        {"ShortString", DeclaredType::String},  {"WideString", DeclaredType::String},
-        {"PChar", DeclaredType::String},        {"Double", DeclaredType::Double},
-        {"Extended", DeclaredType::Extended},   {"Single", DeclaredType::Single},
-        {"Real", DeclaredType::Real},           {"Real48", DeclaredType::Real},
-        {"Currency", DeclaredType::Currency},   {"TDateTime", DeclaredType::DateTime},
-        {"TDate", DeclaredType::DateTime},      {"Pointer", DeclaredType::Pointer},
+        {"Variant", DeclaredType::Variant},    {"OleVariant", DeclaredType::Variant},
+        {"Integer", DeclaredType::Integer},    {"Longint", DeclaredType::Integer},
+        {"Smallint", DeclaredType::Smallint},  {"Shortint", DeclaredType::Shortint},
+        {"Word", DeclaredType::Word},          {"Byte", DeclaredType::Byte},
+        {"Cardinal", DeclaredType::Cardinal},  {"Longword", DeclaredType::Cardinal},
+        {"DWORD", DeclaredType::Cardinal},     {"Int64", DeclaredType::Int64},
+        {"Boolean", DeclaredType::Boolean},    {"WordBool", DeclaredType::Boolean},
+        {"LongBool", DeclaredType::Boolean},   {"Char", DeclaredType::Char},
+        {"string", DeclaredType::String},      {"AnsiString", DeclaredType::String},
+        {"ShortString", DeclaredType::String}, {"WideString", DeclaredType::String},
+        {"PChar", DeclaredType::String},       {"Double", DeclaredType::Double},
+        {"Extended", DeclaredType::Extended},  {"Single", DeclaredType::Single},
+        {"Real", DeclaredType::Real},          {"Real48", DeclaredType::Real},
+        {"Currency", DeclaredType::Currency},  {"TDateTime", DeclaredType::DateTime},
+        {"TDate", DeclaredType::DateTime},     {"Pointer", DeclaredType::Pointer},
     };
     for (const auto& e : table)
         if (equalsNoCase(t, e.name)) return e.type;
-    if (t.size() > 1 && (t[0] == 'T' || t[0] == 't')) return DeclaredType::Object; // TObject, TForm ...
+    if (t.size() > 1 && (t[0] == 'T' || t[0] == 't'))
+        return DeclaredType::Object; // TObject, TForm ...
     return DeclaredType::Variant;
 }
 
@@ -108,7 +111,8 @@ Signature Signature::parse(std::string_view declaration) {
                     mode = ParamMode::Const;
                 }
                 std::vector<std::string> names{in.word()};
-                while (in.accept(',')) names.push_back(in.word());
+                while (in.accept(','))
+                    names.push_back(in.word());
                 std::string typeName = "Variant";
                 if (in.accept(':')) {
                     if (in.peekWord("array")) {
@@ -125,7 +129,8 @@ Signature Signature::parse(std::string_view declaration) {
                     p.name = std::move(n);
                     p.mode = mode;
                     p.typeName = typeName;
-                    p.type = typeName.rfind("array of ", 0) == 0 ? DeclaredType::Variant : declaredTypeOf(typeName);
+                    p.type = typeName.rfind("array of ", 0) == 0 ? DeclaredType::Variant
+                                                                 : declaredTypeOf(typeName);
                     sig.params.push_back(std::move(p));
                 }
                 if (in.accept(')')) break;

@@ -17,13 +17,16 @@ namespace {
 constexpr double kCurrencyScale = 10000.0;
 
 [[noreturn]] void conversionError(ValueType from, const char* to) {
-    throw ValueError(std::string("Invalid variant type conversion (") + typeName(from) + " to " + to + ")");
+    throw ValueError(std::string("Invalid variant type conversion (") + typeName(from) + " to " +
+                     to + ")");
 }
 
 std::string trimmed(std::string_view text) {
     std::size_t b = 0, e = text.size();
-    while (b < e && (text[b] == ' ' || text[b] == '\t')) ++b;
-    while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t')) --e;
+    while (b < e && (text[b] == ' ' || text[b] == '\t'))
+        ++b;
+    while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t'))
+        --e;
     return std::string(text.substr(b, e - b));
 }
 
@@ -33,22 +36,34 @@ double roundHalfEven(double d) {
     return r;
 }
 
-bool isIntegral(const Value& v) { return v.type() == ValueType::Integer || v.type() == ValueType::Boolean; }
+bool isIntegral(const Value& v) {
+    return v.type() == ValueType::Integer || v.type() == ValueType::Boolean;
+}
 
 } // namespace
 
 const char* typeName(ValueType type) {
     switch (type) {
-    case ValueType::Empty: return "Empty";
-    case ValueType::Null: return "Null";
-    case ValueType::Integer: return "Integer";
-    case ValueType::Double: return "Double";
-    case ValueType::Currency: return "Currency";
-    case ValueType::Date: return "Date";
-    case ValueType::String: return "String";
-    case ValueType::Boolean: return "Boolean";
-    case ValueType::Object: return "Object";
-    case ValueType::Array: return "Array";
+    case ValueType::Empty:
+        return "Empty";
+    case ValueType::Null:
+        return "Null";
+    case ValueType::Integer:
+        return "Integer";
+    case ValueType::Double:
+        return "Double";
+    case ValueType::Currency:
+        return "Currency";
+    case ValueType::Date:
+        return "Date";
+    case ValueType::String:
+        return "String";
+    case ValueType::Boolean:
+        return "Boolean";
+    case ValueType::Object:
+        return "Object";
+    case ValueType::Array:
+        return "Array";
     }
     return "Unknown";
 }
@@ -60,7 +75,8 @@ Value Value::fromInt64(std::int64_t i) {
 
 bool Value::isNumeric() const {
     const auto t = type();
-    return t == ValueType::Integer || t == ValueType::Double || t == ValueType::Currency || t == ValueType::Date;
+    return t == ValueType::Integer || t == ValueType::Double || t == ValueType::Currency ||
+           t == ValueType::Date;
 }
 
 VarArray& Value::mutableArray() {
@@ -71,27 +87,39 @@ VarArray& Value::mutableArray() {
 
 double Value::toDouble() const {
     switch (type()) {
-    case ValueType::Empty: return 0;
-    case ValueType::Integer: return asInt();
-    case ValueType::Double: return asDouble();
-    case ValueType::Currency: return static_cast<double>(asCurrency().scaled) / kCurrencyScale;
-    case ValueType::Date: return asDate().days;
-    case ValueType::Boolean: return asBool() ? -1 : 0;
+    case ValueType::Empty:
+        return 0;
+    case ValueType::Integer:
+        return asInt();
+    case ValueType::Double:
+        return asDouble();
+    case ValueType::Currency:
+        return static_cast<double>(asCurrency().scaled) / kCurrencyScale;
+    case ValueType::Date:
+        return asDate().days;
+    case ValueType::Boolean:
+        return asBool() ? -1 : 0;
     case ValueType::String: {
         double d = 0;
         if (!parseNumber(asString(), d)) conversionError(type(), "Double");
         return d;
     }
-    default: conversionError(type(), "Double");
+    default:
+        conversionError(type(), "Double");
     }
 }
 
 std::int64_t Value::toInt64() const {
     switch (type()) {
-    case ValueType::Empty: return 0;
-    case ValueType::Integer: return asInt();
-    case ValueType::Boolean: return asBool() ? -1 : 0;
-    case ValueType::Currency: return static_cast<std::int64_t>(roundHalfEven(static_cast<double>(asCurrency().scaled) / kCurrencyScale));
+    case ValueType::Empty:
+        return 0;
+    case ValueType::Integer:
+        return asInt();
+    case ValueType::Boolean:
+        return asBool() ? -1 : 0;
+    case ValueType::Currency:
+        return static_cast<std::int64_t>(
+            roundHalfEven(static_cast<double>(asCurrency().scaled) / kCurrencyScale));
     default: {
         const double d = roundHalfEven(toDouble());
         if (!(d >= -9.2233720368547758e18 && d < 9.2233720368547758e18))
@@ -110,13 +138,16 @@ std::int32_t Value::toInt() const {
 
 bool Value::toBool() const {
     switch (type()) {
-    case ValueType::Empty: return false;
-    case ValueType::Boolean: return asBool();
-    case ValueType::Integer: return asInt() != 0;
+    case ValueType::Empty:
+        return false;
+    case ValueType::Boolean:
+        return asBool();
+    case ValueType::Integer:
+        return asInt() != 0;
     case ValueType::String: {
         const std::string t = trimmed(asString());
-        if (t.size() == 4 && (t[0] == 'T' || t[0] == 't') && (t[1] | 0x20) == 'r' && (t[2] | 0x20) == 'u' &&
-            (t[3] | 0x20) == 'e')
+        if (t.size() == 4 && (t[0] == 'T' || t[0] == 't') && (t[1] | 0x20) == 'r' &&
+            (t[2] | 0x20) == 'u' && (t[3] | 0x20) == 'e')
             return true;
         if (t.size() == 5 && (t[0] | 0x20) == 'f' && (t[1] | 0x20) == 'a' && (t[2] | 0x20) == 'l' &&
             (t[3] | 0x20) == 's' && (t[4] | 0x20) == 'e')
@@ -127,8 +158,10 @@ bool Value::toBool() const {
     }
     case ValueType::Null:
     case ValueType::Object:
-    case ValueType::Array: conversionError(type(), "Boolean");
-    default: return toDouble() != 0;
+    case ValueType::Array:
+        conversionError(type(), "Boolean");
+    default:
+        return toDouble() != 0;
     }
 }
 
@@ -149,32 +182,45 @@ DateTime Value::toDate() const {
 std::string Value::toString() const {
     switch (type()) {
     case ValueType::Empty:
-    case ValueType::Null: return {};
-    case ValueType::Integer: return std::to_string(asInt());
-    case ValueType::Double: return formatDouble(asDouble());
-    case ValueType::Currency: return formatCurrency(asCurrency());
-    case ValueType::Date: return formatDate(asDate());
-    case ValueType::String: return asString();
-    case ValueType::Boolean: return asBool() ? "True" : "False";
+    case ValueType::Null:
+        return {};
+    case ValueType::Integer:
+        return std::to_string(asInt());
+    case ValueType::Double:
+        return formatDouble(asDouble());
+    case ValueType::Currency:
+        return formatCurrency(asCurrency());
+    case ValueType::Date:
+        return formatDate(asDate());
+    case ValueType::String:
+        return asString();
+    case ValueType::Boolean:
+        return asBool() ? "True" : "False";
     case ValueType::Object:
-    case ValueType::Array: conversionError(type(), "String");
+    case ValueType::Array:
+        conversionError(type(), "String");
     }
     return {};
 }
 
 ObjectRef Value::toObject() const {
     switch (type()) {
-    case ValueType::Object: return asObject();
+    case ValueType::Object:
+        return asObject();
     case ValueType::Empty:
-    case ValueType::Null: return nullptr;
+    case ValueType::Null:
+        return nullptr;
     case ValueType::Integer:
         if (asInt() == 0) return nullptr;
         [[fallthrough]];
-    default: conversionError(type(), "Object");
+    default:
+        conversionError(type(), "Object");
     }
 }
 
-bool Value::identical(const Value& other) const { return v_ == other.v_; }
+bool Value::identical(const Value& other) const {
+    return v_ == other.v_;
+}
 
 // ---- arrays
 
@@ -197,22 +243,28 @@ std::size_t VarArray::offsetOf(const std::vector<std::int32_t>& indexes) const {
     std::size_t offset = 0, stride = 1;
     for (std::size_t d = 0; d < bounds_.size(); ++d) {
         const auto& b = bounds_[d];
-        if (indexes[d] < b.low || indexes[d] > b.high) throw ValueError("Array index out of bounds");
+        if (indexes[d] < b.low || indexes[d] > b.high)
+            throw ValueError("Array index out of bounds");
         offset += static_cast<std::size_t>(indexes[d] - b.low) * stride;
         stride *= static_cast<std::size_t>(b.count());
     }
     return offset;
 }
 
-Value& VarArray::at(const std::vector<std::int32_t>& indexes) { return items_[offsetOf(indexes)]; }
-const Value& VarArray::at(const std::vector<std::int32_t>& indexes) const { return items_[offsetOf(indexes)]; }
+Value& VarArray::at(const std::vector<std::int32_t>& indexes) {
+    return items_[offsetOf(indexes)];
+}
+const Value& VarArray::at(const std::vector<std::int32_t>& indexes) const {
+    return items_[offsetOf(indexes)];
+}
 
 void VarArray::redimPreserve(std::int32_t newHigh) {
     if (bounds_.empty()) throw ValueError("Array has no dimensions");
     Bound& last = bounds_.back();
     if (newHigh < last.low - 1) throw ValueError("Bad array bounds");
     std::size_t inner = 1;
-    for (std::size_t d = 0; d + 1 < bounds_.size(); ++d) inner *= static_cast<std::size_t>(bounds_[d].count());
+    for (std::size_t d = 0; d + 1 < bounds_.size(); ++d)
+        inner *= static_cast<std::size_t>(bounds_[d].count());
     last.high = newHigh;
     items_.resize(inner * static_cast<std::size_t>(last.count()));
 }
@@ -235,7 +287,8 @@ std::string formatDouble(double d) {
     std::string digits;
     for (char c : mantissa)
         if (c != '.') digits += c;
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
     std::string out = negative ? "-" : "";
     if (exponent < -5 || exponent >= 15) {
         out += digits[0];
@@ -275,7 +328,8 @@ std::string formatCurrency(Currency c) {
         char buf[8];
         std::snprintf(buf, sizeof buf, "%04u", static_cast<unsigned>(frac));
         std::string digits(buf);
-        while (digits.back() == '0') digits.pop_back();
+        while (digits.back() == '0')
+            digits.pop_back();
         out.push_back('.');
         out.append(digits);
     }
@@ -334,7 +388,10 @@ bool parseNumber(std::string_view text, double& out) {
         std::uint64_t v = 0;
         for (const char* q = digits; *q; ++q) {
             const char c = *q;
-            int n = (c >= '0' && c <= '9') ? c - '0' : (c >= 'a' && c <= 'f') ? c - 'a' + 10 : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : -1;
+            int n = (c >= '0' && c <= '9')   ? c - '0'
+                    : (c >= 'a' && c <= 'f') ? c - 'a' + 10
+                    : (c >= 'A' && c <= 'F') ? c - 'A' + 10
+                                             : -1;
             if (n < 0 || v > (UINT64_MAX >> 4)) return false;
             v = v * 16 + static_cast<unsigned>(n);
         }
@@ -364,21 +421,28 @@ NumKind numericKindOf(const Value& v) {
     switch (v.type()) {
     case ValueType::Empty:
     case ValueType::Integer:
-    case ValueType::Boolean: return NumKind::Int;
-    case ValueType::Currency: return NumKind::Currency;
-    case ValueType::Date: return NumKind::Date;
+    case ValueType::Boolean:
+        return NumKind::Int;
+    case ValueType::Currency:
+        return NumKind::Currency;
+    case ValueType::Date:
+        return NumKind::Date;
     case ValueType::String: {
         double d = 0;
         if (!parseNumber(v.asString(), d)) conversionError(ValueType::String, "Double");
-        return (d == std::trunc(d) && std::fabs(d) < 2147483648.0 && v.asString().find_first_of(".eE") == std::string::npos)
+        return (d == std::trunc(d) && std::fabs(d) < 2147483648.0 &&
+                v.asString().find_first_of(".eE") == std::string::npos)
                    ? NumKind::Int
                    : NumKind::Double;
     }
-    default: return NumKind::Double;
+    default:
+        return NumKind::Double;
     }
 }
 
-NumKind wider(NumKind a, NumKind b) { return static_cast<int>(a) > static_cast<int>(b) ? a : b; }
+NumKind wider(NumKind a, NumKind b) {
+    return static_cast<int>(a) > static_cast<int>(b) ? a : b;
+}
 
 Value arithmetic(BinaryOp op, const Value& a, const Value& b) {
     const NumKind kind = wider(numericKindOf(a), numericKindOf(b));
@@ -391,17 +455,25 @@ Value arithmetic(BinaryOp op, const Value& a, const Value& b) {
     if (op == BinaryOp::IntDivide || op == BinaryOp::Modulo) {
         const std::int64_t x = a.toInt64(), y = b.toInt64();
         if (y == 0) throw ValueError("Division by zero");
-        if (x == INT64_MIN && y == -1) return op == BinaryOp::Modulo ? Value(0) : Value(-static_cast<double>(x));
+        if (x == INT64_MIN && y == -1)
+            return op == BinaryOp::Modulo ? Value(0) : Value(-static_cast<double>(x));
         return Value::fromInt64(op == BinaryOp::IntDivide ? x / y : x % y);
     }
     if (kind == NumKind::Int) {
         const std::int64_t x = a.toInt64(), y = b.toInt64();
         std::int64_t r = 0;
         switch (op) {
-        case BinaryOp::Add: r = x + y; break;
-        case BinaryOp::Subtract: r = x - y; break;
-        case BinaryOp::Multiply: r = x * y; break; // both fit 32 bits, so no 64-bit overflow
-        default: break;
+        case BinaryOp::Add:
+            r = x + y;
+            break;
+        case BinaryOp::Subtract:
+            r = x - y;
+            break;
+        case BinaryOp::Multiply:
+            r = x * y;
+            break; // both fit 32 bits, so no 64-bit overflow
+        default:
+            break;
         }
         return Value::fromInt64(r);
     }
@@ -414,7 +486,8 @@ Value arithmetic(BinaryOp op, const Value& a, const Value& b) {
     const double r = op == BinaryOp::Add ? x + y : op == BinaryOp::Subtract ? x - y : x * y;
     if (kind == NumKind::Date && (op == BinaryOp::Add || op == BinaryOp::Subtract)) {
         // date - date is a number of days; date +/- number stays a date
-        if (a.type() == ValueType::Date && b.type() == ValueType::Date && op == BinaryOp::Subtract) return Value(r);
+        if (a.type() == ValueType::Date && b.type() == ValueType::Date && op == BinaryOp::Subtract)
+            return Value(r);
         return Value(DateTime{r});
     }
     return Value(r);
@@ -424,16 +497,22 @@ Value logical(BinaryOp op, const Value& a, const Value& b) {
     if (a.type() == ValueType::Boolean && b.type() == ValueType::Boolean) {
         const bool x = a.asBool(), y = b.asBool();
         switch (op) {
-        case BinaryOp::And: return Value(x && y);
-        case BinaryOp::Or: return Value(x || y);
-        default: return Value(x != y);
+        case BinaryOp::And:
+            return Value(x && y);
+        case BinaryOp::Or:
+            return Value(x || y);
+        default:
+            return Value(x != y);
         }
     }
     const std::int64_t x = a.toInt64(), y = b.toInt64();
     switch (op) {
-    case BinaryOp::And: return Value::fromInt64(x & y);
-    case BinaryOp::Or: return Value::fromInt64(x | y);
-    default: return Value::fromInt64(x ^ y);
+    case BinaryOp::And:
+        return Value::fromInt64(x & y);
+    case BinaryOp::Or:
+        return Value::fromInt64(x | y);
+    default:
+        return Value::fromInt64(x ^ y);
     }
 }
 
@@ -449,48 +528,65 @@ Value binaryOp(BinaryOp op, const Value& a, const Value& b) {
     if (a.isInteger() && b.isInteger()) {
         const std::int64_t x = a.asInt(), y = b.asInt();
         switch (op) {
-        case BinaryOp::Add: return Value::fromInt64(x + y);
-        case BinaryOp::Subtract: return Value::fromInt64(x - y);
-        case BinaryOp::Multiply: return Value::fromInt64(x * y);
-        case BinaryOp::And: return Value(static_cast<std::int32_t>(x & y));
-        case BinaryOp::Or: return Value(static_cast<std::int32_t>(x | y));
-        case BinaryOp::Xor: return Value(static_cast<std::int32_t>(x ^ y));
-        default: break;
+        case BinaryOp::Add:
+            return Value::fromInt64(x + y);
+        case BinaryOp::Subtract:
+            return Value::fromInt64(x - y);
+        case BinaryOp::Multiply:
+            return Value::fromInt64(x * y);
+        case BinaryOp::And:
+            return Value(static_cast<std::int32_t>(x & y));
+        case BinaryOp::Or:
+            return Value(static_cast<std::int32_t>(x | y));
+        case BinaryOp::Xor:
+            return Value(static_cast<std::int32_t>(x ^ y));
+        default:
+            break;
         }
     }
     switch (op) {
     case BinaryOp::Add:
         if (a.isString() && b.isString()) return Value(a.asString() + b.asString());
-        if ((a.isString() && b.isEmpty()) || (a.isEmpty() && b.isString())) return Value(a.toString() + b.toString());
+        if ((a.isString() && b.isEmpty()) || (a.isEmpty() && b.isString()))
+            return Value(a.toString() + b.toString());
         return arithmetic(op, a, b);
     case BinaryOp::Subtract:
     case BinaryOp::Multiply:
     case BinaryOp::Divide:
     case BinaryOp::IntDivide:
     case BinaryOp::Modulo:
-    case BinaryOp::Power: return arithmetic(op, a, b);
+    case BinaryOp::Power:
+        return arithmetic(op, a, b);
     case BinaryOp::And:
     case BinaryOp::Or:
-    case BinaryOp::Xor: return logical(op, a, b);
+    case BinaryOp::Xor:
+        return logical(op, a, b);
     case BinaryOp::ShiftLeft:
     case BinaryOp::ShiftRight: {
         const auto x = static_cast<std::uint32_t>(a.toInt());
         const int n = b.toInt() & 31;
         return Value(static_cast<std::int32_t>(op == BinaryOp::ShiftLeft ? x << n : x >> n));
     }
-    case BinaryOp::Concat: break;
+    case BinaryOp::Concat:
+        break;
     }
     return {};
 }
 
 Value negate(const Value& a) {
     switch (a.type()) {
-    case ValueType::Null: return a;
-    case ValueType::Empty: return Value(0);
-    case ValueType::Integer: return Value::fromInt64(-static_cast<std::int64_t>(a.asInt()));
-    case ValueType::Currency: return Value(Currency{-a.asCurrency().scaled});
-    case ValueType::Date: return Value(DateTime{-a.asDate().days});
-    case ValueType::Boolean: return Value(a.asBool() ? 1 : 0);
+    case ValueType::Null:
+        return a;
+    case ValueType::Empty:
+        return Value(0);
+    case ValueType::Integer:
+        return Value::fromInt64(-static_cast<std::int64_t>(a.asInt()));
+    case ValueType::Currency:
+        return Value(Currency{-a.asCurrency().scaled});
+    case ValueType::Date:
+        return Value(DateTime{-a.asDate().days});
+    case ValueType::Boolean:
+        return Value(a.asBool() ? 1 : 0);
     default: {
         if (a.isString() && numericKindOf(a) == NumKind::Int) return Value::fromInt64(-a.toInt64());
         return Value(-a.toDouble());
@@ -510,7 +606,8 @@ int compareValues(const Value& a, const Value& b) {
         const int c = a.asString().compare(b.asString());
         return c < 0 ? -1 : (c > 0 ? 1 : 0);
     }
-    if ((a.isString() && b.isEmpty()) || (a.isEmpty() && b.isString())) return sign(a.toString(), b.toString());
+    if ((a.isString() && b.isEmpty()) || (a.isEmpty() && b.isString()))
+        return sign(a.toString(), b.toString());
     if (a.isObject() || b.isObject() || a.isArray() || b.isArray()) {
         // Objects compare by identity; an empty reference equals nothing but empty and 0.
         const ObjectRef x = a.toObject(), y = b.toObject();
@@ -528,18 +625,25 @@ Value compare(CompareOp op, const Value& a, const Value& b) {
     int c = 0;
     if (a.isInteger() && b.isInteger()) {
         c = a.asInt() < b.asInt() ? -1 : (a.asInt() > b.asInt() ? 1 : 0);
-    } else if ((a.isObject() || b.isObject()) && op != CompareOp::Equal && op != CompareOp::NotEqual) {
+    } else if ((a.isObject() || b.isObject()) && op != CompareOp::Equal &&
+               op != CompareOp::NotEqual) {
         throw ValueError("Invalid variant operation (objects can only be compared for equality)");
     } else {
         c = compareValues(a, b);
     }
     switch (op) {
-    case CompareOp::Equal: return Value(c == 0);
-    case CompareOp::NotEqual: return Value(c != 0);
-    case CompareOp::Less: return Value(c < 0);
-    case CompareOp::LessEqual: return Value(c <= 0);
-    case CompareOp::Greater: return Value(c > 0);
-    case CompareOp::GreaterEqual: return Value(c >= 0);
+    case CompareOp::Equal:
+        return Value(c == 0);
+    case CompareOp::NotEqual:
+        return Value(c != 0);
+    case CompareOp::Less:
+        return Value(c < 0);
+    case CompareOp::LessEqual:
+        return Value(c <= 0);
+    case CompareOp::Greater:
+        return Value(c > 0);
+    case CompareOp::GreaterEqual:
+        return Value(c >= 0);
     }
     return {};
 }

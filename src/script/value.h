@@ -15,7 +15,18 @@ namespace vorlan::script {
 class Dispatch;
 class VarArray;
 
-enum class ValueType : std::uint8_t { Empty, Null, Integer, Double, Currency, Date, String, Boolean, Object, Array };
+enum class ValueType : std::uint8_t {
+    Empty,
+    Null,
+    Integer,
+    Double,
+    Currency,
+    Date,
+    String,
+    Boolean,
+    Object,
+    Array
+};
 
 // Fixed point with four decimals, stored scaled by 10,000.
 struct Currency {
@@ -80,41 +91,49 @@ public:
     std::string& asString() { return std::get<std::string>(v_); }
     bool asBool() const { return std::get<bool>(v_); }
     const ObjectRef& asObject() const { return std::get<ObjectRef>(v_); }
-    const std::shared_ptr<VarArray>& asArray() const { return std::get<std::shared_ptr<VarArray>>(v_); }
+    const std::shared_ptr<VarArray>& asArray() const {
+        return std::get<std::shared_ptr<VarArray>>(v_);
+    }
     // The array for changing it; copies it first when another value shares it, so that values
     // keep the copy semantics of variants.
     VarArray& mutableArray();
     // Store a number or Boolean in place, without building and visiting a temporary variant:
     // the hot loops of the interpreters change slots of the same kind most of the time.
     void setInt(std::int32_t i) {
-        if (auto* p = std::get_if<std::int32_t>(&v_)) *p = i;
-        else v_.emplace<std::int32_t>(i);
+        if (auto* p = std::get_if<std::int32_t>(&v_))
+            *p = i;
+        else
+            v_.emplace<std::int32_t>(i);
     }
     void setDouble(double d) {
-        if (auto* p = std::get_if<double>(&v_)) *p = d;
-        else v_.emplace<double>(d);
+        if (auto* p = std::get_if<double>(&v_))
+            *p = d;
+        else
+            v_.emplace<double>(d);
     }
     void setBool(bool b) {
-        if (auto* p = std::get_if<bool>(&v_)) *p = b;
-        else v_.emplace<bool>(b);
+        if (auto* p = std::get_if<bool>(&v_))
+            *p = b;
+        else
+            v_.emplace<bool>(b);
     }
 
     // Conversions by the variant rules; throw ValueError when the value cannot be converted.
-    std::int32_t toInt() const;       // doubles round half to even, as the platform's conversion does
+    std::int32_t toInt() const; // doubles round half to even, as the platform's conversion does
     std::int64_t toInt64() const;
     double toDouble() const;
     bool toBool() const;
     Currency toCurrency() const;
     DateTime toDate() const;
-    std::string toString() const;     // null gives "", Booleans "True"/"False"
-    ObjectRef toObject() const;       // empty, null and integer 0 give a null reference
+    std::string toString() const; // null gives "", Booleans "True"/"False"
+    ObjectRef toObject() const;   // empty, null and integer 0 give a null reference
 
     // Exact equality of type and contents (arrays and objects by identity); for tests and caches.
     bool identical(const Value& other) const;
 
 private:
-    std::variant<std::monostate, NullTag, std::int32_t, double, Currency, DateTime, std::string, bool, ObjectRef,
-                 std::shared_ptr<VarArray>>
+    std::variant<std::monostate, NullTag, std::int32_t, double, Currency, DateTime, std::string,
+                 bool, ObjectRef, std::shared_ptr<VarArray>>
         v_;
 };
 
@@ -161,7 +180,21 @@ std::string formatDate(DateTime d);
 bool parseNumber(std::string_view text, double& out);
 
 // Variant arithmetic and comparison. Null in gives null out; empty counts as 0 or "".
-enum class BinaryOp { Add, Subtract, Multiply, Divide, IntDivide, Modulo, Power, And, Or, Xor, ShiftLeft, ShiftRight, Concat };
+enum class BinaryOp {
+    Add,
+    Subtract,
+    Multiply,
+    Divide,
+    IntDivide,
+    Modulo,
+    Power,
+    And,
+    Or,
+    Xor,
+    ShiftLeft,
+    ShiftRight,
+    Concat
+};
 Value binaryOp(BinaryOp op, const Value& a, const Value& b);
 Value negate(const Value& a);
 Value logicalNot(const Value& a);

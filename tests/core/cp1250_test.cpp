@@ -7,15 +7,16 @@ using namespace vorlan;
 TEST(Cp1250, CzechSentenceRoundTripsThroughUtf8) {
     const std::string utf8 = "Příliš žluťoučký kůň úpěl ďábelské ódy. ŠČŘŽÝÁÍÉ €";
     const std::string bytes = utf8ToCp1250(utf8);
-    EXPECT_EQ(bytes.size(), 50u); // one byte a character
-    EXPECT_EQ(static_cast<unsigned char>(bytes[1]), 0xF8); // ř
+    EXPECT_EQ(bytes.size(), 50u);                              // one byte a character
+    EXPECT_EQ(static_cast<unsigned char>(bytes[1]), 0xF8);     // ř
     EXPECT_EQ(static_cast<unsigned char>(bytes.back()), 0x80); // €
     EXPECT_EQ(cp1250ToUtf8(bytes), utf8);
 }
 
 TEST(Cp1250, EveryByteSurvivesTheRoundTrip) {
     std::string all;
-    for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+    for (int b = 0; b < 256; ++b)
+        all += static_cast<char>(b);
     const std::string utf8 = cp1250ToUtf8(all);
     EXPECT_TRUE(isValidUtf8(utf8));
     std::string back;
@@ -45,7 +46,10 @@ TEST(Cp1250, LetterCaseKnowsCzech) {
 
 TEST(Cp1250, Utf16SurrogatesAndUtf8) {
     const std::u16string wide = u"a\U0001F600b";
-    EXPECT_EQ(utf16ToUtf8(wide), "a\xF0\x9F\x98\x80" "b");
-    EXPECT_EQ(utf8ToUtf16("a\xF0\x9F\x98\x80" "b"), wide);
+    EXPECT_EQ(utf16ToUtf8(wide), "a\xF0\x9F\x98\x80"
+                                 "b");
+    EXPECT_EQ(utf8ToUtf16("a\xF0\x9F\x98\x80"
+                          "b"),
+              wide);
     EXPECT_EQ(utf16ToUtf8(u"\xD800x"), "\xEF\xBF\xBDx"); // a lone surrogate is replaced
 }

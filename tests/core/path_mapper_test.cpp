@@ -29,7 +29,8 @@ TEST(PathMapper, DriveLettersBackslashesAndLetterCase) {
     EXPECT_EQ(mapper.toHost("C:\\DATA\\firma.dbf"), tree.root / "Data" / "FIRMA.DBF");
     EXPECT_EQ(mapper.toHost("c:/data/FIRMA.DBF"), tree.root / "Data" / "FIRMA.DBF");
     // Czech names arrive as Windows-1250 and are found in their UTF-8 spelling, in any case.
-    EXPECT_EQ(mapper.toHost(czech("C:\\DATA\\SUB\\ÚČET.TXT")), tree.root / "Data" / "Sub" / "účet.txt");
+    EXPECT_EQ(mapper.toHost(czech("C:\\DATA\\SUB\\ÚČET.TXT")),
+              tree.root / "Data" / "Sub" / "účet.txt");
     // A name that does not exist keeps its spelling (files about to be created).
     EXPECT_EQ(mapper.toHost("C:\\DATA\\NEW.DBF"), tree.root / "Data" / "NEW.DBF");
     EXPECT_THROW(mapper.toHost("Q:\\X"), std::invalid_argument);
@@ -42,7 +43,8 @@ TEST(PathMapper, HostPathsBackToProgramPaths) {
     mapper.clearDrives();
     mapper.setDriveRoot('C', tree.root);
     mapper.setDriveRoot('D', tree.root / "Data");
-    EXPECT_EQ(mapper.toProgram(tree.root / "Data" / "FIRMA.DBF"), "D:\\FIRMA.DBF"); // most specific root
+    EXPECT_EQ(mapper.toProgram(tree.root / "Data" / "FIRMA.DBF"),
+              "D:\\FIRMA.DBF"); // most specific root
     EXPECT_EQ(mapper.toProgram(tree.root / "x.txt"), "C:\\x.txt");
     EXPECT_EQ(mapper.toProgram("/somewhere/else"), "\\somewhere\\else");
 }

@@ -17,7 +17,8 @@ namespace {
 std::string slurp(int fd) {
     std::string out;
     char buf[4096];
-    for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;) out.append(buf, static_cast<std::size_t>(n));
+    for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;)
+        out.append(buf, static_cast<std::size_t>(n));
     return out;
 }
 } // namespace
@@ -37,7 +38,8 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const fs::path& w
         ::dup2(devnull, 0);
         if (!workDir.empty() && ::chdir(workDir.c_str()) != 0) ::_exit(126);
         std::vector<char*> args;
-        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        for (const auto& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
         ::execv(args[0], args.data());
         ::_exit(127);

@@ -13,10 +13,12 @@ struct ProcessResult {
     std::string err;
 };
 
-ProcessResult runProcess(const std::vector<std::string>& argv, const std::filesystem::path& workDir = {});
+ProcessResult runProcess(const std::vector<std::string>& argv,
+                         const std::filesystem::path& workDir = {});
 
 // `vorlan --headless ARGS...`
-ProcessResult runVorlan(const std::vector<std::string>& args, const std::filesystem::path& workDir = {});
+ProcessResult runVorlan(const std::vector<std::string>& args,
+                        const std::filesystem::path& workDir = {});
 // `vrltool ARGS...`; fails the test when it does not exit with 0.
 ProcessResult runVrltool(const std::vector<std::string>& args);
 

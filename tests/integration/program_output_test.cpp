@@ -34,7 +34,8 @@ TEST_P(ProgramOutput, MatchesExpectedConsoleText) {
     for (const auto& entry : fs::directory_iterator(folder)) {
         std::string ext = entry.path().extension().string();
         std::transform(ext.begin(), ext.end(), ext.begin(), ::toupper);
-        if (ext == ".ZLM" || ext == ".PMB" || ext == ".TRX") modules.push_back(entry.path().string());
+        if (ext == ".ZLM" || ext == ".PMB" || ext == ".TRX")
+            modules.push_back(entry.path().string());
     }
     std::sort(modules.begin(), modules.end(), [](const std::string& a, const std::string& b) {
         const bool am = fs::path(a).stem() == "MAIN", bm = fs::path(b).stem() == "MAIN";
@@ -52,4 +53,6 @@ TEST_P(ProgramOutput, MatchesExpectedConsoleText) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, ProgramOutput, ::testing::ValuesIn(programNames()),
-                         [](const ::testing::TestParamInfo<std::string>& param) { return param.param; });
+                         [](const ::testing::TestParamInfo<std::string>& param) {
+                             return param.param;
+                         });

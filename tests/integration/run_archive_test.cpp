@@ -7,9 +7,12 @@ using namespace vorlan::testing;
 
 namespace {
 
-const char* kHello = "procedure main;\r\nbegin\r\n  Writeln('ahoj');\r\nend;\r\n\r\nbegin\r\nend.\r\n";
+const char* kHello =
+    "procedure main;\r\nbegin\r\n  Writeln('ahoj');\r\nend;\r\n\r\nbegin\r\nend.\r\n";
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
 } // namespace
 

@@ -13,18 +13,22 @@ void ensureBuiltins() {
     if (!registry().findClass("TComponent")) registerEngineBuiltins(registry());
     if (!registry().findClass("TWrapTest")) {
         registry().registerClass("TWrapTest", "TComponent");
-        registry().registerMethod("TWrapTest", "Twice", "function(x: Integer): Integer",
-                                  [](NativeObject*, std::span<Value> a, Value& r) { r = Value(a[0].asInt() * 2); });
+        registry().registerMethod(
+            "TWrapTest", "Twice", "function(x: Integer): Integer",
+            [](NativeObject*, std::span<Value> a, Value& r) { r = Value(a[0].asInt() * 2); });
         // A registered member wins over an owned component of the same name.
         registry().registerProperty(
-            "TWrapTest", "Shadow", [](NativeObject*, std::span<const Value>) { return Value("registered"); }, nullptr);
+            "TWrapTest", "Shadow",
+            [](NativeObject*, std::span<const Value>) { return Value("registered"); }, nullptr);
     }
 }
 
 Value get(const Value& object, std::string_view name, DispStatus expected = DispStatus::Ok) {
     Value result;
     ExceptionInfo error;
-    EXPECT_EQ(invokeByName(*object.asObject(), name, InvokeGet | InvokeMethod, {}, result, error), expected) << name;
+    EXPECT_EQ(invokeByName(*object.asObject(), name, InvokeGet | InvokeMethod, {}, result, error),
+              expected)
+        << name;
     return result;
 }
 
@@ -41,7 +45,8 @@ TEST(CompWrapper, RegisteredMembersThenOwnedComponentsThenPublishedProperties) {
     std::vector<Value> args{Value(21)};
     Value result;
     ExceptionInfo error;
-    ASSERT_EQ(invokeByName(*wrapped.asObject(), "twice", InvokeMethod, args, result, error), DispStatus::Ok);
+    ASSERT_EQ(invokeByName(*wrapped.asObject(), "twice", InvokeMethod, args, result, error),
+              DispStatus::Ok);
     EXPECT_EQ(result.toInt(), 42);
     EXPECT_EQ(get(wrapped, "Shadow").toString(), "registered");
     const Value button = get(wrapped, "BUTTON1");
@@ -52,12 +57,14 @@ TEST(CompWrapper, RegisteredMembersThenOwnedComponentsThenPublishedProperties) {
 
     // Writing a published property goes to the object.
     std::vector<Value> value{Value("Nový")};
-    ASSERT_EQ(invokeByName(*wrapped.asObject(), "Caption", InvokePut, value, result, error), DispStatus::Ok);
+    ASSERT_EQ(invokeByName(*wrapped.asObject(), "Caption", InvokePut, value, result, error),
+              DispStatus::Ok);
     Value caption;
     form.getPublished("Caption", caption);
     EXPECT_EQ(caption.toString(), "Nový");
     // Methods cannot be assigned.
-    EXPECT_EQ(invokeByName(*wrapped.asObject(), "Twice", InvokePut, args, result, error), DispStatus::MemberNotFound);
+    EXPECT_EQ(invokeByName(*wrapped.asObject(), "Twice", InvokePut, args, result, error),
+              DispStatus::MemberNotFound);
 }
 
 TEST(CompWrapper, OneWrapperPerObjectAndNoneAfterItDies) {

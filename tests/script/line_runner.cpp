@@ -22,7 +22,8 @@ class LineModule : public Dispatch {
 public:
     explicit LineModule(LineRunner& runner) : runner_(runner) {}
     DispId idOfName(std::string_view name) override;
-    DispStatus invoke(DispId id, unsigned, std::span<Value> args, Value& result, ExceptionInfo&) override;
+    DispStatus invoke(DispId id, unsigned, std::span<Value> args, Value& result,
+                      ExceptionInfo&) override;
 
 private:
     LineRunner& runner_;
@@ -36,12 +37,16 @@ public:
         std::string current;
         for (std::size_t i = 0; i < script.size(); ++i) {
             const std::string& line = script[i];
-            if (line.rfind("proc ", 0) == 0) current = upperCase(line.substr(5));
-            else if (line == "end") current.clear();
+            if (line.rfind("proc ", 0) == 0)
+                current = upperCase(line.substr(5));
+            else if (line == "end")
+                current.clear();
             else if (line.rfind("syntax", 0) == 0) {
                 reportError(static_cast<int>(i), 0, {"Compiler", "Syntax error"});
                 return false;
-            } else (current.empty() ? main_ : routines_[current]).push_back({static_cast<int>(i), line});
+            } else
+                (current.empty() ? main_ : routines_[current])
+                    .push_back({static_cast<int>(i), line});
         }
         module_ = std::make_shared<LineModule>(*this);
         return true;
@@ -50,7 +55,9 @@ public:
     ObjectRef moduleDispatch() override { return module_; }
 
     bool has(std::string_view name) const { return routines_.count(upperCase(name)) != 0; }
-    void call(std::string_view name, std::span<Value> args) { execute(routines_[upperCase(name)], args); }
+    void call(std::string_view name, std::span<Value> args) {
+        execute(routines_[upperCase(name)], args);
+    }
 
 private:
     struct Line {
@@ -75,9 +82,12 @@ private:
     ObjectRef module_;
 };
 
-DispId LineModule::idOfName(std::string_view name) { return runner_.has(name) ? 1 : kUnknownDispId; }
+DispId LineModule::idOfName(std::string_view name) {
+    return runner_.has(name) ? 1 : kUnknownDispId;
+}
 
-DispStatus LineModule::invoke(DispId, unsigned, std::span<Value> args, Value& result, ExceptionInfo&) {
+DispStatus LineModule::invoke(DispId, unsigned, std::span<Value> args, Value& result,
+                              ExceptionInfo&) {
     (void)result;
     // The routine name is not carried by the id here; tests call through the runner instead.
     (void)args;

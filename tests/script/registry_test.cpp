@@ -11,19 +11,23 @@ using namespace vorlan::script;
 
 namespace {
 
-Value callGlobal(Registry& reg, std::string_view name, std::vector<Value> args, DispStatus* status = nullptr) {
+Value callGlobal(Registry& reg, std::string_view name, std::vector<Value> args,
+                 DispStatus* status = nullptr) {
     ObjectRef scope = reg.globalScope();
     Value result;
     ExceptionInfo error;
     const DispStatus s = invokeByName(*scope, name, InvokeMethod | InvokeGet, args, result, error);
-    if (status) *status = s;
-    else EXPECT_EQ(s, DispStatus::Ok) << error.description;
+    if (status)
+        *status = s;
+    else
+        EXPECT_EQ(s, DispStatus::Ok) << error.description;
     return result;
 }
 
 std::string params(int n) {
     std::string text = "function(";
-    for (int i = 0; i < n; ++i) text += (i ? "; p" : "p") + std::to_string(i) + ": Integer";
+    for (int i = 0; i < n; ++i)
+        text += (i ? "; p" : "p") + std::to_string(i) + ": Integer";
     return text + "): Integer";
 }
 
@@ -42,11 +46,13 @@ TEST(Registry, ThirtyTwoParametersAreTheLimit) {
     Registry reg;
     reg.registerProc("Sum32", params(32), [](NativeObject*, std::span<Value> args, Value& result) {
         int sum = 0;
-        for (const auto& a : args) sum += a.asInt();
+        for (const auto& a : args)
+            sum += a.asInt();
         result = Value(sum);
     });
     std::vector<Value> args;
-    for (int i = 1; i <= 32; ++i) args.emplace_back(i);
+    for (int i = 1; i <= 32; ++i)
+        args.emplace_back(i);
     EXPECT_EQ(callGlobal(reg, "Sum32", args).toInt(), 528);
     EXPECT_THROW(reg.registerProc("Sum33", params(33), nullptr), std::invalid_argument);
     DispStatus status{};
@@ -57,10 +63,11 @@ TEST(Registry, ThirtyTwoParametersAreTheLimit) {
 
 TEST(Registry, VarParametersAreWrittenBackOthersAreNot) {
     Registry reg;
-    reg.registerProc("IncBoth", "procedure(var a: Integer; b: Integer)", [](NativeObject*, std::span<Value> args, Value&) {
-        args[0] = Value(args[0].asInt() + 1);
-        args[1] = Value(args[1].asInt() + 1);
-    });
+    reg.registerProc("IncBoth", "procedure(var a: Integer; b: Integer)",
+                     [](NativeObject*, std::span<Value> args, Value&) {
+                         args[0] = Value(args[0].asInt() + 1);
+                         args[1] = Value(args[1].asInt() + 1);
+                     });
     std::vector<Value> args{Value("41"), Value(10)};
     ObjectRef scope = reg.globalScope();
     Value result;
@@ -73,14 +80,15 @@ TEST(Registry, VarParametersAreWrittenBackOthersAreNot) {
 
 TEST(Registry, VarArgumentsSurviveAFailingCall) {
     Registry reg;
-    reg.registerProc("Fails", "procedure(var s: string; var n: Integer)", [](NativeObject*, std::span<Value>, Value&) {
-        throw ScriptException("broken");
-    });
+    reg.registerProc(
+        "Fails", "procedure(var s: string; var n: Integer)",
+        [](NativeObject*, std::span<Value>, Value&) { throw ScriptException("broken"); });
     std::vector<Value> args{Value("keep me"), Value(7)};
     ObjectRef scope = reg.globalScope();
     Value result;
     ExceptionInfo error;
-    EXPECT_EQ(invokeByName(*scope, "Fails", InvokeMethod, args, result, error), DispStatus::Exception);
+    EXPECT_EQ(invokeByName(*scope, "Fails", InvokeMethod, args, result, error),
+              DispStatus::Exception);
     EXPECT_EQ(error.description, "broken");
     EXPECT_TRUE(args[0].identical(Value("keep me")));
     EXPECT_TRUE(args[1].identical(Value(7)));
@@ -90,8 +98,10 @@ TEST(Registry, DeclaredTypesConvertArgumentsAndResults) {
     Registry reg;
     reg.registerProc("LowByte", "function(x: Integer): Byte",
                      [](NativeObject*, std::span<Value> args, Value& r) { r = args[0]; });
-    reg.registerProc("Same", "function(x: Real): Real", [](NativeObject*, std::span<Value> args, Value& r) { r = args[0]; });
-    reg.registerProc("Text", "function(x: string): string", [](NativeObject*, std::span<Value> args, Value& r) { r = args[0]; });
+    reg.registerProc("Same", "function(x: Real): Real",
+                     [](NativeObject*, std::span<Value> args, Value& r) { r = args[0]; });
+    reg.registerProc("Text", "function(x: string): string",
+                     [](NativeObject*, std::span<Value> args, Value& r) { r = args[0]; });
     EXPECT_EQ(callGlobal(reg, "LowByte", {Value(0x1234)}).toInt(), 0x34);
     EXPECT_EQ(callGlobal(reg, "LowByte", {Value(-1)}).toInt(), 255);
     // The 6-byte real keeps about 12 digits and has a narrower range than a double.
@@ -143,21 +153,26 @@ TEST(Registry, ClassReferencesCreateAndFreeObjects) {
     Value made;
     ExceptionInfo error;
     std::vector<Value> noOwner{Value(0)};
-    ASSERT_EQ(invokeByName(*classRef.asObject(), "Create", InvokeMethod, noOwner, made, error), DispStatus::Ok);
+    ASSERT_EQ(invokeByName(*classRef.asObject(), "Create", InvokeMethod, noOwner, made, error),
+              DispStatus::Ok);
     ASSERT_NE(nativeObjectOf(made), nullptr);
     Value name;
-    ASSERT_EQ(invokeByName(*made.asObject(), "ClassName", InvokeMethod, {}, name, error), DispStatus::Ok);
+    ASSERT_EQ(invokeByName(*made.asObject(), "ClassName", InvokeMethod, {}, name, error),
+              DispStatus::Ok);
     EXPECT_EQ(name.toString(), "TComponent");
     Value ignored;
-    ASSERT_EQ(invokeByName(*made.asObject(), "Free", InvokeMethod, {}, ignored, error), DispStatus::Ok);
+    ASSERT_EQ(invokeByName(*made.asObject(), "Free", InvokeMethod, {}, ignored, error),
+              DispStatus::Ok);
     EXPECT_EQ(nativeObjectOf(made), nullptr);
     // A freed object answers with an error, not a crash.
-    EXPECT_EQ(invokeByName(*made.asObject(), "ClassName", InvokeMethod, {}, name, error), DispStatus::UnknownName);
+    EXPECT_EQ(invokeByName(*made.asObject(), "ClassName", InvokeMethod, {}, name, error),
+              DispStatus::UnknownName);
 
     // With an owner the owner frees it.
     auto owner = std::make_unique<Component>("TComponent", "Owner1");
     std::vector<Value> withOwner{Value(wrapObject(owner.get()))};
-    ASSERT_EQ(invokeByName(*classRef.asObject(), "Create", InvokeMethod, withOwner, made, error), DispStatus::Ok);
+    ASSERT_EQ(invokeByName(*classRef.asObject(), "Create", InvokeMethod, withOwner, made, error),
+              DispStatus::Ok);
     EXPECT_EQ(owner->components().size(), 1u);
     owner.reset();
     EXPECT_EQ(nativeObjectOf(made), nullptr);

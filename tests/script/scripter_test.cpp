@@ -86,8 +86,9 @@ TEST_F(ScripterTest, ErrorBoxOkContinuesCancelStops) {
     std::filesystem::remove(file);
     ASSERT_EQ(dialogs.shown.size(), 1u);
     const std::string& text = dialogs.shown[0].text;
-    EXPECT_EQ(text, "Runner Boom \r\n\r\nProgram: " + file.string() + "\r\n" + czech("řádek:2, sloupec:3. ") +
-                        "\r\n\r\n" + czech("Pokračovat v programu?"));
+    EXPECT_EQ(text, "Runner Boom \r\n\r\nProgram: " + file.string() + "\r\n" +
+                        czech("řádek:2, sloupec:3. ") + "\r\n\r\n" +
+                        czech("Pokračovat v programu?"));
     EXPECT_EQ(dialogs.shown[0].caption, "VORLAN");
     EXPECT_EQ(dialogs.shown[0].buttons, static_cast<unsigned>(ButtonOk | ButtonCancel));
     EXPECT_EQ(lineRunnerLog(), std::vector<std::string>{"after"});

@@ -40,7 +40,8 @@ TEST(Value, ArithmeticPromotesAndConcatenates) {
     EXPECT_TRUE(binaryOp(BinaryOp::Add, Value("10"), Value(5)).identical(Value(15)));
     EXPECT_THROW(binaryOp(BinaryOp::Add, Value("x"), Value(5)), ValueError);
     // 32-bit overflow becomes a double instead of wrapping.
-    EXPECT_TRUE(binaryOp(BinaryOp::Multiply, Value(65536), Value(65536)).identical(Value(4294967296.0)));
+    EXPECT_TRUE(
+        binaryOp(BinaryOp::Multiply, Value(65536), Value(65536)).identical(Value(4294967296.0)));
     EXPECT_TRUE(binaryOp(BinaryOp::Divide, Value(7), Value(2)).identical(Value(3.5)));
     EXPECT_TRUE(binaryOp(BinaryOp::IntDivide, Value(7), Value(2)).identical(Value(3)));
     EXPECT_TRUE(binaryOp(BinaryOp::Modulo, Value(-7), Value(2)).identical(Value(-1)));
@@ -51,7 +52,8 @@ TEST(Value, ArithmeticPromotesAndConcatenates) {
     EXPECT_TRUE(negate(Value(INT32_MIN)).identical(Value(2147483648.0)));
     const Value sum = binaryOp(BinaryOp::Add, Value(Currency{10000}), Value(Currency{5000}));
     EXPECT_TRUE(sum.identical(Value(Currency{15000})));
-    EXPECT_TRUE(binaryOp(BinaryOp::Add, Value(DateTime{10}), Value(1)).identical(Value(DateTime{11})));
+    EXPECT_TRUE(
+        binaryOp(BinaryOp::Add, Value(DateTime{10}), Value(1)).identical(Value(DateTime{11})));
 }
 
 TEST(Value, LogicOnBooleansBitsOnIntegers) {

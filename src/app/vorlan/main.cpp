@@ -57,7 +57,8 @@ void registerUnits(windows::Console& console) {
     // The dialogs read button arrays by the rules of the running program's dialect.
     script::programStartHook() = [](const std::string& module) {
         const auto dot = module.rfind('.');
-        forms::setProgramLanguage(upperCase(dot == std::string::npos ? std::string() : module.substr(dot + 1, 3)));
+        forms::setProgramLanguage(
+            upperCase(dot == std::string::npos ? std::string() : module.substr(dot + 1, 3)));
     };
     script::registerScriptRunners(registry);
     script::pascal::registerPascalRunner(registry);

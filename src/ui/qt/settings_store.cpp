@@ -92,7 +92,8 @@ std::vector<std::pair<std::string, std::string>> SettingsStore::portDevices() co
     settings_.beginGroup(QStringLiteral("Ports"));
     const QStringList keys = settings_.childKeys();
     for (const QString& key : keys)
-        ports.emplace_back(key.toUpper().toStdString(), settings_.value(key).toString().trimmed().toStdString());
+        ports.emplace_back(key.toUpper().toStdString(),
+                           settings_.value(key).toString().trimmed().toStdString());
     settings_.endGroup();
     return ports;
 }
