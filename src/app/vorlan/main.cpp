@@ -9,6 +9,7 @@
 #include "core/version.h"
 #include "library/files_system.h"
 #include "library/library.h"
+#include "script/basic/basic_runner.h"
 #include "script/builtins.h"
 #include "script/js/js_runner.h"
 #include "script/pascal/pascal_runner.h"
@@ -63,6 +64,7 @@ void registerUnits(windows::Console& console) {
     script::registerScriptRunners(registry);
     script::pascal::registerPascalRunner(registry);
     script::js::registerJavaScriptRunner(registry);
+    script::basic::registerVbScriptRunner(registry);
     library::registerLibrary(registry);
     windows::registerConsole(registry, console);
 }

@@ -1,0 +1,1328 @@
+#include "script/basic/basic_interp.h"
+
+#include "core/cp1250.h"
+#include "script/basic/basic_parser.h"
+#include "script/comp_wrapper.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace vorlan::script::basic {
+
+namespace {
+
+constexpr std::size_t kMaxDepth = 200;
+constexpr std::size_t kMaxElements = 1u << 22;
+
+[[noreturn]] void fromValueError(const ValueError& e) {
+    const std::string what = e.what();
+    if (what.find("zero") != std::string::npos) raise(11);
+    if (what.find("verflow") != std::string::npos) raise(6);
+    raise(13, "Type mismatch: " + what);
+}
+
+Value nothing() {
+    return Value(ObjectRef());
+}
+
+bool isVariableExpr(const Expr& e) {
+    return e.kind == ExprKind::Name && !e.hasParens;
+}
+
+} // namespace
+
+void raise(std::int32_t number, std::string description) {
+    BasicError e;
+    e.number = number;
+    e.description = description.empty() ? errorText(number) : std::move(description);
+    throw e;
+}
+
+std::string errorText(std::int32_t number) {
+    switch (number) {
+    case 5:
+        return "Invalid procedure call or argument";
+    case 6:
+        return "Overflow";
+    case 7:
+        return "Out of memory";
+    case 9:
+        return "Subscript out of range";
+    case 10:
+        return "This array is fixed or temporarily locked";
+    case 11:
+        return "Division by zero";
+    case 13:
+        return "Type mismatch";
+    case 28:
+        return "Out of stack space";
+    case 35:
+        return "Sub or Function not defined";
+    case 91:
+        return "Object variable not set";
+    case 92:
+        return "For loop not initialized";
+    case 424:
+        return "Object required";
+    case 429:
+        return "Class not defined";
+    case 438:
+        return "Object doesn't support this property or method";
+    case 450:
+        return "Wrong number of arguments or invalid property assignment";
+    case 451:
+        return "Object not a collection";
+    case 500:
+        return "Variable is undefined";
+    case 501:
+        return "Illegal assignment";
+    default:
+        return "Unknown runtime error";
+    }
+}
+
+// The Err object: the last error caught under On Error Resume Next.
+class ErrObject : public Dispatch {
+public:
+    DispId idOfName(std::string_view name) override {
+        static const char* const names[] = {"Number", "Description", "Source", "Clear", "Raise"};
+        for (int i = 0; i < 5; ++i)
+            if (equalsNoCase(name, names[i])) return i;
+        return kUnknownDispId;
+    }
+    DispStatus invoke(DispId id, unsigned flags, std::span<Value> args, Value& result,
+                      ExceptionInfo&) override {
+        result = Value();
+        const bool put = flags & InvokePut;
+        switch (id) {
+        case 0:
+            if (put)
+                number = args.empty() ? 0 : args.back().toInt();
+            else
+                result = Value(number);
+            return DispStatus::Ok;
+        case 1:
+            if (put)
+                description = args.empty() ? std::string() : args.back().toString();
+            else
+                result = Value(description);
+            return DispStatus::Ok;
+        case 2:
+            if (put)
+                source = args.empty() ? std::string() : args.back().toString();
+            else
+                result = Value(source);
+            return DispStatus::Ok;
+        case 3:
+            clear();
+            return DispStatus::Ok;
+        case 4: {
+            if (args.empty()) return DispStatus::BadParamCount;
+            BasicError e;
+            e.number = args[0].toInt();
+            e.source = args.size() > 1 && !args[1].isEmpty() ? args[1].toString() : std::string();
+            e.description =
+                args.size() > 2 && !args[2].isEmpty() ? args[2].toString() : errorText(e.number);
+            throw e;
+        }
+        default:
+            return DispStatus::UnknownName;
+        }
+    }
+    std::string dispatchClassName() const override { return "ErrObject"; }
+    void clear() {
+        number = 0;
+        description.clear();
+        source.clear();
+    }
+    void set(const BasicError& e) {
+        number = e.number;
+        description = e.description;
+        source = e.source;
+    }
+
+    std::int32_t number = 0;
+    std::string description;
+    std::string source;
+};
+
+// An instance of a class the script defines.
+class ScriptObject : public Dispatch, public std::enable_shared_from_this<ScriptObject> {
+public:
+    ScriptObject(Interpreter& interp, int classIndex)
+        : interp_(&interp), alive_(interp.alive_), classIndex_(classIndex) {}
+    ScriptObject(const ScriptObject&) = delete;
+    ScriptObject& operator=(const ScriptObject&) = delete;
+    ~ScriptObject() override {
+        // The object is going in the middle of some statement; its Class_Terminate runs after
+        // that statement, on a stand-in holding its fields.
+        if (terminated_ || alive_.expired() || interp_->closing_) return;
+        const auto& rt = interp_->classes_[static_cast<std::size_t>(classIndex_)];
+        if (!rt.terminate) return;
+        try {
+            auto standIn = std::make_shared<ScriptObject>(*interp_, classIndex_);
+            standIn->terminated_ = true;
+            standIn->fields = std::move(fields);
+            interp_->pendingTerminates_.push_back(std::move(standIn));
+        } catch (...) {
+        }
+    }
+
+    DispId idOfName(std::string_view name) override {
+        if (alive_.expired()) return kUnknownDispId;
+        const auto& members = interp_->classes_[static_cast<std::size_t>(classIndex_)].memberIndex;
+        auto it = members.find(name);
+        return it == members.end() ? kUnknownDispId : it->second;
+    }
+    DispStatus invoke(DispId id, unsigned flags, std::span<Value> args, Value& result,
+                      ExceptionInfo& error) override {
+        result = Value();
+        if (alive_.expired()) {
+            error.description = "The module has been closed";
+            return DispStatus::Exception;
+        }
+        if (!interp_->frames_.empty()) { // from the script: its errors go on up the script
+            result = interp_->invokeObject(*this, id, flags, args);
+            return DispStatus::Ok;
+        }
+        try {
+            result = interp_->invokeObject(*this, id, flags, args);
+        } catch (const BasicError& e) {
+            error.description = e.description;
+            error.source = e.source;
+            return DispStatus::Exception;
+        } catch (const Interpreter::Abort&) {
+            error.description = "The script was stopped";
+            return DispStatus::Exception;
+        }
+        return DispStatus::Ok;
+    }
+    std::string dispatchClassName() const override {
+        if (alive_.expired()) return "Object";
+        return interp_->classes_[static_cast<std::size_t>(classIndex_)].def->name;
+    }
+    int classIndex() const { return classIndex_; }
+    bool terminated() const { return terminated_; }
+
+    std::vector<Value> fields;
+
+private:
+    Interpreter* interp_;
+    std::weak_ptr<char> alive_;
+    int classIndex_;
+    bool terminated_ = false;
+};
+
+struct Interpreter::Frame {
+    const ProcInfo* info = nullptr;
+    ScriptObject* self = nullptr;
+    std::deque<Value> own;
+    std::vector<Value*> slots;
+    bool resumeNext = false;
+};
+
+Interpreter::Interpreter(std::unique_ptr<Module> module, ErrorSink sink)
+    : module_(std::move(module)), sink_(std::move(sink)), globalScope_(registry().globalScope()),
+      err_(std::make_shared<ErrObject>()) {
+    for (auto& p : module_->procedures) {
+        ProcInfo info;
+        info.proc = p.get();
+        for (std::size_t i = 0; i < p->locals.size(); ++i)
+            info.slots.emplace(p->locals[i], static_cast<int>(i));
+        procIndex_.emplace(p->name, static_cast<int>(procs_.size()));
+        procs_.push_back(std::move(info));
+    }
+    globals_.emplace_back(ObjectRef(err_));
+    globalIndex_.emplace("Err", 0);
+    // The module's declarations exist before its first statement runs, as procedures may use
+    // them first.
+    std::function<void(const Block&)> declareIn = [&](const Block& block) {
+        for (const auto& st : block) {
+            if (st->kind == StmtKind::Dim || st->kind == StmtKind::ReDim ||
+                st->kind == StmtKind::Const)
+                for (const auto& item : st->dims)
+                    if (globalIndex_.emplace(item.name, static_cast<int>(globals_.size())).second)
+                        globals_.emplace_back();
+            declareIn(st->body);
+            declareIn(st->elseBody);
+            for (const auto& branch : st->elseIfs)
+                declareIn(branch.second);
+            for (const auto& clause : st->cases)
+                declareIn(clause.body);
+        }
+    };
+    declareIn(module_->body);
+    classes_.resize(module_->classes.size());
+    for (std::size_t c = 0; c < module_->classes.size(); ++c) {
+        ClassRuntime& rt = classes_[c];
+        rt.def = module_->classes[c].get();
+        auto memberFor = [&rt](const std::string& name) -> ClassMember& {
+            auto [it, added] = rt.memberIndex.emplace(name, static_cast<int>(rt.members.size()));
+            if (added) rt.members.push_back(ClassMember{name});
+            return rt.members[static_cast<std::size_t>(it->second)];
+        };
+        for (std::size_t f = 0; f < rt.def->fields.size(); ++f)
+            memberFor(rt.def->fields[f].name).field = static_cast<int>(f);
+        for (auto& m : rt.def->methods) {
+            ProcInfo info;
+            info.proc = m.get();
+            for (std::size_t i = 0; i < m->locals.size(); ++i)
+                info.slots.emplace(m->locals[i], static_cast<int>(i));
+            rt.procs.push_back(std::move(info));
+            const ProcInfo* pi = &rt.procs.back();
+            if (equalsNoCase(m->name, "Class_Initialize")) {
+                rt.initialize = pi;
+                continue;
+            }
+            if (equalsNoCase(m->name, "Class_Terminate")) {
+                rt.terminate = pi;
+                continue;
+            }
+            ClassMember& member = memberFor(m->name);
+            switch (m->kind) {
+            case ProcKind::Sub:
+            case ProcKind::Function:
+                member.method = pi;
+                break;
+            case ProcKind::PropertyGet:
+                member.get = pi;
+                break;
+            case ProcKind::PropertyLet:
+                member.let = pi;
+                break;
+            case ProcKind::PropertySet:
+                member.set = pi;
+                break;
+            }
+        }
+    }
+}
+
+Value Interpreter::evalText(const std::string& text) {
+    checkStack();
+    ExprPtr e;
+    try {
+        e = parseExpression(text);
+    } catch (const SyntaxError& error) {
+        raise(1002, std::string("Syntax error: ") + error.what());
+    }
+    return eval(*e);
+}
+
+void Interpreter::executeText(const std::string& text, bool global) {
+    checkStack();
+    std::unique_ptr<Module> m;
+    try {
+        m = parseModule(text);
+    } catch (const SyntaxError& error) {
+        raise(1002, std::string("Syntax error: ") + error.what());
+    }
+    if (!m->procedures.empty() || !m->classes.empty() || m->optionExplicit)
+        raise(1002, "Syntax error: only statements can run from text");
+    std::vector<Frame*> callers;
+    if (global) callers.swap(frames_); // ExecuteGlobal runs at module level
+    struct Restore {
+        std::vector<Frame*>& frames;
+        std::vector<Frame*>& saved;
+        bool active;
+        ~Restore() {
+            if (active) frames.swap(saved);
+        }
+    } restore{frames_, callers, global};
+    const bool resumed = topResumeNext_;
+    const Flow flow = execBlock(m->body);
+    if (global) topResumeNext_ = resumed;
+    (void)flow; // an Exit inside the text ends only the text
+}
+
+Value Interpreter::newObject(Expr& e) {
+    if (e.slot < 0) {
+        for (std::size_t c = 0; c < classes_.size(); ++c)
+            if (equalsNoCase(classes_[c].def->name, e.name)) e.slot = static_cast<int>(c);
+        if (e.slot < 0) raise(429, "Class not defined: '" + e.name + "'");
+    }
+    auto object = std::make_shared<ScriptObject>(*this, e.slot);
+    if (objects_.size() >= 64 && objects_.size() == objects_.capacity())
+        std::erase_if(objects_, [](const std::weak_ptr<ScriptObject>& w) { return w.expired(); });
+    objects_.push_back(object);
+    const ClassRuntime& rt = classes_[static_cast<std::size_t>(e.slot)];
+    {
+        // Field sizes are read at module level, wherever New happens to run.
+        std::vector<Frame*> callers;
+        callers.swap(frames_);
+        struct Restore {
+            std::vector<Frame*>& frames;
+            std::vector<Frame*>& saved;
+            ~Restore() { frames.swap(saved); }
+        } restore{frames_, callers};
+        for (const DimItem& field : rt.def->fields) {
+            if (!field.isArray) {
+                object->fields.emplace_back();
+                continue;
+            }
+            std::vector<VarArray::Bound> bounds;
+            std::size_t total = 1;
+            for (const auto& b : field.bounds) {
+                const std::int32_t high = eval(*b).toInt();
+                if (high < -1) raise(9);
+                bounds.push_back({0, high});
+                total *= static_cast<std::size_t>(high) + 1;
+                if (total > kMaxElements) raise(7);
+            }
+            object->fields.emplace_back(std::make_shared<VarArray>(std::move(bounds)));
+        }
+    }
+    if (rt.initialize) callProcedure(*rt.initialize, nullptr, {}, object.get());
+    return Value(ObjectRef(object));
+}
+
+Value Interpreter::invokeObject(ScriptObject& object, int member, unsigned flags,
+                                std::span<Value> args) {
+    const ClassRuntime& rt = classes_[static_cast<std::size_t>(object.classIndex())];
+    if (member < 0 || static_cast<std::size_t>(member) >= rt.members.size()) raise(438);
+    const ClassMember& m = rt.members[static_cast<std::size_t>(member)];
+    const bool put = flags & InvokePut;
+    if (m.field >= 0) {
+        Value& slot = object.fields[static_cast<std::size_t>(m.field)];
+        if (put) {
+            if (args.empty()) raise(450);
+            if (args.size() == 1)
+                slot = args.back();
+            else if (slot.isArray())
+                elementOf(slot, args.first(args.size() - 1)) = args.back();
+            else
+                raise(13);
+            return {};
+        }
+        if (args.empty()) return slot;
+        if (slot.isArray()) return indexArray(slot, args);
+        raise(450);
+    }
+    auto keep = object.shared_from_this(); // the call may drop the last other reference
+    if (put) {
+        const ProcInfo* target = !args.empty() && args.back().isObject() && m.set ? m.set
+                                 : m.let                                          ? m.let
+                                                                                  : m.set;
+        if (!target) raise(438, errorText(438) + ": '" + m.name + "'");
+        callProcedure(*target, nullptr, args, &object);
+        return {};
+    }
+    const ProcInfo* target = m.get ? m.get : m.method;
+    if (!target) raise(438, errorText(438) + ": '" + m.name + "'");
+    return callProcedure(*target, nullptr, args, &object);
+}
+
+Interpreter::~Interpreter() {
+    closing_ = true;
+    pendingTerminates_.clear();
+    std::vector<Value> dropped;
+    for (auto& weak : objects_)
+        if (auto object = weak.lock())
+            for (Value& field : object->fields)
+                dropped.push_back(std::move(field)); // released after the loop, not while it runs
+}
+
+void Interpreter::addNamedObject(const std::string& name, ObjectRef object, bool global) {
+    if (global && object) globalHosts_.push_back(object);
+    auto [it, added] = globalIndex_.emplace(name, static_cast<int>(globals_.size()));
+    if (added)
+        globals_.emplace_back(std::move(object));
+    else
+        globals_[static_cast<std::size_t>(it->second)] = Value(std::move(object));
+}
+
+bool Interpreter::hasProcedure(std::string_view name) const {
+    return procIndex_.find(name) != procIndex_.end();
+}
+
+std::vector<RoutineInfo> Interpreter::routines() const {
+    std::vector<RoutineInfo> out;
+    for (const auto& p : procs_)
+        out.push_back({p.proc->name, p.proc->isFunction});
+    return out;
+}
+
+void Interpreter::tick() {
+    if (budget_ && ++steps_ > budget_) throw Abort{};
+}
+
+void Interpreter::charge(std::size_t units) {
+    // Large strings and arrays cost statements too, so that a budget also bounds the memory
+    // and time a runaway script takes.
+    if (budget_ && (steps_ += units / 1024) > budget_) throw Abort{};
+}
+
+bool Interpreter::callerResumes() const {
+    if (frames_.empty()) return false;
+    for (std::size_t i = 0; i + 1 < frames_.size(); ++i)
+        if (frames_[i]->resumeNext) return true;
+    return topResumeNext_;
+}
+
+void Interpreter::runMain() {
+    if (mainDone_) return;
+    mainDone_ = true;
+    steps_ = 0;
+    stackBase_ = static_cast<const char*>(__builtin_frame_address(0));
+    try {
+        execBlock(module_->body);
+        runTerminates();
+    } catch (const Abort&) {
+    } catch (const BasicError&) {
+    }
+    topResumeNext_ = false;
+}
+
+Value Interpreter::call(std::string_view name, std::span<Value> args) {
+    auto it = procIndex_.find(name);
+    if (it == procIndex_.end()) return {};
+    if (frames_.empty()) steps_ = 0; // a new call from outside, not one nested in a native call
+    try {
+        if (frames_.empty()) stackBase_ = static_cast<const char*>(__builtin_frame_address(0));
+        Value result = callProcedure(procs_[static_cast<std::size_t>(it->second)], nullptr, args);
+        if (frames_.empty()) runTerminates();
+        return result;
+    } catch (const Abort&) {
+    } catch (BasicError& e) {
+        // Raised by the call itself (a wrong argument count or too deep): nothing caught it.
+        if (e.line < 0)
+            e.line = procs_[static_cast<std::size_t>(it->second)].proc->line, e.column = 0;
+        sink_(e);
+    }
+    return {};
+}
+
+Interpreter::Flow Interpreter::handleError(BasicError& e, Stmt& s) {
+    charge(64 * 1024); // a failing statement is dear: it unwinds and reports
+    if (e.line < 0) {
+        e.line = s.line;
+        e.column = s.column;
+    }
+    const bool resume = frames_.empty() ? topResumeNext_ : frames_.back()->resumeNext;
+    if (resume) {
+        err_->set(e);
+        return Flow::Normal;
+    }
+    if (callerResumes()) throw e;
+    if (!sink_(e)) throw Abort{};
+    return Flow::Normal;
+}
+
+void Interpreter::checkStack() {
+    // Deeply nested blocks in deep recursion: stop well before the thread's stack ends.
+    constexpr std::ptrdiff_t kStackLimit = 2 << 20;
+    const auto* here = static_cast<const char*>(__builtin_frame_address(0));
+    if (stackBase_ && std::abs(stackBase_ - here) > kStackLimit) raise(28);
+}
+
+void Interpreter::runTerminates() {
+    while (!pendingTerminates_.empty()) {
+        std::shared_ptr<ScriptObject> object = std::move(pendingTerminates_.back());
+        pendingTerminates_.pop_back();
+        const ProcInfo* terminate =
+            classes_[static_cast<std::size_t>(object->classIndex())].terminate;
+        try {
+            callProcedure(*terminate, nullptr, {}, object.get());
+        } catch (const BasicError&) {
+            // too deep to run it: the object just goes
+        }
+    }
+}
+
+Interpreter::Flow Interpreter::execBlock(const Block& block) {
+    for (const auto& s : block) {
+        if (!pendingTerminates_.empty()) runTerminates();
+        tick();
+        try {
+            const Flow f = exec(*s);
+            if (f != Flow::Normal) return f;
+        } catch (BasicError& e) {
+            handleError(e, *s);
+        } catch (const ValueError& ve) {
+            try {
+                fromValueError(ve);
+            } catch (BasicError& e) {
+                handleError(e, *s);
+            }
+        }
+    }
+    return Flow::Normal;
+}
+
+Value Interpreter::scalar(const Value& v) {
+    if (!v.isObject()) return v;
+    if (!v.asObject()) raise(91);
+    if (v.asObject() == err_) return Value(err_->number);
+    return invokeDefault(v, {}, nullptr);
+}
+
+bool Interpreter::truth(Expr& e) {
+    const Value v = scalar(eval(e));
+    if (v.isNull()) return false;
+    if (v.isArray()) raise(13);
+    return v.toBool();
+}
+
+Interpreter::Flow Interpreter::exec(Stmt& s) {
+    switch (s.kind) {
+    case StmtKind::Nop:
+        return Flow::Normal;
+    case StmtKind::Dim:
+        for (const auto& item : s.dims)
+            dim(item, false, false);
+        return Flow::Normal;
+    case StmtKind::ReDim:
+        for (const auto& item : s.dims)
+            dim(item, true, s.preserve);
+        return Flow::Normal;
+    case StmtKind::Const:
+        for (const auto& item : s.dims) {
+            Value v = eval(*item.bounds[0]);
+            Value* slot = declare(item.name);
+            if (!slot) raise(501);
+            *slot = std::move(v);
+        }
+        return Flow::Normal;
+    case StmtKind::Assign:
+    case StmtKind::Set: {
+        Value v = eval(*s.expr);
+        if (s.kind == StmtKind::Set && !v.isObject()) raise(424);
+        assign(*s.target, std::move(v), s.kind == StmtKind::Set);
+        return Flow::Normal;
+    }
+    case StmtKind::Call:
+        (void)eval(*s.target);
+        return Flow::Normal;
+    case StmtKind::If: {
+        if (truth(*s.expr)) return execBlock(s.body);
+        for (auto& [cond, body] : s.elseIfs)
+            if (truth(*cond)) return execBlock(body);
+        return execBlock(s.elseBody);
+    }
+    case StmtKind::Select: {
+        const Value subject = scalar(eval(*s.expr));
+        for (auto& clause : s.cases) {
+            bool match = clause.items.empty();
+            for (auto& item : clause.items) {
+                if (match) break;
+                const Value low = eval(*item.low);
+                if (item.high) {
+                    const Value high = eval(*item.high);
+                    const Value a = compare(CompareOp::GreaterEqual, subject, low);
+                    const Value b = compare(CompareOp::LessEqual, subject, high);
+                    match = a.isBoolean() && b.isBoolean() && a.asBool() && b.asBool();
+                } else {
+                    static const CompareOp ops[] = {CompareOp::Equal,     CompareOp::NotEqual,
+                                                    CompareOp::Less,      CompareOp::Greater,
+                                                    CompareOp::LessEqual, CompareOp::GreaterEqual};
+                    const auto k = static_cast<int>(item.isOp) - static_cast<int>(Op::Equal);
+                    const Value r = compare(ops[k >= 0 && k < 6 ? k : 0], subject, low);
+                    match = r.isBoolean() && r.asBool();
+                }
+            }
+            if (match) return execBlock(clause.body);
+        }
+        return Flow::Normal;
+    }
+    case StmtKind::For: {
+        Value start = eval(*s.expr);
+        const Value limit = eval(*s.limit);
+        const Value step = s.step ? eval(*s.step) : Value(1);
+        if (!step.isNumeric() && !step.isBoolean() && !step.isString()) raise(13);
+        if (!limit.isNumeric() && !limit.isString() && !limit.isEmpty()) raise(13);
+        const bool down = step.toDouble() < 0;
+        assign(*s.target, std::move(start), false);
+        for (;;) {
+            tick();
+            // The counter may be a registered variable rather than one of the script's own.
+            Value* v = variable(*s.target, true);
+            const Value counter = v ? *v : eval(*s.target);
+            const int c = compareValues(counter, limit);
+            if (down ? c < 0 : c > 0) break;
+            const Flow f = execBlock(s.body);
+            if (f == Flow::ExitFor) break;
+            if (f != Flow::Normal) return f;
+            if ((v = variable(*s.target, true)))
+                *v = binaryOp(BinaryOp::Add, *v, step);
+            else
+                assign(*s.target, binaryOp(BinaryOp::Add, eval(*s.target), step), false);
+        }
+        return Flow::Normal;
+    }
+    case StmtKind::ForEach: {
+        const Value group = eval(*s.expr);
+        std::vector<Value> items;
+        if (group.isArray()) {
+            items = group.asArray()->items();
+        } else if (group.isObject() && group.asObject()) {
+            // The system's lists: Count items through the default property.
+            Dispatch& list = *group.asObject();
+            const DispId count = list.idOfName("Count");
+            if (count == kUnknownDispId) raise(451);
+            const std::int32_t n = invokeHost(list, count, InvokeGet, {}, "Count").toInt();
+            for (std::int32_t i = 0; i < n; ++i) {
+                Value index[] = {Value(i)};
+                items.push_back(invokeDefault(group, index, nullptr));
+            }
+        } else {
+            raise(451);
+        }
+        for (const Value& item : items) {
+            tick();
+            assign(*s.target, item, false);
+            const Flow f = execBlock(s.body);
+            if (f == Flow::ExitFor) break;
+            if (f != Flow::Normal) return f;
+        }
+        return Flow::Normal;
+    }
+    case StmtKind::Do: {
+        for (;;) {
+            tick();
+            if (s.expr && !s.testAtEnd && truth(*s.expr) == s.until) break;
+            const Flow f = execBlock(s.body);
+            if (f == Flow::ExitDo) break;
+            if (f != Flow::Normal) return f;
+            if (s.expr && s.testAtEnd && truth(*s.expr) == s.until) break;
+        }
+        return Flow::Normal;
+    }
+    case StmtKind::Exit:
+        switch (s.exitKind) {
+        case ExitKind::Do:
+            return Flow::ExitDo;
+        case ExitKind::For:
+            return Flow::ExitFor;
+        default:
+            return Flow::ExitProc;
+        }
+    case StmtKind::Erase:
+        for (const auto& item : s.dims) {
+            Value* slot = declare(item.name);
+            if (!slot || !slot->isArray()) raise(13);
+            for (Value& v : slot->mutableArray().items())
+                v = Value();
+        }
+        return Flow::Normal;
+    case StmtKind::With: {
+        Value object = eval(*s.expr);
+        if (!object.isObject()) raise(424);
+        withObjects_.push_back(std::move(object));
+        struct Pop {
+            std::vector<Value>& objects;
+            ~Pop() { objects.pop_back(); }
+        } pop{withObjects_};
+        return execBlock(s.body);
+    }
+    case StmtKind::OnErrorResume:
+        (frames_.empty() ? topResumeNext_ : frames_.back()->resumeNext) = true;
+        err_->clear();
+        return Flow::Normal;
+    case StmtKind::OnErrorGoto0:
+        (frames_.empty() ? topResumeNext_ : frames_.back()->resumeNext) = false;
+        err_->clear();
+        return Flow::Normal;
+    }
+    return Flow::Normal;
+}
+
+Value* Interpreter::declare(const std::string& name) {
+    // Procedure-level declarations were collected by the parser; the module's appear here.
+    if (frames_.empty() && globalIndex_.find(name) == globalIndex_.end()) {
+        globalIndex_.emplace(name, static_cast<int>(globals_.size()));
+        globals_.emplace_back();
+    }
+    Expr target;
+    target.kind = ExprKind::Name;
+    target.name = name;
+    return variable(target, true);
+}
+
+void Interpreter::dim(const DimItem& item, bool redim, bool preserve) {
+    Value* slot = nullptr;
+    if (redim && !frames_.empty()) {
+        // ReDim in a procedure resizes what the name already means (a field, a module array)
+        // and declares a local only when it means nothing yet.
+        Expr target;
+        target.kind = ExprKind::Name;
+        target.name = item.name;
+        slot = variable(target, true);
+    } else {
+        slot = declare(item.name);
+    }
+    if (!slot) raise(13);
+    if (!item.isArray) return; // a declared variable keeps what it holds: declarations are not run
+
+    if (item.bounds.empty()) {
+        *slot = Value(std::make_shared<VarArray>(std::vector<VarArray::Bound>{}));
+        return;
+    }
+    std::vector<VarArray::Bound> bounds;
+    std::size_t total = 1;
+    for (const auto& b : item.bounds) {
+        const std::int32_t high = eval(*b).toInt();
+        if (high < -1) raise(9);
+        bounds.push_back({0, high});
+        total *= static_cast<std::size_t>(high) + 1;
+        if (total > kMaxElements) raise(7);
+    }
+    charge(total * 16);
+    if (redim && preserve && slot->isArray() && slot->asArray()->dimensions() == bounds.size() &&
+        bounds.size() >= 1) {
+        const VarArray& old = *slot->asArray();
+        for (std::size_t d = 0; d + 1 < bounds.size(); ++d)
+            if (old.bound(d).high != bounds[d].high) raise(9);
+        slot->mutableArray().redimPreserve(bounds.back().high);
+        return;
+    }
+    *slot = Value(std::make_shared<VarArray>(std::move(bounds)));
+}
+
+// ---- names
+
+void Interpreter::resolve(Expr& e, bool forWrite) {
+    if (e.nameKind != NameKind::Unresolved) return;
+    Frame* frame = frames_.empty() ? nullptr : frames_.back();
+    if (frame) {
+        auto it = frame->info->slots.find(e.name);
+        if (it != frame->info->slots.end()) {
+            // Inside a function its own name is the result, except when it is called again.
+            if (it->second == 0 && frame->info->proc->isFunction && e.hasParens) {
+                e.nameKind = NameKind::Procedure;
+                e.slot = procIndex_.at(frame->info->proc->name);
+                return;
+            }
+            e.nameKind = NameKind::Local;
+            e.slot = it->second;
+            return;
+        }
+        if (frame->self) {
+            const ClassRuntime& rt = classes_[static_cast<std::size_t>(frame->self->classIndex())];
+            if (auto m = rt.memberIndex.find(e.name); m != rt.memberIndex.end()) {
+                const ClassMember& member = rt.members[static_cast<std::size_t>(m->second)];
+                e.nameKind = member.field >= 0 ? NameKind::Field : NameKind::Member;
+                e.slot = member.field >= 0 ? member.field : m->second;
+                return;
+            }
+        }
+    }
+    if (auto it = globalIndex_.find(e.name); it != globalIndex_.end()) {
+        e.nameKind = NameKind::Global;
+        e.slot = it->second;
+        return;
+    }
+    if (auto it = procIndex_.find(e.name); it != procIndex_.end()) {
+        e.nameKind = NameKind::Procedure;
+        e.slot = it->second;
+        return;
+    }
+    if (!forWrite) {
+        // Code given as text needs the interpreter itself.
+        static const char* const textRunners[] = {"Eval", "Execute", "ExecuteGlobal"};
+        for (int i = 0; i < 3; ++i)
+            if (equalsNoCase(e.name, textRunners[i])) {
+                e.nameKind = NameKind::Builtin;
+                e.slot = -1 - i;
+                return;
+            }
+        if (const int b = findBuiltin(e.name); b >= 0) {
+            e.nameKind = NameKind::Builtin;
+            e.slot = b;
+            return;
+        }
+        if (const Value* c = findBuiltinConst(e.name)) {
+            e.nameKind = NameKind::Global;
+            e.slot = static_cast<int>(globals_.size());
+            globalIndex_.emplace(e.name, e.slot);
+            globals_.push_back(*c);
+            return;
+        }
+    }
+    for (const ObjectRef& host : globalHosts_) {
+        const DispId id = host->idOfName(e.name);
+        if (id != kUnknownDispId) {
+            e.nameKind = NameKind::Outside;
+            e.cachedHost = host.get();
+            e.cachedId = id;
+            return;
+        }
+    }
+    if (globalScope_) {
+        const DispId id = globalScope_->idOfName(e.name);
+        if (id != kUnknownDispId) {
+            e.nameKind = NameKind::Outside;
+            e.cachedHost = globalScope_.get();
+            e.cachedId = id;
+            return;
+        }
+    }
+    if (module_->optionExplicit || e.hasParens) {
+        if (e.hasParens) raise(35, errorText(35) + ": '" + e.name + "'");
+        raise(500, errorText(500) + ": '" + e.name + "'");
+    }
+    // An undeclared name becomes a variable of the procedure, or of the module at the top.
+    if (frame) {
+        auto& info = const_cast<ProcInfo&>(*frame->info);
+        e.slot = static_cast<int>(info.slots.size());
+        info.slots.emplace(e.name, e.slot);
+        e.nameKind = NameKind::Local;
+    } else {
+        e.slot = static_cast<int>(globals_.size());
+        globalIndex_.emplace(e.name, e.slot);
+        globals_.emplace_back();
+        e.nameKind = NameKind::Global;
+    }
+}
+
+Value* Interpreter::variable(Expr& e, bool create) {
+    if (e.kind != ExprKind::Name) return nullptr;
+    if (create)
+        resolve(e, true);
+    else if (e.nameKind == NameKind::Unresolved) {
+        try {
+            resolve(e, false);
+        } catch (const BasicError&) {
+            return nullptr;
+        }
+    }
+    if (e.nameKind == NameKind::Global) return &globals_[static_cast<std::size_t>(e.slot)];
+    if (e.nameKind == NameKind::Field) {
+        ScriptObject* self = frames_.empty() ? nullptr : frames_.back()->self;
+        if (!self) raise(424);
+        return &self->fields[static_cast<std::size_t>(e.slot)];
+    }
+    if (e.nameKind == NameKind::Local) {
+        if (frames_.empty()) raise(424);
+        Frame& f = *frames_.back();
+        while (f.slots.size() <= static_cast<std::size_t>(e.slot)) {
+            f.own.emplace_back();
+            f.slots.push_back(&f.own.back());
+        }
+        return f.slots[static_cast<std::size_t>(e.slot)];
+    }
+    return nullptr;
+}
+
+std::vector<Value> Interpreter::evalArgs(Expr& e, std::vector<Value*>& refs) {
+    std::vector<Value> args;
+    args.reserve(e.args.size());
+    refs.assign(e.args.size(), nullptr);
+    for (std::size_t i = 0; i < e.args.size(); ++i) {
+        Expr& a = *e.args[i];
+        args.push_back(eval(a));
+        if (isVariableExpr(a)) refs[i] = variable(a, false);
+    }
+    return args;
+}
+
+void Interpreter::writeBack(const std::vector<Value*>& refs, std::span<Value> args) {
+    for (std::size_t i = 0; i < refs.size() && i < args.size(); ++i)
+        if (refs[i] && !refs[i]->identical(args[i])) *refs[i] = args[i];
+}
+
+Value Interpreter::invokeHost(Dispatch& host, DispId id, unsigned flags, std::span<Value> args,
+                              const std::string& name) {
+    // Arguments after a form's control name index the control's default property: List1(0).
+    const bool putting = flags & InvokePut;
+    if (args.size() > (putting ? 1u : 0u) && id >= kPartIdBase &&
+        dynamic_cast<CompWrapper*>(&host)) {
+        const Value part = invokeHost(host, id, InvokeGet, {}, name);
+        if (part.isObject() && part.asObject()) {
+            if (!putting) return invokeDefault(part, args, nullptr);
+            const Value value = args.back();
+            return invokeDefault(part, args.first(args.size() - 1), &value);
+        }
+    }
+    Value result;
+    ExceptionInfo error;
+    DispStatus status = DispStatus::Ok;
+    try {
+        status = host.invoke(id, flags, args, result, error);
+    } catch (const BasicError&) {
+        throw;
+    } catch (const std::exception& ex) {
+        status = DispStatus::Exception;
+        error.description = ex.what();
+    }
+    if (status == DispStatus::Ok) return result;
+    BasicError e;
+    if (status == DispStatus::Exception) {
+        e.number = 440;
+        e.description = error.description;
+        e.source = error.source;
+    } else {
+        e.number = status == DispStatus::BadParamCount    ? 450
+                   : status == DispStatus::TypeMismatch   ? 13
+                   : status == DispStatus::MemberNotFound ? 438
+                                                          : 5;
+        e.description = dispatchStatusMessage(status, name);
+    }
+    throw e;
+}
+
+Value Interpreter::invokeMember(Dispatch& host, Expr& e, unsigned flags, std::span<Value> args) {
+    if (e.cachedHost != &host) {
+        e.cachedId = host.idOfName(e.name);
+        e.cachedHost = &host;
+    }
+    if (e.cachedId == kUnknownDispId) {
+        e.cachedHost = nullptr;
+        raise(438, errorText(438) + ": '" + e.name + "'");
+    }
+    return invokeHost(host, e.cachedId, flags, args, e.name);
+}
+
+Value Interpreter::invokeDefault(const Value& object, std::span<Value> args, const Value* put) {
+    NativeObject* native = nativeObjectOf(object);
+    const ClassInfo* cls = native ? registry().findClass(native->className()) : nullptr;
+    while (cls && !cls->defaultProperty)
+        cls = cls->parent;
+    if (!cls) raise(438);
+    Value result;
+    ExceptionInfo error;
+    DispStatus status =
+        put ? registry().setProperty(*cls->defaultProperty, native, args, *put, error)
+            : registry().getProperty(*cls->defaultProperty, native, args, result, error);
+    if (status != DispStatus::Ok)
+        raise(status == DispStatus::Exception ? 440 : 5,
+              status == DispStatus::Exception ? error.description : dispatchStatusMessage(status));
+    return result;
+}
+
+Value& Interpreter::elementOf(Value& array, std::span<Value> idx) {
+    VarArray& a = array.mutableArray();
+    if (idx.size() != a.dimensions()) raise(9);
+    std::vector<std::int32_t> at;
+    for (const Value& v : idx)
+        at.push_back(v.toInt());
+    try {
+        return a.at(at);
+    } catch (const ValueError&) {
+        raise(9);
+    } catch (const std::out_of_range&) {
+        raise(9);
+    }
+}
+
+Value Interpreter::indexArray(const Value& array, std::span<Value> idx) {
+    const VarArray& a = *array.asArray();
+    if (idx.size() != a.dimensions()) raise(9);
+    std::vector<std::int32_t> at;
+    for (const Value& v : idx)
+        at.push_back(v.toInt());
+    try {
+        return a.at(at);
+    } catch (const ValueError&) {
+        raise(9);
+    } catch (const std::out_of_range&) {
+        raise(9);
+    }
+}
+
+// ---- evaluation
+
+Value Interpreter::eval(Expr& e) {
+    switch (e.kind) {
+    case ExprKind::Literal:
+        return e.value;
+    case ExprKind::Nothing:
+        return nothing();
+    case ExprKind::Me: {
+        ScriptObject* self = frames_.empty() ? nullptr : frames_.back()->self;
+        if (!self) raise(424);
+        return Value(ObjectRef(self->shared_from_this()));
+    }
+    case ExprKind::New:
+        return newObject(e);
+    case ExprKind::WithObject:
+        if (withObjects_.empty()) raise(424);
+        return withObjects_.back();
+    case ExprKind::Name:
+        return evalName(e);
+    case ExprKind::Member:
+        return evalMember(e);
+    case ExprKind::Unary: {
+        Value v = eval(*e.left);
+        if (e.op == Op::Paren) return v;
+        v = scalar(v);
+        if (v.isArray()) raise(13);
+        if (e.op == Op::Not) return logicalNot(v);
+        if (e.op == Op::Negate) return negate(v);
+        return v;
+    }
+    case ExprKind::Binary:
+        return binary(e);
+    }
+    return {};
+}
+
+Value Interpreter::binary(Expr& e) {
+    Value a = eval(*e.left);
+    Value b = eval(*e.right);
+    auto arithmeticOperand = [](const Value& v) {
+        if (v.isObject() || v.isArray()) raise(13);
+    };
+    switch (e.op) {
+    case Op::Is: {
+        if (!a.isObject() || !b.isObject()) raise(424);
+        return Value(a.asObject() == b.asObject());
+    }
+    case Op::Equal:
+    case Op::NotEqual:
+    case Op::Less:
+    case Op::Greater:
+    case Op::LessEqual:
+    case Op::GreaterEqual: {
+        a = scalar(a);
+        b = scalar(b);
+        arithmeticOperand(a);
+        arithmeticOperand(b);
+        static const CompareOp ops[] = {CompareOp::Equal,     CompareOp::NotEqual,
+                                        CompareOp::Less,      CompareOp::Greater,
+                                        CompareOp::LessEqual, CompareOp::GreaterEqual};
+        return compare(ops[static_cast<int>(e.op) - static_cast<int>(Op::Equal)], a, b);
+    }
+    default:
+        break;
+    }
+    a = scalar(a);
+    b = scalar(b);
+    arithmeticOperand(a);
+    arithmeticOperand(b);
+    switch (e.op) {
+    case Op::Power: {
+        if (a.isNull() || b.isNull()) return Value::null();
+        const double r = std::pow(a.toDouble(), b.toDouble());
+        if (std::isnan(r) && !std::isnan(a.toDouble())) raise(5);
+        if (std::isinf(r)) raise(6);
+        return Value(r);
+    }
+    case Op::Multiply:
+        return binaryOp(BinaryOp::Multiply, a, b);
+    case Op::Divide:
+        return binaryOp(BinaryOp::Divide, a, b);
+    case Op::IntDivide:
+        return binaryOp(BinaryOp::IntDivide, a, b);
+    case Op::Modulo:
+        return binaryOp(BinaryOp::Modulo, a, b);
+    case Op::Add:
+        return binaryOp(BinaryOp::Add, a, b);
+    case Op::Subtract:
+        return binaryOp(BinaryOp::Subtract, a, b);
+    case Op::Concat: {
+        if (a.isNull() && b.isNull()) return Value::null();
+        std::string l = a.isNull() ? std::string() : a.toString();
+        const std::string r = b.isNull() ? std::string() : b.toString();
+        if (l.size() + r.size() > kMaxStringLength) raise(7);
+        l += r;
+        charge(l.size());
+        return Value(std::move(l));
+    }
+    case Op::And:
+        return binaryOp(BinaryOp::And, a, b);
+    case Op::Or:
+        return binaryOp(BinaryOp::Or, a, b);
+    case Op::Xor:
+        return binaryOp(BinaryOp::Xor, a, b);
+    case Op::Eqv:
+        return logicalNot(binaryOp(BinaryOp::Xor, a, b));
+    case Op::Imp:
+        return binaryOp(BinaryOp::Or, logicalNot(a), b);
+    default:
+        return {};
+    }
+}
+
+Value Interpreter::evalName(Expr& e) {
+    resolve(e, false);
+    switch (e.nameKind) {
+    case NameKind::Member: {
+        ScriptObject* self = frames_.empty() ? nullptr : frames_.back()->self;
+        if (!self) raise(424);
+        auto keep = self->shared_from_this();
+        std::vector<Value*> refs;
+        std::vector<Value> args = evalArgs(e, refs);
+        Value r = invokeObject(*self, e.slot, InvokeMethod | InvokeGet, args);
+        writeBack(refs, args);
+        return r;
+    }
+    case NameKind::Local:
+    case NameKind::Field:
+    case NameKind::Global: {
+        const Value& v = *variable(e, false);
+        if (!e.hasParens) return v;
+        std::vector<Value*> refs;
+        std::vector<Value> args = evalArgs(e, refs);
+        if (v.isArray()) return indexArray(v, args);
+        if (v.isObject()) {
+            const Value object = v;
+            if (args.empty()) return object;
+            return invokeDefault(object, args, nullptr);
+        }
+        if (args.empty()) return v;
+        raise(13, errorText(13) + ": '" + e.name + "'");
+    }
+    case NameKind::Procedure: {
+        std::vector<Expr*> argExprs;
+        for (auto& a : e.args)
+            argExprs.push_back(a.get());
+        return callProcedure(procs_[static_cast<std::size_t>(e.slot)], &argExprs, {});
+    }
+    case NameKind::Builtin: {
+        std::vector<Value> args;
+        args.reserve(e.args.size());
+        for (auto& a : e.args)
+            args.push_back(eval(*a));
+        if (e.slot < 0) {
+            if (args.size() != 1) raise(450, errorText(450) + ": '" + e.name + "'");
+            const std::string text = args[0].isNull() ? std::string() : args[0].toString();
+            if (e.slot == -1) return evalText(text);
+            executeText(text, e.slot == -3);
+            return {};
+        }
+        Value r = callBuiltin(e.slot, args);
+        if (r.isString())
+            charge(r.asString().size());
+        else if (r.isArray())
+            charge(r.asArray()->size() * 16);
+        return r;
+    }
+    case NameKind::Outside: {
+        std::vector<Value*> refs;
+        std::vector<Value> args = evalArgs(e, refs);
+        Value r = invokeHost(*e.cachedHost, e.cachedId, InvokeMethod | InvokeGet, args, e.name);
+        writeBack(refs, args);
+        return r;
+    }
+    case NameKind::Unresolved:
+        break;
+    }
+    return {};
+}
+
+Value Interpreter::evalMember(Expr& e) {
+    const Value base = eval(*e.left);
+    std::vector<Value*> refs;
+    std::vector<Value> args = evalArgs(e, refs);
+    if (e.name.empty()) { // a(1)(2): index or call the result
+        if (base.isArray()) return indexArray(base, args);
+        if (base.isObject() && base.asObject()) return invokeDefault(base, args, nullptr);
+        raise(13);
+    }
+    if (!base.isObject()) raise(424, errorText(424) + ": '" + e.left->name + "'");
+    if (!base.asObject()) raise(91);
+    Value r = invokeMember(*base.asObject(), e, InvokeMethod | InvokeGet, args);
+    writeBack(refs, args);
+    return r;
+}
+
+void Interpreter::assign(Expr& target, Value value, bool isSet) {
+    (void)isSet;
+    if (target.kind == ExprKind::Member) {
+        const Value base = eval(*target.left);
+        std::vector<Value*> refs;
+        std::vector<Value> args = evalArgs(target, refs);
+        if (target.name.empty()) {
+            if (!base.isObject() || !base.asObject()) raise(424);
+            invokeDefault(base, args, &value);
+            return;
+        }
+        if (!base.isObject()) raise(424);
+        if (!base.asObject()) raise(91);
+        args.push_back(std::move(value));
+        invokeMember(*base.asObject(), target, InvokePut, args);
+        return;
+    }
+    if (target.kind != ExprKind::Name) raise(501);
+    resolve(target, true);
+    switch (target.nameKind) {
+    case NameKind::Member: {
+        ScriptObject* self = frames_.empty() ? nullptr : frames_.back()->self;
+        if (!self) raise(424);
+        auto keep = self->shared_from_this();
+        std::vector<Value*> refs;
+        std::vector<Value> args = evalArgs(target, refs);
+        args.push_back(std::move(value));
+        invokeObject(*self, target.slot, InvokePut, args);
+        return;
+    }
+    case NameKind::Local:
+    case NameKind::Field:
+    case NameKind::Global: {
+        std::vector<Value*> refs;
+        std::vector<Value> args = evalArgs(target, refs);
+        Value* slot = variable(target, true);
+        if (!target.hasParens) {
+            *slot = std::move(value);
+            return;
+        }
+        if (slot->isArray()) {
+            elementOf(*slot, args) = std::move(value);
+            return;
+        }
+        if (slot->isObject() && slot->asObject()) {
+            const Value object = *slot;
+            invokeDefault(object, args, &value);
+            return;
+        }
+        raise(13);
+    }
+    case NameKind::Outside: {
+        std::vector<Value*> refs;
+        std::vector<Value> args = evalArgs(target, refs);
+        args.push_back(std::move(value));
+        invokeHost(*target.cachedHost, target.cachedId, InvokePut, args, target.name);
+        return;
+    }
+    default:
+        raise(501);
+    }
+}
+
+Value Interpreter::callProcedure(const ProcInfo& info, const std::vector<Expr*>* argExprs,
+                                 std::span<Value> outside, ScriptObject* self) {
+    const Procedure& p = *info.proc;
+    const bool fromScript = argExprs != nullptr;
+    if ((fromScript ? argExprs->size() : outside.size()) > p.params.size() ||
+        (fromScript && argExprs->size() != p.params.size()))
+        raise(450, errorText(450) + ": '" + p.name + "'");
+    if (frames_.size() >= kMaxDepth) raise(28);
+    checkStack();
+    Frame frame;
+    frame.info = &info;
+    frame.self = self;
+    const std::size_t base = p.isFunction ? 1 : 0;
+    const std::size_t count = std::max(info.slots.size(), p.locals.size());
+    frame.own.resize(count);
+    frame.slots.resize(count);
+    for (std::size_t i = 0; i < count; ++i)
+        frame.slots[i] = &frame.own[i];
+    for (std::size_t i = 0; i < p.params.size(); ++i) {
+        Value*& slot = frame.slots[base + i];
+        if (fromScript) {
+            Expr& a = *(*argExprs)[i];
+            if (!p.params[i].byVal && isVariableExpr(a)) {
+                // Passed by reference: the callee works on the caller's variable itself.
+                if (Value* ref = variable(a, !module_->optionExplicit)) {
+                    slot = ref;
+                    continue;
+                }
+            }
+            *slot = eval(a);
+        } else if (i < outside.size()) {
+            if (p.params[i].byVal)
+                *slot = outside[i];
+            else
+                slot = &outside[i];
+        }
+    }
+    frames_.push_back(&frame);
+    struct Pop {
+        std::vector<Frame*>& frames;
+        ~Pop() { frames.pop_back(); }
+    } pop{frames_};
+    execBlock(p.body);
+    return p.isFunction ? *frame.slots[0] : Value();
+}
+
+} // namespace vorlan::script::basic

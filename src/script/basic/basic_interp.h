@@ -1,0 +1,154 @@
+#pragma once
+// The tree-walking interpreter of the Basic dialect: runs a parsed module's main body, calls its
+// procedures by name, and reaches registered names and named objects through dispatch.
+
+#include "script/basic/basic_ast.h"
+#include "script/dispatch.h"
+#include "script/registry.h"
+#include "script/script_runner.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace vorlan::script::basic {
+
+// A run-time error of a script: the number and text it shows as Err.Number / Err.Description.
+struct BasicError {
+    std::int32_t number = 0;
+    std::string description;
+    std::string source;
+    int line = -1;
+    int column = -1;
+};
+
+[[noreturn]] void raise(std::int32_t number, std::string description = {});
+// The standard text of a run-time error number.
+std::string errorText(std::int32_t number);
+
+// Built-in functions by name: an index, or -1.
+int findBuiltin(std::string_view name);
+Value callBuiltin(int index, std::span<Value> args);
+// Built-in constants (vbCrLf, vbTextCompare ...); null when the name is none.
+const Value* findBuiltinConst(std::string_view name);
+// Strings longer than this fail as out of memory instead of exhausting it.
+constexpr std::size_t kMaxStringLength = 16u << 20;
+
+class ErrObject;
+class ScriptObject;
+
+class Interpreter {
+public:
+    // Reports a run-time error; true to continue with the next statement, false to stop.
+    using ErrorSink = std::function<bool(const BasicError&)>;
+
+    Interpreter(std::unique_ptr<Module> module, ErrorSink sink);
+    ~Interpreter();
+
+    // Runs the main body the first time it is asked; later calls do nothing.
+    void runMain();
+    bool hasProcedure(std::string_view name) const;
+    // Calls a procedure with arguments from outside (missing ones are empty); ByRef parameters
+    // write back into `args`. An unknown name answers empty.
+    Value call(std::string_view name, std::span<Value> args);
+    std::vector<RoutineInfo> routines() const;
+    void addNamedObject(const std::string& name, ObjectRef object, bool global);
+    // Statements to run before a call stops as if the user had cancelled (0: no limit).
+    void setStatementBudget(std::uint64_t budget) { budget_ = budget; }
+
+private:
+    friend class ErrObject;
+    friend class ScriptObject;
+    struct Frame;
+    struct ProcInfo {
+        Procedure* proc = nullptr;
+        std::map<std::string, int, NoCaseLess> slots;
+    };
+    // A member name of a script class: a field, or the routines that go by that name.
+    struct ClassMember {
+        std::string name;
+        int field = -1;
+        const ProcInfo* method = nullptr; // Sub or Function
+        const ProcInfo* get = nullptr;
+        const ProcInfo* let = nullptr;
+        const ProcInfo* set = nullptr;
+    };
+    struct ClassRuntime {
+        ClassDef* def = nullptr;
+        std::deque<ProcInfo> procs;
+        std::vector<ClassMember> members;
+        std::map<std::string, int, NoCaseLess> memberIndex;
+        const ProcInfo* initialize = nullptr;
+        const ProcInfo* terminate = nullptr;
+    };
+    // Class_Terminate of objects released since; runs between statements, never inside one.
+    void runTerminates();
+    std::vector<std::shared_ptr<ScriptObject>> pendingTerminates_;
+    bool closing_ = false;
+    Value invokeObject(ScriptObject& object, int member, unsigned flags, std::span<Value> args);
+    Value newObject(Expr& e);
+    Value evalText(const std::string& text);
+    void executeText(const std::string& text, bool global);
+    enum class Flow : std::uint8_t { Normal, ExitDo, ExitFor, ExitProc };
+    struct Abort {};
+
+    Flow execBlock(const Block& block);
+    Flow exec(Stmt& s);
+    Value eval(Expr& e);
+    Value evalName(Expr& e);
+    Value evalMember(Expr& e);
+    Value binary(Expr& e);
+    bool truth(Expr& e);
+
+    void resolve(Expr& e, bool forWrite);
+    Value* variable(Expr& e, bool create); // the slot of a plain variable name, or null
+    void assign(Expr& target, Value value, bool isSet);
+    Value* declare(const std::string& name);
+    void dim(const DimItem& item, bool redim, bool preserve);
+    // From the script the arguments are expressions, from outside values.
+    Value callProcedure(const ProcInfo& info, const std::vector<Expr*>* argExprs,
+                        std::span<Value> outside, ScriptObject* self = nullptr);
+    Value scalar(const Value& v); // an object's default value where a plain value is needed
+    void checkStack();
+    Value callProcedureExprs(int index, Expr& e);
+    std::vector<Value> evalArgs(Expr& e, std::vector<Value*>& refs);
+    void writeBack(const std::vector<Value*>& refs, std::span<Value> args);
+    Value invokeHost(Dispatch& host, DispId id, unsigned flags, std::span<Value> args,
+                     const std::string& name);
+    Value invokeMember(Dispatch& host, Expr& e, unsigned flags, std::span<Value> args);
+    Value invokeDefault(const Value& object, std::span<Value> args, const Value* put);
+    Value indexArray(const Value& array, std::span<Value> idx);
+    Value& elementOf(Value& array, std::span<Value> idx);
+    void tick();
+    void charge(std::size_t units);
+    bool callerResumes() const;
+    Flow handleError(BasicError& e, Stmt& s);
+
+    std::unique_ptr<Module> module_;
+    ErrorSink sink_;
+    std::vector<ProcInfo> procs_;
+    std::map<std::string, int, NoCaseLess> procIndex_;
+    std::deque<Value> globals_;
+    std::map<std::string, int, NoCaseLess> globalIndex_;
+    std::vector<ObjectRef> globalHosts_; // named objects whose members are global names
+    ObjectRef globalScope_;
+    std::shared_ptr<ErrObject> err_;
+    std::vector<Frame*> frames_;
+    std::vector<Value> withObjects_;
+    std::vector<ClassRuntime> classes_;
+    // Objects the script made; their fields are cleared at the end so that objects referring to
+    // each other do not outlive the module.
+    std::vector<std::weak_ptr<ScriptObject>> objects_;
+    std::shared_ptr<char> alive_ = std::make_shared<char>(0); // watched by script objects
+    bool topResumeNext_ = false;
+    bool mainDone_ = false;
+    std::uint64_t budget_ = 0;
+    std::uint64_t steps_ = 0;
+    const char* stackBase_ = nullptr;
+};
+
+} // namespace vorlan::script::basic

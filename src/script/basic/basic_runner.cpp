@@ -1,0 +1,126 @@
+#include "script/basic/basic_runner.h"
+
+#include "script/basic/basic_interp.h"
+#include "script/basic/basic_parser.h"
+#include "script/registry.h"
+
+#include <map>
+
+namespace vorlan::script::basic {
+
+namespace {
+
+std::uint64_t& budgetSetting() {
+    static std::uint64_t budget = 0;
+    return budget;
+}
+
+// The module's procedures as the system calls them by name.
+class BasicModule : public Dispatch {
+public:
+    explicit BasicModule(std::weak_ptr<Interpreter> interp) : interp_(std::move(interp)) {}
+
+    DispId idOfName(std::string_view name) override {
+        if (auto it = ids_.find(name); it != ids_.end()) return it->second;
+        auto interp = interp_.lock();
+        if (!interp || !interp->hasProcedure(name)) return kUnknownDispId;
+        names_.emplace_back(name);
+        const auto id = static_cast<DispId>(names_.size() - 1);
+        ids_.emplace(std::string(name), id);
+        return id;
+    }
+
+    DispStatus invoke(DispId id, unsigned, std::span<Value> args, Value& result,
+                      ExceptionInfo& error) override {
+        result = Value();
+        auto interp = interp_.lock();
+        if (!interp) {
+            error.description = "The module has been closed";
+            return DispStatus::Exception;
+        }
+        if (id < 0 || static_cast<std::size_t>(id) >= names_.size()) return DispStatus::UnknownName;
+        result = interp->call(names_[static_cast<std::size_t>(id)], args);
+        return DispStatus::Ok;
+    }
+
+    std::string dispatchClassName() const override { return "VBScriptModule"; }
+
+private:
+    std::weak_ptr<Interpreter> interp_;
+    std::vector<std::string> names_;
+    std::map<std::string, DispId, NoCaseLess> ids_;
+};
+
+} // namespace
+
+void VbScriptRunner::setStatementBudget(std::uint64_t statements) {
+    budgetSetting() = statements;
+}
+
+VbScriptRunner::VbScriptRunner(Scripter& scripter) : ScriptRunner(scripter) {}
+
+VbScriptRunner::~VbScriptRunner() = default;
+
+ObjectRef VbScriptRunner::moduleDispatch() {
+    if (!interp_) return nullptr;
+    return std::make_shared<BasicModule>(interp_);
+}
+
+void VbScriptRunner::closeModule() {
+    interp_.reset();
+    closed_ = true;
+}
+
+Value VbScriptRunner::callByName(std::string_view name, std::span<Value> args) {
+    if (!interp_) return {};
+    auto keep = interp_; // a call may close the module
+    keep->runMain();     // when the scripter calls before it ran the main body
+    return keep->call(name, args);
+}
+
+bool VbScriptRunner::compileModule(const std::vector<std::string>& script) {
+    if (closed_) return false;
+    std::string text;
+    for (std::size_t i = 0; i < script.size(); ++i) {
+        if (i) text += '\n';
+        text += script[i];
+    }
+    std::unique_ptr<Module> module;
+    try {
+        module = parseModule(text);
+    } catch (const SyntaxError& e) {
+        reportError(e.line, e.column, ExceptionInfo{"VBScript compilation error", e.what()});
+        return false;
+    }
+    interp_ = std::make_shared<Interpreter>(std::move(module), [this](const BasicError& e) {
+        ExceptionInfo info{e.source.empty() ? std::string("VBScript runtime error") : e.source,
+                           e.description};
+        return reportError(e.line, e.column, info);
+    });
+    interp_->setStatementBudget(budgetSetting());
+    for (const auto& named : namedObjects())
+        interp_->addNamedObject(named.name, named.object, named.global);
+    return true;
+}
+
+void VbScriptRunner::runMainBody() {
+    if (auto keep = interp_) keep->runMain();
+}
+
+void VbScriptRunner::addNamedObject(const std::string& name, ObjectRef object, bool global) {
+    ScriptRunner::addNamedObject(name, object, global);
+    if (interp_) interp_->addNamedObject(name, std::move(object), global);
+}
+
+std::vector<RoutineInfo> VbScriptRunner::listRoutines() {
+    return interp_ ? interp_->routines() : std::vector<RoutineInfo>{};
+}
+
+void registerVbScriptRunner(Registry& registry) {
+    registry.registerScriptRunner("TVbScriptRunner", "pmb", "VBScript",
+                                  [](Scripter& scripter) -> std::unique_ptr<ScriptRunner> {
+                                      return std::make_unique<VbScriptRunner>(scripter);
+                                  });
+}
+
+} // namespace vorlan::script::basic
