@@ -6,8 +6,9 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 if [ "${1:-}" = "--sanitize" ]; then
     export BUILD_DIR=build-asan BUILD_TYPE=Debug
-    bash scripts/build.sh -DVORLAN_SANITIZE=ON -DVORLAN_BUILD_BENCH=OFF
+    bash scripts/build.sh -DVORLAN_SANITIZE=ON -DVORLAN_BUILD_TESTS=ON -DVORLAN_BUILD_BENCH=OFF
 else
-    bash scripts/build.sh
+    # Options are named explicitly: the demo may have configured the same folder without tests.
+    bash scripts/build.sh -DVORLAN_SANITIZE=OFF -DVORLAN_BUILD_TESTS=ON -DVORLAN_BUILD_BENCH=ON
 fi
 ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure -j "$(nproc)"
