@@ -8,6 +8,11 @@
 
 namespace vorlan::script {
 
+bool isEventPropertyName(std::string_view name) {
+    return name.size() > 2 && (name[0] == 'O' || name[0] == 'o') &&
+           (name[1] == 'n' || name[1] == 'N') && name.find('.') == std::string_view::npos;
+}
+
 Component::Component(std::string className, std::string name)
     : NativeObject(std::move(className)), name_(std::move(name)) {}
 
@@ -59,12 +64,21 @@ bool Component::getPublished(std::string_view name, Value& out) const {
             out = value;
             return true;
         }
+    if (isEventPropertyName(name)) {
+        const std::string* handler = handlerOf(name);
+        out = Value(handler ? *handler : std::string());
+        return true;
+    }
     return false;
 }
 
 bool Component::setPublished(std::string_view name, const Value& value) {
     if (equalsNoCase(name, "Name")) {
         name_ = value.toString();
+        return true;
+    }
+    if (isEventPropertyName(name) && value.isString()) {
+        bindEvent(std::string(name), value.asString());
         return true;
     }
     for (auto& [key, stored] : properties_)

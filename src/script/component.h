@@ -21,6 +21,10 @@ public:
     virtual Value callHandler(const std::string& procedureName, std::span<Value> args) = 0;
 };
 
+// Event properties are named "On…" (OnClick, OnTimer): they hold the name of the script
+// procedure that handles the event.
+bool isEventPropertyName(std::string_view name);
+
 class Component : public NativeObject {
 public:
     explicit Component(std::string className, std::string name = {});
@@ -45,7 +49,8 @@ public:
     Component* findComponent(std::string_view name) const;
 
     // Published properties. The base class keeps them in a bag; derived controls answer their
-    // own first and fall back to it. getPublished answers false for an unknown name.
+    // own first and fall back to it. getPublished answers false for an unknown name. Event
+    // properties read as the name of their handler and are bound when a name is assigned.
     virtual bool getPublished(std::string_view name, Value& out) const;
     virtual bool setPublished(std::string_view name, const Value& value);
     bool hasPublished(std::string_view name) const;

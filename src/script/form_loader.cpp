@@ -10,9 +10,7 @@ namespace vorlan::script {
 namespace {
 
 bool isEventProperty(const stream::StreamProperty& p) {
-    return p.value.kind == stream::ValueKind::Ident && p.name.size() > 2 &&
-           (p.name[0] == 'O' || p.name[0] == 'o') && (p.name[1] == 'n' || p.name[1] == 'N') &&
-           p.name.find('.') == std::string::npos;
+    return p.value.kind == stream::ValueKind::Ident && isEventPropertyName(p.name);
 }
 
 std::unique_ptr<Component> makeComponent(const std::string& className, Registry& registry) {

@@ -175,6 +175,13 @@ TEST_F(ScripterTest, FormEventsCallTheNamedProcedures) {
     s->run();
     module->fireNotify("OnClick");
     EXPECT_EQ(lineRunnerLog(), std::vector<std::string>{"clicked"});
+    // Events are published properties holding the handler's name; assigning one binds it.
+    Value handler;
+    ASSERT_TRUE(module->getPublished("onclick", handler));
+    EXPECT_EQ(handler.toString(), "Form1Click");
+    module->setPublished("OnDblClick", Value("Form1Click"));
+    module->fireNotify("OnDblClick");
+    EXPECT_EQ(lineRunnerLog().size(), 2u);
     // A handler the module does not define does nothing.
     Component* b = module->findComponent("Button1");
     ASSERT_NE(b, nullptr);

@@ -52,11 +52,6 @@ bool is(std::string_view a, std::string_view b) {
     return equalsNoCase(a, b);
 }
 
-bool isEventName(std::string_view name) {
-    return name.size() > 2 && (name[0] == 'O' || name[0] == 'o') &&
-           (name[1] == 'n' || name[1] == 'N');
-}
-
 // "&Soubor" as a label shows it: the accelerator mark is left out, "&&" is one "&".
 QString withoutMnemonic(const std::string& caption) {
     std::string shown;
@@ -502,14 +497,8 @@ bool Control::getCommon(std::string_view name, Value& out) const {
         out = Value(script::wrapObject(parent()));
     else if (name.size() > 5 && is(name.substr(0, 5), "Font."))
         return font_->get(name.substr(5), out);
-    else if (script::Component::getPublished(name, out))
-        return true;
-    else if (isEventName(name)) {
-        // An event reads as the name of its handler, so scripts can also assign one.
-        const std::string* handler = handlerOf(name);
-        out = Value(handler ? *handler : std::string());
-    } else
-        return false;
+    else
+        return script::Component::getPublished(name, out); // events read as their handler's name
     return true;
 }
 
@@ -557,11 +546,8 @@ bool Control::setCommon(std::string_view name, const Value& value) {
             w->setParent(nullptr);
     } else if (name.size() > 5 && is(name.substr(0, 5), "Font.")) {
         return font_->set(name.substr(5), value);
-    } else if (isEventName(name) && value.isString()) {
-        // A handler named by its procedure, as the form stores it.
-        bindEvent(std::string(name), value.asString());
     } else {
-        return script::Component::setPublished(name, value);
+        return script::Component::setPublished(name, value); // binds events named by procedure
     }
     return true;
 }
@@ -1795,13 +1781,8 @@ bool Timer::getPublished(std::string_view name, Value& out) const {
         out = Value(enabled_);
     else if (is(name, "Interval"))
         out = Value(interval_);
-    else if (script::Component::getPublished(name, out))
-        return true;
-    else if (isEventName(name)) {
-        const std::string* handler = handlerOf(name);
-        out = Value(handler ? *handler : std::string());
-    } else
-        return false;
+    else
+        return script::Component::getPublished(name, out);
     return true;
 }
 
@@ -1810,10 +1791,12 @@ bool Timer::setPublished(std::string_view name, const Value& value) {
         enabled_ = value.toBool();
     else if (is(name, "Interval"))
         interval_ = value.toInt();
-    else if (isEventName(name) && value.isString())
-        bindEvent(std::string(name), value.asString());
-    else
-        return script::Component::setPublished(name, value);
+    else {
+        // Binding OnTimer goes through the base; whether the timer runs may change either way.
+        const bool known = script::Component::setPublished(name, value);
+        update();
+        return known;
+    }
     update();
     return true;
 }
@@ -1884,13 +1867,8 @@ bool MenuItem::getPublished(std::string_view name, Value& out) const {
         out = Value(action_->isChecked());
     else if (is(name, "ShortCut"))
         out = Value(shortCut_);
-    else if (script::Component::getPublished(name, out))
-        return true;
-    else if (isEventName(name)) {
-        const std::string* handler = handlerOf(name);
-        out = Value(handler ? *handler : std::string());
-    } else
-        return false;
+    else
+        return script::Component::getPublished(name, out);
     return true;
 }
 
@@ -1909,9 +1887,7 @@ bool MenuItem::setPublished(std::string_view name, const Value& value) {
     } else if (is(name, "ShortCut")) {
         shortCut_ = value.toInt();
         action_->setShortcut(keySequenceOf(shortCut_));
-    } else if (isEventName(name) && value.isString())
-        bindEvent(std::string(name), value.asString());
-    else
+    } else
         return script::Component::setPublished(name, value);
     return true;
 }
