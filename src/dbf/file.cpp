@@ -165,6 +165,18 @@ bool File::rangeLockedByOther(std::uint64_t offset, std::uint64_t len) const {
     return fl.l_type != F_UNLCK;
 }
 
+FileStamp stampOf(const std::filesystem::path& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return {};
+    FileStamp s;
+    s.device = static_cast<std::uint64_t>(st.st_dev);
+    s.inode = static_cast<std::uint64_t>(st.st_ino);
+    s.size = static_cast<std::uint64_t>(st.st_size);
+    s.changeNs = static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec +
+                 static_cast<std::int64_t>(st.st_mtim.tv_nsec % 1000);
+    return s;
+}
+
 std::filesystem::path tempNameBeside(const std::filesystem::path& target) {
     static std::mt19937 rng{std::random_device{}()};
     auto name = target.filename().string() + ".tmp" + std::to_string(::getpid()) + "_" +

@@ -57,6 +57,18 @@ private:
     std::filesystem::path path_;
 };
 
+// What identifies one version of a file on disk. Index files are replaced by renaming a new
+// file into place, so a changed inode, size or change time means another process wrote it.
+struct FileStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t changeNs = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+// The stamp of `path` now; all zero when it does not exist.
+FileStamp stampOf(const std::filesystem::path& path);
+
 // Writes `tmp` fully, syncs it and renames it over `target`, so a crash leaves either the old or
 // the new file, never a half-written one.
 void replaceFile(const std::filesystem::path& tmp, const std::filesystem::path& target);

@@ -278,6 +278,7 @@ void Index::loadFile() {
             KeyList none;
             adopt(readCdxTag(bytes, 0, ' ', none, false).header);
             readCdxTag(bytes, 0, padByte(), keys_);
+            stamp = stampOf(path_);
         } catch (const DbfError& e) {
             throw DbfError(std::string(e.what()) + ": " + path_.string());
         }
@@ -286,6 +287,7 @@ void Index::loadFile() {
     header_ = readNtxFile(path_, keys_);
     compileExpressions();
     dirty = false;
+    stamp = stampOf(path_);
 }
 
 void Index::saveFile() {
@@ -295,6 +297,9 @@ void Index::saveFile() {
     else
         writeNtxFile(path_, header_, keys_);
     dirty = false;
+    rebuilt = false;
+    journal.clear();
+    stamp = stampOf(path_);
 }
 
 void Index::rebuild() {
@@ -329,6 +334,17 @@ void Index::rebuild() {
     keys_.reset(header_.keyLength, header_.descending, header_.unique);
     keys_.load(std::move(pool), std::move(recs));
     dirty = true;
+    rebuilt = true;
+    journal.clear();
+}
+
+void Index::replayJournal() {
+    for (const auto& c : journal) {
+        if (c.add)
+            keys_.insert(c.key, c.rec);
+        else
+            keys_.erase(c.key, c.rec);
+    }
 }
 
 std::string Index::keyFromValue(const XValue& v) const {

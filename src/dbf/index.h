@@ -6,6 +6,7 @@
 // reindexing. Files of other xBase tools are read whole when they are opened.
 
 #include "dbf/expr.h"
+#include "dbf/file.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -136,6 +137,18 @@ public:
     std::string seekKeyFromText(std::string_view text) const;
 
     bool dirty = false;
+    // Sharing the file with other processes: the file's stamp as last read or written, the key
+    // changes made here since then (replayed over the file's keys when another process wrote it
+    // meanwhile), and whether the keys were rebuilt here and replace whatever the file holds.
+    FileStamp stamp;
+    struct KeyChange {
+        bool add = true;
+        std::string key;
+        std::uint32_t rec = 0;
+    };
+    std::vector<KeyChange> journal;
+    bool rebuilt = false;
+    void replayJournal();
     // Scope: keys (in key form, compared as prefixes) outside which records are not shown while
     // this order controls; empty ends are open.
     std::string scopeTop;

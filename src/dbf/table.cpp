@@ -15,6 +15,8 @@ namespace vorlan::dbf {
 namespace {
 
 constexpr std::uint64_t kOpenLockByte = kLockBase + 1;
+// Held while a process merges its key changes into the index files of the table.
+constexpr std::uint64_t kIndexLockByte = kLockBase + 2;
 constexpr std::size_t kCacheBytes = 64 * 1024;
 constexpr std::size_t kJumpBytes = 2 * 1024;
 constexpr int kMaxFields = 1024;
@@ -466,6 +468,7 @@ bool Table::settle(bool forward) {
 void Table::goTop() {
     flush();
     refreshCount();
+    refreshIndexes();
     cacheCount_ = 0;
     bof_ = false;
     bool any = false;
@@ -493,6 +496,7 @@ void Table::goTop() {
 void Table::goBottom() {
     flush();
     refreshCount();
+    refreshIndexes();
     cacheCount_ = 0;
     bof_ = false;
     bool any = false;
@@ -892,8 +896,14 @@ void Table::updateIndexes() {
         const bool newIn = ix->includesCurrent();
         const std::string newKey = newIn ? ix->keyOfCurrent() : std::string();
         if (oldIn == newIn && oldKey == newKey) continue;
-        if (oldIn) ix->keys().erase(oldKey, recno_);
-        if (newIn) ix->keys().insert(newKey, recno_);
+        if (oldIn) {
+            ix->keys().erase(oldKey, recno_);
+            noteKeyChange(*ix, false, oldKey);
+        }
+        if (newIn) {
+            ix->keys().insert(newKey, recno_);
+            noteKeyChange(*ix, true, newKey);
+        }
         ix->dirty = true;
     }
     iposValid_ = false;
@@ -950,7 +960,9 @@ void Table::append() {
     modified_ = true;
     for (auto& ix : indexes_) {
         if (!ix->includesCurrent()) continue;
-        ix->keys().insert(ix->keyOfCurrent(), recno_);
+        const std::string key = ix->keyOfCurrent();
+        ix->keys().insert(key, recno_);
+        noteKeyChange(*ix, true, key);
         ix->dirty = true;
     }
     iposValid_ = false;
@@ -1136,18 +1148,82 @@ void Table::reindex() {
     iposValid_ = false;
 }
 
-void Table::saveIndexes(bool onlyDirty) {
-    std::vector<std::filesystem::path> compound;
-    for (auto& ix : indexes_) {
-        if (onlyDirty && !ix->dirty) continue;
-        if (ix->kind() != IndexKind::Cdx) {
-            ix->saveFile();
-        } else if (std::find(compound.begin(), compound.end(), ix->path()) == compound.end()) {
-            compound.push_back(ix->path());
+void Table::noteKeyChange(Index& ix, bool add, const std::string& key) {
+    if (sharedWriter() && !ix.rebuilt) ix.journal.push_back({add, key, recno_});
+}
+
+void Table::reloadIndexFile(const std::filesystem::path& path) {
+    std::vector<Index*> mine;
+    for (auto& ix : indexes_)
+        if (ix->path() == path && !ix->rebuilt) mine.push_back(ix.get());
+    if (mine.empty()) return;
+    if (mine.front()->kind() != IndexKind::Cdx) {
+        mine.front()->loadFile();
+        mine.front()->replayJournal();
+    } else {
+        const std::string bytes = readWholeFile(path);
+        const FileStamp now = stampOf(path);
+        const auto tags = readCdxDirectory(bytes);
+        for (Index* ix : mine) {
+            for (const auto& t : tags) {
+                if (t.name != ix->tagName()) continue;
+                readCdxTag(bytes, t.offset, ix->padByte(), ix->keys());
+                ix->replayJournal();
+                break;
+            }
+            ix->stamp = now;
         }
     }
-    for (const auto& p : compound)
-        saveCdx(p);
+    iposValid_ = false;
+    // The other process's keys may point past the records we know of.
+    refreshCount();
+}
+
+void Table::refreshIndexes() {
+    if (exclusive_) return;
+    std::vector<std::filesystem::path> seen;
+    for (auto& ix : indexes_) {
+        if (std::find(seen.begin(), seen.end(), ix->path()) != seen.end()) continue;
+        seen.push_back(ix->path());
+        const FileStamp now = stampOf(ix->path());
+        if (now.inode == 0 || now == ix->stamp) continue;
+        try {
+            reloadIndexFile(ix->path());
+        } catch (const DbfError&) {
+            // Caught half-way through another process's rename, or damaged: keep what we have;
+            // the next refresh or save reads it again.
+        }
+    }
+}
+
+void Table::saveIndexes(bool onlyDirty) {
+    bool anyDirty = false;
+    for (auto& ix : indexes_)
+        anyDirty = anyDirty || !onlyDirty || ix->dirty;
+    if (!anyDirty) return;
+    // Several processes may change one index: each merges its own key changes into the file as
+    // it is now, one at a time.
+    const bool locking = sharedWriter();
+    if (locking && !file_.lockRange(kIndexLockByte, 1, std::max(settings().lockTimeoutMs, 10000)))
+        throw DbfError("cannot lock the index files of " + path_.string());
+    try {
+        if (locking) refreshIndexes();
+        std::vector<std::filesystem::path> compound;
+        for (auto& ix : indexes_) {
+            if (onlyDirty && !ix->dirty) continue;
+            if (ix->kind() != IndexKind::Cdx) {
+                ix->saveFile();
+            } else if (std::find(compound.begin(), compound.end(), ix->path()) == compound.end()) {
+                compound.push_back(ix->path());
+            }
+        }
+        for (const auto& p : compound)
+            saveCdx(p);
+    } catch (...) {
+        if (locking) file_.unlockRange(kIndexLockByte, 1);
+        throw;
+    }
+    if (locking) file_.unlockRange(kIndexLockByte, 1);
 }
 
 void Table::saveCdx(const std::filesystem::path& path) {
@@ -1162,9 +1238,41 @@ void Table::saveCdx(const std::filesystem::path& path) {
         t.pad = ix->padByte();
         tags.push_back(std::move(t));
     }
+    // Tags another process added to the file since we opened it are written back as they are.
+    std::vector<std::unique_ptr<Index>> foreign;
+    if (sharedWriter() && std::filesystem::exists(path)) {
+        try {
+            const std::string bytes = readWholeFile(path);
+            for (const auto& info : readCdxDirectory(bytes)) {
+                const bool ours = std::any_of(tags.begin(), tags.end(), [&](const CdxTagOut& t) {
+                    return t.name == info.name;
+                });
+                if (ours) continue;
+                auto ix = std::make_unique<Index>(*this, path, IndexKind::Cdx);
+                ix->setTagName(info.name);
+                ix->adopt(info.header);
+                readCdxTag(bytes, info.offset, ix->padByte(), ix->keys());
+                CdxTagOut t;
+                t.name = info.name;
+                t.header = info.header;
+                t.keys = &ix->keys();
+                t.pad = ix->padByte();
+                tags.push_back(std::move(t));
+                foreign.push_back(std::move(ix));
+            }
+        } catch (const DbfError&) {
+            // A tag we cannot read is not carried over; ours are written in any case.
+        }
+    }
     writeCdxFile(path, tags);
+    const FileStamp now = stampOf(path);
     for (auto& ix : indexes_)
-        if (ix->kind() == IndexKind::Cdx && ix->path() == path) ix->dirty = false;
+        if (ix->kind() == IndexKind::Cdx && ix->path() == path) {
+            ix->dirty = false;
+            ix->rebuilt = false;
+            ix->journal.clear();
+            ix->stamp = now;
+        }
 }
 
 std::filesystem::path Table::structuralIndexPath() const {
@@ -1196,6 +1304,7 @@ Index& Table::openCdx(const std::filesystem::path& path) {
             ix->setTagName(t.name);
             ix->adopt(t.header);
             readCdxTag(bytes, t.offset, ix->padByte(), ix->keys());
+            ix->stamp = stampOf(path);
             indexes_.push_back(std::move(ix));
         }
     } catch (const DbfError& e) {
@@ -1249,6 +1358,7 @@ bool Table::seek(std::string_view key, bool softSeek) {
     flush();
     found_ = false;
     if (order_ == 0) throw DbfError("no controlling index for a seek");
+    refreshIndexes();
     Index& ix = *indexes_[static_cast<std::size_t>(order_ - 1)];
     std::string k = ix.seekKeyFromText(key);
     if (settings().exact && ix.keyType() == ValueType::Char &&

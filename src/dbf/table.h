@@ -234,6 +234,12 @@ private:
     void rewrite(bool keepRecords);
     void syncIndexPosition();
     void saveIndexes(bool onlyDirty);
+    // Sharing index files with other processes (see docs/dbf.md): re-reads the files another
+    // process rewrote since we read them, replaying our own unsaved key changes over them.
+    void refreshIndexes();
+    void reloadIndexFile(const std::filesystem::path& path);
+    void noteKeyChange(Index& ix, bool add, const std::string& key);
+    bool sharedWriter() const { return !exclusive_ && !file_.readOnly(); }
     void saveCdx(const std::filesystem::path& path);
     Index& openCdx(const std::filesystem::path& path);
     bool skipIndexed(long long count);

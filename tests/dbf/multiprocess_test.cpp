@@ -1,0 +1,226 @@
+// Several processes on one table, and processes killed in the middle of writing: the table and
+// its index must come out whole.
+#include "dbf/table.h"
+#include "temp_dir.h"
+
+#include <chrono>
+#include <csignal>
+#include <functional>
+#include <gtest/gtest.h>
+#include <set>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace vorlan::dbf;
+
+namespace {
+
+std::string keyOf(char writer, int i) {
+    return std::string(1, writer) + std::to_string(100000 + i);
+}
+
+// Appends `count` records keyed by the writer's letter through a shared open of the table with
+// its structural index, each record written and unlocked before the next.
+int appendAsWriter(const std::filesystem::path& path, char writer, int count,
+                   std::chrono::system_clock::time_point start = {}) {
+    auto t = Table::open(path);
+    std::this_thread::sleep_until(start);
+    for (int i = 0; i < count; ++i) {
+        t->append();
+        t->setString(0, keyOf(writer, i));
+        t->setNumber(1, i);
+        t->flush();
+        t->unlock();
+    }
+    t->close();
+    return 0;
+}
+
+pid_t spawn(const std::function<int()>& body) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        int code = 1;
+        try {
+            code = body();
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "child: %s\n", e.what());
+            code = 2;
+        }
+        _exit(code);
+    }
+    return pid;
+}
+
+int waitFor(pid_t pid) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
+TEST(DbfProcesses, TwoWritersAppendAtOnceAndTheIndexHoldsEveryKey) {
+    dbftest::TempDir dir;
+    dbftest::SettingsGuard guard;
+    settings().lockTimeoutMs = 30000;
+    const auto path = dir / "SHARED.DBF";
+    {
+        auto t = Table::create(path, {{"KEY", 'C', 10}, {"N", 'N', 6}});
+        t->createTag("KEY", "KEY");
+        t->close();
+    }
+    constexpr int kEach = 1000;
+    // Both writers have the table and its index open before either appends.
+    const auto start = std::chrono::system_clock::now() + std::chrono::milliseconds(300);
+    const pid_t a = spawn([&] { return appendAsWriter(path, 'A', kEach, start); });
+    const pid_t b = spawn([&] { return appendAsWriter(path, 'B', kEach, start); });
+    ASSERT_EQ(waitFor(a), 0);
+    ASSERT_EQ(waitFor(b), 0);
+
+    auto t = Table::open(path);
+    ASSERT_EQ(t->recordCount(), 2u * kEach);
+    std::set<std::string> seen;
+    for (std::uint32_t r = 1; r <= t->recordCount(); ++r) {
+        t->goTo(r);
+        const std::string key = t->getString(0).substr(0, 7);
+        const int n = static_cast<int>(t->getNumber(1));
+        ASSERT_EQ(key, keyOf(key[0], n)) << "record " << r;
+        seen.insert(key);
+    }
+    EXPECT_EQ(seen.size(), 2u * kEach);
+    int switches = 0;
+    for (std::uint32_t r = 2; r <= t->recordCount(); ++r) {
+        t->goTo(r - 1);
+        const char before = t->getString(0)[0];
+        t->goTo(r);
+        switches += t->getString(0)[0] != before;
+    }
+    RecordProperty("writer_switches", switches);
+    t->setOrder(t->orderOf("KEY"));
+    EXPECT_EQ(t->index(t->order()).keys().size(), 2u * kEach);
+    for (char w : {'A', 'B'})
+        for (int i = 0; i < kEach; ++i)
+            ASSERT_TRUE(t->seek(keyOf(w, i))) << keyOf(w, i);
+}
+
+TEST(DbfProcesses, AReaderSeesKeysAnotherProcessCommitted) {
+    dbftest::TempDir dir;
+    const auto path = dir / "R.DBF";
+    {
+        auto t = Table::create(path, {{"KEY", 'C', 10}, {"N", 'N', 6}});
+        t->createTag("KEY", "KEY");
+    }
+    auto reader = Table::open(path);
+    reader->setOrder(1);
+    EXPECT_FALSE(reader->seek("A100005"));
+    ASSERT_EQ(waitFor(spawn([&] { return appendAsWriter(path, 'A', 10); })), 0);
+    EXPECT_TRUE(reader->seek("A100005"));
+    EXPECT_EQ(reader->getNumber(1), 5);
+    // Our own unsaved keys survive the reload of what the other process wrote.
+    reader->append();
+    reader->setString(0, "Z1");
+    reader->flush();
+    ASSERT_EQ(waitFor(spawn([&] { return appendAsWriter(path, 'B', 3); })), 0);
+    EXPECT_TRUE(reader->seek("B100002"));
+    EXPECT_TRUE(reader->seek("Z1"));
+    reader->close();
+    auto after = Table::open(path);
+    after->setOrder(1);
+    EXPECT_EQ(after->index(1).keys().size(), 14u);
+}
+
+TEST(DbfProcesses, AKilledWriterLeavesEveryCommittedRecord) {
+    dbftest::TempDir dir;
+    const auto path = dir / "K.DBF";
+    {
+        auto t = Table::create(path, {{"KEY", 'C', 10}, {"N", 'N', 8}, {"NOTE", 'M'}});
+        t->createTag("KEY", "KEY");
+    }
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    const pid_t child = spawn([&] {
+        close(fds[0]);
+        auto t = Table::open(path);
+        for (int i = 0;; ++i) {
+            t->append();
+            t->setString(0, keyOf('K', i));
+            t->setNumber(1, i);
+            t->setMemo(2, std::string(100 + i % 700, static_cast<char>('a' + i % 26)));
+            if (i % 50 == 49) {
+                t->commit();
+                const int done = i + 1;
+                if (write(fds[1], &done, sizeof done) != sizeof done) return 3;
+            }
+        }
+    });
+    close(fds[1]);
+    int committed = 0;
+    for (int got = 0; committed < 400 && read(fds[0], &got, sizeof got) == sizeof got;)
+        committed = got;
+    kill(child, SIGKILL);
+    waitFor(child);
+    close(fds[0]);
+    ASSERT_GE(committed, 400);
+
+    auto t = Table::open(path);
+    ASSERT_GE(t->recordCount(), static_cast<std::uint32_t>(committed));
+    for (int i = 0; i < committed; ++i) {
+        t->goTo(static_cast<std::uint32_t>(i + 1));
+        ASSERT_EQ(t->getString(0).substr(0, 7), keyOf('K', i));
+        ASSERT_EQ(t->getNumber(1), i);
+        ASSERT_EQ(t->getMemo(2), std::string(100 + i % 700, static_cast<char>('a' + i % 26)));
+    }
+    t->setOrder(1);
+    EXPECT_TRUE(t->seek(keyOf('K', committed - 1)));
+    // Rebuilding the index brings in what was written after the last commit.
+    t->reindex();
+    EXPECT_EQ(t->index(1).keys().size(), t->recordCount());
+}
+
+TEST(DbfProcesses, APackKilledHalfWayLeavesTheOldOrTheNewTable) {
+    dbftest::TempDir dir;
+    const auto path = dir / "P.DBF";
+    constexpr int kRecords = 60000;
+    {
+        auto t = Table::create(path, {{"KEY", 'C', 10}, {"N", 'N', 8}, {"PAD", 'C', 200}});
+        for (int i = 0; i < kRecords; ++i) {
+            t->append();
+            t->setString(0, keyOf('P', i));
+            t->setNumber(1, i);
+            t->setString(2, "payload");
+        }
+        t->createTag("KEY", "KEY");
+        for (int i = 0; i < kRecords; i += 3) {
+            t->goTo(static_cast<std::uint32_t>(i + 1));
+            t->deleteRecord();
+        }
+    }
+    // Kill the packing process at a few different moments.
+    for (int delayMs : {5, 20, 60}) {
+        const pid_t child = spawn([&] {
+            auto t = Table::open(path, {.exclusive = true});
+            t->pack();
+            return 0;
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        kill(child, SIGKILL);
+        waitFor(child);
+
+        auto t = Table::open(path);
+        const std::uint32_t n = t->recordCount();
+        ASSERT_TRUE(n == kRecords || n == kRecords - kRecords / 3) << n;
+        // Every record that was not deleted is there, in order.
+        int expect = 0;
+        for (std::uint32_t r = 1; r <= n; ++r) {
+            t->goTo(r);
+            if (t->deleted()) continue;
+            if (expect % 3 == 0) ++expect;
+            ASSERT_EQ(t->getNumber(1), expect) << "record " << r;
+            ++expect;
+        }
+        EXPECT_EQ(expect, kRecords);
+        // The index opens with the table whichever file the kill left behind.
+        EXPECT_EQ(t->indexCount(), 1);
+    }
+}
