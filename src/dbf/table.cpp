@@ -185,6 +185,14 @@ std::unique_ptr<Table> Table::create(const std::filesystem::path& path,
     return open(path, {});
 }
 
+std::string aliasFromPath(const std::filesystem::path& path) {
+    // Host names are UTF-8; aliases are compared with program text, which is Windows-1250.
+    const std::string stem = path.stem().string();
+    std::string alias;
+    if (!tryUtf8ToCp1250(stem, alias)) alias = stem;
+    return upperCase(alias);
+}
+
 std::unique_ptr<Table> Table::open(const std::filesystem::path& path, const OpenOptions& options) {
     std::unique_ptr<Table> t(new Table());
     t->path_ = path;
@@ -201,8 +209,7 @@ std::unique_ptr<Table> Table::open(const std::filesystem::path& path, const Open
     }
     t->readHeader();
     t->openMemo();
-    std::string alias = upperCase(path.stem().string());
-    t->alias_ = alias;
+    t->alias_ = aliasFromPath(path);
     t->buf_.assign(static_cast<std::size_t>(t->recordSize_), ' ');
     if (t->tableFlags_ & 0x01) {
         const auto cdx = t->structuralIndexPath();

@@ -63,6 +63,10 @@ struct OpenOptions {
     bool exclusive = false;
 };
 
+// The default alias of a table file: its name without folder and extension, in Windows-1250,
+// upper case.
+std::string aliasFromPath(const std::filesystem::path& path);
+
 class Table : public RecordSource {
 public:
     static std::unique_ptr<Table> create(const std::filesystem::path& path,

@@ -31,7 +31,7 @@ int WorkAreas::freeArea() const {
 int WorkAreas::use(const std::filesystem::path& path, std::string alias,
                    const OpenOptions& options) {
     close(current_);
-    if (alias.empty()) alias = path.stem().string();
+    if (alias.empty()) alias = aliasFromPath(path);
     if (areaOf(alias) != 0) throw DbfError("alias already in use: " + alias);
     auto t = Table::open(path, options);
     t->setAlias(alias);

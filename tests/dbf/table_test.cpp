@@ -1,5 +1,6 @@
 #include "core/cp1250.h"
 #include "dbf/table.h"
+#include "dbf/workareas.h"
 #include "dbf/xbase_text.h"
 #include "temp_dir.h"
 
@@ -280,4 +281,14 @@ TEST(DbfTable, VisualFoxProTypesAndBinaryMemoPointers) {
     EXPECT_THROW(Table::create(dir / "bad.dbf", {{"ID", 'I'}}), DbfError); // needs the 0x30 format
     EXPECT_THROW(Table::create(dir / "bad.dbf", {{"X", 'C', 300}}), DbfError);
     EXPECT_THROW(Table::create(dir / "bad.dbf", {{"X", 'C', 5}, {"x", 'N', 3}}), DbfError);
+}
+
+TEST(DbfTable, TheDefaultAliasOfACzechFileNameIsWindows1250UpperCase) {
+    dbftest::TempDir dir;
+    const auto path = dir / "faktury_\xc4\x8d\xc3\xad.dbf"; // "faktury_čí" in UTF-8
+    Table::create(path, {{"A", 'C', 4}})->close();
+    WorkAreas areas;
+    areas.use(path);
+    EXPECT_EQ(areas.table()->alias(), vorlan::czech("FAKTURY_ČÍ"));
+    EXPECT_EQ(areas.areaOf(vorlan::czech("faktury_čí")), 1);
 }
