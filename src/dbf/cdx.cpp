@@ -18,6 +18,7 @@
 // whose record numbers are the offsets of the tag headers.
 
 #include "dbf/cdx.h"
+#include "dbf/settings.h"
 
 #include "dbf/file.h"
 
@@ -228,7 +229,7 @@ void writeCdxFile(const std::filesystem::path& path, const std::vector<CdxTagOut
     f.create(tmp);
     f.writeAt(0, out.data(), out.size());
     f.close();
-    replaceFile(tmp, path);
+    replaceFile(tmp, path, settings().syncToDisk);
 }
 
 void writeIdxFile(const std::filesystem::path& path, const IndexHeader& header, const KeyList& keys,
@@ -245,7 +246,7 @@ void writeIdxFile(const std::filesystem::path& path, const IndexHeader& header, 
     f.create(tmp);
     f.writeAt(0, out.data(), out.size());
     f.close();
-    replaceFile(tmp, path);
+    replaceFile(tmp, path, settings().syncToDisk);
 }
 
 std::vector<CdxTagInfo> readCdxDirectory(std::string_view bytes) {

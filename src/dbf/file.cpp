@@ -184,8 +184,8 @@ std::filesystem::path tempNameBeside(const std::filesystem::path& target) {
     return target.parent_path() / name;
 }
 
-void replaceFile(const std::filesystem::path& tmp, const std::filesystem::path& target) {
-    const int fd = ::open(tmp.c_str(), O_RDONLY | O_CLOEXEC);
+void replaceFile(const std::filesystem::path& tmp, const std::filesystem::path& target, bool sync) {
+    const int fd = sync ? ::open(tmp.c_str(), O_RDONLY | O_CLOEXEC) : -1;
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);

@@ -71,7 +71,9 @@ FileStamp stampOf(const std::filesystem::path& path);
 
 // Writes `tmp` fully, syncs it and renames it over `target`, so a crash leaves either the old or
 // the new file, never a half-written one.
-void replaceFile(const std::filesystem::path& tmp, const std::filesystem::path& target);
+// `sync` false skips waiting for the disk: the rename is still atomic for other processes.
+void replaceFile(const std::filesystem::path& tmp, const std::filesystem::path& target,
+                 bool sync = true);
 // A temporary name beside `target` (same folder, so the rename stays on one file system).
 std::filesystem::path tempNameBeside(const std::filesystem::path& target);
 

@@ -340,10 +340,12 @@ void Index::rebuild() {
 
 void Index::replayJournal() {
     for (const auto& c : journal) {
-        if (c.add)
-            keys_.insert(c.key, c.rec);
-        else
+        if (c.add) {
+            // Another process may have rebuilt the order from the records meanwhile.
+            if (keys_.find(c.key, c.rec) == KeyList::npos) keys_.insert(c.key, c.rec);
+        } else {
             keys_.erase(c.key, c.rec);
+        }
     }
 }
 

@@ -13,6 +13,7 @@
 
 #include "dbf/file.h"
 #include "dbf/index.h"
+#include "dbf/settings.h"
 
 #include <algorithm>
 #include <cstring>
@@ -160,7 +161,7 @@ void writeNtxFile(const std::filesystem::path& path, const IndexHeader& header,
                 std::min<std::size_t>(header.forExpr.size(), 255));
     out.writeAt(0, page.data(), page.size());
     out.close();
-    replaceFile(tmp, path);
+    replaceFile(tmp, path, settings().syncToDisk);
 }
 
 IndexHeader readNtxBytes(std::string_view bytes, KeyList& keys) {

@@ -23,6 +23,10 @@ struct Settings {
     bool hideDeleted = false; // deleted records are skipped by moves
     int lockTimeoutMs = 1000;
     int memoBlockSize = 64; // block size of new memo files that have a settable one
+    // Commits and index writes wait until the disk has the data (fsync). Off, they hand it to
+    // the operating system, which is enough for the data to survive a killed process; tables
+    // rewritten by pack, zap and creation are always synced before they replace the old file.
+    bool syncToDisk = false;
 };
 
 // The process-wide settings.

@@ -17,6 +17,8 @@ namespace {
 constexpr std::uint64_t kOpenLockByte = kLockBase + 1;
 // Held while a process merges its key changes into the index files of the table.
 constexpr std::uint64_t kIndexLockByte = kLockBase + 2;
+// Held shared by every read-only open, so writers know someone else reads the table.
+constexpr std::uint64_t kReaderLockByte = kLockBase + 3;
 constexpr std::size_t kCacheBytes = 64 * 1024;
 constexpr std::size_t kJumpBytes = 2 * 1024;
 constexpr int kMaxFields = 1024;
@@ -198,6 +200,7 @@ std::unique_ptr<Table> Table::open(const std::filesystem::path& path, const Open
     t->path_ = path;
     t->file_.open(path, options.readOnly);
     t->exclusive_ = options.exclusive && !options.readOnly;
+    if (options.readOnly) t->file_.lockRange(kReaderLockByte, 1, 0, true);
     if (!options.readOnly) {
         // Shared opens hold the byte shared (a read lock works on any open file); an exclusive
         // open needs it alone.
@@ -213,7 +216,10 @@ std::unique_ptr<Table> Table::open(const std::filesystem::path& path, const Open
     t->buf_.assign(static_cast<std::size_t>(t->recordSize_), ' ');
     if (t->tableFlags_ & 0x01) {
         const auto cdx = t->structuralIndexPath();
-        if (std::filesystem::exists(cdx)) t->openCdx(cdx);
+        if (std::filesystem::exists(cdx)) {
+            t->openCdx(cdx);
+            t->repairStaleOrders();
+        }
     }
     t->goTop();
     return t;
@@ -933,8 +939,11 @@ void Table::flush() {
 
 void Table::commit() {
     flush();
-    saveIndexes(true);
-    file_.sync();
+    // Index files are rewritten whole; writing them on every commit of a table nobody else has
+    // open would make a run of appends quadratic. They are written when someone else opens the
+    // table (seen at the next commit) and on close; a crash before that is repaired on open.
+    if (othersHaveTable()) saveIndexes(true);
+    if (settings().syncToDisk) file_.sync();
 }
 
 void Table::append() {
@@ -1092,14 +1101,19 @@ Index& Table::openIndex(const std::filesystem::path& path) {
     const std::string ext = upperCase(path.extension().string());
     if (ext == ".CDX") {
         Index& first = openCdx(path);
-        if (order_ == 0) setOrder(orderOf(first.tagName()));
-        return first;
+        const std::string tag = first.tagName();
+        refreshCount();
+        repairStaleOrders();
+        if (order_ == 0) setOrder(orderOf(tag));
+        return *indexes_[static_cast<std::size_t>(orderOf(tag) - 1)];
     }
     if (ext == ".NSX" || ext == ".MDX")
         throw DbfError("index type " + ext + " is not supported: " + path.string());
     auto ix = std::make_unique<Index>(*this, path, ext == ".IDX" ? IndexKind::Idx : IndexKind::Ntx);
     ix->loadFile();
     indexes_.push_back(std::move(ix));
+    refreshCount();
+    repairStaleOrders();
     if (order_ == 0) setOrder(static_cast<int>(indexes_.size()));
     return *indexes_.back();
 }
@@ -1153,6 +1167,25 @@ void Table::reindex() {
         ix->rebuild();
     saveIndexes(false);
     iposValid_ = false;
+}
+
+bool Table::othersHaveTable() const {
+    if (exclusive_) return false;
+    return file_.rangeLockedByOther(kOpenLockByte, 1) ||
+           file_.rangeLockedByOther(kReaderLockByte, 1);
+}
+
+void Table::repairStaleOrders() {
+    // Every record has a key in an order without a FOR condition that is not unique: fewer keys
+    // than records means a writer stopped before it wrote the index.
+    if (file_.readOnly()) return;
+    bool stale = false;
+    for (auto& ix : indexes_)
+        if (ix->forExpr().empty() && !ix->unique() && ix->keys().size() != count_) {
+            ix->rebuild();
+            stale = true;
+        }
+    if (stale) saveIndexes(true);
 }
 
 void Table::noteKeyChange(Index& ix, bool add, const std::string& key) {

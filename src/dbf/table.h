@@ -243,6 +243,8 @@ private:
     void refreshIndexes();
     void reloadIndexFile(const std::filesystem::path& path);
     void noteKeyChange(Index& ix, bool add, const std::string& key);
+    bool othersHaveTable() const;
+    void repairStaleOrders();
     bool sharedWriter() const { return !exclusive_ && !file_.readOnly(); }
     void saveCdx(const std::filesystem::path& path);
     Index& openCdx(const std::filesystem::path& path);
