@@ -33,6 +33,12 @@ private:
     FieldDef def_;
 };
 
+// Out of line: the field objects are complete only here.
+MemoryDataSet::MemoryDataSet() = default;
+MemoryDataSet::MemoryDataSet(std::vector<FieldDef> fields) {
+    setFields(std::move(fields));
+}
+
 MemoryDataSet::~MemoryDataSet() = default;
 
 void MemoryDataSet::setFields(std::vector<FieldDef> fields) {

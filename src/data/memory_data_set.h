@@ -18,8 +18,8 @@ struct FieldDef {
 
 class MemoryDataSet : public DataSet {
 public:
-    MemoryDataSet() = default;
-    explicit MemoryDataSet(std::vector<FieldDef> fields) { setFields(std::move(fields)); }
+    MemoryDataSet();
+    explicit MemoryDataSet(std::vector<FieldDef> fields);
     ~MemoryDataSet() override;
 
     // Structure and contents; change them while the data set is closed.

@@ -1,0 +1,448 @@
+#include "data/engine.h"
+
+#include "core/cp1250.h"
+#include "dbf/settings.h"
+#include "dbf/xbase_text.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace vorlan::data {
+
+dbf::TableFlavor flavorOfDriver(int driver) {
+    switch (driver) {
+    case 1:
+        return dbf::TableFlavor::DBase3;
+    case 3:
+        return dbf::TableFlavor::VisualFoxPro;
+    default:
+        return dbf::TableFlavor::FoxPro;
+    }
+}
+
+Engine& engine() {
+    static Engine instance;
+    return instance;
+}
+
+int Engine::select(int area) {
+    const int previous = areas_.current();
+    if (area >= 1 && area <= dbf::WorkAreas::kMaxAreas) {
+        areas_.select(area);
+    }
+    return previous;
+}
+
+int Engine::freeArea() const {
+    for (int a = 1; a <= dbf::WorkAreas::kMaxAreas; ++a) {
+        if (areas_.table(a) == nullptr && pending_.count(a) == 0) {
+            return a;
+        }
+    }
+    return 0;
+}
+
+int Engine::openTable(const std::filesystem::path& path, std::string alias,
+                      const dbf::OpenOptions& options, int area) {
+    if (area == 0) {
+        area = freeArea();
+        if (area == 0) {
+            throw dbf::DbfError("no free work area");
+        }
+    } else if (area < 1 || area > dbf::WorkAreas::kMaxAreas || table(area) != nullptr ||
+               pending_.count(area) != 0) {
+        throw dbf::DbfError("work area " + std::to_string(area) + " is not free");
+    }
+    if (alias.empty()) {
+        // Programs see aliases in their own code page, not in the host's UTF-8.
+        alias = utf8ToCp1250(path.stem().string());
+    }
+    // Two programs may well open tables of one name from two folders: the second one gets a
+    // distinct alias instead of a failure.
+    if (areas_.areaOf(alias) != 0) {
+        alias += "_" + std::to_string(area);
+    }
+    auto table = dbf::Table::open(path, options);
+    const int previous = areas_.select(area);
+    try {
+        areas_.adopt(std::move(table), alias);
+    } catch (...) {
+        areas_.select(previous);
+        throw;
+    }
+    areas_.select(previous);
+    return area;
+}
+
+void Engine::closeArea(int area) {
+    if (area < 1 || area > dbf::WorkAreas::kMaxAreas) {
+        return;
+    }
+    turbo_.erase(area);
+    queryBits_.erase(area);
+    relations_.erase(area);
+    for (auto it = relations_.begin(); it != relations_.end();) {
+        it = it->second.child == area ? relations_.erase(it) : std::next(it);
+    }
+    areas_.close(area);
+}
+
+void Engine::closeAll() {
+    for (int a = 1; a <= dbf::WorkAreas::kMaxAreas; ++a) {
+        if (areas_.table(a) != nullptr) {
+            closeArea(a);
+        }
+    }
+    pending_.clear();
+}
+
+int Engine::errorLevel(int level) {
+    const int previous = errorLevel_;
+    errorLevel_ = level;
+    return previous;
+}
+
+void Engine::setTurboRead(int area, bool on) {
+    if (on) {
+        turbo_.insert(area);
+    } else {
+        turbo_.erase(area);
+    }
+}
+
+bool Engine::turboRead(int area) const {
+    return turbo_.count(area) > 0;
+}
+
+std::string Engine::version() {
+    return "VORLAN DBF engine 1.0";
+}
+
+// ---- New tables -----------------------------------------------------------------------------
+
+int Engine::createNew(const std::filesystem::path& path, std::string alias, int driver,
+                      int fieldCount) {
+    const int area = freeArea();
+    if (area == 0 || path.empty()) {
+        return 0;
+    }
+    PendingTable pending;
+    pending.path = path;
+    pending.alias = std::move(alias);
+    pending.flavor = flavorOfDriver(driver);
+    if (fieldCount > 0) {
+        pending.fields.reserve(static_cast<std::size_t>(fieldCount));
+    }
+    pending_[area] = std::move(pending);
+    return area;
+}
+
+bool Engine::createField(std::string_view name, char type, int width, int decimals) {
+    const auto it = pending_.find(current());
+    if (it == pending_.end() || name.empty() || name.size() > 10) {
+        return false;
+    }
+    type = static_cast<char>(cp1250Upper(static_cast<unsigned char>(type)));
+    for (const auto& f : it->second.fields) {
+        if (equalsNoCase(f.name, name)) {
+            return false;
+        }
+    }
+    const bool modern = it->second.flavor == dbf::TableFlavor::VisualFoxPro;
+    switch (type) {
+    case 'C':
+        if (width < 1 || width > 254) return false;
+        decimals = 0;
+        break;
+    case 'N':
+    case 'F':
+        if (width < 1 || width > 20 || decimals < 0 || (decimals > 0 && decimals > width - 2))
+            return false;
+        break;
+    case 'D':
+    case 'L':
+    case 'M':
+    case 'G':
+    case 'P':
+        // Fixed widths: whatever the caller passed, the type decides.
+        width = 0;
+        decimals = 0;
+        break;
+    case 'I':
+    case 'B':
+    case 'Y':
+    case 'T':
+        if (!modern) return false;
+        width = 0;
+        decimals = type == 'B' ? std::clamp(decimals, 0, 18) : 0;
+        break;
+    default:
+        return false;
+    }
+    it->second.fields.push_back(dbf::FieldSpec{std::string(name), type, width, decimals});
+    return true;
+}
+
+bool Engine::createExec() {
+    const auto it = pending_.find(current());
+    if (it == pending_.end()) {
+        return false;
+    }
+    PendingTable pending = std::move(it->second);
+    pending_.erase(it);
+    if (pending.fields.empty()) {
+        lastError_ = "a table needs at least one field";
+        return false;
+    }
+    try {
+        dbf::CreateOptions options;
+        options.flavor = pending.flavor;
+        dbf::Table::create(pending.path, pending.fields, options)->close();
+        return true;
+    } catch (const dbf::DbfError& e) {
+        lastError_ = e.what();
+        return false;
+    }
+}
+
+// ---- Query bits and relations ---------------------------------------------------------------
+
+bool Engine::getQueryBit(dbf::Table& table, std::uint32_t recno) {
+    const auto area = queryBits_.find(current());
+    if (area != queryBits_.end()) {
+        const auto bit = area->second.find(recno);
+        if (bit != area->second.end()) {
+            return bit->second;
+        }
+    }
+    if (recno < 1 || recno > table.recordCount()) {
+        return false;
+    }
+    if (table.filter().empty()) {
+        return true;
+    }
+    const std::uint32_t saved = table.recNo();
+    table.goTo(recno);
+    const bool passes = dbf::Expression::compile(table.filter(), &table).test(&table);
+    table.goTo(saved);
+    return passes;
+}
+
+void Engine::setQueryBit(std::uint32_t recno, bool on) {
+    queryBits_[current()][recno] = on;
+}
+
+void Engine::clearQueryBits(int area) {
+    queryBits_.erase(area);
+}
+
+void Engine::setRelation(int parent, int child, std::string expression) {
+    for (auto it = relations_.lower_bound(parent); it != relations_.upper_bound(parent);) {
+        it = it->second.child == child ? relations_.erase(it) : std::next(it);
+    }
+    if (!expression.empty()) {
+        relations_.emplace(parent, Relation{child, std::move(expression)});
+    }
+}
+
+void Engine::followRelations(int parent) {
+    std::set<int> visited;
+    followRelations(parent, visited);
+}
+
+void Engine::followRelations(int parent, std::set<int>& visited) {
+    dbf::Table* from = table(parent);
+    // Relations may form a ring (A moves B, B moves A): each area moves once per move.
+    if (from == nullptr || !visited.insert(parent).second) {
+        return;
+    }
+    const auto range = relations_.equal_range(parent);
+    std::vector<Relation> todo;
+    for (auto it = range.first; it != range.second; ++it) {
+        todo.push_back(it->second);
+    }
+    for (const Relation& r : todo) {
+        dbf::Table* child = table(r.child);
+        if (child == nullptr) {
+            continue;
+        }
+        if (from->eof()) {
+            child->goTo(child->recordCount() + 1);
+        } else {
+            const dbf::XValue v = from->evaluate(r.expression);
+            if (child->order() > 0) {
+                std::string key;
+                if (v.type == dbf::ValueType::Char) {
+                    key = v.str;
+                } else if (v.type == dbf::ValueType::Date) {
+                    key = dbf::dateToDtos(v.date);
+                } else if (v.type == dbf::ValueType::Numeric) {
+                    key = std::string(dbf::trimLeft(dbf::formatNumber(v.num, 20, 6)));
+                }
+                child->seek(key, false);
+            } else {
+                child->goTo(v.type == dbf::ValueType::Numeric ? static_cast<std::uint32_t>(v.num)
+                                                              : 0);
+            }
+        }
+        followRelations(r.child, visited);
+    }
+}
+
+// ---- Operations on one table ----------------------------------------------------------------
+
+namespace engine_ops {
+
+std::string dateString(const dbf::Table& table, int field) {
+    const std::int32_t jd = table.getDate(field);
+    return jd == 0 ? dbf::emptyDateText() : dbf::dateToText(jd);
+}
+
+std::string baseDate(const dbf::Table& table) {
+    return dbf::dateToText(table.lastUpdate());
+}
+
+std::string descend(std::string_view key) {
+    std::string out(key);
+    for (auto& c : out) {
+        c = static_cast<char>(256 - static_cast<unsigned char>(c));
+    }
+    return out;
+}
+
+bool blobToFile(const dbf::Table& table, int field, const std::filesystem::path& file) {
+    const std::string data = table.getMemo(field);
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(data.data(), static_cast<std::streamsize>(data.size()));
+    return static_cast<bool>(out);
+}
+
+bool fileToBlob(dbf::Table& table, int field, const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        return false;
+    }
+    const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    table.setMemo(field, data, true);
+    return true;
+}
+
+int evalType(dbf::Table& table, std::string_view expr) {
+    try {
+        return static_cast<int>(dbf::Expression::compile(expr, &table).type());
+    } catch (const dbf::DbfError&) {
+        return 0;
+    }
+}
+
+int indexTypeCode(dbf::Table& table, int order) {
+    if (order < 1 || order > table.indexCount()) {
+        return 0;
+    }
+    switch (table.index(order).kind()) {
+    case dbf::IndexKind::Ntx:
+        return 4;
+    case dbf::IndexKind::Idx:
+        return 5;
+    case dbf::IndexKind::Cdx:
+        return 7;
+    }
+    return 0;
+}
+
+namespace {
+
+std::vector<std::string> splitDelimited(std::string_view line) {
+    std::vector<std::string> out;
+    std::string cur;
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (quoted) {
+            if (c == '"') {
+                quoted = false;
+            } else {
+                cur += c;
+            }
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            out.push_back(std::move(cur));
+            cur.clear();
+        } else {
+            cur += c;
+        }
+    }
+    out.push_back(std::move(cur));
+    return out;
+}
+
+bool isMemo(char type) {
+    return type == 'M' || type == 'G' || type == 'P';
+}
+
+} // namespace
+
+std::uint32_t appendFromText(dbf::Table& target, const std::filesystem::path& from,
+                             dbf::TextFormat format) {
+    std::ifstream in(from, std::ios::binary);
+    if (!in) {
+        throw dbf::DbfError("cannot open " + from.string());
+    }
+    std::uint32_t appended = 0;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        // The end-of-file mark of old text files.
+        if (line.empty() || line == "\x1A") {
+            continue;
+        }
+        std::vector<std::string> values;
+        if (format == dbf::TextFormat::Sdf) {
+            std::size_t pos = 0;
+            for (int f = 0; f < target.fieldCount(); ++f) {
+                const dbf::FieldInfo& info = target.field(f);
+                if (isMemo(info.type)) {
+                    values.emplace_back();
+                    continue;
+                }
+                values.push_back(pos < line.size()
+                                     ? line.substr(pos, static_cast<std::size_t>(info.width))
+                                     : std::string());
+                pos += static_cast<std::size_t>(info.width);
+            }
+        } else {
+            values = splitDelimited(line);
+        }
+        target.append();
+        std::size_t v = 0;
+        for (int f = 0; f < target.fieldCount() && v < values.size(); ++f) {
+            const dbf::FieldInfo& info = target.field(f);
+            if (isMemo(info.type)) {
+                if (format == dbf::TextFormat::Sdf) {
+                    ++v;
+                }
+                continue;
+            }
+            const std::string& text = values[v++];
+            if (info.type == 'D') {
+                target.setDate(f, dbf::dateFromDtos(dbf::trimLeft(text)));
+            } else if (info.type == 'C') {
+                target.setString(f, text);
+            } else {
+                target.setFromText(f, text);
+            }
+        }
+        ++appended;
+    }
+    target.flush();
+    return appended;
+}
+
+} // namespace engine_ops
+
+} // namespace vorlan::data

@@ -1,0 +1,141 @@
+// The table class as scripts reach it: made through its class reference, called by name with
+// script values, the class-level settings callable without a table.
+#include "data/script/data_table.h"
+#include "data/script/data_table_registration.h"
+#include "data/script/file_names.h"
+#include "script/builtins.h"
+#include "script/comp_wrapper.h"
+#include "script/object_store.h"
+#include "script/registry.h"
+#include "table_fixture.h"
+
+#include <vector>
+
+using namespace vorlan;
+using script::DispStatus;
+using script::Value;
+
+namespace {
+
+class TableScriptTest : public datatest::TableFixture {
+protected:
+    void SetUp() override {
+        TableFixture::SetUp();
+        script::registerEngineBuiltins(reg_);
+        data::registerDataTable(reg_);
+    }
+    void TearDown() override {
+        script::freeAllUnownedObjects();
+        TableFixture::TearDown();
+    }
+
+    Value call(script::Dispatch& target, std::string_view name, std::vector<Value> args = {},
+               unsigned flags = script::InvokeMethod) {
+        Value result;
+        script::ExceptionInfo error;
+        const DispStatus status = script::invokeByName(target, name, flags, args, result, error);
+        EXPECT_EQ(status, DispStatus::Ok) << name << ": " << error.description;
+        return result;
+    }
+
+    script::ObjectRef newTable() {
+        script::ObjectRef scope = reg_.globalScope();
+        const Value cls = call(*scope, "TDataTable", {}, script::InvokeGet);
+        return call(*cls.asObject(), "Create", {Value(0)}).asObject();
+    }
+
+    script::Registry reg_;
+};
+
+} // namespace
+
+TEST_F(TableScriptTest, AScriptWalksAndChangesATable) {
+    script::ObjectRef t = newTable();
+    ASSERT_TRUE(t);
+    EXPECT_EQ(call(*t, "ClassName").asString(), "TDataTable");
+    EXPECT_TRUE(call(*t, "Use", {Value("firms")}).asBool());
+    EXPECT_EQ(call(*t, "FieldCount").asInt(), 5);
+    EXPECT_EQ(call(*t, "FieldName", {Value(2)}).asString(), "AMOUNT");
+
+    std::string names;
+    call(*t, "GoTop");
+    while (!call(*t, "Eof").asBool()) {
+        names += call(*t, "ReadStr", {Value("NAME")}).asString() + ";";
+        call(*t, "Skip", {Value(1)});
+    }
+    EXPECT_EQ(names, "Beta;Alfa;Gama;");
+
+    // Arguments arrive in their declared types: a numeric text becomes a number.
+    call(*t, "Go", {Value("2")});
+    call(*t, "WriteNum", {Value("AMOUNT"), Value("12.5")});
+    EXPECT_DOUBLE_EQ(call(*t, "ReadNum", {Value("AMOUNT")}).asDouble(), 12.5);
+    EXPECT_EQ(call(*t, "RecNo").asInt(), 2);
+    EXPECT_EQ(call(*t, "ReadMem", {Value("NOTE"), Value(0)}).asString(), "");
+    EXPECT_TRUE(call(*t, "Use", {Value("")}).asBool());
+    EXPECT_EQ(call(*t, "RecNo").asInt(), 0);
+}
+
+TEST_F(TableScriptTest, FilterIsAPropertyAndLocksTakeAnOptionalRecord) {
+    script::ObjectRef t = newTable();
+    call(*t, "Filter", {Value("ACTIVE")}, script::InvokePut);
+    EXPECT_EQ(call(*t, "Filter", {}, script::InvokeGet).asString(), "ACTIVE");
+    ASSERT_TRUE(call(*t, "Use", {Value("FIRMS.DBF")}).asBool());
+    EXPECT_EQ(call(*t, "Count").asInt(), 2);
+    EXPECT_TRUE(call(*t, "RecLock").asBool());
+    EXPECT_TRUE(call(*t, "Rlock", {Value(1)}).asBool());
+    call(*t, "Commit");
+}
+
+TEST_F(TableScriptTest, ClassLevelSettingsActOnTheSharedEnvironment) {
+    const script::MemberRef epoch = reg_.findMember("TDataTable", "Epoch");
+    ASSERT_TRUE(epoch.method);
+    Value result;
+    script::ExceptionInfo error;
+    std::vector<Value> args{Value(50)};
+    // Without a table object, as a call on the class makes it.
+    ASSERT_EQ(reg_.call(*epoch.method, nullptr, args, result, error), DispStatus::Ok);
+    EXPECT_EQ(result.asInt(), 100);
+    args.clear();
+    ASSERT_EQ(reg_.call(*epoch.method, nullptr, args, result, error), DispStatus::Ok);
+    EXPECT_EQ(result.asInt(), 100);
+    EXPECT_EQ(env_->epoch(), 100);
+
+    script::ObjectRef t = newTable();
+    call(*t, "SetCentury", {Value(false)});
+    EXPECT_FALSE(env_->century());
+    EXPECT_FALSE(call(*t, "Century").asBool());
+    call(*t, "SetDeleted", {Value(true)});
+    EXPECT_TRUE(call(*t, "GetDeleted").asBool());
+    EXPECT_TRUE(dbf::settings().hideDeleted);
+}
+
+TEST_F(TableScriptTest, TableMethodsOnAnotherObjectFailCleanly) {
+    const script::MemberRef use = reg_.findMember("TDataTable", "Use");
+    ASSERT_TRUE(use.method);
+    script::Component other("TComponent");
+    Value result;
+    script::ExceptionInfo error;
+    std::vector<Value> args{Value("FIRMS")};
+    EXPECT_EQ(reg_.call(*use.method, &other, args, result, error), DispStatus::Exception);
+}
+
+TEST_F(TableScriptTest, PublishedPropertiesOpenATableAsAFormStreamSetsThem) {
+    // A form stream sets Active before the names: the table opens once the form is read.
+    data::TDataTable onForm;
+    EXPECT_TRUE(onForm.setPublished("Active", Value(true)));
+    onForm.setPublished("DatabaseName", Value(data::currentProgramDirectory()));
+    onForm.setPublished("TableName", Value("FIRMS.DBF"));
+    EXPECT_FALSE(onForm.active());
+    onForm.loaded();
+    EXPECT_TRUE(onForm.active());
+    EXPECT_THROW(onForm.setPublished("TableName", Value("OTHER.DBF")), data::DataSetError);
+
+    // A script reaches them by name like any other property.
+    script::ObjectRef t = newTable();
+    call(*t, "TableName", {Value("FIRMS")}, script::InvokePut);
+    call(*t, "Active", {Value(true)}, script::InvokePut);
+    EXPECT_TRUE(call(*t, "Active", {}, script::InvokeGet).asBool());
+    EXPECT_EQ(call(*t, "RecCount").asInt(), 3);
+    call(*t, "Active", {Value(false)}, script::InvokePut);
+    EXPECT_EQ(call(*t, "RecCount").asInt(), 0);
+}
