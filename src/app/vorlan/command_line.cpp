@@ -1,6 +1,45 @@
 #include "app/vorlan/command_line.h"
 
+#include <optional>
+#include <string_view>
+#include <utility>
+
 namespace vorlan::app {
+
+namespace {
+
+// The options of a batch report, each with a value: the option and what its value is.
+std::optional<std::pair<const char*, const char*>> batchReportOption(const std::string& arg) {
+    static const std::pair<const char*, const char*> options[] = {
+        {"--report", "a TEMPLATE.PTS"},
+        {"--data", "a TABLE.DBF or DATA.CSV"},
+        {"--param", "a TEXT"},
+        {"--text", "an OUT.TXT"},
+    };
+    for (const auto& option : options) {
+        const std::string name = option.first;
+        if (arg == name || arg.rfind(name + "=", 0) == 0) return option;
+    }
+    return std::nullopt;
+}
+
+// The value of "--name value" or "--name=value"; nothing when it is missing. A parameter may
+// be empty, a file name may not.
+std::optional<std::string> optionValue(const std::vector<std::string>& args, std::size_t& i,
+                                       const std::string& arg, const char* what) {
+    std::string value;
+    const auto eq = arg.find('=');
+    if (eq == std::string::npos) {
+        if (i + 1 >= args.size()) return std::nullopt;
+        value = args[++i];
+    } else {
+        value = arg.substr(eq + 1);
+    }
+    if (value.empty() && std::string_view(what) != "a TEXT") return std::nullopt;
+    return value;
+}
+
+} // namespace
 
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
     CommandLine out;
@@ -34,10 +73,37 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
                 return out;
             }
             out.printTo = value;
+        } else if (const auto batch = batchReportOption(a)) {
+            const auto value = optionValue(args, i, a, batch->second);
+            if (!value) {
+                out.error = std::string(batch->first) + " needs " + batch->second;
+                return out;
+            }
+            if (batch->first == std::string_view("--report"))
+                out.report = *value;
+            else if (batch->first == std::string_view("--data"))
+                out.data = *value;
+            else if (batch->first == std::string_view("--text"))
+                out.textOut = *value;
+            else
+                out.reportParameters.push_back(*value);
         } else {
             out.error = "unknown option " + a;
             return out;
         }
+    }
+    if (!out.report && (out.data || out.textOut || !out.reportParameters.empty())) {
+        out.error = "--data, --param and --text belong to --report";
+        return out;
+    }
+    if (out.report) {
+        if (!out.data)
+            out.error = "--report needs --data TABLE.DBF|DATA.CSV";
+        else if (!out.printTo && !out.textOut)
+            out.error = "--report needs --print-to or --text";
+        else if (i < args.size())
+            out.error = "--report runs no program";
+        if (!out.error.empty()) return out;
     }
     if (i < args.size()) {
         out.program = args[i];
@@ -60,13 +126,21 @@ std::string usageText() {
            "                      -002, -003 ... to the name), any other PATH is a folder that\n"
            "                      receives print-001.pdf, print-002.pdf ...\n"
            "                      Headless runs without it discard their print jobs.\n"
+           "  --report T.PTS --data TABLE.DBF|DATA.CSV [--param TEXT]... --print-to OUT.pdf\n"
+           "  --report T.PTS --data TABLE.DBF|DATA.CSV [--param TEXT]... --text OUT.TXT\n"
+           "                      makes the report of template T.PTS over the table or CSV\n"
+           "                      file (Windows-1250 or UTF-8, ',' or ';' between values, the\n"
+           "                      first line names the fields) without any program and\n"
+           "                      without windows, into a PDF file or a character-mode text\n"
+           "                      file; each --param is the next report parameter.\n"
            "  --help              show this text and exit\n"
            "  --version           show the runtime version and exit\n"
            "\n"
            "A headless run without a program file to run ends at once: there is nobody to pick "
            "one.\n"
            "Exit status: 0 done, 1 bad command line, 2 (headless only) an error message was shown\n"
-           "during the run, so batch jobs notice a program that failed.\n"
+           "during the run, so batch jobs notice a program that failed, or a --report could not\n"
+           "be made.\n"
            "Settings (window placement, drive letters): $XDG_CONFIG_HOME/vorlan/vorlan.ini.\n";
 }
 

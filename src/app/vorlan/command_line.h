@@ -13,6 +13,13 @@ struct CommandLine {
     bool version = false;
     // Where print jobs go as PDF: a FILE.pdf or a folder (host path).
     std::optional<std::string> printTo;
+    // A report made without a program (host paths, UTF-8): the template, its data (a .DBF
+    // table or a .CSV file), its parameters in order, and where it goes: --print-to (PDF) or
+    // --text (the character-mode text file).
+    std::optional<std::string> report;
+    std::optional<std::string> data;
+    std::vector<std::string> reportParameters;
+    std::optional<std::string> textOut;
     // The program archive as given (host text, UTF-8), and whatever follows it untouched.
     std::optional<std::string> program;
     std::vector<std::string> programArguments;

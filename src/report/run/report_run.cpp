@@ -1,0 +1,145 @@
+#include "report/run/report_run.h"
+
+#include "core/cp1250.h"
+#include "core/ui_services.h"
+#include "report/run/layout_run.h"
+
+namespace vorlan::report {
+
+std::string progressText(std::int64_t recordNumber) {
+    return czech("Připravuji tisk položky číslo: ") + std::to_string(recordNumber);
+}
+
+RecordSource* recordsOf(TSestavaTyp& report) {
+    auto* withData = dynamic_cast<TSestavaD*>(&report);
+    return withData ? dynamic_cast<RecordSource*>(withData->dataSource()) : nullptr;
+}
+
+namespace {
+
+void tell(const std::string& utf8) {
+    MessageBoxRequest request;
+    request.caption = applicationTitle();
+    request.text = czech(utf8);
+    request.icon = MessageIcon::Error;
+    ui().messageBox(request);
+}
+
+bool checkOne(TSestavaTyp& report, std::vector<data::DataSet*>* opened) {
+    auto* withData = dynamic_cast<TSestavaD*>(&report);
+    if (!withData || !withData->dataSource()) {
+        tell("Není definován zdroj dat.");
+        return false;
+    }
+    RecordSource* records = recordsOf(report);
+    if (records && records->eventData()) return true;
+    if (auto* table = dynamic_cast<DataSetRecords*>(records)) {
+        data::DataSet* ds = table->dataSet();
+        if (!ds) {
+            tell("Ke zdroji dat není připojena žádná tabulka.");
+            return false;
+        }
+        if (!ds->active()) {
+            MessageBoxRequest ask;
+            ask.caption = applicationTitle();
+            ask.text = czech("Připojená tabulka není aktivní. Zkusit otevřít?");
+            ask.icon = MessageIcon::Question;
+            ask.buttons = ButtonYes | ButtonNo;
+            if (ui().messageBox(ask) != MessageResult::Yes) return false;
+            try {
+                ds->open();
+            } catch (const std::exception&) {
+                tell("Připojenou tabulku se nepodařilo otevřít.");
+                return false;
+            }
+            if (!ds->active()) {
+                tell("Připojenou tabulku se nepodařilo otevřít.");
+                return false;
+            }
+            if (opened) opened->push_back(ds);
+        }
+    }
+    for (int d = 0; d < report.detailCount(); ++d)
+        if (!checkOne(*report.detail(d), opened)) return false;
+    return true;
+}
+
+// Puts the table back as the run found it, whatever way the run ends.
+class RunGuard {
+public:
+    explicit RunGuard(RecordSource* records) : records_(records) {
+        if (!records_ || records_->eventData()) {
+            records_ = nullptr;
+            return;
+        }
+        records_->saveBookmark();
+        records_->disableControls();
+    }
+    ~RunGuard() {
+        if (records_) {
+            records_->restoreBookmark();
+            records_->enableControls();
+        }
+        for (data::DataSet* ds : opened)
+            ds->close();
+    }
+    RunGuard(const RunGuard&) = delete;
+    RunGuard& operator=(const RunGuard&) = delete;
+
+    std::vector<data::DataSet*> opened;
+
+private:
+    RecordSource* records_;
+};
+
+} // namespace
+
+bool checkReportData(TSestavaTyp& report) {
+    return checkOne(report, nullptr);
+}
+
+void prepareFieldLists(TSestavaTyp& report, std::vector<std::string>& names,
+                       std::vector<std::string>& labels) {
+    RecordSource* records = recordsOf(report);
+    for (int i = 0; i < report.fieldCount(); ++i) {
+        names.push_back(records ? records->fieldName(i) : std::string());
+        labels.push_back(records ? records->fieldDisplayLabel(i) : std::string());
+    }
+    for (int d = 0; d < report.detailCount(); ++d)
+        prepareFieldLists(*report.detail(d), names, labels);
+}
+
+int layoutReport(TSestavaTyp& report, TSestVystup& output, const RunOptions& options) {
+    static const FixedWidthMeasurer fixedWidth;
+    RunProgress headless;
+    detail::SharedRunState shared(options, options.measurer ? *options.measurer : fixedWidth,
+                                  options.progress ? *options.progress : headless,
+                                  options.now ? options.now : std::time(nullptr));
+    const TOddilSestavy* head = report.section(kSectionHead);
+    const TOddilSestavy* foot = report.section(kSectionFoot);
+    detail::LayoutRun run(report, output, shared, true, head && head->visible ? head->height : 0,
+                          foot && foot->visible ? foot->height : 0);
+    run.run();
+    return shared.cancelled ? kSestCancelled : kSestOk;
+}
+
+int runReport(TSestava& report, TSestVystup& output, const RunOptions& options, bool loadTemplate) {
+    RecordSource* records = recordsOf(report);
+    const bool eventData = records && records->eventData();
+    std::vector<data::DataSet*> opened;
+    if (!eventData && !checkOne(report, &opened)) {
+        for (data::DataSet* ds : opened)
+            ds->close();
+        if (report.onError) report.onError(report, kSestNotPossible);
+        return kSestNotPossible;
+    }
+    RunGuard guard(records);
+    guard.opened = std::move(opened);
+    // Loading the template already told OnError when it failed.
+    if (loadTemplate && !report.loadTemplate()) return kSestNotPossible;
+    const int code = layoutReport(report, output, options);
+    if (code != kSestOk && report.onError) report.onError(report, code);
+    return code;
+}
+
+} // namespace vorlan::report
