@@ -11,11 +11,6 @@ PlaceholderWindow::PlaceholderWindow(const QString& objectName, const QString& c
     resize(geometry.size());
 }
 
-PlaceholderWindow* createCanvasPlaceholder() {
-    return new PlaceholderWindow(QStringLiteral("ImageForm"), QStringLiteral("Výstup - grafika"),
-                                 QRect(300, 120, 500, 400));
-}
-
 PlaceholderWindow* createDatabasePlaceholder() {
     return new PlaceholderWindow(QStringLiteral("DbfForm"), QStringLiteral("Databáze"),
                                  QRect(200, 100, 600, 400));

@@ -14,8 +14,7 @@ public:
                       QWidget* parent = nullptr);
 };
 
-// The three windows the runtime creates after the console, in the order it creates them.
-PlaceholderWindow* createCanvasPlaceholder();
+// The windows the runtime creates after the canvas, in the order it creates them.
 PlaceholderWindow* createDatabasePlaceholder();
 PlaceholderWindow* createMemoPlaceholder();
 

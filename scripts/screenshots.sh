@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Pictures of the runtime's windows for reviewing the user interface: runs the runtime in its
+# desktop mode on a virtual screen, once per program, and keeps a PNG of the window each shows.
+#
+#   scripts/screenshots.sh [BUILD_DIR]      (default: build; needs vorlan, vrltool, examples)
+#
+# Writes BUILD_DIR/review/formdemo.png (the bundled form example), canvas.png (the graphics
+# canvas with a drawing) and message.png (a Czech message dialog).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${1:-build}"
+vorlan="$build/src/app/vorlan/vorlan"
+vrltool="$build/src/app/vrltool/vrltool"
+out="$(realpath -m "$build/review")"
+for tool in "$vorlan" "$vrltool"; do
+    [ -x "$tool" ] || { echo "screenshots: $tool is not built" >&2; exit 1; }
+done
+[ -f "$build/examples/FORMDEMO.VRL" ] || { echo "screenshots: $build/examples/FORMDEMO.VRL is not built" >&2; exit 1; }
+command -v xvfb-run >/dev/null || { echo "screenshots: xvfb-run is missing (scripts/install-deps.sh)" >&2; exit 1; }
+
+mkdir -p "$out"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+# Settings of the person running this stay out of the pictures.
+export XDG_CONFIG_HOME="$work/config"
+
+"$vrltool" pack "$work/CANVAS.VRL" tests/programs/canvas_show/MAIN.ZLM >/dev/null
+"$vrltool" pack "$work/MESSAGE.VRL" tests/programs/canvas_message/MAIN.ZLM >/dev/null
+
+# shot NAME WINDOW PROGRAM: runs PROGRAM and keeps WINDOW (by object name; empty for the
+# active window) as NAME.png once the program has had time to draw.
+shot() {
+    local name="$1" window="$2" program="$3"
+    rm -f "$out/$name.png"
+    VORLAN_SCREENSHOT="$out/$name.png" VORLAN_SCREENSHOT_DELAY_MS="${DELAY_MS:-1500}" \
+        VORLAN_SCREENSHOT_WINDOW="$window" \
+        timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" "$vorlan" "$program" \
+        >"$work/$name.out" 2>&1 || true
+    if [ -s "$out/$name.png" ]; then
+        echo "$out/$name.png"
+    else
+        echo "screenshots: no picture of $name" >&2
+        cat "$work/$name.out" >&2
+        return 1
+    fi
+}
+
+status=0
+shot formdemo "" "$build/examples/FORMDEMO.VRL" || status=1
+shot canvas ImageForm "$work/CANVAS.VRL" || status=1
+shot message "" "$work/MESSAGE.VRL" || status=1
+exit $status
