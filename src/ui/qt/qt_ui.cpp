@@ -283,8 +283,13 @@ std::unique_ptr<TextPrintJob> QtUi::startTextPrint(const std::string& title,
                                                  textPrintFont(fontName, pointSize));
 }
 
+int& headlessEventSources() {
+    static int sources = 0;
+    return sources;
+}
+
 bool QtUi::waitAndProcessEvent() {
-    if (!headless_) {
+    if (!headless_ || headlessEventSources() > 0) {
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
         return true;
     }

@@ -22,6 +22,10 @@ class EventCounter;
 // means every file, with or without a dot.
 QStringList nameFiltersOf(std::string_view filter);
 
+// Sources of events that arrive later on their own (a program's running timers). While any is
+// held, a headless wait blocks for the next event instead of ending the run.
+int& headlessEventSources();
+
 class QtUi : public UiServices {
 public:
     // `printTo`: where print jobs go as PDF, in either mode: a name ending in ".pdf" is the file

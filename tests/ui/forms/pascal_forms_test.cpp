@@ -4,15 +4,23 @@
 #include "script/pascal/pascal_fixture.h"
 
 #include "core/cp1250.h"
+#include "library/math_strings.h"
 #include "script/form_loader.h"
 #include "script/stream/text_form.h"
+#include "ui/qt/forms/container_controls.h"
+#include "ui/qt/forms/grid_controls.h"
+#include "ui/qt/forms/picture_controls.h"
 
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 
+#include <fstream>
+#include <sstream>
+
 using namespace vorlan;
 using namespace vorlan::forms;
+using script::Value;
 
 namespace {
 
@@ -94,5 +102,118 @@ end
     ASSERT_EQ(list->count(), 1);
     EXPECT_EQ(list->item(0)->text(), QStringLiteral("řádek"));
     EXPECT_EQ(widget("Button1")->geometry().left(), 18);
+    s.reset();
+}
+
+TEST_F(PascalForms, ProgramsReachGridCellsPicturesShapesAndPages) {
+    auto form = script::instantiateComponents(stream::componentFromText(R"(object Form1: TForm1
+  ClientHeight = 200
+  ClientWidth = 300
+  object Grid1: TStringGrid
+    ColCount = 3
+    RowCount = 3
+  end
+  object Shape1: TShape
+  end
+  object Image1: TImage
+  end
+  object Pages: TPageControl
+    object Sheet1: TTabSheet
+      Caption = 'A'
+    end
+    object Sheet2: TTabSheet
+      Caption = 'B'
+    end
+  end
+end
+)"),
+                                              script::registry(), true);
+    auto s = scripter(
+        {"begin", "  Grid1.Cells[1, 2] := 'x';", "  Grid1.Cells[2, 0] := Grid1.Cells[1, 2] + 'y';",
+         "  Grid1.ColWidths[0] := 30;", "  TestOut(Grid1.Cells[2, 0]);",
+         "  Shape1.Brush.Color := clBlue;", "  Shape1.Shape := stCircle;",
+         "  TestOut(Pages.PageCount);", "  Pages.ActivePage := Sheet2;",
+         "  TestOut(Pages.Pages[1].Caption);", "  TestOut(Image1.Picture.Width);", "end."});
+    s->setModule(form.get());
+    s->run();
+    expectNoErrors();
+    const auto& outputs = output();
+    ASSERT_EQ(outputs.size(), 4u);
+    EXPECT_EQ(outputs[0], "xy");
+    EXPECT_EQ(outputs[1], "2");
+    EXPECT_EQ(outputs[2], "B");
+    EXPECT_EQ(outputs[3], "0");
+    auto* shape = dynamic_cast<forms::Shape*>(form->findComponent("Shape1"));
+    EXPECT_EQ(shape->brush().color(), QColor(Qt::blue));
+    EXPECT_EQ(shape->shape(), "stCircle");
+    EXPECT_EQ(dynamic_cast<forms::PageControl*>(form->findComponent("Pages"))->activePage(),
+              form->findComponent("Sheet2"));
+    s.reset();
+}
+
+TEST_F(PascalForms, BundledExampleFillsItsListAndGridOnAClick) {
+    auto& reg = script::registry();
+    if (!reg.findProc("Str")) library::registerMathStrings(reg);
+    // The console and the canvas belong to other windows: here they only need to exist.
+    const std::pair<const char*, const char*> elsewhere[] = {
+        {"Writeln", "procedure(S: Variant)"},
+        {"ImageInit", "procedure(Width, Height: Integer)"},
+        {"ImageClear", "procedure"},
+        {"ImagePenColor", "procedure(Color: Integer)"},
+        {"ImageEllipse", "procedure(X1, Y1, X2, Y2: Integer)"},
+        {"ImageTextOut", "procedure(X, Y: Integer; Text: String)"},
+        {"ImageShow", "procedure"}};
+    for (const auto& [name, declaration] : elsewhere)
+        if (!reg.findProc(name))
+            reg.registerProc(name, declaration,
+                             [](script::NativeObject*, std::span<Value>, Value&) {});
+    auto readFile = [](const char* name) {
+        std::ifstream in(std::string(VORLAN_EXAMPLES_DIR) + "/forms/" + name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    auto form = script::instantiateComponents(stream::componentFromText(readFile("FORMDEMO.zfm")),
+                                              reg, true);
+    std::vector<std::string> lines;
+    std::istringstream source(utf8ToCp1250(readFile("FORMDEMO.ZLM")));
+    for (std::string line; std::getline(source, line);)
+        lines.push_back(line);
+    auto s = scripter(lines);
+    s->setModule(form.get());
+    s->run();
+    expectNoErrors();
+    auto* root = dynamic_cast<Form*>(form.get());
+    root->fireCreate();
+    auto control = [&](const char* name) {
+        return dynamic_cast<Control*>(form->findComponent(name));
+    };
+    auto* grid = dynamic_cast<StringGrid*>(control("StringGrid1"));
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(grid->cell(1, 0), czech("Město"));
+
+    control("Edit1")->setPublished("Text", Value("Eva"));
+    control("Edit2")->setPublished("Text", Value("Brno"));
+    qobject_cast<QPushButton*>(control("Button1")->widget())->click();
+    control("Edit1")->setPublished("Text", Value("Jan"));
+    qobject_cast<QPushButton*>(control("Button1")->widget())->click();
+    expectNoErrors();
+    EXPECT_EQ(qobject_cast<QLabel*>(control("Label1")->widget())->text(),
+              QStringLiteral("Počet kliknutí: 2"));
+    EXPECT_EQ(qobject_cast<QListWidget*>(control("ListBox1")->widget())->count(), 2);
+    EXPECT_EQ(grid->row(1), (std::vector<std::string>{"Eva", "Brno", "3"}));
+    EXPECT_EQ(grid->row(2), (std::vector<std::string>{"Jan", "", "3"}));
+
+    // The list's popup menu removes the chosen item.
+    qobject_cast<QListWidget*>(control("ListBox1")->widget())->setCurrentRow(0);
+    dynamic_cast<MenuItem*>(form->findComponent("RemoveItem"))->click();
+    expectNoErrors();
+    auto* list = qobject_cast<QListWidget*>(control("ListBox1")->widget());
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_EQ(list->item(0)->text(), QStringLiteral("Jan"));
+
+    // The lamp's timer starts on its button and stops itself after a few blinks.
+    qobject_cast<QPushButton*>(control("BlinkButton")->widget())->click();
+    auto* timer = dynamic_cast<Timer*>(form->findComponent("Timer1"));
+    EXPECT_TRUE(timer->running());
+    timer->setPublished("Enabled", Value(false));
     s.reset();
 }

@@ -8,12 +8,14 @@
 #include "script/scripter.h"
 #include "ui/qt/forms/dialog_model.h"
 #include "ui/qt/qt_text.h"
+#include "ui/qt/qt_ui.h"
 
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -168,6 +170,14 @@ template <class F> auto guarded(F f) {
 }
 
 } // namespace
+
+SignalHandlerScope::SignalHandlerScope() {
+    ++signalDepth;
+}
+
+SignalHandlerScope::~SignalHandlerScope() {
+    --signalDepth;
+}
 
 bool colorOf(const Value& value, unsigned& rgb) {
     if (value.isString()) {
@@ -495,6 +505,8 @@ bool Control::getCommon(std::string_view name, Value& out) const {
         out = Value(script::wrapObject(font_.get()));
     else if (is(name, "Parent"))
         out = Value(script::wrapObject(parent()));
+    else if (is(name, "PopupMenu"))
+        out = popupMenu_.isEmpty() ? Value::null() : popupMenu_;
     else if (name.size() > 5 && is(name.substr(0, 5), "Font."))
         return font_->get(name.substr(5), out);
     else
@@ -544,6 +556,10 @@ bool Control::setCommon(std::string_view name, const Value& value) {
             attachTo(parentControl->clientArea());
         else if (w)
             w->setParent(nullptr);
+    } else if (is(name, "PopupMenu")) {
+        // Kept as given (a stored name or the menu object) and looked up when it is needed:
+        // a stored form names menus that are read after the control.
+        popupMenu_ = value;
     } else if (name.size() > 5 && is(name.substr(0, 5), "Font.")) {
         return font_->set(name.substr(5), value);
     } else {
@@ -552,8 +568,23 @@ bool Control::setCommon(std::string_view name, const Value& value) {
     return true;
 }
 
+bool Control::showPopupMenu(const QPoint& globalPos) {
+    if (popupMenu_.isEmpty() || popupMenu_.isNull()) return false;
+    PopupMenu* menu = nullptr;
+    if (popupMenu_.isObject())
+        menu = dynamic_cast<PopupMenu*>(script::nativeObjectOf(popupMenu_));
+    else if (script::Component* top = root())
+        menu = dynamic_cast<PopupMenu*>(top->findComponent(popupMenu_.toString()));
+    if (!menu) return false;
+    menu->popup(globalPos);
+    return true;
+}
+
 bool Control::handleWidgetEvent(QObject* watched, QEvent* event) {
     switch (event->type()) {
+    case QEvent::ContextMenu:
+        if (showPopupMenu(static_cast<QContextMenuEvent*>(event)->globalPos())) return true;
+        break;
     case QEvent::MouseButtonDblClick:
         fireNotify("OnDblClick");
         break;
@@ -1430,11 +1461,14 @@ void Form::attachAll() {
             setMenuBar(menu->bar());
             continue;
         }
+        if (dynamic_cast<PopupMenu*>(c)) continue;
         if (auto* item = dynamic_cast<MenuItem*>(c)) {
             if (auto* parentItem = dynamic_cast<MenuItem*>(c->parent()))
                 parentItem->submenu()->addAction(item->action());
             else if (auto* menu = dynamic_cast<MainMenu*>(c->parent()); menu && menu->bar())
                 menu->bar()->addAction(item->action());
+            else if (auto* popup = dynamic_cast<PopupMenu*>(c->parent()))
+                popup->menu()->addAction(item->action());
             continue;
         }
         // Only what has a size on the form is visual; timers and tables keep just a position.
@@ -1774,7 +1808,16 @@ Timer::Timer() : script::Component("TTimer"), timer_(std::make_unique<QTimer>())
     });
 }
 
-Timer::~Timer() = default;
+Timer::~Timer() {
+    holdHeadlessRun(false);
+}
+
+void Timer::holdHeadlessRun(bool hold) {
+    // A headless run lasts while a timer can still call the program.
+    if (hold == holding_) return;
+    holding_ = hold;
+    qt::headlessEventSources() += hold ? 1 : -1;
+}
 
 bool Timer::getPublished(std::string_view name, Value& out) const {
     if (is(name, "Enabled"))
@@ -1813,6 +1856,7 @@ bool Timer::running() const {
 void Timer::update() {
     // A timer ticks only when it has somewhere to go.
     const bool run = enabled_ && interval_ > 0 && handlerOf("OnTimer") && (loaded_ || owner());
+    holdHeadlessRun(run);
     if (!run) {
         timer_->stop();
         return;
@@ -1834,6 +1878,19 @@ MainMenu::~MainMenu() {
             delete bar;
         }
     }
+}
+
+PopupMenu::PopupMenu() : script::Component("TPopupMenu"), menu_(std::make_unique<QMenu>()) {}
+
+PopupMenu::~PopupMenu() {
+    // The items' actions go with their own components.
+    menu_->clear();
+}
+
+void PopupMenu::popup(const QPoint& globalPos) {
+    const auto alive = aliveToken();
+    fireNotify("OnPopup");
+    if (!alive.expired()) menu_->popup(globalPos);
 }
 
 MenuItem::MenuItem() : script::Component("TMenuItem"), action_(std::make_unique<QAction>()) {
@@ -1937,8 +1994,7 @@ std::unique_ptr<Control> makeWidgetControl(const std::string& cls) {
     if (is(cls, "TMemo")) return std::make_unique<Memo>(cls);
     if (any({"TCheckBox", "TCheckBoxEnter"})) return std::make_unique<CheckBox>(cls, false);
     if (any({"TRadioButton", "TRadioButtonEnter"})) return std::make_unique<CheckBox>(cls, true);
-    if (any({"TPanel", "TBevel", "TScrollBox", "TShape", "TImage"}))
-        return std::make_unique<Panel>(cls);
+    if (any({"TPanel", "TBevel"})) return std::make_unique<Panel>(cls);
     if (is(cls, "TGroupBox")) return std::make_unique<GroupBox>(cls);
     if (is(cls, "TRadioGroup")) return std::make_unique<RadioGroup>(cls);
     if (any({"TListBox", "TListBoxEnter"}))
@@ -1959,11 +2015,9 @@ QSize defaultSize(const std::string& cls) {
         {"TCheckBox", {97, 17}},       {"TCheckBoxEnter", {97, 17}},
         {"TRadioButton", {113, 17}},   {"TRadioButtonEnter", {113, 17}},
         {"TPanel", {185, 41}},         {"TBevel", {50, 50}},
-        {"TScrollBox", {185, 41}},     {"TShape", {65, 65}},
-        {"TImage", {105, 105}},        {"TGroupBox", {185, 105}},
-        {"TRadioGroup", {185, 105}},   {"TListBox", {121, 97}},
-        {"TListBoxEnter", {121, 97}},  {"TComboBox", {145, 21}},
-        {"TComboBoxEnter", {145, 21}},
+        {"TGroupBox", {185, 105}},     {"TRadioGroup", {185, 105}},
+        {"TListBox", {121, 97}},       {"TListBoxEnter", {121, 97}},
+        {"TComboBox", {145, 21}},      {"TComboBoxEnter", {145, 21}},
     };
     for (const auto& [name, size] : sizes)
         if (is(cls, name)) return size;
@@ -1978,6 +2032,10 @@ std::unique_ptr<script::Component> makeControl(std::string_view className) {
     if (is(cls, "TTimer")) return std::make_unique<Timer>();
     if (is(cls, "TMainMenu")) return std::make_unique<MainMenu>();
     if (is(cls, "TMenuItem")) return std::make_unique<MenuItem>();
+    if (is(cls, "TPopupMenu")) return std::make_unique<PopupMenu>();
+    for (auto* factory :
+         {&makeGridOrPictureControl, &makeContainerControl, &makeDataControl, &makeFileDialog})
+        if (auto made = factory(cls)) return made;
     std::unique_ptr<Control> control = makeWidgetControl(cls);
     if (!control) return nullptr;
     const QSize size = defaultSize(cls);

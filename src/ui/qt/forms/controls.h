@@ -27,6 +27,15 @@ namespace vorlan::forms {
 
 class Control;
 
+// Held while a handler runs because a widget signalled: controls freed meanwhile hand their
+// widget to the event loop instead of deleting it under its own signal.
+struct SignalHandlerScope {
+    SignalHandlerScope();
+    ~SignalHandlerScope();
+    SignalHandlerScope(const SignalHandlerScope&) = delete;
+    SignalHandlerScope& operator=(const SignalHandlerScope&) = delete;
+};
+
 // Strings of a control as scripts see them (TStrings: Items, Lines). The owner supplies how the
 // widget's list is read and changed.
 class StringList : public script::NativeObject {
@@ -80,8 +89,9 @@ public:
     QWidget* widget() const { return widget_.data(); }
     // Where controls that sit in this one are placed.
     virtual QWidget* clientArea() const { return widget(); }
-    // Puts the widget into the client area of the control it sits in.
-    void attachTo(QWidget* area);
+    // Puts the widget into the client area of the control it sits in (a page control takes
+    // its sheets as pages instead).
+    virtual void attachTo(QWidget* area);
     // Stops the widget's events from reaching the component (before it goes away).
     void detachEvents();
 
@@ -104,6 +114,9 @@ public:
     std::string pressKey(const std::string& key);
     // Fires OnKeyDown or OnKeyUp with (Sender, var Key, Shift); the key code the handler leaves.
     std::int32_t keyCode(const char* event, std::int32_t code, std::int32_t shift);
+
+    // Enter moves the focus on as Tab does (Shift+Enter back).
+    void setEnterAsTab(bool on) { enterAsTab_ = on; }
 
     // Handles a widget event on the control's behalf; true swallows it.
     virtual bool handleWidgetEvent(QObject* watched, QEvent* event);
@@ -132,6 +145,9 @@ protected:
     bool enterAsTab_ = false;
 
 private:
+    // The right mouse button (or the menu key) shows the control's PopupMenu.
+    bool showPopupMenu(const QPoint& globalPos);
+    script::Value popupMenu_;
     friend class FontObject;
     // OnKeyDown/OnKeyUp, the form's first with KeyPreview; false when a handler swallowed it.
     bool passKey(const char* event, const QKeyEvent& key);
@@ -236,6 +252,20 @@ private:
     QPointer<QMenuBar> bar_;
 };
 
+// A menu shown where the user asks for it: over a control whose PopupMenu names it, or by
+// its Popup(X, Y) method. Its items are the menu items stored inside it.
+class PopupMenu : public script::Component {
+public:
+    PopupMenu();
+    ~PopupMenu() override;
+    QMenu* menu() const { return menu_.get(); }
+    // Fires OnPopup, then shows the menu at the screen position; returns at once.
+    void popup(const QPoint& globalPos);
+
+private:
+    std::unique_ptr<QMenu> menu_;
+};
+
 // One command of a menu; the items stored inside it make its submenu.
 class MenuItem : public script::Component {
 public:
@@ -269,7 +299,9 @@ public:
 
 private:
     void update();
+    void holdHeadlessRun(bool hold);
     std::unique_ptr<QTimer> timer_;
+    bool holding_ = false;
     bool enabled_ = true;
     int interval_ = 1000;
     bool loaded_ = false;
@@ -277,6 +309,13 @@ private:
 
 // Makes the control of a registered class name; null for a name this layer has no widget for.
 std::unique_ptr<script::Component> makeControl(std::string_view className);
+
+// The factories of the other control families (grids, pictures, pages, data-aware controls,
+// file dialogs); each answers null for a class that is not its own.
+std::unique_ptr<script::Component> makeGridOrPictureControl(const std::string& className);
+std::unique_ptr<script::Component> makeContainerControl(const std::string& className);
+std::unique_ptr<script::Component> makeDataControl(const std::string& className);
+std::unique_ptr<script::Component> makeFileDialog(const std::string& className);
 
 // The key code (VK_...) scripts see for a key, 0 for keys without one; the shift state as the
 // set [ssShift, ssAlt, ssCtrl] held in bits 0 to 2.

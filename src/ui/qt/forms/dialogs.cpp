@@ -5,6 +5,7 @@
 #include "script/comp_wrapper.h"
 #include "script/object_store.h"
 #include "script/registry.h"
+#include "ui/qt/forms/picture_controls.h"
 #include "ui/qt/qt_text.h"
 
 #include <QApplication>
@@ -107,11 +108,10 @@ std::unique_ptr<Form> createMessageDialog(const MessageDialogInfo& dialog) {
     if (hasIcon) {
         Control& image = addControl(*form, "TImage", "Image");
         place(image, marginX, marginY, iconSize, iconSize);
-        image.setPublished("BevelOuter", Value("bvNone"));
-        if (auto* label = qobject_cast<QLabel*>(image.widget()))
-            label->setPixmap(QApplication::style()
-                                 ->standardIcon(pixmapOf(dialog.icon))
-                                 .pixmap(iconSize, iconSize));
+        if (auto* picture = dynamic_cast<Image*>(&image))
+            picture->picture().setPixmap(QApplication::style()
+                                             ->standardIcon(pixmapOf(dialog.icon))
+                                             .pixmap(iconSize, iconSize));
     }
     Control& message = addControl(*form, "TLabel", "Message");
     place(message, textLeft, marginY, textRect.width(), textRect.height());

@@ -3,7 +3,15 @@
 #include "script/comp_wrapper.h"
 #include "script/registry.h"
 #include "script/scripter.h"
+#include "ui/qt/forms/container_controls.h"
 #include "ui/qt/forms/controls.h"
+#include "ui/qt/forms/data_grid.h"
+#include "ui/qt/forms/file_dialogs.h"
+#include "ui/qt/forms/grid_controls.h"
+#include "ui/qt/forms/picture_controls.h"
+
+#include <QCursor>
+#include <QWidget>
 
 #include <stdexcept>
 
@@ -83,7 +91,51 @@ void registerClasses(script::Registry& reg) {
         {"TMessageForm", "TForm"},
         {"TStrings", "TPersistent"},
         {"TFont", "TPersistent"},
+        {"TCustomGrid", "TWinControl"},
+        {"TDrawGrid", "TCustomGrid"},
+        {"TStringGrid", "TDrawGrid"},
+        {"TPicture", "TPersistent"},
+        {"TBrush", "TPersistent"},
+        {"TPen", "TPersistent"},
+        {"TPageControl", "TWinControl"},
+        {"TTabSheet", "TWinControl"},
+        {"TPopupMenu", "TMenu"},
+        {"TCommonDialog", "TComponent"},
+        {"TOpenDialog", "TCommonDialog"},
+        {"TSaveDialog", "TOpenDialog"},
+        {"TDBEdit", "TCustomEdit"},
+        {"TDataEdit", "TDBEdit"},
+        {"TDBText", "TGraphicControl"},
+        {"TDataText", "TDBText"},
+        {"TDBMemo", "TCustomMemo"},
+        {"TDataMemo", "TDBMemo"},
+        {"TDBCheckBox", "TCustomCheckBox"},
+        {"TDataCheckBox", "TDBCheckBox"},
+        {"TDBListBox", "TCustomListBox"},
+        {"TDataListBox", "TDBListBox"},
+        {"TDBComboBox", "TCustomComboBox"},
+        {"TDataComboBox", "TDBComboBox"},
+        {"TDBRadioGroup", "TCustomGroupBox"},
+        {"TDataRadioGroup", "TDBRadioGroup"},
+        {"TDBImage", "TWinControl"},
+        {"TDataImage", "TDBImage"},
+        {"TDBLookupListBox", "TWinControl"},
+        {"TDataLookUpList", "TDBLookupListBox"},
+        {"TDBLookupComboBox", "TWinControl"},
+        {"TDataLookUpCombo", "TDBLookupComboBox"},
+        {"TCustomDBGrid", "TCustomGrid"},
+        {"TDBGrid", "TCustomDBGrid"},
+        {"TDataGrid", "TDBGrid"},
+        {"TDBNavigator", "TWinControl"},
+        {"TDataNavigator", "TDBNavigator"},
     };
+    // A data layer that registers its own TDataSource keeps it.
+    if (const script::ClassInfo* existing = reg.findClass("TDataSource");
+        !existing || !existing->factory)
+        reg.registerClass("TDataSource", "TComponent",
+                          [](script::Component*) -> std::unique_ptr<NativeObject> {
+                              return makeControl("TDataSource");
+                          });
     for (const auto& c : classes) {
         script::ClassFactory factory;
         if (makeControl(c.name))
@@ -159,6 +211,107 @@ void registerControlMethods(script::Registry& reg) {
                                listOf(self, "Items").setLines({});
                                selfAs<Control>(self).setPublished("Text", Value(""));
                            });
+}
+
+// Two indexes (Cells[ACol, ARow]) or one (ColWidths[I]) as the registry hands them over.
+std::int32_t indexAt(std::span<const Value> index, std::size_t at, std::size_t count) {
+    if (index.size() != count)
+        throw script::ScriptException("The property needs " + std::to_string(count) + " index" +
+                                      (count > 1 ? "es" : ""));
+    return index[at].toInt();
+}
+
+void registerGridAndPictures(script::Registry& reg) {
+    reg.registerProperty(
+        "TStringGrid", "Cells",
+        [](NativeObject* self, std::span<const Value> i) {
+            return Value(selfAs<StringGrid>(self).cell(indexAt(i, 0, 2), indexAt(i, 1, 2)));
+        },
+        [](NativeObject* self, std::span<const Value> i, const Value& v) {
+            selfAs<StringGrid>(self).setCell(indexAt(i, 0, 2), indexAt(i, 1, 2), v.toString());
+        },
+        script::DeclaredType::String);
+    reg.registerProperty(
+        "TStringGrid", "ColWidths",
+        [](NativeObject* self, std::span<const Value> i) {
+            return Value(
+                static_cast<std::int32_t>(selfAs<StringGrid>(self).colWidth(indexAt(i, 0, 1))));
+        },
+        [](NativeObject* self, std::span<const Value> i, const Value& v) {
+            selfAs<StringGrid>(self).setColWidth(indexAt(i, 0, 1), v.toInt());
+        },
+        script::DeclaredType::Integer);
+    reg.registerProperty(
+        "TStringGrid", "RowHeights",
+        [](NativeObject* self, std::span<const Value> i) {
+            return Value(
+                static_cast<std::int32_t>(selfAs<StringGrid>(self).rowHeight(indexAt(i, 0, 1))));
+        },
+        [](NativeObject* self, std::span<const Value> i, const Value& v) {
+            selfAs<StringGrid>(self).setRowHeight(indexAt(i, 0, 1), v.toInt());
+        },
+        script::DeclaredType::Integer);
+    reg.registerMethod("TPicture", "LoadFromFile", "procedure(FileName: string)",
+                       [](NativeObject* self, std::span<Value> a, Value&) {
+                           selfAs<Picture>(self).loadFromFile(a[0].asString());
+                       });
+    reg.registerMethod("TPicture", "SaveToFile", "procedure(FileName: string)",
+                       [](NativeObject* self, std::span<Value> a, Value&) {
+                           selfAs<Picture>(self).saveToFile(a[0].asString());
+                       });
+    reg.registerMethod(
+        "TPicture", "Clear", "procedure",
+        [](NativeObject* self, std::span<Value>, Value&) { selfAs<Picture>(self).clear(); });
+    reg.registerProperty(
+        "TPicture", "Width",
+        [](NativeObject* self, std::span<const Value>) {
+            return Value(static_cast<std::int32_t>(selfAs<Picture>(self).width()));
+        },
+        nullptr, script::DeclaredType::Integer);
+    reg.registerProperty(
+        "TPicture", "Height",
+        [](NativeObject* self, std::span<const Value>) {
+            return Value(static_cast<std::int32_t>(selfAs<Picture>(self).height()));
+        },
+        nullptr, script::DeclaredType::Integer);
+    for (const char* cls : {"TBrush", "TPen"})
+        for (const char* name : {"Color", "Style", "Width"})
+            reg.registerProperty(
+                cls, name,
+                [name](NativeObject* self, std::span<const Value>) {
+                    Value out;
+                    selfAs<ShapeTool>(self).get(name, out);
+                    return out;
+                },
+                [name](NativeObject* self, std::span<const Value>, const Value& v) {
+                    selfAs<ShapeTool>(self).set(name, v);
+                });
+}
+
+void registerContainersMenusAndData(script::Registry& reg) {
+    reg.registerProperty(
+        "TPageControl", "Pages",
+        [](NativeObject* self, std::span<const Value> i) {
+            TabSheet* sheet = selfAs<PageControl>(self).page(indexAt(i, 0, 1));
+            if (!sheet) throw script::ScriptException("List index out of bounds");
+            return Value(script::wrapObject(sheet));
+        },
+        nullptr);
+    reg.registerMethod("TPopupMenu", "Popup", "procedure(X, Y: Integer)",
+                       [](NativeObject* self, std::span<Value> a, Value&) {
+                           selfAs<PopupMenu>(self).popup(QPoint(a[0].asInt(), a[1].asInt()));
+                       });
+    reg.registerMethod("TOpenDialog", "Execute", "function: Boolean",
+                       [](NativeObject* self, std::span<Value>, Value& r) {
+                           r = Value(selfAs<FileDialog>(self).execute());
+                       });
+    reg.registerMethod("TDBNavigator", "BtnClick", "procedure(Index: Integer)",
+                       [](NativeObject* self, std::span<Value> a, Value&) {
+                           const std::int32_t i = a[0].asInt();
+                           // Out-of-range button numbers are ignored.
+                           if (i >= 0 && i < kNavigatorButtons)
+                               selfAs<DataNavigator>(self).press(static_cast<NavigatorButton>(i));
+                       });
 }
 
 void registerStrings(script::Registry& reg) {
@@ -265,6 +418,19 @@ void registerConstants(script::Registry& reg) {
     static constexpr const char* shifts[] = {"ssShift", "ssAlt", "ssCtrl"};
     for (std::int32_t i = 0; i < 3; ++i)
         reg.registerConst(shifts[i], Value(i));
+    // Enumerations read by name where forms store them (Shape, Brush.Style ...).
+    static constexpr const char* const enums[] = {
+        "stRectangle", "stSquare", "stRoundRect",   "stRoundSquare",  "stEllipse",
+        "stCircle",    "bsSolid",  "bsClear",       "psSolid",        "psDash",
+        "psDot",       "psClear",  "taLeftJustify", "taRightJustify", "taCenter"};
+    for (const char* name : enums)
+        reg.registerConst(name, Value(name));
+    // The navigator's buttons as OnClick hands them over.
+    static constexpr const char* const navigator[] = {"nbFirst",  "nbPrior",  "nbNext", "nbLast",
+                                                      "nbInsert", "nbDelete", "nbEdit", "nbPost",
+                                                      "nbCancel", "nbRefresh"};
+    for (std::int32_t i = 0; i < kNavigatorButtons; ++i)
+        reg.registerConst(navigator[i], Value(i));
 }
 
 } // namespace
@@ -277,6 +443,8 @@ void registerFormClasses(script::Registry& reg) {
     registerControlMethods(reg);
     registerStrings(reg);
     registerFont(reg);
+    registerGridAndPictures(reg);
+    registerContainersMenusAndData(reg);
     registerConstants(reg);
 }
 

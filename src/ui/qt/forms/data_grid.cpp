@@ -1,0 +1,447 @@
+#include "ui/qt/forms/data_grid.h"
+
+#include "core/cp1250.h"
+#include "script/comp_wrapper.h"
+#include "ui/qt/forms/dialogs.h"
+#include "ui/qt/qt_text.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QTableWidget>
+#include <QToolButton>
+
+#include <algorithm>
+
+namespace vorlan::forms {
+
+using script::Value;
+
+namespace {
+
+bool is(std::string_view a, std::string_view b) {
+    return equalsNoCase(a, b);
+}
+
+Qt::Alignment qtAlignment(data::FieldAlignment a) {
+    switch (a) {
+    case data::FieldAlignment::Right:
+        return Qt::AlignRight | Qt::AlignVCenter;
+    case data::FieldAlignment::Center:
+        return Qt::AlignHCenter | Qt::AlignVCenter;
+    default:
+        return Qt::AlignLeft | Qt::AlignVCenter;
+    }
+}
+
+} // namespace
+
+// ---- DataSetControl
+
+class DataSetControl::Link : public data::DataLink {
+public:
+    explicit Link(DataSetControl& control) : control_(control) {}
+    void activeChanged(bool) override { control_.dataChanged(); }
+    void dataSetChanged() override { control_.dataChanged(); }
+    void recordChanged(const data::Field*) override { control_.recordChanged(); }
+    void stateChanged(data::DataSetState) override { control_.recordChanged(); }
+
+private:
+    DataSetControl& control_;
+};
+
+DataSetControl::DataSetControl(std::string cls, QWidget* widget)
+    : Control(std::move(cls), widget), link_(std::make_unique<Link>(*this)) {}
+
+DataSetControl::~DataSetControl() = default;
+
+data::DataSource* DataSetControl::source() const {
+    return link_->dataSource();
+}
+
+data::DataSet* DataSetControl::dataSet() const {
+    data::DataSource* s = source();
+    return s ? s->dataSet() : nullptr;
+}
+
+void DataSetControl::bind(data::DataSource* source) {
+    if (source)
+        source->addLink(link_.get());
+    else if (data::DataSource* old = link_->dataSource())
+        old->removeLink(link_.get());
+    dataChanged();
+}
+
+void DataSetControl::resolve() {
+    if (auto* provider = dataSourceProviderOf(sourceRef_, *this))
+        provider->dataSource()->addLink(link_.get());
+    else if (data::DataSource* old = link_->dataSource())
+        old->removeLink(link_.get());
+    dataChanged();
+}
+
+void DataSetControl::loaded() {
+    resolve();
+}
+
+bool DataSetControl::getOwn(std::string_view name, Value& out) const {
+    if (!is(name, "DataSource")) return false;
+    out = sourceRef_.isEmpty() ? Value::null() : sourceRef_;
+    return true;
+}
+
+bool DataSetControl::setOwn(std::string_view name, const Value& value) {
+    if (!is(name, "DataSource")) return false;
+    sourceRef_ = value;
+    resolve();
+    return true;
+}
+
+// ---- DataGrid
+
+DataGrid::DataGrid(std::string cls) : DataSetControl(std::move(cls), new QTableWidget) {
+    QTableWidget* t = table();
+    t->setSelectionMode(QAbstractItemView::SingleSelection);
+    t->verticalHeader()->setDefaultSectionSize(20);
+    t->verticalHeader()->setFixedWidth(12);
+    watch(t->viewport());
+    QObject::connect(t, &QTableWidget::currentCellChanged, t,
+                     [this](int row, int, int previousRow, int) {
+                         if (quiet() || row == previousRow || row < 0) return;
+                         runUserStep([this, row] { userMoved(row); });
+                     });
+    QObject::connect(t, &QTableWidget::cellChanged, t, [this](int row, int column) {
+        if (quiet()) return;
+        runUserStep([this, row, column] { userEdited(row, column); });
+    });
+}
+
+DataGrid::~DataGrid() = default;
+
+QTableWidget* DataGrid::table() const {
+    return static_cast<QTableWidget*>(widget());
+}
+
+int DataGrid::rowCount() const {
+    return table() ? table()->rowCount() : 0;
+}
+
+std::string DataGrid::cellText(int column, int row) const {
+    const QTableWidgetItem* item = table() ? table()->item(row, column) : nullptr;
+    return item ? qt::toEngine(item->text()) : std::string();
+}
+
+void DataGrid::dataChanged() {
+    if (reading_ || !table()) return;
+    data::DataSet* set = dataSet();
+    if (!set || !set->active()) {
+        Quiet q(*this);
+        table()->clear();
+        table()->setRowCount(0);
+        table()->setColumnCount(0);
+        bookmarks_.clear();
+        built_ = false;
+        return;
+    }
+    // Walking the records posts a pending edit, so a data set being edited keeps its rows and
+    // only the current one is shown again.
+    if (set->state() == data::DataSetState::Browse &&
+        (!built_ || set->recordCount() != bookmarks_.size()))
+        rebuild();
+    showCurrent();
+}
+
+void DataGrid::recordChanged() {
+    if (!reading_ && built_) showCurrent();
+}
+
+void DataGrid::rebuild() {
+    data::DataSet* set = dataSet();
+    QTableWidget* t = table();
+    Quiet q(*this);
+    reading_ = true;
+    t->clear();
+    t->setColumnCount(set->fieldCount());
+    QStringList headings;
+    const int charWidth = std::max(t->fontMetrics().averageCharWidth(), 1);
+    for (int c = 0; c < set->fieldCount(); ++c) {
+        const data::Field* f = set->field(c);
+        headings << qt::fromEngine(f->displayLabel());
+        t->setColumnWidth(
+            c, std::clamp(std::max(f->displayWidth(), static_cast<int>(f->displayLabel().size())) *
+                                  charWidth +
+                              8,
+                          24, 400));
+    }
+    t->setHorizontalHeaderLabels(headings);
+    bookmarks_.clear();
+    std::vector<std::vector<std::string>> rows;
+    forEachRecord(*set, [&] {
+        bookmarks_.push_back(set->bookmark());
+        std::vector<std::string> texts;
+        for (int c = 0; c < set->fieldCount(); ++c)
+            texts.push_back(set->field(c)->displayText());
+        rows.push_back(std::move(texts));
+    });
+    t->setRowCount(static_cast<int>(rows.size()));
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        for (std::size_t c = 0; c < rows[r].size(); ++c) {
+            auto* item = new QTableWidgetItem(qt::fromEngine(rows[r][c]));
+            item->setTextAlignment(qtAlignment(set->field(static_cast<int>(c))->alignment()));
+            t->setItem(static_cast<int>(r), static_cast<int>(c), item);
+        }
+    reading_ = false;
+    built_ = true;
+}
+
+void DataGrid::fillRow(int row) {
+    data::DataSet* set = dataSet();
+    QTableWidget* t = table();
+    for (int c = 0; c < set->fieldCount() && c < t->columnCount(); ++c) {
+        QTableWidgetItem* item = t->item(row, c);
+        if (!item) {
+            item = new QTableWidgetItem;
+            item->setTextAlignment(qtAlignment(set->field(c)->alignment()));
+            t->setItem(row, c, item);
+        }
+        item->setText(qt::fromEngine(set->field(c)->displayText()));
+    }
+    const bool editable = editing_ && !readOnly_;
+    for (int c = 0; c < t->columnCount(); ++c)
+        if (QTableWidgetItem* item = t->item(row, c))
+            item->setFlags(editable ? item->flags() | Qt::ItemIsEditable
+                                    : item->flags() & ~Qt::ItemIsEditable);
+}
+
+void DataGrid::showCurrent() {
+    data::DataSet* set = dataSet();
+    QTableWidget* t = table();
+    if (!set || !set->active() || !t) return;
+    Quiet q(*this);
+    const bool inserting = set->state() == data::DataSetState::Insert;
+    // A record being inserted has a row of its own at the end until it is posted.
+    const int rows = static_cast<int>(bookmarks_.size()) + (inserting ? 1 : 0);
+    if (t->rowCount() != rows) t->setRowCount(rows);
+    if (set->isEmpty() && !inserting) return;
+    int row = rows - 1;
+    if (!inserting) {
+        const auto it = std::find(bookmarks_.begin(), bookmarks_.end(), set->bookmark());
+        if (it == bookmarks_.end()) return;
+        row = static_cast<int>(it - bookmarks_.begin());
+    }
+    fillRow(row);
+    const int column = std::max(t->currentColumn(), 0);
+    if (t->currentRow() != row) t->setCurrentCell(row, column);
+}
+
+void DataGrid::userMoved(int row) {
+    data::DataSet* set = dataSet();
+    if (!set || !set->active() || row >= static_cast<int>(bookmarks_.size())) return;
+    if (set->state() != data::DataSetState::Insert && set->bookmark() == bookmarks_[row]) return;
+    set->gotoBookmark(bookmarks_[static_cast<std::size_t>(row)]);
+    fire("OnCellClick");
+}
+
+void DataGrid::userEdited(int row, int column) {
+    data::DataSet* set = dataSet();
+    if (!set || !set->active() || readOnly_ || column >= set->fieldCount()) return;
+    data::Field* f = set->field(column);
+    const std::string text = cellText(column, row);
+    if (set->state() == data::DataSetState::Browse) set->edit();
+    f->setValue(fieldValueOfText(*f, text));
+}
+
+bool DataGrid::getOwn(std::string_view name, Value& out) const {
+    if (is(name, "ReadOnly"))
+        out = Value(readOnly_);
+    else if (is(name, "SelectedIndex"))
+        out = Value(static_cast<std::int32_t>(table() ? table()->currentColumn() : -1));
+    else
+        return DataSetControl::getOwn(name, out);
+    return true;
+}
+
+bool DataGrid::setOwn(std::string_view name, const Value& value) {
+    if (is(name, "ReadOnly")) {
+        readOnly_ = value.toBool();
+        table()->setEditTriggers(readOnly_ ? QAbstractItemView::NoEditTriggers
+                                           : QAbstractItemView::DoubleClicked |
+                                                 QAbstractItemView::EditKeyPressed |
+                                                 QAbstractItemView::AnyKeyPressed);
+    } else if (is(name, "Options")) {
+        const std::string options = value.toString();
+        editing_ = options.find("dgEditing") != std::string::npos || !value.isString();
+        table()->verticalHeader()->setVisible(options.find("dgIndicator") != std::string::npos);
+        table()->horizontalHeader()->setVisible(options.find("dgTitles") != std::string::npos);
+        if (options.find("dgRowSelect") != std::string::npos)
+            table()->setSelectionBehavior(QAbstractItemView::SelectRows);
+    } else
+        return DataSetControl::setOwn(name, value);
+    return true;
+}
+
+// ---- DataNavigator
+
+namespace {
+
+constexpr const char* kButtonNames[kNavigatorButtons] = {"nbFirst",  "nbPrior",  "nbNext", "nbLast",
+                                                         "nbInsert", "nbDelete", "nbEdit", "nbPost",
+                                                         "nbCancel", "nbRefresh"};
+constexpr const char* kGlyphs[kNavigatorButtons] = {"|\u25C0", "\u25C0", "\u25B6", "\u25B6|",
+                                                    "+",       "\u2212", "\u25B2", "\u2713",
+                                                    "\u2715",  "\u21BB"};
+constexpr const char* kHints[kNavigatorButtons] = {
+    "První záznam",  "Předchozí záznam", "Další záznam", "Poslední záznam", "Vložit záznam",
+    "Smazat záznam", "Opravit záznam",   "Uložit změny", "Zrušit změny",    "Obnovit data"};
+
+} // namespace
+
+DataNavigator::DataNavigator(std::string cls) : DataSetControl(std::move(cls), new QWidget) {
+    auto* layout = new QHBoxLayout(widget());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    for (int i = 0; i < kNavigatorButtons; ++i) {
+        auto* b = new QToolButton(widget());
+        b->setText(QString::fromUtf8(kGlyphs[i]));
+        b->setToolTip(QString::fromUtf8(kHints[i]));
+        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        b->setFocusPolicy(Qt::NoFocus);
+        layout->addWidget(b);
+        buttons_[static_cast<std::size_t>(i)] = b;
+        QObject::connect(b, &QToolButton::clicked, b, [this, i](bool) {
+            runUserStep([this, i] { press(static_cast<NavigatorButton>(i)); });
+        });
+    }
+    dataChanged();
+}
+
+DataNavigator::~DataNavigator() = default;
+
+QToolButton* DataNavigator::button(NavigatorButton b) const {
+    return buttons_[static_cast<std::size_t>(b)];
+}
+
+void DataNavigator::press(NavigatorButton b) {
+    data::DataSet* set = dataSet();
+    const auto alive = aliveToken();
+    if (set && set->active()) {
+        switch (b) {
+        case NavigatorButton::First:
+            set->first();
+            break;
+        case NavigatorButton::Prior:
+            set->prior();
+            break;
+        case NavigatorButton::Next:
+            set->next();
+            break;
+        case NavigatorButton::Last:
+            set->last();
+            break;
+        case NavigatorButton::Insert:
+            set->append();
+            break;
+        case NavigatorButton::Delete: {
+            if (set->isEmpty()) break;
+            if (confirmDelete_) {
+                const auto dialog =
+                    describeMessageDialog(czech("Smazat záznam?"), DialogType::Confirmation,
+                                          bit(DialogButton::Ok) | bit(DialogButton::Cancel));
+                if (messageDlgPos(dialog) != kResultOk) return;
+                if (alive.expired()) return;
+            }
+            set->deleteRecord();
+            break;
+        }
+        case NavigatorButton::Edit:
+            set->edit();
+            break;
+        case NavigatorButton::Post:
+            set->post();
+            break;
+        case NavigatorButton::Cancel:
+            set->cancel();
+            break;
+        case NavigatorButton::Refresh:
+            set->resync();
+            break;
+        }
+    }
+    if (alive.expired()) return;
+    Value args[2] = {Value(script::wrapObject(this)), Value(static_cast<std::int32_t>(b))};
+    fireEvent("OnClick", args);
+}
+
+void DataNavigator::dataChanged() {
+    data::DataSet* set = dataSet();
+    const bool active = set && set->active();
+    const bool browsing = active && set->state() == data::DataSetState::Browse;
+    const bool editing = active && !browsing;
+    const bool empty = !active || set->isEmpty();
+    const bool atStart = empty || set->bof();
+    const bool atEnd = empty || set->eof();
+    const bool enabled[kNavigatorButtons] = {browsing && !atStart,
+                                             browsing && !atStart,
+                                             browsing && !atEnd,
+                                             browsing && !atEnd,
+                                             browsing,
+                                             browsing && !empty,
+                                             browsing && !empty,
+                                             editing,
+                                             editing,
+                                             browsing};
+    for (int i = 0; i < kNavigatorButtons; ++i)
+        if (QToolButton* b = buttons_[static_cast<std::size_t>(i)]) b->setEnabled(enabled[i]);
+}
+
+bool DataNavigator::getOwn(std::string_view name, Value& out) const {
+    if (is(name, "ConfirmDelete"))
+        out = Value(confirmDelete_);
+    else if (is(name, "VisibleButtons"))
+        out = Value(visibleButtons_.empty() ? std::string("[nbFirst,nbPrior,nbNext,nbLast,"
+                                                          "nbInsert,nbDelete,nbEdit,nbPost,"
+                                                          "nbCancel,nbRefresh]")
+                                            : visibleButtons_);
+    else
+        return DataSetControl::getOwn(name, out);
+    return true;
+}
+
+bool DataNavigator::setOwn(std::string_view name, const Value& value) {
+    if (is(name, "ConfirmDelete"))
+        confirmDelete_ = value.toBool();
+    else if (is(name, "VisibleButtons")) {
+        visibleButtons_ = value.toString();
+        for (int i = 0; i < kNavigatorButtons; ++i) {
+            const std::string& set = visibleButtons_;
+            bool shown = false;
+            for (std::size_t at = set.find(kButtonNames[i]); at != std::string::npos;
+                 at = set.find(kButtonNames[i], at + 1)) {
+                const std::size_t end = at + std::string_view(kButtonNames[i]).size();
+                if (end == set.size() || set[end] == ',' || set[end] == ']' || set[end] == ' ')
+                    shown = true;
+            }
+            buttons_[static_cast<std::size_t>(i)]->setVisible(shown);
+        }
+    } else
+        return DataSetControl::setOwn(name, value);
+    return true;
+}
+
+std::unique_ptr<Control> makeDataGridControl(const std::string& cls) {
+    std::unique_ptr<Control> control;
+    QSize size;
+    if (is(cls, "TDataGrid") || is(cls, "TDBGrid")) {
+        control = std::make_unique<DataGrid>(cls);
+        size = {320, 120};
+    } else if (is(cls, "TDataNavigator") || is(cls, "TDBNavigator")) {
+        control = std::make_unique<DataNavigator>(cls);
+        size = {240, 25};
+    } else {
+        return nullptr;
+    }
+    control->setPublished("Width", Value(size.width()));
+    control->setPublished("Height", Value(size.height()));
+    return control;
+}
+
+} // namespace vorlan::forms

@@ -1,0 +1,98 @@
+#pragma once
+// The data set as a whole: TDataGrid (every record, one column per field, the current record
+// selected) and TDataNavigator (the buttons that move through the data set and edit it).
+
+#include "ui/qt/forms/data_controls.h"
+
+#include <array>
+
+class QTableWidget;
+class QToolButton;
+
+namespace vorlan::forms {
+
+// Shared by the grid and the navigator: a control tied to a whole data source.
+class DataSetControl : public Control {
+public:
+    DataSetControl(std::string cls, QWidget* widget);
+    ~DataSetControl() override;
+    data::DataSource* source() const;
+    data::DataSet* dataSet() const;
+    void bind(data::DataSource* source);
+    void loaded() override;
+
+protected:
+    virtual void dataChanged() = 0;
+    virtual void recordChanged() { dataChanged(); }
+    bool getOwn(std::string_view name, script::Value& out) const override;
+    bool setOwn(std::string_view name, const script::Value& value) override;
+
+private:
+    class Link;
+    void resolve();
+    std::unique_ptr<Link> link_;
+    script::Value sourceRef_;
+};
+
+class DataGrid : public DataSetControl {
+public:
+    explicit DataGrid(std::string cls);
+    ~DataGrid() override;
+    // Rows shown (one per record, plus one while a record is being inserted).
+    int rowCount() const;
+    std::string cellText(int column, int row) const;
+
+protected:
+    void dataChanged() override;
+    void recordChanged() override;
+    bool getOwn(std::string_view name, script::Value& out) const override;
+    bool setOwn(std::string_view name, const script::Value& value) override;
+
+private:
+    QTableWidget* table() const;
+    void rebuild();
+    void showCurrent();
+    void fillRow(int row);
+    void userMoved(int row);
+    void userEdited(int row, int column);
+    std::vector<data::Bookmark> bookmarks_;
+    bool reading_ = false;
+    bool readOnly_ = false;
+    bool editing_ = true;
+    bool built_ = false;
+};
+
+enum class NavigatorButton {
+    First,
+    Prior,
+    Next,
+    Last,
+    Insert,
+    Delete,
+    Edit,
+    Post,
+    Cancel,
+    Refresh
+};
+constexpr int kNavigatorButtons = 10;
+
+class DataNavigator : public DataSetControl {
+public:
+    explicit DataNavigator(std::string cls);
+    ~DataNavigator() override;
+    // Does what the button does (as if clicked), then fires OnClick(Sender, Button).
+    void press(NavigatorButton button);
+    QToolButton* button(NavigatorButton b) const;
+
+protected:
+    void dataChanged() override;
+    bool getOwn(std::string_view name, script::Value& out) const override;
+    bool setOwn(std::string_view name, const script::Value& value) override;
+
+private:
+    std::array<QToolButton*, kNavigatorButtons> buttons_{};
+    bool confirmDelete_ = true;
+    std::string visibleButtons_;
+};
+
+} // namespace vorlan::forms

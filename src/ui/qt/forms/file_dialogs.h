@@ -1,0 +1,27 @@
+#pragma once
+// TOpenDialog and TSaveDialog: components without a window of their own; Execute asks the
+// user for a file through the UI services (answered by the default in headless runs).
+
+#include "script/component.h"
+
+namespace vorlan::forms {
+
+class FileDialog : public script::Component {
+public:
+    explicit FileDialog(std::string className);
+    // True when a file was chosen; FileName then holds it.
+    bool execute();
+    bool getPublished(std::string_view name, script::Value& out) const override;
+    bool setPublished(std::string_view name, const script::Value& value) override;
+
+private:
+    bool save_;
+    std::string fileName_;
+    std::string filter_;
+    std::string initialDir_;
+    std::string title_;
+    std::string defaultExt_;
+    std::int32_t filterIndex_ = 1;
+};
+
+} // namespace vorlan::forms
