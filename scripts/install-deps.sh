@@ -4,7 +4,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ ccache pkg-config
           qt6-base-dev libgl-dev
           googletest libgtest-dev libbenchmark-dev
-          duktape-dev python3-dbf)
+          duktape-dev python3-dbf
+          poppler-utils xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -43,7 +43,11 @@ TEST_P(ProgramOutput, MatchesExpectedConsoleText) {
     });
     args.insert(args.end(), modules.begin(), modules.end());
     runVrltool(args);
-    const ProcessResult r = runVorlan({archive.string()}, folder);
+    // Programs may write files (tables, pictures): they run in a copy of their folder, never in
+    // the source tree.
+    const fs::path work = dir / "work";
+    fs::copy(folder, work, fs::copy_options::recursive);
+    const ProcessResult r = runVorlan({archive.string()}, work);
     EXPECT_EQ(r.out, readFile(folder / "expected.txt")) << r.err;
     const fs::path expectedErr = folder / "expected-stderr.txt";
     if (fs::exists(expectedErr)) {

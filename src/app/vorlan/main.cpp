@@ -2,13 +2,18 @@
 // modes, registers everything scripts may call, creates the permanent windows and runs the
 // program of the command line or waits for the user to pick one.
 
+#include "app/vorlan/batch_report.h"
 #include "app/vorlan/command_line.h"
 #include "core/cp1250.h"
 #include "core/path_mapper.h"
 #include "core/ui_services.h"
 #include "core/version.h"
+#include "data/script/data_table_registration.h"
 #include "library/files_system.h"
 #include "library/library.h"
+#include "report/charmode/text_only_printer.h"
+#include "report/paint/report_printer.h"
+#include "report/rtf/rich_text_layout.h"
 #include "script/basic/basic_runner.h"
 #include "script/builtins.h"
 #include "script/js/js_runner.h"
@@ -16,6 +21,8 @@
 #include "script/registry.h"
 #include "script/run_cycle.h"
 #include "ui/qt/app_exception.h"
+#include "ui/qt/canvas/canvas_window.h"
+#include "ui/qt/canvas/image_picture.h"
 #include "ui/qt/console_window.h"
 #include "ui/qt/forms/dialog_model.h"
 #include "ui/qt/forms/dialogs.h"
@@ -23,7 +30,11 @@
 #include "ui/qt/main_form.h"
 #include "ui/qt/placeholder_window.h"
 #include "ui/qt/qt_ui.h"
+#include "ui/qt/report/report_printing.h"
+#include "ui/qt/screenshot.h"
 #include "ui/qt/settings_store.h"
+#include "windows/canvas/canvas.h"
+#include "windows/canvas/canvas_procs.h"
 #include "windows/console/console.h"
 #include "windows/console/console_procs.h"
 
@@ -66,6 +77,7 @@ void registerUnits(windows::Console& console) {
     script::js::registerJavaScriptRunner(registry);
     script::basic::registerVbScriptRunner(registry);
     library::registerLibrary(registry);
+    data::registerDataTable(registry);
     windows::registerConsole(registry, console);
 }
 
@@ -120,8 +132,9 @@ int main(int argc, char** argv) {
         return app::kExitOk;
     }
 
-    const bool headless =
-        commandLine.headless || (envEmpty("DISPLAY") && envEmpty("WAYLAND_DISPLAY"));
+    // A batch report never shows a window.
+    const bool headless = commandLine.headless || commandLine.report.has_value() ||
+                          (envEmpty("DISPLAY") && envEmpty("WAYLAND_DISPLAY"));
     if (headless) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
         qInstallMessageHandler(headlessQtMessage);
@@ -141,10 +154,25 @@ int main(int argc, char** argv) {
     setUi(std::make_unique<qt::QtUi>(headless, commandLine.printTo ? fs::path(*commandLine.printTo)
                                                                    : fs::path()));
     const RestoreUi restoreUi;
+    // Report pages go to the printer, or to PDF files where --print-to sends print jobs; a
+    // headless run without --print-to discards them like any other print job.
+    // Text-only queues get the pages in character mode; memo texts in RTF are drawn formatted.
+    report::setReportPrinter(
+        std::make_unique<report::TextOnlyAwarePrinter>(std::make_unique<qt::QtReportPrinter>()));
+    report::installRichTextDrawer();
+    qt::detectPrinter(headless || commandLine.printTo.has_value());
+    if (commandLine.report)
+        return app::runBatchReport({*commandLine.report, *commandLine.data,
+                                    commandLine.reportParameters, commandLine.printTo,
+                                    commandLine.textOut},
+                                   std::cerr);
 
     windows::Console console;
     if (headless) console.setEcho(&std::cout);
     registerUnits(console);
+    qt::ImagePicture picture;
+    windows::Canvas canvas(picture);
+    windows::registerCanvas(script::registry(), canvas);
 
     const QFileInfo executable(QCoreApplication::applicationFilePath());
     const fs::path executableFolder = executable.absolutePath().toStdString();
@@ -175,12 +203,14 @@ int main(int argc, char** argv) {
     // The permanent windows, in the order programs expect them to exist.
     qt::MainForm mainForm(options);
     qt::ConsoleWindow consoleWindow(console);
-    std::unique_ptr<QWidget> canvas(qt::createCanvasPlaceholder());
+    qt::CanvasWindow canvasWindow(canvas, picture);
+    canvasWindow.applySettings(settings, !headless);
     std::unique_ptr<QWidget> database(qt::createDatabasePlaceholder());
     std::unique_ptr<QWidget> memo(qt::createMemoPlaceholder());
-    mainForm.setOutputWindows(&consoleWindow, canvas.get(), database.get());
+    mainForm.setOutputWindows(&consoleWindow, &canvasWindow, database.get());
 
     int status = app::kExitOk;
+    if (!headless) qt::installScreenshotFromEnvironment();
     qt::guarded(
         [&] { fs::current_path(programExists ? programHost.parent_path() : executableFolder); });
     if (programExists) qt::guarded([&] { mainForm.runFile(*options.argument); });
