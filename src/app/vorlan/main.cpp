@@ -31,6 +31,7 @@
 #include "ui/qt/placeholder_window.h"
 #include "ui/qt/qt_ui.h"
 #include "ui/qt/report/report_printing.h"
+#include "ui/qt/report/run_progress_window.h"
 #include "ui/qt/screenshot.h"
 #include "ui/qt/settings_store.h"
 #include "windows/canvas/canvas.h"
@@ -161,6 +162,7 @@ int main(int argc, char** argv) {
         std::make_unique<report::TextOnlyAwarePrinter>(std::make_unique<qt::QtReportPrinter>()));
     report::installRichTextDrawer();
     qt::detectPrinter(headless || commandLine.printTo.has_value());
+    if (!headless) qt::installRunProgressWindow();
     if (commandLine.report)
         return app::runBatchReport({*commandLine.report, *commandLine.data,
                                     commandLine.reportParameters, commandLine.printTo,

@@ -109,12 +109,27 @@ void prepareFieldLists(TSestavaTyp& report, std::vector<std::string>& names,
         prepareFieldLists(*report.detail(d), names, labels);
 }
 
+namespace {
+
+std::function<std::unique_ptr<RunProgress>()>& progressFactory() {
+    static std::function<std::unique_ptr<RunProgress>()> factory;
+    return factory;
+}
+
+} // namespace
+
+void setRunProgressFactory(std::function<std::unique_ptr<RunProgress>()> factory) {
+    progressFactory() = std::move(factory);
+}
+
 int layoutReport(TSestavaTyp& report, TSestVystup& output, const RunOptions& options) {
     static const FixedWidthMeasurer fixedWidth;
     RunProgress headless;
+    std::unique_ptr<RunProgress> window;
+    if (!options.progress && progressFactory()) window = progressFactory()();
+    RunProgress& progress = options.progress ? *options.progress : window ? *window : headless;
     detail::SharedRunState shared(options, options.measurer ? *options.measurer : fixedWidth,
-                                  options.progress ? *options.progress : headless,
-                                  options.now ? options.now : std::time(nullptr));
+                                  progress, options.now ? options.now : std::time(nullptr));
     const TOddilSestavy* head = report.section(kSectionHead);
     const TOddilSestavy* foot = report.section(kSectionFoot);
     detail::LayoutRun run(report, output, shared, true, head && head->visible ? head->height : 0,

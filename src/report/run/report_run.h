@@ -30,6 +30,10 @@ public:
     virtual bool cancelRequested() { return false; }
 };
 
+// The progress window of runs started without one: the front end installs a factory (none
+// in headless mode, where runs show nothing).
+void setRunProgressFactory(std::function<std::unique_ptr<RunProgress>()> factory);
+
 // The text the progress shows for a record number (Windows-1250).
 std::string progressText(std::int64_t recordNumber);
 
