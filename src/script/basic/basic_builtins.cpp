@@ -2,6 +2,8 @@
 #include "core/cp1250.h"
 #include "core/ui_services.h"
 #include "script/basic/basic_interp.h"
+#include "script/basic/basic_library.h"
+#include "script/basic/basic_parser.h"
 
 #include <algorithm>
 #include <chrono>
@@ -79,9 +81,13 @@ double nowSerial() {
     return days + (local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec) / 86400.0;
 }
 
+DateTime toDate(const Value& v) {
+    return toDateValue(v);
+}
+
 double dateArg(const Value& v) {
     if (v.isNull()) raise(94, "Invalid use of Null");
-    const double days = v.toDate().days;
+    const double days = toDate(v).days;
     // Years 100 to 9999.
     if (!(days >= -657434.0 && days < 2958466.0)) raise(5);
     return days;
@@ -187,13 +193,17 @@ Value split(Args a) {
     const std::string s = a[0].isNull() ? std::string() : str(a[0]);
     const std::string sep = a.size() > 1 ? str(a[1]) : std::string(" ");
     std::int32_t limit = a.size() > 2 ? num(a[2]) : -1;
+    // With vbTextCompare the separator is found in either case; the parts keep theirs.
+    const bool noCase = textCompare(a, 3);
+    const std::string hay = noCase ? upperCase(s) : s;
+    const std::string needle = noCase ? upperCase(sep) : sep;
     std::vector<Value> parts;
     if (s.empty()) return arrayOf({});
     if (sep.empty()) return arrayOf({Value(s)});
     std::size_t pos = 0;
     for (;;) {
         if (limit > 0 && static_cast<std::int32_t>(parts.size()) == limit - 1) break;
-        const std::size_t hit = s.find(sep, pos);
+        const std::size_t hit = hay.find(needle, pos);
         if (hit == std::string::npos) break;
         parts.emplace_back(s.substr(pos, hit - pos));
         if (parts.size() > (1u << 22)) raise(7);
@@ -519,7 +529,7 @@ const Builtin kBuiltins[] = {
          if (a[0].isObject() || a[0].isArray()) raise(13);
          return Value(a[0].toBool());
      }},
-    {"CDate", 1, 1, [](Args a) { return Value(a[0].toDate()); }},
+    {"CDate", 1, 1, [](Args a) { return a[0].isNull() ? a[0] : Value(toDate(a[0])); }},
     {"CCur", 1, 1, [](Args a) { return Value(a[0].toCurrency()); }},
     {"IsNumeric", 1, 1, [](Args a) { return Value(looksNumeric(a[0])); }},
     {"IsEmpty", 1, 1, [](Args a) { return Value(a[0].isEmpty()); }},
@@ -529,13 +539,8 @@ const Builtin kBuiltins[] = {
     {"IsDate", 1, 1,
      [](Args a) {
          if (a[0].type() == ValueType::Date) return Value(true);
-         if (!a[0].isString()) return Value(false);
-         try {
-             (void)a[0].toDate();
-             return Value(true);
-         } catch (const ValueError&) {
-             return Value(false);
-         }
+         double days = 0;
+         return Value(a[0].isString() && parseDateText(a[0].asString(), days));
      }},
     {"TypeName", 1, 1, [](Args a) { return typeNameOf(a[0]); }},
     {"VarType", 1, 1, [](Args a) { return varTypeOf(a[0]); }},
@@ -689,11 +694,22 @@ const Builtin kBuiltins[] = {
          civil(dateArg(a[0]), y, m, d);
          return Value(d);
      }},
-    {"Weekday", 1, 1,
+    {"Weekday", 1, 2,
      [](Args a) {
          const long days = static_cast<long>(std::floor(dateArg(a[0])));
-         return Value(static_cast<std::int32_t>(((days % 7) + 7 + 6) % 7 + 1));
+         const std::int32_t sundayBased = static_cast<std::int32_t>(((days % 7) + 7 + 6) % 7);
+         // The first day of the week: 1 Sunday (the default) .. 7 Saturday; 0 is the system's
+         // own, Monday here.
+         std::int32_t first = a.size() > 1 && !a[1].isEmpty() ? num(a[1]) : 1;
+         if (first < 0 || first > 7) raise(5);
+         if (first == 0) first = 2;
+         return Value((sundayBased - (first - 1) + 7) % 7 + 1);
      }},
+    {"FormatNumber", 1, 5, formatNumber},
+    {"FormatCurrency", 1, 5, formatCurrency},
+    {"FormatPercent", 1, 5, formatPercent},
+    {"FormatDateTime", 1, 2, formatDateTime},
+    {"CreateObject", 1, 2, createObject},
     {"Hour", 1, 1,
      [](Args a) {
          const double t = dateArg(a[0]);
@@ -765,11 +781,35 @@ const std::vector<NamedConst>& constants() {
         {"vbYes", Value(6)},
         {"vbNo", Value(7)},
         {"vbObjectError", Value(static_cast<std::int32_t>(0x80040000u))},
+        {"vbUseDefault", Value(-2)},
+        {"vbGeneralDate", Value(0)},
+        {"vbLongDate", Value(1)},
+        {"vbShortDate", Value(2)},
+        {"vbLongTime", Value(3)},
+        {"vbShortTime", Value(4)},
+        {"vbUseSystemDayOfWeek", Value(0)},
+        {"vbSunday", Value(1)},
+        {"vbMonday", Value(2)},
+        {"vbTuesday", Value(3)},
+        {"vbWednesday", Value(4)},
+        {"vbThursday", Value(5)},
+        {"vbFriday", Value(6)},
+        {"vbSaturday", Value(7)},
     };
     return list;
 }
 
 } // namespace
+
+DateTime toDateValue(const Value& v) {
+    if (v.isString()) {
+        double days = 0;
+        if (!parseDateText(v.asString(), days)) raise(13);
+        return DateTime{days};
+    }
+    if (v.isObject() || v.isArray()) raise(13);
+    return v.toDate();
+}
 
 int findBuiltin(std::string_view name) {
     for (std::size_t i = 0; i < std::size(kBuiltins); ++i)

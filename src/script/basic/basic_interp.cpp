@@ -1,6 +1,7 @@
 #include "script/basic/basic_interp.h"
 
 #include "core/cp1250.h"
+#include "script/basic/basic_library.h"
 #include "script/basic/basic_parser.h"
 #include "script/comp_wrapper.h"
 
@@ -27,6 +28,30 @@ Value nothing() {
 
 bool isVariableExpr(const Expr& e) {
     return e.kind == ExprKind::Name && !e.hasParens;
+}
+
+// A number and a text that is not a number compare without a type mismatch: the number is the
+// smaller. Everything else follows the variant rules.
+Value scriptCompare(CompareOp op, const Value& a, const Value& b) {
+    const auto textOnly = [](const Value& v) {
+        double ignored = 0;
+        return v.isString() && !parseNumber(v.asString(), ignored);
+    };
+    const bool aNumber = a.isNumeric() || a.type() == ValueType::Boolean;
+    const bool bNumber = b.isNumeric() || b.type() == ValueType::Boolean;
+    if (!(aNumber && textOnly(b)) && !(bNumber && textOnly(a))) return compare(op, a, b);
+    const int order = aNumber ? -1 : 1;
+    switch (op) {
+    case CompareOp::Equal:
+        return Value(false);
+    case CompareOp::NotEqual:
+        return Value(true);
+    case CompareOp::Less:
+    case CompareOp::LessEqual:
+        return Value(order < 0);
+    default:
+        return Value(order > 0);
+    }
 }
 
 } // namespace
@@ -181,7 +206,7 @@ public:
             error.description = "The module has been closed";
             return DispStatus::Exception;
         }
-        if (!interp_->frames_.empty()) { // from the script: its errors go on up the script
+        if (interp_->running()) { // from the script: its errors go on up the script
             result = interp_->invokeObject(*this, id, flags, args);
             return DispStatus::Ok;
         }
@@ -296,6 +321,43 @@ Interpreter::Interpreter(std::unique_ptr<Module> module, ErrorSink sink)
             }
         }
     }
+}
+
+// GetRef("Name"): a reference to one of the module's procedures; calling its default member
+// calls the procedure. It does not keep the module alive.
+class ProcRef : public Dispatch {
+public:
+    ProcRef(Interpreter* interp, std::weak_ptr<char> alive, int index)
+        : interp_(interp), alive_(std::move(alive)), index_(index) {}
+    DispId idOfName(std::string_view name) override { return name.empty() ? 0 : kUnknownDispId; }
+    DispStatus invoke(DispId id, unsigned, std::span<Value> args, Value& result,
+                      ExceptionInfo& error) override {
+        if (id != 0) return DispStatus::MemberNotFound;
+        if (alive_.expired()) {
+            error.description = "The module has been closed";
+            return DispStatus::Exception;
+        }
+        result = interp_->callReference(index_, args);
+        return DispStatus::Ok;
+    }
+    std::string dispatchClassName() const override { return "Object"; }
+
+private:
+    Interpreter* interp_;
+    std::weak_ptr<char> alive_;
+    int index_;
+};
+
+Value Interpreter::procedureReference(const std::string& name) {
+    auto it = procIndex_.find(name);
+    if (it == procIndex_.end()) raise(5, errorText(5) + ": 'GetRef'");
+    return Value(ObjectRef(std::make_shared<ProcRef>(this, alive_, it->second)));
+}
+
+Value Interpreter::callReference(int index, std::span<Value> args) {
+    const ProcInfo& info = procs_[static_cast<std::size_t>(index)];
+    if (!running()) return call(info.proc->name, args);
+    return callProcedure(info, nullptr, args);
 }
 
 Value Interpreter::evalText(const std::string& text) {
@@ -464,12 +526,14 @@ void Interpreter::runMain() {
     mainDone_ = true;
     steps_ = 0;
     stackBase_ = static_cast<const char*>(__builtin_frame_address(0));
+    inMain_ = true;
     try {
         execBlock(module_->body);
         runTerminates();
     } catch (const Abort&) {
     } catch (const BasicError&) {
     }
+    inMain_ = false;
     topResumeNext_ = false;
 }
 
@@ -557,7 +621,8 @@ Value Interpreter::scalar(const Value& v) {
 }
 
 bool Interpreter::truth(Expr& e) {
-    const Value v = scalar(eval(e));
+    Value v = eval(e);
+    if (v.isObject()) v = scalar(v);
     if (v.isNull()) return false;
     if (v.isArray()) raise(13);
     return v.toBool();
@@ -608,15 +673,15 @@ Interpreter::Flow Interpreter::exec(Stmt& s) {
                 const Value low = eval(*item.low);
                 if (item.high) {
                     const Value high = eval(*item.high);
-                    const Value a = compare(CompareOp::GreaterEqual, subject, low);
-                    const Value b = compare(CompareOp::LessEqual, subject, high);
+                    const Value a = scriptCompare(CompareOp::GreaterEqual, subject, low);
+                    const Value b = scriptCompare(CompareOp::LessEqual, subject, high);
                     match = a.isBoolean() && b.isBoolean() && a.asBool() && b.asBool();
                 } else {
                     static const CompareOp ops[] = {CompareOp::Equal,     CompareOp::NotEqual,
                                                     CompareOp::Less,      CompareOp::Greater,
                                                     CompareOp::LessEqual, CompareOp::GreaterEqual};
                     const auto k = static_cast<int>(item.isOp) - static_cast<int>(Op::Equal);
-                    const Value r = compare(ops[k >= 0 && k < 6 ? k : 0], subject, low);
+                    const Value r = scriptCompare(ops[k >= 0 && k < 6 ? k : 0], subject, low);
                     match = r.isBoolean() && r.asBool();
                 }
             }
@@ -655,14 +720,19 @@ Interpreter::Flow Interpreter::exec(Stmt& s) {
         if (group.isArray()) {
             items = group.asArray()->items();
         } else if (group.isObject() && group.asObject()) {
-            // The system's lists: Count items through the default property.
+            // The dialect's own collections list themselves; the system's lists give Count
+            // items through the default property.
             Dispatch& list = *group.asObject();
-            const DispId count = list.idOfName("Count");
-            if (count == kUnknownDispId) raise(451);
-            const std::int32_t n = invokeHost(list, count, InvokeGet, {}, "Count").toInt();
-            for (std::int32_t i = 0; i < n; ++i) {
-                Value index[] = {Value(i)};
-                items.push_back(invokeDefault(group, index, nullptr));
+            if (const auto* own = dynamic_cast<const Enumerable*>(&list)) {
+                items = own->enumerate();
+            } else {
+                const DispId count = list.idOfName("Count");
+                if (count == kUnknownDispId) raise(451);
+                const std::int32_t n = invokeHost(list, count, InvokeGet, {}, "Count").toInt();
+                for (std::int32_t i = 0; i < n; ++i) {
+                    Value index[] = {Value(i)};
+                    items.push_back(invokeDefault(group, index, nullptr));
+                }
             }
         } else {
             raise(451);
@@ -818,8 +888,8 @@ void Interpreter::resolve(Expr& e, bool forWrite) {
     }
     if (!forWrite) {
         // Code given as text needs the interpreter itself.
-        static const char* const textRunners[] = {"Eval", "Execute", "ExecuteGlobal"};
-        for (int i = 0; i < 3; ++i)
+        static const char* const textRunners[] = {"Eval", "Execute", "ExecuteGlobal", "GetRef"};
+        for (int i = 0; i < 4; ++i)
             if (equalsNoCase(e.name, textRunners[i])) {
                 e.nameKind = NameKind::Builtin;
                 e.slot = -1 - i;
@@ -933,6 +1003,7 @@ Value Interpreter::invokeHost(Dispatch& host, DispId id, unsigned flags, std::sp
             return invokeDefault(part, args.first(args.size() - 1), &value);
         }
     }
+    if (auto* own = dynamic_cast<OwnObject*>(&host)) return own->callFromScript(id, flags, args);
     Value result;
     ExceptionInfo error;
     DispStatus status = DispStatus::Ok;
@@ -974,6 +1045,17 @@ Value Interpreter::invokeMember(Dispatch& host, Expr& e, unsigned flags, std::sp
 
 Value Interpreter::invokeDefault(const Value& object, std::span<Value> args, const Value* put) {
     NativeObject* native = nativeObjectOf(object);
+    if (!native && object.isObject() && object.asObject()) {
+        // The dialect's own objects (a dictionary, a procedure reference) name their default
+        // member by the empty name.
+        Dispatch& own = *object.asObject();
+        const DispId id = own.idOfName("");
+        if (id == kUnknownDispId) raise(438);
+        if (!put) return invokeHost(own, id, InvokeMethod | InvokeGet, args, "");
+        std::vector<Value> all(args.begin(), args.end());
+        all.push_back(*put);
+        return invokeHost(own, id, InvokePut, all, "");
+    }
     const ClassInfo* cls = native ? registry().findClass(native->className()) : nullptr;
     while (cls && !cls->defaultProperty)
         cls = cls->parent;
@@ -1056,39 +1138,68 @@ Value Interpreter::eval(Expr& e) {
     return {};
 }
 
+const Value* Interpreter::inPlace(Expr& e) {
+    if (e.kind == ExprKind::Literal) return &e.value;
+    if (!isVariableExpr(e)) return nullptr;
+    if (e.nameKind != NameKind::Local && e.nameKind != NameKind::Global &&
+        e.nameKind != NameKind::Field)
+        return nullptr;
+    return variable(e, false);
+}
+
 Value Interpreter::binary(Expr& e) {
-    Value a = eval(*e.left);
-    Value b = eval(*e.right);
+    // Operands that are literals or plain variables are read where they are instead of copied.
+    // The left one only when the right one is such too: evaluating anything else could change it.
+    Value leftCopy, rightCopy;
+    const Value* pb = inPlace(*e.right);
+    const Value* pa = pb ? inPlace(*e.left) : nullptr;
+    if (!pa) {
+        leftCopy = eval(*e.left);
+        pa = &leftCopy;
+    }
+    if (!pb) {
+        rightCopy = eval(*e.right);
+        pb = &rightCopy;
+    }
     auto arithmeticOperand = [](const Value& v) {
         if (v.isObject() || v.isArray()) raise(13);
     };
     switch (e.op) {
     case Op::Is: {
-        if (!a.isObject() || !b.isObject()) raise(424);
-        return Value(a.asObject() == b.asObject());
+        if (!pa->isObject() || !pb->isObject()) raise(424);
+        return Value(pa->asObject() == pb->asObject());
     }
+    default:
+        break;
+    }
+    // Objects stand for their default value; only they change, so plain values are not copied.
+    if (pa->isObject()) {
+        leftCopy = scalar(*pa);
+        pa = &leftCopy;
+    }
+    if (pb->isObject()) {
+        rightCopy = scalar(*pb);
+        pb = &rightCopy;
+    }
+    const Value& a = *pa;
+    const Value& b = *pb;
+    arithmeticOperand(a);
+    arithmeticOperand(b);
+    switch (e.op) {
     case Op::Equal:
     case Op::NotEqual:
     case Op::Less:
     case Op::Greater:
     case Op::LessEqual:
     case Op::GreaterEqual: {
-        a = scalar(a);
-        b = scalar(b);
-        arithmeticOperand(a);
-        arithmeticOperand(b);
         static const CompareOp ops[] = {CompareOp::Equal,     CompareOp::NotEqual,
                                         CompareOp::Less,      CompareOp::Greater,
                                         CompareOp::LessEqual, CompareOp::GreaterEqual};
-        return compare(ops[static_cast<int>(e.op) - static_cast<int>(Op::Equal)], a, b);
+        return scriptCompare(ops[static_cast<int>(e.op) - static_cast<int>(Op::Equal)], a, b);
     }
     default:
         break;
     }
-    a = scalar(a);
-    b = scalar(b);
-    arithmeticOperand(a);
-    arithmeticOperand(b);
     switch (e.op) {
     case Op::Power: {
         if (a.isNull() || b.isNull()) return Value::null();
@@ -1156,8 +1267,10 @@ Value Interpreter::evalName(Expr& e) {
         if (v.isArray()) return indexArray(v, args);
         if (v.isObject()) {
             const Value object = v;
-            if (args.empty()) return object;
-            return invokeDefault(object, args, nullptr);
+            if (args.empty() && !dynamic_cast<ProcRef*>(object.asObject().get())) return object;
+            Value r = invokeDefault(object, args, nullptr);
+            writeBack(refs, args); // a procedure reached through GetRef hands ByRef values back
+            return r;
         }
         if (args.empty()) return v;
         raise(13, errorText(13) + ": '" + e.name + "'");
@@ -1177,6 +1290,7 @@ Value Interpreter::evalName(Expr& e) {
             if (args.size() != 1) raise(450, errorText(450) + ": '" + e.name + "'");
             const std::string text = args[0].isNull() ? std::string() : args[0].toString();
             if (e.slot == -1) return evalText(text);
+            if (e.slot == -4) return procedureReference(text);
             executeText(text, e.slot == -3);
             return {};
         }

@@ -63,6 +63,10 @@ public:
 private:
     friend class ErrObject;
     friend class ScriptObject;
+    friend class ProcRef;
+    // Calls procedure `index` for a GetRef reference: inside a running call its errors reach the
+    // caller's handling; from outside it is a call by name.
+    Value callReference(int index, std::span<Value> args);
     struct Frame;
     struct ProcInfo {
         Procedure* proc = nullptr;
@@ -92,6 +96,7 @@ private:
     Value invokeObject(ScriptObject& object, int member, unsigned flags, std::span<Value> args);
     Value newObject(Expr& e);
     Value evalText(const std::string& text);
+    Value procedureReference(const std::string& name);
     void executeText(const std::string& text, bool global);
     enum class Flow : std::uint8_t { Normal, ExitDo, ExitFor, ExitProc };
     struct Abort {};
@@ -102,6 +107,7 @@ private:
     Value evalName(Expr& e);
     Value evalMember(Expr& e);
     Value binary(Expr& e);
+    const Value* inPlace(Expr& e); // a literal's or a resolved plain variable's value, or null
     bool truth(Expr& e);
 
     void resolve(Expr& e, bool forWrite);
@@ -146,6 +152,9 @@ private:
     std::shared_ptr<char> alive_ = std::make_shared<char>(0); // watched by script objects
     bool topResumeNext_ = false;
     bool mainDone_ = false;
+    bool inMain_ = false; // the main body is running
+    // Script code is running: a member of a script object called now is called by the script.
+    bool running() const { return inMain_ || !frames_.empty(); }
     std::uint64_t budget_ = 0;
     std::uint64_t steps_ = 0;
     const char* stackBase_ = nullptr;

@@ -39,35 +39,83 @@ double daysOf(int y, int m, int d) {
     return static_cast<double>(era * 146097 + doe - 719468 + 25569);
 }
 
-// #m/d/yyyy#, #yyyy-mm-dd#, optionally with hh:mm[:ss].
-bool parseDateLiteral(const std::string& s, double& out) {
-    int nums[6] = {0, 0, 0, 0, 0, 0};
-    int count = 0;
+int daysInMonth(int y, int m) {
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    return m == 2 && leap ? 29 : days[m - 1];
+}
+
+} // namespace
+
+// A date, a time or both: m/d/y, y-m-d (or m-d-y), d.m.y (the runtime's own way of writing
+// dates), then h:mm[:ss] with an optional AM or PM. Two-digit years below 30 are 20xx, the
+// others 19xx.
+bool parseDateText(std::string_view s, double& out) {
     std::size_t i = 0;
-    char dateSep = 0;
-    while (i < s.size() && count < 6) {
+    const auto skipBlanks = [&] {
         while (i < s.size() && s[i] == ' ')
             ++i;
-        if (i >= s.size()) break;
-        if (!std::isdigit(static_cast<unsigned char>(s[i]))) return false;
-        long n = 0;
-        while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])) && n < 100000)
-            n = n * 10 + (s[i++] - '0');
-        nums[count++] = static_cast<int>(n);
-        if (i < s.size() && (s[i] == '/' || s[i] == '-') && count < 3) {
-            dateSep = s[i];
+    };
+    const auto number = [&](int& n) {
+        if (i >= s.size() || !std::isdigit(static_cast<unsigned char>(s[i]))) return false;
+        long v = 0;
+        while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])) && v < 100000)
+            v = v * 10 + (s[i++] - '0');
+        n = static_cast<int>(v);
+        return true;
+    };
+    int part[3] = {0, 0, 0};
+    char sep = 0;
+    skipBlanks();
+    const std::size_t start = i;
+    int n = 0;
+    if (number(n) && i < s.size() && (s[i] == '/' || s[i] == '-' || s[i] == '.')) {
+        sep = s[i];
+        part[0] = n;
+        for (int k = 1; k < 3; ++k) {
+            if (i >= s.size() || s[i] != sep) return false;
             ++i;
-        } else if (i < s.size() && s[i] == ':') {
+            if (!number(part[k])) return false;
+        }
+    } else {
+        i = start;
+    }
+    skipBlanks();
+    int t[3] = {0, 0, 0};
+    int times = 0;
+    if (i < s.size()) {
+        if (!number(t[0])) return false;
+        times = 1;
+        while (times < 3 && i < s.size() && s[i] == ':') {
             ++i;
+            if (!number(t[times++])) return false;
+        }
+        if (times < 2) return false;
+        skipBlanks();
+        if (i < s.size()) {
+            const std::string rest = upperCase(s.substr(i));
+            if (rest != "AM" && rest != "PM") return false;
+            if (t[0] < 1 || t[0] > 12) return false;
+            if (rest == "AM" && t[0] == 12) t[0] = 0;
+            if (rest == "PM" && t[0] < 12) t[0] += 12;
         }
     }
-    if (count < 3 || !dateSep) return false;
-    int y = nums[2], m = nums[0], d = nums[1];
-    if (dateSep == '-') y = nums[0], m = nums[1], d = nums[2];
-    if (m < 1 || m > 12 || d < 1 || d > 31 || y > 9999) return false;
-    out = daysOf(y, m, d) + (nums[3] * 3600.0 + nums[4] * 60.0 + nums[5]) / 86400.0;
+    if (!sep && times == 0) return false;
+    if (t[0] > 23 || t[1] > 59 || t[2] > 59) return false;
+    double days = 0;
+    if (sep) {
+        int y = part[2], m = part[0], d = part[1];
+        if (sep == '.') y = part[2], m = part[1], d = part[0];
+        if (sep == '-' && part[0] > 31) y = part[0], m = part[1], d = part[2];
+        if (y < 100) y += y < 30 ? 2000 : 1900;
+        if (m < 1 || m > 12 || y > 9999 || d < 1 || d > daysInMonth(y, m)) return false;
+        days = daysOf(y, m, d);
+    }
+    out = days + (t[0] * 3600.0 + t[1] * 60.0 + t[2]) / 86400.0;
     return true;
 }
+
+namespace {
 
 class Lexer {
 public:
@@ -241,7 +289,7 @@ private:
         const std::size_t close = s_.find_first_of("#\n", pos_ + 1);
         if (close == std::string_view::npos || s_[close] != '#') return false;
         double days = 0;
-        if (!parseDateLiteral(std::string(s_.substr(pos_ + 1, close - pos_ - 1)), days))
+        if (!parseDateText(s_.substr(pos_ + 1, close - pos_ - 1), days))
             throw SyntaxError("Invalid date literal", t.line, t.column);
         t.kind = Tok::Date;
         t.value = Value(DateTime{days});

@@ -21,5 +21,8 @@ struct SyntaxError : std::runtime_error {
 std::unique_ptr<Module> parseModule(std::string_view text);
 // One expression and nothing after it (Eval).
 ExprPtr parseExpression(std::string_view text);
+// A date or time as a #literal# or a text converted to a date writes it (m/d/y, y-m-d, d.m.y,
+// h:mm[:ss] [AM|PM]); days since 30 December 1899. False when the text is no date.
+bool parseDateText(std::string_view text, double& days);
 
 } // namespace vorlan::script::basic

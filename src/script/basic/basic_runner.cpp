@@ -2,6 +2,7 @@
 
 #include "script/basic/basic_interp.h"
 #include "script/basic/basic_parser.h"
+#include "script/encoded/script_decoder.h"
 #include "script/registry.h"
 
 #include <map>
@@ -103,6 +104,17 @@ bool VbScriptRunner::compileModule(const std::vector<std::string>& script) {
     return true;
 }
 
+bool VbScriptEncodeRunner::compileModule(const std::vector<std::string>& script) {
+    std::vector<std::string> decoded;
+    try {
+        decoded = encoded::decodeModuleLines(script);
+    } catch (const encoded::DecodeError& e) {
+        reportError(0, 0, ExceptionInfo{"VBScript compilation error", e.what()});
+        return false;
+    }
+    return VbScriptRunner::compileModule(decoded);
+}
+
 void VbScriptRunner::runMainBody() {
     if (auto keep = interp_) keep->runMain();
 }
@@ -120,6 +132,10 @@ void registerVbScriptRunner(Registry& registry) {
     registry.registerScriptRunner("TVbScriptRunner", "pmb", "VBScript",
                                   [](Scripter& scripter) -> std::unique_ptr<ScriptRunner> {
                                       return std::make_unique<VbScriptRunner>(scripter);
+                                  });
+    registry.registerScriptRunner("TVbScriptEncodeRunner", "vbe", "VBScriptEncode",
+                                  [](Scripter& scripter) -> std::unique_ptr<ScriptRunner> {
+                                      return std::make_unique<VbScriptEncodeRunner>(scripter);
                                   });
 }
 

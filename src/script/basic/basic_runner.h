@@ -41,7 +41,16 @@ private:
     bool closed_ = false;
 };
 
-// Registers TVbScriptRunner ("pmb", "VBScript") over the placeholder of the engine builtins.
+// TVbScriptEncodeRunner: the same dialect from an encoded module (.VBE); the text is decoded
+// before it is parsed, and a damaged encoding fails the load like a syntax error.
+class VbScriptEncodeRunner : public VbScriptRunner {
+public:
+    using VbScriptRunner::VbScriptRunner;
+    bool compileModule(const std::vector<std::string>& script) override;
+};
+
+// Registers TVbScriptRunner ("pmb", "VBScript") and TVbScriptEncodeRunner ("vbe",
+// "VBScriptEncode") over the placeholders of the engine builtins.
 void registerVbScriptRunner(Registry& registry);
 
 } // namespace vorlan::script::basic

@@ -3,6 +3,7 @@
 #include "core/cp1250.h"
 #include "script/comp_wrapper.h"
 #include "script/js/js_names.h"
+#include "script/js/js_position.h"
 #include "script/js/js_prelude.h"
 #include "script/registry.h"
 #include "script/script_runner.h"
@@ -792,8 +793,12 @@ void JsEngine::takeError(duk_context* ctx, ErrorDetails& out) {
 bool JsEngine::reportScriptError(const ErrorDetails& details, bool compilation) {
     ExceptionInfo info{compilation ? "JavaScript compilation error" : "JavaScript runtime error",
                        details.description};
-    const bool resume =
-        reporter_ ? reporter_(details.line > 0 ? details.line - 1 : 0, 0, info) : false;
+    const int line = details.line > 0 ? details.line - 1 : 0;
+    const int column =
+        static_cast<std::size_t>(line) < sourceLines_.size()
+            ? errorColumn(sourceLines_[static_cast<std::size_t>(line)], details.description)
+            : 0;
+    const bool resume = reporter_ ? reporter_(line, column, info) : false;
     if (!resume) stopped_ = true;
     return resume;
 }
@@ -843,6 +848,13 @@ void JsEngine::bindName(duk_context* ctx, const std::string& name) {
 }
 
 bool JsEngine::compile(const std::string& text) {
+    sourceLines_.assign(1, std::string());
+    for (char c : text) {
+        if (c == '\n')
+            sourceLines_.emplace_back();
+        else if (c != '\r')
+            sourceLines_.back() += c;
+    }
     const ModuleNames names = scanModuleNames(text);
     const std::string utf8 = cp1250ToUtf8(text);
     ErrorDetails error;

@@ -114,6 +114,7 @@ private:
     duk_hthread* ctx_ = nullptr;
     bool dead_ = false;
     bool stopped_ = false;
+    std::vector<std::string> sourceLines_; // of the module, to place errors on their line
     bool mainPending_ = false;
     std::unordered_map<const Dispatch*, std::unique_ptr<HostObject>> hosts_;
     std::unordered_map<void*, HostObject*> hostByProxy_;

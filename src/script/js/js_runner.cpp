@@ -1,6 +1,7 @@
 #include "script/js/js_runner.h"
 
 #include "core/cp1250.h"
+#include "script/encoded/script_decoder.h"
 #include "script/js/js_engine.h"
 #include "script/registry.h"
 
@@ -100,6 +101,17 @@ bool JavaScriptRunner::compileText(const std::string& text) {
     return engine_->compile(text);
 }
 
+bool JavaScriptEncodeRunner::compileModule(const std::vector<std::string>& script) {
+    std::vector<std::string> decoded;
+    try {
+        decoded = encoded::decodeModuleLines(script);
+    } catch (const encoded::DecodeError& e) {
+        reportError(0, 0, ExceptionInfo{"JavaScript compilation error", e.what()});
+        return false;
+    }
+    return JavaScriptRunner::compileModule(decoded);
+}
+
 void JavaScriptRunner::runMainBody() {
     if (engine_) engine_->runMain();
 }
@@ -121,6 +133,10 @@ void registerJavaScriptRunner(Registry& registry) {
     registry.registerScriptRunner("TJavaScriptRunner", "trx", "JavaScript",
                                   [](Scripter& scripter) -> std::unique_ptr<ScriptRunner> {
                                       return std::make_unique<JavaScriptRunner>(scripter);
+                                  });
+    registry.registerScriptRunner("TJavaScriptEncodeRunner", "jse", "JavaScriptEncode",
+                                  [](Scripter& scripter) -> std::unique_ptr<ScriptRunner> {
+                                      return std::make_unique<JavaScriptEncodeRunner>(scripter);
                                   });
 }
 

@@ -48,7 +48,16 @@ private:
     ObjectRef module_;
 };
 
-// Registers TJavaScriptRunner ("trx", "JavaScript") over the placeholder of the engine builtins.
+// TJavaScriptEncodeRunner: the same dialect from an encoded module (.JSE); the text is decoded
+// before it is compiled, and a damaged encoding fails the load like a syntax error.
+class JavaScriptEncodeRunner : public JavaScriptRunner {
+public:
+    using JavaScriptRunner::JavaScriptRunner;
+    bool compileModule(const std::vector<std::string>& script) override;
+};
+
+// Registers TJavaScriptRunner ("trx", "JavaScript") and TJavaScriptEncodeRunner ("jse",
+// "JavaScriptEncode") over the placeholders of the engine builtins.
 void registerJavaScriptRunner(Registry& registry);
 
 } // namespace vorlan::script::js

@@ -1,4 +1,5 @@
 #include "core/cp1250.h"
+#include "script/basic/script_encoder.h"
 #include "script/builtins.h"
 #include "script/comp_wrapper.h"
 #include "script/component.h"
@@ -191,7 +192,7 @@ TEST_F(JsRunnerTest, SyntaxErrorIsReportedWithItsLineAndTheLoadFails) {
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].source, "JavaScript compilation error");
     EXPECT_EQ(errors[0].line, 3);
-    EXPECT_EQ(errors[0].position, 1);
+    EXPECT_EQ(errors[0].position, 1); // no name to point at: the line's first character
     EXPECT_NE(errors[0].description.find("unterminated"), std::string::npos);
     EXPECT_EQ(s->runner(), nullptr);
     EXPECT_TRUE(s->errorFlag());
@@ -381,6 +382,69 @@ TEST_F(JsObjectTest, EnumeratorWalksArraysAndCollections) {
     s->run();
     EXPECT_EQ(output(), (Lines{"6", "a,b", "Button1", "OK"}));
     EXPECT_TRUE(errors.empty()) << errors[0].description;
+}
+
+TEST_F(JsRunnerTest, ErrorColumnsPointAtTheNameTheMessageQuotes) {
+    // The engine gives the line only; the column is found on it.
+    run({"var total = 0;", "    total = total + missingValue;", "  var o = {};",
+         "  var n = 1; o.method();", "\tthrow new Error('plain');"});
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].line, 2);
+    EXPECT_EQ(errors[0].position, 21); // missingValue, counted from 1
+    errors.clear();
+    run({"var o = {}; var methodical = 1; o.method();"});
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].position, 35) << errors[0].description; // the whole word "method"
+    errors.clear();
+    run({"var x = 1;", "\t  throw new Error('plain');"});
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].position, 4); // nothing quoted: the first character that is not blank
+}
+
+TEST_F(JsRunnerTest, HabitsOfOlderProgramsBehaveAsDocumented) {
+    EXPECT_EQ(
+        run({"testout('case-insensitive system name');", "/*@cc_on TestOut('conditional'); @*/",
+             "TestOut(new Date(2003, 0, 2).getYear());",
+             "if (true) { function inner() { return 'block function'; } }", "TestOut(inner());",
+             "var o = {a: 1,}; TestOut(o.a);",
+             "try { new NoSuchObject('x'); } catch (e) { TestOut(e.name); }"}),
+        (Lines{"case-insensitive system name", "103", "block function", "1", "ReferenceError"}));
+    EXPECT_TRUE(errors.empty()) << errors[0].description;
+    output().clear();
+    run({"var o = {}; o.Item(1) = 2;"});
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].source, "JavaScript runtime error") << errors[0].description;
+}
+
+TEST_F(JsRunnerTest, AnEncodedModuleRunsByItsExtension) {
+    const auto dir = std::filesystem::temp_directory_path() / "vorlan_jse_module_test";
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "PROG.JSE", std::ios::binary)
+        << "// header\r\n"
+        << vorlan::testing::encodeScriptBlock(
+               "function twice(x) { return x * 2; }\r\nTestOut('<' + twice(21) + '@>');\r\n"
+               "if (1 < 2 && 3 > 2) TestOut('compared');\r\n")
+        << "\r\n";
+    std::ofstream(dir / "BAD.JSE", std::ios::binary) << "#@~^AgAAAA==ubtQAAAA==^#~@";
+    Scripter s;
+    s.scriptFile = (dir / "PROG.JSE").string();
+    s.run();
+    Value args[] = {Value(4)};
+    EXPECT_TRUE(s.callByName("twice", args).identical(Value(8)));
+    EXPECT_EQ(output(), (Lines{"<42@>", "compared"}));
+    EXPECT_FALSE(s.errorFlag());
+
+    Scripter bad;
+    bad.scriptFile = (dir / "BAD.JSE").string();
+    std::vector<std::string> messages;
+    bad.onError = [&](Scripter&, const ExceptionInfo& info, int, int, bool&) {
+        messages.push_back(info.source + ": " + info.description);
+    };
+    bad.run();
+    std::filesystem::remove_all(dir);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "JavaScript compilation error: Encoded script: checksum mismatch");
+    EXPECT_EQ(bad.runner(), nullptr);
 }
 
 TEST_F(JsRunnerTest, AModuleFileWithItsFormRunsByItsExtension) {
