@@ -121,19 +121,31 @@ public:
     DispId idOfName(std::string_view name) override {
         if (equalsNoCase(name, "Create")) return 1;
         if (equalsNoCase(name, "ClassName")) return 2;
-        return kUnknownDispId;
+        const MemberRef member = registry_.findMember(info_.name, name);
+        if (!member.method || !member.method->classLevel) return kUnknownDispId;
+        for (std::size_t i = 0; i < classMethods_.size(); ++i)
+            if (classMethods_[i] == member.method)
+                return kFirstClassMethod + static_cast<DispId>(i);
+        classMethods_.push_back(member.method);
+        return kFirstClassMethod + static_cast<DispId>(classMethods_.size() - 1);
     }
     DispStatus invoke(DispId id, unsigned flags, std::span<Value> args, Value& result,
                       ExceptionInfo& error) override;
     std::string dispatchClassName() const override { return info_.name; }
 
 private:
+    static constexpr DispId kFirstClassMethod = 100;
     Registry& registry_;
     ClassInfo& info_;
+    std::vector<const MethodInfo*> classMethods_;
 };
 
 DispStatus ClassRef::invoke(DispId id, unsigned flags, std::span<Value> args, Value& result,
                             ExceptionInfo& error) {
+    if (id >= kFirstClassMethod &&
+        static_cast<std::size_t>(id - kFirstClassMethod) < classMethods_.size())
+        return registry_.call(*classMethods_[static_cast<std::size_t>(id - kFirstClassMethod)],
+                              nullptr, args, result, error);
     if (id == 2) {
         result = Value(info_.name);
         return DispStatus::Ok;

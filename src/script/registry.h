@@ -86,6 +86,9 @@ struct MethodInfo {
     std::uint8_t callingConvention = 0;
     Signature signature;
     NativeProc entry;
+    // A method that needs no object (an engine-wide setting): callable on the class name itself,
+    // `TDataTable.SetCentury(True)`, with a null self.
+    bool classLevel = false;
 };
 
 // Property accessors; `index` holds the arguments of an indexed property (Items[i]).

@@ -75,10 +75,12 @@ public:
     }
     // Callable without a table: `self` may be null.
     void classMethod(std::string_view name, std::string_view declaration, script::NativeProc body) {
-        reg_.registerMethod(kClass, name, declaration, std::move(body));
+        reg_.registerMethod(kClass, name, declaration, std::move(body)).classLevel = true;
     }
-    void variadic(std::string_view name, std::string_view declaration, script::NativeProc body) {
-        reg_.registerProc(kClass, name, script::kKindVariadic, declaration, std::move(body));
+    void variadic(std::string_view name, std::string_view declaration, script::NativeProc body,
+                  bool classLevel = false) {
+        reg_.registerProc(kClass, name, script::kKindVariadic, declaration, std::move(body))
+            .classLevel = classLevel;
     }
 
     // A Boolean engine setting: the Set form takes the value; the bare form sets it when given
@@ -87,19 +89,25 @@ public:
                         std::function<void(bool)> set, std::function<bool()> get) {
         classMethod(setName, "procedure(flag: Boolean)",
                     [set](NativeObject*, Args a, Value&) { set(flag(a, 0)); });
-        variadic(bareName, "function: Boolean", [set, get](NativeObject*, Args a, Value& r) {
-            if (!a.empty()) set(a[0].toBool());
-            r = Value(get());
-        });
+        variadic(
+            bareName, "function: Boolean",
+            [set, get](NativeObject*, Args a, Value& r) {
+                if (!a.empty()) set(a[0].toBool());
+                r = Value(get());
+            },
+            true);
     }
     void integerSetting(std::string_view setName, std::string_view bareName,
                         std::function<void(int)> set, std::function<int()> get) {
         classMethod(setName, "procedure(value: Integer)",
                     [set](NativeObject*, Args a, Value&) { set(num(a, 0)); });
-        variadic(bareName, "function: Integer", [set, get](NativeObject*, Args a, Value& r) {
-            if (!a.empty()) set(a[0].toInt());
-            r = Value(get());
-        });
+        variadic(
+            bareName, "function: Integer",
+            [set, get](NativeObject*, Args a, Value& r) {
+                if (!a.empty()) set(a[0].toInt());
+                r = Value(get());
+            },
+            true);
     }
 
 private:

@@ -100,6 +100,14 @@ TEST_F(TableScriptTest, ClassLevelSettingsActOnTheSharedEnvironment) {
     EXPECT_EQ(result.asInt(), 100);
     EXPECT_EQ(env_->epoch(), 100);
 
+    // Through the class name itself, as scripts write it: settings answer, table methods do not.
+    script::ObjectRef scope = reg_.globalScope();
+    script::ObjectRef cls = call(*scope, "TDataTable", {}, script::InvokeGet).asObject();
+    call(*cls, "SetCentury", {Value(true)});
+    EXPECT_TRUE(env_->century());
+    EXPECT_TRUE(call(*cls, "Century").asBool());
+    EXPECT_EQ(cls->idOfName("GoTop"), script::kUnknownDispId);
+
     script::ObjectRef t = newTable();
     call(*t, "SetCentury", {Value(false)});
     EXPECT_FALSE(env_->century());
