@@ -17,6 +17,7 @@
 #include "script/basic/basic_runner.h"
 #include "script/builtins.h"
 #include "script/js/js_runner.h"
+#include "script/object_store.h"
 #include "script/pascal/pascal_runner.h"
 #include "script/registry.h"
 #include "script/run_cycle.h"
@@ -223,6 +224,9 @@ int main(int argc, char** argv) {
     }
     console.finishEcho();
     library::closeStreamedFiles();
+    // Objects the program made without an owner end with the run, while the windows and the
+    // engine they use still exist (tables write their indexes on closing).
+    script::freeAllUnownedObjects();
 
     if (headless) {
         if (commandLine.program && !programExists)
