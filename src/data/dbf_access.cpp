@@ -797,10 +797,7 @@ std::string TDbfAccess::indexCondition(int order) {
 }
 
 bool TDbfAccess::indexFlip() {
-    return plain(false, [](dbf::Table&) {
-        engine().setLastError("reversing an order is not supported");
-        return false;
-    });
+    return plain(false, [](dbf::Table& t) { return t.flipOrder(); });
 }
 
 std::uint32_t TDbfAccess::orderRecNo() {
@@ -895,7 +892,6 @@ bool TDbfAccess::evalLogical(std::string_view expression) {
 int TDbfAccess::query(std::string_view expression) {
     return moving(-1, [&](dbf::Table& t) {
         t.setFilter(expression);
-        engine().clearQueryBits(engine().current());
         const auto n = static_cast<int>(t.count());
         t.goTop();
         return n;
@@ -917,17 +913,11 @@ std::uint32_t TDbfAccess::queryRecCount() {
 }
 
 bool TDbfAccess::getQueryBit(std::uint32_t recno) {
-    return record(false, [&](dbf::Table& t) { return engine().getQueryBit(t, recno); });
+    return record(false, [&](dbf::Table& t) { return t.passesQuery(recno); });
 }
 
 bool TDbfAccess::setQueryBit(std::uint32_t recno, bool on) {
-    return record(false, [&](dbf::Table& t) {
-        if (recno < 1 || recno > t.recordCount()) {
-            return false;
-        }
-        engine().setQueryBit(recno, on);
-        return true;
-    });
+    return record(false, [&](dbf::Table& t) { return t.markRecord(recno, on); });
 }
 
 std::string TDbfAccess::dbFilter() {
@@ -942,7 +932,6 @@ bool TDbfAccess::filterAlias(std::string_view alias, std::string_view expression
             return false;
         }
         other->setFilter(expression);
-        engine().clearQueryBits(area);
         return true;
     });
 }

@@ -149,6 +149,8 @@ public:
     std::string indexKey(int order = 0);
     std::string indexKeyField(int order = 0);
     std::string indexCondition(int order = 0);
+    // Walks the controlling order the other way round from now on (this process only; the
+    // index file is unchanged); a second flip restores it. False in natural order.
     bool indexFlip();
     std::uint32_t orderRecNo();
     bool keyAdd(std::string_view tag);
@@ -171,6 +173,9 @@ public:
     // compile.
     int queryTest(std::string_view expression);
     std::uint32_t queryRecCount();
+    // Query bits: whether a record passes the query (true for every record without one), and
+    // showing or hiding a single record while a query is active (false without a query or for
+    // a record outside the table). Moves and counts follow the bits at once.
     bool getQueryBit(std::uint32_t recno);
     bool setQueryBit(std::uint32_t recno, bool on);
     std::string dbFilter();

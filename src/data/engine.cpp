@@ -81,7 +81,6 @@ void Engine::closeArea(int area) {
         return;
     }
     turbo_.erase(area);
-    queryBits_.erase(area);
     relations_.erase(area);
     for (auto it = relations_.begin(); it != relations_.end();) {
         it = it->second.child == area ? relations_.erase(it) : std::next(it);
@@ -207,36 +206,7 @@ bool Engine::createExec() {
     }
 }
 
-// ---- Query bits and relations ---------------------------------------------------------------
-
-bool Engine::getQueryBit(dbf::Table& table, std::uint32_t recno) {
-    const auto area = queryBits_.find(current());
-    if (area != queryBits_.end()) {
-        const auto bit = area->second.find(recno);
-        if (bit != area->second.end()) {
-            return bit->second;
-        }
-    }
-    if (recno < 1 || recno > table.recordCount()) {
-        return false;
-    }
-    if (table.filter().empty()) {
-        return true;
-    }
-    const std::uint32_t saved = table.recNo();
-    table.goTo(recno);
-    const bool passes = dbf::Expression::compile(table.filter(), &table).test(&table);
-    table.goTo(saved);
-    return passes;
-}
-
-void Engine::setQueryBit(std::uint32_t recno, bool on) {
-    queryBits_[current()][recno] = on;
-}
-
-void Engine::clearQueryBits(int area) {
-    queryBits_.erase(area);
-}
+// ---- Relations ------------------------------------------------------------------------------
 
 void Engine::setRelation(int parent, int child, std::string expression) {
     for (auto it = relations_.lower_bound(parent); it != relations_.upper_bound(parent);) {

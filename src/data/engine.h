@@ -3,7 +3,8 @@
 // every engine access component and the database window, with the engine-wide switches that
 // the table class itself does not keep (error level, translation, turbo read per area, the
 // gauge window) and the few operations the table class lacks: tables built field by field,
-// engine text for dates and versions, query bits and relations between areas.
+// engine text for dates and versions and relations between areas. (Query bits are marks of the
+// table itself: dbf::Table::markRecord.)
 //
 // Like the engine underneath, this runs on the one user-interface thread.
 
@@ -50,7 +51,7 @@ public:
     // already taken by another area gets the area number appended. Throws DbfError.
     int openTable(const std::filesystem::path& path, std::string alias,
                   const dbf::OpenOptions& options, int area = 0);
-    // Closes the table of an area (its turbo flag, relations and query bits go with it).
+    // Closes the table of an area (its turbo flag and relations go with it).
     void closeArea(int area);
     void closeAll();
 
@@ -80,13 +81,6 @@ public:
     bool createExec();
     bool creating(int area) const { return pending_.count(area) > 0; }
 
-    // Query bits: a record-by-record mark over the current filter. getQueryBit answers whether
-    // a record passes the filter unless setQueryBit fixed its answer; the marks of an area are
-    // dropped when its filter changes.
-    bool getQueryBit(dbf::Table& table, std::uint32_t recno);
-    void setQueryBit(std::uint32_t recno, bool on);
-    void clearQueryBits(int area);
-
     // A relation moves the child area with its parent: after each move of the parent, the
     // child seeks the value of `expression` (evaluated in the parent) in its controlling order,
     // or goes to that record number when it has none. An empty expression removes it.
@@ -114,7 +108,6 @@ private:
     std::string lastError_;
     std::set<int> turbo_;
     std::map<int, PendingTable> pending_;
-    std::map<int, std::map<std::uint32_t, bool>> queryBits_;
     std::multimap<int, Relation> relations_;
 };
 

@@ -154,6 +154,9 @@ public:
     std::string scopeTop;
     std::string scopeBottom;
     bool inScope(std::string_view key) const;
+    // Walked from its last key to its first while this order controls: a setting of this open
+    // table only (the file keeps its own direction), kept with the order like its scope.
+    bool reversed = false;
 
 private:
     void compileExpressions();

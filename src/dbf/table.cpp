@@ -422,8 +422,16 @@ bool Table::visible() const {
         if ((!ix.scopeTop.empty() || !ix.scopeBottom.empty()) && !ix.inScope(ix.keyOfCurrent()))
             return false;
     }
-    if (filter_.valid() && !filter_.test(this)) return false;
-    return true;
+    return filterPasses();
+}
+
+bool Table::filterPasses() const {
+    if (!filter_.valid()) return true;
+    if (!marks_.empty()) {
+        const auto mark = marks_.find(recordNumber());
+        if (mark != marks_.end()) return mark->second;
+    }
+    return filter_.test(this);
 }
 
 void Table::goTo(std::uint32_t recno) {
@@ -456,8 +464,10 @@ bool Table::skipIndexed(long long dir) {
         return true;
     }
     syncIndexPosition();
-    const KeyList& keys = indexes_[static_cast<std::size_t>(order_ - 1)]->keys();
-    if (dir > 0) {
+    const Index& ix = *indexes_[static_cast<std::size_t>(order_ - 1)];
+    const KeyList& keys = ix.keys();
+    // A reversed order walks its key list from the end.
+    if ((dir > 0) != ix.reversed) {
         if (ipos_ >= keys.size() || ipos_ + 1 >= keys.size()) return false;
         ++ipos_;
     } else {
@@ -478,6 +488,29 @@ bool Table::settle(bool forward) {
     return true;
 }
 
+// The first visible record from the key list's start (its scope's top) onwards.
+bool Table::startAtKeyListTop(const Index& ix) {
+    const KeyList& keys = ix.keys();
+    const std::size_t start = ix.scopeTop.empty() ? 0 : keys.seek(ix.scopeTop);
+    if (start >= keys.size()) return false;
+    ipos_ = start;
+    iposValid_ = true;
+    loadRecord(keys.recAt(start));
+    // Walking forward moves down the key list unless the order is reversed.
+    return settle(!ix.reversed);
+}
+
+// The last visible record from the key list's end (its scope's bottom) backwards.
+bool Table::startAtKeyListBottom(const Index& ix) {
+    const KeyList& keys = ix.keys();
+    const std::size_t end = ix.scopeBottom.empty() ? keys.size() : keys.seekAfter(ix.scopeBottom);
+    if (end == 0) return false;
+    ipos_ = end - 1;
+    iposValid_ = true;
+    loadRecord(keys.recAt(ipos_));
+    return settle(ix.reversed);
+}
+
 void Table::goTop() {
     flush();
     refreshCount();
@@ -487,15 +520,7 @@ void Table::goTop() {
     bool any = false;
     if (order_ > 0) {
         const Index& ix = *indexes_[static_cast<std::size_t>(order_ - 1)];
-        const KeyList& keys = ix.keys();
-        // A scope's top is where the order starts.
-        const std::size_t start = ix.scopeTop.empty() ? 0 : keys.seek(ix.scopeTop);
-        if (start < keys.size()) {
-            ipos_ = start;
-            iposValid_ = true;
-            loadRecord(keys.recAt(start));
-            any = settle(true);
-        }
+        any = ix.reversed ? startAtKeyListBottom(ix) : startAtKeyListTop(ix);
     } else if (count_ > 0) {
         loadRecord(1);
         any = settle(true);
@@ -515,15 +540,7 @@ void Table::goBottom() {
     bool any = false;
     if (order_ > 0) {
         const Index& ix = *indexes_[static_cast<std::size_t>(order_ - 1)];
-        const KeyList& keys = ix.keys();
-        const std::size_t end =
-            ix.scopeBottom.empty() ? keys.size() : keys.seekAfter(ix.scopeBottom);
-        if (end > 0) {
-            ipos_ = end - 1;
-            iposValid_ = true;
-            loadRecord(keys.recAt(ipos_));
-            any = settle(false);
-        }
+        any = ix.reversed ? startAtKeyListTop(ix) : startAtKeyListBottom(ix);
     } else if (count_ > 0) {
         loadRecord(count_);
         any = settle(false);
@@ -1067,6 +1084,8 @@ void Table::rewrite(bool keepRecords) {
         replaceFile(memoTmp, memoPath);
         memo_.open(memoPath, kind, false);
     }
+    // Records were renumbered: query marks would now land on other records.
+    marks_.clear();
     reindex();
     goTop();
 }
@@ -1406,16 +1425,24 @@ bool Table::seek(std::string_view key, bool softSeek) {
         k.resize(static_cast<std::size_t>(ix.keyLength()), ' ');
     const KeyList& keys = ix.keys();
     bof_ = false;
-    std::size_t pos = keys.seek(k);
-    // Skip invisible entries (deleted records when hidden, filtered records).
-    while (pos < keys.size()) {
+    // Walking forward, the seek lands on the first entry not before the key; walking a reversed
+    // order, on the last entry not after it (the first such in walking order). Invisible entries
+    // (deleted records when hidden, filtered records) are passed in walking order.
+    const bool reversed = ix.reversed;
+    std::size_t pos = reversed ? keys.seekAfter(k) : keys.seek(k);
+    bool landed = false;
+    while (reversed ? pos > 0 : pos < keys.size()) {
+        if (reversed) --pos;
         ipos_ = pos;
         iposValid_ = true;
         loadRecord(keys.recAt(pos));
-        if (visible()) break;
-        ++pos;
+        if (visible()) {
+            landed = true;
+            break;
+        }
+        if (!reversed) ++pos;
     }
-    if (pos >= keys.size()) {
+    if (!landed) {
         setEofState();
         return false;
     }
@@ -1434,7 +1461,8 @@ std::size_t Table::keyPosition() {
     flush();
     Index& ix = *indexes_[static_cast<std::size_t>(order_ - 1)];
     const std::size_t p = ix.keys().find(ix.keyOfCurrent(), recno_);
-    return p == KeyList::npos ? 0 : p + 1;
+    if (p == KeyList::npos) return 0;
+    return ix.reversed ? ix.keys().size() - p : p + 1;
 }
 
 void Table::setScope(std::string_view top, std::string_view bottom) {
@@ -1452,11 +1480,25 @@ std::pair<std::string, std::string> Table::scope() const {
     return {ix.scopeTop, ix.scopeBottom};
 }
 
+bool Table::flipOrder() {
+    if (order_ == 0) return false;
+    flush();
+    Index& ix = *indexes_[static_cast<std::size_t>(order_ - 1)];
+    ix.reversed = !ix.reversed;
+    // The key list itself is unchanged, so the current record keeps its place in it.
+    return true;
+}
+
+bool Table::orderReversed() const {
+    return order_ > 0 && indexes_[static_cast<std::size_t>(order_ - 1)]->reversed;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Filters and expressions
 
 void Table::setFilter(std::string_view expr) {
     flush();
+    marks_.clear();
     if (trimLeft(trimRight(expr)).empty()) {
         filter_ = Expression();
         filterText_.clear();
@@ -1466,6 +1508,24 @@ void Table::setFilter(std::string_view expr) {
     if (e.type() != ValueType::Logical) throw DbfError("a filter must be a logical expression");
     filter_ = std::move(e);
     filterText_ = std::string(expr);
+}
+
+bool Table::markRecord(std::uint32_t recno, bool shown) {
+    if (!filter_.valid() || recno < 1 || recno > count_) return false;
+    marks_[recno] = shown;
+    return true;
+}
+
+bool Table::passesQuery(std::uint32_t recno) {
+    if (recno < 1 || recno > count_) return false;
+    if (!filter_.valid()) return true;
+    const auto mark = marks_.find(recno);
+    if (mark != marks_.end()) return mark->second;
+    const std::uint32_t saved = recno_;
+    goTo(recno);
+    const bool passes = filter_.test(this);
+    goTo(saved);
+    return passes;
 }
 
 std::uint32_t Table::locate(std::string_view condition, bool continuing, bool backward) {

@@ -19,6 +19,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -187,10 +188,23 @@ public:
     // with its order. Without a controlling order it does nothing.
     void setScope(std::string_view top, std::string_view bottom);
     std::pair<std::string, std::string> scope() const;
+    // Reverses the direction in which the controlling order is walked (top becomes bottom,
+    // seeks land on the last matching key); the index file is not touched. The record pointer
+    // stays. False in natural order.
+    bool flipOrder();
+    // Whether the controlling order is walked backwards.
+    bool orderReversed() const;
 
     // Filter over moves; empty clears. Throws DbfError for a bad or non-logical expression.
     void setFilter(std::string_view expr);
     const std::string& filter() const { return filterText_; }
+    // Query marks: while a filter is set, single records can be shown or hidden whatever the
+    // filter says of them. Setting the filter again, packing and zapping drop the marks. False
+    // (and nothing marked) without a filter or for a record number outside the table.
+    bool markRecord(std::uint32_t recno, bool shown);
+    // Whether record `recno` passes the query: its mark, else the filter (true without one);
+    // false outside the table. Moves the record pointer to evaluate the filter, and back.
+    bool passesQuery(std::uint32_t recno);
     // Searches for the condition from the top (backward: from the bottom), or from the record
     // after (before) the current one when continuing with the last condition; answers the
     // record number, or 0 standing at end of file (backward: at the beginning, bof set).
@@ -249,6 +263,10 @@ private:
     void saveCdx(const std::filesystem::path& path);
     Index& openCdx(const std::filesystem::path& path);
     bool skipIndexed(long long count);
+    // The controlling order's first (last) visible record in walking order; false when none.
+    bool startAtKeyListTop(const Index& ix);
+    bool startAtKeyListBottom(const Index& ix);
+    bool filterPasses() const;
     bool settle(bool forward);
     const char* image() const { return evalImage_ ? evalImage_ : cur_; }
     // The current record as a private copy that may be changed.
@@ -292,6 +310,7 @@ private:
 
     Expression filter_;
     std::string filterText_;
+    std::map<std::uint32_t, bool> marks_;
     Expression locate_;
 
     std::set<std::uint32_t> lockedRecords_;

@@ -240,6 +240,45 @@ TEST_F(DbfAccessTest, FilterIsReappliedOnEveryOpening) {
     EXPECT_EQ(a.access.query(""), 4);
 }
 
+namespace {
+
+std::vector<std::string> namesOf(TableDataSet& ds) {
+    std::vector<std::string> names;
+    for (ds.first(); !ds.eof(); ds.next())
+        names.push_back(ds.fieldByName("NAME")->asString());
+    return names;
+}
+
+} // namespace
+
+TEST_F(DbfAccessTest, QueryBitsAndFlipsSteerTheDataSet) {
+    using Names = std::vector<std::string>;
+    EXPECT_FALSE(a.access.setQueryBit(2, false)); // no query active
+    EXPECT_EQ(a.access.query("QTY > 2"), 3);      // Novak, Cerny, Bily
+    EXPECT_TRUE(a.access.setQueryBit(3, false));
+    EXPECT_TRUE(a.access.setQueryBit(2, true));
+    EXPECT_EQ(a.access.queryRecCount(), 3u);
+    EXPECT_EQ(namesOf(a.ds), (Names{"Novak", "Adam", "Bily"}));
+    EXPECT_FALSE(a.access.getQueryBit(3));
+
+    // Hiding the record the data set stands on leaves it there until it moves.
+    a.access.go(2);
+    EXPECT_TRUE(a.access.setQueryBit(2, false));
+    EXPECT_EQ(a.ds.recNo(), 2u);
+    a.ds.next();
+    EXPECT_EQ(a.ds.fieldByName("NAME")->asString(), "Bily");
+
+    EXPECT_FALSE(a.access.indexFlip()); // natural order
+    EXPECT_EQ(a.access.query(""), 4);
+    a.access.indexTag("", "NAME", "NAME", 0, false, "");
+    a.access.go(3);
+    EXPECT_TRUE(a.access.indexFlip());
+    EXPECT_EQ(a.ds.recNo(), 3u); // the data set stays on its record
+    EXPECT_EQ(namesOf(a.ds), (Names{"Novak", "Cerny", "Bily", "Adam"}));
+    EXPECT_TRUE(a.access.seek("C"));
+    EXPECT_EQ(a.access.orderRecNo(), 2u);
+}
+
 TEST_F(DbfAccessTest, ScopeLimitsTheDataSet) {
     a.access.indexTag("", "QTY", "QTY", 0, false, "");
     EXPECT_TRUE(a.access.setScope("3", "7"));

@@ -2,12 +2,17 @@
 
 #include "core/cp1250.h"
 #include "core/ui_services.h"
+#include "data/script/memo_lines.h"
 #include "ui/qt/forms/data_controls.h"
 #include "ui/qt/forms/dialogs.h"
+#include "ui/qt/qt_text.h"
 
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace vorlan::memo {
 
@@ -33,6 +38,22 @@ private:
     MemoEditor& editor_;
 };
 
+// The text area's size and the memo's font decide where lines wrap.
+class MemoEditor::ViewFilter : public QObject {
+public:
+    explicit ViewFilter(const MemoEditor& editor) : editor_(editor) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Resize || event->type() == QEvent::FontChange)
+            editor_.updateEditorView();
+        return false;
+    }
+
+private:
+    const MemoEditor& editor_;
+};
+
 namespace {
 
 forms::Control& addControl(forms::Form& form, script::Component& parent, const char* cls,
@@ -53,7 +74,8 @@ void place(forms::Control& c, int left, int top, int width, int height) {
 } // namespace
 
 MemoEditor::MemoEditor()
-    : form_(std::make_unique<forms::Form>("TForm")), keys_(std::make_unique<KeyFilter>(*this)) {
+    : form_(std::make_unique<forms::Form>("TForm")), keys_(std::make_unique<KeyFilter>(*this)),
+      view_(std::make_unique<ViewFilter>(*this)) {
     forms::Form& form = *form_;
     form.setName("DbfMemo");
     form.setPublished("Caption", Value("DbfMemo"));
@@ -100,11 +122,27 @@ MemoEditor::MemoEditor()
     // Installed after the controls' own filters, so these see Esc first.
     memo_->widget()->installEventFilter(keys_.get());
     form.widget()->installEventFilter(keys_.get());
+    memoWidget()->installEventFilter(view_.get());
+    memoWidget()->viewport()->installEventFilter(view_.get());
 }
 
 MemoEditor::~MemoEditor() {
-    if (QWidget* w = memo_ ? memo_->widget() : nullptr) w->removeEventFilter(keys_.get());
+    if (QWidget* w = memo_ ? memo_->widget() : nullptr) {
+        w->removeEventFilter(keys_.get());
+        w->removeEventFilter(view_.get());
+        static_cast<QPlainTextEdit*>(w)->viewport()->removeEventFilter(view_.get());
+    }
     if (QWidget* w = form_->widget()) w->removeEventFilter(keys_.get());
+}
+
+void MemoEditor::updateEditorView() const {
+    const QPlainTextEdit* memo = memoWidget();
+    // Lines wrap at the viewport less the document's margin on both sides.
+    const int margin = static_cast<int>(memo->document()->documentMargin());
+    data::MemoEditorView& view = data::memoEditorView();
+    view.textWidth = std::max(1, memo->viewport()->width() - 2 * margin);
+    view.fontName = qt::toEngine(memo->font().family());
+    view.fontSize = QFontInfo(memo->font()).pixelSize();
 }
 
 QPlainTextEdit* MemoEditor::memoWidget() const {

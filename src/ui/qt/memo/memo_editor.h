@@ -41,9 +41,14 @@ public:
     void pressEscape();
     bool modified() const;
     QPlainTextEdit* memoWidget() const;
+    // Hands the memo's text width and font to the memo lines that scripts read
+    // (data::memoEditorView()), so their lines end where this window wraps them. Called
+    // whenever the memo is resized or its font changes.
+    void updateEditorView() const;
 
 private:
     class KeyFilter;
+    class ViewFilter;
     // Writes the memo into its field and posts the record; false (and the user is told) when the
     // data set refuses, so the window stays open with the text.
     bool save();
@@ -55,6 +60,7 @@ private:
     forms::Control* memo_ = nullptr;
     forms::Control* panel_ = nullptr;
     std::unique_ptr<KeyFilter> keys_;
+    std::unique_ptr<ViewFilter> view_;
     std::string fieldName_;
     bool startedInBrowse_ = true;
 };
