@@ -33,6 +33,13 @@ void applyProperties(Component& component, const stream::StreamObject& object) {
             continue;
         }
         component.setPublished(p.name, valueOfStreamValue(p.value));
+        // The items' values alone lose their names; they follow as "Columns[0].FieldName" ...
+        // so a component that keeps a collection can read each item by property name.
+        if (p.value.kind == stream::ValueKind::Collection)
+            for (std::size_t i = 0; i < p.value.items.size(); ++i)
+                for (const auto& q : p.value.items[i].properties)
+                    component.setPublished(p.name + "[" + std::to_string(i) + "]." + q.name,
+                                           valueOfStreamValue(q.value));
     }
 }
 

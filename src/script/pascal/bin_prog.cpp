@@ -1,6 +1,8 @@
 #include "script/pascal/bin_prog.h"
 
+#include "script/comp_wrapper.h"
 #include "script/pascal/messages.h"
+#include "script/registry.h"
 
 #include <algorithm>
 #include <climits>
@@ -333,7 +335,29 @@ inline bool isFalse(const Value& v) {
     return v.isBoolean() ? !v.asBool() : slowIsFalse(v);
 }
 
+// `List[i]` on an object reads its default property (the Strings of a string list, the Items
+// of a collection) with the index.
+Value defaultPropertyOf(const Value& object, Value& index) {
+    NativeObject* native = nativeObjectOf(object);
+    const ClassInfo* cls = native ? registry().findClass(native->className()) : nullptr;
+    while (cls && !cls->defaultProperty)
+        cls = cls->parent;
+    if (!cls) throw ValueError("The object has no default property");
+    Value result;
+    ExceptionInfo error;
+    const DispStatus status = registry().getProperty(*cls->defaultProperty, native,
+                                                     std::span<Value>(&index, 1), result, error);
+    if (status != DispStatus::Ok)
+        throw ValueError(status == DispStatus::Exception ? error.description
+                                                         : dispatchStatusMessage(status));
+    return result;
+}
+
 [[gnu::noinline]] void charAt(Value& index, const Value& source) {
+    if (source.isObject()) {
+        index = defaultPropertyOf(source, index);
+        return;
+    }
     if (source.isArray()) {
         const VarArray& array = *source.asArray();
         if (array.dimensions() != 1) throw ValueError("Wrong number of array indexes");

@@ -5,6 +5,7 @@
 #include "windows/recording_ui.h"
 
 #include <QApplication>
+#include <QLayout>
 #include <QMouseEvent>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -22,12 +23,14 @@ protected:
     QToolButton* button(const char* name) const {
         return window.findChild<QToolButton*>(QLatin1String(name));
     }
-    void mouse(QEvent::Type type, int x, int y) {
+    void mouse(QEvent::Type type, int x, int y) { mouseOn(window.pictureView(), type, x, y); }
+    // A mouse event as the widget itself would get it (in its own coordinates).
+    static void mouseOn(QWidget* widget, QEvent::Type type, int x, int y) {
         const QPointF at(x, y);
-        QMouseEvent event(type, at, window.pictureView()->mapToGlobal(at), Qt::LeftButton,
+        QMouseEvent event(type, at, widget->mapToGlobal(at), Qt::LeftButton,
                           type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
                           Qt::NoModifier);
-        QApplication::sendEvent(window.pictureView(), &event);
+        QApplication::sendEvent(widget, &event);
     }
     QRgb pixel(int x, int y) const { return picture.image().pixel(x, y) & 0xFFFFFF; }
 
@@ -129,6 +132,38 @@ TEST_F(CanvasWindowTest, MouseDragDrawsTheShapeAndLeavesNoRubberBand) {
     EXPECT_EQ(pixel(12, 5), 0xFFFFFFu);
     EXPECT_EQ(pixel(10, 10), 0xFFFFFFu);
     EXPECT_FALSE(canvas.dragging());
+}
+
+TEST_F(CanvasWindowTest, TheWindowDrawsWhereThePointerIsAndItsBarsDoNot) {
+    canvas.init(30, 20);
+    window.activated();
+    window.layout()->activate();
+    const int top = window.pictureView()->y();
+    ASSERT_GT(top, 0) << "the tool bar sits above the picture";
+
+    // A drag the window itself gets lands on the picture under the pointer.
+    window.toolButton(DrawingTool::Line)->click();
+    mouseOn(&window, QEvent::MouseButtonPress, 3, top + 4);
+    EXPECT_TRUE(canvas.dragging());
+    mouseOn(&window, QEvent::MouseMove, 20, top + 4);
+    mouseOn(&window, QEvent::MouseMove, 10, top + 4);
+    mouseOn(&window, QEvent::MouseButtonRelease, 12, top + 4);
+    EXPECT_FALSE(canvas.dragging());
+    EXPECT_EQ(pixel(3, 4), 0u);
+    EXPECT_EQ(pixel(11, 4), 0u);
+    EXPECT_EQ(pixel(15, 4), 0xFFFFFFu) << "no trace of the rubber band";
+    EXPECT_EQ(pixel(3, 0), 0xFFFFFFu);
+
+    // A release the window gets after a drag that began on the picture ends that drag.
+    mouse(QEvent::MouseButtonPress, 3, 10);
+    mouseOn(&window, QEvent::MouseButtonRelease, 8, top + 10);
+    EXPECT_FALSE(canvas.dragging());
+    EXPECT_EQ(pixel(7, 10), 0u);
+
+    // The tool bar's background keeps its clicks.
+    mouseOn(window.toolBar(), QEvent::MouseButtonPress, window.toolBar()->width() - 3, 2);
+    EXPECT_FALSE(canvas.dragging());
+    mouseOn(window.toolBar(), QEvent::MouseButtonRelease, window.toolBar()->width() - 3, 2);
 }
 
 TEST_F(CanvasWindowTest, PlacementAndVisibilityComeFromTheSettings) {

@@ -4,16 +4,19 @@
 #include "script/pascal/pascal_fixture.h"
 
 #include "core/cp1250.h"
+#include "data/memory_data_set.h"
 #include "library/math_strings.h"
 #include "script/form_loader.h"
 #include "script/stream/text_form.h"
 #include "ui/qt/forms/container_controls.h"
+#include "ui/qt/forms/data_grid.h"
 #include "ui/qt/forms/grid_controls.h"
 #include "ui/qt/forms/picture_controls.h"
 
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTableWidget>
 
 #include <fstream>
 #include <sstream>
@@ -215,5 +218,66 @@ TEST_F(PascalForms, BundledExampleFillsItsListAndGridOnAClick) {
     auto* timer = dynamic_cast<Timer*>(form->findComponent("Timer1"));
     EXPECT_TRUE(timer->running());
     timer->setPublished("Enabled", Value(false));
+    s.reset();
+}
+
+TEST_F(PascalForms, ProgramsFillGridLinesAndArrangeDataGridColumns) {
+    data::MemoryDataSet people;
+    people.setFields(
+        {{"NAME", data::FieldType::String, 20}, {"CITY", data::FieldType::String, 20}});
+    people.addRow({Value("Novak"), Value("Brno")});
+    people.open();
+    auto form = script::instantiateComponents(stream::componentFromText(R"(object Form1: TForm1
+  object Grid1: TStringGrid
+    ColCount = 3
+    RowCount = 3
+  end
+  object Source: TDataSource
+  end
+  object DBGrid1: TDBGrid
+    DataSource = Source
+    Columns = <
+      item
+        FieldName = 'CITY'
+        Title.Caption = 'Mesto'
+      end
+      item
+        FieldName = 'NAME'
+      end>
+  end
+end
+)"),
+                                              script::registry(), true);
+    dynamic_cast<data::DataSourceProvider*>(form->findComponent("Source"))
+        ->dataSource()
+        ->setDataSet(&people);
+    auto s = scripter(
+        {"var C: Variant;", "begin", "  Grid1.Rows[1].CommaText := 'a,\"b c\",d';",
+         "  TestOut(Grid1.Cells[1, 1]);", "  Grid1.Cols[0].Text := 'x' + #13#10 + 'y';",
+         "  TestOut(Grid1.Rows[1].Strings[0] + Grid1.Rows[1].Strings[2]);",
+         "  TestOut(Grid1.Cols[2].Add('z'));", "  TestOut(Grid1.Rows[0].CommaText);",
+         "  Grid1.Rows[1].Clear;", "  TestOut(Grid1.Rows[1].Count);",
+         "  TestOut(DBGrid1.Columns.Count);",
+         "  TestOut(DBGrid1.Columns.Items[0].Title.Caption + '/' + "
+         "DBGrid1.Columns.Items[1].FieldName);",
+         "  DBGrid1.Columns.Items[1].Title.Caption := 'Jmeno';",
+         "  DBGrid1.Columns.Items[1].Width := 90;", "  DBGrid1.Columns.Items[0].Visible := False;",
+         "  TestOut(DBGrid1.Columns.Items[1].Width);",
+         // An object variable indexed directly reads its default property.
+         "  C := DBGrid1.Columns;", "  TestOut(C[1].FieldName);", "end."});
+    s->setModule(form.get());
+    s->run();
+    expectNoErrors();
+    EXPECT_EQ(output(), (std::vector<std::string>{"b c", "yd", "0", "x,\"\",z", "3", "2",
+                                                  "Mesto/NAME", "90", "NAME"}));
+    auto* grid = dynamic_cast<StringGrid*>(form->findComponent("Grid1"));
+    EXPECT_EQ(grid->row(1), (std::vector<std::string>{"", "", ""}));
+    auto* dbGrid = dynamic_cast<DataGrid*>(form->findComponent("DBGrid1"));
+    auto* table = qobject_cast<QTableWidget*>(dbGrid->widget());
+    ASSERT_EQ(table->columnCount(), 2);
+    EXPECT_EQ(dbGrid->cellText(0, 0), "Brno");
+    EXPECT_EQ(table->horizontalHeaderItem(1)->text(), QStringLiteral("Jmeno"));
+    EXPECT_EQ(table->columnWidth(1), 90);
+    EXPECT_TRUE(table->isColumnHidden(0));
     s.reset();
 }

@@ -106,6 +106,10 @@ CanvasWindow::CanvasWindow(windows::Canvas& canvas, ImagePicture& picture, QWidg
     layout->addWidget(penBar_);
     layout->addWidget(image_, 1);
 
+    // A click on a bar's background is the bar's, not a start of drawing.
+    for (QWidget* bar : {toolBar_, brushBar_, penBar_})
+        bar->setAttribute(Qt::WA_NoMousePropagation);
+
     // The bars belong to the active window only.
     toolBar_->hide();
     brushBar_->hide();
@@ -389,6 +393,23 @@ windows::CanvasSize CanvasWindow::imageAreaSize() const {
     // A window that has never been shown has not placed its children yet.
     if (layout()) layout()->activate();
     return {image_->width(), image_->height()};
+}
+
+windows::CanvasPoint CanvasWindow::picturePoint(const QMouseEvent& event) const {
+    const QPoint at = image_->mapFrom(this, event.position().toPoint());
+    return {at.x(), at.y()};
+}
+
+void CanvasWindow::mousePressEvent(QMouseEvent* event) {
+    guarded([&] { canvas_.mouseDown(picturePoint(*event)); });
+}
+
+void CanvasWindow::mouseMoveEvent(QMouseEvent* event) {
+    guarded([&] { canvas_.mouseMove(picturePoint(*event)); });
+}
+
+void CanvasWindow::mouseReleaseEvent(QMouseEvent* event) {
+    guarded([&] { canvas_.mouseUp(picturePoint(*event)); });
 }
 
 void CanvasWindow::changeEvent(QEvent* event) {

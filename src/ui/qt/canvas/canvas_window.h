@@ -83,12 +83,18 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    // The window draws with the mouse as the picture does, wherever the picture does not cover
+    // it; its points are taken in picture coordinates, so a shape stays under the pointer.
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     QWidget* makeToolBar();
     QWidget* makeBrushBar();
     QWidget* makePenBar();
     QWidget* makeColorGrid(const char* name, void (CanvasWindow::*picked)(std::int32_t));
+    windows::CanvasPoint picturePoint(const QMouseEvent& event) const;
 
     windows::Canvas& canvas_;
     ImagePicture& picture_;

@@ -22,6 +22,20 @@ bool is(std::string_view a, std::string_view b) {
     return equalsNoCase(a, b);
 }
 
+Qt::Alignment qtAlignment(std::string_view name) {
+    if (is(name, "taRightJustify")) return Qt::AlignRight | Qt::AlignVCenter;
+    if (is(name, "taCenter")) return Qt::AlignHCenter | Qt::AlignVCenter;
+    return Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+// Wide enough for the field's display width or its label, whichever is wider.
+int widthForField(const data::Field& f, const QTableWidget& table) {
+    const int charWidth = std::max(table.fontMetrics().averageCharWidth(), 1);
+    return std::clamp(
+        std::max(f.displayWidth(), static_cast<int>(f.displayLabel().size())) * charWidth + 8, 24,
+        400);
+}
+
 Qt::Alignment qtAlignment(data::FieldAlignment a) {
     switch (a) {
     case data::FieldAlignment::Right:
@@ -98,7 +112,10 @@ bool DataSetControl::setOwn(std::string_view name, const Value& value) {
 
 // ---- DataGrid
 
-DataGrid::DataGrid(std::string cls) : DataSetControl(std::move(cls), new QTableWidget) {
+DataGrid::DataGrid(std::string cls)
+    : DataSetControl(std::move(cls), new QTableWidget),
+      columns_(
+          std::make_unique<GridColumns>([this](ColumnChange change) { columnsChanged(change); })) {
     QTableWidget* t = table();
     t->setSelectionMode(QAbstractItemView::SingleSelection);
     t->verticalHeader()->setDefaultSectionSize(20);
@@ -138,6 +155,7 @@ void DataGrid::dataChanged() {
         table()->clear();
         table()->setRowCount(0);
         table()->setColumnCount(0);
+        columnFields_.clear();
         bookmarks_.clear();
         built_ = false;
         return;
@@ -151,7 +169,80 @@ void DataGrid::dataChanged() {
 }
 
 void DataGrid::recordChanged() {
-    if (!reading_ && built_) showCurrent();
+    if (reading_) return;
+    // A new layout asked for while a record was edited is made once the data set browses again.
+    if (built_)
+        showCurrent();
+    else
+        dataChanged();
+}
+
+void DataGrid::layOutColumns(const data::DataSet& set) {
+    QTableWidget* t = table();
+    columnFields_.clear();
+    if (columns_->empty()) {
+        for (int f = 0; f < set.fieldCount(); ++f)
+            columnFields_.push_back(f);
+    } else {
+        for (int c = 0; c < columns_->count(); ++c) {
+            GridColumn& column = columns_->at(c);
+            int found = -1;
+            for (int f = 0; f < set.fieldCount() && found < 0; ++f)
+                if (is(set.field(f)->name(), column.fieldName())) found = f;
+            columnFields_.push_back(found);
+            const data::Field* field = found >= 0 ? set.field(found) : nullptr;
+            column.setDefaults(field ? field->displayLabel() : column.fieldName(),
+                               field ? widthForField(*field, *t) : 64);
+        }
+    }
+    t->setColumnCount(static_cast<int>(columnFields_.size()));
+}
+
+data::Field* DataGrid::fieldOfColumn(int column) const {
+    data::DataSet* set = dataSet();
+    if (!set || column < 0 || column >= static_cast<int>(columnFields_.size())) return nullptr;
+    const int f = columnFields_[static_cast<std::size_t>(column)];
+    return f >= 0 && f < set->fieldCount() ? set->field(f) : nullptr;
+}
+
+void DataGrid::applyColumnLook() {
+    QTableWidget* t = table();
+    if (!t || static_cast<int>(columnFields_.size()) != t->columnCount()) return;
+    Quiet q(*this);
+    // While a record is edited the layout waits; until then the listed columns may not match.
+    const bool listed = !columns_->empty() && columns_->count() == t->columnCount();
+    for (int c = 0; c < t->columnCount(); ++c) {
+        const data::Field* field = fieldOfColumn(c);
+        const GridColumn* column = listed ? &columns_->at(c) : nullptr;
+        QString heading = column  ? qt::fromEngine(column->caption())
+                          : field ? qt::fromEngine(field->displayLabel())
+                                  : QString();
+        auto* header = new QTableWidgetItem(heading);
+        if (column && !column->titleAlignment().empty())
+            header->setTextAlignment(qtAlignment(column->titleAlignment()));
+        t->setHorizontalHeaderItem(c, header);
+        if (column && column->storedWidth() >= 0)
+            t->setColumnWidth(c, column->storedWidth());
+        else if (field)
+            t->setColumnWidth(c, widthForField(*field, *t));
+        t->setColumnHidden(c, column && !column->visible());
+        const Qt::Alignment alignment = column && !column->alignment().empty()
+                                            ? qtAlignment(column->alignment())
+                                        : field ? qtAlignment(field->alignment())
+                                                : qtAlignment(data::FieldAlignment::Left);
+        for (int r = 0; r < t->rowCount(); ++r)
+            if (QTableWidgetItem* item = t->item(r, c)) item->setTextAlignment(alignment);
+    }
+}
+
+void DataGrid::columnsChanged(ColumnChange change) {
+    if (reading_ || !table()) return;
+    if (change == ColumnChange::Layout) {
+        built_ = false;
+        dataChanged();
+    } else {
+        applyColumnLook();
+    }
 }
 
 void DataGrid::rebuild() {
@@ -160,56 +251,50 @@ void DataGrid::rebuild() {
     Quiet q(*this);
     reading_ = true;
     t->clear();
-    t->setColumnCount(set->fieldCount());
-    QStringList headings;
-    const int charWidth = std::max(t->fontMetrics().averageCharWidth(), 1);
-    for (int c = 0; c < set->fieldCount(); ++c) {
-        const data::Field* f = set->field(c);
-        headings << qt::fromEngine(f->displayLabel());
-        t->setColumnWidth(
-            c, std::clamp(std::max(f->displayWidth(), static_cast<int>(f->displayLabel().size())) *
-                                  charWidth +
-                              8,
-                          24, 400));
-    }
-    t->setHorizontalHeaderLabels(headings);
+    layOutColumns(*set);
+    const int columnCount = t->columnCount();
     bookmarks_.clear();
     std::vector<std::vector<std::string>> rows;
     forEachRecord(*set, [&] {
         bookmarks_.push_back(set->bookmark());
         std::vector<std::string> texts;
-        for (int c = 0; c < set->fieldCount(); ++c)
-            texts.push_back(set->field(c)->displayText());
+        for (int c = 0; c < columnCount; ++c) {
+            const data::Field* f = fieldOfColumn(c);
+            texts.push_back(f ? f->displayText() : std::string());
+        }
         rows.push_back(std::move(texts));
     });
     t->setRowCount(static_cast<int>(rows.size()));
     for (std::size_t r = 0; r < rows.size(); ++r)
         for (std::size_t c = 0; c < rows[r].size(); ++c) {
             auto* item = new QTableWidgetItem(qt::fromEngine(rows[r][c]));
-            item->setTextAlignment(qtAlignment(set->field(static_cast<int>(c))->alignment()));
+            if (!fieldOfColumn(static_cast<int>(c)))
+                item->setFlags(item->flags() & ~Qt::ItemIsEditable);
             t->setItem(static_cast<int>(r), static_cast<int>(c), item);
         }
+    applyColumnLook();
     reading_ = false;
     built_ = true;
 }
 
 void DataGrid::fillRow(int row) {
-    data::DataSet* set = dataSet();
     QTableWidget* t = table();
-    for (int c = 0; c < set->fieldCount() && c < t->columnCount(); ++c) {
+    bool added = false;
+    for (int c = 0; c < t->columnCount(); ++c) {
+        const data::Field* field = fieldOfColumn(c);
         QTableWidgetItem* item = t->item(row, c);
         if (!item) {
             item = new QTableWidgetItem;
-            item->setTextAlignment(qtAlignment(set->field(c)->alignment()));
             t->setItem(row, c, item);
+            added = true;
         }
-        item->setText(qt::fromEngine(set->field(c)->displayText()));
+        item->setText(field ? qt::fromEngine(field->displayText()) : QString());
+        const bool editable = field && editing_ && !readOnly_;
+        item->setFlags(editable ? item->flags() | Qt::ItemIsEditable
+                                : item->flags() & ~Qt::ItemIsEditable);
     }
-    const bool editable = editing_ && !readOnly_;
-    for (int c = 0; c < t->columnCount(); ++c)
-        if (QTableWidgetItem* item = t->item(row, c))
-            item->setFlags(editable ? item->flags() | Qt::ItemIsEditable
-                                    : item->flags() & ~Qt::ItemIsEditable);
+    // A new row (a record being inserted) takes its columns' alignment.
+    if (added) applyColumnLook();
 }
 
 void DataGrid::showCurrent() {
@@ -243,8 +328,8 @@ void DataGrid::userMoved(int row) {
 
 void DataGrid::userEdited(int row, int column) {
     data::DataSet* set = dataSet();
-    if (!set || !set->active() || readOnly_ || column >= set->fieldCount()) return;
-    data::Field* f = set->field(column);
+    data::Field* f = fieldOfColumn(column);
+    if (!set || !set->active() || readOnly_ || !f) return;
     const std::string text = cellText(column, row);
     if (set->state() == data::DataSetState::Browse) set->edit();
     f->setValue(fieldValueOfText(*f, text));
@@ -253,6 +338,8 @@ void DataGrid::userEdited(int row, int column) {
 bool DataGrid::getOwn(std::string_view name, Value& out) const {
     if (is(name, "ReadOnly"))
         out = Value(readOnly_);
+    else if (is(name, "Columns"))
+        out = Value(script::wrapObject(columns_.get()));
     else if (is(name, "SelectedIndex"))
         out = Value(static_cast<std::int32_t>(table() ? table()->currentColumn() : -1));
     else
@@ -267,6 +354,11 @@ bool DataGrid::setOwn(std::string_view name, const Value& value) {
                                            : QAbstractItemView::DoubleClicked |
                                                  QAbstractItemView::EditKeyPressed |
                                                  QAbstractItemView::AnyKeyPressed);
+    } else if (is(name, "Columns")) {
+        columns_->readStored(value);
+    } else if (name.size() > 8 && is(name.substr(0, 8), "Columns[")) {
+        // A stored column's property; what columns do not keep is not kept elsewhere either.
+        columns_->setStored(name.substr(7), value);
     } else if (is(name, "Options")) {
         const std::string options = value.toString();
         editing_ = options.find("dgEditing") != std::string::npos || !value.isString();

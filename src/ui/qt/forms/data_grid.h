@@ -1,8 +1,10 @@
 #pragma once
-// The data set as a whole: TDataGrid (every record, one column per field, the current record
-// selected) and TDataNavigator (the buttons that move through the data set and edit it).
+// The data set as a whole: TDataGrid (every record, one column per field or per listed column,
+// the current record selected) and TDataNavigator (the buttons that move through the data set and
+// edit it).
 
 #include "ui/qt/forms/data_controls.h"
+#include "ui/qt/forms/data_grid_columns.h"
 
 #include <array>
 
@@ -41,6 +43,7 @@ public:
     // Rows shown (one per record, plus one while a record is being inserted).
     int rowCount() const;
     std::string cellText(int column, int row) const;
+    GridColumns& columns() { return *columns_; }
 
 protected:
     void dataChanged() override;
@@ -55,6 +58,13 @@ private:
     void fillRow(int row);
     void userMoved(int row);
     void userEdited(int row, int column);
+    void columnsChanged(ColumnChange change);
+    // The field shown in each table column (-1: a listed column whose field is missing).
+    void layOutColumns(const data::DataSet& set);
+    void applyColumnLook();
+    data::Field* fieldOfColumn(int column) const;
+    std::unique_ptr<GridColumns> columns_;
+    std::vector<int> columnFields_;
     std::vector<data::Bookmark> bookmarks_;
     bool reading_ = false;
     bool readOnly_ = false;

@@ -3,6 +3,7 @@
 #include "script/comp_wrapper.h"
 #include "script/registry.h"
 #include "script/scripter.h"
+#include "ui/qt/forms/comma_text.h"
 #include "ui/qt/forms/container_controls.h"
 #include "ui/qt/forms/controls.h"
 #include "ui/qt/forms/data_grid.h"
@@ -128,6 +129,12 @@ void registerClasses(script::Registry& reg) {
         {"TDataGrid", "TDBGrid"},
         {"TDBNavigator", "TWinControl"},
         {"TDataNavigator", "TDBNavigator"},
+        {"TStringGridStrings", "TStrings"},
+        {"TCollection", "TPersistent"},
+        {"TDBGridColumns", "TCollection"},
+        {"TCollectionItem", "TPersistent"},
+        {"TColumn", "TCollectionItem"},
+        {"TColumnTitle", "TPersistent"},
     };
     // A data layer that registers its own TDataSource keeps it.
     if (const script::ClassInfo* existing = reg.findClass("TDataSource");
@@ -288,6 +295,84 @@ void registerGridAndPictures(script::Registry& reg) {
                 });
 }
 
+// Rows[I] and Cols[I] of a string grid, and their lists' own Add.
+void registerGridLines(script::Registry& reg) {
+    reg.registerProperty(
+        "TStringGrid", "Rows",
+        [](NativeObject* self, std::span<const Value> i) {
+            return Value(
+                script::wrapObject(&selfAs<StringGrid>(self).rowStrings(indexAt(i, 0, 1))));
+        },
+        nullptr);
+    reg.registerProperty(
+        "TStringGrid", "Cols",
+        [](NativeObject* self, std::span<const Value> i) {
+            return Value(
+                script::wrapObject(&selfAs<StringGrid>(self).colStrings(indexAt(i, 0, 1))));
+        },
+        nullptr);
+    reg.registerMethod("TStringGridStrings", "Add", "function(S: string): Integer",
+                       [](NativeObject* self, std::span<Value> a, Value& r) {
+                           r = Value(static_cast<std::int32_t>(
+                               selfAs<GridLineStrings>(self).addToFirstEmpty(a[0].asString())));
+                       });
+    reg.registerMethod("TStringGridStrings", "Append", "procedure(S: string)",
+                       [](NativeObject* self, std::span<Value> a, Value&) {
+                           selfAs<GridLineStrings>(self).addToFirstEmpty(a[0].asString());
+                       });
+}
+
+// Columns of a data grid: the collection, each column and its title.
+void registerGridColumns(script::Registry& reg) {
+    reg.registerProperty(
+        "TDBGridColumns", "Count",
+        [](NativeObject* self, std::span<const Value>) {
+            return Value(static_cast<std::int32_t>(selfAs<GridColumns>(self).count()));
+        },
+        nullptr, script::DeclaredType::Integer);
+    reg.registerProperty(
+        "TDBGridColumns", "Items",
+        [](NativeObject* self, std::span<const Value> i) {
+            return Value(script::wrapObject(&selfAs<GridColumns>(self).at(indexAt(i, 0, 1))));
+        },
+        nullptr, script::DeclaredType::Variant, true);
+    reg.registerMethod("TDBGridColumns", "Add", "function: TColumn",
+                       [](NativeObject* self, std::span<Value>, Value& r) {
+                           r = Value(script::wrapObject(&selfAs<GridColumns>(self).add()));
+                       });
+    reg.registerMethod(
+        "TDBGridColumns", "Clear", "procedure",
+        [](NativeObject* self, std::span<Value>, Value&) { selfAs<GridColumns>(self).clear(); });
+    for (const char* name : {"FieldName", "Width", "Visible", "Alignment"})
+        reg.registerProperty(
+            "TColumn", name,
+            [name](NativeObject* self, std::span<const Value>) {
+                Value out;
+                selfAs<GridColumn>(self).get(name, out);
+                return out;
+            },
+            [name](NativeObject* self, std::span<const Value>, const Value& v) {
+                selfAs<GridColumn>(self).set(name, v);
+            });
+    reg.registerProperty(
+        "TColumn", "Title",
+        [](NativeObject* self, std::span<const Value>) {
+            return Value(script::wrapObject(&selfAs<GridColumn>(self).title()));
+        },
+        nullptr);
+    for (const char* name : {"Caption", "Alignment"})
+        reg.registerProperty(
+            "TColumnTitle", name,
+            [name](NativeObject* self, std::span<const Value>) {
+                Value out;
+                selfAs<GridColumnTitle>(self).get(name, out);
+                return out;
+            },
+            [name](NativeObject* self, std::span<const Value>, const Value& v) {
+                selfAs<GridColumnTitle>(self).set(name, v);
+            });
+}
+
 void registerContainersMenusAndData(script::Registry& reg) {
     reg.registerProperty(
         "TPageControl", "Pages",
@@ -367,6 +452,15 @@ void registerStrings(script::Registry& reg) {
             selfAs<StringList>(self).set(index[0].toInt(), v.toString());
         },
         script::DeclaredType::String, true);
+    reg.registerProperty(
+        "TStrings", "CommaText",
+        [](NativeObject* self, std::span<const Value>) {
+            return Value(commaTextOf(selfAs<StringList>(self).lines()));
+        },
+        [](NativeObject* self, std::span<const Value>, const Value& v) {
+            selfAs<StringList>(self).setLines(linesOfCommaText(v.toString()));
+        },
+        script::DeclaredType::String);
 }
 
 void registerFont(script::Registry& reg) {
@@ -444,6 +538,8 @@ void registerFormClasses(script::Registry& reg) {
     registerStrings(reg);
     registerFont(reg);
     registerGridAndPictures(reg);
+    registerGridLines(reg);
+    registerGridColumns(reg);
     registerContainersMenusAndData(reg);
     registerConstants(reg);
 }

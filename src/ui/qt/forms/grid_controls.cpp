@@ -35,6 +35,24 @@ bool hasOption(const Value& options, std::string_view name) {
 
 } // namespace
 
+// ---- GridLineStrings
+
+GridLineStrings::GridLineStrings(Access access) : StringList(std::move(access)) {
+    setClassName("TStringGridStrings");
+}
+
+int GridLineStrings::addToFirstEmpty(const std::string& text) {
+    const auto all = lines();
+    for (std::size_t i = 0; i < all.size(); ++i)
+        if (all[i].empty()) {
+            set(static_cast<int>(i), text);
+            return static_cast<int>(i);
+        }
+    return -1;
+}
+
+// ---- StringGrid
+
 StringGrid::StringGrid(std::string cls) : Control(std::move(cls), new QTableWidget(5, 5)) {
     QTableWidget* t = table();
     // The fixed rows and columns are the headings; the table's own headers stay hidden.
@@ -149,6 +167,30 @@ void StringGrid::setRowHeight(int row, int height) {
     table()->setRowHeight(row, std::max(height, 0));
 }
 
+GridLineStrings& StringGrid::rowStrings(int index) {
+    if (index < 0 || index >= rowCount())
+        throw script::ScriptException("Grid index out of range (row " + std::to_string(index) +
+                                      ")");
+    auto& list = rowLists_[index];
+    if (!list)
+        list = std::make_unique<GridLineStrings>(StringList::Access{
+            [this, index] { return row(index); },
+            [this, index](const std::vector<std::string>& texts) { setRow(index, texts); }});
+    return *list;
+}
+
+GridLineStrings& StringGrid::colStrings(int index) {
+    if (index < 0 || index >= colCount())
+        throw script::ScriptException("Grid index out of range (column " + std::to_string(index) +
+                                      ")");
+    auto& list = colLists_[index];
+    if (!list)
+        list = std::make_unique<GridLineStrings>(StringList::Access{
+            [this, index] { return column(index); },
+            [this, index](const std::vector<std::string>& texts) { setColumn(index, texts); }});
+    return *list;
+}
+
 void StringGrid::resize(int cols, int rows) {
     QTableWidget* t = table();
     if (!t) return;
@@ -156,6 +198,9 @@ void StringGrid::resize(int cols, int rows) {
     const int oldCols = t->columnCount(), oldRows = t->rowCount();
     t->setColumnCount(std::max(cols, 0));
     t->setRowCount(std::max(rows, 0));
+    // A line that is gone takes its list with it; a script still holding one is told so.
+    rowLists_.erase(rowLists_.lower_bound(t->rowCount()), rowLists_.end());
+    colLists_.erase(colLists_.lower_bound(t->columnCount()), colLists_.end());
     for (int c = oldCols; c < t->columnCount(); ++c)
         t->setColumnWidth(c, defaultColWidth_);
     for (int r = oldRows; r < t->rowCount(); ++r)

@@ -4,9 +4,21 @@
 
 #include "ui/qt/forms/controls.h"
 
+#include <map>
+#include <memory>
+
 class QTableWidget;
 
 namespace vorlan::forms {
+
+// Rows[I] and Cols[I]: one line of a grid as a string list whose changes land in the cells.
+// The list always has as many strings as the line has cells; Add fills the first empty cell.
+class GridLineStrings : public StringList {
+public:
+    explicit GridLineStrings(Access access);
+    // The index of the cell that took the text; -1 when every cell is filled.
+    int addToFirstEmpty(const std::string& text);
+};
 
 class StringGrid : public Control {
 public:
@@ -27,6 +39,9 @@ public:
     void setColWidth(int col, int width);
     int rowHeight(int row) const;
     void setRowHeight(int row, int height);
+    // The script's view of Rows[index] / Cols[index]; an index outside the grid is an error.
+    GridLineStrings& rowStrings(int index);
+    GridLineStrings& colStrings(int index);
 
 protected:
     bool getOwn(std::string_view name, script::Value& out) const override;
@@ -44,6 +59,9 @@ private:
     int defaultRowHeight_ = 24;
     bool editing_ = false;
     bool rowSelect_ = false;
+    // Made when a script first asks for a line; dropped with the line when the grid shrinks.
+    std::map<int, std::unique_ptr<GridLineStrings>> rowLists_;
+    std::map<int, std::unique_ptr<GridLineStrings>> colLists_;
 };
 
 } // namespace vorlan::forms
