@@ -30,6 +30,7 @@
 #include "ui/qt/forms/form_classes.h"
 #include "ui/qt/main_form.h"
 #include "ui/qt/placeholder_window.h"
+#include "ui/qt/qt_text_measure.h"
 #include "ui/qt/qt_ui.h"
 #include "ui/qt/report/report_printing.h"
 #include "ui/qt/report/run_progress_window.h"
@@ -156,6 +157,8 @@ int main(int argc, char** argv) {
     setUi(std::make_unique<qt::QtUi>(headless, commandLine.printTo ? fs::path(*commandLine.printTo)
                                                                    : fs::path()));
     const RestoreUi restoreUi;
+    // Memo lines that scripts read wrap where the memo window wraps them, in its real font.
+    const qt::TextMeasureInstallation textMeasure;
     // Report pages go to the printer, or to PDF files where --print-to sends print jobs; a
     // headless run without --print-to discards them like any other print job.
     // Text-only queues get the pages in character mode; memo texts in RTF are drawn formatted.
