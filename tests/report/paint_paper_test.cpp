@@ -137,6 +137,17 @@ TEST(IniFileText, NewSectionsAndKeysKeepTheFilesLineEnds) {
     EXPECT_EQ(ini.text(), "; comment\n[A]\nX=4\ny=2\n\n[B]\nz=3\n");
 }
 
+TEST(IniFileText, StrayCarriageReturnsBeforeTheLineEndAreNotPartOfTheValue) {
+    // Written by hand or copied between systems: "\r\r\n" and a mix of line ends.
+    const IniFile ini = IniFile::fromText("[FormatyPapiru]\nPocetFormatu=1\r\r\nFormat1=A,1,2\r\n");
+    EXPECT_EQ(ini.intValue("FormatyPapiru", "PocetFormatu", 0), 1);
+    TListFormatu list;
+    list.readUser(ini);
+    EXPECT_EQ(list.userCount(), 1);
+    // Saving and reading again gives the same file.
+    EXPECT_EQ(IniFile::fromText(ini.text()).text(), ini.text());
+}
+
 TEST(PrinterPlacement, PrintableAreaLandsByMarginsResolutionAndOffset) {
     PaperSettings paper;     // A4, margins 50/50/70/70
     PrinterSettings printer; // the virtual printer: 100 dpi, offset 50

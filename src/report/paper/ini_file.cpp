@@ -36,7 +36,10 @@ IniFile IniFile::fromText(std::string_view text) {
         std::size_t end = text.find('\n', pos);
         if (end == std::string_view::npos) end = text.size();
         std::string_view raw = text.substr(pos, end - pos);
-        if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
+        // Stray carriage returns before the line end belong to the line end: kept in the text
+        // they would end up in values and come back as a different line end after saving.
+        while (!raw.empty() && raw.back() == '\r')
+            raw.remove_suffix(1);
         pos = end + 1;
 
         Line line{std::string(raw), section, {}};

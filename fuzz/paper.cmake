@@ -1,0 +1,1 @@
+vorlan_add_fuzzer(fuzz_paper_ini ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_paper_ini.cpp vorlan_report_paper)
