@@ -11,7 +11,7 @@ status=0
 for source in "$folder"/*.pas; do
     name=$(basename "$source" .pas)
     cp "$source" "$work/$name.pas"
-    if ! fpc -Mdelphi -v0 -FE"$work" "$work/$name.pas" >"$work/$name.fpc.log" 2>&1; then
+    if ! fpc -Mobjfpc -Sh -v0 -FE"$work" "$work/$name.pas" >"$work/$name.fpc.log" 2>&1; then
         echo "FAIL $name: fpc cannot compile it"; cat "$work/$name.fpc.log"; status=1; continue
     fi
     "$work/$name" >"$work/$name.expected" 2>&1
