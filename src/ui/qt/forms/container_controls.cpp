@@ -248,23 +248,11 @@ QWidget* ScrollBox::clientArea() const {
 // ---- factory
 
 std::unique_ptr<script::Component> makeContainerControl(const std::string& cls) {
-    std::unique_ptr<Control> control;
-    QSize size;
-    if (is(cls, "TPageControl")) {
-        control = std::make_unique<PageControl>(cls);
-        size = {289, 193};
-    } else if (is(cls, "TTabSheet")) {
-        control = std::make_unique<TabSheet>(cls);
-        size = {281, 165};
-    } else if (is(cls, "TScrollBox")) {
-        control = std::make_unique<ScrollBox>(cls);
-        size = {185, 41};
-    } else {
-        return nullptr;
-    }
-    control->setPublished("Width", Value(size.width()));
-    control->setPublished("Height", Value(size.height()));
-    return control;
+    if (is(cls, "TPageControl"))
+        return withDefaultSize(std::make_unique<PageControl>(cls), {289, 193});
+    if (is(cls, "TTabSheet")) return withDefaultSize(std::make_unique<TabSheet>(cls), {281, 165});
+    if (is(cls, "TScrollBox")) return withDefaultSize(std::make_unique<ScrollBox>(cls), {185, 41});
+    return nullptr;
 }
 
 } // namespace vorlan::forms

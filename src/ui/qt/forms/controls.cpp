@@ -2026,6 +2026,12 @@ QSize defaultSize(const std::string& cls) {
 
 } // namespace
 
+std::unique_ptr<Control> withDefaultSize(std::unique_ptr<Control> control, QSize size) {
+    control->setPublished("Width", Value(size.width()));
+    control->setPublished("Height", Value(size.height()));
+    return control;
+}
+
 std::unique_ptr<script::Component> makeControl(std::string_view className) {
     const std::string cls(className);
     if (is(cls, "TForm") || is(cls, "TMessageForm")) return std::make_unique<Form>(cls);
@@ -2038,10 +2044,7 @@ std::unique_ptr<script::Component> makeControl(std::string_view className) {
         if (auto made = factory(cls)) return made;
     std::unique_ptr<Control> control = makeWidgetControl(cls);
     if (!control) return nullptr;
-    const QSize size = defaultSize(cls);
-    control->setPublished("Width", Value(size.width()));
-    control->setPublished("Height", Value(size.height()));
-    return control;
+    return withDefaultSize(std::move(control), defaultSize(cls));
 }
 
 } // namespace vorlan::forms

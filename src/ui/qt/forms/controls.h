@@ -310,6 +310,9 @@ private:
 // Makes the control of a registered class name; null for a name this layer has no widget for.
 std::unique_ptr<script::Component> makeControl(std::string_view className);
 
+// Gives a new control the size it has on a form before its stream sets one.
+std::unique_ptr<Control> withDefaultSize(std::unique_ptr<Control> control, QSize size);
+
 // The factories of the other control families (grids, pictures, pages, data-aware controls,
 // file dialogs); each answers null for a class that is not its own.
 std::unique_ptr<script::Component> makeGridOrPictureControl(const std::string& className);

@@ -986,16 +986,12 @@ std::unique_ptr<script::Component> makeDataControl(const std::string& cls) {
         control = std::make_unique<DataLookup>(cls, true);
         size = {145, 21};
     } else {
-        control = makeDataGridControl(cls);
-        if (!control) return nullptr;
-        return control;
+        return makeDataGridControl(cls);
     }
     // The runtime's own data controls move on with Enter; the standard ones keep Enter.
     control->setEnterAsTab(cls.size() > 5 && is(std::string_view(cls).substr(0, 5), "TData") &&
                            !any({"TDataText", "TDataMemo", "TDataImage"}));
-    control->setPublished("Width", Value(size.width()));
-    control->setPublished("Height", Value(size.height()));
-    return control;
+    return withDefaultSize(std::move(control), size);
 }
 
 } // namespace vorlan::forms

@@ -520,20 +520,11 @@ bool DataNavigator::setOwn(std::string_view name, const Value& value) {
 }
 
 std::unique_ptr<Control> makeDataGridControl(const std::string& cls) {
-    std::unique_ptr<Control> control;
-    QSize size;
-    if (is(cls, "TDataGrid") || is(cls, "TDBGrid")) {
-        control = std::make_unique<DataGrid>(cls);
-        size = {320, 120};
-    } else if (is(cls, "TDataNavigator") || is(cls, "TDBNavigator")) {
-        control = std::make_unique<DataNavigator>(cls);
-        size = {240, 25};
-    } else {
-        return nullptr;
-    }
-    control->setPublished("Width", Value(size.width()));
-    control->setPublished("Height", Value(size.height()));
-    return control;
+    if (is(cls, "TDataGrid") || is(cls, "TDBGrid"))
+        return withDefaultSize(std::make_unique<DataGrid>(cls), {320, 120});
+    if (is(cls, "TDataNavigator") || is(cls, "TDBNavigator"))
+        return withDefaultSize(std::make_unique<DataNavigator>(cls), {240, 25});
+    return nullptr;
 }
 
 } // namespace vorlan::forms

@@ -303,23 +303,11 @@ bool StringGrid::setOwn(std::string_view name, const Value& value) {
 // ---- factory
 
 std::unique_ptr<script::Component> makeGridOrPictureControl(const std::string& cls) {
-    std::unique_ptr<Control> control;
-    QSize size;
-    if (is(cls, "TStringGrid") || is(cls, "TDrawGrid")) {
-        control = std::make_unique<StringGrid>(cls);
-        size = {320, 120};
-    } else if (is(cls, "TImage")) {
-        control = std::make_unique<Image>(cls);
-        size = {105, 105};
-    } else if (is(cls, "TShape")) {
-        control = std::make_unique<Shape>(cls);
-        size = {65, 65};
-    } else {
-        return nullptr;
-    }
-    control->setPublished("Width", Value(size.width()));
-    control->setPublished("Height", Value(size.height()));
-    return control;
+    if (is(cls, "TStringGrid") || is(cls, "TDrawGrid"))
+        return withDefaultSize(std::make_unique<StringGrid>(cls), {320, 120});
+    if (is(cls, "TImage")) return withDefaultSize(std::make_unique<Image>(cls), {105, 105});
+    if (is(cls, "TShape")) return withDefaultSize(std::make_unique<Shape>(cls), {65, 65});
+    return nullptr;
 }
 
 } // namespace vorlan::forms
