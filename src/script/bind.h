@@ -1,0 +1,510 @@
+#pragma once
+// One line per script-facing member. A routine, method or property is declared with its script
+// declaration and a plain C++ callable; the adapter between the two is built here:
+//
+//   Binder global(reg);
+//   global.bind("IntToStr", "function(Value: Integer): string", &intToStr);
+//
+//   ClassBinder<TDataTable> table(reg, "TDataTable");
+//   table.guard([](const TDataTable& t) { return t.active(); });
+//   table.bind("Seek", "function(Key: string): Boolean", &TDataTable::seek);
+//   table.property("Filter", "string", &TDataTable::filter, &TDataTable::setFilter);
+//
+// Callables may be free functions, lambdas or member functions. In a class binder a callable
+// whose first parameter is `C&` (or a member function) receives the object; `C*` receives it or
+// null (class-level calls such as TDataTable.SetCentury); any other first parameter makes a
+// class-level routine. Parameters convert from the declared types (std::string, string_view,
+// integers, double, bool, Value, ObjectRef, Currency, DateTime, pointers to native objects);
+// a `var` parameter is a non-const reference and is written back. Results convert the same way
+// (a NativeObject pointer is wrapped).
+//
+// Registration compares the declaration with the C++ signature: parameter count, `var` modes and
+// types must agree. Mismatches are collected in bindingMismatches(); debug builds also stop at
+// start-up with std::logic_error so a wrong line cannot slip through.
+//
+// Escape hatch: a callable of the raw shape `void(NativeObject*, std::span<Value>, Value&)` (or
+// `void(C&, std::span<Value>, Value&)` in a class binder) is registered as it is, for routines
+// that take a variable number of arguments or inspect them themselves.
+
+#include "script/comp_wrapper.h"
+#include "script/native_object.h"
+#include "script/registry.h"
+#include "script/value.h"
+
+#include <concepts>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+namespace vorlan::script {
+
+// Problems found while binding: "Class.Member: why". Empty when every binding agrees.
+const std::vector<std::string>& bindingMismatches();
+// Records a mismatch (and throws std::logic_error in debug builds).
+void reportBindingMismatch(std::string_view owner, std::string_view name, std::string_view why);
+
+namespace bind_detail {
+
+// ---- how a C++ type travels as a value ------------------------------------------------------
+
+template <class T> using Bare = std::remove_cvref_t<T>;
+
+template <class T>
+constexpr bool isNativePointer =
+    std::is_pointer_v<Bare<T>> && std::is_base_of_v<NativeObject, std::remove_pointer_t<Bare<T>>>;
+
+template <class T>
+constexpr bool isIntegral = std::is_integral_v<Bare<T>> && !std::is_same_v<Bare<T>, bool> &&
+                            !std::is_same_v<Bare<T>, char>;
+
+// What a C++ type stands for, in the declared types' terms.
+enum class Kind { Value, Integer, Boolean, Char, String, Float, Currency, Date, Object, Void };
+
+template <class T> constexpr Kind kindOf() {
+    using B = Bare<T>;
+    if constexpr (std::is_void_v<B>) return Kind::Void;
+    else if constexpr (std::is_same_v<B, Value>) return Kind::Value;
+    else if constexpr (std::is_same_v<B, bool>) return Kind::Boolean;
+    else if constexpr (std::is_same_v<B, char>) return Kind::Char;
+    else if constexpr (isIntegral<B> || std::is_enum_v<B>) return Kind::Integer;
+    else if constexpr (std::is_floating_point_v<B>) return Kind::Float;
+    else if constexpr (std::is_same_v<B, std::string> || std::is_same_v<B, std::string_view> ||
+                       std::is_same_v<B, const char*>)
+        return Kind::String;
+    else if constexpr (std::is_same_v<B, Currency>) return Kind::Currency;
+    else if constexpr (std::is_same_v<B, DateTime>) return Kind::Date;
+    else if constexpr (std::is_same_v<B, ObjectRef> || isNativePointer<B>) return Kind::Object;
+    else static_assert(sizeof(T) == 0, "this C++ type cannot be bound to a script value");
+}
+
+// Whether a declared type accepts a C++ kind (Variant and untyped pointers accept anything).
+bool kindFits(DeclaredType declared, Kind kind);
+
+template <class T> Value toValue(T&& v) {
+    using B = Bare<T>;
+    if constexpr (std::is_same_v<B, Value>) return std::forward<T>(v);
+    else if constexpr (std::is_same_v<B, bool>) return Value(static_cast<bool>(v));
+    else if constexpr (std::is_same_v<B, char>) return Value(std::string(1, v));
+    else if constexpr (std::is_enum_v<B>)
+        return Value::fromInt64(static_cast<std::int64_t>(v));
+    else if constexpr (std::is_same_v<B, std::int32_t>) return Value(v);
+    else if constexpr (isIntegral<B>) return Value::fromInt64(static_cast<std::int64_t>(v));
+    else if constexpr (std::is_floating_point_v<B>) return Value(static_cast<double>(v));
+    else if constexpr (std::is_same_v<B, std::string>) return Value(std::forward<T>(v));
+    else if constexpr (std::is_same_v<B, std::string_view>) return Value(std::string(v));
+    else if constexpr (std::is_same_v<B, const char*>) return Value(std::string(v ? v : ""));
+    else if constexpr (std::is_same_v<B, Currency> || std::is_same_v<B, DateTime>) return Value(v);
+    else if constexpr (std::is_same_v<B, ObjectRef>) return Value(std::forward<T>(v));
+    else if constexpr (isNativePointer<B>) return Value(wrapObject(v));
+}
+
+// Storage for one argument while the callable runs; `get` hands it over as the parameter type.
+template <class P> struct ArgSlot {
+    using B = Bare<P>;
+    // string_view and const char* parameters borrow from a std::string kept here.
+    using Stored = std::conditional_t<std::is_same_v<B, std::string_view> ||
+                                          std::is_same_v<B, const char*>,
+                                      std::string, B>;
+    Stored stored;
+
+    explicit ArgSlot(const Value& v) : stored(fromValue(v)) {}
+
+    static Stored fromValue(const Value& v) {
+        if constexpr (std::is_same_v<Stored, Value>) return v;
+        else if constexpr (std::is_same_v<Stored, bool>) return v.toBool();
+        else if constexpr (std::is_same_v<Stored, char>) {
+            const std::string s = v.toString();
+            return s.empty() ? '\0' : s[0];
+        } else if constexpr (std::is_enum_v<Stored>)
+            return static_cast<Stored>(v.toInt64());
+        else if constexpr (std::is_same_v<Stored, std::int32_t>) return v.toInt();
+        else if constexpr (isIntegral<Stored>) return static_cast<Stored>(v.toInt64());
+        else if constexpr (std::is_floating_point_v<Stored>) return static_cast<Stored>(v.toDouble());
+        else if constexpr (std::is_same_v<Stored, std::string>)
+            return v.isString() ? v.asString() : v.toString();
+        else if constexpr (std::is_same_v<Stored, Currency>) return v.toCurrency();
+        else if constexpr (std::is_same_v<Stored, DateTime>) return v.toDate();
+        else if constexpr (std::is_same_v<Stored, ObjectRef>) return v.toObject();
+        else if constexpr (isNativePointer<Stored>)
+            return dynamic_cast<Stored>(nativeObjectOf(v));
+    }
+
+    decltype(auto) get() {
+        if constexpr (std::is_same_v<B, std::string_view>) return std::string_view(stored);
+        else if constexpr (std::is_same_v<B, const char*>) return stored.c_str();
+        else if constexpr (std::is_lvalue_reference_v<P>) return static_cast<P>(stored);
+        else return std::move(stored);
+    }
+};
+
+template <class P> constexpr bool isVarParam =
+    std::is_lvalue_reference_v<P> && !std::is_const_v<std::remove_reference_t<P>>;
+
+// ---- what a callable looks like ---------------------------------------------------------------
+
+template <class R, class... A> struct FnShape {
+    using Result = R;
+    using Params = std::tuple<A...>;
+    static constexpr std::size_t arity = sizeof...(A);
+};
+
+template <class F> struct Shape : Shape<decltype(&F::operator())> {};
+template <class R, class... A> struct Shape<R (*)(A...)> : FnShape<R, A...> {};
+template <class R, class... A> struct Shape<R (*)(A...) noexcept> : FnShape<R, A...> {};
+template <class R, class C, class... A> struct Shape<R (C::*)(A...)> : FnShape<R, A...> {};
+template <class R, class C, class... A> struct Shape<R (C::*)(A...) const> : FnShape<R, A...> {};
+template <class R, class C, class... A>
+struct Shape<R (C::*)(A...) noexcept> : FnShape<R, A...> {};
+template <class R, class C, class... A>
+struct Shape<R (C::*)(A...) const noexcept> : FnShape<R, A...> {};
+
+template <class F> using Params = typename Shape<std::decay_t<F>>::Params;
+template <class F> using Result = typename Shape<std::decay_t<F>>::Result;
+
+template <class Tuple, std::size_t N> struct DropFront;
+template <class First, class... Rest> struct DropFront<std::tuple<First, Rest...>, 1> {
+    using type = std::tuple<Rest...>;
+};
+template <class Tuple> struct DropFront<Tuple, 0> {
+    using type = Tuple;
+};
+
+// How a callable meets the object of a class binder.
+enum class SelfUse { None, Reference, Pointer, Member };
+
+template <class C, class F> constexpr SelfUse selfUseOf() {
+    using D = std::decay_t<F>;
+    if constexpr (std::is_member_function_pointer_v<D>) return SelfUse::Member;
+    else if constexpr (std::is_void_v<C> || std::tuple_size_v<Params<F>> == 0) return SelfUse::None;
+    else {
+        using First = std::tuple_element_t<0, Params<F>>;
+        if constexpr (std::is_lvalue_reference_v<First> &&
+                      std::is_base_of_v<Bare<First>, C> && std::is_base_of_v<NativeObject, Bare<First>>)
+            return SelfUse::Reference;
+        else if constexpr (std::is_pointer_v<First> &&
+                           std::is_base_of_v<std::remove_cv_t<std::remove_pointer_t<First>>, C> &&
+                           std::is_base_of_v<NativeObject,
+                                             std::remove_cv_t<std::remove_pointer_t<First>>>)
+            return SelfUse::Pointer;
+        else return SelfUse::None;
+    }
+}
+
+template <class C, class F>
+using ScriptParams =
+    typename DropFront<Params<F>, (selfUseOf<C, F>() == SelfUse::Reference ||
+                                   selfUseOf<C, F>() == SelfUse::Pointer)
+                                      ? 1
+                                      : 0>::type;
+
+// The raw shape passes through unchanged.
+template <class C, class F> constexpr bool isRaw() {
+    using D = std::decay_t<F>;
+    if constexpr (std::is_member_function_pointer_v<D>) return false;
+    else if constexpr (std::is_same_v<C, void>)
+        return std::is_invocable_r_v<void, D&, NativeObject*, std::span<Value>, Value&>;
+    else
+        return std::is_invocable_r_v<void, D&, NativeObject*, std::span<Value>, Value&> ||
+               std::is_invocable_r_v<void, D&, C&, std::span<Value>, Value&>;
+}
+
+// Compares a declaration with the script-facing parameters and the result of a callable.
+template <class Tuple, class R, std::size_t... I>
+void checkShape(const Signature& sig, std::string_view owner, std::string_view name,
+                std::index_sequence<I...>) {
+    constexpr std::size_t arity = sizeof...(I);
+    if (sig.variadic) return;
+    if (sig.params.size() != arity) {
+        reportBindingMismatch(owner, name,
+                              "declares " + std::to_string(sig.params.size()) +
+                                  " parameters, the C++ callable takes " + std::to_string(arity));
+        return;
+    }
+    const Kind kinds[] = {kindOf<std::tuple_element_t<I, Tuple>>()..., Kind::Void};
+    const bool vars[] = {isVarParam<std::tuple_element_t<I, Tuple>>..., false};
+    for (std::size_t i = 0; i < arity; ++i) {
+        const ParamSpec& p = sig.params[i];
+        if ((p.mode == ParamMode::Var) != vars[i])
+            reportBindingMismatch(owner, name,
+                                  "parameter " + p.name +
+                                      (vars[i] ? " is a C++ reference but not declared var"
+                                               : " is declared var but the C++ parameter is not a "
+                                                 "non-const reference"));
+        else if (!kindFits(p.type, kinds[i]))
+            reportBindingMismatch(owner, name, "parameter " + p.name + " has a C++ type that does "
+                                                                       "not fit its declared type");
+    }
+    constexpr Kind resultKind = kindOf<R>();
+    if (sig.isFunction != (resultKind != Kind::Void))
+        reportBindingMismatch(owner, name,
+                              sig.isFunction ? "declared a function but the callable returns void"
+                                             : "declared a procedure but the callable returns a "
+                                               "value");
+    else if (sig.isFunction && !kindFits(sig.result, resultKind))
+        reportBindingMismatch(owner, name, "the C++ result does not fit the declared result");
+}
+
+template <class C> C* selfAs(NativeObject* self, std::string_view className) {
+    if constexpr (std::is_void_v<C>) {
+        return nullptr;
+    } else {
+        auto* object = dynamic_cast<C*>(self);
+        if (!object) throw ScriptException("The object is not a " + std::string(className));
+        return object;
+    }
+}
+
+// Calls `f` with the script arguments converted to its parameters; writes `var` ones back.
+template <class Tuple, class Call, std::size_t... I>
+void callWithArgs(Call&& call, std::span<Value> args, Value& result, std::index_sequence<I...>) {
+    (void)args; // unused by callables without parameters
+    std::tuple<ArgSlot<std::tuple_element_t<I, Tuple>>...> slots{
+        ArgSlot<std::tuple_element_t<I, Tuple>>(args[I])...};
+    using R = decltype(call(std::get<I>(slots).get()...));
+    if constexpr (std::is_void_v<R>) {
+        call(std::get<I>(slots).get()...);
+    } else {
+        result = toValue(call(std::get<I>(slots).get()...));
+    }
+    (
+        [&] {
+            if constexpr (isVarParam<std::tuple_element_t<I, Tuple>>)
+                args[I] = toValue(std::get<I>(slots).stored);
+        }(),
+        ...);
+}
+
+// Builds the native entry of one bound callable.
+template <class C, class F, class G>
+NativeProc makeEntry(F f, std::string className, G guard) {
+    constexpr SelfUse use = selfUseOf<C, F>();
+    using Tuple = ScriptParams<C, F>;
+    constexpr auto seq = std::make_index_sequence<std::tuple_size_v<Tuple>>();
+    return [f = std::move(f), className = std::move(className),
+            guard = std::move(guard)](NativeObject* self, std::span<Value> args,
+                                      Value& result) mutable {
+        if constexpr (use == SelfUse::None) {
+            callWithArgs<Tuple>([&](auto&&... a) -> decltype(auto) {
+                return std::invoke(f, std::forward<decltype(a)>(a)...);
+            },
+                                args, result, seq);
+        } else if constexpr (use == SelfUse::Pointer) {
+            C* object = self ? dynamic_cast<C*>(self) : nullptr;
+            if constexpr (!std::is_void_v<C>)
+                if (object && guard && !guard(*object)) return; // the neutral result
+            callWithArgs<Tuple>([&](auto&&... a) -> decltype(auto) {
+                return std::invoke(f, object, std::forward<decltype(a)>(a)...);
+            },
+                                args, result, seq);
+        } else {
+            C* object = selfAs<C>(self, className);
+            if (guard && !guard(*object)) {
+                // The neutral result of the declared type: False, 0, "".
+                using R = Result<F>;
+                if constexpr (!std::is_void_v<R>) result = toValue(Bare<R>{});
+                return;
+            }
+            callWithArgs<Tuple>([&](auto&&... a) -> decltype(auto) {
+                return std::invoke(f, *object, std::forward<decltype(a)>(a)...);
+            },
+                                args, result, seq);
+        }
+    };
+}
+
+} // namespace bind_detail
+
+// Binds routines, methods and properties of one class (or, with C = void, global routines).
+template <class C = void> class ClassBinder {
+public:
+    // A global binder: routines land in the global scope.
+    explicit ClassBinder(Registry& registry)
+        requires std::is_void_v<C>
+        : registry_(registry) {}
+    // A class binder; registers the class (with its parent and factory) when it is not yet known.
+    ClassBinder(Registry& registry, std::string_view className, std::string_view parentName = {},
+                ClassFactory factory = {})
+        : registry_(registry), className_(className) {
+        if (!registry.findClass(className))
+            registry.registerClass(className, parentName, std::move(factory));
+    }
+
+    Registry& registry() const { return registry_; }
+    const std::string& className() const { return className_; }
+
+    // One policy for the whole class: when it answers false, a member bound after it returns the
+    // neutral result of its type instead of running (for example: no table open).
+    template <class G>
+    ClassBinder& guard(G g)
+        requires(!std::is_void_v<C>)
+    {
+        guard_ = std::move(g);
+        return *this;
+    }
+    // Members bound after this ignore the guard (they work on a closed object too).
+    ClassBinder& unguarded() {
+        guard_ = nullptr;
+        return *this;
+    }
+
+    template <class F> MethodInfo& bind(std::string_view name, std::string_view declaration, F f) {
+        MethodInfo& info = registerEntry(name, declaration, std::move(f), /*variadic=*/false);
+        return info;
+    }
+    // The same callable under several names.
+    template <class F>
+    void bind(std::initializer_list<std::string_view> names, std::string_view declaration, F f) {
+        for (std::string_view name : names)
+            bind(name, declaration, f);
+    }
+    // A routine that takes any number of arguments; `f` has the raw shape.
+    template <class F>
+    MethodInfo& bindVariadic(std::string_view name, std::string_view declaration, F f) {
+        static_assert(bind_detail::isRaw<C, F>(), "a variadic routine takes the raw shape");
+        return registerEntry(name, declaration, std::move(f), /*variadic=*/true);
+    }
+    // A class-level member: callable on the class name (self is null there).
+    template <class F>
+    MethodInfo& bindClassLevel(std::string_view name, std::string_view declaration, F f) {
+        MethodInfo& info = bind(name, declaration, std::move(f));
+        info.classLevel = true;
+        return info;
+    }
+
+    // A property: `typeName` as in declarations ("string", "Integer"). The getter takes the
+    // object (or nothing) and then the index arguments of an indexed property; the setter takes
+    // the object, the index arguments and the new value. Pass nullptr for a missing accessor.
+    template <class Get, class Set = std::nullptr_t>
+    PropertyInfo& property(std::string_view name, std::string_view typeName, Get get,
+                           Set set = nullptr, bool isDefault = false) {
+        const DeclaredType type = declaredTypeOf(typeName);
+        PropertyGetter read;
+        PropertySetter write;
+        if constexpr (!std::is_null_pointer_v<Get>) read = makeGetter(name, type, std::move(get));
+        if constexpr (!std::is_null_pointer_v<Set>) write = makeSetter(name, type, std::move(set));
+        return registry_.registerProperty(className_.empty() ? std::string_view() : className_,
+                                          name, std::move(read), std::move(write), type, isDefault);
+    }
+    // The default property (`Obj[i]` means `Obj.Name[i]`).
+    template <class Get, class Set = std::nullptr_t>
+    PropertyInfo& defaultProperty(std::string_view name, std::string_view typeName, Get get,
+                                  Set set = nullptr) {
+        return property(name, typeName, std::move(get), std::move(set), true);
+    }
+
+private:
+    template <class F>
+    MethodInfo& registerEntry(std::string_view name, std::string_view declaration, F f,
+                              bool variadic) {
+        using namespace bind_detail;
+        NativeProc entry;
+        if constexpr (isRaw<C, F>()) {
+            if constexpr (std::is_invocable_r_v<void, F&, NativeObject*, std::span<Value>, Value&>)
+                entry = std::move(f);
+            else
+                entry = [f = std::move(f), cls = className_, g = guard_](
+                            NativeObject* self, std::span<Value> args, Value& result) mutable {
+                    C* object = selfAs<C>(self, cls);
+                    if (g && !g(*object)) return;
+                    f(*object, args, result);
+                };
+        } else {
+            static_assert(!std::is_member_function_pointer_v<F> || !std::is_void_v<C>,
+                          "a member function needs a class binder");
+            const Signature sig = Signature::parse(declaration);
+            checkShape<ScriptParams<C, F>, Result<F>>(
+                sig, className_, name, std::make_index_sequence<std::tuple_size_v<ScriptParams<C, F>>>());
+            entry = makeEntry<C>(std::move(f), className_, guard_);
+        }
+        const std::string_view owner = className_;
+        if (variadic)
+            return registry_.registerProc(owner, name, kKindVariadic, declaration, std::move(entry));
+        if (owner.empty()) return registry_.registerProc(name, declaration, std::move(entry));
+        return registry_.registerMethod(owner, name, declaration, std::move(entry));
+    }
+
+    template <class Get> PropertyGetter makeGetter(std::string_view name, DeclaredType type, Get get) {
+        using namespace bind_detail;
+        constexpr SelfUse use = selfUseOf<C, Get>();
+        using Tuple = ScriptParams<C, Get>;
+        if (!kindFits(type, kindOf<Result<Get>>()))
+            reportBindingMismatch(className_, name, "the getter's result does not fit the type");
+        return [get = std::move(get), cls = className_, g = guard_](
+                   NativeObject* self, std::span<const Value> index) mutable -> Value {
+            std::vector<Value> copy(index.begin(), index.end());
+            if (copy.size() < std::tuple_size_v<Tuple>)
+                throw ScriptException("Missing index of a property");
+            Value result;
+            constexpr auto seq = std::make_index_sequence<std::tuple_size_v<Tuple>>();
+            if constexpr (use == SelfUse::None) {
+                callWithArgs<Tuple>([&](auto&&... a) -> decltype(auto) {
+                    return std::invoke(get, std::forward<decltype(a)>(a)...);
+                },
+                                    copy, result, seq);
+            } else {
+                C* object = selfAs<C>(self, cls);
+                if (g && !g(*object)) return toValue(Bare<Result<Get>>{});
+                callWithArgs<Tuple>([&](auto&&... a) -> decltype(auto) {
+                    if constexpr (use == SelfUse::Pointer)
+                        return std::invoke(get, object, std::forward<decltype(a)>(a)...);
+                    else
+                        return std::invoke(get, *object, std::forward<decltype(a)>(a)...);
+                },
+                                    copy, result, seq);
+            }
+            return result;
+        };
+    }
+
+    template <class Set> PropertySetter makeSetter(std::string_view name, DeclaredType type, Set set) {
+        using namespace bind_detail;
+        constexpr SelfUse use = selfUseOf<C, Set>();
+        using Tuple = ScriptParams<C, Set>;
+        static_assert(std::tuple_size_v<Tuple> >= 1, "a setter takes the new value last");
+        using ValueParam = std::tuple_element_t<std::tuple_size_v<Tuple> - 1, Tuple>;
+        if (!kindFits(type, kindOf<ValueParam>()))
+            reportBindingMismatch(className_, name, "the setter's value does not fit the type");
+        return [set = std::move(set), cls = className_, g = guard_, type](
+                   NativeObject* self, std::span<const Value> index, const Value& value) mutable {
+            std::vector<Value> args(index.begin(), index.end());
+            if (args.size() + 1 < std::tuple_size_v<Tuple>)
+                throw ScriptException("Missing index of a property");
+            args.resize(std::tuple_size_v<Tuple> - 1);
+            args.push_back(convertToDeclared(value, type));
+            Value ignored;
+            constexpr auto seq = std::make_index_sequence<std::tuple_size_v<Tuple>>();
+            if constexpr (use == SelfUse::None) {
+                callWithArgs<Tuple>([&](auto&&... a) {
+                    std::invoke(set, std::forward<decltype(a)>(a)...);
+                },
+                                    args, ignored, seq);
+            } else {
+                C* object = selfAs<C>(self, cls);
+                if (g && !g(*object)) return;
+                callWithArgs<Tuple>([&](auto&&... a) {
+                    if constexpr (use == SelfUse::Pointer)
+                        std::invoke(set, object, std::forward<decltype(a)>(a)...);
+                    else
+                        std::invoke(set, *object, std::forward<decltype(a)>(a)...);
+                },
+                                    args, ignored, seq);
+            }
+        };
+    }
+
+    Registry& registry_;
+    std::string className_;
+    std::function<bool(const std::conditional_t<std::is_void_v<C>, NativeObject, C>&)> guard_;
+};
+
+// Global routines, variables and constants.
+using Binder = ClassBinder<void>;
+
+} // namespace vorlan::script

@@ -1,0 +1,174 @@
+#include "script/bind.h"
+#include "script/comp_wrapper.h"
+
+#include <gtest/gtest.h>
+
+using namespace vorlan::script;
+
+namespace {
+
+Value call(Dispatch& target, std::string_view name, std::vector<Value> args,
+           DispStatus* status = nullptr, std::vector<Value>* after = nullptr) {
+    Value result;
+    ExceptionInfo error;
+    const DispStatus s = invokeByName(target, name, InvokeMethod | InvokeGet, args, result, error);
+    if (status)
+        *status = s;
+    else
+        EXPECT_EQ(s, DispStatus::Ok) << error.description;
+    if (after) *after = args;
+    return result;
+}
+
+Value get(Dispatch& target, std::string_view name, std::vector<Value> index = {}) {
+    Value result;
+    ExceptionInfo error;
+    EXPECT_EQ(invokeByName(target, name, InvokeGet, index, result, error), DispStatus::Ok)
+        << error.description;
+    return result;
+}
+
+void put(Dispatch& target, std::string_view name, Value value, std::vector<Value> index = {}) {
+    index.push_back(std::move(value));
+    Value result;
+    ExceptionInfo error;
+    EXPECT_EQ(invokeByName(target, name, InvokePut, index, result, error), DispStatus::Ok)
+        << error.description;
+}
+
+class Counter : public NativeObject {
+public:
+    Counter() : NativeObject("TCounter") {}
+    int count() const { return count_; }
+    void add(int n) { count_ += n; }
+    bool open = true;
+    std::string label;
+    std::vector<std::string> items{"a", "b", "c"};
+
+private:
+    int count_ = 0;
+};
+
+// Binds a mismatching declaration and tells whether it was caught: debug builds stop with an
+// exception, release builds record it.
+bool mismatchCaught(const std::function<void()>& bindIt) {
+    const std::size_t before = bindingMismatches().size();
+    try {
+        bindIt();
+    } catch (const std::logic_error&) {
+        return true;
+    }
+    return bindingMismatches().size() > before;
+}
+
+std::string twice(std::string_view s) {
+    return std::string(s) + std::string(s);
+}
+
+} // namespace
+
+TEST(Bind, GlobalRoutinesConvertArgumentsResultsAndVarParameters) {
+    Registry reg;
+    Binder global(reg);
+    global.bind("Twice", "function(S: string): string", &twice);
+    global.bind("Add", "function(A, B: Integer): Integer", [](int a, int b) { return a + b; });
+    global.bind("Half", "function(X: Double): Double", [](double x) { return x / 2; });
+    global.bind("Swap", "procedure(var A, B: Integer)", [](int& a, int& b) { std::swap(a, b); });
+    global.bind("TryParse", "function(S: string; var N: Integer): Boolean",
+                [](const std::string& s, int& n) {
+                    if (s.empty() || s.find_first_not_of("0123456789") != std::string::npos)
+                        return false;
+                    n = std::stoi(s);
+                    return true;
+                });
+    ObjectRef scope = reg.globalScope();
+    EXPECT_EQ(call(*scope, "twice", {Value("ab")}).toString(), "abab");
+    // The registry converts to the declared types first: "2" and 3.6 arrive as integers.
+    EXPECT_EQ(call(*scope, "Add", {Value("2"), Value(3.6)}).toInt(), 6);
+    EXPECT_DOUBLE_EQ(call(*scope, "Half", {Value(3)}).toDouble(), 1.5);
+
+    std::vector<Value> after;
+    call(*scope, "Swap", {Value(1), Value(2)}, nullptr, &after);
+    EXPECT_EQ(after[0].toInt(), 2);
+    EXPECT_EQ(after[1].toInt(), 1);
+    EXPECT_TRUE(call(*scope, "TryParse", {Value("42"), Value(0)}, nullptr, &after).toBool());
+    EXPECT_EQ(after[1].toInt(), 42);
+    EXPECT_FALSE(call(*scope, "TryParse", {Value("x"), Value(7)}, nullptr, &after).toBool());
+    EXPECT_EQ(after[1].toInt(), 7);
+
+    DispStatus status{};
+    call(*scope, "Add", {Value(1)}, &status);
+    EXPECT_EQ(status, DispStatus::BadParamCount);
+}
+
+TEST(Bind, MethodsPropertiesAndTheClassGuard) {
+    Registry reg;
+    ClassBinder<Counter> counter(reg, "TCounter");
+    counter.bind("Open", "procedure(Flag: Boolean)", [](Counter& c, bool flag) { c.open = flag; });
+    counter.guard([](const Counter& c) { return c.open; });
+    counter.bind("Add", "procedure(N: Integer)", &Counter::add);
+    counter.bind("Count", "function: Integer", &Counter::count);
+    counter.property("Label", "string", [](Counter& c) { return c.label; },
+                     [](Counter& c, std::string s) { c.label = std::move(s); });
+    counter.defaultProperty(
+        "Items", "string", [](Counter& c, int i) { return c.items.at(static_cast<size_t>(i)); },
+        [](Counter& c, int i, const std::string& s) { c.items.at(static_cast<size_t>(i)) = s; });
+    counter.unguarded().bind("IsOpen", "function: Boolean", [](Counter& c) { return c.open; });
+
+    Counter object;
+    ObjectRef wrapper = wrapObject(reg, &object);
+    call(*wrapper, "Add", {Value(5)});
+    EXPECT_EQ(call(*wrapper, "Count", {}).toInt(), 5);
+    put(*wrapper, "Label", Value("x"));
+    EXPECT_EQ(get(*wrapper, "Label").toString(), "x");
+    put(*wrapper, "Items", Value("z"), {Value(1)});
+    EXPECT_EQ(get(*wrapper, "Items", {Value(1)}).toString(), "z");
+
+    // Closed: guarded members give the neutral result and do nothing; the rest still work.
+    call(*wrapper, "Open", {Value(false)});
+    call(*wrapper, "Add", {Value(5)});
+    EXPECT_EQ(call(*wrapper, "Count", {}).toInt(), 0);
+    EXPECT_EQ(get(*wrapper, "Label").toString(), "");
+    EXPECT_FALSE(call(*wrapper, "IsOpen", {}).toBool());
+    object.open = true;
+    EXPECT_EQ(call(*wrapper, "Count", {}).toInt(), 5);
+}
+
+TEST(Bind, ClassLevelRoutinesAndNativeObjectResults) {
+    Registry reg;
+    static int setting = 0;
+    ClassBinder<Counter> counter(reg, "TCounter");
+    counter.bindClassLevel("SetSetting", "procedure(N: Integer)", [](int n) { setting = n; });
+    counter.bind("Self", "function: TCounter", [](Counter& c) { return &c; });
+    ObjectRef scope = reg.globalScope();
+    ObjectRef cls = get(*scope, "TCounter").toObject();
+    ASSERT_NE(cls, nullptr);
+    call(*cls, "SetSetting", {Value(9)});
+    EXPECT_EQ(setting, 9);
+
+    Counter object;
+    ObjectRef wrapper = wrapObject(reg, &object);
+    Value self = call(*wrapper, "Self", {});
+    EXPECT_EQ(nativeObjectOf(self), &object);
+}
+
+TEST(Bind, DeclarationsThatDisagreeWithTheCallableAreCaught) {
+    Registry reg;
+    Binder global(reg);
+    EXPECT_TRUE(mismatchCaught(
+        [&] { global.bind("A", "function(X: Integer): Integer", [](int, int) { return 0; }); }));
+    EXPECT_TRUE(mismatchCaught(
+        [&] { global.bind("B", "function(X: string): Integer", [](int) { return 0; }); }));
+    EXPECT_TRUE(mismatchCaught([&] { global.bind("C", "procedure(var X: Integer)", [](int) {}); }));
+    EXPECT_TRUE(mismatchCaught([&] { global.bind("D", "procedure(X: Integer)", [](int&) {}); }));
+    EXPECT_TRUE(mismatchCaught([&] { global.bind("E", "procedure", [] { return 1; }); }));
+    EXPECT_TRUE(mismatchCaught([&] { global.bind("F", "function: Boolean", [] {}); }));
+    // A class name declares an object: an integer colour must be declared Integer.
+    EXPECT_TRUE(mismatchCaught([&] { global.bind("G", "procedure(C: TColor)", [](int) {}); }));
+
+    const std::size_t before = bindingMismatches().size();
+    global.bind("H", "function(V: Variant; S: string): Extended",
+                [](const Value&, std::string_view) { return 1.0; });
+    global.bind("I", "function(X: Integer): Variant", [](std::int64_t x) { return x; });
+    EXPECT_EQ(bindingMismatches().size(), before);
+}
