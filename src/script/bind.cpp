@@ -18,7 +18,8 @@ const std::vector<std::string>& bindingMismatches() {
 }
 
 void reportBindingMismatch(std::string_view owner, std::string_view name, std::string_view why) {
-    std::string text = owner.empty() ? std::string(name) : std::string(owner) + "." + std::string(name);
+    std::string text =
+        owner.empty() ? std::string(name) : std::string(owner) + "." + std::string(name);
     text += ": ";
     text += why;
     mismatches().push_back(text);

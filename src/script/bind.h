@@ -58,30 +58,40 @@ template <class T> using Bare = std::remove_cvref_t<T>;
 
 template <class T>
 constexpr bool isNativePointer =
-    std::is_pointer_v<Bare<T>> && std::is_base_of_v<NativeObject, std::remove_pointer_t<Bare<T>>>;
+    std::is_pointer_v<Bare<T>>&& std::is_base_of_v<NativeObject, std::remove_pointer_t<Bare<T>>>;
 
 template <class T>
-constexpr bool isIntegral = std::is_integral_v<Bare<T>> && !std::is_same_v<Bare<T>, bool> &&
-                            !std::is_same_v<Bare<T>, char>;
+constexpr bool isIntegral =
+    std::is_integral_v<Bare<T>> && !std::is_same_v<Bare<T>, bool> && !std::is_same_v<Bare<T>, char>;
 
 // What a C++ type stands for, in the declared types' terms.
 enum class Kind { Value, Integer, Boolean, Char, String, Float, Currency, Date, Object, Void };
 
 template <class T> constexpr Kind kindOf() {
     using B = Bare<T>;
-    if constexpr (std::is_void_v<B>) return Kind::Void;
-    else if constexpr (std::is_same_v<B, Value>) return Kind::Value;
-    else if constexpr (std::is_same_v<B, bool>) return Kind::Boolean;
-    else if constexpr (std::is_same_v<B, char>) return Kind::Char;
-    else if constexpr (isIntegral<B> || std::is_enum_v<B>) return Kind::Integer;
-    else if constexpr (std::is_floating_point_v<B>) return Kind::Float;
+    if constexpr (std::is_void_v<B>)
+        return Kind::Void;
+    else if constexpr (std::is_same_v<B, Value>)
+        return Kind::Value;
+    else if constexpr (std::is_same_v<B, bool>)
+        return Kind::Boolean;
+    else if constexpr (std::is_same_v<B, char>)
+        return Kind::Char;
+    else if constexpr (isIntegral<B> || std::is_enum_v<B>)
+        return Kind::Integer;
+    else if constexpr (std::is_floating_point_v<B>)
+        return Kind::Float;
     else if constexpr (std::is_same_v<B, std::string> || std::is_same_v<B, std::string_view> ||
                        std::is_same_v<B, const char*>)
         return Kind::String;
-    else if constexpr (std::is_same_v<B, Currency>) return Kind::Currency;
-    else if constexpr (std::is_same_v<B, DateTime>) return Kind::Date;
-    else if constexpr (std::is_same_v<B, ObjectRef> || isNativePointer<B>) return Kind::Object;
-    else static_assert(sizeof(T) == 0, "this C++ type cannot be bound to a script value");
+    else if constexpr (std::is_same_v<B, Currency>)
+        return Kind::Currency;
+    else if constexpr (std::is_same_v<B, DateTime>)
+        return Kind::Date;
+    else if constexpr (std::is_same_v<B, ObjectRef> || isNativePointer<B>)
+        return Kind::Object;
+    else
+        static_assert(sizeof(T) == 0, "this C++ type cannot be bound to a script value");
 }
 
 // Whether a declared type accepts a C++ kind (Variant and untyped pointers accept anything).
@@ -89,62 +99,87 @@ bool kindFits(DeclaredType declared, Kind kind);
 
 template <class T> Value toValue(T&& v) {
     using B = Bare<T>;
-    if constexpr (std::is_same_v<B, Value>) return std::forward<T>(v);
-    else if constexpr (std::is_same_v<B, bool>) return Value(static_cast<bool>(v));
-    else if constexpr (std::is_same_v<B, char>) return Value(std::string(1, v));
+    if constexpr (std::is_same_v<B, Value>)
+        return std::forward<T>(v);
+    else if constexpr (std::is_same_v<B, bool>)
+        return Value(static_cast<bool>(v));
+    else if constexpr (std::is_same_v<B, char>)
+        return Value(std::string(1, v));
     else if constexpr (std::is_enum_v<B>)
         return Value::fromInt64(static_cast<std::int64_t>(v));
-    else if constexpr (std::is_same_v<B, std::int32_t>) return Value(v);
-    else if constexpr (isIntegral<B>) return Value::fromInt64(static_cast<std::int64_t>(v));
-    else if constexpr (std::is_floating_point_v<B>) return Value(static_cast<double>(v));
-    else if constexpr (std::is_same_v<B, std::string>) return Value(std::forward<T>(v));
-    else if constexpr (std::is_same_v<B, std::string_view>) return Value(std::string(v));
-    else if constexpr (std::is_same_v<B, const char*>) return Value(std::string(v ? v : ""));
-    else if constexpr (std::is_same_v<B, Currency> || std::is_same_v<B, DateTime>) return Value(v);
-    else if constexpr (std::is_same_v<B, ObjectRef>) return Value(std::forward<T>(v));
-    else if constexpr (isNativePointer<B>) return Value(wrapObject(v));
+    else if constexpr (std::is_same_v<B, std::int32_t>)
+        return Value(v);
+    else if constexpr (isIntegral<B>)
+        return Value::fromInt64(static_cast<std::int64_t>(v));
+    else if constexpr (std::is_floating_point_v<B>)
+        return Value(static_cast<double>(v));
+    else if constexpr (std::is_same_v<B, std::string>)
+        return Value(std::forward<T>(v));
+    else if constexpr (std::is_same_v<B, std::string_view>)
+        return Value(std::string(v));
+    else if constexpr (std::is_same_v<B, const char*>)
+        return Value(std::string(v ? v : ""));
+    else if constexpr (std::is_same_v<B, Currency> || std::is_same_v<B, DateTime>)
+        return Value(v);
+    else if constexpr (std::is_same_v<B, ObjectRef>)
+        return Value(std::forward<T>(v));
+    else if constexpr (isNativePointer<B>)
+        return Value(wrapObject(v));
 }
 
 // Storage for one argument while the callable runs; `get` hands it over as the parameter type.
 template <class P> struct ArgSlot {
     using B = Bare<P>;
     // string_view and const char* parameters borrow from a std::string kept here.
-    using Stored = std::conditional_t<std::is_same_v<B, std::string_view> ||
-                                          std::is_same_v<B, const char*>,
-                                      std::string, B>;
+    using Stored =
+        std::conditional_t<std::is_same_v<B, std::string_view> || std::is_same_v<B, const char*>,
+                           std::string, B>;
     Stored stored;
 
     explicit ArgSlot(const Value& v) : stored(fromValue(v)) {}
 
     static Stored fromValue(const Value& v) {
-        if constexpr (std::is_same_v<Stored, Value>) return v;
-        else if constexpr (std::is_same_v<Stored, bool>) return v.toBool();
+        if constexpr (std::is_same_v<Stored, Value>)
+            return v;
+        else if constexpr (std::is_same_v<Stored, bool>)
+            return v.toBool();
         else if constexpr (std::is_same_v<Stored, char>) {
             const std::string s = v.toString();
             return s.empty() ? '\0' : s[0];
         } else if constexpr (std::is_enum_v<Stored>)
             return static_cast<Stored>(v.toInt64());
-        else if constexpr (std::is_same_v<Stored, std::int32_t>) return v.toInt();
-        else if constexpr (isIntegral<Stored>) return static_cast<Stored>(v.toInt64());
-        else if constexpr (std::is_floating_point_v<Stored>) return static_cast<Stored>(v.toDouble());
+        else if constexpr (std::is_same_v<Stored, std::int32_t>)
+            return v.toInt();
+        else if constexpr (isIntegral<Stored>)
+            return static_cast<Stored>(v.toInt64());
+        else if constexpr (std::is_floating_point_v<Stored>)
+            return static_cast<Stored>(v.toDouble());
         else if constexpr (std::is_same_v<Stored, std::string>)
             return v.isString() ? v.asString() : v.toString();
-        else if constexpr (std::is_same_v<Stored, Currency>) return v.toCurrency();
-        else if constexpr (std::is_same_v<Stored, DateTime>) return v.toDate();
-        else if constexpr (std::is_same_v<Stored, ObjectRef>) return v.toObject();
+        else if constexpr (std::is_same_v<Stored, Currency>)
+            return v.toCurrency();
+        else if constexpr (std::is_same_v<Stored, DateTime>)
+            return v.toDate();
+        else if constexpr (std::is_same_v<Stored, ObjectRef>)
+            return v.toObject();
         else if constexpr (isNativePointer<Stored>)
             return dynamic_cast<Stored>(nativeObjectOf(v));
     }
 
     decltype(auto) get() {
-        if constexpr (std::is_same_v<B, std::string_view>) return std::string_view(stored);
-        else if constexpr (std::is_same_v<B, const char*>) return stored.c_str();
-        else if constexpr (std::is_lvalue_reference_v<P>) return static_cast<P>(stored);
-        else return std::move(stored);
+        if constexpr (std::is_same_v<B, std::string_view>)
+            return std::string_view(stored);
+        else if constexpr (std::is_same_v<B, const char*>)
+            return stored.c_str();
+        else if constexpr (std::is_lvalue_reference_v<P>)
+            return static_cast<P>(stored);
+        else
+            return std::move(stored);
     }
 };
 
-template <class P> constexpr bool isVarParam =
+template <class P>
+constexpr bool isVarParam =
     std::is_lvalue_reference_v<P> && !std::is_const_v<std::remove_reference_t<P>>;
 
 // ---- what a callable looks like ---------------------------------------------------------------
@@ -160,8 +195,7 @@ template <class R, class... A> struct Shape<R (*)(A...)> : FnShape<R, A...> {};
 template <class R, class... A> struct Shape<R (*)(A...) noexcept> : FnShape<R, A...> {};
 template <class R, class C, class... A> struct Shape<R (C::*)(A...)> : FnShape<R, A...> {};
 template <class R, class C, class... A> struct Shape<R (C::*)(A...) const> : FnShape<R, A...> {};
-template <class R, class C, class... A>
-struct Shape<R (C::*)(A...) noexcept> : FnShape<R, A...> {};
+template <class R, class C, class... A> struct Shape<R (C::*)(A...) noexcept> : FnShape<R, A...> {};
 template <class R, class C, class... A>
 struct Shape<R (C::*)(A...) const noexcept> : FnShape<R, A...> {};
 
@@ -172,42 +206,43 @@ template <class Tuple, std::size_t N> struct DropFront;
 template <class First, class... Rest> struct DropFront<std::tuple<First, Rest...>, 1> {
     using type = std::tuple<Rest...>;
 };
-template <class Tuple> struct DropFront<Tuple, 0> {
-    using type = Tuple;
-};
+template <class Tuple> struct DropFront<Tuple, 0> { using type = Tuple; };
 
 // How a callable meets the object of a class binder.
 enum class SelfUse { None, Reference, Pointer, Member };
 
 template <class C, class F> constexpr SelfUse selfUseOf() {
     using D = std::decay_t<F>;
-    if constexpr (std::is_member_function_pointer_v<D>) return SelfUse::Member;
-    else if constexpr (std::is_void_v<C> || std::tuple_size_v<Params<F>> == 0) return SelfUse::None;
+    if constexpr (std::is_member_function_pointer_v<D>)
+        return SelfUse::Member;
+    else if constexpr (std::is_void_v<C> || std::tuple_size_v<Params<F>> == 0)
+        return SelfUse::None;
     else {
         using First = std::tuple_element_t<0, Params<F>>;
-        if constexpr (std::is_lvalue_reference_v<First> &&
-                      std::is_base_of_v<Bare<First>, C> && std::is_base_of_v<NativeObject, Bare<First>>)
+        if constexpr (std::is_lvalue_reference_v<First> && std::is_base_of_v<Bare<First>, C> &&
+                      std::is_base_of_v<NativeObject, Bare<First>>)
             return SelfUse::Reference;
         else if constexpr (std::is_pointer_v<First> &&
                            std::is_base_of_v<std::remove_cv_t<std::remove_pointer_t<First>>, C> &&
                            std::is_base_of_v<NativeObject,
                                              std::remove_cv_t<std::remove_pointer_t<First>>>)
             return SelfUse::Pointer;
-        else return SelfUse::None;
+        else
+            return SelfUse::None;
     }
 }
 
 template <class C, class F>
-using ScriptParams =
-    typename DropFront<Params<F>, (selfUseOf<C, F>() == SelfUse::Reference ||
-                                   selfUseOf<C, F>() == SelfUse::Pointer)
-                                      ? 1
-                                      : 0>::type;
+using ScriptParams = typename DropFront<Params<F>, (selfUseOf<C, F>() == SelfUse::Reference ||
+                                                    selfUseOf<C, F>() == SelfUse::Pointer)
+                                                       ? 1
+                                                       : 0>::type;
 
 // The raw shape passes through unchanged.
 template <class C, class F> constexpr bool isRaw() {
     using D = std::decay_t<F>;
-    if constexpr (std::is_member_function_pointer_v<D>) return false;
+    if constexpr (std::is_member_function_pointer_v<D>)
+        return false;
     else if constexpr (std::is_same_v<C, void>)
         return std::is_invocable_r_v<void, D&, NativeObject*, std::span<Value>, Value&>;
     else
@@ -238,8 +273,10 @@ void checkShape(const Signature& sig, std::string_view owner, std::string_view n
                                                : " is declared var but the C++ parameter is not a "
                                                  "non-const reference"));
         else if (!kindFits(p.type, kinds[i]))
-            reportBindingMismatch(owner, name, "parameter " + p.name + " has a C++ type that does "
-                                                                       "not fit its declared type");
+            reportBindingMismatch(owner, name,
+                                  "parameter " + p.name +
+                                      " has a C++ type that does "
+                                      "not fit its declared type");
     }
     constexpr Kind resultKind = kindOf<R>();
     if (sig.isFunction != (resultKind != Kind::Void))
@@ -282,27 +319,27 @@ void callWithArgs(Call&& call, std::span<Value> args, Value& result, std::index_
 }
 
 // Builds the native entry of one bound callable.
-template <class C, class F, class G>
-NativeProc makeEntry(F f, std::string className, G guard) {
+template <class C, class F, class G> NativeProc makeEntry(F f, std::string className, G guard) {
     constexpr SelfUse use = selfUseOf<C, F>();
     using Tuple = ScriptParams<C, F>;
     constexpr auto seq = std::make_index_sequence<std::tuple_size_v<Tuple>>();
-    return [f = std::move(f), className = std::move(className),
-            guard = std::move(guard)](NativeObject* self, std::span<Value> args,
-                                      Value& result) mutable {
+    return [f = std::move(f), className = std::move(className), guard = std::move(guard)](
+               NativeObject* self, std::span<Value> args, Value& result) mutable {
         if constexpr (use == SelfUse::None) {
-            callWithArgs<Tuple>([&](auto&&... a) -> decltype(auto) {
-                return std::invoke(f, std::forward<decltype(a)>(a)...);
-            },
-                                args, result, seq);
+            callWithArgs<Tuple>(
+                [&](auto&&... a) -> decltype(auto) {
+                    return std::invoke(f, std::forward<decltype(a)>(a)...);
+                },
+                args, result, seq);
         } else if constexpr (use == SelfUse::Pointer) {
             C* object = self ? dynamic_cast<C*>(self) : nullptr;
             if constexpr (!std::is_void_v<C>)
                 if (object && guard && !guard(*object)) return; // the neutral result
-            callWithArgs<Tuple>([&](auto&&... a) -> decltype(auto) {
-                return std::invoke(f, object, std::forward<decltype(a)>(a)...);
-            },
-                                args, result, seq);
+            callWithArgs<Tuple>(
+                [&](auto&&... a) -> decltype(auto) {
+                    return std::invoke(f, object, std::forward<decltype(a)>(a)...);
+                },
+                args, result, seq);
         } else {
             C* object = selfAs<C>(self, className);
             if (guard && !guard(*object)) {
@@ -311,10 +348,11 @@ NativeProc makeEntry(F f, std::string className, G guard) {
                 if constexpr (!std::is_void_v<R>) result = toValue(Bare<R>{});
                 return;
             }
-            callWithArgs<Tuple>([&](auto&&... a) -> decltype(auto) {
-                return std::invoke(f, *object, std::forward<decltype(a)>(a)...);
-            },
-                                args, result, seq);
+            callWithArgs<Tuple>(
+                [&](auto&&... a) -> decltype(auto) {
+                    return std::invoke(f, *object, std::forward<decltype(a)>(a)...);
+                },
+                args, result, seq);
         }
     };
 }
@@ -325,9 +363,7 @@ NativeProc makeEntry(F f, std::string className, G guard) {
 template <class C = void> class ClassBinder {
 public:
     // A global binder: routines land in the global scope.
-    explicit ClassBinder(Registry& registry)
-        requires std::is_void_v<C>
-        : registry_(registry) {}
+    explicit ClassBinder(Registry& registry) requires std::is_void_v<C> : registry_(registry) {}
     // A class binder; registers the class (with its parent and factory) when it is not yet known.
     ClassBinder(Registry& registry, std::string_view className, std::string_view parentName = {},
                 ClassFactory factory = {})
@@ -341,10 +377,7 @@ public:
 
     // One policy for the whole class: when it answers false, a member bound after it returns the
     // neutral result of its type instead of running (for example: no table open).
-    template <class G>
-    ClassBinder& guard(G g)
-        requires(!std::is_void_v<C>)
-    {
+    template <class G> ClassBinder& guard(G g) requires(!std::is_void_v<C>) {
         guard_ = std::move(g);
         return *this;
     }
@@ -420,50 +453,56 @@ private:
                           "a member function needs a class binder");
             const Signature sig = Signature::parse(declaration);
             checkShape<ScriptParams<C, F>, Result<F>>(
-                sig, className_, name, std::make_index_sequence<std::tuple_size_v<ScriptParams<C, F>>>());
+                sig, className_, name,
+                std::make_index_sequence<std::tuple_size_v<ScriptParams<C, F>>>());
             entry = makeEntry<C>(std::move(f), className_, guard_);
         }
         const std::string_view owner = className_;
         if (variadic)
-            return registry_.registerProc(owner, name, kKindVariadic, declaration, std::move(entry));
+            return registry_.registerProc(owner, name, kKindVariadic, declaration,
+                                          std::move(entry));
         if (owner.empty()) return registry_.registerProc(name, declaration, std::move(entry));
         return registry_.registerMethod(owner, name, declaration, std::move(entry));
     }
 
-    template <class Get> PropertyGetter makeGetter(std::string_view name, DeclaredType type, Get get) {
+    template <class Get>
+    PropertyGetter makeGetter(std::string_view name, DeclaredType type, Get get) {
         using namespace bind_detail;
         constexpr SelfUse use = selfUseOf<C, Get>();
         using Tuple = ScriptParams<C, Get>;
         if (!kindFits(type, kindOf<Result<Get>>()))
             reportBindingMismatch(className_, name, "the getter's result does not fit the type");
-        return [get = std::move(get), cls = className_, g = guard_](
-                   NativeObject* self, std::span<const Value> index) mutable -> Value {
+        return [get = std::move(get), cls = className_,
+                g = guard_](NativeObject* self, std::span<const Value> index) mutable -> Value {
             std::vector<Value> copy(index.begin(), index.end());
             if (copy.size() < std::tuple_size_v<Tuple>)
                 throw ScriptException("Missing index of a property");
             Value result;
             constexpr auto seq = std::make_index_sequence<std::tuple_size_v<Tuple>>();
             if constexpr (use == SelfUse::None) {
-                callWithArgs<Tuple>([&](auto&&... a) -> decltype(auto) {
-                    return std::invoke(get, std::forward<decltype(a)>(a)...);
-                },
-                                    copy, result, seq);
+                callWithArgs<Tuple>(
+                    [&](auto&&... a) -> decltype(auto) {
+                        return std::invoke(get, std::forward<decltype(a)>(a)...);
+                    },
+                    copy, result, seq);
             } else {
                 C* object = selfAs<C>(self, cls);
                 if (g && !g(*object)) return toValue(Bare<Result<Get>>{});
-                callWithArgs<Tuple>([&](auto&&... a) -> decltype(auto) {
-                    if constexpr (use == SelfUse::Pointer)
-                        return std::invoke(get, object, std::forward<decltype(a)>(a)...);
-                    else
-                        return std::invoke(get, *object, std::forward<decltype(a)>(a)...);
-                },
-                                    copy, result, seq);
+                callWithArgs<Tuple>(
+                    [&](auto&&... a) -> decltype(auto) {
+                        if constexpr (use == SelfUse::Pointer)
+                            return std::invoke(get, object, std::forward<decltype(a)>(a)...);
+                        else
+                            return std::invoke(get, *object, std::forward<decltype(a)>(a)...);
+                    },
+                    copy, result, seq);
             }
             return result;
         };
     }
 
-    template <class Set> PropertySetter makeSetter(std::string_view name, DeclaredType type, Set set) {
+    template <class Set>
+    PropertySetter makeSetter(std::string_view name, DeclaredType type, Set set) {
         using namespace bind_detail;
         constexpr SelfUse use = selfUseOf<C, Set>();
         using Tuple = ScriptParams<C, Set>;
@@ -481,20 +520,20 @@ private:
             Value ignored;
             constexpr auto seq = std::make_index_sequence<std::tuple_size_v<Tuple>>();
             if constexpr (use == SelfUse::None) {
-                callWithArgs<Tuple>([&](auto&&... a) {
-                    std::invoke(set, std::forward<decltype(a)>(a)...);
-                },
-                                    args, ignored, seq);
+                callWithArgs<Tuple>(
+                    [&](auto&&... a) { std::invoke(set, std::forward<decltype(a)>(a)...); }, args,
+                    ignored, seq);
             } else {
                 C* object = selfAs<C>(self, cls);
                 if (g && !g(*object)) return;
-                callWithArgs<Tuple>([&](auto&&... a) {
-                    if constexpr (use == SelfUse::Pointer)
-                        std::invoke(set, object, std::forward<decltype(a)>(a)...);
-                    else
-                        std::invoke(set, *object, std::forward<decltype(a)>(a)...);
-                },
-                                    args, ignored, seq);
+                callWithArgs<Tuple>(
+                    [&](auto&&... a) {
+                        if constexpr (use == SelfUse::Pointer)
+                            std::invoke(set, object, std::forward<decltype(a)>(a)...);
+                        else
+                            std::invoke(set, *object, std::forward<decltype(a)>(a)...);
+                    },
+                    args, ignored, seq);
             }
         };
     }

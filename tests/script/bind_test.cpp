@@ -108,8 +108,9 @@ TEST(Bind, MethodsPropertiesAndTheClassGuard) {
     counter.guard([](const Counter& c) { return c.open; });
     counter.bind("Add", "procedure(N: Integer)", &Counter::add);
     counter.bind("Count", "function: Integer", &Counter::count);
-    counter.property("Label", "string", [](Counter& c) { return c.label; },
-                     [](Counter& c, std::string s) { c.label = std::move(s); });
+    counter.property(
+        "Label", "string", [](Counter& c) { return c.label; },
+        [](Counter& c, std::string s) { c.label = std::move(s); });
     counter.defaultProperty(
         "Items", "string", [](Counter& c, int i) { return c.items.at(static_cast<size_t>(i)); },
         [](Counter& c, int i, const std::string& s) { c.items.at(static_cast<size_t>(i)) = s; });

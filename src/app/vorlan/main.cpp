@@ -21,6 +21,7 @@
 #include "script/pascal/pascal_runner.h"
 #include "script/registry.h"
 #include "script/run_cycle.h"
+#include "stdlib/stdlib.h"
 #include "ui/qt/app_exception.h"
 #include "ui/qt/canvas/canvas_window.h"
 #include "ui/qt/canvas/image_picture.h"
@@ -36,6 +37,7 @@
 #include "ui/qt/report/run_progress_window.h"
 #include "ui/qt/screenshot.h"
 #include "ui/qt/settings_store.h"
+#include "ui/qt/stdlib/qt_stdlib.h"
 #include "windows/canvas/canvas.h"
 #include "windows/canvas/canvas_procs.h"
 #include "windows/console/console.h"
@@ -81,6 +83,8 @@ void registerUnits(windows::Console& console) {
     script::basic::registerVbScriptRunner(registry);
     library::registerLibrary(registry);
     data::registerDataTable(registry);
+    stdlib::registerStandardLibrary(registry);
+    stdlib::registerDesktopUnits(registry);
     windows::registerConsole(registry, console);
 }
 

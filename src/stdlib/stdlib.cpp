@@ -1,0 +1,12 @@
+#include "stdlib/stdlib.h"
+
+#include "script/registry.h"
+
+namespace vorlan::stdlib {
+
+void registerStandardLibrary(script::Registry& registry) {
+    // One call per unit, in the order the units depend on each other.
+    (void)registry;
+}
+
+} // namespace vorlan::stdlib
