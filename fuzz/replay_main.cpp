@@ -1,5 +1,6 @@
 // Feeds every file below the folders named on the command line to a fuzz target's entry point,
-// so the corpus and every crasher ever found are checked on each test run.
+// so the corpus and every crasher ever found are checked on each test run. A folder that is
+// missing or holds no file fails the run: a replay of nothing would pass without checking anything.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -12,10 +13,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
 int main(int argc, char** argv) {
     namespace fs = std::filesystem;
-    int count = 0;
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s CORPUS_FOLDER...\n", argv[0]);
+        return 2;
+    }
+    int total = 0;
     for (int i = 1; i < argc; ++i) {
         std::error_code ec;
-        if (!fs::exists(argv[i], ec)) continue;
+        if (!fs::is_directory(argv[i], ec)) {
+            std::fprintf(stderr, "corpus folder %s is missing\n", argv[i]);
+            return 1;
+        }
+        int count = 0;
         for (const auto& entry : fs::recursive_directory_iterator(argv[i])) {
             if (!entry.is_regular_file()) continue;
             std::ifstream in(entry.path(), std::ios::binary);
@@ -25,7 +34,12 @@ int main(int argc, char** argv) {
                                    bytes.size());
             ++count;
         }
+        if (count == 0) {
+            std::fprintf(stderr, "corpus folder %s holds no input\n", argv[i]);
+            return 1;
+        }
+        total += count;
     }
-    std::printf("replayed %d inputs\n", count);
+    std::printf("replayed %d inputs\n", total);
     return 0;
 }

@@ -4,7 +4,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ ccache pkg-config
           qt6-base-dev libgl-dev
           googletest libgtest-dev libbenchmark-dev
-          duktape-dev python3-dbf
+          duktape-dev python3 python3-dbf
+          clang-format fpc
           poppler-utils xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do

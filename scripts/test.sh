@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Sets up a fresh machine, builds and runs every test. With --sanitize the build uses
-# AddressSanitizer and UndefinedBehaviorSanitizer (in build-asan/).
+# Sets up a fresh machine, checks the formatting, builds (warnings are errors) and runs every
+# test. With --sanitize the build uses AddressSanitizer and UndefinedBehaviorSanitizer (in
+# build-asan/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+# Formatting first: it takes seconds, the build takes minutes.
+bash scripts/check-format.sh
 if [ "${1:-}" = "--sanitize" ]; then
     export BUILD_DIR=build-asan BUILD_TYPE=Debug
     bash scripts/build.sh -DVORLAN_SANITIZE=ON -DVORLAN_BUILD_TESTS=ON -DVORLAN_BUILD_BENCH=OFF

@@ -1,28 +1,12 @@
 #include "data/data_set.h"
 
+#include "core/field_name.h"
+
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 
 namespace vorlan::data {
-
-namespace {
-
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
-
-} // namespace
 
 // ---- Field -------------------------------------------------------------------------------
 
@@ -287,7 +271,7 @@ void DataSet::checkBrowse() {
 Field* DataSet::findField(std::string_view name) const {
     for (int i = 0; i < fieldCount(); ++i) {
         Field* f = field(i);
-        if (sameName(f->name(), name)) {
+        if (sameFieldName(f->name(), name)) {
             return f;
         }
     }

@@ -1,6 +1,7 @@
 #include "data/engine.h"
 
 #include "core/cp1250.h"
+#include "core/field_name.h"
 #include "dbf/settings.h"
 #include "dbf/xbase_text.h"
 
@@ -145,7 +146,7 @@ bool Engine::createField(std::string_view name, char type, int width, int decima
     }
     type = static_cast<char>(cp1250Upper(static_cast<unsigned char>(type)));
     for (const auto& f : it->second.fields) {
-        if (equalsNoCase(f.name, name)) {
+        if (sameFieldName(f.name, name)) {
             return false;
         }
     }

@@ -1,6 +1,7 @@
 #include "dbf/table.h"
 
 #include "core/cp1250.h"
+#include "core/field_name.h"
 #include "core/path_mapper.h"
 #include "dbf/cdx.h"
 #include "dbf/settings.h"
@@ -330,7 +331,7 @@ std::int32_t Table::lastUpdate() const {
 
 int Table::fieldIndex(std::string_view name) const {
     for (std::size_t i = 0; i < fields_.size(); ++i)
-        if (equalsNoCase(fields_[i].name, trimRight(name))) return static_cast<int>(i);
+        if (sameFieldName(fields_[i].name, name)) return static_cast<int>(i);
     return -1;
 }
 

@@ -1,6 +1,7 @@
 #include "report/run/record_source.h"
 
 #include "core/cp1250.h"
+#include "core/field_name.h"
 #include "report/number_text.h"
 
 namespace vorlan::report {
@@ -24,7 +25,7 @@ int DataSetRecords::fieldCount() const {
 
 int DataSetRecords::fieldIndex(std::string_view name) const {
     for (int i = 0; i < fieldCount(); ++i)
-        if (equalsNoCase(dataSet()->field(i)->name(), name)) return i;
+        if (sameFieldName(dataSet()->field(i)->name(), name)) return i;
     return -1;
 }
 

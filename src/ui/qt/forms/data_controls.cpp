@@ -1,6 +1,7 @@
 #include "ui/qt/forms/data_controls.h"
 
 #include "core/cp1250.h"
+#include "core/field_name.h"
 #include "core/text_lines.h"
 #include "core/ui_services.h"
 #include "script/comp_wrapper.h"
@@ -189,7 +190,7 @@ public:
     void dataSetChanged() override { reread(); }
     void recordChanged(const data::Field* field) override {
         if (writing) return;
-        if (!field || is(field->name(), control_.fieldName_)) reread();
+        if (!field || sameFieldName(field->name(), control_.fieldName_)) reread();
     }
     void updateData() override { control_.commit(); }
     bool writing = false;

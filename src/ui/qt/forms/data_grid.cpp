@@ -1,6 +1,7 @@
 #include "ui/qt/forms/data_grid.h"
 
 #include "core/cp1250.h"
+#include "core/field_name.h"
 #include "script/comp_wrapper.h"
 #include "ui/qt/forms/dialogs.h"
 #include "ui/qt/qt_text.h"
@@ -188,7 +189,7 @@ void DataGrid::layOutColumns(const data::DataSet& set) {
             GridColumn& column = columns_->at(c);
             int found = -1;
             for (int f = 0; f < set.fieldCount() && found < 0; ++f)
-                if (is(set.field(f)->name(), column.fieldName())) found = f;
+                if (sameFieldName(set.field(f)->name(), column.fieldName())) found = f;
             columnFields_.push_back(found);
             const data::Field* field = found >= 0 ? set.field(found) : nullptr;
             column.setDefaults(field ? field->displayLabel() : column.fieldName(),
