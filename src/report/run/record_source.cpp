@@ -1,6 +1,5 @@
 #include "report/run/record_source.h"
 
-#include "core/cp1250.h"
 #include "core/field_name.h"
 #include "report/number_text.h"
 
