@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project builds and tests with (needs root or sudo).
+# fp-compiler is fpc with its runtime units, all the Pascal cross-check needs; the fpc suite
+# package would add its IDE and the GTK, SDL and multimedia units, some 150 packages more.
 set -euo pipefail
 packages=(cmake ninja-build g++ ccache pkg-config
           qt6-base-dev libgl-dev
           googletest libgtest-dev libbenchmark-dev
           duktape-dev python3 python3-dbf
-          clang-format fpc
+          clang-format fp-compiler
           poppler-utils xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do
