@@ -29,6 +29,30 @@ bool& runFromArchive() {
 
 namespace {
 
+std::string& programFileOfRun() {
+    static std::string file;
+    return file;
+}
+
+// Names the program of a run while it lasts; a program started by RunApp hands the name back.
+struct RunningProgram {
+    explicit RunningProgram(const std::string& file) : previous(programFileOfRun()) {
+        programFileOfRun() = file;
+    }
+    ~RunningProgram() { programFileOfRun() = previous; }
+    RunningProgram(const RunningProgram&) = delete;
+    RunningProgram& operator=(const RunningProgram&) = delete;
+    std::string previous;
+};
+
+} // namespace
+
+const std::string& runningProgramFile() {
+    return programFileOfRun();
+}
+
+namespace {
+
 std::string extensionOf(const std::string& fileName) {
     const auto slash = fileName.find_last_of("\\/");
     const auto dot = fileName.rfind('.');
@@ -85,6 +109,7 @@ std::unique_ptr<Scripter> startMainScripter(const std::vector<archive::ProjectIt
 
 void runProgramFile(const std::string& fileName) {
     RunStateGuard guard;
+    RunningProgram running(fileName);
     const std::string projectName = archive::changeFileExt(fileName, ".ZPR");
     // The project is read before the archive is checked, but its failure only counts once the
     // archive has passed its checks: a file that is no archive at all gets the format message.

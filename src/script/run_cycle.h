@@ -16,6 +16,10 @@ bool& runFromArchive();
 // other failures of the run are thrown as std::runtime_error for the shell to show.
 void runProgramFile(const std::string& fileName);
 
+// The program file of the run in progress, as it was given to runProgramFile (the innermost
+// one while RunApp runs another program); empty between runs.
+const std::string& runningProgramFile();
+
 // Called with the main module's file name when a program starts (the dialogs need to know the
 // program's dialect); empty by default.
 std::function<void(const std::string& moduleFileName)>& programStartHook();

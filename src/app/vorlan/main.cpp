@@ -234,6 +234,7 @@ int main(int argc, char** argv) {
     // Objects the program made without an owner end with the run, while the windows and the
     // engine they use still exist (tables write their indexes on closing).
     script::freeAllUnownedObjects();
+    stdlib::releaseDesktopObjects();
 
     if (headless) {
         if (commandLine.program && !programExists)

@@ -50,6 +50,8 @@ public:
     // the default printer, or null when a headless job is discarded. Throws std::runtime_error
     // when there is no printer.
     std::unique_ptr<QPagedPaintDevice> startPrintDevice(const std::string& title);
+    // True when print jobs become PDF files (`--print-to`) rather than go to a printer.
+    bool printsToFiles() const { return !printTo_.empty(); }
 
 private:
     std::filesystem::path nextPdfPath();

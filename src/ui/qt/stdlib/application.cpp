@@ -1,0 +1,314 @@
+#include "ui/qt/stdlib/application.h"
+
+#include "core/cp1250.h"
+#include "core/path_mapper.h"
+#include "core/ui_services.h"
+#include "script/comp_wrapper.h"
+#include "script/dispatch.h"
+#include "script/run_cycle.h"
+#include "script/scripter.h"
+#include "ui/qt/forms/controls.h"
+#include "ui/qt/qt_text.h"
+#include "ui/qt/stdlib/colors.h"
+#include "ui/qt/stdlib/form_tracker.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QFontDatabase>
+#include <QScreen>
+#include <QToolTip>
+
+#include <array>
+#include <filesystem>
+
+namespace vorlan::stdlib {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr IntConstant kCursors[] = {
+    {"crDefault", 0},     {"crNone", -1},     {"crArrow", -2},      {"crCross", -3},
+    {"crIBeam", -4},      {"crSizeNESW", -6}, {"crSizeNS", -7},     {"crSizeNWSE", -8},
+    {"crSizeWE", -9},     {"crUpArrow", -10}, {"crHourGlass", -11}, {"crDrag", -12},
+    {"crNoDrop", -13},    {"crHSplit", -14},  {"crVSplit", -15},    {"crMultiDrag", -16},
+    {"crSQLWait", -17},   {"crNo", -18},      {"crAppStart", -19},  {"crHelp", -20},
+    {"crHandPoint", -21}, {"crSizeAll", -22}, {"crSize", -22},
+};
+
+Qt::CursorShape cursorShape(std::int32_t cursor) {
+    switch (cursor) {
+    case -1:
+        return Qt::BlankCursor;
+    case -3:
+        return Qt::CrossCursor;
+    case -4:
+        return Qt::IBeamCursor;
+    case -6:
+        return Qt::SizeBDiagCursor;
+    case -7:
+        return Qt::SizeVerCursor;
+    case -8:
+        return Qt::SizeFDiagCursor;
+    case -9:
+        return Qt::SizeHorCursor;
+    case -10:
+        return Qt::UpArrowCursor;
+    case -11:
+    case -17:
+        return Qt::WaitCursor;
+    case -12:
+        return Qt::DragMoveCursor;
+    case -13:
+    case -18:
+        return Qt::ForbiddenCursor;
+    case -14:
+        return Qt::SplitHCursor;
+    case -15:
+        return Qt::SplitVCursor;
+    case -16:
+        return Qt::DragCopyCursor;
+    case -19:
+        return Qt::BusyCursor;
+    case -20:
+        return Qt::WhatsThisCursor;
+    case -21:
+        return Qt::PointingHandCursor;
+    case -22:
+        return Qt::SizeAllCursor;
+    default:
+        return Qt::ArrowCursor;
+    }
+}
+
+// The buttons of each MB_ type in the order the default-button flags count them.
+const std::array<std::vector<MessageButton>, 6> kMessageBoxButtons{{
+    {ButtonOk},
+    {ButtonOk, ButtonCancel},
+    {ButtonAbort, ButtonRetry, ButtonIgnore},
+    {ButtonYes, ButtonNo, ButtonCancel},
+    {ButtonYes, ButtonNo},
+    {ButtonRetry, ButtonCancel},
+}};
+
+MessageIcon messageIcon(std::int32_t flags) {
+    switch (flags & kMbIconMask) {
+    case 0x10:
+        return MessageIcon::Error;
+    case 0x20:
+        return MessageIcon::Question;
+    case 0x30:
+        return MessageIcon::Warning;
+    case 0x40:
+        return MessageIcon::Information;
+    default:
+        return MessageIcon::None;
+    }
+}
+
+const QScreen* primaryScreen() {
+    return QGuiApplication::primaryScreen();
+}
+
+script::Value wrapped(forms::Form* form) {
+    return script::Value(script::wrapObject(form));
+}
+
+const void* runOf(forms::Form* form) {
+    return form ? dynamic_cast<script::Scripter*>(form->eventSink()) : nullptr;
+}
+
+} // namespace
+
+std::span<const IntConstant> cursorConstants() {
+    return kCursors;
+}
+
+// ---- Application
+
+ApplicationObject::ApplicationObject() : script::Component("TApplication", "Application") {
+    setEventSink(this);
+}
+
+ApplicationObject::~ApplicationObject() {
+    setEventSink(nullptr);
+}
+
+script::Value ApplicationObject::callHandler(const std::string& procedureName,
+                                             std::span<script::Value> args) {
+    forms::Form* form = mainProgramForm();
+    script::EventSink* program = form ? form->eventSink() : nullptr;
+    return program ? program->callHandler(procedureName, args) : script::Value();
+}
+
+void ApplicationObject::releaseOwnedComponents() {
+    while (!components().empty()) {
+        std::unique_ptr<script::Component> last = release(components().back().get());
+        last.reset();
+    }
+}
+
+std::string ApplicationObject::title() const {
+    return titleSet_ ? title_ : applicationTitle();
+}
+
+std::string ApplicationObject::exeName() const {
+    std::string file = script::runningProgramFile();
+    if (file.empty())
+        return pathMapper().toProgram(
+            fs::path(QCoreApplication::applicationFilePath().toStdString()));
+    std::error_code ec;
+    const fs::path host = pathMapper().toHostOrEmpty(file);
+    if (host.empty()) return file;
+    return pathMapper().toProgram(fs::absolute(host, ec));
+}
+
+void ApplicationObject::processMessages() {
+    ui().processPendingEvents();
+}
+
+void ApplicationObject::terminate() {
+    terminated_ = true;
+    forms::Form* form = mainProgramForm();
+    terminatedRun_ = runOf(form);
+    if (auto* scripter = dynamic_cast<script::Scripter*>(form ? form->eventSink() : nullptr))
+        scripter->finish();
+}
+
+bool ApplicationObject::terminated() const {
+    if (!terminated_) return false;
+    // Another program running since then has not been terminated.
+    const void* running = runOf(mainProgramForm());
+    return !running || running == terminatedRun_;
+}
+
+std::int32_t ApplicationObject::messageBox(const std::string& text, const std::string& caption,
+                                           std::int32_t flags) {
+    const auto type = static_cast<std::size_t>(flags & kMbTypeMask);
+    const std::vector<MessageButton>& buttons =
+        kMessageBoxButtons[type < kMessageBoxButtons.size() ? type : 0];
+    MessageBoxRequest request;
+    request.caption = caption.empty() ? title() : caption;
+    request.text = text;
+    request.icon = messageIcon(flags);
+    request.buttons = 0;
+    for (MessageButton b : buttons)
+        request.buttons |= b;
+    const auto second = static_cast<std::size_t>((flags & kMbDefaultMask) >> 8);
+    request.defaultButton = buttons[second < buttons.size() ? second : 0];
+    return static_cast<std::int32_t>(ui().messageBox(request));
+}
+
+script::Value ApplicationObject::mainForm() const {
+    forms::Form* form = mainProgramForm();
+    if (!form) {
+        const auto all = programForms();
+        form = all.empty() ? nullptr : all.front();
+    }
+    return wrapped(form);
+}
+
+bool ApplicationObject::active() const {
+    return QApplication::activeWindow() != nullptr;
+}
+
+void ApplicationObject::setHintColor(const script::Value& color) {
+    hintColor_ = colorOfValue(color);
+    QPalette palette = QToolTip::palette();
+    palette.setColor(QPalette::ToolTipBase, qtColorOf(hintColor_));
+    QToolTip::setPalette(palette);
+}
+
+// ---- Screen
+
+ScreenObject::ScreenObject()
+    : script::NativeObject("TScreen"),
+      fonts_(std::make_unique<forms::StringList>(forms::StringList::Access{
+          [] {
+              std::vector<std::string> names;
+              for (const QString& family : QFontDatabase::families())
+                  names.push_back(qt::toEngine(family));
+              return names;
+          },
+          [](const std::vector<std::string>&) {
+              throw script::ScriptException(czech("Seznam písem nelze měnit"));
+          }})) {}
+
+ScreenObject::~ScreenObject() = default;
+
+std::int32_t ScreenObject::width() const {
+    const QScreen* s = primaryScreen();
+    return s ? s->geometry().width() : 0;
+}
+
+std::int32_t ScreenObject::height() const {
+    const QScreen* s = primaryScreen();
+    return s ? s->geometry().height() : 0;
+}
+
+std::int32_t ScreenObject::workAreaWidth() const {
+    const QScreen* s = primaryScreen();
+    return s ? s->availableGeometry().width() : 0;
+}
+
+std::int32_t ScreenObject::workAreaHeight() const {
+    const QScreen* s = primaryScreen();
+    return s ? s->availableGeometry().height() : 0;
+}
+
+std::int32_t ScreenObject::pixelsPerInch() const {
+    const QScreen* s = primaryScreen();
+    return s ? static_cast<std::int32_t>(s->logicalDotsPerInch() + 0.5) : 96;
+}
+
+void ScreenObject::setCursor(const script::Value& cursor) {
+    std::int32_t value = 0;
+    if (cursor.isString()) {
+        bool found = false;
+        for (const IntConstant& c : kCursors)
+            if (equalsNoCase(c.name, cursor.asString())) {
+                value = c.value;
+                found = true;
+            }
+        if (!found) throw script::ScriptException(czech("Neznámý kurzor: ") + cursor.asString());
+    } else {
+        value = cursor.toInt();
+    }
+    cursor_ = value;
+    if (value == 0) {
+        if (overridden_) QApplication::restoreOverrideCursor();
+        overridden_ = false;
+    } else if (overridden_) {
+        QApplication::changeOverrideCursor(QCursor(cursorShape(value)));
+    } else {
+        QApplication::setOverrideCursor(QCursor(cursorShape(value)));
+        overridden_ = true;
+    }
+}
+
+std::int32_t ScreenObject::formCount() const {
+    return static_cast<std::int32_t>(programForms().size());
+}
+
+script::Value ScreenObject::form(std::int32_t index) const {
+    const auto all = programForms();
+    if (index < 0 || static_cast<std::size_t>(index) >= all.size())
+        throw script::ScriptException("List index out of bounds (" + std::to_string(index) + ")");
+    return wrapped(all[static_cast<std::size_t>(index)]);
+}
+
+script::Value ScreenObject::activeForm() const {
+    return wrapped(activeProgramForm());
+}
+
+ApplicationObject& application() {
+    static ApplicationObject object;
+    return object;
+}
+
+ScreenObject& screen() {
+    static ScreenObject object;
+    return object;
+}
+
+} // namespace vorlan::stdlib

@@ -1,0 +1,112 @@
+#pragma once
+// Application and Screen: the program's view of the runtime and of the desktop. Both are single
+// objects for the life of the process. Application is a component, so TForm.Create(Application)
+// works: it owns such forms (releaseOwnedComponents frees them before the application ends)
+// and passes their events on to the running program.
+
+#include "script/component.h"
+#include "script/native_object.h"
+#include "script/value.h"
+#include "ui/qt/stdlib/constant_table.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+namespace vorlan::forms {
+class StringList;
+}
+
+namespace vorlan::stdlib {
+
+// Application.MessageBox's flags and answers.
+constexpr std::int32_t kMbTypeMask = 0x0F;
+constexpr std::int32_t kMbIconMask = 0xF0;
+constexpr std::int32_t kMbDefaultMask = 0xF00;
+
+class ApplicationObject : public script::Component, public script::EventSink {
+public:
+    ApplicationObject();
+    ~ApplicationObject() override;
+
+    // Handlers of the forms it owns are the running program's procedures.
+    script::Value callHandler(const std::string& procedureName,
+                              std::span<script::Value> args) override;
+    // Frees the components it owns (at the end of the process, while the windows exist).
+    void releaseOwnedComponents();
+
+    // The program's title; until the program sets one, the runtime's.
+    std::string title() const;
+    void setTitle(std::string title) {
+        title_ = std::move(title);
+        titleSet_ = true;
+    }
+    // The running program's file as programs name files (C:\...\PROGRAM.VRL), so that
+    // ExtractFilePath(Application.ExeName) is the program's folder.
+    std::string exeName() const;
+    void processMessages();
+    // Ends the program as soon as the current handler returns: its module form's scripter
+    // finishes, without OnCloseQuery.
+    void terminate();
+    // True from Terminate until the program has ended.
+    bool terminated() const;
+    // Text, Caption and the MB_ flags (buttons, icon, default button); the ID of the answer.
+    std::int32_t messageBox(const std::string& text, const std::string& caption,
+                            std::int32_t flags);
+    script::Value mainForm() const;
+    bool active() const;
+
+    const std::string& hint() const { return hint_; }
+    void setHint(std::string hint) { hint_ = std::move(hint); }
+    bool showHint() const { return showHint_; }
+    void setShowHint(bool on) { showHint_ = on; }
+    std::int32_t hintColor() const { return hintColor_; }
+    // Tool tips of every window take the colour.
+    void setHintColor(const script::Value& color);
+    std::int32_t hintPause() const { return hintPause_; }
+    void setHintPause(std::int32_t ms) { hintPause_ = ms; }
+
+private:
+    std::string title_;
+    bool titleSet_ = false;
+    const void* terminatedRun_ = nullptr; // the scripter of the program that was terminated
+    bool terminated_ = false;
+    std::string hint_;
+    bool showHint_ = true;
+    std::int32_t hintColor_ = static_cast<std::int32_t>(0x80000018u); // clInfoBk
+    std::int32_t hintPause_ = 500;
+};
+
+class ScreenObject : public script::NativeObject {
+public:
+    ScreenObject();
+    ~ScreenObject() override;
+
+    std::int32_t width() const;
+    std::int32_t height() const;
+    std::int32_t workAreaWidth() const;
+    std::int32_t workAreaHeight() const;
+    std::int32_t pixelsPerInch() const;
+    std::int32_t cursor() const { return cursor_; }
+    // crDefault gives the windows their own cursors back; any other cursor is shown over all of
+    // them (the desktop's override cursor) until the next change.
+    void setCursor(const script::Value& cursor);
+    std::int32_t formCount() const;
+    script::Value form(std::int32_t index) const;
+    script::Value activeForm() const;
+    forms::StringList& fonts() { return *fonts_; }
+
+private:
+    std::int32_t cursor_ = 0;
+    bool overridden_ = false;
+    std::unique_ptr<forms::StringList> fonts_;
+};
+
+ApplicationObject& application();
+ScreenObject& screen();
+
+// The cursors by name (crDefault = 0, crHourGlass = -11 ...).
+std::span<const IntConstant> cursorConstants();
+
+} // namespace vorlan::stdlib

@@ -1,0 +1,101 @@
+// FORMS: Application and Screen, and the constants of forms and message boxes.
+#include "script/bind.h"
+#include "ui/qt/forms/controls.h"
+#include "ui/qt/stdlib/application.h"
+#include "ui/qt/stdlib/constant_table.h"
+#include "ui/qt/stdlib/form_tracker.h"
+#include "ui/qt/stdlib/units.h"
+
+namespace vorlan::stdlib {
+
+namespace {
+
+using script::ClassBinder;
+using script::Value;
+
+constexpr IntConstant kConstants[] = {
+    // Application.MessageBox: buttons, icons, default button and answers.
+    {"MB_OK", 0x00},
+    {"MB_OKCANCEL", 0x01},
+    {"MB_ABORTRETRYIGNORE", 0x02},
+    {"MB_YESNOCANCEL", 0x03},
+    {"MB_YESNO", 0x04},
+    {"MB_RETRYCANCEL", 0x05},
+    {"MB_ICONHAND", 0x10},
+    {"MB_ICONERROR", 0x10},
+    {"MB_ICONSTOP", 0x10},
+    {"MB_ICONQUESTION", 0x20},
+    {"MB_ICONEXCLAMATION", 0x30},
+    {"MB_ICONWARNING", 0x30},
+    {"MB_ICONASTERISK", 0x40},
+    {"MB_ICONINFORMATION", 0x40},
+    {"MB_DEFBUTTON1", 0x000},
+    {"MB_DEFBUTTON2", 0x100},
+    {"MB_DEFBUTTON3", 0x200},
+    {"MB_APPLMODAL", 0x0000},
+    {"MB_SYSTEMMODAL", 0x1000},
+    {"MB_TASKMODAL", 0x2000},
+    {"IDOK", 1},
+    {"IDCANCEL", 2},
+    {"IDABORT", 3},
+    {"IDRETRY", 4},
+    {"IDIGNORE", 5},
+    {"IDYES", 6},
+    {"IDNO", 7},
+};
+
+// Stored forms keep these as identifiers, and the form layer reads them by name.
+constexpr const char* kNames[] = {
+    "poDesigned",     "poDefault",       "poDefaultPosOnly", "poDefaultSizeOnly",
+    "poScreenCenter", "poDesktopCenter", "poMainFormCenter", "poOwnerFormCenter",
+    "bsNone",         "bsSingle",        "bsSizeable",       "bsDialog",
+    "bsToolWindow",   "bsSizeToolWin",   "wsNormal",         "wsMinimized",
+    "wsMaximized",    "fsNormal",        "fsMDIChild",       "fsMDIForm",
+    "fsStayOnTop",
+};
+
+} // namespace
+
+void registerFormsUnit(script::Registry& reg) {
+    trackProgramForms(reg);
+
+    ClassBinder<ApplicationObject> app(reg, "TApplication", "TComponent");
+    app.property("Title", "string", &ApplicationObject::title, &ApplicationObject::setTitle);
+    app.property("ExeName", "string", &ApplicationObject::exeName);
+    app.property("MainForm", "TForm", &ApplicationObject::mainForm);
+    app.property("Terminated", "Boolean", &ApplicationObject::terminated);
+    app.property("Active", "Boolean", &ApplicationObject::active);
+    app.property("Handle", "Integer", [](ApplicationObject&) { return 0; });
+    app.property("Hint", "string", &ApplicationObject::hint, &ApplicationObject::setHint);
+    app.property("ShowHint", "Boolean", &ApplicationObject::showHint,
+                 &ApplicationObject::setShowHint);
+    app.property("HintColor", "Variant", &ApplicationObject::hintColor,
+                 &ApplicationObject::setHintColor);
+    app.property("HintPause", "Integer", &ApplicationObject::hintPause,
+                 &ApplicationObject::setHintPause);
+    app.bind("ProcessMessages", "procedure", &ApplicationObject::processMessages);
+    app.bind("Terminate", "procedure", &ApplicationObject::terminate);
+    app.bind("MessageBox", "function(Text, Caption: string; Flags: Integer): Integer",
+             &ApplicationObject::messageBox);
+
+    ClassBinder<ScreenObject> scr(reg, "TScreen", "TComponent");
+    scr.property("Width", "Integer", &ScreenObject::width);
+    scr.property("Height", "Integer", &ScreenObject::height);
+    scr.property("DesktopWidth", "Integer", &ScreenObject::width);
+    scr.property("DesktopHeight", "Integer", &ScreenObject::height);
+    scr.property("WorkAreaWidth", "Integer", &ScreenObject::workAreaWidth);
+    scr.property("WorkAreaHeight", "Integer", &ScreenObject::workAreaHeight);
+    scr.property("PixelsPerInch", "Integer", &ScreenObject::pixelsPerInch);
+    scr.property("Cursor", "Variant", &ScreenObject::cursor, &ScreenObject::setCursor);
+    scr.property("FormCount", "Integer", &ScreenObject::formCount);
+    scr.property("Forms", "TForm", &ScreenObject::form);
+    scr.property("ActiveForm", "TForm", &ScreenObject::activeForm);
+    scr.property("Fonts", "TStrings", [](ScreenObject& s) { return &s.fonts(); });
+
+    registerIntConstants(reg, kConstants);
+    registerNameConstants(reg, kNames);
+    reg.registerConst("Application", Value(script::wrapObject(reg, &application())));
+    reg.registerConst("Screen", Value(script::wrapObject(reg, &screen())));
+}
+
+} // namespace vorlan::stdlib

@@ -1,0 +1,211 @@
+// GRAPHICS: colours, TBitmap, TCanvas with its pen, brush and font, and rectangles and points.
+#include "script/bind.h"
+#include "ui/qt/stdlib/bitmap.h"
+#include "ui/qt/stdlib/canvas.h"
+#include "ui/qt/stdlib/colors.h"
+#include "ui/qt/stdlib/constant_table.h"
+#include "ui/qt/stdlib/geometry.h"
+#include "ui/qt/stdlib/graphic_tools.h"
+#include "ui/qt/stdlib/units.h"
+
+#include "core/cp1250.h"
+#include "script/dispatch.h"
+
+namespace vorlan::stdlib {
+
+namespace {
+
+using script::Binder;
+using script::ClassBinder;
+using script::Value;
+
+constexpr IntConstant kConstants[] = {
+    // TFontStyle elements.
+    {"fsBold", 0},
+    {"fsItalic", 1},
+    {"fsUnderline", 2},
+    {"fsStrikeOut", 3},
+    // TPenMode.
+    {"pmBlack", kPmBlack},
+    {"pmWhite", kPmWhite},
+    {"pmNop", kPmNop},
+    {"pmNot", kPmNot},
+    {"pmCopy", kPmCopy},
+    {"pmNotCopy", kPmNotCopy},
+    {"pmMergePenNot", kPmMergePenNot},
+    {"pmMaskPenNot", kPmMaskPenNot},
+    {"pmMergeNotPen", kPmMergeNotPen},
+    {"pmMaskNotPen", kPmMaskNotPen},
+    {"pmMerge", kPmMerge},
+    {"pmNotMerge", kPmNotMerge},
+    {"pmMask", kPmMask},
+    {"pmNotMask", kPmNotMask},
+    {"pmXor", kPmXor},
+    {"pmNotXor", kPmNotXor},
+};
+
+// Pen and brush styles, by name as stored forms keep them.
+constexpr const char* kNames[] = {
+    "psSolid",    "psDash",        "psDot",       "psDashDot", "psDashDotDot",
+    "psClear",    "psInsideFrame", "bsSolid",     "bsClear",   "bsHorizontal",
+    "bsVertical", "bsFDiagonal",   "bsBDiagonal", "bsCross",   "bsDiagCross",
+};
+
+std::int32_t byte(std::int32_t color, int shift) {
+    return (color >> shift) & 0xFF;
+}
+
+// Rectangle(X1, Y1, X2, Y2) or Rectangle(Rect).
+windows::CanvasRect shapeArea(std::span<Value> args) {
+    if (args.size() == 1) return rectOf(args[0]);
+    if (args.size() != 4)
+        throw script::ScriptException(czech("Očekávají se čtyři souřadnice nebo obdélník"));
+    return {args[0].toInt(), args[1].toInt(), args[2].toInt(), args[3].toInt()};
+}
+
+void registerRoutines(script::Registry& reg) {
+    Binder global(reg);
+    global.bind("ColorToRGB", "function(Color: Variant): Integer",
+                [](const Value& color) { return colorToRgb(colorOfValue(color)); });
+    global.bind("ColorToString", "function(Color: Integer): string", &colorToString);
+    global.bind("StringToColor", "function(S: string): Integer", &stringToColor);
+    // Routines other units may have given already.
+    auto bindOnce = [&](const char* name, const char* declaration, auto f) {
+        if (!reg.findProc(name)) global.bind(name, declaration, f);
+    };
+    bindOnce("RGB", "function(R, G, B: Integer): Integer",
+             [](int r, int g, int b) { return (r & 0xFF) | (g & 0xFF) << 8 | (b & 0xFF) << 16; });
+    bindOnce("GetRValue", "function(Color: Integer): Integer",
+             [](std::int32_t c) { return byte(c, 0); });
+    bindOnce("GetGValue", "function(Color: Integer): Integer",
+             [](std::int32_t c) { return byte(c, 8); });
+    bindOnce("GetBValue", "function(Color: Integer): Integer",
+             [](std::int32_t c) { return byte(c, 16); });
+    bindOnce("Rect", "function(ALeft, ATop, ARight, ABottom: Integer): Variant", &rectValue);
+    bindOnce("Bounds", "function(ALeft, ATop, AWidth, AHeight: Integer): Variant",
+             [](int left, int top, int width, int height) {
+                 return rectValue(left, top, left + width, top + height);
+             });
+    bindOnce("Point", "function(AX, AY: Integer): Variant", &pointValue);
+}
+
+void registerTools(script::Registry& reg) {
+    ClassBinder<PenTool> pen(reg, "TCanvasPen", "TPen");
+    pen.property("Color", "Variant", &PenTool::color, &PenTool::setColor);
+    pen.property("Width", "Integer", &PenTool::width, &PenTool::setWidth);
+    pen.property("Style", "Variant", &PenTool::style, &PenTool::setStyle);
+    pen.property("Mode", "Variant", &PenTool::mode, &PenTool::setMode);
+    pen.bind("Assign", "procedure(Source: Variant)", &PenTool::assign);
+
+    ClassBinder<BrushTool> brush(reg, "TCanvasBrush", "TBrush");
+    brush.property("Color", "Variant", &BrushTool::color, &BrushTool::setColor);
+    brush.property("Style", "Variant", &BrushTool::style, &BrushTool::setStyle);
+    brush.bind("Assign", "procedure(Source: Variant)", &BrushTool::assign);
+
+    ClassBinder<FontTool> font(reg, "TCanvasFont", "TFont");
+    font.property("Name", "string", &FontTool::name, &FontTool::setName);
+    font.property("Size", "Integer", &FontTool::size, &FontTool::setSize);
+    font.property("Height", "Integer", &FontTool::height, &FontTool::setHeight);
+    font.property("Style", "Variant", &FontTool::style, &FontTool::setStyle);
+    font.property("Color", "Variant", &FontTool::color, &FontTool::setColor);
+    font.property("PixelsPerInch", "Integer", &FontTool::pixelsPerInch);
+    font.bind("Assign", "procedure(Source: Variant)", &FontTool::assign);
+}
+
+void registerCanvas(script::Registry& reg) {
+    using C = CanvasObject;
+    ClassBinder<C> canvas(reg, "TCanvas", "TPersistent");
+    canvas.property(
+        "Pen", "TPen", [](C& c) { return &c.pen(); },
+        [](C& c, const Value& v) { c.pen().assign(v); });
+    canvas.property(
+        "Brush", "TBrush", [](C& c) { return &c.brush(); },
+        [](C& c, const Value& v) { c.brush().assign(v); });
+    canvas.property(
+        "Font", "TFont", [](C& c) { return &c.font(); },
+        [](C& c, const Value& v) { c.font().assign(v); });
+    canvas.property(
+        "PenPos", "Variant", [](C& c) { return pointValue(c.penPos().x, c.penPos().y); },
+        [](C& c, const Value& v) {
+            const windows::CanvasPoint p = pointOf(v);
+            c.moveTo(p.x, p.y);
+        });
+    canvas.property("Pixels", "Variant", &C::pixel, [](C& c, int x, int y, const Value& color) {
+        c.setPixel(x, y, colorOfValue(color));
+    });
+    canvas.property("Handle", "Integer", [](C&) { return 0; });
+    canvas.bind("MoveTo", "procedure(X, Y: Integer)", &C::moveTo);
+    canvas.bind("LineTo", "procedure(X, Y: Integer)", &C::lineTo);
+    canvas.bindVariadic("Rectangle", "procedure",
+                        [](C& c, std::span<Value> a, Value&) { c.rectangle(shapeArea(a)); });
+    canvas.bindVariadic("Ellipse", "procedure",
+                        [](C& c, std::span<Value> a, Value&) { c.ellipse(shapeArea(a)); });
+    canvas.bind("RoundRect", "procedure(X1, Y1, X2, Y2, X3, Y3: Integer)",
+                [](C& c, int x1, int y1, int x2, int y2, int x3, int y3) {
+                    c.roundRect({x1, y1, x2, y2}, x3, y3);
+                });
+    canvas.bind("Polygon", "procedure(Points: Variant)",
+                [](C& c, const Value& points) { c.polygon(pointsOf(points)); });
+    canvas.bind("Polyline", "procedure(Points: Variant)",
+                [](C& c, const Value& points) { c.polyline(pointsOf(points)); });
+    canvas.bind("FillRect", "procedure(R: Variant)",
+                [](C& c, const Value& r) { c.fillRect(rectOf(r)); });
+    canvas.bind("FrameRect", "procedure(R: Variant)",
+                [](C& c, const Value& r) { c.frameRect(rectOf(r)); });
+    canvas.bind("TextOut", "procedure(X, Y: Integer; Text: string)", &C::textOut);
+    canvas.bind("TextRect", "procedure(R: Variant; X, Y: Integer; Text: string)",
+                [](C& c, const Value& r, int x, int y, const std::string& text) {
+                    c.textRect(rectOf(r), x, y, text);
+                });
+    canvas.bind("TextWidth", "function(Text: string): Integer", &C::textWidth);
+    canvas.bind("TextHeight", "function(Text: string): Integer", &C::textHeight);
+    canvas.bind(
+        "Draw", "procedure(X, Y: Integer; Graphic: TGraphic)",
+        [](C& c, int x, int y, const Value& graphic) { c.draw(x, y, imageOfGraphic(graphic)); });
+    canvas.bind("StretchDraw", "procedure(R: Variant; Graphic: TGraphic)",
+                [](C& c, const Value& r, const Value& graphic) {
+                    c.stretchDraw(rectOf(r), imageOfGraphic(graphic));
+                });
+    canvas.bind("CopyRect", "procedure(Dest: Variant; Canvas: TCanvas; Source: Variant)",
+                [](C& c, const Value& dest, C* source, const Value& from) {
+                    if (!source)
+                        throw script::ScriptException(czech("Očekává se plátno (TCanvas)"));
+                    c.copyRect(rectOf(dest), *source, rectOf(from));
+                });
+    canvas.bind("Refresh", "procedure", [](C&) {});
+}
+
+void registerBitmap(script::Registry& reg) {
+    ClassBinder<script::NativeObject> graphic(reg, "TGraphic", "TPersistent");
+    ClassBinder<Bitmap> bitmap(reg, "TBitmap", "TGraphic",
+                               [](script::Component*) -> std::unique_ptr<script::NativeObject> {
+                                   return std::make_unique<Bitmap>();
+                               });
+    bitmap.property("Width", "Integer", &Bitmap::width, &Bitmap::setWidth);
+    bitmap.property("Height", "Integer", &Bitmap::height, &Bitmap::setHeight);
+    bitmap.property("Empty", "Boolean", &Bitmap::empty);
+    bitmap.property("Canvas", "TCanvas", [](Bitmap& b) { return &b.canvas(); });
+    bitmap.property("Transparent", "Boolean", &Bitmap::transparent, &Bitmap::setTransparent);
+    bitmap.property(
+        "TransparentColor", "Variant", &Bitmap::transparentColor,
+        [](Bitmap& b, const Value& color) { b.setTransparentColor(colorOfValue(color)); });
+    bitmap.property("Monochrome", "Boolean", &Bitmap::monochrome, &Bitmap::setMonochrome);
+    bitmap.bind("SetSize", "procedure(AWidth, AHeight: Integer)", &Bitmap::resize);
+    bitmap.bind("LoadFromFile", "procedure(FileName: string)", &Bitmap::loadFromFile);
+    bitmap.bind("SaveToFile", "procedure(FileName: string)", &Bitmap::saveToFile);
+    bitmap.bind("Assign", "procedure(Source: Variant)", &Bitmap::assign);
+}
+
+} // namespace
+
+void registerGraphicsUnit(script::Registry& reg) {
+    registerRoutines(reg);
+    registerTools(reg);
+    registerCanvas(reg);
+    registerBitmap(reg);
+    registerIntConstants(reg, colorNames());
+    registerIntConstants(reg, kConstants);
+    registerNameConstants(reg, kNames);
+}
+
+} // namespace vorlan::stdlib

@@ -1,0 +1,43 @@
+// PRINTERS: the Printer object.
+#include "script/bind.h"
+#include "ui/qt/forms/controls.h"
+#include "ui/qt/stdlib/constant_table.h"
+#include "ui/qt/stdlib/printer.h"
+#include "ui/qt/stdlib/units.h"
+
+namespace vorlan::stdlib {
+
+namespace {
+
+using script::ClassBinder;
+using P = PrinterObject;
+
+// TPrinterOrientation, by name as the Orientation property answers.
+constexpr const char* kNames[] = {"poPortrait", "poLandscape"};
+
+} // namespace
+
+void registerPrintersUnit(script::Registry& reg) {
+    ClassBinder<P> printerClass(reg, "TPrinter", "TObject");
+    printerClass.property("Printers", "TStrings", [](P& p) { return &p.printers(); });
+    printerClass.property("PrinterIndex", "Integer", &P::printerIndex, &P::setPrinterIndex);
+    printerClass.property("Title", "string", &P::title, &P::setTitle);
+    printerClass.property("Orientation", "Variant", &P::orientation, &P::setOrientation);
+    printerClass.property("Copies", "Integer", &P::copies, &P::setCopies);
+    printerClass.property("PageWidth", "Integer", &P::pageWidth);
+    printerClass.property("PageHeight", "Integer", &P::pageHeight);
+    printerClass.property("PageNumber", "Integer", &P::pageNumber);
+    printerClass.property("Printing", "Boolean", &P::printing);
+    printerClass.property("Aborted", "Boolean", &P::aborted);
+    printerClass.property("Canvas", "TCanvas", [](P& p) { return &p.canvas(); });
+    printerClass.property("Handle", "Integer", [](P&) { return 0; });
+    printerClass.bind("BeginDoc", "procedure", &P::beginDoc);
+    printerClass.bind("EndDoc", "procedure", &P::endDoc);
+    printerClass.bind("NewPage", "procedure", &P::newPage);
+    printerClass.bind("Abort", "procedure", &P::abort);
+
+    registerNameConstants(reg, kNames);
+    reg.registerConst("Printer", script::Value(script::wrapObject(reg, &printer())));
+}
+
+} // namespace vorlan::stdlib
