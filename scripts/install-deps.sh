@@ -8,7 +8,8 @@ packages=(cmake ninja-build g++ ccache pkg-config
           googletest libgtest-dev libbenchmark-dev
           duktape-dev python3 python3-dbf
           clang-format fp-compiler
-          poppler-utils xvfb xauth)
+          poppler-utils xvfb xauth
+          dpkg-dev desktop-file-utils libxml2-utils groff-base)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

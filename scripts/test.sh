@@ -15,3 +15,5 @@ else
     bash scripts/build.sh -DVORLAN_SANITIZE=OFF -DVORLAN_BUILD_TESTS=ON -DVORLAN_BUILD_BENCH=ON
 fi
 ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure -j "$(nproc)"
+# The Debian package is made from the same build and checked as installed files.
+if [ "${1:-}" != "--sanitize" ]; then bash scripts/check-package.sh; fi
