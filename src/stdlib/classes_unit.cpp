@@ -116,24 +116,10 @@ void bindList(script::Registry& reg) {
 
 void bindStreams(script::Registry& reg) {
     ClassBinder<Stream> s(reg, "TStream", "TObject");
-    s.bind("Read", "function(var Buffer: string; Count: Integer): Integer",
-           [](Stream& st, std::string& buffer, std::int64_t n) {
-               buffer = st.readText(n);
-               return static_cast<std::int64_t>(buffer.size());
-           });
-    s.bind("Write", "function(Buffer: string; Count: Integer): Integer",
-           [](Stream& st, std::string_view buffer, std::int64_t n) {
-               const auto part =
-                   buffer.substr(0, static_cast<std::size_t>(std::max<std::int64_t>(n, 0)));
-               return static_cast<std::int64_t>(st.write(part.data(), part.size()));
-           });
-    s.bind("ReadBuffer", "procedure(var Buffer: string; Count: Integer)",
-           [](Stream& st, std::string& buffer, std::int64_t n) { buffer = st.readExactly(n); });
-    s.bind("WriteBuffer", "procedure(Buffer: string; Count: Integer)",
-           [](Stream& st, std::string_view buffer, std::int64_t n) {
-               st.writeAll(
-                   buffer.substr(0, static_cast<std::size_t>(std::max<std::int64_t>(n, 0))));
-           });
+    s.bind("Read", "function(var Buffer: string; Count: Integer): Integer", &Stream::readInto);
+    s.bind("Write", "function(Buffer: string; Count: Integer): Integer", &Stream::writePart);
+    s.bind("ReadBuffer", "procedure(var Buffer: string; Count: Integer)", &Stream::readIntoExactly);
+    s.bind("WriteBuffer", "procedure(Buffer: string; Count: Integer)", &Stream::writePartExactly);
     s.bind("ReadString", "function(Count: Integer): string", &Stream::readText);
     s.bind("WriteString", "procedure(S: string)", &Stream::writeAll);
     s.bind("Seek", "function(Offset: Integer; Origin: Word): Integer", &Stream::seek);

@@ -30,6 +30,27 @@ void checkCount(std::span<Value> a, std::size_t least, std::size_t most) {
         throw script::ScriptException(czech("Nesprávný počet parametrů"));
 }
 
+// OpenTextFile(Name, IOMode = ForReading, Create = False, Format = 0; -1 is Unicode).
+Value openTextFile(script::Registry& reg, std::span<Value> a) {
+    checkCount(a, 1, 4);
+    const int mode = a.size() > 1 && !a[1].isEmpty() ? a[1].toInt() : kForReading;
+    if (mode != kForReading && mode != kForWriting && mode != kForAppending)
+        throw script::ScriptException(czech("Neplatný režim otevření souboru"));
+    const bool unicode = a.size() > 3 && !a[3].isEmpty() && a[3].toInt() == -1;
+    return Value(script::wrapOwnedObject(
+        reg, std::make_unique<TextStream>(a[0].toString(), mode, flagOr(a, 2, false), unicode)));
+}
+
+// CreateTextFile(Name, Overwrite = True, Unicode = False).
+Value createTextFile(script::Registry& reg, const FileSystemObject& fso, std::span<Value> a) {
+    checkCount(a, 1, 3);
+    const std::string name = a[0].toString();
+    if (!flagOr(a, 1, true) && fso.fileExists(name))
+        throw script::ScriptException(czech("Soubor již existuje (") + name + ")");
+    return Value(script::wrapOwnedObject(
+        reg, std::make_unique<TextStream>(name, kForWriting, true, flagOr(a, 2, false))));
+}
+
 void bindDictionary(script::Registry& reg) {
     ClassBinder<Dictionary> d(reg, "Scripting.Dictionary");
     d.bind("Add", "procedure(Key, Item: Variant)", &Dictionary::add);
@@ -92,31 +113,13 @@ void bindFileSystem(script::Registry& reg) {
     f.bind("BuildPath", "function(Path, Name: string): string", &winpath::buildPath);
     f.bind("GetAbsolutePathName", "function(Path: string): string", &F::absolutePathName);
     f.bind("GetTempName", "function: string", &F::tempName);
-    // OpenTextFile(Name, IOMode = ForReading, Create = False, Format = 0: -1 Unicode).
     f.bindVariadic(
         "OpenTextFile",
         "function(FileName: string; IOMode: Integer; Create: Boolean; Format: Integer): Variant",
-        [&reg](F&, std::span<Value> a, Value& r) {
-            checkCount(a, 1, 4);
-            const int mode = a.size() > 1 && !a[1].isEmpty() ? a[1].toInt() : kForReading;
-            if (mode != kForReading && mode != kForWriting && mode != kForAppending)
-                throw script::ScriptException(czech("Neplatný režim otevření souboru"));
-            const bool unicode = a.size() > 3 && !a[3].isEmpty() && a[3].toInt() == -1;
-            r = Value(script::wrapOwnedObject(
-                reg,
-                std::make_unique<TextStream>(a[0].toString(), mode, flagOr(a, 2, false), unicode)));
-        });
-    // CreateTextFile(Name, Overwrite = True, Unicode = False).
+        [&reg](F&, std::span<Value> a, Value& r) { r = openTextFile(reg, a); });
     f.bindVariadic(
         "CreateTextFile", "function(FileName: string; Overwrite, Unicode: Boolean): Variant",
-        [&reg](F& fso, std::span<Value> a, Value& r) {
-            checkCount(a, 1, 3);
-            const std::string name = a[0].toString();
-            if (!flagOr(a, 1, true) && fso.fileExists(name))
-                throw script::ScriptException(czech("Soubor již existuje (") + name + ")");
-            r = Value(script::wrapOwnedObject(
-                reg, std::make_unique<TextStream>(name, kForWriting, true, flagOr(a, 2, false))));
-        });
+        [&reg](F& fso, std::span<Value> a, Value& r) { r = createTextFile(reg, fso, a); });
     static constexpr std::pair<const char*, int> constants[] = {
         {"ForReading", kForReading}, {"ForWriting", kForWriting}, {"ForAppending", kForAppending}};
     for (const auto& [name, value] : constants)

@@ -193,6 +193,13 @@ std::int32_t compareValue(double a, double b, double epsilon) {
     return a < b ? -1 : 1;
 }
 
+void divMod(std::int32_t dividend, std::int32_t divisor, std::int32_t& quotient,
+            std::int32_t& remainder) {
+    if (divisor == 0) raiseZeroDivide("DivMod");
+    quotient = dividend / divisor;
+    remainder = dividend % divisor;
+}
+
 double arcCos(double x) {
     if (!(x >= -1 && x <= 1)) raiseInvalid("ArcCos");
     return std::acos(x);

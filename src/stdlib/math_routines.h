@@ -33,6 +33,8 @@ script::Value ensureRange(const script::Value& value, const script::Value& low,
 bool sameValue(double a, double b, double epsilon);
 bool isZero(double x, double epsilon);
 std::int32_t compareValue(double a, double b, double epsilon);
+void divMod(std::int32_t dividend, std::int32_t divisor, std::int32_t& quotient,
+            std::int32_t& remainder);
 
 double arcCos(double x);
 double arcTan2(double y, double x);

@@ -70,12 +70,7 @@ void registerMathUnit(script::Registry& reg) {
     b.bind("IsInfinite", "function(AValue: Extended): Boolean",
            [](double x) { return std::isinf(x); });
     b.bind("DivMod", "procedure(Dividend: Integer; Divisor: Word; var Result, Remainder: Word)",
-           [](int dividend, int divisor, int& quotient, int& remainder) {
-               if (divisor == 0)
-                   throw script::ScriptException(czech("Dělení nulou ve funkci DivMod"));
-               quotient = dividend / divisor;
-               remainder = dividend % divisor;
-           });
+           &m::divMod);
 
     b.bind("DegToRad", "function(Degrees: Extended): Extended",
            [](double x) { return x * std::numbers::pi / 180; });

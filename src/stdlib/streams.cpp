@@ -72,6 +72,27 @@ void Stream::writeAll(std::string_view bytes) {
         raiseStreamError("Chyba při zápisu do proudu");
 }
 
+std::int64_t Stream::readInto(std::string& buffer, std::int64_t count) {
+    buffer = readText(count);
+    return static_cast<std::int64_t>(buffer.size());
+}
+
+std::int64_t Stream::writePart(std::string_view buffer, std::int64_t count) {
+    const auto part = buffer.substr(0, static_cast<std::size_t>(std::max<std::int64_t>(count, 0)));
+    if (position() + static_cast<std::int64_t>(part.size()) > kMaxStreamSize) return 0;
+    return static_cast<std::int64_t>(write(part.data(), part.size()));
+}
+
+void Stream::readIntoExactly(std::string& buffer, std::int64_t count) {
+    buffer = readExactly(count);
+}
+
+void Stream::writePartExactly(std::string_view buffer, std::int64_t count) {
+    if (count > static_cast<std::int64_t>(buffer.size()))
+        raiseStreamError("Chyba při zápisu do proudu");
+    writeAll(buffer.substr(0, static_cast<std::size_t>(std::max<std::int64_t>(count, 0))));
+}
+
 std::int64_t Stream::copyFrom(Stream& source, std::int64_t count) {
     if (count == 0) {
         source.setPosition(0);

@@ -42,6 +42,13 @@ public:
     std::string readRest();
     // Writes all of the bytes or raises an error.
     void writeAll(std::string_view bytes);
+    // Read and Write of scripts: up to `count` bytes into a string; the first `count` bytes of
+    // a string (all of it when shorter). The number of bytes moved.
+    std::int64_t readInto(std::string& buffer, std::int64_t count);
+    std::int64_t writePart(std::string_view buffer, std::int64_t count);
+    // The same, with an error unless exactly `count` bytes move.
+    void readIntoExactly(std::string& buffer, std::int64_t count);
+    void writePartExactly(std::string_view buffer, std::int64_t count);
     // Copies `count` bytes from the source's position; 0 copies the whole source from its start.
     std::int64_t copyFrom(Stream& source, std::int64_t count);
 };

@@ -25,6 +25,18 @@ TEST(MemoryStream, ReadWriteSeekAndCopy) {
     m.setSize(2);
     EXPECT_EQ(m.position(), 2);
 
+    // Read and Write of scripts move strings of bytes.
+    MemoryStream w;
+    EXPECT_EQ(w.writePart("abcdef", 3), 3);
+    EXPECT_EQ(w.writePart("xy", 9), 2);
+    EXPECT_EQ(w.data(), "abcxy");
+    EXPECT_THROW(w.writePartExactly("ab", 5), ScriptException);
+    w.setPosition(1);
+    std::string buffer;
+    EXPECT_EQ(w.readInto(buffer, 3), 3);
+    EXPECT_EQ(buffer, "bcx");
+    EXPECT_THROW(w.readIntoExactly(buffer, 2), ScriptException);
+
     MemoryStream copy;
     EXPECT_EQ(copy.copyFrom(m, 0), 2); // 0: the whole source from its start
     EXPECT_EQ(copy.data(), "he");
