@@ -1,6 +1,7 @@
 // CLASSES: string lists, lists of values, streams and the members of TComponent.
 #include "script/bind.h"
 #include "script/component.h"
+#include "stdlib/new_object.h"
 #include "stdlib/script_lists.h"
 #include "stdlib/streams.h"
 #include "stdlib/string_list.h"

@@ -1,5 +1,6 @@
 // REGISTRY: TRegistry and TRegIniFile over the per-user registry tree, and the root keys.
 #include "script/bind.h"
+#include "stdlib/new_object.h"
 #include "stdlib/registry_classes.h"
 #include "stdlib/script_lists.h"
 #include "stdlib/units.h"

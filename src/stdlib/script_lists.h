@@ -5,7 +5,6 @@
 
 #include "script/value.h"
 
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,15 +26,4 @@ bool equalsScriptList(Strings& list, const script::Value& other);
 // Clears the list and adds the texts.
 void fillScriptList(const script::Value& list, const std::vector<std::string>& texts);
 
-// An object made by a script without an owner: kept until the script frees it or the run ends.
-template <class T> T* keepNew(std::unique_ptr<T> object);
-
 } // namespace vorlan::stdlib
-
-#include "script/object_store.h"
-
-template <class T> T* vorlan::stdlib::keepNew(std::unique_ptr<T> object) {
-    T* raw = object.get();
-    script::keepUnownedObject(std::move(object));
-    return raw;
-}

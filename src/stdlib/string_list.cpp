@@ -192,17 +192,27 @@ bool StringList::find(std::string_view text, int& index) const {
 
 void StringList::sort() {
     if (items_.size() < 2) return;
-    std::vector<std::pair<std::string, std::size_t>> keys(items_.size());
+    // All keys in one buffer: building them is one pass, comparing them is memcmp.
+    std::string pool;
+    pool.reserve(items_.size() * 24);
+    std::vector<std::pair<std::size_t, std::size_t>> keys(items_.size());
     for (std::size_t i = 0; i < items_.size(); ++i) {
-        keys[i].first = collationKey(items_[i].text, caseSensitive_);
-        keys[i].second = i;
+        keys[i].first = pool.size();
+        appendCollationKey(pool, items_[i].text, caseSensitive_);
+        keys[i].second = pool.size() - keys[i].first;
     }
-    // Equal texts keep their order (the position is the last part of the pair).
-    std::sort(keys.begin(), keys.end());
+    const auto keyOf = [&](std::size_t i) {
+        return std::string_view(pool).substr(keys[i].first, keys[i].second);
+    };
+    std::vector<std::size_t> order(items_.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    // Equal texts keep their order.
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return keyOf(a) < keyOf(b); });
     std::vector<Item> sortedItems;
     sortedItems.reserve(items_.size());
-    for (const auto& key : keys)
-        sortedItems.push_back(std::move(items_[key.second]));
+    for (std::size_t i : order)
+        sortedItems.push_back(std::move(items_[i]));
     items_ = std::move(sortedItems);
     dropIndexes();
 }
