@@ -121,6 +121,28 @@ ObjectRef wrapObject(Registry& registry, NativeObject* object) {
     return wrapper;
 }
 
+namespace {
+
+class OwningWrapper : public CompWrapper {
+public:
+    OwningWrapper(Registry& registry, std::unique_ptr<NativeObject> object)
+        : CompWrapper(registry, object.get()), owned_(std::move(object)) {}
+
+private:
+    std::unique_ptr<NativeObject> owned_;
+};
+
+} // namespace
+
+ObjectRef wrapOwnedObject(Registry& registry, std::unique_ptr<NativeObject> object) {
+    if (!object) return nullptr;
+    NativeObject* raw = object.get();
+    auto wrapper = std::make_shared<OwningWrapper>(registry, std::move(object));
+    std::unique_lock lock(liveLock());
+    wrappers()[raw] = wrapper;
+    return wrapper;
+}
+
 ObjectRef wrapObject(NativeObject* object) {
     return wrapObject(registry(), object);
 }

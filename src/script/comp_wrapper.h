@@ -7,6 +7,7 @@
 #include "script/dispatch.h"
 #include "script/native_object.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,9 @@ private:
 // The one wrapper of an object (made on first use); null for a null object.
 ObjectRef wrapObject(NativeObject* object);
 ObjectRef wrapObject(Registry& registry, NativeObject* object);
+// A new wrapper that owns its object: the object lives as long as some value refers to the
+// wrapper, the way automation objects (Scripting.Dictionary) live while variables hold them.
+ObjectRef wrapOwnedObject(Registry& registry, std::unique_ptr<NativeObject> object);
 // The native object behind a value, or null (not an object, freed, or not a wrapper).
 NativeObject* nativeObjectOf(const Value& value);
 template <class T> T* nativeAs(const Value& value) {

@@ -119,10 +119,12 @@ public:
     ClassRef(Registry& registry, ClassInfo& info) : registry_(registry), info_(info) {}
 
     DispId idOfName(std::string_view name) override {
-        if (equalsNoCase(name, "Create")) return 1;
         if (equalsNoCase(name, "ClassName")) return 2;
+        // A class whose constructor takes arguments of its own (TFileStream.Create(Name,
+        // Mode)) registers it as a class-level Create; others make an instance for an owner.
         const MemberRef member = registry_.findMember(info_.name, name);
-        if (!member.method || !member.method->classLevel) return kUnknownDispId;
+        if (!member.method || !member.method->classLevel)
+            return equalsNoCase(name, "Create") ? 1 : kUnknownDispId;
         for (std::size_t i = 0; i < classMethods_.size(); ++i)
             if (classMethods_[i] == member.method)
                 return kFirstClassMethod + static_cast<DispId>(i);

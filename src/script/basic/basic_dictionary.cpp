@@ -1,7 +1,8 @@
-// CreateObject and the one class it offers: a dictionary of keys and items.
+// CreateObject and the one class it offers itself: a dictionary of keys and items.
 #include "core/cp1250.h"
 #include "script/basic/basic_interp.h"
 #include "script/basic/basic_library.h"
+#include "script/registry.h"
 
 #include <unordered_map>
 
@@ -158,6 +159,14 @@ Value createObject(std::span<Value> args) {
     const std::string name = args[0].isString() ? args[0].asString() : std::string();
     if (equalsNoCase(name, "Scripting.Dictionary"))
         return Value(ObjectRef(std::make_shared<Dictionary>()));
+    // Other objects come from the standard library's automation unit when it is registered.
+    if (const MethodInfo* make = registry().findProc("CreateOleObject")) {
+        std::vector<Value> request{args[0]};
+        Value made;
+        ExceptionInfo error;
+        if (registry().call(*make, nullptr, request, made, error) == DispStatus::Ok) return made;
+        raise(429, error.description);
+    }
     raise(429, "Cannot create object: '" + name + "'");
 }
 

@@ -22,7 +22,9 @@ Value formatDateTime(std::span<Value> args);
 // A value as a date; texts are read the way dates are written (m/d/y, y-m-d, d.m.y, times).
 DateTime toDateValue(const Value& v);
 
-// CreateObject(class name): "Scripting.Dictionary" is offered; anything else fails as error 429.
+// CreateObject(class name): "Scripting.Dictionary" is offered; any other name goes to the
+// registered CreateOleObject (Scripting.FileSystemObject), and what that refuses fails as
+// error 429.
 Value createObject(std::span<Value> args);
 
 // An object of the dialect's own (the dictionary). The script calls it directly, so its errors

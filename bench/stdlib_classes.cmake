@@ -1,0 +1,2 @@
+add_executable(stdlib_classes_bench ${CMAKE_CURRENT_LIST_DIR}/stdlib_classes_bench.cpp)
+target_link_libraries(stdlib_classes_bench PRIVATE vorlan_stdlib benchmark::benchmark)

@@ -1,0 +1,155 @@
+// The standard units as programs reach them: a Pascal, a Basic and a JavaScript module each run
+// through a scripter, with the library registered as at start-up.
+#include "core/cp1250.h"
+#include "core/headless_ui.h"
+#include "scratch_folder.h"
+#include "script/basic/basic_runner.h"
+#include "script/bind.h"
+#include "script/builtins.h"
+#include "script/js/js_runner.h"
+#include "script/pascal/pascal_runner.h"
+#include "script/registry.h"
+#include "script/scripter.h"
+#include "stdlib/stdlib.h"
+
+#include <gtest/gtest.h>
+
+using namespace vorlan;
+using namespace vorlan::script;
+
+namespace {
+
+std::vector<std::string>& printed() {
+    static std::vector<std::string> lines;
+    return lines;
+}
+
+void registerOnce() {
+    static const bool done = [] {
+        Registry& reg = registry();
+        if (!reg.findClass("TComponent")) registerEngineBuiltins(reg);
+        registerScriptRunners(reg);
+        pascal::registerPascalRunner(reg);
+        js::registerJavaScriptRunner(reg);
+        basic::registerVbScriptRunner(reg);
+        stdlib::registerStandardLibrary(reg);
+        reg.registerProc("TestOut", "procedure(V: Variant)",
+                         [](NativeObject*, std::span<Value> args, Value&) {
+                             printed().push_back(args[0].toString());
+                         });
+        return true;
+    }();
+    (void)done;
+}
+
+class Dialects : public stdlib_test::ScratchFolder {
+protected:
+    void SetUp() override {
+        ScratchFolder::SetUp();
+        registerOnce();
+        printed().clear();
+        previousUi_ = setUi(std::make_unique<HeadlessUi>(&uiLog_));
+    }
+    void TearDown() override {
+        setUi(std::move(previousUi_));
+        ScratchFolder::TearDown();
+    }
+
+    // Runs the module; the printed lines joined with blanks, then the errors after " | ".
+    std::string run(const char* language, std::vector<std::string> lines) {
+        Scripter s;
+        s.language = language;
+        for (std::string& line : lines)
+            s.script.push_back(czech(line));
+        std::string errors;
+        s.onError = [&](Scripter&, const ExceptionInfo& info, int, int line, bool& resume) {
+            errors += " | " + std::to_string(line) + ": " + cp1250ToUtf8(info.description);
+            resume = false;
+        };
+        s.run();
+        std::string out;
+        for (const auto& p : printed())
+            out += (out.empty() ? "" : " ") + cp1250ToUtf8(p);
+        printed().clear();
+        return out + errors;
+    }
+
+private:
+    std::unique_ptr<UiServices> previousUi_;
+    std::ostringstream uiLog_;
+};
+
+} // namespace
+
+TEST_F(Dialects, EveryBindingAgreesWithItsDeclaration) {
+    EXPECT_TRUE(bindingMismatches().empty()) << bindingMismatches().front();
+}
+
+TEST_F(Dialects, PascalStringListsListsAndStreams) {
+    EXPECT_EQ(run("ZelmoranScript",
+                  {"var L, M: TStringList; T: TList; S: TMemoryStream; i: Integer;", "begin",
+                   "  L := TStringList.Create;",
+                   "  L.Add('hruška'); L.Add('chleba'); L.Add('cibule'); L.Add('Čaj');",
+                   "  L.Sort; TestOut(L.CommaText); TestOut(L[1]); TestOut(L.Strings[2]);",
+                   "  L.Values['klic'] := 'hodnota'; TestOut(L.Values['KLIC']);",
+                   "  TestOut(L.IndexOfName('klic')); TestOut(L.Names[4]);",
+                   "  if L.Find('chleba', i) then TestOut(i);",
+                   "  L.Sorted := True; L.Duplicates := dupIgnore; L.Add('CIBULE'); "
+                   "TestOut(L.Count);",
+                   "  M := TStringList.Create; M.Assign(L); TestOut(M.Count); M.Free;",
+                   "  L.SaveToFile('T:\\SEZNAM.TXT'); L.Clear; L.LoadFromFile('T:\\seznam.txt');",
+                   "  TestOut(L.Count);", "  try L.Strings[99] := 'x' except TestOut('chyba') end;",
+                   "  T := TList.Create; T.Add(5); T.Add('x'); T.Add(nil); T.Pack; "
+                   "TestOut(T.Count); TestOut(T[1]);",
+                   "  S := TMemoryStream.Create; S.WriteString('abc'); S.Position := 1;",
+                   "  TestOut(S.ReadString(5)); TestOut(S.Size); S.Free; T.Free; L.Free;", "end."}),
+              "cibule,Čaj,hruška,chleba Čaj hruška hodnota 4 klic 3 5 5 5 chyba 2 x bc 3");
+}
+
+TEST_F(Dialects, PascalMathRegistryAndAutomation) {
+    EXPECT_EQ(
+        run("ZelmoranScript",
+            {"var R: TRegistry; D, F: Variant;", "begin",
+             "  TestOut(Mean([1, 2, 3, 6])); TestOut(MaxValue([4, 9, 2])); TestOut(Sum([1.5, 2]));",
+             "  TestOut(Power(2, 8)); TestOut(Floor(-1.5)); TestOut(RoundTo(1234.5678, -2));",
+             "  TestOut(SimpleRoundTo(2.345)); TestOut(EnsureRange(15, 0, 10));",
+             "  R := TRegistry.Create; R.RootKey := HKEY_CURRENT_USER;",
+             "  if R.OpenKey('Software\\Test', True) then R.WriteInteger('N', 42);",
+             "  R.CloseKey; R.OpenKey('\\Software\\Test', False); TestOut(R.ReadInteger('N'));",
+             "  TestOut(R.KeyExists('\\Software')); R.Free;",
+             "  D := CreateOleObject('Scripting.Dictionary'); D.Add('a', 1); D.Item['b'] := 2;",
+             "  TestOut(D.Count); TestOut(D.Item['b']); TestOut(D.Exists('c'));",
+             "  F := CreateOleObject('Scripting.FileSystemObject');",
+             "  TestOut(F.GetBaseName('C:\\DATA\\FIRMA.DBF'));",
+             "  try CreateOleObject('Excel.Application') except TestOut('neni') end;",
+             "  CreateOleObject('Word.Application');", "end."}),
+        "3 9 3.5 256 -2 1234.57 2.35 10 42 True 2 2 False FIRMA neni | 15: Objekt "
+        "<Word.Application> není v tomto systému k dispozici");
+}
+
+TEST_F(Dialects, BasicReachesTheListsAndTheAutomationObjects) {
+    EXPECT_EQ(
+        run("VBScript", {"Dim L, D, F, T", "Set L = TStringList.Create", "L.Add \"b\": L.Add \"a\"",
+                         "L.Sort", "TestOut L.CommaText & \" \" & L(0)",
+                         "Set D = CreateObject(\"Scripting.Dictionary\")", "D(\"x\") = 1",
+                         "TestOut D.Count", "Set F = CreateObject(\"Scripting.FileSystemObject\")",
+                         "Set T = F.CreateTextFile(\"T:\\OUT.TXT\")", "T.WriteLine \"radek\"",
+                         "T.Close", "Set T = F.OpenTextFile(\"T:\\OUT.TXT\")", "TestOut T.ReadLine",
+                         "TestOut F.FileExists(\"t:\\out.txt\")", "L.Free",
+                         "Set X = CreateObject(\"Nic.Neni\")"}),
+        "a,b a 1 radek True | 17: Objekt <Nic.Neni> není v tomto systému k dispozici");
+}
+
+TEST_F(Dialects, JavaScriptReachesTheListsAndTheAutomationObjects) {
+    EXPECT_EQ(
+        run("JavaScript", {"var l = TStringList.Create(null);", "l.Add('b'); l.Add('a'); l.Sort();",
+                           "TestOut(l.CommaText + ' ' + l(0) + ' ' + l.Count);",
+                           "var d = new ActiveXObject('Scripting.Dictionary');", "d.Add('k', 5);",
+                           "TestOut(d.Item('k') + d.Count);",
+                           "var fso = new ActiveXObject('Scripting.FileSystemObject');",
+                           "TestOut(fso.BuildPath('C:\\\\A', 'b.txt'));", "l.Free();",
+                           "try { new ActiveXObject('Excel.Application'); } catch (e) { "
+                           "TestOut(e.message); }"}),
+        "a,b a 2 6 C:\\A\\b.txt Objekt <Excel.Application> není v tomto systému k "
+        "dispozici");
+}
