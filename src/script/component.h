@@ -33,6 +33,10 @@ public:
     const std::string& name() const { return name_; }
     void setName(std::string name) { name_ = std::move(name); }
 
+    // The class a module form declares (TForm1) once its registered base has made it: scripts
+    // asking ClassName get the declared name, members still come from the base.
+    void setDeclaredClass(std::string className) { setClassName(std::move(className)); }
+
     // The component that frees this one; null for a top-level component.
     Component* owner() const { return owner_; }
     // The component this one sits in on screen (a panel for its buttons); null when none.
