@@ -27,6 +27,8 @@ std::function<int(Component&)> Scripter::showFormModal;
 
 namespace {
 
+int errorBoxes = 0;
+
 std::set<const Scripter*>& liveScripters() {
     static std::set<const Scripter*> set;
     return set;
@@ -57,6 +59,10 @@ bool readHostFile(const std::string& programPath, std::string& bytes) {
 }
 
 } // namespace
+
+int scriptErrorBoxesShown() {
+    return errorBoxes;
+}
 
 bool scripterIsLive(const Scripter* scripter) {
     std::shared_lock lock(liveLock());
@@ -235,6 +241,7 @@ bool Scripter::handleError(const ScriptErrorInfo& info) {
     request.text = text;
     request.icon = MessageIcon::Error;
     request.buttons = ButtonOk | ButtonCancel;
+    ++errorBoxes;
     resume = ui().messageBox(request) == MessageResult::Ok;
     if (!resume) {
         errorFlag_ = true;
