@@ -198,6 +198,8 @@ Value Scripter::callByName(std::string_view name, std::span<Value> args) {
         needsReset_ = false;
     }
     errorFlag_ = false;
+    // Events the module's code binds by name on objects it makes come back here.
+    const RunningEventSink running(this, aliveToken());
     if (!runner_) {
         if (!load()) {
             errorFlag_ = true;

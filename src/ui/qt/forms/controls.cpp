@@ -1859,7 +1859,8 @@ bool Timer::running() const {
 
 void Timer::update() {
     // A timer ticks only when it has somewhere to go.
-    const bool run = enabled_ && interval_ > 0 && handlerOf("OnTimer") && (loaded_ || owner());
+    const bool run =
+        enabled_ && interval_ > 0 && handlerOf("OnTimer") && (loaded_ || owner() || eventSink());
     holdHeadlessRun(run);
     if (!run) {
         timer_->stop();
