@@ -114,10 +114,14 @@ std::optional<std::string> HeadlessUi::saveFileDialog(const FileDialogRequest& r
 
 std::unique_ptr<TextPrintJob> HeadlessUi::startTextPrint(const std::string& title,
                                                          const std::string&, int) {
-    log("print", title, "");
-    if (printFolder_.empty()) return std::make_unique<DiscardTextPrintJob>();
-    return std::make_unique<FileTextPrintJob>(printFolder_ /
-                                              ("print" + std::to_string(++printJobs_) + ".txt"));
+    // Every job says where it went, so a batch run never loses one without a word.
+    if (printFolder_.empty()) {
+        log("print", title, "discarded");
+        return std::make_unique<DiscardTextPrintJob>();
+    }
+    const auto file = printFolder_ / ("print" + std::to_string(++printJobs_) + ".txt");
+    log("print", title, utf8ToCp1250(file.string()));
+    return std::make_unique<FileTextPrintJob>(file);
 }
 
 namespace {

@@ -13,6 +13,29 @@ bool isEventPropertyName(std::string_view name) {
            (name[1] == 'n' || name[1] == 'N') && name.find('.') == std::string_view::npos;
 }
 
+namespace {
+
+struct RunningSink {
+    EventSink* sink = nullptr;
+    std::weak_ptr<void> alive;
+};
+
+RunningSink& runningSink() {
+    static RunningSink running;
+    return running;
+}
+
+} // namespace
+
+RunningEventSink::RunningEventSink(EventSink* sink, std::weak_ptr<void> alive)
+    : previousSink_(runningSink().sink), previousAlive_(std::move(runningSink().alive)) {
+    runningSink() = {sink, std::move(alive)};
+}
+
+RunningEventSink::~RunningEventSink() {
+    runningSink() = {previousSink_, std::move(previousAlive_)};
+}
+
 Component::Component(std::string className, std::string name)
     : NativeObject(std::move(className)), name_(std::move(name)) {}
 
@@ -77,8 +100,16 @@ bool Component::setPublished(std::string_view name, const Value& value) {
         name_ = value.toString();
         return true;
     }
-    if (isEventPropertyName(name) && value.isString()) {
-        bindEvent(std::string(name), value.asString());
+    // A procedure's name binds the event; nil, Null and Empty unbind it.
+    const bool unbind =
+        value.isNull() || value.isEmpty() || (value.isObject() && !value.asObject());
+    if (isEventPropertyName(name) && (value.isString() || unbind)) {
+        bindEvent(std::string(name), unbind ? std::string() : value.asString());
+        // A handler named by a running script belongs to that script, whatever owns this.
+        if (const RunningSink& running = runningSink(); running.sink && !running.alive.expired()) {
+            bindingSink_ = running.sink;
+            bindingSinkAlive_ = running.alive;
+        }
         return true;
     }
     for (auto& [key, stored] : properties_)
@@ -120,7 +151,7 @@ const std::string* Component::handlerOf(std::string_view eventName) const {
 EventSink* Component::eventSink() {
     for (Component* c = this; c; c = c->owner_)
         if (c->sink_) return c->sink_;
-    return nullptr;
+    return bindingSinkAlive_.expired() ? nullptr : bindingSink_;
 }
 
 Value Component::fireEvent(std::string_view eventName, std::span<Value> args) {

@@ -25,6 +25,21 @@ public:
 // procedure that handles the event.
 bool isEventPropertyName(std::string_view name);
 
+// Marks the sink whose script code runs for the life of the scope (the scripter sets it around
+// the calls it makes). A script that binds an event by name on a component without a sink of
+// its own (made with no owner) binds it to that sink, as a stored handler is bound to its form's.
+class RunningEventSink {
+public:
+    RunningEventSink(EventSink* sink, std::weak_ptr<void> alive);
+    ~RunningEventSink();
+    RunningEventSink(const RunningEventSink&) = delete;
+    RunningEventSink& operator=(const RunningEventSink&) = delete;
+
+private:
+    EventSink* previousSink_;
+    std::weak_ptr<void> previousAlive_;
+};
+
 class Component : public NativeObject {
 public:
     explicit Component(std::string className, std::string name = {});
@@ -32,6 +47,10 @@ public:
 
     const std::string& name() const { return name_; }
     void setName(std::string name) { name_ = std::move(name); }
+
+    // The class a module form declares (TForm1) once its registered base has made it: scripts
+    // asking ClassName get the declared name, members still come from the base.
+    void setDeclaredClass(std::string className) { setClassName(std::move(className)); }
 
     // The component that frees this one; null for a top-level component.
     Component* owner() const { return owner_; }
@@ -59,8 +78,9 @@ public:
     // Events: the script procedure named for an event (OnClick -> Button1Click).
     void bindEvent(std::string eventName, std::string handler);
     const std::string* handlerOf(std::string_view eventName) const;
-    // Calls the bound handler through the sink of the component tree (the root's); an unbound
-    // event, or one without a sink, does nothing and gives an empty result.
+    // Calls the bound handler through the sink of the component tree (the root's), else through
+    // the sink of the script that bound it; an unbound event, or one without a sink, does
+    // nothing and gives an empty result.
     Value fireEvent(std::string_view eventName, std::span<Value> args);
     Value fireEvent(std::string_view eventName) { return fireEvent(eventName, {}); }
     // Fires with this component as the single Sender argument (notification events).
@@ -80,6 +100,9 @@ private:
     Component* owner_ = nullptr;
     Component* parent_ = nullptr;
     EventSink* sink_ = nullptr;
+    // The sink of the script that bound an event at run time, while that script lives.
+    EventSink* bindingSink_ = nullptr;
+    std::weak_ptr<void> bindingSinkAlive_;
     std::vector<std::unique_ptr<Component>> components_;
     std::vector<std::pair<std::string, Value>> properties_;
     std::vector<std::pair<std::string, std::string>> events_;

@@ -123,6 +123,8 @@ std::unique_ptr<Component> instantiateComponents(const stream::StreamObject& tre
         if (registry.findClass(base)) registry.registerClass(tree.className, base);
     }
     std::unique_ptr<Component> root = makeComponent(tree.className, registry);
+    if (moduleRoot && registry.isClassOrDescendant(tree.className, root->className()))
+        root->setDeclaredClass(tree.className);
     root->setName(tree.name);
     applyProperties(*root, tree);
     instantiateChildren(*root, *root, tree, registry, 0);

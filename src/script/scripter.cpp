@@ -27,6 +27,8 @@ std::function<int(Component&)> Scripter::showFormModal;
 
 namespace {
 
+int errorBoxes = 0;
+
 std::set<const Scripter*>& liveScripters() {
     static std::set<const Scripter*> set;
     return set;
@@ -57,6 +59,10 @@ bool readHostFile(const std::string& programPath, std::string& bytes) {
 }
 
 } // namespace
+
+int scriptErrorBoxesShown() {
+    return errorBoxes;
+}
 
 bool scripterIsLive(const Scripter* scripter) {
     std::shared_lock lock(liveLock());
@@ -192,6 +198,8 @@ Value Scripter::callByName(std::string_view name, std::span<Value> args) {
         needsReset_ = false;
     }
     errorFlag_ = false;
+    // Events the module's code binds by name on objects it makes come back here.
+    const RunningEventSink running(this, aliveToken());
     if (!runner_) {
         if (!load()) {
             errorFlag_ = true;
@@ -235,6 +243,7 @@ bool Scripter::handleError(const ScriptErrorInfo& info) {
     request.text = text;
     request.icon = MessageIcon::Error;
     request.buttons = ButtonOk | ButtonCancel;
+    ++errorBoxes;
     resume = ui().messageBox(request) == MessageResult::Ok;
     if (!resume) {
         errorFlag_ = true;

@@ -85,6 +85,10 @@ private:
     bool needsReset_ = false;
 };
 
+// How many script error boxes (compile or run-time errors shown to the user) the process has
+// shown; a headless run that showed one ends with its own exit status.
+int scriptErrorBoxesShown();
+
 // Live scripters: the run cycle waits while its main scripter is in this list.
 bool scripterIsLive(const Scripter* scripter);
 

@@ -192,6 +192,42 @@ TEST_F(ScripterTest, FormEventsCallTheNamedProcedures) {
     EXPECT_TRUE(module->fireNotify("OnClick").isEmpty()); // no scripter, nothing happens
 }
 
+// Objects a script makes without an owner have no form to send their events to: a handler the
+// running script names goes back to that script, for as long as it lives.
+TEST_F(ScripterTest, HandlersNamedByARunningScriptReachItWithoutAnOwner) {
+    auto s = scripterWith({"proc Tick", "echo tick", "end"});
+    s->run();
+    Component loose("TTimer", "T");
+    Component outside("TTimer", "U");
+    outside.setPublished("OnTimer", Value("Tick")); // no script running: no sink
+    {
+        const RunningEventSink running(s.get(), s->aliveToken());
+        {
+            const RunningEventSink nested(nullptr, {});
+            loose.setPublished("OnTimer", Value("Tick"));
+        }
+        EXPECT_TRUE(loose.fireNotify("OnTimer").isEmpty());
+        loose.setPublished("OnTimer", Value("Tick")); // the outer scope is back
+    }
+    loose.fireNotify("OnTimer");
+    outside.fireNotify("OnTimer");
+    EXPECT_EQ(lineRunnerLog(), std::vector<std::string>{"tick"});
+    Value handler;
+    ASSERT_TRUE(loose.getPublished("OnTimer", handler));
+    EXPECT_EQ(handler.toString(), "Tick");
+
+    // nil, Null and Empty unbind the event.
+    for (const Value& none : {Value(), Value::null(), Value(ObjectRef())}) {
+        loose.setPublished("OnTimer", Value("Tick"));
+        loose.setPublished("OnTimer", none);
+        EXPECT_EQ(loose.handlerOf("OnTimer"), nullptr);
+    }
+    loose.setPublished("OnTimer", Value("Tick"));
+    s.reset();
+    EXPECT_TRUE(loose.fireNotify("OnTimer").isEmpty()); // the script is gone
+    EXPECT_EQ(lineRunnerLog().size(), 1u);
+}
+
 TEST_F(ScripterTest, LiveListFollowsTheScripter) {
     auto s = scripterWith({"proc main", "end"});
     s->run();

@@ -125,7 +125,9 @@ std::string usageText() {
            "                      a PATH ending in .pdf receives the first job (later jobs add\n"
            "                      -002, -003 ... to the name), any other PATH is a folder that\n"
            "                      receives print-001.pdf, print-002.pdf ...\n"
-           "                      Headless runs without it discard their print jobs.\n"
+           "                      Headless runs without it discard their print jobs. Headless,\n"
+           "                      each job is logged on standard error as\n"
+           "                      [print] TITLE: FILE.pdf (or: discarded (no --print-to)).\n"
            "  --report T.PTS --data TABLE.DBF|DATA.CSV [--param TEXT]... --print-to OUT.pdf\n"
            "  --report T.PTS --data TABLE.DBF|DATA.CSV [--param TEXT]... --text OUT.TXT\n"
            "                      makes the report of template T.PTS over the table or CSV\n"
@@ -138,9 +140,14 @@ std::string usageText() {
            "\n"
            "A headless run without a program file to run ends at once: there is nobody to pick "
            "one.\n"
-           "Exit status: 0 done, 1 bad command line, 2 (headless only) an error message was shown\n"
-           "during the run, so batch jobs notice a program that failed, or a --report could not\n"
-           "be made.\n"
+           "Exit status (so batch jobs notice a program that failed):\n"
+           "  0  done\n"
+           "  1  bad command line\n"
+           "  2  (headless only) an error message was shown during the run, or a --report could\n"
+           "     not be made\n"
+           "  3  (headless only) the program's script failed: its error box (a compile error or "
+           "an\n"
+           "     error while running) was shown\n"
            "Settings (window placement, drive letters): $XDG_CONFIG_HOME/vorlan/vorlan.ini.\n";
 }
 

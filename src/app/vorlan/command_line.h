@@ -35,7 +35,11 @@ std::string usageText();
 // Exit statuses of the runtime.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitBadCommandLine = 1;
-// Headless only: the run ended with an error message (a failed program should fail a batch).
+// Headless only: the run showed an error message (a failed program should fail a batch), or a
+// batch report could not be made.
 inline constexpr int kExitRunError = 2;
+// Headless only: the program's script failed, to compile or while running (its error box was
+// shown). Wins over kExitRunError.
+inline constexpr int kExitScriptError = 3;
 
 } // namespace vorlan::app

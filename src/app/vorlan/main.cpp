@@ -21,6 +21,7 @@
 #include "script/pascal/pascal_runner.h"
 #include "script/registry.h"
 #include "script/run_cycle.h"
+#include "script/scripter.h"
 #include "stdlib/stdlib.h"
 #include "ui/qt/app_exception.h"
 #include "ui/qt/canvas/canvas_window.h"
@@ -164,10 +165,14 @@ int main(int argc, char** argv) {
     // Memo lines that scripts read wrap where the memo window wraps them, in its real font.
     const qt::TextMeasureInstallation textMeasure;
     // Report pages go to the printer, or to PDF files where --print-to sends print jobs; a
-    // headless run without --print-to discards them like any other print job.
-    // Text-only queues get the pages in character mode; memo texts in RTF are drawn formatted.
-    report::setReportPrinter(
-        std::make_unique<report::TextOnlyAwarePrinter>(std::make_unique<qt::QtReportPrinter>()));
+    // headless run without --print-to discards them like any other print job (and says so).
+    // Text-only queues get the pages in character mode, but only when jobs go to a printer at
+    // all: a headless run never prints on paper. Memo texts in RTF are drawn formatted.
+    if (headless || commandLine.printTo)
+        report::setReportPrinter(std::make_unique<qt::QtReportPrinter>());
+    else
+        report::setReportPrinter(std::make_unique<report::TextOnlyAwarePrinter>(
+            std::make_unique<qt::QtReportPrinter>()));
     report::installRichTextDrawer();
     qt::detectPrinter(headless || commandLine.printTo.has_value());
     if (!headless) qt::installRunProgressWindow();
@@ -239,7 +244,9 @@ int main(int argc, char** argv) {
     if (headless) {
         if (commandLine.program && !programExists)
             std::cerr << "vorlan: program file not found: " << *commandLine.program << '\n';
-        // Errors shown during the run must fail a batch, not only scroll past on stderr.
+        // Errors shown during the run must fail a batch, not only scroll past on stderr; a
+        // failed script has its own status so a batch can tell it from a missing file.
+        if (script::scriptErrorBoxesShown() > 0) return app::kExitScriptError;
         if (qt::shownAppExceptions() > 0) return app::kExitRunError;
     }
     return status;

@@ -416,18 +416,49 @@ TEST(ModuleForm, CloseActionNoneKeepsTheFormOpen) {
     EXPECT_FALSE(root->widget()->isVisible());
 }
 
-TEST(ModuleForm, HeadlessFormIsCreatedButNotShown) {
+// Without a screen the form is shown on the offscreen platform, so the program's OnShow and
+// OnActivate run as on the desktop; a form its OnShow closes never appears.
+TEST(ModuleForm, HeadlessFormIsShownUnlessItsOnShowClosesIt) {
     ensureRegistered();
     installFormHooks();
     std::ostringstream log;
     UiScope headless(std::make_unique<HeadlessUi>(&log));
     auto form =
         script::instantiateComponents(stream::componentFromText(kForm), script::registry(), true);
+    auto* root = dynamic_cast<Form*>(form.get());
     RecordingSink sink;
     form->setEventSink(&sink);
     script::Scripter::showForm(*form);
-    EXPECT_EQ(sink.names(), std::vector<std::string>{"FormCreate"});
-    EXPECT_FALSE(dynamic_cast<Form*>(form.get())->widget()->isVisible());
+    EXPECT_EQ(sink.names(), (std::vector<std::string>{"FormCreate", "FormShow", "FormActivate"}));
+    EXPECT_TRUE(root->widget()->isVisible());
+    EXPECT_TRUE(root->close());
+    EXPECT_FALSE(root->widget()->isVisible());
+
+    sink.calls.clear();
+    sink.answers["FormShow"] = [root](std::span<Value>) { root->close(); };
+    root->showControl();
+    EXPECT_EQ(sink.names(), (std::vector<std::string>{"FormShow", "FormClose"}));
+    EXPECT_FALSE(root->widget()->isVisible());
+    // Shown again later, it appears as usual.
+    sink.answers.clear();
+    sink.calls.clear();
+    root->showControl();
+    EXPECT_EQ(sink.names(), (std::vector<std::string>{"FormShow", "FormActivate"}));
+    EXPECT_TRUE(root->widget()->isVisible());
+}
+
+// A module form answers ClassName with the class its form file declares, while its members are
+// those of the registered form class it descends from.
+TEST(ModuleForm, ClassNameIsTheDeclaredClass) {
+    ensureRegistered();
+    auto form =
+        script::instantiateComponents(stream::componentFromText(kForm), script::registry(), true);
+    EXPECT_EQ(form->className(), "TForm1");
+    EXPECT_TRUE(form->isForm());
+    EXPECT_NE(dynamic_cast<Form*>(form.get()), nullptr);
+    EXPECT_TRUE(script::registry().findMember("TForm1", "Close").method);
+    // Only the module's root is renamed: its controls keep their registered classes.
+    EXPECT_EQ(form->findComponent("Button1")->className(), "TButton");
 }
 
 TEST(EnterControls, EnterMovesOnLikeTabButNotInAMemo) {

@@ -1629,15 +1629,18 @@ void Form::fireCreate() {
 void Form::showControl() {
     QWidget* w = widget();
     if (!w) return;
-    if (ui().headless()) return;
+    // Headless runs show forms too, on the offscreen platform: programs that do their work in
+    // OnShow and OnActivate behave as on the desktop.
     if (w->isVisible()) {
         w->raise();
         w->activateWindow();
         return;
     }
     const auto alive = aliveToken();
+    const unsigned closesBefore = closes_;
     fireNotify("OnShow");
-    if (alive.expired()) return;
+    // A form its own OnShow closed does not appear.
+    if (alive.expired() || closes_ != closesBefore) return;
     placeWindow();
     focusActiveControl();
     w->show();
@@ -1728,6 +1731,7 @@ bool Form::close() {
     } catch (const script::ValueError&) {
     }
     if (action == kCloseNone) return false;
+    ++closes_;
     if (modal_) {
         if (modalResult_ == 0) modalResult_ = kResultCancel;
         static_cast<QDialog*>(widget())->done(modalResult_);
@@ -1855,7 +1859,8 @@ bool Timer::running() const {
 
 void Timer::update() {
     // A timer ticks only when it has somewhere to go.
-    const bool run = enabled_ && interval_ > 0 && handlerOf("OnTimer") && (loaded_ || owner());
+    const bool run =
+        enabled_ && interval_ > 0 && handlerOf("OnTimer") && (loaded_ || owner() || eventSink());
     holdHeadlessRun(run);
     if (!run) {
         timer_->stop();

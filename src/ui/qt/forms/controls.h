@@ -231,6 +231,7 @@ private:
     bool created_ = false;
     bool active_ = false;
     bool closing_ = false;
+    unsigned closes_ = 0; // how often the form has closed
     int clientWidth_ = -1, clientHeight_ = -1;
     std::string position_;
     std::string borderStyle_ = "bsSizeable";

@@ -1,5 +1,6 @@
 #include "ui/qt/forms/form_classes.h"
 
+#include "script/bind.h"
 #include "script/comp_wrapper.h"
 #include "script/registry.h"
 #include "script/scripter.h"
@@ -11,6 +12,7 @@
 #include "ui/qt/forms/grid_controls.h"
 #include "ui/qt/forms/picture_controls.h"
 
+#include <QAbstractButton>
 #include <QCursor>
 #include <QWidget>
 
@@ -200,6 +202,11 @@ void registerControlMethods(script::Registry& reg) {
         "TForm", "Close", "procedure",
         [](NativeObject* self, std::span<Value>, Value&) { selfAs<Form>(self).close(); });
 
+    // A script's Click does what the user's does, on a disabled button too.
+    for (const char* cls : {"TButton", "TSpeedButton"})
+        script::ClassBinder<Control>(reg, cls).bind("Click", "procedure", [](Control& c) {
+            if (auto* b = qobject_cast<QAbstractButton*>(c.widget())) Q_EMIT b->clicked(false);
+        });
     reg.registerMethod(
         "TMenuItem", "Click", "procedure",
         [](NativeObject* self, std::span<Value>, Value&) { selfAs<MenuItem>(self).click(); });
