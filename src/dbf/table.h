@@ -8,6 +8,11 @@
 // flags), a 0x0D terminator, 263 bytes of backlink for the 0x30 family, then the records (one
 // flag byte, blank or '*', then the fields) and a final 0x1A.
 //
+// The class is spread over files by job: table.cpp (creating, opening, the header, reading and
+// writing records, pack and zap), table_moves.cpp (moving the record pointer), table_fields.cpp
+// (field encodings), table_indexes.cpp (index orders), table_filter.cpp (filters, query marks,
+// locate) and table_locks.cpp (locks).
+//
 // Locks: see docs/dbf.md. Byte kLockBase - n locks record n (n = 0 is the header, taken while
 // appending); a file lock takes the whole range kLockBase - kMaxLockRecords .. kLockBase; the
 // byte kLockBase + 1 is held shared by every writable open and exclusively by an exclusive open.

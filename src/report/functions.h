@@ -50,6 +50,7 @@ std::string functionTypeName(std::int32_t type);
 std::string aggregateName(std::int32_t aggregate);
 std::string resetName(std::int32_t reset);
 
+// TRadekFunkce ("function row"): one user function of a report.
 class TRadekFunkce {
 public:
     TRadekFunkce();
@@ -84,7 +85,8 @@ private:
     bool resetPending_ = false;
 };
 
-// The functions of a report, in order; addressed by position or by name (any letter case).
+// TListFunkci ("list of functions"): the functions of a report, in order; addressed by position or
+// by name (any letter case).
 class TListFunkci {
 public:
     TRadekFunkce& add(const FunctionDefinition& definition = {});

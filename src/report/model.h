@@ -99,7 +99,7 @@ struct ReportFont {
 
 class TSestavaTyp;
 
-// One element of a section.
+// TPrvekSestavy ("report element"): one element of a section.
 class TPrvekSestavy {
 public:
     static constexpr std::size_t kMaxText = 255;
@@ -152,6 +152,7 @@ std::string sectionLetter(std::int32_t index);
 // The Czech name the user sees (Windows-1250).
 std::string sectionName(std::int32_t index);
 
+// TOddilSestavy ("report section"): one band of the report, with its elements.
 class TOddilSestavy {
 public:
     explicit TOddilSestavy(std::int32_t sectionIndex) : index(sectionIndex) {}
@@ -168,9 +169,10 @@ public:
     TPrvekSestavy& addElement(TSestavaTyp* owner);
 };
 
+// TListOddilu ("list of sections").
 using TListOddilu = std::vector<std::unique_ptr<TOddilSestavy>>;
 
-// A group: a new group starts when the text of its field changes.
+// TPolSkup ("group entry"): a group; a new group starts when the text of its field changes.
 struct TPolSkup {
     std::int32_t number = 0;
     std::int32_t field = 0;
@@ -182,6 +184,7 @@ struct TPolSkup {
     bool changed = false;
 };
 
+// TListSkupin ("list of groups").
 class TListSkupin {
 public:
     struct Entry {
@@ -229,8 +232,9 @@ public:
     virtual void fieldValue(int index, ReportValue& out) const = 0;
 };
 
-// The report definition shared by reports and detail reports. It is also the host of its
-// expressions: parameters, user functions and (through the data side) table fields.
+// TSestavaTyp ("report type"): the report definition shared by reports and detail reports. It is
+// also the host of its expressions: parameters, user functions and (through the data side) table
+// fields.
 class TSestavaTyp : public ExpressionHost {
 public:
     TSestavaTyp();
@@ -334,7 +338,7 @@ private:
     std::vector<std::unique_ptr<TSestDetail>> details_;
 };
 
-// Adds the data side: the records of a data source.
+// TSestavaD ("report with data"): adds the data side, the records of a data source.
 class TSestavaD : public TSestavaTyp {
 public:
     void setDataSource(ReportData* data) { data_ = data; }
@@ -350,6 +354,7 @@ private:
     ReportData* data_ = nullptr;
 };
 
+// TSestDetail ("detail report"): a report run inside its master report.
 class TSestDetail : public TSestavaD {
 public:
     explicit TSestDetail(TSestavaTyp* master) : master_(master) {}
@@ -363,10 +368,10 @@ private:
     TSestavaTyp* master_;
 };
 
-// Error codes of report operations.
+// TSestError ("report error"): error codes of report operations.
 enum TSestError : int { kSestOk = 0, kSestNoPrinter = 2, kSestCancelled = 3, kSestNotPossible = 6 };
 
-// The main report: where its template file lives, loading and saving it.
+// TSestava ("report"): the main report: where its template file lives, loading and saving it.
 class TSestava : public TSestavaD {
 public:
     TSestava();

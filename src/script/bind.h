@@ -422,8 +422,15 @@ public:
         PropertySetter write;
         if constexpr (!std::is_null_pointer_v<Get>) read = makeGetter(name, type, std::move(get));
         if constexpr (!std::is_null_pointer_v<Set>) write = makeSetter(name, type, std::move(set));
-        return registry_.registerProperty(className_.empty() ? std::string_view() : className_,
-                                          name, std::move(read), std::move(write), type, isDefault);
+        PropertyInfo& info =
+            registry_.registerProperty(className_.empty() ? std::string_view() : className_, name,
+                                       std::move(read), std::move(write), type, isDefault);
+        using namespace bind_detail;
+        if constexpr (!std::is_null_pointer_v<Get>)
+            info.indexCount = static_cast<int>(std::tuple_size_v<ScriptParams<C, Get>>);
+        else if constexpr (!std::is_null_pointer_v<Set>)
+            info.indexCount = static_cast<int>(std::tuple_size_v<ScriptParams<C, Set>>) - 1;
+        return info;
     }
     // The default property (`Obj[i]` means `Obj.Name[i]`).
     template <class Get, class Set = std::nullptr_t>

@@ -6,6 +6,7 @@
 #include "script/registry.h"
 
 #include <mutex>
+#include <optional>
 #include <unordered_map>
 
 namespace vorlan::script {
@@ -20,6 +21,33 @@ namespace {
 std::unordered_map<const NativeObject*, std::weak_ptr<CompWrapper>>& wrappers() {
     static std::unordered_map<const NativeObject*, std::weak_ptr<CompWrapper>> map;
     return map;
+}
+
+// Index arguments given to a member that takes none (`Grid.Columns[0]`) belong to the default
+// property of the object the member answers (`Grid.Columns.Items[0]`). A put passes the index,
+// then the new value. Nothing when `value` is no object with a default property: the call then
+// goes on as it would without the fallback.
+std::optional<DispStatus> throughDefaultProperty(Registry& registry, const Value& value,
+                                                 unsigned flags, std::span<Value> args,
+                                                 Value& result, ExceptionInfo& error) {
+    NativeObject* native = nativeObjectOf(value);
+    const ClassInfo* cls = native ? registry.findClass(native->className()) : nullptr;
+    while (cls && !cls->defaultProperty)
+        cls = cls->parent;
+    if (!cls) return std::nullopt;
+    const PropertyInfo& property = *cls->defaultProperty;
+    if (flags & InvokePut) {
+        if (!property.write) return DispStatus::MemberNotFound;
+        return registry.setProperty(property, native, args.first(args.size() - 1), args.back(),
+                                    error);
+    }
+    if (!property.read) return DispStatus::MemberNotFound;
+    return registry.getProperty(property, native, args, result, error);
+}
+
+// Whether a call gives index arguments: a get any, a put more than the new value.
+bool hasIndex(unsigned flags, std::span<const Value> args) {
+    return args.size() > ((flags & InvokePut) ? 1u : 0u);
 }
 
 } // namespace
@@ -71,6 +99,19 @@ DispStatus CompWrapper::invoke(DispId id, unsigned flags, std::span<Value> args,
             return registry_.call(*member.method, o, args, result, error);
         }
         if (member.property) {
+            const PropertyInfo& property = *member.property;
+            if (property.indexCount == 0 && property.read && hasIndex(flags, args)) {
+                Value value;
+                const DispStatus status = registry_.getProperty(property, o, {}, value, error);
+                if (status != DispStatus::Ok) return status;
+                if (auto done =
+                        throughDefaultProperty(registry_, value, flags, args, result, error))
+                    return *done;
+                if (!(flags & InvokePut)) {
+                    result = std::move(value); // the index is ignored, as it always was
+                    return DispStatus::Ok;
+                }
+            }
             if (flags & InvokePut) {
                 if (args.empty()) return DispStatus::BadParamCount;
                 if (!member.property->write) return DispStatus::MemberNotFound;
@@ -88,11 +129,24 @@ DispStatus CompWrapper::invoke(DispId id, unsigned flags, std::span<Value> args,
     if (!component) return DispStatus::UnknownName;
     const std::string& name = partNames_[part];
     if (Component* child = component->findComponent(name)) {
+        const Value value(wrapObject(registry_, child));
+        if (hasIndex(flags, args))
+            if (auto done = throughDefaultProperty(registry_, value, flags, args, result, error))
+                return *done;
         if (flags & InvokePut) return DispStatus::MemberNotFound;
-        result = Value(wrapObject(registry_, child));
+        result = value;
         return DispStatus::Ok;
     }
     try {
+        // Published properties take no index.
+        if (Value value; hasIndex(flags, args) && component->getPublished(name, value)) {
+            if (auto done = throughDefaultProperty(registry_, value, flags, args, result, error))
+                return *done;
+            if (!(flags & InvokePut)) {
+                result = std::move(value);
+                return DispStatus::Ok;
+            }
+        }
         if (flags & InvokePut) {
             if (args.empty()) return DispStatus::BadParamCount;
             return component->setPublished(name, args.back()) ? DispStatus::Ok

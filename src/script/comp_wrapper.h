@@ -2,6 +2,8 @@
 // TCompWrapper: a native object as a dispatch interface. A name resolves first among the
 // members registered for the object's class and its ancestors, then among the object's own
 // parts: a component it owns by that name (a form's controls), then a published property.
+// Index arguments given to a member that takes none go to the default property of the object
+// the member answers: `Grid.Columns[0]` is `Grid.Columns.Items[0]`.
 // Each object gets at most one wrapper; calls on a wrapper whose object is gone fail cleanly.
 
 #include "script/dispatch.h"

@@ -101,6 +101,10 @@ struct PropertyInfo {
     PropertyGetter read;
     PropertySetter write;
     DeclaredType type = DeclaredType::Variant;
+    // How many index arguments the accessors take; -1 when not known (raw accessors take what
+    // they are given). Index arguments given to a property known to take none go to the default
+    // property of its value: `Grid.Columns[0]` is `Grid.Columns.Items[0]`.
+    int indexCount = -1;
 };
 
 struct VarInfo {

@@ -25,6 +25,7 @@ int pitchOfFontSize(std::int32_t points);
 // The layer of a pitch and boldness.
 int layerOf(int pitch, bool bold);
 
+// TZnakovyRadek ("character row"): one row of a character-mode page, in layers.
 class TZnakovyRadek {
 public:
     static constexpr int kLayers = 24;
@@ -44,6 +45,7 @@ private:
     std::array<std::string, kLayers> layers_;
 };
 
+// TZnakovePole ("character grid"): a character-mode page, rows of character cells.
 class TZnakovePole {
 public:
     // No page has more rows than this (a sheet of over 27 metres at 6 lines per inch).

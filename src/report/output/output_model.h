@@ -33,7 +33,7 @@ struct OutputPicture {
     bool empty() const { return !bytes || bytes->empty(); }
 };
 
-// One placed element of an output page.
+// TVystPrvek ("output element"): one placed element of an output page.
 class TVystPrvek {
 public:
     TVystPrvek(const TPrvekSestavy* source, std::int32_t x, std::int32_t y, std::int32_t w,
@@ -76,7 +76,7 @@ private:
     bool textSet_ = false;
 };
 
-// One output page: its elements in the order they were placed.
+// TStranaPrvku ("page of elements"): one output page: its elements in the order they were placed.
 class TStranaPrvku {
 public:
     TVystPrvek& add(std::unique_ptr<TVystPrvek> element);
@@ -90,8 +90,8 @@ private:
     std::vector<std::unique_ptr<TVystPrvek>> elements_;
 };
 
-// The output of a run: its pages, what to print of them, and the layout position the run
-// moves while it places sections.
+// TSestVystup ("report output"): the output of a run: its pages, what to print of them, and the
+// layout position the run moves while it places sections.
 class TSestVystup {
 public:
     static constexpr std::int32_t kLastPageDefault = 9999;

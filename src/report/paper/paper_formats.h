@@ -20,6 +20,7 @@
 
 namespace vorlan::report {
 
+// TFormatPapiru ("paper format"): a named paper size in hundredths of an inch.
 struct TFormatPapiru {
     static constexpr std::size_t kMaxName = 48;
     std::string name;
@@ -36,6 +37,7 @@ std::string paperFormatText(const TFormatPapiru& format);
 inline constexpr int kBuiltInPaperFormats = 17;
 inline constexpr const char* kPaperFormatSection = "FormatyPapiru";
 
+// TListFormatu ("list of formats"): the built-in paper formats, then the user's own.
 class TListFormatu {
 public:
     // The built-in formats alone.

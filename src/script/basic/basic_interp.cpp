@@ -2,6 +2,7 @@
 
 #include "core/cp1250.h"
 #include "script/basic/basic_library.h"
+#include "script/basic/basic_objects.h"
 #include "script/basic/basic_parser.h"
 #include "script/comp_wrapper.h"
 
@@ -13,7 +14,6 @@ namespace vorlan::script::basic {
 namespace {
 
 constexpr std::size_t kMaxDepth = 200;
-constexpr std::size_t kMaxElements = 1u << 22;
 
 [[noreturn]] void fromValueError(const ValueError& e) {
     const std::string what = e.what();
@@ -55,188 +55,6 @@ Value scriptCompare(CompareOp op, const Value& a, const Value& b) {
 }
 
 } // namespace
-
-void raise(std::int32_t number, std::string description) {
-    BasicError e;
-    e.number = number;
-    e.description = description.empty() ? errorText(number) : std::move(description);
-    throw e;
-}
-
-std::string errorText(std::int32_t number) {
-    switch (number) {
-    case 5:
-        return "Invalid procedure call or argument";
-    case 6:
-        return "Overflow";
-    case 7:
-        return "Out of memory";
-    case 9:
-        return "Subscript out of range";
-    case 10:
-        return "This array is fixed or temporarily locked";
-    case 11:
-        return "Division by zero";
-    case 13:
-        return "Type mismatch";
-    case 28:
-        return "Out of stack space";
-    case 35:
-        return "Sub or Function not defined";
-    case 91:
-        return "Object variable not set";
-    case 92:
-        return "For loop not initialized";
-    case 424:
-        return "Object required";
-    case 429:
-        return "Class not defined";
-    case 438:
-        return "Object doesn't support this property or method";
-    case 450:
-        return "Wrong number of arguments or invalid property assignment";
-    case 451:
-        return "Object not a collection";
-    case 500:
-        return "Variable is undefined";
-    case 501:
-        return "Illegal assignment";
-    default:
-        return "Unknown runtime error";
-    }
-}
-
-// The Err object: the last error caught under On Error Resume Next.
-class ErrObject : public Dispatch {
-public:
-    DispId idOfName(std::string_view name) override {
-        static const char* const names[] = {"Number", "Description", "Source", "Clear", "Raise"};
-        for (int i = 0; i < 5; ++i)
-            if (equalsNoCase(name, names[i])) return i;
-        return kUnknownDispId;
-    }
-    DispStatus invoke(DispId id, unsigned flags, std::span<Value> args, Value& result,
-                      ExceptionInfo&) override {
-        result = Value();
-        const bool put = flags & InvokePut;
-        switch (id) {
-        case 0:
-            if (put)
-                number = args.empty() ? 0 : args.back().toInt();
-            else
-                result = Value(number);
-            return DispStatus::Ok;
-        case 1:
-            if (put)
-                description = args.empty() ? std::string() : args.back().toString();
-            else
-                result = Value(description);
-            return DispStatus::Ok;
-        case 2:
-            if (put)
-                source = args.empty() ? std::string() : args.back().toString();
-            else
-                result = Value(source);
-            return DispStatus::Ok;
-        case 3:
-            clear();
-            return DispStatus::Ok;
-        case 4: {
-            if (args.empty()) return DispStatus::BadParamCount;
-            BasicError e;
-            e.number = args[0].toInt();
-            e.source = args.size() > 1 && !args[1].isEmpty() ? args[1].toString() : std::string();
-            e.description =
-                args.size() > 2 && !args[2].isEmpty() ? args[2].toString() : errorText(e.number);
-            throw e;
-        }
-        default:
-            return DispStatus::UnknownName;
-        }
-    }
-    std::string dispatchClassName() const override { return "ErrObject"; }
-    void clear() {
-        number = 0;
-        description.clear();
-        source.clear();
-    }
-    void set(const BasicError& e) {
-        number = e.number;
-        description = e.description;
-        source = e.source;
-    }
-
-    std::int32_t number = 0;
-    std::string description;
-    std::string source;
-};
-
-// An instance of a class the script defines.
-class ScriptObject : public Dispatch, public std::enable_shared_from_this<ScriptObject> {
-public:
-    ScriptObject(Interpreter& interp, int classIndex)
-        : interp_(&interp), alive_(interp.alive_), classIndex_(classIndex) {}
-    ScriptObject(const ScriptObject&) = delete;
-    ScriptObject& operator=(const ScriptObject&) = delete;
-    ~ScriptObject() override {
-        // The object is going in the middle of some statement; its Class_Terminate runs after
-        // that statement, on a stand-in holding its fields.
-        if (terminated_ || alive_.expired() || interp_->closing_) return;
-        const auto& rt = interp_->classes_[static_cast<std::size_t>(classIndex_)];
-        if (!rt.terminate) return;
-        try {
-            auto standIn = std::make_shared<ScriptObject>(*interp_, classIndex_);
-            standIn->terminated_ = true;
-            standIn->fields = std::move(fields);
-            interp_->pendingTerminates_.push_back(std::move(standIn));
-        } catch (...) {
-        }
-    }
-
-    DispId idOfName(std::string_view name) override {
-        if (alive_.expired()) return kUnknownDispId;
-        const auto& members = interp_->classes_[static_cast<std::size_t>(classIndex_)].memberIndex;
-        auto it = members.find(name);
-        return it == members.end() ? kUnknownDispId : it->second;
-    }
-    DispStatus invoke(DispId id, unsigned flags, std::span<Value> args, Value& result,
-                      ExceptionInfo& error) override {
-        result = Value();
-        if (alive_.expired()) {
-            error.description = "The module has been closed";
-            return DispStatus::Exception;
-        }
-        if (interp_->running()) { // from the script: its errors go on up the script
-            result = interp_->invokeObject(*this, id, flags, args);
-            return DispStatus::Ok;
-        }
-        try {
-            result = interp_->invokeObject(*this, id, flags, args);
-        } catch (const BasicError& e) {
-            error.description = e.description;
-            error.source = e.source;
-            return DispStatus::Exception;
-        } catch (const Interpreter::Abort&) {
-            error.description = "The script was stopped";
-            return DispStatus::Exception;
-        }
-        return DispStatus::Ok;
-    }
-    std::string dispatchClassName() const override {
-        if (alive_.expired()) return "Object";
-        return interp_->classes_[static_cast<std::size_t>(classIndex_)].def->name;
-    }
-    int classIndex() const { return classIndex_; }
-    bool terminated() const { return terminated_; }
-
-    std::vector<Value> fields;
-
-private:
-    Interpreter* interp_;
-    std::weak_ptr<char> alive_;
-    int classIndex_;
-    bool terminated_ = false;
-};
 
 struct Interpreter::Frame {
     const ProcInfo* info = nullptr;
@@ -323,43 +141,6 @@ Interpreter::Interpreter(std::unique_ptr<Module> module, ErrorSink sink)
     }
 }
 
-// GetRef("Name"): a reference to one of the module's procedures; calling its default member
-// calls the procedure. It does not keep the module alive.
-class ProcRef : public Dispatch {
-public:
-    ProcRef(Interpreter* interp, std::weak_ptr<char> alive, int index)
-        : interp_(interp), alive_(std::move(alive)), index_(index) {}
-    DispId idOfName(std::string_view name) override { return name.empty() ? 0 : kUnknownDispId; }
-    DispStatus invoke(DispId id, unsigned, std::span<Value> args, Value& result,
-                      ExceptionInfo& error) override {
-        if (id != 0) return DispStatus::MemberNotFound;
-        if (alive_.expired()) {
-            error.description = "The module has been closed";
-            return DispStatus::Exception;
-        }
-        result = interp_->callReference(index_, args);
-        return DispStatus::Ok;
-    }
-    std::string dispatchClassName() const override { return "Object"; }
-
-private:
-    Interpreter* interp_;
-    std::weak_ptr<char> alive_;
-    int index_;
-};
-
-Value Interpreter::procedureReference(const std::string& name) {
-    auto it = procIndex_.find(name);
-    if (it == procIndex_.end()) raise(5, errorText(5) + ": 'GetRef'");
-    return Value(ObjectRef(std::make_shared<ProcRef>(this, alive_, it->second)));
-}
-
-Value Interpreter::callReference(int index, std::span<Value> args) {
-    const ProcInfo& info = procs_[static_cast<std::size_t>(index)];
-    if (!running()) return call(info.proc->name, args);
-    return callProcedure(info, nullptr, args);
-}
-
 Value Interpreter::evalText(const std::string& text) {
     checkStack();
     ExprPtr e;
@@ -395,83 +176,6 @@ void Interpreter::executeText(const std::string& text, bool global) {
     const Flow flow = execBlock(m->body);
     if (global) topResumeNext_ = resumed;
     (void)flow; // an Exit inside the text ends only the text
-}
-
-Value Interpreter::newObject(Expr& e) {
-    if (e.slot < 0) {
-        for (std::size_t c = 0; c < classes_.size(); ++c)
-            if (equalsNoCase(classes_[c].def->name, e.name)) e.slot = static_cast<int>(c);
-        if (e.slot < 0) raise(429, "Class not defined: '" + e.name + "'");
-    }
-    auto object = std::make_shared<ScriptObject>(*this, e.slot);
-    if (objects_.size() >= 64 && objects_.size() == objects_.capacity())
-        std::erase_if(objects_, [](const std::weak_ptr<ScriptObject>& w) { return w.expired(); });
-    objects_.push_back(object);
-    const ClassRuntime& rt = classes_[static_cast<std::size_t>(e.slot)];
-    {
-        // Field sizes are read at module level, wherever New happens to run.
-        std::vector<Frame*> callers;
-        callers.swap(frames_);
-        struct Restore {
-            std::vector<Frame*>& frames;
-            std::vector<Frame*>& saved;
-            ~Restore() { frames.swap(saved); }
-        } restore{frames_, callers};
-        for (const DimItem& field : rt.def->fields) {
-            if (!field.isArray) {
-                object->fields.emplace_back();
-                continue;
-            }
-            std::vector<VarArray::Bound> bounds;
-            std::size_t total = 1;
-            for (const auto& b : field.bounds) {
-                const std::int32_t high = eval(*b).toInt();
-                if (high < -1) raise(9);
-                bounds.push_back({0, high});
-                total *= static_cast<std::size_t>(high) + 1;
-                if (total > kMaxElements) raise(7);
-            }
-            object->fields.emplace_back(std::make_shared<VarArray>(std::move(bounds)));
-        }
-    }
-    if (rt.initialize) callProcedure(*rt.initialize, nullptr, {}, object.get());
-    return Value(ObjectRef(object));
-}
-
-Value Interpreter::invokeObject(ScriptObject& object, int member, unsigned flags,
-                                std::span<Value> args) {
-    const ClassRuntime& rt = classes_[static_cast<std::size_t>(object.classIndex())];
-    if (member < 0 || static_cast<std::size_t>(member) >= rt.members.size()) raise(438);
-    const ClassMember& m = rt.members[static_cast<std::size_t>(member)];
-    const bool put = flags & InvokePut;
-    if (m.field >= 0) {
-        Value& slot = object.fields[static_cast<std::size_t>(m.field)];
-        if (put) {
-            if (args.empty()) raise(450);
-            if (args.size() == 1)
-                slot = args.back();
-            else if (slot.isArray())
-                elementOf(slot, args.first(args.size() - 1)) = args.back();
-            else
-                raise(13);
-            return {};
-        }
-        if (args.empty()) return slot;
-        if (slot.isArray()) return indexArray(slot, args);
-        raise(450);
-    }
-    auto keep = object.shared_from_this(); // the call may drop the last other reference
-    if (put) {
-        const ProcInfo* target = !args.empty() && args.back().isObject() && m.set ? m.set
-                                 : m.let                                          ? m.let
-                                                                                  : m.set;
-        if (!target) raise(438, errorText(438) + ": '" + m.name + "'");
-        callProcedure(*target, nullptr, args, &object);
-        return {};
-    }
-    const ProcInfo* target = m.get ? m.get : m.method;
-    if (!target) raise(438, errorText(438) + ": '" + m.name + "'");
-    return callProcedure(*target, nullptr, args, &object);
 }
 
 Interpreter::~Interpreter() {

@@ -67,6 +67,8 @@ private:
     // Calls procedure `index` for a GetRef reference: inside a running call its errors reach the
     // caller's handling; from outside it is a call by name.
     Value callReference(int index, std::span<Value> args);
+    // Arrays with more elements fail as out of memory instead of exhausting it.
+    static constexpr std::size_t kMaxElements = 1u << 22;
     struct Frame;
     struct ProcInfo {
         Procedure* proc = nullptr;

@@ -1,0 +1,438 @@
+// Index orders of a table: creating, opening and closing them, keeping their keys in step with
+// the records, sharing their files with other processes, seeking, scopes and direction.
+
+#include "dbf/table.h"
+
+#include "core/cp1250.h"
+#include "dbf/cdx.h"
+#include "dbf/settings.h"
+#include "dbf/table_internal.h"
+#include "dbf/xbase_text.h"
+
+#include <algorithm>
+
+namespace vorlan::dbf {
+
+using detail::kIndexLockByte;
+using detail::kOpenLockByte;
+using detail::kReaderLockByte;
+using detail::siblingWithExtension;
+
+void Table::updateIndexes() {
+    for (auto& ix : indexes_) {
+        setEvalImage(orig_.data(), recno_);
+        const bool oldIn = ix->includesCurrent();
+        const std::string oldKey = oldIn ? ix->keyOfCurrent() : std::string();
+        setEvalImage(nullptr);
+        const bool newIn = ix->includesCurrent();
+        const std::string newKey = newIn ? ix->keyOfCurrent() : std::string();
+        if (oldIn == newIn && oldKey == newKey) continue;
+        if (oldIn) {
+            ix->keys().erase(oldKey, recno_);
+            noteKeyChange(*ix, false, oldKey);
+        }
+        if (newIn) {
+            ix->keys().insert(newKey, recno_);
+            noteKeyChange(*ix, true, newKey);
+        }
+        ix->dirty = true;
+    }
+    iposValid_ = false;
+}
+
+// Indexes
+
+Index& Table::createIndex(const std::filesystem::path& path, const std::string& keyExpr,
+                          const IndexOptions& options) {
+    flush();
+    const std::string ext = upperCase(path.extension().string());
+    if (ext == ".CDX") return createTag(path.stem().string(), keyExpr, options, path);
+    auto ix = std::make_unique<Index>(*this, path, ext == ".IDX" ? IndexKind::Idx : IndexKind::Ntx);
+    ix->define(keyExpr, options);
+    ix->rebuild();
+    ix->saveFile();
+    indexes_.push_back(std::move(ix));
+    setOrder(static_cast<int>(indexes_.size()));
+    goTop();
+    return *indexes_.back();
+}
+
+Index& Table::openIndex(const std::filesystem::path& path) {
+    flush();
+    const std::string ext = upperCase(path.extension().string());
+    if (ext == ".CDX") {
+        Index& first = openCdx(path);
+        const std::string tag = first.tagName();
+        refreshCount();
+        repairStaleOrders();
+        if (order_ == 0) setOrder(orderOf(tag));
+        return *indexes_[static_cast<std::size_t>(orderOf(tag) - 1)];
+    }
+    if (ext == ".NSX" || ext == ".MDX")
+        throw DbfError("index type " + ext + " is not supported: " + path.string());
+    auto ix = std::make_unique<Index>(*this, path, ext == ".IDX" ? IndexKind::Idx : IndexKind::Ntx);
+    ix->loadFile();
+    indexes_.push_back(std::move(ix));
+    refreshCount();
+    repairStaleOrders();
+    if (order_ == 0) setOrder(static_cast<int>(indexes_.size()));
+    return *indexes_.back();
+}
+
+void Table::closeIndexes() {
+    flush();
+    saveIndexes(true);
+    indexes_.clear();
+    order_ = 0;
+    iposValid_ = false;
+}
+
+void Table::closeIndex(int order) {
+    if (order < 1 || order > indexCount()) return;
+    flush();
+    saveIndexes(true);
+    const auto path = indexes_[static_cast<std::size_t>(order - 1)]->path();
+    const std::string controlling =
+        order_ > 0 ? indexes_[static_cast<std::size_t>(order_ - 1)]->tagName() : "";
+    const auto controllingPath =
+        order_ > 0 ? indexes_[static_cast<std::size_t>(order_ - 1)]->path() : path;
+    const bool compound = indexes_[static_cast<std::size_t>(order - 1)]->kind() == IndexKind::Cdx;
+    for (std::size_t i = indexes_.size(); i-- > 0;) {
+        if (static_cast<int>(i) == order - 1 || (compound && indexes_[i]->path() == path))
+            indexes_.erase(indexes_.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+    order_ = 0;
+    for (std::size_t i = 0; i < indexes_.size(); ++i)
+        if (indexes_[i]->tagName() == controlling && indexes_[i]->path() == controllingPath)
+            order_ = static_cast<int>(i + 1);
+    iposValid_ = false;
+}
+
+void Table::setOrder(int order) {
+    if (order < 0 || order > indexCount()) return;
+    flush();
+    order_ = order;
+    iposValid_ = false;
+}
+
+int Table::orderOf(std::string_view name) const {
+    for (std::size_t i = 0; i < indexes_.size(); ++i)
+        if (equalsNoCase(indexes_[i]->tagName(), trimLeft(trimRight(name))))
+            return static_cast<int>(i + 1);
+    return 0;
+}
+
+void Table::reindex() {
+    flush();
+    for (auto& ix : indexes_)
+        ix->rebuild();
+    saveIndexes(false);
+    iposValid_ = false;
+}
+
+bool Table::othersHaveTable() const {
+    if (exclusive_) return false;
+    return file_.rangeLockedByOther(kOpenLockByte, 1) ||
+           file_.rangeLockedByOther(kReaderLockByte, 1);
+}
+
+void Table::repairStaleOrders() {
+    // Every record has a key in an order without a FOR condition that is not unique: fewer keys
+    // than records means a writer stopped before it wrote the index.
+    if (file_.readOnly()) return;
+    bool stale = false;
+    for (auto& ix : indexes_)
+        if (ix->forExpr().empty() && !ix->unique() && ix->keys().size() != count_) {
+            ix->rebuild();
+            stale = true;
+        }
+    if (stale) saveIndexes(true);
+}
+
+void Table::noteKeyChange(Index& ix, bool add, const std::string& key) {
+    if (sharedWriter() && !ix.rebuilt) ix.journal.push_back({add, key, recno_});
+}
+
+void Table::reloadIndexFile(const std::filesystem::path& path) {
+    std::vector<Index*> mine;
+    for (auto& ix : indexes_)
+        if (ix->path() == path && !ix->rebuilt) mine.push_back(ix.get());
+    if (mine.empty()) return;
+    if (mine.front()->kind() != IndexKind::Cdx) {
+        mine.front()->loadFile();
+        mine.front()->replayJournal();
+    } else {
+        const std::string bytes = readWholeFile(path);
+        const FileStamp now = stampOf(path);
+        const auto tags = readCdxDirectory(bytes);
+        for (Index* ix : mine) {
+            for (const auto& t : tags) {
+                if (t.name != ix->tagName()) continue;
+                readCdxTag(bytes, t.offset, ix->padByte(), ix->keys());
+                ix->replayJournal();
+                break;
+            }
+            ix->stamp = now;
+        }
+    }
+    iposValid_ = false;
+    // The other process's keys may point past the records we know of.
+    refreshCount();
+}
+
+void Table::refreshIndexes() {
+    if (exclusive_) return;
+    std::vector<std::filesystem::path> seen;
+    for (auto& ix : indexes_) {
+        if (std::find(seen.begin(), seen.end(), ix->path()) != seen.end()) continue;
+        seen.push_back(ix->path());
+        const FileStamp now = stampOf(ix->path());
+        if (now.inode == 0 || now == ix->stamp) continue;
+        try {
+            reloadIndexFile(ix->path());
+        } catch (const DbfError&) {
+            // Caught half-way through another process's rename, or damaged: keep what we have;
+            // the next refresh or save reads it again.
+        }
+    }
+}
+
+void Table::saveIndexes(bool onlyDirty) {
+    bool anyDirty = false;
+    for (auto& ix : indexes_)
+        anyDirty = anyDirty || !onlyDirty || ix->dirty;
+    if (!anyDirty) return;
+    // Several processes may change one index: each merges its own key changes into the file as
+    // it is now, one at a time.
+    const bool locking = sharedWriter();
+    if (locking && !file_.lockRange(kIndexLockByte, 1, std::max(settings().lockTimeoutMs, 10000)))
+        throw DbfError("cannot lock the index files of " + path_.string());
+    try {
+        if (locking) refreshIndexes();
+        std::vector<std::filesystem::path> compound;
+        for (auto& ix : indexes_) {
+            if (onlyDirty && !ix->dirty) continue;
+            if (ix->kind() != IndexKind::Cdx) {
+                ix->saveFile();
+            } else if (std::find(compound.begin(), compound.end(), ix->path()) == compound.end()) {
+                compound.push_back(ix->path());
+            }
+        }
+        for (const auto& p : compound)
+            saveCdx(p);
+    } catch (...) {
+        if (locking) file_.unlockRange(kIndexLockByte, 1);
+        throw;
+    }
+    if (locking) file_.unlockRange(kIndexLockByte, 1);
+}
+
+void Table::saveCdx(const std::filesystem::path& path) {
+    std::vector<CdxTagOut> tags;
+    for (auto& ix : indexes_) {
+        if (ix->kind() != IndexKind::Cdx || ix->path() != path) continue;
+        CdxTagOut t;
+        t.name = ix->tagName();
+        t.header = ix->header();
+        ++t.header.version;
+        t.keys = &ix->keys();
+        t.pad = ix->padByte();
+        tags.push_back(std::move(t));
+    }
+    // Tags another process added to the file since we opened it are written back as they are.
+    std::vector<std::unique_ptr<Index>> foreign;
+    if (sharedWriter() && std::filesystem::exists(path)) {
+        try {
+            const std::string bytes = readWholeFile(path);
+            for (const auto& info : readCdxDirectory(bytes)) {
+                const bool ours = std::any_of(tags.begin(), tags.end(), [&](const CdxTagOut& t) {
+                    return t.name == info.name;
+                });
+                if (ours) continue;
+                auto ix = std::make_unique<Index>(*this, path, IndexKind::Cdx);
+                ix->setTagName(info.name);
+                ix->adopt(info.header);
+                readCdxTag(bytes, info.offset, ix->padByte(), ix->keys());
+                CdxTagOut t;
+                t.name = info.name;
+                t.header = info.header;
+                t.keys = &ix->keys();
+                t.pad = ix->padByte();
+                tags.push_back(std::move(t));
+                foreign.push_back(std::move(ix));
+            }
+        } catch (const DbfError&) {
+            // A tag we cannot read is not carried over; ours are written in any case.
+        }
+    }
+    writeCdxFile(path, tags);
+    const FileStamp now = stampOf(path);
+    for (auto& ix : indexes_)
+        if (ix->kind() == IndexKind::Cdx && ix->path() == path) {
+            ix->dirty = false;
+            ix->rebuilt = false;
+            ix->journal.clear();
+            ix->stamp = now;
+        }
+}
+
+std::filesystem::path Table::structuralIndexPath() const {
+    std::filesystem::path p = path_;
+    const std::string ext = path_.extension().string();
+    const bool lower =
+        std::any_of(ext.begin(), ext.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+    p.replace_extension(lower ? ".cdx" : ".CDX");
+    if (!std::filesystem::exists(p)) {
+        const auto other = siblingWithExtension(path_, ".CDX");
+        if (std::filesystem::exists(other)) return other;
+    }
+    return p;
+}
+
+Index& Table::openCdx(const std::filesystem::path& path) {
+    const std::string bytes = readWholeFile(path);
+    std::vector<CdxTagInfo> tags;
+    try {
+        tags = readCdxDirectory(bytes);
+    } catch (const DbfError& e) {
+        throw DbfError(std::string(e.what()) + ": " + path.string());
+    }
+    if (tags.empty()) throw DbfError("compound index has no tags: " + path.string());
+    const std::size_t first = indexes_.size();
+    try {
+        for (const auto& t : tags) {
+            auto ix = std::make_unique<Index>(*this, path, IndexKind::Cdx);
+            ix->setTagName(t.name);
+            ix->adopt(t.header);
+            readCdxTag(bytes, t.offset, ix->padByte(), ix->keys());
+            ix->stamp = stampOf(path);
+            indexes_.push_back(std::move(ix));
+        }
+    } catch (const DbfError& e) {
+        indexes_.resize(first);
+        throw DbfError(std::string(e.what()) + ": " + path.string());
+    }
+    return *indexes_[first];
+}
+
+Index& Table::createTag(const std::string& tag, const std::string& keyExpr,
+                        const IndexOptions& options, std::filesystem::path cdxPath) {
+    flush();
+    const bool structural = cdxPath.empty();
+    if (structural) cdxPath = structuralIndexPath();
+    const std::string name = upperCase(std::string(trimLeft(trimRight(tag))).substr(0, 10));
+    if (name.empty()) throw DbfError("a tag needs a name");
+    bool loaded = false;
+    for (auto& ix : indexes_)
+        if (ix->kind() == IndexKind::Cdx && ix->path() == cdxPath) loaded = true;
+    if (!loaded && std::filesystem::exists(cdxPath)) openCdx(cdxPath);
+    auto ix = std::make_unique<Index>(*this, cdxPath, IndexKind::Cdx);
+    ix->setTagName(name);
+    ix->define(keyExpr, options);
+    ix->rebuild();
+    int at = 0;
+    for (std::size_t i = 0; i < indexes_.size(); ++i)
+        if (indexes_[i]->kind() == IndexKind::Cdx && indexes_[i]->path() == cdxPath &&
+            indexes_[i]->tagName() == name)
+            at = static_cast<int>(i + 1);
+    if (at > 0)
+        indexes_[static_cast<std::size_t>(at - 1)] = std::move(ix);
+    else
+        indexes_.push_back(std::move(ix));
+    if (at == 0) at = static_cast<int>(indexes_.size());
+    saveCdx(cdxPath);
+    if (structural && !(tableFlags_ & 0x01) && !file_.readOnly()) {
+        // The header flag tells every xBase tool to open the structural index with the table.
+        tableFlags_ |= 0x01;
+        file_.writeAt(28, &tableFlags_, 1);
+    }
+    setOrder(at);
+    goTop();
+    return *indexes_[static_cast<std::size_t>(at - 1)];
+}
+
+bool Table::seek(std::string_view key) {
+    return seek(key, settings().softSeek);
+}
+
+bool Table::seek(std::string_view key, bool softSeek) {
+    flush();
+    found_ = false;
+    if (order_ == 0) throw DbfError("no controlling index for a seek");
+    refreshIndexes();
+    Index& ix = *indexes_[static_cast<std::size_t>(order_ - 1)];
+    std::string k = ix.seekKeyFromText(key);
+    if (settings().exact && ix.keyType() == ValueType::Char &&
+        static_cast<int>(k.size()) < ix.keyLength())
+        k.resize(static_cast<std::size_t>(ix.keyLength()), ' ');
+    const KeyList& keys = ix.keys();
+    bof_ = false;
+    // Walking forward, the seek lands on the first entry not before the key; walking a reversed
+    // order, on the last entry not after it (the first such in walking order). Invisible entries
+    // (deleted records when hidden, filtered records) are passed in walking order.
+    const bool reversed = ix.reversed;
+    std::size_t pos = reversed ? keys.seekAfter(k) : keys.seek(k);
+    bool landed = false;
+    while (reversed ? pos > 0 : pos < keys.size()) {
+        if (reversed) --pos;
+        ipos_ = pos;
+        iposValid_ = true;
+        loadRecord(keys.recAt(pos));
+        if (visible()) {
+            landed = true;
+            break;
+        }
+        if (!reversed) ++pos;
+    }
+    if (!landed) {
+        setEofState();
+        return false;
+    }
+    found_ = keys.prefixMatches(pos, k);
+    if (!found_ && !softSeek) setEofState();
+    return found_;
+}
+
+std::string Table::currentKey() {
+    if (order_ == 0 || eof_) return {};
+    return indexes_[static_cast<std::size_t>(order_ - 1)]->keyOfCurrent();
+}
+
+std::size_t Table::keyPosition() {
+    if (order_ == 0 || eof_) return 0;
+    flush();
+    Index& ix = *indexes_[static_cast<std::size_t>(order_ - 1)];
+    const std::size_t p = ix.keys().find(ix.keyOfCurrent(), recno_);
+    if (p == KeyList::npos) return 0;
+    return ix.reversed ? ix.keys().size() - p : p + 1;
+}
+
+void Table::setScope(std::string_view top, std::string_view bottom) {
+    if (order_ == 0) return;
+    flush();
+    Index& ix = *indexes_[static_cast<std::size_t>(order_ - 1)];
+    ix.scopeTop = top.empty() ? std::string() : ix.seekKeyFromText(top);
+    ix.scopeBottom = bottom.empty() ? std::string() : ix.seekKeyFromText(bottom);
+    goTop();
+}
+
+std::pair<std::string, std::string> Table::scope() const {
+    if (order_ == 0) return {};
+    const Index& ix = *indexes_[static_cast<std::size_t>(order_ - 1)];
+    return {ix.scopeTop, ix.scopeBottom};
+}
+
+bool Table::flipOrder() {
+    if (order_ == 0) return false;
+    flush();
+    Index& ix = *indexes_[static_cast<std::size_t>(order_ - 1)];
+    ix.reversed = !ix.reversed;
+    // The key list itself is unchanged, so the current record keeps its place in it.
+    return true;
+}
+
+bool Table::orderReversed() const {
+    return order_ > 0 && indexes_[static_cast<std::size_t>(order_ - 1)]->reversed;
+}
+
+} // namespace vorlan::dbf
