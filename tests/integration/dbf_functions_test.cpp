@@ -105,13 +105,12 @@ TEST(DbfFunctions, DamagedTablesLeaveTheAreaClosedAndUntouched) {
     TempDir dir;
     const std::string garbage = "this is not a table at all, only some text\n";
     dir.write("ROZBITA.DBF", garbage);
-    // A header that promises more records than the file holds.
+    // A header cut off in the middle of its field descriptors.
     {
-        auto t = vorlan::dbf::Table::create(dir / "KRATKA.DBF", {{"A", 'C', 4}});
+        auto t = vorlan::dbf::Table::create(dir / "KRATKA.DBF", {{"A", 'C', 4}, {"B", 'N', 5}});
         t->append();
     }
-    std::string shortTable = readFile(dir / "KRATKA.DBF");
-    shortTable[4] = '\x7f';
+    const std::string shortTable = readFile(dir / "KRATKA.DBF").substr(0, 40);
     dir.write("KRATKA.DBF", shortTable);
     const ProcessResult r = runPascal(dir, R"(
   Writeln(DbfUse('ROZBITA'));
