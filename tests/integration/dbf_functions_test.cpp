@@ -140,3 +140,42 @@ TEST(DbfFunctions, BrowseOpensATableWithoutAProgram) {
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_NE(missing.err.find("Chyba otevření databáze"), std::string::npos) << missing.err;
 }
+
+TEST(DbfFunctions, ReportPrintsTheCurrentAreaWhereHeadlessPrintJobsGo) {
+    TempDir dir;
+    dir.write("LIST.PTS", "I,1,4,0,0\r\n"
+                          "I,2,0,826,1169,50,50,70,70,1,0,0\r\n"
+                          "I,3,2,1,300,0\r\n"
+                          "T,2,0,0,0,300,20,Arial,10,0,0,0,0,238,\"\",0\r\n"
+                          "T,4,0,300,0,300,20,Arial,10,0,0,0,0,238,\"\",0\r\n");
+    {
+        auto t = vorlan::dbf::Table::create(dir / "NAMES.DBF", {{"NAME", 'C', 10}});
+        for (const char* name : {"Adam", "Bara", "Cyril", "Dana"}) {
+            t->append();
+            t->setString(0, name);
+        }
+    }
+    const std::string source = "program T;\nprocedure main;\nbegin\n"
+                               "  DbfReport('LIST', 0, 0, False);\n"
+                               "  Writeln(DbfUse('NAMES'));\n"
+                               "  DbfPrintCopies(2);\n"
+                               "  DbfReport('LIST', 0, 0, False);\n"
+                               "  DbfReport('CHYBI', 0, 0, True);\n"
+                               "end;\n\nbegin\nend.\n";
+    const auto src = dir.write("MAIN.ZLM", source);
+    runVrltool({"pack", (dir / "T.VRL").string(), src.string()});
+    fs::create_directories(dir / "out");
+    const ProcessResult r =
+        runVorlan({"--print-to", (dir / "out").string(), (dir / "T.VRL").string()}, dir.path());
+    EXPECT_EQ(r.out, "True\n") << r.err;
+    // No table open, then a missing template: the message twice; the real report one PDF.
+    std::size_t messages = 0;
+    for (auto at = r.err.find("Sestavu nelze vytisknout"); at != std::string::npos;
+         at = r.err.find("Sestavu nelze vytisknout", at + 1))
+        ++messages;
+    EXPECT_EQ(messages, 2u) << r.err;
+    std::size_t pdfs = 0;
+    for (const auto& entry : fs::directory_iterator(dir / "out"))
+        pdfs += entry.path().extension() == ".pdf";
+    EXPECT_EQ(pdfs, 1u);
+}

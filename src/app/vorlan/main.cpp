@@ -26,6 +26,7 @@
 #include "ui/qt/canvas/canvas_window.h"
 #include "ui/qt/canvas/image_picture.h"
 #include "ui/qt/console_window.h"
+#include "ui/qt/dbf/dbf_report.h"
 #include "ui/qt/dbf/dbf_window.h"
 #include "ui/qt/forms/dialog_model.h"
 #include "ui/qt/forms/dialogs.h"
@@ -186,6 +187,7 @@ int main(int argc, char** argv) {
     // The database window's work areas and its engine environment, in every run.
     windows::DbfWorkAreas dbfAreas;
     windows::registerDbfFunctions(script::registry(), dbfAreas);
+    windows::setDbfReportRunner(qt::runDbfReport);
     qt::ImagePicture picture;
     windows::Canvas canvas(picture);
     windows::registerCanvas(script::registry(), canvas);
