@@ -1,6 +1,7 @@
 // A Pascal script over a table of 1,000,000 records (kept in /tmp): the walk with DbfSkip
 // reading two fields per record, DbfLocate of a condition only the last record meets, and the
 // same walk through a TDataTable object, so the two ways of scripts are seen side by side.
+#include "data/engine.h"
 #include "data/script/data_table_registration.h"
 #include "dbf/table.h"
 #include "script/builtins.h"
@@ -77,6 +78,8 @@ const std::vector<std::string> kModule = {
 };
 
 script::Scripter& module() {
+    // The engine first, so it outlives the work areas that close their tables through it.
+    data::engine();
     static windows::DbfWorkAreas areas;
     static std::unique_ptr<script::Scripter> scripter = [] {
         makeTable();
