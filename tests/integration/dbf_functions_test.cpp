@@ -141,6 +141,40 @@ TEST(DbfFunctions, BrowseOpensATableWithoutAProgram) {
     EXPECT_NE(missing.err.find("Chyba otevření databáze"), std::string::npos) << missing.err;
 }
 
+TEST(DbfFunctions, TableReportNeedsItsTemplateAndPrintsOverTheGivenSource) {
+    TempDir dir;
+    dir.write("LIST.PTS", "I,1,4,0,0\r\n"
+                          "I,2,0,826,1169,50,50,70,70,1,0,0\r\n"
+                          "I,3,2,1,300,0\r\n"
+                          "T,2,0,0,0,300,20,Arial,10,0,0,0,0,238,\"\",0\r\n");
+    {
+        auto t = vorlan::dbf::Table::create(dir / "NAMES.DBF", {{"NAME", 'C', 10}});
+        t->append();
+        t->setString(0, "Adam");
+    }
+    const std::string source = "program T;\nvar T: Variant;\nprocedure main;\nbegin\n"
+                               "  T := TDataTable.Create(nil);\n"
+                               "  Writeln(T.Use('NAMES'));\n"
+                               "  T.Report('neni', 0, 0, False, T);\n"
+                               "  T.ReportDetail(T);\n"
+                               "  T.Report('LIST', 0, 0, False, T);\n"
+                               "  T.Free;\n"
+                               "end;\n\nbegin\nend.\n";
+    const auto src = dir.write("MAIN.ZLM", source);
+    runVrltool({"pack", (dir / "T.VRL").string(), src.string()});
+    fs::create_directories(dir / "out");
+    const ProcessResult r =
+        runVorlan({"--print-to", (dir / "out").string(), (dir / "T.VRL").string()}, dir.path());
+    EXPECT_EQ(r.out, "True\n") << r.err;
+    EXPECT_NE(r.err.find("Předloha sestavy "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("NENI.PTS"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("nelze vytisknout"), std::string::npos) << r.err;
+    std::size_t pdfs = 0;
+    for (const auto& entry : fs::directory_iterator(dir / "out"))
+        pdfs += entry.path().extension() == ".pdf";
+    EXPECT_EQ(pdfs, 1u);
+}
+
 TEST(DbfFunctions, ReportPrintsTheCurrentAreaWhereHeadlessPrintJobsGo) {
     TempDir dir;
     dir.write("LIST.PTS", "I,1,4,0,0\r\n"

@@ -28,6 +28,7 @@
 #include "ui/qt/console_window.h"
 #include "ui/qt/dbf/dbf_report.h"
 #include "ui/qt/dbf/dbf_window.h"
+#include "ui/qt/dbf/table_reports.h"
 #include "ui/qt/forms/dialog_model.h"
 #include "ui/qt/forms/dialogs.h"
 #include "ui/qt/forms/form_classes.h"
@@ -188,6 +189,7 @@ int main(int argc, char** argv) {
     windows::DbfWorkAreas dbfAreas;
     windows::registerDbfFunctions(script::registry(), dbfAreas);
     windows::setDbfReportRunner(qt::runDbfReport);
+    qt::registerTableReports(script::registry());
     qt::ImagePicture picture;
     windows::Canvas canvas(picture);
     windows::registerCanvas(script::registry(), canvas);
