@@ -21,6 +21,9 @@ namespace {
 
 class DbfWindowTest : public ::testing::Test {
 protected:
+    // The grid follows its table only while the window is shown.
+    void SetUp() override { window.show(); }
+
     // A table of `count` records with a name, a number and a memo, and the given tags.
     std::string makeTable(int count, const std::vector<std::pair<std::string, std::string>>& tags) {
         const auto path = dir / "ZBOZI.DBF";
@@ -147,6 +150,25 @@ TEST_F(DbfWindowTest, ShowDeletedSwitchChecksTheMenuItem) {
     EXPECT_FALSE(window.showDeletedItem()->isChecked());
     areas.setShowDeleted(true);
     EXPECT_TRUE(window.showDeletedItem()->isChecked());
+}
+
+TEST(DbfWindowHidden, GridWalksTheTableOnlyOnceTheWindowIsShown) {
+    dbftest::TempDir dir;
+    {
+        auto t = dbf::Table::create(dir / "VELKA.DBF", {{"A", 'C', 4}});
+        for (int i = 0; i < 50; ++i)
+            t->append();
+    }
+    windows::DbfWorkAreas areas;
+    qt::DbfWindow window{areas};
+    ASSERT_TRUE(areas.use((dir / "VELKA.DBF").string()));
+    areas.current()->access().go(7);
+    EXPECT_EQ(window.grid()->model()->rowCount(), 0);
+    // Opening sets the status line once; moves of a hidden window's table do not reach it.
+    EXPECT_EQ(window.statusLabel()->text(), QStringLiteral("1/50"));
+    window.show();
+    EXPECT_EQ(window.grid()->model()->rowCount(), 50);
+    EXPECT_EQ(window.statusLabel()->text(), QStringLiteral("7/50"));
 }
 
 } // namespace

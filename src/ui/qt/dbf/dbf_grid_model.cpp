@@ -37,19 +37,25 @@ QString cellText(const dbf::Table& t, int field) {
 DbfGridModel::DbfGridModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void DbfGridModel::setTable(data::TDataTable* table) {
+    beginResetModel();
     table_ = table;
-    reload();
+    records_.clear();
+    rows_.clear();
+    columns_ = 0;
+    endResetModel();
 }
 
 void DbfGridModel::reload() {
     beginResetModel();
     records_.clear();
+    rows_.clear();
     columns_ = 0;
     if (dbf::Table* t = engineTable(table_)) {
         columns_ = t->fieldCount();
         const std::uint32_t kept = t->recNo();
         t->goTop();
         while (!t->eof()) {
+            rows_.emplace(t->recNo(), static_cast<int>(records_.size()));
             records_.push_back(t->recNo());
             t->skip(1);
         }
@@ -65,9 +71,8 @@ std::uint32_t DbfGridModel::recordOfRow(int row) const {
 }
 
 int DbfGridModel::rowOfRecord(std::uint32_t recno) const {
-    for (std::size_t i = 0; i < records_.size(); ++i)
-        if (records_[i] == recno) return static_cast<int>(i);
-    return -1;
+    const auto at = rows_.find(recno);
+    return at == rows_.end() ? -1 : at->second;
 }
 
 int DbfGridModel::rowCount(const QModelIndex& parent) const {

@@ -7,6 +7,7 @@
 #include <QAbstractTableModel>
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 namespace vorlan::data {
@@ -20,7 +21,7 @@ class DbfGridModel : public QAbstractTableModel {
 public:
     explicit DbfGridModel(QObject* parent = nullptr);
 
-    // The table shown (null for none); reload() walks it again.
+    // The table shown (null for none); reload() walks it again (setTable does not).
     void setTable(data::TDataTable* table);
     void reload();
     std::uint32_t recordOfRow(int row) const;
@@ -34,6 +35,7 @@ public:
 private:
     data::TDataTable* table_ = nullptr;
     std::vector<std::uint32_t> records_;
+    std::unordered_map<std::uint32_t, int> rows_;
     int columns_ = 0;
 };
 

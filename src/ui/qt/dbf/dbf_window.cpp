@@ -54,7 +54,7 @@ public:
 
 private:
     void changed() {
-        if (window_.areas_.selected() == area_) window_.updateStatus();
+        if (window_.isVisible() && window_.areas_.selected() == area_) window_.updateStatus();
     }
     DbfWindow& window_;
     int area_;
@@ -250,6 +250,7 @@ void DbfWindow::areaSelected(int area) {
     areaButtons_[static_cast<std::size_t>(area - 1)]->setChecked(true);
     data::TDataTable& t = areas_.table(area);
     model_->setTable(areas_.isOpen(area) ? &t : nullptr);
+    reloadGrid();
     updateCaption();
     panelCaption_->setText(u("V datové oblasti <%1> není načtena žádná databáze !").arg(area));
     const bool open = areas_.isOpen(area) && t.active();
@@ -291,6 +292,7 @@ void DbfWindow::areaOpened(int area) {
     if (area != areas_.selected()) return;
     data::TDataTable& t = areas_.table(area);
     model_->setTable(&t);
+    reloadGrid();
     grid_->show();
     updateCaption();
     popupEdit_->setChecked(false);
@@ -371,7 +373,7 @@ void DbfWindow::indexChosen(int item) {
     t->access().setOrder(item);
     t->table().resync();
     popupSeek_->setEnabled(item > 0);
-    model_->reload();
+    reloadGrid();
     updateStatus();
     grid_->setFocus();
 }
@@ -379,7 +381,7 @@ void DbfWindow::indexChosen(int item) {
 void DbfWindow::ordersChanged(int area) {
     if (area != areas_.selected()) return;
     fillIndexBox(area);
-    model_->reload();
+    reloadGrid();
     updateStatus();
 }
 
@@ -387,7 +389,7 @@ void DbfWindow::filterShown(int area, bool shown) {
     if (area != areas_.selected()) return;
     toolbar_->setFixedHeight(shown ? kToolbarHigh : kToolbarLow);
     if (shown) filter_->setText(fromEngine(areas_.filter(area)));
-    model_->reload();
+    reloadGrid();
     updateStatus();
 }
 
@@ -404,7 +406,7 @@ void DbfWindow::busy(bool on, const std::string& text) {
 
 void DbfWindow::showDeletedChanged(bool show) {
     popupDelete_->setChecked(show);
-    model_->reload();
+    reloadGrid();
     updateStatus();
 }
 
@@ -436,6 +438,23 @@ void DbfWindow::gridMoved(int row) {
 
 void DbfWindow::refresh() {
     model_->reload();
+    gridStale_ = false;
+    updateStatus();
+}
+
+void DbfWindow::reloadGrid() {
+    if (!isVisible()) {
+        gridStale_ = true;
+        return;
+    }
+    model_->reload();
+    gridStale_ = false;
+}
+
+void DbfWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (gridStale_) model_->reload();
+    gridStale_ = false;
     updateStatus();
 }
 

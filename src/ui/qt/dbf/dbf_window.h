@@ -77,6 +77,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     class StatusLink;
@@ -88,6 +89,9 @@ private:
     void updateStatus();
     void showMemo(data::TDataTable& table, const std::string& field, const std::string& caption);
     void gridMoved(int row);
+    // The grid walks its table only while the window is shown; a hidden window (every headless
+    // run) leaves scripts' walks alone and catches up when it is shown.
+    void reloadGrid();
 
     windows::DbfWorkAreas& areas_;
     QWidget* toolbar_ = nullptr;
@@ -116,6 +120,7 @@ private:
     MemoViewer memoViewer_;
     bool readOnly_ = false;
     bool filling_ = false;
+    bool gridStale_ = false;
 };
 
 } // namespace vorlan::qt
