@@ -5,7 +5,8 @@
 #   scripts/screenshots.sh [BUILD_DIR]      (default: build; needs vorlan, vrltool, examples)
 #
 # Writes BUILD_DIR/review/formdemo.png (the bundled form example), canvas.png (the graphics
-# canvas with a drawing) and message.png (a Czech message dialog).
+# canvas with a drawing), message.png (a Czech message dialog) and database.png (the database
+# window on a Czech table).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
@@ -27,14 +28,19 @@ export XDG_CONFIG_HOME="$work/config"
 "$vrltool" pack "$work/CANVAS.VRL" tests/programs/canvas_show/MAIN.ZLM >/dev/null
 "$vrltool" pack "$work/MESSAGE.VRL" tests/programs/canvas_message/MAIN.ZLM >/dev/null
 
-# shot NAME WINDOW PROGRAM: runs PROGRAM and keeps WINDOW (by object name; empty for the
+# The database window looks at the Czech sample table that the Dbf functions' test program makes.
+"$vrltool" pack "$work/TABLE.VRL" tests/programs/dbf_functions/MAIN.ZLM >/dev/null
+runtime="$(realpath "$vorlan")"
+(cd "$work" && "$runtime" --headless TABLE.VRL >/dev/null 2>&1) || true
+
+# shot NAME WINDOW PROGRAM [ARGS]: runs PROGRAM and keeps WINDOW (by object name; empty for the
 # active window) as NAME.png once the program has had time to draw.
 shot() {
-    local name="$1" window="$2" program="$3"
+    local name="$1" window="$2"
     rm -f "$out/$name.png"
     VORLAN_SCREENSHOT="$out/$name.png" VORLAN_SCREENSHOT_DELAY_MS="${DELAY_MS:-1500}" \
         VORLAN_SCREENSHOT_WINDOW="$window" \
-        timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" "$vorlan" "$program" \
+        timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" "$vorlan" "${@:3}" \
         >"$work/$name.out" 2>&1 || true
     if [ -s "$out/$name.png" ]; then
         echo "$out/$name.png"
@@ -49,4 +55,5 @@ status=0
 shot formdemo "" "$build/examples/FORMDEMO.VRL" || status=1
 shot canvas ImageForm "$work/CANVAS.VRL" || status=1
 shot message "" "$work/MESSAGE.VRL" || status=1
+shot database DbfForm --browse "$work/ZBOZI.DBF" || status=1
 exit $status

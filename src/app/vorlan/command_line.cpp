@@ -73,6 +73,13 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
                 return out;
             }
             out.printTo = value;
+        } else if (a == "--browse" || a.rfind("--browse=", 0) == 0) {
+            const auto value = optionValue(args, i, a, "a TABLE.DBF");
+            if (!value) {
+                out.error = "--browse needs a TABLE.DBF";
+                return out;
+            }
+            out.browse = *value;
         } else if (const auto batch = batchReportOption(a)) {
             const auto value = optionValue(args, i, a, batch->second);
             if (!value) {
@@ -105,6 +112,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             out.error = "--report runs no program";
         if (!out.error.empty()) return out;
     }
+    if (out.browse && (out.report || i < args.size())) {
+        out.error = "--browse runs no program and no report";
+        return out;
+    }
     if (i < args.size()) {
         out.program = args[i];
         out.programArguments.assign(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
@@ -135,6 +146,8 @@ std::string usageText() {
            "                      first line names the fields) without any program and\n"
            "                      without windows, into a PDF file or a character-mode text\n"
            "                      file; each --param is the next report parameter.\n"
+           "  --browse TABLE.DBF  shows the table read-only in the database window (its indexes,\n"
+           "                      the filter line and memo viewing), without a program.\n"
            "  --help              show this text and exit\n"
            "  --version           show the runtime version and exit\n"
            "\n"

@@ -20,6 +20,8 @@ struct CommandLine {
     std::optional<std::string> data;
     std::vector<std::string> reportParameters;
     std::optional<std::string> textOut;
+    // A table shown read-only in the database window, without a program (host path, UTF-8).
+    std::optional<std::string> browse;
     // The program archive as given (host text, UTF-8), and whatever follows it untouched.
     std::optional<std::string> program;
     std::vector<std::string> programArguments;

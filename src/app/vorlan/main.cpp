@@ -27,6 +27,9 @@
 #include "ui/qt/canvas/canvas_window.h"
 #include "ui/qt/canvas/image_picture.h"
 #include "ui/qt/console_window.h"
+#include "ui/qt/dbf/dbf_report.h"
+#include "ui/qt/dbf/dbf_window.h"
+#include "ui/qt/dbf/table_reports.h"
 #include "ui/qt/forms/dialog_model.h"
 #include "ui/qt/forms/dialogs.h"
 #include "ui/qt/forms/form_classes.h"
@@ -43,6 +46,8 @@
 #include "windows/canvas/canvas_procs.h"
 #include "windows/console/console.h"
 #include "windows/console/console_procs.h"
+#include "windows/dbf/dbf_procs.h"
+#include "windows/dbf/work_areas.h"
 
 #include <QFileInfo>
 
@@ -185,6 +190,11 @@ int main(int argc, char** argv) {
     windows::Console console;
     if (headless) console.setEcho(&std::cout);
     registerUnits(console);
+    // The database window's work areas and its engine environment, in every run.
+    windows::DbfWorkAreas dbfAreas;
+    windows::registerDbfFunctions(script::registry(), dbfAreas);
+    windows::setDbfReportRunner(qt::runDbfReport);
+    qt::registerTableReports(script::registry());
     qt::ImagePicture picture;
     windows::Canvas canvas(picture);
     windows::registerCanvas(script::registry(), canvas);
@@ -220,9 +230,21 @@ int main(int argc, char** argv) {
     qt::ConsoleWindow consoleWindow(console);
     qt::CanvasWindow canvasWindow(canvas, picture);
     canvasWindow.applySettings(settings, !headless);
-    std::unique_ptr<QWidget> database(qt::createDatabasePlaceholder());
+    qt::DbfWindow database(dbfAreas);
+    database.applySettings(settings, !headless && !commandLine.browse);
     std::unique_ptr<QWidget> memo(qt::createMemoPlaceholder());
-    mainForm.setOutputWindows(&consoleWindow, &canvasWindow, database.get());
+    mainForm.setOutputWindows(&consoleWindow, &canvasWindow, &database);
+
+    if (commandLine.browse) {
+        // The window alone on one table; closing it ends the runtime.
+        const bool opened = database.browse(utf8ToCp1250(*commandLine.browse));
+        if (!opened) return headless ? app::kExitRunError : app::kExitOk;
+        if (headless) return app::kExitOk;
+        qt::installScreenshotFromEnvironment();
+        application.setQuitOnLastWindowClosed(true);
+        database.show();
+        return application.exec();
+    }
 
     int status = app::kExitOk;
     if (!headless) qt::installScreenshotFromEnvironment();

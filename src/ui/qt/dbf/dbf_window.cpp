@@ -1,0 +1,521 @@
+#include "ui/qt/dbf/dbf_window.h"
+
+#include "core/cp1250.h"
+#include "core/ui_services.h"
+#include "data/data_set.h"
+#include "ui/qt/dbf/dbf_grid_model.h"
+#include "ui/qt/memo/memo_editor.h"
+#include "ui/qt/qt_text.h"
+#include "ui/qt/settings_store.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QClipboard>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace vorlan::qt {
+
+namespace {
+
+constexpr int kToolbarLow = 32;
+constexpr int kToolbarHigh = 62;
+const char* const kNoIndex = "<bez indexu>";
+
+QString u(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+std::string tablePath(const data::TableDataSet& set) {
+    std::string path = set.databaseName();
+    if (!path.empty() && path.back() != '\\' && path.back() != '/') path += '\\';
+    return path + set.tableName();
+}
+
+} // namespace
+
+// Follows one area's data source: the status line and the grid's current row.
+class DbfWindow::StatusLink : public data::DataLink {
+public:
+    StatusLink(DbfWindow& window, int area) : window_(window), area_(area) {}
+    void activeChanged(bool) override { changed(); }
+    void dataSetChanged() override { changed(); }
+    void recordChanged(const data::Field*) override { changed(); }
+
+private:
+    void changed() {
+        if (window_.isVisible() && window_.areas_.selected() == area_) window_.updateStatus();
+    }
+    DbfWindow& window_;
+    int area_;
+};
+
+DbfWindow::DbfWindow(windows::DbfWorkAreas& areas, QWidget* parent)
+    : QWidget(parent, Qt::Window), areas_(areas) {
+    setObjectName(QStringLiteral("DbfForm"));
+    build();
+    for (int n = 1; n <= windows::DbfWorkAreas::kAreas; ++n) {
+        links_[static_cast<std::size_t>(n - 1)] = std::make_unique<StatusLink>(*this, n);
+        areas_.table(n).dataSource()->addLink(links_[static_cast<std::size_t>(n - 1)].get());
+        // The engine's network switch, on for every area from the start.
+        areas_.table(n).access().sysProp(1009, script::Value(1));
+    }
+    areas_.setView(this);
+    areaSelected(areas_.selected());
+}
+
+DbfWindow::~DbfWindow() {
+    areas_.setView(nullptr);
+    for (int n = 1; n <= windows::DbfWorkAreas::kAreas; ++n)
+        areas_.table(n).dataSource()->removeLink(links_[static_cast<std::size_t>(n - 1)].get());
+}
+
+void DbfWindow::build() {
+    setWindowTitle(u("Databáze"));
+    resize(560, 340);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    toolbar_ = new QWidget(this);
+    toolbar_->setObjectName(QStringLiteral("Toolbar"));
+    toolbar_->setFixedHeight(kToolbarLow);
+    auto makeButton = [this](const char* name, const QString& text, const QString& hint, int x) {
+        auto* b = new QToolButton(toolbar_);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setText(text);
+        b->setToolTip(hint);
+        b->setGeometry(x, 3, 26, 26);
+        return b;
+    };
+    loadButton_ = makeButton("LoadButton", QStringLiteral("..."), u("Otevřít\ndatabázi"), 4);
+    printButton_ = makeButton("PrintButton", QStringLiteral("P"), u("Tisk sestavy"), 32);
+    printButton_->hide();
+    auto* group = new QButtonGroup(this);
+    group->setExclusive(true);
+    for (int n = 1; n <= 3; ++n) {
+        QToolButton* b =
+            makeButton(("SpeedButton" + std::to_string(n)).c_str(), QStringLiteral("S%1").arg(n),
+                       u("Přepne na datovou oblast <%1>").arg(n), 32 + (n - 1) * 28);
+        b->setCheckable(true);
+        b->setStyleSheet(QStringLiteral("color: blue"));
+        group->addButton(b, n);
+        areaButtons_[static_cast<std::size_t>(n - 1)] = b;
+        connect(b, &QToolButton::clicked, this, [this, n] { selectAreaClicked(n); });
+    }
+    areaButtons_[0]->setChecked(true);
+    closeButton_ = makeButton("SpeedButton4", QStringLiteral("X"), u("Uzavře databázi"), 118);
+    deleteButton_ =
+        makeButton("DeleteButton", QStringLiteral("D"), u("Zrušit/obnovit záznam"), 146);
+    deleteButton_->hide();
+    indexBox_ = new QComboBox(toolbar_);
+    indexBox_->setObjectName(QStringLiteral("IndexBox"));
+    indexBox_->setToolTip(u("Výběr indexu pro třídění dat"));
+    indexBox_->setGeometry(176, 4, 260, 24);
+    indexBox_->addItem(u(kNoIndex));
+    indexBox_->setEnabled(false);
+    auto* filterLabel = new QLabel(u("Filtr:"), toolbar_);
+    filterLabel->setObjectName(QStringLiteral("Label1"));
+    filterLabel->setGeometry(6, 36, 36, 22);
+    filter_ = new QLineEdit(toolbar_);
+    filter_->setObjectName(QStringLiteral("Filtr"));
+    filter_->setReadOnly(true);
+    filter_->setGeometry(44, 34, 480, 24);
+    filter_->installEventFilter(this);
+    layout->addWidget(toolbar_);
+
+    auto* browsPanel = new QWidget(this);
+    browsPanel->setObjectName(QStringLiteral("BrowsPanel"));
+    auto* panelLayout = new QVBoxLayout(browsPanel);
+    panelLayout->setContentsMargins(0, 0, 3, 3);
+    panelCaption_ = new QLabel(browsPanel);
+    panelCaption_->setAlignment(Qt::AlignCenter);
+    panelLayout->addWidget(panelCaption_);
+    grid_ = new QTableView(browsPanel);
+    grid_->setObjectName(QStringLiteral("Brows"));
+    model_ = new DbfGridModel(grid_);
+    grid_->setModel(model_);
+    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_->verticalHeader()->setDefaultSectionSize(20);
+    grid_->setContextMenuPolicy(Qt::CustomContextMenu);
+    grid_->installEventFilter(this);
+    grid_->hide();
+    panelLayout->addWidget(grid_);
+    connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) { gridMoved(current.row()); });
+    layout->addWidget(browsPanel, 1);
+
+    recordPanel_ = new QWidget(this);
+    recordPanel_->setObjectName(QStringLiteral("RecordPanel"));
+    auto* recordLayout = new QHBoxLayout(recordPanel_);
+    recordLayout->setContentsMargins(4, 2, 4, 2);
+    recordLayout->addWidget(new QLabel(u("Záznam:"), recordPanel_));
+    status_ = new QLabel(QStringLiteral("0/0"), recordPanel_);
+    status_->setObjectName(QStringLiteral("LabelR"));
+    recordLayout->addWidget(status_, 1);
+    auto* navigator = new QWidget(recordPanel_);
+    navigator->setObjectName(QStringLiteral("DBNavigator"));
+    auto* navLayout = new QHBoxLayout(navigator);
+    navLayout->setContentsMargins(0, 0, 0, 0);
+    navLayout->setSpacing(1);
+    const std::pair<const char*, std::function<void(data::TDbfAccess&)>> moves[] = {
+        {"|<", [](data::TDbfAccess& a) { a.goTop(); }},
+        {"<", [](data::TDbfAccess& a) { a.skip(-1); }},
+        {">", [](data::TDbfAccess& a) { a.skip(1); }},
+        {">|", [](data::TDbfAccess& a) { a.goBottom(); }},
+    };
+    for (const auto& [text, move] : moves) {
+        auto* b = new QToolButton(navigator);
+        b->setText(QString::fromLatin1(text));
+        connect(b, &QToolButton::clicked, this, [this, move = move] {
+            if (data::TDataTable* t = areas_.current()) move(t->access());
+        });
+        navLayout->addWidget(b);
+    }
+    recordLayout->addWidget(navigator);
+    gauge_ = new QProgressBar(recordPanel_);
+    gauge_->setObjectName(QStringLiteral("Gauge1"));
+    gauge_->setStyleSheet(QStringLiteral("QProgressBar::chunk { background: lime; }"));
+    gauge_->hide();
+    recordLayout->addWidget(gauge_);
+    recordPanel_->hide();
+    layout->addWidget(recordPanel_);
+
+    menu_ = new QMenu(this);
+    menu_->setObjectName(QStringLiteral("BrowsMenu"));
+    auto item = [this](const char* name, const char* text, bool enabled) {
+        QAction* a = menu_->addAction(u(text));
+        a->setObjectName(QString::fromLatin1(name));
+        a->setEnabled(enabled);
+        return a;
+    };
+    popupEdit_ = item("PopUpEdit", "Možnost editace záznamů", false);
+    popupEdit_->setCheckable(true);
+    popupDelete_ = item("PopupDelete", "Zobrazovat zrušené záznamy", true);
+    popupDelete_->setCheckable(true);
+    popupDelete_->setChecked(true);
+    menu_->addSeparator();
+    popupFilter_ = item("PopUpFiltr", "Nastavit &filtr dle podmínky", false);
+    popupSeek_ = item("PopUpSeek", "&Hledat záznam dle klíče", false);
+    popupIndexAdd_ = item("PopupIndexAdd", "Přidat nový index", false);
+    menu_->addSeparator();
+    popupCreate_ = item("PopUpCreate", "Vytvořit novou databázi", true);
+    popupModiStru_ = item("PopupModiStru", "Změna struktury databáze", false);
+    connect(grid_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { menu_->popup(grid_->viewport()->mapToGlobal(at)); });
+
+    connect(loadButton_, &QToolButton::clicked, this, [this] { openClicked(); });
+    connect(closeButton_, &QToolButton::clicked, this, [this] { closeClicked(); });
+    connect(indexBox_, QOverload<int>::of(&QComboBox::activated), this,
+            [this](int i) { indexChosen(i); });
+}
+
+void DbfWindow::applySettings(const SettingsStore& settings, bool mayShow) {
+    const QString name = QStringLiteral("DbfForm");
+    settings.restorePlacement(*this, name);
+    const bool hideDeleted = settings.formSwitch(name, QStringLiteral("Deleted"), false);
+    areas_.env().setDeleted(hideDeleted);
+    popupDelete_->setChecked(!hideDeleted);
+    if (mayShow && settings.formSwitch(name, QStringLiteral("Visible"), false)) show();
+}
+
+bool DbfWindow::browse(const std::string& file) {
+    areas_.select(1);
+    readOnly_ = true;
+    if (areas_.useReadOnly(file)) return true;
+    ui().messageBox(
+        {applicationTitle(), czech("Chyba otevření databáze ") + file, MessageIcon::Error});
+    return false;
+}
+
+// ---- selecting, opening, closing
+
+void DbfWindow::selectAreaClicked(int area) {
+    areas_.select(area);
+}
+
+void DbfWindow::areaSelected(int area) {
+    areaButtons_[static_cast<std::size_t>(area - 1)]->setChecked(true);
+    data::TDataTable& t = areas_.table(area);
+    model_->setTable(areas_.isOpen(area) ? &t : nullptr);
+    reloadGrid();
+    updateCaption();
+    panelCaption_->setText(u("V datové oblasti <%1> není načtena žádná databáze !").arg(area));
+    const bool open = areas_.isOpen(area) && t.active();
+    toolbar_->setFixedHeight(open && !t.access().dbFilter().empty() ? kToolbarHigh : kToolbarLow);
+    popupSeek_->setEnabled(open && t.access().indexOrd() > 0);
+    filter_->setText(fromEngine(areas_.filter(area)));
+    if (open) {
+        fillIndexBox(area);
+        setupOn();
+    } else {
+        setupOff();
+    }
+}
+
+void DbfWindow::openClicked() {
+    FileDialogRequest request;
+    request.title = czech("Otevřít databázi ...");
+    request.filter = czech("Databáze (*.DBF)|*.DBF|Všechny soubory (*.*)|*.*");
+    const auto name = ui().openFileDialog(request);
+    if (!name) return;
+    if (!areas_.use(*name))
+        ui().messageBox(
+            {applicationTitle(), czech("Chyba otevření databáze ") + *name, MessageIcon::Error});
+    else if (data::TDataTable* t = areas_.current())
+        t->access().goTop();
+}
+
+void DbfWindow::closeClicked() {
+    if (data::TDataTable* t = areas_.current()) {
+        t->access().query({});
+        t->setFilter({});
+    }
+    areas_.use({});
+    toolbar_->setFixedHeight(kToolbarLow);
+    filter_->clear();
+}
+
+void DbfWindow::areaOpened(int area) {
+    if (area != areas_.selected()) return;
+    data::TDataTable& t = areas_.table(area);
+    model_->setTable(&t);
+    reloadGrid();
+    grid_->show();
+    updateCaption();
+    popupEdit_->setChecked(false);
+    popupSeek_->setEnabled(false);
+    deleteButton_->hide();
+    indexBox_->setEnabled(true);
+    setupOn();
+    fillIndexBox(area);
+    updateStatus();
+}
+
+void DbfWindow::areaClosed(int area) {
+    if (area != areas_.selected()) return;
+    model_->setTable(nullptr);
+    deleteButton_->hide();
+    updateCaption();
+    setupOff();
+}
+
+void DbfWindow::updateCaption() {
+    data::TDataTable* t = areas_.current();
+    setWindowTitle(t ? u("Databáze ") + fromEngine(tablePath(t->table())) : u("Databáze"));
+}
+
+void DbfWindow::setupOn() {
+    recordPanel_->show();
+    grid_->show();
+    panelCaption_->hide();
+    printButton_->setEnabled(true);
+    indexBox_->setEnabled(true);
+    popupEdit_->setEnabled(!readOnly_);
+    popupFilter_->setEnabled(true);
+    popupIndexAdd_->setEnabled(true);
+    popupModiStru_->setEnabled(true);
+    popupCreate_->setEnabled(false);
+}
+
+void DbfWindow::setupOff() {
+    filling_ = true;
+    indexBox_->clear();
+    indexBox_->addItem(u(kNoIndex));
+    filling_ = false;
+    indexBox_->setEnabled(false);
+    grid_->hide();
+    panelCaption_->show();
+    printButton_->setEnabled(false);
+    for (QAction* a : {popupEdit_, popupFilter_, popupSeek_, popupIndexAdd_, popupModiStru_})
+        a->setEnabled(false);
+    popupCreate_->setEnabled(true);
+    recordPanel_->hide();
+}
+
+// ---- orders and filters
+
+void DbfWindow::fillIndexBox(int area) {
+    data::TDataTable& t = areas_.table(area);
+    filling_ = true;
+    indexBox_->clear();
+    indexBox_->addItem(u(kNoIndex));
+    if (t.active()) {
+        data::TDbfAccess& a = t.access();
+        const int current = a.indexOrd();
+        for (int i = 1;; ++i) {
+            const std::string tag = a.tagName(i);
+            if (tag.empty()) break;
+            indexBox_->addItem(fromEngine(tag + " : " + a.indexKey(i)));
+        }
+        indexBox_->setCurrentIndex(current < indexBox_->count() ? current : 0);
+    }
+    filling_ = false;
+}
+
+void DbfWindow::indexChosen(int item) {
+    if (filling_) return;
+    data::TDataTable* t = areas_.current();
+    if (!t) return;
+    popupSeek_->setEnabled(false);
+    t->access().setOrder(item);
+    t->table().resync();
+    popupSeek_->setEnabled(item > 0);
+    reloadGrid();
+    updateStatus();
+    grid_->setFocus();
+}
+
+void DbfWindow::ordersChanged(int area) {
+    if (area != areas_.selected()) return;
+    fillIndexBox(area);
+    reloadGrid();
+    updateStatus();
+}
+
+void DbfWindow::filterShown(int area, bool shown) {
+    if (area != areas_.selected()) return;
+    toolbar_->setFixedHeight(shown ? kToolbarHigh : kToolbarLow);
+    if (shown) filter_->setText(fromEngine(areas_.filter(area)));
+    reloadGrid();
+    updateStatus();
+}
+
+void DbfWindow::busy(bool on, const std::string& text) {
+    if (on) {
+        grid_->hide();
+        panelCaption_->setText(fromEngine(text));
+        panelCaption_->show();
+    } else if (areas_.current()) {
+        panelCaption_->hide();
+        grid_->show();
+    }
+}
+
+void DbfWindow::showDeletedChanged(bool show) {
+    popupDelete_->setChecked(show);
+    reloadGrid();
+    updateStatus();
+}
+
+// ---- status line and grid
+
+void DbfWindow::updateStatus() {
+    data::TDataTable* t = areas_.current();
+    if (!t) return;
+    data::TDbfAccess& a = t->access();
+    const std::uint32_t recno = a.recNo();
+    QString text = QStringLiteral("%1/%2").arg(recno).arg(a.recCount());
+    if (a.evalLogical("DELETED()")) text += QStringLiteral(" [Deleted]");
+    if (a.locked(recno)) text += QStringLiteral(" [Locked]");
+    status_->setText(text);
+    const int row = model_->rowOfRecord(recno);
+    if (row >= 0 && grid_->currentIndex().row() != row) {
+        filling_ = true;
+        grid_->setCurrentIndex(model_->index(row, std::max(0, grid_->currentIndex().column())));
+        filling_ = false;
+    }
+}
+
+void DbfWindow::gridMoved(int row) {
+    if (filling_) return;
+    data::TDataTable* t = areas_.current();
+    const std::uint32_t recno = model_->recordOfRow(row);
+    if (t && recno != 0 && recno != t->access().recNo()) t->access().go(recno);
+}
+
+void DbfWindow::refresh() {
+    model_->reload();
+    gridStale_ = false;
+    updateStatus();
+}
+
+void DbfWindow::reloadGrid() {
+    if (!isVisible()) {
+        gridStale_ = true;
+        return;
+    }
+    model_->reload();
+    gridStale_ = false;
+}
+
+void DbfWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (gridStale_) model_->reload();
+    gridStale_ = false;
+    updateStatus();
+}
+
+void DbfWindow::enterPressed() {
+    data::TDataTable* t = areas_.current();
+    if (!t) return;
+    const int column = grid_->currentIndex().column();
+    if (column < 0 || column >= t->access().fieldCount()) return;
+    std::string field = t->access().fieldName(column + 1).substr(0, 20);
+    if (t->access().fieldType(field) != "M") return;
+    const std::string caption = tablePath(t->table()) + " -> " + field;
+    if (memoViewer_)
+        memoViewer_(*t, field, caption);
+    else
+        showMemo(*t, field, caption);
+}
+
+void DbfWindow::showMemo(data::TDataTable& table, const std::string& field,
+                         const std::string& caption) {
+    memo::MemoEditor editor;
+    try {
+        editor.setReadOnly(true);
+        editor.setCaption(caption);
+        editor.bind(table.dataSource(), field);
+        editor.edit();
+    } catch (const std::exception&) {
+        ui().messageBox({applicationTitle(),
+                         czech("Memopoložku delší než 64 Kb\n\rnelze zobrazit, ani editovat !"),
+                         MessageIcon::Error});
+    }
+    editor.bind(nullptr, {});
+}
+
+// ---- the window itself
+
+void DbfWindow::showWindow() {
+    show();
+    raise();
+}
+
+void DbfWindow::hideWindow() {
+    hide();
+}
+
+void DbfWindow::placeWindow(int left, int top, int width, int height) {
+    move(left, top);
+    resize(width, height);
+}
+
+bool DbfWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (watched == grid_ && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+        enterPressed();
+        return true;
+    }
+    if (watched == filter_ && key->matches(QKeySequence::Copy)) {
+        QApplication::clipboard()->setText(filter_->text());
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace vorlan::qt

@@ -1,0 +1,126 @@
+#pragma once
+// The database window (TDbfForm): the current work area's table in a read-only grid, the three
+// area buttons, the open and close buttons, the index box, the filter line, the navigator and
+// the status line. It is the view of the shared work areas: the Dbf functions of scripts and
+// the window's own buttons change the same state, and the window follows through the
+// DbfAreaView hooks.
+
+#include "windows/dbf/work_areas.h"
+
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QAction;
+class QProgressBar;
+class QTableView;
+class QToolButton;
+
+namespace vorlan::qt {
+
+class DbfGridModel;
+class SettingsStore;
+
+class DbfWindow : public QWidget, public windows::DbfAreaView {
+    Q_OBJECT
+public:
+    explicit DbfWindow(windows::DbfWorkAreas& areas, QWidget* parent = nullptr);
+    ~DbfWindow() override;
+
+    // Placement, visibility and the deleted-records switch from the settings store (only read).
+    void applySettings(const SettingsStore& settings, bool mayShow);
+    // Read-only browsing of one table without a program: opens it into area 1; false (and the
+    // user is told) when it cannot be opened.
+    bool browse(const std::string& file);
+
+    // What the user does.
+    void selectAreaClicked(int area);
+    void openClicked();
+    void closeClicked();
+    void indexChosen(int item);
+    // Enter in the grid on the selected column.
+    void enterPressed();
+    // The status line and the grid of the selected area, read again.
+    void refresh();
+
+    // Widgets the tests look at.
+    QWidget* toolbar() const { return toolbar_; }
+    QComboBox* indexBox() const { return indexBox_; }
+    QLineEdit* filterLine() const { return filter_; }
+    QLabel* statusLabel() const { return status_; }
+    QLabel* panelCaption() const { return panelCaption_; }
+    QTableView* grid() const { return grid_; }
+    QAction* showDeletedItem() const { return popupDelete_; }
+    // Opens the memo window; the hook lets tests see what would be shown.
+    using MemoViewer = std::function<void(data::TDataTable& table, const std::string& field,
+                                          const std::string& caption)>;
+    void setMemoViewer(MemoViewer viewer) { memoViewer_ = std::move(viewer); }
+
+    // The view hooks.
+    void areaSelected(int area) override;
+    void areaOpened(int area) override;
+    void areaClosed(int area) override;
+    void ordersChanged(int area) override;
+    void filterShown(int area, bool shown) override;
+    void busy(bool on, const std::string& text) override;
+    void showDeletedChanged(bool show) override;
+    void showWindow() override;
+    void hideWindow() override;
+    void placeWindow(int left, int top, int width, int height) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    class StatusLink;
+    void build();
+    void setupOn();
+    void setupOff();
+    void fillIndexBox(int area);
+    void updateCaption();
+    void updateStatus();
+    void showMemo(data::TDataTable& table, const std::string& field, const std::string& caption);
+    void gridMoved(int row);
+    // The grid walks its table only while the window is shown; a hidden window (every headless
+    // run) leaves scripts' walks alone and catches up when it is shown.
+    void reloadGrid();
+
+    windows::DbfWorkAreas& areas_;
+    QWidget* toolbar_ = nullptr;
+    std::array<QToolButton*, 3> areaButtons_{};
+    QToolButton* loadButton_ = nullptr;
+    QToolButton* printButton_ = nullptr;
+    QToolButton* closeButton_ = nullptr;
+    QToolButton* deleteButton_ = nullptr;
+    QComboBox* indexBox_ = nullptr;
+    QLineEdit* filter_ = nullptr;
+    QLabel* panelCaption_ = nullptr;
+    QTableView* grid_ = nullptr;
+    QWidget* recordPanel_ = nullptr;
+    QLabel* status_ = nullptr;
+    QProgressBar* gauge_ = nullptr;
+    QMenu* menu_ = nullptr;
+    QAction* popupEdit_ = nullptr;
+    QAction* popupDelete_ = nullptr;
+    QAction* popupFilter_ = nullptr;
+    QAction* popupSeek_ = nullptr;
+    QAction* popupIndexAdd_ = nullptr;
+    QAction* popupCreate_ = nullptr;
+    QAction* popupModiStru_ = nullptr;
+    DbfGridModel* model_ = nullptr;
+    std::array<std::unique_ptr<StatusLink>, 3> links_;
+    MemoViewer memoViewer_;
+    bool readOnly_ = false;
+    bool filling_ = false;
+    bool gridStale_ = false;
+};
+
+} // namespace vorlan::qt

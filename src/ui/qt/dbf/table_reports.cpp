@@ -1,0 +1,120 @@
+#include "ui/qt/dbf/table_reports.h"
+
+#include "core/cp1250.h"
+#include "core/ui_services.h"
+#include "data/data_source_component.h"
+#include "data/script/data_table.h"
+#include "data/script/file_names.h"
+#include "report/model.h"
+#include "report/output/output_model.h"
+#include "report/paint/report_printer.h"
+#include "report/run/record_source.h"
+#include "report/run/report_run.h"
+#include "script/bind.h"
+#include "ui/qt/report/qt_text_measurer.h"
+
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+
+namespace vorlan::qt {
+
+namespace {
+
+// The detail report's slot: the data source a script attached, held only while its owner
+// lives.
+struct DetailSlot {
+    std::weak_ptr<void> alive;
+    data::DataSource* source = nullptr;
+
+    data::DataSource* get() const { return alive.expired() ? nullptr : source; }
+    void clear() {
+        alive.reset();
+        source = nullptr;
+    }
+};
+
+DetailSlot& detailSlot() {
+    static DetailSlot slot;
+    return slot;
+}
+
+data::DataSource* sourceOf(script::NativeObject* object, data::TDataTable& table) {
+    if (auto* provider = dynamic_cast<data::DataSourceProvider*>(object))
+        return provider->dataSource();
+    return table.dataSource();
+}
+
+void showError(const std::string& text) {
+    ui().messageBox({"Chyba", text, MessageIcon::Error});
+}
+
+void printReport(data::TDataTable& table, std::string_view file, int from, int to, bool,
+                 script::NativeObject* sourceObject) {
+    const std::string name = data::completeFileName(file, ".PTS");
+    std::error_code ec;
+    if (name.empty() || !std::filesystem::is_regular_file(data::hostFileName(name), ec)) {
+        showError(czech("Předloha sestavy ") + upperCase(name) + "\n" +
+                  czech("neexistuje, tisk nebude proveden !"));
+        return;
+    }
+    if (from == 0 && to == 0) {
+        from = 1;
+        to = 9999;
+    }
+    DetailSlot& detail = detailSlot();
+    data::DataSource* detailSource = detail.get();
+    // A detail whose table has been closed since goes; an open one stays for later reports.
+    if (!detailSource || detailSource->state() == data::DataSetState::Inactive) {
+        detail.clear();
+        detailSource = nullptr;
+    }
+    try {
+        const data::SplitName split = data::splitFileName(name);
+        report::DataSetRecords records(sourceOf(sourceObject, table));
+        report::DataSetRecords detailRecords(detailSource);
+        report::TSestava report;
+        report.programDir = split.directory;
+        report.setReportName(split.file);
+        report.setDataSource(&records);
+        if (!report.loadTemplate()) throw std::runtime_error("template");
+        if (detailSource && report.detailCount() > 0)
+            report.detail(0)->setDataSource(&detailRecords);
+        int failures = 0;
+        report.onError = [&](report::TSestava&, int) {
+            ++failures;
+            return true;
+        };
+        QtTextMeasurer measurer;
+        report::RunOptions options;
+        options.measurer = &measurer;
+        report::TSestVystup output;
+        if (report::runReport(report, output, options, false) != report::kSestOk || failures > 0 ||
+            (output.setPrintRange(from, to, 1),
+             report::reportPrinter().print(output, report.popis) != report::kSestOk))
+            showError(czech("Sestavu ") + name + czech(" nelze vytisknout"));
+    } catch (const std::exception&) {
+        showError(czech("Sestavu ") + name + czech(" nelze vytisknout"));
+    }
+}
+
+} // namespace
+
+void registerTableReports(script::Registry& registry) {
+    script::ClassBinder<data::TDataTable> table(registry, "TDataTable");
+    table.bind("Report",
+               "procedure(FileName: string; FromPage, ToPage: Integer; Preview: Boolean; Source: "
+               "TDataSource)",
+               &printReport);
+    table.bind("ReportDetail", "procedure(Source: TDataSource)",
+               [](data::TDataTable&, script::NativeObject* source) {
+                   auto* provider = dynamic_cast<data::DataSourceProvider*>(source);
+                   if (!provider) {
+                       detailSlot().clear();
+                       return;
+                   }
+                   detailSlot() = {source->aliveToken(), provider->dataSource()};
+               });
+}
+
+} // namespace vorlan::qt

@@ -1,0 +1,174 @@
+// The database window as a user sees it: captions of a closed area, the index box, the toolbar
+// with and without a filter, the status line and the memo window on Enter.
+#include "dbf/table.h"
+#include "dbf/temp_dir.h"
+#include "ui/qt/dbf/dbf_window.h"
+#include "windows/dbf/work_areas.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+
+#include <gtest/gtest.h>
+
+using namespace vorlan;
+
+namespace {
+
+class DbfWindowTest : public ::testing::Test {
+protected:
+    // The grid follows its table only while the window is shown.
+    void SetUp() override { window.show(); }
+
+    // A table of `count` records with a name, a number and a memo, and the given tags.
+    std::string makeTable(int count, const std::vector<std::pair<std::string, std::string>>& tags) {
+        const auto path = dir / "ZBOZI.DBF";
+        auto t = dbf::Table::create(path, {{"NAZEV", 'C', 12}, {"CENA", 'N', 8, 2}, {"POZN", 'M'}});
+        for (int i = 1; i <= count; ++i) {
+            t->append();
+            t->setString(0, "Vec " + std::to_string(count - i));
+            t->setNumber(1, i);
+            if (i == 1) t->setMemo(2, "prvni\r\ndruha");
+        }
+        for (const auto& [tag, key] : tags)
+            t->createTag(tag, key);
+        return path.string();
+    }
+
+    void press(QWidget* widget, int key) {
+        QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(widget, &down);
+    }
+
+    dbftest::TempDir dir;
+    windows::DbfWorkAreas areas;
+    qt::DbfWindow window{areas};
+};
+
+TEST_F(DbfWindowTest, SelectingAClosedAreaShowsItsCaptionAndPanelText) {
+    ASSERT_TRUE(areas.use(makeTable(3, {})));
+    EXPECT_TRUE(window.windowTitle().startsWith(QString::fromUtf8("Databáze ")));
+    EXPECT_FALSE(window.grid()->isHidden());
+    window.selectAreaClicked(2);
+    EXPECT_EQ(areas.selected(), 2);
+    EXPECT_EQ(window.windowTitle(), QString::fromUtf8("Databáze"));
+    EXPECT_TRUE(window.grid()->isHidden());
+    EXPECT_EQ(window.panelCaption()->text(),
+              QString::fromUtf8("V datové oblasti <2> není načtena žádná databáze !"));
+    EXPECT_FALSE(window.indexBox()->isEnabled());
+    // Back to area 1: its table and position are still there.
+    window.selectAreaClicked(1);
+    EXPECT_FALSE(window.grid()->isHidden());
+    EXPECT_EQ(window.statusLabel()->text(), QStringLiteral("1/3"));
+}
+
+TEST_F(DbfWindowTest, ThreeTagsFillTheIndexBoxAndTheSecondBecomesOrderTwo) {
+    ASSERT_TRUE(areas.use(makeTable(
+        4, {{"JMENO", "UPPER(NAZEV)"}, {"CENA", "CENA"}, {"OBOJI", "NAZEV + STR(CENA, 8, 2)"}})));
+    // Items in order-number sequence: the index file keeps its tags by name.
+    QComboBox* box = window.indexBox();
+    ASSERT_EQ(box->count(), 4);
+    EXPECT_EQ(box->itemText(0), QStringLiteral("<bez indexu>"));
+    EXPECT_EQ(box->itemText(1), QStringLiteral("CENA : CENA"));
+    EXPECT_EQ(box->itemText(2), QStringLiteral("JMENO : UPPER(NAZEV)"));
+    EXPECT_EQ(box->itemText(3), QStringLiteral("OBOJI : NAZEV + STR(CENA, 8, 2)"));
+    // The order current before filling stays current.
+    EXPECT_EQ(box->currentIndex(), areas.current()->access().indexOrd());
+    window.indexChosen(2);
+    EXPECT_EQ(areas.current()->access().indexOrd(), 2);
+    // The grid follows the order: by name, the first row is the last record.
+    EXPECT_EQ(window.grid()->model()->data(window.grid()->model()->index(0, 0)).toString(),
+              QStringLiteral("Vec 0       "));
+    window.indexChosen(1);
+    EXPECT_EQ(window.grid()->model()->data(window.grid()->model()->index(0, 1)).toString(),
+              QStringLiteral("1.00"));
+    window.indexChosen(0);
+    EXPECT_EQ(areas.current()->access().indexOrd(), 0);
+}
+
+TEST_F(DbfWindowTest, ToolbarGrowsWithAFilterAndShrinksWithout) {
+    ASSERT_TRUE(areas.use(makeTable(5, {})));
+    EXPECT_EQ(window.toolbar()->height(), 32);
+    areas.setFilter("CENA > 2");
+    EXPECT_EQ(window.toolbar()->height(), 62);
+    EXPECT_EQ(window.filterLine()->text(), QStringLiteral("CENA > 2"));
+    EXPECT_EQ(window.grid()->model()->rowCount(), 3);
+    // A bad expression changes nothing.
+    areas.setFilter("NENI > 2");
+    EXPECT_EQ(window.filterLine()->text(), QStringLiteral("CENA > 2"));
+    // Another area has no filter; coming back shows it again.
+    window.selectAreaClicked(3);
+    EXPECT_EQ(window.toolbar()->height(), 32);
+    window.selectAreaClicked(1);
+    EXPECT_EQ(window.toolbar()->height(), 62);
+    areas.setFilter("");
+    EXPECT_EQ(window.toolbar()->height(), 32);
+    EXPECT_EQ(window.grid()->model()->rowCount(), 5);
+}
+
+TEST_F(DbfWindowTest, StatusLineShowsDeletedAndLocked) {
+    ASSERT_TRUE(areas.use(makeTable(120, {})));
+    data::TDbfAccess& a = areas.current()->access();
+    a.go(5);
+    EXPECT_EQ(window.statusLabel()->text(), QStringLiteral("5/120"));
+    a.deleteRecord();
+    ASSERT_TRUE(a.rlock());
+    window.refresh();
+    EXPECT_EQ(window.statusLabel()->text(), QStringLiteral("5/120 [Deleted] [Locked]"));
+    a.unlock(0);
+}
+
+TEST_F(DbfWindowTest, EnterOnAMemoColumnOpensTheReadOnlyMemoWindow) {
+    const std::string path = makeTable(2, {});
+    ASSERT_TRUE(areas.use(path));
+    std::string shownField, shownCaption;
+    int shown = 0;
+    window.setMemoViewer(
+        [&](data::TDataTable&, const std::string& field, const std::string& caption) {
+            ++shown;
+            shownField = field;
+            shownCaption = caption;
+        });
+    window.grid()->setCurrentIndex(window.grid()->model()->index(0, 0));
+    press(window.grid(), Qt::Key_Return);
+    EXPECT_EQ(shown, 0);
+    window.grid()->setCurrentIndex(window.grid()->model()->index(0, 2));
+    press(window.grid(), Qt::Key_Return);
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(shownField, "POZN");
+    EXPECT_NE(shownCaption.find(" -> POZN"), std::string::npos);
+    EXPECT_NE(shownCaption.find("ZBOZI.DBF"), std::string::npos);
+}
+
+TEST_F(DbfWindowTest, ShowDeletedSwitchChecksTheMenuItem) {
+    ASSERT_TRUE(areas.use(makeTable(3, {})));
+    areas.setShowDeleted(false);
+    EXPECT_FALSE(window.showDeletedItem()->isChecked());
+    areas.setShowDeleted(true);
+    EXPECT_TRUE(window.showDeletedItem()->isChecked());
+}
+
+TEST(DbfWindowHidden, GridWalksTheTableOnlyOnceTheWindowIsShown) {
+    dbftest::TempDir dir;
+    {
+        auto t = dbf::Table::create(dir / "VELKA.DBF", {{"A", 'C', 4}});
+        for (int i = 0; i < 50; ++i)
+            t->append();
+    }
+    windows::DbfWorkAreas areas;
+    qt::DbfWindow window{areas};
+    ASSERT_TRUE(areas.use((dir / "VELKA.DBF").string()));
+    areas.current()->access().go(7);
+    EXPECT_EQ(window.grid()->model()->rowCount(), 0);
+    // Opening sets the status line once; moves of a hidden window's table do not reach it.
+    EXPECT_EQ(window.statusLabel()->text(), QStringLiteral("1/50"));
+    window.show();
+    EXPECT_EQ(window.grid()->model()->rowCount(), 50);
+    EXPECT_EQ(window.statusLabel()->text(), QStringLiteral("7/50"));
+}
+
+} // namespace
