@@ -16,8 +16,8 @@ bool& runFromArchive();
 // other failures of the run are thrown as std::runtime_error for the shell to show.
 void runProgramFile(const std::string& fileName);
 
-// Called with the main module's file name when a program starts (the dialogs need to know the
-// program's dialect); empty by default.
+// Called with the main module's file name when a program starts, after the program's dialect
+// has been noted (script/open_array.h); empty by default.
 std::function<void(const std::string& moduleFileName)>& programStartHook();
 
 // The script procedure RunApp: runs another archive from inside a running program.
