@@ -6,7 +6,8 @@ namespace vorlan::stdlib {
 
 void registerStandardLibrary(script::Registry& registry) {
     // One call per unit, in the order the units depend on each other.
-    (void)registry;
+    registerSystemUnit(registry);
+    registerSysUtilsUnit(registry);
 }
 
 } // namespace vorlan::stdlib
