@@ -5,10 +5,7 @@
 #include "core/ui_services.h"
 #include "script/registry.h"
 
-#include <array>
-#include <cstdint>
 #include <cstdio>
-#include <vector>
 
 namespace vorlan::library {
 
