@@ -141,7 +141,8 @@ std::string usageText() {
            "Exit status: 0 done, 1 bad command line, 2 (headless only) an error message was shown\n"
            "during the run, so batch jobs notice a program that failed, or a --report could not\n"
            "be made.\n"
-           "Settings (window placement, drive letters): $XDG_CONFIG_HOME/vorlan/vorlan.ini.\n";
+           "Settings (window placement, drive letters, [Locale] format settings):\n"
+           "$XDG_CONFIG_HOME/vorlan/vorlan.ini.\n";
 }
 
 } // namespace vorlan::app

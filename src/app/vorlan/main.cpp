@@ -21,12 +21,12 @@
 #include "script/pascal/pascal_runner.h"
 #include "script/registry.h"
 #include "script/run_cycle.h"
+#include "stdlib/format_settings.h"
 #include "stdlib/stdlib.h"
 #include "ui/qt/app_exception.h"
 #include "ui/qt/canvas/canvas_window.h"
 #include "ui/qt/canvas/image_picture.h"
 #include "ui/qt/console_window.h"
-#include "ui/qt/forms/dialog_model.h"
 #include "ui/qt/forms/dialogs.h"
 #include "ui/qt/forms/form_classes.h"
 #include "ui/qt/main_form.h"
@@ -71,12 +71,6 @@ void registerUnits(windows::Console& console) {
     forms::registerFormClasses(registry);
     forms::registerDialogs(registry);
     forms::installFormHooks();
-    // The dialogs read button arrays by the rules of the running program's dialect.
-    script::programStartHook() = [](const std::string& module) {
-        const auto dot = module.rfind('.');
-        forms::setProgramLanguage(
-            upperCase(dot == std::string::npos ? std::string() : module.substr(dot + 1, 3)));
-    };
     script::registerScriptRunners(registry);
     script::pascal::registerPascalRunner(registry);
     script::js::registerJavaScriptRunner(registry);
@@ -115,6 +109,13 @@ void applyPorts(const qt::SettingsStore& settings) {
     for (const auto& [name, device] : settings.portDevices())
         for (const auto& [portName, port] : names)
             if (name == portName) library::setPortDevice(port, device);
+}
+
+// The format settings scripts see start as on Czech Windows; the settings file may change them.
+void applyLocale(const qt::SettingsStore& settings) {
+    for (const auto& [name, value] : settings.localeSettings())
+        if (!stdlib::applyLocaleSetting(name, value))
+            std::cerr << "vorlan: [Locale] " << name << "=" << value << " ignored\n";
 }
 
 void runFromCycle(const std::string& fileName) {
@@ -180,6 +181,7 @@ int main(int argc, char** argv) {
     windows::Console console;
     if (headless) console.setEcho(&std::cout);
     registerUnits(console);
+    applyLocale(settings);
     qt::ImagePicture picture;
     windows::Canvas canvas(picture);
     windows::registerCanvas(script::registry(), canvas);
@@ -204,6 +206,10 @@ int main(int argc, char** argv) {
         }
         options.argument = program;
         options.argumentIsFile = programExists;
+        std::vector<std::string> arguments;
+        for (const std::string& a : commandLine.programArguments)
+            arguments.push_back(utf8ToCp1250(a));
+        stdlib::setProgramParameters(program, std::move(arguments));
     }
     options.menuFile =
         findNoCase(executableFolder, executable.completeBaseName().toStdString() + ".MNU");

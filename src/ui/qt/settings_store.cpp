@@ -98,4 +98,20 @@ std::vector<std::pair<std::string, std::string>> SettingsStore::portDevices() co
     return ports;
 }
 
+std::vector<std::pair<std::string, std::string>> SettingsStore::localeSettings() const {
+    std::vector<std::pair<std::string, std::string>> entries;
+    settings_.beginGroup(QStringLiteral("Locale"));
+    const QStringList keys = settings_.childKeys();
+    for (const QString& key : keys) {
+        // An INI value with commas reads as a list; the month and day names are one.
+        const QVariant value = settings_.value(key);
+        const QString text = value.typeId() == QMetaType::QStringList
+                                 ? value.toStringList().join(QLatin1Char(','))
+                                 : value.toString();
+        entries.emplace_back(key.toStdString(), text.toStdString());
+    }
+    settings_.endGroup();
+    return entries;
+}
+
 } // namespace vorlan::qt
