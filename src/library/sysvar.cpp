@@ -1,7 +1,7 @@
 #include "library/sysvar.h"
 
 #include "core/cp1250.h"
-#include "core/czech_collation.h"
+#include "core/cp1250_collate.h"
 #include "core/ui_services.h"
 #include "script/registry.h"
 
@@ -12,7 +12,7 @@ namespace vorlan::library {
 using script::Value;
 
 bool CzechCollationLess::operator()(std::string_view a, std::string_view b) const {
-    return compareCzech(a, b, false) < 0;
+    return compareCollated(a, b, true) < 0;
 }
 
 void SystemVariables::set(std::string_view name, const Value& value) {

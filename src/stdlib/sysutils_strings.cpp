@@ -1,7 +1,7 @@
 #include "stdlib/sysutils_strings.h"
 
 #include "core/cp1250.h"
-#include "core/czech_collation.h"
+#include "core/cp1250_collate.h"
 #include "script/open_array.h"
 
 #include <algorithm>
@@ -87,11 +87,11 @@ std::int32_t compareText(std::string_view a, std::string_view b) {
 }
 
 std::int32_t ansiCompareStr(std::string_view a, std::string_view b) {
-    return compareCzech(a, b, false);
+    return compareCollated(a, b, true);
 }
 
 std::int32_t ansiCompareText(std::string_view a, std::string_view b) {
-    return compareCzech(a, b, true);
+    return compareCollated(a, b, false);
 }
 
 std::string quotedStr(std::string_view s) {
