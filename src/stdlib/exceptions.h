@@ -5,8 +5,13 @@
 #include "script/native_object.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
+
+namespace vorlan::script {
+class Registry;
+}
 
 namespace vorlan::stdlib {
 
@@ -26,6 +31,11 @@ struct ExceptionClass {
 };
 extern const ExceptionClass kExceptionClasses[];
 extern const std::size_t kExceptionClassCount;
+
+// Registers exception classes with the constructors every one has (Create, CreateFmt,
+// CreateHelp); Message and HelpContext come from Exception. Units whose routines raise classes
+// of their own (EStringListError in CLASSES ...) register them here, after SYSUTILS.
+void bindExceptionClasses(script::Registry& registry, std::span<const ExceptionClass> classes);
 
 // A new exception object kept by the object store until the script frees it (raise does).
 ExceptionObject* makeException(std::string_view className, std::string message);

@@ -225,24 +225,7 @@ void bindFiles(Binder& b) {
 }
 
 void bindExceptions(script::Registry& registry) {
-    for (std::size_t i = 0; i < kExceptionClassCount; ++i) {
-        const std::string name = kExceptionClasses[i].name;
-        ClassBinder<ExceptionObject> c(registry, name, kExceptionClasses[i].parent);
-        c.bindClassLevel("Create", "function(const Msg: string): Exception",
-                         [name](std::string msg) { return makeException(name, std::move(msg)); });
-        c.bindClassLevel("CreateFmt",
-                         "function(const Msg: string; const Args: array of const): Exception",
-                         [name](std::string_view msg, const Value& args) {
-                             return makeException(name, formatText(msg, args));
-                         });
-        c.bindClassLevel("CreateHelp",
-                         "function(const Msg: string; AHelpContext: Integer): Exception",
-                         [name](std::string msg, std::int32_t help) {
-                             ExceptionObject* e = makeException(name, std::move(msg));
-                             e->helpContext = help;
-                             return e;
-                         });
-    }
+    bindExceptionClasses(registry, std::span(kExceptionClasses, kExceptionClassCount));
     ClassBinder<ExceptionObject> e(registry, "Exception");
     e.property(
         "Message", "string", [](ExceptionObject& x) { return x.message; },
