@@ -1,5 +1,6 @@
 #include "ui/qt/settings_store.h"
 
+#include "core/config_folder.h"
 #include "core/path_mapper.h"
 
 #include <QDir>
@@ -17,10 +18,7 @@ QString switchKey(const QString& formName, const QString& name) {
 } // namespace
 
 QString SettingsStore::defaultFileName() {
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (base.isEmpty() || !QDir::isAbsolutePath(base))
-        base = QDir::homePath() + QStringLiteral("/.config");
-    return base + QStringLiteral("/vorlan/vorlan.ini");
+    return QString::fromStdString((configFolder() / "vorlan.ini").string());
 }
 
 SettingsStore::SettingsStore(const QString& fileName) : settings_(fileName, QSettings::IniFormat) {}
