@@ -39,6 +39,7 @@ namespace {
 class RandomSource {
 public:
     void reset() { state_ = kSeed; }
+    void reseed(std::uint64_t seed) { state_ = seed; }
     std::uint32_t next() {
         // A 64-bit mixing generator: small, fast and without visible patterns in the low bits.
         std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
@@ -263,6 +264,10 @@ void registerNumberTexts(script::Registry& reg) {
 
 void resetRandom() {
     randomSource().reset();
+}
+
+void reseedRandom(std::uint64_t seed) {
+    randomSource().reseed(seed);
 }
 
 void registerMathStrings(script::Registry& reg) {

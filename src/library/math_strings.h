@@ -35,6 +35,8 @@ double leadingNumberWithComma(std::string_view text);
 
 // Starts the process-wide random generator again from its fixed seed, as at start-up.
 void resetRandom();
+// Starts it from another seed (Randomize: from the clock), so runs differ.
+void reseedRandom(std::uint64_t seed);
 
 // Abs ... Trunc, Inc/Dec, the string functions (Delete, chr, Insert, Length, Ord, Pos,
 // SetLength, Str, Val) and the number-text functions (Replicate, Space, StrToReal, RealToStr).

@@ -4,6 +4,7 @@
 #include "script/comp_wrapper.h"
 #include "script/component.h"
 #include "script/object_store.h"
+#include "script/raised_exception.h"
 
 #include <array>
 #include <cmath>
@@ -119,12 +120,13 @@ public:
     ClassRef(Registry& registry, ClassInfo& info) : registry_(registry), info_(info) {}
 
     DispId idOfName(std::string_view name) override {
-        if (equalsNoCase(name, "ClassName")) return 2;
-        // A class whose constructor takes arguments of its own (TFileStream.Create(Name,
-        // Mode)) registers it as a class-level Create; others make an instance for an owner.
         const MemberRef member = registry_.findMember(info_.name, name);
-        if (!member.method || !member.method->classLevel)
-            return equalsNoCase(name, "Create") ? 1 : kUnknownDispId;
+        // A class may bring its own constructor as a class-level Create (Exception.Create(Msg));
+        // otherwise Create makes an instance through the factory with an optional owner.
+        const bool classLevel = member.method && member.method->classLevel;
+        if (!classLevel && equalsNoCase(name, "Create")) return 1;
+        if (equalsNoCase(name, "ClassName")) return 2;
+        if (!classLevel) return kUnknownDispId;
         for (std::size_t i = 0; i < classMethods_.size(); ++i)
             if (classMethods_[i] == member.method)
                 return kFirstClassMethod + static_cast<DispId>(i);
@@ -240,11 +242,20 @@ DispStatus GlobalScope::invoke(DispId id, unsigned flags, std::span<Value> args,
     case Var: {
         const auto* v = static_cast<const VarInfo*>(e.target);
         try {
+            // An array variable with indexes reads or writes one element (LongMonthNames[3]).
+            const std::size_t indexCount = (flags & InvokePut) ? args.size() - 1 : args.size();
+            std::vector<std::int32_t> indexes;
+            if (!args.empty() && indexCount > 0 && v->address->isArray())
+                for (std::size_t i = 0; i < indexCount; ++i)
+                    indexes.push_back(args[i].toInt());
             if (flags & InvokePut) {
                 if (args.empty()) return DispStatus::BadParamCount;
-                *v->address = convertToDeclared(args.back(), v->type);
+                if (indexes.empty())
+                    *v->address = convertToDeclared(args.back(), v->type);
+                else
+                    v->address->mutableArray().at(indexes) = args.back();
             } else {
-                result = *v->address;
+                result = indexes.empty() ? *v->address : v->address->asArray()->at(indexes);
             }
         } catch (const std::exception& ex) {
             error.description = ex.what();
@@ -404,6 +415,19 @@ MethodInfo* Registry::findProc(std::string_view name) const {
     return it == global_.methods.end() ? nullptr : it->second;
 }
 
+std::vector<std::string> Registry::globalNames() const {
+    std::vector<std::string> names;
+    for (const auto& entry : global_.methods)
+        names.push_back(entry.first);
+    for (const auto& entry : vars_)
+        names.push_back(entry.first);
+    for (const auto& entry : consts_)
+        names.push_back(entry.first);
+    for (const auto& entry : classes_)
+        names.push_back(entry.first);
+    return names;
+}
+
 MemberRef Registry::findMember(std::string_view className, std::string_view name) const {
     for (const ClassInfo* cls = findClass(className); cls; cls = cls->parent) {
         if (auto m = cls->methods.find(name); m != cls->methods.end()) return {m->second, nullptr};
@@ -500,8 +524,10 @@ DispStatus Registry::call(const MethodInfo& method, NativeObject* self, std::spa
     } catch (const ScriptException& e) {
         error.source = e.source();
         error.description = e.what();
+        setRaisedException(exceptionClassOf(e), error.description);
     } catch (const std::exception& e) {
         error.description = e.what();
+        setRaisedException(exceptionClassOf(e), error.description);
     }
     return DispStatus::Exception;
 }
@@ -514,6 +540,7 @@ DispStatus Registry::getProperty(const PropertyInfo& property, NativeObject* sel
         return DispStatus::Ok;
     } catch (const std::exception& e) {
         error.description = e.what();
+        setRaisedException(exceptionClassOf(e), error.description);
         return DispStatus::Exception;
     }
 }
@@ -526,6 +553,7 @@ DispStatus Registry::setProperty(const PropertyInfo& property, NativeObject* sel
         return DispStatus::Ok;
     } catch (const std::exception& e) {
         error.description = e.what();
+        setRaisedException(exceptionClassOf(e), error.description);
         return DispStatus::Exception;
     }
 }

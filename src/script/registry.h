@@ -190,6 +190,8 @@ public:
     const RunnerClassInfo* runnerForExtension(std::string_view extension) const;
     const std::vector<std::unique_ptr<RunnerClassInfo>>& runners() const { return runners_; }
     bool isClassOrDescendant(std::string_view className, std::string_view ancestor) const;
+    // Every global name: procedures, variables, constants and classes (for listings and checks).
+    std::vector<std::string> globalNames() const;
 
     // Calls a registered routine: converts the arguments to their declared types, calls, writes
     // `var` arguments back and converts the result. Native exceptions become DispStatus::Exception.

@@ -4,6 +4,7 @@
 #include "core/path_mapper.h"
 #include "core/ui_services.h"
 #include "script/archive/program_archive.h"
+#include "script/open_array.h"
 #include "script/registry.h"
 #include "script/scripter.h"
 #include "script/stream/component_stream.h"
@@ -91,6 +92,8 @@ std::unique_ptr<Scripter> startMainScripter(const std::vector<archive::ProjectIt
             break;
         }
     if (!main) throw std::runtime_error("Nelze spustit");
+    // Open-array arguments are read by the rules of the program's dialect.
+    setProgramLanguageOfModule(main->fileName);
     if (programStartHook()) programStartHook()(main->fileName);
     auto scripter = std::make_unique<Scripter>();
     scripter->scriptFile = main->fileName;

@@ -20,8 +20,8 @@ void runProgramFile(const std::string& fileName);
 // one while RunApp runs another program); empty between runs.
 const std::string& runningProgramFile();
 
-// Called with the main module's file name when a program starts (the dialogs need to know the
-// program's dialect); empty by default.
+// Called with the main module's file name when a program starts, after the program's dialect
+// has been noted (script/open_array.h); empty by default.
 std::function<void(const std::string& moduleFileName)>& programStartHook();
 
 // The script procedure RunApp: runs another archive from inside a running program.

@@ -51,6 +51,25 @@ std::string cut255(const std::string& text) {
     return text.size() > 255 ? text.substr(0, 255) : text;
 }
 
+// The standard units: the system registers their names for every program, so `uses SysUtils`
+// names no module to load.
+constexpr std::string_view kStandardUnits[] = {
+    "Buttons",  "CheckLst", "Classes",  "Clipbrd",  "ComCtrls", "ComObj",   "Controls",
+    "Db",       "DbCommon", "DbCtrls",  "DbGrids",  "DbLookup", "Dialogs",  "ExtCtrls",
+    "ExtDlgs",  "FileCtrl", "Forms",    "Graphics", "Grids",    "Mask",     "Math",
+    "Menus",    "Messages", "MPlayer",  "OleCtrls", "Outline",  "Printers", "Registry",
+    "RichEdit", "ShellApi", "StdCtrls", "System",   "SysUtils", "TabNotBk", "Tabs",
+    "Windows",  "WinTypes", "WinProcs", "Variants", "StrUtils", "DateUtils"};
+
+bool isProjectModule(const std::vector<ProjectModule>& modules, std::string_view unit) {
+    for (const ProjectModule& m : modules) {
+        const std::string name = baseName(m.fileName);
+        const auto dot = name.rfind('.');
+        if (equalsNoCase(name.substr(0, dot), unit)) return true;
+    }
+    return false;
+}
+
 bool readHostFile(const std::string& programPath, std::string& bytes) {
     std::ifstream in(pathMapper().toHostOrEmpty(programPath), std::ios::binary);
     if (!in) return false;
@@ -167,9 +186,16 @@ bool Scripter::load() {
     return runner_ != nullptr;
 }
 
+bool isStandardUnit(std::string_view unit) {
+    for (std::string_view standard : kStandardUnits)
+        if (equalsNoCase(standard, unit)) return true;
+    return false;
+}
+
 void Scripter::loadUnits() {
     if (!runner_) return;
     for (const std::string& unit : runner_->usedUnits()) {
+        if (isStandardUnit(unit) && !isProjectModule(projectModules, unit)) continue;
         std::string file = onGetUnitFileName ? onGetUnitFileName(unit) : std::string();
         if (file.empty()) file = unit + "." + shortExtension(scriptFile);
         auto child = std::make_unique<Scripter>(this);

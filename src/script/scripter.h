@@ -13,6 +13,11 @@
 
 namespace vorlan::script {
 
+// Whether a unit name of a uses list is one of the standard units (SysUtils, Classes, Forms ...)
+// whose routines are registered for every program: such a unit loads no module unless the
+// project has a module of that name.
+bool isStandardUnit(std::string_view unit);
+
 struct ProjectModule {
     std::string fileName;
     std::string filerId;

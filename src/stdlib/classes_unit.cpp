@@ -1,6 +1,7 @@
 // CLASSES: string lists, lists of values, streams and the members of TComponent.
 #include "script/bind.h"
 #include "script/component.h"
+#include "stdlib/list_errors.h"
 #include "stdlib/new_object.h"
 #include "stdlib/script_lists.h"
 #include "stdlib/streams.h"
@@ -197,6 +198,7 @@ void bindComponent(script::Registry& reg) {
 } // namespace
 
 void registerClassesUnit(script::Registry& registry) {
+    bindExceptionClasses(registry, classesExceptionClasses());
     bindStrings(registry);
     bindList(registry);
     bindStreams(registry);

@@ -6,6 +6,7 @@
 #include "core/cp1250.h"
 #include "script/bind.h"
 #include "stdlib/dictionary.h"
+#include "stdlib/exceptions.h"
 #include "stdlib/file_system_object.h"
 #include "stdlib/units.h"
 
@@ -17,8 +18,8 @@ using script::Value;
 namespace {
 
 [[noreturn]] void raiseNotAvailable(std::string_view className) {
-    throw script::ScriptException(czech("Objekt <") + std::string(className) +
-                                  czech("> není v tomto systému k dispozici"));
+    raiseException("EOleSysError", czech("Objekt <") + std::string(className) +
+                                       czech("> není v tomto systému k dispozici"));
 }
 
 // Optional arguments of the file system object's methods.
@@ -137,6 +138,9 @@ Value createObject(script::Registry& reg, std::string_view className) {
 } // namespace
 
 void registerComObjUnit(script::Registry& reg) {
+    static constexpr ExceptionClass kComObjExceptions[] = {{"EOleError", "Exception"},
+                                                           {"EOleSysError", "EOleError"}};
+    bindExceptionClasses(reg, kComObjExceptions);
     bindDictionary(reg);
     bindFileSystem(reg);
     script::Binder b(reg);

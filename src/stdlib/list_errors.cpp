@@ -1,33 +1,60 @@
 #include "stdlib/list_errors.h"
 
 #include "core/cp1250.h"
-#include "script/dispatch.h"
 
+#include <iterator>
 #include <string>
 
 namespace vorlan::stdlib {
 
+namespace {
+
+const ExceptionClass kClassesExceptions[] = {
+    {"EListError", "Exception"},     {"EStringListError", "Exception"},
+    {"EStreamError", "Exception"},   {"EFCreateError", "EStreamError"},
+    {"EFOpenError", "EStreamError"}, {"EReadError", "EStreamError"},
+    {"EWriteError", "EStreamError"},
+};
+
+std::string indexMessage(long long index) {
+    return czech("Index seznamu je mimo rozsah (") + std::to_string(index) + ")";
+}
+
+} // namespace
+
+std::span<const ExceptionClass> classesExceptionClasses() {
+    return kClassesExceptions;
+}
+
 void raiseListIndexError(long long index) {
-    throw script::ScriptException(czech("Index seznamu je mimo rozsah (") + std::to_string(index) +
-                                  ")");
+    raiseException("EListError", indexMessage(index));
+}
+
+void raiseStringListIndexError(long long index) {
+    raiseException("EStringListError", indexMessage(index));
 }
 
 void raiseSortedListError() {
-    throw script::ScriptException(czech("Tato operace není v seřazeném seznamu řetězců povolena"));
+    raiseException("EStringListError",
+                   czech("Tato operace není v seřazeném seznamu řetězců povolena"));
 }
 
 void raiseDuplicateStringError() {
-    throw script::ScriptException(czech("Seznam řetězců nepovoluje duplicitní položky"));
+    raiseException("EStringListError", czech("Seznam řetězců nepovoluje duplicitní položky"));
 }
 
 void raiseFileOpenError(std::string_view programPath) {
-    throw script::ScriptException(czech("Soubor \"") + std::string(programPath) +
-                                  czech("\" nelze otevřít"));
+    raiseException("EFOpenError",
+                   czech("Soubor \"") + std::string(programPath) + czech("\" nelze otevřít"));
 }
 
 void raiseFileCreateError(std::string_view programPath) {
-    throw script::ScriptException(czech("Soubor \"") + std::string(programPath) +
-                                  czech("\" nelze vytvořit"));
+    raiseException("EFCreateError",
+                   czech("Soubor \"") + std::string(programPath) + czech("\" nelze vytvořit"));
+}
+
+void raiseStreamError(const std::string& message) {
+    raiseException("EStreamError", message);
 }
 
 } // namespace vorlan::stdlib

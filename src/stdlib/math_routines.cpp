@@ -2,6 +2,8 @@
 
 #include "core/cp1250.h"
 #include "script/dispatch.h"
+#include "script/open_array.h"
+#include "stdlib/exceptions.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,15 +17,15 @@ using script::Value;
 namespace {
 
 [[noreturn]] void raiseInvalid(std::string_view routine) {
-    throw script::ScriptException(czech("Neplatná operace s reálným číslem ve funkci ") +
-                                  std::string(routine));
+    raiseException("EInvalidOp",
+                   czech("Neplatná operace s reálným číslem ve funkci ") + std::string(routine));
 }
 [[noreturn]] void raiseZeroDivide(std::string_view routine) {
-    throw script::ScriptException(czech("Dělení nulou ve funkci ") + std::string(routine));
+    raiseException("EZeroDivide", czech("Dělení nulou ve funkci ") + std::string(routine));
 }
 [[noreturn]] void raiseOverflow(std::string_view routine) {
-    throw script::ScriptException(czech("Přetečení reálného čísla ve funkci ") +
-                                  std::string(routine));
+    raiseException("EOverflow",
+                   czech("Přetečení reálného čísla ve funkci ") + std::string(routine));
 }
 
 double checked(double r, std::string_view routine) {
@@ -35,8 +37,8 @@ double checked(double r, std::string_view routine) {
 std::int32_t toInteger(double r, std::string_view routine) {
     if (!(r >= std::numeric_limits<std::int32_t>::min() &&
           r <= std::numeric_limits<std::int32_t>::max()))
-        throw script::ScriptException(czech("Výsledek funkce ") + std::string(routine) +
-                                      czech(" je mimo rozsah typu Integer"));
+        raiseException("ERangeError", czech("Výsledek funkce ") + std::string(routine) +
+                                          czech(" je mimo rozsah typu Integer"));
     return static_cast<std::int32_t>(r);
 }
 
@@ -48,8 +50,8 @@ double logarithm(double x, std::string_view routine) {
 
 void checkDigits(std::int32_t digits, std::string_view routine) {
     if (digits < -37 || digits > 37)
-        throw script::ScriptException(czech("Počet číslic ve funkci ") + std::string(routine) +
-                                      czech(" musí být od -37 do 37"));
+        raiseException("EInvalidArgument", czech("Počet číslic ve funkci ") + std::string(routine) +
+                                               czech(" musí být od -37 do 37"));
 }
 
 long double powerOfTen(std::int32_t digits) {
@@ -61,11 +63,11 @@ long double powerOfTen(std::int32_t digits) {
 
 std::vector<double> numbers(const Value& data, std::string_view routine, bool needOne) {
     std::vector<double> out;
-    for (const Value& v : openArrayItems(data))
+    for (const Value& v : script::OpenArray(data))
         out.push_back(v.toDouble());
     if (needOne && out.empty())
-        throw script::ScriptException(czech("Funkce ") + std::string(routine) +
-                                      czech(" potřebuje alespoň jednu hodnotu"));
+        raiseException("EInvalidArgument", czech("Funkce ") + std::string(routine) +
+                                               czech(" potřebuje alespoň jednu hodnotu"));
     return out;
 }
 
@@ -257,17 +259,6 @@ double arcTanh(double x) {
     return std::atanh(x);
 }
 
-std::vector<Value> openArrayItems(const Value& array) {
-    if (!array.isArray()) {
-        if (array.isEmpty()) return {};
-        return {array};
-    }
-    std::vector<Value> items = array.asArray()->items();
-    if (array.asArray()->dimensions() == 1 && !items.empty() && items.back().isEmpty())
-        items.pop_back();
-    return items;
-}
-
 double sum(const Value& data) {
     double s = 0;
     for (double x : numbers(data, "Sum", false))
@@ -277,7 +268,7 @@ double sum(const Value& data) {
 
 Value sumInt(const Value& data) {
     std::int64_t s = 0;
-    for (const Value& v : openArrayItems(data))
+    for (const Value& v : script::OpenArray(data))
         s += v.toInt();
     return Value::fromInt64(s);
 }
@@ -308,18 +299,18 @@ double maxValue(const Value& data) {
 }
 
 Value minIntValue(const Value& data) {
-    const std::vector<Value> items = openArrayItems(data);
+    const script::OpenArray items(data);
     if (items.empty()) numbers(data, "MinIntValue", true);
-    std::int32_t m = items.front().toInt();
+    std::int32_t m = items[0].toInt();
     for (const Value& v : items)
         m = std::min(m, v.toInt());
     return Value(m);
 }
 
 Value maxIntValue(const Value& data) {
-    const std::vector<Value> items = openArrayItems(data);
+    const script::OpenArray items(data);
     if (items.empty()) numbers(data, "MaxIntValue", true);
-    std::int32_t m = items.front().toInt();
+    std::int32_t m = items[0].toInt();
     for (const Value& v : items)
         m = std::max(m, v.toInt());
     return Value(m);

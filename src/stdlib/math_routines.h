@@ -49,11 +49,7 @@ double arcSinh(double x);
 double arcCosh(double x);
 double arcTanh(double x);
 
-// The items of an array argument: a Pascal literal [a, b] arrives with one more element than
-// written, which is left out here; a single value counts as a list of one.
-std::vector<script::Value> openArrayItems(const script::Value& array);
-
-// Statistics over a list of numbers (an open array or a variant array).
+// Statistics over a list of numbers: an open array (script/open_array.h) or a variant array.
 double sum(const script::Value& data);
 script::Value sumInt(const script::Value& data);
 double sumOfSquares(const script::Value& data);

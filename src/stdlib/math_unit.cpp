@@ -2,6 +2,7 @@
 // Ln, Sin, Cos, Tan, CoTan, ArcSin, ArcTan, Max and Min come from the built-in library.
 #include "core/cp1250.h"
 #include "script/bind.h"
+#include "stdlib/exceptions.h"
 #include "stdlib/math_routines.h"
 #include "stdlib/units.h"
 
@@ -25,9 +26,14 @@ void checkCount(std::span<Value> args, std::size_t least, std::size_t most) {
         throw script::ScriptException(czech("Nesprávný počet parametrů"));
 }
 
+// Bad arguments of the statistics and rounding routines; the failures of the arithmetic itself
+// are SYSUTILS' EInvalidOp, EZeroDivide, EOverflow and ERangeError.
+const ExceptionClass kMathExceptions[] = {{"EInvalidArgument", "EMathError"}};
+
 } // namespace
 
 void registerMathUnit(script::Registry& reg) {
+    bindExceptionClasses(reg, kMathExceptions);
     script::Binder b(reg);
     b.bind("Power", "function(Base, Exponent: Extended): Extended", &m::power);
     b.bind("IntPower", "function(Base: Extended; Exponent: Integer): Extended", &m::intPower);

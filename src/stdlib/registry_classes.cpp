@@ -1,7 +1,7 @@
 #include "stdlib/registry_classes.h"
 
 #include "core/cp1250.h"
-#include "script/dispatch.h"
+#include "stdlib/exceptions.h"
 
 #include <climits>
 #include <cstring>
@@ -12,13 +12,13 @@ namespace vorlan::stdlib {
 namespace {
 
 [[noreturn]] void raiseWriteError(std::string_view name) {
-    throw script::ScriptException(czech("Hodnotu '") + std::string(name) +
-                                  czech("' nelze do registru zapsat"));
+    raiseException("ERegistryException",
+                   czech("Hodnotu '") + std::string(name) + czech("' nelze do registru zapsat"));
 }
 
 [[noreturn]] void raiseReadError(std::string_view name) {
-    throw script::ScriptException(czech("Hodnota '") + std::string(name) +
-                                  czech("' v registru chybí nebo má jiný datový typ"));
+    raiseException("ERegistryException", czech("Hodnota '") + std::string(name) +
+                                             czech("' v registru chybí nebo má jiný datový typ"));
 }
 
 std::string joinParts(const std::vector<std::string>& parts) {

@@ -1,5 +1,6 @@
 // REGISTRY: TRegistry and TRegIniFile over the per-user registry tree, and the root keys.
 #include "script/bind.h"
+#include "stdlib/exceptions.h"
 #include "stdlib/new_object.h"
 #include "stdlib/registry_classes.h"
 #include "stdlib/script_lists.h"
@@ -98,6 +99,8 @@ void bindRegIniFile(script::Registry& reg) {
 } // namespace
 
 void registerRegistryUnit(script::Registry& reg) {
+    static constexpr ExceptionClass kRegistryExceptions[] = {{"ERegistryException", "Exception"}};
+    bindExceptionClasses(reg, kRegistryExceptions);
     bindRegistry(reg);
     bindRegIniFile(reg);
     static constexpr std::pair<const char*, std::uint32_t> roots[] = {

@@ -7,6 +7,8 @@ namespace vorlan::stdlib {
 
 void registerStandardLibrary(script::Registry& registry) {
     // One call per unit, in the order the units depend on each other.
+    registerSystemUnit(registry);
+    registerSysUtilsUnit(registry);
     registerClassesUnit(registry);
     registerMathUnit(registry);
     registerRegistryUnit(registry);

@@ -15,12 +15,12 @@ namespace vorlan::stdlib {
 
 namespace {
 
-[[noreturn]] void raiseStreamError(const char* utf8) {
-    throw script::ScriptException(czech(utf8));
+[[noreturn]] void streamError(const char* utf8) {
+    raiseStreamError(czech(utf8));
 }
 
 void checkSize(std::int64_t size) {
-    if (size < 0 || size > kMaxStreamSize) raiseStreamError("Neplatná velikost proudu");
+    if (size < 0 || size > kMaxStreamSize) streamError("Neplatná velikost proudu");
 }
 
 } // namespace
@@ -39,10 +39,10 @@ std::int64_t Stream::seek(std::int64_t offset, int origin) {
         base = size();
         break;
     default:
-        raiseStreamError("Neplatný počátek posunu v proudu");
+        streamError("Neplatný počátek posunu v proudu");
     }
     const std::int64_t target = base + offset;
-    if (target < 0 || target > kMaxStreamSize) raiseStreamError("Neplatná pozice v proudu");
+    if (target < 0 || target > kMaxStreamSize) streamError("Neplatná pozice v proudu");
     setPosition(target);
     return position();
 }
@@ -58,7 +58,7 @@ std::string Stream::readText(std::int64_t count) {
 std::string Stream::readExactly(std::int64_t count) {
     std::string out = readText(count);
     if (static_cast<std::int64_t>(out.size()) != std::max<std::int64_t>(count, 0))
-        raiseStreamError("Chyba při čtení z proudu");
+        streamError("Chyba při čtení z proudu");
     return out;
 }
 
@@ -69,7 +69,7 @@ std::string Stream::readRest() {
 void Stream::writeAll(std::string_view bytes) {
     if (position() + static_cast<std::int64_t>(bytes.size()) > kMaxStreamSize ||
         write(bytes.data(), bytes.size()) != bytes.size())
-        raiseStreamError("Chyba při zápisu do proudu");
+        streamError("Chyba při zápisu do proudu");
 }
 
 std::int64_t Stream::readInto(std::string& buffer, std::int64_t count) {
@@ -88,8 +88,7 @@ void Stream::readIntoExactly(std::string& buffer, std::int64_t count) {
 }
 
 void Stream::writePartExactly(std::string_view buffer, std::int64_t count) {
-    if (count > static_cast<std::int64_t>(buffer.size()))
-        raiseStreamError("Chyba při zápisu do proudu");
+    if (count > static_cast<std::int64_t>(buffer.size())) streamError("Chyba při zápisu do proudu");
     writeAll(buffer.substr(0, static_cast<std::size_t>(std::max<std::int64_t>(count, 0))));
 }
 
@@ -103,7 +102,7 @@ std::int64_t Stream::copyFrom(Stream& source, std::int64_t count) {
     while (copied < count) {
         const auto chunk =
             static_cast<std::size_t>(std::min<std::int64_t>(count - copied, sizeof buffer));
-        if (source.read(buffer, chunk) != chunk) raiseStreamError("Chyba při čtení z proudu");
+        if (source.read(buffer, chunk) != chunk) streamError("Chyba při čtení z proudu");
         writeAll(std::string_view(buffer, chunk));
         copied += static_cast<std::int64_t>(chunk);
     }
@@ -119,7 +118,7 @@ void MemoryStream::setSize(std::int64_t size) {
 }
 
 void MemoryStream::setPosition(std::int64_t position) {
-    if (position < 0 || position > kMaxStreamSize) raiseStreamError("Neplatná pozice v proudu");
+    if (position < 0 || position > kMaxStreamSize) streamError("Neplatná pozice v proudu");
     position_ = position;
 }
 
@@ -226,12 +225,12 @@ void FileStream::setSize(std::int64_t size) {
     checkSize(size);
     std::fflush(file_.get());
     if (!canWrite_ || ::ftruncate(::fileno(file_.get()), static_cast<off_t>(size)) != 0)
-        raiseStreamError("Velikost souboru nelze změnit");
+        streamError("Velikost souboru nelze změnit");
     position_ = std::min(position_, size);
 }
 
 void FileStream::setPosition(std::int64_t position) {
-    if (position < 0 || position > kMaxStreamSize) raiseStreamError("Neplatná pozice v proudu");
+    if (position < 0 || position > kMaxStreamSize) streamError("Neplatná pozice v proudu");
     position_ = position;
 }
 

@@ -46,7 +46,7 @@ void StringList::putObject(int index, Value object) {
 
 void StringList::insertItem(int index, std::string text, Value object) {
     if (sorted_) raiseSortedListError();
-    if (index < 0 || index > count()) raiseListIndexError(index);
+    if (index < 0 || index > count()) raiseStringListIndexError(index);
     insertAt(index, std::move(text), std::move(object));
 }
 

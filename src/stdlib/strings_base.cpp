@@ -12,7 +12,7 @@ namespace vorlan::stdlib {
 using script::Value;
 
 void Strings::checkIndex(int index, int limit) {
-    if (index < 0 || index >= limit) raiseListIndexError(index);
+    if (index < 0 || index >= limit) raiseStringListIndexError(index);
 }
 
 void Strings::put(int index, std::string text) {

@@ -11,6 +11,7 @@
 #include "script/registry.h"
 #include "script/scripter.h"
 #include "stdlib/stdlib.h"
+#include "stdlib_calls.h"
 
 #include <gtest/gtest.h>
 
@@ -26,13 +27,14 @@ std::vector<std::string>& printed() {
 
 void registerOnce() {
     static const bool done = [] {
+        // The units once for the whole test program: registering them again would replace
+        // the variables that programs compiled by other tests still refer to.
+        stdlib::testing::registerUnitsOnce();
         Registry& reg = registry();
-        if (!reg.findClass("TComponent")) registerEngineBuiltins(reg);
         registerScriptRunners(reg);
         pascal::registerPascalRunner(reg);
         js::registerJavaScriptRunner(reg);
         basic::registerVbScriptRunner(reg);
-        stdlib::registerStandardLibrary(reg);
         reg.registerProc("TestOut", "procedure(V: Variant)",
                          [](NativeObject*, std::span<Value> args, Value&) {
                              printed().push_back(args[0].toString());
@@ -125,6 +127,31 @@ TEST_F(Dialects, PascalMathRegistryAndAutomation) {
              "  CreateOleObject('Word.Application');", "end."}),
         "3 9 3.5 256 -2 1234.57 2.35 10 42 True 2 2 False FIRMA neni | 15: Objekt "
         "<Word.Application> není v tomto systému k dispozici");
+}
+
+TEST_F(Dialects, ErrorsOfListsStreamsMathAndAutomationAreExceptionClasses) {
+    // Each unit's errors are classes derived from Exception: a handler names them through
+    // ExceptionClassName, and a program may raise them itself.
+    const char* handler = " except TestOut(ExceptionClassName) end;";
+    EXPECT_EQ(
+        run("ZelmoranScript",
+            {"var L: TStringList; T: TList; R: TRegistry;", "begin",
+             "  L := TStringList.Create; T := TList.Create;",
+             std::string("  try L.Delete(3)") + handler, std::string("  try T.Delete(0)") + handler,
+             "  L.Sorted := True; L.Duplicates := dupError; L.Add('a');",
+             std::string("  try L.Add('A')") + handler,
+             std::string("  try L.Insert(0, 'b')") + handler,
+             std::string("  try L.LoadFromFile('T:\\NENI\\NIC.TXT')") + handler,
+             std::string("  try MinValue([])") + handler, std::string("  try Log10(0)") + handler,
+             std::string("  try Power(-8, 0.5)") + handler, "  R := TRegistry.Create;",
+             std::string("  try R.WriteString('X', 'y')") + handler,
+             std::string("  try CreateOleObject('Excel.Application')") + handler,
+             "  try raise EStringListError.Create('vlastni') except",
+             "    TestOut(ExceptionClassName + ': ' + ExceptionMessage) end;",
+             "  R.Free; T.Free; L.Free;", "end."}),
+        "EStringListError EListError EStringListError EStringListError EFOpenError "
+        "EInvalidArgument EZeroDivide EInvalidOp ERegistryException EOleSysError "
+        "EStringListError: vlastni");
 }
 
 TEST_F(Dialects, BasicReachesTheListsAndTheAutomationObjects) {

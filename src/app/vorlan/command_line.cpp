@@ -161,7 +161,8 @@ std::string usageText() {
            "  3  (headless only) the program's script failed: its error box (a compile error or "
            "an\n"
            "     error while running) was shown\n"
-           "Settings (window placement, drive letters): $XDG_CONFIG_HOME/vorlan/vorlan.ini.\n";
+           "Settings (window placement, drive letters, [Locale] format settings):\n"
+           "$XDG_CONFIG_HOME/vorlan/vorlan.ini.\n";
 }
 
 } // namespace vorlan::app

@@ -22,6 +22,7 @@
 #include "script/registry.h"
 #include "script/run_cycle.h"
 #include "script/scripter.h"
+#include "stdlib/format_settings.h"
 #include "stdlib/stdlib.h"
 #include "ui/qt/app_exception.h"
 #include "ui/qt/canvas/canvas_window.h"
@@ -77,12 +78,6 @@ void registerUnits(windows::Console& console) {
     forms::registerFormClasses(registry);
     forms::registerDialogs(registry);
     forms::installFormHooks();
-    // The dialogs read button arrays by the rules of the running program's dialect.
-    script::programStartHook() = [](const std::string& module) {
-        const auto dot = module.rfind('.');
-        forms::setProgramLanguage(
-            upperCase(dot == std::string::npos ? std::string() : module.substr(dot + 1, 3)));
-    };
     script::registerScriptRunners(registry);
     script::pascal::registerPascalRunner(registry);
     script::js::registerJavaScriptRunner(registry);
@@ -121,6 +116,13 @@ void applyPorts(const qt::SettingsStore& settings) {
     for (const auto& [name, device] : settings.portDevices())
         for (const auto& [portName, port] : names)
             if (name == portName) library::setPortDevice(port, device);
+}
+
+// The format settings scripts see start as on Czech Windows; the settings file may change them.
+void applyLocale(const qt::SettingsStore& settings) {
+    for (const auto& [name, value] : settings.localeSettings())
+        if (!stdlib::applyLocaleSetting(name, value))
+            std::cerr << "vorlan: [Locale] " << name << "=" << value << " ignored\n";
 }
 
 void runFromCycle(const std::string& fileName) {
@@ -190,6 +192,7 @@ int main(int argc, char** argv) {
     windows::Console console;
     if (headless) console.setEcho(&std::cout);
     registerUnits(console);
+    applyLocale(settings);
     // The database window's work areas and its engine environment, in every run.
     windows::DbfWorkAreas dbfAreas;
     windows::registerDbfFunctions(script::registry(), dbfAreas);
@@ -219,6 +222,10 @@ int main(int argc, char** argv) {
         }
         options.argument = program;
         options.argumentIsFile = programExists;
+        std::vector<std::string> arguments;
+        for (const std::string& a : commandLine.programArguments)
+            arguments.push_back(utf8ToCp1250(a));
+        stdlib::setProgramParameters(program, std::move(arguments));
     }
     options.menuFile =
         findNoCase(executableFolder, executable.completeBaseName().toStdString() + ".MNU");

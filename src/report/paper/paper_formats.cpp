@@ -1,5 +1,6 @@
 #include "report/paper/paper_formats.h"
 
+#include "core/config_folder.h"
 #include "core/cp1250.h"
 #include "core/path_mapper.h"
 
@@ -121,16 +122,7 @@ void TListFormatu::saveUser(const std::filesystem::path& file) const {
 }
 
 std::filesystem::path reportSettingsFile() {
-    namespace fs = std::filesystem;
-    fs::path folder;
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config && *config) {
-        folder = fs::path(config) / "vorlan";
-    } else {
-        const char* home = std::getenv("HOME");
-        folder = fs::path(home && *home ? home : ".") / ".config" / "vorlan";
-    }
-    return findNoCase(folder, "SESTDLL.INI");
+    return findNoCase(configFolder(), "SESTDLL.INI");
 }
 
 TListFormatu& paperFormats() {

@@ -2,6 +2,7 @@
 
 #include "script/comp_wrapper.h"
 #include "script/pascal/messages.h"
+#include "script/raised_exception.h"
 #include "script/registry.h"
 
 #include <algorithm>
@@ -16,6 +17,30 @@ class ScriptRaise : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// What `raise X` raises: an exception object gives its class and Message and is freed, as the
+// exception being handled is once its handler has run (ExceptionMessage keeps the text); any
+// other value is the message of an Exception.
+std::string raiseValue(const Value& raised) {
+    if (!raised.isObject() || !raised.asObject()) {
+        std::string message = raised.toString();
+        setRaisedException("Exception", message);
+        return message;
+    }
+    Dispatch& object = *raised.asObject();
+    Value message;
+    ExceptionInfo error;
+    if (invokeByName(object, "Message", InvokeGet, {}, message, error) != DispStatus::Ok)
+        message = Value(object.dispatchClassName());
+    std::string text = message.toString();
+    const std::string className = object.dispatchClassName();
+    setRaisedException(className, text);
+    if (registry().isClassOrDescendant(className, "Exception")) {
+        Value ignored;
+        (void)invokeByName(object, "Free", InvokeMethod, {}, ignored, error);
+    }
+    return text;
+}
 
 // Ends the run whatever handlers are active.
 class FatalRunError : public std::runtime_error {
@@ -610,7 +635,12 @@ void BinProg::failedCall(MachineHost& host, const Instruction& call, DispStatus 
                          const ExceptionInfo& error, std::string_view name) {
     const std::string description =
         status == DispStatus::Exception ? error.description : dispatchStatusMessage(status, name);
-    if (handlers_.size() > handlerBase_) throw ScriptRaise(error.source + "\r\n" + description);
+    if (handlers_.size() > handlerBase_) {
+        // A native routine noted its own exception already; anything else is an Exception.
+        if (status != DispStatus::Exception || raisedException().message != description)
+            setRaisedException("Exception", description);
+        throw ScriptRaise(error.source + "\r\n" + description);
+    }
     if (!host.runError(call.line, call.column, {error.source, description})) stop_ = true;
 }
 
@@ -1041,7 +1071,7 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
                                                 static_cast<std::uint32_t>(objects_.size())});
                     break;
                 case OpRaise:
-                    if (in.a != -1) exceptionMessage_ = s[in.a].toString();
+                    if (in.a != -1) exceptionMessage_ = raiseValue(s[in.a]);
                     throw ScriptRaise(exceptionMessage_);
                 case OpCharAt:
                     charAt(s[in.a], s[in.b]);
@@ -1068,6 +1098,8 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
                 unwindTo(h.frames);
                 if (objects_.size() > h.objects) objects_.resize(h.objects);
                 exceptionMessage_ = e.what();
+                if (!dynamic_cast<const ScriptRaise*>(&e))
+                    setRaisedException("Exception", e.what());
                 pc = h.pc;
                 continue;
             }

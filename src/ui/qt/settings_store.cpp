@@ -1,5 +1,6 @@
 #include "ui/qt/settings_store.h"
 
+#include "core/config_folder.h"
 #include "core/path_mapper.h"
 
 #include <QDir>
@@ -17,10 +18,7 @@ QString switchKey(const QString& formName, const QString& name) {
 } // namespace
 
 QString SettingsStore::defaultFileName() {
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (base.isEmpty() || !QDir::isAbsolutePath(base))
-        base = QDir::homePath() + QStringLiteral("/.config");
-    return base + QStringLiteral("/vorlan/vorlan.ini");
+    return QString::fromStdString((configFolder() / "vorlan.ini").string());
 }
 
 SettingsStore::SettingsStore(const QString& fileName) : settings_(fileName, QSettings::IniFormat) {}
@@ -96,6 +94,22 @@ std::vector<std::pair<std::string, std::string>> SettingsStore::portDevices() co
                            settings_.value(key).toString().trimmed().toStdString());
     settings_.endGroup();
     return ports;
+}
+
+std::vector<std::pair<std::string, std::string>> SettingsStore::localeSettings() const {
+    std::vector<std::pair<std::string, std::string>> entries;
+    settings_.beginGroup(QStringLiteral("Locale"));
+    const QStringList keys = settings_.childKeys();
+    for (const QString& key : keys) {
+        // An INI value with commas reads as a list; the month and day names are one.
+        const QVariant value = settings_.value(key);
+        const QString text = value.typeId() == QMetaType::QStringList
+                                 ? value.toStringList().join(QLatin1Char(','))
+                                 : value.toString();
+        entries.emplace_back(key.toStdString(), text.toStdString());
+    }
+    settings_.endGroup();
+    return entries;
 }
 
 } // namespace vorlan::qt

@@ -10,6 +10,12 @@
 //     [Drives]                            ; drive letters of program paths -> host folders
 //     C=~
 //     D=/srv/data
+//
+//     [Locale]                            ; format settings of the scripts' standard library
+//     DecimalSeparator=.
+//     ThousandSeparator=" "               ; quotes keep blanks
+//     ShortDateFormat=dd/MM/yyyy
+//     LongMonthNames=January,February,... ; twelve names (seven for the day names, Sunday first)
 
 #include <QSettings>
 #include <QString>
@@ -53,6 +59,9 @@ public:
     void applyDrives(PathMapper& mapper) const;
     // The [Ports] group: port names (LPT1, COM1 ...) with the host device each stands for.
     std::vector<std::pair<std::string, std::string>> portDevices() const;
+    // The [Locale] group: the names of the format-setting variables with their values (UTF-8;
+    // a list of names comes back joined with commas).
+    std::vector<std::pair<std::string, std::string>> localeSettings() const;
 
     QSettings& settings() { return settings_; }
     void sync() { settings_.sync(); }

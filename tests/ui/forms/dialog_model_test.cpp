@@ -2,6 +2,7 @@
 
 #include "core/cp1250.h"
 #include "core/headless_ui.h"
+#include "script/open_array.h"
 #include "ui/qt/forms/dialog_model.h"
 
 #include <gtest/gtest.h>
@@ -75,20 +76,22 @@ TEST(DialogModel, ButtonsStandInTableOrderAndTheCustomTypeCarriesTheApplicationT
 
 TEST(DialogModel, ButtonArraysFromScripts) {
     // [mbYes, mbNo] from a Pascal program arrives with one element more; it is not read.
-    EXPECT_EQ(buttonsOfScript(numbers({0, 1, 3}), true),
-              set({DialogButton::Yes, DialogButton::No}));
+    script::setProgramLanguage("ZLM");
+    EXPECT_EQ(buttonsOfScript(numbers({0, 1, 3})), set({DialogButton::Yes, DialogButton::No}));
+    EXPECT_EQ(buttonsOfScript(numbers({})), 0u);
     // Other dialects pass exactly what was written.
-    EXPECT_EQ(buttonsOfScript(numbers({0, 1, 3}), false),
+    script::setProgramLanguage("PMB");
+    EXPECT_EQ(buttonsOfScript(numbers({0, 1, 3})),
               set({DialogButton::Yes, DialogButton::No, DialogButton::Cancel}));
     // The to-all buttons and unknown numbers add nothing; Help (10) does.
-    EXPECT_EQ(buttonsOfScript(numbers({8, 9, 11, -1, 10, 2}), false),
+    EXPECT_EQ(buttonsOfScript(numbers({8, 9, 11, -1, 10, 2})),
               set({DialogButton::Help, DialogButton::Ok}));
-    EXPECT_EQ(buttonsOfScript(numbers({}), true), 0u);
     // A set as a bit mask (MkSet(mbOK, mbCancel)).
-    EXPECT_EQ(buttonsOfScript(Value(std::int32_t{(1 << 2) | (1 << 3) | (1 << 8)}), true),
+    EXPECT_EQ(buttonsOfScript(Value(std::int32_t{(1 << 2) | (1 << 3) | (1 << 8)})),
               set({DialogButton::Ok, DialogButton::Cancel}));
-    EXPECT_EQ(buttonsOfScript(Value(), true), 0u);
-    EXPECT_EQ(buttonsOfScript(Value("OK"), false), 0u);
+    EXPECT_EQ(buttonsOfScript(Value()), 0u);
+    EXPECT_EQ(buttonsOfScript(Value("OK")), 0u);
+    script::setProgramLanguage("");
 }
 
 TEST(DialogModel, UnattendedAnswerIsTheDefaultElseTheFirstButton) {
@@ -118,18 +121,4 @@ TEST(DialogModel, FormatMessage) {
     // More directives than arguments: the rest stay as written.
     EXPECT_EQ(formatMessage("%s %s %s %s", Value(args)), "Jan 42 2.5 %s");
     EXPECT_EQ(formatMessage("%x", Value(std::int32_t{255})), "FF");
-}
-
-TEST(DialogModel, TheLastElementIsDroppedOnlyOnceThePascalDialectIsNamed) {
-    EXPECT_FALSE(programIsPascal());
-    setProgramLanguage("zlm");
-    EXPECT_TRUE(programIsPascal());
-    setProgramLanguage("TRX");
-    EXPECT_FALSE(programIsPascal());
-    setProgramLanguage("");
-    // The element a Pascal literal adds is empty: read or not, it adds nothing.
-    auto array = VarArray::create(0, 2);
-    array->items()[0] = Value(std::int32_t{0});
-    array->items()[1] = Value(std::int32_t{1});
-    EXPECT_EQ(buttonsOfScript(Value(array), false), set({DialogButton::Yes, DialogButton::No}));
 }

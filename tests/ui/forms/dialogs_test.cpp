@@ -5,6 +5,7 @@
 #include "core/cp1250.h"
 #include "script/comp_wrapper.h"
 #include "script/object_store.h"
+#include "script/open_array.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -50,11 +51,11 @@ protected:
             return defaultAnswer(r);
         });
         scope = std::make_unique<UiScope>(std::move(headless));
-        setProgramLanguage("ZLM");
+        script::setProgramLanguage("ZLM");
     }
     void TearDown() override {
         scope.reset();
-        setProgramLanguage("");
+        script::setProgramLanguage("");
     }
     std::ostringstream log;
     std::vector<MessageBoxRequest> asked;
@@ -76,7 +77,7 @@ TEST_F(HeadlessDialogs, MessageDlgAnswersTheDefaultButtonAndLogs) {
     EXPECT_EQ(log.str(), "[message] Dotaz: Smazat záznam?\n");
 
     // The same array from another dialect is read whole: Cancel is there and OK is not.
-    setProgramLanguage("PMB");
+    script::setProgramLanguage("PMB");
     args = {Value("x"), Value(std::int32_t{0}), numbers({0, 1, 3}), Value(std::int32_t{0})};
     EXPECT_EQ(callGlobal("MessageDlg", args).toInt(), 6);
     EXPECT_EQ(asked.back().buttons, static_cast<unsigned>(ButtonYes | ButtonNo | ButtonCancel));

@@ -7,6 +7,7 @@
 #include "data/memory_data_set.h"
 #include "library/math_strings.h"
 #include "script/form_loader.h"
+#include "script/open_array.h"
 #include "script/stream/text_form.h"
 #include "ui/qt/forms/container_controls.h"
 #include "ui/qt/forms/data_grid.h"
@@ -33,7 +34,7 @@ protected:
         PascalTest::SetUp();
         forms::testing::ensureRegistered();
         // As the runtime starts: nobody has named the dialect.
-        setProgramLanguage("");
+        script::setProgramLanguage("");
     }
     void expectNoErrors() {
         EXPECT_TRUE(errors.empty()) << (errors.empty() ? "" : cp1250ToUtf8(errors[0].description));

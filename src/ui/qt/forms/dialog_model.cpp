@@ -1,6 +1,7 @@
 #include "ui/qt/forms/dialog_model.h"
 
 #include "core/cp1250.h"
+#include "script/open_array.h"
 
 #include <cstdio>
 
@@ -21,11 +22,6 @@ constexpr ButtonInfo kButtons[kDialogButtonCount] = {
     {"YesToAll", "Y&es to All", 10},
     {"Help", "&Nápověda", 0},
 };
-
-std::string& languageSlot() {
-    static std::string language;
-    return language;
-}
 
 // Adds the button a script numbered; the to-all buttons and unknown numbers add nothing.
 void addNumbered(ButtonSet& set, std::int32_t number) {
@@ -102,31 +98,9 @@ DialogType dialogTypeOf(std::int32_t number) {
     return number >= 0 && number <= 4 ? static_cast<DialogType>(number) : DialogType::Custom;
 }
 
-ButtonSet buttonsOfScript(const script::Value& buttons, bool lastElementUnread) {
+ButtonSet buttonsOfScript(const script::Value& buttons) {
+    const std::uint32_t mask = script::setMask(buttons);
     ButtonSet set = 0;
-    if (buttons.isArray()) {
-        const auto& items = buttons.asArray()->items();
-        std::size_t count = items.size();
-        if (lastElementUnread && count > 0) --count;
-        for (std::size_t i = 0; i < count; ++i) {
-            const script::Value& item = items[i];
-            if (item.isEmpty() || item.isNull()) continue;
-            try {
-                addNumbered(set, item.toInt());
-            } catch (const script::ValueError&) {
-                // Something that is no button number adds no button.
-            }
-        }
-        return set;
-    }
-    if (buttons.isEmpty() || buttons.isNull()) return 0;
-    // A set written as a bit mask; anything else asks for no button.
-    std::uint32_t mask = 0;
-    try {
-        mask = static_cast<std::uint32_t>(buttons.toInt());
-    } catch (const script::ValueError&) {
-        return 0;
-    }
     for (std::int32_t b = 0; b < kDialogButtonCount; ++b)
         if (mask & (1u << b)) addNumbered(set, b);
     return set;
@@ -170,14 +144,6 @@ MessageBoxRequest messageBoxRequest(const MessageDialogInfo& dialog) {
     request.defaultButton =
         dialog.defaultButton ? static_cast<unsigned>(serviceButton(*dialog.defaultButton)) : 0u;
     return request;
-}
-
-void setProgramLanguage(std::string language) {
-    languageSlot() = upperCase(language);
-}
-
-bool programIsPascal() {
-    return languageSlot() == "ZLM";
 }
 
 std::string formatMessage(std::string_view pattern, const script::Value& args) {

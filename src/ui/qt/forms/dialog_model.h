@@ -42,10 +42,10 @@ constexpr ButtonSet bit(DialogButton b) {
     return 1u << static_cast<unsigned>(b);
 }
 
-// The buttons a script passed: an array of button numbers, or a set as a bit mask (MkSet).
-// NoToAll, YesToAll and unknown numbers add nothing. A Pascal open-array literal arrives with
-// one element more than was written, so for such callers the last element is not read.
-ButtonSet buttonsOfScript(const script::Value& buttons, bool lastElementUnread);
+// The buttons a script passed: an array of button numbers read as an open array
+// (script/open_array.h), or a set as a bit mask (MkSet). NoToAll, YesToAll and unknown numbers
+// add nothing.
+ButtonSet buttonsOfScript(const script::Value& buttons);
 
 struct MessageDialogInfo {
     std::string title; // Windows-1250
@@ -64,12 +64,6 @@ MessageDialogInfo describeMessageDialog(std::string text, DialogType type, Butto
 int unattendedResult(const MessageDialogInfo& dialog);
 // The same dialog as a request to the engine's message box service (headless runs).
 MessageBoxRequest messageBoxRequest(const MessageDialogInfo& dialog);
-
-// The language of the running program ("ZLM", "PMB", "TRX") decides how button arrays arrive.
-// Until one is named every element is read: the element a Pascal literal adds arrives empty,
-// and empty elements add no button, so Pascal programs get the buttons they wrote either way.
-void setProgramLanguage(std::string language);
-bool programIsPascal();
 
 // A message with its arguments, as ShowMessageFmt formats it: %s, %d, %u, %x, %f, %g, %e, %n,
 // %m and %% with optional width and precision; a missing argument leaves the directive as is.

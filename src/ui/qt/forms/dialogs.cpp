@@ -200,9 +200,8 @@ bool inputQuery(const std::string& caption, const std::string& prompt, std::stri
 void registerDialogs(script::Registry& reg) {
     if (reg.findProc("MessageDlg")) return;
     const auto messageDlg = [](std::span<Value> args, int x, int y) {
-        MessageDialogInfo dialog =
-            describeMessageDialog(args[0].asString(), dialogTypeOf(args[1].toInt()),
-                                  buttonsOfScript(args[2], programIsPascal()));
+        MessageDialogInfo dialog = describeMessageDialog(
+            args[0].asString(), dialogTypeOf(args[1].toInt()), buttonsOfScript(args[2]));
         dialog.helpContext = args[3].toInt();
         return Value(static_cast<std::int32_t>(messageDlgPos(dialog, x, y)));
     };
@@ -221,9 +220,8 @@ void registerDialogs(script::Registry& reg) {
     reg.registerProc("CreateMessageDialog",
                      "function(Msg: string; DlgType: Integer; Buttons: Variant): Variant",
                      [](script::NativeObject*, std::span<Value> a, Value& r) {
-                         auto form = createMessageDialog(
-                             describeMessageDialog(a[0].asString(), dialogTypeOf(a[1].toInt()),
-                                                   buttonsOfScript(a[2], programIsPascal())));
+                         auto form = createMessageDialog(describeMessageDialog(
+                             a[0].asString(), dialogTypeOf(a[1].toInt()), buttonsOfScript(a[2])));
                          r = Value(script::wrapObject(script::keepUnownedObject(std::move(form))));
                      });
     reg.registerProc("InputBox", "function(ACaption, APrompt, ADefault: string): string",
