@@ -7,7 +7,7 @@
 #include "script/builtins.h"
 #include "script/component.h"
 #include "script/registry.h"
-#include "ui/qt/forms/controls.h"
+#include "ui/qt/forms/form_catalog.h"
 #include "ui/qt/forms/form_classes.h"
 
 #include <QApplication>
