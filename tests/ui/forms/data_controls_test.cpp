@@ -331,3 +331,21 @@ TEST_F(DataControlsTest, DataSourceFindsItsTableByNameAmongTheFormsComponents) {
     source->setPublished("DataSet", Value("Missing"));
     EXPECT_EQ(sourceOf("DataSource1")->dataSet(), nullptr);
 }
+
+TEST_F(DataControlsTest, NavigatorShowsTheButtonsItsSetNamesInAnyCase) {
+    auto* nav = control<DataNavigator>("Navigator");
+    const auto shown = [&] {
+        std::vector<int> out;
+        for (int i = 0; i < kNavigatorButtons; ++i)
+            if (!nav->button(static_cast<NavigatorButton>(i))->isHidden()) out.push_back(i);
+        return out;
+    };
+    nav->setPublished("VisibleButtons", Value("[NBFIRST, nbnext,nbPost]"));
+    EXPECT_EQ(shown(), (std::vector<int>{0, 2, 7}));
+    // nbInsertX is no button; nbInsert inside it does not count.
+    nav->setPublished("VisibleButtons", Value("[nbInsertX]"));
+    EXPECT_EQ(shown(), std::vector<int>{});
+    // A script's set arrives as a bit mask.
+    nav->setPublished("VisibleButtons", Value((1 << 1) | (1 << 9)));
+    EXPECT_EQ(shown(), (std::vector<int>{1, 9}));
+}

@@ -9,7 +9,8 @@
 #include "script/form_loader.h"
 #include "script/scripter.h"
 #include "script/stream/text_form.h"
-#include "ui/qt/forms/controls.h"
+#include "ui/qt/forms/form.h"
+#include "ui/qt/forms/timer.h"
 
 #include <QCheckBox>
 #include <QDialog>

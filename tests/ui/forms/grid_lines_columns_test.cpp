@@ -182,7 +182,7 @@ TEST_F(DataGridColumns, ScriptChangesRelayTheGridAndClearingShowsEveryField) {
     Value out;
     ASSERT_TRUE(first.get("Title.Caption", out));
     EXPECT_EQ(out.toString(), czech("Počet"));
-    first.title().set("Caption", Value("Kusy"));
+    first.set("Title.Caption", Value("Kusy"));
     first.set("Width", Value(80));
     EXPECT_EQ(heading(0), QStringLiteral("Kusy"));
     EXPECT_EQ(table->columnWidth(0), 80);

@@ -10,8 +10,11 @@
 #include "script/stream/text_form.h"
 #include "ui/qt/forms/container_controls.h"
 #include "ui/qt/forms/file_dialogs.h"
+#include "ui/qt/forms/form_catalog.h"
 #include "ui/qt/forms/grid_controls.h"
+#include "ui/qt/forms/menus.h"
 #include "ui/qt/forms/picture_controls.h"
+#include "ui/qt/forms/timer.h"
 
 #include <QContextMenuEvent>
 #include <QImage>

@@ -12,7 +12,9 @@
 #include "ui/qt/forms/container_controls.h"
 #include "ui/qt/forms/data_grid.h"
 #include "ui/qt/forms/grid_controls.h"
+#include "ui/qt/forms/menus.h"
 #include "ui/qt/forms/picture_controls.h"
+#include "ui/qt/forms/timer.h"
 
 #include <QLabel>
 #include <QListWidget>

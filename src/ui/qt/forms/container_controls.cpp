@@ -17,10 +17,6 @@ using script::Value;
 
 namespace {
 
-bool is(std::string_view a, std::string_view b) {
-    return equalsNoCase(a, b);
-}
-
 // "&Adresa" on a tab: Qt marks the accelerator the same way.
 QString tabText(const std::string& caption) {
     return qt::fromEngine(caption);
@@ -82,7 +78,7 @@ void PageControl::addSheet(TabSheet& sheet) {
     sheets_.insert(sheets_.begin() + index, &sheet);
     t->insertTab(index, sheet.widget(), tabText(sheet.caption()));
     sheet.setPageControl(this);
-    if (!pendingActive_.empty() && is(sheet.name(), pendingActive_)) {
+    if (!pendingActive_.empty() && equalsNoCase(sheet.name(), pendingActive_)) {
         t->setCurrentIndex(index);
         pendingActive_.clear();
     }
@@ -131,38 +127,38 @@ void PageControl::loaded() {
                 addSheet(*sheet);
 }
 
-bool PageControl::getOwn(std::string_view name, Value& out) const {
-    if (is(name, "PageCount"))
-        out = Value(static_cast<std::int32_t>(pageCount()));
-    else if (is(name, "ActivePageIndex"))
-        out = Value(static_cast<std::int32_t>(tabs() ? tabs()->currentIndex() : -1));
-    else if (is(name, "ActivePage")) {
-        TabSheet* sheet = activePage();
-        out = sheet ? Value(script::wrapObject(sheet)) : Value::null();
-    } else
-        return false;
-    return true;
+const PropertyTable& PageControl::propertyTable() {
+    static const auto table = PropertyTable::of<PageControl>(
+        &Control::propertyTable(),
+        {
+            {"PageCount", &PageControl::pageCount},
+            {"ActivePageIndex", &PageControl::activePageIndex,
+             [](PageControl& p, std::int32_t i) { p.setActivePage(p.page(i)); }},
+            {"ActivePage",
+             [](const PageControl& p) {
+                 TabSheet* sheet = p.activePage();
+                 return sheet ? Value(script::wrapObject(sheet)) : Value::null();
+             },
+             &PageControl::setActivePageRef},
+        });
+    return table;
 }
 
-bool PageControl::setOwn(std::string_view name, const Value& value) {
-    if (is(name, "ActivePageIndex")) {
-        setActivePage(page(value.toInt()));
-        return true;
+int PageControl::activePageIndex() const {
+    return tabs() ? tabs()->currentIndex() : -1;
+}
+
+void PageControl::setActivePageRef(const Value& value) {
+    if (auto* sheet = script::nativeAs<TabSheet>(value)) {
+        setActivePage(sheet);
+        return;
     }
-    if (is(name, "ActivePage")) {
-        if (auto* sheet = script::nativeAs<TabSheet>(value)) {
-            setActivePage(sheet);
-        } else {
-            pendingActive_ = value.toString();
-            for (TabSheet* s : sheets_)
-                if (is(s->name(), pendingActive_)) {
-                    setActivePage(s);
-                    pendingActive_.clear();
-                }
+    pendingActive_ = value.toString();
+    for (TabSheet* s : sheets_)
+        if (equalsNoCase(s->name(), pendingActive_)) {
+            setActivePage(s);
+            pendingActive_.clear();
         }
-        return true;
-    }
-    return false;
 }
 
 // ---- TabSheet
@@ -199,32 +195,30 @@ void TabSheet::hideControl() {
             static_cast<QTabWidget*>(pageControl_->widget())->setTabVisible(i, false);
 }
 
-bool TabSheet::getOwn(std::string_view name, Value& out) const {
-    if (is(name, "Caption"))
-        out = Value(caption_);
-    else if (is(name, "PageIndex")) {
-        int index = -1;
-        for (int i = 0; pageControl_ && i < pageControl_->pageCount(); ++i)
-            if (pageControl_->page(i) == this) index = i;
-        out = Value(static_cast<std::int32_t>(index));
-    } else if (is(name, "PageControl"))
-        out = pageControl_ ? Value(script::wrapObject(pageControl_)) : Value::null();
-    else
-        return false;
-    return true;
+const PropertyTable& TabSheet::propertyTable() {
+    static const auto table = PropertyTable::of<TabSheet>(
+        &Control::propertyTable(),
+        {
+            {"Caption", &TabSheet::caption_,
+             [](TabSheet& t, const std::string& v) {
+                 t.caption_ = v;
+                 if (t.pageControl_) t.pageControl_->sheetChanged(t);
+             }},
+            {"PageIndex", &TabSheet::pageIndex, &TabSheet::pageIndex_},
+            {"PageControl",
+             [](const TabSheet& t) {
+                 return t.pageControl_ ? Value(script::wrapObject(t.pageControl_)) : Value::null();
+             }},
+            {"TabVisible", nullptr,
+             [](TabSheet& t, bool v) { v ? t.showControl() : t.hideControl(); }},
+        });
+    return table;
 }
 
-bool TabSheet::setOwn(std::string_view name, const Value& value) {
-    if (is(name, "Caption")) {
-        caption_ = value.toString();
-        if (pageControl_) pageControl_->sheetChanged(*this);
-    } else if (is(name, "PageIndex"))
-        pageIndex_ = value.toInt();
-    else if (is(name, "TabVisible"))
-        value.toBool() ? showControl() : hideControl();
-    else
-        return false;
-    return true;
+int TabSheet::pageIndex() const {
+    for (int i = 0; pageControl_ && i < pageControl_->pageCount(); ++i)
+        if (pageControl_->page(i) == this) return i;
+    return -1;
 }
 
 // ---- ScrollBox
@@ -245,14 +239,20 @@ QWidget* ScrollBox::clientArea() const {
     return area() ? area()->widget() : nullptr;
 }
 
-// ---- factory
+// ---- the class table
 
-std::unique_ptr<script::Component> makeContainerControl(const std::string& cls) {
-    if (is(cls, "TPageControl"))
-        return withDefaultSize(std::make_unique<PageControl>(cls), {289, 193});
-    if (is(cls, "TTabSheet")) return withDefaultSize(std::make_unique<TabSheet>(cls), {281, 165});
-    if (is(cls, "TScrollBox")) return withDefaultSize(std::make_unique<ScrollBox>(cls), {185, 41});
-    return nullptr;
+namespace {
+
+const FormClass kClasses[] = {
+    {"TPageControl", "TWinControl", create<PageControl>, {289, 193}},
+    {"TTabSheet", "TWinControl", create<TabSheet>, {281, 165}},
+    {"TScrollBox", "TScrollingWinControl", create<ScrollBox>, {185, 41}},
+};
+
+} // namespace
+
+std::span<const FormClass> containerClasses() {
+    return kClasses;
 }
 
 } // namespace vorlan::forms

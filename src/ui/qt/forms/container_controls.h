@@ -2,8 +2,10 @@
 // Containers: TPageControl with its TTabSheet pages, and TScrollBox, whose controls scroll
 // when they need more room than the box has.
 
-#include "ui/qt/forms/controls.h"
+#include "ui/qt/forms/control.h"
+#include "ui/qt/forms/form_class.h"
 
+#include <span>
 #include <vector>
 
 class QScrollArea;
@@ -17,6 +19,9 @@ class PageControl : public Control {
 public:
     explicit PageControl(std::string cls);
     ~PageControl() override;
+    // ActivePage, ActivePageIndex, PageCount.
+    static const PropertyTable& propertyTable();
+    const PropertyTable& properties() const override { return propertyTable(); }
     // Adds the sheet as the last page (or at its stored PageIndex).
     void addSheet(TabSheet& sheet);
     void removeSheet(TabSheet& sheet);
@@ -28,12 +33,13 @@ public:
     void setActivePage(TabSheet* sheet);
 
 protected:
-    bool getOwn(std::string_view name, script::Value& out) const override;
-    bool setOwn(std::string_view name, const script::Value& value) override;
     void loaded() override;
 
 private:
     QTabWidget* tabs() const;
+    int activePageIndex() const;
+    // A sheet object, or the name of a sheet (which may be read later).
+    void setActivePageRef(const script::Value& value);
     // Pages in the order the tab widget shows them.
     std::vector<TabSheet*> sheets_;
     // A stored ActivePage names a sheet read after the page control.
@@ -44,6 +50,9 @@ class TabSheet : public Control {
 public:
     explicit TabSheet(std::string cls);
     ~TabSheet() override;
+    // Caption, PageIndex, TabVisible, PageControl.
+    static const PropertyTable& propertyTable();
+    const PropertyTable& properties() const override { return propertyTable(); }
     void attachTo(QWidget* area) override;
     const std::string& caption() const { return caption_; }
     PageControl* pageControl() const { return pageControl_; }
@@ -53,12 +62,11 @@ public:
     void hideControl() override;
 
 protected:
-    bool getOwn(std::string_view name, script::Value& out) const override;
-    bool setOwn(std::string_view name, const script::Value& value) override;
     // The page control places its pages.
     void applyGeometry() override;
 
 private:
+    int pageIndex() const;
     std::string caption_;
     int pageIndex_ = -1;
     PageControl* pageControl_ = nullptr;
@@ -73,5 +81,8 @@ public:
 private:
     QScrollArea* area() const;
 };
+
+// TPageControl, TTabSheet, TScrollBox.
+std::span<const FormClass> containerClasses();
 
 } // namespace vorlan::forms

@@ -5,6 +5,8 @@
 #include "core/text_lines.h"
 #include "core/ui_services.h"
 #include "script/comp_wrapper.h"
+#include "ui/qt/forms/form_values.h"
+#include "ui/qt/forms/string_list.h"
 #include "ui/qt/qt_text.h"
 
 #include <QButtonGroup>
@@ -28,20 +30,6 @@ namespace vorlan::forms {
 using script::Value;
 
 namespace {
-
-bool is(std::string_view a, std::string_view b) {
-    return equalsNoCase(a, b);
-}
-
-std::vector<std::string> linesOf(const Value& value) {
-    std::vector<std::string> lines;
-    if (value.isArray()) {
-        for (const Value& v : value.asArray()->items())
-            lines.push_back(v.toString());
-        return lines;
-    }
-    return splitLines(value.toString());
-}
 
 // A failure of the data set while the user works in a control: the user is told, the control
 // shows the field as it is.
@@ -144,27 +132,33 @@ void DataSourceComponent::loaded() {
     resolve();
 }
 
+const PropertyTable& DataSourceComponent::propertyTable() {
+    static const auto table = PropertyTable::of<DataSourceComponent>(
+        nullptr, {
+                     {"DataSet",
+                      [](const DataSourceComponent& d) {
+                          return d.dataSetRef_.isEmpty() ? Value::null() : d.dataSetRef_;
+                      },
+                      [](DataSourceComponent& d, const Value& v) {
+                          d.dataSetRef_ = v;
+                          d.resolve();
+                      }},
+                     {"Enabled", &DataSourceComponent::enabled_,
+                      [](DataSourceComponent& d, bool v) {
+                          d.enabled_ = v;
+                          d.resolve();
+                      }},
+                     {"State", [](const DataSourceComponent& d) { return d.source_.state(); }},
+                 });
+    return table;
+}
+
 bool DataSourceComponent::getPublished(std::string_view name, Value& out) const {
-    if (is(name, "DataSet"))
-        out = dataSetRef_.isEmpty() ? Value::null() : dataSetRef_;
-    else if (is(name, "Enabled"))
-        out = Value(enabled_);
-    else if (is(name, "State"))
-        out = Value(static_cast<std::int32_t>(source_.state()));
-    else
-        return script::Component::getPublished(name, out);
-    return true;
+    return propertyTable().get(*this, name, out) || script::Component::getPublished(name, out);
 }
 
 bool DataSourceComponent::setPublished(std::string_view name, const Value& value) {
-    if (is(name, "DataSet"))
-        dataSetRef_ = value;
-    else if (is(name, "Enabled"))
-        enabled_ = value.toBool();
-    else
-        return script::Component::setPublished(name, value);
-    resolve();
-    return true;
+    return propertyTable().set(*this, name, value) || script::Component::setPublished(name, value);
 }
 
 data::DataSourceProvider* dataSourceProviderOf(const Value& reference, script::Component& from) {
@@ -301,33 +295,31 @@ void DataControl::commit() {
     modified_ = false;
 }
 
-bool DataControl::getOwn(std::string_view name, Value& out) const {
-    if (is(name, "DataSource"))
-        out = sourceRef_.isEmpty() ? Value::null() : sourceRef_;
-    else if (is(name, "DataField"))
-        out = Value(fieldName_);
-    else if (is(name, "ReadOnly"))
-        out = Value(readOnly_);
-    else if (is(name, "Modified"))
-        out = Value(modified_);
-    else
-        return false;
-    return true;
-}
-
-bool DataControl::setOwn(std::string_view name, const Value& value) {
-    if (is(name, "DataSource")) {
-        sourceRef_ = value;
-        resolve();
-    } else if (is(name, "DataField")) {
-        fieldName_ = value.toString();
-        refresh();
-    } else if (is(name, "ReadOnly")) {
-        readOnly_ = value.toBool();
-        readOnlyChanged();
-    } else
-        return false;
-    return true;
+const PropertyTable& DataControl::propertyTable() {
+    static const auto table = PropertyTable::of<DataControl>(
+        &Control::propertyTable(), {
+                                       {"DataSource",
+                                        [](const DataControl& c) {
+                                            return c.sourceRef_.isEmpty() ? Value::null()
+                                                                          : c.sourceRef_;
+                                        },
+                                        [](DataControl& c, const Value& v) {
+                                            c.sourceRef_ = v;
+                                            c.resolve();
+                                        }},
+                                       {"DataField", &DataControl::fieldName_,
+                                        [](DataControl& c, const std::string& v) {
+                                            c.fieldName_ = v;
+                                            c.refresh();
+                                        }},
+                                       {"ReadOnly", &DataControl::readOnly_,
+                                        [](DataControl& c, bool v) {
+                                            c.readOnly_ = v;
+                                            c.readOnlyChanged();
+                                        }},
+                                       {"Modified", &DataControl::modified_},
+                                   });
+    return table;
 }
 
 bool DataControl::handleWidgetEvent(QObject* watched, QEvent* event) {
@@ -373,22 +365,20 @@ protected:
         return fieldValueOfText(*field(), qt::toEngine(edit()->text()));
     }
     void readOnlyChanged() override { edit()->setReadOnly(readOnly()); }
-    bool getOwn(std::string_view name, Value& out) const override {
-        if (is(name, "Text") && edit()) {
-            out = Value(qt::toEngine(edit()->text()));
-            return true;
-        }
-        return DataControl::getOwn(name, out);
+    static const PropertyTable& propertyTable() {
+        static const auto table = PropertyTable::of<DataEdit>(
+            &DataControl::propertyTable(),
+            {
+                {"Text", [](const DataEdit& e) { return qt::toEngine(e.edit()->text()); },
+                 [](DataEdit& e, const std::string& v) {
+                     // Text set by the script counts as typed.
+                     e.edit()->setText(qt::fromEngine(v));
+                     userStep([&e] { e.userChanged(); });
+                 }},
+            });
+        return table;
     }
-    bool setOwn(std::string_view name, const Value& value) override {
-        if (is(name, "Text") && edit()) {
-            // Text set by the script counts as typed.
-            edit()->setText(qt::fromEngine(value.toString()));
-            userStep([this] { userChanged(); });
-            return true;
-        }
-        return DataControl::setOwn(name, value);
-    }
+    const PropertyTable& properties() const override { return propertyTable(); }
 };
 
 class DataText : public DataControl {
@@ -403,25 +393,24 @@ protected:
         }
     }
     Value widgetValue() const override { return {}; }
-    bool getOwn(std::string_view name, Value& out) const override {
-        if (is(name, "Caption")) {
-            const data::Field* f = field();
-            out = Value(f ? f->displayText() : std::string());
-            return true;
-        }
-        return DataControl::getOwn(name, out);
+    static const PropertyTable& propertyTable() {
+        static const auto table = PropertyTable::of<DataText>(
+            &DataControl::propertyTable(),
+            {
+                {"Caption",
+                 [](const DataText& t) {
+                     const data::Field* f = t.field();
+                     return f ? f->displayText() : std::string();
+                 }},
+                {"Alignment", nullptr,
+                 [](DataText& t, const Value& v) {
+                     static_cast<QLabel*>(t.widget())
+                         ->setAlignment(textAlignmentOf(v) | Qt::AlignTop);
+                 }},
+            });
+        return table;
     }
-    bool setOwn(std::string_view name, const Value& value) override {
-        if (is(name, "Alignment") && widget()) {
-            const std::string a = value.toString();
-            static_cast<QLabel*>(widget())->setAlignment((is(a, "taRightJustify") ? Qt::AlignRight
-                                                          : is(a, "taCenter")     ? Qt::AlignHCenter
-                                                                                  : Qt::AlignLeft) |
-                                                         Qt::AlignTop);
-            return true;
-        }
-        return DataControl::setOwn(name, value);
-    }
+    const PropertyTable& properties() const override { return propertyTable(); }
 };
 
 class DataMemo : public DataControl {
@@ -454,28 +443,27 @@ protected:
         return Value(text);
     }
     void readOnlyChanged() override { memo()->setReadOnly(readOnly()); }
-    bool getOwn(std::string_view name, Value& out) const override {
-        if (is(name, "Text") && memo()) {
-            out = widgetValue();
-            return true;
-        }
-        return DataControl::getOwn(name, out);
+    static const PropertyTable& propertyTable() {
+        static const auto table = PropertyTable::of<DataMemo>(
+            &DataControl::propertyTable(),
+            {
+                {"Text", &DataMemo::widgetValue},
+                {"ScrollBars", nullptr,
+                 [](DataMemo& m, const std::string& v) {
+                     const bool vertical =
+                         equalsNoCase(v, "ssVertical") || equalsNoCase(v, "ssBoth");
+                     m.memo()->setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAlwaysOn
+                                                                   : Qt::ScrollBarAsNeeded);
+                 }},
+                {"WordWrap", nullptr,
+                 [](DataMemo& m, bool v) {
+                     m.memo()->setLineWrapMode(v ? QPlainTextEdit::WidgetWidth
+                                                 : QPlainTextEdit::NoWrap);
+                 }},
+            });
+        return table;
     }
-    bool setOwn(std::string_view name, const Value& value) override {
-        if (is(name, "ScrollBars") && memo()) {
-            const std::string s = value.toString();
-            const bool vertical = is(s, "ssVertical") || is(s, "ssBoth");
-            memo()->setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAlwaysOn
-                                                        : Qt::ScrollBarAsNeeded);
-            return true;
-        }
-        if (is(name, "WordWrap") && memo()) {
-            memo()->setLineWrapMode(value.toBool() ? QPlainTextEdit::WidgetWidth
-                                                   : QPlainTextEdit::NoWrap);
-            return true;
-        }
-        return DataControl::setOwn(name, value);
-    }
+    const PropertyTable& properties() const override { return propertyTable(); }
 };
 
 class DataCheckBox : public DataControl {
@@ -510,7 +498,7 @@ protected:
         else if (f) {
             const std::string text = f->displayText();
             for (const auto& v : alternatives(valueChecked_))
-                if (is(v, text)) checked = true;
+                if (equalsNoCase(v, text)) checked = true;
         }
         box()->setChecked(checked);
     }
@@ -520,32 +508,31 @@ protected:
         return Value(alternatives(checked ? valueChecked_ : valueUnchecked_).front());
     }
     void readOnlyChanged() override { box()->setEnabled(!readOnly()); }
-    bool getOwn(std::string_view name, Value& out) const override {
-        if (is(name, "Caption"))
-            out = Value(caption_);
-        else if (is(name, "Checked"))
-            out = Value(box() && box()->isChecked());
-        else if (is(name, "ValueChecked"))
-            out = Value(valueChecked_);
-        else if (is(name, "ValueUnchecked"))
-            out = Value(valueUnchecked_);
-        else
-            return DataControl::getOwn(name, out);
-        return true;
+    static const PropertyTable& propertyTable() {
+        static const auto table = PropertyTable::of<DataCheckBox>(
+            &DataControl::propertyTable(),
+            {
+                {"Caption", &DataCheckBox::caption_,
+                 [](DataCheckBox& b, const std::string& v) {
+                     b.caption_ = v;
+                     b.box()->setText(qt::fromEngine(v));
+                     b.refresh();
+                 }},
+                {"Checked", [](const DataCheckBox& b) { return b.box()->isChecked(); }},
+                {"ValueChecked", &DataCheckBox::valueChecked_,
+                 [](DataCheckBox& b, const std::string& v) {
+                     b.valueChecked_ = v;
+                     b.refresh();
+                 }},
+                {"ValueUnchecked", &DataCheckBox::valueUnchecked_,
+                 [](DataCheckBox& b, const std::string& v) {
+                     b.valueUnchecked_ = v;
+                     b.refresh();
+                 }},
+            });
+        return table;
     }
-    bool setOwn(std::string_view name, const Value& value) override {
-        if (is(name, "Caption")) {
-            caption_ = value.toString();
-            box()->setText(qt::fromEngine(caption_));
-        } else if (is(name, "ValueChecked"))
-            valueChecked_ = value.toString();
-        else if (is(name, "ValueUnchecked"))
-            valueUnchecked_ = value.toString();
-        else
-            return DataControl::setOwn(name, value);
-        refresh();
-        return true;
-    }
+    const PropertyTable& properties() const override { return propertyTable(); }
 
 private:
     std::string caption_;
@@ -629,30 +616,33 @@ protected:
         const QListWidgetItem* item = list()->currentItem();
         return fieldValueOfText(*field(), item ? qt::toEngine(item->text()) : std::string());
     }
-    bool getOwn(std::string_view name, Value& out) const override {
-        if (is(name, "Items"))
-            out = Value(script::wrapObject(items_.get()));
-        else if (is(name, "ItemIndex"))
-            out = Value(static_cast<std::int32_t>(combo_ ? comboBox()->currentIndex()
-                                                         : list()->currentRow()));
-        else if (is(name, "Text") && combo_)
-            out = Value(qt::toEngine(comboBox()->currentText()));
-        else
-            return DataControl::getOwn(name, out);
-        return true;
+    static const PropertyTable& propertyTable() {
+        const auto setItems = [](DataChoice& c, const Value& v) { c.setItems(linesOfValue(v)); };
+        static const auto table = PropertyTable::of<DataChoice>(
+            &DataControl::propertyTable(),
+            {
+                {"Items", [](const DataChoice& c) { return c.items_.get(); }, setItems},
+                {"Items.Strings", nullptr, setItems},
+                {"ItemIndex",
+                 [](const DataChoice& c) {
+                     return c.combo_ ? c.comboBox()->currentIndex() : c.list()->currentRow();
+                 }},
+                // A list box has neither.
+                {"Text",
+                 [](const DataChoice& c) -> std::optional<Value> {
+                     if (!c.combo_) return std::nullopt;
+                     return Value(qt::toEngine(c.comboBox()->currentText()));
+                 }},
+                {"Style", nullptr,
+                 [](DataChoice& c, const std::string& v) {
+                     if (!c.combo_) return false;
+                     c.comboBox()->setEditable(!equalsNoCase(v, "csDropDownList"));
+                     return true;
+                 }},
+            });
+        return table;
     }
-    bool setOwn(std::string_view name, const Value& value) override {
-        if (is(name, "Items") || is(name, "Items.Strings")) {
-            setItems(linesOf(value));
-            return true;
-        }
-        if (is(name, "Style") && combo_) {
-            const std::string s = value.toString();
-            comboBox()->setEditable(!is(s, "csDropDownList"));
-            return true;
-        }
-        return DataControl::setOwn(name, value);
-    }
+    const PropertyTable& properties() const override { return propertyTable(); }
 
 private:
     bool combo_;
@@ -706,7 +696,7 @@ protected:
         const std::string text = f ? f->displayText() : std::string();
         int index = -1;
         for (std::size_t i = 0; f && i < names_.size(); ++i)
-            if (is(valueOf(i), text)) index = static_cast<int>(i);
+            if (equalsNoCase(valueOf(i), text)) index = static_cast<int>(i);
         if (QAbstractButton* b = group_->button(index)) {
             b->setChecked(true);
         } else if (QAbstractButton* checked = group_->checkedButton()) {
@@ -724,34 +714,35 @@ protected:
         for (QAbstractButton* b : group_->buttons())
             b->setEnabled(!readOnly());
     }
-    bool getOwn(std::string_view name, Value& out) const override {
-        if (is(name, "Caption"))
-            out = Value(caption_);
-        else if (is(name, "Items"))
-            out = Value(script::wrapObject(items_.get()));
-        else if (is(name, "Values"))
-            out = Value(script::wrapObject(values_.get()));
-        else if (is(name, "ItemIndex"))
-            out = Value(static_cast<std::int32_t>(group_->checkedId()));
-        else if (is(name, "Value")) {
-            const int id = group_->checkedId();
-            out = Value(id < 0 ? std::string() : valueOf(static_cast<std::size_t>(id)));
-        } else
-            return DataControl::getOwn(name, out);
-        return true;
+    static const PropertyTable& propertyTable() {
+        const auto setItems = [](DataRadioGroup& g, const Value& v) {
+            g.items_->setLines(linesOfValue(v));
+        };
+        const auto setValues = [](DataRadioGroup& g, const Value& v) {
+            g.values_->setLines(linesOfValue(v));
+        };
+        static const auto table = PropertyTable::of<DataRadioGroup>(
+            &DataControl::propertyTable(),
+            {
+                {"Caption", &DataRadioGroup::caption_,
+                 [](DataRadioGroup& g, const std::string& v) {
+                     g.caption_ = v;
+                     static_cast<QGroupBox*>(g.widget())->setTitle(qt::fromEngine(v));
+                 }},
+                {"Items", [](const DataRadioGroup& g) { return g.items_.get(); }, setItems},
+                {"Items.Strings", nullptr, setItems},
+                {"Values", [](const DataRadioGroup& g) { return g.values_.get(); }, setValues},
+                {"Values.Strings", nullptr, setValues},
+                {"ItemIndex", [](const DataRadioGroup& g) { return g.group_->checkedId(); }},
+                {"Value",
+                 [](const DataRadioGroup& g) {
+                     const int id = g.group_->checkedId();
+                     return id < 0 ? std::string() : g.valueOf(static_cast<std::size_t>(id));
+                 }},
+            });
+        return table;
     }
-    bool setOwn(std::string_view name, const Value& value) override {
-        if (is(name, "Caption")) {
-            caption_ = value.toString();
-            static_cast<QGroupBox*>(widget())->setTitle(qt::fromEngine(caption_));
-        } else if (is(name, "Items") || is(name, "Items.Strings"))
-            items_->setLines(linesOf(value));
-        else if (is(name, "Values") || is(name, "Values.Strings"))
-            values_->setLines(linesOf(value));
-        else
-            return DataControl::setOwn(name, value);
-        return true;
-    }
+    const PropertyTable& properties() const override { return propertyTable(); }
 
 private:
     QButtonGroup* group_;
@@ -785,21 +776,18 @@ protected:
                 : pixmap);
     }
     Value widgetValue() const override { return {}; }
-    bool getOwn(std::string_view name, Value& out) const override {
-        if (is(name, "Stretch")) {
-            out = Value(stretch_);
-            return true;
-        }
-        return DataControl::getOwn(name, out);
+    static const PropertyTable& propertyTable() {
+        static const auto table = PropertyTable::of<DataImage>(&DataControl::propertyTable(),
+                                                               {
+                                                                   {"Stretch", &DataImage::stretch_,
+                                                                    [](DataImage& i, bool v) {
+                                                                        i.stretch_ = v;
+                                                                        i.refresh();
+                                                                    }},
+                                                               });
+        return table;
     }
-    bool setOwn(std::string_view name, const Value& value) override {
-        if (is(name, "Stretch")) {
-            stretch_ = value.toBool();
-            refresh();
-            return true;
-        }
-        return DataControl::setOwn(name, value);
-    }
+    const PropertyTable& properties() const override { return propertyTable(); }
 
 private:
     bool stretch_ = false;
@@ -903,37 +891,40 @@ protected:
             return fieldValueOfText(*field(), {});
         return fieldValueOfText(*field(), keys_[static_cast<std::size_t>(index)]);
     }
-    bool getOwn(std::string_view name, Value& out) const override {
-        if (is(name, "ListSource"))
-            out = listRef_.isEmpty() ? Value::null() : listRef_;
-        else if (is(name, "ListField"))
-            out = Value(listField_);
-        else if (is(name, "KeyField"))
-            out = Value(keyField_);
-        else if (is(name, "KeyValue")) {
-            const data::Field* f = field();
-            out = f ? f->value() : Value::null();
-        } else
-            return DataControl::getOwn(name, out);
-        return true;
+    static const PropertyTable& propertyTable() {
+        static const auto table = PropertyTable::of<DataLookup>(
+            &DataControl::propertyTable(),
+            {
+                {"ListSource",
+                 [](const DataLookup& l) {
+                     return l.listRef_.isEmpty() ? Value::null() : l.listRef_;
+                 },
+                 [](DataLookup& l, const Value& v) {
+                     l.listRef_ = v;
+                     l.resolveList();
+                 }},
+                {"ListField", &DataLookup::listField_,
+                 [](DataLookup& l, const std::string& v) {
+                     l.listField_ = v;
+                     // "NAZEV;MESTO": the first field is the one shown.
+                     if (const auto semi = v.find(';'); semi != std::string::npos)
+                         l.listField_.erase(semi);
+                     l.reloadChoices();
+                 }},
+                {"KeyField", &DataLookup::keyField_,
+                 [](DataLookup& l, const std::string& v) {
+                     l.keyField_ = v;
+                     l.reloadChoices();
+                 }},
+                {"KeyValue",
+                 [](const DataLookup& l) {
+                     const data::Field* f = l.field();
+                     return f ? f->value() : Value::null();
+                 }},
+            });
+        return table;
     }
-    bool setOwn(std::string_view name, const Value& value) override {
-        if (is(name, "ListSource")) {
-            listRef_ = value;
-            resolveList();
-        } else if (is(name, "ListField")) {
-            listField_ = value.toString();
-            // "NAZEV;MESTO": the first field is the one shown.
-            if (const auto semi = listField_.find(';'); semi != std::string::npos)
-                listField_.erase(semi);
-            reloadChoices();
-        } else if (is(name, "KeyField")) {
-            keyField_ = value.toString();
-            reloadChoices();
-        } else
-            return DataControl::setOwn(name, value);
-        return true;
-    }
+    const PropertyTable& properties() const override { return propertyTable(); }
 
 private:
     bool combo_;
@@ -946,53 +937,50 @@ private:
     int guard_ = 0;
 };
 
+template <bool combo> std::unique_ptr<script::Component> makeChoice(const std::string& cls) {
+    return std::make_unique<DataChoice>(cls, combo);
+}
+
+template <bool combo> std::unique_ptr<script::Component> makeLookup(const std::string& cls) {
+    return std::make_unique<DataLookup>(cls, combo);
+}
+
 } // namespace
 
-std::unique_ptr<Control> makeDataGridControl(const std::string& cls);
+// ---- the class table
 
-std::unique_ptr<script::Component> makeDataControl(const std::string& cls) {
-    if (is(cls, "TDataSource")) return std::make_unique<DataSourceComponent>();
-    auto any = [&](std::initializer_list<const char*> names) {
-        return std::any_of(names.begin(), names.end(), [&](const char* n) { return is(cls, n); });
-    };
-    std::unique_ptr<Control> control;
-    QSize size{121, 21};
-    if (any({"TDataEdit", "TDBEdit"}))
-        control = std::make_unique<DataEdit>(cls);
-    else if (any({"TDataText", "TDBText"})) {
-        control = std::make_unique<DataText>(cls);
-        size = {65, 17};
-    } else if (any({"TDataMemo", "TDBMemo"})) {
-        control = std::make_unique<DataMemo>(cls);
-        size = {185, 89};
-    } else if (any({"TDataCheckBox", "TDBCheckBox"})) {
-        control = std::make_unique<DataCheckBox>(cls);
-        size = {97, 17};
-    } else if (any({"TDataListBox", "TDBListBox"})) {
-        control = std::make_unique<DataChoice>(cls, false);
-        size = {121, 97};
-    } else if (any({"TDataComboBox", "TDBComboBox"})) {
-        control = std::make_unique<DataChoice>(cls, true);
-        size = {145, 21};
-    } else if (any({"TDataRadioGroup", "TDBRadioGroup"})) {
-        control = std::make_unique<DataRadioGroup>(cls);
-        size = {185, 105};
-    } else if (any({"TDataImage", "TDBImage"})) {
-        control = std::make_unique<DataImage>(cls);
-        size = {105, 105};
-    } else if (any({"TDataLookUpList", "TDBLookupListBox"})) {
-        control = std::make_unique<DataLookup>(cls, false);
-        size = {121, 97};
-    } else if (any({"TDataLookUpCombo", "TDBLookupComboBox"})) {
-        control = std::make_unique<DataLookup>(cls, true);
-        size = {145, 21};
-    } else {
-        return makeDataGridControl(cls);
-    }
-    // The runtime's own data controls move on with Enter; the standard ones keep Enter.
-    control->setEnterAsTab(cls.size() > 5 && is(std::string_view(cls).substr(0, 5), "TData") &&
-                           !any({"TDataText", "TDataMemo", "TDataImage"}));
-    return withDefaultSize(std::move(control), size);
+namespace {
+
+// The runtime's own data controls move on with Enter; the standard ones keep Enter, and so do
+// the memo (new lines), the label and the image (no input).
+const FormClass kClasses[] = {
+    {"TDataSource", "TComponent", create<DataSourceComponent>},
+    {"TDBEdit", "TCustomEdit", create<DataEdit>, {121, 21}},
+    {"TDataEdit", "TDBEdit", create<DataEdit>, {121, 21}, true},
+    {"TDBText", "TGraphicControl", create<DataText>, {65, 17}},
+    {"TDataText", "TDBText", create<DataText>, {65, 17}},
+    {"TDBMemo", "TCustomMemo", create<DataMemo>, {185, 89}},
+    {"TDataMemo", "TDBMemo", create<DataMemo>, {185, 89}},
+    {"TDBCheckBox", "TCustomCheckBox", create<DataCheckBox>, {97, 17}},
+    {"TDataCheckBox", "TDBCheckBox", create<DataCheckBox>, {97, 17}, true},
+    {"TDBListBox", "TCustomListBox", makeChoice<false>, {121, 97}},
+    {"TDataListBox", "TDBListBox", makeChoice<false>, {121, 97}, true},
+    {"TDBComboBox", "TCustomComboBox", makeChoice<true>, {145, 21}},
+    {"TDataComboBox", "TDBComboBox", makeChoice<true>, {145, 21}, true},
+    {"TDBRadioGroup", "TCustomGroupBox", create<DataRadioGroup>, {185, 105}},
+    {"TDataRadioGroup", "TDBRadioGroup", create<DataRadioGroup>, {185, 105}, true},
+    {"TDBImage", "TWinControl", create<DataImage>, {105, 105}},
+    {"TDataImage", "TDBImage", create<DataImage>, {105, 105}},
+    {"TDBLookupListBox", "TWinControl", makeLookup<false>, {121, 97}},
+    {"TDataLookUpList", "TDBLookupListBox", makeLookup<false>, {121, 97}, true},
+    {"TDBLookupComboBox", "TWinControl", makeLookup<true>, {145, 21}},
+    {"TDataLookUpCombo", "TDBLookupComboBox", makeLookup<true>, {145, 21}, true},
+};
+
+} // namespace
+
+std::span<const FormClass> dataControlClasses() {
+    return kClasses;
 }
 
 } // namespace vorlan::forms

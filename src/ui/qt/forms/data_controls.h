@@ -10,9 +10,11 @@
 
 #include "data/data_set.h"
 #include "data/data_source_component.h"
-#include "ui/qt/forms/controls.h"
+#include "ui/qt/forms/control.h"
+#include "ui/qt/forms/form_class.h"
 
 #include <functional>
+#include <span>
 
 namespace vorlan::forms {
 
@@ -21,6 +23,8 @@ class DataSourceComponent : public script::Component, public data::DataSourcePro
 public:
     DataSourceComponent();
     ~DataSourceComponent() override;
+    // DataSet, Enabled, State.
+    static const PropertyTable& propertyTable();
     data::DataSource* dataSource() override { return &source_; }
     bool getPublished(std::string_view name, script::Value& out) const override;
     bool setPublished(std::string_view name, const script::Value& value) override;
@@ -43,6 +47,9 @@ class DataControl : public Control {
 public:
     DataControl(std::string cls, QWidget* widget);
     ~DataControl() override;
+    // DataSource, DataField, ReadOnly, Modified.
+    static const PropertyTable& propertyTable();
+    const PropertyTable& properties() const override { return propertyTable(); }
     // The field shown; null without a data set, while it is closed or when the name is wrong.
     data::Field* field() const;
     data::DataSet* dataSet() const;
@@ -71,8 +78,6 @@ protected:
     virtual void readOnlyChanged() {}
     const std::string& fieldName() const { return fieldName_; }
 
-    bool getOwn(std::string_view name, script::Value& out) const override;
-    bool setOwn(std::string_view name, const script::Value& value) override;
     bool handleWidgetEvent(QObject* watched, QEvent* event) override;
 
 private:
@@ -98,5 +103,8 @@ void forEachRecord(data::DataSet& set, const std::function<void()>& visit);
 // decimal comma is read as a point), a Boolean for logical ones, text otherwise. Empty text
 // empties a numeric field.
 script::Value fieldValueOfText(const data::Field& field, const std::string& text);
+
+// TDataSource and the field controls (TDataEdit, TDBEdit ...) with their Enter keys.
+std::span<const FormClass> dataControlClasses();
 
 } // namespace vorlan::forms

@@ -4,6 +4,7 @@
 #include "core/field_name.h"
 #include "script/comp_wrapper.h"
 #include "ui/qt/forms/dialogs.h"
+#include "ui/qt/forms/form_values.h"
 #include "ui/qt/qt_text.h"
 
 #include <QHBoxLayout>
@@ -19,14 +20,8 @@ using script::Value;
 
 namespace {
 
-bool is(std::string_view a, std::string_view b) {
-    return equalsNoCase(a, b);
-}
-
-Qt::Alignment qtAlignment(std::string_view name) {
-    if (is(name, "taRightJustify")) return Qt::AlignRight | Qt::AlignVCenter;
-    if (is(name, "taCenter")) return Qt::AlignHCenter | Qt::AlignVCenter;
-    return Qt::AlignLeft | Qt::AlignVCenter;
+Qt::Alignment qtAlignment(const std::string& name) {
+    return textAlignmentOf(Value(name)) | Qt::AlignVCenter;
 }
 
 // Wide enough for the field's display width or its label, whichever is wider.
@@ -98,17 +93,20 @@ void DataSetControl::loaded() {
     resolve();
 }
 
-bool DataSetControl::getOwn(std::string_view name, Value& out) const {
-    if (!is(name, "DataSource")) return false;
-    out = sourceRef_.isEmpty() ? Value::null() : sourceRef_;
-    return true;
-}
-
-bool DataSetControl::setOwn(std::string_view name, const Value& value) {
-    if (!is(name, "DataSource")) return false;
-    sourceRef_ = value;
-    resolve();
-    return true;
+const PropertyTable& DataSetControl::propertyTable() {
+    static const auto table = PropertyTable::of<DataSetControl>(
+        &Control::propertyTable(), {
+                                       {"DataSource",
+                                        [](const DataSetControl& c) {
+                                            return c.sourceRef_.isEmpty() ? Value::null()
+                                                                          : c.sourceRef_;
+                                        },
+                                        [](DataSetControl& c, const Value& v) {
+                                            c.sourceRef_ = v;
+                                            c.resolve();
+                                        }},
+                                   });
+    return table;
 }
 
 // ---- DataGrid
@@ -336,40 +334,43 @@ void DataGrid::userEdited(int row, int column) {
     f->setValue(fieldValueOfText(*f, text));
 }
 
-bool DataGrid::getOwn(std::string_view name, Value& out) const {
-    if (is(name, "ReadOnly"))
-        out = Value(readOnly_);
-    else if (is(name, "Columns"))
-        out = Value(script::wrapObject(columns_.get()));
-    else if (is(name, "SelectedIndex"))
-        out = Value(static_cast<std::int32_t>(table() ? table()->currentColumn() : -1));
-    else
-        return DataSetControl::getOwn(name, out);
-    return true;
+const PropertyTable& DataGrid::propertyTable() {
+    static const auto table = PropertyTable::of<DataGrid>(
+        &DataSetControl::propertyTable(),
+        {
+            {"ReadOnly", &DataGrid::readOnly_, &DataGrid::setReadOnly},
+            {"Columns", [](const DataGrid& g) { return g.columns_.get(); },
+             [](DataGrid& g, const Value& v) { g.columns_->readStored(v); }},
+            {"SelectedIndex", [](const DataGrid& g) { return g.table()->currentColumn(); }},
+            {"Options", nullptr, &DataGrid::setOptions},
+        });
+    return table;
 }
 
-bool DataGrid::setOwn(std::string_view name, const Value& value) {
-    if (is(name, "ReadOnly")) {
-        readOnly_ = value.toBool();
-        table()->setEditTriggers(readOnly_ ? QAbstractItemView::NoEditTriggers
-                                           : QAbstractItemView::DoubleClicked |
-                                                 QAbstractItemView::EditKeyPressed |
-                                                 QAbstractItemView::AnyKeyPressed);
-    } else if (is(name, "Columns")) {
-        columns_->readStored(value);
-    } else if (name.size() > 8 && is(name.substr(0, 8), "Columns[")) {
-        // A stored column's property; what columns do not keep is not kept elsewhere either.
+bool DataGrid::setPublished(std::string_view name, const Value& value) {
+    // What the columns do not keep is not kept elsewhere either.
+    if (name.size() > 8 && equalsNoCase(name.substr(0, 8), "Columns[")) {
         columns_->setStored(name.substr(7), value);
-    } else if (is(name, "Options")) {
-        const std::string options = value.toString();
-        editing_ = options.find("dgEditing") != std::string::npos || !value.isString();
-        table()->verticalHeader()->setVisible(options.find("dgIndicator") != std::string::npos);
-        table()->horizontalHeader()->setVisible(options.find("dgTitles") != std::string::npos);
-        if (options.find("dgRowSelect") != std::string::npos)
-            table()->setSelectionBehavior(QAbstractItemView::SelectRows);
-    } else
-        return DataSetControl::setOwn(name, value);
-    return true;
+        return true;
+    }
+    return DataSetControl::setPublished(name, value);
+}
+
+void DataGrid::setReadOnly(bool readOnly) {
+    readOnly_ = readOnly;
+    table()->setEditTriggers(readOnly_ ? QAbstractItemView::NoEditTriggers
+                                       : QAbstractItemView::DoubleClicked |
+                                             QAbstractItemView::EditKeyPressed |
+                                             QAbstractItemView::AnyKeyPressed);
+}
+
+void DataGrid::setOptions(const Value& value) {
+    const std::string options = value.toString();
+    editing_ = options.find("dgEditing") != std::string::npos || !value.isString();
+    table()->verticalHeader()->setVisible(options.find("dgIndicator") != std::string::npos);
+    table()->horizontalHeader()->setVisible(options.find("dgTitles") != std::string::npos);
+    if (options.find("dgRowSelect") != std::string::npos)
+        table()->setSelectionBehavior(QAbstractItemView::SelectRows);
 }
 
 // ---- DataNavigator
@@ -486,46 +487,55 @@ void DataNavigator::dataChanged() {
         if (QToolButton* b = buttons_[static_cast<std::size_t>(i)]) b->setEnabled(enabled[i]);
 }
 
-bool DataNavigator::getOwn(std::string_view name, Value& out) const {
-    if (is(name, "ConfirmDelete"))
-        out = Value(confirmDelete_);
-    else if (is(name, "VisibleButtons"))
-        out = Value(visibleButtons_.empty() ? std::string("[nbFirst,nbPrior,nbNext,nbLast,"
-                                                          "nbInsert,nbDelete,nbEdit,nbPost,"
-                                                          "nbCancel,nbRefresh]")
-                                            : visibleButtons_);
-    else
-        return DataSetControl::getOwn(name, out);
-    return true;
+const PropertyTable& DataNavigator::propertyTable() {
+    static const auto table = PropertyTable::of<DataNavigator>(
+        &DataSetControl::propertyTable(),
+        {
+            {"ConfirmDelete", &DataNavigator::confirmDelete_, &DataNavigator::confirmDelete_},
+            {"VisibleButtons",
+             [](const DataNavigator& n) {
+                 return n.visibleButtons_.empty()
+                            ? std::string("[nbFirst,nbPrior,nbNext,nbLast,nbInsert,nbDelete,"
+                                          "nbEdit,nbPost,nbCancel,nbRefresh]")
+                            : n.visibleButtons_;
+             },
+             &DataNavigator::setVisibleButtons},
+        });
+    return table;
 }
 
-bool DataNavigator::setOwn(std::string_view name, const Value& value) {
-    if (is(name, "ConfirmDelete"))
-        confirmDelete_ = value.toBool();
-    else if (is(name, "VisibleButtons")) {
-        visibleButtons_ = value.toString();
-        for (int i = 0; i < kNavigatorButtons; ++i) {
-            const std::string& set = visibleButtons_;
-            bool shown = false;
-            for (std::size_t at = set.find(kButtonNames[i]); at != std::string::npos;
-                 at = set.find(kButtonNames[i], at + 1)) {
-                const std::size_t end = at + std::string_view(kButtonNames[i]).size();
-                if (end == set.size() || set[end] == ',' || set[end] == ']' || set[end] == ' ')
-                    shown = true;
-            }
-            buttons_[static_cast<std::size_t>(i)]->setVisible(shown);
-        }
-    } else
-        return DataSetControl::setOwn(name, value);
-    return true;
+void DataNavigator::setVisibleButtons(const Value& buttons) {
+    visibleButtons_ = buttons.toString();
+    const auto shown = setNames(buttons, kButtonNames);
+    for (int i = 0; i < kNavigatorButtons; ++i)
+        buttons_[static_cast<std::size_t>(i)]->setVisible(hasName(shown, kButtonNames[i]));
 }
 
-std::unique_ptr<Control> makeDataGridControl(const std::string& cls) {
-    if (is(cls, "TDataGrid") || is(cls, "TDBGrid"))
-        return withDefaultSize(std::make_unique<DataGrid>(cls), {320, 120});
-    if (is(cls, "TDataNavigator") || is(cls, "TDBNavigator"))
-        return withDefaultSize(std::make_unique<DataNavigator>(cls), {240, 25});
-    return nullptr;
+std::span<const char* const> navigatorButtonNames() {
+    return kButtonNames;
+}
+
+// ---- the class table
+
+namespace {
+
+const FormClass kClasses[] = {
+    {"TCustomDBGrid", "TCustomGrid"},
+    {"TDBGrid", "TCustomDBGrid", create<DataGrid>, {320, 120}},
+    {"TDataGrid", "TDBGrid", create<DataGrid>, {320, 120}},
+    {"TDBNavigator", "TWinControl", create<DataNavigator>, {240, 25}},
+    {"TDataNavigator", "TDBNavigator", create<DataNavigator>, {240, 25}},
+    {"TCollection", "TPersistent"},
+    {"TDBGridColumns", "TCollection"},
+    {"TCollectionItem", "TPersistent"},
+    {"TColumn", "TCollectionItem"},
+    {"TColumnTitle", "TPersistent"},
+};
+
+} // namespace
+
+std::span<const FormClass> dataGridClasses() {
+    return kClasses;
 }
 
 } // namespace vorlan::forms

@@ -7,6 +7,7 @@
 #include "ui/qt/forms/data_grid_columns.h"
 
 #include <array>
+#include <span>
 
 class QTableWidget;
 class QToolButton;
@@ -18,6 +19,9 @@ class DataSetControl : public Control {
 public:
     DataSetControl(std::string cls, QWidget* widget);
     ~DataSetControl() override;
+    // DataSource.
+    static const PropertyTable& propertyTable();
+    const PropertyTable& properties() const override { return propertyTable(); }
     data::DataSource* source() const;
     data::DataSet* dataSet() const;
     void bind(data::DataSource* source);
@@ -26,8 +30,6 @@ public:
 protected:
     virtual void dataChanged() = 0;
     virtual void recordChanged() { dataChanged(); }
-    bool getOwn(std::string_view name, script::Value& out) const override;
-    bool setOwn(std::string_view name, const script::Value& value) override;
 
 private:
     class Link;
@@ -40,6 +42,11 @@ class DataGrid : public DataSetControl {
 public:
     explicit DataGrid(std::string cls);
     ~DataGrid() override;
+    // ReadOnly, Options, Columns, SelectedIndex.
+    static const PropertyTable& propertyTable();
+    const PropertyTable& properties() const override { return propertyTable(); }
+    // A stored column's property ("Columns[2].Title.Caption") goes to that column.
+    bool setPublished(std::string_view name, const script::Value& value) override;
     // Rows shown (one per record, plus one while a record is being inserted).
     int rowCount() const;
     std::string cellText(int column, int row) const;
@@ -48,11 +55,11 @@ public:
 protected:
     void dataChanged() override;
     void recordChanged() override;
-    bool getOwn(std::string_view name, script::Value& out) const override;
-    bool setOwn(std::string_view name, const script::Value& value) override;
 
 private:
     QTableWidget* table() const;
+    void setReadOnly(bool readOnly);
+    void setOptions(const script::Value& options);
     void rebuild();
     void showCurrent();
     void fillRow(int row);
@@ -85,24 +92,32 @@ enum class NavigatorButton {
     Refresh
 };
 constexpr int kNavigatorButtons = 10;
+// nbFirst ... nbRefresh, in the order of NavigatorButton.
+std::span<const char* const> navigatorButtonNames();
 
 class DataNavigator : public DataSetControl {
 public:
     explicit DataNavigator(std::string cls);
     ~DataNavigator() override;
+    // ConfirmDelete, VisibleButtons.
+    static const PropertyTable& propertyTable();
+    const PropertyTable& properties() const override { return propertyTable(); }
     // Does what the button does (as if clicked), then fires OnClick(Sender, Button).
     void press(NavigatorButton button);
     QToolButton* button(NavigatorButton b) const;
 
 protected:
     void dataChanged() override;
-    bool getOwn(std::string_view name, script::Value& out) const override;
-    bool setOwn(std::string_view name, const script::Value& value) override;
 
 private:
+    // The buttons named in the set (case does not matter); the others are hidden.
+    void setVisibleButtons(const script::Value& buttons);
     std::array<QToolButton*, kNavigatorButtons> buttons_{};
     bool confirmDelete_ = true;
     std::string visibleButtons_;
 };
+
+// TDataGrid, TDataNavigator (and TDBGrid, TDBNavigator), the grid's columns and their titles.
+std::span<const FormClass> dataGridClasses();
 
 } // namespace vorlan::forms

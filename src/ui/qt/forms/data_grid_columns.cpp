@@ -1,6 +1,5 @@
 #include "ui/qt/forms/data_grid_columns.h"
 
-#include "core/cp1250.h"
 #include "script/dispatch.h"
 
 #include <algorithm>
@@ -10,41 +9,28 @@ namespace vorlan::forms {
 
 using script::Value;
 
-namespace {
-
-bool is(std::string_view a, std::string_view b) {
-    return equalsNoCase(a, b);
-}
-
-bool startsWith(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && is(text.substr(0, prefix.size()), prefix);
-}
-
-} // namespace
-
 // ---- GridColumnTitle
 
-bool GridColumnTitle::get(std::string_view name, Value& out) const {
-    if (is(name, "Caption"))
-        out = Value(column_.caption());
-    else if (is(name, "Alignment"))
-        out = Value(column_.titleAlignment_.empty() ? std::string("taLeftJustify")
-                                                    : column_.titleAlignment_);
-    else
-        return false;
-    return true;
-}
-
-bool GridColumnTitle::set(std::string_view name, const Value& value) {
-    if (is(name, "Caption")) {
-        column_.caption_ = value.toString();
-        column_.hasCaption_ = true;
-    } else if (is(name, "Alignment"))
-        column_.titleAlignment_ = value.toString();
-    else
-        return false;
-    column_.changed_(ColumnChange::Look);
-    return true;
+const PropertyTable& GridColumnTitle::propertyTable() {
+    static const auto table = PropertyTable::of<GridColumnTitle>(
+        nullptr, {
+                     {"Caption", [](const GridColumnTitle& t) { return t.column_.caption(); },
+                      [](GridColumnTitle& t, const std::string& v) {
+                          t.column_.caption_ = v;
+                          t.column_.hasCaption_ = true;
+                          t.column_.changed_(ColumnChange::Look);
+                      }},
+                     {"Alignment",
+                      [](const GridColumnTitle& t) {
+                          return t.column_.titleAlignment_.empty() ? std::string("taLeftJustify")
+                                                                   : t.column_.titleAlignment_;
+                      },
+                      [](GridColumnTitle& t, const std::string& v) {
+                          t.column_.titleAlignment_ = v;
+                          t.column_.changed_(ColumnChange::Look);
+                      }},
+                 });
+    return table;
 }
 
 // ---- GridColumn
@@ -57,37 +43,47 @@ void GridColumn::setDefaults(std::string caption, int width) {
     defaultWidth_ = width;
 }
 
+const PropertyTable& GridColumn::propertyTable() {
+    // A new field changes which column shows what; the rest only how it looks.
+    const auto changed = [](GridColumn& c, ColumnChange change) { c.changed_(change); };
+    static const auto table = PropertyTable::of<GridColumn>(
+        nullptr,
+        {
+            {"FieldName", &GridColumn::fieldName_,
+             [=](GridColumn& c, const std::string& v) {
+                 c.fieldName_ = v;
+                 changed(c, ColumnChange::Layout);
+             }},
+            {"Width",
+             [](const GridColumn& c) { return c.width_ >= 0 ? c.width_ : c.defaultWidth_; },
+             [=](GridColumn& c, std::int32_t v) {
+                 c.width_ = std::max(v, 0);
+                 changed(c, ColumnChange::Look);
+             }},
+            {"Visible", &GridColumn::visible_,
+             [=](GridColumn& c, bool v) {
+                 c.visible_ = v;
+                 changed(c, ColumnChange::Look);
+             }},
+            {"Alignment",
+             [](const GridColumn& c) {
+                 return c.alignment_.empty() ? std::string("taLeftJustify") : c.alignment_;
+             },
+             [=](GridColumn& c, const std::string& v) {
+                 c.alignment_ = v;
+                 changed(c, ColumnChange::Look);
+             }},
+            {"Title", subObject, [](const GridColumn& c) { return &c.title_; }},
+        });
+    return table;
+}
+
 bool GridColumn::get(std::string_view name, Value& out) const {
-    if (startsWith(name, "Title.")) return title_.get(name.substr(6), out);
-    if (is(name, "FieldName"))
-        out = Value(fieldName_);
-    else if (is(name, "Width"))
-        out = Value(static_cast<std::int32_t>(width_ >= 0 ? width_ : defaultWidth_));
-    else if (is(name, "Visible"))
-        out = Value(visible_);
-    else if (is(name, "Alignment"))
-        out = Value(alignment_.empty() ? std::string("taLeftJustify") : alignment_);
-    else
-        return false;
-    return true;
+    return propertyTable().get(*this, name, out);
 }
 
 bool GridColumn::set(std::string_view name, const Value& value) {
-    if (startsWith(name, "Title.")) return title_.set(name.substr(6), value);
-    ColumnChange change = ColumnChange::Look;
-    if (is(name, "FieldName")) {
-        fieldName_ = value.toString();
-        change = ColumnChange::Layout;
-    } else if (is(name, "Width"))
-        width_ = std::max(value.toInt(), 0);
-    else if (is(name, "Visible"))
-        visible_ = value.toBool();
-    else if (is(name, "Alignment"))
-        alignment_ = value.toString();
-    else
-        return false;
-    changed_(change);
-    return true;
+    return propertyTable().set(*this, name, value);
 }
 
 // ---- GridColumns

@@ -4,6 +4,7 @@
 
 #include "script/native_object.h"
 #include "script/value.h"
+#include "ui/qt/forms/property_table.h"
 
 #include <functional>
 #include <memory>
@@ -23,8 +24,8 @@ class GridColumnTitle : public script::NativeObject {
 public:
     explicit GridColumnTitle(GridColumn& column)
         : script::NativeObject("TColumnTitle"), column_(column) {}
-    bool get(std::string_view name, script::Value& out) const;
-    bool set(std::string_view name, const script::Value& value);
+    // Caption, Alignment.
+    static const PropertyTable& propertyTable();
 
 private:
     GridColumn& column_;
@@ -48,6 +49,8 @@ public:
     // What the grid shows when nothing is stored (the field's label and width).
     void setDefaults(std::string caption, int width);
 
+    // FieldName, Width, Visible, Alignment and Title (its own Title.Caption ...).
+    static const PropertyTable& propertyTable();
     // Properties by name, as scripts and the form file give them ("Title.Caption" too).
     bool get(std::string_view name, script::Value& out) const;
     bool set(std::string_view name, const script::Value& value);

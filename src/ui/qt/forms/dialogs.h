@@ -5,8 +5,9 @@
 // shows. Without a screen they answer as nobody can click (the default button) and say so on
 // standard error.
 
-#include "ui/qt/forms/controls.h"
 #include "ui/qt/forms/dialog_model.h"
+#include "ui/qt/forms/form.h"
+#include "ui/qt/forms/form_catalog.h"
 
 #include <memory>
 #include <string>

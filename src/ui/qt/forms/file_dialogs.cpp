@@ -2,7 +2,6 @@
 
 #include "core/cp1250.h"
 #include "core/ui_services.h"
-#include "ui/qt/forms/controls.h"
 
 namespace vorlan::forms {
 
@@ -10,14 +9,20 @@ using script::Value;
 
 namespace {
 
-bool is(std::string_view a, std::string_view b) {
-    return equalsNoCase(a, b);
-}
+const FormClass kClasses[] = {
+    {"TCommonDialog", "TComponent"},
+    {"TOpenDialog", "TCommonDialog", create<FileDialog>},
+    {"TSaveDialog", "TOpenDialog", create<FileDialog>},
+};
 
 } // namespace
 
+std::span<const FormClass> fileDialogClasses() {
+    return kClasses;
+}
+
 FileDialog::FileDialog(std::string className)
-    : script::Component(className), save_(is(className, "TSaveDialog")) {}
+    : script::Component(className), save_(equalsNoCase(className, "TSaveDialog")) {}
 
 bool FileDialog::execute() {
     FileDialogRequest request;
@@ -37,46 +42,25 @@ bool FileDialog::execute() {
     return true;
 }
 
+const PropertyTable& FileDialog::propertyTable() {
+    static const auto table = PropertyTable::of<FileDialog>(
+        nullptr, {
+                     {"FileName", &FileDialog::fileName_, &FileDialog::fileName_},
+                     {"Filter", &FileDialog::filter_, &FileDialog::filter_},
+                     {"FilterIndex", &FileDialog::filterIndex_, &FileDialog::filterIndex_},
+                     {"InitialDir", &FileDialog::initialDir_, &FileDialog::initialDir_},
+                     {"Title", &FileDialog::title_, &FileDialog::title_},
+                     {"DefaultExt", &FileDialog::defaultExt_, &FileDialog::defaultExt_},
+                 });
+    return table;
+}
+
 bool FileDialog::getPublished(std::string_view name, Value& out) const {
-    if (is(name, "FileName"))
-        out = Value(fileName_);
-    else if (is(name, "Filter"))
-        out = Value(filter_);
-    else if (is(name, "InitialDir"))
-        out = Value(initialDir_);
-    else if (is(name, "Title"))
-        out = Value(title_);
-    else if (is(name, "DefaultExt"))
-        out = Value(defaultExt_);
-    else if (is(name, "FilterIndex"))
-        out = Value(filterIndex_);
-    else
-        return script::Component::getPublished(name, out);
-    return true;
+    return propertyTable().get(*this, name, out) || script::Component::getPublished(name, out);
 }
 
 bool FileDialog::setPublished(std::string_view name, const Value& value) {
-    if (is(name, "FileName"))
-        fileName_ = value.toString();
-    else if (is(name, "Filter"))
-        filter_ = value.toString();
-    else if (is(name, "InitialDir"))
-        initialDir_ = value.toString();
-    else if (is(name, "Title"))
-        title_ = value.toString();
-    else if (is(name, "DefaultExt"))
-        defaultExt_ = value.toString();
-    else if (is(name, "FilterIndex"))
-        filterIndex_ = value.toInt();
-    else
-        return script::Component::setPublished(name, value);
-    return true;
-}
-
-std::unique_ptr<script::Component> makeFileDialog(const std::string& className) {
-    if (is(className, "TOpenDialog") || is(className, "TSaveDialog"))
-        return std::make_unique<FileDialog>(className);
-    return nullptr;
+    return propertyTable().set(*this, name, value) || script::Component::setPublished(name, value);
 }
 
 } // namespace vorlan::forms

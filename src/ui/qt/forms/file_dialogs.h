@@ -3,12 +3,18 @@
 // user for a file through the UI services (answered by the default in headless runs).
 
 #include "script/component.h"
+#include "ui/qt/forms/form_class.h"
+#include "ui/qt/forms/property_table.h"
+
+#include <span>
 
 namespace vorlan::forms {
 
 class FileDialog : public script::Component {
 public:
     explicit FileDialog(std::string className);
+    // FileName, Filter, FilterIndex, InitialDir, Title, DefaultExt.
+    static const PropertyTable& propertyTable();
     // True when a file was chosen; FileName then holds it.
     bool execute();
     bool getPublished(std::string_view name, script::Value& out) const override;
@@ -23,5 +29,8 @@ private:
     std::string defaultExt_;
     std::int32_t filterIndex_ = 1;
 };
+
+// TCommonDialog, TOpenDialog, TSaveDialog.
+std::span<const FormClass> fileDialogClasses();
 
 } // namespace vorlan::forms

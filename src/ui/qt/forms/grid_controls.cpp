@@ -1,8 +1,7 @@
 #include "ui/qt/forms/grid_controls.h"
 
-#include "core/cp1250.h"
 #include "script/comp_wrapper.h"
-#include "ui/qt/forms/picture_controls.h"
+#include "ui/qt/forms/form_values.h"
 #include "ui/qt/qt_text.h"
 
 #include <QHeaderView>
@@ -12,28 +11,6 @@
 namespace vorlan::forms {
 
 using script::Value;
-
-namespace {
-
-bool is(std::string_view a, std::string_view b) {
-    return equalsNoCase(a, b);
-}
-
-bool hasOption(const Value& options, std::string_view name) {
-    const std::string text = options.toString();
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t end = text.find_first_of(",]", start);
-        if (end == std::string::npos) end = text.size();
-        std::string item = text.substr(start, end - start);
-        std::erase_if(item, [](char c) { return c == '[' || c == ' '; });
-        if (is(item, name)) return true;
-        start = end + 1;
-    }
-    return false;
-}
-
-} // namespace
 
 // ---- GridLineStrings
 
@@ -229,7 +206,10 @@ void StringGrid::markFixed() {
         }
 }
 
-void StringGrid::applyOptions() {
+void StringGrid::setOptions(const Value& options) {
+    const auto names = setNames(options);
+    editing_ = hasName(names, "goEditing");
+    rowSelect_ = hasName(names, "goRowSelect");
     QTableWidget* t = table();
     t->setEditTriggers(editing_
                            ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
@@ -239,75 +219,76 @@ void StringGrid::applyOptions() {
                                        : QAbstractItemView::SelectItems);
 }
 
-bool StringGrid::getOwn(std::string_view name, Value& out) const {
-    QTableWidget* t = table();
-    if (!t) return false;
-    if (is(name, "ColCount"))
-        out = Value(static_cast<std::int32_t>(colCount()));
-    else if (is(name, "RowCount"))
-        out = Value(static_cast<std::int32_t>(rowCount()));
-    else if (is(name, "FixedCols"))
-        out = Value(fixedCols_);
-    else if (is(name, "FixedRows"))
-        out = Value(fixedRows_);
-    else if (is(name, "DefaultColWidth"))
-        out = Value(defaultColWidth_);
-    else if (is(name, "DefaultRowHeight"))
-        out = Value(defaultRowHeight_);
-    else if (is(name, "Col"))
-        out = Value(static_cast<std::int32_t>(std::max(t->currentColumn(), fixedCols_)));
-    else if (is(name, "Row"))
-        out = Value(static_cast<std::int32_t>(std::max(t->currentRow(), fixedRows_)));
-    else
-        return false;
-    return true;
+int StringGrid::currentCol() const {
+    return std::max(table()->currentColumn(), fixedCols_);
 }
 
-bool StringGrid::setOwn(std::string_view name, const Value& value) {
-    QTableWidget* t = table();
-    if (!t) return false;
-    if (is(name, "ColCount"))
-        resize(value.toInt(), rowCount());
-    else if (is(name, "RowCount"))
-        resize(colCount(), value.toInt());
-    else if (is(name, "FixedCols")) {
-        fixedCols_ = std::max(value.toInt(), 0);
-        markFixed();
-    } else if (is(name, "FixedRows")) {
-        fixedRows_ = std::max(value.toInt(), 0);
-        markFixed();
-    } else if (is(name, "DefaultColWidth")) {
-        defaultColWidth_ = std::max(value.toInt(), 0);
-        for (int c = 0; c < colCount(); ++c)
-            t->setColumnWidth(c, defaultColWidth_);
-    } else if (is(name, "DefaultRowHeight")) {
-        defaultRowHeight_ = std::max(value.toInt(), 0);
-        for (int r = 0; r < rowCount(); ++r)
-            t->setRowHeight(r, defaultRowHeight_);
-    } else if (is(name, "Col") || is(name, "Row")) {
-        Quiet q(*this);
-        const bool col = is(name, "Col");
-        const int c = col ? value.toInt() : std::max(t->currentColumn(), fixedCols_);
-        const int r = col ? std::max(t->currentRow(), fixedRows_) : value.toInt();
-        checkCell(c, r);
-        t->setCurrentCell(r, c);
-    } else if (is(name, "Options")) {
-        editing_ = hasOption(value, "goEditing");
-        rowSelect_ = hasOption(value, "goRowSelect");
-        applyOptions();
-    } else
-        return false;
-    return true;
+int StringGrid::currentRow() const {
+    return std::max(table()->currentRow(), fixedRows_);
 }
 
-// ---- factory
+void StringGrid::moveTo(int col, int row) {
+    Quiet q(*this);
+    checkCell(col, row);
+    table()->setCurrentCell(row, col);
+}
 
-std::unique_ptr<script::Component> makeGridOrPictureControl(const std::string& cls) {
-    if (is(cls, "TStringGrid") || is(cls, "TDrawGrid"))
-        return withDefaultSize(std::make_unique<StringGrid>(cls), {320, 120});
-    if (is(cls, "TImage")) return withDefaultSize(std::make_unique<Image>(cls), {105, 105});
-    if (is(cls, "TShape")) return withDefaultSize(std::make_unique<Shape>(cls), {65, 65});
-    return nullptr;
+void StringGrid::setDefaultColWidth(int width) {
+    defaultColWidth_ = std::max(width, 0);
+    for (int c = 0; c < colCount(); ++c)
+        table()->setColumnWidth(c, defaultColWidth_);
+}
+
+void StringGrid::setDefaultRowHeight(int height) {
+    defaultRowHeight_ = std::max(height, 0);
+    for (int r = 0; r < rowCount(); ++r)
+        table()->setRowHeight(r, defaultRowHeight_);
+}
+
+const PropertyTable& StringGrid::propertyTable() {
+    static const auto table = PropertyTable::of<StringGrid>(
+        &Control::propertyTable(),
+        {
+            {"ColCount", &StringGrid::colCount,
+             [](StringGrid& g, std::int32_t n) { g.resize(n, g.rowCount()); }},
+            {"RowCount", &StringGrid::rowCount,
+             [](StringGrid& g, std::int32_t n) { g.resize(g.colCount(), n); }},
+            {"FixedCols", &StringGrid::fixedCols_,
+             [](StringGrid& g, std::int32_t n) {
+                 g.fixedCols_ = std::max(n, 0);
+                 g.markFixed();
+             }},
+            {"FixedRows", &StringGrid::fixedRows_,
+             [](StringGrid& g, std::int32_t n) {
+                 g.fixedRows_ = std::max(n, 0);
+                 g.markFixed();
+             }},
+            {"DefaultColWidth", &StringGrid::defaultColWidth_, &StringGrid::setDefaultColWidth},
+            {"DefaultRowHeight", &StringGrid::defaultRowHeight_, &StringGrid::setDefaultRowHeight},
+            {"Col", &StringGrid::currentCol,
+             [](StringGrid& g, std::int32_t c) { g.moveTo(c, g.currentRow()); }},
+            {"Row", &StringGrid::currentRow,
+             [](StringGrid& g, std::int32_t r) { g.moveTo(g.currentCol(), r); }},
+            {"Options", nullptr, &StringGrid::setOptions},
+        });
+    return table;
+}
+
+// ---- the class table
+
+namespace {
+
+const FormClass kClasses[] = {
+    {"TCustomGrid", "TWinControl"},
+    {"TDrawGrid", "TCustomGrid", create<StringGrid>, {320, 120}},
+    {"TStringGrid", "TDrawGrid", create<StringGrid>, {320, 120}},
+    {"TStringGridStrings", "TStrings"},
+};
+
+} // namespace
+
+std::span<const FormClass> gridClasses() {
+    return kClasses;
 }
 
 } // namespace vorlan::forms

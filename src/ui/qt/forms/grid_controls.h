@@ -2,10 +2,13 @@
 // TStringGrid: a table of texts with fixed (heading) rows and columns at its top and left.
 // Cells[ACol, ARow] counts from 0 and includes the fixed cells, as programs expect.
 
-#include "ui/qt/forms/controls.h"
+#include "ui/qt/forms/control.h"
+#include "ui/qt/forms/form_class.h"
+#include "ui/qt/forms/string_list.h"
 
 #include <map>
 #include <memory>
+#include <span>
 
 class QTableWidget;
 
@@ -24,6 +27,10 @@ class StringGrid : public Control {
 public:
     explicit StringGrid(std::string cls);
     ~StringGrid() override;
+    // ColCount, RowCount, FixedCols, FixedRows, DefaultColWidth, DefaultRowHeight, Col, Row,
+    // Options (goEditing, goRowSelect).
+    static const PropertyTable& propertyTable();
+    const PropertyTable& properties() const override { return propertyTable(); }
 
     int colCount() const;
     int rowCount() const;
@@ -43,16 +50,18 @@ public:
     GridLineStrings& rowStrings(int index);
     GridLineStrings& colStrings(int index);
 
-protected:
-    bool getOwn(std::string_view name, script::Value& out) const override;
-    bool setOwn(std::string_view name, const script::Value& value) override;
-
 private:
     QTableWidget* table() const;
     void checkCell(int col, int row) const;
     void resize(int cols, int rows);
     void markFixed();
-    void applyOptions();
+    void setOptions(const script::Value& options);
+    // The current cell (Col, Row): never in the fixed part.
+    int currentCol() const;
+    int currentRow() const;
+    void moveTo(int col, int row);
+    void setDefaultColWidth(int width);
+    void setDefaultRowHeight(int height);
     int fixedCols_ = 1;
     int fixedRows_ = 1;
     int defaultColWidth_ = 64;
@@ -63,5 +72,8 @@ private:
     std::map<int, std::unique_ptr<GridLineStrings>> rowLists_;
     std::map<int, std::unique_ptr<GridLineStrings>> colLists_;
 };
+
+// TCustomGrid, TDrawGrid, TStringGrid and the lists of its lines.
+std::span<const FormClass> gridClasses();
 
 } // namespace vorlan::forms

@@ -3,6 +3,7 @@
 #include "core/cp1250.h"
 #include "core/path_mapper.h"
 #include "script/comp_wrapper.h"
+#include "ui/qt/forms/form_values.h"
 #include "ui/qt/qt_text.h"
 
 #include <QEvent>
@@ -16,10 +17,6 @@ namespace vorlan::forms {
 using script::Value;
 
 namespace {
-
-bool is(std::string_view a, std::string_view b) {
-    return equalsNoCase(a, b);
-}
 
 QString hostName(const std::string& fileName) {
     return QString::fromStdString(pathMapper().toHostOrEmpty(fileName).string());
@@ -37,30 +34,30 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         const ShapeTool& pen = shape_->pen();
         const ShapeTool& brush = shape_->brush();
-        if (is(pen.style(), "psClear"))
+        if (equalsNoCase(pen.style(), "psClear"))
             painter.setPen(Qt::NoPen);
         else {
             QPen p(pen.color(), pen.width());
-            if (is(pen.style(), "psDash")) p.setStyle(Qt::DashLine);
-            if (is(pen.style(), "psDot")) p.setStyle(Qt::DotLine);
+            if (equalsNoCase(pen.style(), "psDash")) p.setStyle(Qt::DashLine);
+            if (equalsNoCase(pen.style(), "psDot")) p.setStyle(Qt::DotLine);
             painter.setPen(p);
         }
-        painter.setBrush(is(brush.style(), "bsClear") ? QBrush(Qt::NoBrush)
-                                                      : QBrush(brush.color()));
+        painter.setBrush(equalsNoCase(brush.style(), "bsClear") ? QBrush(Qt::NoBrush)
+                                                                : QBrush(brush.color()));
         // The outline stays inside the control, as wide as the pen is.
         const int inset = std::max(pen.width(), 1) / 2;
         QRect r = rect().adjusted(inset, inset, -inset - 1, -inset - 1);
         const std::string& kind = shape_->shape();
-        const bool square =
-            is(kind, "stSquare") || is(kind, "stRoundSquare") || is(kind, "stCircle");
+        const bool square = equalsNoCase(kind, "stSquare") || equalsNoCase(kind, "stRoundSquare") ||
+                            equalsNoCase(kind, "stCircle");
         if (square) {
             const int side = std::min(r.width(), r.height());
             r = QRect(r.left() + (r.width() - side) / 2, r.top() + (r.height() - side) / 2, side,
                       side);
         }
-        if (is(kind, "stEllipse") || is(kind, "stCircle"))
+        if (equalsNoCase(kind, "stEllipse") || equalsNoCase(kind, "stCircle"))
             painter.drawEllipse(r);
-        else if (is(kind, "stRoundRect") || is(kind, "stRoundSquare")) {
+        else if (equalsNoCase(kind, "stRoundRect") || equalsNoCase(kind, "stRoundSquare")) {
             const int radius = std::min(r.width(), r.height()) / 4;
             painter.drawRoundedRect(r, radius, radius);
         } else
@@ -72,12 +69,6 @@ private:
 };
 
 } // namespace
-
-QColor qtColorOf(const Value& value, QColor fallback) {
-    unsigned bgr = 0;
-    if (!colorOf(value, bgr)) return fallback;
-    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
-}
 
 // ---- Picture
 
@@ -108,7 +99,7 @@ bool Picture::loadFromData(const std::string& bytes) {
         const std::size_t nameLength = static_cast<unsigned char>(data[0]);
         const std::string_view graphicClass = data.substr(1, nameLength);
         data.remove_prefix(1 + nameLength);
-        if (is(graphicClass, "TBitmap") && data.size() >= 4) data.remove_prefix(4);
+        if (equalsNoCase(graphicClass, "TBitmap") && data.size() >= 4) data.remove_prefix(4);
     }
     QPixmap loaded;
     if (!loaded.loadFromData(reinterpret_cast<const uchar*>(data.data()),
@@ -165,37 +156,29 @@ void Image::applyGeometry() {
     if (picture_) refreshPicture();
 }
 
-bool Image::getOwn(std::string_view name, Value& out) const {
-    if (is(name, "Picture"))
-        out = Value(script::wrapObject(picture_.get()));
-    else if (is(name, "Stretch"))
-        out = Value(stretch_);
-    else if (is(name, "Center"))
-        out = Value(center_);
-    else if (is(name, "Proportional"))
-        out = Value(proportional_);
-    else if (is(name, "AutoSize"))
-        out = Value(autoSize_);
-    else
-        return false;
-    return true;
-}
-
-bool Image::setOwn(std::string_view name, const Value& value) {
-    if (is(name, "Picture.Data"))
-        picture_->loadFromData(value.toString());
-    else if (is(name, "Stretch"))
-        stretch_ = value.toBool();
-    else if (is(name, "Center"))
-        center_ = value.toBool();
-    else if (is(name, "Proportional"))
-        proportional_ = value.toBool();
-    else if (is(name, "AutoSize"))
-        autoSize_ = value.toBool();
-    else
-        return false;
-    refreshPicture();
-    return true;
+const PropertyTable& Image::propertyTable() {
+    // Each change shows the picture again.
+    const auto flag = [](bool Image::*member) {
+        return [member](Image& i, bool v) {
+            i.*member = v;
+            i.refreshPicture();
+        };
+    };
+    static const auto table = PropertyTable::of<Image>(
+        &Control::propertyTable(),
+        {
+            {"Picture", [](const Image& i) { return i.picture_.get(); }},
+            {"Picture.Data", nullptr,
+             [](Image& i, const std::string& bytes) {
+                 i.picture_->loadFromData(bytes);
+                 i.refreshPicture();
+             }},
+            {"Stretch", &Image::stretch_, flag(&Image::stretch_)},
+            {"Center", &Image::center_, flag(&Image::center_)},
+            {"Proportional", &Image::proportional_, flag(&Image::proportional_)},
+            {"AutoSize", &Image::autoSize_, flag(&Image::autoSize_)},
+        });
+    return table;
 }
 
 bool Image::handleWidgetEvent(QObject* watched, QEvent* event) {
@@ -205,32 +188,38 @@ bool Image::handleWidgetEvent(QObject* watched, QEvent* event) {
 
 // ---- Shape
 
-bool ShapeTool::get(std::string_view name, Value& out) const {
-    if (is(name, "Color"))
-        out = colorValue_.isEmpty() ? Value(static_cast<std::int32_t>(
-                                          color_.red() | color_.green() << 8 | color_.blue() << 16))
-                                    : colorValue_;
-    else if (is(name, "Style"))
-        out = Value(style_);
-    else if (is(name, "Width"))
-        out = Value(width_);
-    else
-        return false;
-    return true;
+const PropertyTable& ShapeTool::propertyTable() {
+    static const auto table = PropertyTable::of<ShapeTool>(
+        nullptr, {
+                     {"Color",
+                      [](const ShapeTool& t) {
+                          const QColor c = t.color_;
+                          return t.colorValue_.isEmpty()
+                                     ? Value(static_cast<std::int32_t>(c.red() | c.green() << 8 |
+                                                                       c.blue() << 16))
+                                     : t.colorValue_;
+                      },
+                      [](ShapeTool& t, const Value& v) {
+                          t.colorValue_ = v;
+                          t.color_ = qtColorOf(v, t.color_);
+                          t.changed();
+                      }},
+                     {"Style", &ShapeTool::style_,
+                      [](ShapeTool& t, const std::string& v) {
+                          t.style_ = v;
+                          t.changed();
+                      }},
+                     {"Width", &ShapeTool::width_,
+                      [](ShapeTool& t, std::int32_t v) {
+                          t.width_ = std::max(v, 0);
+                          t.changed();
+                      }},
+                 });
+    return table;
 }
 
-bool ShapeTool::set(std::string_view name, const Value& value) {
-    if (is(name, "Color")) {
-        colorValue_ = value;
-        color_ = qtColorOf(value, color_);
-    } else if (is(name, "Style"))
-        style_ = value.toString();
-    else if (is(name, "Width"))
-        width_ = std::max(value.toInt(), 0);
-    else
-        return false;
+void ShapeTool::changed() {
     if (QWidget* w = owner_.widget()) w->update();
-    return true;
 }
 
 Shape::Shape(std::string cls)
@@ -244,37 +233,42 @@ Shape::~Shape() {
     if (auto* w = static_cast<ShapeWidget*>(widget())) w->setShape(nullptr);
 }
 
-bool Shape::getOwn(std::string_view name, Value& out) const {
-    if (is(name, "Shape"))
-        out = Value(shape_);
-    else if (is(name, "Brush"))
-        out = Value(script::wrapObject(brush_.get()));
-    else if (is(name, "Pen"))
-        out = Value(script::wrapObject(pen_.get()));
-    else if (name.size() > 6 && is(name.substr(0, 6), "Brush."))
-        return brush_->get(name.substr(6), out);
-    else if (name.size() > 4 && is(name.substr(0, 4), "Pen."))
-        return pen_->get(name.substr(4), out);
-    else
-        return false;
-    return true;
-}
-
-bool Shape::setOwn(std::string_view name, const Value& value) {
-    if (is(name, "Shape")) {
-        shape_ = value.toString();
-        if (QWidget* w = widget()) w->update();
-        return true;
-    }
-    if (name.size() > 6 && is(name.substr(0, 6), "Brush."))
-        return brush_->set(name.substr(6), value);
-    if (name.size() > 4 && is(name.substr(0, 4), "Pen.")) return pen_->set(name.substr(4), value);
-    return false;
+const PropertyTable& Shape::propertyTable() {
+    static const auto table = PropertyTable::of<Shape>(
+        &Control::propertyTable(),
+        {
+            {"Shape", &Shape::shape_,
+             [](Shape& s, const std::string& v) {
+                 s.shape_ = v;
+                 if (QWidget* w = s.widget()) w->update();
+             }},
+            {"Brush", subObject, [](const Shape& s) { return s.brush_.get(); }},
+            {"Pen", subObject, [](const Shape& s) { return s.pen_.get(); }},
+        });
+    return table;
 }
 
 bool Shape::handleWidgetEvent(QObject* watched, QEvent* event) {
     if (watched == widget() && event->type() == QEvent::MouseButtonRelease) fireNotify("OnClick");
     return Control::handleWidgetEvent(watched, event);
+}
+
+// ---- the class table
+
+namespace {
+
+const FormClass kClasses[] = {
+    {"TImage", "TGraphicControl", create<Image>, {105, 105}},
+    {"TShape", "TGraphicControl", create<Shape>, {65, 65}},
+    {"TPicture", "TPersistent"},
+    {"TBrush", "TPersistent"},
+    {"TPen", "TPersistent"},
+};
+
+} // namespace
+
+std::span<const FormClass> pictureClasses() {
+    return kClasses;
 }
 
 } // namespace vorlan::forms

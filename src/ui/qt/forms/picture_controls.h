@@ -2,10 +2,13 @@
 // Controls that show pictures and figures: TImage with its Picture, TShape with its Brush and
 // Pen. A picture file goes through the path mapper; BMP, PNG and JPEG files load.
 
-#include "ui/qt/forms/controls.h"
+#include "ui/qt/forms/control.h"
+#include "ui/qt/forms/form_class.h"
 
 #include <QColor>
 #include <QPixmap>
+
+#include <span>
 
 namespace vorlan::forms {
 
@@ -36,13 +39,14 @@ class Image : public Control {
 public:
     explicit Image(std::string cls);
     ~Image() override;
+    // Picture, Stretch, Center, Proportional, AutoSize; a stored Picture.Data.
+    static const PropertyTable& propertyTable();
+    const PropertyTable& properties() const override { return propertyTable(); }
     Picture& picture() { return *picture_; }
     // Shows the picture again (after it changed or the control was resized).
     void refreshPicture();
 
 protected:
-    bool getOwn(std::string_view name, script::Value& out) const override;
-    bool setOwn(std::string_view name, const script::Value& value) override;
     bool handleWidgetEvent(QObject* watched, QEvent* event) override;
     void applyGeometry() override;
 
@@ -60,13 +64,14 @@ public:
     ShapeTool(std::string className, Control& owner, QColor color, std::string style)
         : script::NativeObject(std::move(className)), owner_(owner), color_(color),
           style_(std::move(style)) {}
-    bool get(std::string_view name, script::Value& out) const;
-    bool set(std::string_view name, const script::Value& value);
+    // Color, Style, Width.
+    static const PropertyTable& propertyTable();
     QColor color() const { return color_; }
     const std::string& style() const { return style_; }
     int width() const { return width_; }
 
 private:
+    void changed();
     Control& owner_;
     QColor color_;
     script::Value colorValue_;
@@ -78,13 +83,14 @@ class Shape : public Control {
 public:
     explicit Shape(std::string cls);
     ~Shape() override;
+    // Shape (stRectangle ... stCircle), Brush and Pen (Brush.Color ... as stored forms give them).
+    static const PropertyTable& propertyTable();
+    const PropertyTable& properties() const override { return propertyTable(); }
     ShapeTool& brush() { return *brush_; }
     ShapeTool& pen() { return *pen_; }
     const std::string& shape() const { return shape_; }
 
 protected:
-    bool getOwn(std::string_view name, script::Value& out) const override;
-    bool setOwn(std::string_view name, const script::Value& value) override;
     bool handleWidgetEvent(QObject* watched, QEvent* event) override;
 
 private:
@@ -93,7 +99,7 @@ private:
     std::string shape_ = "stRectangle";
 };
 
-// A form colour as a Qt colour; `fallback` for clDefault and unknown names.
-QColor qtColorOf(const script::Value& value, QColor fallback);
+// TImage, TShape and their parts (TPicture, TBrush, TPen).
+std::span<const FormClass> pictureClasses();
 
 } // namespace vorlan::forms

@@ -5,6 +5,7 @@
 #include "data/script/memo_lines.h"
 #include "ui/qt/forms/data_controls.h"
 #include "ui/qt/forms/dialogs.h"
+#include "ui/qt/forms/form_catalog.h"
 #include "ui/qt/qt_text.h"
 
 #include <QFontInfo>

@@ -8,7 +8,7 @@
 // BitBtn2), so scripts that reach it see the usual properties.
 
 #include "data/data_set.h"
-#include "ui/qt/forms/controls.h"
+#include "ui/qt/forms/form.h"
 
 #include <memory>
 #include <string>

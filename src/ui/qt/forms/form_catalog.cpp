@@ -1,0 +1,59 @@
+#include "ui/qt/forms/form_catalog.h"
+
+#include "script/registry.h"
+#include "ui/qt/forms/container_controls.h"
+#include "ui/qt/forms/data_controls.h"
+#include "ui/qt/forms/data_grid.h"
+#include "ui/qt/forms/file_dialogs.h"
+#include "ui/qt/forms/form.h"
+#include "ui/qt/forms/grid_controls.h"
+#include "ui/qt/forms/menus.h"
+#include "ui/qt/forms/picture_controls.h"
+#include "ui/qt/forms/standard_controls.h"
+#include "ui/qt/forms/timer.h"
+
+#include <map>
+
+namespace vorlan::forms {
+
+const std::vector<const FormClass*>& formClassCatalog() {
+    // A family comes after the families its classes derive from.
+    static const std::vector<const FormClass*> catalog = [] {
+        std::vector<const FormClass*> all;
+        for (std::span<const FormClass> family :
+             {standardControlClasses(), formClasses(), menuClasses(), timerClasses(), gridClasses(),
+              pictureClasses(), containerClasses(), fileDialogClasses(), dataControlClasses(),
+              dataGridClasses()})
+            for (const FormClass& c : family)
+                all.push_back(&c);
+        return all;
+    }();
+    return catalog;
+}
+
+const FormClass* findFormClass(std::string_view name) {
+    static const std::map<std::string_view, const FormClass*, script::NoCaseLess> byName = [] {
+        std::map<std::string_view, const FormClass*, script::NoCaseLess> map;
+        for (const FormClass* c : formClassCatalog())
+            map.emplace(c->name, c);
+        return map;
+    }();
+    const auto it = byName.find(name);
+    return it == byName.end() ? nullptr : it->second;
+}
+
+std::unique_ptr<script::Component> makeControl(std::string_view className) {
+    const FormClass* c = findFormClass(className);
+    if (!c || !c->make) return nullptr;
+    std::unique_ptr<script::Component> made = c->make(std::string(className));
+    if (auto* control = dynamic_cast<Control*>(made.get())) {
+        control->setEnterAsTab(c->enterAsTab);
+        if (!c->size.isEmpty()) {
+            control->setPublished("Width", script::Value(c->size.width()));
+            control->setPublished("Height", script::Value(c->size.height()));
+        }
+    }
+    return made;
+}
+
+} // namespace vorlan::forms
