@@ -78,8 +78,21 @@ void registerControlMethods(script::Registry& reg) {
     form.bind("Release", "procedure", &Form::releaseLater);
     form.bind("Close", "procedure", [](Form& f) { f.close(); });
 
-#include <QAbstractButton>
-#include <QMetaObject>
+    // A script's Click does what the user's does, on a disabled button too.
+    for (const char* cls : {"TButton", "TSpeedButton"})
+        ClassBinder<Control>(reg, cls).bind("Click", "procedure", [](Control& c) {
+            if (auto* b = qobject_cast<QAbstractButton*>(c.widget())) Q_EMIT b->clicked(false);
+        });
+    ClassBinder<MenuItem>(reg, "TMenuItem").bind("Click", "procedure", &MenuItem::click);
+    ClassBinder<PopupMenu>(reg, "TPopupMenu")
+        .bind("Popup", "procedure(X, Y: Integer)",
+              [](PopupMenu& m, std::int32_t x, std::int32_t y) { m.popup(QPoint(x, y)); });
+
+    ClassBinder<Control> edit(reg, "TCustomEdit");
+    edit.bind("Clear", "procedure", [](Control& c) { c.setPublished("Text", Value("")); });
+    edit.bind("SelectAll", "procedure", [](Control& c) {
+        if (QWidget* w = c.widget()) QMetaObject::invokeMethod(w, "selectAll");
+    });
     for (const char* cls : {"TCustomListBox", "TCustomComboBox"})
         ClassBinder<Control>(reg, cls).bind("Clear", "procedure", [](Control& c) {
             Value items;
