@@ -107,7 +107,9 @@ SestPrintDlg::SestPrintDlg(const PrintDialogTyp& options, report::TSestava* repo
     edit_ = new QPushButton(cz("&Upravit..."), templateGroup_);
     edit_->setObjectName(QStringLiteral("EditButton"));
     templateRow->addWidget(edit_);
-    templateForm->addRow(cz("Náz&ev:"), templateRow);
+    auto* templateLabel = new QLabel(cz("Náz&ev:"), templateGroup_);
+    templateLabel->setBuddy(templates_);
+    templateForm->addRow(templateLabel, templateRow);
     setDefault_ = new QCheckBox(cz("Nastavit jako výchozí &formulář"), templateGroup_);
     setDefault_->setObjectName(QStringLiteral("SetAsDefault"));
     setDefault_->setChecked(options.setAsDefault);
