@@ -5,9 +5,12 @@
 #include "core/cp1250.h"
 #include "core/headless_ui.h"
 #include "core/ui_services.h"
+#include "data/data_set.h"
+#include "data/memory_data_set.h"
 #include "report/model.h"
 #include "report/paint/report_printer.h"
 #include "report/paper/printer_settings.h"
+#include "report/run/record_source.h"
 #include "ui/qt/report/preview_window.h"
 #include "ui/qt/report/print_dialog.h"
 #include "ui/qt/report/printer_combo.h"
@@ -318,6 +321,32 @@ TEST_F(Preview, WithoutAPrinterPrintingSaysSoAndPrintsNothing) {
     TSestava report;
     TSestVystup output;
     EXPECT_EQ(printReport(report, output), kSestNoPrinter);
+}
+
+TEST_F(Preview, ReportOperationsRunThenPrintOrSkipThePreviewHeadless) {
+    TSestava report;
+    report.popis = czech("Měsíční přehled");
+    report.setPredloha({"I,1,4,0,0", "I,2,0,826,1169,50,50,70,70,1,0,0", "I,3,3,1,20,0",
+                        "K,1,0,0,0,100,20,Arial CE,10,0,0,0,0,238,\"Konec\",0"});
+    TSestVystup output;
+    // The template is already in memory: nothing to load.
+    report.onNactiPredlohu = [](TSestava&) { return true; };
+    auto table = data::MemoryDataSet::fromCsvText("N\n1\n2\n");
+    table->open();
+    data::DataSource source(table.get());
+    DataSetRecords records(&source);
+    report.setDataSource(&records);
+    EXPECT_EQ(printReport(report, output), kSestOk);
+    ASSERT_EQ(jobs_.size(), 1u);
+    EXPECT_EQ(jobs_[0].title, report.popis);
+    EXPECT_EQ(jobs_[0].first, 1);
+    EXPECT_EQ(jobs_[0].last, 1);
+
+    bool edit = true;
+    EXPECT_EQ(previewReport(report, output, {}, &edit), kSestOk);
+    EXPECT_FALSE(edit);
+    EXPECT_EQ(output.pageCount(), 1); // laid out, but nobody to show it to
+    EXPECT_EQ(jobs_.size(), 1u);
 }
 
 class PrintDialog : public Preview {};
