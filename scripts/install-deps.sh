@@ -10,7 +10,7 @@ packages=(cmake ninja-build g++ ccache pkg-config
           clang-format fp-compiler
           poppler-utils xvfb xauth
           dpkg-dev desktop-file-utils libxml2-utils groff-base
-          fonts-liberation2)
+          fonts-liberation2 cups-daemon cups-client)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
