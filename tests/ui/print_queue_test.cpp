@@ -59,7 +59,7 @@ std::pair<std::string, int> shell(const std::string& command) {
     return {out, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
 }
 
-class PrintQueues : public ::testing::Test {
+class SchedulerQueues : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         dir_ = fs::temp_directory_path() / ("vorlan-cups-" + std::to_string(getpid()));
@@ -121,7 +121,7 @@ protected:
     report::TSestava report_;
 };
 
-TEST_F(PrintQueues, GraphicQueueReceivesTheDrawnPages) {
+TEST_F(SchedulerQueues, GraphicQueueReceivesTheDrawnPages) {
     ASSERT_TRUE(report::printerSettings().present);
     report::printerSettings().name = "vorlan_pdf";
     report::TSestVystup output;
@@ -137,7 +137,7 @@ TEST_F(PrintQueues, GraphicQueueReceivesTheDrawnPages) {
     EXPECT_NE(text.find("Celkem za všechny oblasti:"), std::string::npos);
 }
 
-TEST_F(PrintQueues, TextOnlyQueueReceivesTheCharacterPageByteForByte) {
+TEST_F(SchedulerQueues, TextOnlyQueueReceivesTheCharacterPageByteForByte) {
     report::printerSettings().name = "vorlan_raw";
     report::TSestVystup output;
     ASSERT_EQ(printReport(report_, output), report::kSestOk);
@@ -159,7 +159,7 @@ TEST_F(PrintQueues, TextOnlyQueueReceivesTheCharacterPageByteForByte) {
     EXPECT_NE(bytes.find(czech("Celkem za oblast:")), std::string::npos);
 }
 
-TEST_F(PrintQueues, AQueueThatIsGoneGivesAClearFailure) {
+TEST_F(SchedulerQueues, AQueueThatIsGoneGivesAClearFailure) {
     report::printerSettings().name = "vorlan_gone";
     report::TSestVystup output;
     // A missing queue is no text-only queue: the graphic job fails and says so (the message
