@@ -288,7 +288,7 @@ QToolButton* PreviewWindow::button(const QString& objectName) const {
 }
 
 void PreviewWindow::print() {
-    const PrintDialogResult result = printFromPreview(output_, title_, this, executePrintDialog);
+    const PrintDialogResult result = printFromPreview(output_, this, executePrintDialog);
     if (result == PrintDialogResult::EditTemplate) {
         editRequested_ = true;
         accept();

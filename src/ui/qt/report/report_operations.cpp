@@ -71,7 +71,7 @@ void showReportMessage(const std::string& text) {
 }
 
 PrintDialogResult
-printFromPreview(report::TSestVystup& output, const std::string& title, QWidget* parent,
+printFromPreview(report::TSestVystup& output, QWidget* parent,
                  const std::function<PrintDialogResult(PrintDialogTyp&)>& execute) {
     const QList<PrinterEntry> printers = installedPrinters();
     if (!report::printerSettings().present && printers.isEmpty()) {
@@ -114,7 +114,6 @@ printFromPreview(report::TSestVystup& output, const std::string& title, QWidget*
         return answer;
     }
     tellFailure(report::reportPrinter().print(output, jobTitle));
-    (void)title;
     return answer;
 }
 

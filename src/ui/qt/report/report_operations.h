@@ -28,7 +28,7 @@ void showReportMessage(const std::string& text);
 // chosen printer, limited to the page shown when the user asked for that. The output's own
 // range is left as it was. `execute` replaces the dialog (tests); empty: the real one.
 PrintDialogResult
-printFromPreview(report::TSestVystup& output, const std::string& title, QWidget* parent,
+printFromPreview(report::TSestVystup& output, QWidget* parent,
                  const std::function<PrintDialogResult(PrintDialogTyp&)>& execute);
 
 // Where and how the preview window opens.
