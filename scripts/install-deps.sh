@@ -9,7 +9,8 @@ packages=(cmake ninja-build g++ ccache pkg-config
           duktape-dev python3 python3-dbf
           clang-format fp-compiler
           poppler-utils xvfb xauth
-          dpkg-dev desktop-file-utils libxml2-utils groff-base)
+          dpkg-dev desktop-file-utils libxml2-utils groff-base
+          fonts-liberation2 cups-daemon cups-client)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

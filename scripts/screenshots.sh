@@ -5,8 +5,9 @@
 #   scripts/screenshots.sh [BUILD_DIR]      (default: build; needs vorlan, vrltool, examples)
 #
 # Writes BUILD_DIR/review/formdemo.png (the bundled form example), canvas.png (the graphics
-# canvas with a drawing), message.png (a Czech message dialog) and database.png (the database
-# window on a Czech table).
+# canvas with a drawing), message.png (a Czech message dialog), database.png (the database
+# window on a Czech table), and preview.png and printdialog.png (the report preview at 100 %
+# and the print dialog over the grouped sample).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
@@ -56,4 +57,16 @@ shot formdemo "" "$build/examples/FORMDEMO.VRL" || status=1
 shot canvas ImageForm "$work/CANVAS.VRL" || status=1
 shot message "" "$work/MESSAGE.VRL" || status=1
 shot database DbfForm --browse "$work/ZBOZI.DBF" || status=1
+shots="$build/tests/ui/report_review_shots"
+if [ -x "$shots" ]; then
+    timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" "$shots" tests/integration/reports/GROUPED.PTS \
+        tests/integration/reports/SALES.CSV "$out" 2>"$work/report.out" || {
+        echo "screenshots: no pictures of the report preview" >&2
+        cat "$work/report.out" >&2
+        status=1
+    }
+else
+    echo "screenshots: $shots is not built (tests on)" >&2
+    status=1
+fi
 exit $status

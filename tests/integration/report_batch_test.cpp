@@ -97,6 +97,17 @@ TEST(BatchReport, CharacterModeTextFileHoldsEveryRecord) {
         EXPECT_NE(bytes.find(name), std::string::npos) << name;
 }
 
+TEST(BatchReport, OneLineBodiesOnACharacterRasterPrintOneRowPerRecord) {
+    // Bodies 17 hundredths high at 6 lines per inch (rows of 16.6667): one row each, no blank
+    // rows between the records.
+    TempDir dir;
+    const auto text = dir / "ROWS.TXT";
+    const ProcessResult r = runVorlan({"--report", kReports + "/ROWS.PTS", "--data",
+                                       kReports + "/ROWS.CSV", "--text", text.string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(readFile(text), readFile(kReports + "/ROWS.TXT"));
+}
+
 TEST(BatchReport, ProblemsEndWithAnErrorAndNoFile) {
     TempDir dir;
     dir.write("LIST.PTS", kListTemplate);

@@ -446,3 +446,41 @@ TEST_F(RunChecksTest, RunPutsTheTableBackWhereItWas) {
 }
 
 } // namespace
+
+namespace vorlan::report::testing {
+namespace {
+
+TEST(CharacterRaster, PositionsSnapToTheNearestExactRow) {
+    const double six = characterRowHeight(0);
+    EXPECT_DOUBLE_EQ(six, 100.0 / 6.0);
+    EXPECT_DOUBLE_EQ(characterRowHeight(1), 25.0);
+    EXPECT_DOUBLE_EQ(characterRowHeight(2), 100.0 / 3.0);
+    EXPECT_DOUBLE_EQ(characterRowHeight(7), six);
+    EXPECT_EQ(snapToCharacterRow(17, six), 17); // a little over one row stays one row
+    EXPECT_EQ(snapToCharacterRow(25, six), 33); // half way and more goes to the next row
+    EXPECT_EQ(snapToCharacterRow(24, six), 17);
+    EXPECT_EQ(snapToCharacterRow(600, six), 600); // 36 rows never drift
+    EXPECT_EQ(snapToCharacterRow(51, characterRowHeight(2)), 67);
+    EXPECT_EQ(snapToCharacterRow(12, 0.0), 12);
+}
+
+class CharacterRasterRun : public ::testing::Test, public ReportOverTable {};
+
+TEST_F(CharacterRasterRun, OneLineBodiesAdvanceOneRowEach) {
+    std::vector<std::vector<data::Value>> rows;
+    for (const char* name : {"Adam", "Bara", "Cyril", "Dana", "Emil"})
+        rows.push_back({data::Value(name)});
+    setTable(table, {{"NAME", data::FieldType::String, 10}}, std::move(rows));
+    const std::vector<std::string> lines = {"I,1,4,0,0", "I,2,0,826,1169,50,50,70,70,1,0,0",
+                                            "I,3,2,1,17,0", "I,6,1,8,16,0,1",
+                                            textElement("T", 2, "NAME", 0, 0, 300, 17)};
+    RunOptions options;
+    options.characterMode = true;
+    ASSERT_EQ(run(lines, options), kSestOk);
+    const std::vector<std::string> expected = {"0 0 Adam", "17 0 Bara", "33 0 Cyril", "50 0 Dana",
+                                               "67 0 Emil"};
+    EXPECT_EQ(pageLines(out, 0), expected);
+}
+
+} // namespace
+} // namespace vorlan::report::testing

@@ -243,8 +243,8 @@ void LayoutRun::printBands(const TOddilSestavy& s, std::vector<Growing> growing)
     }
     placeElements(s, pos - cut, from, INT32_MAX, true);
     out_.position = pos + std::max<std::int32_t>(rest, 0);
-    if (sh_.options.characterMode && r_.rasterY > 0)
-        out_.position = (out_.position + r_.rasterY - 1) / r_.rasterY * r_.rasterY;
+    if (sh_.options.characterMode)
+        out_.position = snapToCharacterRow(out_.position, characterRowHeight(r_.lineSpacing));
 }
 
 std::int32_t LayoutRun::outputMemo(FieldElement& fe, std::int32_t top) {
@@ -339,8 +339,8 @@ void LayoutRun::advance(const TOddilSestavy& s) {
     } else {
         out_.position += s.height;
     }
-    if (sh_.options.characterMode && r_.rasterY > 0)
-        out_.position = (out_.position + r_.rasterY - 1) / r_.rasterY * r_.rasterY;
+    if (sh_.options.characterMode)
+        out_.position = snapToCharacterRow(out_.position, characterRowHeight(r_.lineSpacing));
 }
 
 void LayoutRun::finishLabelRow() {

@@ -4,7 +4,26 @@
 #include "core/ui_services.h"
 #include "report/run/layout_run.h"
 
+#include <cmath>
+
 namespace vorlan::report {
+
+double characterRowHeight(std::int32_t lineSpacing) {
+    switch (lineSpacing) {
+    case 1:
+        return 25.0;
+    case 2:
+        return 100.0 / 3.0;
+    default:
+        return 100.0 / 6.0;
+    }
+}
+
+std::int32_t snapToCharacterRow(std::int32_t position, double rowHeight) {
+    if (!(rowHeight > 0)) return position;
+    const double rows = std::round(position / rowHeight);
+    return static_cast<std::int32_t>(std::lround(rows * rowHeight));
+}
 
 std::string progressText(std::int64_t recordNumber) {
     return czech("Připravuji tisk položky číslo: ") + std::to_string(recordNumber);

@@ -59,6 +59,14 @@ struct RunOptions {
     std::function<std::string(const std::string& rtf)> rtfToText;
 };
 
+// The exact height of a character row (hundredths of an inch) for a line spacing choice
+// (0: 6 lines per inch, 1: 4, 2: 3); other choices count as 6 lines per inch.
+double characterRowHeight(std::int32_t lineSpacing);
+// A position moved to the nearest row boundary of a character raster, in whole hundredths.
+// Rows are not whole hundredths high (16.6667 at 6 lines per inch), so a band a little higher
+// than a row still advances one row, and rows never drift.
+std::int32_t snapToCharacterRow(std::int32_t position, double rowHeight);
+
 // Report run result codes are TSestError (0 done, 3 cancelled, 6 not possible).
 
 // The records of a report: its data source when that is a RecordSource, else null.

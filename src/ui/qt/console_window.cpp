@@ -6,6 +6,7 @@
 #include "ui/qt/glyphs.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/text_print.h"
+#include "ui/qt/windows_fonts.h"
 
 #include <QEvent>
 #include <QFontDatabase>
@@ -24,12 +25,13 @@ namespace vorlan::qt {
 namespace {
 
 QFont consoleFont() {
-    const QString preferred = QStringLiteral("Courier New");
-    QFont font = QFontDatabase::hasFamily(preferred)
-                     ? QFont(preferred)
-                     : QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    // The console's columns line up only in a fixed-pitch font: its substitutes come first,
+    // then whatever fixed font the system names.
+    QFont font = windowsFont(QStringLiteral("Courier New"));
+    QStringList families = font.families();
+    families.append(QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
+    font.setFamilies(families);
     font.setPointSize(9);
-    font.setStyleHint(QFont::TypeWriter);
     return font;
 }
 

@@ -268,7 +268,10 @@ std::unique_ptr<QPagedPaintDevice> QtUi::startPrintDevice(const std::string& tit
         log("print", title, "discarded (no --print-to)");
         return nullptr;
     }
-    const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
+    // Without a default queue the first one serves; the caller may still choose another.
+    QPrinterInfo printer = QPrinterInfo::defaultPrinter();
+    if (printer.isNull() && !QPrinterInfo::availablePrinters().isEmpty())
+        printer = QPrinterInfo::availablePrinters().first();
     if (printer.isNull()) throw std::runtime_error(utf8ToCp1250("Není k dispozici žádná tiskárna"));
     auto device = std::make_unique<QPrinter>(printer, QPrinter::HighResolution);
     device->setDocName(fromEngine(title));

@@ -2,6 +2,7 @@
 
 #include "core/cp1250.h"
 #include "report/model.h"
+#include "ui/qt/windows_fonts.h"
 
 #include <QByteArray>
 #include <QPen>
@@ -64,11 +65,10 @@ QColor reportColour(std::uint32_t colour) {
 }
 
 QFont reportFont(const report::PaintFont& spec) {
-    QString family = textOf(spec.name).trimmed();
-    // The Central European editions of the classic fonts carry " CE" in their names; the
-    // fonts here hold those letters under the plain name.
-    if (family.endsWith(QStringLiteral(" CE"), Qt::CaseInsensitive)) family.chop(3);
-    QFont font(family);
+    // Templates name Windows fonts; texts were sized to fit their boxes in those fonts, drawn
+    // without kerning, so widths are the sums of the characters' advances.
+    QFont font = windowsFont(textOf(spec.name));
+    font.setKerning(false);
     font.setPixelSize(std::max(1, qRound(spec.pixelHeight)));
     font.setBold(spec.style & report::kFontBold);
     font.setItalic(spec.style & report::kFontItalic);

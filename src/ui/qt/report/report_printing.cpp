@@ -123,7 +123,12 @@ int QtReportPrinter::print(report::TSestVystup& output, const std::string& title
     if (printer) {
         // The report's own printer when one was chosen, the default printer otherwise.
         const std::string& chosen = report::printerSettings().name;
-        if (!chosen.empty()) printer->setPrinterName(fromEngine(chosen));
+        if (!chosen.empty()) {
+            // A queue removed since it was chosen must not send the job to another printer.
+            if (QPrinterInfo::printerInfo(fromEngine(chosen)).isNull())
+                return report::kSestNotPossible;
+            printer->setPrinterName(fromEngine(chosen));
+        }
         printer->setFullPage(true);
         printer->setCopyCount(output.copies); // the driver makes the copies
     } else if (auto* pdf = dynamic_cast<QPdfWriter*>(device.get())) {

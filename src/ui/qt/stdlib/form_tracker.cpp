@@ -2,7 +2,11 @@
 
 #include "script/registry.h"
 #include "script/scripter.h"
-#include "ui/qt/forms/controls.h"
+#include "ui/qt/forms/control.h"
+#include "ui/qt/forms/font_object.h"
+#include "ui/qt/forms/form.h"
+#include "ui/qt/forms/standard_controls.h"
+#include "ui/qt/forms/string_list.h"
 
 #include <QApplication>
 

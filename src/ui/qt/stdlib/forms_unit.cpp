@@ -1,6 +1,10 @@
 // FORMS: Application and Screen, and the constants of forms and message boxes.
 #include "script/bind.h"
-#include "ui/qt/forms/controls.h"
+#include "ui/qt/forms/control.h"
+#include "ui/qt/forms/font_object.h"
+#include "ui/qt/forms/form.h"
+#include "ui/qt/forms/standard_controls.h"
+#include "ui/qt/forms/string_list.h"
 #include "ui/qt/stdlib/application.h"
 #include "ui/qt/stdlib/constant_table.h"
 #include "ui/qt/stdlib/form_tracker.h"

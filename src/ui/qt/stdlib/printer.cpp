@@ -3,7 +3,11 @@
 #include "core/cp1250.h"
 #include "core/ui_services.h"
 #include "script/dispatch.h"
-#include "ui/qt/forms/controls.h"
+#include "ui/qt/forms/control.h"
+#include "ui/qt/forms/font_object.h"
+#include "ui/qt/forms/form.h"
+#include "ui/qt/forms/standard_controls.h"
+#include "ui/qt/forms/string_list.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/qt_ui.h"
 

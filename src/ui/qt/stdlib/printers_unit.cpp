@@ -1,6 +1,10 @@
 // PRINTERS: the Printer object.
 #include "script/bind.h"
-#include "ui/qt/forms/controls.h"
+#include "ui/qt/forms/control.h"
+#include "ui/qt/forms/font_object.h"
+#include "ui/qt/forms/form.h"
+#include "ui/qt/forms/standard_controls.h"
+#include "ui/qt/forms/string_list.h"
 #include "ui/qt/stdlib/constant_table.h"
 #include "ui/qt/stdlib/printer.h"
 #include "ui/qt/stdlib/units.h"
