@@ -12,11 +12,11 @@
 //
 // Callables may be free functions, lambdas or member functions. In a class binder a callable
 // whose first parameter is `C&` (or a member function) receives the object; `C*` receives it or
-// null (class-level calls such as TDataTable.SetCentury); any other first parameter makes a
-// class-level routine. Parameters convert from the declared types (std::string, string_view,
-// integers, double, bool, Value, ObjectRef, Currency, DateTime, pointers to native objects);
-// a `var` parameter is a non-const reference and is written back. Results convert the same way
-// (a NativeObject pointer is wrapped).
+// null (class-level calls such as TDataTable.SetCentury, or an object of another class); any
+// other first parameter makes a class-level routine. Parameters convert from the declared types
+// (std::string, string_view, integers, double, bool, Value, ObjectRef, Currency, DateTime, pointers
+// to native objects); a `var` parameter is a non-const reference and is written back. Texts move in
+// and out without being copied. Results convert the same way (a NativeObject pointer is wrapped).
 //
 // Registration compares the declaration with the C++ signature: parameter count, `var` modes and
 // types must agree. Mismatches are collected in bindingMismatches(); debug builds also stop at
@@ -137,6 +137,19 @@ template <class P> struct ArgSlot {
     Stored stored;
 
     explicit ArgSlot(const Value& v) : stored(fromValue(v)) {}
+    // Takes the argument over. The registry hands a bound routine converted copies of its
+    // arguments, so a long text moves in (and a `var` one back out) instead of being copied:
+    // a loop that grows a string through a routine stays linear.
+    explicit ArgSlot(Value& v) : stored(take(v)) {}
+
+    static Stored take(Value& v) {
+        if constexpr (std::is_same_v<Stored, std::string>)
+            return v.isString() ? std::move(v.asString()) : v.toString();
+        else if constexpr (std::is_same_v<Stored, Value>)
+            return std::move(v);
+        else
+            return fromValue(v);
+    }
 
     static Stored fromValue(const Value& v) {
         if constexpr (std::is_same_v<Stored, Value>)
@@ -298,24 +311,46 @@ template <class C> C* selfAs(NativeObject* self, std::string_view className) {
     }
 }
 
-// Calls `f` with the script arguments converted to its parameters; writes `var` ones back.
+// The object a member is called on: a `C*` callable takes null for another object (or none),
+// a `C&` one stops with an error.
+template <class C, SelfUse use> C* objectFor(NativeObject* self, std::string_view className) {
+    if constexpr (use == SelfUse::Pointer)
+        return self ? dynamic_cast<C*>(self) : nullptr;
+    else
+        return selfAs<C>(self, className);
+}
+
+// An indexed property read or written without all of its indexes.
+[[noreturn]] void throwMissingIndex(std::string_view property, std::size_t needed);
+
+// Calls `f` with the script arguments converted to its parameters (taking them over from
+// `args`); writes `var` ones back, also when the callable throws, so the caller's variables
+// survive a failed call as they do with routines that change their arguments in place.
 template <class Tuple, class Call, std::size_t... I>
 void callWithArgs(Call&& call, std::span<Value> args, Value& result, std::index_sequence<I...>) {
     (void)args; // unused by callables without parameters
-    std::tuple<ArgSlot<std::tuple_element_t<I, Tuple>>...> slots{
+    std::tuple<ArgSlot<std::tuple_element_t<I, Tuple>>...> held{
         ArgSlot<std::tuple_element_t<I, Tuple>>(args[I])...};
-    using R = decltype(call(std::get<I>(slots).get()...));
-    if constexpr (std::is_void_v<R>) {
-        call(std::get<I>(slots).get()...);
-    } else {
-        result = toValue(call(std::get<I>(slots).get()...));
+    const auto writeBack = [&] {
+        (
+            [&] {
+                if constexpr (isVarParam<std::tuple_element_t<I, Tuple>>)
+                    args[I] = toValue(std::move(std::get<I>(held).stored));
+            }(),
+            ...);
+    };
+    using R = decltype(call(std::get<I>(held).get()...));
+    try {
+        if constexpr (std::is_void_v<R>) {
+            call(std::get<I>(held).get()...);
+        } else {
+            result = toValue(call(std::get<I>(held).get()...));
+        }
+    } catch (...) {
+        writeBack();
+        throw;
     }
-    (
-        [&] {
-            if constexpr (isVarParam<std::tuple_element_t<I, Tuple>>)
-                args[I] = toValue(std::get<I>(slots).stored);
-        }(),
-        ...);
+    writeBack();
 }
 
 // Builds the native entry of one bound callable.
@@ -472,11 +507,11 @@ private:
         using Tuple = ScriptParams<C, Get>;
         if (!kindFits(type, kindOf<Result<Get>>()))
             reportBindingMismatch(className_, name, "the getter's result does not fit the type");
-        return [get = std::move(get), cls = className_,
-                g = guard_](NativeObject* self, std::span<const Value> index) mutable -> Value {
+        return [get = std::move(get), cls = className_, g = guard_, property = std::string(name)](
+                   NativeObject* self, std::span<const Value> index) mutable -> Value {
             std::vector<Value> copy(index.begin(), index.end());
             if (copy.size() < std::tuple_size_v<Tuple>)
-                throw ScriptException("Missing index of a property");
+                throwMissingIndex(property, std::tuple_size_v<Tuple>);
             Value result;
             constexpr auto seq = std::make_index_sequence<std::tuple_size_v<Tuple>>();
             if constexpr (use == SelfUse::None) {
@@ -486,8 +521,8 @@ private:
                     },
                     copy, result, seq);
             } else {
-                C* object = selfAs<C>(self, cls);
-                if (g && !g(*object)) return toValue(Bare<Result<Get>>{});
+                C* object = objectFor<C, use>(self, cls);
+                if (object && g && !g(*object)) return toValue(Bare<Result<Get>>{});
                 callWithArgs<Tuple>(
                     [&](auto&&... a) -> decltype(auto) {
                         if constexpr (use == SelfUse::Pointer)
@@ -510,11 +545,12 @@ private:
         using ValueParam = std::tuple_element_t<std::tuple_size_v<Tuple> - 1, Tuple>;
         if (!kindFits(type, kindOf<ValueParam>()))
             reportBindingMismatch(className_, name, "the setter's value does not fit the type");
-        return [set = std::move(set), cls = className_, g = guard_, type](
-                   NativeObject* self, std::span<const Value> index, const Value& value) mutable {
+        return [set = std::move(set), cls = className_, g = guard_, type,
+                property = std::string(name)](NativeObject* self, std::span<const Value> index,
+                                              const Value& value) mutable {
             std::vector<Value> args(index.begin(), index.end());
             if (args.size() + 1 < std::tuple_size_v<Tuple>)
-                throw ScriptException("Missing index of a property");
+                throwMissingIndex(property, std::tuple_size_v<Tuple> - 1);
             args.resize(std::tuple_size_v<Tuple> - 1);
             args.push_back(convertToDeclared(value, type));
             Value ignored;
@@ -524,8 +560,8 @@ private:
                     [&](auto&&... a) { std::invoke(set, std::forward<decltype(a)>(a)...); }, args,
                     ignored, seq);
             } else {
-                C* object = selfAs<C>(self, cls);
-                if (g && !g(*object)) return;
+                C* object = objectFor<C, use>(self, cls);
+                if (object && g && !g(*object)) return;
                 callWithArgs<Tuple>(
                     [&](auto&&... a) {
                         if constexpr (use == SelfUse::Pointer)
