@@ -486,18 +486,21 @@ private:
         } else {
             static_assert(!std::is_member_function_pointer_v<F> || !std::is_void_v<C>,
                           "a member function needs a class binder");
-            const Signature sig = Signature::parse(declaration);
-            checkShape<ScriptParams<C, F>, Result<F>>(
-                sig, className_, name,
-                std::make_index_sequence<std::tuple_size_v<ScriptParams<C, F>>>());
             entry = makeEntry<C>(std::move(f), className_, guard_);
         }
         const std::string_view owner = className_;
-        if (variadic)
-            return registry_.registerProc(owner, name, kKindVariadic, declaration,
-                                          std::move(entry));
-        if (owner.empty()) return registry_.registerProc(name, declaration, std::move(entry));
-        return registry_.registerMethod(owner, name, declaration, std::move(entry));
+        MethodInfo& info =
+            variadic
+                ? registry_.registerProc(owner, name, kKindVariadic, declaration, std::move(entry))
+            : owner.empty() ? registry_.registerProc(name, declaration, std::move(entry))
+                            : registry_.registerMethod(owner, name, declaration, std::move(entry));
+        // Checked against the declaration as the registry parsed it: parsing it a second time
+        // here would make start-up registration noticeably slower.
+        if constexpr (!isRaw<C, F>())
+            checkShape<ScriptParams<C, F>, Result<F>>(
+                info.signature, className_, name,
+                std::make_index_sequence<std::tuple_size_v<ScriptParams<C, F>>>());
+        return info;
     }
 
     template <class Get>
