@@ -151,22 +151,24 @@ template <class P> struct ArgSlot {
             return fromValue(v);
     }
 
+    // The registry has converted the arguments to their declared types already: the common
+    // kinds are read directly, the rest by the variant rules.
     static Stored fromValue(const Value& v) {
         if constexpr (std::is_same_v<Stored, Value>)
             return v;
         else if constexpr (std::is_same_v<Stored, bool>)
-            return v.toBool();
+            return v.isBoolean() ? v.asBool() : v.toBool();
         else if constexpr (std::is_same_v<Stored, char>) {
             const std::string s = v.toString();
             return s.empty() ? '\0' : s[0];
         } else if constexpr (std::is_enum_v<Stored>)
             return static_cast<Stored>(v.toInt64());
         else if constexpr (std::is_same_v<Stored, std::int32_t>)
-            return v.toInt();
+            return v.isInteger() ? v.asInt() : v.toInt();
         else if constexpr (isIntegral<Stored>)
-            return static_cast<Stored>(v.toInt64());
+            return static_cast<Stored>(v.isInteger() ? v.asInt() : v.toInt64());
         else if constexpr (std::is_floating_point_v<Stored>)
-            return static_cast<Stored>(v.toDouble());
+            return static_cast<Stored>(v.isDouble() ? v.asDouble() : v.toDouble());
         else if constexpr (std::is_same_v<Stored, std::string>)
             return v.isString() ? v.asString() : v.toString();
         else if constexpr (std::is_same_v<Stored, Currency>)
@@ -191,9 +193,58 @@ template <class P> struct ArgSlot {
     }
 };
 
+// A text parameter that only reads reads the argument where it lies when it is a text.
+struct TextArg {
+    const std::string* source = nullptr;
+    std::string converted;
+    explicit TextArg(const Value& v) {
+        if (v.isString())
+            source = &v.asString();
+        else
+            converted = v.toString();
+    }
+    const std::string& text() const { return source ? *source : converted; }
+};
+template <> struct ArgSlot<std::string_view> : TextArg {
+    using TextArg::TextArg;
+    std::string_view get() const { return text(); }
+};
+template <> struct ArgSlot<const std::string&> : TextArg {
+    using TextArg::TextArg;
+    const std::string& get() const { return text(); }
+};
+
+// A `var` text or variant is changed where it lies, as a hand-written adapter would change it:
+// no copies, and what the routine did stays when it fails half-way.
+template <> struct ArgSlot<std::string&> {
+    static constexpr bool inPlace = true;
+    std::string* text;
+    explicit ArgSlot(Value& v) {
+        if (!v.isString()) v = Value(v.toString());
+        text = &v.asString();
+    }
+    std::string& get() { return *text; }
+};
+template <> struct ArgSlot<Value&> {
+    static constexpr bool inPlace = true;
+    Value* value;
+    explicit ArgSlot(Value& v) : value(&v) {}
+    Value& get() { return *value; }
+};
+
 template <class P>
 constexpr bool isVarParam =
     std::is_lvalue_reference_v<P> && !std::is_const_v<std::remove_reference_t<P>>;
+
+// A `var` argument the callable changed through a copy, which goes back after the call.
+template <class P> constexpr bool writtenBack() {
+    if constexpr (!isVarParam<P>)
+        return false;
+    else
+        return !requires {
+            ArgSlot<P>::inPlace;
+        };
+}
 
 // ---- what a callable looks like ---------------------------------------------------------------
 
@@ -324,8 +375,9 @@ template <class C, SelfUse use> C* objectFor(NativeObject* self, std::string_vie
 [[noreturn]] void throwMissingIndex(std::string_view property, std::size_t needed);
 
 // Calls `f` with the script arguments converted to its parameters (taking them over from
-// `args`); writes `var` ones back, also when the callable throws, so the caller's variables
-// survive a failed call as they do with routines that change their arguments in place.
+// `args`); writes `var` ones held in a copy back, also when the callable throws, so the
+// caller's variables survive a failed call as they do with routines that change their
+// arguments in place.
 template <class Tuple, class Call, std::size_t... I>
 void callWithArgs(Call&& call, std::span<Value> args, Value& result, std::index_sequence<I...>) {
     (void)args; // unused by callables without parameters
@@ -334,7 +386,7 @@ void callWithArgs(Call&& call, std::span<Value> args, Value& result, std::index_
     const auto writeBack = [&] {
         (
             [&] {
-                if constexpr (isVarParam<std::tuple_element_t<I, Tuple>>)
+                if constexpr (writtenBack<std::tuple_element_t<I, Tuple>>())
                     args[I] = toValue(std::move(std::get<I>(held).stored));
             }(),
             ...);
@@ -358,38 +410,44 @@ template <class C, class F, class G> NativeProc makeEntry(F f, std::string class
     constexpr SelfUse use = selfUseOf<C, F>();
     using Tuple = ScriptParams<C, F>;
     constexpr auto seq = std::make_index_sequence<std::tuple_size_v<Tuple>>();
-    return [f = std::move(f), className = std::move(className), guard = std::move(guard)](
-               NativeObject* self, std::span<Value> args, Value& result) mutable {
-        if constexpr (use == SelfUse::None) {
+    if constexpr (use == SelfUse::None) {
+        // Holds the callable alone: most routines then fit in the entry itself, without an
+        // allocation of their own, and calls stay as quick as hand-written adapters.
+        return [f = std::move(f)](NativeObject*, std::span<Value> args, Value& result) mutable {
             callWithArgs<Tuple>(
                 [&](auto&&... a) -> decltype(auto) {
                     return std::invoke(f, std::forward<decltype(a)>(a)...);
                 },
                 args, result, seq);
-        } else if constexpr (use == SelfUse::Pointer) {
-            C* object = self ? dynamic_cast<C*>(self) : nullptr;
-            if constexpr (!std::is_void_v<C>)
-                if (object && guard && !guard(*object)) return; // the neutral result
-            callWithArgs<Tuple>(
-                [&](auto&&... a) -> decltype(auto) {
-                    return std::invoke(f, object, std::forward<decltype(a)>(a)...);
-                },
-                args, result, seq);
-        } else {
-            C* object = selfAs<C>(self, className);
-            if (guard && !guard(*object)) {
-                // The neutral result of the declared type: False, 0, "".
-                using R = Result<F>;
-                if constexpr (!std::is_void_v<R>) result = toValue(Bare<R>{});
-                return;
+        };
+    } else {
+        return [f = std::move(f), className = std::move(className), guard = std::move(guard)](
+                   NativeObject* self, std::span<Value> args, Value& result) mutable {
+            if constexpr (use == SelfUse::Pointer) {
+                C* object = self ? dynamic_cast<C*>(self) : nullptr;
+                if constexpr (!std::is_void_v<C>)
+                    if (object && guard && !guard(*object)) return; // the neutral result
+                callWithArgs<Tuple>(
+                    [&](auto&&... a) -> decltype(auto) {
+                        return std::invoke(f, object, std::forward<decltype(a)>(a)...);
+                    },
+                    args, result, seq);
+            } else {
+                C* object = selfAs<C>(self, className);
+                if (guard && !guard(*object)) {
+                    // The neutral result of the declared type: False, 0, "".
+                    using R = Result<F>;
+                    if constexpr (!std::is_void_v<R>) result = toValue(Bare<R>{});
+                    return;
+                }
+                callWithArgs<Tuple>(
+                    [&](auto&&... a) -> decltype(auto) {
+                        return std::invoke(f, *object, std::forward<decltype(a)>(a)...);
+                    },
+                    args, result, seq);
             }
-            callWithArgs<Tuple>(
-                [&](auto&&... a) -> decltype(auto) {
-                    return std::invoke(f, *object, std::forward<decltype(a)>(a)...);
-                },
-                args, result, seq);
-        }
-    };
+        };
+    }
 }
 
 } // namespace bind_detail

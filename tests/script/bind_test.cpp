@@ -186,6 +186,8 @@ TEST(Bind, LongTextsMoveThroughVarParametersAndSurviveAFailedCall) {
         seen = s.data();
         s += 'x';
     });
+    global.bind("Width", "function(V: Variant): Integer",
+                [](const std::string& s) { return static_cast<int>(s.size()); });
     global.bind("GrowAndFail", "procedure(var S: string)", [](std::string& s) {
         s += 'y';
         throw ScriptException("stopped");
@@ -204,6 +206,11 @@ TEST(Bind, LongTextsMoveThroughVarParametersAndSurviveAFailedCall) {
     EXPECT_EQ(seen, before);
     EXPECT_EQ(args[0].asString().data(), before);
     EXPECT_EQ(args[0].asString().size(), 1001u);
+
+    // A text parameter takes other values as their text.
+    std::vector<Value> number{Value(12345)};
+    ASSERT_EQ(reg.call(*reg.findProc("Width"), nullptr, number, result, error), DispStatus::Ok);
+    EXPECT_EQ(result.toInt(), 5);
 
     // The caller's variable keeps what the routine made of it before it failed.
     ASSERT_EQ(reg.call(*reg.findProc("GrowAndFail"), nullptr, args, result, error),
