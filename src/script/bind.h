@@ -409,11 +409,11 @@ void callWithArgs(Call&& call, std::span<Value> args, Value& result, std::index_
 template <class C, class F, class G> NativeProc makeEntry(F f, std::string className, G guard) {
     constexpr SelfUse use = selfUseOf<C, F>();
     using Tuple = ScriptParams<C, F>;
-    constexpr auto seq = std::make_index_sequence<std::tuple_size_v<Tuple>>();
     if constexpr (use == SelfUse::None) {
         // Holds the callable alone: most routines then fit in the entry itself, without an
         // allocation of their own, and calls stay as quick as hand-written adapters.
         return [f = std::move(f)](NativeObject*, std::span<Value> args, Value& result) mutable {
+            constexpr auto seq = std::make_index_sequence<std::tuple_size_v<Tuple>>();
             callWithArgs<Tuple>(
                 [&](auto&&... a) -> decltype(auto) {
                     return std::invoke(f, std::forward<decltype(a)>(a)...);
@@ -423,6 +423,7 @@ template <class C, class F, class G> NativeProc makeEntry(F f, std::string class
     } else {
         return [f = std::move(f), className = std::move(className), guard = std::move(guard)](
                    NativeObject* self, std::span<Value> args, Value& result) mutable {
+            constexpr auto seq = std::make_index_sequence<std::tuple_size_v<Tuple>>();
             if constexpr (use == SelfUse::Pointer) {
                 C* object = self ? dynamic_cast<C*>(self) : nullptr;
                 if constexpr (!std::is_void_v<C>)
