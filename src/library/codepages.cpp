@@ -1,6 +1,6 @@
 #include "library/codepages.h"
 
-#include "script/registry.h"
+#include "script/bind.h"
 
 #include <array>
 #include <cstdint>
@@ -122,14 +122,12 @@ void registerCodePages(script::Registry& reg) {
         {"CsWinToLat", CodePage::Windows1250, CodePage::Latin2},
         {"CsWinToAsc", CodePage::Windows1250, CodePage::Ascii},
     };
-    for (const Conversion& c : conversions) {
-        reg.registerProc(c.name, "function(s: string): string",
-                         [from = c.from, to = c.to](script::NativeObject*,
-                                                    std::span<script::Value> args,
-                                                    script::Value& result) {
-                             result = script::Value(convertCodePage(args[0].asString(), from, to));
-                         });
-    }
+    script::Binder b(reg);
+    for (const Conversion& c : conversions)
+        b.bind(c.name, "function(s: string): string",
+               [from = c.from, to = c.to](std::string_view s) {
+                   return convertCodePage(s, from, to);
+               });
 }
 
 } // namespace vorlan::library

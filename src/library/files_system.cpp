@@ -5,7 +5,7 @@
 #include "core/version.h"
 #include "library/files_internal.h"
 #include "library/szdd.h"
-#include "script/registry.h"
+#include "script/bind.h"
 
 #include <array>
 #include <cerrno>
@@ -22,7 +22,6 @@
 namespace vorlan::library {
 
 namespace fs = std::filesystem;
-using script::NativeObject;
 using script::ScriptException;
 using script::Value;
 
@@ -264,46 +263,28 @@ void textToFile(std::string_view text, std::string_view name) {
 
 // ---- registration
 
-void registerDirectories(script::Registry& reg) {
-    reg.registerProc("ChDir", "function(dir: string): Boolean",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         result = Value(changeDirectory(args[0].asString()));
-                     });
-    reg.registerProc("SetCurrentDir", "function(dir: string): Boolean",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         result = Value(changeDirectory(args[0].asString()));
-                     });
-    reg.registerProc("GetCurrentDir", "function: string",
-                     [](NativeObject*, std::span<Value>, Value& result) {
-                         result = Value(currentProgramDir());
-                     });
-    reg.registerProc("GetAdr", "function(drive: Byte): string",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         result = Value(driveDirectory(args[0].asInt()));
-                     });
-    reg.registerProc("DiskFree", "function(drive: Byte): Integer",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         result = Value(diskBytes(args[0].asInt(), false));
-                     });
-    reg.registerProc("DiskSize", "function(drive: Byte): Integer",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         result = Value(diskBytes(args[0].asInt(), true));
-                     });
-    reg.registerProc("CreateDir", "function(dir: string): Boolean",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         const auto host = hostPath(args[0].asString());
-                         std::error_code ec;
-                         result = Value(host && !args[0].asString().empty() &&
-                                        fs::create_directory(*host, ec) && !ec);
-                     });
-    reg.registerProc("RemoveDir", "function(dir: string): Boolean",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         const auto host = hostPath(args[0].asString());
-                         std::error_code ec;
-                         result =
-                             Value(host && !args[0].asString().empty() &&
-                                   fs::is_directory(*host, ec) && fs::remove(*host, ec) && !ec);
-                     });
+bool createDirectory(std::string_view dir) {
+    const auto host = hostPath(dir);
+    std::error_code ec;
+    return host && !dir.empty() && fs::create_directory(*host, ec) && !ec;
+}
+
+bool removeDirectory(std::string_view dir) {
+    const auto host = hostPath(dir);
+    std::error_code ec;
+    return host && !dir.empty() && fs::is_directory(*host, ec) && fs::remove(*host, ec) && !ec;
+}
+
+void registerDirectories(script::Binder& b) {
+    b.bind({"ChDir", "SetCurrentDir"}, "function(dir: string): Boolean", &changeDirectory);
+    b.bind("GetCurrentDir", "function: string", &currentProgramDir);
+    b.bind("GetAdr", "function(drive: Byte): string", &driveDirectory);
+    b.bind("DiskFree", "function(drive: Byte): Integer",
+           [](std::int32_t drive) { return diskBytes(drive, false); });
+    b.bind("DiskSize", "function(drive: Byte): Integer",
+           [](std::int32_t drive) { return diskBytes(drive, true); });
+    b.bind("CreateDir", "function(dir: string): Boolean", &createDirectory);
+    b.bind("RemoveDir", "function(dir: string): Boolean", &removeDirectory);
 
     using PathPart = std::string (*)(std::string_view);
     static constexpr std::pair<const char*, PathPart> parts[] = {
@@ -311,44 +292,28 @@ void registerDirectories(script::Registry& reg) {
         {"ExtcratFileName", fileName}, {"ExtcratFilePath", filePath},
     };
     for (const auto& [name, part] : parts)
-        reg.registerProc(name, "function(path: string): string",
-                         [f = part](NativeObject*, std::span<Value> args, Value& result) {
-                             result = Value(f(args[0].asString()));
-                         });
+        b.bind(name, "function(path: string): string", part);
 }
 
-void registerWholeFiles(script::Registry& reg) {
-    reg.registerProc("FileCopy", "function(source, target: string): Boolean",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         result = Value(copyFile(args[0].asString(), args[1].asString()));
-                     });
-    reg.registerProc("FileDelete", "function(name: string): Boolean",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         const auto host = hostPath(args[0].asString());
-                         std::error_code ec;
-                         result = Value(host && isFile(*host) && fs::remove(*host, ec) && !ec);
-                     });
-    reg.registerProc("FileExists", "function(name: string): Boolean",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         const auto host = hostPath(args[0].asString());
-                         result = Value(host && !args[0].asString().empty() && isFile(*host));
-                     });
-    reg.registerProc("FileRename", "function(oldName, newName: string): Boolean",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         result = Value(renameFile(args[0].asString(), args[1].asString()));
-                     });
-    reg.registerProc("FileSize", "function(name: string): Integer",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         result = Value(fileSize(args[0].asString()));
-                     });
-    reg.registerProc("FileToVar", "function(name: string): string",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         result = Value(fileToText(args[0].asString()));
-                     });
-    reg.registerProc("VarToFile", "procedure(text, name: string)",
-                     [](NativeObject*, std::span<Value> args, Value&) {
-                         textToFile(args[0].asString(), args[1].asString());
-                     });
+bool deleteFile(std::string_view name) {
+    const auto host = hostPath(name);
+    std::error_code ec;
+    return host && isFile(*host) && fs::remove(*host, ec) && !ec;
+}
+
+bool fileExists(std::string_view name) {
+    const auto host = hostPath(name);
+    return host && !name.empty() && isFile(*host);
+}
+
+void registerWholeFiles(script::Binder& b) {
+    b.bind("FileCopy", "function(source, target: string): Boolean", &copyFile);
+    b.bind("FileDelete", "function(name: string): Boolean", &deleteFile);
+    b.bind("FileExists", "function(name: string): Boolean", &fileExists);
+    b.bind("FileRename", "function(oldName, newName: string): Boolean", &renameFile);
+    b.bind("FileSize", "function(name: string): Integer", &fileSize);
+    b.bind("FileToVar", "function(name: string): string", &fileToText);
+    b.bind("VarToFile", "procedure(text, name: string)", &textToFile);
 }
 
 std::function<void()>& beepHandler() {
@@ -358,42 +323,30 @@ std::function<void()>& beepHandler() {
     return handler;
 }
 
-void registerTimeAndNames(script::Registry& reg) {
-    reg.registerProc("Beep", "procedure", [](NativeObject*, std::span<Value>, Value&) {
+void registerTimeAndNames(script::Binder& b) {
+    b.bind("Beep", "procedure", [] {
         if (beepHandler()) beepHandler()();
     });
-    reg.registerProc("Delay", "procedure(ms: Integer)",
-                     [](NativeObject*, std::span<Value> args, Value&) {
-                         // Blocks the script thread; the windows are deliberately not served
-                         // meanwhile.
-                         const std::int32_t ms = args[0].asInt();
-                         if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-                     });
-    reg.registerProc("DayName", "function(n: Integer): string",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         static const std::array<std::string, 7> days = {
-                             czech("pondělí"), czech("úterý"),  czech("středa"), czech("čtvrtek"),
-                             czech("pátek"),   czech("sobota"), czech("neděle")};
-                         const std::int32_t n = args[0].asInt();
-                         result = Value(n >= 1 && n <= 7 ? days[static_cast<std::size_t>(n - 1)]
-                                                         : std::string());
-                     });
-    reg.registerProc("MonthName", "function(n: Integer): string",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         static const std::array<std::string, 12> months = {
-                             czech("leden"),    czech("únor"),     czech("březen"),
-                             czech("duben"),    czech("květen"),   czech("červen"),
-                             czech("červenec"), czech("srpen"),    czech("září"),
-                             czech("říjen"),    czech("listopad"), czech("prosinec")};
-                         const std::int32_t n = args[0].asInt();
-                         result = Value(n >= 1 && n <= 12 ? months[static_cast<std::size_t>(n - 1)]
-                                                          : std::string());
-                     });
-    reg.registerProc("Version", "function: string",
-                     [](NativeObject*, std::span<Value>, Value& result) {
-                         // The date part only, without the build mark that follows it.
-                         result = Value(std::string(kRuntimeVersion.substr(0, 17)));
-                     });
+    // Blocks the script thread; the windows are deliberately not served meanwhile.
+    b.bind("Delay", "procedure(ms: Integer)", [](std::int32_t ms) {
+        if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    });
+    b.bind("DayName", "function(n: Integer): string", [](std::int32_t n) {
+        static const std::array<std::string, 7> days = {
+            czech("pondělí"), czech("úterý"),  czech("středa"), czech("čtvrtek"),
+            czech("pátek"),   czech("sobota"), czech("neděle")};
+        return n >= 1 && n <= 7 ? days[static_cast<std::size_t>(n - 1)] : std::string();
+    });
+    b.bind("MonthName", "function(n: Integer): string", [](std::int32_t n) {
+        static const std::array<std::string, 12> months = {
+            czech("leden"),  czech("únor"),   czech("březen"),   czech("duben"),
+            czech("květen"), czech("červen"), czech("červenec"), czech("srpen"),
+            czech("září"),   czech("říjen"),  czech("listopad"), czech("prosinec")};
+        return n >= 1 && n <= 12 ? months[static_cast<std::size_t>(n - 1)] : std::string();
+    });
+    // The date part only, without the build mark that follows it.
+    b.bind("Version", "function: string",
+           [] { return std::string(kRuntimeVersion.substr(0, 17)); });
 }
 
 } // namespace
@@ -410,12 +363,13 @@ void setBeepHandler(std::function<void()> beep) {
 }
 
 void registerFilesSystem(script::Registry& reg) {
-    registerDirectories(reg);
-    registerWholeFiles(reg);
+    script::Binder b(reg);
+    registerDirectories(b);
+    registerWholeFiles(b);
     registerStreamedFiles(reg);
     registerProcessFunctions(reg);
     registerPortFunctions(reg);
-    registerTimeAndNames(reg);
+    registerTimeAndNames(b);
     reg.registerConst("LPT1", Value(kPortLpt1));
     reg.registerConst("LPT1G", Value(kPortLpt1G));
     reg.registerConst("LPT2", Value(kPortLpt2));

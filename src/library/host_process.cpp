@@ -6,7 +6,7 @@
 #include "core/path_mapper.h"
 #include "core/ui_services.h"
 #include "library/files_internal.h"
-#include "script/registry.h"
+#include "script/bind.h"
 
 #include <cctype>
 #include <cerrno>
@@ -24,8 +24,6 @@ extern char** environ;
 namespace vorlan::library {
 
 namespace fs = std::filesystem;
-using script::NativeObject;
-using script::Value;
 
 namespace {
 
@@ -272,15 +270,11 @@ std::uint8_t startDetached(std::string_view file, std::string_view params, std::
 } // namespace
 
 void registerProcessFunctions(script::Registry& reg) {
-    reg.registerProc("RunExe", "function(fileName, params, dir: string; wait: Boolean): Byte",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         const std::string& file = args[0].asString();
-                         const std::string& params = args[1].asString();
-                         const std::string& dir = args[2].asString();
-                         result = Value(static_cast<std::int32_t>(
-                             args[3].asBool() ? runAndWait(file, params, dir)
-                                              : startDetached(file, params, dir)));
-                     });
+    script::Binder(reg).bind(
+        "RunExe", "function(fileName, params, dir: string; wait: Boolean): Byte",
+        [](std::string_view file, std::string_view params, std::string_view dir, bool wait) {
+            return wait ? runAndWait(file, params, dir) : startDetached(file, params, dir);
+        });
 }
 
 } // namespace vorlan::library

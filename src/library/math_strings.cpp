@@ -1,16 +1,13 @@
 #include "library/math_strings.h"
 
 #include "library/fp_errors.h"
-#include "script/registry.h"
+#include "script/bind.h"
 
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
 namespace vorlan::library {
-
-using script::NativeObject;
-using script::Value;
 
 std::int32_t roundToInteger(double x, std::string_view function) {
     const double r = std::nearbyint(x); // the default rounding mode: halves to even
@@ -67,197 +64,123 @@ std::int32_t wrapSubtract(std::int32_t a, std::int32_t b) {
 
 using Unary = double (*)(double);
 
-void registerUnary(script::Registry& reg, const char* name, Unary f) {
-    reg.registerProc(name, "function(x: Extended): Extended",
-                     [f, name](NativeObject*, std::span<Value> args, Value& result) {
-                         result = Value(checkedResult(f(args[0].asDouble()), name));
-                     });
+void bindUnary(script::Binder& b, const char* name, Unary f) {
+    b.bind(name, "function(x: Extended): Extended",
+           [f, name](double x) { return checkedResult(f(x), name); });
 }
 
-void registerNumeric(script::Registry& reg) {
-    registerUnary(reg, "Abs", [](double x) { return std::fabs(x); });
+void registerNumeric(script::Binder& b) {
+    bindUnary(b, "Abs", [](double x) { return std::fabs(x); });
     // The guards below answer 0 where the function has no value, rather than stopping the
     // script: old programs rely on that.
-    registerUnary(reg, "ArcSin", [](double x) { return std::fabs(x) < 1 ? std::asin(x) : 0.0; });
-    registerUnary(reg, "ArcTan", [](double x) { return std::atan(x); });
-    registerUnary(reg, "Cos", [](double x) { return std::cos(x); });
-    reg.registerProc("CoTan", "function(x: Extended): Extended",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         const double x = args[0].asDouble();
-                         if (std::sin(x) == 0) {
-                             result = Value(0.0);
-                             return;
-                         }
-                         const double t = std::tan(x);
-                         if (t == 0) raiseDivisionByZero("CoTan");
-                         result = Value(checkedResult(1.0 / t, "CoTan"));
-                     });
-    registerUnary(reg, "Exp", [](double x) { return std::exp(x); });
-    registerUnary(reg, "Ln", [](double x) { return x <= 0 ? 0.0 : std::log(x); });
-    reg.registerProc("Max", "function(a, b: Extended): Extended",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         result = args[0].asDouble() >= args[1].asDouble() ? args[0] : args[1];
-                     });
-    reg.registerProc("Min", "function(a, b: Extended): Extended",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         result = args[0].asDouble() <= args[1].asDouble() ? args[0] : args[1];
-                     });
-    reg.registerProc("Random", "function(n: Integer): Integer",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         const std::int32_t n = args[0].asInt();
-                         const std::uint32_t r =
-                             randomSource().next(); // drawn even for n <= 0, as each call advances
-                         result = Value(
-                             n <= 0 ? 0
-                                    : static_cast<std::int32_t>((static_cast<std::uint64_t>(r) *
-                                                                 static_cast<std::uint32_t>(n)) >>
-                                                                32));
-                     });
-    reg.registerProc("Round", "function(x: Extended): Integer",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         result = Value(roundToInteger(args[0].asDouble(), "Round"));
-                     });
-    reg.registerProc("RealRound", "function(x: Extended; places: Integer): Extended",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         result = Value(realRound(args[0].asDouble(), args[1].asInt()));
-                     });
-    registerUnary(reg, "Sin", [](double x) { return std::sin(x); });
-    registerUnary(reg, "Sqr", [](double x) { return x * x; });
-    reg.registerProc("Sqrt", "function(x: Extended): Extended",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         const double x = args[0].asDouble();
-                         if (x < 0) raiseInvalidOperation("Sqrt", "the argument is negative");
-                         result = Value(checkedResult(std::sqrt(x), "Sqrt"));
-                     });
-    registerUnary(reg, "Tan", [](double x) { return std::cos(x) == 0 ? 0.0 : std::tan(x); });
-    reg.registerProc("Trunc", "function(x: Extended): Integer",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         const double t = std::trunc(args[0].asDouble());
-                         if (!(t >= std::numeric_limits<std::int32_t>::min() &&
-                               t <= std::numeric_limits<std::int32_t>::max()))
-                             raiseInvalidOperation("Trunc",
-                                                   "the value is outside the Integer range");
-                         result = Value(static_cast<std::int32_t>(t));
-                     });
+    bindUnary(b, "ArcSin", [](double x) { return std::fabs(x) < 1 ? std::asin(x) : 0.0; });
+    bindUnary(b, "ArcTan", [](double x) { return std::atan(x); });
+    bindUnary(b, "Cos", [](double x) { return std::cos(x); });
+    b.bind("CoTan", "function(x: Extended): Extended", [](double x) {
+        if (std::sin(x) == 0) return 0.0;
+        const double t = std::tan(x);
+        if (t == 0) raiseDivisionByZero("CoTan");
+        return checkedResult(1.0 / t, "CoTan");
+    });
+    bindUnary(b, "Exp", [](double x) { return std::exp(x); });
+    bindUnary(b, "Ln", [](double x) { return x <= 0 ? 0.0 : std::log(x); });
+    b.bind("Max", "function(a, b: Extended): Extended",
+           [](double x, double y) { return x >= y ? x : y; });
+    b.bind("Min", "function(a, b: Extended): Extended",
+           [](double x, double y) { return x <= y ? x : y; });
+    b.bind("Random", "function(n: Integer): Integer", [](std::int32_t n) {
+        const std::uint32_t r =
+            randomSource().next(); // drawn even for n <= 0, as each call advances
+        return n <= 0 ? 0
+                      : static_cast<std::int32_t>(
+                            (static_cast<std::uint64_t>(r) * static_cast<std::uint32_t>(n)) >> 32);
+    });
+    b.bind("Round", "function(x: Extended): Integer",
+           [](double x) { return roundToInteger(x, "Round"); });
+    b.bind("RealRound", "function(x: Extended; places: Integer): Extended", &realRound);
+    bindUnary(b, "Sin", [](double x) { return std::sin(x); });
+    bindUnary(b, "Sqr", [](double x) { return x * x; });
+    b.bind("Sqrt", "function(x: Extended): Extended", [](double x) {
+        if (x < 0) raiseInvalidOperation("Sqrt", "the argument is negative");
+        return checkedResult(std::sqrt(x), "Sqrt");
+    });
+    bindUnary(b, "Tan", [](double x) { return std::cos(x) == 0 ? 0.0 : std::tan(x); });
+    b.bind("Trunc", "function(x: Extended): Integer", [](double x) {
+        const double t = std::trunc(x);
+        if (!(t >= std::numeric_limits<std::int32_t>::min() &&
+              t <= std::numeric_limits<std::int32_t>::max()))
+            raiseInvalidOperation("Trunc", "the value is outside the Integer range");
+        return static_cast<std::int32_t>(t);
+    });
 
     // The counters wrap around silently at the 32-bit limits.
-    reg.registerProc("Inc", "function(var i: Integer): Integer",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         args[0] = Value(wrapAdd(args[0].asInt(), 1));
-                         result = args[0];
-                     });
-    reg.registerProc("Dec", "function(var i: Integer): Integer",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         args[0] = Value(wrapSubtract(args[0].asInt(), 1));
-                         result = args[0];
-                     });
-    reg.registerProc("IncVar", "function(var i: Integer; n: Integer): Integer",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         args[0] = Value(wrapAdd(args[0].asInt(), args[1].asInt()));
-                         result = args[0];
-                     });
-    reg.registerProc("DecVar", "function(var i: Integer; n: Integer): Integer",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         args[0] = Value(wrapSubtract(args[0].asInt(), args[1].asInt()));
-                         result = args[0];
-                     });
+    b.bind("Inc", "function(var i: Integer): Integer",
+           [](std::int32_t& i) { return i = wrapAdd(i, 1); });
+    b.bind("Dec", "function(var i: Integer): Integer",
+           [](std::int32_t& i) { return i = wrapSubtract(i, 1); });
+    b.bind("IncVar", "function(var i: Integer; n: Integer): Integer",
+           [](std::int32_t& i, std::int32_t n) { return i = wrapAdd(i, n); });
+    b.bind("DecVar", "function(var i: Integer; n: Integer): Integer",
+           [](std::int32_t& i, std::int32_t n) { return i = wrapSubtract(i, n); });
 }
 
-void registerStrings(script::Registry& reg) {
-    reg.registerProc(
-        "Delete", "function(s: string; index, count: Integer): string",
-        [](NativeObject*, std::span<Value> args, Value& result) {
-            std::string s = std::move(args[0].asString());
-            const std::int64_t index = args[1].asInt();
-            const std::int32_t count = args[2].asInt();
-            if (index >= 1 && index <= static_cast<std::int64_t>(s.size()) && count > 0)
-                s.erase(static_cast<std::size_t>(index - 1), static_cast<std::size_t>(count));
-            result = Value(std::move(s));
-        });
-    reg.registerProc("chr", "function(code: Byte): string",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         result = Value(std::string(1, static_cast<char>(args[0].asInt())));
-                     });
-    reg.registerProc("Insert", "function(var sub: string; var s: string; index: Integer): string",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         std::string& s = args[1].asString();
-                         const std::int32_t index = args[2].asInt();
-                         const std::size_t at =
-                             index < 1 ? 0
-                                       : std::min(static_cast<std::size_t>(index) - 1, s.size());
-                         s.insert(at, args[0].asString());
-                         result = args[1];
-                     });
-    reg.registerProc("Length", "function(s: string): Integer",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         result = Value(static_cast<std::int32_t>(args[0].asString().size()));
-                     });
-    reg.registerProc(
-        "Ord", "function(s: string): Byte",
-        [](NativeObject*, std::span<Value> args, Value& result) {
-            const std::string& s = args[0].asString();
-            result =
-                Value(s.empty() ? 0 : static_cast<std::int32_t>(static_cast<unsigned char>(s[0])));
-        });
-    reg.registerProc("Pos", "function(sub, s: string): Integer",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         const std::string& sub = args[0].asString();
-                         const std::string& s = args[1].asString();
-                         const std::size_t at = sub.empty() ? std::string::npos : s.find(sub);
-                         result =
-                             Value(at == std::string::npos ? 0 : static_cast<std::int32_t>(at + 1));
-                     });
-    reg.registerProc("SetLength", "function(var s: string; n: Integer): string",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         std::string& s = args[0].asString();
-                         const std::int32_t n = args[1].asInt();
-                         s.resize(n <= 0 ? 0 : static_cast<std::size_t>(n), ' ');
-                         result = args[0];
-                     });
-    reg.registerProc("Str", "function(x: Real): string",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         result = Value(realText(args[0].asDouble()));
-                     });
-    reg.registerProc("Val", "function(s: string): Double",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         result = Value(leadingNumber(args[0].asString()));
-                     });
+void registerStrings(script::Binder& b) {
+    b.bind("Delete", "function(s: string; index, count: Integer): string",
+           [](std::string s, std::int32_t index, std::int32_t count) {
+               if (index >= 1 && static_cast<std::size_t>(index) <= s.size() && count > 0)
+                   s.erase(static_cast<std::size_t>(index - 1), static_cast<std::size_t>(count));
+               return s;
+           });
+    b.bind("chr", "function(code: Byte): string",
+           [](std::int32_t code) { return std::string(1, static_cast<char>(code)); });
+    b.bind("Insert", "function(var sub: string; var s: string; index: Integer): string",
+           [](std::string& sub, std::string& s, std::int32_t index) {
+               const std::size_t at =
+                   index < 1 ? 0 : std::min(static_cast<std::size_t>(index) - 1, s.size());
+               s.insert(at, sub);
+               return s;
+           });
+    b.bind("Length", "function(s: string): Integer",
+           [](std::string_view s) { return static_cast<std::int32_t>(s.size()); });
+    b.bind("Ord", "function(s: string): Byte", [](std::string_view s) {
+        return s.empty() ? 0 : static_cast<std::int32_t>(static_cast<unsigned char>(s[0]));
+    });
+    b.bind("Pos", "function(sub, s: string): Integer",
+           [](std::string_view sub, std::string_view s) {
+               const std::size_t at = sub.empty() ? std::string_view::npos : s.find(sub);
+               return at == std::string_view::npos ? 0 : static_cast<std::int32_t>(at + 1);
+           });
+    b.bind("SetLength", "function(var s: string; n: Integer): string",
+           [](std::string& s, std::int32_t n) {
+               s.resize(n <= 0 ? 0 : static_cast<std::size_t>(n), ' ');
+               return s;
+           });
+    b.bind("Str", "function(x: Real): string", &realText);
+    b.bind("Val", "function(s: string): Double", &leadingNumber);
 }
 
 // Longest text Replicate builds, and the widest run of spaces Space gives.
 constexpr std::int64_t kMaxReplicate = 1024;
 constexpr std::int32_t kMaxSpace = 255;
 
-void registerNumberTexts(script::Registry& reg) {
-    reg.registerProc("Replicate", "function(s: string; n: Integer): string",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         const std::string& s = args[0].asString();
-                         const std::int32_t n = args[1].asInt();
-                         const std::int64_t total = static_cast<std::int64_t>(s.size()) * n;
-                         std::string out;
-                         if (total >= 1 && total <= kMaxReplicate) {
-                             out.reserve(static_cast<std::size_t>(total));
-                             for (std::int32_t i = 0; i < n; ++i)
-                                 out += s;
-                         }
-                         result = Value(std::move(out));
-                     });
-    reg.registerProc("Space", "function(n: Integer): string",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         const std::int32_t n = args[0].asInt();
-                         result = Value(n >= 1 && n <= kMaxSpace
-                                            ? std::string(static_cast<std::size_t>(n), ' ')
-                                            : std::string());
-                     });
-    reg.registerProc("StrToReal", "function(s: string): Extended",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         result = Value(leadingNumberWithComma(args[0].asString()));
-                     });
-    reg.registerProc("RealToStr", "function(x: Real; width, decimals: Integer): string",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         result =
-                             Value(fixedText(args[0].asDouble(), args[1].asInt(), args[2].asInt()));
-                     });
+void registerNumberTexts(script::Binder& b) {
+    b.bind("Replicate", "function(s: string; n: Integer): string",
+           [](std::string_view s, std::int32_t n) {
+               const std::int64_t total = static_cast<std::int64_t>(s.size()) * n;
+               std::string out;
+               if (total >= 1 && total <= kMaxReplicate) {
+                   out.reserve(static_cast<std::size_t>(total));
+                   for (std::int32_t i = 0; i < n; ++i)
+                       out += s;
+               }
+               return out;
+           });
+    b.bind("Space", "function(n: Integer): string", [](std::int32_t n) {
+        return n >= 1 && n <= kMaxSpace ? std::string(static_cast<std::size_t>(n), ' ')
+                                        : std::string();
+    });
+    b.bind("StrToReal", "function(s: string): Extended", &leadingNumberWithComma);
+    b.bind("RealToStr", "function(x: Real; width, decimals: Integer): string", &fixedText);
 }
 
 } // namespace
@@ -271,9 +194,10 @@ void reseedRandom(std::uint64_t seed) {
 }
 
 void registerMathStrings(script::Registry& reg) {
-    registerNumeric(reg);
-    registerStrings(reg);
-    registerNumberTexts(reg);
+    script::Binder b(reg);
+    registerNumeric(b);
+    registerStrings(b);
+    registerNumberTexts(b);
 }
 
 } // namespace vorlan::library

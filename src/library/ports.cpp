@@ -4,7 +4,7 @@
 
 #include "library/files_internal.h"
 #include "library/files_system.h"
-#include "script/registry.h"
+#include "script/bind.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -14,9 +14,7 @@
 
 namespace vorlan::library {
 
-using script::NativeObject;
 using script::ScriptException;
-using script::Value;
 
 namespace {
 
@@ -141,16 +139,13 @@ std::map<std::uint16_t, std::string> portDevices() {
 }
 
 void registerPortFunctions(script::Registry& reg) {
-    reg.registerProc("PortInput", "function(port: Integer): Byte",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         result = Value(
-                             static_cast<std::int32_t>(ports().read(portNumber(args[0].asInt()))));
-                     });
-    reg.registerProc("PortOutput", "procedure(port: Integer; value: Byte)",
-                     [](NativeObject*, std::span<Value> args, Value&) {
-                         ports().write(portNumber(args[0].asInt()),
-                                       static_cast<std::uint8_t>(args[1].asInt()));
-                     });
+    script::Binder b(reg);
+    b.bind("PortInput", "function(port: Integer): Byte",
+           [](std::int32_t port) { return ports().read(portNumber(port)); });
+    b.bind("PortOutput", "procedure(port: Integer; value: Byte)",
+           [](std::int32_t port, std::int32_t value) {
+               ports().write(portNumber(port), static_cast<std::uint8_t>(value));
+           });
 }
 
 } // namespace vorlan::library

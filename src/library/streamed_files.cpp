@@ -4,7 +4,7 @@
 
 #include "library/files_internal.h"
 #include "library/files_system.h"
-#include "script/registry.h"
+#include "script/bind.h"
 
 #include <cstdio>
 #include <sys/stat.h>
@@ -12,8 +12,6 @@
 namespace vorlan::library {
 
 namespace fs = std::filesystem;
-using script::NativeObject;
-using script::Value;
 
 namespace {
 
@@ -114,71 +112,47 @@ void closeStreamedFiles() {
 }
 
 void registerStreamedFiles(script::Registry& reg) {
-    reg.registerProc("FileReadOpen", "procedure(name: string)",
-                     [](NativeObject*, std::span<Value> args, Value&) {
-                         quietly([&] {
-                             const auto host = hostPath(args[0].asString());
-                             std::error_code ec;
-                             // A missing file leaves the slot as it was.
-                             if (!host || args[0].asString().empty() ||
-                                 !fs::is_regular_file(*host, ec))
-                                 return;
-                             readSlot().open(*host, "rb");
-                         });
-                     });
-    reg.registerProc("FileWriteOpen", "procedure(name: string)",
-                     [](NativeObject*, std::span<Value> args, Value&) {
-                         quietly([&] {
-                             writeSlot().close();
-                             const auto host = hostPath(args[0].asString());
-                             if (host && !args[0].asString().empty()) writeSlot().open(*host, "wb");
-                         });
-                     });
-    reg.registerProc("FileReadBlock", "function(count: Integer): string",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         quietly([&] { result = Value(readBlock(args[0].asInt())); });
-                         if (!result.isString()) result = Value(std::string());
-                     });
-    reg.registerProc("FileReadLine", "function: string",
-                     [](NativeObject*, std::span<Value>, Value& result) {
-                         quietly([&] { result = Value(readLine()); });
-                         if (!result.isString()) result = Value(std::string());
-                     });
+    script::Binder b(reg);
+    b.bind("FileReadOpen", "procedure(name: string)", [](std::string_view name) {
+        quietly([&] {
+            const auto host = hostPath(name);
+            std::error_code ec;
+            // A missing file leaves the slot as it was.
+            if (!host || name.empty() || !fs::is_regular_file(*host, ec)) return;
+            readSlot().open(*host, "rb");
+        });
+    });
+    b.bind("FileWriteOpen", "procedure(name: string)", [](std::string_view name) {
+        quietly([&] {
+            writeSlot().close();
+            const auto host = hostPath(name);
+            if (host && !name.empty()) writeSlot().open(*host, "wb");
+        });
+    });
+    b.bind("FileReadBlock", "function(count: Integer): string", [](std::int32_t count) {
+        std::string block;
+        quietly([&] { block = readBlock(count); });
+        return block;
+    });
+    b.bind("FileReadLine", "function: string", [] {
+        std::string line;
+        quietly([&] { line = readLine(); });
+        return line;
+    });
     // A line is written as given: scripts add the carriage return and line feed themselves.
-    for (const char* name : {"FileWriteBlock", "FileWriteLine"})
-        reg.registerProc(name, "procedure(text: string)",
-                         [](NativeObject*, std::span<Value> args, Value&) {
-                             quietly([&] { writeBlock(args[0].asString()); });
-                         });
-    reg.registerProc("FileReadClose", "procedure", [](NativeObject*, std::span<Value>, Value&) {
-        quietly([] { readSlot().close(); });
-    });
-    reg.registerProc("FileWriteClose", "procedure", [](NativeObject*, std::span<Value>, Value&) {
-        quietly([] { writeSlot().close(); });
-    });
-    reg.registerProc("FileReadSetPos", "procedure(pos: Integer)",
-                     [](NativeObject*, std::span<Value> args, Value&) {
-                         quietly([&] { readSlot().seek(args[0].asInt()); });
-                     });
+    b.bind({"FileWriteBlock", "FileWriteLine"}, "procedure(text: string)",
+           [](const std::string& text) { quietly([&] { writeBlock(text); }); });
+    b.bind("FileReadClose", "procedure", [] { quietly([] { readSlot().close(); }); });
+    b.bind("FileWriteClose", "procedure", [] { quietly([] { writeSlot().close(); }); });
+    b.bind("FileReadSetPos", "procedure(pos: Integer)",
+           [](std::int32_t pos) { quietly([&] { readSlot().seek(pos); }); });
     // Beyond the end is allowed: the next write fills the gap with zero bytes.
-    reg.registerProc("FileWriteSetPos", "procedure(pos: Integer)",
-                     [](NativeObject*, std::span<Value> args, Value&) {
-                         quietly([&] { writeSlot().seek(args[0].asInt()); });
-                     });
-    reg.registerProc("FileReadGetPos", "function: Integer",
-                     [](NativeObject*, std::span<Value>, Value& result) {
-                         result = Value(readSlot().position());
-                     });
-    reg.registerProc("FileWriteGetPos", "function: Integer",
-                     [](NativeObject*, std::span<Value>, Value& result) {
-                         result = Value(writeSlot().position());
-                     });
-    reg.registerProc(
-        "FileReadSize", "function: Integer",
-        [](NativeObject*, std::span<Value>, Value& result) { result = Value(readSlot().size()); });
-    reg.registerProc(
-        "FileWriteSize", "function: Integer",
-        [](NativeObject*, std::span<Value>, Value& result) { result = Value(writeSlot().size()); });
+    b.bind("FileWriteSetPos", "procedure(pos: Integer)",
+           [](std::int32_t pos) { quietly([&] { writeSlot().seek(pos); }); });
+    b.bind("FileReadGetPos", "function: Integer", [] { return readSlot().position(); });
+    b.bind("FileWriteGetPos", "function: Integer", [] { return writeSlot().position(); });
+    b.bind("FileReadSize", "function: Integer", [] { return readSlot().size(); });
+    b.bind("FileWriteSize", "function: Integer", [] { return writeSlot().size(); });
 }
 
 } // namespace vorlan::library

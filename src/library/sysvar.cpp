@@ -3,7 +3,7 @@
 #include "core/cp1250.h"
 #include "core/cp1250_collate.h"
 #include "core/ui_services.h"
-#include "script/registry.h"
+#include "script/bind.h"
 
 #include <cstdio>
 
@@ -60,18 +60,13 @@ SystemVariables& systemVariables() {
 }
 
 void registerSystemVariables(script::Registry& reg) {
-    using script::NativeObject;
-    reg.registerProc("SysVarSet", "procedure(Name: string; Value: Variant)",
-                     [](NativeObject*, std::span<Value> args, Value&) {
-                         systemVariables().set(args[0].asString(), args[1]);
-                     });
-    reg.registerProc("SysVarGet", "function(Name: string): Variant",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         result = systemVariables().get(args[0].asString());
-                     });
-    reg.registerProc("SysVarClear", "procedure",
-                     [](NativeObject*, std::span<Value>, Value&) { systemVariables().clear(); });
-    reg.registerProc("SysVarShow", "procedure", [](NativeObject*, std::span<Value>, Value&) {
+    script::Binder b(reg);
+    b.bind("SysVarSet", "procedure(Name: string; Value: Variant)",
+           [](std::string_view name, const Value& value) { systemVariables().set(name, value); });
+    b.bind("SysVarGet", "function(Name: string): Variant",
+           [](std::string_view name) { return systemVariables().get(name); });
+    b.bind("SysVarClear", "procedure", [] { systemVariables().clear(); });
+    b.bind("SysVarShow", "procedure", [] {
         MessageBoxRequest box;
         box.caption = czech("Systémové proměnné");
         box.text = systemVariables().overviewText();

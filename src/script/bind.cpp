@@ -30,6 +30,12 @@ void reportBindingMismatch(std::string_view owner, std::string_view name, std::s
 
 namespace bind_detail {
 
+void throwMissingIndex(std::string_view property, std::size_t needed) {
+    throw ScriptException(
+        std::string(property) + " needs " +
+        (needed == 1 ? std::string("one index") : std::to_string(needed) + " indexes"));
+}
+
 bool kindFits(DeclaredType declared, Kind kind) {
     if (kind == Kind::Value) return true;
     switch (declared) {

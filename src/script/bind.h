@@ -12,11 +12,11 @@
 //
 // Callables may be free functions, lambdas or member functions. In a class binder a callable
 // whose first parameter is `C&` (or a member function) receives the object; `C*` receives it or
-// null (class-level calls such as TDataTable.SetCentury); any other first parameter makes a
-// class-level routine. Parameters convert from the declared types (std::string, string_view,
-// integers, double, bool, Value, ObjectRef, Currency, DateTime, pointers to native objects);
-// a `var` parameter is a non-const reference and is written back. Results convert the same way
-// (a NativeObject pointer is wrapped).
+// null (class-level calls such as TDataTable.SetCentury, or an object of another class); any
+// other first parameter makes a class-level routine. Parameters convert from the declared types
+// (std::string, string_view, integers, double, bool, Value, ObjectRef, Currency, DateTime, pointers
+// to native objects); a `var` parameter is a non-const reference and is written back. Texts move in
+// and out without being copied. Results convert the same way (a NativeObject pointer is wrapped).
 //
 // Registration compares the declaration with the C++ signature: parameter count, `var` modes and
 // types must agree. Mismatches are collected in bindingMismatches(); debug builds also stop at
@@ -137,23 +137,38 @@ template <class P> struct ArgSlot {
     Stored stored;
 
     explicit ArgSlot(const Value& v) : stored(fromValue(v)) {}
+    // Takes the argument over. The registry hands a bound routine converted copies of its
+    // arguments, so a long text moves in (and a `var` one back out) instead of being copied:
+    // a loop that grows a string through a routine stays linear.
+    explicit ArgSlot(Value& v) : stored(take(v)) {}
 
+    static Stored take(Value& v) {
+        if constexpr (std::is_same_v<Stored, std::string>)
+            return v.isString() ? std::move(v.asString()) : v.toString();
+        else if constexpr (std::is_same_v<Stored, Value>)
+            return std::move(v);
+        else
+            return fromValue(v);
+    }
+
+    // The registry has converted the arguments to their declared types already: the common
+    // kinds are read directly, the rest by the variant rules.
     static Stored fromValue(const Value& v) {
         if constexpr (std::is_same_v<Stored, Value>)
             return v;
         else if constexpr (std::is_same_v<Stored, bool>)
-            return v.toBool();
+            return v.isBoolean() ? v.asBool() : v.toBool();
         else if constexpr (std::is_same_v<Stored, char>) {
             const std::string s = v.toString();
             return s.empty() ? '\0' : s[0];
         } else if constexpr (std::is_enum_v<Stored>)
             return static_cast<Stored>(v.toInt64());
         else if constexpr (std::is_same_v<Stored, std::int32_t>)
-            return v.toInt();
+            return v.isInteger() ? v.asInt() : v.toInt();
         else if constexpr (isIntegral<Stored>)
-            return static_cast<Stored>(v.toInt64());
+            return static_cast<Stored>(v.isInteger() ? v.asInt() : v.toInt64());
         else if constexpr (std::is_floating_point_v<Stored>)
-            return static_cast<Stored>(v.toDouble());
+            return static_cast<Stored>(v.isDouble() ? v.asDouble() : v.toDouble());
         else if constexpr (std::is_same_v<Stored, std::string>)
             return v.isString() ? v.asString() : v.toString();
         else if constexpr (std::is_same_v<Stored, Currency>)
@@ -178,9 +193,58 @@ template <class P> struct ArgSlot {
     }
 };
 
+// A text parameter that only reads reads the argument where it lies when it is a text.
+struct TextArg {
+    const std::string* source = nullptr;
+    std::string converted;
+    explicit TextArg(const Value& v) {
+        if (v.isString())
+            source = &v.asString();
+        else
+            converted = v.toString();
+    }
+    const std::string& text() const { return source ? *source : converted; }
+};
+template <> struct ArgSlot<std::string_view> : TextArg {
+    using TextArg::TextArg;
+    std::string_view get() const { return text(); }
+};
+template <> struct ArgSlot<const std::string&> : TextArg {
+    using TextArg::TextArg;
+    const std::string& get() const { return text(); }
+};
+
+// A `var` text or variant is changed where it lies, as a hand-written adapter would change it:
+// no copies, and what the routine did stays when it fails half-way.
+template <> struct ArgSlot<std::string&> {
+    static constexpr bool inPlace = true;
+    std::string* text;
+    explicit ArgSlot(Value& v) {
+        if (!v.isString()) v = Value(v.toString());
+        text = &v.asString();
+    }
+    std::string& get() { return *text; }
+};
+template <> struct ArgSlot<Value&> {
+    static constexpr bool inPlace = true;
+    Value* value;
+    explicit ArgSlot(Value& v) : value(&v) {}
+    Value& get() { return *value; }
+};
+
 template <class P>
 constexpr bool isVarParam =
     std::is_lvalue_reference_v<P> && !std::is_const_v<std::remove_reference_t<P>>;
+
+// A `var` argument the callable changed through a copy, which goes back after the call.
+template <class P> constexpr bool writtenBack() {
+    if constexpr (!isVarParam<P>)
+        return false;
+    else
+        return !requires {
+            ArgSlot<P>::inPlace;
+        };
+}
 
 // ---- what a callable looks like ---------------------------------------------------------------
 
@@ -298,63 +362,93 @@ template <class C> C* selfAs(NativeObject* self, std::string_view className) {
     }
 }
 
-// Calls `f` with the script arguments converted to its parameters; writes `var` ones back.
+// The object a member is called on: a `C*` callable takes null for another object (or none),
+// a `C&` one stops with an error.
+template <class C, SelfUse use> C* objectFor(NativeObject* self, std::string_view className) {
+    if constexpr (use == SelfUse::Pointer)
+        return self ? dynamic_cast<C*>(self) : nullptr;
+    else
+        return selfAs<C>(self, className);
+}
+
+// An indexed property read or written without all of its indexes.
+[[noreturn]] void throwMissingIndex(std::string_view property, std::size_t needed);
+
+// Calls `f` with the script arguments converted to its parameters (taking them over from
+// `args`); writes `var` ones held in a copy back, also when the callable throws, so the
+// caller's variables survive a failed call as they do with routines that change their
+// arguments in place.
 template <class Tuple, class Call, std::size_t... I>
 void callWithArgs(Call&& call, std::span<Value> args, Value& result, std::index_sequence<I...>) {
     (void)args; // unused by callables without parameters
-    std::tuple<ArgSlot<std::tuple_element_t<I, Tuple>>...> slots{
+    std::tuple<ArgSlot<std::tuple_element_t<I, Tuple>>...> held{
         ArgSlot<std::tuple_element_t<I, Tuple>>(args[I])...};
-    using R = decltype(call(std::get<I>(slots).get()...));
-    if constexpr (std::is_void_v<R>) {
-        call(std::get<I>(slots).get()...);
-    } else {
-        result = toValue(call(std::get<I>(slots).get()...));
+    const auto writeBack = [&] {
+        (
+            [&] {
+                if constexpr (writtenBack<std::tuple_element_t<I, Tuple>>())
+                    args[I] = toValue(std::move(std::get<I>(held).stored));
+            }(),
+            ...);
+    };
+    using R = decltype(call(std::get<I>(held).get()...));
+    try {
+        if constexpr (std::is_void_v<R>) {
+            call(std::get<I>(held).get()...);
+        } else {
+            result = toValue(call(std::get<I>(held).get()...));
+        }
+    } catch (...) {
+        writeBack();
+        throw;
     }
-    (
-        [&] {
-            if constexpr (isVarParam<std::tuple_element_t<I, Tuple>>)
-                args[I] = toValue(std::get<I>(slots).stored);
-        }(),
-        ...);
+    writeBack();
 }
 
 // Builds the native entry of one bound callable.
 template <class C, class F, class G> NativeProc makeEntry(F f, std::string className, G guard) {
     constexpr SelfUse use = selfUseOf<C, F>();
     using Tuple = ScriptParams<C, F>;
-    constexpr auto seq = std::make_index_sequence<std::tuple_size_v<Tuple>>();
-    return [f = std::move(f), className = std::move(className), guard = std::move(guard)](
-               NativeObject* self, std::span<Value> args, Value& result) mutable {
-        if constexpr (use == SelfUse::None) {
+    if constexpr (use == SelfUse::None) {
+        // Holds the callable alone: most routines then fit in the entry itself, without an
+        // allocation of their own, and calls stay as quick as hand-written adapters.
+        return [f = std::move(f)](NativeObject*, std::span<Value> args, Value& result) mutable {
+            constexpr auto seq = std::make_index_sequence<std::tuple_size_v<Tuple>>();
             callWithArgs<Tuple>(
                 [&](auto&&... a) -> decltype(auto) {
                     return std::invoke(f, std::forward<decltype(a)>(a)...);
                 },
                 args, result, seq);
-        } else if constexpr (use == SelfUse::Pointer) {
-            C* object = self ? dynamic_cast<C*>(self) : nullptr;
-            if constexpr (!std::is_void_v<C>)
-                if (object && guard && !guard(*object)) return; // the neutral result
-            callWithArgs<Tuple>(
-                [&](auto&&... a) -> decltype(auto) {
-                    return std::invoke(f, object, std::forward<decltype(a)>(a)...);
-                },
-                args, result, seq);
-        } else {
-            C* object = selfAs<C>(self, className);
-            if (guard && !guard(*object)) {
-                // The neutral result of the declared type: False, 0, "".
-                using R = Result<F>;
-                if constexpr (!std::is_void_v<R>) result = toValue(Bare<R>{});
-                return;
+        };
+    } else {
+        return [f = std::move(f), className = std::move(className), guard = std::move(guard)](
+                   NativeObject* self, std::span<Value> args, Value& result) mutable {
+            constexpr auto seq = std::make_index_sequence<std::tuple_size_v<Tuple>>();
+            if constexpr (use == SelfUse::Pointer) {
+                C* object = self ? dynamic_cast<C*>(self) : nullptr;
+                if constexpr (!std::is_void_v<C>)
+                    if (object && guard && !guard(*object)) return; // the neutral result
+                callWithArgs<Tuple>(
+                    [&](auto&&... a) -> decltype(auto) {
+                        return std::invoke(f, object, std::forward<decltype(a)>(a)...);
+                    },
+                    args, result, seq);
+            } else {
+                C* object = selfAs<C>(self, className);
+                if (guard && !guard(*object)) {
+                    // The neutral result of the declared type: False, 0, "".
+                    using R = Result<F>;
+                    if constexpr (!std::is_void_v<R>) result = toValue(Bare<R>{});
+                    return;
+                }
+                callWithArgs<Tuple>(
+                    [&](auto&&... a) -> decltype(auto) {
+                        return std::invoke(f, *object, std::forward<decltype(a)>(a)...);
+                    },
+                    args, result, seq);
             }
-            callWithArgs<Tuple>(
-                [&](auto&&... a) -> decltype(auto) {
-                    return std::invoke(f, *object, std::forward<decltype(a)>(a)...);
-                },
-                args, result, seq);
-        }
-    };
+        };
+    }
 }
 
 } // namespace bind_detail
@@ -458,18 +552,21 @@ private:
         } else {
             static_assert(!std::is_member_function_pointer_v<F> || !std::is_void_v<C>,
                           "a member function needs a class binder");
-            const Signature sig = Signature::parse(declaration);
-            checkShape<ScriptParams<C, F>, Result<F>>(
-                sig, className_, name,
-                std::make_index_sequence<std::tuple_size_v<ScriptParams<C, F>>>());
             entry = makeEntry<C>(std::move(f), className_, guard_);
         }
         const std::string_view owner = className_;
-        if (variadic)
-            return registry_.registerProc(owner, name, kKindVariadic, declaration,
-                                          std::move(entry));
-        if (owner.empty()) return registry_.registerProc(name, declaration, std::move(entry));
-        return registry_.registerMethod(owner, name, declaration, std::move(entry));
+        MethodInfo& info =
+            variadic
+                ? registry_.registerProc(owner, name, kKindVariadic, declaration, std::move(entry))
+            : owner.empty() ? registry_.registerProc(name, declaration, std::move(entry))
+                            : registry_.registerMethod(owner, name, declaration, std::move(entry));
+        // Checked against the declaration as the registry parsed it: parsing it a second time
+        // here would make start-up registration noticeably slower.
+        if constexpr (!isRaw<C, F>())
+            checkShape<ScriptParams<C, F>, Result<F>>(
+                info.signature, className_, name,
+                std::make_index_sequence<std::tuple_size_v<ScriptParams<C, F>>>());
+        return info;
     }
 
     template <class Get>
@@ -479,11 +576,11 @@ private:
         using Tuple = ScriptParams<C, Get>;
         if (!kindFits(type, kindOf<Result<Get>>()))
             reportBindingMismatch(className_, name, "the getter's result does not fit the type");
-        return [get = std::move(get), cls = className_,
-                g = guard_](NativeObject* self, std::span<const Value> index) mutable -> Value {
+        return [get = std::move(get), cls = className_, g = guard_, property = std::string(name)](
+                   NativeObject* self, std::span<const Value> index) mutable -> Value {
             std::vector<Value> copy(index.begin(), index.end());
             if (copy.size() < std::tuple_size_v<Tuple>)
-                throw ScriptException("Missing index of a property");
+                throwMissingIndex(property, std::tuple_size_v<Tuple>);
             Value result;
             constexpr auto seq = std::make_index_sequence<std::tuple_size_v<Tuple>>();
             if constexpr (use == SelfUse::None) {
@@ -493,8 +590,8 @@ private:
                     },
                     copy, result, seq);
             } else {
-                C* object = selfAs<C>(self, cls);
-                if (g && !g(*object)) return toValue(Bare<Result<Get>>{});
+                C* object = objectFor<C, use>(self, cls);
+                if (object && g && !g(*object)) return toValue(Bare<Result<Get>>{});
                 callWithArgs<Tuple>(
                     [&](auto&&... a) -> decltype(auto) {
                         if constexpr (use == SelfUse::Pointer)
@@ -517,11 +614,12 @@ private:
         using ValueParam = std::tuple_element_t<std::tuple_size_v<Tuple> - 1, Tuple>;
         if (!kindFits(type, kindOf<ValueParam>()))
             reportBindingMismatch(className_, name, "the setter's value does not fit the type");
-        return [set = std::move(set), cls = className_, g = guard_, type](
-                   NativeObject* self, std::span<const Value> index, const Value& value) mutable {
+        return [set = std::move(set), cls = className_, g = guard_, type,
+                property = std::string(name)](NativeObject* self, std::span<const Value> index,
+                                              const Value& value) mutable {
             std::vector<Value> args(index.begin(), index.end());
             if (args.size() + 1 < std::tuple_size_v<Tuple>)
-                throw ScriptException("Missing index of a property");
+                throwMissingIndex(property, std::tuple_size_v<Tuple> - 1);
             args.resize(std::tuple_size_v<Tuple> - 1);
             args.push_back(convertToDeclared(value, type));
             Value ignored;
@@ -531,8 +629,8 @@ private:
                     [&](auto&&... a) { std::invoke(set, std::forward<decltype(a)>(a)...); }, args,
                     ignored, seq);
             } else {
-                C* object = selfAs<C>(self, cls);
-                if (g && !g(*object)) return;
+                C* object = objectFor<C, use>(self, cls);
+                if (object && g && !g(*object)) return;
                 callWithArgs<Tuple>(
                     [&](auto&&... a) {
                         if constexpr (use == SelfUse::Pointer)

@@ -1,6 +1,6 @@
 #include "script/builtins.h"
 
-#include "script/comp_wrapper.h"
+#include "script/bind.h"
 #include "script/component.h"
 #include "script/object_store.h"
 #include "script/registry.h"
@@ -28,40 +28,27 @@ void registerBaseClasses(Registry& reg) {
     reg.registerClass("TDataModule", "TComponent",
                       [](Component*) { return makeComponentOf("TDataModule"); });
 
-    reg.registerMethod(
-        "TObject", "Free", "procedure", [](NativeObject* self, std::span<Value>, Value&) {
-            if (!freeScriptObject(self))
-                throw ScriptException("Object " + self->className() + " cannot be freed");
-        });
-    reg.registerMethod("TObject", "ClassName", "function: string",
-                       [](NativeObject* self, std::span<Value>, Value& result) {
-                           result = Value(self->className());
-                       });
-    reg.registerProperty(
-        "TComponent", "Owner",
-        [](NativeObject* self, std::span<const Value>) {
-            auto* c = dynamic_cast<Component*>(self);
-            return Value(wrapObject(c ? c->owner() : nullptr));
-        },
-        nullptr, DeclaredType::Object);
-    reg.registerProperty(
-        "TComponent", "ComponentCount",
-        [](NativeObject* self, std::span<const Value>) {
-            auto* c = dynamic_cast<Component*>(self);
-            return Value(static_cast<std::int32_t>(c ? c->components().size() : 0));
-        },
-        nullptr, DeclaredType::Integer);
-    reg.registerProperty(
-        "TComponent", "Components",
-        [](NativeObject* self, std::span<const Value> index) {
-            auto* c = dynamic_cast<Component*>(self);
-            if (!c || index.size() != 1) throw ScriptException("Components needs one index");
-            const std::int32_t i = index[0].toInt();
-            if (i < 0 || static_cast<std::size_t>(i) >= c->components().size())
-                throw ScriptException("List index out of bounds (" + std::to_string(i) + ")");
-            return Value(wrapObject(c->components()[static_cast<std::size_t>(i)].get()));
-        },
-        nullptr, DeclaredType::Object);
+    ClassBinder<NativeObject> object(reg, "TObject");
+    object.bind("Free", "procedure", [](NativeObject& self) {
+        if (!freeScriptObject(&self))
+            throw ScriptException("Object " + self.className() + " cannot be freed");
+    });
+    object.bind("ClassName", "function: string", &NativeObject::className);
+
+    // Objects registered under a component class that are no components have no owner and
+    // no components.
+    ClassBinder<Component> component(reg, "TComponent");
+    component.property("Owner", "TComponent",
+                       [](Component* c) { return c ? c->owner() : nullptr; });
+    component.property("ComponentCount", "Integer", [](Component* c) {
+        return static_cast<std::int32_t>(c ? c->components().size() : 0);
+    });
+    component.property("Components", "TComponent", [](Component* c, std::int32_t i) {
+        if (!c) throw ScriptException("Components needs one index");
+        if (i < 0 || static_cast<std::size_t>(i) >= c->components().size())
+            throw ScriptException("List index out of bounds (" + std::to_string(i) + ")");
+        return c->components()[static_cast<std::size_t>(i)].get();
+    });
 
     reg.registerEvent("TNotifyEvent", "procedure(Sender: TObject)");
 }
@@ -70,29 +57,23 @@ void registerBaseClasses(Registry& reg) {
 
 void registerEngineBuiltins(Registry& reg) {
     registerBaseClasses(reg);
-    reg.registerProc("InSet", "function(Value, SetMask: Integer): Boolean",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         const std::int32_t bit = args[0].asInt();
-                         result =
-                             Value(bit >= 0 && bit < 32 &&
-                                   ((static_cast<std::uint32_t>(args[1].asInt()) >> bit) & 1u));
-                     });
-    reg.registerProc({}, "MkSet", kKindVariadic, "function: Integer",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         std::uint32_t mask = 0;
-                         for (const Value& v : args) {
-                             const std::int32_t bit = v.toInt();
-                             if (bit >= 0 && bit < 32) mask |= 1u << bit;
-                         }
-                         result = Value(static_cast<std::int32_t>(mask));
-                     });
-    reg.registerProc("chr", "function(Code: Byte): string",
-                     [](NativeObject*, std::span<Value> args, Value& result) {
-                         result = Value(std::string(1, static_cast<char>(args[0].asInt())));
-                     });
-    reg.registerProc(
-        "RunApp", "procedure(Name: string)",
-        [](NativeObject*, std::span<Value> args, Value&) { runApp(args[0].asString()); });
+    Binder b(reg);
+    b.bind("InSet", "function(Value, SetMask: Integer): Boolean",
+           [](std::int32_t bit, std::int32_t mask) {
+               return bit >= 0 && bit < 32 && ((static_cast<std::uint32_t>(mask) >> bit) & 1u);
+           });
+    b.bindVariadic("MkSet", "function: Integer",
+                   [](NativeObject*, std::span<Value> args, Value& result) {
+                       std::uint32_t mask = 0;
+                       for (const Value& v : args) {
+                           const std::int32_t bit = v.toInt();
+                           if (bit >= 0 && bit < 32) mask |= 1u << bit;
+                       }
+                       result = Value(static_cast<std::int32_t>(mask));
+                   });
+    b.bind("chr", "function(Code: Byte): string",
+           [](std::int32_t code) { return std::string(1, static_cast<char>(code)); });
+    b.bind("RunApp", "procedure(Name: string)", &runApp);
 }
 
 void registerScriptRunners(Registry& reg) {

@@ -1,5 +1,9 @@
+// Qt headers define `slots` as nothing; forms code includes this header after them.
+#define slots
 #include "script/bind.h"
+#undef slots
 #include "script/comp_wrapper.h"
+#include "script/component.h"
 
 #include <gtest/gtest.h>
 
@@ -172,4 +176,74 @@ TEST(Bind, DeclarationsThatDisagreeWithTheCallableAreCaught) {
                 [](const Value&, std::string_view) { return 1.0; });
     global.bind("I", "function(X: Integer): Variant", [](std::int64_t x) { return x; });
     EXPECT_EQ(bindingMismatches().size(), before);
+}
+
+TEST(Bind, LongTextsMoveThroughVarParametersAndSurviveAFailedCall) {
+    Registry reg;
+    Binder global(reg);
+    const char* seen = nullptr;
+    global.bind("Grow", "procedure(var S: string)", [&](std::string& s) {
+        seen = s.data();
+        s += 'x';
+    });
+    global.bind("Width", "function(V: Variant): Integer",
+                [](const std::string& s) { return static_cast<int>(s.size()); });
+    global.bind("GrowAndFail", "procedure(var S: string)", [](std::string& s) {
+        s += 'y';
+        throw ScriptException("stopped");
+    });
+
+    // A text grown in a loop stays linear only if it is never copied on the way in or out.
+    std::string text;
+    text.reserve(4096);
+    text.assign(1000, 'a');
+    std::vector<Value> args(1);
+    args[0] = Value(std::move(text));
+    const char* before = args[0].asString().data();
+    Value result;
+    ExceptionInfo error;
+    ASSERT_EQ(reg.call(*reg.findProc("Grow"), nullptr, args, result, error), DispStatus::Ok);
+    EXPECT_EQ(seen, before);
+    EXPECT_EQ(args[0].asString().data(), before);
+    EXPECT_EQ(args[0].asString().size(), 1001u);
+
+    // A text parameter takes other values as their text.
+    std::vector<Value> number{Value(12345)};
+    ASSERT_EQ(reg.call(*reg.findProc("Width"), nullptr, number, result, error), DispStatus::Ok);
+    EXPECT_EQ(result.toInt(), 5);
+
+    // The caller's variable keeps what the routine made of it before it failed.
+    ASSERT_EQ(reg.call(*reg.findProc("GrowAndFail"), nullptr, args, result, error),
+              DispStatus::Exception);
+    EXPECT_EQ(error.description, "stopped");
+    EXPECT_EQ(args[0].asString(), std::string(1000, 'a') + "xy");
+}
+
+TEST(Bind, PointerAccessorsTakeOtherObjectsAndIndexesAreNamed) {
+    Registry reg;
+    ClassBinder<Counter> counter(reg, "TCounter");
+    counter.property("Kind", "string",
+                     [](Counter* c) { return std::string(c ? "counter" : "other"); });
+    counter.property("Item", "string",
+                     [](Counter& c, int i) { return c.items.at(static_cast<size_t>(i)); });
+    const PropertyInfo* kind = reg.findMember("TCounter", "Kind").property;
+    const PropertyInfo* item = reg.findMember("TCounter", "Item").property;
+    ASSERT_TRUE(kind && item);
+
+    Counter object;
+    Component other("TOther");
+    Value result;
+    ExceptionInfo error;
+    ASSERT_EQ(reg.getProperty(*kind, &other, {}, result, error), DispStatus::Ok);
+    EXPECT_EQ(result.toString(), "other");
+    ASSERT_EQ(reg.getProperty(*kind, &object, {}, result, error), DispStatus::Ok);
+    EXPECT_EQ(result.toString(), "counter");
+
+    // A reference accessor on another object, and an index left out, fail with a clear text.
+    std::vector<Value> index{Value(1)};
+    EXPECT_EQ(reg.getProperty(*item, &other, index, result, error), DispStatus::Exception);
+    EXPECT_EQ(reg.getProperty(*item, &object, {}, result, error), DispStatus::Exception);
+    EXPECT_EQ(error.description, "Item needs one index");
+    ASSERT_EQ(reg.getProperty(*item, &object, index, result, error), DispStatus::Ok);
+    EXPECT_EQ(result.toString(), "b");
 }

@@ -178,6 +178,38 @@ TEST(Registry, ClassReferencesCreateAndFreeObjects) {
     EXPECT_EQ(nativeObjectOf(made), nullptr);
 }
 
+TEST(Registry, ComponentsAnswerTheirOwnerAndTheirComponents) {
+    Registry reg;
+    registerEngineBuiltins(reg);
+    Component owner("TComponent", "Owner1");
+    Component* first = owner.adopt(std::make_unique<Component>("TComponent"));
+    owner.adopt(std::make_unique<Component>("TComponent"));
+    ObjectRef ownerRef = wrapObject(reg, &owner);
+    ObjectRef firstRef = wrapObject(reg, first);
+    const auto get = [](Dispatch& target, std::string_view name, std::vector<Value> index,
+                        std::string* failure = nullptr) {
+        Value result;
+        ExceptionInfo error;
+        const DispStatus status = invokeByName(target, name, InvokeGet, index, result, error);
+        if (failure) {
+            EXPECT_EQ(status, DispStatus::Exception) << name;
+            *failure = error.description;
+        } else {
+            EXPECT_EQ(status, DispStatus::Ok) << name << ": " << error.description;
+        }
+        return result;
+    };
+    EXPECT_EQ(get(*ownerRef, "ComponentCount", {}).toInt(), 2);
+    EXPECT_EQ(nativeObjectOf(get(*ownerRef, "Components", {Value(0)})), first);
+    EXPECT_EQ(nativeObjectOf(get(*firstRef, "Owner", {})), &owner);
+    EXPECT_EQ(nativeObjectOf(get(*ownerRef, "Owner", {})), nullptr);
+    std::string failure;
+    get(*ownerRef, "Components", {Value(2)}, &failure);
+    EXPECT_EQ(failure, "List index out of bounds (2)");
+    get(*ownerRef, "Components", {}, &failure);
+    EXPECT_EQ(failure, "Components needs one index");
+}
+
 TEST(Registry, SignatureParsing) {
     const Signature s = Signature::parse("function(var a, b: Integer; const s: string; x): Real;");
     ASSERT_EQ(s.params.size(), 4u);

@@ -3,42 +3,28 @@
 #include "data/dbf_env.h"
 #include "data/engine.h"
 #include "data/script/data_table.h"
-#include "script/dispatch.h"
+#include "script/bind.h"
 #include "script/registry.h"
 
-#include <functional>
+#include <memory>
 #include <span>
 
 namespace vorlan::data {
 
-using script::NativeObject;
 using script::Value;
 
 namespace {
 
 constexpr const char* kClass = "TDataTable";
 
-using Args = std::span<Value>;
-using TableMethod = std::function<void(TDataTable&, Args, Value&)>;
+using TableBinder = script::ClassBinder<TDataTable>;
 
-TDataTable& tableOf(NativeObject* self) {
-    auto* table = dynamic_cast<TDataTable*>(self);
-    if (!table) throw script::ScriptException("The object is not a TDataTable");
-    return *table;
-}
-
-const std::string& str(Args a, std::size_t i) {
-    return a[i].asString();
-}
-std::int32_t num(Args a, std::size_t i) {
-    return a[i].asInt();
-}
-bool flag(Args a, std::size_t i) {
-    return a[i].asBool();
-}
-Value count(std::uint32_t n) {
-    return Value::fromInt64(n);
-}
+// A method of the access component, called on the table's own.
+template <auto Method> struct ThroughAccess;
+template <class R, class... A, R (TDbfAccess::*Method)(A...)> struct ThroughAccess<Method> {
+    static R call(TDataTable& t, A... a) { return (t.access().*Method)(a...); }
+};
+template <auto Method> constexpr auto viaAccess = &ThroughAccess<Method>::call;
 
 // The environment of the process: the database window's when it has made one, else one made
 // here on first use and kept for the rest of the run.
@@ -51,452 +37,272 @@ TDbfEnv& env() {
 
 // The access component a class-level call goes through: the table's own when called on a
 // table, else one that serves no table.
-TDbfAccess& accessOf(NativeObject* self) {
-    if (auto* table = dynamic_cast<TDataTable*>(self)) return table->access();
+TDbfAccess& accessOf(TDataTable* table) {
+    if (table) return table->access();
     static TDbfAccess unbound;
     return unbound;
 }
 
-class Registrar {
-public:
-    explicit Registrar(script::Registry& reg) : reg_(reg) {}
-
-    void method(std::string_view name, std::string_view declaration, TableMethod body) {
-        reg_.registerMethod(kClass, name, declaration,
-                            [body = std::move(body)](NativeObject* self, Args a, Value& r) {
-                                body(tableOf(self), a, r);
-                            });
-    }
-    // The same body under several names.
-    void methods(std::initializer_list<std::string_view> names, std::string_view declaration,
-                 const TableMethod& body) {
-        for (std::string_view name : names)
-            method(name, declaration, body);
-    }
-    // Callable without a table: `self` may be null.
-    void classMethod(std::string_view name, std::string_view declaration, script::NativeProc body) {
-        reg_.registerMethod(kClass, name, declaration, std::move(body)).classLevel = true;
-    }
-    void variadic(std::string_view name, std::string_view declaration, script::NativeProc body,
-                  bool classLevel = false) {
-        reg_.registerProc(kClass, name, script::kKindVariadic, declaration, std::move(body))
-            .classLevel = classLevel;
-    }
-
-    // A Boolean engine setting: the Set form takes the value; the bare form sets it when given
-    // one and answers the setting either way.
-    void booleanSetting(std::string_view setName, std::string_view bareName,
-                        std::function<void(bool)> set, std::function<bool()> get) {
-        classMethod(setName, "procedure(flag: Boolean)",
-                    [set](NativeObject*, Args a, Value&) { set(flag(a, 0)); });
-        variadic(
-            bareName, "function: Boolean",
-            [set, get](NativeObject*, Args a, Value& r) {
-                if (!a.empty()) set(a[0].toBool());
-                r = Value(get());
-            },
-            true);
-    }
-    void integerSetting(std::string_view setName, std::string_view bareName,
-                        std::function<void(int)> set, std::function<int()> get) {
-        classMethod(setName, "procedure(value: Integer)",
-                    [set](NativeObject*, Args a, Value&) { set(num(a, 0)); });
-        variadic(
-            bareName, "function: Integer",
-            [set, get](NativeObject*, Args a, Value& r) {
-                if (!a.empty()) set(a[0].toInt());
-                r = Value(get());
-            },
-            true);
-    }
-
-private:
-    script::Registry& reg_;
-};
-
-void registerOpening(Registrar& r) {
-    r.method("Use", "function(FileName: string): Boolean",
-             [](TDataTable& t, Args a, Value& res) { res = Value(t.use(str(a, 0))); });
-    r.method("SetExclusive", "function(Flag: Boolean): Boolean",
-             [](TDataTable& t, Args a, Value& res) { res = Value(t.setExclusive(flag(a, 0))); });
-    r.method("Alias", "function: string",
-             [](TDataTable& t, Args, Value& res) { res = Value(t.access().alias()); });
-    r.method("BaseName", "function: string",
-             [](TDataTable& t, Args, Value& res) { res = Value(t.access().baseName()); });
-    r.method("BaseDate", "function: string",
-             [](TDataTable& t, Args, Value& res) { res = Value(t.access().baseDate()); });
-    r.method("WorkArea", "function: Integer",
-             [](TDataTable& t, Args, Value& res) { res = Value(t.access().workArea()); });
-    r.method("Select", "function(Area: Integer): Integer", [](TDataTable& t, Args a, Value& res) {
-        res = Value(num(a, 0) > 0 ? t.access().select(num(a, 0)) : 0);
-    });
+// An engine setting callable on the class: the Set form takes the value; the bare form sets it
+// when given one and answers the setting either way.
+template <class T, class Set, class Get>
+void setting(TableBinder& b, std::string_view setName, std::string_view setDeclaration,
+             std::string_view bareName, std::string_view bareDeclaration, Set set, Get get) {
+    b.bindClassLevel(setName, setDeclaration, [set](T value) { set(value); });
+    b.bindVariadic(bareName, bareDeclaration,
+                   [set, get](script::NativeObject*, std::span<Value> a, Value& r) {
+                       if (!a.empty()) {
+                           if constexpr (std::is_same_v<T, bool>)
+                               set(a[0].toBool());
+                           else
+                               set(a[0].toInt());
+                       }
+                       r = Value(get());
+                   })
+        .classLevel = true;
+}
+template <class Set, class Get>
+void booleanSetting(TableBinder& b, std::string_view setName, std::string_view bareName, Set set,
+                    Get get) {
+    setting<bool>(b, setName, "procedure(flag: Boolean)", bareName, "function: Boolean", set, get);
+}
+template <class Set, class Get>
+void integerSetting(TableBinder& b, std::string_view setName, std::string_view bareName, Set set,
+                    Get get) {
+    setting<int>(b, setName, "procedure(value: Integer)", bareName, "function: Integer", set, get);
 }
 
-void registerMoving(Registrar& r) {
-    r.method("GoTop", "procedure", [](TDataTable& t, Args, Value&) {
-        if (t.active()) t.access().goTop();
-    });
-    r.method("GoBottom", "procedure", [](TDataTable& t, Args, Value&) {
-        if (t.active()) t.access().goBottom();
-    });
-    r.method("Go", "procedure(RecNo: Integer)", [](TDataTable& t, Args a, Value&) {
-        if (t.active() && num(a, 0) >= 0) t.access().go(static_cast<std::uint32_t>(num(a, 0)));
-    });
-    r.method("Skip", "procedure(N: Integer)", [](TDataTable& t, Args a, Value&) {
-        if (t.active()) t.access().skip(num(a, 0));
-    });
-    r.method("Bof", "function: Boolean",
-             [](TDataTable& t, Args, Value& res) { res = Value(t.access().bof()); });
-    r.method("Eof", "function: Boolean",
-             [](TDataTable& t, Args, Value& res) { res = Value(t.access().eof()); });
-    r.method("RecNo", "function: Integer", [](TDataTable& t, Args, Value& res) {
-        res = t.active() ? count(t.access().recNo()) : Value(0);
-    });
-    r.method("RecCount", "function: Integer", [](TDataTable& t, Args, Value& res) {
-        res = t.active() ? count(t.access().recCount()) : Value(0);
-    });
-    r.method("Count", "function: Integer", [](TDataTable& t, Args, Value& res) {
-        res = t.active() ? count(t.access().count()) : Value(0);
-    });
-    r.methods({"OrderRecNo", "KeyNo"}, "function: Integer",
-              [](TDataTable& t, Args, Value& res) { res = count(t.access().orderRecNo()); });
-    r.method("KeyGoTo", "procedure(N: Integer)",
-             [](TDataTable& t, Args a, Value&) { t.keyGoTo(num(a, 0)); });
+void registerOpening(TableBinder& b) {
+    b.bind("SetExclusive", "function(Flag: Boolean): Boolean", &TDataTable::setExclusive);
+    b.bind("Alias", "function: string", viaAccess<&TDbfAccess::alias>);
+    b.bind("BaseName", "function: string", viaAccess<&TDbfAccess::baseName>);
+    b.bind("BaseDate", "function: string", viaAccess<&TDbfAccess::baseDate>);
+    b.bind("WorkArea", "function: Integer", viaAccess<&TDbfAccess::workArea>);
 }
 
-void registerSearching(Registrar& r) {
-    r.method("Seek", "function(Key: string): Boolean",
-             [](TDataTable& t, Args a, Value& res) { res = Value(t.seek(str(a, 0))); });
-    r.method("Found", "function: Boolean",
-             [](TDataTable& t, Args, Value& res) { res = Value(t.active() && t.found()); });
-    r.method("SeekBin", "function(Key: string; Length: Integer): Boolean",
-             [](TDataTable& t, Args a, Value& res) {
-                 const std::string& key = str(a, 0);
-                 const auto length = static_cast<std::size_t>(std::max(0, num(a, 1)));
-                 res = Value(t.access().seekBin(std::string_view(key).substr(0, length)));
-             });
-    r.method("DataLocate", "function(Expr: string): Integer",
-             [](TDataTable& t, Args a, Value& res) { res = count(t.dataLocate(str(a, 0))); });
-    r.method("DataContinue", "function: Integer",
-             [](TDataTable& t, Args, Value& res) { res = count(t.dataContinue()); });
-    r.method("Locate", "function(Expr: string): Integer",
-             [](TDataTable& t, Args a, Value& res) { res = count(t.locate(str(a, 0))); });
-    r.method("Continue", "function: Integer",
-             [](TDataTable& t, Args, Value& res) { res = count(t.continueLocate()); });
+void registerMoving(TableBinder& b) {
+    b.bind("GoTop", "procedure", viaAccess<&TDbfAccess::goTop>);
+    b.bind("GoBottom", "procedure", viaAccess<&TDbfAccess::goBottom>);
+    b.bind("Go", "procedure(RecNo: Integer)", [](TDataTable& t, int recno) {
+        if (recno >= 0) t.access().go(static_cast<std::uint32_t>(recno));
+    });
+    b.bind("Skip", "procedure(N: Integer)", [](TDataTable& t, int n) { t.access().skip(n); });
+    b.bind("RecNo", "function: Integer", viaAccess<&TDbfAccess::recNo>);
+    b.bind("RecCount", "function: Integer", viaAccess<&TDbfAccess::recCount>);
+    b.bind("Count", "function: Integer", viaAccess<&TDbfAccess::count>);
+    b.bind({"OrderRecNo", "KeyNo"}, "function: Integer", viaAccess<&TDbfAccess::orderRecNo>);
+    b.bind("KeyGoTo", "procedure(N: Integer)", &TDataTable::keyGoTo);
 }
 
-void registerStructure(Registrar& r) {
-    r.method("FieldCount", "function: Word",
-             [](TDataTable& t, Args, Value& res) { res = Value(t.access().fieldCount()); });
-    r.method("FieldName", "function(N: Integer): string", [](TDataTable& t, Args a, Value& res) {
-        res = Value(t.active() ? t.access().fieldName(num(a, 0)) : std::string());
-    });
-    r.method("FieldNum", "function(Name: string): Word", [](TDataTable& t, Args a, Value& res) {
-        res = Value(t.access().fieldNum(str(a, 0)));
-    });
-    r.method("FieldType", "function(Name: string): string", [](TDataTable& t, Args a, Value& res) {
-        res = Value(t.active() ? t.access().fieldType(str(a, 0)) : std::string());
-    });
-    r.method("FieldWidth", "function(Name: string): Word", [](TDataTable& t, Args a, Value& res) {
-        res = Value(t.active() ? t.access().fieldWidth(str(a, 0)) : 0);
-    });
-    r.method("FieldDec", "function(Name: string): Word", [](TDataTable& t, Args a, Value& res) {
-        res = Value(t.active() ? t.access().fieldDecimals(str(a, 0)) : 0);
-    });
-    r.method("FieldOffset", "function(Name: string): Word", [](TDataTable& t, Args a, Value& res) {
-        res = Value(t.access().fieldOffset(str(a, 0)));
-    });
-    r.method("RecSize", "function: Integer",
-             [](TDataTable& t, Args, Value& res) { res = Value(t.access().recSize()); });
+void registerSearching(TableBinder& b) {
+    b.bind("Seek", "function(Key: string): Boolean", &TDataTable::seek);
+    b.bind("Found", "function: Boolean", &TDataTable::found);
+    b.bind("SeekBin", "function(Key: string; Length: Integer): Boolean",
+           [](TDataTable& t, std::string_view key, int length) {
+               return t.access().seekBin(
+                   key.substr(0, static_cast<std::size_t>(std::max(0, length))));
+           });
+    b.bind("DataContinue", "function: Integer", &TDataTable::dataContinue);
+    b.bind("Locate", "function(Expr: string): Integer", &TDataTable::locate);
+    b.bind("Continue", "function: Integer", &TDataTable::continueLocate);
 }
 
-void registerReading(Registrar& r) {
-    r.method("ReadStr", "function(Field: string): string",
-             [](TDataTable& t, Args a, Value& res) { res = Value(t.readStr(str(a, 0))); });
-    r.method("ReadNum", "function(Field: string): Double",
-             [](TDataTable& t, Args a, Value& res) { res = Value(t.readNum(str(a, 0))); });
-    r.method("ReadLog", "function(Field: string): Boolean",
-             [](TDataTable& t, Args a, Value& res) { res = Value(t.readLog(str(a, 0))); });
-    r.method("ReadDat", "function(Field: string): string",
-             [](TDataTable& t, Args a, Value& res) { res = Value(t.readDat(str(a, 0))); });
-    r.method(
-        "ReadMem", "function(Field: string; Line: Integer): string",
-        [](TDataTable& t, Args a, Value& res) { res = Value(t.readMem(str(a, 0), num(a, 1))); });
-    r.method("MemoLength", "function(Field: string): Integer",
-             [](TDataTable& t, Args a, Value& res) { res = Value(t.memoLength(str(a, 0))); });
-    r.method("MemoCount", "function(Field: string): Integer",
-             [](TDataTable& t, Args a, Value& res) { res = Value(t.memoCount(str(a, 0))); });
-    r.method("ReadBin", "function(Field: string): string",
-             [](TDataTable& t, Args a, Value& res) { res = Value(t.readBin(str(a, 0))); });
-    r.method("Empty", "function(Field: string): Boolean",
-             [](TDataTable& t, Args a, Value& res) { res = Value(t.access().empty(str(a, 0))); });
-    r.method("Deleted", "function: Boolean", [](TDataTable& t, Args, Value& res) {
-        res = Value(t.active() && t.access().deleted());
-    });
+void registerStructure(TableBinder& b) {
+    b.bind("FieldCount", "function: Word", viaAccess<&TDbfAccess::fieldCount>);
+    b.bind("FieldName", "function(N: Integer): string", viaAccess<&TDbfAccess::fieldName>);
+    b.bind("FieldNum", "function(Name: string): Word", viaAccess<&TDbfAccess::fieldNum>);
+    b.bind("FieldType", "function(Name: string): string", viaAccess<&TDbfAccess::fieldType>);
+    b.bind("FieldWidth", "function(Name: string): Word", viaAccess<&TDbfAccess::fieldWidth>);
+    b.bind("FieldDec", "function(Name: string): Word", viaAccess<&TDbfAccess::fieldDecimals>);
+    b.bind("FieldOffset", "function(Name: string): Word", viaAccess<&TDbfAccess::fieldOffset>);
+    b.bind("RecSize", "function: Integer", viaAccess<&TDbfAccess::recSize>);
 }
 
-void registerWriting(Registrar& r) {
-    r.method("WriteStr", "procedure(Field, Text: string)",
-             [](TDataTable& t, Args a, Value&) { t.writeStr(str(a, 0), str(a, 1)); });
-    r.method("WriteNum", "procedure(Field: string; Value: Double)",
-             [](TDataTable& t, Args a, Value&) { t.writeNum(str(a, 0), a[1].asDouble()); });
-    r.method("WriteLog", "procedure(Field: string; Value: Boolean)",
-             [](TDataTable& t, Args a, Value&) { t.writeLog(str(a, 0), flag(a, 1)); });
-    r.method("WriteDat", "procedure(Field, Date: string)",
-             [](TDataTable& t, Args a, Value&) { t.writeDat(str(a, 0), str(a, 1)); });
-    r.method("WriteMem", "procedure(Field, Text: string)",
-             [](TDataTable& t, Args a, Value&) { t.writeMem(str(a, 0), str(a, 1)); });
-    r.method(
-        "WriteBin", "function(Field, Data: string): Integer",
-        [](TDataTable& t, Args a, Value& res) { res = Value(t.writeBin(str(a, 0), str(a, 1))); });
-    r.method("FileToBin", "procedure(FileName, Field: string)",
-             [](TDataTable& t, Args a, Value&) { t.fileToBin(str(a, 0), str(a, 1)); });
-    r.method(
-        "BinToFile", "function(Field, FileName: string): Boolean",
-        [](TDataTable& t, Args a, Value& res) { res = Value(t.binToFile(str(a, 0), str(a, 1))); });
-    r.method("BlobToFile", "function(Field, FileName: string): Boolean",
-             [](TDataTable& t, Args a, Value& res) {
-                 res = Value(t.access().blobToFile(str(a, 0), str(a, 1)));
-             });
-    r.method("Replace", "procedure(Field: string; Kind: Integer; Data: Pointer)",
-             [](TDataTable& t, Args a, Value&) { t.access().replace(str(a, 0), num(a, 1), a[2]); });
-    r.method("AppendBlank", "procedure", [](TDataTable& t, Args, Value&) { t.appendBlank(); });
-    r.method("Delete", "procedure", [](TDataTable& t, Args, Value&) {
-        if (t.active()) t.access().deleteRecord();
-    });
-    r.method("Recall", "procedure", [](TDataTable& t, Args, Value&) {
-        if (t.active()) t.access().recall();
-    });
-    r.method("Pack", "procedure", [](TDataTable& t, Args, Value&) {
-        if (t.active()) t.access().pack();
-    });
-    r.method("Zap", "procedure", [](TDataTable& t, Args, Value&) {
-        if (t.active()) t.access().zap();
-    });
-    r.method("Commit", "procedure", [](TDataTable& t, Args, Value&) { t.access().commit(); });
+void registerReading(TableBinder& b) {
+    b.bind("ReadStr", "function(Field: string): string", &TDataTable::readStr);
+    b.bind("ReadNum", "function(Field: string): Double", &TDataTable::readNum);
+    b.bind("ReadLog", "function(Field: string): Boolean", &TDataTable::readLog);
+    b.bind("ReadMem", "function(Field: string; Line: Integer): string", &TDataTable::readMem);
+    b.bind("MemoLength", "function(Field: string): Integer", &TDataTable::memoLength);
+    b.bind("MemoCount", "function(Field: string): Integer", &TDataTable::memoCount);
+    b.bind("ReadBin", "function(Field: string): string", &TDataTable::readBin);
+    b.bind("Empty", "function(Field: string): Boolean", viaAccess<&TDbfAccess::empty>);
+    b.bind("Deleted", "function: Boolean", viaAccess<&TDbfAccess::deleted>);
 }
 
-void registerExpressions(Registrar& r) {
-    r.method("EvalTest", "function(Expr: string): Integer", [](TDataTable& t, Args a, Value& res) {
-        res = Value(t.active() ? t.access().evalTest(str(a, 0)) : 0);
-    });
-    r.method("EvalStr", "function(Expr: string): string",
-             [](TDataTable& t, Args a, Value& res) { res = Value(t.evalStr(str(a, 0))); });
-    r.method("EvalNum", "function(Expr: string): Double",
-             [](TDataTable& t, Args a, Value& res) { res = Value(t.evalNum(str(a, 0))); });
-    r.method("EvalLog", "function(Expr: string): Boolean",
-             [](TDataTable& t, Args a, Value& res) { res = Value(t.evalLog(str(a, 0))); });
-    r.method("Descend", "function(Key: string): string",
-             [](TDataTable& t, Args a, Value& res) { res = Value(t.access().descend(str(a, 0))); });
+void registerWriting(TableBinder& b) {
+    b.bind("WriteStr", "procedure(Field, Text: string)", &TDataTable::writeStr);
+    b.bind("WriteNum", "procedure(Field: string; Value: Double)", &TDataTable::writeNum);
+    b.bind("WriteLog", "procedure(Field: string; Value: Boolean)", &TDataTable::writeLog);
+    b.bind("WriteDat", "procedure(Field, Date: string)", &TDataTable::writeDat);
+    b.bind("WriteMem", "procedure(Field, Text: string)", &TDataTable::writeMem);
+    b.bind("WriteBin", "function(Field, Data: string): Integer", &TDataTable::writeBin);
+    b.bind("FileToBin", "procedure(FileName, Field: string)", &TDataTable::fileToBin);
+    b.bind("BinToFile", "function(Field, FileName: string): Boolean", &TDataTable::binToFile);
+    b.bind("BlobToFile", "function(Field, FileName: string): Boolean",
+           viaAccess<&TDbfAccess::blobToFile>);
+    b.bind("Replace", "procedure(Field: string; Kind: Integer; Data: Pointer)",
+           [](TDataTable& t, std::string_view field, int kind, const Value& data) {
+               t.access().replace(field, kind, data);
+           });
+    b.bind("AppendBlank", "procedure", &TDataTable::appendBlank);
+    b.bind("Delete", "procedure", viaAccess<&TDbfAccess::deleteRecord>);
+    b.bind("Recall", "procedure", viaAccess<&TDbfAccess::recall>);
+    b.bind("Pack", "procedure", viaAccess<&TDbfAccess::pack>);
+    b.bind("Zap", "procedure", viaAccess<&TDbfAccess::zap>);
+    b.bind("Commit", "procedure", viaAccess<&TDbfAccess::commit>);
 }
 
-void registerIndexes(Registrar& r) {
-    r.method("SetOrder", "function(Tag: string): Integer",
-             [](TDataTable& t, Args a, Value& res) { res = Value(t.setOrder(str(a, 0))); });
-    r.method("TagArea", "function(Tag: string): Integer", [](TDataTable& t, Args a, Value& res) {
-        res = Value(t.active() ? t.access().tagArea(str(a, 0)) : 0);
-    });
-    r.method("TagName", "function(N: Integer): string", [](TDataTable& t, Args a, Value& res) {
-        res = Value(t.active() ? t.access().tagName(num(a, 0)) : std::string());
-    });
-    r.method("IndexCount", "function: Integer",
-             [](TDataTable& t, Args, Value& res) { res = Value(t.indexCount()); });
-    r.method(
-        "IndexTag", "function(Tag, Key: string): Integer",
-        [](TDataTable& t, Args a, Value& res) { res = Value(t.indexTag(str(a, 0), str(a, 1))); });
-    r.method("Index",
-             "function(FileName, Key: string; Options: Integer; Descending: Boolean; "
-             "Condition: string): Integer",
-             [](TDataTable& t, Args a, Value& res) {
-                 res = Value(
-                     t.access().index(str(a, 0), str(a, 1), num(a, 2), flag(a, 3), str(a, 4)));
-             });
-    r.method(
-        "IndexOpen", "function(FileName: string): Integer",
-        [](TDataTable& t, Args a, Value& res) { res = Value(t.access().indexOpen(str(a, 0))); });
-    r.method("IndexClose", "procedure",
-             [](TDataTable& t, Args, Value&) { t.access().indexClose(); });
-    r.method("CloseIndexes", "procedure",
-             [](TDataTable& t, Args, Value&) { t.access().closeIndexes(); });
-    r.method("Reindex", "procedure", [](TDataTable& t, Args, Value&) {
-        if (t.active()) t.access().reindex();
-    });
-    r.method("IndexOrd", "function: Integer",
-             [](TDataTable& t, Args, Value& res) { res = Value(t.access().indexOrd()); });
-    r.method("IndexType", "function: Integer",
-             [](TDataTable& t, Args, Value& res) { res = Value(t.access().indexType()); });
-    r.method("IndexKey", "function: string",
-             [](TDataTable& t, Args, Value& res) { res = Value(t.access().indexKey()); });
-    r.method("IndexKeyField", "function: string",
-             [](TDataTable& t, Args, Value& res) { res = Value(t.access().indexKeyField()); });
-    r.method("IndexCondition", "function: string",
-             [](TDataTable& t, Args, Value& res) { res = Value(t.access().indexCondition()); });
-    r.method(
-        "EngineIndexName", "function(N: Integer): string",
-        [](TDataTable& t, Args a, Value& res) { res = Value(t.access().indexName(num(a, 0))); });
-    r.method("IndexFlip", "function: Boolean",
-             [](TDataTable& t, Args, Value& res) { res = Value(t.access().indexFlip()); });
-    r.method("KeyAdd", "function(Tag: string): Boolean",
-             [](TDataTable& t, Args a, Value& res) { res = Value(t.access().keyAdd(str(a, 0))); });
-    r.method("KeyDrop", "function(Tag: string): Boolean",
-             [](TDataTable& t, Args a, Value& res) { res = Value(t.access().keyDrop(str(a, 0))); });
-    r.method("KeyData", "function: string",
-             [](TDataTable& t, Args, Value& res) { res = Value(t.access().keyData()); });
-    r.method("SetScope", "function(Low, High: string): Boolean",
-             [](TDataTable& t, Args a, Value& res) {
-                 res = Value(t.access().setScope(str(a, 0), str(a, 1)));
-             });
-    r.method("GetScope", "function(Which: Integer): string", [](TDataTable& t, Args a, Value& res) {
-        res = Value(t.access().getScope(num(a, 0)));
-    });
+void registerExpressions(TableBinder& b) {
+    b.bind("EvalTest", "function(Expr: string): Integer", viaAccess<&TDbfAccess::evalTest>);
+    b.bind("EvalStr", "function(Expr: string): string", &TDataTable::evalStr);
+    b.bind("EvalNum", "function(Expr: string): Double", &TDataTable::evalNum);
+    b.bind("EvalLog", "function(Expr: string): Boolean", &TDataTable::evalLog);
 }
 
-void registerFilters(Registrar& r) {
-    r.methods({"SetFilter", "FilterQuery"}, "procedure(Expr: string)",
-              [](TDataTable& t, Args a, Value&) { t.setFilter(str(a, 0)); });
-    r.method("Query", "function(Expr: string): Integer",
-             [](TDataTable& t, Args a, Value& res) { res = Value(t.access().query(str(a, 0))); });
-    r.method("DBFilter", "function: string",
-             [](TDataTable& t, Args, Value& res) { res = Value(t.access().dbFilter()); });
-    r.method(
-        "QueryTest", "function(Expr: string): Shortint",
-        [](TDataTable& t, Args a, Value& res) { res = Value(t.access().queryTest(str(a, 0))); });
-    r.method("QueryRecCount", "function: Integer",
-             [](TDataTable& t, Args, Value& res) { res = count(t.access().queryRecCount()); });
-    r.method("GetQueryBit", "function(RecNo: Integer): Boolean",
-             [](TDataTable& t, Args a, Value& res) {
-                 res = Value(num(a, 0) > 0 &&
-                             t.access().getQueryBit(static_cast<std::uint32_t>(num(a, 0))));
-             });
-    r.method("SetQueryBit", "function(RecNo: Integer; Flag: Boolean): Boolean",
-             [](TDataTable& t, Args a, Value& res) {
-                 res =
-                     Value(num(a, 0) > 0 && t.access().setQueryBit(
-                                                static_cast<std::uint32_t>(num(a, 0)), flag(a, 1)));
-             });
-    r.method("FilterAlias", "function(Alias, Expr: string): Boolean",
-             [](TDataTable& t, Args a, Value& res) {
-                 res = Value(t.access().filterAlias(str(a, 0), str(a, 1)));
-             });
-    r.method("FilterDlg",
-             "function(Handle: Integer; Title, Expr: string; AllowEdit: Boolean): string",
-             [](TDataTable& t, Args a, Value& res) {
-                 res = Value(t.access().filterDlg(num(a, 0), str(a, 1), str(a, 2), flag(a, 3)));
-             });
-    r.method("SetRelation", "procedure(Area: Word; Expr: string)",
-             [](TDataTable& t, Args a, Value&) { t.access().setRelation(num(a, 0), str(a, 1)); });
+void registerIndexes(TableBinder& b) {
+    b.bind("SetOrder", "function(Tag: string): Integer", &TDataTable::setOrder);
+    b.bind("TagArea", "function(Tag: string): Integer", viaAccess<&TDbfAccess::tagArea>);
+    b.bind("TagName", "function(N: Integer): string", viaAccess<&TDbfAccess::tagName>);
+    b.bind("IndexCount", "function: Integer", &TDataTable::indexCount);
+    b.bind("IndexTag", "function(Tag, Key: string): Integer", &TDataTable::indexTag);
+    b.bind("Index",
+           "function(FileName, Key: string; Options: Integer; Descending: Boolean; "
+           "Condition: string): Integer",
+           viaAccess<&TDbfAccess::index>);
+    b.bind("IndexOpen", "function(FileName: string): Integer", viaAccess<&TDbfAccess::indexOpen>);
+    b.bind("IndexClose", "procedure", viaAccess<&TDbfAccess::indexClose>);
+    b.bind("CloseIndexes", "procedure", viaAccess<&TDbfAccess::closeIndexes>);
+    b.bind("Reindex", "procedure", viaAccess<&TDbfAccess::reindex>);
+    b.bind("IndexOrd", "function: Integer", viaAccess<&TDbfAccess::indexOrd>);
+    // The controlling order's; the access component also answers for other orders.
+    b.bind("IndexType", "function: Integer", [](TDataTable& t) { return t.access().indexType(); });
+    b.bind("IndexKey", "function: string", [](TDataTable& t) { return t.access().indexKey(); });
+    b.bind("IndexKeyField", "function: string",
+           [](TDataTable& t) { return t.access().indexKeyField(); });
+    b.bind("IndexCondition", "function: string",
+           [](TDataTable& t) { return t.access().indexCondition(); });
+    b.bind("EngineIndexName", "function(N: Integer): string", viaAccess<&TDbfAccess::indexName>);
+    b.bind("IndexFlip", "function: Boolean", viaAccess<&TDbfAccess::indexFlip>);
+    b.bind("KeyAdd", "function(Tag: string): Boolean", viaAccess<&TDbfAccess::keyAdd>);
+    b.bind("KeyDrop", "function(Tag: string): Boolean", viaAccess<&TDbfAccess::keyDrop>);
+    b.bind("KeyData", "function: string", viaAccess<&TDbfAccess::keyData>);
+    b.bind("SetScope", "function(Low, High: string): Boolean", viaAccess<&TDbfAccess::setScope>);
+    b.bind("GetScope", "function(Which: Integer): string", viaAccess<&TDbfAccess::getScope>);
 }
 
-void registerLocking(Registrar& r) {
-    r.method("FileLock", "function: Boolean", [](TDataTable& t, Args, Value& res) {
-        res = Value(t.active() && t.access().flock());
+void registerFilters(TableBinder& b) {
+    b.bind("DBFilter", "function: string", viaAccess<&TDbfAccess::dbFilter>);
+    b.bind("QueryRecCount", "function: Integer", viaAccess<&TDbfAccess::queryRecCount>);
+    b.bind("GetQueryBit", "function(RecNo: Integer): Boolean", [](TDataTable& t, int recno) {
+        return recno > 0 && t.access().getQueryBit(static_cast<std::uint32_t>(recno));
     });
-    r.method("Flock", "function: Boolean",
-             [](TDataTable& t, Args, Value& res) { res = Value(t.access().flock()); });
+    b.bind("SetQueryBit", "function(RecNo: Integer; Flag: Boolean): Boolean",
+           [](TDataTable& t, int recno, bool on) {
+               return recno > 0 && t.access().setQueryBit(static_cast<std::uint32_t>(recno), on);
+           });
+    b.bind("FilterAlias", "function(Alias, Expr: string): Boolean",
+           viaAccess<&TDbfAccess::filterAlias>);
+    b.bind("SetRelation", "procedure(Area: Word; Expr: string)",
+           [](TDataTable& t, int area, std::string_view expression) {
+               t.access().setRelation(area, expression);
+           });
+}
+
+void registerLocking(TableBinder& b) {
+    b.bind({"FileLock", "Flock"}, "function: Boolean", viaAccess<&TDbfAccess::flock>);
     // The record argument is accepted and ignored: the current record is the one locked.
     for (const char* name : {"RecLock", "Rlock"})
-        r.variadic(name, "function: Boolean", [](NativeObject* self, Args, Value& res) {
-            res = Value(tableOf(self).access().rlock());
-        });
-    r.method("Locked", "function: Boolean", [](TDataTable& t, Args, Value& res) {
-        res = Value(t.active() && t.access().locked(t.access().recNo()));
-    });
-    r.method("Unlock", "procedure", [](TDataTable& t, Args, Value&) {
-        if (t.active()) t.access().unlock(0);
-    });
+        b.bindVariadic(name, "function: Boolean",
+                       [](TDataTable& t, std::span<Value>, Value& result) {
+                           result = Value(t.access().rlock());
+                       });
+    b.bind("Locked", "function: Boolean",
+           [](TDataTable& t) { return t.access().locked(t.access().recNo()); });
+    b.bind("Unlock", "procedure", [](TDataTable& t) { t.access().unlock(0); });
 }
 
-void registerCopies(Registrar& r) {
-    r.method("AppendFrom", "function(FileName: string; Kind: Integer; Scope: string): Boolean",
-             [](TDataTable& t, Args a, Value& res) {
-                 res = Value(t.appendFrom(str(a, 0), num(a, 1), str(a, 2)));
-             });
-    r.method(
-        "CopyToText", "function(FileName: string; Kind: Integer): Boolean",
-        [](TDataTable& t, Args a, Value& res) { res = Value(t.copyToText(str(a, 0), num(a, 1))); });
-    r.method("CopyFileText", "function(FileName: string; FileType: Smallint): Boolean",
-             [](TDataTable& t, Args a, Value& res) {
-                 res = Value(t.access().copyFileText(str(a, 0), num(a, 1)));
-             });
-    r.method("CopyFile", "function(FileName: string): Boolean",
-             [](TDataTable& t, Args a, Value& res) {
-                 res = Value(t.active() && t.access().copyFile(str(a, 0)));
-             });
-    r.method("CopyStru", "function(FileName: string): Boolean",
-             [](TDataTable& t, Args a, Value& res) {
-                 res = Value(t.active() && t.access().copyStructure(str(a, 0)));
-             });
-    r.method("CopyStructure", "function(FileName: string): Boolean",
-             [](TDataTable& t, Args a, Value& res) {
-                 res = Value(t.access().copyStructure(str(a, 0)));
-             });
-    r.methods({"CopyToInfo", "CopyStructureExtended"}, "function(FileName: string): Boolean",
-              [](TDataTable& t, Args a, Value& res) {
-                  res = Value(t.access().copyStructureExtended(str(a, 0)));
-              });
-    r.method("CreateInfo", "function(FileName: string): Boolean",
-             [](TDataTable&, Args a, Value& res) { res = Value(createInfoTable(str(a, 0))); });
-    r.method("CreateFrom", "function(FileName: string): Boolean",
-             [](TDataTable& t, Args a, Value& res) { res = Value(t.createFrom(str(a, 0))); });
-    r.method("CreateNew", "function(FileName: string; Driver, Fields: Integer): Boolean",
-             [](TDataTable& t, Args a, Value& res) {
-                 res = Value(t.access().createNew(str(a, 0), num(a, 1), num(a, 2)));
-             });
-    r.method("CreateField", "function(Name, FieldType: string; Width, Decimals: Integer): Boolean",
-             [](TDataTable& t, Args a, Value& res) {
-                 res = Value(t.access().createField(str(a, 0), str(a, 1), num(a, 2), num(a, 3)));
-             });
-    r.method("CreateExec", "function: Boolean",
-             [](TDataTable& t, Args, Value& res) { res = Value(t.access().createExec()); });
+void registerCopies(TableBinder& b) {
+    b.bind("AppendFrom", "function(FileName: string; Kind: Integer; Scope: string): Boolean",
+           &TDataTable::appendFrom);
+    b.bind("CopyToText", "function(FileName: string; Kind: Integer): Boolean",
+           &TDataTable::copyToText);
+    b.bind("CopyFileText", "function(FileName: string; FileType: Smallint): Boolean",
+           viaAccess<&TDbfAccess::copyFileText>);
+    b.bind("CopyFile", "function(FileName: string): Boolean", viaAccess<&TDbfAccess::copyFile>);
+    b.bind({"CopyStru", "CopyStructure"}, "function(FileName: string): Boolean",
+           viaAccess<&TDbfAccess::copyStructure>);
+    b.bind({"CopyToInfo", "CopyStructureExtended"}, "function(FileName: string): Boolean",
+           viaAccess<&TDbfAccess::copyStructureExtended>);
+    b.bind("CreateFrom", "function(FileName: string): Boolean", &TDataTable::createFrom);
 }
 
-void registerEnvironment(Registrar& r) {
-    r.classMethod(
-        "ErrorLevel", "function(Level: Integer): Integer",
-        [](NativeObject*, Args a, Value& res) { res = Value(env().errorLevel(num(a, 0))); });
-    r.booleanSetting(
-        "SetCentury", "Century", [](bool on) { env().setCentury(on); },
+// Engine settings and pass-throughs, callable on the class itself or on any table.
+void registerEnvironment(TableBinder& e) {
+    e.bindClassLevel("ErrorLevel", "function(Level: Integer): Integer",
+                     [](int level) { return env().errorLevel(level); });
+    booleanSetting(
+        e, "SetCentury", "Century", [](bool on) { env().setCentury(on); },
         [] { return env().century(); });
-    r.integerSetting(
-        "SetEpoch", "Epoch", [](int year) { env().setEpoch(year); }, [] { return env().epoch(); });
-    r.booleanSetting(
-        "SetDeleted", "GetDeleted", [](bool on) { env().setDeleted(on); },
+    integerSetting(
+        e, "SetEpoch", "Epoch", [](int year) { env().setEpoch(year); },
+        [] { return env().epoch(); });
+    booleanSetting(
+        e, "SetDeleted", "GetDeleted", [](bool on) { env().setDeleted(on); },
         [] { return env().deleted(); });
-    r.booleanSetting(
-        "SetExact", "Exact", [](bool on) { env().setExact(on); }, [] { return env().exact(); });
-    r.integerSetting(
-        "SetLockTimeout", "LockTimeout", [](int seconds) { env().setLockTimeout(seconds); },
+    booleanSetting(
+        e, "SetExact", "Exact", [](bool on) { env().setExact(on); }, [] { return env().exact(); });
+    integerSetting(
+        e, "SetLockTimeout", "LockTimeout", [](int seconds) { env().setLockTimeout(seconds); },
         [] { return env().lockTimeout(); });
-    r.integerSetting(
-        "SetMemoBlockSize", "MemoBlockSize", [](int size) { env().setMemoBlockSize(size); },
+    integerSetting(
+        e, "SetMemoBlockSize", "MemoBlockSize", [](int size) { env().setMemoBlockSize(size); },
         [] { return env().memoBlockSize(); });
-    r.booleanSetting(
-        "SetSoftSeek", "SoftSeek", [](bool on) { env().setSoftSeek(on); },
+    booleanSetting(
+        e, "SetSoftSeek", "SoftSeek", [](bool on) { env().setSoftSeek(on); },
         [] { return env().softSeek(); });
-    r.classMethod("SysProp", "function(Code: Word; Data: Pointer): Integer",
-                  [](NativeObject* self, Args a, Value& res) {
-                      res = Value(accessOf(self).sysProp(num(a, 0), a[1]));
-                  });
-    r.classMethod(
-        "SetGaugeHook", "procedure(Handle: Integer)",
-        [](NativeObject* self, Args a, Value&) { accessOf(self).setGaugeHook(num(a, 0)); });
-    r.classMethod(
-        "SetTranslate", "procedure(Flag: Boolean)",
-        [](NativeObject* self, Args a, Value&) { accessOf(self).setTranslate(flag(a, 0)); });
+    e.bindClassLevel(
+        "SysProp", "function(Code: Word; Data: Pointer): Integer",
+        [](TDataTable* t, int code, const Value& data) { return accessOf(t).sysProp(code, data); });
+    e.bindClassLevel("SetGaugeHook", "procedure(Handle: Integer)",
+                     [](TDataTable* t, int handle) { accessOf(t).setGaugeHook(handle); });
+    e.bindClassLevel("SetTranslate", "procedure(Flag: Boolean)",
+                     [](TDataTable* t, bool on) { accessOf(t).setTranslate(on); });
 }
 
-void registerProperties(script::Registry& reg) {
-    reg.registerProperty(
-        kClass, "Filter",
-        [](NativeObject* self, std::span<const Value>) { return Value(tableOf(self).filter()); },
-        [](NativeObject* self, std::span<const Value>, const Value& v) {
-            tableOf(self).setFilter(v.toString());
-        },
-        script::DeclaredType::String);
+// What works on a closed table as well: opening it, what applies once it opens, what needs no
+// table, and what answers something other than the neutral value while it is closed.
+void registerClosedTableMembers(TableBinder& b) {
+    b.bind("Use", "function(FileName: string): Boolean", &TDataTable::use);
+    b.bind("Select", "function(Area: Integer): Integer", viaAccess<&TDbfAccess::select>);
+    // A closed table stands at both ends.
+    b.bind("Bof", "function: Boolean", viaAccess<&TDbfAccess::bof>);
+    b.bind("Eof", "function: Boolean", viaAccess<&TDbfAccess::eof>);
+    // The empty date, as for a field that is no date.
+    b.bind("ReadDat", "function(Field: string): string", &TDataTable::readDat);
+    // Remembers the expression for a DataContinue once the table is open.
+    b.bind("DataLocate", "function(Expr: string): Integer", &TDataTable::dataLocate);
+    b.bind("Descend", "function(Key: string): string", viaAccess<&TDbfAccess::descend>);
+    // The filter applies whenever the table opens.
+    b.bind({"SetFilter", "FilterQuery"}, "procedure(Expr: string)", &TDataTable::setFilter);
+    b.property("Filter", "string", &TDataTable::filter, &TDataTable::setFilter);
+    // -1: no expression can be tried without a table.
+    b.bind("Query", "function(Expr: string): Integer", viaAccess<&TDbfAccess::query>);
+    b.bind("QueryTest", "function(Expr: string): Shortint", viaAccess<&TDbfAccess::queryTest>);
+    b.bind("FilterDlg",
+           "function(Handle: Integer; Title, Expr: string; AllowEdit: Boolean): string",
+           viaAccess<&TDbfAccess::filterDlg>);
+    // New tables are made without one open.
+    b.bind("CreateInfo", "function(FileName: string): Boolean",
+           [](TDataTable&, std::string_view file) { return createInfoTable(file); });
+    b.bind("CreateNew", "function(FileName: string; Driver, Fields: Integer): Boolean",
+           viaAccess<&TDbfAccess::createNew>);
+    b.bind("CreateField", "function(Name, FieldType: string; Width, Decimals: Integer): Boolean",
+           viaAccess<&TDbfAccess::createField>);
+    b.bind("CreateExec", "function: Boolean", viaAccess<&TDbfAccess::createExec>);
     // Kept for programs that read it; there is no engine object to hand out.
-    reg.registerProperty(
-        kClass, "EngineObject", [](NativeObject*, std::span<const Value>) { return Value(); },
-        nullptr);
+    b.property("EngineObject", "Variant", [] { return Value(); });
+    registerEnvironment(b);
 }
 
 } // namespace
@@ -505,23 +311,25 @@ void registerDataTable(script::Registry& registry) {
     const char* parent = registry.findClass("TTable") ? "TTable" : "TComponent";
     registry.registerClass(kClass, parent,
                            [](script::Component*) { return std::make_unique<TDataTable>(); });
-    Registrar r(registry);
-    registerOpening(r);
-    registerMoving(r);
-    registerSearching(r);
-    registerStructure(r);
-    registerReading(r);
-    registerWriting(r);
-    registerExpressions(r);
-    registerIndexes(r);
-    registerFilters(r);
-    registerLocking(r);
-    registerCopies(r);
-    registerEnvironment(r);
-    registerProperties(registry);
+    // One policy for the class: without an open table a member does nothing and answers the
+    // neutral value of its type (False, 0, "").
+    TableBinder table(registry, kClass);
+    table.guard([](const TDataTable& t) { return t.active(); });
+    registerOpening(table);
+    registerMoving(table);
+    registerSearching(table);
+    registerStructure(table);
+    registerReading(table);
+    registerWriting(table);
+    registerExpressions(table);
+    registerIndexes(table);
+    registerFilters(table);
+    registerLocking(table);
+    registerCopies(table);
+    registerClosedTableMembers(table.unguarded());
     // Design-time registration of the data-aware controls: nothing to do at run time.
     if (!registry.findProc("Register"))
-        registry.registerProc("Register", "procedure", [](NativeObject*, Args, Value&) {});
+        script::Binder(registry).bind("Register", "procedure", [] {});
 }
 
 } // namespace vorlan::data

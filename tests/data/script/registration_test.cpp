@@ -147,3 +147,146 @@ TEST_F(TableScriptTest, PublishedPropertiesOpenATableAsAFormStreamSetsThem) {
     call(*t, "Active", {Value(false)}, script::InvokePut);
     EXPECT_EQ(call(*t, "RecCount").asInt(), 0);
 }
+
+TEST_F(TableScriptTest, EveryMemberAnswersOnAClosedTableWithoutReachingAnOpenOne) {
+    // Another table is open and current: a closed table's calls must not act on it.
+    script::ObjectRef other = newTable();
+    ASSERT_TRUE(call(*other, "Use", {Value("FIRMS")}).asBool());
+    call(*other, "Go", {Value(2)});
+    script::ObjectRef t = newTable();
+
+    const Value no(false), zero(0), none{std::string()};
+    const Value s("NAME"), n(1);
+    const struct {
+        const char* name;
+        std::vector<Value> args;
+        Value expected; // empty: a procedure
+    } cases[] = {
+        {"Select", {zero}, zero},
+        {"SetExclusive", {Value(true)}, no},
+        {"Alias", {}, none},
+        {"BaseName", {}, none},
+        {"BaseDate", {}, none},
+        {"WorkArea", {}, zero},
+        {"GoTop", {}, {}},
+        {"GoBottom", {}, {}},
+        {"Go", {n}, {}},
+        {"Skip", {n}, {}},
+        {"Bof", {}, Value(true)},
+        {"Eof", {}, Value(true)},
+        {"RecNo", {}, zero},
+        {"RecCount", {}, zero},
+        {"Count", {}, zero},
+        {"OrderRecNo", {}, zero},
+        {"KeyNo", {}, zero},
+        {"KeyGoTo", {n}, {}},
+        {"Seek", {s}, no},
+        {"Found", {}, no},
+        {"SeekBin", {s, n}, no},
+        {"DataLocate", {Value("ACTIVE")}, zero},
+        {"DataContinue", {}, zero},
+        {"Locate", {Value("ACTIVE")}, zero},
+        {"Continue", {}, zero},
+        {"FieldCount", {}, zero},
+        {"FieldName", {n}, none},
+        {"FieldNum", {s}, zero},
+        {"FieldType", {s}, none},
+        {"FieldWidth", {s}, zero},
+        {"FieldDec", {s}, zero},
+        {"FieldOffset", {s}, zero},
+        {"RecSize", {}, zero},
+        {"ReadStr", {s}, none},
+        {"ReadNum", {s}, Value(0.0)},
+        {"ReadLog", {s}, no},
+        {"ReadDat", {s}, Value(data::kEmptyDateText)},
+        {"ReadMem", {s, zero}, none},
+        {"MemoLength", {s}, zero},
+        {"MemoCount", {s}, zero},
+        {"ReadBin", {s}, none},
+        {"Empty", {s}, no},
+        {"Deleted", {}, no},
+        {"WriteStr", {s, s}, {}},
+        {"WriteNum", {s, n}, {}},
+        {"WriteLog", {s, no}, {}},
+        {"WriteDat", {s, s}, {}},
+        {"WriteMem", {s, s}, {}},
+        {"WriteBin", {s, s}, zero},
+        {"FileToBin", {Value("FIRMS.DBF"), s}, {}},
+        {"BinToFile", {s, Value("OUT.BIN")}, no},
+        {"BlobToFile", {s, Value("OUT.BIN")}, no},
+        {"Replace", {s, Value(1024), s}, {}},
+        {"AppendBlank", {}, {}},
+        {"Delete", {}, {}},
+        {"Recall", {}, {}},
+        {"Pack", {}, {}},
+        {"Zap", {}, {}},
+        {"Commit", {}, {}},
+        {"EvalTest", {s}, zero},
+        {"EvalStr", {s}, none},
+        {"EvalNum", {s}, Value(0.0)},
+        {"EvalLog", {s}, no},
+        {"SetOrder", {s}, zero},
+        {"TagArea", {s}, zero},
+        {"TagName", {n}, none},
+        {"IndexCount", {}, zero},
+        {"IndexTag", {s, s}, zero},
+        {"Index", {Value("X.NTX"), s, zero, no, none}, zero},
+        {"IndexOpen", {Value("X.NTX")}, zero},
+        {"IndexClose", {}, {}},
+        {"CloseIndexes", {}, {}},
+        {"Reindex", {}, {}},
+        {"IndexOrd", {}, zero},
+        {"IndexType", {}, zero},
+        {"IndexKey", {}, none},
+        {"IndexKeyField", {}, none},
+        {"IndexCondition", {}, none},
+        {"EngineIndexName", {n}, none},
+        {"IndexFlip", {}, no},
+        {"KeyAdd", {s}, no},
+        {"KeyDrop", {s}, no},
+        {"KeyData", {}, none},
+        {"SetScope", {s, s}, no},
+        {"GetScope", {zero}, none},
+        {"Query", {Value("ACTIVE")}, Value(-1)},
+        {"DBFilter", {}, none},
+        {"QueryTest", {Value("ACTIVE")}, Value(-1)},
+        {"QueryRecCount", {}, zero},
+        {"GetQueryBit", {n}, no},
+        {"SetQueryBit", {n, Value(true)}, no},
+        {"FilterAlias", {s, s}, no},
+        {"FilterDlg", {zero, s, Value("ACTIVE"), no}, Value("ACTIVE")},
+        {"SetRelation", {n, s}, {}},
+        {"FileLock", {}, no},
+        {"Flock", {}, no},
+        {"RecLock", {}, no},
+        {"Rlock", {n}, no},
+        {"Locked", {}, no},
+        {"Unlock", {}, {}},
+        {"AppendFrom", {Value("FIRMS.DBF"), n, none}, no},
+        {"CopyToText", {Value("OUT.TXT"), n}, no},
+        {"CopyFileText", {Value("OUT.TXT"), Value(21)}, no},
+        {"CopyFile", {Value("OUT.DBF")}, no},
+        {"CopyStru", {Value("OUT.DBF")}, no},
+        {"CopyStructure", {Value("OUT.DBF")}, no},
+        {"CopyToInfo", {Value("OUT.DBF")}, no},
+        {"CopyStructureExtended", {Value("OUT.DBF")}, no},
+        {"CreateFrom", {Value("OUT.DBF")}, no},
+        {"CreateField", {s, Value("C"), Value(10), zero}, no},
+        {"CreateExec", {}, no},
+    };
+    for (const auto& c : cases) {
+        const Value result = call(*t, c.name, c.args);
+        EXPECT_TRUE(result.identical(c.expected)) << c.name << " gave " << result.toString() << " ("
+                                                  << script::typeName(result.type()) << ")";
+    }
+    // The filter is kept for when the table opens.
+    call(*t, "SetFilter", {Value("ACTIVE")});
+    EXPECT_EQ(call(*t, "Filter", {}, script::InvokeGet).asString(), "ACTIVE");
+    EXPECT_FALSE(call(*t, "Descend", {Value("AB")}).asString().empty());
+
+    // The open table is where it was, untouched.
+    EXPECT_EQ(call(*other, "RecNo").asInt(), 2);
+    EXPECT_EQ(call(*other, "RecCount").asInt(), 3);
+    EXPECT_EQ(call(*other, "ReadStr", {Value("NAME")}).asString(), "Alfa");
+    EXPECT_FALSE(call(*other, "Deleted").asBool());
+}

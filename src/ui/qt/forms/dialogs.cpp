@@ -2,7 +2,7 @@
 
 #include "core/cp1250.h"
 #include "core/ui_services.h"
-#include "script/comp_wrapper.h"
+#include "script/bind.h"
 #include "script/object_store.h"
 #include "script/registry.h"
 #include "ui/qt/forms/picture_controls.h"
@@ -197,63 +197,60 @@ bool inputQuery(const std::string& caption, const std::string& prompt, std::stri
     return true;
 }
 
+namespace {
+
+int showMessageDialog(std::string text, std::int32_t type, const Value& buttons,
+                      std::int32_t helpContext, int x, int y) {
+    MessageDialogInfo dialog =
+        describeMessageDialog(std::move(text), dialogTypeOf(type), buttonsOfScript(buttons));
+    dialog.helpContext = helpContext;
+    return messageDlgPos(dialog, x, y);
+}
+
+void showMessage(std::string text, int x, int y) {
+    messageDlgPos(describeMessageDialog(std::move(text), DialogType::Custom, bit(DialogButton::Ok)),
+                  x, y);
+}
+
+} // namespace
+
 void registerDialogs(script::Registry& reg) {
     if (reg.findProc("MessageDlg")) return;
-    const auto messageDlg = [](std::span<Value> args, int x, int y) {
-        MessageDialogInfo dialog = describeMessageDialog(
-            args[0].asString(), dialogTypeOf(args[1].toInt()), buttonsOfScript(args[2]));
-        dialog.helpContext = args[3].toInt();
-        return Value(static_cast<std::int32_t>(messageDlgPos(dialog, x, y)));
-    };
-    reg.registerProc(
+    script::Binder global(reg);
+    global.bind(
         "MessageDlg",
         "function(Msg: string; DlgType: Integer; Buttons: Variant; HelpCtx: Integer): Integer",
-        [messageDlg](script::NativeObject*, std::span<Value> a, Value& r) {
-            r = messageDlg(a, -1, -1);
+        [](std::string msg, std::int32_t type, const Value& buttons, std::int32_t help) {
+            return showMessageDialog(std::move(msg), type, buttons, help, -1, -1);
         });
-    reg.registerProc("MessageDlgPos",
-                     "function(Msg: string; DlgType: Integer; Buttons: Variant; HelpCtx: Integer; "
-                     "X, Y: Integer): Integer",
-                     [messageDlg](script::NativeObject*, std::span<Value> a, Value& r) {
-                         r = messageDlg(a, a[4].toInt(), a[5].toInt());
-                     });
-    reg.registerProc("CreateMessageDialog",
-                     "function(Msg: string; DlgType: Integer; Buttons: Variant): Variant",
-                     [](script::NativeObject*, std::span<Value> a, Value& r) {
-                         auto form = createMessageDialog(describeMessageDialog(
-                             a[0].asString(), dialogTypeOf(a[1].toInt()), buttonsOfScript(a[2])));
-                         r = Value(script::wrapObject(script::keepUnownedObject(std::move(form))));
-                     });
-    reg.registerProc("InputBox", "function(ACaption, APrompt, ADefault: string): string",
-                     [](script::NativeObject*, std::span<Value> a, Value& r) {
-                         std::string value = a[2].asString();
-                         r = Value(inputQuery(a[0].asString(), a[1].asString(), value)
-                                       ? value
-                                       : a[2].asString());
-                     });
-    reg.registerProc("InputQuery",
-                     "function(ACaption, APrompt: string; var Value: string): Boolean",
-                     [](script::NativeObject*, std::span<Value> a, Value& r) {
-                         std::string value = a[2].asString();
-                         const bool ok = inputQuery(a[0].asString(), a[1].asString(), value);
-                         if (ok) a[2] = Value(value);
-                         r = Value(ok);
-                     });
-    const auto showMessage = [](const std::string& text, int x, int y) {
-        messageDlgPos(describeMessageDialog(text, DialogType::Custom, bit(DialogButton::Ok)), x, y);
-    };
-    reg.registerProc("ShowMessage", "procedure(Msg: string)",
-                     [showMessage](script::NativeObject*, std::span<Value> a, Value&) {
-                         showMessage(a[0].asString(), -1, -1);
-                     });
-    reg.registerProc("ShowMessageFmt", "procedure(Msg: string; Params: Variant)",
-                     [showMessage](script::NativeObject*, std::span<Value> a, Value&) {
-                         showMessage(formatMessage(a[0].asString(), a[1]), -1, -1);
-                     });
-    reg.registerProc("ShowMessagePos", "procedure(Msg: string; X, Y: Integer)",
-                     [showMessage](script::NativeObject*, std::span<Value> a, Value&) {
-                         showMessage(a[0].asString(), a[1].toInt(), a[2].toInt());
-                     });
+    global.bind("MessageDlgPos",
+                "function(Msg: string; DlgType: Integer; Buttons: Variant; HelpCtx: Integer; "
+                "X, Y: Integer): Integer",
+                [](std::string msg, std::int32_t type, const Value& buttons, std::int32_t help,
+                   int x,
+                   int y) { return showMessageDialog(std::move(msg), type, buttons, help, x, y); });
+    global.bind("CreateMessageDialog",
+                "function(Msg: string; DlgType: Integer; Buttons: Variant): Variant",
+                [](std::string msg, std::int32_t type, const Value& buttons) {
+                    return script::keepUnownedObject(createMessageDialog(describeMessageDialog(
+                        std::move(msg), dialogTypeOf(type), buttonsOfScript(buttons))));
+                });
+    global.bind(
+        "InputBox", "function(ACaption, APrompt, ADefault: string): string",
+        [](const std::string& caption, const std::string& prompt, const std::string& fallback) {
+            std::string value = fallback;
+            return inputQuery(caption, prompt, value) ? value : fallback;
+        });
+    global.bind("InputQuery", "function(ACaption, APrompt: string; var Value: string): Boolean",
+                &inputQuery);
+    global.bind("ShowMessage", "procedure(Msg: string)",
+                [](std::string msg) { showMessage(std::move(msg), -1, -1); });
+    global.bind("ShowMessageFmt", "procedure(Msg: string; Params: Variant)",
+                [](std::string_view msg, const Value& params) {
+                    showMessage(formatMessage(msg, params), -1, -1);
+                });
+    global.bind("ShowMessagePos", "procedure(Msg: string; X, Y: Integer)",
+                [](std::string msg, int x, int y) { showMessage(std::move(msg), x, y); });
 
     static constexpr const char* types[] = {"mtWarning", "mtError", "mtInformation",
                                             "mtConfirmation", "mtCustom"};
