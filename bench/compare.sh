@@ -95,7 +95,7 @@ kind="processor time (user + system)"
 [ "$wall" = 1 ] && kind="wall time"
 echo "median $kind in seconds of $runs runs, whole processes; 'empty' is the start-up alone"
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg), $(nproc) cores"
-printf '%-11s %9s %9s %9s %9s %9s | %7s %7s %7s %7s %7s\n' program pascal basic js lua5.4 python3 \
+printf '%-20s %9s %9s %9s %9s %9s | %7s %7s %7s %7s %7s\n' program pascal basic js lua5.4 python3 \
     pas/lua pas/py bas/py js/py pas/js
 for entry in "${sizes[@]}"; do
     read -r name n <<<"$entry"
@@ -122,7 +122,7 @@ for entry in "${sizes[@]}"; do
         fi
         outputs+=("$lang=$(tail -1 "$work/out")")
     done
-    printf '%-11s %9s %9s %9s %9s %9s | %7s %7s %7s %7s %7s\n' "$name($n)" "${t[ZLM]}" "${t[PMB]}" \
+    printf '%-20s %9s %9s %9s %9s %9s | %7s %7s %7s %7s %7s\n' "$name($n)" "${t[ZLM]}" "${t[PMB]}" \
         "${t[TRX]}" "${t[lua]}" "${t[py]}" "$(ratio "${t[ZLM]}" "${t[lua]}")" \
         "$(ratio "${t[ZLM]}" "${t[py]}")" "$(ratio "${t[PMB]}" "${t[py]}")" \
         "$(ratio "${t[TRX]}" "${t[py]}")" "$(ratio "${t[ZLM]}" "${t[TRX]}")"

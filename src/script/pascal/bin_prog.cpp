@@ -718,7 +718,7 @@ std::int32_t BinProg::opCallName(MachineHost& host, const Instruction& in, std::
             for (std::size_t i = argc; i-- > 0;)
                 std::swap(s[argSlots[i]], buffer[i]);
         Value& target = s[in.b];
-        target = std::move(result);
+        moveValue(target, result);
         objects_.push_back(target.isObject() ? target.asObject() : nullptr);
     }
     return stop_ ? kStopRun : pc;
@@ -790,7 +790,7 @@ std::int32_t BinProg::opCallMember(MachineHost& host, const Instruction& in, std
             for (std::size_t i = argc; i-- > 0;)
                 std::swap(s[argSlots[i]], buffer[i]);
         Value& target = s[in.b];
-        target = std::move(result);
+        moveValue(target, result);
         objects_.push_back(target.isObject() ? target.asObject() : nullptr);
     }
     return stop_ ? kStopRun : pc;
