@@ -502,6 +502,10 @@ DispStatus Registry::call(const MethodInfo& method, NativeObject* self, std::spa
                     if (param.mode == ParamMode::Var && hasDeclaredType(arg, param.type)) {
                         local[converted] = std::move(arg);
                         moved |= 1u << converted;
+                    } else if (hasDeclaredType(arg, param.type)) {
+                        // Already the declared type: a plain copy, without a converted
+                        // temporary in between.
+                        local[converted] = arg;
                     } else {
                         local[converted] = convertToDeclared(arg, param.type);
                     }
@@ -516,10 +520,11 @@ DispStatus Registry::call(const MethodInfo& method, NativeObject* self, std::spa
             for (std::size_t i = 0; i < args.size(); ++i)
                 if (sig.params[i].mode == ParamMode::Var) args[i] = std::move(local[i]);
         }
-        if (sig.isFunction)
-            result = convertToDeclared(result, sig.result);
-        else
+        // A result of the declared type already needs no converted copy.
+        if (!sig.isFunction)
             result = Value();
+        else if (!hasDeclaredType(result, sig.result))
+            result = convertToDeclared(result, sig.result);
         return DispStatus::Ok;
     } catch (const ScriptException& e) {
         error.source = e.source();
@@ -536,7 +541,11 @@ DispStatus Registry::getProperty(const PropertyInfo& property, NativeObject* sel
                                  std::span<Value> index, Value& result,
                                  ExceptionInfo& error) const {
     try {
-        result = convertToDeclared(property.read(self, index), property.type);
+        Value read = property.read(self, index);
+        if (hasDeclaredType(read, property.type))
+            result = std::move(read);
+        else
+            result = convertToDeclared(read, property.type);
         return DispStatus::Ok;
     } catch (const std::exception& e) {
         error.description = e.what();
@@ -549,7 +558,10 @@ DispStatus Registry::setProperty(const PropertyInfo& property, NativeObject* sel
                                  std::span<Value> index, const Value& value,
                                  ExceptionInfo& error) const {
     try {
-        property.write(self, index, convertToDeclared(value, property.type));
+        if (hasDeclaredType(value, property.type))
+            property.write(self, index, value);
+        else
+            property.write(self, index, convertToDeclared(value, property.type));
         return DispStatus::Ok;
     } catch (const std::exception& e) {
         error.description = e.what();

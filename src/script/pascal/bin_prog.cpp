@@ -509,6 +509,10 @@ void BinProg::load(std::vector<Value> initialSlots) {
     callCache_.assign(code.size(), CallCache{});
     decode();
     active_.assign(routines.size(), 0);
+    hasVarParams_.assign(routines.size(), false);
+    for (std::size_t i = 0; i < routines.size(); ++i)
+        hasVarParams_[i] = std::find(routines[i].varParams.begin(), routines[i].varParams.end(),
+                                     true) != routines[i].varParams.end();
     frames_.reserve(kReturnStackSize);
     returned_.reserve(8);
 }
@@ -572,8 +576,7 @@ void BinProg::enterRoutine(std::size_t routine, std::span<Value> args, bool move
     if (active_[routine] > 0) {
         // The routine is running already: its slots are kept aside until this call returns, so
         // the outer activation gets its parameters, locals and temporaries back.
-        f.saveBase = static_cast<std::int32_t>(saved_.size());
-        saved_.insert(saved_.end(), slots_.begin() + r.firstSlot, slots_.begin() + r.endSlot);
+        f.saveBase = saveSlots(r);
     }
     ++active_[routine];
     const std::size_t n = std::min(args.size(), r.paramSlots.size());
@@ -585,6 +588,52 @@ void BinProg::enterRoutine(std::size_t routine, std::span<Value> args, bool move
             copyValue(param, args[i]);
     }
     frames_.push_back(f);
+}
+
+[[gnu::flatten]] std::int32_t BinProg::saveSlots(const Routine& r) {
+    const auto base = savedTop_;
+    const auto count = static_cast<std::size_t>(r.endSlot - r.firstSlot);
+    if (saved_.size() < base + count) saved_.resize(std::max(base + count, saved_.size() * 2));
+    Value* from = slots_.data() + r.firstSlot;
+    Value* to = saved_.data() + base;
+    for (std::size_t i = 0; i < count; ++i)
+        moveValue(to[i], from[i]);
+    savedTop_ = base + count;
+    return static_cast<std::int32_t>(base);
+}
+
+[[gnu::flatten]] void BinProg::restoreSlots(const Routine& r, std::int32_t base) {
+    const auto count = static_cast<std::size_t>(r.endSlot - r.firstSlot);
+    Value* from = saved_.data() + base;
+    Value* to = slots_.data() + r.firstSlot;
+    for (std::size_t i = 0; i < count; ++i)
+        moveValue(to[i], from[i]);
+    savedTop_ = static_cast<std::size_t>(base);
+}
+
+void BinProg::callOwnRoutine(std::size_t routine, const std::int32_t* argSlots, std::size_t argc,
+                             std::int32_t returnPc, std::int32_t callPc, ArgBuffer& buffer) {
+    if (frames_.size() >= static_cast<std::size_t>(kReturnStackSize))
+        throw FatalRunError(msg::returnStackOverflow());
+    const Routine& r = routines[routine];
+    Value* const s = slots_.data();
+    const std::int32_t* const params = r.paramSlots.data();
+    const std::size_t n = std::min(argc, r.paramSlots.size());
+    std::int32_t saveBase = -1;
+    if (active_[routine] > 0) {
+        // The arguments may be slots of the activation about to be put aside.
+        for (std::size_t i = 0; i < n; ++i)
+            copyValue(buffer[i], s[argSlots[i]]);
+        saveBase = saveSlots(r);
+        for (std::size_t i = 0; i < n; ++i)
+            moveValue(s[params[i]], buffer[i]);
+    } else {
+        // A routine that is not running has no slot in common with its caller's arguments.
+        for (std::size_t i = 0; i < n; ++i)
+            copyValue(s[params[i]], s[argSlots[i]]);
+    }
+    ++active_[routine];
+    frames_.push_back(Frame{returnPc, callPc, static_cast<std::int32_t>(routine), saveBase, false});
 }
 
 BinProg::Frame BinProg::leaveRoutine() {
@@ -605,12 +654,7 @@ BinProg::Frame BinProg::leaveRoutine() {
         returned_.emplace_back();
     for (std::size_t i = 0; i < r.paramSlots.size(); ++i)
         if (r.varParams[i]) take(r.paramSlots[i]);
-    if (restoring) {
-        const auto base = static_cast<std::size_t>(f.saveBase);
-        std::move(saved_.begin() + static_cast<std::ptrdiff_t>(base), saved_.end(),
-                  slots_.begin() + r.firstSlot);
-        saved_.resize(base);
-    }
+    if (restoring) restoreSlots(r, f.saveBase);
     --active_[static_cast<std::size_t>(f.routine)];
     return f;
 }
@@ -620,13 +664,8 @@ void BinProg::unwindTo(std::size_t frames) {
         const Frame f = frames_.back();
         frames_.pop_back();
         if (f.routine < 0) continue;
-        if (f.saveBase >= 0) {
-            const Routine& r = routines[static_cast<std::size_t>(f.routine)];
-            const auto base = static_cast<std::size_t>(f.saveBase);
-            std::move(saved_.begin() + static_cast<std::ptrdiff_t>(base), saved_.end(),
-                      slots_.begin() + r.firstSlot);
-            saved_.resize(base);
-        }
+        if (f.saveBase >= 0)
+            restoreSlots(routines[static_cast<std::size_t>(f.routine)], f.saveBase);
         --active_[static_cast<std::size_t>(f.routine)];
     }
 }
@@ -668,6 +707,11 @@ std::int32_t BinProg::opCallName(MachineHost& host, const Instruction& in, std::
         argSlots[i] = ops.next();
     pc = ops.end(words);
     CallCache& cache = callCache_[static_cast<std::size_t>(at)];
+    if (cache.resolved && cache.id >= 0 && static_cast<std::size_t>(cache.id) < routines.size()) {
+        callOwnRoutine(static_cast<std::size_t>(cache.id), argSlots, argc, pc, at, buffer);
+        return labels[static_cast<std::size_t>(
+            routines[static_cast<std::size_t>(cache.id)].entryLabel)];
+    }
     Dispatch& scope = host.scope();
     if (!cache.resolved) {
         const std::string& name = constants[static_cast<std::size_t>(nameIndex)].asString();
@@ -683,13 +727,13 @@ std::int32_t BinProg::opCallName(MachineHost& host, const Instruction& in, std::
         cache.writeBack =
             static_cast<std::size_t>(id) < routines.size() || host.writesArguments(scope, id);
     }
+    if (cache.id >= 0 && static_cast<std::size_t>(cache.id) < routines.size()) {
+        callOwnRoutine(static_cast<std::size_t>(cache.id), argSlots, argc, pc, at, buffer);
+        return labels[static_cast<std::size_t>(
+            routines[static_cast<std::size_t>(cache.id)].entryLabel)];
+    }
     for (std::size_t i = 0; i < argc; ++i)
         copyValue(buffer[i], s[argSlots[i]]);
-    if (cache.id >= 0 && static_cast<std::size_t>(cache.id) < routines.size()) {
-        const auto routine = static_cast<std::size_t>(cache.id);
-        enterRoutine(routine, std::span<Value>(buffer.data(), argc), true, pc, at, false);
-        return labels[static_cast<std::size_t>(routines[routine].entryLabel)];
-    }
     Value result;
     ExceptionInfo error;
     const DispStatus status = scope.invoke(cache.id, InvokeMethod | InvokeGet,
@@ -704,7 +748,7 @@ std::int32_t BinProg::opCallName(MachineHost& host, const Instruction& in, std::
             for (std::size_t i = argc; i-- > 0;)
                 std::swap(s[argSlots[i]], buffer[i]);
         Value& target = s[in.b];
-        target = std::move(result);
+        moveValue(target, result);
         objects_.push_back(target.isObject() ? target.asObject() : nullptr);
     }
     return stop_ ? kStopRun : pc;
@@ -776,13 +820,13 @@ std::int32_t BinProg::opCallMember(MachineHost& host, const Instruction& in, std
             for (std::size_t i = argc; i-- > 0;)
                 std::swap(s[argSlots[i]], buffer[i]);
         Value& target = s[in.b];
-        target = std::move(result);
+        moveValue(target, result);
         objects_.push_back(target.isObject() ? target.asObject() : nullptr);
     }
     return stop_ ? kStopRun : pc;
 }
 
-std::int32_t BinProg::opReturn(std::size_t baseFrames) {
+[[gnu::flatten]] std::int32_t BinProg::opReturn(std::size_t baseFrames) {
     if (frames_.size() <= baseFrames) return kRunEnded;
     {
         const Frame& top = frames_.back();
@@ -803,6 +847,27 @@ std::int32_t BinProg::opReturn(std::size_t baseFrames) {
             Value& result = s[words[f.callPc].b];
             if (r.resultSlot >= 0)
                 copyValue(result, s[r.resultSlot]);
+            else
+                result = Value();
+            --active_[static_cast<std::size_t>(f.routine)];
+            objects_.push_back(result.isObject() ? result.asObject() : nullptr);
+            return f.returnPc;
+        }
+        if (top.routine >= 0 && top.saveBase >= 0 && !top.external &&
+            !hasVarParams_[static_cast<std::size_t>(top.routine)] &&
+            !(handlers_.size() > handlerBase_ && handlers_.back().frames >= frames_.size())) {
+            // The return of a recursive call: the result is held aside while the outer
+            // activation's slots come back, since the caller's result slot may be one of them.
+            const Frame f = top;
+            frames_.pop_back();
+            const Routine& r = routines[static_cast<std::size_t>(f.routine)];
+            if (r.resultSlot >= 0)
+                moveValue(returning_, slots_[static_cast<std::size_t>(r.resultSlot)]);
+            restoreSlots(r, f.saveBase);
+            const Instruction* const words = code.data();
+            Value& result = slots_[static_cast<std::size_t>(words[f.callPc].b)];
+            if (r.resultSlot >= 0)
+                moveValue(result, returning_);
             else
                 result = Value();
             --active_[static_cast<std::size_t>(f.routine)];

@@ -179,9 +179,17 @@ private:
     // Enters a routine: saves its slots when it is active, fills its parameters, pushes a frame.
     void enterRoutine(std::size_t routine, std::span<Value> args, bool moveArgs,
                       std::int32_t returnPc, std::int32_t callPc, bool external);
+    // Enters a routine of the module from op 53: the arguments are copied from their slots
+    // into the parameters, through `buffer` when the routine is running already.
+    void callOwnRoutine(std::size_t routine, const std::int32_t* argSlots, std::size_t argc,
+                        std::int32_t returnPc, std::int32_t callPc, ArgBuffer& buffer);
     // Leaves the routine of the top frame: its result and `var` parameters go to returned_,
     // its saved slots come back.
     Frame leaveRoutine();
+    // Moves the routine's slots onto the saved stack (the slots keep moved-from values), and
+    // back from the saved stack entry at `base`.
+    std::int32_t saveSlots(const Routine& r);
+    void restoreSlots(const Routine& r, std::int32_t base);
     void unwindTo(std::size_t frames);
     std::int32_t opCallName(MachineHost& host, const Instruction& in, std::int32_t at,
                             std::int32_t pc, ArgBuffer& buffer);
@@ -199,13 +207,19 @@ private:
     std::vector<ObjectRef> objects_;
     std::vector<Handler> handlers_;
     std::vector<Frame> frames_;
+    // The slots of the outer activations of routines that are running more than once, as a
+    // stack: entries below savedTop_ are in use; those above keep moved-from values so that
+    // a recursive call neither allocates nor destroys.
     std::vector<Value> saved_;
+    std::size_t savedTop_ = 0;
+    std::vector<bool> hasVarParams_; // per routine
     std::vector<std::int32_t> active_;
     std::vector<CallCache> callCache_;
     // What the machine dispatches on: the operation of each instruction, or a fused form that
     // does the work of a short run of instructions at once (see decode()).
     std::vector<std::int32_t> dispatch_;
     std::vector<Value> returned_; // result, then the values of var parameters
+    Value returning_;             // the result of a recursive call while its slots come back
     std::string exceptionMessage_;
     std::int64_t budget_ = std::numeric_limits<std::int64_t>::max();
     std::size_t handlerBase_ = 0; // handlers below this belong to an outer run

@@ -1,0 +1,86 @@
+// Each activation of a routine keeps its own parameters, locals and temporaries, however the
+// calls nest: through other routines, through exceptions caught half way down, through `var`
+// parameters that point into an outer activation, and up to the deepest allowed nesting.
+#include "core/cp1250.h"
+#include "pascal_fixture.h"
+#include "script/pascal/pascal_runner.h"
+
+using namespace vorlan;
+using namespace vorlan::testing;
+using namespace vorlan::script;
+
+namespace {
+
+class Recursion : public PascalTest {};
+
+pascal::PascalRunner* runnerOf(Scripter& s) {
+    return dynamic_cast<pascal::PascalRunner*>(s.runner());
+}
+
+TEST_F(Recursion, MutualRecursionKeepsEachActivationsLocals) {
+    // Strings and integers of every level must be intact after the deeper levels returned,
+    // including the temporaries holding the left operand of `+` across the call.
+    EXPECT_EQ(
+        runText({"function OddPart(n: Integer): string; forward;",
+                 "function EvenPart(n: Integer): string;", "var mark: string; depth: Integer;",
+                 "begin mark := 'e'; depth := n;",
+                 "  if n = 0 then Result := '.' else Result := mark + OddPart(n - 1);",
+                 "  if depth <> n then TestOut('lost depth'); if mark <> 'e' then TestOut('lost');",
+                 "end;", "function OddPart(n: Integer): string;", "var mark: string;",
+                 "begin mark := 'o'; Result := mark + EvenPart(n - 1) + mark end;",
+                 "begin TestOut(EvenPart(6)); TestOut(OddPart(3)); TestOut(EvenPart(6)) end."}),
+        "eoeoeo.ooo oeo.oo eoeoeo.ooo");
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(Recursion, ExceptionRaisedAtDepthUnwindsToTheCatchingActivation) {
+    auto s = scripter(
+        {"function Dive(n: Integer): Integer;", "var keep: Integer; name: string;",
+         "begin keep := n * 10; name := 'd';", "  if n = 0 then raise 'bottom';", "  if n = 3 then",
+         "  begin", "    try Result := Dive(n - 1) except Result := -1 end;",
+         "    TestOut(keep); TestOut(name + 'x')", "  end", "  else Result := Dive(n - 1) + keep",
+         "end;", "procedure main; begin TestOut(Dive(6)) end;", "begin TestOut(Dive(6)) end."});
+    s->run(); // the main body, then main
+    EXPECT_EQ(joined(output()), "30 dx 149 30 dx 149");
+    EXPECT_TRUE(errors.empty());
+    EXPECT_EQ(runnerOf(*s)->program()->returnDepth(), 0u);
+}
+
+TEST_F(Recursion, VarParametersReachTheRightActivation) {
+    // The inner call writes into the outer activation's own local through a var parameter,
+    // while that activation's slots are kept aside.
+    EXPECT_EQ(runText({"var total: Integer; p: string;",
+                       "procedure Sum(n: Integer; var acc: Integer; var path: string);",
+                       "var local: Integer; mine: string;", "begin local := 0; mine := '';",
+                       "  if n > 0 then Sum(n - 1, local, mine);",
+                       "  acc := acc + local + n; path := path + mine + 'x' end;",
+                       "begin total := 0; p := '>'; Sum(10, total, p); TestOut(total); "
+                       "TestOut(p); Sum(2, total, p); TestOut(total); TestOut(p) end."}),
+              "55 >xxxxxxxxxxx 58 >xxxxxxxxxxxxxx");
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(Recursion, DeepestAllowedNestingAndOneMore) {
+    resume = true;
+    auto s = scripter(
+        {"function Down(n: Integer): Integer;", "var here: Integer;", "begin here := n;",
+         "  if n > 1 then Result := Down(n - 1) + 1 else "
+         "Result := 1;",
+         "  if here <> n then TestOut('lost') end;", "procedure Again; begin TestOut(Down(5)) end;",
+         "procedure main; begin end;", "begin end."});
+    s->run();
+    // Calls from outside start at the routine: 1001 activations fill the return stack.
+    Value arg(1001);
+    EXPECT_EQ(s->callByName("Down", std::span<Value>(&arg, 1)).toInt(), 1001);
+    EXPECT_TRUE(errors.empty());
+    arg = Value(1002);
+    s->callByName("Down", std::span<Value>(&arg, 1));
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(cp1250ToUtf8(errors[0].description).find("1001"), std::string::npos);
+    EXPECT_EQ(runnerOf(*s)->program()->returnDepth(), 0u);
+    // The machine is whole afterwards.
+    s->callByName("Again");
+    EXPECT_EQ(joined(output()), "5");
+}
+
+} // namespace
