@@ -2,6 +2,7 @@
 // registers; here each port number is connected to a host device (or a plain file) chosen in
 // the settings, and the byte goes to or comes from that device.
 
+#include "core/cp1250.h"
 #include "library/files_internal.h"
 #include "library/files_system.h"
 #include "script/bind.h"
@@ -65,13 +66,13 @@ public:
             const int create = d.path.starts_with("/dev/") ? 0 : O_CREAT;
             d.writeFd =
                 ::open(d.path.c_str(), O_WRONLY | O_APPEND | O_NOCTTY | O_CLOEXEC | create, 0666);
-            if (d.writeFd < 0) fail(port, d, "cannot be opened for writing");
+            if (d.writeFd < 0) fail(port, d, "nelze otevřít pro zápis");
         }
         for (;;) {
             const ssize_t n = ::write(d.writeFd, &byte, 1);
             if (n == 1) return;
             if (n < 0 && errno == EINTR) continue;
-            fail(port, d, "cannot be written");
+            fail(port, d, "nepřijalo zápis");
         }
     }
 
@@ -79,7 +80,7 @@ public:
         PortDevice& d = device(port);
         if (d.readFd < 0) {
             d.readFd = ::open(d.path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-            if (d.readFd < 0) fail(port, d, "cannot be opened for reading");
+            if (d.readFd < 0) fail(port, d, "nelze otevřít pro čtení");
         }
         // A register always answers at once: without a waiting byte the answer is 0.
         std::uint8_t byte = 0;
@@ -88,7 +89,7 @@ public:
             if (n == 1) return byte;
             if (n == 0 || (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))) return 0;
             if (n < 0 && errno == EINTR) continue;
-            fail(port, d, "cannot be read");
+            fail(port, d, "nelze číst");
         }
     }
 
@@ -102,16 +103,18 @@ private:
     PortDevice& device(std::uint16_t port) {
         auto it = devices_.find(port);
         if (it == devices_.end())
-            throw ScriptException("Port " + portName(port) +
-                                  " is not connected to a device (set one for it in the settings)");
+            throw ScriptException(czech("Port ") + portName(port) +
+                                  czech(" není připojen k žádnému zařízení (nastavte ho v oddílu "
+                                        "[Ports] souboru vorlan.ini)"));
         return it->second;
     }
 
     [[noreturn]] static void fail(std::uint16_t port, PortDevice& d, const char* what) {
         const int e = errno;
         d.close();
-        throw ScriptException("Port " + portName(port) + ": the device " + d.path + " " + what +
-                              " (" + std::strerror(e) + ")");
+        throw ScriptException(czech("Port ") + portName(port) + czech(": zařízení ") +
+                              utf8ToCp1250(d.path) + " " + czech(what) + " (" + std::strerror(e) +
+                              ")");
     }
 
     std::map<std::uint16_t, PortDevice> devices_;

@@ -1,6 +1,7 @@
 #include "library_calls.h"
 #include "temp_drive.h"
 
+#include "core/cp1250.h"
 #include "core/headless_ui.h"
 #include "library/files_system.h"
 
@@ -96,7 +97,9 @@ TEST_F(HostServices, DelayBlocksAndBeepSounds) {
 TEST_F(HostServices, PortsTalkToTheirConnectedDevices) {
     const std::string text = lib.error("PortOutput", {Value(0x378), Value(65)});
     EXPECT_NE(text.find("$378"), std::string::npos);
-    EXPECT_NE(text.find("not connected"), std::string::npos);
+    // The user learns in Czech where to connect the port.
+    EXPECT_NE(text.find("[Ports]"), std::string::npos);
+    EXPECT_NE(text.find(vorlan::czech("není připojen")), std::string::npos);
 
     vorlan::library::setPortDevice(vorlan::library::kPortLpt1, (root / "printer.out").string());
     lib.call("PortOutput", {Value(0x378), Value(65)});
