@@ -102,7 +102,7 @@ TEST_F(VrlTool, PackUnpackPackGivesTheSameBytes) {
     EXPECT_EQ(slurp(at("one/DIALOG.PMB")), "a = 1\r\nb = 2\r\n");
     EXPECT_NE(slurp(at("one/MAIN.zfm")).find("Caption = 'Ahoj světe'"), std::string::npos);
     EXPECT_EQ(slurp(at("one/DIALOG.pfm")), slurp(at("src/DIALOG.PFM")));
-    EXPECT_NE(r.err.find("DIALOG.pfm keeps it binary"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("DIALOG.pfm zůstává binární"), std::string::npos) << r.err;
     EXPECT_NE(slurp(at("one/project.zpr")).find("FileName = 'DATA.DBF'"), std::string::npos);
 
     r = run({"pack", at("b.vrl").string(), "--from", at("one").string()});
@@ -143,7 +143,7 @@ TEST_F(VrlTool, PackOptionsAndSourceEncodings) {
         run({"pack", at("p.vrl").string(), "--version", "3.00 test", "--pad", "12", "--project",
              at("p/app.zpr").string(), at("p/APP.ZLM").string(), at("p/OTHER.TRX").string()});
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_NE(r.err.find("APP.ZLM is UTF-8; converted to Windows-1250"), std::string::npos)
+    EXPECT_NE(r.err.find("APP.ZLM je v UTF-8; převeden do Windows-1250"), std::string::npos)
         << r.err;
     EXPECT_EQ(r.err.find("OTHER.TRX"), std::string::npos) << r.err;
 
@@ -164,7 +164,7 @@ TEST_F(VrlTool, PackOptionsAndSourceEncodings) {
 
     r = run({"list", at("p.vrl").string()});
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_NE(r.out.find("Version: 3.00 test"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Verze: 3.00 test"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("C:\\APP\\APP.ZLM  FilerID=F7"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("OTHER.TRX"), std::string::npos) << r.out;
 }
@@ -192,25 +192,25 @@ TEST_F(VrlTool, BadInputEndsWithAMessageAndExitCode1) {
     put("garbage.bin", "TPF0\xFF\xFF");
 
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{}, "Usage: vrltool"},
-        {{"frobnicate"}, "Unknown command 'frobnicate'"},
-        {{"pack"}, "pack needs the archive"},
-        {{"pack", at("x.vrl").string()}, "pack needs files"},
-        {{"pack", at("x.vrl").string(), at("missing.zlm").string()}, "No such file"},
+        {{}, "Použití: vrltool"},
+        {{"frobnicate"}, "Neznámý příkaz 'frobnicate'"},
+        {{"pack"}, "pack potřebuje archiv"},
+        {{"pack", at("x.vrl").string()}, "pack potřebuje soubory"},
+        {{"pack", at("x.vrl").string(), at("missing.zlm").string()}, "Soubor neexistuje"},
         {{"pack", at("x.vrl").string(), "--pad", "300", at("src/lib.bas").string()},
-         "--pad takes a number"},
+         "--pad potřebuje číslo"},
         {{"pack", at("x.vrl").string(), "--colour", at("src/lib.bas").string()},
-         "Unknown option --colour"},
+         "Neznámá volba --colour"},
         {{"pack", at("x.vrl").string(), at("long.zlm").string()},
          "Module LONG.ZLM, line 1: 256 bytes"},
         {{"pack", at("x.vrl").string(), at("src/lib.bas").string(), at("src/lib.bas").string()},
-         "Module LIB.BAS is given twice"},
-        {{"pack", at("x.vrl").string(), "--from", at("nowhere").string()}, "Cannot open"},
-        {{"unpack", at("src/DATA.DBF").string(), at("o").string()}, "is not a program archive"},
+         "Modul LIB.BAS je zadán dvakrát"},
+        {{"pack", at("x.vrl").string(), "--from", at("nowhere").string()}, "Nelze otevřít"},
+        {{"unpack", at("src/DATA.DBF").string(), at("o").string()}, "není archiv programu"},
         {{"unpack", at("cut.vrl").string(), at("o").string()}, "is damaged: the source of OK.ZLM"},
-        {{"unpack", at("evil.vrl").string(), at("o").string()}, "not a plain file name"},
+        {{"unpack", at("evil.vrl").string(), at("o").string()}, "není prostý název souboru"},
         {{"list", at("cut.vrl").string()}, "is damaged"},
-        {{"list", at("nowhere.vrl").string()}, "Cannot open"},
+        {{"list", at("nowhere.vrl").string()}, "Nelze otevřít"},
         {{"form2text", at("garbage.bin").string(), at("g.txt").string()}, "garbage.bin: "},
         {{"text2form", at("src/DATA.DBF").string(), at("g.bin").string()}, "DATA.DBF: "},
     };

@@ -12,7 +12,7 @@ namespace {
 int convert(const std::vector<std::string>& args, const char* command, bool toText) {
     const Arguments a = parseArguments(args, {});
     if (a.positional.size() != 2)
-        throw UsageError(std::string(command) + " needs an input and an output file");
+        throw UsageError(std::string(command) + " potřebuje vstupní a výstupní soubor");
     const std::string in = readFile(a.positional[0]);
     std::string out;
     try {

@@ -19,18 +19,18 @@ namespace {
 
 void listProject(const std::string& bytes) {
     if (bytes.empty()) {
-        std::cout << "Project: none\n";
+        std::cout << "Projekt: žádný\n";
         return;
     }
     std::vector<ProjectItem> items;
     try {
         items = projectItemsFromStream(vorlan::stream::readComponentStream(bytes));
     } catch (const std::exception& e) {
-        std::cout << "Project: " << bytes.size() << " bytes that are not a project (" << e.what()
+        std::cout << "Projekt: " << bytes.size() << " bajtů, které nejsou projektem (" << e.what()
                   << ")\n";
         return;
     }
-    std::cout << "Project items: " << items.size() << "\n";
+    std::cout << "Položky projektu: " << items.size() << "\n";
     for (const auto& item : items) {
         std::cout << "  " << vorlan::cp1250ToUtf8(item.fileName);
         if (!item.filerId.empty()) std::cout << "  FilerID=" << vorlan::cp1250ToUtf8(item.filerId);
@@ -42,24 +42,24 @@ void listProject(const std::string& bytes) {
 
 int runList(const std::vector<std::string>& args) {
     const Arguments a = parseArguments(args, {});
-    if (a.positional.size() != 1) throw UsageError("list needs one archive");
+    if (a.positional.size() != 1) throw UsageError("list potřebuje jeden archiv");
     const fs::path in = a.positional[0];
     auto archive = ArchiveFile::open(in);
-    if (!archive) throw std::runtime_error("Cannot open " + in.string());
-    if (!archive->hasMagic()) throw std::runtime_error(in.string() + " is not a program archive");
+    if (!archive) throw std::runtime_error("Nelze otevřít " + in.string());
+    if (!archive->hasMagic()) throw std::runtime_error(in.string() + " není archiv programu");
     const auto version = archive->versionText();
-    if (!version) throw std::runtime_error(in.string() + " ends within its header");
+    if (!version) throw std::runtime_error(in.string() + " končí uprostřed hlavičky");
 
-    std::cout << "Version: " << vorlan::cp1250ToUtf8(*version);
+    std::cout << "Verze: " << vorlan::cp1250ToUtf8(*version);
     if (version->substr(0, 4) != vorlan::kRuntimeVersion.substr(0, 4))
-        std::cout << "  (this runtime is " << vorlan::kRuntimeVersion << ")";
+        std::cout << "  (tento běhový systém je " << vorlan::kRuntimeVersion << ")";
     std::cout << "\n";
     listProject(archive->projectBlock());
 
     const auto entries = archive->directory();
-    std::cout << "Modules: " << entries.size() << "\n";
+    std::cout << "Moduly: " << entries.size() << "\n";
     if (entries.empty()) return 0;
-    std::printf("  %-16s %10s %10s %10s %7s\n", "Name", "FormAt", "FormSize", "SourceAt", "Lines");
+    std::printf("  %-16s %10s %10s %10s %7s\n", "Název", "FormOd", "FormDélka", "ZdrojOd", "Řádků");
     std::fflush(stdout);
     bool damaged = false;
     for (const auto& e : entries) {
@@ -67,7 +67,7 @@ int runList(const std::vector<std::string>& args) {
         try {
             lines = std::to_string(archive->source(e).lines.size());
         } catch (const ArchiveError& error) {
-            lines = "damaged";
+            lines = "poškozen";
             std::cerr << "vrltool: " << error.what() << "\n";
             damaged = true;
         }

@@ -7,29 +7,31 @@
 
 namespace {
 
-constexpr const char* kUsage = R"(Usage: vrltool COMMAND ...
+constexpr const char* kUsage = R"(Použití: vrltool PŘÍKAZ ...
 
-  pack OUT.VRL [--version TEXT] [--pad N] [--project FILE.ZPR] ITEM...
-      Builds an archive. ITEMs are files in project order; modules (*.ZLM, *.PMB, *.TRX,
-      *.VBE, *.JSE, *.BAS) go into the directory with their form beside them (*.zfm, *.pfm,
-      *.tfm, binary or text form). Other ITEMs become project items only. With --project the
-      project comes from that file (binary or text form) and ITEMs give only the modules.
-      Sources are Windows-1250; UTF-8 files are converted. --version sets the 17-character
-      version text (default "2.04 - 31/12/2000"), --pad the pad bytes per source (default 7).
-  pack OUT.VRL --from DIR [--version TEXT] [--pad N]
-      Rebuilds an archive from a folder written by unpack.
-  unpack IN.VRL DIR
-      Writes each module source (Windows-1250, CRLF after every line), each form and the
-      project (project.zpr) as text form, and vrltool.ini for pack --from.
-  list IN.VRL
-      Shows the version text, the project items and the directory.
-  form2text IN OUT
-  text2form IN OUT
-      Converts a form (or any component stream) between binary and text form (UTF-8).
+  pack VÝSTUP.VRL [--version TEXT] [--pad N] [--project SOUBOR.ZPR] POLOŽKA...
+      Sestaví archiv. POLOŽKY jsou soubory v pořadí projektu; moduly (*.ZLM, *.PMB, *.TRX,
+      *.VBE, *.JSE, *.BAS) jdou do adresáře archivu i s formulářem, který leží vedle nich
+      (*.zfm, *.pfm, *.tfm, binární nebo textový). Ostatní POLOŽKY jsou jen položkami
+      projektu. S --project se projekt vezme z daného souboru (binárního nebo textového) a
+      POLOŽKY udávají jen moduly. Zdrojové texty jsou ve Windows-1250; soubory v UTF-8 se
+      převedou. --version nastaví 17znakový text verze (výchozí "2.04 - 31/12/2000"),
+      --pad počet výplňových bajtů za zdrojovým textem (výchozí 7).
+  pack VÝSTUP.VRL --from SLOŽKA [--version TEXT] [--pad N]
+      Sestaví archiv znovu ze složky, kterou zapsal příkaz unpack.
+  unpack VSTUP.VRL SLOŽKA
+      Zapíše zdrojový text každého modulu (Windows-1250, CRLF za každým řádkem), každý
+      formulář a projekt (project.zpr) v textové podobě a soubor vrltool.ini pro pack --from.
+  list VSTUP.VRL
+      Vypíše text verze, položky projektu a adresář modulů.
+  form2text VSTUP VÝSTUP
+  text2form VSTUP VÝSTUP
+      Převede formulář (nebo jiný proud komponent) z binární podoby do textové (UTF-8)
+      a zpět.
   --help
-      Shows this text.
+      Vypíše tento text.
 
-Exit code 0 on success, 1 on any error.
+Návratový kód 0 při úspěchu, 1 při jakékoli chybě.
 )";
 
 } // namespace
@@ -52,9 +54,9 @@ int main(int argc, char** argv) {
         if (command == "list") return vrltool::runList(args);
         if (command == "form2text") return vrltool::runFormToText(args);
         if (command == "text2form") return vrltool::runTextToForm(args);
-        throw vrltool::UsageError("Unknown command '" + command + "'");
+        throw vrltool::UsageError("Neznámý příkaz '" + command + "'");
     } catch (const vrltool::UsageError& e) {
-        std::cerr << "vrltool: " << e.what() << "\nTry 'vrltool --help'.\n";
+        std::cerr << "vrltool: " << e.what() << "\nNápověda: 'vrltool --help'.\n";
     } catch (const std::exception& e) {
         std::cerr << "vrltool: " << e.what() << "\n";
     }

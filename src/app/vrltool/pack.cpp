@@ -26,10 +26,10 @@ std::string moduleText(const fs::path& path) {
     if (ascii || !vorlan::isValidUtf8(bytes)) return bytes;
     std::string converted;
     if (vorlan::tryUtf8ToCp1250(bytes, converted)) {
-        note(path.string() + " is UTF-8; converted to Windows-1250");
+        note(path.string() + " je v UTF-8; převeden do Windows-1250");
         return converted;
     }
-    note(path.string() + " is UTF-8 with characters Windows-1250 lacks; they became '?'");
+    note(path.string() + " je v UTF-8 se znaky, které Windows-1250 nemá; nahradil je znak '?'");
     return vorlan::utf8ToCp1250(bytes);
 }
 
@@ -51,8 +51,8 @@ ArchiveModule moduleFromFile(const fs::path& path) {
 void addModule(std::vector<ArchiveModule>& modules, ArchiveModule module) {
     for (const auto& m : modules)
         if (m.name == module.name)
-            throw std::runtime_error("Module " + vorlan::cp1250ToUtf8(module.name) +
-                                     " is given twice");
+            throw std::runtime_error("Modul " + vorlan::cp1250ToUtf8(module.name) +
+                                     " je zadán dvakrát");
     modules.push_back(std::move(module));
 }
 
@@ -64,7 +64,7 @@ int parsePad(const std::string& text) {
     } catch (const std::exception&) {
     }
     if (used != text.size() || pad < 0 || pad > 255)
-        throw UsageError("--pad takes a number from 0 to 255, not '" + text + "'");
+        throw UsageError("--pad potřebuje číslo od 0 do 255, ne '" + text + "'");
     return pad;
 }
 
@@ -94,30 +94,31 @@ ArchiveContents fromUnpackedFolder(const fs::path& folder) {
 
 int runPack(const std::vector<std::string>& args) {
     const Arguments a = parseArguments(args, {"--version", "--pad", "--project", "--from"});
-    if (a.positional.empty()) throw UsageError("pack needs the archive to write");
+    if (a.positional.empty()) throw UsageError("pack potřebuje archiv, který má zapsat");
     const fs::path out = a.positional[0];
     const std::vector<std::string> items(a.positional.begin() + 1, a.positional.end());
 
     ArchiveContents contents;
     if (const std::string* from = a.option("--from")) {
         if (!items.empty() || a.option("--project"))
-            throw UsageError(
-                "--from takes the files from the folder; give no ITEMs and no --project");
+            throw UsageError("--from bere soubory ze složky; nezadávejte POLOŽKY ani --project");
         contents = fromUnpackedFolder(*from);
     } else {
         const std::string* project = a.option("--project");
         // A project alone makes an archive without modules: what a damaged delivery looks like.
-        if (items.empty() && !project) throw UsageError("pack needs files to put into the archive");
+        if (items.empty() && !project)
+            throw UsageError("pack potřebuje soubory, které vloží do archivu");
         if (project) contents.projectStream = componentBytesFromFile(*project);
         for (const auto& item : items) {
             const fs::path path = item;
             std::error_code ec;
-            if (!fs::is_regular_file(path, ec)) throw std::runtime_error("No such file: " + item);
+            if (!fs::is_regular_file(path, ec))
+                throw std::runtime_error("Soubor neexistuje: " + item);
             const std::string fileName = path.filename().string();
             if (isModuleExtension(upperExtension(fileName)))
                 addModule(contents.modules, moduleFromFile(path));
             else if (project)
-                note(item + " is not a module; with --project it is left out");
+                note(item + " není modul; s --project se vynechává");
             if (!project) {
                 vorlan::archive::ProjectItem projectItem;
                 projectItem.fileName = vorlan::utf8ToCp1250(fileName);

@@ -28,11 +28,11 @@ Arguments parseArguments(const std::vector<std::string>& args,
         } else if (arg == "--") {
             optionsEnded = true;
         } else if (std::find(valueOptions.begin(), valueOptions.end(), arg) != valueOptions.end()) {
-            if (i + 1 >= args.size()) throw UsageError("Option " + arg + " needs a value");
-            if (out.options.count(arg)) throw UsageError("Option " + arg + " is given twice");
+            if (i + 1 >= args.size()) throw UsageError("Volba " + arg + " potřebuje hodnotu");
+            if (out.options.count(arg)) throw UsageError("Volba " + arg + " je zadána dvakrát");
             out.options[arg] = args[++i];
         } else {
-            throw UsageError("Unknown option " + arg);
+            throw UsageError("Neznámá volba " + arg);
         }
     }
     return out;
@@ -41,11 +41,11 @@ Arguments parseArguments(const std::vector<std::string>& args,
 std::string readFile(const std::filesystem::path& path) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec))
-        throw std::runtime_error(path.string() + " is a folder, not a file");
+        throw std::runtime_error(path.string() + " je složka, ne soubor");
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("Cannot open " + path.string());
+    if (!in) throw std::runtime_error("Nelze otevřít " + path.string());
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw std::runtime_error("Cannot read " + path.string());
+    if (in.bad()) throw std::runtime_error("Nelze číst " + path.string());
     return bytes;
 }
 
@@ -53,7 +53,7 @@ void writeFile(const std::filesystem::path& path, std::string_view bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();
-    if (!out) throw std::runtime_error("Cannot write " + path.string());
+    if (!out) throw std::runtime_error("Nelze zapsat " + path.string());
 }
 
 std::vector<std::string> splitLines(std::string_view text) {
@@ -149,9 +149,9 @@ std::string fromHex(std::string_view hex, const std::string& where) {
         if (std::isdigit(static_cast<unsigned char>(c))) return c - '0';
         const int u = std::toupper(static_cast<unsigned char>(c));
         if (u >= 'A' && u <= 'F') return u - 'A' + 10;
-        throw std::runtime_error(where + ": not a hexadecimal text");
+        throw std::runtime_error(where + ": není šestnáctkový text");
     };
-    if (hex.size() % 2) throw std::runtime_error(where + ": odd number of hexadecimal digits");
+    if (hex.size() % 2) throw std::runtime_error(where + ": lichý počet šestnáctkových číslic");
     std::string out;
     for (std::size_t i = 0; i < hex.size(); i += 2)
         out += static_cast<char>(nibble(hex[i]) * 16 + nibble(hex[i + 1]));
@@ -191,7 +191,7 @@ UnpackedArchive readSettings(const std::filesystem::path& path) {
         const std::string where = path.string() + ", line " + std::to_string(i + 1);
         if (line.empty() || line[0] == ';' || line[0] == '#' || line[0] == '[') continue;
         const std::size_t eq = line.find('=');
-        if (eq == std::string::npos) throw std::runtime_error(where + ": expected key=value");
+        if (eq == std::string::npos) throw std::runtime_error(where + ": očekávám klíč=hodnota");
         const std::string key = line.substr(0, eq);
         const std::string value = line.substr(eq + 1);
         if (key == "version") {
@@ -208,7 +208,7 @@ UnpackedArchive readSettings(const std::filesystem::path& path) {
             } catch (const std::exception&) {
             }
             if (used != value.size() || pad < 0 || pad > 255)
-                throw std::runtime_error(where + ": pad must be a number from 0 to 255");
+                throw std::runtime_error(where + ": pad musí být číslo od 0 do 255");
             s.padLength = pad;
         } else if (key == "block1") {
             s.block1File = value;
@@ -219,14 +219,14 @@ UnpackedArchive readSettings(const std::filesystem::path& path) {
             s.modules.push_back({vorlan::utf8ToCp1250(value), {}});
         } else if (key == "form" || key == "formraw") {
             if (s.modules.empty())
-                throw std::runtime_error(where + ": " + key + "= before any module=");
+                throw std::runtime_error(where + ": " + key + "= před prvním module=");
             s.modules.back().formFile = value;
             s.modules.back().formRaw = key == "formraw";
         } else {
-            throw std::runtime_error(where + ": unknown key '" + key + "'");
+            throw std::runtime_error(where + ": neznámý klíč '" + key + "'");
         }
     }
-    if (!haveVersion) throw std::runtime_error(path.string() + ": no version= line");
+    if (!haveVersion) throw std::runtime_error(path.string() + ": chybí řádek version=");
     return s;
 }
 

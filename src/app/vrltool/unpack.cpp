@@ -20,8 +20,8 @@ std::string safeFileName(const std::string& name) {
     const bool bad = name.empty() || name == "." || name == ".." ||
                      name.find_first_of(std::string("/\\:\0", 4)) != std::string::npos;
     if (bad)
-        throw std::runtime_error("The archive names a module '" + vorlan::cp1250ToUtf8(name) +
-                                 "', which is not a plain file name");
+        throw std::runtime_error("Archiv uvádí modul '" + vorlan::cp1250ToUtf8(name) +
+                                 "', což není prostý název souboru");
     return vorlan::cp1250ToUtf8(name);
 }
 
@@ -37,7 +37,7 @@ public:
     explicit Output(fs::path folder) : folder_(std::move(folder)) {}
     void write(const std::string& name, std::string_view bytes) {
         if (!written_.insert(name).second)
-            throw std::runtime_error("The archive would need two files named " + name);
+            throw std::runtime_error("Archiv by potřeboval dva soubory jménem " + name);
         writeFile(folder_ / name, bytes);
     }
     // Text form when it converts back to the same bytes, else the bytes themselves (then true).
@@ -47,7 +47,7 @@ public:
             write(name, *text);
             return false;
         }
-        note(what + " does not convert to text and back unchanged; " + name + " keeps it binary");
+        note(what + " se nepřevede do textu a zpět beze změny; " + name + " zůstává binární");
         write(name, bytes);
         return true;
     }
@@ -61,15 +61,15 @@ private:
 
 int runUnpack(const std::vector<std::string>& args) {
     const Arguments a = parseArguments(args, {});
-    if (a.positional.size() != 2) throw UsageError("unpack needs the archive and a folder");
+    if (a.positional.size() != 2) throw UsageError("unpack potřebuje archiv a složku");
     const fs::path in = a.positional[0];
     const fs::path folder = a.positional[1];
 
     auto archive = ArchiveFile::open(in);
-    if (!archive) throw std::runtime_error("Cannot open " + in.string());
-    if (!archive->hasMagic()) throw std::runtime_error(in.string() + " is not a program archive");
+    if (!archive) throw std::runtime_error("Nelze otevřít " + in.string());
+    if (!archive->hasMagic()) throw std::runtime_error(in.string() + " není archiv programu");
     const auto version = archive->versionText();
-    if (!version) throw std::runtime_error(in.string() + " ends within its header");
+    if (!version) throw std::runtime_error(in.string() + " končí uprostřed hlavičky");
 
     UnpackedArchive settings;
     settings.versionText = *version;
@@ -88,22 +88,23 @@ int runUnpack(const std::vector<std::string>& args) {
     }
     if (const std::string project = archive->projectBlock(); !project.empty()) {
         settings.projectFile = "project.zpr";
-        settings.projectRaw = out.writeComponent(settings.projectFile, project, "The project");
+        settings.projectRaw = out.writeComponent(settings.projectFile, project, "Projekt");
     }
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const auto& [hostName, block] = sources[i];
         for (std::size_t n = 0; n < block.lines.size(); ++n)
             if (block.lines[n].find('\n') != std::string::npos)
-                note(hostName + ", line " + std::to_string(n + 1) +
-                     " holds a line feed; packing the file again splits that line");
+                note(hostName + ", řádek " + std::to_string(n + 1) +
+                     " obsahuje znak nového řádku; nové zabalení ten řádek rozdělí");
         if (block.padLength != settings.padLength)
-            note(hostName + " has " + std::to_string(block.padLength) +
-                 " pad bytes; packing again uses " + std::to_string(settings.padLength));
+            note(hostName + " má " + std::to_string(block.padLength) +
+                 " výplňových bajtů; nové zabalení použije " + std::to_string(settings.padLength));
         out.write(hostName, joinLines(block.lines));
         UnpackedArchive::Module module{entries[i].name, {}};
         if (const std::string form = archive->form(entries[i]); !form.empty()) {
             module.formFile = formFileName(hostName);
-            module.formRaw = out.writeComponent(module.formFile, form, "The form of " + hostName);
+            module.formRaw =
+                out.writeComponent(module.formFile, form, "Formulář modulu " + hostName);
         }
         settings.modules.push_back(std::move(module));
     }
