@@ -10,7 +10,7 @@ packages=(cmake ninja-build g++ ccache pkg-config
           clang-format fp-compiler
           poppler-utils xvfb xauth
           dpkg-dev desktop-file-utils libxml2-utils groff-base
-          fonts-liberation2 cups-daemon cups-client)
+          fonts-liberation2 cups-daemon cups-client locales)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -21,4 +21,11 @@ if [ ${#missing[@]} -gt 0 ]; then
     export DEBIAN_FRONTEND=noninteractive
     $SUDO apt-get update -qq
     $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+# A Czech locale, so the tests can prove that number texts ignore a host locale with a decimal
+# comma (users here run with one).
+if ! locale -a 2>/dev/null | grep -qi '^cs_CZ\.utf-\?8$'; then
+    SUDO=""
+    [ "$(id -u)" -ne 0 ] && SUDO=sudo
+    $SUDO localedef -i cs_CZ -f UTF-8 cs_CZ.UTF-8 2>/dev/null || true
 fi
