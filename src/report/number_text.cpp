@@ -1,4 +1,5 @@
 #include "report/number_text.h"
+#include "core/currency_text.h"
 
 #include "core/cp1250.h"
 
@@ -163,53 +164,7 @@ std::string generalBody(const Decimal& d, int precision, int minExpDigits) {
 
 std::string currencyText(const std::string& body, bool negative) {
     const NumberFormat& nf = numberFormat();
-    const std::string& c = nf.currency;
-    if (!negative) {
-        switch (nf.currencyFormat) {
-        case 0:
-            return c + body;
-        case 1:
-            return body + c;
-        case 2:
-            return c + " " + body;
-        default:
-            return body + " " + c;
-        }
-    }
-    switch (nf.negativeCurrencyFormat) {
-    case 0:
-        return "(" + c + body + ")";
-    case 1:
-        return "-" + c + body;
-    case 2:
-        return c + "-" + body;
-    case 3:
-        return c + body + "-";
-    case 4:
-        return "(" + body + c + ")";
-    case 5:
-        return "-" + body + c;
-    case 6:
-        return body + "-" + c;
-    case 7:
-        return body + c + "-";
-    case 9:
-        return "-" + c + " " + body;
-    case 10:
-        return body + " " + c + "-";
-    case 11:
-        return c + " " + body + "-";
-    case 12:
-        return c + " -" + body;
-    case 13:
-        return body + "- " + c;
-    case 14:
-        return "(" + c + " " + body + ")";
-    case 15:
-        return "(" + body + " " + c + ")";
-    default:
-        return "-" + body + " " + c;
-    }
+    return placeCurrency(body, negative, nf.currency, nf.currencyFormat, nf.negativeCurrencyFormat);
 }
 
 } // namespace

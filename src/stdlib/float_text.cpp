@@ -1,4 +1,5 @@
 #include "stdlib/float_text.h"
+#include "core/currency_text.h"
 
 #include "stdlib/format_settings.h"
 
@@ -107,53 +108,7 @@ std::string generalText(const DecimalDigits& d, int precision, int expDigits, ch
 }
 
 std::string currencyText(const std::string& amount, bool negative) {
-    const std::string c = currencyString();
-    if (!negative) {
-        switch (currencyFormat()) {
-        case 0:
-            return c + amount;
-        case 1:
-            return amount + c;
-        case 2:
-            return c + " " + amount;
-        default:
-            return amount + " " + c;
-        }
-    }
-    switch (negCurrFormat()) {
-    case 0:
-        return "(" + c + amount + ")";
-    case 1:
-        return "-" + c + amount;
-    case 2:
-        return c + "-" + amount;
-    case 3:
-        return c + amount + "-";
-    case 4:
-        return "(" + amount + c + ")";
-    case 5:
-        return "-" + amount + c;
-    case 6:
-        return amount + "-" + c;
-    case 7:
-        return amount + c + "-";
-    case 8:
-        return "-" + amount + " " + c;
-    case 9:
-        return "-" + c + " " + amount;
-    case 10:
-        return amount + " " + c + "-";
-    case 11:
-        return c + " " + amount + "-";
-    case 12:
-        return c + " -" + amount;
-    case 13:
-        return amount + "- " + c;
-    case 14:
-        return "(" + c + " " + amount + ")";
-    default:
-        return "(" + amount + " " + c + ")";
-    }
+    return placeCurrency(amount, negative, currencyString(), currencyFormat(), negCurrFormat());
 }
 
 } // namespace
