@@ -220,6 +220,27 @@ class Adresy(ExampleRun):
         for other in ("Petr Dvořák", "Eva Černá", "Brno", "Plzeň"):
             self.assertNotIn(other, text)
 
+    def test_selects_by_postcode_prefix_or_by_a_czech_town_in_any_case(self):
+        if not shutil.which("pdftotext"):
+            self.skipTest("pdftotext is not installed")
+        status, out, err = self.run_example("--print-to", "PSC.pdf", program_args=("/AUTO", "12"))
+        self.assertEqual(status, 0, out + err)
+        self.assertIn("Vybráno 2 adres z 16 (výběr: 12).", out)
+        lines = [" ".join(l.split()) for l in self.labels(self.path("PSC.pdf")).splitlines()]
+        self.assertIn("Lukáš Veselý Martin Němec", lines)
+
+        status, out, err = self.run_example("--print-to", "MESTO.pdf",
+                                            program_args=("/auto", "české budějovice"))
+        self.assertEqual(status, 0, out + err)
+        self.assertIn("Vybráno 1 adres z 16 (výběr: české budějovice).", out)
+        self.assertIn("Lenka Marková", self.labels(self.path("MESTO.pdf")))
+
+        # A selection that matches nothing prints nothing.
+        status, out, err = self.run_example("--print-to", "NIC.pdf", program_args=("/AUTO", "999"))
+        self.assertEqual(status, 0, out + err)
+        self.assertIn("Výběr je prázdný, není co tisknout.", out)
+        self.assertFalse(os.path.exists(self.path("NIC.pdf")))
+
     def test_a_second_import_adds_nothing(self):
         self.run_example()
         status, out, err = self.run_example()
