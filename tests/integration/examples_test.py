@@ -261,6 +261,17 @@ class Adresy(ExampleRun):
         self.assertIn("Kateřina Králová", names)
         self.assertIn("Ondřej Hájek", names)
 
+    def test_a_damaged_table_is_reported_and_nothing_is_imported(self):
+        with open(self.path("ADRESY.DBF"), "wb") as damaged:
+            damaged.write(b"\x03 no table here")
+        status, out, err = self.run_example("--print-to", "STITKY.pdf")
+        self.assertIn(status, (0, 2), out + err)
+        self.assertIn("Tabulku ADRESY.DBF nelze otevřít ani založit.", out)
+        self.assertNotIn("Import", out)
+        self.assertFalse(os.path.exists(self.path("STITKY.pdf")))
+        with open(self.path("ADRESY.DBF"), "rb") as damaged:
+            self.assertEqual(damaged.read(), b"\x03 no table here")
+
     def test_a_missing_csv_file_is_reported(self):
         os.remove(self.path("ADRESY.CSV"))
         status, out, err = self.run_example()
