@@ -9,8 +9,8 @@
 # window on a Czech table), and preview.png and printdialog.png (the report preview at 100 %
 # and the print dialog over the grouped sample), and the sample applications: sklad.png (the
 # database window after the stock example's automatic run, filtered to one group),
-# sklad-console.png (its console with the stock report) and adresy.png (the address-label form
-# over the imported addresses).
+# sklad-console.png (its console with the stock report), adresy.png (the address-label form
+# over the imported addresses) and adresy-stitky.png (page 1 of the labels it printed).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
@@ -65,7 +65,15 @@ example() {
 }
 example sklad SKLAD.VRL
 example adresy ADRESY.VRL
-(cd "$work/adresy" && "$runtime" --headless ADRESY.VRL /AUTO >/dev/null 2>&1) || true
+(cd "$work/adresy" && "$runtime" --headless --print-to STITKY.pdf ADRESY.VRL /AUTO >/dev/null 2>&1) || true
+# The labels that run printed: page 1 as a picture.
+if [ -s "$work/adresy/STITKY.pdf" ] && command -v pdftoppm >/dev/null; then
+    cp "$work/adresy/STITKY.pdf" "$out/adresy-stitky.pdf"
+    pdftoppm -png -r 80 -f 1 -l 1 -singlefile "$out/adresy-stitky.pdf" "$out/adresy-stitky"
+    echo "$out/adresy-stitky.png"
+else
+    echo "screenshots: no labels from the address example" >&2
+fi
 
 status=0
 shot formdemo "" "$build/examples/FORMDEMO.VRL" || status=1
