@@ -7,7 +7,10 @@
 # Writes BUILD_DIR/review/formdemo.png (the bundled form example), canvas.png (the graphics
 # canvas with a drawing), message.png (a Czech message dialog), database.png (the database
 # window on a Czech table), and preview.png and printdialog.png (the report preview at 100 %
-# and the print dialog over the grouped sample).
+# and the print dialog over the grouped sample), and the sample applications: sklad.png (the
+# database window after the stock example's automatic run, filtered to one group),
+# sklad-console.png (its console with the stock report), adresy.png (the address-label form
+# over the imported addresses) and adresy-stitky.png (page 1 of the labels it printed).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
@@ -41,7 +44,7 @@ shot() {
     rm -f "$out/$name.png"
     VORLAN_SCREENSHOT="$out/$name.png" VORLAN_SCREENSHOT_DELAY_MS="${DELAY_MS:-1500}" \
         VORLAN_SCREENSHOT_WINDOW="$window" \
-        timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" "$vorlan" "${@:3}" \
+        timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" "$runtime" "${@:3}" \
         >"$work/$name.out" 2>&1 || true
     if [ -s "$out/$name.png" ]; then
         echo "$out/$name.png"
@@ -52,8 +55,31 @@ shot() {
     fi
 }
 
+# The sample applications run from folders of their own, with the files they read beside them.
+# The address form shows what an earlier automatic run imported.
+example() {
+    local name="$1" archive="$2"
+    mkdir -p "$work/$name"
+    cp "$build/examples/$archive" "$work/$name/"
+    cp -r "$build/examples/$name/." "$work/$name/"
+}
+example sklad SKLAD.VRL
+example adresy ADRESY.VRL
+(cd "$work/adresy" && "$runtime" --headless --print-to STITKY.pdf ADRESY.VRL /AUTO >/dev/null 2>&1) || true
+# The labels that run printed: page 1 as a picture.
+if [ -s "$work/adresy/STITKY.pdf" ] && command -v pdftoppm >/dev/null; then
+    cp "$work/adresy/STITKY.pdf" "$out/adresy-stitky.pdf"
+    pdftoppm -png -r 80 -f 1 -l 1 -singlefile "$out/adresy-stitky.pdf" "$out/adresy-stitky"
+    echo "$out/adresy-stitky.png"
+else
+    echo "screenshots: no labels from the address example" >&2
+fi
+
 status=0
 shot formdemo "" "$build/examples/FORMDEMO.VRL" || status=1
+(cd "$work/sklad" && shot sklad DbfForm SKLAD.VRL /AUTO) || status=1
+(cd "$work/sklad" && shot sklad-console ConsoleForm SKLAD.VRL /AUTO) || status=1
+(cd "$work/adresy" && shot adresy "" ADRESY.VRL) || status=1
 shot canvas ImageForm "$work/CANVAS.VRL" || status=1
 shot message "" "$work/MESSAGE.VRL" || status=1
 shot database DbfForm --browse "$work/ZBOZI.DBF" || status=1

@@ -3,6 +3,7 @@
 #include "core/cp1250.h"
 #include "core/path_mapper.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -38,6 +39,12 @@ bool writeFileBytes(std::string_view programPath, std::string_view bytes) {
 std::string textFromFileBytes(std::string bytes) {
     if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
         return utf8ToCp1250(std::string_view(bytes).substr(3));
+    // Czech text in Windows-1250 is practically never valid UTF-8: its accented letters stand
+    // alone where UTF-8 needs a lead byte and continuation bytes. So a file that holds bytes
+    // above ASCII and obeys every UTF-8 rule was written in UTF-8, with or without the mark.
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (!ascii && isValidUtf8(bytes)) return utf8ToCp1250(bytes);
     return bytes;
 }
 

@@ -213,3 +213,44 @@ TEST(DbfFunctions, ReportPrintsTheCurrentAreaWhereHeadlessPrintJobsGo) {
         pdfs += entry.path().extension() == ".pdf";
     EXPECT_EQ(pdfs, 1u);
 }
+
+TEST(DbfFunctions, ReportTextWritesTheCurrentAreaAsCharacterRows) {
+    TempDir dir;
+    {
+        auto t = vorlan::dbf::Table::create(dir / "ZBOZI.DBF", {{"KOD", 'C', 4}});
+        for (const char* code : {"B2", "A1", "C3"}) {
+            t->append();
+            t->setString(0, code);
+        }
+        t->flush();
+    }
+    // One row per record: the code at column 0 and the first parameter at column 12 (12
+    // characters an inch), six rows an inch on A4.
+    dir.write("SEZNAM.PTS", "I,1,4,0,0\r\n"
+                            "I,2,0,826,1169,50,50,70,70,1,0,0\r\n"
+                            "I,3,2,1,17,0\r\n"
+                            "I,6,1,8,16,0,1\r\n"
+                            "T,2,KOD,0,0,50,17,Courier New,10,0,0,0,0,238,\"\",0\r\n"
+                            "T,4,0,100,0,100,17,Courier New,10,0,0,0,0,238,\"\",0\r\n");
+    const ProcessResult r = runPascal(dir, R"(
+  Writeln(DbfReportText('SEZNAM', 'NIC'));
+  DbfUse('ZBOZI');
+  DbfParamAdd('sklad');
+  DbfSetFilter('KOD <> "C3"');
+  Writeln(DbfReportText('SEZNAM', 'VYSTUP'));
+  Writeln(DbfReportText('CHYBI.PTS', 'CHYBI.TXT'));
+  Writeln(DbfRecNo);
+)");
+    // Without an open area, and with a missing template, nothing is written and the user is
+    // told; the table stays where the report found it.
+    EXPECT_EQ(r.out, "False\nTrue\nFalse\n1\n") << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir / "NIC.TXT"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "CHYBI.TXT"));
+    std::size_t failures = 0;
+    for (std::size_t at = r.err.find("Sestavu nelze vytisknout"); at != std::string::npos;
+         at = r.err.find("Sestavu nelze vytisknout", at + 1))
+        ++failures;
+    EXPECT_EQ(failures, 2u) << r.err;
+    EXPECT_EQ(readFile(dir / "VYSTUP.TXT"),
+              "B2          sklad\r\nA1          sklad\r\n" + std::string(68, '\n'));
+}

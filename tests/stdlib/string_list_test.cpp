@@ -196,6 +196,17 @@ TEST_F(StringListFiles, LoadAndSaveWindows1250ThroughThePathMapper) {
     EXPECT_THROW(again.loadFromFile("T:\\CHYBI.TXT"), ScriptException);
     EXPECT_THROW(again.saveToFile("Q:\\NIKDE.TXT"), ScriptException);
     EXPECT_EQ(again.count(), 2);
+    // So does one without the mark, as Linux editors save it. Windows-1250 stays as it is, and
+    // so does text whose bytes only look like the start of a UTF-8 sequence.
+    write("bare.txt", "Petr Dvořák;Plzeň\nkůň");
+    again.loadFromFile("T:\\BARE.TXT");
+    EXPECT_EQ(again.texts(), (Items{czech("Petr Dvořák;Plzeň"), czech("kůň")}));
+    write("win.txt", czech("Petr Dvořák;Plzeň"));
+    again.loadFromFile("T:\\WIN.TXT");
+    EXPECT_EQ(again.texts(), (Items{czech("Petr Dvořák;Plzeň")}));
+    write("lead.txt", "\xC3(");
+    again.loadFromFile("T:\\LEAD.TXT");
+    EXPECT_EQ(again.texts(), (Items{"\xC3("}));
 
     MemoryStream stream;
     l.saveToStream(stream);

@@ -6,6 +6,7 @@
 #include "data/script/file_names.h"
 #include "data/script/memo_lines.h"
 #include "script/bind.h"
+#include "windows/dbf/dbf_text_report.h"
 
 #include <algorithm>
 #include <functional>
@@ -152,6 +153,24 @@ public:
         if (!printed)
             ui().messageBox({"Chyba", czech("Sestavu nelze vytisknout"), MessageIcon::Error});
         return printed;
+    }
+
+    // The report written as character-mode text: a bare text file name lies in the current
+    // directory and gets ".TXT". A failure tells the user as a failed print does.
+    bool reportText(std::string_view file, std::string_view textFile) {
+        const std::string name = data::completeFileName(file, ".PTS");
+        const std::string target = data::completeFileName(textFile, ".TXT");
+        bool written = false;
+        if (!name.empty() && !target.empty()) {
+            try {
+                written = writeDbfTextReport(areas_, name, target);
+            } catch (const std::exception&) {
+                written = false;
+            }
+        }
+        if (!written)
+            ui().messageBox({"Chyba", czech("Sestavu nelze vytisknout"), MessageIcon::Error});
+        return written;
     }
 
     DbfWorkAreas& areas_;
@@ -396,6 +415,10 @@ void registerWindow(script::Binder& b, Procs& p, DbfWorkAreas& areas) {
     b.bind("DbfReport", "procedure(FileName: string; FromPage, ToPage: Integer; Preview: Boolean)",
            [&p](std::string_view file, std::int32_t from, std::int32_t to, bool preview) {
                p.report(file, from, to, preview);
+           });
+    b.bind("DbfReportText", "function(FileName, TextFile: string): Boolean",
+           [&p](std::string_view file, std::string_view textFile) {
+               return p.reportText(file, textFile);
            });
     b.bind("DbfPrintCopies", "procedure(Copies: Integer)", [&areas](std::int32_t copies) {
         if (copies >= 1 && copies <= 99) areas.report().copies = static_cast<std::int16_t>(copies);
