@@ -7,7 +7,8 @@
 # Writes BUILD_DIR/review/formdemo.png (the bundled form example), canvas.png (the graphics
 # canvas with a drawing), message.png (a Czech message dialog), database.png (the database
 # window on a Czech table), and preview.png and printdialog.png (the report preview at 100 %
-# and the print dialog over the grouped sample).
+# and the print dialog over the grouped sample), and designer_wizard.png, designer_function.png,
+# designer_expression.png and designer_paper.png (the report designer's dialogs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
@@ -67,6 +68,18 @@ if [ -x "$shots" ]; then
     }
 else
     echo "screenshots: $shots is not built (tests on)" >&2
+    status=1
+fi
+designerShots="$build/tests/ui/designer/designer_review_shots"
+if [ -x "$designerShots" ]; then
+    timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" "$designerShots" "$out" \
+        2>"$work/designer.out" || {
+        echo "screenshots: no pictures of the designer's dialogs" >&2
+        cat "$work/designer.out" >&2
+        status=1
+    }
+else
+    echo "screenshots: $designerShots is not built (tests on)" >&2
     status=1
 fi
 exit $status
