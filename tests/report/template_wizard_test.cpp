@@ -201,14 +201,5 @@ TEST(TemplateWizard, NoFieldsLeavesAnEmptyDefinition) {
         EXPECT_TRUE(s->elements.empty());
 }
 
-TEST(TemplateWizard, WidthsAndRowsStayPositiveForOddFonts) {
-    EXPECT_EQ(wizardTextWidth(0, 10), 8);
-    EXPECT_EQ(wizardTextWidth(3, 0), 24);
-    EXPECT_EQ(wizardTextWidth(3, -5), 24);
-    EXPECT_EQ(wizardRowHeight(8, 20), 20);
-    EXPECT_EQ(wizardRowHeight(14, 20), 28);
-    EXPECT_EQ(wizardRowHeight(0, 0), 20);
-}
-
 } // namespace
 } // namespace vorlan::report
