@@ -8,7 +8,8 @@
 # canvas with a drawing), message.png (a Czech message dialog), database.png (the database
 # window on a Czech table), and preview.png and printdialog.png (the report preview at 100 %
 # and the print dialog over the grouped sample), and designer_wizard.png, designer_function.png,
-# designer_expression.png and designer_paper.png (the report designer's dialogs).
+# designer_expression.png, designer_paper.png and designer_element.png (the report designer's
+# dialogs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"

@@ -1,10 +1,12 @@
 // Pictures of the designer's dialogs for reviewing them: the new-template wizard with fields
-// chosen, the function dialog, the expression editor and the paper page of the report settings,
-// over a Czech table's fields. Run on a real (virtual) screen by scripts/screenshots.sh:
+// chosen, the function dialog, the expression editor, the paper page of the report settings
+// and the element dialog on a memo field, over a Czech table's fields. Run on a real (virtual)
+// screen by scripts/screenshots.sh:
 //
 //   designer_review_shots OUT_DIR
 
 #include "core/cp1250.h"
+#include "ui/qt/designer/element_dialog.h"
 #include "ui/qt/designer/expression_editor.h"
 #include "ui/qt/designer/function_dialog.h"
 #include "ui/qt/designer/new_template_wizard.h"
@@ -78,6 +80,16 @@ int main(int argc, char** argv) {
 
     qt::ReportSettingsDialog settings(report, qt::ReportSettingsPage::Paper);
     saved &= shoot(settings, out, "designer_paper.png");
+
+    report::TPrvekSestavy& memo = report.section(report::kSectionBody)->addElement(&report);
+    memo.kind = report::kKindField;
+    memo.parameter = 5;
+    memo.width = 300;
+    memo.height = 40;
+    memo.textFlags = report::kTextWordWrap | report::kTextVariableHeight;
+    memo.lineFlags = report::kLineBottom;
+    qt::ElementDialog element(report, memo);
+    saved &= shoot(element, out, "designer_element.png");
 
     if (!saved) {
         std::cerr << "designer_review_shots: cannot write the pictures\n";

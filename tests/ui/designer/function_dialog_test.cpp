@@ -58,6 +58,19 @@ TEST_F(FunctionDialogTest, NewFunctionIsAppendedOnOkOnly) {
     EXPECT_FALSE(runFunctionDialog(nullptr, report_, -1));
     EXPECT_EQ(report_.functions().count(), 1);
 
+    // A name another function has (in any letter case) is refused and the dialog stays.
+    whenModal([this](QWidget* d) {
+        fillFunction(d);
+        child<QLineEdit>(d, "Name")->setText(QStringLiteral("MEZISOUCET"));
+        child<QPushButton>(d, "OkButton")->click();
+        ASSERT_EQ(answers().asked.size(), 1u);
+        EXPECT_EQ(answers().asked[0].text, czech("Funkce s tímto názvem již existuje."));
+        EXPECT_TRUE(d->isVisible());
+        child<QPushButton>(d, "CancelButton")->click();
+    });
+    EXPECT_FALSE(runFunctionDialog(nullptr, report_, -1));
+    EXPECT_EQ(report_.functions().count(), 1);
+
     whenModal([](QWidget* d) {
         // Reset moments: the report, pages and both groups.
         auto* reset = child<QComboBox>(d, "Reset");
@@ -89,6 +102,11 @@ TEST_F(FunctionDialogTest, ExistingFunctionIsShownAndChanged) {
     EXPECT_EQ(child<QLineEdit>(&dialog, "Name")->text(), QStringLiteral("Mezisoucet"));
     EXPECT_EQ(child<QLineEdit>(&dialog, "Expression")->text(), QStringLiteral("#2"));
     EXPECT_EQ(child<QSpinBox>(&dialog, "Width")->value(), 15);
+    // Its own name is no clash.
+    child<QLineEdit>(&dialog, "Name")->setText(QStringLiteral("mezisoucet"));
+    child<QPushButton>(&dialog, "OkButton")->click();
+    EXPECT_TRUE(answers().asked.empty());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
     child<QLineEdit>(&dialog, "Name")->setText(QString());
     child<QComboBox>(&dialog, "Type")->setCurrentIndex(1);
     dialog.apply(report_);

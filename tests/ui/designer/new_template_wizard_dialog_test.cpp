@@ -7,9 +7,12 @@
 
 #include <QCheckBox>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+
+#include <memory>
 
 namespace vorlan::qt {
 namespace {
@@ -77,6 +80,18 @@ TEST_F(NewTemplateWizardTest, FieldsMoveBetweenTheListsInTableOrder) {
     EXPECT_EQ(order, (std::vector<int>{0, 3, 1, 2}));
     EXPECT_EQ(wizard.chosenFields()[1].label, czech("Poznámka"));
     EXPECT_EQ(wizard.chosenFields()[1].displayWidth, 30);
+    child<QPushButton>(&wizard, "ReturnAll")->click();
+    EXPECT_EQ(texts(available), (QStringList{"CISLO", "NAZEV", "CENA", "POZN"}));
+    EXPECT_EQ(chosen->count(), 0);
+
+    // Drag and drop carries the field along with its text.
+    QAbstractItemModel* from = available->model();
+    std::unique_ptr<QMimeData> dragged(from->mimeData({from->index(2, 0)}));
+    ASSERT_TRUE(chosen->model()->dropMimeData(dragged.get(), Qt::MoveAction, 0, 0, {}));
+    from->removeRow(2);
+    ASSERT_EQ(wizard.chosenFields().size(), 1u);
+    EXPECT_EQ(wizard.chosenFields()[0].index, 2);
+    EXPECT_EQ(wizard.chosenFields()[0].name, "CENA");
     child<QPushButton>(&wizard, "ReturnAll")->click();
     EXPECT_EQ(texts(available), (QStringList{"CISLO", "NAZEV", "CENA", "POZN"}));
     EXPECT_EQ(chosen->count(), 0);

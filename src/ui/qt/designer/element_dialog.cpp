@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -57,7 +58,7 @@ ElementDialog::ElementDialog(report::TSestavaTyp& report, const report::TPrvekSe
     auto* pages = new QTabWidget(this);
     layout->addWidget(pages);
     auto* page = new QWidget(pages);
-    auto* pageLayout = new QVBoxLayout(page);
+    auto* pageLayout = new QGridLayout(page);
 
     auto* place = new QGroupBox(cz("Poloha a rozměr"), page);
     auto* placeForm = new QFormLayout(place);
@@ -69,7 +70,7 @@ ElementDialog::ElementDialog(report::TSestavaTyp& report, const report::TPrvekSe
     placeForm->addRow(cz("Shora:"), top_);
     placeForm->addRow(cz("Šířka:"), width_);
     placeForm->addRow(cz("Výška:"), height_);
-    pageLayout->addWidget(place);
+    pageLayout->addWidget(place, 0, 0);
 
     auto* kindGroup = new QGroupBox(cz("Prvek"), page);
     auto* kindForm = new QFormLayout(kindGroup);
@@ -107,7 +108,7 @@ ElementDialog::ElementDialog(report::TSestavaTyp& report, const report::TPrvekSe
     kindForm->addRow(cz("Zarovnání:"), alignment_);
     charSpacing_ = numberBox(kindGroup, "CharSpacing", -1000, 1000, e.charSpacing);
     kindForm->addRow(cz("Rozteč znaků:"), charSpacing_);
-    pageLayout->addWidget(kindGroup);
+    pageLayout->addWidget(kindGroup, 0, 1);
 
     auto* properties = new QGroupBox(cz("Vlastnosti"), page);
     auto* propertyLayout = new QVBoxLayout(properties);
@@ -127,7 +128,7 @@ ElementDialog::ElementDialog(report::TSestavaTyp& report, const report::TPrvekSe
     function_ = new QPushButton(cz("&Funkce ..."), properties);
     function_->setObjectName(QStringLiteral("EditFunction"));
     propertyLayout->addWidget(function_);
-    pageLayout->addWidget(properties);
+    pageLayout->addWidget(properties, 1, 0);
 
     auto* frame = new QGroupBox(cz("Rámeček"), page);
     auto* frameRow = new QHBoxLayout(frame);
@@ -138,7 +139,8 @@ ElementDialog::ElementDialog(report::TSestavaTyp& report, const report::TPrvekSe
         frame_.push_back(side);
         frameRow->addWidget(side);
     }
-    pageLayout->addWidget(frame);
+    pageLayout->addWidget(frame, 1, 1, Qt::AlignTop);
+    pageLayout->setRowStretch(2, 1);
     pages->addTab(page, cz("Prvek"));
 
     font_ = new FontPage(e.font, pages);

@@ -1,5 +1,7 @@
 #include "ui/qt/designer/function_dialog.h"
 
+#include "core/cp1250.h"
+
 #include "ui/qt/designer/designer_dialogs.h"
 #include "ui/qt/designer/dialog_support.h"
 #include "ui/qt/designer/expression_editor.h"
@@ -122,6 +124,16 @@ void FunctionDialog::apply(report::TSestavaTyp& report) const {
         f->setDefinition(definition());
     else
         report.functions().add(definition());
+}
+
+void FunctionDialog::accept() {
+    const int same = report_.functions().indexOf(definition().name);
+    if (same >= 0 && same != index_) {
+        tellError(czech("Funkce s tímto názvem již existuje."));
+        name_->setFocus();
+        return;
+    }
+    QDialog::accept();
 }
 
 void FunctionDialog::editExpression() {

@@ -21,6 +21,9 @@ public:
     void apply(report::TSestavaTyp& report) const;
     // Opens the expression editor on the expression; takes its result on OK.
     void editExpression();
+    // OK: refused while another function of the report has the same name, since expressions
+    // and elements find functions by name.
+    void accept() override;
 
 private:
     report::TSestavaTyp& report_;
