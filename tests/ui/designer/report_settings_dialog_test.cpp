@@ -139,6 +139,21 @@ TEST_F(ReportSettingsDialogTest, OkAppliesEveryPageAndCancelLeavesTheReport) {
     EXPECT_EQ(r.cellWidth, 0.0f);
 }
 
+TEST_F(ReportSettingsDialogTest, DetailReportKeepsItsMastersPaperAndHasNoPageBands) {
+    report::TSestavaTyp master;
+    report::TSestDetail& detail = master.addDetail();
+    ReportSettingsDialog dialog(detail, ReportSettingsPage::Paper);
+    EXPECT_FALSE(child<QSpinBox>(&dialog, "LeftMargin")->isEnabled());
+    EXPECT_FALSE(child<QCheckBox>(&dialog, "SectionVisible1")->isEnabled());
+    EXPECT_FALSE(child<QSpinBox>(&dialog, "SectionHeight4")->isEnabled());
+    EXPECT_TRUE(child<QCheckBox>(&dialog, "SectionVisible2")->isEnabled());
+    child<QSpinBox>(&dialog, "LeftMargin")->setValue(200);
+    child<QSpinBox>(&dialog, "Columns")->setValue(2);
+    dialog.apply(detail);
+    EXPECT_EQ(report::paperSettings(), report::PaperSettings{});
+    EXPECT_EQ(detail.columns, 2);
+}
+
 TEST_F(ReportSettingsDialogTest, LabelSizeFollowsPaperColumnsAndBodyHeight) {
     report::TSestavaTyp r;
     r.section(report::kSectionBody)->height = 142;

@@ -139,6 +139,10 @@ PaperPage::PaperPage(const report::TSestavaTyp& report, QWidget* parent) : QWidg
     drawing_ = new PaperDrawing(this);
     right->addWidget(drawing_, 1);
 
+    // A detail report prints on its master's paper: only its label columns are its own.
+    for (QWidget* part : {static_cast<QWidget*>(formatGroup), static_cast<QWidget*>(orientation),
+                          static_cast<QWidget*>(margins)})
+        part->setEnabled(!report.isDetail());
     if (const report::TOddilSestavy* body = report.section(report::kSectionBody))
         bodyHeight_ = body->height;
     fillFormats();
@@ -179,7 +183,7 @@ report::PaperSettings PaperPage::paper() const {
 }
 
 void PaperPage::apply(report::TSestavaTyp& report) const {
-    report::paperSettings() = paper();
+    if (!report.isDetail()) report::paperSettings() = paper();
     report.columns = columns_->value();
     report.columnGap = gap_->value();
     // The fixed sections carry the report's label layout, as reading a template gives them.

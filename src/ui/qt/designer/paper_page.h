@@ -35,7 +35,8 @@ public:
 
     // The paper as the page shows it.
     report::PaperSettings paper() const;
-    // The shared paper settings, and the report's label columns.
+    // The shared paper settings (not from a detail report, which prints on its master's
+    // paper), and the report's label columns.
     void apply(report::TSestavaTyp& report) const;
     // The label height is the body's height, which another page edits.
     void setBodyHeight(int height);

@@ -135,9 +135,13 @@ QWidget* ReportSettingsDialog::makeSectionsPage(const report::TSestavaTyp& repor
         auto* visible = new QCheckBox(fromEngine(report::sectionName(i)), sections);
         visible->setObjectName(QStringLiteral("SectionVisible") + QString::number(i));
         visible->setChecked(s && s->visible);
+        // A detail report has no page head or foot of its own.
+        const bool pageBand = i == report::kSectionHead || i == report::kSectionFoot;
+        visible->setEnabled(!(pageBand && report.isDetail()));
         const std::string heightName = "SectionHeight" + index;
         auto* height = numberBox(sections, heightName.c_str(), 0, kMaxHeight, s ? s->height : 0);
         grid->addWidget(visible, i + 1, 0);
+        height->setEnabled(visible->isEnabled());
         grid->addWidget(height, i + 1, 1);
         visible_[static_cast<std::size_t>(i)] = visible;
         height_[static_cast<std::size_t>(i)] = height;
