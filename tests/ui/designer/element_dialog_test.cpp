@@ -98,6 +98,7 @@ TEST_F(ElementDialogTest, OkAppliesAndCancelLeavesTheElement) {
 
 TEST_F(ElementDialogTest, PropertiesFollowTheFieldType) {
     ElementDialog dialog(report_, *element_);
+    EXPECT_FALSE(child<QWidget>(&dialog, "LineWidth")->isVisibleTo(&dialog));
     auto shown = [&](const char* name) {
         return child<QWidget>(&dialog, name)->isVisibleTo(&dialog);
     };
@@ -153,7 +154,21 @@ TEST_F(ElementDialogTest, GraphicElementsKeepTheirFontAndBecomeOnlyGraphics) {
     kind->setCurrentIndex(kind->findData(report::kKindEllipse));
     child<QCheckBox>(&dialog, "FrameTop")->setChecked(false);
     child<QComboBox>(&dialog, "FontName")->setCurrentText(QStringLiteral("Courier New"));
+    // Pen and fill.
+    EXPECT_TRUE(child<QWidget>(&dialog, "LineWidth")->isVisibleTo(&dialog));
+    child<QSpinBox>(&dialog, "LineWidth")->setValue(3);
+    child<QComboBox>(&dialog, "LineStyle")->setCurrentIndex(2);
+    child<QComboBox>(&dialog, "LineColour")->setCurrentIndex(9);
+    child<QComboBox>(&dialog, "FillColour")->setCurrentIndex(14);
+    child<QComboBox>(&dialog, "FillStyle")->setCurrentIndex(1);
+    child<QCheckBox>(&dialog, "LineEllipse")->setChecked(true);
     dialog.apply(*element_);
+    EXPECT_EQ(element_->lineWidth, 3);
+    EXPECT_EQ(element_->lineStyle, 0); // a wide pen draws solid lines only
+    EXPECT_EQ(element_->lineColour, 0x0000FFu);
+    EXPECT_EQ(element_->fillColour, 0xFFFF00u);
+    EXPECT_EQ(element_->fillStyle, 1);
+    element_->lineFlags &= ~report::kLineEllipse;
     EXPECT_EQ(element_->kind, report::kKindEllipse);
     EXPECT_EQ(element_->parameter, report::kKindEllipse);
     EXPECT_EQ(element_->lineFlags, report::kLineLeft | report::kLineRight | report::kLineBottom);

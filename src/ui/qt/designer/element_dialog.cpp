@@ -140,7 +140,45 @@ ElementDialog::ElementDialog(report::TSestavaTyp& report, const report::TPrvekSe
         frameRow->addWidget(side);
     }
     pageLayout->addWidget(frame, 1, 1, Qt::AlignTop);
-    pageLayout->setRowStretch(2, 1);
+
+    // Graphic elements: the pen, the fill and the shapes beyond the four sides.
+    lines_ = new QGroupBox(cz("Čára a výplň"), page);
+    auto* lineForm = new QFormLayout(lines_);
+    lineWidth_ = numberBox(lines_, "LineWidth", 1, 100, e.lineWidth);
+    lineForm->addRow(cz("Šířka čáry:"), lineWidth_);
+    lineStyle_ = new QComboBox(lines_);
+    lineStyle_->setObjectName(QStringLiteral("LineStyle"));
+    lineStyle_->addItems({cz("Plná"), cz("Čárkovaná"), cz("Tečkovaná"), cz("Čerchovaná"),
+                          cz("Dvojitě čerchovaná"), cz("Žádná")});
+    lineStyle_->setCurrentIndex(std::clamp(e.lineStyle, 0, 5));
+    lineForm->addRow(cz("Styl čáry:"), lineStyle_);
+    lineColour_ = reportColourBox(lines_, "LineColour", e.lineColour);
+    lineForm->addRow(cz("Barva čáry:"), lineColour_);
+    fillColour_ = reportColourBox(lines_, "FillColour", e.fillColour);
+    lineForm->addRow(cz("Barva výplně:"), fillColour_);
+    fillStyle_ = new QComboBox(lines_);
+    fillStyle_->setObjectName(QStringLiteral("FillStyle"));
+    fillStyle_->addItems({cz("Plná"), cz("Bez výplně"), cz("Vodorovné šrafy"), cz("Svislé šrafy"),
+                          cz("Šikmé šrafy zleva"), cz("Šikmé šrafy zprava"), cz("Mřížka"),
+                          cz("Šikmá mřížka")});
+    fillStyle_->setCurrentIndex(std::clamp(e.fillStyle, 0, 7));
+    lineForm->addRow(cz("Styl výplně:"), fillStyle_);
+    const char* shapeNames[] = {"Úhlopříčka zdola nahoru", "Úhlopříčka shora dolů", "Elipsa"};
+    const char* shapeObjects[] = {"LineDiagonalUp", "LineDiagonalDown", "LineEllipse"};
+    const std::int32_t shapeBits[] = {report::kLineDiagonalUp, report::kLineDiagonalDown,
+                                      report::kLineEllipse};
+    for (int i = 0; i < 3; ++i) {
+        auto* shape = check(lines_, shapeNames[i], shapeObjects[i], e.lineFlags & shapeBits[i]);
+        lineShapes_.push_back(shape);
+        lineForm->addRow(shape);
+    }
+    // A picture uses the diagonal bits for its sizing.
+    const bool pictureElement = e.kind == report::kKindPicture;
+    lineShapes_[0]->setVisible(!pictureElement);
+    lineShapes_[1]->setVisible(!pictureElement);
+    lines_->setVisible(graphic);
+    pageLayout->addWidget(lines_, 2, 1, Qt::AlignTop);
+    pageLayout->setRowStretch(3, 1);
     pages->addTab(page, cz("Prvek"));
 
     font_ = new FontPage(e.font, pages);
@@ -275,6 +313,17 @@ void ElementDialog::apply(report::TPrvekSestavy& e) const {
     setBit(e.textFlags, report::kTextRtf, rtf_);
     setBit(e.lineFlags, report::kLineDiagonalUp, stretch_);
     setBit(e.lineFlags, report::kLineDiagonalDown, keepAspect_);
+    if (lines_->isVisibleTo(this)) {
+        e.lineWidth = lineWidth_->value();
+        // A wide pen only draws solid lines.
+        e.lineStyle = e.lineWidth > 1 ? 0 : lineStyle_->currentIndex();
+        e.lineColour = reportColourOf(lineColour_);
+        e.fillColour = reportColourOf(fillColour_);
+        e.fillStyle = fillStyle_->currentIndex();
+        setBit(e.lineFlags, report::kLineDiagonalUp, lineShapes_[0]);
+        setBit(e.lineFlags, report::kLineDiagonalDown, lineShapes_[1]);
+        setBit(e.lineFlags, report::kLineEllipse, lineShapes_[2]);
+    }
     for (int i = 0; i < 4; ++i)
         e.lineFlags = frame_[static_cast<std::size_t>(i)]->isChecked()
                           ? e.lineFlags | kFrameBits[i]

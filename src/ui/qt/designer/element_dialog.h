@@ -58,6 +58,13 @@ private:
     QCheckBox* keepAspect_ = nullptr;
     QPushButton* function_ = nullptr;
     std::vector<QCheckBox*> frame_;
+    QGroupBox* lines_ = nullptr;
+    QSpinBox* lineWidth_ = nullptr;
+    QComboBox* lineStyle_ = nullptr;
+    QComboBox* lineColour_ = nullptr;
+    QComboBox* fillColour_ = nullptr;
+    QComboBox* fillStyle_ = nullptr;
+    std::vector<QCheckBox*> lineShapes_;
     FontPage* font_ = nullptr;
 };
 

@@ -13,6 +13,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
 
 namespace vorlan::qt {
@@ -50,6 +51,22 @@ QString reportColourName(int index) {
     return index >= 0 && index < 16 ? cz(kColourNames[static_cast<std::size_t>(index)]) : QString();
 }
 
+QComboBox* reportColourBox(QWidget* parent, const char* objectName, std::uint32_t colour) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QString::fromLatin1(objectName));
+    for (int i = 0; i < 16; ++i) {
+        QPixmap swatch(14, 14);
+        swatch.fill(colourOf(report::kReportColours[i]));
+        box->addItem(QIcon(swatch), reportColourName(i));
+    }
+    box->setCurrentIndex(report::indexOfColour(colour));
+    return box;
+}
+
+std::uint32_t reportColourOf(const QComboBox* box) {
+    return report::kReportColours[std::clamp(box->currentIndex(), 0, 15)];
+}
+
 FontPage::FontPage(const report::ReportFont& font, QWidget* parent) : QWidget(parent) {
     auto* form = new QFormLayout(this);
     name_ = new QComboBox(this);
@@ -76,14 +93,7 @@ FontPage::FontPage(const report::ReportFont& font, QWidget* parent) : QWidget(pa
         styles->addWidget(box);
     form->addRow(cz("Řez:"), styles);
 
-    colour_ = new QComboBox(this);
-    colour_->setObjectName(QStringLiteral("FontColour"));
-    for (int i = 0; i < 16; ++i) {
-        QPixmap swatch(14, 14);
-        swatch.fill(colourOf(report::kReportColours[i]));
-        colour_->addItem(QIcon(swatch), reportColourName(i));
-    }
-    colour_->setCurrentIndex(report::indexOfColour(font.colour));
+    colour_ = reportColourBox(this, "FontColour", font.colour);
     form->addRow(cz("&Barva:"), colour_);
 
     charset_ = numberBox(this, "FontCharset", 0, 255, font.charset);
@@ -122,7 +132,7 @@ report::ReportFont FontPage::font() const {
     report::ReportFont font;
     font.name = toEngine(name_->currentText().trimmed());
     font.size = size_->value();
-    font.colour = report::kReportColours[std::max(0, colour_->currentIndex())];
+    font.colour = reportColourOf(colour_);
     font.style = (bold_->isChecked() ? report::kFontBold : 0) |
                  (italic_->isChecked() ? report::kFontItalic : 0) |
                  (underline_->isChecked() ? report::kFontUnderline : 0) |

@@ -41,5 +41,9 @@ private:
 
 // The Czech names of the sixteen report colours, by index.
 QString reportColourName(int index);
+// A choice of the sixteen report colours showing `colour` (black when it is not one of them),
+// and the colour chosen.
+QComboBox* reportColourBox(QWidget* parent, const char* objectName, std::uint32_t colour);
+std::uint32_t reportColourOf(const QComboBox* box);
 
 } // namespace vorlan::qt
