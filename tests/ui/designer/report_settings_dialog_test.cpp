@@ -154,6 +154,22 @@ TEST_F(ReportSettingsDialogTest, DetailReportKeepsItsMastersPaperAndHasNoPageBan
     EXPECT_EQ(detail.columns, 2);
 }
 
+TEST_F(ReportSettingsDialogTest, FileIsShownWithoutResolvingAnAlias) {
+    report::TSestava r;
+    r.setReportName("ZBOZI");
+    r.setReportDir("C:\\SESTAVY");
+    r.designing = true;
+    {
+        ReportSettingsDialog dialog(r, ReportSettingsPage::Report);
+        EXPECT_EQ(child<QLabel>(&dialog, "FileName")->text(),
+                  QStringLiteral("C:\\SESTAVY\\ZBOZI.pts"));
+    }
+    r.setReportAlias("DATA");
+    ReportSettingsDialog dialog(r, ReportSettingsPage::Report);
+    EXPECT_EQ(child<QLabel>(&dialog, "FileName")->text(), QStringLiteral("DATA: ZBOZI.pts"));
+    EXPECT_TRUE(answers().asked.empty());
+}
+
 TEST_F(ReportSettingsDialogTest, LabelSizeFollowsPaperColumnsAndBodyHeight) {
     report::TSestavaTyp r;
     r.section(report::kSectionBody)->height = 142;

@@ -35,6 +35,15 @@ QCheckBox* flag(QWidget* parent, const char* text, const char* name, bool on) {
     return box;
 }
 
+// The template's file as the page shows it. A name under an alias is shown with the alias:
+// resolving the alias may have to tell the user it cannot be used, which is not this page's
+// business.
+std::string shownFileName(report::TSestavaTyp& report) {
+    if (auto* main = dynamic_cast<report::TSestava*>(&report))
+        if (!main->reportAlias().empty()) return main->reportAlias() + ": " + main->reportName();
+    return report.templateFileName();
+}
+
 } // namespace
 
 ReportSettingsDialog::ReportSettingsDialog(report::TSestavaTyp& report,
@@ -60,7 +69,7 @@ ReportSettingsDialog::ReportSettingsDialog(report::TSestavaTyp& report,
 QWidget* ReportSettingsDialog::makeReportPage(report::TSestavaTyp& report) {
     auto* page = new QWidget(pages_);
     auto* form = new QFormLayout(page);
-    auto* file = new QLabel(fromEngine(report.templateFileName()), page);
+    auto* file = new QLabel(fromEngine(shownFileName(report)), page);
     file->setObjectName(QStringLiteral("FileName"));
     form->addRow(cz("Soubor:"), file);
     description_ = new QLineEdit(fromEngine(report.popis), page);
