@@ -10,7 +10,10 @@
 # and the print dialog over the grouped sample), and the sample applications: sklad.png (the
 # database window after the stock example's automatic run, filtered to one group),
 # sklad-console.png (its console with the stock report), adresy.png (the address-label form
-# over the imported addresses) and adresy-stitky.png (page 1 of the labels it printed).
+# over the imported addresses), adresy-stitky.png (page 1 of the labels it printed)
+# and designer_wizard.png, designer_function.png,
+# designer_expression.png, designer_paper.png and designer_element.png (the report designer's
+# dialogs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
@@ -93,6 +96,18 @@ if [ -x "$shots" ]; then
     }
 else
     echo "screenshots: $shots is not built (tests on)" >&2
+    status=1
+fi
+designerShots="$build/tests/ui/designer/designer_review_shots"
+if [ -x "$designerShots" ]; then
+    timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" "$designerShots" "$out" \
+        2>"$work/designer.out" || {
+        echo "screenshots: no pictures of the designer's dialogs" >&2
+        cat "$work/designer.out" >&2
+        status=1
+    }
+else
+    echo "screenshots: $designerShots is not built (tests on)" >&2
     status=1
 fi
 exit $status
