@@ -6,8 +6,9 @@
 #
 # Writes BUILD_DIR/review/formdemo.png (the bundled form example), canvas.png (the graphics
 # canvas with a drawing), message.png (a Czech message dialog), database.png (the database
-# window on a Czech table), and preview.png and printdialog.png (the report preview at 100 %
-# and the print dialog over the grouped sample).
+# window on a Czech table), designer.png (the report designer on the grouped sample), and
+# preview.png and printdialog.png (the report preview at 100 % and the print dialog over the
+# grouped sample).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
@@ -67,6 +68,19 @@ if [ -x "$shots" ]; then
     }
 else
     echo "screenshots: $shots is not built (tests on)" >&2
+    status=1
+fi
+designer="$build/tests/ui/designer/designer_review_shot"
+if [ -x "$designer" ]; then
+    timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" "$designer" \
+        tests/integration/reports/GROUPED.PTS tests/integration/reports/SALES.CSV "$out" \
+        2>"$work/designer.out" || {
+        echo "screenshots: no picture of the designer" >&2
+        cat "$work/designer.out" >&2
+        status=1
+    }
+else
+    echo "screenshots: $designer is not built (tests on)" >&2
     status=1
 fi
 exit $status

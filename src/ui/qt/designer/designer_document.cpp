@@ -101,7 +101,8 @@ void DesignerDocument::recordChange(std::vector<std::string> before, const std::
 
 void DesignerDocument::restore(const std::vector<std::string>& lines) {
     selection_.clear();
-    report_.setPredloha(lines);
+    // Back where it was opened: the text as it was read, so that saving keeps its bytes.
+    report_.setPredloha(!savedOnce_ && lines == savedLines_ ? openedText_ : lines);
 }
 
 void DesignerDocument::notify(bool rebuilt) {
@@ -140,10 +141,7 @@ bool DesignerDocument::save() {
 }
 
 void DesignerDocument::revert() {
-    if (savedOnce_)
-        restore(savedLines_);
-    else
-        restore(openedText_);
+    restore(savedLines_);
     notify(true);
 }
 

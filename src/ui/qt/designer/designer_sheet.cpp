@@ -275,7 +275,10 @@ void DesignerSheet::mousePressEvent(QMouseEvent* event) {
     pressAt_ = at;
     const double ppu = pixelsPerUnit();
     if (const Band* b = bandAt(at)) {
+        // The commands of a band (deleting its group) follow the band clicked.
+        const bool otherBand = currentSection_ != b->section->index;
         currentSection_ = b->section->index;
+        if (otherBand) selectionHasChanged();
         insertLeft_ = std::max(0, static_cast<int>(std::lround((at.x() - printableLeft_) / ppu)));
         insertTop_ = std::max(0, static_cast<int>(std::lround((at.y() - b->body.top()) / ppu)));
     }
