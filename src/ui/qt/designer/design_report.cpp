@@ -5,6 +5,7 @@
 #include "report/model.h"
 #include "report/paper/paper_formats.h"
 #include "ui/qt/designer/designer_window.h"
+#include "ui/qt/report/report_operations.h"
 
 namespace vorlan::qt {
 
@@ -14,6 +15,13 @@ int designReport(report::TSestava& report, QWidget* parent) {
                           parent);
     window.setWindowState(Qt::WindowMaximized);
     return window.exec() == QDialog::Accepted ? report::kSestOk : report::kSestCancelled;
+}
+
+int previewReportAndEdit(report::TSestava& report, report::TSestVystup& output) {
+    bool edit = false;
+    const int result = previewReport(report, output, {}, &edit);
+    if (result != report::kSestOk || !edit) return result;
+    return designReport(report);
 }
 
 int editReport(report::TSestava& report, bool createMissing, QWidget* parent) {

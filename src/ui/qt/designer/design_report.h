@@ -3,7 +3,8 @@
 
 namespace vorlan::report {
 class TSestava;
-}
+class TSestVystup;
+} // namespace vorlan::report
 
 class QWidget;
 
@@ -13,6 +14,10 @@ namespace vorlan::qt {
 // settings from the report settings file. 0 when the user saved the template, 3 otherwise; in
 // headless mode there is nobody to edit and the answer is 3.
 int designReport(report::TSestava& report, QWidget* parent = nullptr);
+
+// The report's Preview operation, and the designer when the user asks for it from the preview
+// ("Oprava předlohy"). Answers the run's result (0, 3, 6); after editing, the designer's.
+int previewReportAndEdit(report::TSestava& report, report::TSestVystup& output);
 
 // Reads the template from its file and designs it. A template that cannot be read (or is
 // missing, unless `createMissing` and the user agrees) has been reported by the loader: no

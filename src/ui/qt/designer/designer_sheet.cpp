@@ -227,17 +227,21 @@ void DesignerSheet::drawBand(QPainter& painter, const Band& band, const QRect& e
         if (report::isTextKind(e.kind) || report::isGraphicKind(e.kind))
             report::drawElement(reportPainter, placed, ppu);
         painter.restore();
-        // Elements that draw nothing visible (a text without a frame, a picture not found)
-        // still show where they are.
-        painter.setPen(QPen(QColor(160, 160, 160), 1, Qt::DotLine));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(r.adjusted(0, 0, -1, -1));
         if ((e.kind == report::kKindPicture && !pictureShown) ||
             !(report::isTextKind(e.kind) || report::isGraphicKind(e.kind))) {
             painter.setPen(Qt::darkGray);
             painter.drawText(r, Qt::AlignCenter | Qt::TextWordWrap,
                              u(designerElementText(document_.report(), e, names, labels)));
         }
+    }
+    // Where each element lies, over everything drawn: a text without a frame, or an element
+    // that a filled shape drawn after it covers, still shows its place.
+    painter.setPen(QPen(QColor(160, 160, 160), 1, Qt::DotLine));
+    painter.setBrush(Qt::NoBrush);
+    for (const auto& owned : s.elements) {
+        const QRect r = elementRect(owned.get());
+        if (r.adjusted(-1, -1, 1, 1).intersects(exposed))
+            painter.drawRect(r.adjusted(0, 0, -1, -1));
     }
     painter.restore();
 }
