@@ -157,6 +157,23 @@ TEST_F(DesignerWindowTest, MovesWithTheMouseOnTheRasterOrFreely) {
     EXPECT_EQ(e->top, 2 + units(13));
 }
 
+TEST_F(DesignerWindowTest, AnElementDroppedOnAnotherBandBelongsToIt) {
+    open();
+    TPrvekSestavy* e = element(report::kSectionBody, 1);
+    const QRect r = sheet().elementRect(e);
+    const DesignerSheet::Band* end = sheet().band(report::kSectionEnd);
+    // The element's top edge lands 10 pixels into the report end's band.
+    drag(r.center(), r.center() + QPoint(0, end->body.top() + 10 - r.top()));
+    ASSERT_EQ(count(report::kSectionBody), 2u);
+    ASSERT_EQ(count(report::kSectionEnd), 4u);
+    EXPECT_EQ(element(report::kSectionEnd, 3), e);
+    EXPECT_EQ(e->top % 8, 0);
+    EXPECT_LE(std::abs(e->top - units(10)), 4);
+    trigger("UndoButton");
+    EXPECT_EQ(count(report::kSectionBody), 3u);
+    EXPECT_EQ(count(report::kSectionEnd), 3u);
+}
+
 TEST_F(DesignerWindowTest, KeysMoveAndResizeByTheRasterAndHandlesResize) {
     open();
     TPrvekSestavy* e = element(report::kSectionBody, 1); // 300, 2, 150 x 16

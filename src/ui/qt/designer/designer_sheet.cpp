@@ -394,11 +394,38 @@ void DesignerSheet::dragTo(QPoint at) {
     }
 }
 
+void DesignerSheet::moveToBandsUnder() {
+    const double ppu = pixelsPerUnit();
+    for (const Original& o : originals_) {
+        const QRect r = elementRect(o.element);
+        report::TOddilSestavy* from = document_.sectionOf(o.element);
+        const Band* to = nullptr;
+        for (const Band& b : bands_)
+            if (b.body.contains(QPoint(b.body.left(), r.top()))) to = &b;
+        if (!from || !to || to->section == from) continue;
+        // The element keeps its place on the sheet and now belongs to the band it was dropped
+        // on, at the top of that band at the least.
+        auto owned = std::find_if(from->elements.begin(), from->elements.end(),
+                                  [&](const auto& e) { return e.get() == o.element; });
+        std::unique_ptr<report::TPrvekSestavy> moved = std::move(*owned);
+        from->elements.erase(owned);
+        std::int32_t top = static_cast<std::int32_t>(std::lround((r.top() - to->body.top()) / ppu));
+        if (document_.snapping()) top = snapToRaster(top, document_.rasterY());
+        moved->top = std::max<std::int32_t>(0, top);
+        to->section->elements.push_back(std::move(moved));
+        currentSection_ = to->section->index;
+    }
+}
+
 void DesignerSheet::finishDrag(QPoint) {
     const Drag done = drag_;
     drag_ = Drag::None;
     switch (done) {
     case Drag::Move:
+        moveToBandsUnder();
+        originals_.clear();
+        document_.finishChange();
+        break;
     case Drag::Resize:
     case Drag::BandHeight:
         originals_.clear();

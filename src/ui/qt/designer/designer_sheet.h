@@ -86,6 +86,8 @@ private:
     void beginDrag(QPoint at);
     void dragTo(QPoint at);
     void finishDrag(QPoint at);
+    // Dragged elements whose top left a band's body go to the band under it.
+    void moveToBandsUnder();
     void selectionHasChanged();
 
     DesignerDocument& document_;
