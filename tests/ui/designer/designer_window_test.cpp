@@ -280,10 +280,15 @@ TEST_F(DesignerWindowTest, DrawingOrderMovesTheSelectionToEitherEnd) {
     open();
     TPrvekSestavy* first = element(report::kSectionStart, 0);
     click(centre(first));
-    trigger("FrontButton");
-    EXPECT_EQ(element(report::kSectionStart, 2), first);
+    // The run draws a section from its last element to its first: the back is the end.
     trigger("BackButton");
+    EXPECT_EQ(element(report::kSectionStart, 2), first);
+    trigger("FrontButton");
     EXPECT_EQ(element(report::kSectionStart, 0), first);
+    // Where a filled shape and a text overlap, a click takes the one in front.
+    TPrvekSestavy* text = element(report::kSectionEnd, 0); // under the frame K[2] in the file
+    click(centre(text));
+    EXPECT_EQ(window_->document().selection(), std::vector<TPrvekSestavy*>{text});
 }
 
 TEST_F(DesignerWindowTest, AddsAndDeletesAGroupWithItsBands) {

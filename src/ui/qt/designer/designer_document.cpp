@@ -326,10 +326,11 @@ bool DesignerDocument::paste(const std::string& text, std::int32_t sectionIndex)
 
 void DesignerDocument::bringToFront() {
     if (selection_.empty()) return;
+    // A section is drawn from its last element to its first: the front is the beginning.
     beginChange(czech("přenesení dopředu"));
     for (report::TOddilSestavy* s : bands())
         std::stable_partition(s->elements.begin(), s->elements.end(),
-                              [this](const auto& e) { return !isSelected(e.get()); });
+                              [this](const auto& e) { return isSelected(e.get()); });
     notify(false);
 }
 
@@ -338,7 +339,7 @@ void DesignerDocument::sendToBack() {
     beginChange(czech("přesunutí dozadu"));
     for (report::TOddilSestavy* s : bands())
         std::stable_partition(s->elements.begin(), s->elements.end(),
-                              [this](const auto& e) { return isSelected(e.get()); });
+                              [this](const auto& e) { return !isSelected(e.get()); });
     notify(false);
 }
 

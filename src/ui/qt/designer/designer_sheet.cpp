@@ -141,10 +141,10 @@ const DesignerSheet::Band* DesignerSheet::bandAt(QPoint point) const {
 }
 
 report::TPrvekSestavy* DesignerSheet::elementAt(QPoint point) const {
-    // The element drawn last lies on top.
-    for (auto b = bands_.rbegin(); b != bands_.rend(); ++b)
-        for (auto e = b->section->elements.rbegin(); e != b->section->elements.rend(); ++e)
-            if (elementRect(e->get()).contains(point)) return e->get();
+    // The first element of a section is drawn last, on top of the others.
+    for (const Band& b : bands_)
+        for (const auto& e : b.section->elements)
+            if (elementRect(e.get()).contains(point)) return e.get();
     return nullptr;
 }
 
@@ -212,8 +212,9 @@ void DesignerSheet::drawBand(QPainter& painter, const Band& band, const QRect& e
     QtReportPainter reportPainter(painter);
     const std::vector<std::string>& names = document_.fieldNames();
     const std::vector<std::string>& labels = document_.fieldLabels();
-    for (const auto& owned : s.elements) {
-        const report::TPrvekSestavy& e = *owned;
+    // As the run draws a section: last to first, so the first element lies on top.
+    for (auto owned = s.elements.rbegin(); owned != s.elements.rend(); ++owned) {
+        const report::TPrvekSestavy& e = **owned;
         const QRect r = elementRect(&e);
         if (!r.adjusted(-1, -1, 1, 1).intersects(exposed)) continue;
         ++elementsDrawn_;
