@@ -432,6 +432,39 @@ TEST_F(DesignerWindowTest, AnElementOutsideThePaperIsShownAndCanBeMovedBack) {
     EXPECT_EQ(far->top, 0);
 }
 
+TEST_F(DesignerWindowTest, ExtremePlacesAndSizesOpenAndMoveWithoutOverflowing) {
+    {
+        std::ofstream out(dir_ / "WILD.PTS", std::ios::binary);
+        out << "I,1,4,0,0\r\nI,3,2,1,2147483647,0\r\n"
+               "T,1,0,2147483647,-2147483648,2147483647,2147483647,Arial,10,0,0,0,0,238,\"a\",0\r\n"
+               "T,1,0,-300,-40,100,16,Arial,10,0,0,0,0,238,\"left of the paper\",0\r\n";
+    }
+    report_.setReportName("WILD.PTS");
+    ASSERT_TRUE(report_.loadTemplate());
+    open();
+    // The sheet stays of a size a screen can scroll through, and holds the element above and
+    // left of the paper.
+    EXPECT_LT(sheet().width(), 30000);
+    EXPECT_LT(sheet().height(), 60000);
+    TPrvekSestavy* near = element(report::kSectionBody, 1);
+    EXPECT_TRUE(sheet().rect().contains(sheet().elementRect(near)));
+    TPrvekSestavy* wild = element(report::kSectionBody, 0);
+    window_->document().setSelection({wild});
+    QTest::keyClick(&sheet(), Qt::Key_Right);
+    QTest::keyClick(&sheet(), Qt::Key_Up);
+    QTest::keyClick(&sheet(), Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(wild->left, INT32_MAX);
+    EXPECT_EQ(wild->top, INT32_MIN);
+    EXPECT_EQ(wild->width, INT32_MAX);
+    trigger("AlignAllButton");
+    EXPECT_EQ(wild->left % 8, INT32_MAX % 8 - 7);
+    // The element near the paper comes back by the mouse.
+    click(centre(near));
+    drag(centre(near), centre(near) + QPoint(400, 60));
+    EXPECT_GT(near->left, 0);
+    EXPECT_GE(near->top, 0);
+}
+
 TEST_F(DesignerWindowTest, TheTextEditTakesAtMost132CharactersAndAppliesOnEnter) {
     open();
     TPrvekSestavy* title = element(report::kSectionStart, 1); // "Přehled prodeje podle oblastí"

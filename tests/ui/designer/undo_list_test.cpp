@@ -76,6 +76,11 @@ TEST(SnapToRaster, RoundsToTheNearestMultipleOnBothSidesOfZero) {
     EXPECT_EQ(snapToRaster(17, 1), 17);
     EXPECT_EQ(snapToRaster(17, 0), 17);
     EXPECT_EQ(snapToRaster(25, 16), 32);
+    // At the limits of a template's numbers the nearest multiple that fits.
+    EXPECT_EQ(snapToRaster(INT32_MAX, 8), INT32_MAX - 7);
+    EXPECT_EQ(snapToRaster(INT32_MIN, 8), INT32_MIN);
+    EXPECT_EQ(saturated(std::int64_t{INT32_MAX} + 5), INT32_MAX);
+    EXPECT_EQ(saturated(std::int64_t{INT32_MIN} - 5), INT32_MIN);
 }
 
 } // namespace

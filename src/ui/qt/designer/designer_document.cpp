@@ -5,6 +5,7 @@
 #include "report/pts_format.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <utility>
 
@@ -41,11 +42,20 @@ std::string relettered(const std::string& line, const std::string& to) {
 
 } // namespace
 
+std::int32_t saturated(std::int64_t value) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
 std::int32_t snapToRaster(std::int32_t value, std::int32_t raster) {
     if (raster <= 1) return value;
-    const std::int32_t half = raster / 2;
-    const std::int32_t shifted = value >= 0 ? value + half : value - half;
-    return shifted / raster * raster;
+    const std::int64_t half = raster / 2;
+    const std::int64_t shifted =
+        value >= 0 ? std::int64_t{value} + half : std::int64_t{value} - half;
+    std::int64_t snapped = shifted / raster * raster;
+    // The multiple nearest the limit when rounding would pass it.
+    if (snapped > INT32_MAX) snapped -= raster;
+    if (snapped < INT32_MIN) snapped += raster;
+    return saturated(snapped);
 }
 
 DesignerDocument::DesignerDocument(report::TSestava& report, report::DesignerSettings settings,
@@ -221,8 +231,8 @@ void DesignerDocument::moveSelection(std::int32_t dx, std::int32_t dy) {
     if (selection_.empty() || (dx == 0 && dy == 0)) return;
     beginChange(czech("přesunu"));
     for (report::TPrvekSestavy* e : selection_) {
-        e->left += dx;
-        e->top += dy;
+        e->left = saturated(std::int64_t{e->left} + dx);
+        e->top = saturated(std::int64_t{e->top} + dy);
     }
     notify(false);
 }
@@ -231,8 +241,8 @@ void DesignerDocument::resizeSelection(std::int32_t dw, std::int32_t dh) {
     if (selection_.empty() || (dw == 0 && dh == 0)) return;
     beginChange(czech("změny velikosti"));
     for (report::TPrvekSestavy* e : selection_) {
-        e->width = std::max(1, e->width + dw);
-        e->height = std::max(1, e->height + dh);
+        e->width = std::max(1, saturated(std::int64_t{e->width} + dw));
+        e->height = std::max(1, saturated(std::int64_t{e->height} + dh));
     }
     notify(false);
 }

@@ -17,6 +17,8 @@ namespace vorlan::qt {
 
 // A position moved to the nearest multiple of the raster.
 std::int32_t snapToRaster(std::int32_t value, std::int32_t raster);
+// A position or size that a change took beyond what a template can hold, held at its limit.
+std::int32_t saturated(std::int64_t value);
 
 class DesignerDocument {
 public:

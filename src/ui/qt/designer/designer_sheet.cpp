@@ -27,6 +27,8 @@ constexpr int kTitleHeight = 16; // a band's title strip
 constexpr int kHandle = 5;       // a selection handle's side
 constexpr int kBandEdge = 3;     // how close to a band's lower edge a press drags the edge
 constexpr int kDragStart = 3;    // pixels the mouse moves before a press becomes a drag
+// How far beyond the paper the sheet grows to show elements (hundredths of an inch).
+constexpr std::int64_t kMaxExtent = 20000;
 
 QString u(const std::string& cp1250) {
     return QString::fromStdString(cp1250ToUtf8(cp1250));
@@ -57,33 +59,47 @@ double DesignerSheet::pixelsPerUnit() const {
 void DesignerSheet::relayout() {
     const double ppu = pixelsPerUnit();
     const report::PaperSettings& paper = report::paperSettings();
-    std::int32_t widest = report::orientedPaperWidth(paper);
+    // Hundredths of an inch, kept in 64 bits: a damaged template may hold any 32-bit place.
+    auto clamp = [](std::int64_t v) {
+        return std::clamp<std::int64_t>(v, -kMaxExtent, kMaxExtent);
+    };
+    auto pixels = [ppu](std::int64_t units) { return static_cast<int>(std::lround(units * ppu)); };
+    std::int64_t leftmost = 0;
+    std::int64_t rightmost = report::orientedPaperWidth(paper);
+    for (report::TOddilSestavy* s : document_.bands())
+        for (const auto& e : s->elements) {
+            leftmost = std::min(leftmost, clamp(std::int64_t{paper.leftMargin} + e->left));
+            rightmost = std::max(
+                rightmost, clamp(std::int64_t{paper.leftMargin} + e->left + std::max(0, e->width)));
+        }
+    // Elements left of the paper, above or below a band or right of the paper are still shown,
+    // so that they can be moved back: the sheet and the bands grow to hold them.
+    const int paperLeft = kSheetMargin + pixels(-leftmost);
+    printableLeft_ = paperLeft + pixels(paper.leftMargin);
     bands_.clear();
-    printableLeft_ = kSheetMargin + static_cast<int>(std::lround(paper.leftMargin * ppu));
     int y = kSheetMargin;
     for (report::TOddilSestavy* s : document_.bands()) {
-        // Elements below a band's height or right of the paper are still shown, so that they
-        // can be moved back.
-        std::int32_t height = std::max<std::int32_t>(0, s->height);
+        std::int64_t top = 0;
+        std::int64_t bottom = clamp(std::max<std::int32_t>(0, s->height));
         for (const auto& e : s->elements) {
-            height = std::max(height, e->top + e->height);
-            widest = std::max(widest, paper.leftMargin + e->left + e->width);
+            top = std::min(top, clamp(e->top));
+            bottom = std::max(bottom, clamp(std::int64_t{e->top} + std::max(0, e->height)));
         }
         Band band;
         band.section = s;
         band.title = QRect(kSheetMargin, y, 0, kTitleHeight);
         y += kTitleHeight;
-        band.body =
-            QRect(kSheetMargin, y, 0, std::max(2, static_cast<int>(std::lround(height * ppu))));
+        band.body = QRect(kSheetMargin, y, 0, std::max(2, pixels(bottom - top)));
+        band.originY = y + pixels(-top);
         y += band.body.height();
         bands_.push_back(band);
     }
-    const int sheetWidth = static_cast<int>(std::lround(widest * ppu));
+    const int sheetWidth = pixels(rightmost - leftmost);
     for (Band& band : bands_) {
-        band.title.setWidth(sheetWidth);
-        band.body.setWidth(sheetWidth);
+        band.title.setWidth(paperLeft - kSheetMargin + sheetWidth);
+        band.body.setWidth(paperLeft - kSheetMargin + sheetWidth);
     }
-    setFixedSize(sheetWidth + 2 * kSheetMargin, y + kSheetMargin);
+    setFixedSize(paperLeft + sheetWidth + kSheetMargin, y + kSheetMargin);
 }
 
 const DesignerSheet::Band* DesignerSheet::band(std::int32_t sectionIndex) const {
@@ -97,10 +113,14 @@ QRect DesignerSheet::elementRect(const report::TPrvekSestavy* element) const {
     for (const Band& b : bands_)
         for (const auto& e : b.section->elements)
             if (e.get() == element) {
-                const int x = printableLeft_ + static_cast<int>(std::lround(e->left * ppu));
-                const int y = b.body.top() + static_cast<int>(std::lround(e->top * ppu));
-                const int w = std::max(1, static_cast<int>(std::lround(e->width * ppu)));
-                const int h = std::max(1, static_cast<int>(std::lround(e->height * ppu)));
+                auto pixels = [ppu](std::int32_t units) {
+                    return static_cast<int>(std::lround(
+                        std::clamp<std::int64_t>(units, -kMaxExtent, kMaxExtent) * ppu));
+                };
+                const int x = printableLeft_ + pixels(e->left);
+                const int y = b.originY + pixels(e->top);
+                const int w = std::max(1, pixels(e->width));
+                const int h = std::max(1, pixels(e->height));
                 return QRect(x, y, w, h);
             }
     return {};
@@ -172,9 +192,9 @@ void DesignerSheet::drawRaster(QPainter& painter, const Band& band, const QRect&
     if (area.isEmpty()) return;
     QVector<QPoint> points;
     const int firstColumn = static_cast<int>(std::ceil((area.left() - printableLeft_) / stepX));
-    const int firstRow = static_cast<int>(std::ceil((area.top() - band.body.top()) / stepY));
-    for (int row = std::max(0, firstRow);; ++row) {
-        const int y = band.body.top() + static_cast<int>(std::lround(row * stepY));
+    const int firstRow = static_cast<int>(std::ceil((area.top() - band.originY) / stepY));
+    for (int row = firstRow;; ++row) {
+        const int y = band.originY + static_cast<int>(std::lround(row * stepY));
         if (y > area.bottom()) break;
         for (int column = firstColumn;; ++column) {
             const int x = printableLeft_ + static_cast<int>(std::lround(column * stepX));
@@ -224,7 +244,7 @@ void DesignerSheet::drawBand(QPainter& painter, const Band& band, const QRect& e
         if (report::isTextKind(e.kind))
             placed.setText(designerElementText(document_.report(), e, names, labels));
         painter.save();
-        painter.translate(printableLeft_, band.body.top());
+        painter.translate(printableLeft_, band.originY);
         if (report::isTextKind(e.kind) || report::isGraphicKind(e.kind))
             report::drawElement(reportPainter, placed, ppu);
         painter.restore();
@@ -285,7 +305,7 @@ void DesignerSheet::mousePressEvent(QMouseEvent* event) {
         currentSection_ = b->section->index;
         if (otherBand) selectionHasChanged();
         insertLeft_ = std::max(0, static_cast<int>(std::lround((at.x() - printableLeft_) / ppu)));
-        insertTop_ = std::max(0, static_cast<int>(std::lround((at.y() - b->body.top()) / ppu)));
+        insertTop_ = std::max(0, static_cast<int>(std::lround((at.y() - b->originY) / ppu)));
     }
     if (const int edges = handleAt(at)) {
         edges_ = edges;
@@ -353,8 +373,14 @@ void DesignerSheet::dragTo(QPoint at) {
     const bool snap = document_.snapping();
     const std::int32_t rx = document_.rasterX();
     const std::int32_t ry = document_.rasterY();
-    auto sx = [&](std::int32_t v) { return snap ? snapToRaster(v, rx) : v; };
-    auto sy = [&](std::int32_t v) { return snap ? snapToRaster(v, ry) : v; };
+    auto sx = [&](std::int64_t v) {
+        const std::int32_t place = saturated(v);
+        return snap ? snapToRaster(place, rx) : place;
+    };
+    auto sy = [&](std::int64_t v) {
+        const std::int32_t place = saturated(v);
+        return snap ? snapToRaster(place, ry) : place;
+    };
     switch (drag_) {
     case Drag::Move:
     case Drag::Resize:
@@ -362,25 +388,25 @@ void DesignerSheet::dragTo(QPoint at) {
             QRect dirty = dirtyRect(o.element);
             report::TPrvekSestavy& e = *o.element;
             if (drag_ == Drag::Move) {
-                e.left = sx(o.left + dx);
-                e.top = sy(o.top + dy);
+                e.left = sx(std::int64_t{o.left} + dx);
+                e.top = sy(std::int64_t{o.top} + dy);
             } else {
-                std::int32_t left = o.left, top = o.top;
-                std::int32_t right = o.left + o.width, bottom = o.top + o.height;
-                if (edges_ & kLeft) left = std::min(sx(o.left + dx), right - 1);
-                if (edges_ & kRight) right = std::max(sx(right + dx), left + 1);
-                if (edges_ & kTop) top = std::min(sy(o.top + dy), bottom - 1);
-                if (edges_ & kBottom) bottom = std::max(sy(bottom + dy), top + 1);
-                e.left = left;
-                e.top = top;
-                e.width = right - left;
-                e.height = bottom - top;
+                std::int64_t left = o.left, top = o.top;
+                std::int64_t right = left + o.width, bottom = top + o.height;
+                if (edges_ & kLeft) left = std::min<std::int64_t>(sx(left + dx), right - 1);
+                if (edges_ & kRight) right = std::max<std::int64_t>(sx(right + dx), left + 1);
+                if (edges_ & kTop) top = std::min<std::int64_t>(sy(top + dy), bottom - 1);
+                if (edges_ & kBottom) bottom = std::max<std::int64_t>(sy(bottom + dy), top + 1);
+                e.left = saturated(left);
+                e.top = saturated(top);
+                e.width = std::max(1, saturated(right - left));
+                e.height = std::max(1, saturated(bottom - top));
             }
             update(dirty.united(dirtyRect(o.element)));
         }
         break;
     case Drag::BandHeight:
-        draggedBand_->height = std::max<std::int32_t>(0, sy(draggedBandHeight_ + dy));
+        draggedBand_->height = std::max<std::int32_t>(0, sy(std::int64_t{draggedBandHeight_} + dy));
         relayout();
         update();
         break;
@@ -410,7 +436,7 @@ void DesignerSheet::moveToBandsUnder() {
                                   [&](const auto& e) { return e.get() == o.element; });
         std::unique_ptr<report::TPrvekSestavy> moved = std::move(*owned);
         from->elements.erase(owned);
-        std::int32_t top = static_cast<std::int32_t>(std::lround((r.top() - to->body.top()) / ppu));
+        std::int32_t top = static_cast<std::int32_t>(std::lround((r.top() - to->originY) / ppu));
         if (document_.snapping()) top = snapToRaster(top, document_.rasterY());
         moved->top = std::max<std::int32_t>(0, top);
         to->section->elements.push_back(std::move(moved));

@@ -37,6 +37,7 @@ public:
         report::TOddilSestavy* section = nullptr;
         QRect title;
         QRect body;
+        int originY = 0; // where the band's top (0) lies: elements may stand above it
     };
     const std::vector<Band>& bands() const { return bands_; }
     const Band* band(std::int32_t sectionIndex) const;
