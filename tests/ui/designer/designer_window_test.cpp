@@ -291,6 +291,39 @@ TEST_F(DesignerWindowTest, DrawingOrderMovesTheSelectionToEitherEnd) {
     EXPECT_EQ(window_->document().selection(), std::vector<TPrvekSestavy*>{text});
 }
 
+TEST_F(DesignerWindowTest, TheFunctionPageAddsFunctionElementsAndDeletesFunctionsAfterAsking) {
+    open();
+    QListWidget* functions = window_->palette()->functions();
+    ASSERT_EQ(functions->count(), 2);
+    EXPECT_EQ(functions->item(1)->text(), QStringLiteral("CELKEM"));
+    click(emptySpot(report::kSectionFoot));
+    functions->setCurrentRow(1);
+    QTest::keyClick(functions, Qt::Key_Return);
+    ASSERT_EQ(count(report::kSectionFoot), 3u);
+    EXPECT_EQ(element(report::kSectionFoot, 2)->kind, report::kKindFunction);
+    EXPECT_EQ(element(report::kSectionFoot, 2)->parameter, 1);
+
+    // Deleting the first function asks; a later function referred to by number follows it.
+    functions->setCurrentRow(0);
+    auto* drop = window_->palette()->findChild<QWidget*>(QStringLiteral("VynechButton"));
+    answer(MessageResult::No);
+    QTest::mouseClick(drop, Qt::LeftButton);
+    ASSERT_EQ(ui_->messages.size(), 1u);
+    EXPECT_EQ(ui_->messages[0].text, czech("Smazat vybranou funkci?"));
+    EXPECT_EQ(report_.functions().count(), 2);
+    answer(MessageResult::Yes);
+    window_->palette()->functions()->setCurrentRow(0);
+    QTest::mouseClick(drop, Qt::LeftButton);
+    ASSERT_EQ(report_.functions().count(), 1);
+    EXPECT_EQ(report_.functions().item(0)->name(), "CELKEM");
+    EXPECT_EQ(element(report::kSectionFoot, 2)->parameter, 0);
+    EXPECT_EQ(window_->palette()->functions()->count(), 1);
+    // Elements that name their function keep the name.
+    EXPECT_EQ(element(report::kSectionEnd, 1)->name, "CELKEM");
+    trigger("UndoButton");
+    EXPECT_EQ(report_.functions().count(), 2);
+}
+
 TEST_F(DesignerWindowTest, AddsAndDeletesAGroupWithItsBands) {
     open();
     window_->palette()->fields()->setCurrentRow(1);
