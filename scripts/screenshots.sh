@@ -11,7 +11,7 @@
 # database window after the stock example's automatic run, filtered to one group),
 # sklad-console.png (its console with the stock report), adresy.png (the address-label form
 # over the imported addresses), adresy-stitky.png (page 1 of the labels it printed)
-# and designer_wizard.png, designer_function.png,
+# designer.png (the report designer on the grouped sample), and designer_wizard.png, designer_function.png,
 # designer_expression.png, designer_paper.png and designer_element.png (the report designer's
 # dialogs).
 set -euo pipefail
@@ -96,6 +96,19 @@ if [ -x "$shots" ]; then
     }
 else
     echo "screenshots: $shots is not built (tests on)" >&2
+    status=1
+fi
+designer="$build/tests/ui/designer/designer_review_shot"
+if [ -x "$designer" ]; then
+    timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" "$designer" \
+        tests/integration/reports/GROUPED.PTS tests/integration/reports/SALES.CSV "$out" \
+        2>"$work/designer.out" || {
+        echo "screenshots: no picture of the designer" >&2
+        cat "$work/designer.out" >&2
+        status=1
+    }
+else
+    echo "screenshots: $designer is not built (tests on)" >&2
     status=1
 fi
 designerShots="$build/tests/ui/designer/designer_review_shots"

@@ -248,8 +248,15 @@ public:
     void setPredloha(std::vector<std::string> lines);
     // The definition as template lines, in the designer's record order.
     std::vector<std::string> templateLines() const;
-    // Makes the template text what the definition says (before saving).
-    void updatePredloha() { predloha_ = templateLines(); }
+    // Makes the template text what the definition says (before saving). A definition that
+    // still says what the text it was read from said keeps that text as it was written: its
+    // record order, missing fields and unknown records stay.
+    void updatePredloha();
+
+    // One element record ("T,2,1,…") as the designer writes it, and read into `section` (the
+    // clipboard of the designer). Reading throws TemplateError as reading a template does.
+    static std::string elementRecord(const TPrvekSestavy& element, std::int32_t sectionIndex);
+    TPrvekSestavy& readElementRecord(std::string_view record, TOddilSestavy& section);
 
     // Settings.
     std::vector<std::string> parametry;
@@ -332,6 +339,8 @@ private:
     void resolvePicture(TPrvekSestavy& element, std::string& templateDir, bool& templateDirKnown);
 
     std::vector<std::string> predloha_;
+    // What the definition said right after predloha_ was read, in the written form.
+    std::vector<std::string> linesAsRead_;
     TListOddilu sections_;
     TListFunkci functions_;
     TListSkupin groups_;
@@ -428,6 +437,11 @@ protected:
 private:
     void reportError(int code);
     bool writeFile(const std::string& programPath);
+
+    // The file as it was read, written back unchanged while the template text is still the
+    // text read from it (line ends and a missing last line end included).
+    std::string bytesAsRead_;
+    std::vector<std::string> textAsRead_;
 
     std::string reportName_;
     std::string reportDir_;

@@ -280,7 +280,25 @@ void TSestavaTyp::setPredloha(std::vector<std::string> lines) {
             if (r.kind == letter) detailLines.emplace_back(r.rest);
         details_[static_cast<std::size_t>(d)]->setPredloha(std::move(detailLines));
     }
+    linesAsRead_ = templateLines();
     predlohaAssigned();
+}
+
+void TSestavaTyp::updatePredloha() {
+    std::vector<std::string> lines = templateLines();
+    if (lines == linesAsRead_) return;
+    predloha_ = lines;
+    linesAsRead_ = std::move(lines);
+}
+
+std::string TSestavaTyp::elementRecord(const TPrvekSestavy& element, std::int32_t sectionIndex) {
+    return elementLine(sectionLetter(sectionIndex), element);
+}
+
+TPrvekSestavy& TSestavaTyp::readElementRecord(std::string_view record, TOddilSestavy& section) {
+    nextField(record); // the section letter: the element goes where it is pasted
+    readElement(record, section);
+    return *section.elements.back();
 }
 
 void TSestavaTyp::readElement(std::string_view rest, TOddilSestavy& section) {

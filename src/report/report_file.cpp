@@ -153,7 +153,10 @@ bool TSestava::loadTemplate(bool createMissing) {
     }
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     try {
-        setPredloha(splitLines(bytes));
+        std::vector<std::string> lines = splitLines(bytes);
+        textAsRead_ = lines;
+        bytesAsRead_ = bytes;
+        setPredloha(std::move(lines));
     } catch (const TemplateError&) {
         showMessage(czech("Nelze načíst předlohu tiskové sestavy ") + file);
         reportError(kSestNotPossible);
@@ -174,9 +177,14 @@ bool TSestava::writeFile(const std::string& programPath) {
         if (ec) return false;
     }
     updatePredloha();
+    if (predloha() != textAsRead_) {
+        bytesAsRead_.clear();
+        for (const std::string& line : predloha())
+            bytesAsRead_ += line + "\r\n";
+        textAsRead_ = predloha();
+    }
     std::ofstream out(host, std::ios::binary | std::ios::trunc);
-    for (const std::string& line : predloha())
-        out << line << "\r\n";
+    out << bytesAsRead_;
     out.close();
     return static_cast<bool>(out);
 }

@@ -35,5 +35,25 @@ TEST(ReportCommandLine, IncompleteBatchReportsAreRefused) {
     EXPECT_EQ(parseCommandLine({"--print-to", "x.pdf", "P.VRL"}).error, "");
 }
 
+TEST(ReportCommandLine, TheDesignerTakesATemplateAndOptionallyItsData) {
+    const auto alone = parseCommandLine({"--design", "T.PTS"});
+    ASSERT_EQ(alone.error, "");
+    EXPECT_EQ(alone.design, "T.PTS");
+    EXPECT_FALSE(alone.data);
+    const auto withData = parseCommandLine({"--design=T.PTS", "--data", "ZBOZI.DBF"});
+    ASSERT_EQ(withData.error, "");
+    EXPECT_EQ(withData.data, "ZBOZI.DBF");
+    const std::vector<std::vector<std::string>> wrong = {
+        {"--design"},                                   // no template
+        {"--design", "T.PTS", "--text", "X.TXT"},       // a batch report's option
+        {"--design", "T.PTS", "P.VRL"},                 // a program
+        {"--design", "T.PTS", "--browse", "ZBOZI.DBF"}, // another window alone
+        {"--headless", "--design", "T.PTS"},            // nobody to edit
+        {"--design", "T.PTS", "--report", "T.PTS", "--data", "D.CSV", "--print-to", "x.pdf"},
+    };
+    for (const auto& args : wrong)
+        EXPECT_NE(parseCommandLine(args).error, "") << args.front() << " ... " << args.back();
+}
+
 } // namespace
 } // namespace vorlan::app

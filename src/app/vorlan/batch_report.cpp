@@ -60,8 +60,10 @@ std::unique_ptr<data::MemoryDataSet> readCsv(const fs::path& file) {
     return data::MemoryDataSet::fromCsvText(text);
 }
 
-// The data of the report, open. Throws data::DataSetError or std::runtime_error.
-std::unique_ptr<data::DataSet> openData(const fs::path& file) {
+} // namespace
+
+std::unique_ptr<data::DataSet> openReportData(const std::string& name) {
+    const fs::path file = name;
     std::error_code ec;
     if (!fs::is_regular_file(file, ec)) throw std::runtime_error("data file not found");
     if (hasExtension(file, ".csv")) {
@@ -80,6 +82,8 @@ std::unique_ptr<data::DataSet> openData(const fs::path& file) {
     }
     throw std::runtime_error("the data must be a .DBF table or a .CSV file");
 }
+
+namespace {
 
 // "--print-to OUT.pdf" names the file; any other path is a folder that receives the report
 // under its template's name.
@@ -106,7 +110,7 @@ int runBatchReport(const BatchReport& request, std::ostream& errors) {
 
     std::unique_ptr<data::DataSet> table;
     try {
-        table = openData(request.dataFile);
+        table = openReportData(request.dataFile);
     } catch (const std::exception& e) {
         errors << "vorlan: cannot open " << request.dataFile << ": " << engineText(e.what())
                << '\n';

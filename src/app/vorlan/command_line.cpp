@@ -73,6 +73,13 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
                 return out;
             }
             out.printTo = value;
+        } else if (a == "--design" || a.rfind("--design=", 0) == 0) {
+            const auto value = optionValue(args, i, a, "a TEMPLATE.PTS");
+            if (!value) {
+                out.error = "--design needs a TEMPLATE.PTS";
+                return out;
+            }
+            out.design = *value;
         } else if (a == "--browse" || a.rfind("--browse=", 0) == 0) {
             const auto value = optionValue(args, i, a, "a TABLE.DBF");
             if (!value) {
@@ -98,6 +105,14 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             out.error = "unknown option " + a;
             return out;
         }
+    }
+    if (out.design) {
+        if (out.report || out.browse || out.textOut || !out.reportParameters.empty() ||
+            i < args.size())
+            out.error = "--design takes only --data: it runs no program and no report";
+        else if (out.headless)
+            out.error = "--design needs the desktop, not --headless";
+        return out;
     }
     if (!out.report && (out.data || out.textOut || !out.reportParameters.empty())) {
         out.error = "--data, --param and --text belong to --report";
@@ -148,6 +163,12 @@ std::string usageText() {
            "                      file; each --param is the next report parameter.\n"
            "  --browse TABLE.DBF  shows the table read-only in the database window (its indexes,\n"
            "                      the filter line and memo viewing), without a program.\n"
+           "  --design T.PTS [--data TABLE.DBF|DATA.CSV]\n"
+           "                      opens template T.PTS in the report designer without a program\n"
+           "                      (a missing template is created when you agree); the table or\n"
+           "                      CSV file gives the field lists. Exit status 0 when the template\n"
+           "                      was saved, 3 when the designer was left without saving, 2 when\n"
+           "                      the template or the data cannot be read.\n"
            "  --help              show this text and exit\n"
            "  --version           show the runtime version and exit\n"
            "\n"

@@ -20,6 +20,9 @@ struct CommandLine {
     std::optional<std::string> data;
     std::vector<std::string> reportParameters;
     std::optional<std::string> textOut;
+    // A template opened in the report designer without a program (host path, UTF-8); --data
+    // gives the field lists.
+    std::optional<std::string> design;
     // A table shown read-only in the database window, without a program (host path, UTF-8).
     std::optional<std::string> browse;
     // The program archive as given (host text, UTF-8), and whatever follows it untouched.

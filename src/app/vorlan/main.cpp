@@ -4,6 +4,7 @@
 
 #include "app/vorlan/batch_report.h"
 #include "app/vorlan/command_line.h"
+#include "app/vorlan/design_template.h"
 #include "core/cp1250.h"
 #include "core/path_mapper.h"
 #include "core/ui_services.h"
@@ -188,6 +189,14 @@ int main(int argc, char** argv) {
                                     commandLine.reportParameters, commandLine.printTo,
                                     commandLine.textOut},
                                    std::cerr);
+    if (commandLine.design) {
+        if (headless) {
+            std::cerr << "vorlan: --design needs a display\n";
+            return app::kExitBadCommandLine;
+        }
+        qt::installScreenshotFromEnvironment();
+        return app::runTemplateDesigner(*commandLine.design, commandLine.data, std::cerr);
+    }
 
     windows::Console console;
     if (headless) console.setEcho(&std::cout);

@@ -104,6 +104,10 @@ const std::string& DbfWorkAreas::reportName(int n) const {
     return area(n).reportName;
 }
 
+void DbfWorkAreas::setReportName(int n, std::string name) {
+    area(n).reportName = std::move(name);
+}
+
 const std::string& DbfWorkAreas::filter(int n) const {
     return area(n).filter;
 }

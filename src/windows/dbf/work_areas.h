@@ -82,6 +82,7 @@ public:
 
     // Per-area state.
     const std::string& reportName(int area) const;
+    void setReportName(int area, std::string name);
     const std::string& filter(int area) const;
     const std::string& locateCondition(int area) const;
 

@@ -1,9 +1,12 @@
 // The database window as a user sees it: captions of a closed area, the index box, the toolbar
 // with and without a filter, the status line and the memo window on Enter.
+#include "core/cp1250.h"
+#include "core/path_mapper.h"
 #include "dbf/table.h"
 #include "dbf/temp_dir.h"
 #include "ui/qt/dbf/dbf_window.h"
 #include "windows/dbf/work_areas.h"
+#include "windows/recording_ui.h"
 
 #include <QAction>
 #include <QApplication>
@@ -12,6 +15,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
+#include <QToolButton>
+
+#include <fstream>
 
 #include <gtest/gtest.h>
 
@@ -150,6 +156,26 @@ TEST_F(DbfWindowTest, ShowDeletedSwitchChecksTheMenuItem) {
     EXPECT_FALSE(window.showDeletedItem()->isChecked());
     areas.setShowDeleted(true);
     EXPECT_TRUE(window.showDeletedItem()->isChecked());
+}
+
+TEST_F(DbfWindowTest, TheReportButtonAsksForTheTemplateThenOpensItInTheDesigner) {
+    ASSERT_TRUE(areas.use(makeTable(2, {})));
+    std::ofstream(dir / "LIST.PTS", std::ios::binary) << "I,1,4,0,0\r\nI,3,2,1,20,0\r\n";
+    test_support::RecordingUiScope ui; // headless: the designer itself is not shown
+    auto* button = window.findChild<QToolButton*>(QStringLiteral("PrintButton"));
+    ASSERT_NE(button, nullptr);
+    // The input box offers the area's last name; its answer becomes the area's name.
+    areas.setReportName(1, pathMapper().toProgram(dir / "LIST.PTS"));
+    button->click();
+    EXPECT_TRUE(ui->messages.empty());
+    EXPECT_EQ(areas.reportName(1), pathMapper().toProgram(dir / "LIST.PTS"));
+
+    // A template that does not exist and is not to be created: nothing to design.
+    areas.setReportName(1, pathMapper().toProgram(dir / "NENI.PTS"));
+    button->click();
+    ASSERT_FALSE(ui->messages.empty());
+    EXPECT_EQ(ui->messages.back().caption, "Chyba");
+    EXPECT_NE(ui->messages.back().text.find(czech(" nelze vytvořit")), std::string::npos);
 }
 
 TEST(DbfWindowHidden, GridWalksTheTableOnlyOnceTheWindowIsShown) {

@@ -4,6 +4,7 @@
 #include "core/ui_services.h"
 #include "data/data_set.h"
 #include "ui/qt/dbf/dbf_grid_model.h"
+#include "ui/qt/dbf/table_reports.h"
 #include "ui/qt/memo/memo_editor.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/settings_store.h"
@@ -23,6 +24,8 @@
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <optional>
 
 namespace vorlan::qt {
 
@@ -217,6 +220,7 @@ void DbfWindow::build() {
             [this](const QPoint& at) { menu_->popup(grid_->viewport()->mapToGlobal(at)); });
 
     connect(loadButton_, &QToolButton::clicked, this, [this] { openClicked(); });
+    connect(printButton_, &QToolButton::clicked, this, [this] { reportClicked(); });
     connect(closeButton_, &QToolButton::clicked, this, [this] { closeClicked(); });
     connect(indexBox_, QOverload<int>::of(&QComboBox::activated), this,
             [this](int i) { indexChosen(i); });
@@ -263,6 +267,18 @@ void DbfWindow::areaSelected(int area) {
     } else {
         setupOff();
     }
+}
+
+void DbfWindow::reportClicked() {
+    clearReportDetail();
+    const int n = areas_.selected();
+    data::TDataTable* table = areas_.current();
+    if (!table) return;
+    const std::optional<std::string> name =
+        ui().inputBox(czech("Tisk sestavy"), czech("Zadejte jméno sestavy:"), areas_.reportName(n));
+    if (!name) return;
+    areas_.setReportName(n, *name);
+    designTableReport(*name, table->dataSource(), this);
 }
 
 void DbfWindow::openClicked() {

@@ -43,6 +43,8 @@ public:
     // What the user does.
     void selectAreaClicked(int area);
     void openClicked();
+    // The report button: the template's name asked for, then the designer on it.
+    void reportClicked();
     void closeClicked();
     void indexChosen(int item);
     // Enter in the grid on the selected column.

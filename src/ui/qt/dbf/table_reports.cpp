@@ -11,6 +11,7 @@
 #include "report/run/record_source.h"
 #include "report/run/report_run.h"
 #include "script/bind.h"
+#include "ui/qt/designer/design_report.h"
 #include "ui/qt/report/qt_text_measurer.h"
 
 #include <filesystem>
@@ -49,7 +50,7 @@ void showError(const std::string& text) {
     ui().messageBox({"Chyba", text, MessageIcon::Error});
 }
 
-void printReport(data::TDataTable& table, std::string_view file, int from, int to, bool,
+void printReport(data::TDataTable& table, std::string_view file, int from, int to, bool preview,
                  script::NativeObject* sourceObject) {
     const std::string name = data::completeFileName(file, ".PTS");
     std::error_code ec;
@@ -89,6 +90,12 @@ void printReport(data::TDataTable& table, std::string_view file, int from, int t
         report::RunOptions options;
         options.measurer = &measurer;
         report::TSestVystup output;
+        if (preview) {
+            // The preview holds every page; its print command asks for the range.
+            if (previewReportAndEdit(report, output) == report::kSestNotPossible || failures > 0)
+                showError(czech("Sestavu ") + name + czech(" nelze vytisknout"));
+            return;
+        }
         if (report::runReport(report, output, options, false) != report::kSestOk || failures > 0 ||
             (output.setPrintRange(from, to, 1),
              report::reportPrinter().print(output, report.popis) != report::kSestOk))
@@ -98,7 +105,34 @@ void printReport(data::TDataTable& table, std::string_view file, int from, int t
     }
 }
 
+void reportEdit(data::TDataTable& table, std::string_view file,
+                script::NativeObject* sourceObject) {
+    designTableReport(file, sourceOf(sourceObject, table));
+}
+
 } // namespace
+
+bool designTableReport(std::string_view file, data::DataSource* source, QWidget* parent) {
+    const std::string name = data::completeFileName(file, ".PTS");
+    try {
+        if (name.empty()) throw std::runtime_error("name");
+        const data::SplitName split = data::splitFileName(name);
+        report::DataSetRecords records(source);
+        report::TSestava report;
+        report.reportDirIgnore = false;
+        report.setReportDir(split.directory);
+        report.setReportName(split.file);
+        report.setDataSource(&records);
+        if (editReport(report, true, parent) != report::kSestNotPossible) return true;
+    } catch (const std::exception&) {
+    }
+    showError(czech("Sestavu ") + name + czech(" nelze vytvořit"));
+    return false;
+}
+
+void clearReportDetail() {
+    detailSlot().clear();
+}
 
 void registerTableReports(script::Registry& registry) {
     script::ClassBinder<data::TDataTable> table(registry, "TDataTable");
@@ -106,6 +140,7 @@ void registerTableReports(script::Registry& registry) {
                "procedure(FileName: string; FromPage, ToPage: Integer; Preview: Boolean; Source: "
                "TDataSource)",
                &printReport);
+    table.bind("ReportEdit", "procedure(FileName: string; Source: TDataSource)", &reportEdit);
     table.bind("ReportDetail", "procedure(Source: TDataSource)",
                [](data::TDataTable&, script::NativeObject* source) {
                    auto* provider = dynamic_cast<data::DataSourceProvider*>(source);
