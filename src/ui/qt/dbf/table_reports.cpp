@@ -12,7 +12,10 @@
 #include "report/run/report_run.h"
 #include "script/bind.h"
 #include "ui/qt/report/qt_text_measurer.h"
+#include "ui/qt/report/report_operations.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -49,8 +52,8 @@ void showError(const std::string& text) {
     ui().messageBox({"Chyba", text, MessageIcon::Error});
 }
 
-void printReport(data::TDataTable& table, std::string_view file, int from, int to, bool,
-                 script::NativeObject* sourceObject) {
+void runTableReport(data::TDataTable& table, std::string_view file, int from, int to, bool preview,
+                    script::NativeObject* sourceObject) {
     const std::string name = data::completeFileName(file, ".PTS");
     std::error_code ec;
     if (name.empty() || !std::filesystem::is_regular_file(data::hostFileName(name), ec)) {
@@ -77,22 +80,31 @@ void printReport(data::TDataTable& table, std::string_view file, int from, int t
         report.programDir = split.directory;
         report.setReportName(split.file);
         report.setDataSource(&records);
+        // The detail takes its lines of the template (and resolves their field names) while the
+        // template is read, so it has to be there, with its data, before the reading.
+        if (detailSource) report.addDetail().setDataSource(&detailRecords);
         if (!report.loadTemplate()) throw std::runtime_error("template");
-        if (detailSource && report.detailCount() > 0)
-            report.detail(0)->setDataSource(&detailRecords);
         int failures = 0;
         report.onError = [&](report::TSestava&, int) {
             ++failures;
             return true;
         };
-        QtTextMeasurer measurer;
-        report::RunOptions options;
-        options.measurer = &measurer;
         report::TSestVystup output;
-        if (report::runReport(report, output, options, false) != report::kSestOk || failures > 0 ||
-            (output.setPrintRange(from, to, 1),
-             report::reportPrinter().print(output, report.popis) != report::kSestOk))
-            showError(czech("Sestavu ") + name + czech(" nelze vytisknout"));
+        bool done = false;
+        if (preview) {
+            report.startPage = static_cast<std::uint16_t>(std::clamp(from, 1, 9999));
+            report.endPage = static_cast<std::uint16_t>(std::clamp(to, 1, 9999));
+            done = previewReport(report, output) == report::kSestOk && failures == 0;
+        } else {
+            QtTextMeasurer measurer;
+            report::RunOptions options;
+            options.measurer = &measurer;
+            done = report::runReport(report, output, options, false) == report::kSestOk &&
+                   failures == 0 &&
+                   (output.setPrintRange(from, to, 1),
+                    report::reportPrinter().print(output, report.popis) == report::kSestOk);
+        }
+        if (!done) showError(czech("Sestavu ") + name + czech(" nelze vytisknout"));
     } catch (const std::exception&) {
         showError(czech("Sestavu ") + name + czech(" nelze vytisknout"));
     }
@@ -105,7 +117,7 @@ void registerTableReports(script::Registry& registry) {
     table.bind("Report",
                "procedure(FileName: string; FromPage, ToPage: Integer; Preview: Boolean; Source: "
                "TDataSource)",
-               &printReport);
+               &runTableReport);
     table.bind("ReportDetail", "procedure(Source: TDataSource)",
                [](data::TDataTable&, script::NativeObject* source) {
                    auto* provider = dynamic_cast<data::DataSourceProvider*>(source);
