@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets up a fresh machine, builds the runtime and runs a bundled program: the demo by default,
-# or the example NAME (see README). The program runs from its own folder under
-# build/examples/run/NAME, so tables it creates stay there. Without a display it runs headless
-# and prints the program's console output.
+# or the example NAME (see README); further arguments go to the program (`demo.sh faktury
+# /AUTO`). The program runs from its own folder under build/examples/run/NAME, so tables it
+# creates stay there. Without a display it runs headless and prints the program's console output.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 name="${1:-demo}"
@@ -16,7 +16,9 @@ fi
 run="build/examples/run/$name"
 mkdir -p "$run"
 cp "build/examples/$archive" "$run/"
+# Files the program opens at run time (report templates ...) come along.
+if [ -d "build/examples/$name" ]; then cp -r "build/examples/$name/." "$run/"; fi
 args=()
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then args+=(--headless); fi
 cd "$run"
-exec ../../../src/app/vorlan/vorlan "${args[@]}" "$archive"
+exec ../../../src/app/vorlan/vorlan "${args[@]}" "$archive" "${@:2}"
