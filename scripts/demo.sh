@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets up a fresh machine, builds the runtime and runs a bundled program: the demo by default,
-# or the example NAME (see README); further arguments go to the program (/AUTO). The program
+# or the example NAME (see README); further arguments go to the program (`demo.sh faktury /AUTO`). The program
 # runs from its own folder under build/examples/run/NAME, so tables it creates stay there.
 # Without a display it runs headless and prints the program's console output.
 set -euo pipefail

@@ -6,14 +6,15 @@
 #
 # Writes BUILD_DIR/review/formdemo.png (the bundled form example), canvas.png (the graphics
 # canvas with a drawing), message.png (a Czech message dialog), database.png (the database
-# window on a Czech table), and preview.png and printdialog.png (the report preview at 100 %
-# and the print dialog over the grouped sample), and the sample applications: sklad.png (the
-# database window after the stock example's automatic run, filtered to one group),
-# sklad-console.png (its console with the stock report), adresy.png (the address-label form
-# over the imported addresses), adresy-stitky.png (page 1 of the labels it printed)
-# designer.png (the report designer on the grouped sample), and designer_wizard.png, designer_function.png,
-# designer_expression.png, designer_paper.png and designer_element.png (the report designer's
-# dialogs).
+# window on a Czech table), preview.png and printdialog.png (the report preview at 100 % and
+# the print dialog over the grouped sample), designer.png (the report designer on the grouped
+# sample), designer_wizard.png, designer_function.png, designer_expression.png,
+# designer_paper.png and designer_element.png (the designer's dialogs), and the sample
+# applications: faktury.png and faktura.png (the invoicing example's main window and its
+# invoice in the preview), sklad.png (the database window after the stock example's automatic
+# run, filtered to one group), sklad-console.png (its console with the stock report),
+# adresy.png (the address-label form over the imported addresses) and adresy-stitky.png (page 1
+# of the labels it printed).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
@@ -86,6 +87,17 @@ shot formdemo "" "$build/examples/FORMDEMO.VRL" || status=1
 shot canvas ImageForm "$work/CANVAS.VRL" || status=1
 shot message "" "$work/MESSAGE.VRL" || status=1
 shot database DbfForm --browse "$work/ZBOZI.DBF" || status=1
+# The invoicing example from a folder of its own, where it makes its tables on the first start.
+if [ -f "$build/examples/FAKTURY.VRL" ]; then
+    mkdir -p "$work/faktury"
+    cp "$build/examples/FAKTURY.VRL" "$build/examples/faktury/"* "$work/faktury/"
+    (cd "$work/faktury" && vorlan="$runtime" && shot faktury "" FAKTURY.VRL) || status=1
+    (cd "$work/faktury" && vorlan="$runtime" && DELAY_MS=3000 shot faktura TFormSestP FAKTURY.VRL /NAHLED) ||
+        status=1
+else
+    echo "screenshots: $build/examples/FAKTURY.VRL is not built" >&2
+    status=1
+fi
 shots="$build/tests/ui/report_review_shots"
 if [ -x "$shots" ]; then
     timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" "$shots" tests/integration/reports/GROUPED.PTS \

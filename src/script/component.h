@@ -72,7 +72,8 @@ public:
     // properties read as the name of their handler and are bound when a name is assigned.
     virtual bool getPublished(std::string_view name, Value& out) const;
     virtual bool setPublished(std::string_view name, const Value& value);
-    bool hasPublished(std::string_view name) const;
+    // Whether the name is a published property, including those that can only be written.
+    virtual bool hasPublished(std::string_view name) const;
     std::vector<std::string> publishedNames() const;
 
     // Events: the script procedure named for an event (OnClick -> Button1Click).

@@ -219,6 +219,28 @@ TEST_F(DataControlsTest, ChoicesAreWrittenAtOnce) {
     EXPECT_EQ(cell(0, 4), "A");
 }
 
+TEST_F(DataControlsTest, LookupKeySetByTheProgramIsTheUsersChoice) {
+    auto* kind = control<Control>("Kind");
+    // An unknown key leaves the choice and the record alone.
+    kind->setPublished("KeyValue", Value("Z"));
+    EXPECT_EQ(people.state(), DataSetState::Browse);
+    EXPECT_EQ(widgetOf<QComboBox>("Kind")->currentText(), QStringLiteral("Dodavatel"));
+    kind->setPublished("KeyValue", Value("A"));
+    EXPECT_EQ(widgetOf<QComboBox>("Kind")->currentText(), QStringLiteral("Odběratel"));
+    EXPECT_EQ(people.state(), DataSetState::Edit);
+    Value key;
+    ASSERT_TRUE(kind->getPublished("KeyValue", key));
+    EXPECT_EQ(key.toString(), "A");
+    people.post();
+    EXPECT_EQ(cell(0, 4), "A");
+    // Moving on shows the next record's key, which the program may change the same way.
+    people.next();
+    EXPECT_EQ(widgetOf<QComboBox>("Kind")->currentText(), QStringLiteral("Odběratel"));
+    kind->setPublished("KeyValue", Value("B"));
+    people.post();
+    EXPECT_EQ(cell(1, 4), "B");
+}
+
 TEST_F(DataControlsTest, EnterInADataEditMovesOnAndWritesTheField) {
     UiScope screen(screenUi());
     auto* root = dynamic_cast<Form*>(form.get());

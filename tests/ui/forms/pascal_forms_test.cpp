@@ -157,6 +157,41 @@ end
     s.reset();
 }
 
+TEST_F(PascalForms, ProgramsWritePropertiesThatCannotBeRead) {
+    auto form = script::instantiateComponents(stream::componentFromText(R"(object Form1: TForm1
+  ClientHeight = 100
+  ClientWidth = 200
+  object Grid1: TStringGrid
+    ColCount = 2
+    RowCount = 2
+  end
+end
+)"),
+                                              script::registry(), true);
+    auto s = scripter({"var L: Variant;", "begin", "  L := TLabel.Create(Form1);",
+                       "  L.Parent := Form1;", "  L.Alignment := taRightJustify;",
+                       "  Grid1.Options := 'goEditing,goRowSelect';", "  TestOut('ok');",
+                       "  TestOut(Grid1.Options);", "end."});
+    s->setModule(form.get());
+    s->run();
+    // The writes land; reading such a property back is the script's error, not a crash.
+    const auto& outputs = output();
+    ASSERT_GE(outputs.size(), 1u);
+    EXPECT_EQ(outputs[0], "ok");
+    ASSERT_EQ(errors.size(), 1u);
+    auto* grid = dynamic_cast<QTableWidget*>(
+        dynamic_cast<forms::Control*>(form->findComponent("Grid1"))->widget());
+    EXPECT_EQ(grid->selectionBehavior(), QAbstractItemView::SelectRows);
+    EXPECT_NE(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
+    QLabel* label = nullptr;
+    for (const auto& c : form->components())
+        if (auto* control = dynamic_cast<forms::Control*>(c.get()))
+            if (auto* l = qobject_cast<QLabel*>(control->widget())) label = l;
+    ASSERT_NE(label, nullptr);
+    EXPECT_TRUE(label->alignment() & Qt::AlignRight);
+    s.reset();
+}
+
 TEST_F(PascalForms, BundledExampleFillsItsListAndGridOnAClick) {
     auto& reg = script::registry();
     if (!reg.findProc("Str")) library::registerMathStrings(reg);

@@ -50,8 +50,8 @@ void showError(const std::string& text) {
     ui().messageBox({"Chyba", text, MessageIcon::Error});
 }
 
-void printReport(data::TDataTable& table, std::string_view file, int from, int to, bool preview,
-                 script::NativeObject* sourceObject) {
+void runTableReport(data::TDataTable& table, std::string_view file, int from, int to, bool preview,
+                    script::NativeObject* sourceObject) {
     const std::string name = data::completeFileName(file, ".PTS");
     std::error_code ec;
     if (name.empty() || !std::filesystem::is_regular_file(data::hostFileName(name), ec)) {
@@ -78,17 +78,15 @@ void printReport(data::TDataTable& table, std::string_view file, int from, int t
         report.programDir = split.directory;
         report.setReportName(split.file);
         report.setDataSource(&records);
+        // The detail takes its lines of the template (and resolves their field names) while the
+        // template is read, so it has to be there, with its data, before the reading.
+        if (detailSource) report.addDetail().setDataSource(&detailRecords);
         if (!report.loadTemplate()) throw std::runtime_error("template");
-        if (detailSource && report.detailCount() > 0)
-            report.detail(0)->setDataSource(&detailRecords);
         int failures = 0;
         report.onError = [&](report::TSestava&, int) {
             ++failures;
             return true;
         };
-        QtTextMeasurer measurer;
-        report::RunOptions options;
-        options.measurer = &measurer;
         report::TSestVystup output;
         if (preview) {
             // The preview holds every page; its print command asks for the range.
@@ -96,6 +94,9 @@ void printReport(data::TDataTable& table, std::string_view file, int from, int t
                 showError(czech("Sestavu ") + name + czech(" nelze vytisknout"));
             return;
         }
+        QtTextMeasurer measurer;
+        report::RunOptions options;
+        options.measurer = &measurer;
         if (report::runReport(report, output, options, false) != report::kSestOk || failures > 0 ||
             (output.setPrintRange(from, to, 1),
              report::reportPrinter().print(output, report.popis) != report::kSestOk))
@@ -139,7 +140,7 @@ void registerTableReports(script::Registry& registry) {
     table.bind("Report",
                "procedure(FileName: string; FromPage, ToPage: Integer; Preview: Boolean; Source: "
                "TDataSource)",
-               &printReport);
+               &runTableReport);
     table.bind("ReportEdit", "procedure(FileName: string; Source: TDataSource)", &reportEdit);
     table.bind("ReportDetail", "procedure(Source: TDataSource)",
                [](data::TDataTable&, script::NativeObject* source) {

@@ -218,6 +218,12 @@ bool Control::getPublished(std::string_view name, Value& out) const {
     return !table.isObjectPath(name) && script::Component::getPublished(name, out);
 }
 
+bool Control::hasPublished(std::string_view name) const {
+    // Write-only properties (a grid's Options, a label's Alignment) are there for scripts too.
+    const PropertyTable& table = widget() ? properties() : Control::propertyTable();
+    return table.lists(name) || script::Component::hasPublished(name);
+}
+
 bool Control::setPublished(std::string_view name, const Value& value) {
     const PropertyTable& table = widget() ? properties() : Control::propertyTable();
     // Events named by procedure are bound, anything else is stored as it came.

@@ -71,6 +71,7 @@ public:
 
     // The class's table, then its ancestors', then the property bag. Once the widget is gone
     // only the properties every control has are left.
+    bool hasPublished(std::string_view name) const override;
     bool getPublished(std::string_view name, script::Value& out) const override;
     bool setPublished(std::string_view name, const script::Value& value) override;
 

@@ -885,6 +885,24 @@ protected:
         else
             list()->setCurrentRow(index);
     }
+    // A key set by the script counts as the user's choice: the record with that key is picked
+    // and the key written into the field. A key that no record of the list has changes nothing.
+    void chooseKey(const Value& key) {
+        const std::string text = key.toString();
+        const auto found = std::find(keys_.begin(), keys_.end(), text);
+        if (found == keys_.end()) return;
+        const int index = static_cast<int>(found - keys_.begin());
+        {
+            Quiet q(*this);
+            ++guard_;
+            if (combo_)
+                comboBox()->setCurrentIndex(index);
+            else
+                list()->setCurrentRow(index);
+            --guard_;
+        }
+        userStep([this] { userChose(); });
+    }
     Value widgetValue() const override {
         const int index = combo_ ? comboBox()->currentIndex() : list()->currentRow();
         if (index < 0 || index >= static_cast<int>(keys_.size()))
@@ -920,7 +938,8 @@ protected:
                  [](const DataLookup& l) {
                      const data::Field* f = l.field();
                      return f ? f->value() : Value::null();
-                 }},
+                 },
+                 &DataLookup::chooseKey},
             });
         return table;
     }

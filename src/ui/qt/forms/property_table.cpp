@@ -75,6 +75,13 @@ bool PropertyTable::isObjectPath(std::string_view name) const {
     return dot != std::string_view::npos && findObject(name.substr(0, dot));
 }
 
+bool PropertyTable::lists(std::string_view name) const {
+    const std::uint32_t hash = hashOf(name);
+    for (const PropertyTable* t = this; t; t = t->parent_)
+        if (t->find(name, hash)) return true;
+    return false;
+}
+
 bool PropertyTable::get(const script::NativeObject& self, std::string_view name,
                         script::Value& out) const {
     const std::uint32_t hash = hashOf(name);

@@ -74,6 +74,8 @@ public:
     // "Font.Charset": a dotted name under an object property. Such names belong to the object,
     // even those it does not know; they are not kept anywhere else.
     bool isObjectPath(std::string_view name) const;
+    // Whether this table or a parent's lists the name (readable or not).
+    bool lists(std::string_view name) const;
 
 private:
     const Entry* find(std::string_view name, std::uint32_t hash) const;
