@@ -523,3 +523,37 @@ TEST(RichEdit, ReadsAndWritesRtfAndPlainText) {
     EXPECT_EQ(rich->lines().get(0), czech("Dobrý večer"));
     EXPECT_THROW(rich->loadFromFile((dir / "chybi.rtf").string()), std::exception);
 }
+
+TEST(TreeView, NodesGoWithTheirRowsAndStayInTheirTree) {
+    ensureRegistered();
+    auto madeA = makeControl("TTreeView");
+    auto madeB = makeControl("TTreeView");
+    auto* a = dynamic_cast<TreeView*>(madeA.get());
+    auto* b = dynamic_cast<TreeView*>(madeB.get());
+    ASSERT_NE(a, nullptr);
+    TreeNode* root = a->items().add(nullptr, czech("Účty"));
+    TreeNode* child = a->items().addChild(root, "311");
+    a->items().addChildFirst(root, "211");
+    a->items().insert(root, czech("Pokladna"));
+    // Items[I] counts every node, a parent before its children.
+    ASSERT_EQ(a->items().count(), 4);
+    EXPECT_EQ(a->items().item(0)->text(), czech("Pokladna"));
+    EXPECT_EQ(a->items().item(2)->text(), "211");
+    EXPECT_EQ(child->index(), 1);
+    EXPECT_EQ(child->absoluteIndex(), 3);
+    EXPECT_EQ(child->parentNode(), root);
+    EXPECT_THROW(root->child(2), script::ScriptException);
+
+    // A node of another tree is refused rather than tying the trees together.
+    EXPECT_THROW(b->items().addChild(root, "x"), script::ScriptException);
+    EXPECT_EQ(b->items().count(), 0);
+
+    // A script that kept a node whose row has gone holds a dead object, not a dangling one.
+    const Value kept(script::wrapObject(child));
+    root->remove();
+    EXPECT_EQ(a->items().count(), 1);
+    EXPECT_EQ(script::nativeObjectOf(kept), nullptr);
+    a->items().clear();
+    EXPECT_EQ(a->items().firstNode(), nullptr);
+    EXPECT_EQ(a->selected(), nullptr);
+}

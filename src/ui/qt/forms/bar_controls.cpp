@@ -66,6 +66,8 @@ void StatusBar::rebuild() {
 
 std::vector<std::string> StatusBar::shownTexts() const {
     std::vector<std::string> out;
+    // The labels went with the widget.
+    if (!widget()) return out;
     for (const QLabel* l : labels_)
         out.push_back(qt::toEngine(l->text()));
     return out;

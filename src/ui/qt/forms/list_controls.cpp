@@ -252,7 +252,8 @@ ListItem* ListView::selected() {
 }
 
 void ListView::setSelected(ListItem* item) {
-    if (!tree()) return;
+    // Another list view's item selects nothing here.
+    if (!tree() || (item && item->item()->treeWidget() != tree())) return;
     tree()->setCurrentItem(item ? item->item() : nullptr);
 }
 

@@ -20,6 +20,13 @@ namespace {
     throw script::ScriptException("List index out of bounds (" + std::to_string(index) + ")");
 }
 
+// A node given to a tree must be one of its own: another tree's node would tie the two trees'
+// items together.
+void checkOwnNode(const TreeView& tree, const TreeNode* node) {
+    if (node && &node->tree() != &tree)
+        throw script::ScriptException("The node belongs to another tree view");
+}
+
 QTreeWidgetItem* newItem(const std::string& text) {
     auto* item = new QTreeWidgetItem;
     item->setText(0, qt::fromEngine(text));
@@ -125,6 +132,7 @@ void TreeNode::remove() {
 // ---- TreeNodes
 
 TreeNode* TreeNodes::add(TreeNode* sibling, const std::string& text) {
+    checkOwnNode(tree_, sibling);
     QTreeWidget* t = tree_.tree();
     if (!t) return nullptr;
     QTreeWidgetItem* item = newItem(text);
@@ -133,6 +141,7 @@ TreeNode* TreeNodes::add(TreeNode* sibling, const std::string& text) {
 }
 
 TreeNode* TreeNodes::addFirst(TreeNode* sibling, const std::string& text) {
+    checkOwnNode(tree_, sibling);
     QTreeWidget* t = tree_.tree();
     if (!t) return nullptr;
     QTreeWidgetItem* item = newItem(text);
@@ -141,6 +150,7 @@ TreeNode* TreeNodes::addFirst(TreeNode* sibling, const std::string& text) {
 }
 
 TreeNode* TreeNodes::addChild(TreeNode* parent, const std::string& text) {
+    checkOwnNode(tree_, parent);
     QTreeWidget* t = tree_.tree();
     if (!t) return nullptr;
     QTreeWidgetItem* item = newItem(text);
@@ -149,6 +159,7 @@ TreeNode* TreeNodes::addChild(TreeNode* parent, const std::string& text) {
 }
 
 TreeNode* TreeNodes::addChildFirst(TreeNode* parent, const std::string& text) {
+    checkOwnNode(tree_, parent);
     QTreeWidget* t = tree_.tree();
     if (!t) return nullptr;
     QTreeWidgetItem* item = newItem(text);
@@ -157,6 +168,7 @@ TreeNode* TreeNodes::addChildFirst(TreeNode* parent, const std::string& text) {
 }
 
 TreeNode* TreeNodes::insert(TreeNode* sibling, const std::string& text) {
+    checkOwnNode(tree_, sibling);
     if (!sibling) return add(nullptr, text);
     QTreeWidget* t = tree_.tree();
     if (!t) return nullptr;
@@ -191,6 +203,7 @@ void TreeNodes::clear() {
 }
 
 void TreeNodes::remove(TreeNode* node) {
+    checkOwnNode(tree_, node);
     if (!node) return;
     QTreeWidgetItem* item = node->item();
     // `node` goes with its item.
