@@ -556,4 +556,11 @@ TEST(TreeView, NodesGoWithTheirRowsAndStayInTheirTree) {
     a->items().clear();
     EXPECT_EQ(a->items().firstNode(), nullptr);
     EXPECT_EQ(a->selected(), nullptr);
+
+    // Nodes go with the widget too, when it goes first.
+    const Value orphan(script::wrapObject(a->items().add(nullptr, "x")));
+    delete a->widget();
+    EXPECT_EQ(script::nativeObjectOf(orphan), nullptr);
+    EXPECT_EQ(a->items().count(), 0);
+    EXPECT_EQ(a->items().add(nullptr, "y"), nullptr);
 }

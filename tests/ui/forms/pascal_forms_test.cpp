@@ -429,3 +429,41 @@ end
     EXPECT_EQ(list->item(1)->text(), QStringLiteral("b c"));
     s.reset();
 }
+
+TEST_F(PascalForms, ProgramsMakeCommonControlsAtRunTime) {
+    auto form = script::instantiateComponents(stream::componentFromText(R"(object Form1: TForm1
+  ClientHeight = 200
+  ClientWidth = 300
+end
+)"),
+                                              script::registry(), true);
+    auto s = scripter({"type TForm1 = class(TForm)",
+                       "    procedure Moved(Sender: TObject);",
+                       "  end;",
+                       "procedure TForm1.Moved(Sender: TObject);",
+                       "begin",
+                       "  TestOut('posun ' + Sender.Name);",
+                       "end;",
+                       "var T, P, B: Variant;",
+                       "begin",
+                       "  T := TTrackBar.Create(Form1);",
+                       "  T.Name := 'Track';",
+                       "  T.Parent := Form1;",
+                       "  T.OnChange := 'Moved';",
+                       "  T.Position := 3;",
+                       "  P := TProgressBar.Create(Form1);",
+                       "  P.Parent := Form1;",
+                       "  P.Position := 150;",
+                       "  TestOut(P.Position);",
+                       "  B := TStatusBar.Create(Form1);",
+                       "  B.Parent := Form1;",
+                       czech("  B.SimpleText := 'Hotovo';"),
+                       "  TestOut(B.Align);",
+                       "end."});
+    s->setModule(form.get());
+    s->run();
+    expectNoErrors();
+    // A new bar keeps to its range and a new status bar sits at the bottom (alBottom = 2).
+    EXPECT_EQ(output(), (std::vector<std::string>{"posun Track", "100", "2"}));
+    s.reset();
+}

@@ -216,6 +216,8 @@ ListView::ListView(std::string cls)
       columns_(
           std::make_unique<SectionList>("TListColumns", "TListColumn", [this] { showColumns(); })),
       items_(std::make_unique<ListItems>(*this)) {
+    // Items point into the widget's rows: they go when the widget does.
+    rowsGone_ = QObject::connect(tree(), &QObject::destroyed, [this] { itemObjects_.clear(); });
     tree()->setRootIsDecorated(false);
     tree()->setUniformRowHeights(true);
     watch(tree()->viewport());
@@ -233,6 +235,7 @@ ListView::ListView(std::string cls)
 }
 
 ListView::~ListView() {
+    QObject::disconnect(rowsGone_);
     itemObjects_.clear();
 }
 

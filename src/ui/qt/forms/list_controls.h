@@ -103,6 +103,7 @@ private:
     std::unique_ptr<ListItems> items_;
     std::map<QTreeWidgetItem*, std::unique_ptr<ListItem>> itemObjects_;
     std::string viewStyle_ = "vsIcon";
+    QMetaObject::Connection rowsGone_;
 };
 
 // TCheckListBox, TListView and the parts of a list view.

@@ -24,11 +24,12 @@ TabControl::TabControl(std::string cls)
       tabs_(std::make_unique<StringList>(StringList::Access{
           [this] {
               std::vector<std::string> out;
-              for (int i = 0; i < bar_->count(); ++i)
+              for (int i = 0; bar_ && i < bar_->count(); ++i)
                   out.push_back(qt::toEngine(bar_->tabText(i)));
               return out;
           },
           [this](const std::vector<std::string>& lines) {
+              if (!bar_) return;
               Quiet q(*this);
               const int index = bar_->currentIndex();
               while (bar_->count() > 0)
@@ -67,10 +68,11 @@ TabControl::TabControl(std::string cls)
 TabControl::~TabControl() = default;
 
 int TabControl::tabIndex() const {
-    return bar_->currentIndex();
+    return bar_ ? bar_->currentIndex() : -1;
 }
 
 void TabControl::setTabIndex(int index) {
+    if (!bar_) return;
     Quiet q(*this);
     bar_->setCurrentIndex(index >= 0 && index < bar_->count() ? index : -1);
     shown_ = bar_->currentIndex();

@@ -31,8 +31,8 @@ public:
     void setTabIndex(int index);
 
 private:
-    QTabBar* bar_;
-    QWidget* client_;
+    QPointer<QTabBar> bar_;
+    QPointer<QWidget> client_;
     std::unique_ptr<StringList> tabs_;
     // The tab shown before the user picked another (OnChanging may send the user back).
     int shown_ = -1;

@@ -215,6 +215,8 @@ void TreeNodes::remove(TreeNode* node) {
 
 TreeView::TreeView(std::string cls)
     : Control(std::move(cls), new QTreeWidget), items_(std::make_unique<TreeNodes>(*this)) {
+    // Nodes point into the widget's rows: they go when the widget does.
+    rowsGone_ = QObject::connect(tree(), &QObject::destroyed, [this] { nodes_.clear(); });
     tree()->setHeaderHidden(true);
     tree()->setColumnCount(1);
     watch(tree()->viewport());
@@ -232,6 +234,7 @@ TreeView::TreeView(std::string cls)
 
 TreeView::~TreeView() {
     // The nodes go before the items they point to.
+    QObject::disconnect(rowsGone_);
     nodes_.clear();
 }
 

@@ -98,6 +98,7 @@ public:
 private:
     std::unique_ptr<TreeNodes> items_;
     std::map<QTreeWidgetItem*, std::unique_ptr<TreeNode>> nodes_;
+    QMetaObject::Connection rowsGone_;
 };
 
 // Lines with leading tabs as a tree; items count from 1 (SelectedItem 0: none).
