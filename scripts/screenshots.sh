@@ -4,7 +4,8 @@
 #
 #   scripts/screenshots.sh [BUILD_DIR]      (default: build; needs vorlan, vrltool, examples)
 #
-# Writes BUILD_DIR/review/formdemo.png (the bundled form example), canvas.png (the graphics
+# Writes BUILD_DIR/review/formdemo.png (the bundled form example), controls.png (a form of the
+# common controls: tree, list view, check list, bars, pages, rich text), canvas.png (the graphics
 # canvas with a drawing), message.png (a Czech message dialog), database.png (the database
 # window on a Czech table), preview.png and printdialog.png (the report preview at 100 % and
 # the print dialog over the grouped sample), designer.png (the report designer on the grouped
@@ -35,6 +36,7 @@ export XDG_CONFIG_HOME="$work/config"
 
 "$vrltool" pack "$work/CANVAS.VRL" tests/programs/canvas_show/MAIN.ZLM >/dev/null
 "$vrltool" pack "$work/MESSAGE.VRL" tests/programs/canvas_message/MAIN.ZLM >/dev/null
+"$vrltool" pack "$work/CONTROLS.VRL" tests/programs/common_controls/MAIN.ZLM >/dev/null
 
 # The database window looks at the Czech sample table that the Dbf functions' test program makes.
 "$vrltool" pack "$work/TABLE.VRL" tests/programs/dbf_functions/MAIN.ZLM >/dev/null
@@ -84,6 +86,7 @@ shot formdemo "" "$build/examples/FORMDEMO.VRL" || status=1
 (cd "$work/sklad" && shot sklad DbfForm SKLAD.VRL /AUTO) || status=1
 (cd "$work/sklad" && shot sklad-console ConsoleForm SKLAD.VRL /AUTO) || status=1
 (cd "$work/adresy" && shot adresy "" ADRESY.VRL) || status=1
+shot controls "" "$work/CONTROLS.VRL" || status=1
 shot canvas ImageForm "$work/CANVAS.VRL" || status=1
 shot message "" "$work/MESSAGE.VRL" || status=1
 shot database DbfForm --browse "$work/ZBOZI.DBF" || status=1

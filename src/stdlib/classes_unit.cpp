@@ -19,15 +19,14 @@ using script::Value;
 
 namespace {
 
-// The class whose members every string list of this library answers. The lines and items of
-// controls are TStrings of the forms layer with their own members, so the whole list API is
-// bound here, on TStringList, until both share the Strings base.
-constexpr const char* kStringsApiClass = "TStringList";
+// The whole list API is bound on TStrings: a TStringList and the lines and items of controls
+// (whose lists derive from the same base) answer the same members.
+constexpr const char* kStringsApiClass = "TStrings";
 
 void bindStrings(script::Registry& reg) {
-    ClassBinder<Strings> abstractBase(reg, "TStrings", "TPersistent");
-    ClassBinder<Strings> s(reg, kStringsApiClass, "TStrings",
-                           [](Component*) { return std::make_unique<StringList>(); });
+    ClassBinder<Strings> s(reg, kStringsApiClass, "TPersistent");
+    ClassBinder<Strings> concrete(reg, "TStringList", "TStrings",
+                                  [](Component*) { return std::make_unique<StringList>(); });
     s.bind("Add", "function(S: string): Integer",
            [](Strings& l, std::string t) { return l.add(std::move(t)); });
     s.bind("AddObject", "function(S: string; AObject: Variant): Integer",
@@ -49,6 +48,7 @@ void bindStrings(script::Registry& reg) {
     s.bind("Assign", "procedure(Source: Variant)", &assignScriptList);
     s.bind("AddStrings", "procedure(Strings: Variant)", &addScriptList);
     s.bind("Equals", "function(Strings: Variant): Boolean", &equalsScriptList);
+    s.bind("Sort", "procedure", &Strings::sort);
     s.bind("BeginUpdate", "procedure", &Strings::beginUpdate);
     s.bind("EndUpdate", "procedure", &Strings::endUpdate);
     s.bind("LoadFromFile", "procedure(FileName: string)", &Strings::loadFromFile);
@@ -76,7 +76,6 @@ void bindStrings(script::Registry& reg) {
     s.property("Capacity", "Integer", &Strings::count, [](Strings&, int) {});
 
     ClassBinder<StringList> l(reg, "TStringList");
-    l.bind("Sort", "procedure", &StringList::sort);
     l.bind("Find", "function(S: string; var Index: Integer): Boolean", &StringList::find);
     l.property("Sorted", "Boolean", &StringList::sorted, &StringList::setSorted);
     l.property("CaseSensitive", "Boolean", &StringList::caseSensitive,

@@ -36,7 +36,7 @@ public:
     // Binary search in a sorted list: true when found; `index` is where the text is or belongs
     // (the first of equal texts).
     bool find(std::string_view text, int& index) const;
-    void sort();
+    void sort() override;
 
     bool sorted() const { return sorted_; }
     void setSorted(bool sorted);

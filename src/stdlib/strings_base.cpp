@@ -7,6 +7,8 @@
 #include "stdlib/list_errors.h"
 #include "stdlib/streams.h"
 
+#include <algorithm>
+
 namespace vorlan::stdlib {
 
 using script::Value;
@@ -94,6 +96,22 @@ void Strings::move(int from, int to) {
     beginUpdate();
     remove(from);
     insertItem(to, std::move(text), std::move(kept));
+    endUpdate();
+}
+
+void Strings::sort() {
+    const int n = count();
+    std::vector<std::pair<std::string, Value>> items;
+    items.reserve(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i)
+        items.emplace_back(get(i), object(i));
+    std::stable_sort(items.begin(), items.end(), [this](const auto& a, const auto& b) {
+        return compareStrings(a.first, b.first) < 0;
+    });
+    beginUpdate();
+    clear();
+    for (auto& [text, kept] : items)
+        add(std::move(text), std::move(kept));
     endUpdate();
 }
 

@@ -39,6 +39,8 @@ public:
     virtual int compareStrings(std::string_view a, std::string_view b) const;
 
     void insert(int index, std::string text) { insertItem(index, std::move(text), {}); }
+    // Puts the items into the list's order (stable: equal texts keep their order).
+    virtual void sort();
     void move(int from, int to);
 
     // Every text, and replacing every item by texts without objects.

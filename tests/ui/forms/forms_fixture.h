@@ -5,6 +5,8 @@
 #include "core/headless_ui.h"
 #include "script/builtins.h"
 #include "script/registry.h"
+#include "stdlib/stdlib.h"
+#include "stdlib/units.h"
 #include "ui/qt/forms/dialogs.h"
 #include "ui/qt/forms/form_classes.h"
 #include "ui/qt/qt_ui.h"
@@ -29,6 +31,11 @@ inline void ensureRegistered() {
     }
     registerFormClasses(reg);
     registerDialogs(reg);
+    // The members of Items and Lines are the standard library's string list API.
+    if (!reg.findMember("TStrings", "Add").method) {
+        if (!reg.findClass("Exception")) stdlib::registerSysUtilsUnit(reg);
+        stdlib::registerClassesUnit(reg);
+    }
 }
 
 struct Call {

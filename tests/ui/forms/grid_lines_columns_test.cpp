@@ -1,4 +1,4 @@
-// Whole lines of a string grid as string lists, CommaText, and the listed columns of a data grid.
+// Whole lines of a string grid as string lists, and the listed columns of a data grid.
 
 #include "forms_fixture.h"
 
@@ -7,7 +7,6 @@
 #include "script/comp_wrapper.h"
 #include "script/form_loader.h"
 #include "script/stream/text_form.h"
-#include "ui/qt/forms/comma_text.h"
 #include "ui/qt/forms/data_grid.h"
 #include "ui/qt/forms/grid_controls.h"
 
@@ -32,21 +31,6 @@ std::unique_ptr<script::Component> formOf(const char* text) {
 }
 
 } // namespace
-
-TEST(CommaText, QuotesWhatWouldSplitAndReadsItBack) {
-    const Lines lines{"plain", "two words", "a,b", "say \"hi\"", "", czech("Žluťoučký")};
-    const std::string text = commaTextOf(lines);
-    EXPECT_EQ(text, "plain,\"two words\",\"a,b\",\"say \"\"hi\"\"\",\"\"," + czech("Žluťoučký"));
-    EXPECT_EQ(linesOfCommaText(text), lines);
-}
-
-TEST(CommaText, BlanksSeparateUnquotedStringsAndEmptyItemsStay) {
-    EXPECT_EQ(linesOfCommaText("  a b,c , ,d  "), (Lines{"a", "b", "c", "", "d"}));
-    EXPECT_EQ(linesOfCommaText("a,,b"), (Lines{"a", "", "b"}));
-    EXPECT_EQ(linesOfCommaText(""), Lines{});
-    // An unterminated quote takes the rest of the text.
-    EXPECT_EQ(linesOfCommaText("\"open, end"), Lines{"open, end"});
-}
 
 TEST(StringGridLines, ListsKeepToTheirLineAndGoWithIt) {
     auto form = formOf(R"(object Form1: TForm1

@@ -9,17 +9,21 @@
 #include "script/form_loader.h"
 #include "script/open_array.h"
 #include "script/stream/text_form.h"
+#include "ui/qt/forms/bar_controls.h"
 #include "ui/qt/forms/container_controls.h"
 #include "ui/qt/forms/data_grid.h"
 #include "ui/qt/forms/grid_controls.h"
+#include "ui/qt/forms/list_controls.h"
 #include "ui/qt/forms/menus.h"
 #include "ui/qt/forms/picture_controls.h"
 #include "ui/qt/forms/timer.h"
 
 #include <QLabel>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTreeWidget>
 
 #include <fstream>
 #include <sstream>
@@ -306,8 +310,8 @@ end
     s->setModule(form.get());
     s->run();
     expectNoErrors();
-    EXPECT_EQ(output(), (std::vector<std::string>{"b c", "yd", "0", "x,\"\",z", "3", "2",
-                                                  "Mesto/NAME", "90", "NAME"}));
+    EXPECT_EQ(output(), (std::vector<std::string>{"b c", "yd", "0", "x,,z", "3", "2", "Mesto/NAME",
+                                                  "90", "NAME"}));
     auto* grid = dynamic_cast<StringGrid*>(form->findComponent("Grid1"));
     EXPECT_EQ(grid->row(1), (std::vector<std::string>{"", "", ""}));
     auto* dbGrid = dynamic_cast<DataGrid*>(form->findComponent("DBGrid1"));
@@ -317,5 +321,184 @@ end
     EXPECT_EQ(table->horizontalHeaderItem(1)->text(), QStringLiteral("Jmeno"));
     EXPECT_EQ(table->columnWidth(1), 90);
     EXPECT_TRUE(table->isColumnHidden(0));
+    s.reset();
+}
+
+TEST_F(PascalForms, ProgramsBuildTreesListsPagesAndBars) {
+    auto form = script::instantiateComponents(stream::componentFromText(R"(object Form1: TForm1
+  ClientHeight = 300
+  ClientWidth = 400
+  object Tree1: TTreeView
+    OnChange = Tree1Change
+  end
+  object View1: TListView
+    ViewStyle = vsReport
+    Columns = <
+      item
+        Caption = 'Zboží'
+      end>
+  end
+  object Progress1: TProgressBar
+  end
+  object Status1: TStatusBar
+    Panels = <
+      item
+        Width = 80
+      end>
+  end
+  object Checks1: TCheckListBox
+    Items.Strings = (
+      'jedna'
+      'dvě')
+  end
+  object Book1: TNotebook
+    object TPage
+      Caption = 'První'
+    end
+  end
+end
+)"),
+                                              script::registry(), true);
+    auto s = scripter(
+        {"type TForm1 = class(TForm)",
+         "    procedure Tree1Change(Sender: TObject; Node: TTreeNode);",
+         "  end;",
+         "procedure TForm1.Tree1Change(Sender: TObject; Node: TTreeNode);",
+         "begin",
+         czech("  TestOut('vybráno ' + Node.Text);"),
+         "end;",
+         "var N, C, I: Variant;",
+         "begin",
+         czech("  N := Tree1.Items.Add(nil, 'Čechy');"),
+         "  C := Tree1.Items.AddChild(N, 'Praha');",
+         "  Tree1.Items.AddChildFirst(N, 'Beroun');",
+         "  Tree1.Items.Add(N, 'Morava');",
+         "  Tree1.FullExpand;",
+         "  TestOut(Tree1.Items.Count);",
+         "  TestOut(Tree1.Items.Item[1].Text + '/' + N.Item[1].Text);",
+         "  TestOut(N.Count);",
+         "  TestOut(C.Level);",
+         "  Tree1.Selected := C;",
+         "  TestOut(Tree1.Selected.Parent.Text);",
+         "  I := View1.Items.Add;",
+         czech("  I.Caption := 'Káva';"),
+         "  I.SubItems.Add('89,50');",
+         "  View1.Columns.Add.Caption := 'Cena';",
+         "  TestOut(View1.Items.Item[0].SubItems[0] + ' ' + View1.Columns[1].Caption);",
+         "  Progress1.Max := 10;",
+         "  Progress1.Step := 3;",
+         "  Progress1.StepIt;",
+         "  Progress1.StepBy(2);",
+         "  TestOut(Progress1.Position);",
+         czech("  Status1.Panels[0].Text := 'Uloženo';"),
+         "  TestOut(Status1.Panels.Count);",
+         "  Checks1.Checked[1] := True;",
+         "  if Checks1.Checked[1] and (Checks1.State[0] = cbUnchecked) then TestOut('ok');",
+         czech("  Book1.Pages.Add('Druhá');"),
+         "  Book1.PageIndex := 1;",
+         "  TestOut(Book1.ActivePage);",
+         "end."});
+    s->setModule(form.get());
+    s->run();
+    expectNoErrors();
+    EXPECT_EQ(output(), (std::vector<std::string>{"4", "Beroun/Praha", "2", "1",
+                                                  czech("vybráno Praha"), czech("Čechy"),
+                                                  "89,50 Cena", "5", "1", "ok", czech("Druhá")}));
+    auto* status = dynamic_cast<StatusBar*>(form->findComponent("Status1"));
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->shownTexts(), std::vector<std::string>{czech("Uloženo")});
+    auto* view = dynamic_cast<ListView*>(form->findComponent("View1"));
+    EXPECT_EQ(view->tree()->headerItem()->text(1), QStringLiteral("Cena"));
+    EXPECT_EQ(view->tree()->topLevelItem(0)->text(0), QStringLiteral("Káva"));
+    s.reset();
+}
+
+TEST_F(PascalForms, LinesAndItemsOfControlsAreFullStringLists) {
+    auto form = script::instantiateComponents(stream::componentFromText(R"(object Form1: TForm1
+  object Memo1: TMemo
+  end
+  object ListBox1: TListBox
+  end
+  object ComboBox1: TComboBox
+  end
+end
+)"),
+                                              script::registry(), true);
+    auto s =
+        scripter({"var L: TStringList;",
+                  "begin",
+                  czech("  Memo1.Lines.Values['Jméno'] := 'Eva';"),
+                  czech("  Memo1.Lines.Values['Město'] := 'Brno';"),
+                  czech("  Memo1.Lines.Values['Město'] := 'Zlín';"),
+                  czech("  TestOut(Memo1.Lines.Values['Město'] + ' ' + Memo1.Lines.Names[0]);"),
+                  "  L := TStringList.Create;",
+                  "  L.CommaText := 'a,\"b c\",d';",
+                  "  ListBox1.Items.Assign(L);",
+                  "  TestOut(ListBox1.Items.Count);",
+                  "  TestOut(ListBox1.Items.CommaText);",
+                  "  ComboBox1.Items.CommaText := 'zeli,Ananas,cibule';",
+                  "  ComboBox1.Items.Sort;",
+                  "  TestOut(ComboBox1.Items.Text);",
+                  "  Memo1.Lines.BeginUpdate;",
+                  "  Memo1.Lines.Insert(0, 'prvni');",
+                  "  Memo1.Lines.Delete(1);",
+                  "  Memo1.Lines.EndUpdate;",
+                  "  L.Assign(Memo1.Lines);",
+                  "  TestOut(L.Count);",
+                  czech("  TestOut(L.IndexOfName('MĚSTO'));"),
+                  "  ListBox1.Items.Delete(5);",
+                  "end."});
+    s->setModule(form.get());
+    resume = true;
+    s->run();
+    ASSERT_EQ(errors.size(), 1u) << "deleting past the end is the list's error";
+    EXPECT_NE(errors[0].description.find("(5)"), std::string::npos) << errors[0].description;
+    EXPECT_EQ(output(), (std::vector<std::string>{czech("Zlín Jméno"), "3", "a,\"b c\",d",
+                                                  "Ananas\r\ncibule\r\nzeli\r\n", "2", "1"}));
+    auto* memo = dynamic_cast<Control*>(form->findComponent("Memo1"));
+    EXPECT_EQ(qobject_cast<QPlainTextEdit*>(memo->widget())->toPlainText(),
+              QStringLiteral("prvni\nMěsto=Zlín"));
+    auto* list = qobject_cast<QListWidget*>(
+        dynamic_cast<Control*>(form->findComponent("ListBox1"))->widget());
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_EQ(list->item(1)->text(), QStringLiteral("b c"));
+    s.reset();
+}
+
+TEST_F(PascalForms, ProgramsMakeCommonControlsAtRunTime) {
+    auto form = script::instantiateComponents(stream::componentFromText(R"(object Form1: TForm1
+  ClientHeight = 200
+  ClientWidth = 300
+end
+)"),
+                                              script::registry(), true);
+    auto s = scripter({"type TForm1 = class(TForm)",
+                       "    procedure Moved(Sender: TObject);",
+                       "  end;",
+                       "procedure TForm1.Moved(Sender: TObject);",
+                       "begin",
+                       "  TestOut('posun ' + Sender.Name);",
+                       "end;",
+                       "var T, P, B: Variant;",
+                       "begin",
+                       "  T := TTrackBar.Create(Form1);",
+                       "  T.Name := 'Track';",
+                       "  T.Parent := Form1;",
+                       "  T.OnChange := 'Moved';",
+                       "  T.Position := 3;",
+                       "  P := TProgressBar.Create(Form1);",
+                       "  P.Parent := Form1;",
+                       "  P.Position := 150;",
+                       "  TestOut(P.Position);",
+                       "  B := TStatusBar.Create(Form1);",
+                       "  B.Parent := Form1;",
+                       czech("  B.SimpleText := 'Hotovo';"),
+                       "  TestOut(B.Align);",
+                       "end."});
+    s->setModule(form.get());
+    s->run();
+    expectNoErrors();
+    // A new bar keeps to its range and a new status bar sits at the bottom (alBottom = 2).
+    EXPECT_EQ(output(), (std::vector<std::string>{"posun Track", "100", "2"}));
     s.reset();
 }

@@ -6,6 +6,8 @@
 #include "script/builtins.h"
 #include "script/comp_wrapper.h"
 #include "script/registry.h"
+#include "stdlib/stdlib.h"
+#include "stdlib/units.h"
 #include "ui/qt/forms/dialogs.h"
 #include "ui/qt/forms/form_classes.h"
 #include "ui/qt/stdlib/qt_stdlib.h"
@@ -31,6 +33,10 @@ inline script::Registry& desktopRegistry() {
     }
     forms::registerFormClasses(reg);
     forms::registerDialogs(reg);
+    if (!reg.findMember("TStrings", "Add").method) {
+        if (!reg.findClass("Exception")) registerSysUtilsUnit(reg);
+        registerClassesUnit(reg);
+    }
     registerDesktopUnits(reg);
     return reg;
 }

@@ -1,16 +1,22 @@
 #include "ui/qt/forms/form_catalog.h"
 
 #include "script/registry.h"
+#include "ui/qt/forms/bar_controls.h"
 #include "ui/qt/forms/container_controls.h"
 #include "ui/qt/forms/data_controls.h"
 #include "ui/qt/forms/data_grid.h"
 #include "ui/qt/forms/file_dialogs.h"
 #include "ui/qt/forms/form.h"
 #include "ui/qt/forms/grid_controls.h"
+#include "ui/qt/forms/list_controls.h"
 #include "ui/qt/forms/menus.h"
 #include "ui/qt/forms/picture_controls.h"
+#include "ui/qt/forms/range_controls.h"
+#include "ui/qt/forms/rich_edit.h"
 #include "ui/qt/forms/standard_controls.h"
+#include "ui/qt/forms/tab_controls.h"
 #include "ui/qt/forms/timer.h"
+#include "ui/qt/forms/tree_controls.h"
 
 #include <map>
 
@@ -23,7 +29,8 @@ const std::vector<const FormClass*>& formClassCatalog() {
         for (std::span<const FormClass> family :
              {standardControlClasses(), formClasses(), menuClasses(), timerClasses(), gridClasses(),
               pictureClasses(), containerClasses(), fileDialogClasses(), dataControlClasses(),
-              dataGridClasses()})
+              dataGridClasses(), rangeControlClasses(), barControlClasses(), tabControlClasses(),
+              treeControlClasses(), listControlClasses(), richEditClasses()})
             for (const FormClass& c : family)
                 all.push_back(&c);
         return all;

@@ -5,7 +5,7 @@
 #include "script/comp_wrapper.h"
 #include "script/registry.h"
 #include "script/scripter.h"
-#include "ui/qt/forms/comma_text.h"
+#include "ui/qt/forms/common_control_methods.h"
 #include "ui/qt/forms/container_controls.h"
 #include "ui/qt/forms/data_grid.h"
 #include "ui/qt/forms/file_dialogs.h"
@@ -105,21 +105,9 @@ void registerControlMethods(script::Registry& reg) {
         .bind("Execute", "function: Boolean", &FileDialog::execute);
 }
 
-void registerStrings(script::Registry& reg) {
-    ClassBinder<StringList> strings(reg, "TStrings");
-    strings.bind("Add", "function(S: string): Integer", &StringList::add);
-    strings.bind("Append", "procedure(S: string)",
-                 [](StringList& l, const std::string& s) { l.add(s); });
-    strings.bind("Insert", "procedure(Index: Integer; S: string)", &StringList::insert);
-    strings.bind("Delete", "procedure(Index: Integer)", &StringList::remove);
-    strings.bind("Clear", "procedure", [](StringList& l) { l.setLines({}); });
-    strings.bind("IndexOf", "function(S: string): Integer", &StringList::indexOf);
-    strings.property("Count", "Integer", &StringList::count);
-    strings.property("Text", "string", &StringList::text, &StringList::setText);
-    strings.defaultProperty("Strings", "string", &StringList::at, &StringList::set);
-    strings.property(
-        "CommaText", "string", [](const StringList& l) { return commaTextOf(l.lines()); },
-        [](StringList& l, const std::string& text) { l.setLines(linesOfCommaText(text)); });
+// The members of TStrings (Items, Lines ...) are the standard library's (CLASSES); the parts of
+// controls are bound here.
+void registerParts(script::Registry& reg) {
     bindTable<FontObject>(reg, "TFont");
 }
 
@@ -214,10 +202,11 @@ void registerFormClasses(script::Registry& reg) {
     registerClasses(reg);
     if (reg.findMember("TControl", "Show").method) return;
     registerControlMethods(reg);
-    registerStrings(reg);
+    registerParts(reg);
     registerGridsAndPictures(reg);
     registerDataGrid(reg);
     registerConstants(reg);
+    registerCommonControlMethods(reg);
 }
 
 void installFormHooks() {

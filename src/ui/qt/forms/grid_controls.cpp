@@ -22,7 +22,7 @@ int GridLineStrings::addToFirstEmpty(const std::string& text) {
     const auto all = lines();
     for (std::size_t i = 0; i < all.size(); ++i)
         if (all[i].empty()) {
-            set(static_cast<int>(i), text);
+            put(static_cast<int>(i), text);
             return static_cast<int>(i);
         }
     return -1;

@@ -1,27 +1,33 @@
 #include "ui/qt/forms/string_list.h"
 
-#include "core/cp1250.h"
-#include "script/dispatch.h"
-#include "ui/qt/forms/form_values.h"
-
 namespace vorlan::forms {
 
-void StringList::checkIndex(int index, int count) const {
-    if (index < 0 || index >= count)
-        throw script::ScriptException("List index out of bounds (" + std::to_string(index) + ")");
+std::vector<std::string> StringList::lines() const {
+    return pending_ ? *pending_ : access_.read();
 }
 
-int StringList::add(const std::string& line) {
+void StringList::setLines(const std::vector<std::string>& lines) {
+    if (pending_)
+        *pending_ = lines;
+    else
+        access_.write(lines);
+}
+
+int StringList::count() const {
+    return static_cast<int>(lines().size());
+}
+
+std::string StringList::get(int index) const {
     auto all = lines();
-    all.push_back(line);
-    setLines(all);
-    return static_cast<int>(all.size()) - 1;
+    checkIndex(index, static_cast<int>(all.size()));
+    return std::move(all[static_cast<std::size_t>(index)]);
 }
 
-void StringList::insert(int index, const std::string& line) {
+void StringList::insertItem(int index, std::string text, script::Value) {
+    // A control keeps texts only: the object beside an item is not stored.
     auto all = lines();
     checkIndex(index, static_cast<int>(all.size()) + 1);
-    all.insert(all.begin() + index, line);
+    all.insert(all.begin() + index, std::move(text));
     setLines(all);
 }
 
@@ -32,35 +38,29 @@ void StringList::remove(int index) {
     setLines(all);
 }
 
-void StringList::set(int index, const std::string& line) {
+void StringList::put(int index, std::string text) {
     auto all = lines();
     checkIndex(index, static_cast<int>(all.size()));
-    all[static_cast<std::size_t>(index)] = line;
+    all[static_cast<std::size_t>(index)] = std::move(text);
     setLines(all);
 }
 
-std::string StringList::at(int index) const {
-    const auto all = lines();
-    checkIndex(index, static_cast<int>(all.size()));
-    return all[static_cast<std::size_t>(index)];
+void StringList::clear() {
+    setLines({});
 }
 
-int StringList::indexOf(std::string_view line) const {
-    const auto all = lines();
-    for (std::size_t i = 0; i < all.size(); ++i)
-        if (equalsNoCase(all[i], line)) return static_cast<int>(i);
-    return -1;
+void StringList::setTexts(std::vector<std::string> texts) {
+    setLines(texts);
 }
 
-std::string StringList::text() const {
-    std::string out;
-    for (const auto& line : lines())
-        out += line + "\r\n";
-    return out;
-}
-
-void StringList::setText(std::string_view text) {
-    setLines(linesOfValue(script::Value(text)));
+void StringList::setUpdateState(bool updating) {
+    if (updating) {
+        pending_ = access_.read();
+        return;
+    }
+    std::vector<std::string> done = std::move(*pending_);
+    pending_.reset();
+    access_.write(done);
 }
 
 } // namespace vorlan::forms

@@ -1,40 +1,46 @@
 #pragma once
-// Strings of a control as scripts see them (TStrings: Items, Lines). The owner supplies how the
-// widget's list is read and changed.
+// Strings of a control as scripts see them (TStrings: Items, Lines, Tabs). The list semantics
+// (names and values, comma text, files, Assign ...) are the standard library's TStrings; a
+// control supplies only how its widget's texts are read and replaced, so every change lands in
+// the widget at once. Between BeginUpdate and EndUpdate the texts are kept here and the widget
+// gets them once, when the last EndUpdate ends.
 
-#include "script/native_object.h"
+#include "stdlib/strings_base.h"
 
 #include <functional>
+#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace vorlan::forms {
 
-class StringList : public script::NativeObject {
+class StringList : public stdlib::Strings {
 public:
     struct Access {
         std::function<std::vector<std::string>()> read;
         std::function<void(const std::vector<std::string>&)> write;
     };
-    explicit StringList(Access access)
-        : script::NativeObject("TStrings"), access_(std::move(access)) {}
+    // `className` names the members scripts reach (a control's own kind of lines).
+    explicit StringList(Access access, std::string className = "TStrings")
+        : Strings(std::move(className)), access_(std::move(access)) {}
 
-    std::vector<std::string> lines() const { return access_.read(); }
-    void setLines(const std::vector<std::string>& lines) { access_.write(lines); }
-    int add(const std::string& line);
-    void insert(int index, const std::string& line);
-    void remove(int index);
-    void set(int index, const std::string& line);
-    std::string at(int index) const;
-    int indexOf(std::string_view line) const;
-    int count() const { return static_cast<int>(lines().size()); }
-    // Lines joined with CR LF after each, as the Text property shows them.
-    std::string text() const;
-    void setText(std::string_view text);
+    // Every text, and all of them replaced at once.
+    std::vector<std::string> lines() const;
+    void setLines(const std::vector<std::string>& lines);
+
+    int count() const override;
+    std::string get(int index) const override;
+    void insertItem(int index, std::string text, script::Value object) override;
+    void remove(int index) override;
+    void put(int index, std::string text) override;
+    void clear() override;
+    void setTexts(std::vector<std::string> texts) override;
+
+protected:
+    void setUpdateState(bool updating) override;
 
 private:
-    void checkIndex(int index, int count) const;
+    std::optional<std::vector<std::string>> pending_;
     Access access_;
 };
 
