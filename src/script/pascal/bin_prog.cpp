@@ -3,6 +3,7 @@
 #include "script/comp_wrapper.h"
 #include "script/pascal/handled_exception.h"
 #include "script/pascal/messages.h"
+#include "script/pascal/write_text.h"
 #include "script/raised_exception.h"
 #include "script/registry.h"
 
@@ -391,7 +392,7 @@ constexpr std::int32_t kFusedMoveArithCmpJump = 1030; // T := x; T op= y; T cmp=
 
 bool isKnownOperation(std::int32_t op) {
     return (op >= 0 && op <= 20) || op == OpLoadConst || op == OpEndProgram || op == OpIncrement ||
-           op == OpDecrement || (op >= OpMove && op <= OpLeaveFinally);
+           op == OpDecrement || (op >= OpMove && op <= OpWriteWidth);
 }
 bool isFusableArithmetic(std::int32_t op) {
     return op == OpAdd || op == OpSubtract || op == OpMultiply || op == OpIntDivide ||
@@ -1151,6 +1152,12 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
                     break;
                 case OpLeaveFinally:
                     opLeaveFinally();
+                    break;
+                case OpWriteFixed:
+                    s[in.a] = Value(fixedText(s[in.a], s[in.b].toInt()));
+                    break;
+                case OpWriteWidth:
+                    s[in.a] = Value(paddedText(writeText(s[in.a]), s[in.b].toInt()));
                     break;
                 default:
                     throw std::runtime_error(msg::badOpcode());

@@ -63,6 +63,9 @@ enum Op : std::int32_t {
     // try … finally: op 58 with B = 1 pushes the handler of the exceptional way through the
     // finally part, which every way out of the protected part calls with op 49.
     OpLeaveFinally = 65, // leaves the finally part called last (Exit, Break out of it)
+    // The X:W:D and X:W arguments of Write and Writeln.
+    OpWriteFixed = 66, // slot A := its number as text with slot B decimals
+    OpWriteWidth = 67, // slot A := its text padded to slot B characters
 };
 
 // One word of code: an instruction, or three operands of the call before it (in A, B, Op).

@@ -155,6 +155,8 @@ private:
     void exceptPart();
     bool atOnClause();
     void onClause(int endLabel);
+    // Write/Writeln with the X:W and X:W:D forms.
+    void writeStatement(const Token& name);
     int openBlock(BlockKind kind, int exitLabel = -1);
     void closeBlock() { tryPath_.pop_back(); }
     // The code that leaves the blocks path[from..] (innermost first) before a jump out of them.

@@ -394,6 +394,56 @@ void Compilation::onClause(int endLabel) {
     slots_.release(m);
 }
 
+// Write(A, B:W, C:W:D): the arguments with a width go to the call as their padded text.
+void Compilation::writeStatement(const Token& name) {
+    next();
+    expectChar('(');
+    struct Item {
+        NodePtr value, width, decimals;
+    };
+    std::vector<Item> items;
+    if (!is(')')) {
+        for (;;) {
+            Item item;
+            item.value = expression();
+            if (is(':') && reader_.peek().code != '=') {
+                next();
+                item.width = expression();
+                if (is(':') && reader_.peek().code != '=') {
+                    next();
+                    item.decimals = expression();
+                }
+            }
+            items.push_back(std::move(item));
+            if (is(',')) {
+                next();
+                continue;
+            }
+            break;
+        }
+    }
+    if (!is(')')) fail(msg::expectedChar(")", found()));
+    next();
+    std::vector<int> operands{code_.constant(Value(name.text))};
+    for (const Item& item : items) {
+        if (!item.width) {
+            operands.push_back(argument(*item.value));
+            continue;
+        }
+        const int t = slots_.allocTemp();
+        emitInto(*item.value, t);
+        at(*item.value);
+        if (item.decimals) code_.emit(OpWriteFixed, t, operand(*item.decimals));
+        code_.emit(OpWriteWidth, t, operand(*item.width));
+        operands.push_back(t);
+    }
+    if (operands.size() > static_cast<std::size_t>(kMaxCallArguments) + 1)
+        fail(msg::badArgumentCount());
+    at(name);
+    code_.emitCall(OpCallName, static_cast<int>(operands.size() - 1), slots_.allocTemp(), operands);
+    code_.emit(OpPopObject);
+}
+
 void Compilation::identStatement() {
     const Token first = tok();
     RoutineDecl* r = symbols_.currentRoutine();
@@ -410,6 +460,11 @@ void Compilation::identStatement() {
     if (!symbols_.lookup(first.text) && reader_.peek().code == ':' && !hasUses_ &&
         !isBoolean(first.text) && resolver_.resolve(first.text).kind == NameResolver::Kind::Unknown)
         fail(msg::variableNotDefined(first.text));
+    if ((equalsNoCase(first.text, "Write") || equalsNoCase(first.text, "Writeln")) &&
+        !symbols_.lookup(first.text) && reader_.peek().code == '(') {
+        writeStatement(first);
+        return;
+    }
     NodePtr d = designator();
     if (atAssignment()) {
         next();

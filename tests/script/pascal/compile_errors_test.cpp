@@ -53,6 +53,7 @@ const Case kCases[] = {
      1,
      35},
     {{"begin try TestOut(1) except on E: Exception TestOut(2) end end."}, "Očekávám \"Do\"", 1, 45},
+    {{"begin Writeln(1:2:3:4) end."}, "Očekávám znak \")\", nalezl jsem ale \":\"", 1, 20},
     {{"begin try TestOut(1) except TestOut(2)"}, "Očekávám \"End\"", 1, 39},
     {{"var a: Integer;", "begin a := (1 + 2; end."},
      "Očekávám znak \")\", nalezl jsem ale \";\"",
