@@ -83,6 +83,18 @@ int scriptErrorBoxesShown() {
     return errorBoxes;
 }
 
+namespace {
+std::optional<int> haltCode;
+}
+
+void requestHalt(int exitCode) {
+    haltCode = exitCode;
+}
+
+std::optional<int> haltExitCode() {
+    return haltCode;
+}
+
 bool scripterIsLive(const Scripter* scripter) {
     std::shared_lock lock(liveLock());
     return liveScripters().count(scripter) != 0;

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -93,6 +94,11 @@ private:
 // How many script error boxes (compile or run-time errors shown to the user) the process has
 // shown; a headless run that showed one ends with its own exit status.
 int scriptErrorBoxesShown();
+
+// Halt(code): the exit status the program asked for, which a headless run ends with unless a
+// script error box was shown; nothing while no program has called Halt.
+void requestHalt(int exitCode);
+std::optional<int> haltExitCode();
 
 // Live scripters: the run cycle waits while its main scripter is in this list.
 bool scripterIsLive(const Scripter* scripter);

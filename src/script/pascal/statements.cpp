@@ -477,6 +477,10 @@ void Compilation::identStatement() {
     at(first);
     const int scratch = slots_.allocTemp();
     emitChain(*d, scratch);
+    // Halt ends the program here: the call only records the exit code and closes the program.
+    if (equalsNoCase(first.text, "Halt") && d->startsWithName && d->links.size() == 1 &&
+        !symbols_.lookup(first.text))
+        code_.emit(OpEndProgram);
 }
 
 void Compilation::assignTo(Node& target, NodePtr value, const Token& first) {
