@@ -78,6 +78,9 @@ void registerFormsUnit(script::Registry& reg) {
                  &ApplicationObject::setHintColor);
     app.property("HintPause", "Integer", &ApplicationObject::hintPause,
                  &ApplicationObject::setHintPause);
+    app.property("OnException", "string", &ApplicationObject::onException,
+                 &ApplicationObject::setOnException);
+    app.property("OnIdle", "string", &ApplicationObject::onIdle, &ApplicationObject::setOnIdle);
     app.bind("ProcessMessages", "procedure", &ApplicationObject::processMessages);
     app.bind("Terminate", "procedure", &ApplicationObject::terminate);
     // Halt ends the program as Terminate does; a Pascal program stops at once (its compiler ends
