@@ -1,8 +1,7 @@
 #pragma once
-// What a script can learn about the exception it is handling. The Pascal dialect has no `on E:
-// Exception do` clause, so handlers read the exception through ExceptionMessage and
-// ExceptionClassName instead; Basic and JavaScript programs, which have Err and catch (e), can
-// use them too.
+// What a script can learn about the exception it is handling, through ExceptionMessage and
+// ExceptionClassName: Pascal handlers without an `on E: Exception do` clause read it so, and
+// Basic and JavaScript programs, which have Err and catch (e), can use them too.
 //
 // The record is process-wide: a native routine that fails sets it (with the exception class it
 // raised, "Exception" when it named none), and the Pascal machine sets it when a handler takes

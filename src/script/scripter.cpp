@@ -83,6 +83,26 @@ int scriptErrorBoxesShown() {
     return errorBoxes;
 }
 
+namespace {
+std::optional<int> haltCode;
+UnhandledErrorHook& unhandledErrorHook() {
+    static UnhandledErrorHook hook;
+    return hook;
+}
+} // namespace
+
+void setUnhandledErrorHook(UnhandledErrorHook hook) {
+    unhandledErrorHook() = std::move(hook);
+}
+
+void requestHalt(int exitCode) {
+    haltCode = exitCode;
+}
+
+std::optional<int> haltExitCode() {
+    return haltCode;
+}
+
 bool scripterIsLive(const Scripter* scripter) {
     std::shared_lock lock(liveLock());
     return liveScripters().count(scripter) != 0;
@@ -174,7 +194,10 @@ bool Scripter::load() {
     if (module_) module_->setEventSink(this);
     runner_ = createRunner(*this);
     if (useModule && module_) runner_->addNamedObject(module_->name(), wrapObject(module_), true);
-    if (!runner_->compileModule(script)) {
+    compiling_ = true;
+    const bool compiled = runner_->compileModule(script);
+    compiling_ = false;
+    if (!compiled) {
         runner_.reset();
         return false;
     }
@@ -250,6 +273,16 @@ Value Scripter::callHandler(const std::string& procedureName, std::span<Value> a
 }
 
 bool Scripter::handleError(const ScriptErrorInfo& info) {
+    if (!compiling_ && unhandledErrorHook()) {
+        // An error inside the hook's own handler shows the box, as it would without the hook.
+        static bool inHook = false;
+        if (!inHook) {
+            inHook = true;
+            const bool taken = unhandledErrorHook()(*this, info.exception);
+            inHook = false;
+            if (taken) return true;
+        }
+    }
     bool resume = false;
     if (onError) {
         onError(*this, info.exception, info.position + 1, info.line + 1, resume);

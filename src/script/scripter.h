@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -88,11 +89,23 @@ private:
     std::vector<std::unique_ptr<Scripter>> units_;
     bool errorFlag_ = false;
     bool needsReset_ = false;
+    bool compiling_ = false;
 };
 
 // How many script error boxes (compile or run-time errors shown to the user) the process has
 // shown; a headless run that showed one ends with its own exit status.
 int scriptErrorBoxesShown();
+
+// Application.OnException: a run-time error that no handler of the program caught goes to the
+// hook before the error box; when it answers true the box is not shown and the program goes
+// on. Compile errors always show the box.
+using UnhandledErrorHook = std::function<bool(Scripter& failed, const ExceptionInfo& error)>;
+void setUnhandledErrorHook(UnhandledErrorHook hook);
+
+// Halt(code): the exit status the program asked for, which a headless run ends with unless a
+// script error box was shown; nothing while no program has called Halt.
+void requestHalt(int exitCode);
+std::optional<int> haltExitCode();
 
 // Live scripters: the run cycle waits while its main scripter is in this list.
 bool scripterIsLive(const Scripter* scripter);

@@ -7,6 +7,7 @@
 #include "script/open_array.h"
 #include "script/raised_exception.h"
 #include "stdlib/exceptions.h"
+#include "stdlib/file_search.h"
 #include "stdlib/float_text.h"
 #include "stdlib/format_settings.h"
 #include "stdlib/sysutils_convert.h"
@@ -215,6 +216,15 @@ void bindFiles(Binder& b) {
     b.bind("FileSetAttr", "function(const FileName: string; Attr: Integer): Integer", &fileSetAttr);
     b.bind("FileDateToDateTime", "function(FileDate: Integer): TDateTime", &fileDateToDateTime);
     b.bind("DateTimeToFileDate", "function(DateTime: TDateTime): Integer", &dateTimeToFileDate);
+    b.bind("FindFirst", "function(const Path: string; Attr: Integer; var F: TSearchRec): Integer",
+           &findFirst);
+    b.bind("FindNext", "function(var F: TSearchRec): Integer", &findNext);
+    b.bind("FindClose", "procedure(var F: TSearchRec)", &findClose);
+    ClassBinder<SearchRec> rec(b.registry(), "TSearchRec", "TObject");
+    rec.property("Name", "string", [](SearchRec& r) { return r.current.name; });
+    rec.property("Size", "Integer", [](SearchRec& r) { return r.current.size; });
+    rec.property("Attr", "Integer", [](SearchRec& r) { return r.current.attr; });
+    rec.property("Time", "Integer", [](SearchRec& r) { return r.current.time; });
     b.registry().registerConst("faReadOnly", Value(kFaReadOnly));
     b.registry().registerConst("faHidden", Value(kFaHidden));
     b.registry().registerConst("faSysFile", Value(kFaSysFile));

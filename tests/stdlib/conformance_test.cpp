@@ -2,7 +2,8 @@
 // module (MAIN.ZLM, MAIN.PMB or MAIN.TRX) and expected.txt, the console text it prints when it
 // runs headless. A vorlan.ini in the folder is the settings file of the run (its [Locale]
 // group); each line of expected-stderr.txt, when there, must appear in what the run logs (the
-// error boxes), else the run must end with status 0. Programs with a file fpc.crosscheck also
+// error boxes), else the run must end with status 0; expected-exit-code.txt, when there, holds the
+// status the run must end with. Programs with a file fpc.crosscheck also
 // compile with a standard Pascal compiler, which must print the same (fpc_crosscheck.sh).
 #include "integration/process.h"
 
@@ -75,12 +76,16 @@ TEST_P(StdlibProgram, PrintsTheExpectedText) {
     const SettingsHome settings(dir, folder);
     const ProcessResult r = runVorlan({archive.string()}, work);
     EXPECT_EQ(r.out, readFile(folder / "expected.txt")) << r.err;
+    const bool exitCodeGiven = fs::exists(folder / "expected-exit-code.txt");
+    if (exitCodeGiven) {
+        EXPECT_EQ(r.exitCode, std::stoi(readFile(folder / "expected-exit-code.txt"))) << r.err;
+    }
     const fs::path expectedErr = folder / "expected-stderr.txt";
     if (fs::exists(expectedErr)) {
         std::istringstream lines(readFile(expectedErr));
         for (std::string line; std::getline(lines, line);)
             EXPECT_NE(r.err.find(line), std::string::npos) << line << "\n" << r.err;
-    } else {
+    } else if (!exitCodeGiven) {
         EXPECT_EQ(r.exitCode, 0) << r.err;
     }
 }

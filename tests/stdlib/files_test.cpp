@@ -2,6 +2,8 @@
 #include "stdlib_calls.h"
 
 #include "core/path_mapper.h"
+#include "script/comp_wrapper.h"
+#include "stdlib/file_search.h"
 #include "stdlib/sysutils_dates.h"
 #include "stdlib/sysutils_files.h"
 
@@ -110,4 +112,47 @@ TEST_F(FilesTest, NamesAreSplitByTheirText) {
     EXPECT_EQ(expandFileName("\\X.TXT"), "T:\\X.TXT");
     EXPECT_EQ(expandFileName("D:\\A\\..\\..\\B"), "D:\\B");
     EXPECT_EQ(expandFileName("T:Y"), "T:\\Y");
+}
+
+TEST(FileSearch, WindowsWildcards) {
+    EXPECT_TRUE(matchesWildcard("FIRMA.DBF", "*.dbf"));
+    EXPECT_TRUE(matchesWildcard("firma.dbf", "F?RMA.*"));
+    EXPECT_TRUE(matchesWildcard("README", "*.*")); // no dot, as on the platform
+    EXPECT_TRUE(matchesWildcard("a.b.c", "*.c"));
+    EXPECT_TRUE(matchesWildcard("abcabd", "*ab?")); // the star has to take back characters
+    EXPECT_TRUE(matchesWildcard("X", "**X*"));
+    EXPECT_FALSE(matchesWildcard("FIRMA.NTX", "*.DBF"));
+    EXPECT_FALSE(matchesWildcard("AB", "A?B"));
+    EXPECT_FALSE(matchesWildcard("", "?"));
+    // Czech letters compare by their Windows-1250 upper case.
+    EXPECT_TRUE(matchesWildcard("\xF8\xE1\x64ky.txt", "\xD8\xC1\x44KY.*")); // řádky / ŘÁDKY
+}
+
+TEST_F(FilesTest, SearchRecordsAndTheirCodes) {
+    write("B.TXT", "12345");
+    write("a.txt");
+    fs::create_directory(root_ / "SUB");
+    Value rec;
+    ASSERT_EQ(findFirst("T:\\*.TXT", kFaAnyFile, rec), 0);
+    auto* r = dynamic_cast<SearchRec*>(script::nativeObjectOf(rec));
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->current.name, "a.txt");
+    EXPECT_EQ(findNext(rec), 0);
+    EXPECT_EQ(r->current.name, "B.TXT");
+    EXPECT_EQ(r->current.size, 5);
+    EXPECT_EQ(r->current.attr & kFaDirectory, 0);
+    EXPECT_EQ(findNext(rec), kSearchNoMoreFiles);
+    EXPECT_EQ(findNext(rec), kSearchNoMoreFiles);
+    // The same record serves the next search; folders come only when asked for.
+    ASSERT_EQ(findFirst("T:\\S*", kFaArchive, rec), kSearchNoMoreFiles);
+    ASSERT_EQ(findFirst("T:\\S*", kFaDirectory, rec), 0);
+    EXPECT_EQ(dynamic_cast<SearchRec*>(script::nativeObjectOf(rec)), r);
+    EXPECT_EQ(r->current.name, "SUB");
+    EXPECT_NE(r->current.attr & kFaDirectory, 0);
+    findClose(rec);
+    EXPECT_EQ(findNext(rec), kSearchNoMoreFiles);
+    EXPECT_EQ(findFirst("T:\\NIC\\*.*", kFaAnyFile, rec), kSearchPathNotFound);
+    EXPECT_EQ(findFirst("Q:\\*.*", kFaAnyFile, rec), kSearchPathNotFound);
+    Value notARecord(std::string("x"));
+    EXPECT_EQ(findNext(notARecord), kSearchNoMoreFiles);
 }

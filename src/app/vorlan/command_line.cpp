@@ -182,6 +182,7 @@ std::string usageText() {
            "  3  (headless only) the program's script failed: its error box (a compile error or "
            "an\n"
            "     error while running) was shown\n"
+           "  N  (headless only) the program ended with Halt(N) and none of the above happened\n"
            "Settings (window placement, drive letters, [Locale] format settings):\n"
            "$XDG_CONFIG_HOME/vorlan/vorlan.ini.\n";
 }

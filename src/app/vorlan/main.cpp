@@ -286,6 +286,7 @@ int main(int argc, char** argv) {
         // failed script has its own status so a batch can tell it from a missing file.
         if (script::scriptErrorBoxesShown() > 0) return app::kExitScriptError;
         if (qt::shownAppExceptions() > 0) return app::kExitRunError;
+        if (const auto code = script::haltExitCode()) return *code;
     }
     return status;
 }

@@ -1,7 +1,9 @@
 #include "script/pascal/bin_prog.h"
 
 #include "script/comp_wrapper.h"
+#include "script/pascal/handled_exception.h"
 #include "script/pascal/messages.h"
+#include "script/pascal/write_text.h"
 #include "script/raised_exception.h"
 #include "script/registry.h"
 
@@ -17,30 +19,6 @@ class ScriptRaise : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
-
-// What `raise X` raises: an exception object gives its class and Message and is freed, as the
-// exception being handled is once its handler has run (ExceptionMessage keeps the text); any
-// other value is the message of an Exception.
-std::string raiseValue(const Value& raised) {
-    if (!raised.isObject() || !raised.asObject()) {
-        std::string message = raised.toString();
-        setRaisedException("Exception", message);
-        return message;
-    }
-    Dispatch& object = *raised.asObject();
-    Value message;
-    ExceptionInfo error;
-    if (invokeByName(object, "Message", InvokeGet, {}, message, error) != DispStatus::Ok)
-        message = Value(object.dispatchClassName());
-    std::string text = message.toString();
-    const std::string className = object.dispatchClassName();
-    setRaisedException(className, text);
-    if (registry().isClassOrDescendant(className, "Exception")) {
-        Value ignored;
-        (void)invokeByName(object, "Free", InvokeMethod, {}, ignored, error);
-    }
-    return text;
-}
 
 // Ends the run whatever handlers are active.
 class FatalRunError : public std::runtime_error {
@@ -414,7 +392,7 @@ constexpr std::int32_t kFusedMoveArithCmpJump = 1030; // T := x; T op= y; T cmp=
 
 bool isKnownOperation(std::int32_t op) {
     return (op >= 0 && op <= 20) || op == OpLoadConst || op == OpEndProgram || op == OpIncrement ||
-           op == OpDecrement || (op >= OpMove && op <= OpPopHandler);
+           op == OpDecrement || (op >= OpMove && op <= OpWriteWidth);
 }
 bool isFusableArithmetic(std::int32_t op) {
     return op == OpAdd || op == OpSubtract || op == OpMultiply || op == OpIntDivide ||
@@ -678,6 +656,12 @@ void BinProg::failedCall(MachineHost& host, const Instruction& call, DispStatus 
         // A native routine noted its own exception already; anything else is an Exception.
         if (status != DispStatus::Exception || raisedException().message != description)
             setRaisedException("Exception", description);
+        pending_ = Handling{};
+        pending_.className = raisedException().className;
+        pending_.message = description;
+        pending_.source = error.source;
+        pending_.line = call.line;
+        pending_.column = call.column;
         throw ScriptRaise(error.source + "\r\n" + description);
     }
     if (!host.runError(call.line, call.column, {error.source, description})) stop_ = true;
@@ -913,6 +897,8 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
     ++nesting_;
     const std::size_t outerHandlerBase = handlerBase_;
     handlerBase_ = handlers_.size();
+    const std::size_t outerHandlingBase = handlingBase_;
+    handlingBase_ = handling_.size();
     const std::size_t objectBase = objects_.size();
     stop_ = false;
 
@@ -920,6 +906,8 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
         unwindTo(baseFrames);
         if (handlers_.size() > handlerBase_) handlers_.resize(handlerBase_);
         if (objects_.size() > objectBase) objects_.resize(objectBase);
+        dropHandling(handlingBase_);
+        handlingBase_ = outerHandlingBase;
         handlerBase_ = outerHandlerBase;
         --nesting_;
         return end;
@@ -1131,18 +1119,45 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
                     objects_.push_back(s[in.a].isObject() ? s[in.a].asObject() : nullptr);
                     break;
                 case OpPushHandler:
-                    handlers_.push_back(Handler{targets[in.a],
-                                                static_cast<std::uint32_t>(frames_.size()),
-                                                static_cast<std::uint32_t>(objects_.size())});
+                    handlers_.push_back(
+                        Handler{targets[in.a], static_cast<std::uint32_t>(frames_.size()),
+                                static_cast<std::uint32_t>(objects_.size()),
+                                static_cast<std::uint32_t>(handling_.size()), in.b == 1});
                     break;
                 case OpRaise:
-                    if (in.a != -1) exceptionMessage_ = raiseValue(s[in.a]);
-                    throw ScriptRaise(exceptionMessage_);
+                    raise(in, in.a);
                 case OpCharAt:
                     charAt(s[in.a], s[in.b]);
                     break;
                 case OpPopHandler:
                     if (handlers_.size() > handlerBase_) handlers_.pop_back();
+                    break;
+                case OpExceptionObject:
+                    if (handling_.size() > handlingBase_) {
+                        Handling& h = handling_.back();
+                        if (!h.object) h.object = makeExceptionObject(h.className, h.message);
+                        s[in.a] = Value(h.object);
+                    } else {
+                        s[in.a] = Value(ObjectRef());
+                    }
+                    break;
+                case OpExceptionIs:
+                    s[in.a].setBool(
+                        handling_.size() > handlingBase_ &&
+                        exceptionMatches(handling_.back().className,
+                                         constants[static_cast<std::size_t>(in.b)].toString()));
+                    break;
+                case OpEndExcept:
+                    if (handling_.size() > handlingBase_) dropHandling(handling_.size() - 1);
+                    break;
+                case OpLeaveFinally:
+                    opLeaveFinally();
+                    break;
+                case OpWriteFixed:
+                    s[in.a] = Value(fixedText(s[in.a], s[in.b].toInt()));
+                    break;
+                case OpWriteWidth:
+                    s[in.a] = Value(paddedText(writeText(s[in.a]), s[in.b].toInt()));
                     break;
                 default:
                     throw std::runtime_error(msg::badOpcode());
@@ -1162,21 +1177,111 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
                 handlers_.pop_back();
                 unwindTo(h.frames);
                 if (objects_.size() > h.objects) objects_.resize(h.objects);
-                exceptionMessage_ = e.what();
-                if (!dynamic_cast<const ScriptRaise*>(&e))
-                    setRaisedException("Exception", e.what());
+                takeOver(h, e, at);
                 pc = h.pc;
                 continue;
             }
             const Instruction& in = code[static_cast<std::size_t>(at)];
             ExceptionInfo info;
-            if (const auto* se = dynamic_cast<const ScriptException*>(&e))
-                info.source = se->source();
-            info.description = e.what();
-            stop_ = !host.runError(in.line, in.column, info);
+            int line = in.line, column = in.column;
+            if (dynamic_cast<const ScriptRaise*>(&e)) {
+                // Raised by the program, perhaps again by a finally part on its way out: the
+                // box shows where it was raised first.
+                info.source = pending_.source;
+                info.description = pending_.message;
+                if (pending_.line >= 0) {
+                    line = pending_.line;
+                    column = pending_.column;
+                }
+                freeExceptionObject(pending_.object);
+                pending_ = Handling{};
+            } else {
+                if (const auto* se = dynamic_cast<const ScriptException*>(&e))
+                    info.source = se->source();
+                info.description = runErrorMessage(e, in.op);
+            }
+            stop_ = !host.runError(line, column, info);
             return finish(RunEnd::Failed);
         }
     }
+}
+
+void BinProg::raise(const Instruction& in, std::int32_t slot) {
+    if (slot != -1) {
+        // raise X: an exception object gives its class and Message; any other value is the
+        // message of an Exception.
+        const Value& raised = slots_[static_cast<std::size_t>(slot)];
+        Handling h;
+        h.line = in.line;
+        h.column = in.column;
+        if (raised.isObject() && raised.asObject()) {
+            Dispatch& object = *raised.asObject();
+            Value message;
+            ExceptionInfo error;
+            if (invokeByName(object, "Message", InvokeGet, {}, message, error) != DispStatus::Ok)
+                message = Value(object.dispatchClassName());
+            h.message = message.toString();
+            h.className = object.dispatchClassName();
+            h.object = raised.asObject();
+        } else {
+            h.message = raised.toString();
+            h.className = "Exception";
+        }
+        pending_ = std::move(h);
+    } else if (handling_.size() > handlingBase_) {
+        // raise; in a handler: the exception it deals with goes on, object and all.
+        pending_ = std::move(handling_.back());
+        handling_.pop_back();
+    } else {
+        pending_ = Handling{};
+        pending_.className = raisedException().className.empty() ? std::string("Exception")
+                                                                 : raisedException().className;
+        pending_.message = exceptionMessage_;
+    }
+    setRaisedException(pending_.className, pending_.message);
+    throw ScriptRaise(pending_.message);
+}
+
+void BinProg::takeOver(const Handler& h, const std::exception& e, std::int32_t at) {
+    Handling taken;
+    if (dynamic_cast<const ScriptRaise*>(&e)) {
+        taken = std::move(pending_);
+        pending_ = Handling{};
+    } else {
+        const Instruction& in = code[static_cast<std::size_t>(at)];
+        taken.className = runErrorClass(e, in.op);
+        taken.message = runErrorMessage(e, in.op);
+        taken.line = in.line;
+        taken.column = in.column;
+        if (const auto* se = dynamic_cast<const ScriptException*>(&e)) taken.source = se->source();
+    }
+    // Exceptions whose handlers were left by this one are done with.
+    dropHandling(std::max<std::size_t>(h.handling, handlingBase_), taken.object);
+    exceptionMessage_ = e.what();
+    setRaisedException(taken.className, taken.message);
+    taken.frames = static_cast<std::uint32_t>(frames_.size());
+    taken.finallyPart = h.finallyPart;
+    handling_.push_back(std::move(taken));
+}
+
+void BinProg::dropHandling(std::size_t depth, const ObjectRef& keep) {
+    while (handling_.size() > depth) {
+        ObjectRef object = std::move(handling_.back().object);
+        handling_.pop_back();
+        if (object && object != keep) freeExceptionObject(object);
+    }
+    // ExceptionMessage answers the exception of the handler still running, or keeps the last.
+    if (handling_.size() > handlingBase_)
+        setRaisedException(handling_.back().className, handling_.back().message);
+}
+
+void BinProg::opLeaveFinally() {
+    if (!frames_.empty() && frames_.back().routine < 0 && !frames_.back().external)
+        frames_.pop_back();
+    // Leaving the finally part on the exceptional way ends that exception.
+    if (handling_.size() > handlingBase_ && handling_.back().finallyPart &&
+        handling_.back().frames == frames_.size())
+        dropHandling(handling_.size() - 1);
 }
 
 } // namespace vorlan::script::pascal

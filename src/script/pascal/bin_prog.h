@@ -56,6 +56,16 @@ enum Op : std::int32_t {
     OpRaise = 59,
     OpCharAt = 60,
     OpPopHandler = 61,
+    // The exception a handler deals with (its handler was pushed by op 58 and has taken over).
+    OpExceptionObject = 62, // slot A := the exception's object (made on first use)
+    OpExceptionIs = 63,     // slot A := the exception is of the class named by constant B
+    OpEndExcept = 64,       // the handler has finished: its exception is done with
+    // try … finally: op 58 with B = 1 pushes the handler of the exceptional way through the
+    // finally part, which every way out of the protected part calls with op 49.
+    OpLeaveFinally = 65, // leaves the finally part called last (Exit, Break out of it)
+    // The X:W:D and X:W arguments of Write and Writeln.
+    OpWriteFixed = 66, // slot A := its number as text with slot B decimals
+    OpWriteWidth = 67, // slot A := its text padded to slot B characters
 };
 
 // One word of code: an instruction, or three operands of the call before it (in A, B, Op).
@@ -164,6 +174,19 @@ private:
         std::int32_t pc;
         std::uint32_t frames;
         std::uint32_t objects;
+        std::uint32_t handling; // exceptions being handled when it was pushed
+        bool finallyPart;
+    };
+    // An exception on its way to a handler, or being dealt with by one.
+    struct Handling {
+        std::string className;
+        std::string message;
+        std::string source;
+        ObjectRef object;       // the raised object; made on first use otherwise
+        std::int32_t line = -1; // where it was raised, for the error box when nothing catches it
+        std::int32_t column = 0;
+        std::uint32_t frames = 0; // call depth of the handler
+        bool finallyPart = false; // taken over by the exceptional way through a finally part
     };
     struct CallCache {
         std::weak_ptr<Dispatch> target; // op 54 and 56: the receiver the id belongs to
@@ -201,6 +224,13 @@ private:
     // otherwise handed to the host's error handler.
     void failedCall(MachineHost& host, const Instruction& call, DispStatus status,
                     const ExceptionInfo& error, std::string_view name);
+    // `raise X` and `raise;`: fill pending_ and throw.
+    [[noreturn]] void raise(const Instruction& in, std::int32_t slot);
+    // The handler `h` takes over the exception `e`, thrown by the instruction at `at`.
+    void takeOver(const Handler& h, const std::exception& e, std::int32_t at);
+    // Ends the handling of the exceptions above `depth`; an object that is `keep` stays alive.
+    void dropHandling(std::size_t depth, const ObjectRef& keep = nullptr);
+    void opLeaveFinally();
 
     std::array<Value, kSlotCount> slots_;
     bool stop_ = false;
@@ -221,6 +251,9 @@ private:
     std::vector<Value> returned_; // result, then the values of var parameters
     Value returning_;             // the result of a recursive call while its slots come back
     std::string exceptionMessage_;
+    Handling pending_;               // what the last ScriptRaise carries
+    std::vector<Handling> handling_; // innermost last
+    std::size_t handlingBase_ = 0;   // entries below this belong to an outer run
     std::int64_t budget_ = std::numeric_limits<std::int64_t>::max();
     std::size_t handlerBase_ = 0; // handlers below this belong to an outer run
     // One argument buffer per nested run: a call made from inside a call's callee must not

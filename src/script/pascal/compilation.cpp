@@ -150,9 +150,7 @@ void Compilation::finishScope() {
         if (!label || !label->placed) failAt(msg::labelNotDefined(g.name), g.line, g.column);
         code_.place(g.trampoline);
         at(g.line, g.column);
-        const std::size_t common = commonPrefix(g.path, label->tryPath);
-        for (std::size_t i = common; i < g.path.size(); ++i)
-            code_.emit(OpPopHandler);
+        leaveBlocks(g.path, commonPrefix(g.path, label->tryPath));
         code_.emit(OpJump, label->label);
     }
     gotos_.clear();

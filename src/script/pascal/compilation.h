@@ -52,6 +52,21 @@ private:
         int continueLabel;
         std::size_t tryDepth;
     };
+    // The blocks a jump out of a statement may have to leave, by their id (from 1).
+    enum class BlockKind {
+        Protected,   // between try and except/finally: a handler is pushed
+        ExceptPart,  // a handler is dealing with an exception
+        FinallyPart, // called from each way out of its protected part
+    };
+    struct Block {
+        BlockKind kind;
+        // Protected: the code every way out of the block calls (the finally part, or a bare
+        // return for try … except); used: whether a way out calls it.
+        int exitLabel = -1;
+        bool exitUsed = false;
+        bool decided = false; // Protected: its except or finally has been read
+        bool hasFinally = false;
+    };
     struct PendingGoto {
         int trampoline;
         std::string key;
@@ -126,7 +141,7 @@ private:
     void routineBody(int index, const Value& resultZero);
 
     // ---- statements (statements.cpp)
-    void statementList(int terminator, const char* terminatorName);
+    void statementList(int terminator, const char* terminatorName, int alternative = -1);
     void expectKeyword(int code, const char* name);
     void statement();
     bool labelStatement();
@@ -136,6 +151,16 @@ private:
     void repeatStatement();
     void forStatement();
     void tryStatement();
+    // The except part: a statement list, or `on` clauses with an optional else.
+    void exceptPart();
+    bool atOnClause();
+    void onClause(int endLabel);
+    // Write/Writeln with the X:W and X:W:D forms.
+    void writeStatement(const Token& name);
+    int openBlock(BlockKind kind, int exitLabel = -1);
+    void closeBlock() { tryPath_.pop_back(); }
+    // The code that leaves the blocks path[from..] (innermost first) before a jump out of them.
+    void leaveBlocks(const std::vector<int>& path, std::size_t from);
     void identStatement();
     void assignTo(Node& target, NodePtr value, const Token& first);
     // Leaves the object that a chain's calls end with on the object stack.
@@ -184,7 +209,8 @@ private:
     std::vector<std::string> units_;
     std::vector<GlobalVariable> globals_;
     std::vector<Loop> loops_;
-    std::vector<int> tryPath_;
+    std::vector<int> tryPath_;  // the ids of the blocks around the statement, outermost first
+    std::vector<Block> blocks_; // by id - 1
     std::vector<PendingGoto> gotos_;
     int tryIds_ = 0;
     int nesting_ = 0;

@@ -7,14 +7,14 @@
 
 namespace vorlan::script::pascal::detail {
 
-void Compilation::statementList(int terminator, const char* terminatorName) {
+void Compilation::statementList(int terminator, const char* terminatorName, int alternative) {
     for (;;) {
         statement();
         if (is(';')) {
             next();
             continue;
         }
-        if (is(terminator)) return;
+        if (is(terminator) || (alternative >= 0 && is(alternative))) return;
         // A word that closes some block, or the end of the text: the closing word of this
         // block is what is missing.
         if (is(kTokEnd) || is(KwEnd) || is(KwUntil) || is(KwExcept) || is(KwFinally) ||
@@ -56,7 +56,8 @@ void Compilation::statement() {
         break;
     case KwRaise: {
         next();
-        if (is(';') || is(KwEnd) || is(KwElse) || is(KwUntil) || is(KwExcept) || is(kTokEnd)) {
+        if (is(';') || is(KwEnd) || is(KwElse) || is(KwUntil) || is(KwExcept) || is(KwFinally) ||
+            is(kTokEnd)) {
             code_.emit(OpRaise, -1);
         } else {
             NodePtr e = expression();
@@ -67,6 +68,7 @@ void Compilation::statement() {
     }
     case KwExit:
         next();
+        leaveBlocks(tryPath_, 0);
         code_.emit(OpReturn);
         break;
     case KwBreak:
@@ -74,8 +76,7 @@ void Compilation::statement() {
         const bool isBreak = is(KwBreak);
         if (loops_.empty()) fail(isBreak ? msg::breakOutsideLoop() : msg::continueOutsideLoop());
         const Loop& loop = loops_.back();
-        for (std::size_t i = loop.tryDepth; i < tryPath_.size(); ++i)
-            code_.emit(OpPopHandler);
+        leaveBlocks(tryPath_, loop.tryDepth);
         code_.emit(OpJump, isBreak ? loop.breakLabel : loop.continueLabel);
         next();
         break;
@@ -115,9 +116,7 @@ void Compilation::gotoStatement() {
     Ident* label = symbols_.find(k);
     if (!label || label->kind != IdentKind::Label) fail(msg::labelNotDefined(tok().text));
     if (label->placed) {
-        const std::size_t common = commonPrefix(tryPath_, label->tryPath);
-        for (std::size_t i = common; i < tryPath_.size(); ++i)
-            code_.emit(OpPopHandler);
+        leaveBlocks(tryPath_, commonPrefix(tryPath_, label->tryPath));
         code_.emit(OpJump, label->label);
     } else {
         // The way out of the protected blocks between here and the label is known once the
@@ -237,22 +236,212 @@ void Compilation::forStatement() {
     code_.place(end);
 }
 
+int Compilation::openBlock(BlockKind kind, int exitLabel) {
+    blocks_.push_back(Block{kind, exitLabel, false, false, false});
+    tryPath_.push_back(static_cast<int>(blocks_.size()));
+    return static_cast<int>(blocks_.size());
+}
+
+void Compilation::leaveBlocks(const std::vector<int>& path, std::size_t from) {
+    for (std::size_t i = path.size(); i-- > from;) {
+        Block& b = blocks_[static_cast<std::size_t>(path[i] - 1)];
+        switch (b.kind) {
+        case BlockKind::Protected:
+            code_.emit(OpPopHandler);
+            // Inside the block it is not known yet whether a finally part follows: the way out
+            // calls the block's exit code, which is the finally part or a bare return.
+            if (b.decided && !b.hasFinally) break;
+            code_.emit(OpCallLabel, b.exitLabel);
+            b.exitUsed = true;
+            break;
+        case BlockKind::ExceptPart:
+            code_.emit(OpEndExcept);
+            break;
+        case BlockKind::FinallyPart:
+            code_.emit(OpLeaveFinally);
+            break;
+        }
+    }
+}
+
+// try S1 except H end:               try S1 finally F end:
+//     push handler                       push handler (finally)
+//     S1                                 S1
+//     pop handler                        pop handler
+//     jump end                           call F
+//   handler:                             jump end
+//     H                                handler:
+//   end:                                 call F
+//                                        raise again
+//                                      F: F
+//                                        return
+//                                      end:
 void Compilation::tryStatement() {
     next();
-    const int handler = code_.newLabel(), end = code_.newLabel();
+    const int handler = code_.newLabel(), end = code_.newLabel(), exit = code_.newLabel();
+    const std::size_t push = code_.code().size();
     code_.emit(OpPushHandler, handler);
-    tryPath_.push_back(++tryIds_);
-    statementList(KwExcept, "Except");
-    tryPath_.pop_back();
-    if (!is(KwExcept)) fail(msg::expected(msg::keyword("Except")));
+    const int id = openBlock(BlockKind::Protected, exit);
+    statementList(KwExcept, "Except", KwFinally);
+    closeBlock();
+    if (!is(KwExcept) && !is(KwFinally)) fail(msg::expected(msg::keyword("Except")));
+    Block& block = blocks_[static_cast<std::size_t>(id - 1)];
+    block.decided = true;
+    block.hasFinally = is(KwFinally);
     at(tok());
     code_.emit(OpPopHandler);
+    if (is(KwFinally)) {
+        code_.code()[push].b = 1;
+        code_.emit(OpCallLabel, exit);
+        code_.emit(OpJump, end);
+        code_.place(handler);
+        code_.emit(OpCallLabel, exit);
+        code_.emit(OpRaise, -1);
+        code_.place(exit);
+        next();
+        openBlock(BlockKind::FinallyPart);
+        statementList(KwEnd, "End");
+        closeBlock();
+        at(tok());
+        code_.emit(OpReturn);
+        expectKeyword(KwEnd, "End");
+        code_.place(end);
+        return;
+    }
     code_.emit(OpJump, end);
+    if (blocks_[static_cast<std::size_t>(id - 1)].exitUsed) {
+        code_.place(exit);
+        code_.emit(OpReturn);
+    }
     code_.place(handler);
     next();
-    statementList(KwEnd, "End");
+    openBlock(BlockKind::ExceptPart);
+    exceptPart();
+    closeBlock();
     expectKeyword(KwEnd, "End");
     code_.place(end);
+}
+
+bool Compilation::atOnClause() {
+    return isName() && equalsNoCase(tok().text, "on") && reader_.peek().code == kTokIdent;
+}
+
+void Compilation::exceptPart() {
+    if (!atOnClause()) {
+        statementList(KwEnd, "End");
+        code_.emit(OpEndExcept);
+        return;
+    }
+    const int end = code_.newLabel();
+    while (atOnClause()) {
+        onClause(end);
+        if (is(';')) next();
+    }
+    if (is(KwElse)) {
+        next();
+        statementList(KwEnd, "End");
+        code_.emit(OpEndExcept);
+    } else {
+        // No clause takes the exception: it goes on to the next handler.
+        at(tok());
+        code_.emit(OpRaise, -1);
+    }
+    if (!is(KwEnd)) fail(msg::expected(msg::keyword("End")));
+    code_.place(end);
+}
+
+// on [E:] EClass do Statement
+void Compilation::onClause(int endLabel) {
+    next();
+    Token name = tok();
+    next();
+    Token cls = name;
+    bool named = false;
+    if (is(':')) {
+        next();
+        if (!isName()) fail(msg::expected(msg::identifier()));
+        cls = tok();
+        named = true;
+        next();
+    }
+    const std::string& className = cls.text;
+    if (!equalsNoCase(className, "Exception") && !symbols_.lookup(className) &&
+        !resolver_.isClass(className))
+        failAt(msg::unknownIdentifier(className), cls.line, cls.column);
+    if (!is(KwDo)) fail(msg::expected(msg::keyword("Do")));
+    next();
+    const int m = slots_.mark();
+    const int test = slots_.allocTemp();
+    const int skip = code_.newLabel();
+    at(name);
+    code_.emit(OpExceptionIs, test, code_.constant(Value(className)));
+    code_.emit(OpJumpIfFalse, test, skip);
+    if (named) {
+        Ident e;
+        e.kind = IdentKind::Variable;
+        e.name = name.text;
+        e.slot = slots_.allocTemp();
+        code_.emit(OpExceptionObject, e.slot);
+        symbols_.pushStatementName(name.text, std::move(e));
+        statement();
+        symbols_.popStatementName();
+    } else {
+        statement();
+    }
+    code_.emit(OpEndExcept);
+    code_.emit(OpJump, endLabel);
+    code_.place(skip);
+    slots_.release(m);
+}
+
+// Write(A, B:W, C:W:D): the arguments with a width go to the call as their padded text.
+void Compilation::writeStatement(const Token& name) {
+    next();
+    expectChar('(');
+    struct Item {
+        NodePtr value, width, decimals;
+    };
+    std::vector<Item> items;
+    if (!is(')')) {
+        for (;;) {
+            Item item;
+            item.value = expression();
+            if (is(':') && reader_.peek().code != '=') {
+                next();
+                item.width = expression();
+                if (is(':') && reader_.peek().code != '=') {
+                    next();
+                    item.decimals = expression();
+                }
+            }
+            items.push_back(std::move(item));
+            if (is(',')) {
+                next();
+                continue;
+            }
+            break;
+        }
+    }
+    if (!is(')')) fail(msg::expectedChar(")", found()));
+    next();
+    std::vector<int> operands{code_.constant(Value(name.text))};
+    for (const Item& item : items) {
+        if (!item.width) {
+            operands.push_back(argument(*item.value));
+            continue;
+        }
+        const int t = slots_.allocTemp();
+        emitInto(*item.value, t);
+        at(*item.value);
+        if (item.decimals) code_.emit(OpWriteFixed, t, operand(*item.decimals));
+        code_.emit(OpWriteWidth, t, operand(*item.width));
+        operands.push_back(t);
+    }
+    if (operands.size() > static_cast<std::size_t>(kMaxCallArguments) + 1)
+        fail(msg::badArgumentCount());
+    at(name);
+    code_.emitCall(OpCallName, static_cast<int>(operands.size() - 1), slots_.allocTemp(), operands);
+    code_.emit(OpPopObject);
 }
 
 void Compilation::identStatement() {
@@ -271,6 +460,11 @@ void Compilation::identStatement() {
     if (!symbols_.lookup(first.text) && reader_.peek().code == ':' && !hasUses_ &&
         !isBoolean(first.text) && resolver_.resolve(first.text).kind == NameResolver::Kind::Unknown)
         fail(msg::variableNotDefined(first.text));
+    if ((equalsNoCase(first.text, "Write") || equalsNoCase(first.text, "Writeln")) &&
+        !symbols_.lookup(first.text) && reader_.peek().code == '(') {
+        writeStatement(first);
+        return;
+    }
     NodePtr d = designator();
     if (atAssignment()) {
         next();
@@ -283,6 +477,10 @@ void Compilation::identStatement() {
     at(first);
     const int scratch = slots_.allocTemp();
     emitChain(*d, scratch);
+    // Halt ends the program here: the call only records the exit code and closes the program.
+    if (equalsNoCase(first.text, "Halt") && d->startsWithName && d->links.size() == 1 &&
+        !symbols_.lookup(first.text))
+        code_.emit(OpEndProgram);
 }
 
 void Compilation::assignTo(Node& target, NodePtr value, const Token& first) {

@@ -19,6 +19,8 @@ Ident* SymbolTable::find(const std::string& k) {
 }
 
 Ident* SymbolTable::lookup(std::string_view name) {
+    for (auto it = statementNames_.rbegin(); it != statementNames_.rend(); ++it)
+        if (it->first == key(name)) return &it->second;
     if (current_ >= 0)
         if (Ident* local = find(scopePrefix() + key(name))) return local;
     return find(key(name));
@@ -27,6 +29,10 @@ Ident* SymbolTable::lookup(std::string_view name) {
 Ident* SymbolTable::add(const std::string& k, Ident item) {
     auto [it, added] = idents_.emplace(k, std::move(item));
     return added ? &it->second : nullptr;
+}
+
+void SymbolTable::pushStatementName(std::string_view name, Ident item) {
+    statementNames_.emplace_back(key(name), std::move(item));
 }
 
 int SymbolTable::addRoutine(RoutineDecl routine) {

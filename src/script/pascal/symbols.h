@@ -63,6 +63,10 @@ public:
     Ident* lookup(std::string_view name);
     // Null when the key is taken.
     Ident* add(const std::string& key, Ident item);
+    // A name that exists only within one statement (the E of `on E: Exception do`); it hides
+    // every other name while it lives.
+    void pushStatementName(std::string_view name, Ident item);
+    void popStatementName() { statementNames_.pop_back(); }
 
     int addRoutine(RoutineDecl routine);
     RoutineDecl& routine(int index) { return routines_[static_cast<std::size_t>(index)]; }
@@ -77,6 +81,7 @@ public:
 
 private:
     std::map<std::string, Ident> idents_;
+    std::vector<std::pair<std::string, Ident>> statementNames_;
     std::vector<RoutineDecl> routines_;
     int current_ = -1;
 };

@@ -5,6 +5,7 @@
 
 namespace vorlan::windows {
 
+using script::NativeObject;
 using script::Value;
 
 std::string consoleText(const Value& value) {
@@ -26,10 +27,18 @@ void registerConsole(script::Registry& registry, Console& console) {
     b.bind("ConsolePrint", "procedure", [c] { c->printWithConfiguredFont(); });
     b.bind("ConsoleSave", "procedure(FileName: String)",
            [c](const std::string& name) { c->save(name); });
-    b.bind("Write", "procedure(Value: Variant)",
-           [c](const Value& value) { c->write(consoleText(value)); });
-    b.bind("Writeln", "procedure(Value: Variant)",
-           [c](const Value& value) { c->writeln(consoleText(value)); });
+    // Write('Součet: ', N, ' Kč') prints its arguments one after another.
+    auto joined = [](std::span<Value> values) {
+        std::string text;
+        for (const Value& v : values)
+            text += consoleText(v);
+        return text;
+    };
+    b.bindVariadic("Write", "procedure(Value: Variant)",
+                   [c, joined](NativeObject*, std::span<Value> a, Value&) { c->write(joined(a)); });
+    b.bindVariadic(
+        "Writeln", "procedure(Value: Variant)",
+        [c, joined](NativeObject*, std::span<Value> a, Value&) { c->writeln(joined(a)); });
 }
 
 } // namespace vorlan::windows

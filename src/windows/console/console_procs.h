@@ -1,6 +1,6 @@
 #pragma once
 // The procedures by which scripts drive the console: ConsoleClear, ConsoleHide, ConsoleShow,
-// ConsoleForm, ConsolePrint, ConsoleSave, Write and Writeln.
+// ConsoleForm, ConsolePrint, ConsoleSave, Write and Writeln (any number of arguments).
 
 #include <string>
 

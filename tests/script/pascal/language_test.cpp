@@ -104,6 +104,40 @@ TEST_F(Language, JumpsOutOfProtectedBlocksDropTheirHandlers) {
     EXPECT_EQ(errors[0].description, "unhandled");
 }
 
+TEST_F(Language, JumpsOutOfFinallyAndExceptParts) {
+    // Exit from a finally part drops the exception on its way; Exit from an except part and
+    // goto out of a protected part with a finally leave nothing behind for later handlers.
+    EXPECT_EQ(runText({"label Done;",
+                       "var i: Integer;",
+                       "function Swallow: Integer;",
+                       "begin",
+                       "  Result := 1;",
+                       "  try raise 'lost'; finally Result := 2; Exit; end;",
+                       "  Result := 3;",
+                       "end;",
+                       "procedure Handled;",
+                       "begin",
+                       "  try raise 'x'; except TestOut('h'); Exit; end;",
+                       "  TestOut('never');",
+                       "end;",
+                       "begin",
+                       "  TestOut(Swallow);",
+                       "  for i := 1 to 3 do",
+                       "    try",
+                       "      try if i = 2 then raise 'b'; finally TestOut(i); end;",
+                       "    except TestOut('e'); Break; end;",
+                       "  try goto Done; finally TestOut('g'); end;",
+                       "  TestOut('skipped');",
+                       "Done:",
+                       "  Handled;",
+                       "  try raise 'after'; except TestOut('ok'); end;",
+                       "  try try raise 'deep'; finally TestOut('f'); end; except on E: Exception "
+                       "do TestOut('c'); end;",
+                       "end."}),
+              "2 1 2 e g h ok f c");
+    EXPECT_TRUE(errors.empty());
+}
+
 TEST_F(Language, JumpIntoAProtectedBlockRunsWithoutItsHandler) {
     resume = true;
     EXPECT_EQ(runText({"label Inside;", "begin", "  goto Inside;", "  try",

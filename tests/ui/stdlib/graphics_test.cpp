@@ -239,3 +239,45 @@ TEST_F(BitmapCanvas, GrowingKeepsTheDrawingAndFilesRoundTripAsBitmaps) {
     EXPECT_TRUE(call(*copy, "Empty").toBool());
     std::filesystem::remove_all(folder);
 }
+
+TEST_F(BitmapCanvas, ArcPieAndChordRunCounterClockwiseBetweenTheirRays) {
+    // On a circle of radius 10 around (10, 10): from the ray to the right (3 o'clock) to the ray
+    // upwards, the upper right quarter.
+    const std::vector<Value> quarter{Value(0),  Value(0),  Value(21), Value(21),
+                                     Value(21), Value(10), Value(10), Value(0)};
+    auto at = [&](const script::ObjectRef& b, int x, int y) {
+        return imageOf(b).pixel(x, y) & 0xFFFFFF;
+    };
+    auto drawn = [&](const char* shape) {
+        script::ObjectRef b = newBitmap(21, 21);
+        script::ObjectRef c = call(*b, "Canvas").toObject();
+        put(*call(*c, "Brush").toObject(), "Color", global("clRed"));
+        std::vector<Value> args = quarter;
+        call(*c, shape, args);
+        return b;
+    };
+    const script::ObjectRef pie = drawn("Pie");
+    EXPECT_EQ(at(pie, 15, 5), 0xFF0000u);  // inside the quarter
+    EXPECT_EQ(at(pie, 5, 15), 0xFFFFFFu);  // the opposite quarter
+    EXPECT_EQ(at(pie, 5, 5), 0xFFFFFFu);   // the quarter counter-clockwise after it
+    EXPECT_EQ(at(pie, 15, 15), 0xFFFFFFu); // and the one before it
+    const script::ObjectRef chord = drawn("Chord");
+    EXPECT_EQ(at(chord, 17, 4), 0xFF0000u); // beyond the chord
+    EXPECT_EQ(at(chord, 13, 8), 0xFFFFFFu); // on the centre's side of it
+    const script::ObjectRef arc = drawn("Arc");
+    // An arc is the line alone: its top end at (10, 0), nothing filled, nothing below it.
+    EXPECT_EQ(at(arc, 10, 0), 0u);
+    EXPECT_EQ(at(arc, 15, 5), 0xFFFFFFu);
+    for (int y = 12; y < 21; ++y)
+        for (int x = 0; x < 21; ++x)
+            ASSERT_EQ(at(arc, x, y), 0xFFFFFFu) << x << "," << y;
+    // The same ray twice: the whole ellipse.
+    script::ObjectRef whole = newBitmap(21, 21);
+    script::ObjectRef c = call(*whole, "Canvas").toObject();
+    put(*call(*c, "Brush").toObject(), "Color", global("clRed"));
+    std::vector<Value> args{Value(0),  Value(0),  Value(21), Value(21),
+                            Value(21), Value(10), Value(21), Value(10)};
+    call(*c, "Pie", args);
+    EXPECT_EQ(at(whole, 5, 15), 0xFF0000u);
+    EXPECT_EQ(at(whole, 15, 5), 0xFF0000u);
+}

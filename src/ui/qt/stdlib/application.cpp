@@ -5,8 +5,10 @@
 #include "core/ui_services.h"
 #include "script/comp_wrapper.h"
 #include "script/dispatch.h"
+#include "script/raised_exception.h"
 #include "script/run_cycle.h"
 #include "script/scripter.h"
+#include "stdlib/exceptions.h"
 #include "ui/qt/forms/control.h"
 #include "ui/qt/forms/font_object.h"
 #include "ui/qt/forms/form.h"
@@ -16,10 +18,12 @@
 #include "ui/qt/stdlib/colors.h"
 #include "ui/qt/stdlib/form_tracker.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCursor>
 #include <QFontDatabase>
 #include <QScreen>
+#include <QTimer>
 #include <QToolTip>
 
 #include <array>
@@ -165,6 +169,56 @@ std::string ApplicationObject::exeName() const {
     const fs::path host = pathMapper().toHostOrEmpty(file);
     if (host.empty()) return file;
     return pathMapper().toProgram(fs::absolute(host, ec));
+}
+
+void ApplicationObject::setOnException(std::string name) {
+    onException_ = std::move(name);
+    if (onException_.empty())
+        script::setUnhandledErrorHook(nullptr);
+    else
+        script::setUnhandledErrorHook(
+            [](script::Scripter& failed, const script::ExceptionInfo& error) {
+                return application().callOnException(failed, error);
+            });
+}
+
+bool ApplicationObject::callOnException(script::Scripter& failed,
+                                        const script::ExceptionInfo& error) {
+    if (onException_.empty()) return false;
+    // The class a native routine raised, when the error is its exception.
+    const script::RaisedException& raised = script::raisedException();
+    const std::string className = raised.message == error.description && !raised.className.empty()
+                                      ? raised.className
+                                      : "Exception";
+    ExceptionObject* e = makeException(className, error.description);
+    std::array<script::Value, 2> args{script::Value(script::wrapObject(this)),
+                                      script::Value(script::wrapObject(e))};
+    failed.callHandler(onException_, args);
+    script::Value ignored;
+    script::ExceptionInfo freeError;
+    (void)script::invokeByName(*args[1].asObject(), "Free", script::InvokeMethod, {}, ignored,
+                               freeError);
+    return true;
+}
+
+void ApplicationObject::setOnIdle(std::string name) {
+    onIdle_ = std::move(name);
+    if (idleConnected_ || onIdle_.empty()) return;
+    if (auto* dispatcher = QAbstractEventDispatcher::instance()) {
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock,
+                         [] { application().callOnIdle(); });
+        idleConnected_ = true;
+    }
+}
+
+void ApplicationObject::callOnIdle() {
+    if (onIdle_.empty() || inIdle_ || !mainProgramForm()) return;
+    inIdle_ = true;
+    std::array<script::Value, 2> args{script::Value(script::wrapObject(this)), script::Value(true)};
+    callHandler(onIdle_, args);
+    inIdle_ = false;
+    // Done = False: the program wants to be called again without waiting for an event.
+    if (!args[1].toBool()) QTimer::singleShot(0, [] {});
 }
 
 void ApplicationObject::processMessages() {

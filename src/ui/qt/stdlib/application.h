@@ -5,6 +5,7 @@
 // and passes their events on to the running program.
 
 #include "script/component.h"
+#include "script/dispatch.h"
 #include "script/native_object.h"
 #include "script/value.h"
 #include "ui/qt/stdlib/constant_table.h"
@@ -16,6 +17,10 @@
 
 namespace vorlan::forms {
 class StringList;
+}
+
+namespace vorlan::script {
+class Scripter;
 }
 
 namespace vorlan::stdlib {
@@ -67,6 +72,17 @@ public:
     std::int32_t hintPause() const { return hintPause_; }
     void setHintPause(std::int32_t ms) { hintPause_ = ms; }
 
+    // OnException (Sender, E) gets the run-time errors no handler caught instead of the error
+    // box; OnIdle (Sender, var Done) runs whenever the desktop's event loop is about to wait,
+    // again at once while it sets Done to False. Both are assigned by the procedure's name.
+    const std::string& onException() const { return onException_; }
+    void setOnException(std::string name);
+    const std::string& onIdle() const { return onIdle_; }
+    void setOnIdle(std::string name);
+    // Calls OnException with an exception object for the error; false when none is assigned.
+    bool callOnException(script::Scripter& failed, const script::ExceptionInfo& error);
+    void callOnIdle();
+
 private:
     std::string title_;
     bool titleSet_ = false;
@@ -76,6 +92,10 @@ private:
     bool showHint_ = true;
     std::int32_t hintColor_ = static_cast<std::int32_t>(0x80000018u); // clInfoBk
     std::int32_t hintPause_ = 500;
+    std::string onException_;
+    std::string onIdle_;
+    bool idleConnected_ = false;
+    bool inIdle_ = false;
 };
 
 class ScreenObject : public script::NativeObject {

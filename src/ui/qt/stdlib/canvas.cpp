@@ -7,6 +7,7 @@
 #include <QPolygon>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace vorlan::stdlib {
@@ -123,6 +124,44 @@ void CanvasObject::roundRect(CanvasRect r, int cornerWidth, int cornerHeight) {
     // The corner is the size of the ellipse that rounds it.
     if (p)
         p->drawRoundedRect(outlineOf(n), std::abs(cornerWidth) / 2.0, std::abs(cornerHeight) / 2.0);
+}
+
+namespace {
+
+// The angle in degrees Qt takes for the point of the ellipse on the ray from its centre through
+// `p`: Qt measures angles on the circle the ellipse is stretched from, with y up.
+double ellipseAngle(const QRectF& box, CanvasPoint p) {
+    const double dx = (p.x - box.center().x()) / std::max(box.width() / 2, 0.5);
+    const double dy = (p.y - box.center().y()) / std::max(box.height() / 2, 0.5);
+    if (dx == 0 && dy == 0) return 0;
+    return std::atan2(-dy, dx) * 180.0 / 3.14159265358979323846;
+}
+
+} // namespace
+
+void CanvasObject::arc(ArcShape shape, CanvasRect r, CanvasPoint start, CanvasPoint end) {
+    const Normal n = normal(r);
+    if (empty(n)) return;
+    const QRectF box = outlineOf(n);
+    const double from = ellipseAngle(box, start);
+    double span = ellipseAngle(box, end) - from;
+    while (span <= 0)
+        span += 360;
+    const int a = static_cast<int>(std::lround(from * 16));
+    const int alen = static_cast<int>(std::lround(span * 16));
+    Painting p(*this, shape != ArcShape::Arc);
+    if (!p) return;
+    switch (shape) {
+    case ArcShape::Arc:
+        p->drawArc(box, a, alen);
+        break;
+    case ArcShape::Pie:
+        p->drawPie(box, a, alen);
+        break;
+    case ArcShape::Chord:
+        p->drawChord(box, a, alen);
+        break;
+    }
 }
 
 void CanvasObject::polygon(const std::vector<CanvasPoint>& points) {

@@ -47,6 +47,11 @@ public:
     void rectangle(windows::CanvasRect r);
     void ellipse(windows::CanvasRect r);
     void roundRect(windows::CanvasRect r, int cornerWidth, int cornerHeight);
+    // Arc, Pie and Chord: the part of the ellipse in `r` from the ray through `start` to the
+    // ray through `end`, counter-clockwise; the same ray twice means the whole ellipse.
+    enum class ArcShape { Arc, Pie, Chord };
+    void arc(ArcShape shape, windows::CanvasRect r, windows::CanvasPoint start,
+             windows::CanvasPoint end);
     void polygon(const std::vector<windows::CanvasPoint>& points);
     void polyline(const std::vector<windows::CanvasPoint>& points);
     // The rectangle filled with the brush, no outline.

@@ -1,5 +1,6 @@
 // FORMS: Application and Screen, and the constants of forms and message boxes.
 #include "script/bind.h"
+#include "script/scripter.h"
 #include "ui/qt/forms/control.h"
 #include "ui/qt/forms/font_object.h"
 #include "ui/qt/forms/form.h"
@@ -77,8 +78,19 @@ void registerFormsUnit(script::Registry& reg) {
                  &ApplicationObject::setHintColor);
     app.property("HintPause", "Integer", &ApplicationObject::hintPause,
                  &ApplicationObject::setHintPause);
+    app.property("OnException", "string", &ApplicationObject::onException,
+                 &ApplicationObject::setOnException);
+    app.property("OnIdle", "string", &ApplicationObject::onIdle, &ApplicationObject::setOnIdle);
     app.bind("ProcessMessages", "procedure", &ApplicationObject::processMessages);
     app.bind("Terminate", "procedure", &ApplicationObject::terminate);
+    // Halt ends the program as Terminate does; a Pascal program stops at once (its compiler ends
+    // the run after the call), and a headless run exits with the code.
+    script::Binder(reg).bindVariadic(
+        "Halt", "procedure(ExitCode: Integer)",
+        [](script::NativeObject*, std::span<script::Value> a, script::Value&) {
+            script::requestHalt(a.empty() ? 0 : a[0].toInt());
+            application().terminate();
+        });
     app.bind("MessageBox", "function(Text, Caption: string; Flags: Integer): Integer",
              &ApplicationObject::messageBox);
 

@@ -144,6 +144,13 @@ void registerCanvas(script::Registry& reg) {
                 [](C& c, int x1, int y1, int x2, int y2, int x3, int y3) {
                     c.roundRect({x1, y1, x2, y2}, x3, y3);
                 });
+    for (const auto& [name, shape] :
+         {std::pair{"Arc", C::ArcShape::Arc}, std::pair{"Pie", C::ArcShape::Pie},
+          std::pair{"Chord", C::ArcShape::Chord}})
+        canvas.bind(name, "procedure(X1, Y1, X2, Y2, X3, Y3, X4, Y4: Integer)",
+                    [shape](C& c, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+                        c.arc(shape, {x1, y1, x2, y2}, {x3, y3}, {x4, y4});
+                    });
     canvas.bind("Polygon", "procedure(Points: Variant)",
                 [](C& c, const Value& points) { c.polygon(pointsOf(points)); });
     canvas.bind("Polyline", "procedure(Points: Variant)",
