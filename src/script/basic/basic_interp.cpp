@@ -40,6 +40,14 @@ inline void store(Value& to, Value&& from) {
         to = std::move(from);
 }
 
+// Where element `index` of a one-dimensional array is, without building an index list.
+std::size_t oneDimensionOffset(const VarArray& a, const Value& index) {
+    const std::int32_t i = index.toInt();
+    const VarArray::Bound& b = a.bound(0);
+    if (i < b.low || i > b.high) raise(9);
+    return static_cast<std::size_t>(static_cast<std::int64_t>(i) - b.low);
+}
+
 bool isVariableExpr(const Expr& e) {
     return e.kind == ExprKind::Name && !e.hasParens;
 }
@@ -819,6 +827,7 @@ Value Interpreter::invokeDefault(const Value& object, std::span<Value> args, con
 Value& Interpreter::elementOf(Value& array, std::span<Value> idx) {
     VarArray& a = array.mutableArray();
     if (idx.size() != a.dimensions()) raise(9);
+    if (idx.size() == 1) return a.items()[oneDimensionOffset(a, idx[0])];
     std::vector<std::int32_t> at;
     for (const Value& v : idx)
         at.push_back(v.toInt());
@@ -834,6 +843,7 @@ Value& Interpreter::elementOf(Value& array, std::span<Value> idx) {
 Value Interpreter::indexArray(const Value& array, std::span<Value> idx) {
     const VarArray& a = *array.asArray();
     if (idx.size() != a.dimensions()) raise(9);
+    if (idx.size() == 1) return a.items()[oneDimensionOffset(a, idx[0])];
     std::vector<std::int32_t> at;
     for (const Value& v : idx)
         at.push_back(v.toInt());

@@ -378,6 +378,14 @@ Value defaultPropertyOf(const Value& object, Value& index) {
     return result;
 }
 
+// Where element `i` of a one-dimensional array is, without building an index list.
+std::size_t elementOffset(const VarArray& array, std::int32_t i) {
+    if (array.dimensions() != 1) throw ValueError("Wrong number of array indexes");
+    const VarArray::Bound& b = array.bound(0);
+    if (i < b.low || i > b.high) throw ValueError("Array index out of bounds");
+    return static_cast<std::size_t>(static_cast<std::int64_t>(i) - b.low);
+}
+
 [[gnu::noinline]] void charAt(Value& index, const Value& source) {
     if (source.isObject()) {
         index = defaultPropertyOf(source, index);
@@ -386,7 +394,7 @@ Value defaultPropertyOf(const Value& object, Value& index) {
     if (source.isArray()) {
         const VarArray& array = *source.asArray();
         if (array.dimensions() != 1) throw ValueError("Wrong number of array indexes");
-        index = Value(array.at(std::vector<std::int32_t>{index.toInt()}));
+        index = Value(array.items()[elementOffset(array, index.toInt())]);
         return;
     }
     const std::int32_t i = index.toInt();
@@ -1142,7 +1150,8 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
                     const std::int32_t target = words[pc++].a;
                     Value& array = s[target];
                     if (!array.isArray()) throw ValueError("Variant is not an array");
-                    array.mutableArray().at(in.a) = s[in.b];
+                    VarArray& elements = array.mutableArray();
+                    elements.items()[elementOffset(elements, in.a)] = s[in.b];
                     break;
                 }
                 case OpCallName:
