@@ -1007,17 +1007,13 @@ Value Interpreter::binary(Expr& e) {
     if (bool b = false; integerComparison(e, b)) return Value(b);
     // Operands that are literals or plain variables are read where they are instead of copied.
     // The left one only when the right one is such too: evaluating anything else could change it.
-    Value leftCopy, rightCopy;
     const Value* pb = inPlace(*e.right);
     const Value* pa = pb ? inPlace(*e.left) : nullptr;
-    if (!pa) {
-        leftCopy = eval(*e.left);
-        pa = &leftCopy;
-    }
-    if (!pb) {
-        rightCopy = eval(*e.right);
-        pb = &rightCopy;
-    }
+    // Evaluated operands are built in place, not assigned over an empty value.
+    Value leftCopy = pa ? Value() : eval(*e.left);
+    if (!pa) pa = &leftCopy;
+    Value rightCopy = pb ? Value() : eval(*e.right);
+    if (!pb) pb = &rightCopy;
     if (pa->isInteger() && pb->isInteger()) {
         // The common case of loops and counters, without the variant machinery.
         const std::int64_t x = pa->asInt(), y = pb->asInt();
