@@ -393,10 +393,16 @@ Interpreter::Flow Interpreter::exec(Stmt& s) {
         return Flow::Normal;
     case StmtKind::Assign:
         if (std::int32_t i = 0; integerValue(*s.expr, i)) {
-            if (Value* target = const_cast<Value*>(plainValue(*s.target))) {
+            if (Value* target = const_cast<Value*>(plainValue(*s.target)))
                 target->setInt(i);
-                return Flow::Normal;
-            }
+            else
+                assign(*s.target, Value(i), false);
+            return Flow::Normal;
+        }
+        if (s.expr->kind == ExprKind::Binary) {
+            // Not integer arithmetic, as just seen: straight to the general operation.
+            assign(*s.target, binaryNotInteger(*s.expr), false);
+            return Flow::Normal;
         }
         [[fallthrough]];
     case StmtKind::Set: {
@@ -1004,6 +1010,10 @@ bool Interpreter::integerComparison(const Expr& e, bool& out) {
 
 Value Interpreter::binary(Expr& e) {
     if (std::int32_t i = 0; integerValue(e, i)) return Value(i);
+    return binaryNotInteger(e);
+}
+
+Value Interpreter::binaryNotInteger(Expr& e) {
     if (bool b = false; integerComparison(e, b)) return Value(b);
     // Operands that are literals or plain variables are read where they are instead of copied.
     // The left one only when the right one is such too: evaluating anything else could change it.

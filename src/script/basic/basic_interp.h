@@ -110,7 +110,8 @@ private:
     Value evalName(Expr& e);
     Value evalMember(Expr& e);
     Value binary(Expr& e);
-    const Value* inPlace(Expr& e); // a literal's or a resolved plain variable's value, or null
+    Value binaryNotInteger(Expr& e); // after integerValue() has said no
+    const Value* inPlace(Expr& e);   // a literal's or a resolved plain variable's value, or null
     bool truth(Expr& e);
     // A literal's value or the variable a resolved plain name stands for; null for anything else.
     const Value* plainValue(const Expr& e);
