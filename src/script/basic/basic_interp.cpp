@@ -908,7 +908,7 @@ const Value* Interpreter::inPlace(Expr& e) {
     return variable(e, false);
 }
 
-inline const Value* Interpreter::plainValue(const Expr& e) {
+[[gnu::always_inline]] inline const Value* Interpreter::plainValue(const Expr& e) {
     // Only names already resolved to a variable: reading them has no effect but the read.
     if (e.kind == ExprKind::Literal) return &e.value;
     if (e.kind != ExprKind::Name || e.hasParens) return nullptr;
@@ -973,7 +973,7 @@ bool Interpreter::integerValue(const Expr& e, std::int32_t& out) {
     return true;
 }
 
-inline bool Interpreter::integerLeaf(const Expr& e, std::int32_t& out) {
+[[gnu::always_inline]] inline bool Interpreter::integerLeaf(const Expr& e, std::int32_t& out) {
     if (e.kind == ExprKind::Binary) return integerValue(e, out);
     const Value* v = plainValue(e);
     if (!v || !v->isInteger()) return false;
