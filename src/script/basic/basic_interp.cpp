@@ -6,6 +6,8 @@
 #include "script/basic/basic_parser.h"
 #include "script/comp_wrapper.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 
@@ -24,6 +26,26 @@ constexpr std::size_t kMaxDepth = 200;
 
 Value nothing() {
     return Value(ObjectRef());
+}
+
+// An assignment that keeps numbers and Booleans off the variant's general machinery.
+inline void store(Value& to, Value&& from) {
+    if (from.isInteger())
+        to.setInt(from.asInt());
+    else if (from.isBoolean())
+        to.setBool(from.asBool());
+    else if (from.isDouble())
+        to.setDouble(from.asDouble());
+    else
+        to = std::move(from);
+}
+
+// Where element `index` of a one-dimensional array is, without building an index list.
+std::size_t oneDimensionOffset(const VarArray& a, const Value& index) {
+    const std::int32_t i = index.toInt();
+    const VarArray::Bound& b = a.bound(0);
+    if (i < b.low || i > b.high) raise(9);
+    return static_cast<std::size_t>(static_cast<std::int64_t>(i) - b.low);
 }
 
 bool isVariableExpr(const Expr& e) {
@@ -56,12 +78,26 @@ Value scriptCompare(CompareOp op, const Value& a, const Value& b) {
 
 } // namespace
 
+// One activation of a procedure. Frames are pooled by call depth and keep their storage between
+// calls, so a call allocates nothing once the pool has warmed up.
 struct Interpreter::Frame {
     const ProcInfo* info = nullptr;
     ScriptObject* self = nullptr;
-    std::deque<Value> own;
-    std::vector<Value*> slots;
+    // The first `count` slots: the procedure's own values, or for a ByRef parameter the caller's
+    // variable in `refs`. `own` never changes size while the frame is active, since callees hold
+    // pointers into it; names the procedure learns while it runs live in `extra`.
+    std::vector<Value> own;
+    std::vector<Value*> refs;
+    std::deque<Value> extra;
+    std::size_t count = 0;
     bool resumeNext = false;
+
+    Value* slot(std::size_t i) {
+        if (i < count) return refs[i] ? refs[i] : &own[i];
+        while (extra.size() <= i - count)
+            extra.emplace_back();
+        return &extra[i - count];
+    }
 };
 
 Interpreter::Interpreter(std::unique_ptr<Module> module, ErrorSink sink)
@@ -325,7 +361,10 @@ Value Interpreter::scalar(const Value& v) {
 }
 
 bool Interpreter::truth(Expr& e) {
+    if (bool b = false; integerComparison(e, b)) return b;
+    if (const Value* p = inPlace(e); p && p->isBoolean()) return p->asBool();
     Value v = eval(e);
+    if (v.isBoolean()) return v.asBool();
     if (v.isObject()) v = scalar(v);
     if (v.isNull()) return false;
     if (v.isArray()) raise(13);
@@ -353,6 +392,19 @@ Interpreter::Flow Interpreter::exec(Stmt& s) {
         }
         return Flow::Normal;
     case StmtKind::Assign:
+        if (std::int32_t i = 0; integerValue(*s.expr, i)) {
+            if (Value* target = const_cast<Value*>(plainValue(*s.target)))
+                target->setInt(i);
+            else
+                assign(*s.target, Value(i), false);
+            return Flow::Normal;
+        }
+        if (s.expr->kind == ExprKind::Binary) {
+            // Not integer arithmetic, as just seen: straight to the general operation.
+            assign(*s.target, binaryNotInteger(*s.expr), false);
+            return Flow::Normal;
+        }
+        [[fallthrough]];
     case StmtKind::Set: {
         Value v = eval(*s.expr);
         if (s.kind == StmtKind::Set && !v.isObject()) raise(424);
@@ -405,13 +457,25 @@ Interpreter::Flow Interpreter::exec(Stmt& s) {
             tick();
             // The counter may be a registered variable rather than one of the script's own.
             Value* v = variable(*s.target, true);
-            const Value counter = v ? *v : eval(*s.target);
-            const int c = compareValues(counter, limit);
-            if (down ? c < 0 : c > 0) break;
+            if (v && v->isInteger() && limit.isInteger()) {
+                const std::int32_t c = v->asInt(), l = limit.asInt();
+                if (down ? c < l : c > l) break;
+            } else {
+                const Value counter = v ? *v : eval(*s.target);
+                const int c = compareValues(counter, limit);
+                if (down ? c < 0 : c > 0) break;
+            }
             const Flow f = execBlock(s.body);
             if (f == Flow::ExitFor) break;
             if (f != Flow::Normal) return f;
-            if ((v = variable(*s.target, true)))
+            v = variable(*s.target, true);
+            if (v && v->isInteger() && step.isInteger()) {
+                const std::int64_t next = std::int64_t{v->asInt()} + step.asInt();
+                if (next >= INT32_MIN && next <= INT32_MAX)
+                    v->setInt(static_cast<std::int32_t>(next));
+                else
+                    *v = Value(static_cast<double>(next));
+            } else if (v)
                 *v = binaryOp(BinaryOp::Add, *v, step);
             else
                 assign(*s.target, binaryOp(BinaryOp::Add, eval(*s.target), step), false);
@@ -667,31 +731,22 @@ Value* Interpreter::variable(Expr& e, bool create) {
     }
     if (e.nameKind == NameKind::Local) {
         if (frames_.empty()) raise(424);
-        Frame& f = *frames_.back();
-        while (f.slots.size() <= static_cast<std::size_t>(e.slot)) {
-            f.own.emplace_back();
-            f.slots.push_back(&f.own.back());
-        }
-        return f.slots[static_cast<std::size_t>(e.slot)];
+        return frames_.back()->slot(static_cast<std::size_t>(e.slot));
     }
     return nullptr;
 }
 
-std::vector<Value> Interpreter::evalArgs(Expr& e, std::vector<Value*>& refs) {
-    std::vector<Value> args;
-    args.reserve(e.args.size());
-    refs.assign(e.args.size(), nullptr);
-    for (std::size_t i = 0; i < e.args.size(); ++i) {
-        Expr& a = *e.args[i];
-        args.push_back(eval(a));
-        if (isVariableExpr(a)) refs[i] = variable(a, false);
+void Interpreter::evalArgs(Expr& e, CallArgs& args) {
+    for (auto& a : e.args) {
+        Value v = eval(*a);
+        args.push_back(std::move(v), isVariableExpr(*a) ? variable(*a, false) : nullptr);
     }
-    return args;
 }
 
-void Interpreter::writeBack(const std::vector<Value*>& refs, std::span<Value> args) {
-    for (std::size_t i = 0; i < refs.size() && i < args.size(); ++i)
-        if (refs[i] && !refs[i]->identical(args[i])) *refs[i] = args[i];
+void Interpreter::writeBack(CallArgs& args) {
+    const std::size_t n = args.size();
+    for (std::size_t i = 0; i < n; ++i)
+        if (Value* ref = args.ref(i); ref && !ref->identical(args[i])) *ref = args[i];
 }
 
 Value Interpreter::invokeHost(Dispatch& host, DispId id, unsigned flags, std::span<Value> args,
@@ -778,6 +833,7 @@ Value Interpreter::invokeDefault(const Value& object, std::span<Value> args, con
 Value& Interpreter::elementOf(Value& array, std::span<Value> idx) {
     VarArray& a = array.mutableArray();
     if (idx.size() != a.dimensions()) raise(9);
+    if (idx.size() == 1) return a.items()[oneDimensionOffset(a, idx[0])];
     std::vector<std::int32_t> at;
     for (const Value& v : idx)
         at.push_back(v.toInt());
@@ -793,6 +849,7 @@ Value& Interpreter::elementOf(Value& array, std::span<Value> idx) {
 Value Interpreter::indexArray(const Value& array, std::span<Value> idx) {
     const VarArray& a = *array.asArray();
     if (idx.size() != a.dimensions()) raise(9);
+    if (idx.size() == 1) return a.items()[oneDimensionOffset(a, idx[0])];
     std::vector<std::int32_t> at;
     for (const Value& v : idx)
         at.push_back(v.toInt());
@@ -851,19 +908,153 @@ const Value* Interpreter::inPlace(Expr& e) {
     return variable(e, false);
 }
 
+[[gnu::always_inline]] inline const Value* Interpreter::plainValue(const Expr& e) {
+    // Only names already resolved to a variable: reading them has no effect but the read.
+    if (e.kind == ExprKind::Literal) return &e.value;
+    if (e.kind != ExprKind::Name || e.hasParens) return nullptr;
+    switch (e.nameKind) {
+    case NameKind::Local:
+        return frames_.empty() ? nullptr : frames_.back()->slot(static_cast<std::size_t>(e.slot));
+    case NameKind::Global:
+        return &globals_[static_cast<std::size_t>(e.slot)];
+    case NameKind::Field: {
+        ScriptObject* self = frames_.empty() ? nullptr : frames_.back()->self;
+        return self ? &self->fields[static_cast<std::size_t>(e.slot)] : nullptr;
+    }
+    default:
+        return nullptr;
+    }
+}
+
+bool Interpreter::integerValue(const Expr& e, std::int32_t& out) {
+    // Integer arithmetic over literals and variables, computed without building values. Anything
+    // else (another type, overflow, division by zero, a call) answers false before it has had any
+    // effect, and the expression is evaluated the general way.
+    if (e.kind == ExprKind::Binary) {
+        std::int32_t x = 0, y = 0;
+        switch (e.op) {
+        case Op::Add:
+        case Op::Subtract:
+        case Op::Multiply:
+        case Op::IntDivide:
+        case Op::Modulo:
+            break;
+        default:
+            return false;
+        }
+        if (!integerLeaf(*e.left, x) || !integerLeaf(*e.right, y)) return false;
+        std::int64_t r = 0;
+        switch (e.op) {
+        case Op::Add:
+            r = std::int64_t{x} + y;
+            break;
+        case Op::Subtract:
+            r = std::int64_t{x} - y;
+            break;
+        case Op::Multiply:
+            r = std::int64_t{x} * y;
+            break;
+        case Op::IntDivide:
+            if (y == 0) return false;
+            r = std::int64_t{x} / y;
+            break;
+        default:
+            if (y == 0) return false;
+            r = std::int64_t{x} % y;
+            break;
+        }
+        if (r < INT32_MIN || r > INT32_MAX) return false;
+        out = static_cast<std::int32_t>(r);
+        return true;
+    }
+    const Value* v = plainValue(e);
+    if (!v || !v->isInteger()) return false;
+    out = v->asInt();
+    return true;
+}
+
+[[gnu::always_inline]] inline bool Interpreter::integerLeaf(const Expr& e, std::int32_t& out) {
+    if (e.kind == ExprKind::Binary) return integerValue(e, out);
+    const Value* v = plainValue(e);
+    if (!v || !v->isInteger()) return false;
+    out = v->asInt();
+    return true;
+}
+
+bool Interpreter::integerComparison(const Expr& e, bool& out) {
+    if (e.kind != ExprKind::Binary || e.op < Op::Equal || e.op > Op::GreaterEqual) return false;
+    std::int32_t x = 0, y = 0;
+    if (!integerLeaf(*e.left, x) || !integerLeaf(*e.right, y)) return false;
+    switch (e.op) {
+    case Op::Equal:
+        out = x == y;
+        break;
+    case Op::NotEqual:
+        out = x != y;
+        break;
+    case Op::Less:
+        out = x < y;
+        break;
+    case Op::Greater:
+        out = x > y;
+        break;
+    case Op::LessEqual:
+        out = x <= y;
+        break;
+    default:
+        out = x >= y;
+        break;
+    }
+    return true;
+}
+
 Value Interpreter::binary(Expr& e) {
+    if (std::int32_t i = 0; integerValue(e, i)) return Value(i);
+    return binaryNotInteger(e);
+}
+
+Value Interpreter::binaryNotInteger(Expr& e) {
+    if (bool b = false; integerComparison(e, b)) return Value(b);
     // Operands that are literals or plain variables are read where they are instead of copied.
     // The left one only when the right one is such too: evaluating anything else could change it.
-    Value leftCopy, rightCopy;
     const Value* pb = inPlace(*e.right);
     const Value* pa = pb ? inPlace(*e.left) : nullptr;
-    if (!pa) {
-        leftCopy = eval(*e.left);
-        pa = &leftCopy;
-    }
-    if (!pb) {
-        rightCopy = eval(*e.right);
-        pb = &rightCopy;
+    // Evaluated operands are built in place, not assigned over an empty value.
+    Value leftCopy = pa ? Value() : eval(*e.left);
+    if (!pa) pa = &leftCopy;
+    Value rightCopy = pb ? Value() : eval(*e.right);
+    if (!pb) pb = &rightCopy;
+    if (pa->isInteger() && pb->isInteger()) {
+        // The common case of loops and counters, without the variant machinery.
+        const std::int64_t x = pa->asInt(), y = pb->asInt();
+        switch (e.op) {
+        case Op::Add:
+            return Value::fromInt64(x + y);
+        case Op::Subtract:
+            return Value::fromInt64(x - y);
+        case Op::Multiply:
+            return Value::fromInt64(x * y);
+        case Op::IntDivide:
+            if (y != 0) return Value::fromInt64(x / y);
+            break;
+        case Op::Modulo:
+            if (y != 0) return Value::fromInt64(x % y);
+            break;
+        case Op::Equal:
+            return Value(x == y);
+        case Op::NotEqual:
+            return Value(x != y);
+        case Op::Less:
+            return Value(x < y);
+        case Op::Greater:
+            return Value(x > y);
+        case Op::LessEqual:
+            return Value(x <= y);
+        case Op::GreaterEqual:
+            return Value(x >= y);
+        default:
+            break;
+        }
     }
     auto arithmeticOperand = [](const Value& v) {
         if (v.isObject() || v.isArray()) raise(13);
@@ -955,10 +1146,10 @@ Value Interpreter::evalName(Expr& e) {
         ScriptObject* self = frames_.empty() ? nullptr : frames_.back()->self;
         if (!self) raise(424);
         auto keep = self->shared_from_this();
-        std::vector<Value*> refs;
-        std::vector<Value> args = evalArgs(e, refs);
+        CallArgs args;
+        evalArgs(e, args);
         Value r = invokeObject(*self, e.slot, InvokeMethod | InvokeGet, args);
-        writeBack(refs, args);
+        writeBack(args);
         return r;
     }
     case NameKind::Local:
@@ -966,28 +1157,23 @@ Value Interpreter::evalName(Expr& e) {
     case NameKind::Global: {
         const Value& v = *variable(e, false);
         if (!e.hasParens) return v;
-        std::vector<Value*> refs;
-        std::vector<Value> args = evalArgs(e, refs);
+        CallArgs args;
+        evalArgs(e, args);
         if (v.isArray()) return indexArray(v, args);
         if (v.isObject()) {
             const Value object = v;
             if (args.empty() && !dynamic_cast<ProcRef*>(object.asObject().get())) return object;
             Value r = invokeDefault(object, args, nullptr);
-            writeBack(refs, args); // a procedure reached through GetRef hands ByRef values back
+            writeBack(args); // a procedure reached through GetRef hands ByRef values back
             return r;
         }
         if (args.empty()) return v;
         raise(13, errorText(13) + ": '" + e.name + "'");
     }
-    case NameKind::Procedure: {
-        std::vector<Expr*> argExprs;
-        for (auto& a : e.args)
-            argExprs.push_back(a.get());
-        return callProcedure(procs_[static_cast<std::size_t>(e.slot)], &argExprs, {});
-    }
+    case NameKind::Procedure:
+        return callProcedure(procs_[static_cast<std::size_t>(e.slot)], &e.args, {});
     case NameKind::Builtin: {
-        std::vector<Value> args;
-        args.reserve(e.args.size());
+        CallArgs args;
         for (auto& a : e.args)
             args.push_back(eval(*a));
         if (e.slot < 0) {
@@ -1006,10 +1192,10 @@ Value Interpreter::evalName(Expr& e) {
         return r;
     }
     case NameKind::Outside: {
-        std::vector<Value*> refs;
-        std::vector<Value> args = evalArgs(e, refs);
+        CallArgs args;
+        evalArgs(e, args);
         Value r = invokeHost(*e.cachedHost, e.cachedId, InvokeMethod | InvokeGet, args, e.name);
-        writeBack(refs, args);
+        writeBack(args);
         return r;
     }
     case NameKind::Unresolved:
@@ -1020,8 +1206,8 @@ Value Interpreter::evalName(Expr& e) {
 
 Value Interpreter::evalMember(Expr& e) {
     const Value base = eval(*e.left);
-    std::vector<Value*> refs;
-    std::vector<Value> args = evalArgs(e, refs);
+    CallArgs args;
+    evalArgs(e, args);
     if (e.name.empty()) { // a(1)(2): index or call the result
         if (base.isArray()) return indexArray(base, args);
         if (base.isObject() && base.asObject()) return invokeDefault(base, args, nullptr);
@@ -1030,7 +1216,7 @@ Value Interpreter::evalMember(Expr& e) {
     if (!base.isObject()) raise(424, errorText(424) + ": '" + e.left->name + "'");
     if (!base.asObject()) raise(91);
     Value r = invokeMember(*base.asObject(), e, InvokeMethod | InvokeGet, args);
-    writeBack(refs, args);
+    writeBack(args);
     return r;
 }
 
@@ -1038,8 +1224,8 @@ void Interpreter::assign(Expr& target, Value value, bool isSet) {
     (void)isSet;
     if (target.kind == ExprKind::Member) {
         const Value base = eval(*target.left);
-        std::vector<Value*> refs;
-        std::vector<Value> args = evalArgs(target, refs);
+        CallArgs args;
+        evalArgs(target, args);
         if (target.name.empty()) {
             if (!base.isObject() || !base.asObject()) raise(424);
             invokeDefault(base, args, &value);
@@ -1053,13 +1239,19 @@ void Interpreter::assign(Expr& target, Value value, bool isSet) {
     }
     if (target.kind != ExprKind::Name) raise(501);
     resolve(target, true);
+    if (!target.hasParens &&
+        (target.nameKind == NameKind::Local || target.nameKind == NameKind::Global ||
+         target.nameKind == NameKind::Field)) {
+        store(*variable(target, true), std::move(value));
+        return;
+    }
     switch (target.nameKind) {
     case NameKind::Member: {
         ScriptObject* self = frames_.empty() ? nullptr : frames_.back()->self;
         if (!self) raise(424);
         auto keep = self->shared_from_this();
-        std::vector<Value*> refs;
-        std::vector<Value> args = evalArgs(target, refs);
+        CallArgs args;
+        evalArgs(target, args);
         args.push_back(std::move(value));
         invokeObject(*self, target.slot, InvokePut, args);
         return;
@@ -1067,8 +1259,8 @@ void Interpreter::assign(Expr& target, Value value, bool isSet) {
     case NameKind::Local:
     case NameKind::Field:
     case NameKind::Global: {
-        std::vector<Value*> refs;
-        std::vector<Value> args = evalArgs(target, refs);
+        CallArgs args;
+        evalArgs(target, args);
         Value* slot = variable(target, true);
         if (!target.hasParens) {
             *slot = std::move(value);
@@ -1086,8 +1278,8 @@ void Interpreter::assign(Expr& target, Value value, bool isSet) {
         raise(13);
     }
     case NameKind::Outside: {
-        std::vector<Value*> refs;
-        std::vector<Value> args = evalArgs(target, refs);
+        CallArgs args;
+        evalArgs(target, args);
         args.push_back(std::move(value));
         invokeHost(*target.cachedHost, target.cachedId, InvokePut, args, target.name);
         return;
@@ -1097,41 +1289,60 @@ void Interpreter::assign(Expr& target, Value value, bool isSet) {
     }
 }
 
-Value Interpreter::callProcedure(const ProcInfo& info, const std::vector<Expr*>* argExprs,
+Value Interpreter::callProcedure(const ProcInfo& info, const std::vector<ExprPtr>* argExprs,
                                  std::span<Value> outside, ScriptObject* self) {
     const Procedure& p = *info.proc;
     const bool fromScript = argExprs != nullptr;
     if ((fromScript ? argExprs->size() : outside.size()) > p.params.size() ||
         (fromScript && argExprs->size() != p.params.size()))
         raise(450, errorText(450) + ": '" + p.name + "'");
-    if (frames_.size() >= kMaxDepth) raise(28);
+    if (frames_.size() >= kMaxDepth || framesInUse_ >= kMaxFrames) raise(28);
     checkStack();
-    Frame frame;
+    if (framePool_.size() <= framesInUse_) framePool_.push_back(std::make_unique<Frame>());
+    Frame& frame = *framePool_[framesInUse_];
+    const std::size_t count = std::max(info.slots.size(), p.locals.size());
+    if (frame.own.size() < count) {
+        frame.own.resize(count);
+        frame.refs.resize(count);
+    }
+    std::fill_n(frame.refs.begin(), count, nullptr);
     frame.info = &info;
     frame.self = self;
+    frame.count = count;
+    frame.resumeNext = false;
+    // The frame is handed back with its values released, however the call ends; the values of
+    // ByRef parameters belong to the caller and stay.
+    struct Release {
+        Interpreter& in;
+        Frame& f;
+        ~Release() {
+            for (std::size_t i = 0; i < f.count; ++i)
+                if (!f.own[i].isEmpty()) f.own[i] = Value();
+            if (!f.extra.empty()) f.extra.clear();
+            f.count = 0;
+            --in.framesInUse_;
+        }
+    };
+    ++framesInUse_;
+    Release release{*this, frame};
     const std::size_t base = p.isFunction ? 1 : 0;
-    const std::size_t count = std::max(info.slots.size(), p.locals.size());
-    frame.own.resize(count);
-    frame.slots.resize(count);
-    for (std::size_t i = 0; i < count; ++i)
-        frame.slots[i] = &frame.own[i];
     for (std::size_t i = 0; i < p.params.size(); ++i) {
-        Value*& slot = frame.slots[base + i];
+        const std::size_t at = base + i;
         if (fromScript) {
             Expr& a = *(*argExprs)[i];
             if (!p.params[i].byVal && isVariableExpr(a)) {
                 // Passed by reference: the callee works on the caller's variable itself.
                 if (Value* ref = variable(a, !module_->optionExplicit)) {
-                    slot = ref;
+                    frame.refs[at] = ref;
                     continue;
                 }
             }
-            *slot = eval(a);
+            store(frame.own[at], eval(a));
         } else if (i < outside.size()) {
             if (p.params[i].byVal)
-                *slot = outside[i];
+                frame.own[at] = outside[i];
             else
-                slot = &outside[i];
+                frame.refs[at] = &outside[i];
         }
     }
     frames_.push_back(&frame);
@@ -1140,7 +1351,7 @@ Value Interpreter::callProcedure(const ProcInfo& info, const std::vector<Expr*>*
         ~Pop() { frames.pop_back(); }
     } pop{frames_};
     execBlock(p.body);
-    return p.isFunction ? *frame.slots[0] : Value();
+    return p.isFunction ? std::move(frame.own[0]) : Value();
 }
 
 } // namespace vorlan::script::basic

@@ -3,6 +3,7 @@
 // procedures by name, and reaches registered names and named objects through dispatch.
 
 #include "script/basic/basic_ast.h"
+#include "script/basic/call_args.h"
 #include "script/dispatch.h"
 #include "script/registry.h"
 #include "script/script_runner.h"
@@ -109,8 +110,14 @@ private:
     Value evalName(Expr& e);
     Value evalMember(Expr& e);
     Value binary(Expr& e);
-    const Value* inPlace(Expr& e); // a literal's or a resolved plain variable's value, or null
+    Value binaryNotInteger(Expr& e); // after integerValue() has said no
+    const Value* inPlace(Expr& e);   // a literal's or a resolved plain variable's value, or null
     bool truth(Expr& e);
+    // A literal's value or the variable a resolved plain name stands for; null for anything else.
+    const Value* plainValue(const Expr& e);
+    bool integerValue(const Expr& e, std::int32_t& out);
+    bool integerLeaf(const Expr& e, std::int32_t& out);
+    bool integerComparison(const Expr& e, bool& out);
 
     void resolve(Expr& e, bool forWrite);
     Value* variable(Expr& e, bool create); // the slot of a plain variable name, or null
@@ -118,13 +125,14 @@ private:
     Value* declare(const std::string& name);
     void dim(const DimItem& item, bool redim, bool preserve);
     // From the script the arguments are expressions, from outside values.
-    Value callProcedure(const ProcInfo& info, const std::vector<Expr*>* argExprs,
+    Value callProcedure(const ProcInfo& info, const std::vector<ExprPtr>* argExprs,
                         std::span<Value> outside, ScriptObject* self = nullptr);
     Value scalar(const Value& v); // an object's default value where a plain value is needed
     void checkStack();
     Value callProcedureExprs(int index, Expr& e);
-    std::vector<Value> evalArgs(Expr& e, std::vector<Value*>& refs);
-    void writeBack(const std::vector<Value*>& refs, std::span<Value> args);
+    void evalArgs(Expr& e, CallArgs& args);
+    // ByRef arguments that were variables take what the callee left in the arguments.
+    void writeBack(CallArgs& args);
     Value invokeHost(Dispatch& host, DispId id, unsigned flags, std::span<Value> args,
                      const std::string& name);
     Value invokeMember(Dispatch& host, Expr& e, unsigned flags, std::span<Value> args);
@@ -146,6 +154,11 @@ private:
     ObjectRef globalScope_;
     std::shared_ptr<ErrObject> err_;
     std::vector<Frame*> frames_;
+    // Frames by call depth, kept for the next call at that depth. `framesInUse_` also counts
+    // frames that a module-level run (New, ExecuteGlobal) has moved out of `frames_`.
+    std::vector<std::unique_ptr<Frame>> framePool_;
+    std::size_t framesInUse_ = 0;
+    static constexpr std::size_t kMaxFrames = 4096;
     std::vector<Value> withObjects_;
     std::vector<ClassRuntime> classes_;
     // Objects the script made; their fields are cleared at the end so that objects referring to

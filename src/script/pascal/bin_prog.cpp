@@ -356,6 +356,14 @@ Value defaultPropertyOf(const Value& object, Value& index) {
     return result;
 }
 
+// Where element `i` of a one-dimensional array is, without building an index list.
+std::size_t elementOffset(const VarArray& array, std::int32_t i) {
+    if (array.dimensions() != 1) throw ValueError("Wrong number of array indexes");
+    const VarArray::Bound& b = array.bound(0);
+    if (i < b.low || i > b.high) throw ValueError("Array index out of bounds");
+    return static_cast<std::size_t>(static_cast<std::int64_t>(i) - b.low);
+}
+
 [[gnu::noinline]] void charAt(Value& index, const Value& source) {
     if (source.isObject()) {
         index = defaultPropertyOf(source, index);
@@ -364,7 +372,7 @@ Value defaultPropertyOf(const Value& object, Value& index) {
     if (source.isArray()) {
         const VarArray& array = *source.asArray();
         if (array.dimensions() != 1) throw ValueError("Wrong number of array indexes");
-        index = Value(array.at(std::vector<std::int32_t>{index.toInt()}));
+        index = Value(array.items()[elementOffset(array, index.toInt())]);
         return;
     }
     const std::int32_t i = index.toInt();
@@ -486,6 +494,22 @@ void BinProg::load(std::vector<Value> initialSlots) {
     if (code.empty() || code.back().op != OpEndProgram) code.push_back({0, 0, OpEndProgram, 0, 0});
     callCache_.assign(code.size(), CallCache{});
     decode();
+    callOperands_.clear();
+    for (std::size_t i = 0; i < code.size();) {
+        const Instruction& in = code[i];
+        const std::size_t words = operationWords(in);
+        const bool call = in.op == OpCallName || in.op == OpCallMember || in.op == OpPutMember;
+        if (call && words <= code.size() - i) {
+            CallCache& cache = callCache_[i];
+            cache.operands = static_cast<std::int32_t>(callOperands_.size());
+            cache.next = static_cast<std::int32_t>(i + words);
+            OperandReader reader(code.data() + i + 1);
+            const auto argc = static_cast<std::size_t>(in.op == OpPutMember ? in.b : in.a);
+            for (std::size_t k = 0; k <= argc; ++k)
+                callOperands_.push_back(reader.next());
+        }
+        i += words;
+    }
     active_.assign(routines.size(), 0);
     hasVarParams_.assign(routines.size(), false);
     for (std::size_t i = 0; i < routines.size(); ++i)
@@ -590,7 +614,7 @@ void BinProg::enterRoutine(std::size_t routine, std::span<Value> args, bool move
 }
 
 void BinProg::callOwnRoutine(std::size_t routine, const std::int32_t* argSlots, std::size_t argc,
-                             std::int32_t returnPc, std::int32_t callPc, ArgBuffer& buffer) {
+                             std::int32_t returnPc, std::int32_t callPc) {
     if (frames_.size() >= static_cast<std::size_t>(kReturnStackSize))
         throw FatalRunError(msg::returnStackOverflow());
     const Routine& r = routines[routine];
@@ -599,12 +623,15 @@ void BinProg::callOwnRoutine(std::size_t routine, const std::int32_t* argSlots, 
     const std::size_t n = std::min(argc, r.paramSlots.size());
     std::int32_t saveBase = -1;
     if (active_[routine] > 0) {
-        // The arguments may be slots of the activation about to be put aside.
-        for (std::size_t i = 0; i < n; ++i)
-            copyValue(buffer[i], s[argSlots[i]]);
+        // The arguments may be slots of the activation being put aside: those are read where
+        // they went.
         saveBase = saveSlots(r);
-        for (std::size_t i = 0; i < n; ++i)
-            moveValue(s[params[i]], buffer[i]);
+        const Value* const kept = saved_.data() + saveBase;
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::int32_t from = argSlots[i];
+            const bool aside = from >= r.firstSlot && from < r.endSlot;
+            copyValue(s[params[i]], aside ? kept[from - r.firstSlot] : s[from]);
+        }
     } else {
         // A routine that is not running has no slot in common with its caller's arguments.
         for (std::size_t i = 0; i < n; ++i)
@@ -681,6 +708,17 @@ std::int32_t BinProg::opCallName(MachineHost& host, const Instruction& in, std::
         stop_ = true;
         return kStopRun;
     }
+    {
+        // A call of one of the module's routines, resolved before: straight in.
+        const CallCache& known = callCache_[static_cast<std::size_t>(at)];
+        if (known.resolved && known.operands >= 0 && known.id >= 0 &&
+            static_cast<std::size_t>(known.id) < routines.size()) {
+            const auto routine = static_cast<std::size_t>(known.id);
+            callOwnRoutine(routine, callOperands_.data() + known.operands + 1,
+                           static_cast<std::size_t>(in.a), known.next, at);
+            return labels[static_cast<std::size_t>(routines[routine].entryLabel)];
+        }
+    }
     const Instruction* const words = code.data();
     Value* const s = slots_.data();
     OperandReader ops(words + pc);
@@ -692,7 +730,7 @@ std::int32_t BinProg::opCallName(MachineHost& host, const Instruction& in, std::
     pc = ops.end(words);
     CallCache& cache = callCache_[static_cast<std::size_t>(at)];
     if (cache.resolved && cache.id >= 0 && static_cast<std::size_t>(cache.id) < routines.size()) {
-        callOwnRoutine(static_cast<std::size_t>(cache.id), argSlots, argc, pc, at, buffer);
+        callOwnRoutine(static_cast<std::size_t>(cache.id), argSlots, argc, pc, at);
         return labels[static_cast<std::size_t>(
             routines[static_cast<std::size_t>(cache.id)].entryLabel)];
     }
@@ -712,7 +750,7 @@ std::int32_t BinProg::opCallName(MachineHost& host, const Instruction& in, std::
             static_cast<std::size_t>(id) < routines.size() || host.writesArguments(scope, id);
     }
     if (cache.id >= 0 && static_cast<std::size_t>(cache.id) < routines.size()) {
-        callOwnRoutine(static_cast<std::size_t>(cache.id), argSlots, argc, pc, at, buffer);
+        callOwnRoutine(static_cast<std::size_t>(cache.id), argSlots, argc, pc, at);
         return labels[static_cast<std::size_t>(
             routines[static_cast<std::size_t>(cache.id)].entryLabel)];
     }
@@ -1100,7 +1138,8 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
                     const std::int32_t target = words[pc++].a;
                     Value& array = s[target];
                     if (!array.isArray()) throw ValueError("Variant is not an array");
-                    array.mutableArray().at(in.a) = s[in.b];
+                    VarArray& elements = array.mutableArray();
+                    elements.items()[elementOffset(elements, in.a)] = s[in.b];
                     break;
                 }
                 case OpCallName:

@@ -193,6 +193,10 @@ private:
         DispId id = kUnknownDispId;
         bool resolved = false;
         bool writeBack = true;
+        // The call's operands read once at load: where its name and argument slots start in
+        // callOperands_ (-1: not read), and the code index after them.
+        std::int32_t operands = -1;
+        std::int32_t next = 0;
     };
     enum class RunEnd { Returned, Ended, Failed };
     using ArgBuffer = std::array<Value, kMaxCallArguments>;
@@ -203,9 +207,9 @@ private:
     void enterRoutine(std::size_t routine, std::span<Value> args, bool moveArgs,
                       std::int32_t returnPc, std::int32_t callPc, bool external);
     // Enters a routine of the module from op 53: the arguments are copied from their slots
-    // into the parameters, through `buffer` when the routine is running already.
+    // into the parameters (from the kept-aside slots when the routine is running already).
     void callOwnRoutine(std::size_t routine, const std::int32_t* argSlots, std::size_t argc,
-                        std::int32_t returnPc, std::int32_t callPc, ArgBuffer& buffer);
+                        std::int32_t returnPc, std::int32_t callPc);
     // Leaves the routine of the top frame: its result and `var` parameters go to returned_,
     // its saved slots come back.
     Frame leaveRoutine();
@@ -245,6 +249,7 @@ private:
     std::vector<bool> hasVarParams_; // per routine
     std::vector<std::int32_t> active_;
     std::vector<CallCache> callCache_;
+    std::vector<std::int32_t> callOperands_;
     // What the machine dispatches on: the operation of each instruction, or a fused form that
     // does the work of a short run of instructions at once (see decode()).
     std::vector<std::int32_t> dispatch_;

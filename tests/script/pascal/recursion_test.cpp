@@ -60,6 +60,23 @@ TEST_F(Recursion, VarParametersReachTheRightActivation) {
     EXPECT_TRUE(errors.empty());
 }
 
+TEST_F(Recursion, ArgumentsComputedFromTheCallersOwnSlotsReachTheNewActivation) {
+    // The arguments are the caller's temporaries, locals and parameters, all of them slots of
+    // the activation being put aside; strings among them, and parameters passed crosswise.
+    EXPECT_EQ(runText({"function Build(n: Integer; s: string): string;", "var mine: string;",
+                       "begin mine := s + 'x';", "  if n = 0 then Result := mine",
+                       "  else Result := Build(n - 1, mine + '-') + '|' + mine end;",
+                       "function Swap(n: Integer; a, b: string): string;",
+                       "begin if n = 0 then Result := a + b else Result := Swap(n - 1, b, a) + a "
+                       "end;",
+                       "function Keep(n: Integer; s: string): string;",
+                       "begin if n = 0 then Result := s else Result := Keep(n - 1, s) + s end;",
+                       "begin TestOut(Build(2, 'a')); TestOut(Swap(3, 'x', 'y')); "
+                       "TestOut(Keep(2, 'k')) end."}),
+              "ax-x-x|ax-x|ax yxxyx kkk");
+    EXPECT_TRUE(errors.empty());
+}
+
 TEST_F(Recursion, DeepestAllowedNestingAndOneMore) {
     resume = true;
     auto s = scripter(
