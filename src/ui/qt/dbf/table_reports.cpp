@@ -7,12 +7,11 @@
 #include "data/script/file_names.h"
 #include "report/model.h"
 #include "report/output/output_model.h"
-#include "report/paint/report_printer.h"
 #include "report/run/record_source.h"
-#include "report/run/report_run.h"
 #include "script/bind.h"
-#include "ui/qt/report/qt_text_measurer.h"
+#include "ui/qt/report/report_operations.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -49,7 +48,7 @@ void showError(const std::string& text) {
     ui().messageBox({"Chyba", text, MessageIcon::Error});
 }
 
-void printReport(data::TDataTable& table, std::string_view file, int from, int to, bool,
+void tableReport(data::TDataTable& table, std::string_view file, int from, int to, bool preview,
                  script::NativeObject* sourceObject) {
     const std::string name = data::completeFileName(file, ".PTS");
     std::error_code ec;
@@ -85,13 +84,11 @@ void printReport(data::TDataTable& table, std::string_view file, int from, int t
             ++failures;
             return true;
         };
-        QtTextMeasurer measurer;
-        report::RunOptions options;
-        options.measurer = &measurer;
+        const int first = std::clamp(from, 1, 9999);
+        report.startPage = static_cast<std::uint16_t>(first);
+        report.endPage = static_cast<std::uint16_t>(std::clamp(to, first, 9999));
         report::TSestVystup output;
-        if (report::runReport(report, output, options, false) != report::kSestOk || failures > 0 ||
-            (output.setPrintRange(from, to, 1),
-             report::reportPrinter().print(output, report.popis) != report::kSestOk))
+        if (printOrPreview(report, output, preview, false) != report::kSestOk || failures > 0)
             showError(czech("Sestavu ") + name + czech(" nelze vytisknout"));
     } catch (const std::exception&) {
         showError(czech("Sestavu ") + name + czech(" nelze vytisknout"));
@@ -105,7 +102,7 @@ void registerTableReports(script::Registry& registry) {
     table.bind("Report",
                "procedure(FileName: string; FromPage, ToPage: Integer; Preview: Boolean; Source: "
                "TDataSource)",
-               &printReport);
+               &tableReport);
     table.bind("ReportDetail", "procedure(Source: TDataSource)",
                [](data::TDataTable&, script::NativeObject* source) {
                    auto* provider = dynamic_cast<data::DataSourceProvider*>(source);

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QPen>
+#include <QPolygonF>
 
 namespace vorlan::qt {
 
@@ -55,6 +56,14 @@ Qt::BrushStyle brushStyle(std::int32_t style) {
 
 QRectF rectOf(const report::DeviceRect& rect) {
     return QRectF(rect.left, rect.top, rect.width, rect.height);
+}
+
+QPolygonF polygonOf(const std::vector<report::DevicePoint>& points) {
+    QPolygonF polygon;
+    polygon.reserve(static_cast<qsizetype>(points.size()));
+    for (const report::DevicePoint& p : points)
+        polygon.append(QPointF(p.x, p.y));
+    return polygon;
 }
 
 } // namespace
@@ -149,6 +158,14 @@ void QtReportPainter::drawRoundRectangle(const report::DeviceRect& rect, int cor
 
 void QtReportPainter::drawEllipse(const report::DeviceRect& rect) {
     painter_.drawEllipse(rectOf(rect));
+}
+
+void QtReportPainter::drawPolyline(const std::vector<report::DevicePoint>& points) {
+    painter_.drawPolyline(polygonOf(points));
+}
+
+void QtReportPainter::drawPolygon(const std::vector<report::DevicePoint>& points) {
+    painter_.drawPolygon(polygonOf(points), Qt::OddEvenFill);
 }
 
 const QImage* QtReportPainter::picture(std::string_view data) {
