@@ -5,6 +5,9 @@
 #include "dbf/progress.h"
 #include "dbf/table.h"
 #include "dbf/temp_dir.h"
+#include "report/paint/report_printer.h"
+#include "report/paper/printer_settings.h"
+#include "ui/qt/dbf/dbf_report.h"
 #include "ui/qt/dbf/dbf_window.h"
 #include "windows/dbf/work_areas.h"
 
@@ -273,6 +276,57 @@ TEST(DbfWindowGauge, FollowsTheEnginesProgressOnTheDesktopOnly) {
     EXPECT_FALSE(seen.back().second); // hidden when the work is over
     EXPECT_TRUE(window.gauge()->isHidden());
     EXPECT_EQ(areas.current()->access().recCount(), 3000u);
+}
+
+// A printer that remembers the titles of the jobs it got.
+class JobTitles : public report::ReportPrinter {
+public:
+    explicit JobTitles(std::vector<std::string>& titles) : titles_(titles) {}
+    int print(report::TSestVystup&, const std::string& title) override {
+        titles_.push_back(title);
+        return report::kSestOk;
+    }
+    void writePdf(report::TSestVystup&, const std::string&, const std::string&) override {}
+
+private:
+    std::vector<std::string>& titles_;
+};
+
+TEST_F(DbfWindowTest, DbfReportPreviewsOnTheDesktopAndPrintsOtherwise) {
+    std::ostringstream log;
+    DesktopScope desktop(&log);
+    ASSERT_TRUE(areas.use(makeTable(3, {})));
+    {
+        std::ofstream pts(dir / "SEZNAM.PTS", std::ios::binary);
+        pts << "I,1,4,0,0\r\nI,2,0,826,1169,50,50,70,70,1,0,0\r\nI,3,2,1,300,0\r\n"
+               "T,2,0,0,0,300,20,Arial,10,0,0,0,0,238,\"\",0\r\n";
+    }
+    std::vector<std::string> jobs;
+    auto previousPrinter = report::setReportPrinter(std::make_unique<JobTitles>(jobs));
+    const report::PrinterSettings savedPrinter = report::printerSettings();
+    report::printerSettings().present = true;
+
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            shown = modal->objectName();
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(modal, &escape);
+        }
+    });
+    const std::string pts = (dir / "SEZNAM.PTS").string();
+    EXPECT_TRUE(qt::runDbfReport(areas, pts, true));
+    EXPECT_EQ(shown, QStringLiteral("TFormSestP"));
+    EXPECT_TRUE(jobs.empty()); // looked at, not printed
+
+    EXPECT_TRUE(qt::runDbfReport(areas, pts, false));
+    EXPECT_EQ(jobs.size(), 1u);
+    // A missing template prints nothing.
+    EXPECT_FALSE(qt::runDbfReport(areas, (dir / "CHYBI.PTS").string(), false));
+    EXPECT_EQ(jobs.size(), 1u);
+
+    report::printerSettings() = savedPrinter;
+    report::setReportPrinter(std::move(previousPrinter));
 }
 
 TEST_F(DbfWindowTest, ShowDeletedSwitchChecksTheMenuItem) {
