@@ -61,11 +61,14 @@ TEST_F(Metafile, ShapesAreMappedFromTheFrameOntoTheTarget) {
               (std::vector<int>{210, 120, 10, 120}));
     const std::vector<DevicePoint> expected{{10, 20}, {110, 20}, {110, 70}};
     EXPECT_EQ(painter.only("polyline").at(0).points, expected);
-    const auto polygons = painter.only("polygon");
-    ASSERT_EQ(polygons.size(), 3u);
-    EXPECT_EQ(polygons[0].points, expected);
-    EXPECT_EQ(polygons[1].points.size(), 3u);
-    EXPECT_EQ(polygons[2].points, (std::vector<DevicePoint>{{30, 40}, {50, 60}}));
+    ASSERT_EQ(painter.only("polygon").size(), 1u);
+    EXPECT_EQ(painter.only("polygon")[0].points, expected);
+    // The two shapes of the poly-polygon are filled together.
+    const auto group = painter.only("polypolygon");
+    ASSERT_EQ(group.size(), 2u);
+    EXPECT_EQ(group[0].a, 2);
+    EXPECT_EQ(group[0].points.size(), 3u);
+    EXPECT_EQ(group[1].points, (std::vector<DevicePoint>{{30, 40}, {50, 60}}));
 }
 
 TEST_F(Metafile, ObjectsTakeTheLowestFreeSlotAndSelectionSetsPenBrushAndFont) {

@@ -9,8 +9,8 @@
 namespace vorlan::report::test {
 
 struct Call {
-    // "text", "line", "rect", "round", "ellipse", "polyline", "polygon", "picture", "clip",
-    // "noclip"
+    // "text", "line", "rect", "round", "ellipse", "polyline", "polygon", "polypolygon",
+    // "picture", "clip", "noclip"
     std::string what;
     double x = 0, y = 0;
     int a = 0, b = 0, c = 0, d = 0;
@@ -64,6 +64,11 @@ public:
     }
     void drawPolygon(const std::vector<DevicePoint>& p) override {
         record("polygon", 0, 0, 0, 0).points = p;
+    }
+    // Each shape of a filled group is recorded as "polypolygon" with its group's size in `a`.
+    void drawPolyPolygon(const std::vector<std::vector<DevicePoint>>& shapes) override {
+        for (const auto& shape : shapes)
+            record("polypolygon", static_cast<int>(shapes.size()), 0, 0, 0).points = shape;
     }
     void drawPicture(std::string_view data, const DeviceRect& r) override {
         recordRect("picture", r);

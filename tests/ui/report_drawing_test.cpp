@@ -172,10 +172,24 @@ TEST_F(PageImage, MetafilePicturesFillTheirShapesAndShowTheirBitmaps) {
     photo.lineFlags = kLineDiagonalUp;
     place(photo, 200, 10, 100, 100).picture.bytes =
         std::make_shared<const std::string>(bitmap.bytes());
+    // A green frame: a square with a square hole, as one poly-polygon.
+    test::WmfBuilder frame(0, 0, 100, 100, 1440);
+    frame.record(kWmfCreateBrushIndirect, {0, 0xFF00, 0, 0})
+        .record(kWmfCreatePenIndirect, {5, 0, 0, 0, 0})
+        .record(kWmfSelectObject, {0})
+        .record(kWmfSelectObject, {1})
+        .record(kWmfPolyPolygon,
+                {2, 4, 4, 0, 0, 100, 0, 100, 100, 0, 100, 25, 25, 75, 25, 75, 75, 25, 75});
+    auto& framed = element(kKindPicture);
+    framed.lineFlags = kLineDiagonalUp;
+    place(framed, 400, 10, 100, 100).picture.bytes =
+        std::make_shared<const std::string>(frame.bytes());
     const QImage image = draw();
 
     EXPECT_EQ(image.pixelColor(20, 20), QColor(Qt::red));
     EXPECT_EQ(image.pixelColor(100, 100), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor(410, 60), QColor(Qt::green));
+    EXPECT_EQ(image.pixelColor(450, 60), QColor(Qt::white)); // the hole
     EXPECT_EQ(image.pixelColor(250, 60), QColor(Qt::blue));
     EXPECT_EQ(image.pixelColor(310, 60), QColor(Qt::white));
 }

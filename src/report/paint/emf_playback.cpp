@@ -132,18 +132,16 @@ void polyPoly(const EmfRecord& r, MetaCanvas& canvas, bool small, bool closed) {
     r.bytesAt(32, static_cast<std::size_t>(polys) * 4);
     const std::vector<LogicalPoint> all = pointsAt(r, 32 + std::size_t{polys} * 4, total, small);
     std::size_t next = 0;
+    std::vector<std::vector<LogicalPoint>> shapes;
     for (std::uint32_t i = 0; i < polys; ++i) {
         const std::uint32_t count = r.uint32At(32 + std::size_t{i} * 4);
         if (count > all.size() - next) throwShortRecord(); // more than the record has
-        const std::vector<LogicalPoint> part(all.begin() + static_cast<std::ptrdiff_t>(next),
-                                             all.begin() +
-                                                 static_cast<std::ptrdiff_t>(next + count));
+        shapes.emplace_back(all.begin() + static_cast<std::ptrdiff_t>(next),
+                            all.begin() + static_cast<std::ptrdiff_t>(next + count));
         next += count;
-        if (closed)
-            canvas.polygon(part);
-        else
-            canvas.polyline(part);
+        if (!closed) canvas.polyline(shapes.back());
     }
+    if (closed) canvas.polyPolygon(shapes);
 }
 
 void text(const EmfRecord& r, MetaCanvas& canvas, bool wide) {

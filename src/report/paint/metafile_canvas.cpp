@@ -274,6 +274,14 @@ void MetaCanvas::polygon(const std::vector<LogicalPoint>& points) {
     if (painter_) painter_->drawPolygon(p);
 }
 
+void MetaCanvas::polyPolygon(const std::vector<std::vector<LogicalPoint>>& polygons) {
+    std::vector<std::vector<DevicePoint>> p;
+    p.reserve(polygons.size());
+    for (const auto& polygon : polygons)
+        p.push_back(mapAll(polygon));
+    if (painter_) painter_->drawPolyPolygon(p);
+}
+
 void MetaCanvas::text(int x, int y, std::string_view string) {
     // Texts end at their first zero byte, as the system draws them.
     string = string.substr(0, string.find('\0'));

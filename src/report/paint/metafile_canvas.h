@@ -100,6 +100,7 @@ public:
     void roundRectangle(const LogicalRect& rect, int cornerWidth, int cornerHeight);
     void polyline(const std::vector<LogicalPoint>& points);
     void polygon(const std::vector<LogicalPoint>& points);
+    void polyPolygon(const std::vector<std::vector<LogicalPoint>>& polygons);
     // Windows-1250 text at a logical point, placed by the alignment.
     void text(int x, int y, std::string_view text);
     // A packed device-independent bitmap (header, colours, pixels) stretched over `dest`.

@@ -114,6 +114,11 @@ public:
         if (points.size() > 2)
             drawLine(points.back().x, points.back().y, points.front().x, points.front().y);
     }
+    // Several closed shapes filled as one, so a shape inside another is a hole.
+    virtual void drawPolyPolygon(const std::vector<std::vector<DevicePoint>>& polygons) {
+        for (const auto& polygon : polygons)
+            drawPolygon(polygon);
+    }
 
     // A picture given by its file contents (any format the painter can read). The size is
     // nothing when the data cannot be read.

@@ -108,11 +108,13 @@ void play(const WmfRecord& r, MetaCanvas& canvas) {
         const std::size_t polygons = r.uint16(0);
         if (polygons > 0) r.int16(polygons); // the counts are all there
         std::size_t next = 1 + polygons;
+        std::vector<std::vector<LogicalPoint>> shapes;
         for (std::size_t i = 0; i < polygons; ++i) {
             const std::size_t count = r.uint16(1 + i);
-            canvas.polygon(points(r, next, count));
+            shapes.push_back(points(r, next, count));
             next += 2 * count;
         }
+        canvas.polyPolygon(shapes);
         break;
     }
     case kWmfTextOut: {

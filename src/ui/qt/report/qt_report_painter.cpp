@@ -5,6 +5,7 @@
 #include "ui/qt/windows_fonts.h"
 
 #include <QByteArray>
+#include <QPainterPath>
 #include <QPen>
 #include <QPolygonF>
 
@@ -166,6 +167,17 @@ void QtReportPainter::drawPolyline(const std::vector<report::DevicePoint>& point
 
 void QtReportPainter::drawPolygon(const std::vector<report::DevicePoint>& points) {
     painter_.drawPolygon(polygonOf(points), Qt::OddEvenFill);
+}
+
+void QtReportPainter::drawPolyPolygon(
+    const std::vector<std::vector<report::DevicePoint>>& polygons) {
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    for (const auto& polygon : polygons) {
+        path.addPolygon(polygonOf(polygon));
+        path.closeSubpath();
+    }
+    painter_.drawPath(path);
 }
 
 const QImage* QtReportPainter::picture(std::string_view data) {

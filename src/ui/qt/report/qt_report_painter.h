@@ -40,6 +40,7 @@ public:
     void drawEllipse(const report::DeviceRect& rect) override;
     void drawPolyline(const std::vector<report::DevicePoint>& points) override;
     void drawPolygon(const std::vector<report::DevicePoint>& points) override;
+    void drawPolyPolygon(const std::vector<std::vector<report::DevicePoint>>& polygons) override;
 
     std::optional<report::PictureSize> pictureSize(std::string_view data) override;
     void drawPicture(std::string_view data, const report::DeviceRect& target) override;
