@@ -1,5 +1,6 @@
 #include "data/table_data_set.h"
 
+#include "core/field_name.h"
 #include "core/path_mapper.h"
 #include "data/engine.h"
 #include "dbf/settings.h"
@@ -414,6 +415,12 @@ void TableDataSet::resync() {
 }
 
 // ---- Fields ---------------------------------------------------------------------------------
+
+char TableDataSet::fieldTypeLetter(std::string_view name) const {
+    for (const auto& f : fields_)
+        if (sameFieldName(f->name(), name)) return f->dbfType();
+    return 0;
+}
 
 Field* TableDataSet::field(int index) const {
     if (index < 0 || index >= fieldCount()) {

@@ -18,6 +18,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string_view>
 
 namespace vorlan::data {
 
@@ -83,6 +84,9 @@ public:
 
     int fieldCount() const override { return static_cast<int>(fields_.size()); }
     Field* field(int index) const override;
+    // The table's own type letter of a field ('C', 'N', 'M' ...), 0 when there is no such field.
+    // Answered from the field objects, without a call into the engine.
+    char fieldTypeLetter(std::string_view name) const;
 
     // Used by the field objects: the value of a field of the current record, pending edits
     // included, and writing one (entering edit mode first when browsing).

@@ -3,6 +3,7 @@
 #include "core/cp1250.h"
 #include "dbf/cdx.h"
 #include "dbf/file.h"
+#include "dbf/progress.h"
 #include "dbf/table.h"
 #include "dbf/xbase_text.h"
 
@@ -317,8 +318,10 @@ void Index::rebuild() {
         Table& t;
         ~Restore() { t.setEvalImage(nullptr); }
     } restore{table_};
+    ProgressTask progress(n);
     for (std::uint32_t first = 1; first <= n; first += per) {
         const std::uint32_t cnt = std::min(per, n - first + 1);
+        progress.step(first - 1);
         buf.resize(static_cast<std::size_t>(cnt) * rs);
         f.readExact(static_cast<std::uint64_t>(table_.headerSize()) +
                         static_cast<std::uint64_t>(first - 1) * rs,
@@ -331,6 +334,7 @@ void Index::rebuild() {
             recs.push_back(first + i);
         }
     }
+    progress.finish();
     keys_.reset(header_.keyLength, header_.descending, header_.unique);
     keys_.load(std::move(pool), std::move(recs));
     dirty = true;

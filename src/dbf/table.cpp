@@ -6,6 +6,7 @@
 #include "core/cp1250.h"
 #include "core/field_name.h"
 #include "core/path_mapper.h"
+#include "dbf/progress.h"
 #include "dbf/settings.h"
 #include "dbf/table_internal.h"
 #include "dbf/xbase_text.h"
@@ -516,8 +517,10 @@ void Table::rewrite(bool keepRecords) {
             const std::uint32_t per =
                 static_cast<std::uint32_t>(std::max<std::size_t>(1, (1u << 20) / rs));
             std::vector<char> in, outBuf;
+            ProgressTask progress(count_);
             for (std::uint32_t first = 1; first <= count_; first += per) {
                 const std::uint32_t n = std::min(per, count_ - first + 1);
+                progress.step(first - 1);
                 in.resize(static_cast<std::size_t>(n) * rs);
                 file_.readExact(static_cast<std::uint64_t>(headerSize_) +
                                     static_cast<std::uint64_t>(first - 1) * rs,
@@ -532,6 +535,7 @@ void Table::rewrite(bool keepRecords) {
                 out.writeAt(pos, outBuf.data(), outBuf.size());
                 pos += outBuf.size();
             }
+            progress.finish();
         }
         const unsigned char eofMark = 0x1A;
         out.writeAt(pos, &eofMark, 1);

@@ -1,5 +1,6 @@
 #include "dbf/table_ops.h"
 
+#include "dbf/progress.h"
 #include "dbf/settings.h"
 #include "dbf/xbase_text.h"
 
@@ -118,11 +119,14 @@ std::uint32_t copyRecords(Table& source, const std::filesystem::path& target) {
     copyStructure(source, target);
     auto t = Table::open(target, {.exclusive = true});
     std::uint32_t n = 0;
+    ProgressTask progress(source.recordCount());
     for (source.goTop(); !source.eof(); source.skip()) {
+        progress.step(n);
         t->append();
         copyFields(source, *t, true);
         ++n;
     }
+    progress.finish();
     t->close();
     return n;
 }

@@ -9,10 +9,13 @@
 namespace vorlan::report::test {
 
 struct Call {
-    std::string what; // "text", "line", "rect", "round", "ellipse", "picture", "clip", "noclip"
+    // "text", "line", "rect", "round", "ellipse", "polyline", "polygon", "polypolygon",
+    // "picture", "clip", "noclip"
+    std::string what;
     double x = 0, y = 0;
     int a = 0, b = 0, c = 0, d = 0;
-    std::string text;
+    std::string text; // the text, or the picture's data
+    std::vector<DevicePoint> points;
     PaintPen pen;
     PaintBrush brush;
     PaintFont font;
@@ -56,7 +59,21 @@ public:
         if (data == "bad") return std::nullopt;
         return picture;
     }
-    void drawPicture(std::string_view, const DeviceRect& r) override { recordRect("picture", r); }
+    void drawPolyline(const std::vector<DevicePoint>& p) override {
+        record("polyline", 0, 0, 0, 0).points = p;
+    }
+    void drawPolygon(const std::vector<DevicePoint>& p) override {
+        record("polygon", 0, 0, 0, 0).points = p;
+    }
+    // Each shape of a filled group is recorded as "polypolygon" with its group's size in `a`.
+    void drawPolyPolygon(const std::vector<std::vector<DevicePoint>>& shapes) override {
+        for (const auto& shape : shapes)
+            record("polypolygon", static_cast<int>(shapes.size()), 0, 0, 0).points = shape;
+    }
+    void drawPicture(std::string_view data, const DeviceRect& r) override {
+        recordRect("picture", r);
+        calls.back().text = std::string(data);
+    }
     void setClip(const DeviceRect& r) override { recordRect("clip", r); }
     void clearClip() override { record("noclip", 0, 0, 0, 0); }
 

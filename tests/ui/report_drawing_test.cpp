@@ -2,6 +2,8 @@
 // the front end's report printer, text measurement from real fonts.
 
 #include "core/ui_services.h"
+#include "report/metafile_builder.h"
+#include "report/paint/metafile.h"
 #include "report/paint/page_drawing.h"
 #include "report/paint/report_printer.h"
 #include "ui/qt/qt_ui.h"
@@ -145,6 +147,51 @@ TEST_F(PageImage, PicturesAreStretchedOrKeepTheirProportions) {
     EXPECT_EQ(image.pixelColor(545, 35), QColor(Qt::blue));
     EXPECT_EQ(image.pixelColor(595, 35), QColor(Qt::white)); // a 50 x 50 square, at the left
     EXPECT_EQ(darkPixels(image, 400, 200, 500, 250), 0);
+}
+
+TEST_F(PageImage, MetafilePicturesFillTheirShapesAndShowTheirBitmaps) {
+    // A red triangle over the upper left half, no outline.
+    test::WmfBuilder triangle(0, 0, 100, 100, 1440);
+    triangle.record(kWmfCreateBrushIndirect, {0, 0x00FF, 0, 0})
+        .record(kWmfCreatePenIndirect, {5, 0, 0, 0, 0})
+        .record(kWmfSelectObject, {0})
+        .record(kWmfSelectObject, {1})
+        .record(kWmfPolygon, {3, 0, 0, 100, 0, 0, 100});
+    auto& drawing = element(kKindPicture);
+    drawing.lineFlags = kLineDiagonalUp;
+    place(drawing, 10, 10, 100, 100).picture.bytes =
+        std::make_shared<const std::string>(triangle.bytes());
+    // One blue pixel stretched over the whole picture.
+    std::string dib;
+    for (int v : {40, 0, 1, 0, 1, 0, 1, 24, 0, 0, 4, 0})
+        test::WmfBuilder::put16(dib, v);
+    dib += std::string(16, '\0') + std::string("\xFF\0\0\0", 4);
+    test::WmfBuilder bitmap(0, 0, 100, 100, 1440);
+    bitmap.record(kWmfStretchDib, {0x0020, 0x00CC, 0, 1, 1, 0, 0, 100, 100, 0, 0}, dib);
+    auto& photo = element(kKindPicture);
+    photo.lineFlags = kLineDiagonalUp;
+    place(photo, 200, 10, 100, 100).picture.bytes =
+        std::make_shared<const std::string>(bitmap.bytes());
+    // A green frame: a square with a square hole, as one poly-polygon.
+    test::WmfBuilder frame(0, 0, 100, 100, 1440);
+    frame.record(kWmfCreateBrushIndirect, {0, 0xFF00, 0, 0})
+        .record(kWmfCreatePenIndirect, {5, 0, 0, 0, 0})
+        .record(kWmfSelectObject, {0})
+        .record(kWmfSelectObject, {1})
+        .record(kWmfPolyPolygon,
+                {2, 4, 4, 0, 0, 100, 0, 100, 100, 0, 100, 25, 25, 75, 25, 75, 75, 25, 75});
+    auto& framed = element(kKindPicture);
+    framed.lineFlags = kLineDiagonalUp;
+    place(framed, 400, 10, 100, 100).picture.bytes =
+        std::make_shared<const std::string>(frame.bytes());
+    const QImage image = draw();
+
+    EXPECT_EQ(image.pixelColor(20, 20), QColor(Qt::red));
+    EXPECT_EQ(image.pixelColor(100, 100), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor(410, 60), QColor(Qt::green));
+    EXPECT_EQ(image.pixelColor(450, 60), QColor(Qt::white)); // the hole
+    EXPECT_EQ(image.pixelColor(250, 60), QColor(Qt::blue));
+    EXPECT_EQ(image.pixelColor(310, 60), QColor(Qt::white));
 }
 
 class TempFolder {

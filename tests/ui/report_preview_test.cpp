@@ -349,6 +349,54 @@ TEST_F(Preview, ReportOperationsRunThenPrintOrSkipThePreviewHeadless) {
     EXPECT_EQ(jobs_.size(), 1u);
 }
 
+// A desktop that answers dialogs by their defaults: windows are shown, nothing waits for a user.
+class UnattendedDesktop : public HeadlessUi {
+public:
+    using HeadlessUi::HeadlessUi;
+    bool headless() const override { return false; }
+};
+
+// A printer that looks for the status window while it has the job.
+class WatchingPrinter : public ReportPrinter {
+public:
+    explicit WatchingPrinter(std::vector<QString>& seen) : seen_(seen) {}
+    int print(TSestVystup&, const std::string&) override {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == "PrintStatus" && w->isVisible())
+                if (auto* text = w->findChild<QLabel*>("PrintStatusText"))
+                    seen_.push_back(text->text());
+        return kSestOk;
+    }
+    void writePdf(TSestVystup&, const std::string&, const std::string&) override {}
+
+private:
+    std::vector<QString>& seen_;
+};
+
+TEST_F(Preview, SendingTheJobShowsItsStatusOnTheDesktopOnly) {
+    makePages(3);
+    std::vector<QString> seen;
+    setReportPrinter(std::make_unique<WatchingPrinter>(seen));
+    const auto print = [&] {
+        return printFromPreview(output_, nullptr,
+                                [](PrintDialogTyp&) { return PrintDialogResult::Print; });
+    };
+    // Headless: nobody to tell.
+    EXPECT_EQ(print(), PrintDialogResult::Print);
+    EXPECT_TRUE(seen.empty());
+
+    auto headless = setUi(std::make_unique<UnattendedDesktop>(&log_));
+    EXPECT_EQ(print(), PrintDialogResult::Print);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0], QString::fromUtf8("Odesílám data do tiskárny ..."));
+    // Gone once the job is handed over.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "PrintStatus") {
+            EXPECT_FALSE(w->isVisible());
+        }
+    setUi(std::move(headless));
+}
+
 class PrintDialog : public Preview {};
 
 TEST_F(PrintDialog, PrinterComboShowsTypeAndPlaceOfTheChosenPrinter) {

@@ -117,9 +117,8 @@ void TDataTable::keyGoTo(int n) {
 // ---- reading
 
 bool TDataTable::fieldIs(std::string_view field, char type) {
-    if (!active()) return false;
-    const std::string letter = access_->fieldType(field);
-    return letter.size() == 1 && letter[0] == type;
+    // The field objects know the letters: reading a field per record asks the engine nothing.
+    return active() && dataSet_->fieldTypeLetter(field) == type;
 }
 
 bool TDataTable::numericField(std::string_view field) {

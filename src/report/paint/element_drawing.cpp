@@ -1,9 +1,12 @@
 #include "report/paint/element_drawing.h"
 
+#include "report/paint/metafile.h"
 #include "report/paint/text_layout.h"
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <unordered_set>
 
 namespace vorlan::report {
 
@@ -85,6 +88,21 @@ void drawPictureElement(Painter& painter, const TVystPrvek& placed, const Device
                         double scale) {
     if (placed.picture.empty()) return;
     const std::string_view data = *placed.picture.bytes;
+    if (isMetafile(data)) {
+        // A damaged metafile leaves the element empty; the user learns why once per picture.
+        try {
+            const PictureSize size = metafileSize(data);
+            painter.setClip(rect);
+            drawMetafile(painter, data, pictureRect(rect, size, placed.source()->lineFlags, scale));
+            painter.clearClip();
+        } catch (const MetafileError& e) {
+            painter.clearClip();
+            static std::unordered_set<std::size_t> told;
+            if (told.size() < 1000 && told.insert(std::hash<std::string_view>{}(data)).second)
+                warnAboutPicture(e.what());
+        }
+        return;
+    }
     const auto size = painter.pictureSize(data);
     if (!size || size->width <= 0 || size->height <= 0) return;
     painter.setClip(rect);

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vorlan::report {
 
@@ -66,6 +67,13 @@ struct PaintFont {
     bool operator==(const PaintFont&) const = default;
 };
 
+// A point in device units.
+struct DevicePoint {
+    int x = 0;
+    int y = 0;
+    bool operator==(const DevicePoint&) const = default;
+};
+
 struct PictureSize {
     int width = 0; // pixels
     int height = 0;
@@ -95,6 +103,22 @@ public:
     virtual void drawRectangle(const DeviceRect& rect) = 0;
     virtual void drawRoundRectangle(const DeviceRect& rect, int cornerWidth, int cornerHeight) = 0;
     virtual void drawEllipse(const DeviceRect& rect) = 0;
+    // Open lines through the points with the pen; a closed shape outlined with the pen and
+    // filled with the brush (alternate filling). Painters that cannot fill draw the outline.
+    virtual void drawPolyline(const std::vector<DevicePoint>& points) {
+        for (std::size_t i = 1; i < points.size(); ++i)
+            drawLine(points[i - 1].x, points[i - 1].y, points[i].x, points[i].y);
+    }
+    virtual void drawPolygon(const std::vector<DevicePoint>& points) {
+        drawPolyline(points);
+        if (points.size() > 2)
+            drawLine(points.back().x, points.back().y, points.front().x, points.front().y);
+    }
+    // Several closed shapes filled as one, so a shape inside another is a hole.
+    virtual void drawPolyPolygon(const std::vector<std::vector<DevicePoint>>& polygons) {
+        for (const auto& polygon : polygons)
+            drawPolygon(polygon);
+    }
 
     // A picture given by its file contents (any format the painter can read). The size is
     // nothing when the data cannot be read.

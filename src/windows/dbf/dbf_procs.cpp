@@ -57,11 +57,15 @@ public:
         return type.size() == 1 && type[0] == letter;
     }
 
+    // Character fields only, padded to their width. The data set's field says both (its
+    // string type is exactly the character fields), so a walk that reads a field per record
+    // looks the name up once instead of asking the engine three times.
     std::string readStr(std::string_view field) {
         return on(std::string(), [&](TDataTable& t) {
-            if (!isType(t, field, 'C')) return std::string();
-            std::string text = t.table().fieldByName(field)->asString();
-            const auto width = static_cast<std::size_t>(t.access().fieldWidth(field));
+            const data::Field* f = t.active() ? t.table().findField(field) : nullptr;
+            if (!f || f->type() != data::FieldType::String) return std::string();
+            std::string text = f->asString();
+            const auto width = static_cast<std::size_t>(f->size());
             if (text.size() < width) text.append(width - text.size(), ' ');
             return text;
         });

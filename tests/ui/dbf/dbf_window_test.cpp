@@ -1,9 +1,15 @@
 // The database window as a user sees it: captions of a closed area, the index box, the toolbar
 // with and without a filter, the status line and the memo window on Enter.
 #include "core/cp1250.h"
+#include "core/headless_ui.h"
 #include "core/path_mapper.h"
+#include "core/ui_services.h"
+#include "dbf/progress.h"
 #include "dbf/table.h"
 #include "dbf/temp_dir.h"
+#include "report/paint/report_printer.h"
+#include "report/paper/printer_settings.h"
+#include "ui/qt/dbf/dbf_report.h"
 #include "ui/qt/dbf/dbf_window.h"
 #include "windows/dbf/work_areas.h"
 #include "windows/recording_ui.h"
@@ -14,7 +20,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 
 #include <fstream>
@@ -148,6 +158,179 @@ TEST_F(DbfWindowTest, EnterOnAMemoColumnOpensTheReadOnlyMemoWindow) {
     EXPECT_EQ(shownField, "POZN");
     EXPECT_NE(shownCaption.find(" -> POZN"), std::string::npos);
     EXPECT_NE(shownCaption.find("ZBOZI.DBF"), std::string::npos);
+}
+
+// A desktop whose dialogs answer themselves: windows really open, message boxes are logged.
+class UnattendedDesktop : public HeadlessUi {
+public:
+    using HeadlessUi::HeadlessUi;
+    bool headless() const override { return false; }
+};
+
+class DesktopScope {
+public:
+    explicit DesktopScope(std::ostream* log)
+        : previous_(setUi(std::make_unique<UnattendedDesktop>(log))) {}
+    ~DesktopScope() { setUi(std::move(previous_)); }
+
+private:
+    std::unique_ptr<UiServices> previous_;
+};
+
+// What the memo window showed while it was open; it is closed with Esc.
+struct ShownMemo {
+    QString title, text;
+    bool readOnly = false, buttonsShown = true, opened = false;
+};
+
+void inspectMemoWindowWhenOpen(ShownMemo& shown) {
+    QTimer::singleShot(0, [&shown] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) return;
+        shown.opened = true;
+        shown.title = modal->windowTitle();
+        if (auto* memo = modal->findChild<QPlainTextEdit*>()) {
+            shown.text = memo->toPlainText();
+            shown.readOnly = memo->isReadOnly();
+        }
+        shown.buttonsShown = false;
+        for (QPushButton* button : modal->findChildren<QPushButton*>())
+            shown.buttonsShown = shown.buttonsShown || button->isVisible();
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(modal->focusWidget() ? modal->focusWidget() : modal, &escape);
+    });
+}
+
+TEST_F(DbfWindowTest, EnterOpensTheRealMemoWindowAndADamagedMemoGivesTheMessage) {
+    std::ostringstream log;
+    DesktopScope desktop(&log);
+    const std::string path = makeTable(2, {});
+    ASSERT_TRUE(areas.use(path));
+    window.grid()->setCurrentIndex(window.grid()->model()->index(0, 2));
+    ShownMemo shown;
+    inspectMemoWindowWhenOpen(shown);
+    press(window.grid(), Qt::Key_Return);
+    ASSERT_TRUE(shown.opened);
+    EXPECT_TRUE(shown.title.endsWith(QStringLiteral("ZBOZI.DBF -> POZN")))
+        << shown.title.toStdString();
+    EXPECT_EQ(shown.text, QStringLiteral("prvni\ndruha"));
+    EXPECT_TRUE(shown.readOnly);
+    EXPECT_FALSE(shown.buttonsShown);
+    EXPECT_EQ(log.str().find("64 Kb"), std::string::npos);
+    areas.use({});
+
+    // The first record's memo points far beyond the memo file.
+    {
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        char header[12];
+        file.read(header, sizeof header);
+        const int headerSize =
+            static_cast<unsigned char>(header[8]) | static_cast<unsigned char>(header[9]) << 8;
+        file.seekp(headerSize + 1 + 12 + 8);
+        file.write("    999999", 10);
+    }
+    ASSERT_TRUE(areas.use(path));
+    window.grid()->setCurrentIndex(window.grid()->model()->index(0, 2));
+    ShownMemo damaged;
+    inspectMemoWindowWhenOpen(damaged);
+    press(window.grid(), Qt::Key_Return);
+    EXPECT_FALSE(damaged.opened);
+    EXPECT_NE(log.str().find("Memopoložku delší než 64 Kb"), std::string::npos) << log.str();
+    // The window goes on working: the next record's memo opens.
+    window.grid()->setCurrentIndex(window.grid()->model()->index(1, 2));
+    ShownMemo next;
+    inspectMemoWindowWhenOpen(next);
+    press(window.grid(), Qt::Key_Return);
+    EXPECT_TRUE(next.opened);
+}
+
+TEST(DbfWindowGauge, FollowsTheEnginesProgressOnTheDesktopOnly) {
+    dbftest::TempDir dir;
+    {
+        auto t = dbf::Table::create(dir / "VELKA.DBF", {{"A", 'C', 250}, {"B", 'C', 250}});
+        for (int i = 0; i < 6000; ++i) {
+            t->append();
+            if (i % 2) t->deleteRecord();
+        }
+    }
+    {
+        windows::DbfWorkAreas areas;
+        qt::DbfWindow window{areas};
+        // Headless: nobody listens to the engine.
+        EXPECT_FALSE(dbf::setProgressListener({}));
+    }
+    std::ostringstream log;
+    DesktopScope desktop(&log);
+    windows::DbfWorkAreas areas;
+    qt::DbfWindow window{areas};
+    window.show();
+    ASSERT_TRUE(areas.use((dir / "VELKA.DBF").string()));
+    EXPECT_TRUE(window.gauge()->isHidden());
+    dbf::ProgressListener shown = dbf::setProgressListener({});
+    ASSERT_TRUE(shown);
+    std::vector<std::pair<int, bool>> seen; // the gauge's value and visibility at each report
+    dbf::setProgressListener([&](int percent) {
+        shown(percent);
+        seen.emplace_back(window.gauge()->value(), window.gauge()->isVisible());
+    });
+    areas.current()->access().pack();
+    ASSERT_GE(seen.size(), 3u);
+    EXPECT_EQ(seen.front(), std::make_pair(0, true));
+    EXPECT_EQ(seen[seen.size() - 2], std::make_pair(100, true));
+    EXPECT_FALSE(seen.back().second); // hidden when the work is over
+    EXPECT_TRUE(window.gauge()->isHidden());
+    EXPECT_EQ(areas.current()->access().recCount(), 3000u);
+}
+
+// A printer that remembers the titles of the jobs it got.
+class JobTitles : public report::ReportPrinter {
+public:
+    explicit JobTitles(std::vector<std::string>& titles) : titles_(titles) {}
+    int print(report::TSestVystup&, const std::string& title) override {
+        titles_.push_back(title);
+        return report::kSestOk;
+    }
+    void writePdf(report::TSestVystup&, const std::string&, const std::string&) override {}
+
+private:
+    std::vector<std::string>& titles_;
+};
+
+TEST_F(DbfWindowTest, DbfReportPreviewsOnTheDesktopAndPrintsOtherwise) {
+    std::ostringstream log;
+    DesktopScope desktop(&log);
+    ASSERT_TRUE(areas.use(makeTable(3, {})));
+    {
+        std::ofstream pts(dir / "SEZNAM.PTS", std::ios::binary);
+        pts << "I,1,4,0,0\r\nI,2,0,826,1169,50,50,70,70,1,0,0\r\nI,3,2,1,300,0\r\n"
+               "T,2,0,0,0,300,20,Arial,10,0,0,0,0,238,\"\",0\r\n";
+    }
+    std::vector<std::string> jobs;
+    auto previousPrinter = report::setReportPrinter(std::make_unique<JobTitles>(jobs));
+    const report::PrinterSettings savedPrinter = report::printerSettings();
+    report::printerSettings().present = true;
+
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            shown = modal->objectName();
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(modal, &escape);
+        }
+    });
+    const std::string pts = (dir / "SEZNAM.PTS").string();
+    EXPECT_TRUE(qt::runDbfReport(areas, pts, true));
+    EXPECT_EQ(shown, QStringLiteral("TFormSestP"));
+    EXPECT_TRUE(jobs.empty()); // looked at, not printed
+
+    EXPECT_TRUE(qt::runDbfReport(areas, pts, false));
+    EXPECT_EQ(jobs.size(), 1u);
+    // A missing template prints nothing.
+    EXPECT_FALSE(qt::runDbfReport(areas, (dir / "CHYBI.PTS").string(), false));
+    EXPECT_EQ(jobs.size(), 1u);
+
+    report::printerSettings() = savedPrinter;
+    report::setReportPrinter(std::move(previousPrinter));
 }
 
 TEST_F(DbfWindowTest, ShowDeletedSwitchChecksTheMenuItem) {

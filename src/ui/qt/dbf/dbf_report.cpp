@@ -3,16 +3,21 @@
 #include "data/script/file_names.h"
 #include "report/model.h"
 #include "report/output/output_model.h"
-#include "report/paint/report_printer.h"
 #include "report/run/record_source.h"
-#include "report/run/report_run.h"
-#include "ui/qt/report/qt_text_measurer.h"
+#include "ui/qt/report/report_operations.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace vorlan::qt {
 
-bool runDbfReport(windows::DbfWorkAreas& areas, const std::string& templateFile, bool) {
+namespace {
+std::uint16_t pageNumber(std::int32_t page) {
+    return static_cast<std::uint16_t>(std::clamp(page, 1, 9999));
+}
+} // namespace
+
+bool runDbfReport(windows::DbfWorkAreas& areas, const std::string& templateFile, bool preview) {
     data::TDataTable* table = areas.current();
     if (!table) return false;
     std::error_code ec;
@@ -24,21 +29,22 @@ bool runDbfReport(windows::DbfWorkAreas& areas, const std::string& templateFile,
     report.programDir = split.directory;
     report.setReportName(split.file);
     report.setDataSource(&records);
-    const windows::DbfReportSettings& settings = areas.report();
-    report.parametry = settings.parameters;
     int failures = 0;
     report.onError = [&](report::TSestava&, int) {
         ++failures;
         return true;
     };
+    if (!report.loadTemplate()) return false;
+    // The window's settings win over what the template says.
+    const windows::DbfReportSettings& settings = areas.report();
+    report.parametry = settings.parameters;
+    report.startPage = pageNumber(settings.firstPage);
+    report.endPage = pageNumber(std::max(settings.lastPage, settings.firstPage));
+    report.printCopies = static_cast<std::uint16_t>(std::max<std::int32_t>(settings.copies, 1));
 
-    QtTextMeasurer measurer;
-    report::RunOptions options;
-    options.measurer = &measurer;
     report::TSestVystup output;
-    if (report::runReport(report, output, options) != report::kSestOk || failures > 0) return false;
-    output.setPrintRange(settings.firstPage, settings.lastPage, settings.copies);
-    return report::reportPrinter().print(output, report.popis) == report::kSestOk;
+    const int result = printOrPreview(report, output, preview, false);
+    return result == report::kSestOk && failures == 0;
 }
 
 } // namespace vorlan::qt

@@ -1,7 +1,7 @@
 #pragma once
-// The report of the Dbf functions: a template run over the current work area and printed where
-// every print job goes (the printer, or PDF files with --print-to). There is no preview window
-// yet, so a preview request prints as well.
+// The report of the Dbf functions: a template run over the current work area, shown in the
+// preview or printed through the report's own Print and Preview operations, so it reaches the
+// printer (or, headless, the PDF files of --print-to) the way every other report does.
 
 #include "windows/dbf/work_areas.h"
 

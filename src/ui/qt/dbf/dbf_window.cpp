@@ -3,6 +3,8 @@
 #include "core/cp1250.h"
 #include "core/ui_services.h"
 #include "data/data_set.h"
+#include "data/engine.h"
+#include "dbf/table.h"
 #include "ui/qt/dbf/dbf_grid_model.h"
 #include "ui/qt/dbf/table_reports.h"
 #include "ui/qt/memo/memo_editor.h"
@@ -67,6 +69,12 @@ DbfWindow::DbfWindow(windows::DbfWorkAreas& areas, QWidget* parent)
     : QWidget(parent, Qt::Window), areas_(areas) {
     setObjectName(QStringLiteral("DbfForm"));
     build();
+    // Nobody watches a headless run: long engine work goes on without repainting anything.
+    if (!ui().headless()) {
+        previousProgress_ =
+            dbf::setProgressListener([this](int percent) { engineProgress(percent); });
+        listening_ = true;
+    }
     for (int n = 1; n <= windows::DbfWorkAreas::kAreas; ++n) {
         links_[static_cast<std::size_t>(n - 1)] = std::make_unique<StatusLink>(*this, n);
         areas_.table(n).dataSource()->addLink(links_[static_cast<std::size_t>(n - 1)].get());
@@ -79,6 +87,7 @@ DbfWindow::DbfWindow(windows::DbfWorkAreas& areas, QWidget* parent)
 
 DbfWindow::~DbfWindow() {
     areas_.setView(nullptr);
+    if (listening_) dbf::setProgressListener(std::move(previousProgress_));
     for (int n = 1; n <= windows::DbfWorkAreas::kAreas; ++n)
         areas_.table(n).dataSource()->removeLink(links_[static_cast<std::size_t>(n - 1)].get());
 }
@@ -409,6 +418,17 @@ void DbfWindow::filterShown(int area, bool shown) {
     updateStatus();
 }
 
+void DbfWindow::engineProgress(int percent) {
+    if (percent < 0) {
+        gauge_->hide();
+        return;
+    }
+    gauge_->setValue(percent);
+    gauge_->show();
+    // The work blocks the event loop; the percentage changes at most a hundred times.
+    if (isVisible()) QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
 void DbfWindow::busy(bool on, const std::string& text) {
     if (on) {
         grid_->hide();
@@ -488,10 +508,26 @@ void DbfWindow::enterPressed() {
         showMemo(*t, field, caption);
 }
 
+namespace {
+
+// Reads the memo straight from the engine. The memo window shows whatever its field gives,
+// and a field that cannot be read gives an empty text; a damaged memo must be told instead.
+void checkMemoReadable(data::TDataTable& table, const std::string& field) {
+    const int area = table.table().workArea();
+    dbf::Table* t = area > 0 ? data::engine().table(area) : nullptr;
+    if (!t) return;
+    table.table().syncEngine();
+    const int index = t->fieldIndex(field);
+    if (index >= 0 && !t->eof()) t->getMemo(index);
+}
+
+} // namespace
+
 void DbfWindow::showMemo(data::TDataTable& table, const std::string& field,
                          const std::string& caption) {
     memo::MemoEditor editor;
     try {
+        checkMemoReadable(table, field);
         editor.setReadOnly(true);
         editor.setCaption(caption);
         editor.bind(table.dataSource(), field);

@@ -5,6 +5,7 @@
 // the window's own buttons change the same state, and the window follows through the
 // DbfAreaView hooks.
 
+#include "dbf/progress.h"
 #include "windows/dbf/work_areas.h"
 
 #include <QWidget>
@@ -51,6 +52,9 @@ public:
     void enterPressed();
     // The status line and the grid of the selected area, read again.
     void refresh();
+    // The engine's progress during long work (pack, index builds, copies): the gauge shows the
+    // percentage, -1 hides it. Listened to on the desktop only.
+    void engineProgress(int percent);
 
     // Widgets the tests look at.
     QWidget* toolbar() const { return toolbar_; }
@@ -60,6 +64,7 @@ public:
     QLabel* panelCaption() const { return panelCaption_; }
     QTableView* grid() const { return grid_; }
     QAction* showDeletedItem() const { return popupDelete_; }
+    QProgressBar* gauge() const { return gauge_; }
     // Opens the memo window; the hook lets tests see what would be shown.
     using MemoViewer = std::function<void(data::TDataTable& table, const std::string& field,
                                           const std::string& caption)>;
@@ -120,6 +125,8 @@ private:
     DbfGridModel* model_ = nullptr;
     std::array<std::unique_ptr<StatusLink>, 3> links_;
     MemoViewer memoViewer_;
+    dbf::ProgressListener previousProgress_;
+    bool listening_ = false;
     bool readOnly_ = false;
     bool filling_ = false;
     bool gridStale_ = false;

@@ -7,13 +7,13 @@
 #include "data/script/file_names.h"
 #include "report/model.h"
 #include "report/output/output_model.h"
-#include "report/paint/report_printer.h"
 #include "report/run/record_source.h"
-#include "report/run/report_run.h"
 #include "script/bind.h"
 #include "ui/qt/designer/design_report.h"
-#include "ui/qt/report/qt_text_measurer.h"
+#include "ui/qt/report/report_operations.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -50,8 +50,8 @@ void showError(const std::string& text) {
     ui().messageBox({"Chyba", text, MessageIcon::Error});
 }
 
-void runTableReport(data::TDataTable& table, std::string_view file, int from, int to, bool preview,
-                    script::NativeObject* sourceObject) {
+void tableReport(data::TDataTable& table, std::string_view file, int from, int to, bool preview,
+                 script::NativeObject* sourceObject) {
     const std::string name = data::completeFileName(file, ".PTS");
     std::error_code ec;
     if (name.empty() || !std::filesystem::is_regular_file(data::hostFileName(name), ec)) {
@@ -87,19 +87,17 @@ void runTableReport(data::TDataTable& table, std::string_view file, int from, in
             ++failures;
             return true;
         };
+        const int first = std::clamp(from, 1, 9999);
+        report.startPage = static_cast<std::uint16_t>(first);
+        report.endPage = static_cast<std::uint16_t>(std::clamp(to, first, 9999));
         report::TSestVystup output;
-        if (preview) {
-            // The preview holds every page; its print command asks for the range.
-            if (previewReportAndEdit(report, output) == report::kSestNotPossible || failures > 0)
-                showError(czech("Sestavu ") + name + czech(" nelze vytisknout"));
-            return;
-        }
-        QtTextMeasurer measurer;
-        report::RunOptions options;
-        options.measurer = &measurer;
-        if (report::runReport(report, output, options, false) != report::kSestOk || failures > 0 ||
-            (output.setPrintRange(from, to, 1),
-             report::reportPrinter().print(output, report.popis) != report::kSestOk))
+        // From the preview the user may go on to edit the template ("Oprava předlohy"); leaving
+        // the preview or the designer without saving is no failure.
+        const bool desktopPreview = preview && !ui().headless();
+        const int result = desktopPreview ? previewReportAndEdit(report, output, false)
+                                          : printOrPreview(report, output, preview, false);
+        if ((desktopPreview ? result == report::kSestNotPossible : result != report::kSestOk) ||
+            failures > 0)
             showError(czech("Sestavu ") + name + czech(" nelze vytisknout"));
     } catch (const std::exception&) {
         showError(czech("Sestavu ") + name + czech(" nelze vytisknout"));
@@ -140,7 +138,7 @@ void registerTableReports(script::Registry& registry) {
     table.bind("Report",
                "procedure(FileName: string; FromPage, ToPage: Integer; Preview: Boolean; Source: "
                "TDataSource)",
-               &runTableReport);
+               &tableReport);
     table.bind("ReportEdit", "procedure(FileName: string; Source: TDataSource)", &reportEdit);
     table.bind("ReportDetail", "procedure(Source: TDataSource)",
                [](data::TDataTable&, script::NativeObject* source) {

@@ -17,9 +17,9 @@ int designReport(report::TSestava& report, QWidget* parent) {
     return window.exec() == QDialog::Accepted ? report::kSestOk : report::kSestCancelled;
 }
 
-int previewReportAndEdit(report::TSestava& report, report::TSestVystup& output) {
+int previewReportAndEdit(report::TSestava& report, report::TSestVystup& output, bool loadTemplate) {
     bool edit = false;
-    const int result = previewReport(report, output, {}, &edit);
+    const int result = previewReport(report, output, {}, &edit, loadTemplate);
     if (result != report::kSestOk || !edit) return result;
     return designReport(report);
 }

@@ -17,7 +17,9 @@ int designReport(report::TSestava& report, QWidget* parent = nullptr);
 
 // The report's Preview operation, and the designer when the user asks for it from the preview
 // ("Oprava předlohy"). Answers the run's result (0, 3, 6); after editing, the designer's.
-int previewReportAndEdit(report::TSestava& report, report::TSestVystup& output);
+// `loadTemplate` false: the caller has read the template (and attached its detail reports).
+int previewReportAndEdit(report::TSestava& report, report::TSestVystup& output,
+                         bool loadTemplate = true);
 
 // Reads the template from its file and designs it. A template that cannot be read (or is
 // missing, unless `createMissing` and the user agrees) has been reported by the loader: no

@@ -5,7 +5,9 @@
 #include "ui/qt/windows_fonts.h"
 
 #include <QByteArray>
+#include <QPainterPath>
 #include <QPen>
+#include <QPolygonF>
 
 namespace vorlan::qt {
 
@@ -55,6 +57,14 @@ Qt::BrushStyle brushStyle(std::int32_t style) {
 
 QRectF rectOf(const report::DeviceRect& rect) {
     return QRectF(rect.left, rect.top, rect.width, rect.height);
+}
+
+QPolygonF polygonOf(const std::vector<report::DevicePoint>& points) {
+    QPolygonF polygon;
+    polygon.reserve(static_cast<qsizetype>(points.size()));
+    for (const report::DevicePoint& p : points)
+        polygon.append(QPointF(p.x, p.y));
+    return polygon;
 }
 
 } // namespace
@@ -149,6 +159,25 @@ void QtReportPainter::drawRoundRectangle(const report::DeviceRect& rect, int cor
 
 void QtReportPainter::drawEllipse(const report::DeviceRect& rect) {
     painter_.drawEllipse(rectOf(rect));
+}
+
+void QtReportPainter::drawPolyline(const std::vector<report::DevicePoint>& points) {
+    painter_.drawPolyline(polygonOf(points));
+}
+
+void QtReportPainter::drawPolygon(const std::vector<report::DevicePoint>& points) {
+    painter_.drawPolygon(polygonOf(points), Qt::OddEvenFill);
+}
+
+void QtReportPainter::drawPolyPolygon(
+    const std::vector<std::vector<report::DevicePoint>>& polygons) {
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    for (const auto& polygon : polygons) {
+        path.addPolygon(polygonOf(polygon));
+        path.closeSubpath();
+    }
+    painter_.drawPath(path);
 }
 
 const QImage* QtReportPainter::picture(std::string_view data) {

@@ -38,6 +38,9 @@ public:
     void drawRoundRectangle(const report::DeviceRect& rect, int cornerWidth,
                             int cornerHeight) override;
     void drawEllipse(const report::DeviceRect& rect) override;
+    void drawPolyline(const std::vector<report::DevicePoint>& points) override;
+    void drawPolygon(const std::vector<report::DevicePoint>& points) override;
+    void drawPolyPolygon(const std::vector<std::vector<report::DevicePoint>>& polygons) override;
 
     std::optional<report::PictureSize> pictureSize(std::string_view data) override;
     void drawPicture(std::string_view data, const report::DeviceRect& target) override;

@@ -10,6 +10,7 @@
 #include "report/run/report_run.h"
 #include "ui/qt/report/preview_window.h"
 #include "ui/qt/report/print_dialog.h"
+#include "ui/qt/report/print_status.h"
 #include "ui/qt/report/printer_combo.h"
 #include "ui/qt/report/qt_text_measurer.h"
 
@@ -113,17 +114,22 @@ printFromPreview(report::TSestVystup& output, QWidget* parent,
         }
         return answer;
     }
-    tellFailure(report::reportPrinter().print(output, jobTitle));
+    int printed = report::kSestOk;
+    {
+        PrintStatus status;
+        printed = report::reportPrinter().print(output, jobTitle);
+    }
+    tellFailure(printed);
     return answer;
 }
 
 int previewReport(report::TSestava& report, report::TSestVystup& output,
-                  const PreviewPlacement& placement, bool* editRequested) {
+                  const PreviewPlacement& placement, bool* editRequested, bool loadTemplate) {
     if (editRequested) *editRequested = false;
     QtTextMeasurer measurer;
     report::RunOptions options;
     options.measurer = &measurer;
-    const int result = report::runReport(report, output, options);
+    const int result = report::runReport(report, output, options, loadTemplate);
     if (result != report::kSestOk || ui().headless()) return result;
     PreviewWindow window(output, report.popis);
     window.setZoomPercent(placement.zoomPercent);
@@ -134,7 +140,7 @@ int previewReport(report::TSestava& report, report::TSestVystup& output,
     return result;
 }
 
-int printReport(report::TSestava& report, report::TSestVystup& output) {
+int printReport(report::TSestava& report, report::TSestVystup& output, bool loadTemplate) {
     if (!report::printerSettings().present) {
         showReportMessage(noPrinterText());
         return report::kSestNoPrinter;
@@ -148,11 +154,22 @@ int printReport(report::TSestava& report, report::TSestVystup& output) {
         report::PrintQueues queues(runner);
         options.characterMode = queues.isTextOnly(report::printerSettings().name);
     }
-    const int result = report::runReport(report, output, options);
+    const int result = report::runReport(report, output, options, loadTemplate);
     if (result != report::kSestOk) return result;
-    const int printed = report::reportPrinter().print(output, report.popis);
+    int printed = report::kSestOk;
+    {
+        PrintStatus status;
+        printed = report::reportPrinter().print(output, report.popis);
+    }
     tellFailure(printed);
     return printed;
+}
+
+int printOrPreview(report::TSestava& report, report::TSestVystup& output, bool preview,
+                   bool loadTemplate) {
+    if (preview && !ui().headless())
+        return previewReport(report, output, {}, nullptr, loadTemplate);
+    return printReport(report, output, loadTemplate);
 }
 
 } // namespace vorlan::qt

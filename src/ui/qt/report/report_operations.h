@@ -39,12 +39,21 @@ struct PreviewPlacement {
 };
 
 // Runs the report and shows the preview modally. Answers the run's result (0, 3 cancelled, 6);
-// `editRequested` tells whether the user asked to edit the template.
+// `editRequested` tells whether the user asked to edit the template. `loadTemplate` false: the
+// caller has loaded it already (and attached detail reports to what it read).
 int previewReport(report::TSestava& report, report::TSestVystup& output,
-                  const PreviewPlacement& placement = {}, bool* editRequested = nullptr);
+                  const PreviewPlacement& placement = {}, bool* editRequested = nullptr,
+                  bool loadTemplate = true);
 
-// Runs the report and prints its range on the selected printer as the job `Popis`. Answers 0,
-// 2 when no printer is installed, 3 cancelled, 6 when the run or the job failed.
-int printReport(report::TSestava& report, report::TSestVystup& output);
+// Runs the report and prints its range on the selected printer as the job `Popis`, with
+// "Odesílám data do tiskárny ..." shown while the pages go out. Answers 0, 2 when no printer is
+// installed, 3 cancelled, 6 when the run or the job failed.
+int printReport(report::TSestava& report, report::TSestVystup& output, bool loadTemplate = true);
+
+// What the table's Report and the Dbf functions' DbfReport do with a prepared report: the
+// preview when asked for on the desktop, else the print job (a headless preview prints where
+// headless jobs go, so a batch run still produces the pages).
+int printOrPreview(report::TSestava& report, report::TSestVystup& output, bool preview,
+                   bool loadTemplate = true);
 
 } // namespace vorlan::qt

@@ -1,0 +1,1 @@
+vorlan_add_fuzzer(fuzz_metafile ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_metafile.cpp vorlan_report_paint)
