@@ -167,8 +167,10 @@ int printReport(report::TSestava& report, report::TSestVystup& output, bool load
 
 int printOrPreview(report::TSestava& report, report::TSestVystup& output, bool preview,
                    bool loadTemplate) {
-    if (preview && !ui().headless())
-        return previewReport(report, output, {}, nullptr, loadTemplate);
+    // Headless, previewReport still runs the report (so failures are told) but shows nothing and
+    // prints nothing: on the desktop, too, pages reach paper from a preview only when a person
+    // asks for it.
+    if (preview) return previewReport(report, output, {}, nullptr, loadTemplate);
     return printReport(report, output, loadTemplate);
 }
 

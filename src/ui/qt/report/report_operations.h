@@ -51,8 +51,8 @@ int previewReport(report::TSestava& report, report::TSestVystup& output,
 int printReport(report::TSestava& report, report::TSestVystup& output, bool loadTemplate = true);
 
 // What the table's Report and the Dbf functions' DbfReport do with a prepared report: the
-// preview when asked for on the desktop, else the print job (a headless preview prints where
-// headless jobs go, so a batch run still produces the pages).
+// preview when asked for, else the print job. A headless preview runs the report and shows and
+// prints nothing, as a desktop preview prints only when the user asks for it.
 int printOrPreview(report::TSestava& report, report::TSestVystup& output, bool preview,
                    bool loadTemplate = true);
 
