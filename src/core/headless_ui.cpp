@@ -116,7 +116,7 @@ std::unique_ptr<TextPrintJob> HeadlessUi::startTextPrint(const std::string& titl
                                                          const std::string&, int) {
     // Every job says where it went, so a batch run never loses one without a word.
     if (printFolder_.empty()) {
-        log("print", title, "discarded");
+        log("print", title, czech("zahozeno"));
         return std::make_unique<DiscardTextPrintJob>();
     }
     const auto file = printFolder_ / ("print" + std::to_string(++printJobs_) + ".txt");

@@ -35,7 +35,7 @@ TEST(HeadlessUi, PrintJobsSayWhereTheyWent) {
     auto discarded = ui.startTextPrint(czech("Výstup"), "", 0);
     discarded->writeLine("nic");
     discarded->finish();
-    EXPECT_EQ(log.str(), "[print] Výstup: discarded\n");
+    EXPECT_EQ(log.str(), "[print] Výstup: zahozeno\n");
 
     const auto folder = std::filesystem::temp_directory_path() / "vorlan_headless_print";
     std::filesystem::remove_all(folder);

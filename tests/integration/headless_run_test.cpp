@@ -378,7 +378,7 @@ TEST(HeadlessRun, PrintJobsAreLoggedWithTitleAndDestination) {
              "end;\n\nbegin\nend.\n");
     const ProcessResult dropped = runVorlan({archive.string()});
     EXPECT_EQ(dropped.exitCode, 0) << dropped.err;
-    const std::string line = "[print] Výstup - text: discarded (no --print-to)\n";
+    const std::string line = "[print] Výstup - text: zahozeno (chybí --print-to)\n";
     EXPECT_EQ(dropped.err, line + line);
 
     const fs::path folder = dir / "pdf";

@@ -89,7 +89,7 @@ TEST(QtUiHeadless, PrintJobsBecomeNumberedPdfFilesOrAreDiscarded) {
         qt::QtUi ui(true, {}, &log);
         printLines(ui, 3);
     }
-    EXPECT_EQ(log.str(), "[print] Tisk: discarded (no --print-to)\n");
+    EXPECT_EQ(log.str(), "[print] Tisk: zahozeno (chybí --print-to)\n");
     fs::remove_all(folder);
 }
 

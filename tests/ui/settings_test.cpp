@@ -85,5 +85,5 @@ TEST(CommandLine, RejectsWhatItCannotUse) {
     EXPECT_FALSE(app::parseCommandLine({"--bogus", "p.vrl"}).error.empty());
     EXPECT_FALSE(app::parseCommandLine({"--print-to"}).error.empty());
     EXPECT_FALSE(app::parseCommandLine({"--print-to=", "p.vrl"}).error.empty());
-    EXPECT_NE(app::usageText().find("--print-to FILE.pdf|DIR"), std::string::npos);
+    EXPECT_NE(app::usageText().find("--print-to SOUBOR.pdf|SLOŽKA"), std::string::npos);
 }

@@ -54,7 +54,7 @@ bool looksLikeUtf8(std::string_view text) {
 std::unique_ptr<data::MemoryDataSet> readCsv(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.good() && !in.eof()) throw std::runtime_error("cannot read the data file");
+    if (!in.good() && !in.eof()) throw std::runtime_error("datový soubor nelze číst");
     if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
     if (looksLikeUtf8(text)) text = utf8ToCp1250(text);
     return data::MemoryDataSet::fromCsvText(text);
@@ -65,7 +65,7 @@ std::unique_ptr<data::MemoryDataSet> readCsv(const fs::path& file) {
 std::unique_ptr<data::DataSet> openReportData(const std::string& name) {
     const fs::path file = name;
     std::error_code ec;
-    if (!fs::is_regular_file(file, ec)) throw std::runtime_error("data file not found");
+    if (!fs::is_regular_file(file, ec)) throw std::runtime_error("datový soubor neexistuje");
     if (hasExtension(file, ".csv")) {
         auto table = readCsv(file);
         table->open();
@@ -80,7 +80,7 @@ std::unique_ptr<data::DataSet> openReportData(const std::string& name) {
         table->open();
         return table;
     }
-    throw std::runtime_error("the data must be a .DBF table or a .CSV file");
+    throw std::runtime_error("data musí být tabulka .DBF nebo soubor .CSV");
 }
 
 namespace {
@@ -104,7 +104,7 @@ int runBatchReport(const BatchReport& request, std::ostream& errors) {
     const fs::path templateFile = request.templateFile;
     std::error_code ec;
     if (!fs::is_regular_file(templateFile, ec)) {
-        errors << "vorlan: report template not found: " << request.templateFile << '\n';
+        errors << "vorlan: předloha sestavy neexistuje: " << request.templateFile << '\n';
         return 2;
     }
 
@@ -112,7 +112,7 @@ int runBatchReport(const BatchReport& request, std::ostream& errors) {
     try {
         table = openReportData(request.dataFile);
     } catch (const std::exception& e) {
-        errors << "vorlan: cannot open " << request.dataFile << ": " << engineText(e.what())
+        errors << "vorlan: nelze otevřít " << request.dataFile << ": " << engineText(e.what())
                << '\n';
         return 2;
     }
@@ -140,7 +140,7 @@ int runBatchReport(const BatchReport& request, std::ostream& errors) {
         options.characterMode = characterMode;
         const int result = report::runReport(report, output, options);
         if (result == report::kSestOk && failures == 0) return true;
-        errors << "vorlan: the report could not be made (code " << result << ")\n";
+        errors << "vorlan: sestavu nelze vytvořit (kód " << result << ")\n";
         return false;
     };
 

@@ -11,10 +11,10 @@ namespace {
 // The options of a batch report, each with a value: the option and what its value is.
 std::optional<std::pair<const char*, const char*>> batchReportOption(const std::string& arg) {
     static const std::pair<const char*, const char*> options[] = {
-        {"--report", "a TEMPLATE.PTS"},
-        {"--data", "a TABLE.DBF or DATA.CSV"},
-        {"--param", "a TEXT"},
-        {"--text", "an OUT.TXT"},
+        {"--report", "předlohu SESTAVA.PTS"},
+        {"--data", "tabulku TABULKA.DBF nebo soubor DATA.CSV"},
+        {"--param", "TEXT"},
+        {"--text", "výstupní soubor VYSTUP.TXT"},
     };
     for (const auto& option : options) {
         const std::string name = option.first;
@@ -35,7 +35,7 @@ std::optional<std::string> optionValue(const std::vector<std::string>& args, std
     } else {
         value = arg.substr(eq + 1);
     }
-    if (value.empty() && std::string_view(what) != "a TEXT") return std::nullopt;
+    if (value.empty() && std::string_view(what) != "TEXT") return std::nullopt;
     return value;
 }
 
@@ -61,7 +61,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             std::string value;
             if (a == "--print-to") {
                 if (i + 1 >= args.size()) {
-                    out.error = "--print-to needs a FILE.pdf or a folder";
+                    out.error = "--print-to potřebuje SOUBOR.pdf nebo složku";
                     return out;
                 }
                 value = args[++i];
@@ -69,28 +69,28 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
                 value = a.substr(11);
             }
             if (value.empty()) {
-                out.error = "--print-to needs a FILE.pdf or a folder";
+                out.error = "--print-to potřebuje SOUBOR.pdf nebo složku";
                 return out;
             }
             out.printTo = value;
         } else if (a == "--design" || a.rfind("--design=", 0) == 0) {
-            const auto value = optionValue(args, i, a, "a TEMPLATE.PTS");
+            const auto value = optionValue(args, i, a, "předlohu SESTAVA.PTS");
             if (!value) {
-                out.error = "--design needs a TEMPLATE.PTS";
+                out.error = "--design potřebuje předlohu SESTAVA.PTS";
                 return out;
             }
             out.design = *value;
         } else if (a == "--browse" || a.rfind("--browse=", 0) == 0) {
-            const auto value = optionValue(args, i, a, "a TABLE.DBF");
+            const auto value = optionValue(args, i, a, "tabulku TABULKA.DBF");
             if (!value) {
-                out.error = "--browse needs a TABLE.DBF";
+                out.error = "--browse potřebuje tabulku TABULKA.DBF";
                 return out;
             }
             out.browse = *value;
         } else if (const auto batch = batchReportOption(a)) {
             const auto value = optionValue(args, i, a, batch->second);
             if (!value) {
-                out.error = std::string(batch->first) + " needs " + batch->second;
+                out.error = std::string(batch->first) + " potřebuje " + batch->second;
                 return out;
             }
             if (batch->first == std::string_view("--report"))
@@ -102,33 +102,33 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             else
                 out.reportParameters.push_back(*value);
         } else {
-            out.error = "unknown option " + a;
+            out.error = "neznámá volba " + a;
             return out;
         }
     }
     if (out.design) {
         if (out.report || out.browse || out.textOut || !out.reportParameters.empty() ||
             i < args.size())
-            out.error = "--design takes only --data: it runs no program and no report";
+            out.error = "--design připouští jen --data: nespouští program ani sestavu";
         else if (out.headless)
-            out.error = "--design needs the desktop, not --headless";
+            out.error = "--design potřebuje pracovní plochu, ne --headless";
         return out;
     }
     if (!out.report && (out.data || out.textOut || !out.reportParameters.empty())) {
-        out.error = "--data, --param and --text belong to --report";
+        out.error = "--data, --param a --text patří k volbě --report";
         return out;
     }
     if (out.report) {
         if (!out.data)
-            out.error = "--report needs --data TABLE.DBF|DATA.CSV";
+            out.error = "--report potřebuje --data TABULKA.DBF|DATA.CSV";
         else if (!out.printTo && !out.textOut)
-            out.error = "--report needs --print-to or --text";
+            out.error = "--report potřebuje --print-to nebo --text";
         else if (i < args.size())
-            out.error = "--report runs no program";
+            out.error = "--report nespouští žádný program";
         if (!out.error.empty()) return out;
     }
     if (out.browse && (out.report || i < args.size())) {
-        out.error = "--browse runs no program and no report";
+        out.error = "--browse nespouští program ani sestavu";
         return out;
     }
     if (i < args.size()) {
@@ -139,51 +139,55 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string usageText() {
-    return "Usage: vorlan [--headless] [--print-to FILE.pdf|DIR] [--help] [--version] "
-           "[program.vrl]\n"
-           "Runs a VORLAN program archive; without one, opens the main window with its program\n"
-           "menu (the file vorlan.MNU beside the executable, one program path per line).\n"
+    return "Použití: vorlan [--headless] [--print-to SOUBOR.pdf|SLOŽKA] [--help] [--version]\n"
+           "              [program.vrl [ARGUMENTY PROGRAMU...]]\n"
+           "Spustí archiv programu VORLAN; bez něj otevře hlavní okno s nabídkou programů (soubor\n"
+           "vorlan.MNU vedle spustitelného souboru, na každém řádku cesta k jednomu programu).\n"
+           "Argumenty za archivem dostane program (ParamCount, ParamStr).\n"
            "\n"
-           "  --headless          no windows: console text goes to standard output, every dialog\n"
-           "                      is answered by its default button and logged to standard error.\n"
-           "                      Also used when no display is available.\n"
-           "  --print-to PATH     print jobs become PDF files instead of going to the printer:\n"
-           "                      a PATH ending in .pdf receives the first job (later jobs add\n"
-           "                      -002, -003 ... to the name), any other PATH is a folder that\n"
-           "                      receives print-001.pdf, print-002.pdf ...\n"
-           "                      Headless runs without it discard their print jobs. Headless,\n"
-           "                      each job is logged on standard error as\n"
-           "                      [print] TITLE: FILE.pdf (or: discarded (no --print-to)).\n"
-           "  --report T.PTS --data TABLE.DBF|DATA.CSV [--param TEXT]... --print-to OUT.pdf\n"
-           "  --report T.PTS --data TABLE.DBF|DATA.CSV [--param TEXT]... --text OUT.TXT\n"
-           "                      makes the report of template T.PTS over the table or CSV\n"
-           "                      file (Windows-1250 or UTF-8, ',' or ';' between values, the\n"
-           "                      first line names the fields) without any program and\n"
-           "                      without windows, into a PDF file or a character-mode text\n"
-           "                      file; each --param is the next report parameter.\n"
-           "  --browse TABLE.DBF  shows the table read-only in the database window (its indexes,\n"
-           "                      the filter line and memo viewing), without a program.\n"
-           "  --design T.PTS [--data TABLE.DBF|DATA.CSV]\n"
-           "                      opens template T.PTS in the report designer without a program\n"
-           "                      (a missing template is created when you agree); the table or\n"
-           "                      CSV file gives the field lists. Exit status 0 when the template\n"
-           "                      was saved, 3 when the designer was left without saving, 2 when\n"
-           "                      the template or the data cannot be read.\n"
-           "  --help              show this text and exit\n"
-           "  --version           show the runtime version and exit\n"
+           "  --headless          bez oken: text konzole jde na standardní výstup, každý dialog\n"
+           "                      dostane odpověď svého výchozího tlačítka a zapíše se na\n"
+           "                      standardní chybový výstup. Platí i tehdy, když není k dispozici\n"
+           "                      žádný displej.\n"
+           "  --print-to CESTA    tiskové úlohy se místo na tiskárnu zapíší jako soubory PDF:\n"
+           "                      CESTA končící na .pdf dostane první úlohu (další úlohy mají ke\n"
+           "                      jménu připojeno -002, -003 ...), jiná CESTA je složka, do níž\n"
+           "                      přijdou print-001.pdf, print-002.pdf ...\n"
+           "                      Běh bez oken bez této volby své tiskové úlohy zahodí. Bez oken "
+           "se\n"
+           "                      každá úloha zapíše na standardní chybový výstup jako\n"
+           "                      [print] NÁZEV: SOUBOR.pdf (nebo: zahozeno (chybí --print-to)).\n"
+           "  --report P.PTS --data TABULKA.DBF|DATA.CSV [--param TEXT]... --print-to VYSTUP.pdf\n"
+           "  --report P.PTS --data TABULKA.DBF|DATA.CSV [--param TEXT]... --text VYSTUP.TXT\n"
+           "                      vytvoří sestavu podle předlohy P.PTS nad tabulkou nebo souborem\n"
+           "                      CSV (Windows-1250 nebo UTF-8, hodnoty oddělené ',' nebo ';',\n"
+           "                      první řádek jmenuje položky) bez programu a bez oken, do "
+           "souboru\n"
+           "                      PDF nebo do textového souboru znakové sestavy; každý --param je\n"
+           "                      další parametr sestavy.\n"
+           "  --browse TABULKA.DBF\n"
+           "                      ukáže tabulku jen pro čtení v databázovém okně (její indexy,\n"
+           "                      řádek filtru a prohlížení memopoložek), bez programu.\n"
+           "  --design P.PTS [--data TABULKA.DBF|DATA.CSV]\n"
+           "                      otevře předlohu P.PTS v editoru sestav bez programu (chybějící\n"
+           "                      předlohu po souhlasu založí); tabulka nebo soubor CSV dá "
+           "seznamy\n"
+           "                      položek. Návratový kód 0, když byla předloha uložena, 3, když\n"
+           "                      editor skončil bez uložení, 2, když předlohu nebo data nelze\n"
+           "                      přečíst.\n"
+           "  --help              vypíše tento text a skončí\n"
+           "  --version           vypíše verzi běhového systému a skončí\n"
            "\n"
-           "A headless run without a program file to run ends at once: there is nobody to pick "
-           "one.\n"
-           "Exit status (so batch jobs notice a program that failed):\n"
-           "  0  done\n"
-           "  1  bad command line\n"
-           "  2  (headless only) an error message was shown during the run, or a --report could\n"
-           "     not be made\n"
-           "  3  (headless only) the program's script failed: its error box (a compile error or "
-           "an\n"
-           "     error while running) was shown\n"
-           "  N  (headless only) the program ended with Halt(N) and none of the above happened\n"
-           "Settings (window placement, drive letters, [Locale] format settings):\n"
+           "Běh bez oken bez souboru programu skončí hned: není, kdo by program vybral.\n"
+           "Návratový kód (aby dávkové úlohy poznaly program, který selhal):\n"
+           "  0  hotovo\n"
+           "  1  chybný příkazový řádek\n"
+           "  2  (jen bez oken) během běhu se ukázalo chybové hlášení, nebo --report nešlo\n"
+           "     vytvořit\n"
+           "  3  (jen bez oken) skript programu selhal: ukázalo se jeho chybové okno (chyba\n"
+           "     překladu nebo chyba za běhu)\n"
+           "  N  (jen bez oken) program skončil voláním Halt(N) a nic z uvedeného nenastalo\n"
+           "Nastavení (umístění oken, písmena jednotek, formáty v sekci [Locale]):\n"
            "$XDG_CONFIG_HOME/vorlan/vorlan.ini.\n";
 }
 

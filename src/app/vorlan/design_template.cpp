@@ -21,7 +21,8 @@ int runTemplateDesigner(const std::string& templateFile, const std::optional<std
         try {
             table = openReportData(*dataFile);
         } catch (const std::exception& e) {
-            errors << "vorlan: cannot open " << *dataFile << ": " << cp1250ToUtf8(e.what()) << '\n';
+            errors << "vorlan: nelze otevřít " << *dataFile << ": " << cp1250ToUtf8(e.what())
+                   << '\n';
             return 2;
         }
     }
@@ -38,7 +39,7 @@ int runTemplateDesigner(const std::string& templateFile, const std::optional<std
     if (table) report.setDataSource(&records);
     const int result = qt::editReport(report, true);
     if (result == report::kSestNotPossible) {
-        errors << "vorlan: cannot open the template " << templateFile << '\n';
+        errors << "vorlan: nelze otevřít předlohu " << templateFile << '\n';
         return 2;
     }
     return result == report::kSestOk ? 0 : 3;

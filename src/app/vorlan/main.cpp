@@ -123,7 +123,7 @@ void applyPorts(const qt::SettingsStore& settings) {
 void applyLocale(const qt::SettingsStore& settings) {
     for (const auto& [name, value] : settings.localeSettings())
         if (!stdlib::applyLocaleSetting(name, value))
-            std::cerr << "vorlan: [Locale] " << name << "=" << value << " ignored\n";
+            std::cerr << "vorlan: [Locale] " << name << "=" << value << " se nepoužije\n";
 }
 
 void runFromCycle(const std::string& fileName) {
@@ -191,7 +191,7 @@ int main(int argc, char** argv) {
                                    std::cerr);
     if (commandLine.design) {
         if (headless) {
-            std::cerr << "vorlan: --design needs a display\n";
+            std::cerr << "vorlan: --design potřebuje displej\n";
             return app::kExitBadCommandLine;
         }
         qt::installScreenshotFromEnvironment();
@@ -281,7 +281,7 @@ int main(int argc, char** argv) {
 
     if (headless) {
         if (commandLine.program && !programExists)
-            std::cerr << "vorlan: program file not found: " << *commandLine.program << '\n';
+            std::cerr << "vorlan: soubor programu neexistuje: " << *commandLine.program << '\n';
         // Errors shown during the run must fail a batch, not only scroll past on stderr; a
         // failed script has its own status so a batch can tell it from a missing file.
         if (script::scriptErrorBoxesShown() > 0) return app::kExitScriptError;

@@ -265,7 +265,7 @@ std::unique_ptr<QPagedPaintDevice> QtUi::startPrintDevice(const std::string& tit
         return writer;
     }
     if (headless_) {
-        log("print", title, "discarded (no --print-to)");
+        log("print", title, "zahozeno (chybí --print-to)");
         return nullptr;
     }
     // Without a default queue the first one serves; the caller may still choose another.
