@@ -1,13 +1,11 @@
 #include "ui/qt/dbf/dbf_report.h"
 
-#include "data/script/file_names.h"
 #include "report/model.h"
 #include "report/output/output_model.h"
-#include "report/run/record_source.h"
 #include "ui/qt/report/report_operations.h"
+#include "windows/dbf/area_report.h"
 
 #include <algorithm>
-#include <filesystem>
 
 namespace vorlan::qt {
 
@@ -18,22 +16,9 @@ std::uint16_t pageNumber(std::int32_t page) {
 } // namespace
 
 bool runDbfReport(windows::DbfWorkAreas& areas, const std::string& templateFile, bool preview) {
-    data::TDataTable* table = areas.current();
-    if (!table) return false;
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(data::hostFileName(templateFile), ec)) return false;
-    const data::SplitName split = data::splitFileName(templateFile);
-
-    report::DataSetRecords records(table->dataSource());
-    report::TSestava report;
-    report.programDir = split.directory;
-    report.setReportName(split.file);
-    report.setDataSource(&records);
-    int failures = 0;
-    report.onError = [&](report::TSestava&, int) {
-        ++failures;
-        return true;
-    };
+    auto prepared = windows::prepareAreaReport(areas, templateFile);
+    if (!prepared) return false;
+    report::TSestava& report = prepared->report;
     if (!report.loadTemplate()) return false;
     // The window's settings win over what the template says.
     const windows::DbfReportSettings& settings = areas.report();
@@ -44,7 +29,7 @@ bool runDbfReport(windows::DbfWorkAreas& areas, const std::string& templateFile,
 
     report::TSestVystup output;
     const int result = printOrPreview(report, output, preview, false);
-    return result == report::kSestOk && failures == 0;
+    return result == report::kSestOk && prepared->failures == 0;
 }
 
 } // namespace vorlan::qt
