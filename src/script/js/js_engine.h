@@ -90,6 +90,9 @@ public:
                       std::span<Value> args, const std::string& name, bool pushResult);
     Binding* makeBinding(HostObject* host, DispId id, MemberKind kind, const std::string& name);
     void pushBoundFunction(duk_hthread* ctx, Binding* binding);
+    // An indexed property (`Values`, `Strings`): a function that reads it (`s.Values("a")`),
+    // wrapped so that `s.Values["a"]` reads and `s.Values["a"] = v` writes it too.
+    void pushIndexedProperty(duk_hthread* ctx, Binding* binding);
     // Reads the default property of a native object with the given index arguments.
     bool invokeDefault(duk_hthread* ctx, HostObject& host, std::span<Value> args, bool put);
 
@@ -123,6 +126,7 @@ private:
     // Names the module uses that nothing answered yet: a global object added later may.
     std::set<std::string> unbound_;
     void* handler_ = nullptr;
+    void* indexedHandler_ = nullptr;
     void* safeArrayProto_ = nullptr;
     void* vbArrayProto_ = nullptr;
     void* dateCtor_ = nullptr;
