@@ -1,67 +1,35 @@
 // Calls in the Basic dialect: every activation of a procedure has its own locals however the
 // calls nest and end, ByRef arguments reach the right activation, registered routines get and
 // hand back their arguments, and integer arithmetic keeps the variant rules at its limits.
-#include "script/basic/basic_runner.h"
-#include "script/builtins.h"
-#include "script/registry.h"
-#include "script/scripter.h"
-
-#include <gtest/gtest.h>
+#include "basic_script_fixture.h"
 
 using namespace vorlan;
 using namespace vorlan::script;
+using namespace vorlan::script::testing;
 
 namespace {
 
-using Lines = std::vector<std::string>;
-
-Lines& printed() {
-    static Lines lines;
-    return lines;
-}
-
-class BasicCallsTest : public ::testing::Test {
+class BasicCallsTest : public BasicScriptTest {
 protected:
     void SetUp() override {
         static const bool done = [] {
-            Registry& reg = registry();
-            if (!reg.findClass("TComponent")) {
-                registerEngineBuiltins(reg);
-                registerScriptRunners(reg);
-            }
-            basic::registerVbScriptRunner(reg);
-            reg.registerProc("CallsOut", "procedure(Text: Variant)",
-                             [](NativeObject*, std::span<Value> a, Value&) {
-                                 printed().push_back(a[0].isNull() ? "Null" : a[0].toString());
-                             });
+            registerRuntime("CallsOut");
             // Eight arguments, the first and the last handed back.
-            reg.registerProc("CallsBump",
-                             "procedure(var A: Integer; B: Integer; C: Integer; D: Integer; "
-                             "E: Integer; F: Integer; G: Integer; var H: Integer)",
-                             [](NativeObject*, std::span<Value> a, Value&) {
-                                 std::int32_t sum = a[0].toInt();
-                                 for (std::size_t i = 1; i < 7; ++i)
-                                     sum += a[i].toInt();
-                                 a[0] = Value(sum);
-                                 a[7] = Value(-sum);
-                             });
+            registry().registerProc("CallsBump",
+                                    "procedure(var A: Integer; B: Integer; C: Integer; D: Integer; "
+                                    "E: Integer; F: Integer; G: Integer; var H: Integer)",
+                                    [](NativeObject*, std::span<Value> a, Value&) {
+                                        std::int32_t sum = a[0].toInt();
+                                        for (std::size_t i = 1; i < 7; ++i)
+                                            sum += a[i].toInt();
+                                        a[0] = Value(sum);
+                                        a[7] = Value(-sum);
+                                    });
             return true;
         }();
         (void)done;
-        printed().clear();
+        BasicScriptTest::SetUp();
     }
-    Lines run(Lines lines) {
-        Scripter s;
-        s.language = "VBScript";
-        s.script = std::move(lines);
-        s.onError = [this](Scripter&, const ExceptionInfo& info, int, int line, bool& go) {
-            errors.push_back(info.description + " @" + std::to_string(line));
-            go = true;
-        };
-        s.run();
-        return printed();
-    }
-    Lines errors;
 };
 
 TEST_F(BasicCallsTest, RecursionKeepsEachActivationsLocalsAndByRefTargets) {

@@ -1,57 +1,23 @@
 // The Format functions, CreateObject with its dictionary, GetRef, and comparisons of numbers
 // with text: the cases the conformance programs do not reach.
+#include "basic_script_fixture.h"
 #include "core/cp1250.h"
-#include "script/basic/basic_runner.h"
-#include "script/builtins.h"
-#include "script/registry.h"
-#include "script/scripter.h"
-
-#include <gtest/gtest.h>
 
 using namespace vorlan;
 using namespace vorlan::script;
+using namespace vorlan::script::testing;
 
 namespace {
 
-using Lines = std::vector<std::string>;
-
-Lines& printed() {
-    static Lines lines;
-    return lines;
-}
-
-class BasicLibraryTest : public ::testing::Test {
+class BasicLibraryTest : public BasicScriptTest {
 protected:
     void SetUp() override {
         static const bool done = [] {
-            Registry& reg = registry();
-            if (!reg.findClass("TComponent")) {
-                registerEngineBuiltins(reg);
-                registerScriptRunners(reg);
-            }
-            basic::registerVbScriptRunner(reg);
-            reg.registerProc("LibOut", "procedure(Text: Variant)",
-                             [](NativeObject*, std::span<Value> a, Value&) {
-                                 printed().push_back(a[0].isNull() ? "Null" : a[0].toString());
-                             });
+            registerRuntime("LibOut");
             return true;
         }();
         (void)done;
-        printed().clear();
-    }
-    std::unique_ptr<Scripter> scripter(Lines lines) {
-        auto s = std::make_unique<Scripter>();
-        s->language = "VBScript";
-        s->script = std::move(lines);
-        s->onError = [this](Scripter&, const ExceptionInfo& info, int, int line, bool& go) {
-            errors.push_back(info.description + " @" + std::to_string(line));
-            go = true;
-        };
-        return s;
-    }
-    Lines run(Lines lines) {
-        scripter(std::move(lines))->run();
-        return printed();
+        BasicScriptTest::SetUp();
     }
     // Each expression printed, or the error number it raised.
     Lines values(const Lines& expressions) {
@@ -62,7 +28,6 @@ protected:
         }
         return run(lines);
     }
-    Lines errors;
 };
 
 TEST_F(BasicLibraryTest, FormatNumberRoundsAndLaysOutDigits) {

@@ -1,5 +1,6 @@
 // Canvas operations on real pixels: small pictures compared exactly, drawn as text maps
 // ('.' white, '#' black, 'r' red, 'y' yellow, '?' anything else).
+#include "../pixel_map.h"
 #include "core/cp1250.h"
 #include "core/path_mapper.h"
 #include "ui/qt/canvas/image_picture.h"
@@ -29,28 +30,8 @@ namespace {
 constexpr std::int32_t kRed = 0x0000FF;
 constexpr std::int32_t kYellow = 0x00FFFF;
 
-std::string pixelMap(const QImage& image) {
-    std::string out;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb p = image.pixel(x, y) & 0xFFFFFF;
-            out += p == 0xFFFFFF   ? '.'
-                   : p == 0        ? '#'
-                   : p == 0xFF0000 ? 'r'
-                   : p == 0xFFFF00 ? 'y'
-                                   : '?';
-        }
-        out += '\n';
-    }
-    return out;
-}
-
-std::string rows(std::initializer_list<const char*> lines) {
-    std::string out;
-    for (const char* line : lines)
-        out += std::string(line) + '\n';
-    return out;
-}
+using vorlan::testing::pixelMap;
+using vorlan::testing::rows;
 
 class CanvasPixels : public ::testing::Test {
 protected:

@@ -1,5 +1,6 @@
 // Colours, bitmaps and drawing on their canvas, checked pixel by pixel as text maps
 // ('.' white, '#' black, 'r' red, 'y' yellow, '?' anything else).
+#include "../pixel_map.h"
 #include "desktop_fixture.h"
 
 #include "script/bind.h"
@@ -16,28 +17,8 @@ using script::Value;
 
 namespace {
 
-std::string pixelMap(const QImage& image) {
-    std::string out;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb p = image.pixel(x, y) & 0xFFFFFF;
-            out += p == 0xFFFFFF   ? '.'
-                   : p == 0        ? '#'
-                   : p == 0xFF0000 ? 'r'
-                   : p == 0xFFFF00 ? 'y'
-                                   : '?';
-        }
-        out += '\n';
-    }
-    return out;
-}
-
-std::string rows(std::initializer_list<const char*> lines) {
-    std::string out;
-    for (const char* line : lines)
-        out += std::string(line) + '\n';
-    return out;
-}
+using vorlan::testing::pixelMap;
+using vorlan::testing::rows;
 
 class BitmapCanvas : public ::testing::Test {
 protected:
