@@ -2,7 +2,7 @@
 
 #include "report/model.h"
 #include "report/output/output_model.h"
-#include "ui/qt/report/report_operations.h"
+#include "ui/qt/designer/design_report.h"
 #include "windows/dbf/area_report.h"
 
 #include <algorithm>
@@ -28,7 +28,7 @@ bool runDbfReport(windows::DbfWorkAreas& areas, const std::string& templateFile,
     report.printCopies = static_cast<std::uint16_t>(std::max<std::int32_t>(settings.copies, 1));
 
     report::TSestVystup output;
-    const int result = printOrPreview(report, output, preview, false);
+    const int result = previewOrPrint(report, output, preview);
     return result == report::kSestOk && prepared->failures == 0;
 }
 

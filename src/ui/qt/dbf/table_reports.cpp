@@ -10,7 +10,6 @@
 #include "report/run/record_source.h"
 #include "script/bind.h"
 #include "ui/qt/designer/design_report.h"
-#include "ui/qt/report/report_operations.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -94,8 +93,7 @@ void tableReport(data::TDataTable& table, std::string_view file, int from, int t
         // From the preview the user may go on to edit the template ("Oprava předlohy"); leaving
         // the preview or the designer without saving is no failure.
         const bool desktopPreview = preview && !ui().headless();
-        const int result = desktopPreview ? previewReportAndEdit(report, output, false)
-                                          : printOrPreview(report, output, preview, false);
+        const int result = previewOrPrint(report, output, preview);
         if ((desktopPreview ? result == report::kSestNotPossible : result != report::kSestOk) ||
             failures > 0)
             showError(czech("Sestavu ") + name + czech(" nelze vytisknout"));

@@ -24,6 +24,11 @@ int previewReportAndEdit(report::TSestava& report, report::TSestVystup& output, 
     return designReport(report);
 }
 
+int previewOrPrint(report::TSestava& report, report::TSestVystup& output, bool preview) {
+    if (preview && !ui().headless()) return previewReportAndEdit(report, output, false);
+    return printOrPreview(report, output, preview, false);
+}
+
 int editReport(report::TSestava& report, bool createMissing, QWidget* parent) {
     if (!report.loadTemplate(createMissing)) return report::kSestNotPossible;
     return designReport(report, parent);

@@ -21,6 +21,11 @@ int designReport(report::TSestava& report, QWidget* parent = nullptr);
 int previewReportAndEdit(report::TSestava& report, report::TSestVystup& output,
                          bool loadTemplate = true);
 
+// What the table's Report and DbfReport do with a report whose template they have read: on the
+// desktop a preview, from which the user may go on to edit the template; otherwise (printing, or
+// a headless preview) printOrPreview.
+int previewOrPrint(report::TSestava& report, report::TSestVystup& output, bool preview);
+
 // Reads the template from its file and designs it. A template that cannot be read (or is
 // missing, unless `createMissing` and the user agrees) has been reported by the loader: no
 // designer, 6.
