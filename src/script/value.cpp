@@ -68,6 +68,16 @@ const char* typeName(ValueType type) {
     return "Unknown";
 }
 
+void Value::replaceWith(std::int32_t i) {
+    v_.emplace<std::int32_t>(i);
+}
+void Value::replaceWith(double d) {
+    v_.emplace<double>(d);
+}
+void Value::replaceWith(bool b) {
+    v_.emplace<bool>(b);
+}
+
 Value Value::fromInt64(std::int64_t i) {
     if (i >= INT32_MIN && i <= INT32_MAX) return Value(static_cast<std::int32_t>(i));
     return Value(static_cast<double>(i));

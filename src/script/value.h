@@ -99,23 +99,23 @@ public:
     VarArray& mutableArray();
     // Store a number or Boolean in place, without building and visiting a temporary variant:
     // the hot loops of the interpreters change slots of the same kind most of the time.
-    void setInt(std::int32_t i) {
-        if (auto* p = std::get_if<std::int32_t>(&v_))
-            *p = i;
+    [[gnu::always_inline]] void setInt(std::int32_t i) {
+        if (v_.index() == static_cast<std::size_t>(ValueType::Integer))
+            *std::get_if<std::int32_t>(&v_) = i;
         else
-            v_.emplace<std::int32_t>(i);
+            replaceWith(i);
     }
-    void setDouble(double d) {
-        if (auto* p = std::get_if<double>(&v_))
-            *p = d;
+    [[gnu::always_inline]] void setDouble(double d) {
+        if (v_.index() == static_cast<std::size_t>(ValueType::Double))
+            *std::get_if<double>(&v_) = d;
         else
-            v_.emplace<double>(d);
+            replaceWith(d);
     }
-    void setBool(bool b) {
-        if (auto* p = std::get_if<bool>(&v_))
-            *p = b;
+    [[gnu::always_inline]] void setBool(bool b) {
+        if (v_.index() == static_cast<std::size_t>(ValueType::Boolean))
+            *std::get_if<bool>(&v_) = b;
         else
-            v_.emplace<bool>(b);
+            replaceWith(b);
     }
 
     // Conversions by the variant rules; throw ValueError when the value cannot be converted.
@@ -132,6 +132,12 @@ public:
     bool identical(const Value& other) const;
 
 private:
+    // The change of kind behind setInt, setDouble and setBool, kept out of line so that the
+    // common case stays small enough to inline in the interpreters' loops.
+    void replaceWith(std::int32_t i);
+    void replaceWith(double d);
+    void replaceWith(bool b);
+
     std::variant<std::monostate, NullTag, std::int32_t, double, Currency, DateTime, std::string,
                  bool, ObjectRef, std::shared_ptr<VarArray>>
         v_;

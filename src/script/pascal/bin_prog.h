@@ -1,7 +1,9 @@
 #pragma once
 // TBinProg: a compiled module (code array, constants, label table and a fixed bank of variant
 // slots) and the small machine that runs it. Operands are slot numbers; every call out of the
-// program goes by name through the dispatch interface.
+// program goes by name through the dispatch interface. The slots a routine owns are addressed
+// relative to its running activation: the first activation uses the routine's own slots in the
+// bank, a recursive one gets a frame of its own above the bank.
 
 #include "script/dispatch.h"
 #include "script/value.h"
@@ -93,6 +95,12 @@ struct Routine {
     // [firstSlot, endSlot): what is saved when the routine is entered while it is active.
     std::int32_t firstSlot = 0;
     std::int32_t endSlot = 0;
+    // The routine's code [codeStart, codeEnd): the instructions whose operands may name its
+    // slots. -1: from the entry label up to the next routine's code (hand-made programs).
+    std::int32_t codeStart = -1;
+    std::int32_t codeEnd = -1;
+    // The first temporary: slots from here on are written before they are read. -1: none known.
+    std::int32_t tempSlot = -1;
 };
 
 // A variable of the module's main level, reachable by name from other modules.
@@ -119,6 +127,23 @@ public:
         (void)id;
         return true;
     }
+};
+
+// A slot operand as the machine reads it: slot numbers of the routine whose code holds the
+// operand have mask -1 and are offset by the running activation's frame offset.
+struct SlotRef {
+    std::int32_t slot = 0;
+    std::int32_t mask = 0;
+};
+
+// One decoded word as the machine runs it: what it dispatches on (see BinProg::decode()) and
+// its A and B fields, with the masks of those that name the running routine's own slots.
+struct Step {
+    std::int32_t a = 0;
+    std::int32_t b = 0;
+    std::int32_t op = 0;
+    std::int8_t maskA = 0; // 16 bytes a word: the machine's index arithmetic stays a shift
+    std::int8_t maskB = 0;
 };
 
 class BinProg {
@@ -167,8 +192,10 @@ private:
         std::int32_t returnPc = -1;
         std::int32_t callPc = -1;   // the op 53 that made the call; -1 for op 49 and outside calls
         std::int32_t routine = -1;  // -1 for op 49
-        std::int32_t saveBase = -1; // where the routine's saved slots start in saved_; -1: none
+        std::int32_t callerLo = 0;  // the caller's frame offset, back in force on return
+        std::uint32_t stackTop = 0; // the frame stack's top before this call
         bool external = false;
+        bool pushResult = true; // false: the caller drops the result at once (op 55 skipped)
     };
     struct Handler {
         std::int32_t pc;
@@ -193,68 +220,111 @@ private:
         DispId id = kUnknownDispId;
         bool resolved = false;
         bool writeBack = true;
+        // The result is dropped by the op 55 right after the call: a routine of the module
+        // returns past it without pushing the result.
+        bool dropsResult = false;
+        bool own = false; // resolved to a routine of the module (id is its index)
         // The call's operands read once at load: where its name and argument slots start in
         // callOperands_ (-1: not read), and the code index after them.
         std::int32_t operands = -1;
         std::int32_t next = 0;
     };
+    // The return stack: a fixed array as deep as calls may nest. Every push is preceded by the
+    // check of the nesting limit.
+    class FrameStack {
+    public:
+        std::size_t size() const { return size_; }
+        bool empty() const { return size_ == 0; }
+        Frame& back() { return items_[size_ - 1]; }
+        const Frame& back() const { return items_[size_ - 1]; }
+        void push_back(const Frame& f) { items_[size_++] = f; }
+        void pop_back() { --size_; }
+
+    private:
+        std::array<Frame, kReturnStackSize> items_{};
+        std::size_t size_ = 0;
+    };
+    // What a new activation of a routine needs, in one place: its slots [first, first + count)
+    // and the part of them that starts from the initial values [first + initFrom, first +
+    // initTo): the result and the locals.
+    struct FrameShape {
+        const std::int32_t* params = nullptr; // the parameters' slots (initFrom of them)
+        std::int32_t first = 0;
+        std::int32_t count = 0;
+        std::int32_t initFrom = 0;
+        std::int32_t initTo = 0;
+        std::int32_t result = -1; // the result's slot; -1: a procedure
+        bool varParams = false;   // `var` parameters go back to the caller on return
+    };
     enum class RunEnd { Returned, Ended, Failed };
     using ArgBuffer = std::array<Value, kMaxCallArguments>;
 
+    // The slot an operand names for the running activation.
+    Value& slotAt(SlotRef r) { return slots_[static_cast<std::size_t>((lo_ & r.mask) + r.slot)]; }
+
     // Runs from `pc` until the program ends or the frame above `baseFrames` returns.
     RunEnd execute(MachineHost& host, std::int32_t pc, std::size_t baseFrames);
-    // Enters a routine: saves its slots when it is active, fills its parameters, pushes a frame.
+    // Enters a routine from outside or from op 53 of a routine that is not the module's own:
+    // fills its parameters and pushes a frame.
     void enterRoutine(std::size_t routine, std::span<Value> args, bool moveArgs,
                       std::int32_t returnPc, std::int32_t callPc, bool external);
-    // Enters a routine of the module from op 53: the arguments are copied from their slots
-    // into the parameters (from the kept-aside slots when the routine is running already).
-    void callOwnRoutine(std::size_t routine, const std::int32_t* argSlots, std::size_t argc,
-                        std::int32_t returnPc, std::int32_t callPc);
-    // Leaves the routine of the top frame: its result and `var` parameters go to returned_,
-    // its saved slots come back.
+    // Enters a routine of the module from op 53: the arguments are copied from the caller's
+    // slots into the parameters of the new activation.
+    void callOwnRoutine(std::size_t routine, const SlotRef* args, std::size_t argc,
+                        std::int32_t returnPc, std::int32_t callPc, bool pushResult);
+    // The frame offset of a new activation of `r`: 0 (its own slots in the bank) when it is not
+    // running, otherwise a new frame above the bank holding the slots' initial values.
+    std::int32_t activate(std::size_t routine);
+    // Ends the activation whose frame is `f`: its frame goes, the caller's offset is back.
+    void deactivate(const Frame& f);
+    // Lets go of what the frames above the bank hold, once no recursive activation is left.
+    void releaseFrames();
+    // Whether the top frame is a routine's own call with nothing to tidy on its return, and
+    // that return: result and `var` parameters straight into the caller's slots.
+    bool returnsPlainly() const;
+    std::int32_t returnFromOwn();
+    // Leaves the routine of the top frame: its result and `var` parameters go to returned_.
     Frame leaveRoutine();
-    // Moves the routine's slots onto the saved stack (the slots keep moved-from values), and
-    // back from the saved stack entry at `base`.
-    std::int32_t saveSlots(const Routine& r);
-    void restoreSlots(const Routine& r, std::int32_t base);
     void unwindTo(std::size_t frames);
-    std::int32_t opCallName(MachineHost& host, const Instruction& in, std::int32_t at,
-                            std::int32_t pc, ArgBuffer& buffer);
-    std::int32_t opCallMember(MachineHost& host, const Instruction& in, std::int32_t at,
-                              std::int32_t pc, ArgBuffer& buffer);
+    std::int32_t opCallName(MachineHost& host, const Step& in, std::int32_t at, ArgBuffer& buffer);
+    std::int32_t opCallMember(MachineHost& host, const Step& in, std::int32_t at,
+                              ArgBuffer& buffer);
     std::int32_t opReturn(std::size_t baseFrames);
+    void readCallOperands(const std::vector<std::int32_t>& owner);
+    void findRoutineCode(std::vector<std::int32_t>& owner) const;
     void decode();
     // Reports a call that failed: raised as a script exception when a handler is active,
     // otherwise handed to the host's error handler.
-    void failedCall(MachineHost& host, const Instruction& call, DispStatus status,
+    void failedCall(MachineHost& host, std::int32_t at, DispStatus status,
                     const ExceptionInfo& error, std::string_view name);
-    // `raise X` and `raise;`: fill pending_ and throw.
-    [[noreturn]] void raise(const Instruction& in, std::int32_t slot);
+    // `raise X` (the value in `raised`) and `raise;` (null): fill pending_ and throw.
+    [[noreturn]] void raise(std::int32_t at, const Value* raised);
     // The handler `h` takes over the exception `e`, thrown by the instruction at `at`.
     void takeOver(const Handler& h, const std::exception& e, std::int32_t at);
     // Ends the handling of the exceptions above `depth`; an object that is `keep` stays alive.
     void dropHandling(std::size_t depth, const ObjectRef& keep = nullptr);
     void opLeaveFinally();
 
-    std::array<Value, kSlotCount> slots_;
+    // The bank of kSlotCount slots, then the frames of recursive activations. Its capacity is
+    // reserved at load for the deepest nesting, so references into it stay valid.
+    std::vector<Value> slots_;
+    std::vector<Value> initial_; // the slots' values at load: a new frame starts with them
+    std::uint32_t stackTop_ = kSlotCount;
+    std::uint32_t highWater_ = kSlotCount; // the highest stack top since the last release
+    std::int32_t lo_ = 0;                  // frame offset of the running activation
     bool stop_ = false;
     std::vector<ObjectRef> objects_;
     std::vector<Handler> handlers_;
-    std::vector<Frame> frames_;
-    // The slots of the outer activations of routines that are running more than once, as a
-    // stack: entries below savedTop_ are in use; those above keep moved-from values so that
-    // a recursive call neither allocates nor destroys.
-    std::vector<Value> saved_;
-    std::size_t savedTop_ = 0;
-    std::vector<bool> hasVarParams_; // per routine
+    FrameStack frames_;
+    std::vector<FrameShape> shapes_; // per routine
     std::vector<std::int32_t> active_;
     std::vector<CallCache> callCache_;
-    std::vector<std::int32_t> callOperands_;
-    // What the machine dispatches on: the operation of each instruction, or a fused form that
-    // does the work of a short run of instructions at once (see decode()).
-    std::vector<std::int32_t> dispatch_;
-    std::vector<Value> returned_; // result, then the values of var parameters
-    Value returning_;             // the result of a recursive call while its slots come back
+    std::vector<SlotRef> callOperands_;
+    // What the machine runs: each word decoded, with its operation or a fused form that does
+    // the work of a short run of instructions at once.
+    std::vector<Step> steps_;
+    std::vector<std::int32_t> entries_; // per routine: the code index it starts at
+    std::vector<Value> returned_;       // result, then the values of var parameters
     std::string exceptionMessage_;
     Handling pending_;               // what the last ScriptRaise carries
     std::vector<Handling> handling_; // innermost last

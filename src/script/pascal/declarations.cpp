@@ -528,6 +528,7 @@ void Compilation::routineBody(int index, const Value& resultZero) {
         }
         break;
     }
+    symbols_.currentRoutine()->tempSlot = slots_.nextSlot();
     slots_.startTemporaries();
     code_.place(symbols_.currentRoutine()->entryLabel);
     next();
@@ -543,6 +544,8 @@ void Compilation::routineBody(int index, const Value& resultZero) {
     slots_.keepTemporaries();
     r = symbols_.currentRoutine();
     r->endSlot = slots_.nextSlot();
+    // Goto trampolines follow the return: they belong to the body too.
+    r->codeEnd = static_cast<int>(code_.code().size());
     symbols_.leaveRoutine();
 }
 

@@ -67,6 +67,9 @@ std::unique_ptr<BinProg> link(LinkInput in) {
         r.resultSlot = d.resultSlot;
         r.firstSlot = d.firstSlot;
         r.endSlot = d.endSlot;
+        r.codeStart = prog->labels[static_cast<std::size_t>(d.entryLabel)];
+        r.codeEnd = d.codeEnd;
+        r.tempSlot = d.tempSlot;
         prog->routines.push_back(std::move(r));
     }
     prog->globals = std::move(in.globals);

@@ -45,6 +45,8 @@ struct RoutineDecl {
     std::vector<int> paramSlots;
     int firstSlot = 0;
     int endSlot = 0;
+    int codeEnd = -1;  // the code index after the body's last word
+    int tempSlot = -1; // the first temporary of the body
     int line = 0;
     int column = 0;
 };

@@ -100,4 +100,45 @@ TEST_F(Recursion, DeepestAllowedNestingAndOneMore) {
     EXPECT_EQ(joined(output()), "5");
 }
 
+TEST_F(Recursion, NewActivationsStartFreshWhileGlobalsAreShared) {
+    // A recursive activation starts with the routine's initial values (an empty string, 0),
+    // not with what the outer activation holds; module variables are one for all activations;
+    // a var parameter passed on through every level reaches the outermost variable.
+    EXPECT_EQ(
+        runText({"var calls: Integer; digits: string;",
+                 "function D(k: Integer): string; begin Result := digits[k + 1] end;",
+                 "function Walk(n: Integer): string;", "var seen: string; k: Integer;",
+                 "begin calls := calls + 1; Result := seen + D(k) + ';';", "  seen := 'x'; k := n;",
+                 "  if n > 0 then Result := Result + Walk(n - 1) + seen + D(k) end;",
+                 "procedure Add(n: Integer; var total: Integer);",
+                 "begin if n > 0 then begin total := total + n; Add(n - 1, total) end end;",
+                 "var sum: Integer;",
+                 "begin digits := '0123456789'; calls := 0; TestOut(Walk(2)); TestOut(calls); sum "
+                 ":= 0; "
+                 "Add(10, sum); TestOut(sum) end."}),
+        "0;0;0;x1x2 3 55");
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(Recursion, FinallyPartsAndGotoRunInTheirOwnActivation) {
+    // Each level's finally part sees that level's locals, also when a deeper level left by an
+    // exception; a goto out of a protected block inside a recursive routine leaves through the
+    // finally part of the right level.
+    EXPECT_EQ(
+        runText(
+            {"var log, digits: string;",
+             "function D(k: Integer): string; begin Result := digits[k + 1] end;",
+             "procedure Level(n: Integer);", "var mine: string;", "begin mine := D(n);",
+             "  try if n = 0 then raise 'deep' else Level(n - 1)",
+             "  finally log := log + mine end end;", "function Find(n: Integer): Integer;",
+             "label done;", "var here: Integer;", "begin here := n; Result := -1;",
+             "  try if n = 3 then begin Result := here; goto done end;",
+             "    Result := Find(n + 1)", "  finally log := log + '/' + D(here) end;",
+             "  done: if here <> n then log := log + '!' end;",
+             "begin digits := '0123456789'; log := ''; try Level(3) except log := log + '.' end; "
+             "TestOut(log); log := ''; TestOut(Find(0)); TestOut(log) end."}),
+        "0123. 3 /3/2/1/0");
+    EXPECT_TRUE(errors.empty());
+}
+
 } // namespace

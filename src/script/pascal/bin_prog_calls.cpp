@@ -1,0 +1,277 @@
+// Calls and returns: activations of the module's routines with their frames, calls by name
+// through the dispatch interface, and the unwinding of calls when an exception passes.
+
+#include "script/pascal/bin_prog.h"
+#include "script/pascal/machine_errors.h"
+#include "script/pascal/machine_frames.h"
+#include "script/pascal/machine_values.h"
+#include "script/pascal/messages.h"
+#include "script/raised_exception.h"
+
+namespace vorlan::script::pascal {
+
+using namespace machine;
+
+bool BinProg::callRoutine(MachineHost& host, std::size_t routine, std::span<Value> args,
+                          Value& result) {
+    result = Value();
+    if (routine >= routines.size()) return false;
+    const Routine& r = routines[routine];
+    const std::size_t base = frames_.size();
+    if (base >= static_cast<std::size_t>(kReturnStackSize) || nesting_ >= kMaxNestedRuns) {
+        const Instruction& at =
+            code[static_cast<std::size_t>(labels[static_cast<std::size_t>(r.entryLabel)])];
+        stop_ = !host.runError(at.line, at.column, {{}, msg::returnStackOverflow()});
+        return false;
+    }
+    enterRoutine(routine, args, false, -1, -1, true);
+    const RunEnd end = execute(host, labels[static_cast<std::size_t>(r.entryLabel)], base);
+    if (end != RunEnd::Returned) return false;
+    result = std::move(returned_[0]);
+    std::size_t k = 1;
+    for (std::size_t i = 0; i < r.paramSlots.size(); ++i) {
+        if (!r.varParams[i]) continue;
+        if (i < args.size()) args[i] = std::move(returned_[k]);
+        ++k;
+    }
+    return true;
+}
+
+void BinProg::releaseFrames() {
+    Value* const frames = slots_.data();
+    for (std::size_t i = kSlotCount; i < highWater_; ++i) {
+        Value& v = frames[i];
+        if (v.isString() || v.isObject() || v.isArray()) v = Value();
+    }
+    highWater_ = kSlotCount;
+}
+
+void BinProg::enterRoutine(std::size_t routine, std::span<Value> args, bool moveArgs,
+                           std::int32_t returnPc, std::int32_t callPc, bool external) {
+    if (frames_.size() >= static_cast<std::size_t>(kReturnStackSize))
+        throw FatalRunError(msg::returnStackOverflow());
+    const Routine& r = routines[routine];
+    const Frame f{returnPc, callPc, static_cast<std::int32_t>(routine), lo_, stackTop_,
+                  external, true};
+    const std::int32_t lo = activate(routine);
+    ++active_[routine];
+    const std::size_t n = std::min(args.size(), r.paramSlots.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        Value& param = slots_[static_cast<std::size_t>(lo + r.paramSlots[i])];
+        if (moveArgs)
+            moveValue(param, args[i]);
+        else
+            copyValue(param, args[i]);
+    }
+    frames_.push_back(f);
+    lo_ = lo;
+}
+
+BinProg::Frame BinProg::leaveRoutine() {
+    const Frame f = frames_.back();
+    frames_.pop_back();
+    if (f.routine < 0) {
+        deactivate(f);
+        return f;
+    }
+    const Routine& r = routines[static_cast<std::size_t>(f.routine)];
+    // A frame of its own goes: its values move out. The routine's own slots keep their values
+    // between calls, as every slot does.
+    const bool ownFrame = stackTop_ > f.stackTop;
+    returned_.clear();
+    auto take = [&](std::int32_t slot) {
+        Value& v = slots_[static_cast<std::size_t>(lo_ + slot)];
+        returned_.push_back(ownFrame ? std::move(v) : v);
+    };
+    if (r.resultSlot >= 0)
+        take(r.resultSlot);
+    else
+        returned_.emplace_back();
+    for (std::size_t i = 0; i < r.paramSlots.size(); ++i)
+        if (r.varParams[i]) take(r.paramSlots[i]);
+    deactivate(f);
+    return f;
+}
+
+void BinProg::unwindTo(std::size_t frames) {
+    while (frames_.size() > frames) {
+        const Frame f = frames_.back();
+        frames_.pop_back();
+        deactivate(f);
+    }
+}
+
+void BinProg::failedCall(MachineHost& host, std::int32_t at, DispStatus status,
+                         const ExceptionInfo& error, std::string_view name) {
+    const Instruction& call = code[static_cast<std::size_t>(at)];
+    const std::string description =
+        status == DispStatus::Exception ? error.description : dispatchStatusMessage(status, name);
+    if (handlers_.size() > handlerBase_) {
+        // A native routine noted its own exception already; anything else is an Exception.
+        if (status != DispStatus::Exception || raisedException().message != description)
+            setRaisedException("Exception", description);
+        pending_ = Handling{};
+        pending_.className = raisedException().className;
+        pending_.message = description;
+        pending_.source = error.source;
+        pending_.line = call.line;
+        pending_.column = call.column;
+        throw ScriptRaise(error.source + "\r\n" + description);
+    }
+    if (!host.runError(call.line, call.column, {error.source, description})) stop_ = true;
+}
+
+std::int32_t BinProg::opCallName(MachineHost& host, const Step& in, std::int32_t at,
+                                 ArgBuffer& buffer) {
+    if (--budget_ <= 0) {
+        stop_ = true;
+        return kStopRun;
+    }
+    CallCache& cache = callCache_[static_cast<std::size_t>(at)];
+    if (cache.operands < 0) throw std::runtime_error(msg::badOpcode());
+    const SlotRef* const ops = callOperands_.data() + cache.operands;
+    const auto argc = static_cast<std::size_t>(in.a);
+    auto callOwn = [&](std::size_t routine) {
+        // A routine of the module: straight in. A result dropped at once is not pushed.
+        const bool drop = cache.dropsResult;
+        callOwnRoutine(routine, ops + 1, argc, drop ? cache.next + 1 : cache.next, at, !drop);
+        return labels[static_cast<std::size_t>(routines[routine].entryLabel)];
+    };
+    if (cache.resolved && cache.id >= 0 && static_cast<std::size_t>(cache.id) < routines.size())
+        return callOwn(static_cast<std::size_t>(cache.id));
+    const std::int32_t next = cache.next;
+    const std::string& name = constants[static_cast<std::size_t>(ops[0].slot)].asString();
+    Dispatch& scope = host.scope();
+    if (!cache.resolved) {
+        const DispId id = scope.idOfName(name);
+        if (id == kUnknownDispId) {
+            failedCall(host, at, DispStatus::RunnerUnknownName, {}, name);
+            slotAt(SlotRef{in.b, in.maskB}) = Value();
+            objects_.push_back(nullptr);
+            return stop_ ? kStopRun : next;
+        }
+        cache.id = id;
+        cache.resolved = true;
+        cache.own = id >= 0 && static_cast<std::size_t>(id) < routines.size();
+        cache.writeBack = cache.own || host.writesArguments(scope, id);
+        if (cache.own) return callOwn(static_cast<std::size_t>(id));
+    }
+    for (std::size_t i = 0; i < argc; ++i)
+        copyValue(buffer[i], slotAt(ops[1 + i]));
+    Value result;
+    ExceptionInfo error;
+    const DispStatus status = scope.invoke(cache.id, InvokeMethod | InvokeGet,
+                                           std::span<Value>(buffer.data(), argc), result, error);
+    if (status != DispStatus::Ok) {
+        failedCall(host, at, status, error, name);
+        slotAt(SlotRef{in.b, in.maskB}) = Value();
+        objects_.push_back(nullptr);
+    } else {
+        if (cache.writeBack)
+            for (std::size_t i = argc; i-- > 0;)
+                std::swap(slotAt(ops[1 + i]), buffer[i]);
+        Value& target = slotAt(SlotRef{in.b, in.maskB});
+        moveValue(target, result);
+        objects_.push_back(target.isObject() ? target.asObject() : nullptr);
+    }
+    return stop_ ? kStopRun : next;
+}
+
+std::int32_t BinProg::opCallMember(MachineHost& host, const Step& in, std::int32_t at,
+                                   ArgBuffer& buffer) {
+    if (--budget_ <= 0) {
+        stop_ = true;
+        return kStopRun;
+    }
+    const bool put = in.op == OpPutMember;
+    CallCache& cache = callCache_[static_cast<std::size_t>(at)];
+    if (cache.operands < 0) throw std::runtime_error(msg::badOpcode());
+    const SlotRef* const ops = callOperands_.data() + cache.operands;
+    const auto argc = static_cast<std::size_t>(put ? in.b : in.a);
+    const std::int32_t next = cache.next;
+    ObjectRef receiver;
+    if (!objects_.empty()) {
+        receiver = std::move(objects_.back());
+        objects_.pop_back();
+    }
+    const SlotRef resultSlot{in.b, in.maskB};
+    if (!receiver) {
+        // Nothing to call on: the call is skipped.
+        if (!put) {
+            slotAt(resultSlot) = Value();
+            objects_.push_back(nullptr);
+        }
+        return next;
+    }
+    const bool sameTarget = cache.resolved && !cache.target.owner_before(receiver) &&
+                            !receiver.owner_before(cache.target);
+    const std::string& name = constants[static_cast<std::size_t>(ops[0].slot)].asString();
+    if (!sameTarget) {
+        const DispId id = receiver->idOfName(name);
+        if (id == kUnknownDispId) {
+            failedCall(host, at, DispStatus::UnknownName, {}, name);
+            if (!put) {
+                slotAt(resultSlot) = Value();
+                objects_.push_back(nullptr);
+            }
+            return stop_ ? kStopRun : next;
+        }
+        cache.target = receiver;
+        cache.id = id;
+        cache.resolved = true;
+        cache.writeBack = !put && host.writesArguments(*receiver, id);
+    }
+    for (std::size_t i = 0; i < argc; ++i)
+        copyValue(buffer[i], slotAt(ops[1 + i]));
+    Value result;
+    ExceptionInfo error;
+    const DispStatus status =
+        receiver->invoke(cache.id, put ? InvokePut : (InvokeMethod | InvokeGet),
+                         std::span<Value>(buffer.data(), argc), result, error);
+    if (status != DispStatus::Ok) {
+        failedCall(host, at, status, error, name);
+        if (!put) {
+            slotAt(resultSlot) = Value();
+            objects_.push_back(nullptr);
+        }
+    } else if (!put) {
+        if (cache.writeBack)
+            for (std::size_t i = argc; i-- > 0;)
+                std::swap(slotAt(ops[1 + i]), buffer[i]);
+        Value& target = slotAt(resultSlot);
+        moveValue(target, result);
+        objects_.push_back(target.isObject() ? target.asObject() : nullptr);
+    }
+    return stop_ ? kStopRun : next;
+}
+
+std::int32_t BinProg::opReturn(std::size_t baseFrames) {
+    if (frames_.size() <= baseFrames) return kRunEnded;
+    if (returnsPlainly()) return returnFromOwn();
+    const Frame f = leaveRoutine();
+    // Handlers the routine pushed and never popped go with it.
+    while (handlers_.size() > handlerBase_ && handlers_.back().frames > frames_.size())
+        handlers_.pop_back();
+    if (f.external) return kRunReturned;
+    if (f.routine >= 0) {
+        const Routine& r = routines[static_cast<std::size_t>(f.routine)];
+        const Step& call = steps_[static_cast<std::size_t>(f.callPc)];
+        const auto argc = static_cast<std::size_t>(call.a);
+        const SlotRef* const ops =
+            callOperands_.data() + callCache_[static_cast<std::size_t>(f.callPc)].operands + 1;
+        // `var` parameters back into the caller's argument slots (the leftmost wins when one
+        // variable is passed twice), then the result.
+        std::size_t k = returned_.size();
+        for (std::size_t i = r.paramSlots.size(); i-- > 0;) {
+            if (!r.varParams[i]) continue;
+            --k;
+            if (i < argc) moveValue(slotAt(ops[i]), returned_[k]);
+        }
+        Value& result = slotAt(SlotRef{call.b, call.maskB});
+        moveValue(result, returned_[0]);
+        if (f.pushResult) objects_.push_back(result.isObject() ? result.asObject() : nullptr);
+    }
+    return f.returnPc;
+}
+
+} // namespace vorlan::script::pascal

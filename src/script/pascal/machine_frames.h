@@ -1,0 +1,106 @@
+#pragma once
+// The activations of the module's routines, kept inline for the machine's loop: the frame a call
+// of one of the module's routines makes and the plain return from it. The first activation of
+// a routine runs in the routine's own slots of the bank (their values stay between calls, as
+// every slot's do); an activation of a routine that is running already gets a frame above the
+// bank, so a call copies nothing but its arguments.
+
+#include "script/pascal/bin_prog.h"
+#include "script/pascal/machine_errors.h"
+#include "script/pascal/machine_values.h"
+#include "script/pascal/messages.h"
+
+namespace vorlan::script::pascal {
+
+[[gnu::always_inline]] inline std::int32_t BinProg::activate(std::size_t routine) {
+    if (active_[routine] == 0) return 0;
+    // The routine is running already: this activation gets slots of its own. Its result and
+    // locals start as the routine's slots started when the program was loaded; its parameters
+    // are filled by the caller, and its temporaries are written before they are read.
+    const FrameShape& shape = shapes_[routine];
+    const std::size_t base = stackTop_;
+    const std::size_t top = base + static_cast<std::size_t>(shape.count);
+    if (top > slots_.size()) {
+        if (top > slots_.capacity()) throw machine::FatalRunError(msg::returnStackOverflow());
+        slots_.resize(top);
+    }
+    Value* const to = slots_.data() + base;
+    const Value* const from = initial_.data() + shape.first;
+    for (std::int32_t i = shape.initFrom; i < shape.initTo; ++i)
+        machine::copyValue(to[i], from[i]);
+    stackTop_ = static_cast<std::uint32_t>(top);
+    if (stackTop_ > highWater_) highWater_ = stackTop_;
+    return static_cast<std::int32_t>(base) - shape.first;
+}
+
+[[gnu::always_inline]] inline void BinProg::deactivate(const Frame& f) {
+    stackTop_ = f.stackTop;
+    // The frames of a finished recursion let go of what they hold (strings, objects) once the
+    // outermost of them is gone, not on every return.
+    if (stackTop_ == kSlotCount && highWater_ > kSlotCount) releaseFrames();
+    lo_ = f.callerLo;
+    if (f.routine >= 0) --active_[static_cast<std::size_t>(f.routine)];
+}
+
+[[gnu::always_inline]] inline void BinProg::callOwnRoutine(std::size_t routine, const SlotRef* args,
+                                                           std::size_t argc, std::int32_t returnPc,
+                                                           std::int32_t callPc, bool pushResult) {
+    if (frames_.size() >= static_cast<std::size_t>(kReturnStackSize))
+        throw machine::FatalRunError(msg::returnStackOverflow());
+    const std::int32_t callerLo = lo_;
+    const std::uint32_t top = stackTop_;
+    const std::int32_t lo = activate(routine);
+    // The new activation's slots are its own (the routine's slots in the bank when it is not
+    // running, a new frame when it is): no argument can be one of them.
+    Value* const s = slots_.data();
+    const FrameShape& shape = shapes_[routine];
+    const std::size_t n = std::min(argc, static_cast<std::size_t>(shape.initFrom));
+    for (std::size_t i = 0; i < n; ++i)
+        machine::copyValue(s[lo + shape.params[i]], s[(callerLo & args[i].mask) + args[i].slot]);
+    ++active_[routine];
+    frames_.push_back(Frame{returnPc, callPc, static_cast<std::int32_t>(routine), callerLo, top,
+                            false, pushResult});
+    lo_ = lo;
+}
+
+[[gnu::always_inline]] inline bool BinProg::returnsPlainly() const {
+    if (frames_.empty()) return false;
+    const Frame& top = frames_.back();
+    return top.routine >= 0 && !top.external &&
+           !(handlers_.size() > handlerBase_ && handlers_.back().frames >= frames_.size());
+}
+
+[[gnu::always_inline]] inline std::int32_t BinProg::returnFromOwn() {
+    // The common return: the result and the `var` parameters go straight from the
+    // activation's slots to the caller's.
+    const Frame f = frames_.back();
+    frames_.pop_back();
+    Value* const s = slots_.data();
+    const std::int32_t lo = lo_;
+    const std::int32_t callerLo = f.callerLo;
+    const FrameShape& shape = shapes_[static_cast<std::size_t>(f.routine)];
+    const Step& call = steps_[static_cast<std::size_t>(f.callPc)];
+    if (shape.varParams) {
+        // The leftmost wins when one variable is passed twice.
+        const Routine& r = routines[static_cast<std::size_t>(f.routine)];
+        const auto argc = static_cast<std::size_t>(call.a);
+        const SlotRef* const ops =
+            callOperands_.data() + callCache_[static_cast<std::size_t>(f.callPc)].operands + 1;
+        for (std::size_t i = r.paramSlots.size(); i-- > 0;)
+            if (r.varParams[i] && i < argc)
+                machine::copyValue(s[(callerLo & ops[i].mask) + ops[i].slot],
+                                   s[lo + r.paramSlots[i]]);
+    }
+    Value& result = s[(callerLo & call.maskB) + call.b];
+    if (shape.result < 0)
+        result = Value();
+    else if (stackTop_ > f.stackTop)
+        machine::moveValue(result, s[lo + shape.result]);
+    else
+        machine::copyValue(result, s[lo + shape.result]);
+    deactivate(f);
+    if (f.pushResult) objects_.push_back(result.isObject() ? result.asObject() : nullptr);
+    return f.returnPc;
+}
+
+} // namespace vorlan::script::pascal
