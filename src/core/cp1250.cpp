@@ -116,18 +116,37 @@ void appendUtf8(std::string& out, char32_t cp) {
     }
 }
 
+namespace {
+
+// The length of the leading run of ASCII, which reads the same in both encodings: most texts
+// crossing between scripts, the engine and the screen are nothing else, and are copied whole.
+std::size_t asciiPrefix(std::string_view text) {
+    std::size_t n = 0;
+    while (n < text.size() && static_cast<unsigned char>(text[n]) < 0x80)
+        ++n;
+    return n;
+}
+
+} // namespace
+
 std::string cp1250ToUtf8(std::string_view text) {
+    const std::size_t ascii = asciiPrefix(text);
+    if (ascii == text.size()) return std::string(text);
     std::string out;
     out.reserve(text.size() + text.size() / 4);
-    for (char c : text)
+    out.append(text.substr(0, ascii));
+    for (char c : text.substr(ascii))
         appendUtf8(out, cp1250ToUnicode(static_cast<unsigned char>(c)));
     return out;
 }
 
 std::string utf8ToCp1250(std::string_view text, char replacement) {
+    const std::size_t ascii = asciiPrefix(text);
+    if (ascii == text.size()) return std::string(text);
     std::string out;
     out.reserve(text.size());
-    for (std::size_t pos = 0; pos < text.size();) {
+    out.append(text.substr(0, ascii));
+    for (std::size_t pos = ascii; pos < text.size();) {
         char32_t cp = 0;
         const std::size_t len = decodeUtf8(text, pos, cp);
         if (len == 0) {
