@@ -34,7 +34,8 @@ struct SlotView {
     [[gnu::always_inline]] Value& b(const Step& st) const { return m[(lo & st.maskB) + st.b]; }
 
     [[gnu::always_inline]] bool jumpTo(std::int32_t label) {
-        if (--budget <= 0) return false;
+        if (--budget <= 0) [[unlikely]]
+            return false;
         pc = targets[label];
         return true;
     }
@@ -42,7 +43,7 @@ struct SlotView {
     template <int cmp> [[gnu::always_inline]] bool moveCompareJump(const Step& in) {
         const Value& x = b(in);
         const Value& y = b(steps[pc]);
-        if (!(x.isInteger() && y.isInteger())) {
+        if (!(x.isInteger() && y.isInteger())) [[unlikely]] {
             copyValue(a(in), x);
             return true;
         }
@@ -78,7 +79,7 @@ struct SlotView {
     template <int cmp> [[gnu::always_inline]] bool compareJump(const Step& in) {
         Value& t = a(in);
         const Value& y = b(in);
-        if (!(t.isInteger() && y.isInteger())) {
+        if (!(t.isInteger() && y.isInteger())) [[unlikely]] {
             slowComparison(t, y, comparisonOfIndex(cmp));
             return true;
         }
@@ -311,11 +312,11 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
                     break;
                 }
                 case OpCallLabel:
-                    if (--budget_ <= 0) {
+                    if (--budget_ <= 0) [[unlikely]] {
                         stop_ = true;
                         return finish(RunEnd::Failed);
                     }
-                    if (frames_.size() >= static_cast<std::size_t>(kReturnStackSize))
+                    if (frames_.size() >= static_cast<std::size_t>(kReturnStackSize)) [[unlikely]]
                         throw FatalRunError(msg::returnStackOverflow());
                     frames_.push_back(Frame{f.pc, -1, -1, lo_, stackTop_, false, true});
                     f.pc = targets[in.a];
@@ -329,7 +330,7 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
                     [[fallthrough]];
                 case kJumpReturn:
                     // The jump to the return spends its step as any jump does.
-                    if (--budget_ <= 0) {
+                    if (--budget_ <= 0) [[unlikely]] {
                         stop_ = true;
                         return finish(RunEnd::Failed);
                     }
@@ -362,7 +363,7 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
                     if (call.own) {
                         // A routine of the module, resolved before: straight in. A result the
                         // caller drops at once is not pushed.
-                        if (--budget_ <= 0) {
+                        if (--budget_ <= 0) [[unlikely]] {
                             stop_ = true;
                             return finish(RunEnd::Failed);
                         }
@@ -371,7 +372,7 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
                                        static_cast<std::size_t>(in.a),
                                        call.dropsResult ? call.next + 1 : call.next, at,
                                        !call.dropsResult);
-                        f.pc = entries_[routine];
+                        f.pc = shapes_[routine].entry;
                         f.lo = lo_;
                         break;
                     }

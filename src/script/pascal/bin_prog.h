@@ -244,10 +244,12 @@ private:
         std::array<Frame, kReturnStackSize> items_{};
         std::size_t size_ = 0;
     };
-    // What a new activation of a routine needs, in one place: its slots [first, first + count)
-    // and the part of them that starts from the initial values [first + initFrom, first +
-    // initTo): the result and the locals.
+    // What calls of a routine need, in one place: where it starts, how many activations of it
+    // are running, its slots [first, first + count) and the part of them that a new frame
+    // starts from the initial values [first + initFrom, first + initTo): result and locals.
     struct FrameShape {
+        std::int32_t entry = 0;               // the code index it starts at
+        std::int32_t active = 0;              // activations running
         const std::int32_t* params = nullptr; // the parameters' slots (initFrom of them)
         std::int32_t first = 0;
         std::int32_t count = 0;
@@ -317,14 +319,12 @@ private:
     std::vector<Handler> handlers_;
     FrameStack frames_;
     std::vector<FrameShape> shapes_; // per routine
-    std::vector<std::int32_t> active_;
     std::vector<CallCache> callCache_;
     std::vector<SlotRef> callOperands_;
     // What the machine runs: each word decoded, with its operation or a fused form that does
     // the work of a short run of instructions at once.
     std::vector<Step> steps_;
-    std::vector<std::int32_t> entries_; // per routine: the code index it starts at
-    std::vector<Value> returned_;       // result, then the values of var parameters
+    std::vector<Value> returned_; // result, then the values of var parameters
     std::string exceptionMessage_;
     Handling pending_;               // what the last ScriptRaise carries
     std::vector<Handling> handling_; // innermost last

@@ -54,7 +54,7 @@ void BinProg::enterRoutine(std::size_t routine, std::span<Value> args, bool move
     const Frame f{returnPc, callPc, static_cast<std::int32_t>(routine), lo_, stackTop_,
                   external, true};
     const std::int32_t lo = activate(routine);
-    ++active_[routine];
+    ++shapes_[routine].active;
     const std::size_t n = std::min(args.size(), r.paramSlots.size());
     for (std::size_t i = 0; i < n; ++i) {
         Value& param = slots_[static_cast<std::size_t>(lo + r.paramSlots[i])];

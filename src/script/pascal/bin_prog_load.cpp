@@ -210,12 +210,11 @@ void BinProg::load(std::vector<Value> initialSlots) {
     if (code.empty() || code.back().op != OpEndProgram) code.push_back({0, 0, OpEndProgram, 0, 0});
     callCache_.assign(code.size(), CallCache{});
     decode();
-    entries_.assign(routines.size(), 0);
     shapes_.assign(routines.size(), FrameShape{});
     for (std::size_t i = 0; i < routines.size(); ++i) {
         const Routine& r = routines[i];
-        entries_[i] = labels[static_cast<std::size_t>(r.entryLabel)];
         FrameShape& shape = shapes_[i];
+        shape.entry = labels[static_cast<std::size_t>(r.entryLabel)];
         shape.params = r.paramSlots.data();
         shape.result = r.resultSlot;
         shape.varParams =
@@ -226,7 +225,6 @@ void BinProg::load(std::vector<Value> initialSlots) {
         shape.initTo =
             std::min(shape.count, (r.tempSlot >= 0 ? r.tempSlot : r.endSlot) - r.firstSlot);
     }
-    active_.assign(routines.size(), 0);
     returned_.reserve(8);
 }
 

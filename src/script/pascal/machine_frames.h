@@ -13,14 +13,14 @@
 namespace vorlan::script::pascal {
 
 [[gnu::always_inline]] inline std::int32_t BinProg::activate(std::size_t routine) {
-    if (active_[routine] == 0) return 0;
+    const FrameShape& shape = shapes_[routine];
+    if (shape.active == 0) return 0;
     // The routine is running already: this activation gets slots of its own. Its result and
     // locals start as the routine's slots started when the program was loaded; its parameters
     // are filled by the caller, and its temporaries are written before they are read.
-    const FrameShape& shape = shapes_[routine];
     const std::size_t base = stackTop_;
     const std::size_t top = base + static_cast<std::size_t>(shape.count);
-    if (top > slots_.size()) {
+    if (top > slots_.size()) [[unlikely]] {
         if (top > slots_.capacity()) throw machine::FatalRunError(msg::returnStackOverflow());
         slots_.resize(top);
     }
@@ -37,15 +37,16 @@ namespace vorlan::script::pascal {
     stackTop_ = f.stackTop;
     // The frames of a finished recursion let go of what they hold (strings, objects) once the
     // outermost of them is gone, not on every return.
-    if (stackTop_ == kSlotCount && highWater_ > kSlotCount) releaseFrames();
+    if (stackTop_ == kSlotCount && highWater_ > kSlotCount) [[unlikely]]
+        releaseFrames();
     lo_ = f.callerLo;
-    if (f.routine >= 0) --active_[static_cast<std::size_t>(f.routine)];
+    if (f.routine >= 0) --shapes_[static_cast<std::size_t>(f.routine)].active;
 }
 
 [[gnu::always_inline]] inline void BinProg::callOwnRoutine(std::size_t routine, const SlotRef* args,
                                                            std::size_t argc, std::int32_t returnPc,
                                                            std::int32_t callPc, bool pushResult) {
-    if (frames_.size() >= static_cast<std::size_t>(kReturnStackSize))
+    if (frames_.size() >= static_cast<std::size_t>(kReturnStackSize)) [[unlikely]]
         throw machine::FatalRunError(msg::returnStackOverflow());
     const std::int32_t callerLo = lo_;
     const std::uint32_t top = stackTop_;
@@ -57,7 +58,7 @@ namespace vorlan::script::pascal {
     const std::size_t n = std::min(argc, static_cast<std::size_t>(shape.initFrom));
     for (std::size_t i = 0; i < n; ++i)
         machine::copyValue(s[lo + shape.params[i]], s[(callerLo & args[i].mask) + args[i].slot]);
-    ++active_[routine];
+    ++shapes_[routine].active;
     frames_.push_back(Frame{returnPc, callPc, static_cast<std::int32_t>(routine), callerLo, top,
                             false, pushResult});
     lo_ = lo;
@@ -80,7 +81,7 @@ namespace vorlan::script::pascal {
     const std::int32_t callerLo = f.callerLo;
     const FrameShape& shape = shapes_[static_cast<std::size_t>(f.routine)];
     const Step& call = steps_[static_cast<std::size_t>(f.callPc)];
-    if (shape.varParams) {
+    if (shape.varParams) [[unlikely]] {
         // The leftmost wins when one variable is passed twice.
         const Routine& r = routines[static_cast<std::size_t>(f.routine)];
         const auto argc = static_cast<std::size_t>(call.a);
