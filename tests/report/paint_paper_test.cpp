@@ -189,4 +189,20 @@ TEST(PrinterPlacement, PrintRangeIsCutToThePagesThere) {
 }
 
 } // namespace
+TEST(PrinterDetection, WaitsForTheFirstUseAndRunsOnce) {
+    const PrinterSettings saved = printerSettings();
+    int runs = 0;
+    setPrinterDetector([&runs](PrinterSettings& s) {
+        ++runs;
+        s.name = "found";
+        EXPECT_EQ(printerSettings().name, "found"); // asking again inside does not recurse
+    });
+    EXPECT_EQ(runs, 0);
+    EXPECT_EQ(printerSettings().name, "found");
+    printerSettings().name = "chosen";
+    EXPECT_EQ(printerSettings().name, "chosen");
+    EXPECT_EQ(runs, 1);
+    printerSettings() = saved;
+}
+
 } // namespace vorlan::report

@@ -182,7 +182,8 @@ int main(int argc, char** argv) {
         report::setReportPrinter(std::make_unique<report::TextOnlyAwarePrinter>(
             std::make_unique<qt::QtReportPrinter>()));
     report::installRichTextDrawer();
-    qt::detectPrinter(headless || commandLine.printTo.has_value());
+    report::setPrinterDetector([pdf = headless || commandLine.printTo.has_value()](
+                                   report::PrinterSettings&) { qt::detectPrinter(pdf); });
     if (!headless) qt::installRunProgressWindow();
     if (commandLine.report)
         return app::runBatchReport({*commandLine.report, *commandLine.data,

@@ -4,9 +4,28 @@
 
 namespace vorlan::report {
 
+namespace {
+
+std::function<void(PrinterSettings&)>& pendingDetector() {
+    static std::function<void(PrinterSettings&)> detect;
+    return detect;
+}
+
+} // namespace
+
 PrinterSettings& printerSettings() {
     static PrinterSettings settings;
+    if (std::function<void(PrinterSettings&)>& pending = pendingDetector()) {
+        // Taken out first: the detector may ask for the settings itself.
+        const std::function<void(PrinterSettings&)> detect = std::move(pending);
+        pending = nullptr;
+        detect(settings);
+    }
     return settings;
+}
+
+void setPrinterDetector(std::function<void(PrinterSettings&)> detect) {
+    pendingDetector() = std::move(detect);
 }
 
 LayoutRect printableRect(const PaperSettings& paper) {

@@ -11,6 +11,7 @@
 #include "report/output/output_model.h"
 #include "report/paint/painter.h"
 
+#include <functional>
 #include <string>
 
 namespace vorlan::report {
@@ -40,7 +41,13 @@ struct PrinterSettings {
     double dotsPerHundredthY() const { return dpiY * 0.01; }
 };
 
+// The settings of the printer reports go to. A detector set with setPrinterDetector() fills
+// them in the first time they are asked for.
 PrinterSettings& printerSettings();
+// Finding the system's printer is left until a program first needs it (printing, the print
+// dialog): asking the print system at start-up would slow down every program that never
+// prints. The detector runs once.
+void setPrinterDetector(std::function<void(PrinterSettings&)> detect);
 
 struct LayoutRect {
     int left = 0, top = 0, width = 0, height = 0;
