@@ -310,7 +310,8 @@ private:
     // The bank of kSlotCount slots, then the frames of recursive activations. Its capacity is
     // reserved at load for the deepest nesting, so references into it stay valid.
     std::vector<Value> slots_;
-    std::vector<Value> initial_; // the slots' values at load: a new frame starts with them
+    std::size_t slotsInUse_ = kSlotCount; // slots_.size(), kept at hand for the calls' check
+    std::vector<Value> initial_;          // the slots' values at load: a new frame starts with them
     std::uint32_t stackTop_ = kSlotCount;
     std::uint32_t highWater_ = kSlotCount; // the highest stack top since the last release
     std::int32_t lo_ = 0;                  // frame offset of the running activation

@@ -203,6 +203,7 @@ void BinProg::load(std::vector<Value> initialSlots) {
     for (std::size_t i = 0; i < bank.size() && i < initialSlots.size(); ++i)
         bank[i] = std::move(initialSlots[i]);
     slots_ = std::move(bank);
+    slotsInUse_ = slots_.size();
     initial_.assign(slots_.begin(), slots_.begin() + kSlotCount);
     stackTop_ = kSlotCount;
     lo_ = 0;

@@ -20,9 +20,10 @@ namespace vorlan::script::pascal {
     // are filled by the caller, and its temporaries are written before they are read.
     const std::size_t base = stackTop_;
     const std::size_t top = base + static_cast<std::size_t>(shape.count);
-    if (top > slots_.size()) [[unlikely]] {
+    if (top > slotsInUse_) [[unlikely]] {
         if (top > slots_.capacity()) throw machine::FatalRunError(msg::returnStackOverflow());
         slots_.resize(top);
+        slotsInUse_ = top;
     }
     Value* const to = slots_.data() + base;
     const Value* const from = initial_.data() + shape.first;
