@@ -279,6 +279,9 @@ private:
     std::int32_t activate(std::size_t routine);
     // Ends the activation whose frame is `f`: its frame goes, the caller's offset is back.
     void deactivate(const Frame& f);
+    // Parameters a call gave no argument for start a new frame from their initial values (the
+    // routine's own slots keep theirs from the last call).
+    void startMissingParameters(std::size_t routine, std::int32_t lo, std::size_t given);
     // Lets go of what the frames above the bank hold, once no recursive activation is left.
     void releaseFrames();
     // Whether the top frame is a routine's own call with nothing to tidy on its return, and

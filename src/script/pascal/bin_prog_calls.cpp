@@ -63,8 +63,17 @@ void BinProg::enterRoutine(std::size_t routine, std::span<Value> args, bool move
         else
             copyValue(param, args[i]);
     }
+    if (n < r.paramSlots.size() && lo != 0) startMissingParameters(routine, lo, n);
     frames_.push_back(f);
     lo_ = lo;
+}
+
+void BinProg::startMissingParameters(std::size_t routine, std::int32_t lo, std::size_t given) {
+    const Routine& r = routines[routine];
+    for (std::size_t i = given; i < r.paramSlots.size(); ++i) {
+        const auto slot = static_cast<std::size_t>(r.paramSlots[i]);
+        copyValue(slots_[static_cast<std::size_t>(lo) + slot], initial_[slot]);
+    }
 }
 
 BinProg::Frame BinProg::leaveRoutine() {

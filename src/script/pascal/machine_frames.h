@@ -59,6 +59,8 @@ namespace vorlan::script::pascal {
     const std::size_t n = std::min(argc, static_cast<std::size_t>(shape.initFrom));
     for (std::size_t i = 0; i < n; ++i)
         machine::copyValue(s[lo + shape.params[i]], s[(callerLo & args[i].mask) + args[i].slot]);
+    if (n < static_cast<std::size_t>(shape.initFrom) && lo != 0) [[unlikely]]
+        startMissingParameters(routine, lo, n);
     ++shapes_[routine].active;
     frames_.push_back(Frame{returnPc, callPc, static_cast<std::int32_t>(routine), callerLo, top,
                             false, pushResult});
