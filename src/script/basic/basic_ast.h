@@ -65,6 +65,10 @@ enum class NameKind : std::uint8_t {
     Member
 };
 
+// What a plain name (no argument list) or a literal reads, once resolved: the evaluator's fast
+// paths read these without going through the general name lookup.
+enum class Leaf : std::uint8_t { None, Literal, Local, Global, Field };
+
 struct Expr {
     ExprKind kind = ExprKind::Literal;
     Op op = Op::Add;
@@ -79,7 +83,9 @@ struct Expr {
 
     // Lookup caches.
     NameKind nameKind = NameKind::Unresolved;
+    Leaf leaf = Leaf::None;
     int slot = -1;
+    Value* global = nullptr; // a module variable: its storage never moves
     Dispatch* cachedHost = nullptr;
     DispId cachedId = kUnknownDispId;
 };

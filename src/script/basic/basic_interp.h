@@ -119,7 +119,9 @@ private:
     bool integerLeaf(const Expr& e, std::int32_t& out);
     bool integerComparison(const Expr& e, bool& out);
 
+    // Finds what a name means the first time it is evaluated and caches it in the node.
     void resolve(Expr& e, bool forWrite);
+    void lookUp(Expr& e, bool forWrite);
     Value* variable(Expr& e, bool create); // the slot of a plain variable name, or null
     void assign(Expr& target, Value value, bool isSet);
     Value* declare(const std::string& name);

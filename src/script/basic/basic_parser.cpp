@@ -846,6 +846,7 @@ private:
     ExprPtr node(ExprKind kind, const Token& at) {
         auto e = std::make_unique<Expr>();
         e->kind = kind;
+        if (kind == ExprKind::Literal) e->leaf = Leaf::Literal;
         e->line = at.line;
         e->column = at.column;
         return e;

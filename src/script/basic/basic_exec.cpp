@@ -1,0 +1,362 @@
+#include "script/basic/basic_interp.h"
+
+#include "script/basic/basic_frame.h"
+#include "script/basic/basic_library.h"
+
+#include <climits>
+
+namespace vorlan::script::basic {
+
+Interpreter::Flow Interpreter::execBlock(const Block& block) {
+    for (const auto& s : block) {
+        if (!pendingTerminates_.empty()) runTerminates();
+        tick();
+        try {
+            const Flow f = exec(*s);
+            if (f != Flow::Normal) return f;
+        } catch (BasicError& e) {
+            handleError(e, *s);
+        } catch (const ValueError& ve) {
+            try {
+                fromValueError(ve);
+            } catch (BasicError& e) {
+                handleError(e, *s);
+            }
+        }
+    }
+    return Flow::Normal;
+}
+
+Value Interpreter::scalar(const Value& v) {
+    if (!v.isObject()) return v;
+    if (!v.asObject()) raise(91);
+    if (v.asObject() == err_) return Value(err_->number);
+    return invokeDefault(v, {}, nullptr);
+}
+
+bool Interpreter::truth(Expr& e) {
+    if (bool b = false; integerComparison(e, b)) return b;
+    if (const Value* p = inPlace(e); p && p->isBoolean()) return p->asBool();
+    Value v = eval(e);
+    if (v.isBoolean()) return v.asBool();
+    if (v.isObject()) v = scalar(v);
+    if (v.isNull()) return false;
+    if (v.isArray()) raise(13);
+    return v.toBool();
+}
+
+Interpreter::Flow Interpreter::exec(Stmt& s) {
+    switch (s.kind) {
+    case StmtKind::Nop:
+        return Flow::Normal;
+    case StmtKind::Dim:
+        for (const auto& item : s.dims)
+            dim(item, false, false);
+        return Flow::Normal;
+    case StmtKind::ReDim:
+        for (const auto& item : s.dims)
+            dim(item, true, s.preserve);
+        return Flow::Normal;
+    case StmtKind::Const:
+        for (const auto& item : s.dims) {
+            Value v = eval(*item.bounds[0]);
+            Value* slot = declare(item.name);
+            if (!slot) raise(501);
+            *slot = std::move(v);
+        }
+        return Flow::Normal;
+    case StmtKind::Assign:
+        if (std::int32_t i = 0; integerValue(*s.expr, i)) {
+            if (Value* target = const_cast<Value*>(plainValue(*s.target)))
+                target->setInt(i);
+            else
+                assign(*s.target, Value(i), false);
+            return Flow::Normal;
+        }
+        if (s.expr->kind == ExprKind::Binary) {
+            // Not integer arithmetic, as just seen: straight to the general operation.
+            assign(*s.target, binaryNotInteger(*s.expr), false);
+            return Flow::Normal;
+        }
+        [[fallthrough]];
+    case StmtKind::Set: {
+        Value v = eval(*s.expr);
+        if (s.kind == StmtKind::Set && !v.isObject()) raise(424);
+        assign(*s.target, std::move(v), s.kind == StmtKind::Set);
+        return Flow::Normal;
+    }
+    case StmtKind::Call:
+        (void)eval(*s.target);
+        return Flow::Normal;
+    case StmtKind::If: {
+        if (truth(*s.expr)) return execBlock(s.body);
+        for (auto& [cond, body] : s.elseIfs)
+            if (truth(*cond)) return execBlock(body);
+        return execBlock(s.elseBody);
+    }
+    case StmtKind::Select: {
+        const Value subject = scalar(eval(*s.expr));
+        for (auto& clause : s.cases) {
+            bool match = clause.items.empty();
+            for (auto& item : clause.items) {
+                if (match) break;
+                const Value low = eval(*item.low);
+                if (item.high) {
+                    const Value high = eval(*item.high);
+                    const Value a = scriptCompare(CompareOp::GreaterEqual, subject, low);
+                    const Value b = scriptCompare(CompareOp::LessEqual, subject, high);
+                    match = a.isBoolean() && b.isBoolean() && a.asBool() && b.asBool();
+                } else {
+                    static const CompareOp ops[] = {CompareOp::Equal,     CompareOp::NotEqual,
+                                                    CompareOp::Less,      CompareOp::Greater,
+                                                    CompareOp::LessEqual, CompareOp::GreaterEqual};
+                    const auto k = static_cast<int>(item.isOp) - static_cast<int>(Op::Equal);
+                    const Value r = scriptCompare(ops[k >= 0 && k < 6 ? k : 0], subject, low);
+                    match = r.isBoolean() && r.asBool();
+                }
+            }
+            if (match) return execBlock(clause.body);
+        }
+        return Flow::Normal;
+    }
+    case StmtKind::For: {
+        Value start = eval(*s.expr);
+        const Value limit = eval(*s.limit);
+        const Value step = s.step ? eval(*s.step) : Value(1);
+        if (!step.isNumeric() && !step.isBoolean() && !step.isString()) raise(13);
+        if (!limit.isNumeric() && !limit.isString() && !limit.isEmpty()) raise(13);
+        const bool down = step.toDouble() < 0;
+        assign(*s.target, std::move(start), false);
+        for (;;) {
+            tick();
+            // The counter may be a registered variable rather than one of the script's own.
+            Value* v = variable(*s.target, true);
+            if (v && v->isInteger() && limit.isInteger()) {
+                const std::int32_t c = v->asInt(), l = limit.asInt();
+                if (down ? c < l : c > l) break;
+            } else {
+                const Value counter = v ? *v : eval(*s.target);
+                const int c = compareValues(counter, limit);
+                if (down ? c < 0 : c > 0) break;
+            }
+            const Flow f = execBlock(s.body);
+            if (f == Flow::ExitFor) break;
+            if (f != Flow::Normal) return f;
+            v = variable(*s.target, true);
+            if (v && v->isInteger() && step.isInteger()) {
+                const std::int64_t next = std::int64_t{v->asInt()} + step.asInt();
+                if (next >= INT32_MIN && next <= INT32_MAX)
+                    v->setInt(static_cast<std::int32_t>(next));
+                else
+                    *v = Value(static_cast<double>(next));
+            } else if (v)
+                *v = binaryOp(BinaryOp::Add, *v, step);
+            else
+                assign(*s.target, binaryOp(BinaryOp::Add, eval(*s.target), step), false);
+        }
+        return Flow::Normal;
+    }
+    case StmtKind::ForEach: {
+        const Value group = eval(*s.expr);
+        std::vector<Value> items;
+        if (group.isArray()) {
+            items = group.asArray()->items();
+        } else if (group.isObject() && group.asObject()) {
+            // The dialect's own collections list themselves; the system's lists give Count
+            // items through the default property.
+            Dispatch& list = *group.asObject();
+            if (const auto* own = dynamic_cast<const Enumerable*>(&list)) {
+                items = own->enumerate();
+            } else {
+                const DispId count = list.idOfName("Count");
+                if (count == kUnknownDispId) raise(451);
+                const std::int32_t n = invokeHost(list, count, InvokeGet, {}, "Count").toInt();
+                for (std::int32_t i = 0; i < n; ++i) {
+                    Value index[] = {Value(i)};
+                    items.push_back(invokeDefault(group, index, nullptr));
+                }
+            }
+        } else {
+            raise(451);
+        }
+        for (const Value& item : items) {
+            tick();
+            assign(*s.target, item, false);
+            const Flow f = execBlock(s.body);
+            if (f == Flow::ExitFor) break;
+            if (f != Flow::Normal) return f;
+        }
+        return Flow::Normal;
+    }
+    case StmtKind::Do: {
+        for (;;) {
+            tick();
+            if (s.expr && !s.testAtEnd && truth(*s.expr) == s.until) break;
+            const Flow f = execBlock(s.body);
+            if (f == Flow::ExitDo) break;
+            if (f != Flow::Normal) return f;
+            if (s.expr && s.testAtEnd && truth(*s.expr) == s.until) break;
+        }
+        return Flow::Normal;
+    }
+    case StmtKind::Exit:
+        switch (s.exitKind) {
+        case ExitKind::Do:
+            return Flow::ExitDo;
+        case ExitKind::For:
+            return Flow::ExitFor;
+        default:
+            return Flow::ExitProc;
+        }
+    case StmtKind::Erase:
+        for (const auto& item : s.dims) {
+            Value* slot = declare(item.name);
+            if (!slot || !slot->isArray()) raise(13);
+            for (Value& v : slot->mutableArray().items())
+                v = Value();
+        }
+        return Flow::Normal;
+    case StmtKind::With: {
+        Value object = eval(*s.expr);
+        if (!object.isObject()) raise(424);
+        withObjects_.push_back(std::move(object));
+        struct Pop {
+            std::vector<Value>& objects;
+            ~Pop() { objects.pop_back(); }
+        } pop{withObjects_};
+        return execBlock(s.body);
+    }
+    case StmtKind::OnErrorResume:
+        (frames_.empty() ? topResumeNext_ : frames_.back()->resumeNext) = true;
+        err_->clear();
+        return Flow::Normal;
+    case StmtKind::OnErrorGoto0:
+        (frames_.empty() ? topResumeNext_ : frames_.back()->resumeNext) = false;
+        err_->clear();
+        return Flow::Normal;
+    }
+    return Flow::Normal;
+}
+
+Value* Interpreter::declare(const std::string& name) {
+    // Procedure-level declarations were collected by the parser; the module's appear here.
+    if (frames_.empty() && globalIndex_.find(name) == globalIndex_.end()) {
+        globalIndex_.emplace(name, static_cast<int>(globals_.size()));
+        globals_.emplace_back();
+    }
+    Expr target;
+    target.kind = ExprKind::Name;
+    target.name = name;
+    return variable(target, true);
+}
+
+void Interpreter::dim(const DimItem& item, bool redim, bool preserve) {
+    Value* slot = nullptr;
+    if (redim && !frames_.empty()) {
+        // ReDim in a procedure resizes what the name already means (a field, a module array)
+        // and declares a local only when it means nothing yet.
+        Expr target;
+        target.kind = ExprKind::Name;
+        target.name = item.name;
+        slot = variable(target, true);
+    } else {
+        slot = declare(item.name);
+    }
+    if (!slot) raise(13);
+    if (!item.isArray) return; // a declared variable keeps what it holds: declarations are not run
+
+    if (item.bounds.empty()) {
+        *slot = Value(std::make_shared<VarArray>(std::vector<VarArray::Bound>{}));
+        return;
+    }
+    std::vector<VarArray::Bound> bounds;
+    std::size_t total = 1;
+    for (const auto& b : item.bounds) {
+        const std::int32_t high = eval(*b).toInt();
+        if (high < -1) raise(9);
+        bounds.push_back({0, high});
+        total *= static_cast<std::size_t>(high) + 1;
+        if (total > kMaxElements) raise(7);
+    }
+    charge(total * 16);
+    if (redim && preserve && slot->isArray() && slot->asArray()->dimensions() == bounds.size() &&
+        bounds.size() >= 1) {
+        const VarArray& old = *slot->asArray();
+        for (std::size_t d = 0; d + 1 < bounds.size(); ++d)
+            if (old.bound(d).high != bounds[d].high) raise(9);
+        slot->mutableArray().redimPreserve(bounds.back().high);
+        return;
+    }
+    *slot = Value(std::make_shared<VarArray>(std::move(bounds)));
+}
+
+void Interpreter::assign(Expr& target, Value value, bool isSet) {
+    (void)isSet;
+    if (target.kind == ExprKind::Member) {
+        const Value base = eval(*target.left);
+        CallArgs args;
+        evalArgs(target, args);
+        if (target.name.empty()) {
+            if (!base.isObject() || !base.asObject()) raise(424);
+            invokeDefault(base, args, &value);
+            return;
+        }
+        if (!base.isObject()) raise(424);
+        if (!base.asObject()) raise(91);
+        args.push_back(std::move(value));
+        invokeMember(*base.asObject(), target, InvokePut, args);
+        return;
+    }
+    if (target.kind != ExprKind::Name) raise(501);
+    resolve(target, true);
+    if (!target.hasParens &&
+        (target.nameKind == NameKind::Local || target.nameKind == NameKind::Global ||
+         target.nameKind == NameKind::Field)) {
+        store(*variable(target, true), std::move(value));
+        return;
+    }
+    switch (target.nameKind) {
+    case NameKind::Member: {
+        ScriptObject* self = frames_.empty() ? nullptr : frames_.back()->self;
+        if (!self) raise(424);
+        auto keep = self->shared_from_this();
+        CallArgs args;
+        evalArgs(target, args);
+        args.push_back(std::move(value));
+        invokeObject(*self, target.slot, InvokePut, args);
+        return;
+    }
+    case NameKind::Local:
+    case NameKind::Field:
+    case NameKind::Global: {
+        CallArgs args;
+        evalArgs(target, args);
+        Value* slot = variable(target, true);
+        if (!target.hasParens) {
+            *slot = std::move(value);
+            return;
+        }
+        if (slot->isArray()) {
+            elementOf(*slot, args) = std::move(value);
+            return;
+        }
+        if (slot->isObject() && slot->asObject()) {
+            const Value object = *slot;
+            invokeDefault(object, args, &value);
+            return;
+        }
+        raise(13);
+    }
+    case NameKind::Outside: {
+        CallArgs args;
+        evalArgs(target, args);
+        args.push_back(std::move(value));
+        invokeHost(*target.cachedHost, target.cachedId, InvokePut, args, target.name);
+        return;
+    }
+    default:
+        raise(501);
+    }
+}
+
+} // namespace vorlan::script::basic

@@ -1,0 +1,83 @@
+#pragma once
+// The activation frame of a procedure and the small helpers the parts of the interpreter share:
+// where a resolved name's value lives, and stores that keep numbers off the variant machinery.
+// Only the interpreter's own sources include this.
+
+#include "script/basic/basic_interp.h"
+#include "script/basic/basic_objects.h"
+
+#include <deque>
+#include <vector>
+
+namespace vorlan::script::basic {
+
+// One activation of a procedure. Frames are pooled by call depth and keep their storage between
+// calls, so a call allocates nothing once the pool has warmed up.
+struct Interpreter::Frame {
+    const ProcInfo* info = nullptr;
+    ScriptObject* self = nullptr;
+    // The first `count` slots: `at[i]` is where slot i lives, the procedure's own value in `own`
+    // or, for a ByRef parameter, the caller's variable. `own` never changes size while the frame
+    // is active, since callees hold pointers into it; names the procedure learns while it runs
+    // live in `extra`.
+    std::vector<Value> own;
+    std::vector<Value*> at;
+    std::deque<Value> extra;
+    std::size_t count = 0;
+    bool resumeNext = false;
+
+    Value* slot(std::size_t i) {
+        if (i < count) [[likely]]
+            return at[i];
+        return learned(i);
+    }
+    Value* learned(std::size_t i) {
+        while (extra.size() <= i - count)
+            extra.emplace_back();
+        return &extra[i - count];
+    }
+};
+
+// An assignment that keeps numbers and Booleans off the variant's general machinery.
+inline void store(Value& to, Value&& from) {
+    if (from.isInteger())
+        to.setInt(from.asInt());
+    else if (from.isBoolean())
+        to.setBool(from.asBool());
+    else if (from.isDouble())
+        to.setDouble(from.asDouble());
+    else
+        to = std::move(from);
+}
+
+inline bool isVariableExpr(const Expr& e) {
+    return e.kind == ExprKind::Name && !e.hasParens;
+}
+
+[[gnu::always_inline]] inline const Value* Interpreter::plainValue(const Expr& e) {
+    // Only literals and names already resolved to a variable: reading them has no effect but the
+    // read.
+    switch (e.leaf) {
+    case Leaf::None:
+        return nullptr;
+    case Leaf::Literal:
+        return &e.value;
+    case Leaf::Local:
+        return frames_.empty() ? nullptr : frames_.back()->slot(static_cast<std::size_t>(e.slot));
+    case Leaf::Global:
+        return e.global;
+    case Leaf::Field: {
+        ScriptObject* self = frames_.empty() ? nullptr : frames_.back()->self;
+        return self ? &self->fields[static_cast<std::size_t>(e.slot)] : nullptr;
+    }
+    }
+    return nullptr;
+}
+
+// A failed variant operation as the script's run-time error.
+[[noreturn]] void fromValueError(const ValueError& e);
+// A number and a text that is not a number compare without a type mismatch: the number is the
+// smaller. Everything else follows the variant rules.
+Value scriptCompare(CompareOp op, const Value& a, const Value& b);
+
+} // namespace vorlan::script::basic
