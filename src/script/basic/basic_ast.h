@@ -86,6 +86,8 @@ struct Expr {
     Leaf leaf = Leaf::None;
     int slot = -1;
     Value* global = nullptr; // a module variable: its storage never moves
+    // What a literal or a plain module variable reads: storage that never moves.
+    const Value* fixed = nullptr;
     Dispatch* cachedHost = nullptr;
     DispId cachedId = kUnknownDispId;
 };

@@ -53,7 +53,7 @@ Value Interpreter::eval(Expr& e) {
     case ExprKind::Nothing:
         return nothing();
     case ExprKind::Me: {
-        ScriptObject* self = frames_.empty() ? nullptr : frames_.back()->self;
+        ScriptObject* self = top_ ? top_->self : nullptr;
         if (!self) raise(424);
         return Value(ObjectRef(self->shared_from_this()));
     }
@@ -307,7 +307,7 @@ Value Interpreter::evalName(Expr& e) {
     resolve(e, false);
     switch (e.nameKind) {
     case NameKind::Member: {
-        ScriptObject* self = frames_.empty() ? nullptr : frames_.back()->self;
+        ScriptObject* self = top_ ? top_->self : nullptr;
         if (!self) raise(424);
         auto keep = self->shared_from_this();
         CallArgs args;

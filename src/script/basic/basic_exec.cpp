@@ -46,6 +46,108 @@ bool Interpreter::truth(Expr& e) {
 }
 
 Interpreter::Flow Interpreter::exec(Stmt& s) {
+    // The statements of loops and small functions stay here; the rest have their own routines,
+    // so that this one stays small for the hot ones.
+    switch (s.kind) {
+    case StmtKind::Assign:
+        execAssign(s);
+        return Flow::Normal;
+    case StmtKind::If: {
+        if (truth(*s.expr)) return execBlock(s.body);
+        for (auto& [cond, body] : s.elseIfs)
+            if (truth(*cond)) return execBlock(body);
+        return execBlock(s.elseBody);
+    }
+    case StmtKind::Do:
+        return execDo(s);
+    case StmtKind::For:
+        return execFor(s);
+    case StmtKind::Call:
+        (void)eval(*s.target);
+        return Flow::Normal;
+    case StmtKind::Exit:
+        switch (s.exitKind) {
+        case ExitKind::Do:
+            return Flow::ExitDo;
+        case ExitKind::For:
+            return Flow::ExitFor;
+        default:
+            return Flow::ExitProc;
+        }
+    default:
+        return execOther(s);
+    }
+}
+
+void Interpreter::execAssign(Stmt& s) {
+    Expr& e = *s.expr;
+    if (std::int32_t i = 0; integerValue(e, i)) {
+        if (Value* target = const_cast<Value*>(plainValue(*s.target)))
+            target->setInt(i);
+        else
+            assign(*s.target, Value(i), false);
+        return;
+    }
+    // Not integer arithmetic, as just seen: a binary operation goes straight to the general one.
+    Value v = e.kind == ExprKind::Binary ? binaryNotInteger(e) : eval(e);
+    // The target is looked up after the value is known: evaluating it may have run anything.
+    if (Value* target = const_cast<Value*>(plainValue(*s.target)))
+        store(*target, std::move(v));
+    else
+        assign(*s.target, std::move(v), false);
+}
+
+Interpreter::Flow Interpreter::execDo(Stmt& s) {
+    for (;;) {
+        tick();
+        if (s.expr && !s.testAtEnd && truth(*s.expr) == s.until) break;
+        const Flow f = execBlock(s.body);
+        if (f == Flow::ExitDo) break;
+        if (f != Flow::Normal) return f;
+        if (s.expr && s.testAtEnd && truth(*s.expr) == s.until) break;
+    }
+    return Flow::Normal;
+}
+
+Interpreter::Flow Interpreter::execFor(Stmt& s) {
+    Value start = eval(*s.expr);
+    const Value limit = eval(*s.limit);
+    const Value step = s.step ? eval(*s.step) : Value(1);
+    if (!step.isNumeric() && !step.isBoolean() && !step.isString()) raise(13);
+    if (!limit.isNumeric() && !limit.isString() && !limit.isEmpty()) raise(13);
+    const bool down = step.toDouble() < 0;
+    assign(*s.target, std::move(start), false);
+    for (;;) {
+        tick();
+        // The counter may be a registered variable rather than one of the script's own.
+        Value* v = variable(*s.target, true);
+        if (v && v->isInteger() && limit.isInteger()) {
+            const std::int32_t c = v->asInt(), l = limit.asInt();
+            if (down ? c < l : c > l) break;
+        } else {
+            const Value counter = v ? *v : eval(*s.target);
+            const int c = compareValues(counter, limit);
+            if (down ? c < 0 : c > 0) break;
+        }
+        const Flow f = execBlock(s.body);
+        if (f == Flow::ExitFor) break;
+        if (f != Flow::Normal) return f;
+        v = variable(*s.target, true);
+        if (v && v->isInteger() && step.isInteger()) {
+            const std::int64_t next = std::int64_t{v->asInt()} + step.asInt();
+            if (next >= INT32_MIN && next <= INT32_MAX)
+                v->setInt(static_cast<std::int32_t>(next));
+            else
+                *v = Value(static_cast<double>(next));
+        } else if (v)
+            *v = binaryOp(BinaryOp::Add, *v, step);
+        else
+            assign(*s.target, binaryOp(BinaryOp::Add, eval(*s.target), step), false);
+    }
+    return Flow::Normal;
+}
+
+Interpreter::Flow Interpreter::execOther(Stmt& s) {
     switch (s.kind) {
     case StmtKind::Nop:
         return Flow::Normal;
@@ -65,149 +167,16 @@ Interpreter::Flow Interpreter::exec(Stmt& s) {
             *slot = std::move(v);
         }
         return Flow::Normal;
-    case StmtKind::Assign:
-        if (std::int32_t i = 0; integerValue(*s.expr, i)) {
-            if (Value* target = const_cast<Value*>(plainValue(*s.target)))
-                target->setInt(i);
-            else
-                assign(*s.target, Value(i), false);
-            return Flow::Normal;
-        }
-        if (s.expr->kind == ExprKind::Binary) {
-            // Not integer arithmetic, as just seen: straight to the general operation.
-            assign(*s.target, binaryNotInteger(*s.expr), false);
-            return Flow::Normal;
-        }
-        [[fallthrough]];
     case StmtKind::Set: {
         Value v = eval(*s.expr);
-        if (s.kind == StmtKind::Set && !v.isObject()) raise(424);
-        assign(*s.target, std::move(v), s.kind == StmtKind::Set);
+        if (!v.isObject()) raise(424);
+        assign(*s.target, std::move(v), true);
         return Flow::Normal;
     }
-    case StmtKind::Call:
-        (void)eval(*s.target);
-        return Flow::Normal;
-    case StmtKind::If: {
-        if (truth(*s.expr)) return execBlock(s.body);
-        for (auto& [cond, body] : s.elseIfs)
-            if (truth(*cond)) return execBlock(body);
-        return execBlock(s.elseBody);
-    }
-    case StmtKind::Select: {
-        const Value subject = scalar(eval(*s.expr));
-        for (auto& clause : s.cases) {
-            bool match = clause.items.empty();
-            for (auto& item : clause.items) {
-                if (match) break;
-                const Value low = eval(*item.low);
-                if (item.high) {
-                    const Value high = eval(*item.high);
-                    const Value a = scriptCompare(CompareOp::GreaterEqual, subject, low);
-                    const Value b = scriptCompare(CompareOp::LessEqual, subject, high);
-                    match = a.isBoolean() && b.isBoolean() && a.asBool() && b.asBool();
-                } else {
-                    static const CompareOp ops[] = {CompareOp::Equal,     CompareOp::NotEqual,
-                                                    CompareOp::Less,      CompareOp::Greater,
-                                                    CompareOp::LessEqual, CompareOp::GreaterEqual};
-                    const auto k = static_cast<int>(item.isOp) - static_cast<int>(Op::Equal);
-                    const Value r = scriptCompare(ops[k >= 0 && k < 6 ? k : 0], subject, low);
-                    match = r.isBoolean() && r.asBool();
-                }
-            }
-            if (match) return execBlock(clause.body);
-        }
-        return Flow::Normal;
-    }
-    case StmtKind::For: {
-        Value start = eval(*s.expr);
-        const Value limit = eval(*s.limit);
-        const Value step = s.step ? eval(*s.step) : Value(1);
-        if (!step.isNumeric() && !step.isBoolean() && !step.isString()) raise(13);
-        if (!limit.isNumeric() && !limit.isString() && !limit.isEmpty()) raise(13);
-        const bool down = step.toDouble() < 0;
-        assign(*s.target, std::move(start), false);
-        for (;;) {
-            tick();
-            // The counter may be a registered variable rather than one of the script's own.
-            Value* v = variable(*s.target, true);
-            if (v && v->isInteger() && limit.isInteger()) {
-                const std::int32_t c = v->asInt(), l = limit.asInt();
-                if (down ? c < l : c > l) break;
-            } else {
-                const Value counter = v ? *v : eval(*s.target);
-                const int c = compareValues(counter, limit);
-                if (down ? c < 0 : c > 0) break;
-            }
-            const Flow f = execBlock(s.body);
-            if (f == Flow::ExitFor) break;
-            if (f != Flow::Normal) return f;
-            v = variable(*s.target, true);
-            if (v && v->isInteger() && step.isInteger()) {
-                const std::int64_t next = std::int64_t{v->asInt()} + step.asInt();
-                if (next >= INT32_MIN && next <= INT32_MAX)
-                    v->setInt(static_cast<std::int32_t>(next));
-                else
-                    *v = Value(static_cast<double>(next));
-            } else if (v)
-                *v = binaryOp(BinaryOp::Add, *v, step);
-            else
-                assign(*s.target, binaryOp(BinaryOp::Add, eval(*s.target), step), false);
-        }
-        return Flow::Normal;
-    }
-    case StmtKind::ForEach: {
-        const Value group = eval(*s.expr);
-        std::vector<Value> items;
-        if (group.isArray()) {
-            items = group.asArray()->items();
-        } else if (group.isObject() && group.asObject()) {
-            // The dialect's own collections list themselves; the system's lists give Count
-            // items through the default property.
-            Dispatch& list = *group.asObject();
-            if (const auto* own = dynamic_cast<const Enumerable*>(&list)) {
-                items = own->enumerate();
-            } else {
-                const DispId count = list.idOfName("Count");
-                if (count == kUnknownDispId) raise(451);
-                const std::int32_t n = invokeHost(list, count, InvokeGet, {}, "Count").toInt();
-                for (std::int32_t i = 0; i < n; ++i) {
-                    Value index[] = {Value(i)};
-                    items.push_back(invokeDefault(group, index, nullptr));
-                }
-            }
-        } else {
-            raise(451);
-        }
-        for (const Value& item : items) {
-            tick();
-            assign(*s.target, item, false);
-            const Flow f = execBlock(s.body);
-            if (f == Flow::ExitFor) break;
-            if (f != Flow::Normal) return f;
-        }
-        return Flow::Normal;
-    }
-    case StmtKind::Do: {
-        for (;;) {
-            tick();
-            if (s.expr && !s.testAtEnd && truth(*s.expr) == s.until) break;
-            const Flow f = execBlock(s.body);
-            if (f == Flow::ExitDo) break;
-            if (f != Flow::Normal) return f;
-            if (s.expr && s.testAtEnd && truth(*s.expr) == s.until) break;
-        }
-        return Flow::Normal;
-    }
-    case StmtKind::Exit:
-        switch (s.exitKind) {
-        case ExitKind::Do:
-            return Flow::ExitDo;
-        case ExitKind::For:
-            return Flow::ExitFor;
-        default:
-            return Flow::ExitProc;
-        }
+    case StmtKind::Select:
+        return execSelect(s);
+    case StmtKind::ForEach:
+        return execForEach(s);
     case StmtKind::Erase:
         for (const auto& item : s.dims) {
             Value* slot = declare(item.name);
@@ -227,13 +196,73 @@ Interpreter::Flow Interpreter::exec(Stmt& s) {
         return execBlock(s.body);
     }
     case StmtKind::OnErrorResume:
-        (frames_.empty() ? topResumeNext_ : frames_.back()->resumeNext) = true;
+        (top_ ? top_->resumeNext : topResumeNext_) = true;
         err_->clear();
         return Flow::Normal;
     case StmtKind::OnErrorGoto0:
-        (frames_.empty() ? topResumeNext_ : frames_.back()->resumeNext) = false;
+        (top_ ? top_->resumeNext : topResumeNext_) = false;
         err_->clear();
         return Flow::Normal;
+    default:
+        return Flow::Normal;
+    }
+}
+
+Interpreter::Flow Interpreter::execSelect(Stmt& s) {
+    const Value subject = scalar(eval(*s.expr));
+    for (auto& clause : s.cases) {
+        bool match = clause.items.empty();
+        for (auto& item : clause.items) {
+            if (match) break;
+            const Value low = eval(*item.low);
+            if (item.high) {
+                const Value high = eval(*item.high);
+                const Value a = scriptCompare(CompareOp::GreaterEqual, subject, low);
+                const Value b = scriptCompare(CompareOp::LessEqual, subject, high);
+                match = a.isBoolean() && b.isBoolean() && a.asBool() && b.asBool();
+            } else {
+                static const CompareOp ops[] = {CompareOp::Equal,     CompareOp::NotEqual,
+                                                CompareOp::Less,      CompareOp::Greater,
+                                                CompareOp::LessEqual, CompareOp::GreaterEqual};
+                const auto k = static_cast<int>(item.isOp) - static_cast<int>(Op::Equal);
+                const Value r = scriptCompare(ops[k >= 0 && k < 6 ? k : 0], subject, low);
+                match = r.isBoolean() && r.asBool();
+            }
+        }
+        if (match) return execBlock(clause.body);
+    }
+    return Flow::Normal;
+}
+
+Interpreter::Flow Interpreter::execForEach(Stmt& s) {
+    const Value group = eval(*s.expr);
+    std::vector<Value> items;
+    if (group.isArray()) {
+        items = group.asArray()->items();
+    } else if (group.isObject() && group.asObject()) {
+        // The dialect's own collections list themselves; the system's lists give Count
+        // items through the default property.
+        Dispatch& list = *group.asObject();
+        if (const auto* own = dynamic_cast<const Enumerable*>(&list)) {
+            items = own->enumerate();
+        } else {
+            const DispId count = list.idOfName("Count");
+            if (count == kUnknownDispId) raise(451);
+            const std::int32_t n = invokeHost(list, count, InvokeGet, {}, "Count").toInt();
+            for (std::int32_t i = 0; i < n; ++i) {
+                Value index[] = {Value(i)};
+                items.push_back(invokeDefault(group, index, nullptr));
+            }
+        }
+    } else {
+        raise(451);
+    }
+    for (const Value& item : items) {
+        tick();
+        assign(*s.target, item, false);
+        const Flow f = execBlock(s.body);
+        if (f == Flow::ExitFor) break;
+        if (f != Flow::Normal) return f;
     }
     return Flow::Normal;
 }
@@ -317,7 +346,7 @@ void Interpreter::assign(Expr& target, Value value, bool isSet) {
     }
     switch (target.nameKind) {
     case NameKind::Member: {
-        ScriptObject* self = frames_.empty() ? nullptr : frames_.back()->self;
+        ScriptObject* self = top_ ? top_->self : nullptr;
         if (!self) raise(424);
         auto keep = self->shared_from_this();
         CallArgs args;

@@ -57,20 +57,10 @@ inline bool isVariableExpr(const Expr& e) {
 [[gnu::always_inline]] inline const Value* Interpreter::plainValue(const Expr& e) {
     // Only literals and names already resolved to a variable: reading them has no effect but the
     // read.
-    switch (e.leaf) {
-    case Leaf::None:
-        return nullptr;
-    case Leaf::Literal:
-        return &e.value;
-    case Leaf::Local:
-        return frames_.empty() ? nullptr : frames_.back()->slot(static_cast<std::size_t>(e.slot));
-    case Leaf::Global:
-        return e.global;
-    case Leaf::Field: {
-        ScriptObject* self = frames_.empty() ? nullptr : frames_.back()->self;
-        return self ? &self->fields[static_cast<std::size_t>(e.slot)] : nullptr;
-    }
-    }
+    if (e.fixed) return e.fixed;
+    if (e.leaf == Leaf::Local) return top_ ? top_->slot(static_cast<std::size_t>(e.slot)) : nullptr;
+    if (e.leaf == Leaf::Field && top_ && top_->self)
+        return &top_->self->fields[static_cast<std::size_t>(e.slot)];
     return nullptr;
 }
 

@@ -113,16 +113,7 @@ void Interpreter::executeText(const std::string& text, bool global) {
     }
     if (!m->procedures.empty() || !m->classes.empty() || m->optionExplicit)
         raise(1002, "Syntax error: only statements can run from text");
-    std::vector<Frame*> callers;
-    if (global) callers.swap(frames_); // ExecuteGlobal runs at module level
-    struct Restore {
-        std::vector<Frame*>& frames;
-        std::vector<Frame*>& saved;
-        bool active;
-        ~Restore() {
-            if (active) frames.swap(saved);
-        }
-    } restore{frames_, callers, global};
+    const ModuleLevel moduleLevel(*this, global); // ExecuteGlobal runs at module level
     const bool resumed = topResumeNext_;
     const Flow flow = execBlock(m->body);
     if (global) topResumeNext_ = resumed;
@@ -157,10 +148,6 @@ std::vector<RoutineInfo> Interpreter::routines() const {
     for (const auto& p : procs_)
         out.push_back({p.proc->name, p.proc->isFunction});
     return out;
-}
-
-void Interpreter::tick() {
-    if (budget_ && ++steps_ > budget_) throw Abort{};
 }
 
 void Interpreter::charge(std::size_t units) {
@@ -217,7 +204,7 @@ Interpreter::Flow Interpreter::handleError(BasicError& e, Stmt& s) {
         e.line = s.line;
         e.column = s.column;
     }
-    const bool resume = frames_.empty() ? topResumeNext_ : frames_.back()->resumeNext;
+    const bool resume = top_ ? top_->resumeNext : topResumeNext_;
     if (resume) {
         err_->set(e);
         return Flow::Normal;
@@ -232,6 +219,18 @@ void Interpreter::checkStack() {
     constexpr std::ptrdiff_t kStackLimit = 2 << 20;
     const auto* here = static_cast<const char*>(__builtin_frame_address(0));
     if (stackBase_ && std::abs(stackBase_ - here) > kStackLimit) raise(28);
+}
+
+Interpreter::ModuleLevel::ModuleLevel(Interpreter& in, bool active) : in_(in), active_(active) {
+    if (!active_) return;
+    saved_.swap(in_.frames_);
+    in_.top_ = nullptr;
+}
+
+Interpreter::ModuleLevel::~ModuleLevel() {
+    if (!active_) return;
+    in_.frames_.swap(saved_);
+    in_.top_ = in_.frames_.empty() ? nullptr : in_.frames_.back();
 }
 
 void Interpreter::runTerminates() {
@@ -310,10 +309,16 @@ Value Interpreter::callProcedure(const ProcInfo& info, const std::vector<ExprPtr
         }
     }
     frames_.push_back(&frame);
+    Frame* const caller = top_;
+    top_ = &frame;
     struct Pop {
-        std::vector<Frame*>& frames;
-        ~Pop() { frames.pop_back(); }
-    } pop{frames_};
+        Interpreter& in;
+        Frame* caller;
+        ~Pop() {
+            in.frames_.pop_back();
+            in.top_ = caller;
+        }
+    } pop{*this, caller};
     execBlock(p.body);
     return p.isFunction ? std::move(frame.own[0]) : Value();
 }

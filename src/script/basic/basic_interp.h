@@ -106,6 +106,12 @@ private:
 
     Flow execBlock(const Block& block);
     Flow exec(Stmt& s);
+    void execAssign(Stmt& s);
+    Flow execDo(Stmt& s);
+    Flow execFor(Stmt& s);
+    Flow execSelect(Stmt& s);
+    Flow execForEach(Stmt& s);
+    Flow execOther(Stmt& s);
     Value eval(Expr& e);
     Value evalName(Expr& e);
     Value evalMember(Expr& e);
@@ -141,7 +147,9 @@ private:
     Value invokeDefault(const Value& object, std::span<Value> args, const Value* put);
     Value indexArray(const Value& array, std::span<Value> idx);
     Value& elementOf(Value& array, std::span<Value> idx);
-    void tick();
+    void tick() {
+        if (budget_ && ++steps_ > budget_) throw Abort{};
+    }
     void charge(std::size_t units);
     bool callerResumes() const;
     Flow handleError(BasicError& e, Stmt& s);
@@ -156,6 +164,21 @@ private:
     ObjectRef globalScope_;
     std::shared_ptr<ErrObject> err_;
     std::vector<Frame*> frames_;
+    Frame* top_ = nullptr; // the running procedure's frame, null at module level
+    // While it lives, code runs at module level, outside every running procedure: ExecuteGlobal
+    // and the field sizes of New.
+    class ModuleLevel {
+    public:
+        ModuleLevel(Interpreter& in, bool active);
+        ModuleLevel(const ModuleLevel&) = delete;
+        ModuleLevel& operator=(const ModuleLevel&) = delete;
+        ~ModuleLevel();
+
+    private:
+        Interpreter& in_;
+        std::vector<Frame*> saved_;
+        bool active_;
+    };
     // Frames by call depth, kept for the next call at that depth. `framesInUse_` also counts
     // frames that a module-level run (New, ExecuteGlobal) has moved out of `frames_`.
     std::vector<std::unique_ptr<Frame>> framePool_;

@@ -16,6 +16,7 @@ void Interpreter::resolve(Expr& e, bool forWrite) {
         break;
     case NameKind::Global:
         e.leaf = Leaf::Global;
+        e.fixed = e.global;
         break;
     case NameKind::Field:
         e.leaf = Leaf::Field;
@@ -26,7 +27,7 @@ void Interpreter::resolve(Expr& e, bool forWrite) {
 }
 
 void Interpreter::lookUp(Expr& e, bool forWrite) {
-    Frame* frame = frames_.empty() ? nullptr : frames_.back();
+    Frame* frame = top_;
     if (frame) {
         auto it = frame->info->slots.find(e.name);
         if (it != frame->info->slots.end()) {
@@ -131,13 +132,13 @@ Value* Interpreter::variable(Expr& e, bool create) {
     }
     if (e.nameKind == NameKind::Global) return e.global;
     if (e.nameKind == NameKind::Field) {
-        ScriptObject* self = frames_.empty() ? nullptr : frames_.back()->self;
+        ScriptObject* self = top_ ? top_->self : nullptr;
         if (!self) raise(424);
         return &self->fields[static_cast<std::size_t>(e.slot)];
     }
     if (e.nameKind == NameKind::Local) {
-        if (frames_.empty()) raise(424);
-        return frames_.back()->slot(static_cast<std::size_t>(e.slot));
+        if (!top_) raise(424);
+        return top_->slot(static_cast<std::size_t>(e.slot));
     }
     return nullptr;
 }

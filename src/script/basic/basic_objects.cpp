@@ -131,13 +131,7 @@ Value Interpreter::newObject(Expr& e) {
     const ClassRuntime& rt = classes_[static_cast<std::size_t>(e.slot)];
     {
         // Field sizes are read at module level, wherever New happens to run.
-        std::vector<Frame*> callers;
-        callers.swap(frames_);
-        struct Restore {
-            std::vector<Frame*>& frames;
-            std::vector<Frame*>& saved;
-            ~Restore() { frames.swap(saved); }
-        } restore{frames_, callers};
+        const ModuleLevel moduleLevel(*this, true);
         for (const DimItem& field : rt.def->fields) {
             if (!field.isArray) {
                 object->fields.emplace_back();

@@ -846,7 +846,10 @@ private:
     ExprPtr node(ExprKind kind, const Token& at) {
         auto e = std::make_unique<Expr>();
         e->kind = kind;
-        if (kind == ExprKind::Literal) e->leaf = Leaf::Literal;
+        if (kind == ExprKind::Literal) {
+            e->leaf = Leaf::Literal;
+            e->fixed = &e->value;
+        }
         e->line = at.line;
         e->column = at.column;
         return e;
