@@ -79,7 +79,10 @@ struct Expr {
     ExprPtr left, right;       // Binary/Unary operands; Member base in `left`
     std::vector<ExprPtr> args; // call arguments or indexes
     bool hasParens = false;    // the name was followed by an argument list
-    int depth = 1;             // of the subtree, to keep evaluation off the end of the stack
+    // An integer operator or comparison over literals, plain names and other such operations:
+    // the only binary expressions the integer fast path tries.
+    bool pure = false;
+    int depth = 1; // of the subtree, to keep evaluation off the end of the stack
 
     // Lookup caches.
     NameKind nameKind = NameKind::Unresolved;

@@ -9,6 +9,13 @@ namespace vorlan::script::basic {
 
 namespace {
 
+// The result of 32-bit integer arithmetic done in 64 bits: a double when it does not fit.
+inline Value wide(std::int64_t i) {
+    if (i >= INT32_MIN && i <= INT32_MAX) [[likely]]
+        return Value(static_cast<std::int32_t>(i));
+    return Value(static_cast<double>(i));
+}
+
 Value nothing() {
     return Value(ObjectRef());
 }
@@ -95,6 +102,7 @@ bool Interpreter::integerValue(const Expr& e, std::int32_t& out) {
     // else (another type, overflow, division by zero, a call) answers false before it has had any
     // effect, and the expression is evaluated the general way.
     if (e.kind == ExprKind::Binary) {
+        if (!e.pure) return false;
         std::int32_t x = 0, y = 0;
         switch (e.op) {
         case Op::Add:
@@ -146,7 +154,8 @@ bool Interpreter::integerValue(const Expr& e, std::int32_t& out) {
 }
 
 bool Interpreter::integerComparison(const Expr& e, bool& out) {
-    if (e.kind != ExprKind::Binary || e.op < Op::Equal || e.op > Op::GreaterEqual) return false;
+    if (e.kind != ExprKind::Binary || !e.pure || e.op < Op::Equal || e.op > Op::GreaterEqual)
+        return false;
     std::int32_t x = 0, y = 0;
     if (!integerLeaf(*e.left, x) || !integerLeaf(*e.right, y)) return false;
     switch (e.op) {
@@ -177,6 +186,14 @@ Value Interpreter::binary(Expr& e) {
     return binaryNotInteger(e);
 }
 
+Value Interpreter::operand(Expr& e) {
+    // A call of one of the module's functions, the usual operand that is not a variable, goes
+    // straight to the call.
+    if (e.nameKind == NameKind::Procedure && e.kind == ExprKind::Name)
+        return callProcedure(procs_[static_cast<std::size_t>(e.slot)], &e.args, {});
+    return eval(e);
+}
+
 Value Interpreter::binaryNotInteger(Expr& e) {
     if (bool b = false; integerComparison(e, b)) return Value(b);
     // Operands that are literals or plain variables are read where they are instead of copied.
@@ -184,25 +201,25 @@ Value Interpreter::binaryNotInteger(Expr& e) {
     const Value* pb = inPlace(*e.right);
     const Value* pa = pb ? inPlace(*e.left) : nullptr;
     // Evaluated operands are built in place, not assigned over an empty value.
-    Value leftCopy = pa ? Value() : eval(*e.left);
+    Value leftCopy = pa ? Value() : operand(*e.left);
     if (!pa) pa = &leftCopy;
-    Value rightCopy = pb ? Value() : eval(*e.right);
+    Value rightCopy = pb ? Value() : operand(*e.right);
     if (!pb) pb = &rightCopy;
     if (pa->isInteger() && pb->isInteger()) {
         // The common case of loops and counters, without the variant machinery.
         const std::int64_t x = pa->asInt(), y = pb->asInt();
         switch (e.op) {
         case Op::Add:
-            return Value::fromInt64(x + y);
+            return wide(x + y);
         case Op::Subtract:
-            return Value::fromInt64(x - y);
+            return wide(x - y);
         case Op::Multiply:
-            return Value::fromInt64(x * y);
+            return wide(x * y);
         case Op::IntDivide:
-            if (y != 0) return Value::fromInt64(x / y);
+            if (y != 0) return wide(x / y);
             break;
         case Op::Modulo:
-            if (y != 0) return Value::fromInt64(x % y);
+            if (y != 0) return wide(x % y);
             break;
         case Op::Equal:
             return Value(x == y);

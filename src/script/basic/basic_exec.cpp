@@ -7,6 +7,40 @@
 
 namespace vorlan::script::basic {
 
+[[gnu::always_inline]] inline Interpreter::Flow Interpreter::exec(Stmt& s) {
+    // The statements of loops and small functions stay here; the rest have their own routines,
+    // so that this one stays small for the hot ones.
+    switch (s.kind) {
+    case StmtKind::Assign:
+        execAssign(s);
+        return Flow::Normal;
+    case StmtKind::If: {
+        if (truth(*s.expr)) return execBlock(s.body);
+        for (auto& [cond, body] : s.elseIfs)
+            if (truth(*cond)) return execBlock(body);
+        return execBlock(s.elseBody);
+    }
+    case StmtKind::Do:
+        return execDo(s);
+    case StmtKind::For:
+        return execFor(s);
+    case StmtKind::Call:
+        (void)eval(*s.target);
+        return Flow::Normal;
+    case StmtKind::Exit:
+        switch (s.exitKind) {
+        case ExitKind::Do:
+            return Flow::ExitDo;
+        case ExitKind::For:
+            return Flow::ExitFor;
+        default:
+            return Flow::ExitProc;
+        }
+    default:
+        return execOther(s);
+    }
+}
+
 Interpreter::Flow Interpreter::execBlock(const Block& block) {
     for (const auto& s : block) {
         if (!pendingTerminates_.empty()) runTerminates();
@@ -43,40 +77,6 @@ bool Interpreter::truth(Expr& e) {
     if (v.isNull()) return false;
     if (v.isArray()) raise(13);
     return v.toBool();
-}
-
-Interpreter::Flow Interpreter::exec(Stmt& s) {
-    // The statements of loops and small functions stay here; the rest have their own routines,
-    // so that this one stays small for the hot ones.
-    switch (s.kind) {
-    case StmtKind::Assign:
-        execAssign(s);
-        return Flow::Normal;
-    case StmtKind::If: {
-        if (truth(*s.expr)) return execBlock(s.body);
-        for (auto& [cond, body] : s.elseIfs)
-            if (truth(*cond)) return execBlock(body);
-        return execBlock(s.elseBody);
-    }
-    case StmtKind::Do:
-        return execDo(s);
-    case StmtKind::For:
-        return execFor(s);
-    case StmtKind::Call:
-        (void)eval(*s.target);
-        return Flow::Normal;
-    case StmtKind::Exit:
-        switch (s.exitKind) {
-        case ExitKind::Do:
-            return Flow::ExitDo;
-        case ExitKind::For:
-            return Flow::ExitFor;
-        default:
-            return Flow::ExitProc;
-        }
-    default:
-        return execOther(s);
-    }
 }
 
 void Interpreter::execAssign(Stmt& s) {

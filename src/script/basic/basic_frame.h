@@ -7,6 +7,7 @@
 #include "script/basic/basic_objects.h"
 
 #include <deque>
+#include <memory>
 #include <vector>
 
 namespace vorlan::script::basic {
@@ -48,6 +49,25 @@ inline void store(Value& to, Value&& from) {
         to.setDouble(from.asDouble());
     else
         to = std::move(from);
+}
+
+// Empties a slot. A number, date or Boolean has nothing to release, so its storage is simply
+// reused for the empty value instead of going through the variant's assignment.
+inline void clearSlot(Value& v) {
+    switch (v.type()) {
+    case ValueType::Empty:
+        return;
+    case ValueType::Null:
+    case ValueType::Integer:
+    case ValueType::Double:
+    case ValueType::Currency:
+    case ValueType::Date:
+    case ValueType::Boolean:
+        std::construct_at(&v);
+        return;
+    default:
+        v = Value();
+    }
 }
 
 inline bool isVariableExpr(const Expr& e) {

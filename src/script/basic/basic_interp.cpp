@@ -255,7 +255,7 @@ Value Interpreter::callProcedure(const ProcInfo& info, const std::vector<ExprPtr
         (fromScript && argExprs->size() != p.params.size()))
         raise(450, errorText(450) + ": '" + p.name + "'");
     if (frames_.size() >= kMaxDepth || framesInUse_ >= kMaxFrames) raise(28);
-    checkStack();
+    if (stackBase_) checkStack();
     if (framePool_.size() <= framesInUse_) framePool_.push_back(std::make_unique<Frame>());
     Frame& frame = *framePool_[framesInUse_];
     const std::size_t count = std::max(info.slots.size(), p.locals.size());
@@ -276,7 +276,7 @@ Value Interpreter::callProcedure(const ProcInfo& info, const std::vector<ExprPtr
         Frame& f;
         ~Release() {
             for (std::size_t i = 0; i < f.count; ++i)
-                if (!f.own[i].isEmpty()) f.own[i] = Value();
+                clearSlot(f.own[i]);
             if (!f.extra.empty()) f.extra.clear();
             f.count = 0;
             --in.framesInUse_;
@@ -320,7 +320,10 @@ Value Interpreter::callProcedure(const ProcInfo& info, const std::vector<ExprPtr
         }
     } pop{*this, caller};
     execBlock(p.body);
-    return p.isFunction ? std::move(frame.own[0]) : Value();
+    if (!p.isFunction) return {};
+    Value& result = frame.own[0];
+    if (result.isInteger()) return Value(result.asInt()); // left behind: clearing it is cheap
+    return std::move(result);
 }
 
 } // namespace vorlan::script::basic
