@@ -214,7 +214,7 @@ Interpreter::Flow Interpreter::handleError(BasicError& e, Stmt& s) {
     return Flow::Normal;
 }
 
-void Interpreter::checkStack() {
+inline void Interpreter::checkStack() {
     // Deeply nested blocks in deep recursion: stop well before the thread's stack ends.
     constexpr std::ptrdiff_t kStackLimit = 2 << 20;
     const auto* here = static_cast<const char*>(__builtin_frame_address(0));
@@ -250,21 +250,24 @@ void Interpreter::runTerminates() {
 Value Interpreter::callProcedure(const ProcInfo& info, const std::vector<ExprPtr>* argExprs,
                                  std::span<Value> outside, ScriptObject* self) {
     const Procedure& p = *info.proc;
-    const bool fromScript = argExprs != nullptr;
-    if ((fromScript ? argExprs->size() : outside.size()) > p.params.size() ||
-        (fromScript && argExprs->size() != p.params.size()))
+    const std::size_t params = p.params.size();
+    if (argExprs ? argExprs->size() != params : outside.size() > params) [[unlikely]]
         raise(450, errorText(450) + ": '" + p.name + "'");
-    if (frames_.size() >= kMaxDepth || framesInUse_ >= kMaxFrames) raise(28);
+    if (framesInUse_ >= kMaxFrames || frames_.size() >= kMaxDepth) [[unlikely]]
+        raise(28);
     if (stackBase_) checkStack();
-    if (framePool_.size() <= framesInUse_) framePool_.push_back(std::make_unique<Frame>());
+    if (framePool_.size() <= framesInUse_) [[unlikely]]
+        framePool_.push_back(std::make_unique<Frame>());
     Frame& frame = *framePool_[framesInUse_];
     const std::size_t count = std::max(info.slots.size(), p.locals.size());
-    if (frame.own.size() < count) {
+    if (frame.own.size() < count) [[unlikely]] {
         frame.own.resize(count);
         frame.at.resize(count);
     }
+    Value* const own = frame.own.data();
+    Value** const at = frame.at.data();
     for (std::size_t i = 0; i < count; ++i)
-        frame.at[i] = &frame.own[i];
+        at[i] = own + i;
     frame.info = &info;
     frame.self = self;
     frame.count = count;
@@ -275,37 +278,43 @@ Value Interpreter::callProcedure(const ProcInfo& info, const std::vector<ExprPtr
         Interpreter& in;
         Frame& f;
         ~Release() {
+            Value* const values = f.own.data();
             for (std::size_t i = 0; i < f.count; ++i)
-                clearSlot(f.own[i]);
-            if (!f.extra.empty()) f.extra.clear();
+                clearSlot(values[i]);
+            if (!f.extra.empty()) [[unlikely]]
+                f.extra.clear();
             f.count = 0;
             --in.framesInUse_;
         }
     };
     ++framesInUse_;
     Release release{*this, frame};
+    const Param* const param = p.params.data();
     const std::size_t base = p.isFunction ? 1 : 0;
-    for (std::size_t i = 0; i < p.params.size(); ++i) {
-        const std::size_t at = base + i;
-        if (fromScript) {
-            // The arguments are evaluated in the caller's frame, which is still the top one.
-            Expr& a = *(*argExprs)[i];
-            if (!p.params[i].byVal && isVariableExpr(a)) {
+    if (argExprs) {
+        // The arguments are evaluated in the caller's frame, which is still the running one.
+        const ExprPtr* const args = argExprs->data();
+        for (std::size_t i = 0; i < params; ++i) {
+            Expr& a = *args[i];
+            Value& slot = own[base + i];
+            if (!param[i].byVal && isVariableExpr(a)) {
                 // Passed by reference: the callee works on the caller's variable itself.
                 if (Value* ref = variable(a, !module_->optionExplicit)) {
-                    frame.at[at] = ref;
+                    at[base + i] = ref;
                     continue;
                 }
             }
             if (std::int32_t n = 0; integerValue(a, n))
-                frame.own[at].setInt(n);
+                slot.setInt(n);
             else
-                store(frame.own[at], eval(a));
-        } else if (i < outside.size()) {
-            if (p.params[i].byVal)
-                frame.own[at] = outside[i];
+                store(slot, eval(a));
+        }
+    } else {
+        for (std::size_t i = 0; i < outside.size(); ++i) {
+            if (param[i].byVal)
+                own[base + i] = outside[i];
             else
-                frame.at[at] = &outside[i];
+                at[base + i] = &outside[i];
         }
     }
     frames_.push_back(&frame);
@@ -321,7 +330,7 @@ Value Interpreter::callProcedure(const ProcInfo& info, const std::vector<ExprPtr
     } pop{*this, caller};
     execBlock(p.body);
     if (!p.isFunction) return {};
-    Value& result = frame.own[0];
+    Value& result = own[0];
     if (result.isInteger()) return Value(result.asInt()); // left behind: clearing it is cheap
     return std::move(result);
 }
