@@ -52,6 +52,7 @@ enum class Op : std::uint8_t {
 
 struct Expr;
 using ExprPtr = std::unique_ptr<Expr>;
+class Interpreter;
 
 // Where a name was found the first time it was evaluated; later evaluations go straight there.
 enum class NameKind : std::uint8_t {
@@ -70,6 +71,9 @@ enum class NameKind : std::uint8_t {
 enum class Leaf : std::uint8_t { None, Literal, Local, Global, Field };
 
 struct Expr {
+    // The integer fast path made for this node once its names are known (basic_integer.cpp).
+    using IntegerRoutine = bool (*)(Interpreter&, const Expr&, std::int32_t&);
+
     ExprKind kind = ExprKind::Literal;
     Op op = Op::Add;
     int line = 0;
@@ -91,6 +95,8 @@ struct Expr {
     Value* global = nullptr; // a module variable: its storage never moves
     // What a literal or a plain module variable reads: storage that never moves.
     const Value* fixed = nullptr;
+    IntegerRoutine arithmetic = nullptr; // + - * \ Mod
+    IntegerRoutine comparison = nullptr; // = <> < > <= >=, 1 for true
     Dispatch* cachedHost = nullptr;
     DispId cachedId = kUnknownDispId;
 };

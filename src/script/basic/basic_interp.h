@@ -42,6 +42,13 @@ constexpr std::size_t kMaxStringLength = 16u << 20;
 class ErrObject;
 class ScriptObject;
 
+// Where the integer fast path reads an operand from.
+enum class From : std::uint8_t {
+    Fixed, // a literal or a module variable, by its pointer
+    Local, // a slot of the running procedure
+    Any    // anything else, the general way (a nested operation, a field)
+};
+
 class Interpreter {
 public:
     // Reports a run-time error; true to continue with the next statement, false to stop.
@@ -122,9 +129,16 @@ private:
     bool truth(Expr& e);
     // A literal's value or the variable a resolved plain name stands for; null for anything else.
     const Value* plainValue(const Expr& e);
+    // Integer arithmetic and comparisons without building values (basic_integer.cpp).
     bool integerValue(const Expr& e, std::int32_t& out);
     bool integerLeaf(const Expr& e, std::int32_t& out);
     bool integerComparison(const Expr& e, bool& out);
+    bool integerFirst(const Expr& e, std::int32_t& out);
+    template <From kind> bool integerOperand(const Expr& e, std::int32_t& out);
+    template <Op op, From left, From right>
+    static bool integerNode(Interpreter& in, const Expr& e, std::int32_t& out);
+    template <Op op> static Expr::IntegerRoutine integerRoutine(From left, From right);
+    static Expr::IntegerRoutine integerRoutineFor(const Expr& e);
 
     // Finds what a name means the first time it is evaluated and caches it in the node.
     void resolve(Expr& e, bool forWrite);
