@@ -7,6 +7,11 @@
 
 namespace vorlan::script::basic {
 
+inline bool Interpreter::truth(Expr& e) {
+    if (bool b = false; integerComparison(e, b)) return b;
+    return truthOf(e);
+}
+
 [[gnu::always_inline]] inline Interpreter::Flow Interpreter::exec(Stmt& s) {
     // The statements of loops and small functions stay here; the rest have their own routines,
     // so that this one stays small for the hot ones.
@@ -15,10 +20,10 @@ namespace vorlan::script::basic {
         execAssign(s);
         return Flow::Normal;
     case StmtKind::If: {
-        if (truth(*s.expr)) return execBlock(s.body);
+        if (truth(*s.expr)) return branch(s.body);
         for (auto& [cond, body] : s.elseIfs)
-            if (truth(*cond)) return execBlock(body);
-        return execBlock(s.elseBody);
+            if (truth(*cond)) return branch(body);
+        return branch(s.elseBody);
     }
     case StmtKind::Do:
         return execDo(s);
@@ -41,24 +46,34 @@ namespace vorlan::script::basic {
     }
 }
 
-Interpreter::Flow Interpreter::execBlock(const Block& block) {
-    for (const auto& s : block) {
-        if (!pendingTerminates_.empty()) runTerminates();
-        tick();
+Interpreter::Flow Interpreter::step(Stmt& s) {
+    if (!pendingTerminates_.empty()) [[unlikely]]
+        runTerminates();
+    tick();
+    try {
+        return exec(s);
+    } catch (BasicError& e) {
+        handleError(e, s);
+    } catch (const ValueError& ve) {
         try {
-            const Flow f = exec(*s);
-            if (f != Flow::Normal) return f;
+            fromValueError(ve);
         } catch (BasicError& e) {
-            handleError(e, *s);
-        } catch (const ValueError& ve) {
-            try {
-                fromValueError(ve);
-            } catch (BasicError& e) {
-                handleError(e, *s);
-            }
+            handleError(e, s);
         }
     }
     return Flow::Normal;
+}
+
+Interpreter::Flow Interpreter::execBlock(const Block& block) {
+    for (const auto& s : block)
+        if (const Flow f = step(*s); f != Flow::Normal) return f;
+    return Flow::Normal;
+}
+
+Interpreter::Flow Interpreter::branch(const Block& block) {
+    // The usual branch is one statement: run it without the loop around it.
+    if (block.size() == 1) return step(*block.front());
+    return execBlock(block);
 }
 
 Value Interpreter::scalar(const Value& v) {
@@ -68,8 +83,7 @@ Value Interpreter::scalar(const Value& v) {
     return invokeDefault(v, {}, nullptr);
 }
 
-bool Interpreter::truth(Expr& e) {
-    if (bool b = false; integerComparison(e, b)) return b;
+bool Interpreter::truthOf(Expr& e) {
     if (const Value* p = inPlace(e); p && p->isBoolean()) return p->asBool();
     Value v = eval(e);
     if (v.isBoolean()) return v.asBool();

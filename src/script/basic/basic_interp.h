@@ -112,6 +112,8 @@ private:
     struct Abort {};
 
     Flow execBlock(const Block& block);
+    Flow step(Stmt& s);              // one statement, its errors handled
+    Flow branch(const Block& block); // the branch an If or Select has chosen
     Flow exec(Stmt& s);
     void execAssign(Stmt& s);
     Flow execDo(Stmt& s);
@@ -127,6 +129,7 @@ private:
     Value operand(Expr& e);          // an operand that is not read in place
     const Value* inPlace(Expr& e);   // a literal's or a resolved plain variable's value, or null
     bool truth(Expr& e);
+    bool truthOf(Expr& e); // after the integer comparison has said no
     // A literal's value or the variable a resolved plain name stands for; null for anything else.
     const Value* plainValue(const Expr& e);
     // Integer arithmetic and comparisons without building values (basic_integer.cpp).
