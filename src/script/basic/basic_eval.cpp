@@ -102,7 +102,7 @@ Value Interpreter::binary(Expr& e) {
     return binaryNotInteger(e);
 }
 
-Value Interpreter::operand(Expr& e) {
+[[gnu::always_inline]] inline Value Interpreter::operand(Expr& e) {
     // A call of one of the module's functions, the usual operand that is not a variable, goes
     // straight to the call.
     if (e.nameKind == NameKind::Procedure && e.kind == ExprKind::Name)

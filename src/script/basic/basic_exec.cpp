@@ -3,9 +3,22 @@
 #include "script/basic/basic_frame.h"
 #include "script/basic/basic_library.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace vorlan::script::basic {
+
+namespace {
+
+constexpr std::size_t kMaxDepth = 200;
+
+} // namespace
+
+inline Interpreter::Flow Interpreter::branch(const Block& block) {
+    // The usual branch is one statement: run it without the loop around it.
+    if (block.size() == 1) return step(*block.front());
+    return execBlock(block);
+}
 
 inline bool Interpreter::truth(Expr& e) {
     if (bool b = false; integerComparison(e, b)) return b;
@@ -68,12 +81,6 @@ Interpreter::Flow Interpreter::execBlock(const Block& block) {
     for (const auto& s : block)
         if (const Flow f = step(*s); f != Flow::Normal) return f;
     return Flow::Normal;
-}
-
-Interpreter::Flow Interpreter::branch(const Block& block) {
-    // The usual branch is one statement: run it without the loop around it.
-    if (block.size() == 1) return step(*block.front());
-    return execBlock(block);
 }
 
 Value Interpreter::scalar(const Value& v) {
@@ -400,6 +407,94 @@ void Interpreter::assign(Expr& target, Value value, bool isSet) {
     default:
         raise(501);
     }
+}
+
+Value Interpreter::callProcedure(const ProcInfo& info, const std::vector<ExprPtr>* argExprs,
+                                 std::span<Value> outside, ScriptObject* self) {
+    const Procedure& p = *info.proc;
+    const std::size_t params = p.params.size();
+    if (argExprs ? argExprs->size() != params : outside.size() > params) [[unlikely]]
+        raise(450, errorText(450) + ": '" + p.name + "'");
+    if (framesInUse_ >= kMaxFrames || frames_.size() >= kMaxDepth) [[unlikely]]
+        raise(28);
+    if (stackBase_) checkStack();
+    if (framePool_.size() <= framesInUse_) [[unlikely]]
+        framePool_.push_back(std::make_unique<Frame>());
+    Frame& frame = *framePool_[framesInUse_];
+    const std::size_t count = std::max(info.slots.size(), p.locals.size());
+    if (frame.own.size() < count) [[unlikely]] {
+        frame.own.resize(count);
+        frame.at.resize(count);
+    }
+    Value* const own = frame.own.data();
+    Value** const at = frame.at.data();
+    for (std::size_t i = 0; i < count; ++i)
+        at[i] = own + i;
+    frame.info = &info;
+    frame.self = self;
+    frame.count = count;
+    frame.resumeNext = false;
+    // The frame is handed back with its values released, however the call ends; the values of
+    // ByRef parameters belong to the caller and stay.
+    struct Release {
+        Interpreter& in;
+        Frame& f;
+        ~Release() {
+            Value* const values = f.own.data();
+            for (std::size_t i = 0; i < f.count; ++i)
+                clearSlot(values[i]);
+            if (!f.extra.empty()) [[unlikely]]
+                f.extra.clear();
+            f.count = 0;
+            --in.framesInUse_;
+        }
+    };
+    ++framesInUse_;
+    Release release{*this, frame};
+    const Param* const param = p.params.data();
+    const std::size_t base = p.isFunction ? 1 : 0;
+    if (argExprs) {
+        // The arguments are evaluated in the caller's frame, which is still the running one.
+        const ExprPtr* const args = argExprs->data();
+        for (std::size_t i = 0; i < params; ++i) {
+            Expr& a = *args[i];
+            Value& slot = own[base + i];
+            if (!param[i].byVal && isVariableExpr(a)) {
+                // Passed by reference: the callee works on the caller's variable itself.
+                if (Value* ref = variable(a, !module_->optionExplicit)) {
+                    at[base + i] = ref;
+                    continue;
+                }
+            }
+            if (std::int32_t n = 0; integerValue(a, n))
+                slot.setInt(n);
+            else
+                store(slot, eval(a));
+        }
+    } else {
+        for (std::size_t i = 0; i < outside.size(); ++i) {
+            if (param[i].byVal)
+                own[base + i] = outside[i];
+            else
+                at[base + i] = &outside[i];
+        }
+    }
+    frames_.push_back(&frame);
+    Frame* const caller = top_;
+    top_ = &frame;
+    struct Pop {
+        Interpreter& in;
+        Frame* caller;
+        ~Pop() {
+            in.frames_.pop_back();
+            in.top_ = caller;
+        }
+    } pop{*this, caller};
+    branch(p.body);
+    if (!p.isFunction) return {};
+    Value& result = own[0];
+    if (result.isInteger()) return Value(result.asInt()); // left behind: clearing it is cheap
+    return std::move(result);
 }
 
 } // namespace vorlan::script::basic
