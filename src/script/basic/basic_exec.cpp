@@ -290,7 +290,7 @@ Interpreter::Flow Interpreter::execForEach(Stmt& s) {
 
 Value* Interpreter::declare(const std::string& name) {
     // Procedure-level declarations were collected by the parser; the module's appear here.
-    if (frames_.empty() && globalIndex_.find(name) == globalIndex_.end()) {
+    if (!top_ && globalIndex_.find(name) == globalIndex_.end()) {
         globalIndex_.emplace(name, static_cast<int>(globals_.size()));
         globals_.emplace_back();
     }
@@ -302,7 +302,7 @@ Value* Interpreter::declare(const std::string& name) {
 
 void Interpreter::dim(const DimItem& item, bool redim, bool preserve) {
     Value* slot = nullptr;
-    if (redim && !frames_.empty()) {
+    if (redim && top_) {
         // ReDim in a procedure resizes what the name already means (a field, a module array)
         // and declares a local only when it means nothing yet.
         Expr target;
@@ -415,7 +415,7 @@ Value Interpreter::callProcedure(const ProcInfo& info, const std::vector<ExprPtr
     const std::size_t params = p.params.size();
     if (argExprs ? argExprs->size() != params : outside.size() > params) [[unlikely]]
         raise(450, errorText(450) + ": '" + p.name + "'");
-    if (framesInUse_ >= kMaxFrames || frames_.size() >= kMaxDepth) [[unlikely]]
+    if (framesInUse_ >= kMaxFrames || depth_ >= kMaxDepth) [[unlikely]]
         raise(28);
     if (stackBase_) checkStack();
     if (framePool_.size() <= framesInUse_) [[unlikely]]
@@ -479,17 +479,16 @@ Value Interpreter::callProcedure(const ProcInfo& info, const std::vector<ExprPtr
                 at[base + i] = &outside[i];
         }
     }
-    frames_.push_back(&frame);
-    Frame* const caller = top_;
+    frame.caller = top_;
     top_ = &frame;
+    ++depth_;
     struct Pop {
         Interpreter& in;
-        Frame* caller;
         ~Pop() {
-            in.frames_.pop_back();
-            in.top_ = caller;
+            in.top_ = in.top_->caller;
+            --in.depth_;
         }
-    } pop{*this, caller};
+    } pop{*this};
     branch(p.body);
     if (!p.isFunction) return {};
     Value& result = own[0];

@@ -17,6 +17,7 @@ namespace vorlan::script::basic {
 struct Interpreter::Frame {
     const ProcInfo* info = nullptr;
     ScriptObject* self = nullptr;
+    Frame* caller = nullptr; // the frame of the procedure that called, null from module level
     // The first `count` slots: `at[i]` is where slot i lives, the procedure's own value in `own`
     // or, for a ByRef parameter, the caller's variable. `own` never changes size while the frame
     // is active, since callees hold pointers into it; names the procedure learns while it runs

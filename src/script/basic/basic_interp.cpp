@@ -151,9 +151,9 @@ void Interpreter::charge(std::size_t units) {
 }
 
 bool Interpreter::callerResumes() const {
-    if (frames_.empty()) return false;
-    for (std::size_t i = 0; i + 1 < frames_.size(); ++i)
-        if (frames_[i]->resumeNext) return true;
+    if (!top_) return false;
+    for (const Frame* f = top_->caller; f; f = f->caller)
+        if (f->resumeNext) return true;
     return topResumeNext_;
 }
 
@@ -176,11 +176,11 @@ void Interpreter::runMain() {
 Value Interpreter::call(std::string_view name, std::span<Value> args) {
     auto it = procIndex_.find(name);
     if (it == procIndex_.end()) return {};
-    if (frames_.empty()) steps_ = 0; // a new call from outside, not one nested in a native call
+    if (!top_) steps_ = 0; // a new call from outside, not one nested in a native call
     try {
-        if (frames_.empty()) stackBase_ = static_cast<const char*>(__builtin_frame_address(0));
+        if (!top_) stackBase_ = static_cast<const char*>(__builtin_frame_address(0));
         Value result = callProcedure(procs_[static_cast<std::size_t>(it->second)], nullptr, args);
-        if (frames_.empty()) runTerminates();
+        if (!top_) runTerminates();
         return result;
     } catch (const Abort&) {
     } catch (BasicError& e) {
@@ -217,14 +217,16 @@ void Interpreter::checkStack() {
 
 Interpreter::ModuleLevel::ModuleLevel(Interpreter& in, bool active) : in_(in), active_(active) {
     if (!active_) return;
-    saved_.swap(in_.frames_);
+    savedTop_ = in_.top_;
+    savedDepth_ = in_.depth_;
     in_.top_ = nullptr;
+    in_.depth_ = 0;
 }
 
 Interpreter::ModuleLevel::~ModuleLevel() {
     if (!active_) return;
-    in_.frames_.swap(saved_);
-    in_.top_ = in_.frames_.empty() ? nullptr : in_.frames_.back();
+    in_.top_ = savedTop_;
+    in_.depth_ = savedDepth_;
 }
 
 void Interpreter::runTerminates() {

@@ -181,8 +181,9 @@ private:
     std::vector<ObjectRef> globalHosts_; // named objects whose members are global names
     ObjectRef globalScope_;
     std::shared_ptr<ErrObject> err_;
-    std::vector<Frame*> frames_;
-    Frame* top_ = nullptr; // the running procedure's frame, null at module level
+    // The running procedure's frame, null at module level; each frame knows its caller's.
+    Frame* top_ = nullptr;
+    std::size_t depth_ = 0; // frames in that chain
     // While it lives, code runs at module level, outside every running procedure: ExecuteGlobal
     // and the field sizes of New.
     class ModuleLevel {
@@ -194,11 +195,12 @@ private:
 
     private:
         Interpreter& in_;
-        std::vector<Frame*> saved_;
+        Frame* savedTop_ = nullptr;
+        std::size_t savedDepth_ = 0;
         bool active_;
     };
     // Frames by call depth, kept for the next call at that depth. `framesInUse_` also counts
-    // frames that a module-level run (New, ExecuteGlobal) has moved out of `frames_`.
+    // the frames a module-level run (New, ExecuteGlobal) has set aside.
     std::vector<std::unique_ptr<Frame>> framePool_;
     std::size_t framesInUse_ = 0;
     static constexpr std::size_t kMaxFrames = 4096;
@@ -212,7 +214,7 @@ private:
     bool mainDone_ = false;
     bool inMain_ = false; // the main body is running
     // Script code is running: a member of a script object called now is called by the script.
-    bool running() const { return inMain_ || !frames_.empty(); }
+    bool running() const { return inMain_ || top_; }
     std::uint64_t budget_ = 0;
     std::uint64_t steps_ = 0;
     const char* stackBase_ = nullptr;
