@@ -111,7 +111,7 @@ Value Interpreter::binary(Expr& e) {
 }
 
 Value Interpreter::binaryNotInteger(Expr& e) {
-    if (bool b = false; integerComparison(e, b)) return Value(b);
+    if (bool b = false; e.pure && integerComparison(e, b)) return Value(b);
     // Operands that are literals or plain variables are read where they are instead of copied.
     // The left one only when the right one is such too: evaluating anything else could change it.
     const Value* pb = inPlace(*e.right);

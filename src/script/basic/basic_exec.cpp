@@ -417,19 +417,20 @@ Value Interpreter::callProcedure(const ProcInfo& info, const std::vector<ExprPtr
         raise(450, errorText(450) + ": '" + p.name + "'");
     if (framesInUse_ >= kMaxFrames || depth_ >= kMaxDepth) [[unlikely]]
         raise(28);
-    if (stackBase_) checkStack();
+    checkStack();
     if (framePool_.size() <= framesInUse_) [[unlikely]]
         framePool_.push_back(std::make_unique<Frame>());
     Frame& frame = *framePool_[framesInUse_];
     const std::size_t count = std::max(info.slots.size(), p.locals.size());
     if (frame.own.size() < count) [[unlikely]] {
+        // Every slot lives in the frame unless a ByRef argument redirects it for one call.
         frame.own.resize(count);
         frame.at.resize(count);
+        for (std::size_t i = 0; i < count; ++i)
+            frame.at[i] = &frame.own[i];
     }
     Value* const own = frame.own.data();
     Value** const at = frame.at.data();
-    for (std::size_t i = 0; i < count; ++i)
-        at[i] = own + i;
     frame.info = &info;
     frame.self = self;
     frame.count = count;
@@ -441,8 +442,11 @@ Value Interpreter::callProcedure(const ProcInfo& info, const std::vector<ExprPtr
         Frame& f;
         ~Release() {
             Value* const values = f.own.data();
-            for (std::size_t i = 0; i < f.count; ++i)
+            Value** const at = f.at.data();
+            for (std::size_t i = 0; i < f.count; ++i) {
                 clearSlot(values[i]);
+                at[i] = values + i;
+            }
             if (!f.extra.empty()) [[unlikely]]
                 f.extra.clear();
             f.count = 0;

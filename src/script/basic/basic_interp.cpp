@@ -208,13 +208,6 @@ Interpreter::Flow Interpreter::handleError(BasicError& e, Stmt& s) {
     return Flow::Normal;
 }
 
-void Interpreter::checkStack() {
-    // Deeply nested blocks in deep recursion: stop well before the thread's stack ends.
-    constexpr std::ptrdiff_t kStackLimit = 2 << 20;
-    const auto* here = static_cast<const char*>(__builtin_frame_address(0));
-    if (stackBase_ && std::abs(stackBase_ - here) > kStackLimit) raise(28);
-}
-
 Interpreter::ModuleLevel::ModuleLevel(Interpreter& in, bool active) : in_(in), active_(active) {
     if (!active_) return;
     savedTop_ = in_.top_;

@@ -9,6 +9,7 @@
 #include "script/script_runner.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <deque>
 #include <functional>
 #include <map>
@@ -154,7 +155,12 @@ private:
     Value callProcedure(const ProcInfo& info, const std::vector<ExprPtr>* argExprs,
                         std::span<Value> outside, ScriptObject* self = nullptr);
     Value scalar(const Value& v); // an object's default value where a plain value is needed
-    void checkStack();
+    void checkStack() {
+        // Deeply nested blocks in deep recursion: stop well before the thread's stack ends.
+        constexpr std::ptrdiff_t kStackLimit = 2 << 20;
+        const auto* here = static_cast<const char*>(__builtin_frame_address(0));
+        if (stackBase_ && std::abs(stackBase_ - here) > kStackLimit) raise(28);
+    }
     Value callProcedureExprs(int index, Expr& e);
     void evalArgs(Expr& e, CallArgs& args);
     // ByRef arguments that were variables take what the callee left in the arguments.
