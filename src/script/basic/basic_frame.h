@@ -85,6 +85,19 @@ inline bool isVariableExpr(const Expr& e) {
     return nullptr;
 }
 
+inline bool Interpreter::integerValue(const Expr& e, std::int32_t& out) {
+    if (e.arithmetic) return e.arithmetic(*this, e, out);
+    return integerValueFirst(e, out);
+}
+
+inline bool Interpreter::integerComparison(const Expr& e, bool& out) {
+    if (!e.comparison) return integerComparisonFirst(e, out);
+    std::int32_t r = 0;
+    if (!e.comparison(*this, e, r)) return false;
+    out = r != 0;
+    return true;
+}
+
 // A failed variant operation as the script's run-time error.
 [[noreturn]] void fromValueError(const ValueError& e);
 // A number and a text that is not a number compare without a type mismatch: the number is the

@@ -112,27 +112,22 @@ Expr::IntegerRoutine Interpreter::integerRoutineFor(const Expr& e) {
     }
 }
 
-bool Interpreter::integerValue(const Expr& e, std::int32_t& out) {
+bool Interpreter::integerValueFirst(const Expr& e, std::int32_t& out) {
     if (e.kind != ExprKind::Binary) {
         const Value* v = plainValue(e);
         if (!v || !v->isInteger()) return false;
         out = v->asInt();
         return true;
     }
-    if (e.arithmetic) return e.arithmetic(*this, e, out);
     if (!e.pure || e.op < Op::Multiply || e.op > Op::Subtract || e.op == Op::Divide) return false;
     return integerFirst(e, out);
 }
 
-bool Interpreter::integerComparison(const Expr& e, bool& out) {
-    if (e.kind != ExprKind::Binary) return false;
+bool Interpreter::integerComparisonFirst(const Expr& e, bool& out) {
+    if (e.kind != ExprKind::Binary || !e.pure || e.op < Op::Equal || e.op > Op::GreaterEqual)
+        return false;
     std::int32_t r = 0;
-    if (e.comparison) {
-        if (!e.comparison(*this, e, r)) return false;
-    } else {
-        if (!e.pure || e.op < Op::Equal || e.op > Op::GreaterEqual) return false;
-        if (!integerFirst(e, r)) return false;
-    }
+    if (!integerFirst(e, r)) return false;
     out = r != 0;
     return true;
 }

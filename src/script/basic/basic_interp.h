@@ -137,6 +137,8 @@ private:
     bool integerValue(const Expr& e, std::int32_t& out);
     bool integerLeaf(const Expr& e, std::int32_t& out);
     bool integerComparison(const Expr& e, bool& out);
+    bool integerValueFirst(const Expr& e, std::int32_t& out); // before it has its routine
+    bool integerComparisonFirst(const Expr& e, bool& out);
     bool integerFirst(const Expr& e, std::int32_t& out);
     template <From kind> bool integerOperand(const Expr& e, std::int32_t& out);
     template <Op op, From left, From right>
