@@ -14,10 +14,36 @@ constexpr std::size_t kMaxDepth = 200;
 
 } // namespace
 
+template <class Run>
+[[gnu::always_inline]] inline Interpreter::Flow Interpreter::guarded(Stmt& s, Run&& run) {
+    // Between statements: objects released since run their Class_Terminate, the budget counts.
+    if (!pendingTerminates_.empty()) [[unlikely]]
+        runTerminates();
+    tick();
+    try {
+        return run();
+    } catch (BasicError& e) {
+        handleError(e, s);
+    } catch (const ValueError& ve) {
+        try {
+            fromValueError(ve);
+        } catch (BasicError& e) {
+            handleError(e, s);
+        }
+    }
+    return Flow::Normal;
+}
+
 inline Interpreter::Flow Interpreter::branch(const Block& block) {
-    // The usual branch is one statement: run it without the loop around it.
-    if (block.size() == 1) return step(*block.front());
-    return execBlock(block);
+    // The usual branch is one statement, often an assignment: run it without the loop around it.
+    if (block.size() != 1) return execBlock(block);
+    Stmt& only = *block.front();
+    if (only.kind == StmtKind::Assign)
+        return guarded(only, [&] {
+            execAssign(only);
+            return Flow::Normal;
+        });
+    return step(only);
 }
 
 inline bool Interpreter::truth(Expr& e) {
@@ -60,21 +86,7 @@ inline bool Interpreter::truth(Expr& e) {
 }
 
 Interpreter::Flow Interpreter::step(Stmt& s) {
-    if (!pendingTerminates_.empty()) [[unlikely]]
-        runTerminates();
-    tick();
-    try {
-        return exec(s);
-    } catch (BasicError& e) {
-        handleError(e, s);
-    } catch (const ValueError& ve) {
-        try {
-            fromValueError(ve);
-        } catch (BasicError& e) {
-            handleError(e, s);
-        }
-    }
-    return Flow::Normal;
+    return guarded(s, [&] { return exec(s); });
 }
 
 Interpreter::Flow Interpreter::execBlock(const Block& block) {

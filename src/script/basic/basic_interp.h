@@ -113,7 +113,8 @@ private:
     struct Abort {};
 
     Flow execBlock(const Block& block);
-    Flow step(Stmt& s);              // one statement, its errors handled
+    Flow step(Stmt& s); // one statement, its errors handled
+    template <class Run> Flow guarded(Stmt& s, Run&& run);
     Flow branch(const Block& block); // the branch an If or Select has chosen
     Flow exec(Stmt& s);
     void execAssign(Stmt& s);
