@@ -88,15 +88,6 @@ Value Interpreter::eval(Expr& e) {
     return {};
 }
 
-const Value* Interpreter::inPlace(Expr& e) {
-    if (e.kind == ExprKind::Literal) return &e.value;
-    if (!isVariableExpr(e)) return nullptr;
-    if (e.nameKind != NameKind::Local && e.nameKind != NameKind::Global &&
-        e.nameKind != NameKind::Field)
-        return nullptr;
-    return variable(e, false);
-}
-
 Value Interpreter::binary(Expr& e) {
     if (std::int32_t i = 0; integerValue(e, i)) return Value(i);
     return binaryNotInteger(e);
@@ -114,8 +105,8 @@ Value Interpreter::binaryNotInteger(Expr& e) {
     if (bool b = false; e.pure && integerComparison(e, b)) return Value(b);
     // Operands that are literals or plain variables are read where they are instead of copied.
     // The left one only when the right one is such too: evaluating anything else could change it.
-    const Value* pb = inPlace(*e.right);
-    const Value* pa = pb ? inPlace(*e.left) : nullptr;
+    const Value* pb = plainValue(*e.right);
+    const Value* pa = pb ? plainValue(*e.left) : nullptr;
     // Evaluated operands are built in place, not assigned over an empty value.
     Value leftCopy = pa ? Value() : operand(*e.left);
     if (!pa) pa = &leftCopy;

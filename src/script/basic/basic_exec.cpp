@@ -103,7 +103,7 @@ Value Interpreter::scalar(const Value& v) {
 }
 
 bool Interpreter::truthOf(Expr& e) {
-    if (const Value* p = inPlace(e); p && p->isBoolean()) return p->asBool();
+    if (const Value* p = plainValue(e); p && p->isBoolean()) return p->asBool();
     Value v = eval(e);
     if (v.isBoolean()) return v.asBool();
     if (v.isObject()) v = scalar(v);

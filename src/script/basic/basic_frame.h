@@ -87,6 +87,7 @@ inline bool isVariableExpr(const Expr& e) {
 
 inline bool Interpreter::integerValue(const Expr& e, std::int32_t& out) {
     if (e.arithmetic) return e.arithmetic(*this, e, out);
+    if (e.kind == ExprKind::Binary && !e.pure) return false;
     return integerValueFirst(e, out);
 }
 

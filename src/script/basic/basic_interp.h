@@ -129,7 +129,6 @@ private:
     Value binary(Expr& e);
     Value binaryNotInteger(Expr& e); // after integerValue() has said no
     Value operand(Expr& e);          // an operand that is not read in place
-    const Value* inPlace(Expr& e);   // a literal's or a resolved plain variable's value, or null
     bool truth(Expr& e);
     bool truthOf(Expr& e); // after the integer comparison has said no
     // A literal's value or the variable a resolved plain name stands for; null for anything else.
