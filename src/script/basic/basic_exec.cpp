@@ -424,7 +424,7 @@ void Interpreter::assign(Expr& target, Value value, bool isSet) {
 Value Interpreter::callProcedure(const ProcInfo& info, const std::vector<ExprPtr>* argExprs,
                                  std::span<Value> outside, ScriptObject* self) {
     const Procedure& p = *info.proc;
-    const std::size_t params = p.params.size();
+    const std::size_t params = info.params;
     if (argExprs ? argExprs->size() != params : outside.size() > params) [[unlikely]]
         raise(450, errorText(450) + ": '" + p.name + "'");
     if (framesInUse_ >= kMaxFrames || depth_ >= kMaxDepth) [[unlikely]]
@@ -434,12 +434,13 @@ Value Interpreter::callProcedure(const ProcInfo& info, const std::vector<ExprPtr
         framePool_.push_back(std::make_unique<Frame>());
     Frame& frame = *framePool_[framesInUse_];
     const std::size_t count = std::max(info.slots.size(), p.locals.size());
-    if (frame.own.size() < count) [[unlikely]] {
+    if (frame.room < count) [[unlikely]] {
         // Every slot lives in the frame unless a ByRef argument redirects it for one call.
         frame.own.resize(count);
         frame.at.resize(count);
         for (std::size_t i = 0; i < count; ++i)
             frame.at[i] = &frame.own[i];
+        frame.room = count;
     }
     Value* const own = frame.own.data();
     Value** const at = frame.at.data();

@@ -26,6 +26,7 @@ struct Interpreter::Frame {
     std::vector<Value*> at;
     std::deque<Value> extra;
     std::size_t count = 0;
+    std::size_t room = 0; // the size of `own` and `at`
     bool resumeNext = false;
 
     Value* slot(std::size_t i) {
@@ -87,8 +88,11 @@ inline bool isVariableExpr(const Expr& e) {
 
 inline bool Interpreter::integerValue(const Expr& e, std::int32_t& out) {
     if (e.arithmetic) return e.arithmetic(*this, e, out);
-    if (e.kind == ExprKind::Binary && !e.pure) return false;
-    return integerValueFirst(e, out);
+    if (e.kind == ExprKind::Binary) return e.pure && integerValueFirst(e, out);
+    const Value* v = plainValue(e);
+    if (!v || !v->isInteger()) return false;
+    out = v->asInt();
+    return true;
 }
 
 inline bool Interpreter::integerComparison(const Expr& e, bool& out) {

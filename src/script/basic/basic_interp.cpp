@@ -15,6 +15,7 @@ Interpreter::Interpreter(std::unique_ptr<Module> module, ErrorSink sink)
     for (auto& p : module_->procedures) {
         ProcInfo info;
         info.proc = p.get();
+        info.params = p->params.size();
         for (std::size_t i = 0; i < p->locals.size(); ++i)
             info.slots.emplace(p->locals[i], static_cast<int>(i));
         procIndex_.emplace(p->name, static_cast<int>(procs_.size()));
@@ -54,6 +55,7 @@ Interpreter::Interpreter(std::unique_ptr<Module> module, ErrorSink sink)
         for (auto& m : rt.def->methods) {
             ProcInfo info;
             info.proc = m.get();
+            info.params = m->params.size();
             for (std::size_t i = 0; i < m->locals.size(); ++i)
                 info.slots.emplace(m->locals[i], static_cast<int>(i));
             rt.procs.push_back(std::move(info));
