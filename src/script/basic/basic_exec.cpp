@@ -17,9 +17,10 @@ constexpr std::size_t kMaxDepth = 200;
 template <class Run>
 [[gnu::always_inline]] inline Interpreter::Flow Interpreter::guarded(Stmt& s, Run&& run) {
     // Between statements: objects released since run their Class_Terminate, the budget counts.
-    if (!pendingTerminates_.empty()) [[unlikely]]
-        runTerminates();
-    tick();
+    if (attention_) [[unlikely]] {
+        if (!pendingTerminates_.empty()) runTerminates();
+        tick();
+    }
     try {
         return run();
     } catch (BasicError& e) {
@@ -34,7 +35,7 @@ template <class Run>
     return Flow::Normal;
 }
 
-inline Interpreter::Flow Interpreter::branch(const Block& block) {
+[[gnu::always_inline]] inline Interpreter::Flow Interpreter::branch(const Block& block) {
     // The usual branch is one statement, often an assignment: run it without the loop around it.
     if (block.size() != 1) return execBlock(block);
     Stmt& only = *block.front();

@@ -236,6 +236,7 @@ void Interpreter::runTerminates() {
             // too deep to run it: the object just goes
         }
     }
+    attention_ = budget_ != 0;
 }
 
 } // namespace vorlan::script::basic

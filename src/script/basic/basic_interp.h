@@ -67,7 +67,10 @@ public:
     std::vector<RoutineInfo> routines() const;
     void addNamedObject(const std::string& name, ObjectRef object, bool global);
     // Statements to run before a call stops as if the user had cancelled (0: no limit).
-    void setStatementBudget(std::uint64_t budget) { budget_ = budget; }
+    void setStatementBudget(std::uint64_t budget) {
+        budget_ = budget;
+        attention_ = budget_ != 0 || !pendingTerminates_.empty();
+    }
 
 private:
     friend class ErrObject;
@@ -225,6 +228,9 @@ private:
     // Script code is running: a member of a script object called now is called by the script.
     bool running() const { return inMain_ || top_; }
     std::uint64_t budget_ = 0;
+    // Work between statements besides running them: a budget to count, Class_Terminate due.
+    // Statements test this one flag when there is none.
+    bool attention_ = false;
     std::uint64_t steps_ = 0;
     const char* stackBase_ = nullptr;
 };

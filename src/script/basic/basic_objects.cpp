@@ -78,6 +78,7 @@ ScriptObject::~ScriptObject() {
         standIn->terminated_ = true;
         standIn->fields = std::move(fields);
         interp_->pendingTerminates_.push_back(std::move(standIn));
+        interp_->attention_ = true;
     } catch (...) {
     }
 }
