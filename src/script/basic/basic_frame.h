@@ -86,6 +86,14 @@ inline bool isVariableExpr(const Expr& e) {
     return nullptr;
 }
 
+inline Value* Interpreter::variable(Expr& e, bool create) {
+    // A plain local or module variable once resolved; the rest (unresolved names, fields, array
+    // names with their indexes) the long way.
+    if (e.leaf == Leaf::Local && top_) return top_->slot(static_cast<std::size_t>(e.slot));
+    if (e.leaf == Leaf::Global) return e.global;
+    return variableOf(e, create);
+}
+
 inline bool Interpreter::integerValue(const Expr& e, std::int32_t& out) {
     if (e.arithmetic) return e.arithmetic(*this, e, out);
     if (e.kind == ExprKind::Binary) return e.pure && integerValueFirst(e, out);

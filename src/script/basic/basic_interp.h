@@ -153,7 +153,8 @@ private:
     // Finds what a name means the first time it is evaluated and caches it in the node.
     void resolve(Expr& e, bool forWrite);
     void lookUp(Expr& e, bool forWrite);
-    Value* variable(Expr& e, bool create); // the slot of a plain variable name, or null
+    Value* variable(Expr& e, bool create);   // the slot of a plain variable name, or null
+    Value* variableOf(Expr& e, bool create); // the same once the quick ways have said no
     void assign(Expr& target, Value value, bool isSet);
     Value* declare(const std::string& name);
     void dim(const DimItem& item, bool redim, bool preserve);

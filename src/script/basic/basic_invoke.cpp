@@ -31,7 +31,11 @@ Value Interpreter::invokeHost(Dispatch& host, DispId id, unsigned flags, std::sp
             return invokeDefault(part, args.first(args.size() - 1), &value);
         }
     }
-    if (auto* own = dynamic_cast<OwnObject*>(&host)) return own->callFromScript(id, flags, args);
+    // The registered routines answer through the global scope, never one of the dialect's own
+    // objects.
+    if (&host != globalScope_.get())
+        if (auto* own = dynamic_cast<OwnObject*>(&host))
+            return own->callFromScript(id, flags, args);
     Value result;
     ExceptionInfo error;
     DispStatus status = DispStatus::Ok;

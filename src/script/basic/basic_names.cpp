@@ -119,7 +119,7 @@ void Interpreter::lookUp(Expr& e, bool forWrite) {
     }
 }
 
-Value* Interpreter::variable(Expr& e, bool create) {
+Value* Interpreter::variableOf(Expr& e, bool create) {
     if (e.kind != ExprKind::Name) return nullptr;
     if (create)
         resolve(e, true);
