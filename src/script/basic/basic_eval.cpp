@@ -144,18 +144,21 @@ Value Interpreter::binaryNotInteger(Expr& e) {
             break;
         }
     }
+    return binaryValues(e.op, *pa, *pb);
+}
+
+Value Interpreter::binaryValues(Op op, const Value& left, const Value& right) {
     auto arithmeticOperand = [](const Value& v) {
         if (v.isObject() || v.isArray()) raise(13);
     };
-    switch (e.op) {
-    case Op::Is: {
-        if (!pa->isObject() || !pb->isObject()) raise(424);
-        return Value(pa->asObject() == pb->asObject());
-    }
-    default:
-        break;
+    if (op == Op::Is) {
+        if (!left.isObject() || !right.isObject()) raise(424);
+        return Value(left.asObject() == right.asObject());
     }
     // Objects stand for their default value; only they change, so plain values are not copied.
+    const Value* pa = &left;
+    const Value* pb = &right;
+    Value leftCopy, rightCopy;
     if (pa->isObject()) {
         leftCopy = scalar(*pa);
         pa = &leftCopy;
@@ -168,7 +171,7 @@ Value Interpreter::binaryNotInteger(Expr& e) {
     const Value& b = *pb;
     arithmeticOperand(a);
     arithmeticOperand(b);
-    switch (e.op) {
+    switch (op) {
     case Op::Equal:
     case Op::NotEqual:
     case Op::Less:
@@ -178,12 +181,12 @@ Value Interpreter::binaryNotInteger(Expr& e) {
         static const CompareOp ops[] = {CompareOp::Equal,     CompareOp::NotEqual,
                                         CompareOp::Less,      CompareOp::Greater,
                                         CompareOp::LessEqual, CompareOp::GreaterEqual};
-        return scriptCompare(ops[static_cast<int>(e.op) - static_cast<int>(Op::Equal)], a, b);
+        return scriptCompare(ops[static_cast<int>(op) - static_cast<int>(Op::Equal)], a, b);
     }
     default:
         break;
     }
-    switch (e.op) {
+    switch (op) {
     case Op::Power: {
         if (a.isNull() || b.isNull()) return Value::null();
         const double r = std::pow(a.toDouble(), b.toDouble());

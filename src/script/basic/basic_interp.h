@@ -133,6 +133,8 @@ private:
     Value binary(Expr& e);
     Value binaryNotInteger(Expr& e); // after integerValue() has said no
     Value operand(Expr& e);          // an operand that is not read in place
+    // The general operation, for anything but two integers.
+    Value binaryValues(Op op, const Value& left, const Value& right);
     bool truth(Expr& e);
     bool truthOf(Expr& e); // after the integer comparison has said no
     // A literal's value or the variable a resolved plain name stands for; null for anything else.
