@@ -108,10 +108,10 @@ Value Interpreter::binaryNotInteger(Expr& e) {
     const Value* pb = plainValue(*e.right);
     const Value* pa = pb ? plainValue(*e.left) : nullptr;
     // Evaluated operands are built in place, not assigned over an empty value.
-    Value leftCopy = pa ? Value() : operand(*e.left);
-    if (!pa) pa = &leftCopy;
-    Value rightCopy = pb ? Value() : operand(*e.right);
-    if (!pb) pb = &rightCopy;
+    Scratch leftCopy([&] { return pa ? Value() : operand(*e.left); });
+    if (!pa) pa = &leftCopy.value();
+    Scratch rightCopy([&] { return pb ? Value() : operand(*e.right); });
+    if (!pb) pb = &rightCopy.value();
     if (pa->isInteger() && pb->isInteger()) {
         // The common case of loops and counters, without the variant machinery.
         const std::int64_t x = pa->asInt(), y = pb->asInt();

@@ -123,12 +123,12 @@ void Interpreter::execAssign(Stmt& s) {
         return;
     }
     // Not integer arithmetic, as just seen: a binary operation goes straight to the general one.
-    Value v = e.kind == ExprKind::Binary ? binaryNotInteger(e) : eval(e);
+    Scratch v([&] { return e.kind == ExprKind::Binary ? binaryNotInteger(e) : eval(e); });
     // The target is looked up after the value is known: evaluating it may have run anything.
     if (Value* target = const_cast<Value*>(plainValue(*s.target)))
-        store(*target, std::move(v));
+        store(*target, std::move(v.value()));
     else
-        assign(*s.target, std::move(v), false);
+        assign(*s.target, std::move(v.value()), false);
 }
 
 Interpreter::Flow Interpreter::execDo(Stmt& s) {

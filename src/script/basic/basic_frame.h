@@ -6,8 +6,10 @@
 #include "script/basic/basic_interp.h"
 #include "script/basic/basic_objects.h"
 
+#include <cstddef>
 #include <deque>
 #include <memory>
+#include <new>
 #include <vector>
 
 namespace vorlan::script::basic {
@@ -71,6 +73,35 @@ inline void clearSlot(Value& v) {
         v = Value();
     }
 }
+
+// A value computed for a moment, built in place. Numbers, dates and Booleans own nothing, so when
+// it holds one at the end, the variant's destructor is skipped.
+class Scratch {
+public:
+    template <class Make> explicit Scratch(Make&& make) {
+        ::new (static_cast<void*>(storage_)) Value(make());
+    }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+    ~Scratch() {
+        switch (value().type()) {
+        case ValueType::Empty:
+        case ValueType::Null:
+        case ValueType::Integer:
+        case ValueType::Double:
+        case ValueType::Currency:
+        case ValueType::Date:
+        case ValueType::Boolean:
+            return;
+        default:
+            std::destroy_at(&value());
+        }
+    }
+    Value& value() { return *std::launder(reinterpret_cast<Value*>(storage_)); }
+
+private:
+    alignas(Value) std::byte storage_[sizeof(Value)];
+};
 
 inline bool isVariableExpr(const Expr& e) {
     return e.kind == ExprKind::Name && !e.hasParens;
