@@ -135,7 +135,7 @@ Interpreter::Flow Interpreter::execDo(Stmt& s) {
     for (;;) {
         tick();
         if (s.expr && !s.testAtEnd && truth(*s.expr) == s.until) break;
-        const Flow f = execBlock(s.body);
+        const Flow f = branch(s.body);
         if (f == Flow::ExitDo) break;
         if (f != Flow::Normal) return f;
         if (s.expr && s.testAtEnd && truth(*s.expr) == s.until) break;
@@ -163,7 +163,7 @@ Interpreter::Flow Interpreter::execFor(Stmt& s) {
             const int c = compareValues(counter, limit);
             if (down ? c < 0 : c > 0) break;
         }
-        const Flow f = execBlock(s.body);
+        const Flow f = branch(s.body);
         if (f == Flow::ExitFor) break;
         if (f != Flow::Normal) return f;
         v = variable(*s.target, true);
