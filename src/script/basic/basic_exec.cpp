@@ -122,6 +122,8 @@ void Interpreter::execAssign(Stmt& s) {
             assign(*s.target, Value(i), false);
         return;
     }
+    if (e.op == Op::Concat && e.kind == ExprKind::Binary) [[unlikely]]
+        if (appendInPlace(s)) return;
     // Not integer arithmetic, as just seen: a binary operation goes straight to the general one.
     Scratch v([&] { return e.kind == ExprKind::Binary ? binaryNotInteger(e) : eval(e); });
     // The target is looked up after the value is known: evaluating it may have run anything.
@@ -129,6 +131,32 @@ void Interpreter::execAssign(Stmt& s) {
         store(*target, std::move(v.value()));
     else
         assign(*s.target, std::move(v.value()), false);
+}
+
+[[gnu::noinline]] bool Interpreter::appendInPlace(Stmt& s) {
+    // `s = s & x`, the way scripts build texts: the text grows where it is instead of being
+    // copied for every piece. Only when x is a literal or a variable, whose reading has no
+    // effect, and the variable holds text already; anything else goes the general way.
+    Expr& e = *s.expr;
+    Value* target = const_cast<Value*>(plainValue(*s.target));
+    if (!target || !target->isString() || plainValue(*e.left) != target) return false;
+    const Value* piece = plainValue(*e.right);
+    if (!piece) return false;
+    std::string& text = target->asString();
+    if (piece->isString()) {
+        if (text.size() + piece->asString().size() > kMaxStringLength) raise(7);
+        text += piece->asString();
+    } else if (piece->isNull()) {
+        return true; // text & Null is the text
+    } else if (piece->isObject() || piece->isArray()) {
+        return false;
+    } else {
+        const std::string more = piece->toString();
+        if (text.size() + more.size() > kMaxStringLength) raise(7);
+        text += more;
+    }
+    charge(text.size());
+    return true;
 }
 
 Interpreter::Flow Interpreter::execDo(Stmt& s) {

@@ -122,6 +122,7 @@ private:
     Flow branch(const Block& block); // the branch an If or Select has chosen
     Flow exec(Stmt& s);
     void execAssign(Stmt& s);
+    bool appendInPlace(Stmt& s); // s = s & x: true when done
     Flow execDo(Stmt& s);
     Flow execFor(Stmt& s);
     Flow execSelect(Stmt& s);

@@ -121,4 +121,16 @@ TEST_F(BasicActivationTest, FieldsTakeTheQuickPathsInsideTheirMethods) {
     EXPECT_TRUE(errors.empty());
 }
 
+TEST_F(BasicActivationTest, TextsGrowInPlaceLikeAnyOtherConcatenation) {
+    // Appending to a text variable changes it where it is; everything else the general way,
+    // including a piece whose evaluation changes the variable first.
+    EXPECT_EQ(run({"Dim s, n, z, t, u : n = 5 : z = Null : t = 12", "s = s & \"a\"",
+                   "s = s & n : s = s & 1.5 : s = s & z : s = s & True", "s = s & s", "ActOut s",
+                   "t = t & \"x\" : z = z & \"n\"", "ActOut t & \" \" & z",
+                   "Function Change() : u = \"changed\" : Change = \"+\" : End Function",
+                   "u = \"old\" : u = u & Change()", "ActOut u"}),
+              (Lines{"a51.5Truea51.5True", "12x n", "old+"}));
+    EXPECT_TRUE(errors.empty());
+}
+
 } // namespace
