@@ -462,7 +462,7 @@ Value Interpreter::callProcedure(const ProcInfo& info, const std::vector<ExprPtr
     if (framePool_.size() <= framesInUse_) [[unlikely]]
         framePool_.push_back(std::make_unique<Frame>());
     Frame& frame = *framePool_[framesInUse_];
-    const std::size_t count = std::max(info.slots.size(), p.locals.size());
+    const std::size_t count = info.slotCount;
     if (frame.room < count) [[unlikely]] {
         // Every slot lives in the frame unless a ByRef argument redirects it for one call.
         frame.own.resize(count);

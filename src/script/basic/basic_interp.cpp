@@ -18,6 +18,7 @@ Interpreter::Interpreter(std::unique_ptr<Module> module, ErrorSink sink)
         info.params = p->params.size();
         for (std::size_t i = 0; i < p->locals.size(); ++i)
             info.slots.emplace(p->locals[i], static_cast<int>(i));
+        info.slotCount = std::max(info.slots.size(), p->locals.size());
         procIndex_.emplace(p->name, static_cast<int>(procs_.size()));
         procs_.push_back(std::move(info));
     }
@@ -58,6 +59,7 @@ Interpreter::Interpreter(std::unique_ptr<Module> module, ErrorSink sink)
             info.params = m->params.size();
             for (std::size_t i = 0; i < m->locals.size(); ++i)
                 info.slots.emplace(m->locals[i], static_cast<int>(i));
+            info.slotCount = std::max(info.slots.size(), m->locals.size());
             rt.procs.push_back(std::move(info));
             const ProcInfo* pi = &rt.procs.back();
             if (equalsNoCase(m->name, "Class_Initialize")) {

@@ -85,7 +85,8 @@ private:
     struct ProcInfo {
         Procedure* proc = nullptr;
         std::map<std::string, int, NoCaseLess> slots;
-        std::size_t params = 0; // the procedure's parameter count, at hand for every call
+        std::size_t params = 0;    // the procedure's parameter count, at hand for every call
+        std::size_t slotCount = 0; // slots a call needs: locals, and names learned since
     };
     // A member name of a script class: a field, or the routines that go by that name.
     struct ClassMember {

@@ -3,6 +3,8 @@
 #include "core/cp1250.h"
 #include "script/basic/basic_frame.h"
 
+#include <algorithm>
+
 namespace vorlan::script::basic {
 
 void Interpreter::resolve(Expr& e, bool forWrite) {
@@ -110,6 +112,7 @@ void Interpreter::lookUp(Expr& e, bool forWrite) {
         auto& info = const_cast<ProcInfo&>(*frame->info);
         e.slot = static_cast<int>(info.slots.size());
         info.slots.emplace(e.name, e.slot);
+        info.slotCount = std::max(info.slotCount, info.slots.size());
         e.nameKind = NameKind::Local;
     } else {
         e.slot = static_cast<int>(globals_.size());
