@@ -450,6 +450,26 @@ void Interpreter::assign(Expr& target, Value value, bool isSet) {
     }
 }
 
+void Interpreter::growFrame(Frame& frame, std::size_t count) {
+    // Every slot lives in the frame unless a ByRef argument redirects it for one call.
+    frame.own.resize(count);
+    frame.at.resize(count);
+    for (std::size_t i = 0; i < count; ++i)
+        frame.at[i] = &frame.own[i];
+    frame.room = count;
+}
+
+void Interpreter::bindOutside(Frame& frame, const Procedure& p, std::span<Value> outside) {
+    // Arguments from the system: ByRef ones are the caller's values themselves.
+    const std::size_t base = p.isFunction ? 1 : 0;
+    for (std::size_t i = 0; i < outside.size(); ++i) {
+        if (p.params[i].byVal)
+            frame.own[base + i] = outside[i];
+        else
+            frame.at[base + i] = &outside[i];
+    }
+}
+
 Value Interpreter::callProcedure(const ProcInfo& info, const std::vector<ExprPtr>* argExprs,
                                  std::span<Value> outside, ScriptObject* self) {
     const Procedure& p = *info.proc;
@@ -463,14 +483,8 @@ Value Interpreter::callProcedure(const ProcInfo& info, const std::vector<ExprPtr
         framePool_.push_back(std::make_unique<Frame>());
     Frame& frame = *framePool_[framesInUse_];
     const std::size_t count = info.slotCount;
-    if (frame.room < count) [[unlikely]] {
-        // Every slot lives in the frame unless a ByRef argument redirects it for one call.
-        frame.own.resize(count);
-        frame.at.resize(count);
-        for (std::size_t i = 0; i < count; ++i)
-            frame.at[i] = &frame.own[i];
-        frame.room = count;
-    }
+    if (frame.room < count) [[unlikely]]
+        growFrame(frame, count);
     Value* const own = frame.own.data();
     Value** const at = frame.at.data();
     frame.info = &info;
@@ -518,12 +532,7 @@ Value Interpreter::callProcedure(const ProcInfo& info, const std::vector<ExprPtr
                 store(slot, eval(a));
         }
     } else {
-        for (std::size_t i = 0; i < outside.size(); ++i) {
-            if (param[i].byVal)
-                own[base + i] = outside[i];
-            else
-                at[base + i] = &outside[i];
-        }
+        bindOutside(frame, p, outside);
     }
     frame.caller = top_;
     top_ = &frame;

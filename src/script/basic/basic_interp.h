@@ -165,6 +165,8 @@ private:
     // From the script the arguments are expressions, from outside values.
     Value callProcedure(const ProcInfo& info, const std::vector<ExprPtr>* argExprs,
                         std::span<Value> outside, ScriptObject* self = nullptr);
+    static void growFrame(Frame& frame, std::size_t count);
+    static void bindOutside(Frame& frame, const Procedure& p, std::span<Value> outside);
     Value scalar(const Value& v); // an object's default value where a plain value is needed
     void checkStack() {
         // Deeply nested blocks in deep recursion: stop well before the thread's stack ends.
