@@ -496,7 +496,7 @@ Value Interpreter::callProcedure(const ProcInfo& info, const std::vector<ExprPtr
     struct Release {
         Interpreter& in;
         Frame& f;
-        ~Release() {
+        [[gnu::always_inline]] ~Release() {
             Value* const values = f.own.data();
             Value** const at = f.at.data();
             for (std::size_t i = 0; i < f.count; ++i) {
@@ -539,7 +539,7 @@ Value Interpreter::callProcedure(const ProcInfo& info, const std::vector<ExprPtr
     ++depth_;
     struct Pop {
         Interpreter& in;
-        ~Pop() {
+        [[gnu::always_inline]] ~Pop() {
             in.top_ = in.top_->caller;
             --in.depth_;
         }

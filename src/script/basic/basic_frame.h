@@ -83,7 +83,7 @@ public:
     }
     Scratch(const Scratch&) = delete;
     Scratch& operator=(const Scratch&) = delete;
-    ~Scratch() {
+    [[gnu::always_inline]] ~Scratch() {
         switch (value().type()) {
         case ValueType::Empty:
         case ValueType::Null:
