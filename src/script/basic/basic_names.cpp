@@ -148,8 +148,9 @@ Value* Interpreter::variableOf(Expr& e, bool create) {
 
 void Interpreter::evalArgs(Expr& e, CallArgs& args) {
     for (auto& a : e.args) {
-        Value v = eval(*a);
-        args.push_back(std::move(v), isVariableExpr(*a) ? variable(*a, false) : nullptr);
+        args.emplace([&] { return eval(*a); }, nullptr);
+        // The variable is found after the value: evaluating it is what resolves the name.
+        if (isVariableExpr(*a)) args.setRef(args.size() - 1, variable(*a, false));
     }
 }
 

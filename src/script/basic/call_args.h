@@ -44,11 +44,25 @@ public:
         ++size_;
     }
 
+    // Adds the value `make()` gives, built where it is kept when there is inline room.
+    template <class Make> void emplace(Make&& make, Value* variable) {
+        if (size_ < kInline && heap_.empty()) {
+            ::new (static_cast<void*>(inlineValue(size_))) Value(make());
+            refs_[size_] = variable;
+            built_ = ++size_;
+        } else {
+            push_back(make(), variable);
+        }
+    }
+
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
     Value* data() { return heap_.empty() ? inlineValue(0) : heap_.data(); }
     Value& operator[](std::size_t i) { return data()[i]; }
     Value& back() { return data()[size_ - 1]; }
+    void setRef(std::size_t i, Value* variable) {
+        (heap_.empty() ? refs_[i] : heapRefs_[i]) = variable;
+    }
     // The variable the argument `i` came from, or null.
     Value* ref(std::size_t i) const { return heap_.empty() ? refs_[i] : heapRefs_[i]; }
     std::span<Value> span() { return {data(), size_}; }
