@@ -13,10 +13,10 @@ namespace vorlan::script::basic {
 
 namespace {
 
-From fromOf(const Expr& e) {
-    if (e.fixed) return From::Fixed;
-    if (e.leaf == Leaf::Local) return From::Local;
-    return From::Any;
+OperandFrom fromOf(const Expr& e) {
+    if (e.fixed) return OperandFrom::Fixed;
+    if (e.leaf == Leaf::Local) return OperandFrom::Local;
+    return OperandFrom::Any;
 }
 
 template <Op op>
@@ -50,12 +50,12 @@ template <Op op>
 
 } // namespace
 
-template <From kind>
+template <OperandFrom kind>
 [[gnu::always_inline]] inline bool Interpreter::integerOperand(const Expr& e, std::int32_t& out) {
     const Value* v = nullptr;
-    if constexpr (kind == From::Fixed)
+    if constexpr (kind == OperandFrom::Fixed)
         v = e.fixed;
-    else if constexpr (kind == From::Local) {
+    else if constexpr (kind == OperandFrom::Local) {
         if (!top_) return false;
         v = top_->slot(static_cast<std::size_t>(e.slot));
     } else
@@ -65,7 +65,7 @@ template <From kind>
     return true;
 }
 
-template <Op op, From left, From right>
+template <Op op, OperandFrom left, OperandFrom right>
 bool Interpreter::integerNode(Interpreter& in, const Expr& e, std::int32_t& out) {
     std::int32_t x = 0, y = 0;
     if (!in.integerOperand<left>(*e.left, x) || !in.integerOperand<right>(*e.right, y))
@@ -73,8 +73,9 @@ bool Interpreter::integerNode(Interpreter& in, const Expr& e, std::int32_t& out)
     return apply<op>(x, y, out);
 }
 
-template <Op op> Expr::IntegerRoutine Interpreter::integerRoutine(From left, From right) {
-    constexpr auto F = From::Fixed, L = From::Local, A = From::Any;
+template <Op op>
+Expr::IntegerRoutine Interpreter::integerRoutine(OperandFrom left, OperandFrom right) {
+    constexpr auto F = OperandFrom::Fixed, L = OperandFrom::Local, A = OperandFrom::Any;
     static constexpr Expr::IntegerRoutine table[3][3] = {
         {&integerNode<op, F, F>, &integerNode<op, F, L>, &integerNode<op, F, A>},
         {&integerNode<op, L, F>, &integerNode<op, L, L>, &integerNode<op, L, A>},
@@ -83,7 +84,7 @@ template <Op op> Expr::IntegerRoutine Interpreter::integerRoutine(From left, Fro
 }
 
 Expr::IntegerRoutine Interpreter::integerRoutineFor(const Expr& e) {
-    const From l = fromOf(*e.left), r = fromOf(*e.right);
+    const OperandFrom l = fromOf(*e.left), r = fromOf(*e.right);
     switch (e.op) {
     case Op::Add:
         return integerRoutine<Op::Add>(l, r);

@@ -44,7 +44,7 @@ class ErrObject;
 class ScriptObject;
 
 // Where the integer fast path reads an operand from.
-enum class From : std::uint8_t {
+enum class OperandFrom : std::uint8_t {
     Fixed, // a literal or a module variable, by its pointer
     Local, // a slot of the running procedure
     Any    // anything else, the general way (a nested operation, a field)
@@ -120,7 +120,7 @@ private:
     Flow execBlock(const Block& block);
     Flow step(Stmt& s); // one statement, its errors handled
     template <class Run> Flow guarded(Stmt& s, Run&& run);
-    Flow branch(const Block& block); // the branch an If or Select has chosen
+    Flow branch(const Block& block); // a block that is mostly one statement: a branch, a loop body
     Flow exec(Stmt& s);
     void execAssign(Stmt& s);
     bool appendInPlace(Stmt& s); // s = s & x: true when done
@@ -148,10 +148,11 @@ private:
     bool integerValueFirst(const Expr& e, std::int32_t& out); // before it has its routine
     bool integerComparisonFirst(const Expr& e, bool& out);
     bool integerFirst(const Expr& e, std::int32_t& out);
-    template <From kind> bool integerOperand(const Expr& e, std::int32_t& out);
-    template <Op op, From left, From right>
+    template <OperandFrom kind> bool integerOperand(const Expr& e, std::int32_t& out);
+    template <Op op, OperandFrom left, OperandFrom right>
     static bool integerNode(Interpreter& in, const Expr& e, std::int32_t& out);
-    template <Op op> static Expr::IntegerRoutine integerRoutine(From left, From right);
+    template <Op op>
+    static Expr::IntegerRoutine integerRoutine(OperandFrom left, OperandFrom right);
     static Expr::IntegerRoutine integerRoutineFor(const Expr& e);
 
     // Finds what a name means the first time it is evaluated and caches it in the node.
