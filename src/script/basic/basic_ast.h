@@ -52,6 +52,7 @@ enum class Op : std::uint8_t {
 
 struct Expr;
 using ExprPtr = std::unique_ptr<Expr>;
+class Interpreter;
 
 // Where a name was found the first time it was evaluated; later evaluations go straight there.
 enum class NameKind : std::uint8_t {
@@ -65,7 +66,14 @@ enum class NameKind : std::uint8_t {
     Member
 };
 
+// What a plain name (no argument list) or a literal reads, once resolved: the evaluator's fast
+// paths read these without going through the general name lookup.
+enum class Leaf : std::uint8_t { None, Literal, Local, Global, Field };
+
 struct Expr {
+    // The integer fast path made for this node once its names are known (basic_integer.cpp).
+    using IntegerRoutine = bool (*)(Interpreter&, const Expr&, std::int32_t&);
+
     ExprKind kind = ExprKind::Literal;
     Op op = Op::Add;
     int line = 0;
@@ -75,11 +83,20 @@ struct Expr {
     ExprPtr left, right;       // Binary/Unary operands; Member base in `left`
     std::vector<ExprPtr> args; // call arguments or indexes
     bool hasParens = false;    // the name was followed by an argument list
-    int depth = 1;             // of the subtree, to keep evaluation off the end of the stack
+    // An integer operator or comparison over literals, plain names and other such operations:
+    // the only binary expressions the integer fast path tries.
+    bool pure = false;
+    int depth = 1; // of the subtree, to keep evaluation off the end of the stack
 
     // Lookup caches.
     NameKind nameKind = NameKind::Unresolved;
+    Leaf leaf = Leaf::None;
     int slot = -1;
+    Value* global = nullptr; // a module variable: its storage never moves
+    // What a literal or a plain module variable reads: storage that never moves.
+    const Value* fixed = nullptr;
+    IntegerRoutine arithmetic = nullptr; // + - * \ Mod
+    IntegerRoutine comparison = nullptr; // = <> < > <= >=, 1 for true
     Dispatch* cachedHost = nullptr;
     DispId cachedId = kUnknownDispId;
 };

@@ -9,6 +9,7 @@
 #include "script/script_runner.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <deque>
 #include <functional>
 #include <map>
@@ -42,6 +43,13 @@ constexpr std::size_t kMaxStringLength = 16u << 20;
 class ErrObject;
 class ScriptObject;
 
+// Where the integer fast path reads an operand from.
+enum class OperandFrom : std::uint8_t {
+    Fixed, // a literal or a module variable, by its pointer
+    Local, // a slot of the running procedure
+    Any    // anything else, the general way (a nested operation, a field)
+};
+
 class Interpreter {
 public:
     // Reports a run-time error; true to continue with the next statement, false to stop.
@@ -59,7 +67,10 @@ public:
     std::vector<RoutineInfo> routines() const;
     void addNamedObject(const std::string& name, ObjectRef object, bool global);
     // Statements to run before a call stops as if the user had cancelled (0: no limit).
-    void setStatementBudget(std::uint64_t budget) { budget_ = budget; }
+    void setStatementBudget(std::uint64_t budget) {
+        budget_ = budget;
+        attention_ = budget_ != 0 || !pendingTerminates_.empty();
+    }
 
 private:
     friend class ErrObject;
@@ -74,6 +85,8 @@ private:
     struct ProcInfo {
         Procedure* proc = nullptr;
         std::map<std::string, int, NoCaseLess> slots;
+        std::size_t params = 0;    // the procedure's parameter count, at hand for every call
+        std::size_t slotCount = 0; // slots a call needs: locals, and names learned since
     };
     // A member name of a script class: a field, or the routines that go by that name.
     struct ClassMember {
@@ -105,30 +118,63 @@ private:
     struct Abort {};
 
     Flow execBlock(const Block& block);
+    Flow step(Stmt& s); // one statement, its errors handled
+    template <class Run> Flow guarded(Stmt& s, Run&& run);
+    Flow branch(const Block& block); // a block that is mostly one statement: a branch, a loop body
     Flow exec(Stmt& s);
+    void execAssign(Stmt& s);
+    bool appendInPlace(Stmt& s); // s = s & x: true when done
+    Flow execDo(Stmt& s);
+    Flow execFor(Stmt& s);
+    Flow execSelect(Stmt& s);
+    Flow execForEach(Stmt& s);
+    Flow execOther(Stmt& s);
     Value eval(Expr& e);
     Value evalName(Expr& e);
     Value evalMember(Expr& e);
     Value binary(Expr& e);
     Value binaryNotInteger(Expr& e); // after integerValue() has said no
-    const Value* inPlace(Expr& e);   // a literal's or a resolved plain variable's value, or null
+    Value operand(Expr& e);          // an operand that is not read in place
+    // The general operation, for anything but two integers.
+    Value binaryValues(Op op, const Value& left, const Value& right);
     bool truth(Expr& e);
+    bool truthOf(Expr& e); // after the integer comparison has said no
     // A literal's value or the variable a resolved plain name stands for; null for anything else.
     const Value* plainValue(const Expr& e);
+    // Integer arithmetic and comparisons without building values (basic_integer.cpp).
     bool integerValue(const Expr& e, std::int32_t& out);
     bool integerLeaf(const Expr& e, std::int32_t& out);
     bool integerComparison(const Expr& e, bool& out);
+    bool integerValueFirst(const Expr& e, std::int32_t& out); // before it has its routine
+    bool integerComparisonFirst(const Expr& e, bool& out);
+    bool integerFirst(const Expr& e, std::int32_t& out);
+    template <OperandFrom kind> bool integerOperand(const Expr& e, std::int32_t& out);
+    template <Op op, OperandFrom left, OperandFrom right>
+    static bool integerNode(Interpreter& in, const Expr& e, std::int32_t& out);
+    template <Op op>
+    static Expr::IntegerRoutine integerRoutine(OperandFrom left, OperandFrom right);
+    static Expr::IntegerRoutine integerRoutineFor(const Expr& e);
 
+    // Finds what a name means the first time it is evaluated and caches it in the node.
     void resolve(Expr& e, bool forWrite);
-    Value* variable(Expr& e, bool create); // the slot of a plain variable name, or null
+    void lookUp(Expr& e, bool forWrite);
+    Value* variable(Expr& e, bool create);   // the slot of a plain variable name, or null
+    Value* variableOf(Expr& e, bool create); // the same once the quick ways have said no
     void assign(Expr& target, Value value, bool isSet);
     Value* declare(const std::string& name);
     void dim(const DimItem& item, bool redim, bool preserve);
     // From the script the arguments are expressions, from outside values.
     Value callProcedure(const ProcInfo& info, const std::vector<ExprPtr>* argExprs,
                         std::span<Value> outside, ScriptObject* self = nullptr);
+    static void growFrame(Frame& frame, std::size_t count);
+    static void bindOutside(Frame& frame, const Procedure& p, std::span<Value> outside);
     Value scalar(const Value& v); // an object's default value where a plain value is needed
-    void checkStack();
+    void checkStack() {
+        // Deeply nested blocks in deep recursion: stop well before the thread's stack ends.
+        constexpr std::ptrdiff_t kStackLimit = 2 << 20;
+        const auto* here = static_cast<const char*>(__builtin_frame_address(0));
+        if (stackBase_ && std::abs(stackBase_ - here) > kStackLimit) raise(28);
+    }
     Value callProcedureExprs(int index, Expr& e);
     void evalArgs(Expr& e, CallArgs& args);
     // ByRef arguments that were variables take what the callee left in the arguments.
@@ -139,7 +185,9 @@ private:
     Value invokeDefault(const Value& object, std::span<Value> args, const Value* put);
     Value indexArray(const Value& array, std::span<Value> idx);
     Value& elementOf(Value& array, std::span<Value> idx);
-    void tick();
+    void tick() {
+        if (budget_ && ++steps_ > budget_) throw Abort{};
+    }
     void charge(std::size_t units);
     bool callerResumes() const;
     Flow handleError(BasicError& e, Stmt& s);
@@ -153,9 +201,26 @@ private:
     std::vector<ObjectRef> globalHosts_; // named objects whose members are global names
     ObjectRef globalScope_;
     std::shared_ptr<ErrObject> err_;
-    std::vector<Frame*> frames_;
+    // The running procedure's frame, null at module level; each frame knows its caller's.
+    Frame* top_ = nullptr;
+    std::size_t depth_ = 0; // frames in that chain
+    // While it lives, code runs at module level, outside every running procedure: ExecuteGlobal
+    // and the field sizes of New.
+    class ModuleLevel {
+    public:
+        ModuleLevel(Interpreter& in, bool active);
+        ModuleLevel(const ModuleLevel&) = delete;
+        ModuleLevel& operator=(const ModuleLevel&) = delete;
+        ~ModuleLevel();
+
+    private:
+        Interpreter& in_;
+        Frame* savedTop_ = nullptr;
+        std::size_t savedDepth_ = 0;
+        bool active_;
+    };
     // Frames by call depth, kept for the next call at that depth. `framesInUse_` also counts
-    // frames that a module-level run (New, ExecuteGlobal) has moved out of `frames_`.
+    // the frames a module-level run (New, ExecuteGlobal) has set aside.
     std::vector<std::unique_ptr<Frame>> framePool_;
     std::size_t framesInUse_ = 0;
     static constexpr std::size_t kMaxFrames = 4096;
@@ -169,8 +234,11 @@ private:
     bool mainDone_ = false;
     bool inMain_ = false; // the main body is running
     // Script code is running: a member of a script object called now is called by the script.
-    bool running() const { return inMain_ || !frames_.empty(); }
+    bool running() const { return inMain_ || top_; }
     std::uint64_t budget_ = 0;
+    // Work between statements besides running them: a budget to count, Class_Terminate due.
+    // Statements test this one flag when there is none.
+    bool attention_ = false;
     std::uint64_t steps_ = 0;
     const char* stackBase_ = nullptr;
 };

@@ -78,6 +78,7 @@ ScriptObject::~ScriptObject() {
         standIn->terminated_ = true;
         standIn->fields = std::move(fields);
         interp_->pendingTerminates_.push_back(std::move(standIn));
+        interp_->attention_ = true;
     } catch (...) {
     }
 }
@@ -131,13 +132,7 @@ Value Interpreter::newObject(Expr& e) {
     const ClassRuntime& rt = classes_[static_cast<std::size_t>(e.slot)];
     {
         // Field sizes are read at module level, wherever New happens to run.
-        std::vector<Frame*> callers;
-        callers.swap(frames_);
-        struct Restore {
-            std::vector<Frame*>& frames;
-            std::vector<Frame*>& saved;
-            ~Restore() { frames.swap(saved); }
-        } restore{frames_, callers};
+        const ModuleLevel moduleLevel(*this, true);
         for (const DimItem& field : rt.def->fields) {
             if (!field.isArray) {
                 object->fields.emplace_back();

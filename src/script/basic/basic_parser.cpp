@@ -846,6 +846,10 @@ private:
     ExprPtr node(ExprKind kind, const Token& at) {
         auto e = std::make_unique<Expr>();
         e->kind = kind;
+        if (kind == ExprKind::Literal) {
+            e->leaf = Leaf::Literal;
+            e->fixed = &e->value;
+        }
         e->line = at.line;
         e->column = at.column;
         return e;
@@ -863,6 +867,13 @@ private:
         auto e = node(ExprKind::Binary, at);
         setDepth(*e, std::max(l->depth, r->depth));
         e->op = op;
+        const auto simple = [](const Expr& x) {
+            return x.kind == ExprKind::Literal || (x.kind == ExprKind::Name && !x.hasParens) ||
+                   (x.kind == ExprKind::Binary && x.pure);
+        };
+        const bool integerOp = (op >= Op::Multiply && op <= Op::Subtract && op != Op::Divide) ||
+                               (op >= Op::Equal && op <= Op::GreaterEqual);
+        e->pure = integerOp && simple(*l) && simple(*r);
         e->left = std::move(l);
         e->right = std::move(r);
         return e;

@@ -1,0 +1,138 @@
+#include "script/basic/basic_interp.h"
+
+#include "script/basic/basic_frame.h"
+#include "script/basic/basic_library.h"
+#include "script/comp_wrapper.h"
+
+namespace vorlan::script::basic {
+
+namespace {
+
+// Where element `index` of a one-dimensional array is, without building an index list.
+std::size_t oneDimensionOffset(const VarArray& a, const Value& index) {
+    const std::int32_t i = index.toInt();
+    const VarArray::Bound& b = a.bound(0);
+    if (i < b.low || i > b.high) raise(9);
+    return static_cast<std::size_t>(static_cast<std::int64_t>(i) - b.low);
+}
+
+} // namespace
+
+Value Interpreter::invokeHost(Dispatch& host, DispId id, unsigned flags, std::span<Value> args,
+                              const std::string& name) {
+    // Arguments after a form's control name index the control's default property: List1(0).
+    const bool putting = flags & InvokePut;
+    if (args.size() > (putting ? 1u : 0u) && id >= kPartIdBase &&
+        dynamic_cast<CompWrapper*>(&host)) {
+        const Value part = invokeHost(host, id, InvokeGet, {}, name);
+        if (part.isObject() && part.asObject()) {
+            if (!putting) return invokeDefault(part, args, nullptr);
+            const Value value = args.back();
+            return invokeDefault(part, args.first(args.size() - 1), &value);
+        }
+    }
+    // The registered routines answer through the global scope, never one of the dialect's own
+    // objects.
+    if (&host != globalScope_.get())
+        if (auto* own = dynamic_cast<OwnObject*>(&host))
+            return own->callFromScript(id, flags, args);
+    Value result;
+    ExceptionInfo error;
+    DispStatus status = DispStatus::Ok;
+    try {
+        status = host.invoke(id, flags, args, result, error);
+    } catch (const BasicError&) {
+        throw;
+    } catch (const std::exception& ex) {
+        status = DispStatus::Exception;
+        error.description = ex.what();
+    }
+    if (status == DispStatus::Ok) return result;
+    BasicError e;
+    if (status == DispStatus::Exception) {
+        e.number = 440;
+        e.description = error.description;
+        e.source = error.source;
+    } else {
+        e.number = status == DispStatus::BadParamCount    ? 450
+                   : status == DispStatus::TypeMismatch   ? 13
+                   : status == DispStatus::MemberNotFound ? 438
+                                                          : 5;
+        e.description = dispatchStatusMessage(status, name);
+    }
+    throw e;
+}
+
+Value Interpreter::invokeMember(Dispatch& host, Expr& e, unsigned flags, std::span<Value> args) {
+    if (e.cachedHost != &host) {
+        e.cachedId = host.idOfName(e.name);
+        e.cachedHost = &host;
+    }
+    if (e.cachedId == kUnknownDispId) {
+        e.cachedHost = nullptr;
+        raise(438, errorText(438) + ": '" + e.name + "'");
+    }
+    return invokeHost(host, e.cachedId, flags, args, e.name);
+}
+
+Value Interpreter::invokeDefault(const Value& object, std::span<Value> args, const Value* put) {
+    NativeObject* native = nativeObjectOf(object);
+    if (!native && object.isObject() && object.asObject()) {
+        // The dialect's own objects (a dictionary, a procedure reference) name their default
+        // member by the empty name.
+        Dispatch& own = *object.asObject();
+        const DispId id = own.idOfName("");
+        if (id == kUnknownDispId) raise(438);
+        if (!put) return invokeHost(own, id, InvokeMethod | InvokeGet, args, "");
+        std::vector<Value> all(args.begin(), args.end());
+        all.push_back(*put);
+        return invokeHost(own, id, InvokePut, all, "");
+    }
+    const ClassInfo* cls = native ? registry().findClass(native->className()) : nullptr;
+    while (cls && !cls->defaultProperty)
+        cls = cls->parent;
+    if (!cls) raise(438);
+    Value result;
+    ExceptionInfo error;
+    DispStatus status =
+        put ? registry().setProperty(*cls->defaultProperty, native, args, *put, error)
+            : registry().getProperty(*cls->defaultProperty, native, args, result, error);
+    if (status != DispStatus::Ok)
+        raise(status == DispStatus::Exception ? 440 : 5,
+              status == DispStatus::Exception ? error.description : dispatchStatusMessage(status));
+    return result;
+}
+
+Value& Interpreter::elementOf(Value& array, std::span<Value> idx) {
+    VarArray& a = array.mutableArray();
+    if (idx.size() != a.dimensions()) raise(9);
+    if (idx.size() == 1) return a.items()[oneDimensionOffset(a, idx[0])];
+    std::vector<std::int32_t> at;
+    for (const Value& v : idx)
+        at.push_back(v.toInt());
+    try {
+        return a.at(at);
+    } catch (const ValueError&) {
+        raise(9);
+    } catch (const std::out_of_range&) {
+        raise(9);
+    }
+}
+
+Value Interpreter::indexArray(const Value& array, std::span<Value> idx) {
+    const VarArray& a = *array.asArray();
+    if (idx.size() != a.dimensions()) raise(9);
+    if (idx.size() == 1) return a.items()[oneDimensionOffset(a, idx[0])];
+    std::vector<std::int32_t> at;
+    for (const Value& v : idx)
+        at.push_back(v.toInt());
+    try {
+        return a.at(at);
+    } catch (const ValueError&) {
+        raise(9);
+    } catch (const std::out_of_range&) {
+        raise(9);
+    }
+}
+
+} // namespace vorlan::script::basic
