@@ -117,6 +117,28 @@ public:
         else
             replaceWith(b);
     }
+    // Assignments that keep numbers and Booleans off the variant's general machinery; the
+    // interpreters copy such values between slots far more often than anything else.
+    [[gnu::always_inline]] void assignFrom(const Value& from) {
+        if (from.isInteger())
+            setInt(from.asInt());
+        else if (from.isBoolean())
+            setBool(from.asBool());
+        else if (from.isDouble())
+            setDouble(from.asDouble());
+        else if (this != &from)
+            *this = from;
+    }
+    [[gnu::always_inline]] void assignFrom(Value&& from) {
+        if (from.isInteger())
+            setInt(from.asInt());
+        else if (from.isBoolean())
+            setBool(from.asBool());
+        else if (from.isDouble())
+            setDouble(from.asDouble());
+        else if (this != &from)
+            *this = std::move(from);
+    }
 
     // Conversions by the variant rules; throw ValueError when the value cannot be converted.
     std::int32_t toInt() const; // doubles round half to even, as the platform's conversion does

@@ -43,16 +43,8 @@ struct Interpreter::Frame {
     }
 };
 
-// An assignment that keeps numbers and Booleans off the variant's general machinery.
 inline void store(Value& to, Value&& from) {
-    if (from.isInteger())
-        to.setInt(from.asInt());
-    else if (from.isBoolean())
-        to.setBool(from.asBool());
-    else if (from.isDouble())
-        to.setDouble(from.asDouble());
-    else
-        to = std::move(from);
+    to.assignFrom(std::move(from));
 }
 
 // Empties a slot. A number, date or Boolean has nothing to release, so its storage is simply

@@ -16,6 +16,22 @@ std::size_t oneDimensionOffset(const VarArray& a, const Value& index) {
     return static_cast<std::size_t>(static_cast<std::int64_t>(i) - b.low);
 }
 
+// The element at the given indexes, for reading (const array) or for changing it.
+template <class Array> auto& elementAt(Array& a, std::span<Value> idx) {
+    if (idx.size() != a.dimensions()) raise(9);
+    if (idx.size() == 1) return a.items()[oneDimensionOffset(a, idx[0])];
+    std::vector<std::int32_t> at;
+    for (const Value& v : idx)
+        at.push_back(v.toInt());
+    try {
+        return a.at(at);
+    } catch (const ValueError&) {
+        raise(9);
+    } catch (const std::out_of_range&) {
+        raise(9);
+    }
+}
+
 } // namespace
 
 Value Interpreter::invokeHost(Dispatch& host, DispId id, unsigned flags, std::span<Value> args,
@@ -104,35 +120,11 @@ Value Interpreter::invokeDefault(const Value& object, std::span<Value> args, con
 }
 
 Value& Interpreter::elementOf(Value& array, std::span<Value> idx) {
-    VarArray& a = array.mutableArray();
-    if (idx.size() != a.dimensions()) raise(9);
-    if (idx.size() == 1) return a.items()[oneDimensionOffset(a, idx[0])];
-    std::vector<std::int32_t> at;
-    for (const Value& v : idx)
-        at.push_back(v.toInt());
-    try {
-        return a.at(at);
-    } catch (const ValueError&) {
-        raise(9);
-    } catch (const std::out_of_range&) {
-        raise(9);
-    }
+    return elementAt(array.mutableArray(), idx);
 }
 
 Value Interpreter::indexArray(const Value& array, std::span<Value> idx) {
-    const VarArray& a = *array.asArray();
-    if (idx.size() != a.dimensions()) raise(9);
-    if (idx.size() == 1) return a.items()[oneDimensionOffset(a, idx[0])];
-    std::vector<std::int32_t> at;
-    for (const Value& v : idx)
-        at.push_back(v.toInt());
-    try {
-        return a.at(at);
-    } catch (const ValueError&) {
-        raise(9);
-    } catch (const std::out_of_range&) {
-        raise(9);
-    }
+    return elementAt(*array.asArray(), idx);
 }
 
 } // namespace vorlan::script::basic

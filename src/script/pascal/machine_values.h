@@ -13,26 +13,12 @@ inline bool fitsInt(std::int64_t v) {
     return v >= INT32_MIN && v <= INT32_MAX;
 }
 
-// Copies that keep numbers and Booleans off the variant's general assignment.
+// Slot copies; moving hands over a text or object instead of sharing it.
 inline void copyValue(Value& to, const Value& from) {
-    if (from.isInteger())
-        to.setInt(from.asInt());
-    else if (from.isBoolean())
-        to.setBool(from.asBool());
-    else if (from.isDouble())
-        to.setDouble(from.asDouble());
-    else if (&to != &from)
-        to = from;
+    to.assignFrom(from);
 }
 inline void moveValue(Value& to, Value& from) {
-    if (from.isInteger())
-        to.setInt(from.asInt());
-    else if (from.isBoolean())
-        to.setBool(from.asBool());
-    else if (from.isDouble())
-        to.setDouble(from.asDouble());
-    else if (&to != &from)
-        to = std::move(from);
+    to.assignFrom(std::move(from));
 }
 
 // Runs the variant operation in full: anything but the common integer and double cases.
