@@ -65,26 +65,29 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 export QT_QPA_PLATFORM=offscreen
 
-# The median over $runs runs of a command's processor time (user + system, seconds), or with
-# --wall of its wall time; the output of the first run goes to $work/out. Processor time is the
-# default because a loaded machine stretches wall times by whatever else runs.
+# One run of a command: its processor time (user + system, seconds), or with --wall its wall
+# time; "-" when it fails. Its output goes to $work/out. Processor time is the default because a
+# loaded machine stretches wall times by whatever else runs.
+time_once() {
+    local t
+    if ! t=$( { TIMEFORMAT='%3R %3U %3S'; time "$@" >"$work/out" 2>"$work/run.err"; } 2>&1 ); then
+        echo "failed: $*" >&2
+        cat "$work/run.err" >&2
+        echo "-"
+        return
+    fi
+    if [ "$wall" = 1 ]; then
+        awk '{ print $1 }' <<<"$t"
+    else
+        awk '{ printf "%.3f", $2 + $3 }' <<<"$t"
+    fi
+}
+
+# The median of the times given, "-" when any run failed.
 median() {
-    local times=() i t
-    for ((i = 0; i < runs; i++)); do
-        if ! t=$( { TIMEFORMAT='%3R %3U %3S'; time "$@" >"$work/run.out" 2>"$work/run.err"; } 2>&1 ); then
-            echo "failed: $*" >&2
-            cat "$work/run.err" >&2
-            echo "-"
-            return
-        fi
-        [ "$i" = 0 ] && cp "$work/run.out" "$work/out"
-        if [ "$wall" = 1 ]; then
-            times+=("$(awk '{ print $1 }' <<<"$t")")
-        else
-            times+=("$(awk '{ printf "%.3f", $2 + $3 }' <<<"$t")")
-        fi
-    done
-    printf '%s\n' "${times[@]}" | sort -g | awk '{ t[NR] = $1 } END { printf "%.3f", t[int((NR + 1) / 2)] }'
+    local x
+    for x in "$@"; do [ "$x" = "-" ] && { echo "-"; return; }; done
+    printf '%s\n' "$@" | sort -g | awk '{ t[NR] = $1 } END { printf "%.3f", t[int((NR + 1) / 2)] }'
 }
 
 ratio() {
@@ -100,27 +103,41 @@ printf '%-20s %9s %9s %9s %9s %9s | %7s %7s %7s %7s %7s\n' program pascal basic 
 for entry in "${sizes[@]}"; do
     read -r name n <<<"$entry"
     [ -n "$only" ] && [ "$only" != "$name" ] && continue
-    declare -A t=()
-    outputs=()
+    # The command of each column; a column whose interpreter is missing stays empty.
+    declare -A cmd=() t=() outs=()
     for ext in ZLM PMB TRX; do
         dir="$work/$name-$ext"
         mkdir -p "$dir"
         sed "s/@N@/$n/g" "$programs/$name.$ext" >"$dir/MAIN.$ext"
         "$vrltool" pack "$dir/MAIN.VRL" "$dir/MAIN.$ext" >/dev/null
-        t[$ext]=$(median "$vorlan" --headless "$dir/MAIN.VRL")
-        outputs+=("$ext=$(tr -d '\r' <"$work/out" | tail -1)")
+        cmd[$ext]="$vorlan --headless $dir/MAIN.VRL"
     done
-    for lang in lua py; do
-        t[$lang]="-"
-        if [ "$lang" = lua ] && [ "$have_lua" = 0 ]; then continue; fi
-        if [ "$lang" = py ] && [ "$have_python" = 0 ]; then continue; fi
-        sed "s/@N@/$n/g" "$programs/$name.$lang" >"$work/$name.$lang"
-        if [ "$lang" = lua ]; then
-            t[$lang]=$(median lua5.4 "$work/$name.$lang")
-        else
-            t[$lang]=$(median "$python" "$work/$name.$lang")
-        fi
-        outputs+=("$lang=$(tail -1 "$work/out")")
+    if [ "$have_lua" = 1 ]; then
+        sed "s/@N@/$n/g" "$programs/$name.lua" >"$work/$name.lua"
+        cmd[lua]="lua5.4 $work/$name.lua"
+    fi
+    if [ "$have_python" = 1 ]; then
+        sed "s/@N@/$n/g" "$programs/$name.py" >"$work/$name.py"
+        cmd[py]="$python $work/$name.py"
+    fi
+    # The runs go round the columns, so that a burst of load from elsewhere on a shared machine
+    # falls on all of them alike instead of on one column's runs.
+    declare -A runs_of=()
+    for ((i = 0; i < runs; i++)); do
+        for col in ZLM PMB TRX lua py; do
+            [ -n "${cmd[$col]:-}" ] || continue
+            # shellcheck disable=SC2086 # the paths come from mktemp and the build folder
+            runs_of[$col]+=" $(time_once ${cmd[$col]})"
+            [ "$i" = 0 ] && outs[$col]="$(tr -d '\r' <"$work/out" | tail -1)"
+        done
+    done
+    outputs=()
+    for col in ZLM PMB TRX lua py; do
+        t[$col]="-"
+        [ -n "${cmd[$col]:-}" ] || continue
+        # shellcheck disable=SC2086
+        t[$col]=$(median ${runs_of[$col]})
+        outputs+=("$col=${outs[$col]}")
     done
     printf '%-20s %9s %9s %9s %9s %9s | %7s %7s %7s %7s %7s\n' "$name($n)" "${t[ZLM]}" "${t[PMB]}" \
         "${t[TRX]}" "${t[lua]}" "${t[py]}" "$(ratio "${t[ZLM]}" "${t[lua]}")" \
@@ -131,6 +148,6 @@ for entry in "${sizes[@]}"; do
     for o in "${outputs[@]}"; do
         [ "${o#*=}" = "$first" ] || echo "  results differ: ${outputs[*]}" >&2
     done
-    unset t
+    unset t cmd outs runs_of
 done
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
