@@ -2,11 +2,13 @@
 // The variant that crosses every boundary between scripts and the system: empty, null, integer,
 // double, currency, date, string (Windows-1250 bytes), Boolean, object reference, array.
 
+#include <concepts>
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -117,9 +119,12 @@ public:
         else
             replaceWith(b);
     }
-    // Assignments that keep numbers and Booleans off the variant's general machinery; the
-    // interpreters copy such values between slots far more often than anything else.
-    [[gnu::always_inline]] void assignFrom(const Value& from) {
+    // An assignment that keeps numbers and Booleans off the variant's general machinery; the
+    // interpreters copy such values between slots far more often than anything else. An
+    // rvalue hands over a text or object instead of sharing it.
+    template <class From>
+    requires std::same_as<std::remove_cvref_t<From>, Value>
+    [[gnu::always_inline]] void assignFrom(From&& from) {
         if (from.isInteger())
             setInt(from.asInt());
         else if (from.isBoolean())
@@ -127,17 +132,7 @@ public:
         else if (from.isDouble())
             setDouble(from.asDouble());
         else if (this != &from)
-            *this = from;
-    }
-    [[gnu::always_inline]] void assignFrom(Value&& from) {
-        if (from.isInteger())
-            setInt(from.asInt());
-        else if (from.isBoolean())
-            setBool(from.asBool());
-        else if (from.isDouble())
-            setDouble(from.asDouble());
-        else if (this != &from)
-            *this = std::move(from);
+            *this = std::forward<From>(from);
     }
 
     // Conversions by the variant rules; throw ValueError when the value cannot be converted.

@@ -128,7 +128,7 @@ void Interpreter::execAssign(Stmt& s) {
     Scratch v([&] { return e.kind == ExprKind::Binary ? binaryNotInteger(e) : eval(e); });
     // The target is looked up after the value is known: evaluating it may have run anything.
     if (Value* target = const_cast<Value*>(plainValue(*s.target)))
-        store(*target, std::move(v.value()));
+        target->assignFrom(std::move(v.value()));
     else
         assign(*s.target, std::move(v.value()), false);
 }
@@ -403,7 +403,7 @@ void Interpreter::assign(Expr& target, Value value, bool isSet) {
     if (!target.hasParens &&
         (target.nameKind == NameKind::Local || target.nameKind == NameKind::Global ||
          target.nameKind == NameKind::Field)) {
-        store(*variable(target, true), std::move(value));
+        variable(target, true)->assignFrom(std::move(value));
         return;
     }
     switch (target.nameKind) {
@@ -529,7 +529,7 @@ Value Interpreter::callProcedure(const ProcInfo& info, const std::vector<ExprPtr
             if (std::int32_t n = 0; integerValue(a, n))
                 slot.setInt(n);
             else
-                store(slot, eval(a));
+                slot.assignFrom(eval(a));
         }
     } else {
         bindOutside(frame, p, outside);

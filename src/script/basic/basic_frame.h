@@ -43,10 +43,6 @@ struct Interpreter::Frame {
     }
 };
 
-inline void store(Value& to, Value&& from) {
-    to.assignFrom(std::move(from));
-}
-
 // Empties a slot. A number, date or Boolean has nothing to release, so its storage is simply
 // reused for the empty value instead of going through the variant's assignment.
 inline void clearSlot(Value& v) {

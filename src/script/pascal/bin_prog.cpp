@@ -44,7 +44,7 @@ struct SlotView {
         const Value& x = b(in);
         const Value& y = b(steps[pc]);
         if (!(x.isInteger() && y.isInteger())) [[unlikely]] {
-            copyValue(a(in), x);
+            a(in).assignFrom(x);
             return true;
         }
         const bool r = integerCompare<cmp>(x.asInt(), y.asInt());
@@ -64,7 +64,7 @@ struct SlotView {
         std::int32_t v = 0;
         if (!(x.isInteger() && y.isInteger() && z.isInteger()) ||
             !integerArithmetic<op>(x.asInt(), y.asInt(), v)) {
-            copyValue(a(in), x);
+            a(in).assignFrom(x);
             return true;
         }
         const bool r = integerCompare<cmp>(v, z.asInt());
@@ -95,10 +95,10 @@ struct SlotView {
     template <BinaryOp op> [[gnu::always_inline]] void arithMove(const Step& in) {
         Value& t = a(in);
         arithmetic<op>(t, b(in));
-        copyValue(a(steps[pc++]), t);
+        a(steps[pc++]).assignFrom(t);
     }
     // x := y (the first half of the fused moves)
-    [[gnu::always_inline]] void move(const Step& in) { copyValue(a(in), b(in)); }
+    [[gnu::always_inline]] void move(const Step& in) { a(in).assignFrom(b(in)); }
     // T := x; T op= y
     template <std::int32_t op> [[gnu::always_inline]] void moveArith(const Step& in) {
         const Value& x = b(in);
@@ -108,7 +108,7 @@ struct SlotView {
             a(in).setInt(v);
             ++pc;
         } else {
-            copyValue(a(in), x);
+            a(in).assignFrom(x);
         }
     }
 };

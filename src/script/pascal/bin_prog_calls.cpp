@@ -4,7 +4,6 @@
 #include "script/pascal/bin_prog.h"
 #include "script/pascal/machine_errors.h"
 #include "script/pascal/machine_frames.h"
-#include "script/pascal/machine_values.h"
 #include "script/pascal/messages.h"
 #include "script/raised_exception.h"
 
@@ -59,9 +58,9 @@ void BinProg::enterRoutine(std::size_t routine, std::span<Value> args, bool move
     for (std::size_t i = 0; i < n; ++i) {
         Value& param = slots_[static_cast<std::size_t>(lo + r.paramSlots[i])];
         if (moveArgs)
-            moveValue(param, args[i]);
+            param.assignFrom(std::move(args[i]));
         else
-            copyValue(param, args[i]);
+            param.assignFrom(args[i]);
     }
     if (n < r.paramSlots.size() && lo != 0) startMissingParameters(routine, lo, n);
     frames_.push_back(f);
@@ -72,7 +71,7 @@ void BinProg::startMissingParameters(std::size_t routine, std::int32_t lo, std::
     const Routine& r = routines[routine];
     for (std::size_t i = given; i < r.paramSlots.size(); ++i) {
         const auto slot = static_cast<std::size_t>(r.paramSlots[i]);
-        copyValue(slots_[static_cast<std::size_t>(lo) + slot], initial_[slot]);
+        slots_[static_cast<std::size_t>(lo) + slot].assignFrom(initial_[slot]);
     }
 }
 
@@ -166,7 +165,7 @@ std::int32_t BinProg::opCallName(MachineHost& host, const Step& in, std::int32_t
         if (cache.own) return callOwn(static_cast<std::size_t>(id));
     }
     for (std::size_t i = 0; i < argc; ++i)
-        copyValue(buffer[i], slotAt(ops[1 + i]));
+        buffer[i].assignFrom(slotAt(ops[1 + i]));
     Value result;
     ExceptionInfo error;
     const DispStatus status = scope.invoke(cache.id, InvokeMethod | InvokeGet,
@@ -180,7 +179,7 @@ std::int32_t BinProg::opCallName(MachineHost& host, const Step& in, std::int32_t
             for (std::size_t i = argc; i-- > 0;)
                 std::swap(slotAt(ops[1 + i]), buffer[i]);
         Value& target = slotAt(SlotRef{in.b, in.maskB});
-        moveValue(target, result);
+        target.assignFrom(std::move(result));
         objects_.push_back(target.isObject() ? target.asObject() : nullptr);
     }
     return stop_ ? kStopRun : next;
@@ -231,7 +230,7 @@ std::int32_t BinProg::opCallMember(MachineHost& host, const Step& in, std::int32
         cache.writeBack = !put && host.writesArguments(*receiver, id);
     }
     for (std::size_t i = 0; i < argc; ++i)
-        copyValue(buffer[i], slotAt(ops[1 + i]));
+        buffer[i].assignFrom(slotAt(ops[1 + i]));
     Value result;
     ExceptionInfo error;
     const DispStatus status =
@@ -248,7 +247,7 @@ std::int32_t BinProg::opCallMember(MachineHost& host, const Step& in, std::int32
             for (std::size_t i = argc; i-- > 0;)
                 std::swap(slotAt(ops[1 + i]), buffer[i]);
         Value& target = slotAt(resultSlot);
-        moveValue(target, result);
+        target.assignFrom(std::move(result));
         objects_.push_back(target.isObject() ? target.asObject() : nullptr);
     }
     return stop_ ? kStopRun : next;
@@ -274,10 +273,10 @@ std::int32_t BinProg::opReturn(std::size_t baseFrames) {
         for (std::size_t i = r.paramSlots.size(); i-- > 0;) {
             if (!r.varParams[i]) continue;
             --k;
-            if (i < argc) moveValue(slotAt(ops[i]), returned_[k]);
+            if (i < argc) slotAt(ops[i]).assignFrom(std::move(returned_[k]));
         }
         Value& result = slotAt(SlotRef{call.b, call.maskB});
-        moveValue(result, returned_[0]);
+        result.assignFrom(std::move(returned_[0]));
         if (f.pushResult) objects_.push_back(result.isObject() ? result.asObject() : nullptr);
     }
     return f.returnPc;

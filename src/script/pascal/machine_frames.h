@@ -7,7 +7,6 @@
 
 #include "script/pascal/bin_prog.h"
 #include "script/pascal/machine_errors.h"
-#include "script/pascal/machine_values.h"
 #include "script/pascal/messages.h"
 
 namespace vorlan::script::pascal {
@@ -28,7 +27,7 @@ namespace vorlan::script::pascal {
     Value* const to = slots_.data() + base;
     const Value* const from = initial_.data() + shape.first;
     for (std::int32_t i = shape.initFrom; i < shape.initTo; ++i)
-        machine::copyValue(to[i], from[i]);
+        to[i].assignFrom(from[i]);
     stackTop_ = static_cast<std::uint32_t>(top);
     if (stackTop_ > highWater_) highWater_ = stackTop_;
     return static_cast<std::int32_t>(base) - shape.first;
@@ -58,7 +57,7 @@ namespace vorlan::script::pascal {
     const FrameShape& shape = shapes_[routine];
     const std::size_t n = std::min(argc, static_cast<std::size_t>(shape.initFrom));
     for (std::size_t i = 0; i < n; ++i)
-        machine::copyValue(s[lo + shape.params[i]], s[(callerLo & args[i].mask) + args[i].slot]);
+        s[lo + shape.params[i]].assignFrom(s[(callerLo & args[i].mask) + args[i].slot]);
     if (n < static_cast<std::size_t>(shape.initFrom) && lo != 0) [[unlikely]]
         startMissingParameters(routine, lo, n);
     ++shapes_[routine].active;
@@ -92,16 +91,15 @@ namespace vorlan::script::pascal {
             callOperands_.data() + callCache_[static_cast<std::size_t>(f.callPc)].operands + 1;
         for (std::size_t i = r.paramSlots.size(); i-- > 0;)
             if (r.varParams[i] && i < argc)
-                machine::copyValue(s[(callerLo & ops[i].mask) + ops[i].slot],
-                                   s[lo + r.paramSlots[i]]);
+                s[(callerLo & ops[i].mask) + ops[i].slot].assignFrom(s[lo + r.paramSlots[i]]);
     }
     Value& result = s[(callerLo & call.maskB) + call.b];
     if (shape.result < 0)
         result = Value();
     else if (stackTop_ > f.stackTop)
-        machine::moveValue(result, s[lo + shape.result]);
+        result.assignFrom(std::move(s[lo + shape.result]));
     else
-        machine::copyValue(result, s[lo + shape.result]);
+        result.assignFrom(s[lo + shape.result]);
     deactivate(f);
     if (f.pushResult) objects_.push_back(result.isObject() ? result.asObject() : nullptr);
     return f.returnPc;

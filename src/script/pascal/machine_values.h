@@ -1,7 +1,6 @@
 #pragma once
-// What the Pascal machine does to the values in its slots: copies and moves that keep numbers
-// off the variant's general assignment, and arithmetic and comparisons with integer fast paths
-// that fall back to the full variant rules.
+// What the Pascal machine does to the values in its slots: arithmetic and comparisons with
+// integer fast paths that fall back to the full variant rules.
 
 #include "script/pascal/bin_prog.h"
 
@@ -11,14 +10,6 @@ namespace vorlan::script::pascal::machine {
 
 inline bool fitsInt(std::int64_t v) {
     return v >= INT32_MIN && v <= INT32_MAX;
-}
-
-// Slot copies; moving hands over a text or object instead of sharing it.
-inline void copyValue(Value& to, const Value& from) {
-    to.assignFrom(from);
-}
-inline void moveValue(Value& to, Value& from) {
-    to.assignFrom(std::move(from));
 }
 
 // Runs the variant operation in full: anything but the common integer and double cases.
