@@ -2,6 +2,8 @@
 // Low-level file access for the engine: positioned reads and writes, atomic replacement, and the
 // byte-range locks that let several processes share a table.
 
+#include "tables/table_engine.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <stdexcept>
@@ -10,9 +12,10 @@
 namespace vorlan::dbf {
 
 // Every engine failure (bad file, bad expression, I/O error, lock conflict) is a DbfError.
-class DbfError : public std::runtime_error {
+// It is the table engine boundary's error, so callers above the engine catch one class.
+class DbfError : public tables::EngineError {
 public:
-    using std::runtime_error::runtime_error;
+    using tables::EngineError::EngineError;
 };
 
 class File {

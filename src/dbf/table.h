@@ -187,6 +187,11 @@ public:
     // file), and the record's position in that order counting from 1 (0 when not in it).
     std::string currentKey();
     std::size_t keyPosition();
+    // Puts the current record's key into an order (takes it out) by hand, whatever the order's
+    // condition says; false at end of file, for no such order, or when the key is there already
+    // (is not there).
+    bool addCurrentKey(int order);
+    bool dropCurrentKey(int order);
 
     // Limits the controlling order to keys from `top` to `bottom` (seek text, compared as
     // prefixes; an empty end is open) and goes to the first record in range. The scope stays
@@ -262,6 +267,7 @@ private:
     void refreshIndexes();
     void reloadIndexFile(const std::filesystem::path& path);
     void noteKeyChange(Index& ix, bool add, const std::string& key);
+    bool changeCurrentKey(int order, bool add);
     bool othersHaveTable() const;
     void repairStaleOrders();
     bool sharedWriter() const { return !exclusive_ && !file_.readOnly(); }

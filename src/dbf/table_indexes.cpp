@@ -435,4 +435,23 @@ bool Table::orderReversed() const {
     return order_ > 0 && indexes_[static_cast<std::size_t>(order_ - 1)]->reversed;
 }
 
+bool Table::addCurrentKey(int order) {
+    return changeCurrentKey(order, true);
+}
+
+bool Table::dropCurrentKey(int order) {
+    return changeCurrentKey(order, false);
+}
+
+bool Table::changeCurrentKey(int order, bool add) {
+    if (order < 1 || order > indexCount() || eof_) return false;
+    Index& ix = *indexes_[static_cast<std::size_t>(order - 1)];
+    const std::string key = ix.keyOfCurrent();
+    if (!(add ? ix.keys().insert(key, recno_) : ix.keys().erase(key, recno_))) return false;
+    noteKeyChange(ix, add, key);
+    ix.dirty = true;
+    iposValid_ = false;
+    return true;
+}
+
 } // namespace vorlan::dbf
