@@ -166,6 +166,8 @@ public:
     virtual void setMemo(int field, std::string_view data, bool binary = false) = 0;
     // Text in the field's own terms: numbers, date text in the current format, T/F/Y/N.
     virtual void setFromText(int field, std::string_view text) = 0;
+    // The field's empty value (blank number, date or logical).
+    virtual void setBlank(int field) = 0;
 
     virtual void append() = 0;
     virtual void deleteRecord() = 0;
