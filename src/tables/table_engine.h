@@ -52,6 +52,7 @@ struct FieldDesc {
     char type = 'C';
     int width = 0;
     int decimals = 0;
+    int offset = 0; // in the record image, after the deletion flag at 0 (0 where there is none)
 };
 
 struct OpenOptions {
@@ -78,11 +79,11 @@ struct IndexOptions {
 
 // One order of an open table.
 struct OrderInfo {
-    std::string tag;             // tag or file name, upper case
-    std::filesystem::path path;  // the index file (engines without files: empty)
+    std::string tag;            // tag or file name, upper case
+    std::filesystem::path path; // the index file (engines without files: empty)
     std::string keyExpr;
     std::string forExpr;
-    int typeCode = 0;            // 4 .NTX, 5 .IDX, 7 .CDX; 0 for an engine's own kind
+    int typeCode = 0; // 4 .NTX, 5 .IDX, 7 .CDX; 0 for an engine's own kind
     bool unique = false;
     bool descending = false;
 };
