@@ -5,6 +5,7 @@
 #include "data/dbf_access.h"
 #include "data/engine.h"
 #include "data/table_data_set.h"
+#include "dbf/table.h"
 #include "dbf/xbase_text.h"
 
 #include <benchmark/benchmark.h>

@@ -1,2 +1,2 @@
 add_executable(report_bench ${CMAKE_CURRENT_LIST_DIR}/report_bench.cpp)
-target_link_libraries(report_bench PRIVATE vorlan_report_run benchmark::benchmark)
+target_link_libraries(report_bench PRIVATE vorlan_report_run benchmark::benchmark vorlan_core)

@@ -4,6 +4,7 @@
 #include "data/engine.h"
 #include "dbf/table.h"
 #include "fuzz_dbf_common.h"
+#include "tables/engine_registry.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,17 +13,20 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace vorlan;
     if (size < 1) return 0;
-    const auto format = (data[0] & 1) ? dbf::TextFormat::Delimited : dbf::TextFormat::Sdf;
+    const auto format = (data[0] & 1) ? tables::TextFormat::Delimited : tables::TextFormat::Sdf;
     const auto source = fuzzdbf::scratch("import.txt");
     fuzzdbf::put(source, data + 1, size - 1);
 
     const auto tablePath = fuzzdbf::scratch("import.dbf");
-    auto table = dbf::Table::create(tablePath, {{"NAME", 'C', 12},
-                                                {"AMOUNT", 'N', 9, 2},
-                                                {"COUNT", 'N', 4},
-                                                {"BORN", 'D'},
-                                                {"ACTIVE", 'L'},
-                                                {"NOTE", 'C', 3}});
+    dbf::Table::create(tablePath, {{"NAME", 'C', 12},
+                                   {"AMOUNT", 'N', 9, 2},
+                                   {"COUNT", 'N', 4},
+                                   {"BORN", 'D'},
+                                   {"ACTIVE", 'L'},
+                                   {"NOTE", 'C', 3}})
+        ->close();
+    data::engine(); // registers the DBF engine
+    auto table = tables::engineFor(tablePath).open(tablePath, {});
     std::uint32_t appended = 0;
     try {
         appended = data::engine_ops::appendFromText(*table, source, format);
@@ -35,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (table->goTop(); !table->eof(); table->skip()) {
         ++records;
         for (int f = 0; f < table->fieldCount(); ++f) {
-            (void)table->getValue(f);
+            (void)table->fieldEmpty(f);
             if (table->getString(f).size() > 64) std::abort();
         }
     }

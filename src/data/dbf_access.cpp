@@ -3,9 +3,10 @@
 #include "core/cp1250.h"
 #include "core/path_mapper.h"
 #include "data/engine.h"
-#include "dbf/settings.h"
-#include "dbf/table_ops.h"
 #include "dbf/xbase_text.h"
+#include "tables/engine_registry.h"
+
+#include <optional>
 
 namespace vorlan::data {
 
@@ -57,7 +58,7 @@ private:
     TDbfAccess& access_;
 
 public:
-    dbf::Table* const table;
+    tables::EngineTable* const table;
 };
 
 TDbfAccess::TDbfAccess() : link_(std::make_unique<TDbfAccessLink>(*this)) {}
@@ -102,7 +103,7 @@ int TDbfAccess::workArea() {
 
 // ---- Pattern steps --------------------------------------------------------------------------
 
-dbf::Table* TDbfAccess::enterStep() {
+tables::EngineTable* TDbfAccess::enterStep() {
     if (dataSet() == nullptr) {
         prevArea_ = 0;
         return nullptr;
@@ -124,7 +125,7 @@ void TDbfAccess::leaveStep() {
     }
 }
 
-void TDbfAccess::syncPosition(dbf::Table& t) {
+void TDbfAccess::syncPosition(tables::EngineTable& t) {
     savedRecNo_ = 0;
     TableDataSet* ds = tableDataSet();
     if (ds == nullptr || !ds->active() || ds->state() == DataSetState::Insert) {
@@ -137,7 +138,7 @@ void TDbfAccess::syncPosition(dbf::Table& t) {
     }
 }
 
-void TDbfAccess::restorePosition(dbf::Table& t) {
+void TDbfAccess::restorePosition(tables::EngineTable& t) {
     TableDataSet* ds = tableDataSet();
     if (savedRecNo_ > 0 && ds != nullptr && ds->active()) {
         t.goTo(savedRecNo_);
@@ -145,13 +146,13 @@ void TDbfAccess::restorePosition(dbf::Table& t) {
     savedRecNo_ = 0;
 }
 
-void TDbfAccess::followIndexName(dbf::Table& t) {
+void TDbfAccess::followIndexName(tables::EngineTable& t) {
     if (TableDataSet* ds = tableDataSet()) {
-        ds->adoptIndexName(t.order() == 0 ? std::string() : t.index(t.order()).tagName());
+        ds->adoptIndexName(t.order() == 0 ? std::string() : t.orderInfo(t.order()).tag);
     }
 }
 
-int TDbfAccess::fieldIndex(dbf::Table& t, std::string_view field) const {
+int TDbfAccess::fieldIndex(tables::EngineTable& t, std::string_view field) const {
     return t.fieldIndex(field);
 }
 
@@ -171,7 +172,7 @@ template <class R, class F> R TDbfAccess::plain(R neutral, F&& call) {
     }
     try {
         return call(*scope.table);
-    } catch (const dbf::DbfError& e) {
+    } catch (const tables::EngineError& e) {
         return failed(neutral, e);
     }
 }
@@ -181,17 +182,17 @@ template <class R, class F> R TDbfAccess::record(R neutral, F&& call) {
     if (scope.table == nullptr) {
         return neutral;
     }
-    dbf::Table& t = *scope.table;
+    tables::EngineTable& t = *scope.table;
     R result = neutral;
     try {
         syncPosition(t);
         result = call(t);
-    } catch (const dbf::DbfError& e) {
+    } catch (const tables::EngineError& e) {
         result = failed(neutral, e);
     }
     try {
         restorePosition(t);
-    } catch (const dbf::DbfError& e) {
+    } catch (const tables::EngineError& e) {
         engine().setLastError(e.what());
     }
     return result;
@@ -202,7 +203,7 @@ template <class R, class F> R TDbfAccess::moving(R neutral, F&& call, bool postF
     if (scope.table == nullptr) {
         return neutral;
     }
-    dbf::Table& t = *scope.table;
+    tables::EngineTable& t = *scope.table;
     TableDataSet* ds = tableDataSet();
     if (postFirst) {
         ds->post();
@@ -211,7 +212,7 @@ template <class R, class F> R TDbfAccess::moving(R neutral, F&& call, bool postF
     R result = neutral;
     try {
         result = call(t);
-    } catch (const dbf::DbfError& e) {
+    } catch (const tables::EngineError& e) {
         result = failed(neutral, e);
     }
     ds->resync();
@@ -224,7 +225,7 @@ template <class R, class F> R TDbfAccess::writing(R neutral, F&& call) {
     if (scope.table == nullptr) {
         return neutral;
     }
-    dbf::Table& t = *scope.table;
+    tables::EngineTable& t = *scope.table;
     TableDataSet* ds = tableDataSet();
     const bool wasEditing = ds->state() != DataSetState::Browse;
     if (wasEditing) {
@@ -234,14 +235,15 @@ template <class R, class F> R TDbfAccess::writing(R neutral, F&& call) {
     try {
         syncPosition(t);
         if (t.eof()) {
-            throw dbf::DbfError("no current record");
+            throw tables::EngineError("no current record");
         }
         // The engine writes the record itself, so it must hold the record's lock meanwhile like
         // any other writer.
         const std::uint32_t recno = t.recNo();
         const bool held = t.isLocked(recno);
         if (!held && !t.lockRecord(recno)) {
-            throw dbf::DbfError("record " + std::to_string(recno) + " is locked by another user");
+            throw tables::EngineError("record " + std::to_string(recno) +
+                                      " is locked by another user");
         }
         try {
             result = call(t);
@@ -251,12 +253,12 @@ template <class R, class F> R TDbfAccess::writing(R neutral, F&& call) {
             throw;
         }
         if (!held) t.unlock(recno);
-    } catch (const dbf::DbfError& e) {
+    } catch (const tables::EngineError& e) {
         result = failed(neutral, e);
     }
     try {
         restorePosition(t);
-    } catch (const dbf::DbfError& e) {
+    } catch (const tables::EngineError& e) {
         engine().setLastError(e.what());
     }
     ds->refresh();
@@ -294,14 +296,14 @@ void TDbfAccess::openExtraIndexes() {
         return;
     }
     TableDataSet* ds = tableDataSet();
-    plain(0, [&](dbf::Table& t) {
+    plain(0, [&](tables::EngineTable& t) {
         int remembered = t.order();
         t.setOrder(0);
         for (const std::string& name : extraIndexes_) {
             const std::filesystem::path path = hostPath(withIndexExtension(name, ds->tableType()));
             bool open = false;
             for (int i = 1; i <= t.indexCount(); ++i) {
-                open = open || t.index(i).path() == path;
+                open = open || t.orderInfo(i).path == path;
             }
             if (open || path.empty()) {
                 continue;
@@ -312,7 +314,7 @@ void TDbfAccess::openExtraIndexes() {
                 if (remembered == 0) {
                     remembered = before + 1;
                 }
-            } catch (const dbf::DbfError& e) {
+            } catch (const tables::EngineError& e) {
                 // One missing file does not keep the others from opening.
                 engine().setLastError(e.what());
             }
@@ -352,83 +354,84 @@ std::string TDbfAccess::version() {
 }
 
 std::string TDbfAccess::alias() {
-    return plain(std::string(), [](dbf::Table& t) { return t.alias(); });
+    return plain(std::string(), [](tables::EngineTable& t) { return t.alias(); });
 }
 
 std::string TDbfAccess::baseName() {
-    return plain(std::string(), [](dbf::Table& t) { return pathMapper().toProgram(t.path()); });
+    return plain(std::string(),
+                 [](tables::EngineTable& t) { return pathMapper().toProgram(t.path()); });
 }
 
 std::string TDbfAccess::baseDate() {
-    return plain(std::string(), [](dbf::Table& t) { return engine_ops::baseDate(t); });
+    return plain(std::string(), [](tables::EngineTable& t) { return engine_ops::baseDate(t); });
 }
 
 // ---- Structure ------------------------------------------------------------------------------
 
 int TDbfAccess::fieldCount() {
-    return plain(0, [](dbf::Table& t) { return t.fieldCount(); });
+    return plain(0, [](tables::EngineTable& t) { return t.fieldCount(); });
 }
 
 std::string TDbfAccess::fieldName(int n) {
-    return plain(std::string(), [&](dbf::Table& t) {
+    return plain(std::string(), [&](tables::EngineTable& t) {
         return n >= 1 && n <= t.fieldCount() ? t.field(n - 1).name : std::string();
     });
 }
 
 int TDbfAccess::fieldNum(std::string_view field) {
-    return plain(0, [&](dbf::Table& t) { return fieldIndex(t, field) + 1; });
+    return plain(0, [&](tables::EngineTable& t) { return fieldIndex(t, field) + 1; });
 }
 
 std::string TDbfAccess::fieldType(std::string_view field) {
-    return plain(std::string(), [&](dbf::Table& t) {
+    return plain(std::string(), [&](tables::EngineTable& t) {
         const int f = fieldIndex(t, field);
         return f < 0 ? std::string() : std::string(1, t.field(f).type);
     });
 }
 
 int TDbfAccess::fieldWidth(std::string_view field) {
-    return plain(0, [&](dbf::Table& t) {
+    return plain(0, [&](tables::EngineTable& t) {
         const int f = fieldIndex(t, field);
         return f < 0 ? 0 : t.field(f).width;
     });
 }
 
 int TDbfAccess::fieldDecimals(std::string_view field) {
-    return plain(0, [&](dbf::Table& t) {
+    return plain(0, [&](tables::EngineTable& t) {
         const int f = fieldIndex(t, field);
         return f < 0 ? 0 : t.field(f).decimals;
     });
 }
 
 int TDbfAccess::fieldOffset(std::string_view field) {
-    return plain(0, [&](dbf::Table& t) {
+    return plain(0, [&](tables::EngineTable& t) {
         const int f = fieldIndex(t, field);
         return f < 0 ? 0 : t.field(f).offset;
     });
 }
 
 int TDbfAccess::recSize() {
-    return plain(0, [](dbf::Table& t) { return t.recordSize(); });
+    return plain(0, [](tables::EngineTable& t) { return t.recordSize(); });
 }
 
 // ---- Reading --------------------------------------------------------------------------------
 
 std::string TDbfAccess::getDateString(std::string_view field) {
-    return record(dbf::emptyDateText(), [&](dbf::Table& t) {
+    return record(dbf::emptyDateText(), [&](tables::EngineTable& t) {
         const int f = fieldIndex(t, field);
         return f < 0 || t.eof() ? dbf::emptyDateText() : engine_ops::dateString(t, f);
     });
 }
 
 std::string TDbfAccess::getMemo(std::string_view field) {
-    return record(std::string(), [&](dbf::Table& t) {
+    return record(std::string(), [&](tables::EngineTable& t) {
         const int f = fieldIndex(t, field);
         return f < 0 || t.eof() || !isMemoType(t.field(f).type) ? std::string() : t.getMemo(f);
     });
 }
 
 std::uint32_t TDbfAccess::getBlobLength(std::string_view field) {
-    return record(std::uint32_t{0}, [&](dbf::Table& t) {
+    return record(std::uint32_t{0}, [&](tables::EngineTable& t) {
         const int f = fieldIndex(t, field);
         return f < 0 || t.eof() ? 0u : t.memoLength(f);
     });
@@ -439,7 +442,7 @@ std::string TDbfAccess::getBlob(std::string_view field) {
 }
 
 bool TDbfAccess::blobToFile(std::string_view field, std::string_view file) {
-    return record(false, [&](dbf::Table& t) {
+    return record(false, [&](tables::EngineTable& t) {
         const int f = fieldIndex(t, field);
         const std::filesystem::path path = hostPath(file);
         if (f < 0 || t.eof() || path.empty() || !isMemoType(t.field(f).type)) {
@@ -450,14 +453,14 @@ bool TDbfAccess::blobToFile(std::string_view field, std::string_view file) {
 }
 
 bool TDbfAccess::empty(std::string_view field) {
-    return record(false, [&](dbf::Table& t) {
+    return record(false, [&](tables::EngineTable& t) {
         const int f = fieldIndex(t, field);
         return f >= 0 && (t.eof() || t.fieldEmpty(f));
     });
 }
 
 bool TDbfAccess::deleted() {
-    return record(false, [](dbf::Table& t) { return !t.eof() && t.deleted(); });
+    return record(false, [](tables::EngineTable& t) { return !t.eof() && t.deleted(); });
 }
 
 // ---- Writing --------------------------------------------------------------------------------
@@ -503,7 +506,7 @@ bool TDbfAccess::replace(std::string_view field, int kind, const Value& data) {
         return false;
     }
     const std::string text = data.isEmpty() || data.isNull() ? std::string() : data.toString();
-    return writing(false, [&](dbf::Table& t) {
+    return writing(false, [&](tables::EngineTable& t) {
         const int f = fieldIndex(t, field);
         if (f < 0) {
             return false;
@@ -531,7 +534,7 @@ bool TDbfAccess::replace(std::string_view field, int kind, const Value& data) {
 }
 
 bool TDbfAccess::putBlob(std::string_view field, std::string_view bytes) {
-    return writing(false, [&](dbf::Table& t) {
+    return writing(false, [&](tables::EngineTable& t) {
         const int f = fieldIndex(t, field);
         if (f < 0 || !isMemoType(t.field(f).type)) {
             return false;
@@ -545,20 +548,20 @@ void TDbfAccess::commit() {
     if (DataSet* ds = dataSet()) {
         ds->post();
     }
-    plain(0, [](dbf::Table& t) {
+    plain(0, [](tables::EngineTable& t) {
         t.commit();
         return 0;
     });
 }
 
 void TDbfAccess::recall() {
-    moving(0, [&](dbf::Table& t) {
+    moving(0, [&](tables::EngineTable& t) {
         syncPosition(t);
         if (!t.eof()) {
             const std::uint32_t recno = t.recNo();
             const bool held = t.isLocked(recno);
             if (!held && !t.lockRecord(recno)) {
-                throw dbf::DbfError("record " + std::to_string(recno) + " is locked");
+                throw tables::EngineError("record " + std::to_string(recno) + " is locked");
             }
             t.recall();
             t.flush();
@@ -570,7 +573,7 @@ void TDbfAccess::recall() {
 }
 
 void TDbfAccess::pack() {
-    moving(0, [](dbf::Table& t) {
+    moving(0, [](tables::EngineTable& t) {
         t.pack();
         t.goTop();
         return 0;
@@ -578,7 +581,7 @@ void TDbfAccess::pack() {
 }
 
 void TDbfAccess::zap() {
-    moving(0, [](dbf::Table& t) {
+    moving(0, [](tables::EngineTable& t) {
         t.zap();
         t.goTop();
         return 0;
@@ -588,36 +591,36 @@ void TDbfAccess::zap() {
 // ---- Moving ---------------------------------------------------------------------------------
 
 void TDbfAccess::go(std::uint32_t recno) {
-    moving(0, [&](dbf::Table& t) {
+    moving(0, [&](tables::EngineTable& t) {
         t.goTo(recno);
         return 0;
     });
 }
 
 void TDbfAccess::goTop() {
-    moving(0, [](dbf::Table& t) {
+    moving(0, [](tables::EngineTable& t) {
         t.goTop();
         return 0;
     });
 }
 
 void TDbfAccess::goBottom() {
-    moving(0, [](dbf::Table& t) {
+    moving(0, [](tables::EngineTable& t) {
         t.goBottom();
         return 0;
     });
 }
 
 std::uint32_t TDbfAccess::recCount() {
-    return plain(std::uint32_t{0}, [](dbf::Table& t) { return t.refreshCount(); });
+    return plain(std::uint32_t{0}, [](tables::EngineTable& t) { return t.refreshCount(); });
 }
 
 std::uint32_t TDbfAccess::count() {
-    return plain(std::uint32_t{0}, [](dbf::Table& t) { return t.count(); });
+    return plain(std::uint32_t{0}, [](tables::EngineTable& t) { return t.count(); });
 }
 
 bool TDbfAccess::seek(std::string_view key) {
-    return moving(false, [&](dbf::Table& t) { return t.seek(key); });
+    return moving(false, [&](tables::EngineTable& t) { return t.seek(key); });
 }
 
 bool TDbfAccess::seekBin(std::string_view key) {
@@ -625,24 +628,25 @@ bool TDbfAccess::seekBin(std::string_view key) {
 }
 
 bool TDbfAccess::found() {
-    return plain(false, [](dbf::Table& t) { return t.found(); });
+    return plain(false, [](tables::EngineTable& t) { return t.found(); });
 }
 
 std::uint32_t TDbfAccess::locate(std::string_view expression, bool backward, bool continuing) {
-    return moving(std::uint32_t{0},
-                  [&](dbf::Table& t) { return t.locate(expression, continuing, backward); });
+    return moving(std::uint32_t{0}, [&](tables::EngineTable& t) {
+        return t.locate(expression, continuing, backward);
+    });
 }
 
 // ---- Indexes --------------------------------------------------------------------------------
 
 int TDbfAccess::index(std::string_view file, std::string_view key, int options, bool descending,
                       std::string_view condition) {
-    return moving(0, [&](dbf::Table& t) {
+    return moving(0, [&](tables::EngineTable& t) {
         const std::filesystem::path path = hostPath(file);
         if (path.empty()) {
             return 0;
         }
-        dbf::IndexOptions o;
+        tables::IndexOptions o;
         o.unique = (options & 1) != 0;
         o.descending = descending;
         o.forExpr = std::string(condition);
@@ -654,7 +658,7 @@ int TDbfAccess::index(std::string_view file, std::string_view key, int options, 
 
 int TDbfAccess::indexTag(std::string_view file, std::string_view tag, std::string_view key,
                          int options, bool descending, std::string_view condition) {
-    return moving(0, [&](dbf::Table& t) {
+    return moving(0, [&](tables::EngineTable& t) {
         std::filesystem::path path;
         if (!file.empty()) {
             path = hostPath(file);
@@ -662,7 +666,7 @@ int TDbfAccess::indexTag(std::string_view file, std::string_view tag, std::strin
                 return 0;
             }
         }
-        dbf::IndexOptions o;
+        tables::IndexOptions o;
         o.unique = (options & 1) != 0;
         o.descending = descending;
         o.forExpr = std::string(condition);
@@ -675,7 +679,7 @@ int TDbfAccess::indexTag(std::string_view file, std::string_view tag, std::strin
 }
 
 int TDbfAccess::indexOpen(std::string_view file) {
-    const int order = plain(0, [&](dbf::Table& t) {
+    const int order = plain(0, [&](tables::EngineTable& t) {
         TableDataSet* ds = tableDataSet();
         const std::filesystem::path path =
             hostPath(withIndexExtension(std::string(file), ds->tableType()));
@@ -694,7 +698,7 @@ int TDbfAccess::indexOpen(std::string_view file) {
 }
 
 void TDbfAccess::indexClose() {
-    plain(0, [&](dbf::Table& t) {
+    plain(0, [&](tables::EngineTable& t) {
         t.closeIndex(t.order());
         // The data set must not go on naming an order that is gone.
         followIndexName(t);
@@ -703,7 +707,7 @@ void TDbfAccess::indexClose() {
 }
 
 void TDbfAccess::closeIndexes() {
-    plain(0, [&](dbf::Table& t) {
+    plain(0, [&](tables::EngineTable& t) {
         t.closeIndexes();
         followIndexName(t);
         return 0;
@@ -711,14 +715,14 @@ void TDbfAccess::closeIndexes() {
 }
 
 void TDbfAccess::reindex() {
-    moving(0, [](dbf::Table& t) {
+    moving(0, [](tables::EngineTable& t) {
         t.reindex();
         return 0;
     });
 }
 
 int TDbfAccess::setOrder(int order) {
-    return plain(0, [&](dbf::Table& t) {
+    return plain(0, [&](tables::EngineTable& t) {
         const int previous = t.order();
         t.setOrder(order);
         followIndexName(t);
@@ -729,25 +733,25 @@ int TDbfAccess::setOrder(int order) {
 int TDbfAccess::tagArea(std::string_view tag) {
     return moving(
         0,
-        [&](dbf::Table& t) {
+        [&](tables::EngineTable& t) {
             return dbf::trimLeft(dbf::trimRight(tag)).empty() ? t.order() : t.orderOf(tag);
         },
         false);
 }
 
 std::string TDbfAccess::tagName(int order) {
-    return plain(std::string(), [&](dbf::Table& t) {
+    return plain(std::string(), [&](tables::EngineTable& t) {
         if (order == 0) order = t.order();
-        return order >= 1 && order <= t.indexCount() ? t.index(order).tagName() : std::string();
+        return order >= 1 && order <= t.indexCount() ? t.orderInfo(order).tag : std::string();
     });
 }
 
 int TDbfAccess::indexOrd() {
-    return plain(0, [](dbf::Table& t) { return t.order(); });
+    return plain(0, [](tables::EngineTable& t) { return t.order(); });
 }
 
 int TDbfAccess::indexType(int order) {
-    return plain(0, [&](dbf::Table& t) {
+    return plain(0, [&](tables::EngineTable& t) {
         return engine_ops::indexTypeCode(t, order == 0 ? t.order() : order);
     });
 }
@@ -755,90 +759,78 @@ int TDbfAccess::indexType(int order) {
 namespace {
 
 // The index of an order number (0: the controlling one), null when there is none.
-dbf::Index* orderIndex(dbf::Table& t, int order) {
+std::optional<tables::OrderInfo> orderInfo(tables::EngineTable& t, int order) {
     if (order == 0) order = t.order();
-    return order >= 1 && order <= t.indexCount() ? &t.index(order) : nullptr;
+    if (order < 1 || order > t.indexCount()) return std::nullopt;
+    return t.orderInfo(order);
 }
 
 } // namespace
 
 std::string TDbfAccess::indexName(int order) {
-    return plain(std::string(), [&](dbf::Table& t) {
-        const dbf::Index* ix = orderIndex(t, order);
-        return ix == nullptr ? std::string() : pathMapper().toProgram(ix->path());
+    return plain(std::string(), [&](tables::EngineTable& t) {
+        const auto ix = orderInfo(t, order);
+        return !ix ? std::string() : pathMapper().toProgram(ix->path);
     });
 }
 
 std::string TDbfAccess::indexKey(int order) {
-    return record(std::string(), [&](dbf::Table& t) {
-        const dbf::Index* ix = orderIndex(t, order);
-        return ix == nullptr ? std::string() : ix->keyExpr();
+    return record(std::string(), [&](tables::EngineTable& t) {
+        const auto ix = orderInfo(t, order);
+        return !ix ? std::string() : ix->keyExpr;
     });
 }
 
 std::string TDbfAccess::indexKeyField(int order) {
-    return plain(std::string(), [&](dbf::Table& t) {
-        const dbf::Index* ix = orderIndex(t, order);
-        if (ix == nullptr) {
+    return plain(std::string(), [&](tables::EngineTable& t) {
+        const auto ix = orderInfo(t, order);
+        if (!ix) {
             return std::string();
         }
         // A key that is one field names that field; a computed key names none.
-        const std::string key(dbf::trimLeft(dbf::trimRight(ix->keyExpr())));
+        const std::string key(dbf::trimLeft(dbf::trimRight(ix->keyExpr)));
         const int f = t.fieldIndex(key);
         return f < 0 ? std::string() : t.field(f).name;
     });
 }
 
 std::string TDbfAccess::indexCondition(int order) {
-    return plain(std::string(), [&](dbf::Table& t) {
-        const dbf::Index* ix = orderIndex(t, order);
-        return ix == nullptr ? std::string() : ix->forExpr();
+    return plain(std::string(), [&](tables::EngineTable& t) {
+        const auto ix = orderInfo(t, order);
+        return !ix ? std::string() : ix->forExpr;
     });
 }
 
 bool TDbfAccess::indexFlip() {
-    return plain(false, [](dbf::Table& t) { return t.flipOrder(); });
+    return plain(false, [](tables::EngineTable& t) { return t.flipOrder(); });
 }
 
 std::uint32_t TDbfAccess::orderRecNo() {
-    return record(std::uint32_t{0},
-                  [](dbf::Table& t) { return static_cast<std::uint32_t>(t.keyPosition()); });
+    return record(std::uint32_t{0}, [](tables::EngineTable& t) {
+        return static_cast<std::uint32_t>(t.keyPosition());
+    });
 }
 
 bool TDbfAccess::keyAdd(std::string_view tag) {
-    return record(false, [&](dbf::Table& t) {
-        dbf::Index* ix = orderIndex(t, tag.empty() ? 0 : t.orderOf(tag));
-        if (ix == nullptr || t.eof() || (!tag.empty() && t.orderOf(tag) == 0)) {
-            return false;
-        }
-        if (!ix->keys().insert(ix->keyOfCurrent(), t.recNo())) {
-            return false;
-        }
-        ix->dirty = true;
-        return true;
+    return record(false, [&](tables::EngineTable& t) {
+        const int order = tag.empty() ? t.order() : t.orderOf(tag);
+        return order > 0 && t.addCurrentKey(order);
     });
 }
 
 bool TDbfAccess::keyDrop(std::string_view tag) {
-    return record(false, [&](dbf::Table& t) {
-        dbf::Index* ix = orderIndex(t, tag.empty() ? 0 : t.orderOf(tag));
-        if (ix == nullptr || t.eof() || (!tag.empty() && t.orderOf(tag) == 0)) {
-            return false;
-        }
-        if (!ix->keys().erase(ix->keyOfCurrent(), t.recNo())) {
-            return false;
-        }
-        ix->dirty = true;
-        return true;
+    return record(false, [&](tables::EngineTable& t) {
+        const int order = tag.empty() ? t.order() : t.orderOf(tag);
+        return order > 0 && t.dropCurrentKey(order);
     });
 }
 
 std::string TDbfAccess::keyData() {
-    return record(std::string(), [](dbf::Table& t) { return t.currentKey(); });
+    return record(std::string(), [](tables::EngineTable& t) { return t.currentKey(); });
 }
 
 bool TDbfAccess::setScope(std::string_view low, std::string_view high) {
-    const bool ok = moving(false, [&](dbf::Table& t) {
+    const bool ok = moving(false, [&](tables::EngineTable& t) {
         if (t.order() == 0) {
             return false;
         }
@@ -852,7 +844,7 @@ bool TDbfAccess::setScope(std::string_view low, std::string_view high) {
 }
 
 std::string TDbfAccess::getScope(int which) {
-    return plain(std::string(), [&](dbf::Table& t) {
+    return plain(std::string(), [&](tables::EngineTable& t) {
         const auto scope = t.scope();
         return which == 0 ? scope.first : which == 1 ? scope.second : std::string();
     });
@@ -865,32 +857,32 @@ std::string TDbfAccess::descend(std::string_view key) {
 // ---- Expressions, queries, relations --------------------------------------------------------
 
 int TDbfAccess::evalTest(std::string_view expression) {
-    return record(0, [&](dbf::Table& t) { return engine_ops::evalType(t, expression); });
+    return record(0, [&](tables::EngineTable& t) { return engine_ops::evalType(t, expression); });
 }
 
 std::string TDbfAccess::evalString(std::string_view expression) {
-    return record(std::string(), [&](dbf::Table& t) {
-        const dbf::XValue v = t.evaluate(expression);
-        return v.type == dbf::ValueType::Char ? v.str : std::string();
+    return record(std::string(), [&](tables::EngineTable& t) {
+        const tables::ExprValue v = t.evaluate(expression);
+        return v.kind == tables::ValueKind::Char ? v.text : std::string();
     });
 }
 
 double TDbfAccess::evalNumeric(std::string_view expression) {
-    return record(0.0, [&](dbf::Table& t) {
-        const dbf::XValue v = t.evaluate(expression);
-        return v.type == dbf::ValueType::Numeric ? v.num : 0.0;
+    return record(0.0, [&](tables::EngineTable& t) {
+        const tables::ExprValue v = t.evaluate(expression);
+        return v.kind == tables::ValueKind::Numeric ? v.number : 0.0;
     });
 }
 
 bool TDbfAccess::evalLogical(std::string_view expression) {
-    return record(false, [&](dbf::Table& t) {
-        const dbf::XValue v = t.evaluate(expression);
-        return v.type == dbf::ValueType::Logical && v.log;
+    return record(false, [&](tables::EngineTable& t) {
+        const tables::ExprValue v = t.evaluate(expression);
+        return v.kind == tables::ValueKind::Logical && v.logical;
     });
 }
 
 int TDbfAccess::query(std::string_view expression) {
-    return moving(-1, [&](dbf::Table& t) {
+    return moving(-1, [&](tables::EngineTable& t) {
         t.setFilter(expression);
         const auto n = static_cast<int>(t.count());
         t.goTop();
@@ -901,33 +893,33 @@ int TDbfAccess::query(std::string_view expression) {
 int TDbfAccess::queryTest(std::string_view expression) {
     return moving(
         -1,
-        [&](dbf::Table& t) {
+        [&](tables::EngineTable& t) {
             const int type = engine_ops::evalType(t, expression);
-            return type == 0 ? -1 : type == static_cast<int>(dbf::ValueType::Logical) ? 1 : 0;
+            return type == 0 ? -1 : type == static_cast<int>(tables::ValueKind::Logical) ? 1 : 0;
         },
         false);
 }
 
 std::uint32_t TDbfAccess::queryRecCount() {
-    return plain(std::uint32_t{0}, [](dbf::Table& t) { return t.count(); });
+    return plain(std::uint32_t{0}, [](tables::EngineTable& t) { return t.count(); });
 }
 
 bool TDbfAccess::getQueryBit(std::uint32_t recno) {
-    return record(false, [&](dbf::Table& t) { return t.passesQuery(recno); });
+    return record(false, [&](tables::EngineTable& t) { return t.passesQuery(recno); });
 }
 
 bool TDbfAccess::setQueryBit(std::uint32_t recno, bool on) {
-    return record(false, [&](dbf::Table& t) { return t.markRecord(recno, on); });
+    return record(false, [&](tables::EngineTable& t) { return t.markRecord(recno, on); });
 }
 
 std::string TDbfAccess::dbFilter() {
-    return plain(std::string(), [](dbf::Table& t) { return t.filter(); });
+    return plain(std::string(), [](tables::EngineTable& t) { return t.filter(); });
 }
 
 bool TDbfAccess::filterAlias(std::string_view alias, std::string_view expression) {
-    return plain(false, [&](dbf::Table&) {
-        const int area = engine().areas().areaOf(alias);
-        dbf::Table* other = engine().table(area);
+    return plain(false, [&](tables::EngineTable&) {
+        const int area = engine().areaOf(alias);
+        tables::EngineTable* other = engine().table(area);
         if (area == 0 || other == nullptr) {
             return false;
         }
@@ -942,7 +934,7 @@ std::string TDbfAccess::filterDlg(int /*handle*/, std::string_view /*title*/,
 }
 
 bool TDbfAccess::setRelation(int childArea, std::string_view expression) {
-    return moving(false, [&](dbf::Table&) {
+    return moving(false, [&](tables::EngineTable&) {
         const int parent = workArea();
         if (childArea == parent || engine().table(childArea) == nullptr) {
             return false;
@@ -959,14 +951,14 @@ bool TDbfAccess::setRelation(int childArea, std::string_view expression) {
 // ---- Locks ----------------------------------------------------------------------------------
 
 bool TDbfAccess::flock() {
-    return plain(false, [](dbf::Table& t) { return t.lockFile(); });
+    return plain(false, [](tables::EngineTable& t) { return t.lockFile(); });
 }
 
 bool TDbfAccess::locked(std::uint32_t recno) {
     if (recno == 0) {
         recno = recNo();
     }
-    return plain(false, [&](dbf::Table& t) { return t.isLocked(recno); });
+    return plain(false, [&](tables::EngineTable& t) { return t.isLocked(recno); });
 }
 
 void TDbfAccess::unlock(std::uint32_t recno) {
@@ -977,7 +969,7 @@ void TDbfAccess::unlock(std::uint32_t recno) {
         }
         return;
     }
-    plain(0, [](dbf::Table& t) {
+    plain(0, [](tables::EngineTable& t) {
         t.unlock(0);
         return 0;
     });
@@ -1042,10 +1034,10 @@ bool TDbfAccess::eof() {
 // ---- Copies and new tables ------------------------------------------------------------------
 
 bool TDbfAccess::copyFile(std::string_view file) {
-    return plain(false, [&](dbf::Table& t) {
+    return plain(false, [&](tables::EngineTable& t) {
         const std::filesystem::path path = hostPath(file);
         if (path.empty()) return false;
-        dbf::copyRecords(t, path);
+        t.copyRecords(path);
         return true;
     });
 }
@@ -1054,28 +1046,28 @@ bool TDbfAccess::copyFileText(std::string_view file, int type) {
     if (type != 21 && type != 22) {
         return false;
     }
-    return plain(false, [&](dbf::Table& t) {
+    return plain(false, [&](tables::EngineTable& t) {
         const std::filesystem::path path = hostPath(file);
         if (path.empty()) return false;
-        dbf::copyToText(t, path, type == 21 ? dbf::TextFormat::Sdf : dbf::TextFormat::Delimited);
+        t.copyToText(path, type == 21 ? tables::TextFormat::Sdf : tables::TextFormat::Delimited);
         return true;
     });
 }
 
 bool TDbfAccess::copyStructure(std::string_view file) {
-    return plain(false, [&](dbf::Table& t) {
+    return plain(false, [&](tables::EngineTable& t) {
         const std::filesystem::path path = hostPath(file);
         if (path.empty()) return false;
-        dbf::copyStructure(t, path);
+        t.copyStructure(path);
         return true;
     });
 }
 
 bool TDbfAccess::copyStructureExtended(std::string_view file) {
-    return plain(false, [&](dbf::Table& t) {
+    return plain(false, [&](tables::EngineTable& t) {
         const std::filesystem::path path = hostPath(file);
         if (path.empty()) return false;
-        dbf::copyStructureExtended(t, path);
+        t.copyStructureExtended(path);
         return true;
     });
 }
@@ -1086,14 +1078,15 @@ bool TDbfAccess::appendFrom(std::string_view file, int sourceType, std::string_v
     }
     // A pending edit is posted first: the appended records move the table, and the edit belongs
     // to the record it was made on.
-    return moving(false, [&](dbf::Table& t) {
+    return moving(false, [&](tables::EngineTable& t) {
         const std::filesystem::path path = hostPath(file);
         if (path.empty()) return false;
         if (sourceType == 2) {
-            dbf::appendFrom(t, path, scope);
+            t.appendFrom(path, scope);
         } else {
-            engine_ops::appendFromText(
-                t, path, sourceType == 21 ? dbf::TextFormat::Sdf : dbf::TextFormat::Delimited);
+            engine_ops::appendFromText(t, path,
+                                       sourceType == 21 ? tables::TextFormat::Sdf
+                                                        : tables::TextFormat::Delimited);
         }
         return true;
     });
@@ -1137,9 +1130,9 @@ bool TDbfAccess::createFrom(std::string_view file, std::string_view structure, i
         return false;
     }
     try {
-        dbf::createFromStructure(from, target, flavorOfDriver(driver));
+        tables::engineFor(target).createFromStructure(from, target, flavorOfDriver(driver));
         return true;
-    } catch (const dbf::DbfError& e) {
+    } catch (const tables::EngineError& e) {
         return failed(false, e);
     }
 }

@@ -228,14 +228,14 @@ private:
     friend class AreaScope;
     // Pattern steps (see the top of the file). enterStep answers the data set's table, null
     // when it has none open.
-    dbf::Table* enterStep();
+    tables::EngineTable* enterStep();
     void leaveStep();
-    void syncPosition(dbf::Table& t);
-    void restorePosition(dbf::Table& t);
+    void syncPosition(tables::EngineTable& t);
+    void restorePosition(tables::EngineTable& t);
     void openExtraIndexes();
     void applyFilter();
-    void followIndexName(dbf::Table& t);
-    int fieldIndex(dbf::Table& t, std::string_view field) const;
+    void followIndexName(tables::EngineTable& t);
+    int fieldIndex(tables::EngineTable& t, std::string_view field) const;
 
     template <class R, class F> R plain(R neutral, F&& call);
     template <class R, class F> R record(R neutral, F&& call);

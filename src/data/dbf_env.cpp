@@ -2,7 +2,7 @@
 
 #include "data/data_set.h"
 #include "data/engine.h"
-#include "dbf/settings.h"
+#include "tables/engine_registry.h"
 
 #include <algorithm>
 
@@ -72,32 +72,43 @@ std::shared_ptr<TDbfEnv> TDbfEnv::acquire() {
     return env;
 }
 
+namespace {
+
+// Every table engine takes each change at once.
+template <class Change> void changeSettings(Change change) {
+    engine(); // the DBF engine is registered with the process's engine
+    tables::EngineSettings s = tables::settings();
+    change(s);
+    tables::applySettings(s);
+}
+
+} // namespace
+
 TDbfEnv* TDbfEnv::instance() {
     return g_instance;
 }
 
 void TDbfEnv::setExact(bool on) {
     exact_ = on;
-    dbf::settings().exact = on;
+    changeSettings([&](tables::EngineSettings& s) { s.exact = on; });
 }
 
 void TDbfEnv::setCentury(bool on) {
     century_ = on;
-    dbf::settings().century = on;
+    changeSettings([&](tables::EngineSettings& s) { s.century = on; });
     widenYear(shortDateFormat().format, on);
 }
 
 void TDbfEnv::setEpoch(int year) {
     epoch_ = year == 0 ? 1900 : std::clamp(year, 100, 2999);
-    dbf::settings().epoch = epoch_;
+    changeSettings([&](tables::EngineSettings& s) { s.epoch = epoch_; });
 }
 
 void TDbfEnv::setDateFormat(TDbfDateFormat format) {
     const int code = std::clamp(static_cast<int>(format), 0, 7);
     dateFormat_ = static_cast<TDbfDateFormat>(code);
     // The engine knows no host format; the host default is month/day/year like the first.
-    dbf::settings().dateFormat =
-        code == 7 ? dbf::DateFormat::American : static_cast<dbf::DateFormat>(code);
+    changeSettings([&](tables::EngineSettings& s) { s.dateFormat = code == 7 ? 0 : code; });
     const FormatText& text = kFormats[code];
     shortDateFormat().format = text.format;
     shortDateFormat().separator = text.separator;
@@ -108,22 +119,23 @@ void TDbfEnv::setDateFormat(TDbfDateFormat format) {
 
 void TDbfEnv::setLockTimeout(int seconds) {
     lockTimeout_ = seconds;
-    dbf::settings().lockTimeoutMs = std::max(0, seconds) * 1000;
+    changeSettings(
+        [&](tables::EngineSettings& s) { s.lockTimeoutMs = std::max(0, seconds) * 1000; });
 }
 
 void TDbfEnv::setMemoBlockSize(int size) {
     memoBlockSize_ = size;
-    dbf::settings().memoBlockSize = size;
+    changeSettings([&](tables::EngineSettings& s) { s.memoBlockSize = size; });
 }
 
 void TDbfEnv::setSoftSeek(bool on) {
     softSeek_ = on;
-    dbf::settings().softSeek = on;
+    changeSettings([&](tables::EngineSettings& s) { s.softSeek = on; });
 }
 
 void TDbfEnv::setDeleted(bool on) {
     deleted_ = on;
-    dbf::settings().hideDeleted = on;
+    changeSettings([&](tables::EngineSettings& s) { s.hideDeleted = on; });
 }
 
 int TDbfEnv::errorLevel(int level) {

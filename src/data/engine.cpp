@@ -2,8 +2,9 @@
 
 #include "core/cp1250.h"
 #include "core/field_name.h"
-#include "dbf/settings.h"
+#include "data/dbf_engine.h"
 #include "dbf/xbase_text.h"
+#include "tables/engine_registry.h"
 
 #include <algorithm>
 #include <fstream>
@@ -12,14 +13,14 @@
 
 namespace vorlan::data {
 
-dbf::TableFlavor flavorOfDriver(int driver) {
+tables::Flavor flavorOfDriver(int driver) {
     switch (driver) {
     case 1:
-        return dbf::TableFlavor::DBase3;
+        return tables::Flavor::DBase3;
     case 3:
-        return dbf::TableFlavor::VisualFoxPro;
+        return tables::Flavor::VisualFoxPro;
     default:
-        return dbf::TableFlavor::FoxPro;
+        return tables::Flavor::FoxPro;
     }
 }
 
@@ -28,17 +29,35 @@ Engine& engine() {
     return instance;
 }
 
+Engine::Engine() {
+    tables::registerEngine(dbfEngine(), true);
+}
+
 int Engine::select(int area) {
-    const int previous = areas_.current();
-    if (area >= 1 && area <= dbf::WorkAreas::kMaxAreas) {
-        areas_.select(area);
+    const int previous = current_;
+    if (area >= 1 && area <= kMaxAreas) {
+        current_ = area;
     }
     return previous;
 }
 
+tables::EngineTable* Engine::table(int area) const {
+    const auto it = areas_.find(area == 0 ? current_ : area);
+    return it == areas_.end() ? nullptr : it->second.get();
+}
+
+int Engine::areaOf(std::string_view alias) const {
+    for (const auto& [area, t] : areas_) {
+        if (equalsNoCase(t->alias(), alias)) {
+            return area;
+        }
+    }
+    return 0;
+}
+
 int Engine::freeArea() const {
-    for (int a = 1; a <= dbf::WorkAreas::kMaxAreas; ++a) {
-        if (areas_.table(a) == nullptr && pending_.count(a) == 0) {
+    for (int a = 1; a <= kMaxAreas; ++a) {
+        if (table(a) == nullptr && pending_.count(a) == 0) {
             return a;
         }
     }
@@ -46,15 +65,15 @@ int Engine::freeArea() const {
 }
 
 int Engine::openTable(const std::filesystem::path& path, std::string alias,
-                      const dbf::OpenOptions& options, int area) {
+                      const tables::OpenOptions& options, int area) {
     if (area == 0) {
         area = freeArea();
         if (area == 0) {
-            throw dbf::DbfError("no free work area");
+            throw tables::EngineError("no free work area");
         }
-    } else if (area < 1 || area > dbf::WorkAreas::kMaxAreas || table(area) != nullptr ||
+    } else if (area < 1 || area > kMaxAreas || table(area) != nullptr ||
                pending_.count(area) != 0) {
-        throw dbf::DbfError("work area " + std::to_string(area) + " is not free");
+        throw tables::EngineError("work area " + std::to_string(area) + " is not free");
     }
     if (alias.empty()) {
         // Programs see aliases in their own code page, not in the host's UTF-8.
@@ -62,23 +81,17 @@ int Engine::openTable(const std::filesystem::path& path, std::string alias,
     }
     // Two programs may well open tables of one name from two folders: the second one gets a
     // distinct alias instead of a failure.
-    if (areas_.areaOf(alias) != 0) {
+    if (areaOf(alias) != 0) {
         alias += "_" + std::to_string(area);
     }
-    auto table = dbf::Table::open(path, options);
-    const int previous = areas_.select(area);
-    try {
-        areas_.adopt(std::move(table), alias);
-    } catch (...) {
-        areas_.select(previous);
-        throw;
-    }
-    areas_.select(previous);
+    auto table = tables::engineFor(path).open(path, options);
+    table->setAlias(std::move(alias));
+    areas_[area] = std::move(table);
     return area;
 }
 
 void Engine::closeArea(int area) {
-    if (area < 1 || area > dbf::WorkAreas::kMaxAreas) {
+    if (area < 1 || area > kMaxAreas) {
         return;
     }
     turbo_.erase(area);
@@ -86,14 +99,18 @@ void Engine::closeArea(int area) {
     for (auto it = relations_.begin(); it != relations_.end();) {
         it = it->second.child == area ? relations_.erase(it) : std::next(it);
     }
-    areas_.close(area);
+    const auto it = areas_.find(area);
+    if (it == areas_.end()) {
+        return;
+    }
+    std::unique_ptr<tables::EngineTable> table = std::move(it->second);
+    areas_.erase(it);
+    table->close();
 }
 
 void Engine::closeAll() {
-    for (int a = 1; a <= dbf::WorkAreas::kMaxAreas; ++a) {
-        if (areas_.table(a) != nullptr) {
-            closeArea(a);
-        }
+    while (!areas_.empty()) {
+        closeArea(areas_.begin()->first);
     }
     pending_.clear();
 }
@@ -150,7 +167,7 @@ bool Engine::createField(std::string_view name, char type, int width, int decima
             return false;
         }
     }
-    const bool modern = it->second.flavor == dbf::TableFlavor::VisualFoxPro;
+    const bool modern = it->second.flavor == tables::Flavor::VisualFoxPro;
     switch (type) {
     case 'C':
         if (width < 1 || width > 254) return false;
@@ -181,7 +198,7 @@ bool Engine::createField(std::string_view name, char type, int width, int decima
     default:
         return false;
     }
-    it->second.fields.push_back(dbf::FieldSpec{std::string(name), type, width, decimals});
+    it->second.fields.push_back(tables::FieldSpec{std::string(name), type, width, decimals});
     return true;
 }
 
@@ -197,11 +214,9 @@ bool Engine::createExec() {
         return false;
     }
     try {
-        dbf::CreateOptions options;
-        options.flavor = pending.flavor;
-        dbf::Table::create(pending.path, pending.fields, options)->close();
+        tables::engineFor(pending.path).create(pending.path, pending.fields, pending.flavor);
         return true;
-    } catch (const dbf::DbfError& e) {
+    } catch (const tables::EngineError& e) {
         lastError_ = e.what();
         return false;
     }
@@ -224,7 +239,7 @@ void Engine::followRelations(int parent) {
 }
 
 void Engine::followRelations(int parent, std::set<int>& visited) {
-    dbf::Table* from = table(parent);
+    tables::EngineTable* from = table(parent);
     // Relations may form a ring (A moves B, B moves A): each area moves once per move.
     if (from == nullptr || !visited.insert(parent).second) {
         return;
@@ -235,27 +250,28 @@ void Engine::followRelations(int parent, std::set<int>& visited) {
         todo.push_back(it->second);
     }
     for (const Relation& r : todo) {
-        dbf::Table* child = table(r.child);
+        tables::EngineTable* child = table(r.child);
         if (child == nullptr) {
             continue;
         }
         if (from->eof()) {
             child->goTo(child->recordCount() + 1);
         } else {
-            const dbf::XValue v = from->evaluate(r.expression);
+            const tables::ExprValue v = from->evaluate(r.expression);
             if (child->order() > 0) {
                 std::string key;
-                if (v.type == dbf::ValueType::Char) {
-                    key = v.str;
-                } else if (v.type == dbf::ValueType::Date) {
+                if (v.kind == tables::ValueKind::Char) {
+                    key = v.text;
+                } else if (v.kind == tables::ValueKind::Date) {
                     key = dbf::dateToDtos(v.date);
-                } else if (v.type == dbf::ValueType::Numeric) {
-                    key = std::string(dbf::trimLeft(dbf::formatNumber(v.num, 20, 6)));
+                } else if (v.kind == tables::ValueKind::Numeric) {
+                    key = std::string(dbf::trimLeft(dbf::formatNumber(v.number, 20, 6)));
                 }
                 child->seek(key, false);
             } else {
-                child->goTo(v.type == dbf::ValueType::Numeric ? static_cast<std::uint32_t>(v.num)
-                                                              : 0);
+                child->goTo(v.kind == tables::ValueKind::Numeric
+                                ? static_cast<std::uint32_t>(v.number)
+                                : 0);
             }
         }
         followRelations(r.child, visited);
@@ -266,12 +282,12 @@ void Engine::followRelations(int parent, std::set<int>& visited) {
 
 namespace engine_ops {
 
-std::string dateString(const dbf::Table& table, int field) {
+std::string dateString(const tables::EngineTable& table, int field) {
     const std::int32_t jd = table.getDate(field);
     return jd == 0 ? dbf::emptyDateText() : dbf::dateToText(jd);
 }
 
-std::string baseDate(const dbf::Table& table) {
+std::string baseDate(const tables::EngineTable& table) {
     return dbf::dateToText(table.lastUpdate());
 }
 
@@ -283,14 +299,14 @@ std::string descend(std::string_view key) {
     return out;
 }
 
-bool blobToFile(const dbf::Table& table, int field, const std::filesystem::path& file) {
+bool blobToFile(const tables::EngineTable& table, int field, const std::filesystem::path& file) {
     const std::string data = table.getMemo(field);
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(data.data(), static_cast<std::streamsize>(data.size()));
     return static_cast<bool>(out);
 }
 
-bool fileToBlob(dbf::Table& table, int field, const std::filesystem::path& file) {
+bool fileToBlob(tables::EngineTable& table, int field, const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in) {
         return false;
@@ -300,27 +316,15 @@ bool fileToBlob(dbf::Table& table, int field, const std::filesystem::path& file)
     return true;
 }
 
-int evalType(dbf::Table& table, std::string_view expr) {
-    try {
-        return static_cast<int>(dbf::Expression::compile(expr, &table).type());
-    } catch (const dbf::DbfError&) {
-        return 0;
-    }
+int evalType(tables::EngineTable& table, std::string_view expr) {
+    return table.expressionType(expr);
 }
 
-int indexTypeCode(dbf::Table& table, int order) {
+int indexTypeCode(tables::EngineTable& table, int order) {
     if (order < 1 || order > table.indexCount()) {
         return 0;
     }
-    switch (table.index(order).kind()) {
-    case dbf::IndexKind::Ntx:
-        return 4;
-    case dbf::IndexKind::Idx:
-        return 5;
-    case dbf::IndexKind::Cdx:
-        return 7;
-    }
-    return 0;
+    return table.orderInfo(order).typeCode;
 }
 
 namespace {
@@ -356,11 +360,11 @@ bool isMemo(char type) {
 
 } // namespace
 
-std::uint32_t appendFromText(dbf::Table& target, const std::filesystem::path& from,
-                             dbf::TextFormat format) {
+std::uint32_t appendFromText(tables::EngineTable& target, const std::filesystem::path& from,
+                             tables::TextFormat format) {
     std::ifstream in(from, std::ios::binary);
     if (!in) {
-        throw dbf::DbfError("cannot open " + from.string());
+        throw tables::EngineError("cannot open " + from.string());
     }
     std::uint32_t appended = 0;
     std::string line;
@@ -373,10 +377,10 @@ std::uint32_t appendFromText(dbf::Table& target, const std::filesystem::path& fr
             continue;
         }
         std::vector<std::string> values;
-        if (format == dbf::TextFormat::Sdf) {
+        if (format == tables::TextFormat::Sdf) {
             std::size_t pos = 0;
             for (int f = 0; f < target.fieldCount(); ++f) {
-                const dbf::FieldInfo& info = target.field(f);
+                const tables::FieldDesc& info = target.field(f);
                 if (isMemo(info.type)) {
                     values.emplace_back();
                     continue;
@@ -392,9 +396,9 @@ std::uint32_t appendFromText(dbf::Table& target, const std::filesystem::path& fr
         target.append();
         std::size_t v = 0;
         for (int f = 0; f < target.fieldCount() && v < values.size(); ++f) {
-            const dbf::FieldInfo& info = target.field(f);
+            const tables::FieldDesc& info = target.field(f);
             if (isMemo(info.type)) {
-                if (format == dbf::TextFormat::Sdf) {
+                if (format == tables::TextFormat::Sdf) {
                     ++v;
                 }
                 continue;

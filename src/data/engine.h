@@ -1,20 +1,20 @@
 #pragma once
-// The process-wide DBF engine: one set of work areas (1..250) shared by every table data set,
-// every engine access component and the database window, with the engine-wide switches that
-// the table class itself does not keep (error level, translation, turbo read per area, the
-// gauge window) and the few operations the table class lacks: tables built field by field,
+// The process-wide engine: one set of work areas (1..250) shared by every table data set,
+// every engine access component and the database window, each holding a table opened through
+// the table engine of its path (tables/engine_registry.h), with the engine-wide switches that
+// the tables themselves do not keep (error level, translation, turbo read per area, the
+// gauge window) and the few operations the engine interface lacks: tables built field by field,
 // engine text for dates and versions and relations between areas. (Query bits are marks of the
-// table itself: dbf::Table::markRecord.)
+// table itself: tables::EngineTable::markRecord.)
 //
 // Like the engine underneath, this runs on the one user-interface thread.
 
-#include "dbf/table.h"
-#include "dbf/table_ops.h"
-#include "dbf/workareas.h"
+#include "tables/table_engine.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <string_view>
@@ -24,33 +24,37 @@ namespace vorlan::data {
 
 // Driver codes for new tables: 1 dBase III (.DBT memos), 2 FoxPro (.FPT memos), 3 the 0x30
 // family; any other code is taken as 2.
-dbf::TableFlavor flavorOfDriver(int driver);
+tables::Flavor flavorOfDriver(int driver);
 
 // The alias given to tables that are being created and closed again at once.
 inline constexpr const char* kScratchAlias = "XXXXXXXXXX";
 
 class Engine {
 public:
-    Engine() = default;
+    static constexpr int kMaxAreas = 250;
+
+    // Registers the DBF engine as the fallback table engine.
+    Engine();
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
-
-    dbf::WorkAreas& areas() { return areas_; }
 
     // Makes `area` current and answers the area that was current before; numbers outside
     // 1..250 change nothing (the answer is still the current area).
     int select(int area);
-    int current() const { return areas_.current(); }
+    int current() const { return current_; }
     // The table of an area (the current one for 0), null when the area is empty.
-    dbf::Table* table(int area = 0) const { return areas_.table(area); }
+    tables::EngineTable* table(int area = 0) const;
+    // The area whose table has this alias (case-insensitive), 0 when none.
+    int areaOf(std::string_view alias) const;
     // The lowest area that holds no table and is not reserved by a table being created.
     int freeArea() const;
 
     // Opens a table into `area` (0: the lowest free one) without changing the current area;
     // answers the area. An area that holds a table is refused, as is one out of range. An alias
-    // already taken by another area gets the area number appended. Throws DbfError.
+    // already taken by another area gets the area number appended. The engine is the one
+    // registered for the path. Throws tables::EngineError.
     int openTable(const std::filesystem::path& path, std::string alias,
-                  const dbf::OpenOptions& options, int area = 0);
+                  const tables::OpenOptions& options, int area = 0);
     // Closes the table of an area (its turbo flag and relations go with it).
     void closeArea(int area);
     void closeAll();
@@ -93,15 +97,16 @@ private:
     struct PendingTable {
         std::filesystem::path path;
         std::string alias;
-        dbf::TableFlavor flavor = dbf::TableFlavor::FoxPro;
-        std::vector<dbf::FieldSpec> fields;
+        tables::Flavor flavor = tables::Flavor::FoxPro;
+        std::vector<tables::FieldSpec> fields;
     };
     struct Relation {
         int child = 0;
         std::string expression;
     };
 
-    dbf::WorkAreas areas_;
+    std::map<int, std::unique_ptr<tables::EngineTable>> areas_;
+    int current_ = 1;
     int errorLevel_ = 1;
     bool translate_ = false;
     std::intptr_t gauge_ = 0;
@@ -118,25 +123,25 @@ Engine& engine();
 namespace engine_ops {
 
 // Date field as text in the engine's date format ("  .  .    " style blanks when empty).
-std::string dateString(const dbf::Table& table, int field);
+std::string dateString(const tables::EngineTable& table, int field);
 // Last update of the table as date text.
-std::string baseDate(const dbf::Table& table);
+std::string baseDate(const tables::EngineTable& table);
 // The xBase DESCEND of a character key: each byte complemented, so descending keys sort first.
 std::string descend(std::string_view key);
 // Writes a memo field's bytes to a host file; false when it cannot be written.
-bool blobToFile(const dbf::Table& table, int field, const std::filesystem::path& file);
+bool blobToFile(const tables::EngineTable& table, int field, const std::filesystem::path& file);
 // Loads a host file into a memo field as binary contents; false when it cannot be read.
-bool fileToBlob(dbf::Table& table, int field, const std::filesystem::path& file);
+bool fileToBlob(tables::EngineTable& table, int field, const std::filesystem::path& file);
 // Type code of an expression over the table: 1 character, 2 numeric, 3 logical, 4 date,
 // 0 when it does not compile.
-int evalType(dbf::Table& table, std::string_view expr);
+int evalType(tables::EngineTable& table, std::string_view expr);
 // Index kind code of an order: 4 .NTX, 5 .IDX, 7 .CDX; 0 for natural order.
-int indexTypeCode(dbf::Table& table, int order);
+int indexTypeCode(tables::EngineTable& table, int order);
 // Appends records from a text file: SDF (every field at its full width, one record a line) or
 // delimited (commas, character fields in double quotes). Answers the records appended.
 // Fields are matched by position; lines with fewer values leave the rest blank.
-std::uint32_t appendFromText(dbf::Table& target, const std::filesystem::path& from,
-                             dbf::TextFormat format);
+std::uint32_t appendFromText(tables::EngineTable& target, const std::filesystem::path& from,
+                             tables::TextFormat format);
 
 } // namespace engine_ops
 

@@ -3,9 +3,8 @@
 #include "core/field_name.h"
 #include "core/path_mapper.h"
 #include "data/engine.h"
-#include "dbf/settings.h"
-#include "dbf/table_ops.h"
 #include "dbf/xbase_text.h"
+#include "tables/engine_registry.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -26,7 +25,7 @@ bool isNumericType(char t) {
     return t == 'N' || t == 'F' || t == 'I' || t == 'B' || t == 'Y';
 }
 
-FieldType mapType(const dbf::FieldInfo& f) {
+FieldType mapType(const tables::FieldDesc& f) {
     switch (f.type) {
     case 'C':
         return FieldType::String;
@@ -68,7 +67,7 @@ DataSetError dbfFailure(const std::exception& e) {
 
 class TableDataSet::TableField : public Field {
 public:
-    TableField(TableDataSet& owner, int index, const dbf::FieldInfo& info)
+    TableField(TableDataSet& owner, int index, const tables::FieldDesc& info)
         : owner_(owner), index_(index), info_(info), type_(mapType(info)) {}
 
     const std::string& name() const override { return info_.name; }
@@ -118,7 +117,7 @@ public:
 private:
     TableDataSet& owner_;
     int index_;
-    dbf::FieldInfo info_;
+    tables::FieldDesc info_;
     FieldType type_;
 };
 
@@ -135,19 +134,19 @@ TableDataSet::~TableDataSet() {
     }
 }
 
-dbf::Table* TableDataSet::table() const {
+tables::EngineTable* TableDataSet::table() const {
     if (area_ == 0) {
         return nullptr;
     }
     // Something else may have closed the area or put another table into it behind our back
     // (the area is shared with the engine functions); then this data set has no table.
     // (A new table may well be allocated where the old one was, hence the path as well.)
-    dbf::Table* t = engine().table(area_);
+    tables::EngineTable* t = engine().table(area_);
     return t == opened_ && t->path() == hostPath_ ? t : nullptr;
 }
 
-dbf::Table& TableDataSet::openTable() const {
-    dbf::Table* t = table();
+tables::EngineTable& TableDataSet::openTable() const {
+    tables::EngineTable* t = table();
     if (t == nullptr) {
         throw DataSetError("Cannot perform this operation on a closed dataset");
     }
@@ -158,8 +157,8 @@ int TableDataSet::tableType() const {
     if (tableType_ != 0) {
         return tableType_;
     }
-    const dbf::Table* t = table();
-    return t != nullptr && dbf::flavorOf(*t) == dbf::TableFlavor::DBase3 ? 4 : 5;
+    const tables::EngineTable* t = table();
+    return t != nullptr && t->flavor() == tables::Flavor::DBase3 ? 4 : 5;
 }
 
 std::filesystem::path TableDataSet::resolvePath() const {
@@ -201,17 +200,17 @@ void TableDataSet::doOpen() {
         throw DataSetError("Cannot open table " + pathMapper().toProgram(path) +
                            ": the file does not exist");
     }
-    dbf::OpenOptions options;
+    tables::OpenOptions options;
     options.readOnly = readOnly_;
     options.exclusive = exclusive_;
     try {
         area_ = engine().openTable(path, {}, options, preferredArea_);
-    } catch (const dbf::DbfError& e) {
+    } catch (const tables::EngineError& e) {
         throw DataSetError("Cannot open table " + pathMapper().toProgram(path) + ": " + e.what());
     }
     opened_ = engine().table(area_);
     hostPath_ = path;
-    dbf::Table& t = openTable();
+    tables::EngineTable& t = openTable();
     const auto undo = [this] {
         engine().closeArea(area_);
         area_ = 0;
@@ -221,7 +220,7 @@ void TableDataSet::doOpen() {
     try {
         applyIndexName();
         t.goTop();
-    } catch (const dbf::DbfError& e) {
+    } catch (const tables::EngineError& e) {
         undo();
         throw DataSetError("Cannot open table " + pathMapper().toProgram(path) + ": " + e.what());
     } catch (...) {
@@ -252,7 +251,7 @@ void TableDataSet::doClose() {
     if (ours) {
         try {
             engine().closeArea(area);
-        } catch (const dbf::DbfError& e) {
+        } catch (const tables::EngineError& e) {
             throw dbfFailure(e);
         }
     }
@@ -279,7 +278,7 @@ void TableDataSet::setIndexName(std::string name) {
 }
 
 void TableDataSet::applyIndexName() {
-    dbf::Table& t = openTable();
+    tables::EngineTable& t = openTable();
     if (indexName_.empty()) {
         t.setOrder(0);
         return;
@@ -294,7 +293,7 @@ void TableDataSet::applyIndexName() {
 // ---- Position -------------------------------------------------------------------------------
 
 void TableDataSet::syncEngine() const {
-    dbf::Table* t = table();
+    tables::EngineTable* t = table();
     if (t == nullptr) {
         return;
     }
@@ -305,14 +304,14 @@ void TableDataSet::syncEngine() const {
 }
 
 void TableDataSet::adoptEnginePosition() {
-    const dbf::Table& t = openTable();
+    const tables::EngineTable& t = openTable();
     recno_ = t.recNo();
     bof_ = t.bof();
     eof_ = t.eof();
 }
 
 std::uint32_t TableDataSet::recNo() const {
-    const dbf::Table* t = table();
+    const tables::EngineTable* t = table();
     if (t == nullptr) {
         return 0;
     }
@@ -326,13 +325,13 @@ std::uint32_t TableDataSet::recNo() const {
 }
 
 std::uint32_t TableDataSet::recordCount() const {
-    const dbf::Table* t = table();
+    const tables::EngineTable* t = table();
     return t == nullptr ? 0 : t->recordCount();
 }
 
 void TableDataSet::first() {
     checkBrowse();
-    dbf::Table& t = openTable();
+    tables::EngineTable& t = openTable();
     t.goTop();
     adoptEnginePosition();
     bof_ = true;
@@ -341,7 +340,7 @@ void TableDataSet::first() {
 
 void TableDataSet::last() {
     checkBrowse();
-    dbf::Table& t = openTable();
+    tables::EngineTable& t = openTable();
     t.goBottom();
     adoptEnginePosition();
     // Standing on the last record counts as the end, as it does for every data set; an empty
@@ -354,7 +353,7 @@ void TableDataSet::last() {
 
 int TableDataSet::moveBy(int distance) {
     checkBrowse();
-    dbf::Table& t = openTable();
+    tables::EngineTable& t = openTable();
     if (bof_ && eof_) {
         // Nothing to move over: an empty data set stays empty until it is walked from the top.
         changed();
@@ -395,7 +394,7 @@ int TableDataSet::moveBy(int distance) {
 
 void TableDataSet::gotoBookmark(Bookmark b) {
     checkBrowse();
-    dbf::Table& t = openTable();
+    tables::EngineTable& t = openTable();
     if (b == 0 || b > t.refreshCount()) {
         throw DataSetError("Record not found");
     }
@@ -442,7 +441,7 @@ Value TableDataSet::fieldValue(int index) const {
             return *pending_[static_cast<std::size_t>(index)];
         }
     }
-    dbf::Table* t = table();
+    tables::EngineTable* t = table();
     if (t == nullptr || s == DataSetState::Insert) {
         return f.type() == FieldType::String ? Value(std::string()) : Value();
     }
@@ -452,7 +451,7 @@ Value TableDataSet::fieldValue(int index) const {
     }
     const char type = f.dbfType();
     if (type == 'C') {
-        return Value(std::string(dbf::trimRight(t->raw(index))));
+        return Value(std::string(dbf::trimRight(t->getString(index))));
     }
     if (isMemoType(type)) {
         return Value(t->getMemo(index));
@@ -573,7 +572,7 @@ void TableDataSet::setFieldValue(int index, const Value& value) {
 // ---- Editing --------------------------------------------------------------------------------
 
 void TableDataSet::doEdit() {
-    dbf::Table& t = openTable();
+    tables::EngineTable& t = openTable();
     if (t.readOnly()) {
         throw DataSetError("Cannot modify a read-only dataset");
     }
@@ -590,14 +589,14 @@ void TableDataSet::doEdit() {
 }
 
 void TableDataSet::doAppend() {
-    dbf::Table& t = openTable();
+    tables::EngineTable& t = openTable();
     if (t.readOnly()) {
         throw DataSetError("Cannot modify a read-only dataset");
     }
     pending_.assign(fields_.size(), std::nullopt);
 }
 
-void TableDataSet::writePending(dbf::Table& t) {
+void TableDataSet::writePending(tables::EngineTable& t) {
     for (std::size_t i = 0; i < pending_.size(); ++i) {
         if (!pending_[i]) {
             continue;
@@ -611,7 +610,7 @@ void TableDataSet::writePending(dbf::Table& t) {
         } else if (isMemoType(type)) {
             t.setMemo(f, blank ? std::string() : v.asString(), type != 'M');
         } else if (blank) {
-            t.setRaw(f, std::string(static_cast<std::size_t>(t.field(f).width), ' '));
+            t.setBlank(f);
         } else if (isNumericType(type)) {
             t.setNumber(f, v.toDouble());
         } else if (type == 'L') {
@@ -626,7 +625,7 @@ void TableDataSet::writePending(dbf::Table& t) {
 }
 
 void TableDataSet::releaseEditLock() {
-    dbf::Table* t = table();
+    tables::EngineTable* t = table();
     if (lockTaken_ && t != nullptr) {
         t->unlock(recno_);
     }
@@ -634,7 +633,7 @@ void TableDataSet::releaseEditLock() {
 }
 
 void TableDataSet::doPost() {
-    dbf::Table& t = openTable();
+    tables::EngineTable& t = openTable();
     try {
         if (state() == DataSetState::Insert) {
             t.append();
@@ -660,7 +659,7 @@ void TableDataSet::doPost() {
             t.flush();
             releaseEditLock();
         }
-    } catch (const dbf::DbfError& e) {
+    } catch (const tables::EngineError& e) {
         throw dbfFailure(e);
     }
     pending_.clear();
@@ -675,7 +674,7 @@ void TableDataSet::doCancel() {
 }
 
 void TableDataSet::doDelete() {
-    dbf::Table& t = openTable();
+    tables::EngineTable& t = openTable();
     if (t.readOnly()) {
         throw DataSetError("Cannot modify a read-only dataset");
     }
@@ -699,12 +698,12 @@ void TableDataSet::doDelete() {
         if (editing) {
             releaseEditLock();
         }
-    } catch (const dbf::DbfError& e) {
+    } catch (const tables::EngineError& e) {
         throw dbfFailure(e);
     }
     // A record the engine hides is no longer a place to stand: go on to the next one, or
     // back to the last when it was the last.
-    if (dbf::settings().hideDeleted) {
+    if (tables::settings().hideDeleted) {
         t.skip(1);
         if (t.eof()) {
             t.goBottom();

@@ -14,7 +14,7 @@
 
 #include "data/data_set.h"
 #include "data/session.h"
-#include "dbf/table.h"
+#include "tables/table_engine.h"
 
 #include <filesystem>
 #include <optional>
@@ -58,7 +58,7 @@ public:
     // operation fails with DataSetError until the data set is closed.
     int workArea() const { return area_; }
     // The engine table, null while closed.
-    dbf::Table* table() const;
+    tables::EngineTable* table() const;
     // Moves the engine's record pointer to the data set's record (before an engine call made
     // for it); nothing while closed.
     void syncEngine() const;
@@ -106,10 +106,10 @@ protected:
 private:
     class TableField;
     std::filesystem::path resolvePath() const;
-    dbf::Table& openTable() const;
+    tables::EngineTable& openTable() const;
     void applyIndexName();
     void adoptEnginePosition();
-    void writePending(dbf::Table& t);
+    void writePending(tables::EngineTable& t);
     void releaseEditLock();
 
     std::string databaseName_;
@@ -122,7 +122,7 @@ private:
 
     std::filesystem::path hostPath_;
     int area_ = 0;
-    const dbf::Table* opened_ = nullptr; // the table this data set put into area_
+    const tables::EngineTable* opened_ = nullptr; // the table this data set put into area_
     std::vector<std::unique_ptr<TableField>> fields_;
     std::uint32_t recno_ = 0;
     bool bof_ = true;

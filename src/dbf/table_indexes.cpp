@@ -447,6 +447,8 @@ bool Table::changeCurrentKey(int order, bool add) {
     if (order < 1 || order > indexCount() || eof_) return false;
     Index& ix = *indexes_[static_cast<std::size_t>(order - 1)];
     const std::string key = ix.keyOfCurrent();
+    // A record has one entry per order: adding it twice would show the record twice.
+    if (add && ix.keys().find(key, recno_) != KeyList::npos) return false;
     if (!(add ? ix.keys().insert(key, recno_) : ix.keys().erase(key, recno_))) return false;
     noteKeyChange(ix, add, key);
     ix.dirty = true;

@@ -279,6 +279,23 @@ TEST_F(DbfAccessTest, QueryBitsAndFlipsSteerTheDataSet) {
     EXPECT_EQ(a.access.orderRecNo(), 2u);
 }
 
+TEST_F(DbfAccessTest, KeysPutInOrTakenOutByHandChangeTheOrderOnce) {
+    using Names = std::vector<std::string>;
+    ASSERT_EQ(a.access.indexTag("", "NAME", "NAME", 0, false, ""), 1);
+    EXPECT_FALSE(a.access.keyAdd("NOSUCH"));
+    ASSERT_TRUE(a.access.seek("Cerny"));
+    EXPECT_TRUE(a.access.keyDrop(""));
+    EXPECT_FALSE(a.access.keyDrop("NAME")); // not there any more
+    EXPECT_EQ(namesOf(a.ds), (Names{"Adam", "Bily", "Novak"}));
+
+    a.access.go(3);
+    EXPECT_TRUE(a.access.keyAdd("NAME"));
+    EXPECT_FALSE(a.access.keyAdd("")); // a record is never in an order twice
+    EXPECT_EQ(namesOf(a.ds), (Names{"Adam", "Bily", "Cerny", "Novak"}));
+    EXPECT_TRUE(a.access.seek("Cerny"));
+    EXPECT_EQ(a.access.orderRecNo(), 3u);
+}
+
 TEST_F(DbfAccessTest, ScopeLimitsTheDataSet) {
     a.access.indexTag("", "QTY", "QTY", 0, false, "");
     EXPECT_TRUE(a.access.setScope("3", "7"));

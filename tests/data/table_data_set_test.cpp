@@ -78,7 +78,7 @@ TEST_F(CustomerTable, OpeningFailuresAreDataSetErrors) {
     ds.setTableName("customer.dbf");
     ds.setIndexName("NOSUCH");
     EXPECT_THROW(ds.open(), DataSetError);
-    EXPECT_EQ(engine().areas().areaOf("CUSTOMER"), 0);
+    EXPECT_EQ(engine().areaOf("CUSTOMER"), 0);
 }
 
 TEST_F(CustomerTable, DatabaseNameMayBeAnAlias) {
@@ -200,7 +200,9 @@ TEST_F(CustomerTable, DeleteMarksAndHiddenRecordsAreLeft) {
     EXPECT_EQ(ds.recNo(), 2u); // still visible while deleted records are shown
     EXPECT_TRUE(engine().table(ds.workArea())->deleted());
 
-    dbf::settings().hideDeleted = true;
+    tables::EngineSettings hidden = tables::settings();
+    hidden.hideDeleted = true;
+    tables::applySettings(hidden);
     ds.next();
     ds.deleteRecord();
     EXPECT_EQ(ds.fieldByName("NAME")->asString(), "Bily");
@@ -254,7 +256,7 @@ TEST_F(CustomerTable, ReadsFollowTheDataSetUntilResync) {
     ds.next();
 
     // Someone moves the engine's area directly: the data set still shows its own record...
-    dbf::Table* t = engine().table(ds.workArea());
+    tables::EngineTable* t = engine().table(ds.workArea());
     t->goTo(4);
     EXPECT_EQ(ds.fieldByName("NAME")->asString(), "Adam");
     EXPECT_EQ(ds.recNo(), 2u);

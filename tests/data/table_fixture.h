@@ -5,8 +5,10 @@
 #include "data/engine.h"
 #include "data/table_data_set.h"
 #include "dbf/settings.h"
+#include "dbf/table.h"
 #include "dbf/temp_dir.h"
 #include "dbf/xbase_text.h"
+#include "tables/engine_registry.h"
 
 #include <gtest/gtest.h>
 
@@ -57,15 +59,19 @@ inline void makeCustomers(const std::filesystem::path& path) {
 // Restores the engine settings and closes every work area when the test ends.
 class EngineGuard {
 public:
-    EngineGuard() : settings_(dbf::settings()), area_(data::engine().current()) {}
+    EngineGuard()
+        : settings_(dbf::settings()), shared_(tables::settings()), area_(data::engine().current()) {
+    }
     ~EngineGuard() {
         data::engine().closeAll();
         data::engine().select(area_);
+        tables::applySettings(shared_);
         dbf::settings() = settings_;
     }
 
 private:
     dbf::Settings settings_;
+    tables::EngineSettings shared_;
     int area_;
 };
 

@@ -1,5 +1,15 @@
 #!/usr/bin/env python3
-"""Checks that every file includes only headers of libraries its target links.
+"""Checks links and includes against the table of layers in docs/architecture.md.
+
+The table (section "Layers") gives each library its folder and the libraries it may link, by
+their short names ("data" is vorlan_data); names that are not project libraries (Qt, Duktape) are
+ignored, and "everything they wire" lets executables link any library. Checked:
+  - every library of the project has a row, and CMake links exactly what its row lists, no more
+    (a link the table does not allow, such as one that skips a layer) and no less;
+  - a link is PUBLIC only when a public header of the library needs it (includes a header of the
+    linked library or of one it passes on publicly), and a header that needs a library has it
+    linked PUBLIC (headers named *_internal.h are private to their library);
+  - includes, with quotes or angle brackets, as below.
 
 Ownership of a file under src/:
   - a library that lists headers among its sources owns exactly the files it lists (vorlan_value:
@@ -21,7 +31,7 @@ import re
 import sys
 import tempfile
 
-INCLUDE = re.compile(r'^[ \t]*#[ \t]*include[ \t]*"([^"]+)"', re.M)
+INCLUDE = re.compile(r'^[ \t]*#[ \t]*include[ \t]*(?:"([^"]+)"|<([^>]+)>)', re.M)
 CODE_SUFFIXES = (".h", ".hpp", ".cpp", ".cc")
 HEADER_SUFFIXES = (".h", ".hpp")
 
@@ -73,13 +83,44 @@ def read_map(path):
     return targets
 
 
+EVERYTHING = "*"
+
+
+def read_table(text):
+    """Library name -> set of short names it may link (or EVERYTHING), from the Layers table."""
+    rows = {}
+    section = re.search(r"^## Layers\n(.*?)(?=^## |\Z)", text, re.M | re.S)
+    if not section:
+        raise SystemExit("docs/architecture.md has no \"## Layers\" section")
+    for line in section.group(1).splitlines():
+        cells = [c.strip() for c in line.strip().strip("|").split("|")]
+        if not line.startswith("|") or len(cells) < 3 or set(cells[0]) <= set("- "):
+            continue
+        libraries = re.findall(r"`([^`]+)`", cells[1])
+        if not libraries:
+            continue  # the heading
+        links = cells[2]
+        if "everything" in links:
+            allowed = EVERYTHING
+        elif links == "nothing":
+            allowed = set()
+        else:
+            allowed = {w for w in re.split(r"[\s,()]+", links) if w}
+        for library in libraries:
+            rows[library] = allowed
+    if not rows:
+        raise SystemExit("the Layers table of docs/architecture.md has no rows")
+    return rows
+
+
 def under(path, folder):
     return path == folder or path.startswith(folder + os.sep)
 
 
 class Layers:
-    def __init__(self, targets, root):
+    def __init__(self, targets, root, table=None):
         self.targets = targets
+        self.table = table
         root = os.path.realpath(root)
         self.src = os.path.join(root, "src")
         self.include_roots = [self.src, os.path.join(root, "tests")]
@@ -101,6 +142,13 @@ class Layers:
                 )
             self.folder_owner[t.folder] = t.name
         self._reach = {}
+        self._files = {}
+        for folder, _, names in os.walk(self.src):
+            for name in sorted(names):
+                path = os.path.join(folder, name)
+                if name.endswith(CODE_SUFFIXES):
+                    for owner in self.owners(path):
+                        self.files_of(owner).append(path)
 
     def owners(self, path):
         if path in self.listed:
@@ -127,8 +175,102 @@ class Layers:
         self._reach[name] = seen
         return seen
 
+    def public_reach(self, name):
+        """The library and every library it passes on through public links."""
+        seen = set()
+        pending = [name]
+        while pending:
+            dep = pending.pop()
+            if dep in seen or dep not in self.targets:
+                continue
+            seen.add(dep)
+            pending.extend(self.targets[dep].public)
+        return seen
+
+    def documented_links(self, target):
+        """The project libraries the table lets `target` link; EVERYTHING; None without a row."""
+        allowed = self.table.get(target.name)
+        if allowed is None or allowed == EVERYTHING:
+            return allowed
+        return {f"vorlan_{short}" for short in allowed if f"vorlan_{short}" in self.targets}
+
+    def headers_of(self, name):
+        return [
+            path
+            for path in self.files_of(name)
+            if path.endswith(HEADER_SUFFIXES) and not path.endswith("_internal.h")
+        ]
+
+    def files_of(self, name):
+        if name not in self._files:
+            self._files[name] = []
+        return self._files[name]
+
+    def check_links(self):
+        for t in sorted(self.targets.values(), key=lambda t: t.name):
+            if not under(t.folder, self.src):
+                continue
+            allowed = self.documented_links(t)
+            if allowed is None:
+                self.problems.append(f"{t.name} has no row in the table of docs/architecture.md")
+                continue
+            direct = {link for link in t.links if link in self.targets}
+            if allowed != EVERYTHING:
+                for link in sorted(direct - allowed):
+                    self.problems.append(
+                        f"{t.name} links {link}, which the table of docs/architecture.md does "
+                        "not allow"
+                    )
+                for link in sorted(allowed - direct):
+                    self.problems.append(
+                        f"the table of docs/architecture.md lets {t.name} link {link}, "
+                        "which CMake does not link"
+                    )
+                for link in sorted(direct):
+                    # A public link is not redundant beside a private one that passes it on.
+                    through = sorted(
+                        other
+                        for other in direct
+                        if other != link
+                        and link in self.public_reach(other)
+                        and (link not in t.public or other in t.public)
+                    )
+                    if through:
+                        self.problems.append(
+                            f"{t.name} links {link}, which it reaches through {through[0]} "
+                            "already: the link skips a layer"
+                        )
+            if t.kind == "EXECUTABLE":
+                continue
+            self.check_public_links(t)
+
+    def check_public_links(self, t):
+        needed = set()  # libraries some public header includes
+        for path in self.headers_of(t.name):
+            for line, header, resolved in self.includes(path):
+                if not under(resolved, self.src):
+                    continue
+                owners = self.owners(resolved) - {t.name}
+                if not owners or t.name in self.owners(resolved):
+                    continue
+                needed |= owners
+                if not owners & self.public_reach(t.name):
+                    where = os.path.relpath(path, os.path.dirname(self.src))
+                    owner = ", ".join(sorted(owners))
+                    self.problems.append(
+                        f"{where}:{line}: the public header includes {header} of {owner}, "
+                        f"which {t.name} does not link PUBLIC"
+                    )
+        for link in sorted(set(t.public) & set(self.targets)):
+            if not needed & self.public_reach(link):
+                self.problems.append(
+                    f"{t.name} links {link} PUBLIC, but none of its public headers needs it: "
+                    "link it PRIVATE"
+                )
+
     def resolve(self, includer, header):
-        for base in [os.path.dirname(includer)] + self.include_roots:
+        bases = ([os.path.dirname(includer)] if includer else []) + self.include_roots
+        for base in bases:
             candidate = os.path.realpath(os.path.join(base, header))
             if os.path.isfile(candidate):
                 return candidate
@@ -139,9 +281,12 @@ class Layers:
             text = f.read()
         for match in INCLUDE.finditer(text):
             line = text.count("\n", 0, match.start()) + 1
-            resolved = self.resolve(path, match.group(1))
+            quoted = match.group(1) is not None
+            header = match.group(1) if quoted else match.group(2)
+            # Angle brackets are looked up in the include roots only, never beside the includer.
+            resolved = self.resolve(path if quoted else None, header)
             if resolved:
-                yield line, match.group(1), resolved
+                yield line, header, resolved
 
     def check_include(self, target, path, line, header, resolved):
         owners = self.owners(resolved)
@@ -158,6 +303,8 @@ class Layers:
             )
 
     def check(self):
+        if self.table is not None:
+            self.check_links()
         checked = 0
         # Every file of a library or executable under src/.
         for folder, _, names in os.walk(self.src):
@@ -192,7 +339,9 @@ def run(map_path, root):
     if not os.path.isfile(map_path):
         print(f"no target map at {map_path}: configure the build first")
         return 1
-    layers = Layers(read_map(map_path), root)
+    with open(os.path.join(root, "docs", "architecture.md"), encoding="utf-8") as f:
+        table = read_table(f.read())
+    layers = Layers(read_map(map_path), root, table)
     checked = layers.check()
     for problem in layers.problems:
         print(problem)
@@ -213,33 +362,75 @@ SELF_TEST_FILES = {
     "src/mid/value.h": "",
     "src/mid/value.cpp": '#include "mid/value.h"\n',
     "src/mid/hidden/hidden.h": "",
+    "src/priv/priv.h": '#include "low/low.h"\n',
+    "src/priv/priv_internal.h": '#include "low/low.h"\n',
     "src/priv/priv.cpp": '#include "low/low.h"\n',
-    "src/top/top.cpp": '#include "mid/mid.h"\n#include "low/low.h"\n#include "mid/value.h"\n',
+    "src/top/top.cpp": (
+        '#include "mid/mid.h"\n#include "low/low.h"\n#include "mid/value.h"\n'
+        "#include <priv/priv.h>\n#include <string>\n"
+    ),
     "src/top/other.cpp": '#include "priv/priv.h"\n#include "low/low.h"\n#include "loose/x.h"\n',
-    "src/priv/priv.h": "",
     "src/loose/x.h": "",
+    "src/wide/wide.cpp": "",
+    "src/deep/deep.cpp": '#include "mid/mid.h"\n',
+    "src/pub/pub.h": "",
+    "src/pub/pub.cpp": '#include "low/low.h"\n',
+    "src/rowless/rowless.cpp": "",
     "tests/t/helper.h": '#include "low/low.h"\n',
     "tests/t/t.cpp": '#include "helper.h"\n#include "mid/hidden/hidden.h"\n',
 }
 
 # mid links low publicly, priv links low privately, value is a file-list library in mid's folder.
 SELF_TEST_MAP = [
-    ("low", "src/low", "low.cpp", "", ""),
-    ("mid", "src/mid", "mid.cpp", "low", "low"),
-    ("value", "src/mid", "value.cpp;value.h", "", ""),
-    ("priv", "src/priv", "priv.cpp", "low", "$<LINK_ONLY:low>"),
-    ("top", "src/top", "top.cpp", "mid", ""),
-    ("other", "src/top/other", "../other.cpp", "priv", ""),
-    ("t_tests", "tests/t", "t.cpp", "value", ""),
+    ("vorlan_low", "src/low", "low.cpp", "", ""),
+    ("vorlan_mid", "src/mid", "mid.cpp", "vorlan_low", "vorlan_low"),
+    ("vorlan_value", "src/mid", "value.cpp;value.h", "", ""),
+    ("vorlan_priv", "src/priv", "priv.cpp", "vorlan_low", "$<LINK_ONLY:vorlan_low>"),
+    ("vorlan_top", "src/top", "top.cpp", "vorlan_mid;vorlan_wide", ""),
+    ("vorlan_other", "src/top/other", "../other.cpp", "vorlan_priv", ""),
+    ("vorlan_wide", "src/wide", "wide.cpp", "", ""),
+    ("vorlan_deep", "src/deep", "deep.cpp", "vorlan_mid;vorlan_low", ""),
+    ("vorlan_pub", "src/pub", "pub.cpp", "vorlan_low", "vorlan_low"),
+    ("vorlan_rowless", "src/rowless", "rowless.cpp", "", ""),
+    ("t_tests", "tests/t", "t.cpp", "vorlan_value", ""),
 ]
 
+SELF_TEST_TABLE = """# Architecture
+
+## Layers
+
+| folder | library | links | what it holds |
+| --- | --- | --- | --- |
+| `top/` | `vorlan_top` | mid | the top |
+| `top/other/` | `vorlan_other` | priv | the other |
+| `wide/` | `vorlan_wide` | low | wide |
+| `deep/` | `vorlan_deep` | mid, low | deep |
+| `pub/` | `vorlan_pub` | low, Qt | pub |
+| `priv/` | `vorlan_priv` | low (privately) | priv |
+| `mid/` | `vorlan_mid` | low | mid |
+| `mid/value.h` | `vorlan_value` | nothing | value |
+| `low/` | `vorlan_low` | nothing | low |
+
+## Next
+"""
+
 SELF_TEST_EXPECTED = [
-    "src/mid/mid.cpp:2: includes mid/value.h of value, which mid does not link",
-    "src/top/top.cpp:3: includes mid/value.h of value, which top does not link",
-    "src/top/other.cpp:2: includes low/low.h of low, which other does not link",
+    "src/mid/mid.cpp:2: includes mid/value.h of vorlan_value, which vorlan_mid does not link",
+    "src/top/top.cpp:3: includes mid/value.h of vorlan_value, which vorlan_top does not link",
+    "src/top/top.cpp:4: includes priv/priv.h of vorlan_priv, which vorlan_top does not link",
+    "src/top/other.cpp:2: includes low/low.h of vorlan_low, which vorlan_other does not link",
     "src/top/other.cpp:3: loose/x.h belongs to no library",
-    "tests/t/helper.h:1: includes low/low.h of low, which t_tests does not link",
-    "tests/t/t.cpp:2: includes mid/hidden/hidden.h of mid, which t_tests does not link",
+    "tests/t/helper.h:1: includes low/low.h of vorlan_low, which t_tests does not link",
+    "tests/t/t.cpp:2: includes mid/hidden/hidden.h of vorlan_mid, which t_tests does not link",
+    "vorlan_top links vorlan_wide, which the table of docs/architecture.md does not allow",
+    "the table of docs/architecture.md lets vorlan_wide link vorlan_low, which CMake does not "
+    "link",
+    "vorlan_deep links vorlan_low, which it reaches through vorlan_mid already: the link skips "
+    "a layer",
+    "vorlan_pub links vorlan_low PUBLIC, but none of its public headers needs it: link it PRIVATE",
+    "src/priv/priv.h:1: the public header includes low/low.h of vorlan_low, which vorlan_priv "
+    "does not link PUBLIC",
+    "vorlan_rowless has no row in the table of docs/architecture.md",
 ]
 
 
@@ -255,7 +446,7 @@ def self_test():
             f"{name}\tSTATIC_LIBRARY\t{os.path.join(root, folder)}\t{sources}\t{links}\t{public}"
             for name, folder, sources, links, public in SELF_TEST_MAP
         ]
-        layers = Layers(read_map_lines(lines), root)
+        layers = Layers(read_map_lines(lines), root, read_table(SELF_TEST_TABLE))
         layers.check()
         found = sorted(layers.problems)
         # other.cpp is listed by "other" whose folder is below top: listing wins over the folder.

@@ -3,7 +3,7 @@
 #include "core/cp1250.h"
 #include "data/script/file_names.h"
 #include "data/script/memo_lines.h"
-#include "dbf/table_ops.h"
+#include "tables/engine_registry.h"
 
 #include <filesystem>
 
@@ -394,7 +394,7 @@ bool createInfoTable(std::string_view file) {
     const auto host = hostFileName(name);
     if (host.empty()) return false;
     try {
-        dbf::createStructureTable(host);
+        tables::engineFor(host).createStructureTable(host, tables::Flavor::FoxPro);
         return true;
     } catch (const std::exception&) {
         return false;

@@ -6,6 +6,7 @@
 #include "dbf/settings.h"
 #include "dbf/table.h"
 #include "dbf/xbase_text.h"
+#include "tables/engine_registry.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -25,6 +26,7 @@ protected:
         previousDir_ = std::filesystem::current_path();
         std::filesystem::current_path(dir_);
         savedSettings_ = vorlan::dbf::settings();
+        savedShared_ = vorlan::tables::settings();
         env_ = vorlan::data::TDbfEnv::acquire();
         env_->setDateFormat(vorlan::data::TDbfDateFormat::dfGerman);
         env_->setCentury(true);
@@ -34,6 +36,7 @@ protected:
     }
     void TearDown() override {
         std::filesystem::current_path(previousDir_);
+        vorlan::tables::applySettings(savedShared_);
         vorlan::dbf::settings() = savedSettings_;
         std::error_code ec;
         std::filesystem::remove_all(dir_, ec);
@@ -69,6 +72,7 @@ protected:
     std::filesystem::path dir_;
     std::filesystem::path previousDir_;
     vorlan::dbf::Settings savedSettings_;
+    vorlan::tables::EngineSettings savedShared_;
     std::shared_ptr<vorlan::data::TDbfEnv> env_;
 };
 

@@ -4,11 +4,12 @@
 #include "core/headless_ui.h"
 #include "core/path_mapper.h"
 #include "core/ui_services.h"
-#include "dbf/progress.h"
+#include "data/engine.h"
 #include "dbf/table.h"
 #include "dbf/temp_dir.h"
 #include "report/paint/report_printer.h"
 #include "report/paper/printer_settings.h"
+#include "tables/engine_registry.h"
 #include "ui/qt/dbf/dbf_report.h"
 #include "ui/qt/dbf/dbf_window.h"
 #include "windows/dbf/work_areas.h"
@@ -104,6 +105,33 @@ TEST_F(DbfWindowTest, ThreeTagsFillTheIndexBoxAndTheSecondBecomesOrderTwo) {
               QStringLiteral("1.00"));
     window.indexChosen(0);
     EXPECT_EQ(areas.current()->access().indexOrd(), 0);
+}
+
+TEST_F(DbfWindowTest, TheGridReadsRowsWithoutMovingTheCurrentRecord) {
+    ASSERT_TRUE(areas.use(makeTable(5, {})));
+    data::TDataTable& table = *areas.current();
+    table.access().go(3);
+    table.table().edit();
+    table.table().fieldByName("NAZEV")->setAsString("Zmena");
+    const tables::EngineTable* engineTable = data::engine().table(table.table().workArea());
+    const std::uint32_t enginePointer = engineTable->recNo();
+
+    QAbstractItemModel* model = window.grid()->model();
+    ASSERT_EQ(model->rowCount(), 5);
+    for (int row = model->rowCount() - 1; row >= 0; --row) {
+        for (int column = 0; column < model->columnCount(); ++column)
+            model->data(model->index(row, column));
+        model->headerData(row, Qt::Vertical);
+    }
+    EXPECT_EQ(model->data(model->index(4, 0)).toString(), QStringLiteral("Vec 0       "));
+    EXPECT_EQ(model->data(model->index(0, 2)).toString(), QStringLiteral("(memo)"));
+    EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("CENA"));
+
+    EXPECT_EQ(table.table().recNo(), 3u);
+    EXPECT_EQ(engineTable->recNo(), enginePointer);
+    table.table().post();
+    EXPECT_EQ(table.table().fieldByName("NAZEV")->asString(), "Zmena");
+    EXPECT_EQ(table.access().recNo(), 3u);
 }
 
 TEST_F(DbfWindowTest, ToolbarGrowsWithAFilterAndShrinksWithout) {
@@ -257,7 +285,7 @@ TEST(DbfWindowGauge, FollowsTheEnginesProgressOnTheDesktopOnly) {
         windows::DbfWorkAreas areas;
         qt::DbfWindow window{areas};
         // Headless: nobody listens to the engine.
-        EXPECT_FALSE(dbf::setProgressListener({}));
+        EXPECT_FALSE(tables::setProgressListener({}));
     }
     std::ostringstream log;
     DesktopScope desktop(&log);
@@ -266,10 +294,10 @@ TEST(DbfWindowGauge, FollowsTheEnginesProgressOnTheDesktopOnly) {
     window.show();
     ASSERT_TRUE(areas.use((dir / "VELKA.DBF").string()));
     EXPECT_TRUE(window.gauge()->isHidden());
-    dbf::ProgressListener shown = dbf::setProgressListener({});
+    tables::ProgressListener shown = tables::setProgressListener({});
     ASSERT_TRUE(shown);
     std::vector<std::pair<int, bool>> seen; // the gauge's value and visibility at each report
-    dbf::setProgressListener([&](int percent) {
+    tables::setProgressListener([&](int percent) {
         shown(percent);
         seen.emplace_back(window.gauge()->value(), window.gauge()->isVisible());
     });

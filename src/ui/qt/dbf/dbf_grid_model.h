@@ -1,8 +1,8 @@
 #pragma once
 // The records of one work area as a read-only table model: one row per record in the area's
-// controlling order and filter, one column per field. Rows are found by walking the engine
-// once; cells are read from the engine table when they are shown, so a large table opens
-// without reading every record.
+// controlling order and filter, one column per field. Rows are listed once through the data
+// layer's row view; cells are read through it when they are shown, so a large table opens
+// without reading every record, and showing rows never moves the table's current record.
 
 #include <QAbstractTableModel>
 

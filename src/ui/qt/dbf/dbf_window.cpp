@@ -1,10 +1,10 @@
 #include "ui/qt/dbf/dbf_window.h"
 
 #include "core/cp1250.h"
+#include "core/field_name.h"
 #include "core/ui_services.h"
 #include "data/data_set.h"
-#include "data/engine.h"
-#include "dbf/table.h"
+#include "data/row_view.h"
 #include "ui/qt/dbf/dbf_grid_model.h"
 #include "ui/qt/dbf/table_reports.h"
 #include "ui/qt/memo/memo_editor.h"
@@ -72,7 +72,7 @@ DbfWindow::DbfWindow(windows::DbfWorkAreas& areas, QWidget* parent)
     // Nobody watches a headless run: long engine work goes on without repainting anything.
     if (!ui().headless()) {
         previousProgress_ =
-            dbf::setProgressListener([this](int percent) { engineProgress(percent); });
+            tables::setProgressListener([this](int percent) { engineProgress(percent); });
         listening_ = true;
     }
     for (int n = 1; n <= windows::DbfWorkAreas::kAreas; ++n) {
@@ -87,7 +87,7 @@ DbfWindow::DbfWindow(windows::DbfWorkAreas& areas, QWidget* parent)
 
 DbfWindow::~DbfWindow() {
     areas_.setView(nullptr);
-    if (listening_) dbf::setProgressListener(std::move(previousProgress_));
+    if (listening_) tables::setProgressListener(std::move(previousProgress_));
     for (int n = 1; n <= windows::DbfWorkAreas::kAreas; ++n)
         areas_.table(n).dataSource()->removeLink(links_[static_cast<std::size_t>(n - 1)].get());
 }
@@ -510,15 +510,19 @@ void DbfWindow::enterPressed() {
 
 namespace {
 
-// Reads the memo straight from the engine. The memo window shows whatever its field gives,
-// and a field that cannot be read gives an empty text; a damaged memo must be told instead.
+// Reads the memo of the current record through the row view. The memo window shows whatever
+// its field gives, and a field that cannot be read gives an empty text; a damaged memo must be
+// told instead.
 void checkMemoReadable(data::TDataTable& table, const std::string& field) {
-    const int area = table.table().workArea();
-    dbf::Table* t = area > 0 ? data::engine().table(area) : nullptr;
-    if (!t) return;
-    table.table().syncEngine();
-    const int index = t->fieldIndex(field);
-    if (index >= 0 && !t->eof()) t->getMemo(index);
+    const data::TableDataSet& ds = table.table();
+    const data::RowView rows(ds);
+    const auto fields = rows.fields();
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (sameFieldName(fields[i].name, field)) {
+            rows.memo(ds.recNo(), static_cast<int>(i));
+            return;
+        }
+    }
 }
 
 } // namespace

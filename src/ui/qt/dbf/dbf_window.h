@@ -5,7 +5,7 @@
 // the window's own buttons change the same state, and the window follows through the
 // DbfAreaView hooks.
 
-#include "dbf/progress.h"
+#include "tables/engine_registry.h"
 #include "windows/dbf/work_areas.h"
 
 #include <QWidget>
@@ -125,7 +125,7 @@ private:
     DbfGridModel* model_ = nullptr;
     std::array<std::unique_ptr<StatusLink>, 3> links_;
     MemoViewer memoViewer_;
-    dbf::ProgressListener previousProgress_;
+    tables::ProgressListener previousProgress_;
     bool listening_ = false;
     bool readOnly_ = false;
     bool filling_ = false;
