@@ -11,7 +11,7 @@ namespace vorlan::qt {
 namespace {
 
 // The rows of a data table, none while it is closed.
-std::optional<data::RowView> rowView(const data::TDataTable* t) {
+std::optional<data::RowView> rowView(data::TDataTable* t) {
     if (!t || !t->active()) return std::nullopt;
     return data::RowView(t->table());
 }
