@@ -245,6 +245,8 @@ private:
     void readHeader();
     void openMemo();
     void writeHeaderCount();
+    // The keys of a record just appended (blank) go into every order.
+    void appendKeys();
     void loadRecord(std::uint32_t recno);
     void setEofState();
     bool visible() const;
@@ -266,7 +268,14 @@ private:
     void repairStaleOrders();
     bool sharedWriter() const { return !exclusive_ && !file_.readOnly(); }
     void saveCdx(const std::filesystem::path& path);
-    Index& openCdx(const std::filesystem::path& path);
+    // Opens every tag of a compound file; tags whose keys are damaged are rebuilt. A file whose
+    // tag definitions cannot be read is refused, or (`tolerant`, the structural index opened
+    // with the table) left closed with a warning: then null.
+    Index* openCdx(const std::filesystem::path& path, bool tolerant);
+    // Rebuilds orders whose files were damaged from the records, with a warning naming the file;
+    // false (and nothing rebuilt) when the table itself failed its checks.
+    bool rebuildDamaged(const std::vector<Index*>& orders, const std::filesystem::path& path);
+    static std::string displayName(const std::filesystem::path& path);
     bool skipIndexed(long long count);
     // The controlling order's first (last) visible record in walking order; false when none.
     bool startAtKeyListTop(const Index& ix);
@@ -300,6 +309,10 @@ private:
     std::vector<char> orig_; // as it was read (for index maintenance)
     bool dirty_ = false;
     bool modified_ = false; // header date needs updating on close
+    // Appends to a table held alone: the header's record count lags until commit, unlock or
+    // close, and the appended record still has to be written with the end-of-file mark.
+    bool countPending_ = false;
+    bool eofAfterFlush_ = false;
     mutable const char* evalImage_ = nullptr;
     mutable std::uint32_t evalRecno_ = 0;
 
@@ -321,6 +334,9 @@ private:
     std::set<std::uint32_t> lockedRecords_;
     bool fileLocked_ = false;
     bool exclusive_ = false;
+    // The table failed its checks on open (its file ends before the records its header counts):
+    // nothing is rebuilt from its records.
+    bool damaged_ = false;
 };
 
 } // namespace vorlan::dbf

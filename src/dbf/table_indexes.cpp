@@ -7,6 +7,7 @@
 #include "dbf/cdx.h"
 #include "dbf/settings.h"
 #include "dbf/table_internal.h"
+#include "dbf/warnings.h"
 #include "dbf/xbase_text.h"
 
 #include <algorithm>
@@ -61,7 +62,7 @@ Index& Table::openIndex(const std::filesystem::path& path) {
     flush();
     const std::string ext = upperCase(path.extension().string());
     if (ext == ".CDX") {
-        Index& first = openCdx(path);
+        Index& first = *openCdx(path, false);
         const std::string tag = first.tagName();
         refreshCount();
         repairStaleOrders();
@@ -71,8 +72,17 @@ Index& Table::openIndex(const std::filesystem::path& path) {
     if (ext == ".NSX" || ext == ".MDX")
         throw DbfError("index type " + ext + " is not supported: " + path.string());
     auto ix = std::make_unique<Index>(*this, path, ext == ".IDX" ? IndexKind::Idx : IndexKind::Ntx);
-    ix->loadFile();
+    bool damaged = false;
+    try {
+        ix->loadFile();
+    } catch (const IndexDamage&) {
+        damaged = true;
+    }
     indexes_.push_back(std::move(ix));
+    if (damaged && !rebuildDamaged({indexes_.back().get()}, path)) {
+        indexes_.pop_back();
+        throw DbfError(czech("index je poškozený: ") + displayName(path));
+    }
     refreshCount();
     repairStaleOrders();
     if (order_ == 0) setOrder(static_cast<int>(indexes_.size()));
@@ -137,16 +147,43 @@ bool Table::othersHaveTable() const {
 }
 
 void Table::repairStaleOrders() {
-    // Every record has a key in an order without a FOR condition that is not unique: fewer keys
-    // than records means a writer stopped before it wrote the index.
-    if (file_.readOnly()) return;
-    bool stale = false;
-    for (auto& ix : indexes_)
-        if (ix->forExpr().empty() && !ix->unique() && ix->keys().size() != count_) {
-            ix->rebuild();
-            stale = true;
-        }
-    if (stale) saveIndexes(true);
+    // Every record has a key in an order without a FOR condition that is not unique, and no order
+    // points past the last record. Fewer keys than records is what a writer leaves that stopped
+    // before it wrote the index; while others have the table open it may also be their keys not
+    // yet written, so only then is it no news.
+    std::vector<std::filesystem::path> files;
+    std::vector<Index*> stale;
+    for (auto& ix : indexes_) {
+        const KeyList& keys = ix->keys();
+        bool wrong = keys.size() > count_ || keys.maxRecord() > count_;
+        bool shortfall = ix->forExpr().empty() && !ix->unique() && keys.size() < count_;
+        if (!wrong && !shortfall) continue;
+        stale.push_back(ix.get());
+        if (wrong || !othersHaveTable())
+            if (std::find(files.begin(), files.end(), ix->path()) == files.end())
+                files.push_back(ix->path());
+    }
+    if (stale.empty()) return;
+    if (damaged_) {
+        // Records that failed their checks are no ground for keys: such orders are not used.
+        for (const auto& p : files)
+            warn(czech("Index ") + displayName(p) +
+                 czech(" nesouhlasí s tabulkou a tabulka je poškozená; otevírá se bez indexu."));
+        std::erase_if(indexes_, [&](const std::unique_ptr<Index>& ix) {
+            return std::find(stale.begin(), stale.end(), ix.get()) != stale.end();
+        });
+        order_ = 0;
+        iposValid_ = false;
+        return;
+    }
+    for (const auto& p : files)
+        warn(czech("Index ") + displayName(p) +
+             czech(" nesouhlasí s tabulkou; jeho klíče byly znovu vytvořeny z tabulky."));
+    for (Index* ix : stale) {
+        ix->rebuild();
+        if (file_.readOnly()) ix->dirty = false;
+    }
+    if (!file_.readOnly()) saveIndexes(true);
 }
 
 void Table::noteKeyChange(Index& ix, bool add, const std::string& key) {
@@ -289,30 +326,76 @@ std::filesystem::path Table::structuralIndexPath() const {
     return p;
 }
 
-Index& Table::openCdx(const std::filesystem::path& path) {
-    const std::string bytes = readWholeFile(path);
+std::string Table::displayName(const std::filesystem::path& path) {
+    std::string name;
+    if (!tryUtf8ToCp1250(path.string(), name)) name = path.string();
+    return name;
+}
+
+Index* Table::openCdx(const std::filesystem::path& path, bool tolerant) {
+    std::string bytes;
     std::vector<CdxTagInfo> tags;
     try {
+        bytes = readWholeFile(path);
         tags = readCdxDirectory(bytes);
+        if (tags.empty()) throw DbfError("compound index has no tags");
     } catch (const DbfError& e) {
-        throw DbfError(std::string(e.what()) + ": " + path.string());
+        if (!tolerant) throw DbfError(std::string(e.what()) + ": " + path.string());
+        warn(czech("Index ") + displayName(path) +
+             czech(" je poškozený a nelze z něj přečíst ani definice klíčů; tabulka se otevírá "
+                   "bez něj."));
+        return nullptr;
     }
-    if (tags.empty()) throw DbfError("compound index has no tags: " + path.string());
     const std::size_t first = indexes_.size();
+    std::vector<Index*> damaged;
     try {
         for (const auto& t : tags) {
             auto ix = std::make_unique<Index>(*this, path, IndexKind::Cdx);
             ix->setTagName(t.name);
             ix->adopt(t.header);
-            readCdxTag(bytes, t.offset, ix->padByte(), ix->keys());
+            try {
+                readCdxTag(bytes, t.offset, ix->padByte(), ix->keys());
+            } catch (const DbfError&) {
+                // The definition reads, the keys do not: rebuilt from the records below.
+                ix->adopt(t.header);
+                damaged.push_back(ix.get());
+            }
             ix->stamp = stampOf(path);
             indexes_.push_back(std::move(ix));
         }
     } catch (const DbfError& e) {
         indexes_.resize(first);
-        throw DbfError(std::string(e.what()) + ": " + path.string());
+        if (!tolerant) throw DbfError(std::string(e.what()) + ": " + path.string());
+        warn(czech("Index ") + displayName(path) +
+             czech(" má nečitelné definice klíčů; tabulka se otevírá bez něj."));
+        return nullptr;
     }
-    return *indexes_[first];
+    if (!damaged.empty()) {
+        if (!rebuildDamaged(damaged, path)) {
+            indexes_.resize(first);
+            return nullptr;
+        }
+    }
+    return indexes_[first].get();
+}
+
+bool Table::rebuildDamaged(const std::vector<Index*>& orders, const std::filesystem::path& path) {
+    if (damaged_) {
+        // Keys made from records that may themselves be wrong would only spread the damage.
+        warn(czech("Index ") + displayName(path) +
+             czech(" je poškozený a tabulka také; otevírá se bez indexu."));
+        return false;
+    }
+    warn(czech("Index ") + displayName(path) +
+         czech(" byl poškozený; jeho klíče byly znovu vytvořeny z tabulky."));
+    refreshCount();
+    for (Index* ix : orders) {
+        ix->rebuild();
+        // A read-only open cannot write the file; it works with the rebuilt keys meanwhile.
+        if (file_.readOnly()) ix->dirty = false;
+    }
+    if (!file_.readOnly()) saveIndexes(true);
+    return true;
 }
 
 Index& Table::createTag(const std::string& tag, const std::string& keyExpr,
@@ -325,7 +408,7 @@ Index& Table::createTag(const std::string& tag, const std::string& keyExpr,
     bool loaded = false;
     for (auto& ix : indexes_)
         if (ix->kind() == IndexKind::Cdx && ix->path() == cdxPath) loaded = true;
-    if (!loaded && std::filesystem::exists(cdxPath)) openCdx(cdxPath);
+    if (!loaded && std::filesystem::exists(cdxPath)) openCdx(cdxPath, true);
     auto ix = std::make_unique<Index>(*this, cdxPath, IndexKind::Cdx);
     ix->setTagName(name);
     ix->define(keyExpr, options);

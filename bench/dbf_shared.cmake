@@ -1,0 +1,2 @@
+add_executable(dbf_shared_bench ${CMAKE_CURRENT_LIST_DIR}/dbf_shared_bench.cpp)
+target_link_libraries(dbf_shared_bench PRIVATE vorlan_dbf)
