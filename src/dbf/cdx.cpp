@@ -192,7 +192,8 @@ std::string poolString(const unsigned char* h, std::uint32_t pos, std::uint32_t 
 
 } // namespace
 
-void writeCdxFile(const std::filesystem::path& path, const std::vector<CdxTagOut>& tagsIn) {
+std::vector<CdxTagInfo> writeCdxFile(const std::filesystem::path& path,
+                                     const std::vector<CdxTagOut>& tagsIn, std::uint32_t counter) {
     std::vector<CdxTagOut> tags(tagsIn);
     std::sort(tags.begin(), tags.end(),
               [](const CdxTagOut& a, const CdxTagOut& b) { return a.name < b.name; });
@@ -222,6 +223,7 @@ void writeCdxFile(const std::filesystem::path& path, const std::vector<CdxTagOut
     const auto dirBase = static_cast<std::uint32_t>(out.size());
     IndexHeader dh;
     dh.keyLength = 10;
+    dh.version = counter;
     const std::uint32_t dirRoot = buildTree(out, dirBase, dir, 10, ' ');
     putHeader(out.data(), dirRoot, dh, 0xE0);
     const auto tmp = tempNameBeside(path);
@@ -230,6 +232,10 @@ void writeCdxFile(const std::filesystem::path& path, const std::vector<CdxTagOut
     f.writeAt(0, out.data(), out.size());
     f.close();
     replaceFile(tmp, path, settings().syncToDisk);
+    std::vector<CdxTagInfo> written;
+    for (std::size_t i = 0; i < tags.size(); ++i)
+        written.push_back({tags[i].name, tags[i].header, tagOffsets[i]});
+    return written;
 }
 
 void writeIdxFile(const std::filesystem::path& path, const IndexHeader& header, const KeyList& keys,
@@ -259,7 +265,7 @@ CdxTagInfo readTagHeader(std::string_view bytes, std::uint32_t offset) {
     CdxTagInfo info;
     info.offset = offset;
     info.header.keyLength = getLe16(h + 12);
-    info.header.version = static_cast<std::uint16_t>(getLe32(h + 8));
+    info.header.version = getLe32(h + 8);
     info.header.unique = (h[14] & 0x01) != 0;
     info.header.descending = getLe16(h + 502) != 0;
     info.header.keyExpr = poolString(h, getLe16(h + 508), getLe16(h + 510));

@@ -24,7 +24,10 @@ struct CdxTagInfo {
     std::uint32_t offset = 0;
 };
 
-void writeCdxFile(const std::filesystem::path& path, const std::vector<CdxTagOut>& tags);
+// Writes a new file (renamed into place) whose change counter is `counter`; answers where each
+// tag's header went.
+std::vector<CdxTagInfo> writeCdxFile(const std::filesystem::path& path,
+                                     const std::vector<CdxTagOut>& tags, std::uint32_t counter = 0);
 // The tags of a file, in directory order, without their keys.
 std::vector<CdxTagInfo> readCdxDirectory(std::string_view bytes);
 // One order's header at `offset`, and (withKeys) its keys into `keys`. Keys out of order or a

@@ -101,7 +101,7 @@ struct IndexHeader {
     int keyDecimals = 0;
     bool unique = false;
     bool descending = false;
-    std::uint16_t version = 0;
+    std::uint32_t version = 0;
 };
 
 class Index {
@@ -160,6 +160,10 @@ public:
         std::uint32_t rec = 0;
     };
     std::vector<KeyChange> journal;
+    // Compound files changed in place: where this tag's header is, and the file's change counter
+    // as last read or written.
+    std::uint32_t cdxOffset = 0;
+    std::uint32_t counter = 0;
     bool rebuilt = false;
     void replayJournal();
     // Scope: keys (in key form, compared as prefixes) outside which records are not shown while

@@ -246,6 +246,7 @@ void Table::close() {
     }
     saveIndexes(true);
     indexes_.clear();
+    indexFiles_.clear();
     order_ = 0;
     memo_.close();
     file_.close();
@@ -511,8 +512,7 @@ void Table::appendKeys() {
     for (auto& ix : indexes_) {
         if (!ix->includesCurrent()) continue;
         const std::string key = ix->keyOfCurrent();
-        ix->keys().insert(key, recno_);
-        noteKeyChange(*ix, true, key);
+        if (ix->keys().insert(key, recno_)) noteKeyChange(*ix, true, key);
         ix->dirty = true;
     }
     iposValid_ = false;

@@ -263,6 +263,15 @@ private:
     // process rewrote since we read them, replaying our own unsaved key changes over them.
     void refreshIndexes();
     void reloadIndexFile(const std::filesystem::path& path);
+    // Whether another process changed the order's file since we read or wrote it.
+    bool indexFileChanged(const Index& ix);
+    // An index file's bytes, read under its shared lock.
+    std::string readIndexFile(const std::filesystem::path& path);
+    // The open handle of an index file (reopened when the file was replaced).
+    File& indexHandle(const std::filesystem::path& path);
+    // Writes the key changes of a compound file's tags into its pages in place; false when the
+    // whole file has to be written instead.
+    bool saveCdxPages(const std::filesystem::path& path);
     void noteKeyChange(Index& ix, bool add, const std::string& key);
     bool othersHaveTable() const;
     void repairStaleOrders();
@@ -322,6 +331,11 @@ private:
     std::uint32_t cacheCount_ = 0;
 
     std::vector<std::unique_ptr<Index>> indexes_;
+    struct IndexHandle {
+        File file;
+        std::uint64_t inode = 0;
+    };
+    std::map<std::filesystem::path, IndexHandle> indexFiles_;
     int order_ = 0;
     std::size_t ipos_ = 0;
     bool iposValid_ = false;

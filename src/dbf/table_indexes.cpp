@@ -5,6 +5,7 @@
 
 #include "core/cp1250.h"
 #include "dbf/cdx.h"
+#include "dbf/cdx_pages.h"
 #include "dbf/settings.h"
 #include "dbf/table_internal.h"
 #include "dbf/warnings.h"
@@ -28,14 +29,8 @@ void Table::updateIndexes() {
         const bool newIn = ix->includesCurrent();
         const std::string newKey = newIn ? ix->keyOfCurrent() : std::string();
         if (oldIn == newIn && oldKey == newKey) continue;
-        if (oldIn) {
-            ix->keys().erase(oldKey, recno_);
-            noteKeyChange(*ix, false, oldKey);
-        }
-        if (newIn) {
-            ix->keys().insert(newKey, recno_);
-            noteKeyChange(*ix, true, newKey);
-        }
+        if (oldIn && ix->keys().erase(oldKey, recno_)) noteKeyChange(*ix, false, oldKey);
+        if (newIn && ix->keys().insert(newKey, recno_)) noteKeyChange(*ix, true, newKey);
         ix->dirty = true;
     }
     iposValid_ = false;
@@ -93,6 +88,7 @@ void Table::closeIndexes() {
     flush();
     saveIndexes(true);
     indexes_.clear();
+    indexFiles_.clear();
     order_ = 0;
     iposValid_ = false;
 }
@@ -190,6 +186,62 @@ void Table::noteKeyChange(Index& ix, bool add, const std::string& key) {
     if (sharedWriter() && !ix.rebuilt) ix.journal.push_back({add, key, recno_});
 }
 
+File& Table::indexHandle(const std::filesystem::path& path) {
+    auto it = indexFiles_.find(path);
+    const FileStamp now = stampOf(path);
+    if (it != indexFiles_.end() && it->second.inode == now.inode && it->second.file.isOpen())
+        return it->second.file;
+    IndexHandle& h = indexFiles_[path];
+    h.file.close();
+    try {
+        h.file.open(path, file_.readOnly());
+    } catch (const DbfError&) {
+        // An index file we may not write is still read (and then rewritten whole if need be).
+        h.file.open(path, true);
+    }
+    h.inode = now.inode;
+    return h.file;
+}
+
+namespace {
+
+// Holds the lock of an index file for a scope: shared for reading, exclusive for changing.
+class IndexFileLock {
+public:
+    IndexFileLock(File& f, bool shared) : f_(f) {
+        if (!f_.lockRange(kIndexFileLock, 1, std::max(settings().lockTimeoutMs, 10000),
+                          shared || f_.readOnly()))
+            throw DbfError("cannot lock the index file " + f_.path().string());
+    }
+    ~IndexFileLock() { f_.unlockRange(kIndexFileLock, 1); }
+    IndexFileLock(const IndexFileLock&) = delete;
+    IndexFileLock& operator=(const IndexFileLock&) = delete;
+
+private:
+    File& f_;
+};
+
+std::uint32_t counterIn(std::string_view bytes) {
+    return bytes.size() >= 32 ? getLe32(reinterpret_cast<const unsigned char*>(bytes.data()) + 8)
+                              : 0;
+}
+
+bool busyIn(std::string_view bytes) {
+    return bytes.size() >= 32 && bytes[kCdxBusyOffset] != 0;
+}
+
+} // namespace
+
+std::string Table::readIndexFile(const std::filesystem::path& path) {
+    File& f = indexHandle(path);
+    IndexFileLock lock(f, true);
+    const std::uint64_t size = f.size();
+    if (size > (std::uint64_t{1} << 32)) throw DbfError("index file too large: " + path.string());
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    f.readExact(0, bytes.data(), bytes.size());
+    return bytes;
+}
+
 void Table::reloadIndexFile(const std::filesystem::path& path) {
     std::vector<Index*> mine;
     for (auto& ix : indexes_)
@@ -199,22 +251,46 @@ void Table::reloadIndexFile(const std::filesystem::path& path) {
         mine.front()->loadFile();
         mine.front()->replayJournal();
     } else {
-        const std::string bytes = readWholeFile(path);
+        const std::string bytes = readIndexFile(path);
         const FileStamp now = stampOf(path);
+        if (busyIn(bytes)) {
+            // Nobody changes pages while we hold the file's lock: a writer stopped half-way.
+            warn(czech("Index ") + displayName(path) +
+                 czech(" zůstal po přerušeném zápisu nedokončený; jeho klíče byly znovu vytvořeny "
+                       "z tabulky."));
+            for (Index* ix : mine)
+                ix->rebuild();
+            iposValid_ = false;
+            return;
+        }
         const auto tags = readCdxDirectory(bytes);
         for (Index* ix : mine) {
             for (const auto& t : tags) {
                 if (t.name != ix->tagName()) continue;
                 readCdxTag(bytes, t.offset, ix->padByte(), ix->keys());
                 ix->replayJournal();
+                ix->cdxOffset = t.offset;
                 break;
             }
             ix->stamp = now;
+            ix->counter = counterIn(bytes);
         }
     }
     iposValid_ = false;
     // The other process's keys may point past the records we know of.
     refreshCount();
+}
+
+bool Table::indexFileChanged(const Index& ix) {
+    const FileStamp now = stampOf(ix.path());
+    if (now.inode == 0) return false;
+    if (ix.kind() != IndexKind::Cdx) return !(now == ix.stamp);
+    // Compound files are changed in place: a new file (rewritten whole) or a new counter.
+    if (now.inode != ix.stamp.inode || now.device != ix.stamp.device) return true;
+    unsigned char h[4];
+    File& f = indexHandle(ix.path());
+    if (f.readAt(kCdxCounterOffset, h, 4) != 4) return true;
+    return getLe32(h) != ix.counter;
 }
 
 void Table::refreshIndexes() {
@@ -223,15 +299,64 @@ void Table::refreshIndexes() {
     for (auto& ix : indexes_) {
         if (std::find(seen.begin(), seen.end(), ix->path()) != seen.end()) continue;
         seen.push_back(ix->path());
-        const FileStamp now = stampOf(ix->path());
-        if (now.inode == 0 || now == ix->stamp) continue;
         try {
+            if (!indexFileChanged(*ix)) continue;
             reloadIndexFile(ix->path());
         } catch (const DbfError&) {
             // Caught half-way through another process's rename, or damaged: keep what we have;
             // the next refresh or save reads it again.
         }
     }
+}
+
+bool Table::saveCdxPages(const std::filesystem::path& path) {
+    std::vector<Index*> tags;
+    std::size_t changes = 0, keys = 0;
+    for (auto& ix : indexes_) {
+        if (ix->kind() != IndexKind::Cdx || ix->path() != path) continue;
+        if (ix->rebuilt || ix->cdxOffset == 0) return false;
+        tags.push_back(ix.get());
+        changes += ix->journal.size();
+        keys += ix->keys().size();
+    }
+    // Many changes (a long run of appends alone) are cheaper as one bulk build.
+    if (tags.empty() || changes > 4096 + keys / 8) return false;
+    File& f = indexHandle(path);
+    if (f.readOnly() || stampOf(path).inode != tags.front()->stamp.inode) return false;
+    IndexFileLock lock(f, false);
+    unsigned char h[32];
+    f.readExact(0, h, sizeof h);
+    const std::uint32_t counter = getLe32(h + kCdxCounterOffset);
+    if (h[kCdxBusyOffset] != 0 || counter != tags.front()->counter) return false;
+    const unsigned char busy = 1, idle = 0;
+    f.writeAt(kCdxBusyOffset, &busy, 1);
+    try {
+        for (Index* ix : tags) {
+            CdxPageEditor editor(f, ix->cdxOffset, ix->keyLength(), ix->descending(),
+                                 ix->padByte());
+            for (const auto& c : ix->journal) {
+                if (c.add)
+                    editor.insert(c.key, c.rec);
+                else
+                    editor.erase(c.key, c.rec);
+            }
+        }
+    } catch (const DbfError&) {
+        // A tree this editor cannot change (another program's layout): the whole file is written
+        // from our keys instead, which also replaces the half-changed pages.
+        return false;
+    }
+    unsigned char next[4];
+    putLe32(next, counter + 1);
+    f.writeAt(kCdxCounterOffset, next, 4);
+    f.writeAt(kCdxBusyOffset, &idle, 1);
+    if (settings().syncToDisk) f.sync();
+    for (Index* ix : tags) {
+        ix->journal.clear();
+        ix->dirty = false;
+        ix->counter = counter + 1;
+    }
+    return true;
 }
 
 void Table::saveIndexes(bool onlyDirty) {
@@ -256,7 +381,7 @@ void Table::saveIndexes(bool onlyDirty) {
             }
         }
         for (const auto& p : compound)
-            saveCdx(p);
+            if (!locking || !saveCdxPages(p)) saveCdx(p);
     } catch (...) {
         if (locking) file_.unlockRange(kIndexLockByte, 1);
         throw;
@@ -302,7 +427,11 @@ void Table::saveCdx(const std::filesystem::path& path) {
             // A tag we cannot read is not carried over; ours are written in any case.
         }
     }
-    writeCdxFile(path, tags);
+    std::uint32_t counter = 0;
+    for (auto& ix : indexes_)
+        if (ix->kind() == IndexKind::Cdx && ix->path() == path)
+            counter = std::max(counter, ix->counter + 1);
+    const auto written = writeCdxFile(path, tags, counter);
     const FileStamp now = stampOf(path);
     for (auto& ix : indexes_)
         if (ix->kind() == IndexKind::Cdx && ix->path() == path) {
@@ -310,6 +439,9 @@ void Table::saveCdx(const std::filesystem::path& path) {
             ix->rebuilt = false;
             ix->journal.clear();
             ix->stamp = now;
+            ix->counter = counter;
+            for (const auto& w : written)
+                if (w.name == ix->tagName()) ix->cdxOffset = w.offset;
         }
 }
 
@@ -336,7 +468,7 @@ Index* Table::openCdx(const std::filesystem::path& path, bool tolerant) {
     std::string bytes;
     std::vector<CdxTagInfo> tags;
     try {
-        bytes = readWholeFile(path);
+        bytes = readIndexFile(path);
         tags = readCdxDirectory(bytes);
         if (tags.empty()) throw DbfError("compound index has no tags");
     } catch (const DbfError& e) {
@@ -361,6 +493,12 @@ Index* Table::openCdx(const std::filesystem::path& path, bool tolerant) {
                 damaged.push_back(ix.get());
             }
             ix->stamp = stampOf(path);
+            ix->cdxOffset = t.offset;
+            ix->counter = counterIn(bytes);
+            // A writer stopped half-way through changing pages: no tag can be trusted.
+            if (busyIn(bytes) &&
+                std::find(damaged.begin(), damaged.end(), ix.get()) == damaged.end())
+                damaged.push_back(ix.get());
             indexes_.push_back(std::move(ix));
         }
     } catch (const DbfError& e) {
