@@ -8,11 +8,12 @@
 //  - four writers, each doing random updates of an indexed field and appends with commits, while
 //    a fifth process seeks; afterwards every record and every key is checked.
 //
-//   dbf_shared_bench [--records N[,N...]] [--ops N] [--saves N] [--keep]
+//   dbf_shared_bench [--records N[,N...]] [--ops N] [--saves N] [--no-four] [--dir FOLDER]
 // Prints medians of each step in milliseconds. Run it on an otherwise quiet machine and compare
 // figures of one run; absolute times move with the load from elsewhere.
 #include "core/cp1250.h"
 #include "dbf/table.h"
+#include "dbf/warnings.h"
 #include "dbf/xbase_text.h"
 
 #include <algorithm>
@@ -35,7 +36,8 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-const std::filesystem::path kDir = "/tmp/vorlan_dbf_shared_bench";
+std::filesystem::path kDir = "/tmp/vorlan_dbf_shared_bench";
+bool failed = false;
 
 double msSince(Clock::time_point t0) {
     return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
@@ -258,7 +260,15 @@ std::vector<double> writer(const std::filesystem::path& path, std::uint32_t reco
 
 // Every record has its key in every tag exactly once, in order.
 bool verify(const std::filesystem::path& path, std::uint32_t expected) {
+    // An index found damaged (and rebuilt) on open is a failure of the run, not a pass.
+    bool warned = false;
+    auto previous = setWarningListener([&](const std::string& w) {
+        std::printf("  %s\n", w.c_str());
+        warned = true;
+    });
     auto t = Table::open(path, {.exclusive = true});
+    setWarningListener(std::move(previous));
+    if (warned) return false;
     if (t->recordCount() != expected) {
         std::printf("  records: %u, expected %u\n", t->recordCount(), expected);
         return false;
@@ -328,6 +338,7 @@ void fourWriters(std::uint32_t records, int ops) {
     close(stop[1]);
     const auto seeks = collect(reader);
     const bool ok = verify(path, records + 4u * static_cast<std::uint32_t>(ops));
+    if (!ok) failed = true;
     std::printf("%-10u four writers x %d updates + %d appends: %.0f ms; update median %.2f ms, "
                 "append median %.2f ms; reader: %zu seeks, median %.3f ms; check %s\n",
                 records, ops, ops, wall, median(saves), median(appends), seeks.size(),
@@ -357,11 +368,15 @@ int main(int argc, char** argv) {
             ops = std::stoi(argv[++i]);
         } else if (a == "--saves" && i + 1 < argc) {
             count = std::stoi(argv[++i]);
+        } else if (a == "--dir" && i + 1 < argc) {
+            kDir = argv[++i];
         } else if (a == "--no-four") {
             four = false;
         } else {
-            std::fprintf(stderr, "usage: %s [--records N,N] [--ops N] [--saves N] [--no-four]\n",
-                         argv[0]);
+            std::fprintf(
+                stderr,
+                "usage: %s [--records N,N] [--ops N] [--saves N] [--no-four] [--dir FOLDER]\n",
+                argv[0]);
             return 2;
         }
     }
@@ -385,5 +400,5 @@ int main(int argc, char** argv) {
             std::fflush(stdout);
         }
     }
-    return 0;
+    return failed ? 1 : 0;
 }

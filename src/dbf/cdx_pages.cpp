@@ -26,7 +26,95 @@ int bitsFor(std::uint64_t v) {
     return std::max(b, 1);
 }
 
+constexpr std::size_t kLogItem = 12;
+constexpr std::size_t kLogItems = (kCdxLogEnd - kCdxLogOffset - 12) / kLogItem;
+
 } // namespace
+
+CdxChangeLog CdxChangeLog::read(const unsigned char* h) {
+    CdxChangeLog log;
+    const unsigned char* p = h + kCdxLogOffset;
+    log.counter = getLe32(p);
+    log.from = getLe32(p + 4);
+    const std::size_t n = std::min<std::size_t>(getLe32(p + 8), kLogItems);
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char* e = p + 12 + i * kLogItem;
+        log.items.push_back({getLe32(e), getLe32(e + 4), getLe32(e + 8)});
+    }
+    return log;
+}
+
+void CdxChangeLog::write(unsigned char* h) const {
+    unsigned char* p = h + kCdxLogOffset;
+    std::memset(p, 0, kCdxLogEnd - kCdxLogOffset);
+    putLe32(p, counter);
+    putLe32(p + 4, from);
+    putLe32(p + 8, static_cast<std::uint32_t>(items.size()));
+    for (std::size_t i = 0; i < items.size() && i < kLogItems; ++i) {
+        unsigned char* e = p + 12 + i * kLogItem;
+        putLe32(e, items[i].counter);
+        putLe32(e + 4, items[i].page);
+        putLe32(e + 8, items[i].tag);
+    }
+}
+
+void CdxChangeLog::add(std::uint32_t newCounter,
+                       const std::vector<std::pair<std::uint32_t, std::uint32_t>>& pagesOfTags) {
+    if (counter + 1 != newCounter) {
+        // Changes we do not know of (another program, or a whole new file) came in between.
+        items.clear();
+        from = newCounter;
+    }
+    for (const auto& [page, tag] : pagesOfTags) {
+        const bool listed = std::any_of(items.begin(), items.end(), [&](const Item& i) {
+            return i.counter == newCounter && i.page == page;
+        });
+        if (!listed) items.push_back({newCounter, page, tag});
+    }
+    while (items.size() > kLogItems) {
+        from = std::max(from, items.front().counter + 1);
+        items.erase(items.begin());
+    }
+    counter = newCounter;
+}
+
+bool CdxChangeLog::since(std::uint32_t known, std::vector<Item>& out) const {
+    if (from > known + 1) return false;
+    for (const auto& i : items)
+        if (i.counter > known) out.push_back(i);
+    return true;
+}
+
+bool decodeCdxLeaf(const unsigned char* p, int keyLen, char pad,
+                   std::vector<std::pair<std::string, std::uint32_t>>& out) {
+    if (!(getLe16(p) & 2)) return false;
+    const std::size_t count = getLe16(p + 2);
+    const std::uint32_t recMask = getLe32(p + 14);
+    const unsigned dupMask = p[18], trailMask = p[19];
+    const int recBits = p[20], dupBits = p[21];
+    const std::size_t bytesPer = p[23];
+    if (bytesPer < 1 || bytesPer > 8 || recBits + dupBits >= 64 || 24 + count * bytesPer > kNode)
+        return false;
+    const auto len = static_cast<std::size_t>(keyLen);
+    std::string prev(len, pad);
+    std::size_t keyEnd = kNode;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::uint64_t v = 0;
+        for (std::size_t b = 0; b < bytesPer; ++b)
+            v |= static_cast<std::uint64_t>(p[24 + i * bytesPer + b]) << (8 * b);
+        const int dup = static_cast<int>((v >> recBits) & dupMask);
+        const int trail = static_cast<int>((v >> (recBits + dupBits)) & trailMask);
+        const int stored = keyLen - dup - trail;
+        if (stored < 0 || static_cast<std::size_t>(stored) > keyEnd ||
+            keyEnd - static_cast<std::size_t>(stored) < 24 + count * bytesPer)
+            return false;
+        keyEnd -= static_cast<std::size_t>(stored);
+        std::memcpy(prev.data() + dup, p + keyEnd, static_cast<std::size_t>(stored));
+        std::fill(prev.begin() + dup + stored, prev.end(), pad);
+        out.emplace_back(prev, static_cast<std::uint32_t>(v) & recMask);
+    }
+    return true;
+}
 
 CdxPageEditor::CdxPageEditor(File& file, std::uint32_t tagOffset, int keyLength, bool descending,
                              char pad)
@@ -153,6 +241,7 @@ void CdxPageEditor::writeNode(const Node& n) {
     unsigned char p[kNode];
     if (!encode(n, p)) throw DbfError("index node overflow");
     file_.writeAt(n.offset, p, kNode);
+    touched_.push_back(n.offset);
 }
 
 std::uint32_t CdxPageEditor::allocate() {
@@ -166,12 +255,14 @@ void CdxPageEditor::setRight(std::uint32_t offset, std::uint32_t right) {
     unsigned char b[4];
     putLe32(b, right);
     file_.writeAt(static_cast<std::uint64_t>(offset) + 8, b, 4);
+    touched_.push_back(offset);
 }
 
 void CdxPageEditor::setLeft(std::uint32_t offset, std::uint32_t left) {
     unsigned char b[4];
     putLe32(b, left);
     file_.writeAt(static_cast<std::uint64_t>(offset) + 4, b, 4);
+    touched_.push_back(offset);
 }
 
 std::vector<std::pair<CdxPageEditor::Node, std::size_t>>
@@ -200,6 +291,7 @@ std::vector<CdxPageEditor::Node> CdxPageEditor::store(Node& n) {
     unsigned char p[kNode];
     if (encode(n, p)) {
         file_.writeAt(n.offset, p, kNode);
+        touched_.push_back(n.offset);
         return {n};
     }
     Node right;
@@ -258,6 +350,7 @@ void CdxPageEditor::insert(std::string_view key, std::uint32_t rec) {
         unsigned char b[4];
         putLe32(b, root.offset);
         file_.writeAt(tagOffset_, b, 4);
+        touched_.push_back(tagOffset_);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "dbf/file.h"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -21,6 +22,35 @@ constexpr std::uint64_t kCdxBusyOffset = 16;
 // while they change pages, readers shared while they read them.
 constexpr std::uint64_t kIndexFileLock = 0x7FFFFFFE;
 
+// The pages recent writers changed, kept in the reserved bytes 20..499 of the file header so that
+// other processes re-read just those pages: the counter the log brings the file to, the first
+// counter from which on every change is listed, and (counter, page, tag header) items.
+struct CdxChangeLog {
+    struct Item {
+        std::uint32_t counter = 0;
+        std::uint32_t page = 0;
+        std::uint32_t tag = 0;
+    };
+    std::uint32_t counter = 0;
+    std::uint32_t from = 0;
+    std::vector<Item> items;
+
+    static CdxChangeLog read(const unsigned char* header);
+    void write(unsigned char* header) const;
+    // Records the pages of the change that brings the file to `newCounter`.
+    void add(std::uint32_t newCounter,
+             const std::vector<std::pair<std::uint32_t, std::uint32_t>>& pagesOfTags);
+    // The items after `known`; false when the log does not reach back that far.
+    bool since(std::uint32_t known, std::vector<Item>& out) const;
+};
+constexpr std::size_t kCdxLogOffset = 20;
+constexpr std::size_t kCdxLogEnd = 500;
+
+// The entries of a leaf node (512 bytes) in order; false when the node is not a leaf or its
+// layout is impossible.
+bool decodeCdxLeaf(const unsigned char* node, int keyLength, char pad,
+                   std::vector<std::pair<std::string, std::uint32_t>>& out);
+
 class CdxPageEditor {
 public:
     // The order whose header is at `tagOffset` in `file` (open for writing).
@@ -30,6 +60,8 @@ public:
     // writes the whole file instead.
     void insert(std::string_view key, std::uint32_t rec);
     void erase(std::string_view key, std::uint32_t rec);
+    // Every page written so far (the tag header for a new root).
+    const std::vector<std::uint32_t>& touched() const { return touched_; }
 
 private:
     struct Entry {
@@ -66,6 +98,7 @@ private:
     bool descending_;
     char pad_;
     std::uint64_t end_ = 0;
+    std::vector<std::uint32_t> touched_;
 };
 
 } // namespace vorlan::dbf

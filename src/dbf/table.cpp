@@ -247,6 +247,7 @@ void Table::close() {
     saveIndexes(true);
     indexes_.clear();
     indexFiles_.clear();
+    detail::forgetIndexImages(this);
     order_ = 0;
     memo_.close();
     file_.close();

@@ -12,6 +12,8 @@
 #include "dbf/xbase_text.h"
 
 #include <algorithm>
+#include <map>
+#include <mutex>
 
 namespace vorlan::dbf {
 
@@ -29,7 +31,12 @@ void Table::updateIndexes() {
         const bool newIn = ix->includesCurrent();
         const std::string newKey = newIn ? ix->keyOfCurrent() : std::string();
         if (oldIn == newIn && oldKey == newKey) continue;
-        if (oldIn && ix->keys().erase(oldKey, recno_)) noteKeyChange(*ix, false, oldKey);
+        // The removal goes to the journal even when our keys lack it: another process may have
+        // written that key since we last read its file.
+        if (oldIn) {
+            ix->keys().erase(oldKey, recno_);
+            noteKeyChange(*ix, false, oldKey);
+        }
         if (newIn && ix->keys().insert(newKey, recno_)) noteKeyChange(*ix, true, newKey);
         ix->dirty = true;
     }
@@ -89,6 +96,7 @@ void Table::closeIndexes() {
     saveIndexes(true);
     indexes_.clear();
     indexFiles_.clear();
+    detail::forgetIndexImages(this);
     order_ = 0;
     iposValid_ = false;
 }
@@ -237,10 +245,125 @@ std::string Table::readIndexFile(const std::filesystem::path& path) {
     IndexFileLock lock(f, true);
     const std::uint64_t size = f.size();
     if (size > (std::uint64_t{1} << 32)) throw DbfError("index file too large: " + path.string());
-    std::string bytes(static_cast<std::size_t>(size), '\0');
+    std::string& bytes = detail::indexImage(this, path);
+    bytes.assign(static_cast<std::size_t>(size), '\0');
     f.readExact(0, bytes.data(), bytes.size());
     return bytes;
 }
+
+namespace detail {
+namespace {
+
+std::mutex& imagesGuard() {
+    static std::mutex m;
+    return m;
+}
+
+std::map<std::pair<const Table*, std::filesystem::path>, std::string>& images() {
+    static std::map<std::pair<const Table*, std::filesystem::path>, std::string> all;
+    return all;
+}
+
+} // namespace
+
+std::string& indexImage(const Table* table, const std::filesystem::path& path) {
+    std::lock_guard lock(imagesGuard());
+    return images()[{table, path}];
+}
+
+std::string* findIndexImage(const Table* table, const std::filesystem::path& path) {
+    std::lock_guard lock(imagesGuard());
+    auto it = images().find({table, path});
+    return it == images().end() ? nullptr : &it->second;
+}
+
+void forgetIndexImages(const Table* table, const std::filesystem::path* path) {
+    std::lock_guard lock(imagesGuard());
+    std::erase_if(images(), [&](const auto& entry) {
+        return entry.first.first == table && (!path || entry.first.second == *path);
+    });
+}
+
+} // namespace detail
+
+namespace {
+
+// Brings the tags of a compound file from the counter they know up to the file's, from just the
+// pages other writers changed (listed in the file's change log); false when the file must be read
+// whole. Runs under the file's shared lock.
+bool refreshFromChangedPages(File& f, const std::vector<Index*>& mine, std::string& img) {
+    const std::uint32_t known = mine.front()->counter;
+    for (Index* ix : mine)
+        if (ix->counter != known || ix->cdxOffset == 0) return false;
+    unsigned char h[512];
+    if (img.size() < 512 || f.readAt(0, h, sizeof h) != sizeof h) return false;
+    if (h[kCdxBusyOffset] != 0) return false;
+    const std::uint32_t counter = getLe32(h + kCdxCounterOffset);
+    const CdxChangeLog log = CdxChangeLog::read(h);
+    std::vector<CdxChangeLog::Item> items;
+    if (log.counter != counter || !log.since(known, items)) return false;
+    std::sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
+        return a.tag != b.tag ? a.tag < b.tag : a.page < b.page;
+    });
+    items.erase(std::unique(items.begin(), items.end(),
+                            [](const auto& a, const auto& b) {
+                                return a.tag == b.tag && a.page == b.page;
+                            }),
+                items.end());
+    const std::uint64_t size = f.size();
+    // Every changed page is read first: what a tag lost and gained is what differs between its
+    // old and new pages together, whichever leaf a key moved to in a split.
+    std::vector<std::string> fresh;
+    for (const auto& item : items) {
+        if (item.page % 512 != 0 || item.page + 512u > size) return false;
+        std::string page(512, '\0');
+        f.readExact(item.page, page.data(), page.size());
+        fresh.push_back(std::move(page));
+    }
+    using Entries = std::vector<std::pair<std::string, std::uint32_t>>;
+    for (std::size_t i = 0; i < items.size();) {
+        const std::uint32_t tag = items[i].tag;
+        Index* ix = nullptr;
+        for (Index* candidate : mine)
+            if (candidate->cdxOffset == tag) ix = candidate;
+        Entries before, after;
+        for (; i < items.size() && items[i].tag == tag; ++i) {
+            const std::uint32_t page = items[i].page;
+            if (!ix || page == tag) continue; // a tag header: its new root pointer holds no keys
+            if (page + 512u <= img.size())
+                decodeCdxLeaf(reinterpret_cast<const unsigned char*>(img.data()) + page,
+                              ix->keyLength(), ix->padByte(), before);
+            decodeCdxLeaf(reinterpret_cast<const unsigned char*>(fresh[i].data()), ix->keyLength(),
+                          ix->padByte(), after);
+        }
+        if (!ix) continue;
+        std::sort(before.begin(), before.end());
+        std::sort(after.begin(), after.end());
+        Entries gone, added;
+        std::set_difference(before.begin(), before.end(), after.begin(), after.end(),
+                            std::back_inserter(gone));
+        std::set_difference(after.begin(), after.end(), before.begin(), before.end(),
+                            std::back_inserter(added));
+        KeyList& keys = ix->keys();
+        for (const auto& [key, rec] : gone)
+            keys.erase(key, rec);
+        for (const auto& [key, rec] : added)
+            if (keys.find(key, rec) == KeyList::npos) keys.insert(key, rec);
+        // Our own changes not yet written stay on top of what the others wrote.
+        ix->replayJournal();
+    }
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const std::uint32_t page = items[i].page;
+        if (img.size() < page + 512u) img.resize(page + 512u, '\0');
+        img.replace(page, 512, fresh[i]);
+    }
+    img.replace(0, 512, reinterpret_cast<const char*>(h), 512);
+    for (Index* ix : mine)
+        ix->counter = counter;
+    return true;
+}
+
+} // namespace
 
 void Table::reloadIndexFile(const std::filesystem::path& path) {
     std::vector<Index*> mine;
@@ -251,6 +374,16 @@ void Table::reloadIndexFile(const std::filesystem::path& path) {
         mine.front()->loadFile();
         mine.front()->replayJournal();
     } else {
+        std::string* image = detail::findIndexImage(this, path);
+        if (image && stampOf(path).inode == mine.front()->stamp.inode) {
+            File& f = indexHandle(path);
+            IndexFileLock lock(f, true);
+            if (refreshFromChangedPages(f, mine, *image)) {
+                iposValid_ = false;
+                refreshCount();
+                return;
+            }
+        }
         const std::string bytes = readIndexFile(path);
         const FileStamp now = stampOf(path);
         if (busyIn(bytes)) {
@@ -324,12 +457,13 @@ bool Table::saveCdxPages(const std::filesystem::path& path) {
     File& f = indexHandle(path);
     if (f.readOnly() || stampOf(path).inode != tags.front()->stamp.inode) return false;
     IndexFileLock lock(f, false);
-    unsigned char h[32];
+    unsigned char h[512];
     f.readExact(0, h, sizeof h);
     const std::uint32_t counter = getLe32(h + kCdxCounterOffset);
     if (h[kCdxBusyOffset] != 0 || counter != tags.front()->counter) return false;
     const unsigned char busy = 1, idle = 0;
     f.writeAt(kCdxBusyOffset, &busy, 1);
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> pages;
     try {
         for (Index* ix : tags) {
             CdxPageEditor editor(f, ix->cdxOffset, ix->keyLength(), ix->descending(),
@@ -340,16 +474,31 @@ bool Table::saveCdxPages(const std::filesystem::path& path) {
                 else
                     editor.erase(c.key, c.rec);
             }
+            for (const auto page : editor.touched())
+                pages.emplace_back(page, ix->cdxOffset);
         }
     } catch (const DbfError&) {
         // A tree this editor cannot change (another program's layout): the whole file is written
         // from our keys instead, which also replaces the half-changed pages.
         return false;
     }
+    CdxChangeLog log = CdxChangeLog::read(h);
+    log.add(counter + 1, pages);
+    log.write(h);
+    f.writeAt(kCdxLogOffset, h + kCdxLogOffset, kCdxLogEnd - kCdxLogOffset);
     unsigned char next[4];
     putLe32(next, counter + 1);
     f.writeAt(kCdxCounterOffset, next, 4);
     f.writeAt(kCdxBusyOffset, &idle, 1);
+    // Our image follows our own changes, so that later changes by others are told apart from
+    // ours.
+    if (std::string* image = detail::findIndexImage(this, path)) {
+        const std::uint64_t size = f.size();
+        if (image->size() < size) image->resize(static_cast<std::size_t>(size), '\0');
+        for (const auto& [page, tag] : pages)
+            f.readExact(page, image->data() + page, 512);
+        f.readExact(0, image->data(), 512);
+    }
     if (settings().syncToDisk) f.sync();
     for (Index* ix : tags) {
         ix->journal.clear();
@@ -432,6 +581,7 @@ void Table::saveCdx(const std::filesystem::path& path) {
         if (ix->kind() == IndexKind::Cdx && ix->path() == path)
             counter = std::max(counter, ix->counter + 1);
     const auto written = writeCdxFile(path, tags, counter);
+    detail::forgetIndexImages(this, &path);
     const FileStamp now = stampOf(path);
     for (auto& ix : indexes_)
         if (ix->kind() == IndexKind::Cdx && ix->path() == path) {
