@@ -65,11 +65,11 @@ void CdxChangeLog::add(std::uint32_t newCounter,
         items.clear();
         from = newCounter;
     }
-    for (const auto& [page, tag] : pagesOfTags) {
+    for (const auto& pageOfTag : pagesOfTags) {
         const bool listed = std::any_of(items.begin(), items.end(), [&](const Item& i) {
-            return i.counter == newCounter && i.page == page;
+            return i.counter == newCounter && i.page == pageOfTag.first;
         });
-        if (!listed) items.push_back({newCounter, page, tag});
+        if (!listed) items.push_back({newCounter, pageOfTag.first, pageOfTag.second});
     }
     while (items.size() > kLogItems) {
         from = std::max(from, items.front().counter + 1);
