@@ -1,9 +1,9 @@
 #pragma once
 // The table engine boundary: what the data layer needs of an open table (`EngineTable`) and of
-// the engine that opens and creates tables of one kind (`TableEngine`). The DBF engine
-// implements it through an adapter in the data layer; an engine over a database server
-// implements the same classes in a library of its own. Engines are registered by the
-// application (tables/engine_registry.h) and chosen by the path of the table.
+// the engine that opens and creates tables of one kind (`TableEngine`). Each engine (the DBF
+// engine through an adapter, an engine over a database server in a library of its own)
+// implements both classes; engines are registered (tables/engine_registry.h) and chosen by the
+// path of the table.
 //
 // Conventions every engine follows, because scripts see them through the data layer:
 // - Text is Windows-1250 bytes. Field names compare with sameFieldName (core/field_name.h).
