@@ -1,5 +1,5 @@
 add_executable(dbf_shared_bench ${CMAKE_CURRENT_LIST_DIR}/dbf_shared_bench.cpp)
-target_link_libraries(dbf_shared_bench PRIVATE vorlan_dbf)
+target_link_libraries(dbf_shared_bench PRIVATE vorlan_dbf vorlan_core)
 if(VORLAN_BUILD_TESTS)
     # The four-writer run at a small size, checked by independent readers.
     add_test(NAME dbf_shared_independent_check
