@@ -458,6 +458,7 @@ void Table::flush() {
 }
 
 void Table::send() {
+    const bool wasAppending = appending_;
     std::vector<int> fields;
     for (const int i : changed_)
         if (i >= 0) fields.push_back(i);
@@ -531,10 +532,12 @@ void Table::send() {
         if (it != memos_.end() && m < memoLengths_.size())
             memoLengths_[m] = static_cast<long long>(it->second.size());
     }
+    const bool appended = wasAppending;
     changed_.clear();
     original_ = image_;
     key_ = newKey;
     dropWindow();
+    if (written_) written_(recno_, appended);
 }
 
 void Table::pack() {
@@ -557,6 +560,7 @@ void Table::pack() {
         throw;
     }
     if (!hadLock) unlock(0);
+    marks_.clear();
     goTop();
 }
 
@@ -574,6 +578,7 @@ void Table::zap() {
         throw;
     }
     if (!hadLock) unlock(0);
+    marks_.clear();
     goTop();
 }
 

@@ -25,6 +25,7 @@
 #include "pgsql/connection.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -131,12 +132,19 @@ public:
     bool found() const { return found_; }
     // The key of the current record in the controlling order, as the DBF engine gives it.
     std::string currentKey();
+    // The current record's place in the controlling order, counting from 1 (0 when it is not in
+    // it or at end of file).
+    std::size_t keyPosition();
     void setScope(std::string_view top, std::string_view bottom);
+    std::pair<std::string, std::string> scope() const;
     bool flipOrder();
     bool orderReversed() const;
 
     void setFilter(std::string_view expr);
     const std::string& filter() const { return filterText_; }
+    // Query marks over the filter, as the DBF engine keeps them.
+    bool markRecord(std::uint32_t recno, bool shown);
+    bool passesQuery(std::uint32_t recno);
     std::uint32_t locate(std::string_view condition, bool continuing, bool backward = false);
     dbf::XValue evaluate(std::string_view expr);
 
@@ -145,6 +153,11 @@ public:
     void unlock(std::uint32_t recno = 0);
     bool isLocked(std::uint32_t recno) const;
     bool fileLocked() const { return fileLocked_; }
+
+    // Called after a record was written (its number, and whether it was new).
+    void setWriteListener(std::function<void(std::uint32_t, bool)> listener) {
+        written_ = std::move(listener);
+    }
 
     // RecordSource.
     int resolveField(std::string_view alias, std::string_view name) const override;
@@ -162,7 +175,8 @@ private:
         dbf::Expression key;
         dbf::Expression cond;
         int keyLength = 0;
-        std::string scopeTop, scopeBottom; // in stored form
+        std::string scopeTop, scopeBottom;         // in stored form
+        std::string scopeTopText, scopeBottomText; // as given
         bool reversed = false;
     };
     struct Row {
@@ -238,7 +252,9 @@ private:
 
     dbf::Expression filter_;
     std::string filterText_;
+    std::map<std::uint32_t, bool> marks_;
     dbf::Expression locate_;
+    std::function<void(std::uint32_t, bool)> written_;
 
     std::set<std::uint32_t> lockedRecords_;
     bool fileLocked_ = false;

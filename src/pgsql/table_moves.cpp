@@ -137,7 +137,36 @@ bool Table::walkingForward(bool forward) const {
 
 bool Table::visible() const {
     if (eof_) return false;
-    return !filter_.valid() || filter_.test(this);
+    if (!filter_.valid()) return true;
+    if (!marks_.empty()) {
+        const auto mark = marks_.find(recno_);
+        if (mark != marks_.end()) return mark->second;
+    }
+    return filter_.test(this);
+}
+
+bool Table::markRecord(std::uint32_t recno, bool shown) {
+    if (!filter_.valid() || recno < 1 || recno > count_) return false;
+    marks_[recno] = shown;
+    dropWindow();
+    return true;
+}
+
+bool Table::passesQuery(std::uint32_t recno) {
+    if (recno < 1 || recno > count_) return false;
+    if (!filter_.valid()) return true;
+    const auto mark = marks_.find(recno);
+    if (mark != marks_.end()) return mark->second;
+    const std::uint32_t saved = recno_;
+    const bool wasEof = eof_;
+    goTo(recno);
+    const bool passes = !eof_ && filter_.test(this);
+    if (wasEof) {
+        setEofState();
+    } else {
+        goTo(saved);
+    }
+    return passes;
 }
 
 // One step in the walking direction, through the window; false past either end.
@@ -437,7 +466,31 @@ void Table::setScope(std::string_view top, std::string_view bottom) {
     flush();
     o->scopeTop = top.empty() ? std::string() : seekKey(*o, top);
     o->scopeBottom = bottom.empty() ? std::string() : seekKey(*o, bottom);
+    o->scopeTopText = std::string(top);
+    o->scopeBottomText = std::string(bottom);
     goTop();
+}
+
+std::pair<std::string, std::string> Table::scope() const {
+    const Order* o = controlling();
+    if (!o) return {};
+    return {o->scopeTopText, o->scopeBottomText};
+}
+
+std::size_t Table::keyPosition() {
+    const Order* o = controlling();
+    if (!o || eof_) return 0;
+    flush();
+    if (!inOrder(*o)) return 0;
+    const std::string k = keyOf(*o);
+    const Result r = conn_->exec("SELECT count(*) FROM " + quoted_ + " AS t WHERE (t." + o->column +
+                                     ", t.recno) <= ($1::bytea, $2::bigint)",
+                                 {Param::bytes(k), Param::integer(recno_)});
+    const auto below = static_cast<std::size_t>(r.integer(0, 0));
+    if (!o->reversed) return below;
+    const Result all = conn_->exec("SELECT count(*) FROM " + quoted_ + " AS t WHERE t." +
+                                   o->column + " IS NOT NULL");
+    return static_cast<std::size_t>(all.integer(0, 0)) - below + 1;
 }
 
 bool Table::flipOrder() {
@@ -458,6 +511,8 @@ bool Table::orderReversed() const {
 
 void Table::setFilter(std::string_view expr) {
     flush();
+    marks_.clear();
+    dropWindow();
     if (dbf::trimLeft(dbf::trimRight(expr)).empty()) {
         filter_ = dbf::Expression();
         filterText_.clear();

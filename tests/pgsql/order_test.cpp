@@ -150,6 +150,9 @@ TEST_F(PgOrderTest, KeyOrdersMatchTheDbfEngine) {
             file->goTo(5);
             server->goTo(5);
             EXPECT_EQ(server->currentKey(), file->currentKey());
+            if (!c.options.unique) {
+                EXPECT_EQ(server->keyPosition(), file->keyPosition());
+            }
         }
     }
 }
@@ -167,6 +170,12 @@ TEST_F(PgOrderTest, ExactSettingFiltersScopesAndFlipsMatchTheDbfEngine) {
     server->setFilter("CISLO > 0 .AND. !PLATCE");
     EXPECT_EQ(trace(*server, seeks), trace(*file, seeks));
     EXPECT_EQ(server->count(), file->count());
+    // Query marks show or hide single records whatever the filter says.
+    EXPECT_EQ(server->markRecord(4, true), file->markRecord(4, true));
+    EXPECT_EQ(server->markRecord(12, false), file->markRecord(12, false));
+    EXPECT_EQ(trace(*server, seeks), trace(*file, seeks));
+    EXPECT_EQ(server->passesQuery(4), file->passesQuery(4));
+    EXPECT_EQ(server->passesQuery(9), file->passesQuery(9));
     file->setFilter("");
     server->setFilter("");
 
