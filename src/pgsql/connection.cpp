@@ -185,6 +185,22 @@ void Connection::run(const std::string& sql) {
     PQclear(r);
 }
 
+void Connection::copyIn(const std::string& sql, const std::string& data) {
+    ensureConnected();
+    pg_result* r = PQexec(conn_, sql.c_str());
+    if (PQresultStatus(r) != PGRES_COPY_IN) fail("copy", r);
+    PQclear(r);
+    if (PQputCopyData(conn_, data.data(), static_cast<int>(data.size())) != 1 ||
+        PQputCopyEnd(conn_, nullptr) != 1)
+        fail("copy", nullptr);
+    r = PQgetResult(conn_);
+    const auto status = PQresultStatus(r);
+    if (status != PGRES_COMMAND_OK) fail("copy", r);
+    PQclear(r);
+    while ((r = PQgetResult(conn_)) != nullptr)
+        PQclear(r);
+}
+
 void Connection::begin() {
     if (depth_++ == 0) run("BEGIN");
 }

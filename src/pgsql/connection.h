@@ -77,6 +77,8 @@ public:
     Result exec(const std::string& sql, const std::vector<Param>& params = {});
     // Runs statement text as it is (schema changes, several statements).
     void run(const std::string& sql);
+    // A COPY ... FROM STDIN statement fed with `data` (its text format).
+    void copyIn(const std::string& sql, const std::string& data);
     // Whether the connection is still up.
     bool alive() const;
     // Drops and reopens the connection (advisory locks and prepared statements are gone).

@@ -423,6 +423,94 @@ void Table::append() {
     changed_.clear();
 }
 
+namespace {
+
+void copyText(std::string& out, std::string_view text) {
+    for (const char c : text) {
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += c;
+        }
+    }
+}
+
+void copyBytes(std::string& out, std::string_view bytes) {
+    static const char* hex = "0123456789abcdef";
+    out += "\\\\x";
+    for (const unsigned char c : bytes) {
+        out += hex[c >> 4];
+        out += hex[c & 15];
+    }
+}
+
+} // namespace
+
+std::uint32_t Table::appendImages(const std::vector<std::string>& images) {
+    flush();
+    if (images.empty()) return count_ + 1;
+    Transaction tx(*conn_);
+    const auto n = static_cast<long long>(images.size());
+    const long long last = conn_
+                               ->exec("UPDATE vorlan_tables SET reccount = reccount + $2 WHERE "
+                                      "id = $1 RETURNING reccount",
+                                      {Param::integer(id_), Param::integer(n)})
+                               .integer(0, 0);
+    const auto first = static_cast<std::uint32_t>(last - n + 1);
+    std::string cols = "recno, deleted";
+    for (std::size_t i = 0; i < fields_.size(); ++i)
+        if (!isMemo(fields_[i].type)) cols += ", " + columns_[i];
+    for (const auto& o : orders_)
+        cols += ", " + o.column;
+    std::string data;
+    const std::string saved = image_;
+    const bool savedEof = eof_;
+    eof_ = false;
+    std::uint32_t recno = first;
+    for (const auto& img : images) {
+        image_ = img;
+        image_.resize(static_cast<std::size_t>(recordSize_), ' ');
+        recno_ = recno;
+        data += std::to_string(recno++);
+        data += image_[0] == '*' ? "\tt" : "\tf";
+        for (std::size_t i = 0; i < fields_.size(); ++i) {
+            if (isMemo(fields_[i].type)) continue;
+            data += '\t';
+            const Param p = encodeField(fields_[i], raw(static_cast<int>(i)));
+            if (p.value)
+                copyText(data, *p.value);
+            else
+                data += "\\N";
+        }
+        for (const auto& o : orders_) {
+            data += '\t';
+            if (inOrder(o))
+                copyBytes(data, keyOf(o));
+            else
+                data += "\\N";
+        }
+        data += '\n';
+    }
+    image_ = saved;
+    eof_ = savedEof;
+    conn_->copyIn("COPY " + quoted_ + " (" + cols + ") FROM STDIN", data);
+    tx.commit();
+    count_ = static_cast<std::uint32_t>(last);
+    goTop();
+    return first;
+}
+
 void Table::deleteRecord() {
     checkWritable();
     editable()[0] = '*';

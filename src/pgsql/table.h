@@ -109,6 +109,10 @@ public:
     // The new record is sent when the pointer moves, on flush and on commit; its number is
     // final then (other clients may append meanwhile).
     void append();
+    // Appends whole records at once (record images as the DBF engine lays them out: the
+    // deleted flag, then each field's bytes; memo fields stay empty), in one transaction;
+    // answers the number of the first. For loading tables.
+    std::uint32_t appendImages(const std::vector<std::string>& images);
     void deleteRecord();
     void recall();
     void flush();

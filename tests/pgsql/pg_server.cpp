@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <stdexcept>
 #include <unistd.h>
 
 namespace pgtest {
@@ -148,7 +149,7 @@ std::string PgServer::freshDatabase(const std::string& name) {
         admin->run("DROP DATABASE IF EXISTS " + vorlan::pgsql::quoteIdent(name) + " WITH (FORCE)");
         admin->run("CREATE DATABASE " + vorlan::pgsql::quoteIdent(name));
     } catch (const std::exception& e) {
-        ADD_FAILURE() << "CREATE DATABASE failed: " << e.what();
+        throw std::runtime_error(std::string("CREATE DATABASE failed: ") + e.what());
     }
     if (!externalUrl_.empty()) {
         const auto slash = base.rfind('/');

@@ -4,8 +4,6 @@
 // unprivileged system user `postgres`. VORLAN_TEST_PG_URL names a server to use instead.
 // Without the server programs the tests skip, except under CI=true, where they fail.
 
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 
@@ -19,7 +17,8 @@ public:
     static const std::string& failure();
     ~PgServer();
 
-    // A connection URL for a fresh database of that name (dropped first when it exists).
+    // A connection URL for a fresh database of that name (dropped first when it exists); throws
+    // std::runtime_error when the server refuses.
     std::string freshDatabase(const std::string& name);
     const std::string& socketFolder() const { return folder_; }
     // Stops the server at once (the tests of a server that goes away) and starts it again.
@@ -38,14 +37,7 @@ private:
     bool running_ = false;
 };
 
-// Skips the test (or fails it under CI=true) when there is no server.
-#define PG_SERVER_OR_SKIP(var)                                                                     \
-    ::pgtest::PgServer* var = ::pgtest::PgServer::get();                                           \
-    if (!var) {                                                                                    \
-        if (::pgtest::ciRun()) FAIL() << "PostgreSQL server: " << ::pgtest::PgServer::failure();   \
-        GTEST_SKIP() << "PostgreSQL server: " << ::pgtest::PgServer::failure();                    \
-    }
-
+// Whether this is a CI run (CI=true), where a server that cannot start fails the tests.
 bool ciRun();
 
 } // namespace pgtest
