@@ -3,6 +3,7 @@
 #include "pgsql/server_map.h"
 
 #include "core/cp1250.h"
+#include "core/path_mapper.h"
 
 #include <fstream>
 
@@ -43,6 +44,30 @@ std::optional<ServerTable> ServerMap::find(std::string_view programPath) const {
     }
     if (!best) return std::nullopt;
     return ServerTable{best->url, tableNameOf(programPath)};
+}
+
+std::optional<ServerTable> ServerMap::findHost(const std::filesystem::path& hostPath) const {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(hostPath, ec);
+    const std::string path = (ec ? hostPath : absolute).lexically_normal().generic_string();
+    const Entry* best = nullptr;
+    std::size_t bestLength = 0;
+    for (const auto& e : entries_) {
+        std::string folder =
+            pathMapper().toHostOrEmpty(e.folder).lexically_normal().generic_string();
+        while (folder.size() > 1 && folder.back() == '/')
+            folder.pop_back();
+        if (folder.empty() || path.size() <= folder.size() + 1 || path[folder.size()] != '/')
+            continue;
+        if (compareNoCase(utf8ToCp1250(path.substr(0, folder.size())), utf8ToCp1250(folder)) != 0)
+            continue;
+        if (!best || folder.size() > bestLength) {
+            best = &e;
+            bestLength = folder.size();
+        }
+    }
+    if (!best) return std::nullopt;
+    return ServerTable{best->url, tableNameOf(utf8ToCp1250(hostPath.filename().string()))};
 }
 
 int ServerMap::load(const std::filesystem::path& iniFile) {

@@ -26,6 +26,8 @@ public:
     // The table a program path stands for when it lies under a mapped folder (the longest
     // match wins).
     std::optional<ServerTable> find(std::string_view programPath) const;
+    // The same for a host path: each mapped folder is taken through the path mapper first.
+    std::optional<ServerTable> findHost(const std::filesystem::path& hostPath) const;
     // Reads the [Server] group of an INI file (UTF-8 text); answers how many folders it mapped.
     // A missing file maps nothing.
     int load(const std::filesystem::path& iniFile);

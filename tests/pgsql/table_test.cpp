@@ -4,6 +4,7 @@
 #include "core/cp1250.h"
 #include "dbf/xbase_text.h"
 #include "pgsql/pg_fixture.h"
+#include "core/path_mapper.h"
 #include "pgsql/server_map.h"
 
 #include <filesystem>
@@ -164,6 +165,19 @@ TEST(PgServerMap, FoldersMapToTablesByLongestMatch) {
     EXPECT_EQ(t->table, "doklady_č");
     EXPECT_FALSE(map.find("F:\\UCTOVANI\\FIRMY.DBF"));
     EXPECT_FALSE(map.find("F:\\UCTO"));
+
+    // Host paths, as the data layer hands them over, go through the drive map.
+    const auto saved = vorlan::pathMapper().driveRoot('F');
+    vorlan::pathMapper().setDriveRoot('F', "/srv/f");
+    t = map.findHost("/srv/f/ucto/FIRMY.DBF");
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->table, "firmy");
+    t = map.findHost("/srv/f/Ucto/Archiv/x.dbf");
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->url, "postgresql://archiv@server/archiv");
+    EXPECT_FALSE(map.findHost("/srv/f/uctovani/firmy.dbf"));
+    EXPECT_FALSE(map.findHost("/srv/g/ucto/firmy.dbf"));
+    vorlan::pathMapper().setDriveRoot('F', saved);
 }
 
 TEST_F(PgTableTest, ServerThatGoesAwayLeavesNoHalfWrittenRecord) {
