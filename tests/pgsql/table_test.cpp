@@ -2,9 +2,9 @@
 // a server that goes away.
 
 #include "core/cp1250.h"
+#include "core/path_mapper.h"
 #include "dbf/xbase_text.h"
 #include "pgsql/pg_fixture.h"
-#include "core/path_mapper.h"
 #include "pgsql/server_map.h"
 
 #include <filesystem>
