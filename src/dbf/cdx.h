@@ -25,7 +25,8 @@ struct CdxTagInfo {
 };
 
 void writeCdxFile(const std::filesystem::path& path, const std::vector<CdxTagOut>& tags);
-// The tags of a file, in directory order, without their keys.
+// The tags of a file in the order of their header pages (the order they were made in), without
+// their keys.
 std::vector<CdxTagInfo> readCdxDirectory(std::string_view bytes);
 // One order's header at `offset`, and (withKeys) its keys into `keys`.
 CdxTagInfo readCdxTag(std::string_view bytes, std::uint32_t offset, char pad, KeyList& keys,
