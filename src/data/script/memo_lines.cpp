@@ -13,20 +13,23 @@ bool isBlank(char c) {
 
 // Advance of every Windows-1250 character in the view's font, measured once per call so that
 // wrapping costs one pass over the text: measuring ever longer prefixes of a long line again for
-// each display line made a 64 KB line take seconds.
-using Advances = std::array<int, 256>;
+// each display line made a 64 KB line take seconds. A measure answers whole pixels, so each
+// advance is taken from a run of the character, to a sixteenth of a pixel: added up, rounded
+// single advances would make a line of proportional text wider than it is.
+using Advances = std::array<double, 256>;
+constexpr int kRun = 16;
 
 Advances advancesOf(const MemoEditorView& view, const TextMeasure& measure) {
     Advances advances{};
     for (int c = 0; c < 256; ++c) {
-        const char ch = static_cast<char>(c);
+        const std::string run(kRun, static_cast<char>(c));
         advances[static_cast<std::size_t>(c)] =
-            measure.textWidth(std::string_view(&ch, 1), view.fontName, view.fontSize);
+            measure.textWidth(run, view.fontName, view.fontSize) / static_cast<double>(kRun);
     }
     return advances;
 }
 
-int advanceOf(const Advances& advances, char c) {
+double advanceOf(const Advances& advances, char c) {
     return advances[static_cast<unsigned char>(c)];
 }
 
@@ -35,10 +38,12 @@ int advanceOf(const Advances& advances, char c) {
 std::size_t fittingLength(std::string_view text, const MemoEditorView& view,
                           const Advances& advances) {
     std::size_t end = 0;
-    long long width = 0;
+    double width = 0;
+    // Half a pixel of slack: the measure rounds the width of a whole line to pixels too.
+    const double room = view.textWidth + 0.5;
     while (end < text.size()) {
         width += advanceOf(advances, text[end]);
-        if (width > view.textWidth) break;
+        if (width > room) break;
         ++end;
     }
     return std::max<std::size_t>(end, 1);
