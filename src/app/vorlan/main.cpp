@@ -5,6 +5,7 @@
 #include "app/vorlan/batch_report.h"
 #include "app/vorlan/command_line.h"
 #include "app/vorlan/design_template.h"
+#include "app/vorlan/program_check.h"
 #include "core/cp1250.h"
 #include "core/path_mapper.h"
 #include "core/ui_services.h"
@@ -150,6 +151,7 @@ int main(int argc, char** argv) {
 
     // A batch report never shows a window.
     const bool headless = commandLine.headless || commandLine.report.has_value() ||
+                          commandLine.check.has_value() ||
                           (envEmpty("DISPLAY") && envEmpty("WAYLAND_DISPLAY"));
     if (headless) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -185,6 +187,8 @@ int main(int argc, char** argv) {
     report::setPrinterDetector([pdf = headless || commandLine.printTo.has_value()](
                                    report::PrinterSettings&) { qt::detectPrinter(pdf); });
     if (!headless) qt::installRunProgressWindow();
+    // Batch reports and the designer read tables as the database window does.
+    const auto environment = windows::startUpEnvironment();
     if (commandLine.report)
         return app::runBatchReport({*commandLine.report, *commandLine.data,
                                     commandLine.reportParameters, commandLine.printTo,
@@ -211,6 +215,8 @@ int main(int argc, char** argv) {
     qt::ImagePicture picture;
     windows::Canvas canvas(picture);
     windows::registerCanvas(script::registry(), canvas);
+    if (commandLine.check)
+        return app::runProgramCheck(*commandLine.check, commandLine.json, std::cout, std::cerr);
 
     const QFileInfo executable(QCoreApplication::applicationFilePath());
     const fs::path executableFolder = executable.absolutePath().toStdString();
