@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ ccache pkg-config
           qt6-base-dev libgl-dev
           googletest libgtest-dev libbenchmark-dev
-          duktape-dev python3 python3-dbf
+          duktape-dev python3 python3-dbf libdbd-xbase-perl
           clang-format fp-compiler
           poppler-utils xvfb xauth libxcb1-dev
           qt6-translations-l10n x11-apps x11-utils xdotool openbox
