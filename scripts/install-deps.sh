@@ -9,7 +9,8 @@ packages=(cmake ninja-build g++ ccache pkg-config
           googletest libgtest-dev libbenchmark-dev
           duktape-dev python3 python3-dbf libdbd-xbase-perl
           clang-format fp-compiler
-          poppler-utils xvfb xauth
+          poppler-utils xvfb xauth libxcb1-dev
+          qt6-translations-l10n x11-apps x11-utils xdotool openbox
           dpkg-dev desktop-file-utils libxml2-utils groff-base
           fonts-liberation2 cups-daemon cups-client locales
           postgresql libpq-dev)

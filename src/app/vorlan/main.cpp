@@ -39,9 +39,11 @@
 #include "ui/qt/main_form.h"
 #include "ui/qt/placeholder_window.h"
 #include "ui/qt/qt_text_measure.h"
+#include "ui/qt/qt_translations.h"
 #include "ui/qt/qt_ui.h"
 #include "ui/qt/report/report_printing.h"
 #include "ui/qt/report/run_progress_window.h"
+#include "ui/qt/screen_colormap.h"
 #include "ui/qt/screenshot.h"
 #include "ui/qt/settings_store.h"
 #include "ui/qt/stdlib/qt_stdlib.h"
@@ -145,7 +147,8 @@ int main(int argc, char** argv) {
         return app::kExitOk;
     }
     if (commandLine.version) {
-        std::cout << "FENWAR VORLAN (RunTime) " << kRuntimeVersion << '\n';
+        std::cout << "FENWAR VORLAN (RunTime) " << kRuntimeVersion << '\n'
+                  << "VORLAN pro Linux " << VORLAN_PACKAGE_VERSION << '\n';
         return app::kExitOk;
     }
 
@@ -159,6 +162,8 @@ int main(int argc, char** argv) {
     }
 
     qt::Application application(argc, argv);
+    const auto screenColormap = qt::installScreenColormap();
+    qt::installQtTranslations(application);
     // Qt adopts the user's locale; numbers that scripts see and files hold keep their ".".
     std::setlocale(LC_NUMERIC, "C");
     application.setApplicationName(QStringLiteral("VORLAN"));
@@ -277,6 +282,14 @@ int main(int argc, char** argv) {
 
     if (!headless && !mainForm.singleRun()) {
         mainForm.show();
+        status = application.exec();
+    } else if (!headless && programExists && console.hasText()) {
+        // A program of the command line ends the runtime with it, but what it wrote stays up
+        // until the user has read it and closes the window.
+        consoleWindow.show();
+        consoleWindow.raise();
+        consoleWindow.activateWindow();
+        application.setQuitOnLastWindowClosed(true);
         status = application.exec();
     }
     console.finishEcho();
