@@ -1,6 +1,7 @@
 #pragma once
-// TOpenDialog and TSaveDialog (and their picture variants): components without a window of their own; Execute asks the
-// user for a file through the UI services (answered by the default in headless runs).
+// TOpenDialog and TSaveDialog (and their picture variants): components without a window of their
+// own; Execute asks the user for a file through the UI services (answered by the default in
+// headless runs).
 
 #include "script/component.h"
 #include "ui/qt/forms/form_class.h"
