@@ -193,10 +193,9 @@ std::string poolString(const unsigned char* h, std::uint32_t pos, std::uint32_t 
 } // namespace
 
 std::vector<CdxTagInfo> writeCdxFile(const std::filesystem::path& path,
-                                     const std::vector<CdxTagOut>& tagsIn, std::uint32_t counter) {
-    std::vector<CdxTagOut> tags(tagsIn);
-    std::sort(tags.begin(), tags.end(),
-              [](const CdxTagOut& a, const CdxTagOut& b) { return a.name < b.name; });
+                                     const std::vector<CdxTagOut>& tags, std::uint32_t counter) {
+    // Tag header pages follow in the order of `tags` (the order the tags were made in): readers
+    // number the tags of a compound index by that order, not by the directory's name order.
     std::vector<unsigned char> out(kHeader, 0);
     std::vector<std::uint32_t> tagOffsets;
     for (const auto& t : tags) {
@@ -220,6 +219,8 @@ std::vector<CdxTagInfo> writeCdxFile(const std::filesystem::path& path,
     std::vector<Entry> dir;
     for (std::size_t i = 0; i < tags.size(); ++i)
         dir.push_back({names[i].data(), tagOffsets[i]});
+    std::sort(dir.begin(), dir.end(),
+              [](const Entry& a, const Entry& b) { return std::memcmp(a.key, b.key, 10) < 0; });
     const auto dirBase = static_cast<std::uint32_t>(out.size());
     IndexHeader dh;
     dh.keyLength = 10;
@@ -371,6 +372,8 @@ std::vector<CdxTagInfo> readCdxDirectory(std::string_view bytes) {
         out.push_back(std::move(t));
         if (out.size() > 1024) throw DbfError("damaged CDX: too many tags");
     }
+    std::stable_sort(out.begin(), out.end(),
+                     [](const CdxTagInfo& a, const CdxTagInfo& b) { return a.offset < b.offset; });
     return out;
 }
 

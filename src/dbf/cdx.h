@@ -28,7 +28,8 @@ struct CdxTagInfo {
 // tag's header went.
 std::vector<CdxTagInfo> writeCdxFile(const std::filesystem::path& path,
                                      const std::vector<CdxTagOut>& tags, std::uint32_t counter = 0);
-// The tags of a file, in directory order, without their keys.
+// The tags of a file in the order of their header pages (the order they were made in), without
+// their keys.
 std::vector<CdxTagInfo> readCdxDirectory(std::string_view bytes);
 // One order's header at `offset`, and (withKeys) its keys into `keys`. Keys out of order or a
 // record number twice are damage (IndexDamage), like a broken tree (DbfError).

@@ -314,3 +314,47 @@ TEST(DbfCdx, PackAndZapRebuildEveryOpenOrder) {
     EXPECT_EQ(again->indexCount(), 1); // the structural index, now empty
     EXPECT_EQ(again->index(1).keys().size(), 0u);
 }
+
+TEST(DbfCdx, TagsAreNumberedInTheOrderTheyWereMade) {
+    dbftest::TempDir dir;
+    auto names = [](Table& t) {
+        std::vector<std::string> out;
+        for (int o = 1; o <= t.indexCount(); ++o)
+            out.push_back(t.index(o).tagName());
+        return out;
+    };
+    {
+        auto t = people(dir, 50);
+        t->createTag("ZNAME", "NAME");
+        EXPECT_EQ(t->order(), 1);
+        t->createTag("AGE", "AGE");
+        EXPECT_EQ(t->order(), 2);
+        EXPECT_EQ(names(*t), (std::vector<std::string>{"ZNAME", "AGE"}));
+    }
+    {
+        auto t = Table::open(dir / "people.dbf");
+        EXPECT_EQ(names(*t), (std::vector<std::string>{"ZNAME", "AGE"}));
+        EXPECT_EQ(t->orderOf("AGE"), 2);
+        t->createTag("MBORN", "BORN");
+        EXPECT_EQ(t->order(), 3);
+    }
+    auto t = Table::open(dir / "people.dbf");
+    EXPECT_EQ(names(*t), (std::vector<std::string>{"ZNAME", "AGE", "MBORN"}));
+    t->setOrder(t->orderOf("ZNAME"));
+    t->goTop();
+    const std::string first = t->getString(0);
+    t->skip();
+    EXPECT_LE(first, t->getString(0)); // the keys stayed with their tag
+
+    // The directory itself stays sorted by name, as readers that search it expect; the header
+    // pages it points to follow the order of making.
+    const std::string bytes = dbftest::readAll(dir / "people.cdx");
+    KeyList dirKeys;
+    readCdxTag(bytes, 0, ' ', dirKeys, true);
+    ASSERT_EQ(dirKeys.size(), 3u);
+    EXPECT_EQ(std::string(dirKeys.keyAt(0)).substr(0, 3), "AGE");
+    EXPECT_EQ(std::string(dirKeys.keyAt(1)).substr(0, 5), "MBORN");
+    EXPECT_EQ(std::string(dirKeys.keyAt(2)).substr(0, 5), "ZNAME");
+    EXPECT_LT(dirKeys.recAt(2), dirKeys.recAt(0));
+    EXPECT_LT(dirKeys.recAt(0), dirKeys.recAt(1));
+}

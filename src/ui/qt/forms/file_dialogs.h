@@ -1,6 +1,7 @@
 #pragma once
-// TOpenDialog and TSaveDialog: components without a window of their own; Execute asks the
-// user for a file through the UI services (answered by the default in headless runs).
+// TOpenDialog and TSaveDialog (and their picture variants): components without a window of their
+// own; Execute asks the user for a file through the UI services (answered by the default in
+// headless runs).
 
 #include "script/component.h"
 #include "ui/qt/forms/form_class.h"
@@ -30,7 +31,7 @@ private:
     std::int32_t filterIndex_ = 1;
 };
 
-// TCommonDialog, TOpenDialog, TSaveDialog.
+// TCommonDialog, TOpenDialog, TSaveDialog, TOpenPictureDialog, TSavePictureDialog.
 std::span<const FormClass> fileDialogClasses();
 
 } // namespace vorlan::forms
