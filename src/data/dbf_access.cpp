@@ -234,14 +234,15 @@ template <class R, class F> R TDbfAccess::writing(R neutral, F&& call) {
     try {
         syncPosition(t);
         if (t.eof()) {
-            throw dbf::DbfError("no current record");
+            throw dbf::DbfError(czech("není aktuální záznam"));
         }
         // The engine writes the record itself, so it must hold the record's lock meanwhile like
         // any other writer.
         const std::uint32_t recno = t.recNo();
         const bool held = t.isLocked(recno);
         if (!held && !t.lockRecord(recno)) {
-            throw dbf::DbfError("record " + std::to_string(recno) + " is locked by another user");
+            throw dbf::DbfError(czech("záznam ") + std::to_string(recno) +
+                                czech(" je zamčen jiným uživatelem"));
         }
         try {
             result = call(t);
@@ -558,7 +559,7 @@ void TDbfAccess::recall() {
             const std::uint32_t recno = t.recNo();
             const bool held = t.isLocked(recno);
             if (!held && !t.lockRecord(recno)) {
-                throw dbf::DbfError("record " + std::to_string(recno) + " is locked");
+                throw dbf::DbfError(czech("záznam ") + std::to_string(recno) + czech(" je zamčen"));
             }
             t.recall();
             t.flush();

@@ -50,11 +50,12 @@ int Engine::openTable(const std::filesystem::path& path, std::string alias,
     if (area == 0) {
         area = freeArea();
         if (area == 0) {
-            throw dbf::DbfError("no free work area");
+            throw dbf::DbfError(czech("není volná pracovní oblast"));
         }
     } else if (area < 1 || area > dbf::WorkAreas::kMaxAreas || table(area) != nullptr ||
                pending_.count(area) != 0) {
-        throw dbf::DbfError("work area " + std::to_string(area) + " is not free");
+        throw dbf::DbfError(czech("pracovní oblast ") + std::to_string(area) +
+                            czech(" není volná"));
     }
     if (alias.empty()) {
         // Programs see aliases in their own code page, not in the host's UTF-8.
@@ -360,7 +361,7 @@ std::uint32_t appendFromText(dbf::Table& target, const std::filesystem::path& fr
                              dbf::TextFormat format) {
     std::ifstream in(from, std::ios::binary);
     if (!in) {
-        throw dbf::DbfError("cannot open " + from.string());
+        throw dbf::DbfError(czech("nelze otevřít ") + utf8ToCp1250(from.string()));
     }
     std::uint32_t appended = 0;
     std::string line;

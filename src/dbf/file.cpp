@@ -1,4 +1,6 @@
 #include "dbf/file.h"
+#include "core/cp1250.h"
+#include "core/system_error_text.h"
 
 #include <cerrno>
 #include <chrono>
@@ -12,8 +14,9 @@
 namespace vorlan::dbf {
 namespace {
 
-[[noreturn]] void fail(const std::string& what, const std::filesystem::path& path) {
-    throw DbfError(what + " " + path.string() + ": " + std::strerror(errno));
+[[noreturn]] void fail(std::string_view what, const std::filesystem::path& path) {
+    throw DbfError(czech(what) + " " + utf8ToCp1250(path.string()) + " (" + systemErrorText(errno) +
+                   ")");
 }
 
 // Open-file-description locks follow the open file rather than the process; they still conflict
@@ -68,12 +71,12 @@ File& File::operator=(File&& other) noexcept {
 void File::open(const std::filesystem::path& path, bool readOnly) {
     close();
     fd_ = ::open(path.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
-    if (fd_ < 0) fail("cannot open", path);
+    if (fd_ < 0) fail("nelze otevřít", path);
     struct stat st {};
     if (fstat(fd_, &st) == 0 && !S_ISREG(st.st_mode)) {
         ::close(fd_);
         fd_ = -1;
-        throw DbfError("not a regular file: " + path.string());
+        throw DbfError(czech("není to obyčejný soubor: ") + utf8ToCp1250(path.string()));
     }
     readOnly_ = readOnly;
     path_ = path;
@@ -82,7 +85,7 @@ void File::open(const std::filesystem::path& path, bool readOnly) {
 void File::create(const std::filesystem::path& path) {
     close();
     fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd_ < 0) fail("cannot create", path);
+    if (fd_ < 0) fail("nelze vytvořit", path);
     readOnly_ = false;
     path_ = path;
 }
@@ -94,7 +97,7 @@ void File::close() {
 
 std::uint64_t File::size() const {
     struct stat st {};
-    if (fstat(fd_, &st) != 0) fail("cannot stat", path_);
+    if (fstat(fd_, &st) != 0) fail("nelze zjistit údaje o souboru", path_);
     return static_cast<std::uint64_t>(st.st_size);
 }
 
@@ -105,7 +108,7 @@ std::size_t File::readAt(std::uint64_t offset, void* buf, std::size_t len) const
         const ssize_t n = ::pread(fd_, out + done, len - done, static_cast<off_t>(offset + done));
         if (n < 0) {
             if (errno == EINTR) continue;
-            fail("cannot read", path_);
+            fail("nelze číst", path_);
         }
         if (n == 0) break;
         done += static_cast<std::size_t>(n);
@@ -114,25 +117,27 @@ std::size_t File::readAt(std::uint64_t offset, void* buf, std::size_t len) const
 }
 
 void File::readExact(std::uint64_t offset, void* buf, std::size_t len) const {
-    if (readAt(offset, buf, len) != len) throw DbfError("unexpected end of file " + path_.string());
+    if (readAt(offset, buf, len) != len)
+        throw DbfError(czech("nečekaný konec souboru ") + utf8ToCp1250(path_.string()));
 }
 
 void File::writeAt(std::uint64_t offset, const void* buf, std::size_t len) {
-    if (readOnly_) throw DbfError("file is open read-only: " + path_.string());
+    if (readOnly_)
+        throw DbfError(czech("soubor je otevřen jen pro čtení: ") + utf8ToCp1250(path_.string()));
     std::size_t done = 0;
     const auto* in = static_cast<const char*>(buf);
     while (done < len) {
         const ssize_t n = ::pwrite(fd_, in + done, len - done, static_cast<off_t>(offset + done));
         if (n < 0) {
             if (errno == EINTR) continue;
-            fail("cannot write", path_);
+            fail("nelze zapsat", path_);
         }
         done += static_cast<std::size_t>(n);
     }
 }
 
 void File::truncate(std::uint64_t size) {
-    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) fail("cannot truncate", path_);
+    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) fail("nelze zkrátit", path_);
 }
 
 void File::sync() {
@@ -194,7 +199,7 @@ void replaceFile(const std::filesystem::path& tmp, const std::filesystem::path& 
         const int err = errno;
         ::unlink(tmp.c_str());
         errno = err;
-        fail("cannot replace", target);
+        fail("nelze nahradit", target);
     }
 }
 

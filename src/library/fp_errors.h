@@ -3,6 +3,7 @@
 // overflow. Underflow and inexact results stay silent. The texts name the function so the
 // script's author sees where it happened.
 
+#include "core/cp1250.h"
 #include "script/dispatch.h"
 
 #include <cmath>
@@ -19,11 +20,13 @@ namespace vorlan::library {
 }
 
 [[noreturn]] inline void raiseDivisionByZero(std::string_view function) {
-    throw script::ScriptException("Floating point division by zero in " + std::string(function));
+    throw script::ScriptException(czech("Dělení nulou v reálné aritmetice ve funkci ") +
+                                  std::string(function));
 }
 
 [[noreturn]] inline void raiseOverflow(std::string_view function) {
-    throw script::ScriptException("Floating point overflow in " + std::string(function));
+    throw script::ScriptException(czech("Přetečení reálného čísla ve funkci ") +
+                                  std::string(function));
 }
 
 // A computed result as the script may see it: not-a-number is an invalid operation, an

@@ -1,6 +1,7 @@
 // The SYSUTILS unit: conversions, strings, Format, dates and times, files and folders, the
 // format settings and the exception classes, one binding a line. The routines behind the lines
 // live in the sysutils_*.cpp files by theme.
+#include "core/cp1250.h"
 #include "stdlib/stdlib.h"
 
 #include "script/bind.h"
@@ -28,12 +29,14 @@ namespace {
 
 // Routines whose last parameters may be left out, in the raw shape.
 void boolToStrRaw(NativeObject*, std::span<Value> a, Value& r) {
-    if (a.empty() || a.size() > 2) throw script::ScriptException("BoolToStr: 1 or 2 parameters");
+    if (a.empty() || a.size() > 2)
+        throw script::ScriptException(czech("BoolToStr: 1 nebo 2 parametry"));
     r = Value(boolToStr(a[0].toBool(), a.size() > 1 && a[1].toBool()));
 }
 
 void incMonthRaw(NativeObject*, std::span<Value> a, Value& r) {
-    if (a.empty() || a.size() > 2) throw script::ScriptException("IncMonth: 1 or 2 parameters");
+    if (a.empty() || a.size() > 2)
+        throw script::ScriptException(czech("IncMonth: 1 nebo 2 parametry"));
     r = Value(incMonth(a[0].toDate(), a.size() > 1 ? a[1].toInt() : 1));
 }
 
@@ -53,7 +56,7 @@ void wrapTextRaw(NativeObject*, std::span<Value> a, Value& r) {
     else if (a.size() == 4)
         r = Value(wrapText(a[0].toString(), a[1].toString(), charSet(a[2]), a[3].toInt()));
     else
-        throw script::ScriptException("WrapText: 2 or 4 parameters");
+        throw script::ScriptException(czech("WrapText: 2 nebo 4 parametry"));
 }
 
 void decodeDateInto(script::DateTime d, std::int32_t& year, std::int32_t& month,
@@ -249,7 +252,7 @@ void bindExceptions(script::Registry& registry) {
            [] { return script::raisedException().message; });
     b.bind("ExceptionClassName", "function: string",
            [] { return script::raisedException().className; });
-    b.bind("Abort", "procedure", [] { raiseException("EAbort", "Operation aborted"); });
+    b.bind("Abort", "procedure", [] { raiseException("EAbort", czech("Operace přerušena")); });
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "core/cp1250.h"
 #include "script/basic/basic_interp.h"
 
 #include "script/basic/basic_frame.h"
@@ -26,7 +27,7 @@ Value nothing() {
     const std::string what = e.what();
     if (what.find("zero") != std::string::npos) raise(11);
     if (what.find("verflow") != std::string::npos) raise(6);
-    raise(13, "Type mismatch: " + what);
+    raise(13, czech("Nesouhlasí typ: ") + what);
 }
 
 // A number and a text that is not a number compare without a type mismatch: the number is the

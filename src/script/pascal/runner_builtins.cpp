@@ -16,7 +16,7 @@ namespace {
 using Args = std::span<Value>;
 
 [[noreturn]] void invalidOperation() {
-    throw ScriptException("Invalid floating point operation");
+    throw ScriptException(czech("Neplatná operace s reálným číslem"));
 }
 [[noreturn]] void ioError(const std::string& path) {
     throw ScriptException("I/O error: " + path);
@@ -35,8 +35,8 @@ struct Blocks {
     std::int32_t next = 0x10000;
 
     std::int32_t allocate(std::int32_t size) {
-        if (size < 0) throw ScriptException("Out of memory");
-        if (next > INT32_MAX - size - 32) throw ScriptException("Out of memory");
+        if (size < 0) throw ScriptException(czech("Nedostatek paměti"));
+        if (next > INT32_MAX - size - 32) throw ScriptException(czech("Nedostatek paměti"));
         const std::int32_t address = next;
         next += ((size + 15) / 16 + 1) * 16;
         byAddress[address].assign(static_cast<std::size_t>(size), 0);
@@ -44,7 +44,8 @@ struct Blocks {
     }
     void release(const Value& pointer) {
         if (!pointer.isInteger() || pointer.asInt() == 0) return;
-        if (!byAddress.erase(pointer.asInt())) throw ScriptException("Invalid pointer operation");
+        if (!byAddress.erase(pointer.asInt()))
+            throw ScriptException(czech("Neplatná operace s ukazatelem"));
     }
 };
 
@@ -106,7 +107,7 @@ std::vector<Builtin> table() {
         {"Exp", "function(X: Extended): Extended",
          [](NativeObject*, Args a, Value& r) {
              const double v = std::exp(a[0].asDouble());
-             if (std::isinf(v)) throw ScriptException("Floating point overflow");
+             if (std::isinf(v)) throw ScriptException(czech("Přetečení reálného čísla"));
              r = Value(v);
          }},
         {"Int", "function(X: Extended): Extended",
@@ -149,7 +150,8 @@ std::vector<Builtin> table() {
              std::vector<unsigned char> old;
              if (a[0].isInteger() && a[0].asInt() != 0) {
                  auto it = b.byAddress.find(a[0].asInt());
-                 if (it == b.byAddress.end()) throw ScriptException("Invalid pointer operation");
+                 if (it == b.byAddress.end())
+                     throw ScriptException(czech("Neplatná operace s ukazatelem"));
                  old = std::move(it->second);
                  b.byAddress.erase(it);
              }
