@@ -182,7 +182,7 @@ public:
     virtual Field* field(int index) const = 0;
     // Case-insensitive; null when there is none.
     Field* findField(std::string_view name) const;
-    // Throws DataSetError ("Položka 'X' nebyla nalezena") when there is none.
+    // Throws DataSetError("Field 'X' not found") when there is none.
     Field* fieldByName(std::string_view name) const;
 
     // Data sources pointing here (maintained by DataSource).

@@ -292,8 +292,8 @@ std::unique_ptr<MemoryDataSet> MemoryDataSet::fromCsvText(std::string_view text)
         auto row = splitCsvLine(lines[i], sep, static_cast<int>(i + 1));
         if (row.size() != names.size()) {
             throw DataSetError(czech("Řádek CSV ") + std::to_string(i + 1) + ": " +
-                               std::to_string(row.size()) + " values, " +
-                               std::to_string(names.size()) + " expected");
+                               std::to_string(row.size()) + czech(" hodnot, očekáváno ") +
+                               std::to_string(names.size()));
         }
         cells.push_back(std::move(row));
     }

@@ -14,7 +14,8 @@ namespace vorlan::library {
 
 [[noreturn]] inline void raiseInvalidOperation(std::string_view function,
                                                std::string_view why = {}) {
-    std::string text = "Invalid floating point operation in " + std::string(function);
+    std::string text =
+        czech("Neplatná operace s reálným číslem ve funkci ") + std::string(function);
     if (!why.empty()) text += ": " + std::string(why);
     throw script::ScriptException(text);
 }

@@ -152,11 +152,6 @@ std::string sectionLetter(std::int32_t index);
 // The Czech name the user sees (Windows-1250).
 std::string sectionName(std::int32_t index);
 
-// Whether the lines hold at least one record the template reader knows (a setting, a function,
-// an element of a section, a group's or a detail report's line). A file without one is no
-// template at all, however the reader would skip through it.
-bool holdsTemplateRecords(const std::vector<std::string>& lines);
-
 // TOddilSestavy ("report section"): one band of the report, with its elements.
 class TOddilSestavy {
 public:

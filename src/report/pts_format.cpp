@@ -2,6 +2,7 @@
 #include "core/cp1250.h"
 
 #include "report/model.h"
+#include "report/template_records.h"
 
 #include <algorithm>
 #include <charconv>

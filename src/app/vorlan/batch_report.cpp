@@ -12,6 +12,7 @@
 #include "report/output/output_model.h"
 #include "report/run/record_source.h"
 #include "report/run/report_run.h"
+#include "report/template_records.h"
 #include "ui/qt/report/qt_text_measurer.h"
 #include "ui/qt/report/report_printing.h"
 

@@ -140,15 +140,14 @@ void runFromCycle(const std::string& fileName) {
 }
 
 // The status of a run of the program named on the command line; nothing while it did run.
-std::optional<int> notRunStatus(const app::CommandLine& commandLine, const fs::path& programHost,
+// `programIsFolder` is looked at before the current folder moves.
+std::optional<int> notRunStatus(const app::CommandLine& commandLine, bool programIsFolder,
                                 bool programExists) {
     if (!commandLine.program) return std::nullopt;
     if (!programExists) {
-        std::error_code ec;
-        const bool folder = !programHost.empty() && fs::is_directory(programHost, ec);
         std::cerr << "vorlan: " << *commandLine.program
-                  << (folder ? ": je to složka, ne soubor programu\n"
-                             : ": soubor programu neexistuje\n");
+                  << (programIsFolder ? ": je to složka, ne soubor programu\n"
+                                      : ": soubor programu neexistuje\n");
         return app::kExitNotRun;
     }
     if (lastRun().started) return std::nullopt;
@@ -246,11 +245,13 @@ int main(int argc, char** argv) {
     qt::MainFormOptions options;
     fs::path programHost;
     bool programExists = false;
+    bool programIsFolder = false;
     if (commandLine.program) {
         std::string program = utf8ToCp1250(*commandLine.program);
         programHost = pathMapper().toHostOrEmpty(program);
         std::error_code ec;
         programExists = !programHost.empty() && fs::is_regular_file(programHost, ec);
+        programIsFolder = !programHost.empty() && fs::is_directory(programHost, ec);
         if (programExists) {
             // Absolute, because the current folder moves to the program's folder below.
             programHost = fs::absolute(programHost, ec);
@@ -312,7 +313,7 @@ int main(int argc, char** argv) {
     // that is no program ends at once, and a script calling it must not see success. A missing
     // file on the desktop leaves the main window up to pick another program.
     if (headless || programExists)
-        if (const auto notRun = notRunStatus(commandLine, programHost, programExists))
+        if (const auto notRun = notRunStatus(commandLine, programIsFolder, programExists))
             return *notRun;
     if (headless) {
         // Errors shown during the run must fail a batch, not only scroll past on stderr; a

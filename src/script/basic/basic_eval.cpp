@@ -25,8 +25,9 @@ Value nothing() {
 
 [[noreturn]] void fromValueError(const ValueError& e) {
     const std::string what = e.what();
-    if (what.find("zero") != std::string::npos) raise(11);
-    if (what.find("verflow") != std::string::npos) raise(6);
+    // The value layer's errors are told apart by their texts (Windows-1250).
+    if (what.find(czech("Dělení nulou")) != std::string::npos) raise(11);
+    if (what.find(czech("Přetečení")) != std::string::npos) raise(6);
     raise(13, czech("Nesouhlasí typ: ") + what);
 }
 

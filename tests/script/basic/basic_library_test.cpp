@@ -102,7 +102,7 @@ TEST_F(BasicLibraryTest, TheSystemCallingADictionaryGetsFailedCallsNotScriptErro
 TEST_F(BasicLibraryTest, CreateObjectOfAnUnknownClassFailsClearly) {
     run({"Set x = CreateObject(\"Nowhere.Thing\")", "LibOut \"next\""});
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0], "Cannot create object: 'Nowhere.Thing' @1");
+    EXPECT_EQ(errors[0], vorlan::czech("Objekt nelze vytvořit: 'Nowhere.Thing' @1"));
     EXPECT_EQ(printed(), (Lines{"next"}));
 }
 
