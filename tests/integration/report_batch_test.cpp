@@ -160,7 +160,7 @@ TEST(BatchReport, AMissingFieldOrNoTemplateAtAllFailsWithoutAFile) {
         runVorlan({"--report", (dir / "CHANGED.PTS").string(), "--data",
                    (dir / "DATA.DBF").string(), "--print-to", pdf.string()});
     EXPECT_EQ(changed.exitCode, 252) << changed.err;
-    for (const char* part : {"CHANGED.PTS", "prvek č. 2", "Tělo sestavy", "položku CENA"})
+    for (const char* part : {"CHANGED.pts", "prvek č. 2", "Tělo sestavy", "položku CENA"})
         EXPECT_NE(changed.err.find(part), std::string::npos) << part << "\n" << changed.err;
     EXPECT_FALSE(std::filesystem::exists(pdf));
     EXPECT_EQ(readFile(dir / "DATA.DBF"), table);

@@ -95,7 +95,10 @@ TEST(SharedTable, WritersWaitingForAFileLockTakeTurns) {
         const auto src =
             dir.write("W" + name + ".ZLM",
                       "program W;\nvar i, fails: Integer;\nprocedure main;\nbegin\n"
-                      "  DbfUse('SDILENA');\n  fails := 0;\n  for i := 1 to " +
+                      "  DbfUse('SDILENA');\n  VarToFile('x', 'READY" +
+                          name +
+                          "');\n  while not FileExists('START') do Sleep(5);\n  fails := 0;\n"
+                          "  for i := 1 to " +
                           std::to_string(kRecords) +
                           " do\n  begin\n    while not DbfFileLock do fails := fails + 1;\n"
                           "    DbfAppendBlank;\n    DbfWriteStr('W', '" +
@@ -112,6 +115,13 @@ TEST(SharedTable, WritersWaitingForAFileLockTakeTurns) {
             results[static_cast<std::size_t>(w)] =
                 runVorlan({(dir / archive).string()}, dir.path());
         });
+    // All four start appending together, however long each runtime took to start.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    for (int w = 0; w < kWriters; ++w)
+        while (!fs::exists(dir / (std::string("READY") + static_cast<char>('A' + w))) &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    dir.write("START", "");
     for (auto& t : writers)
         t.join();
     for (const auto& r : results) {

@@ -202,7 +202,7 @@ TEST_F(VrlTool, BadInputEndsWithAMessageAndExitCode1) {
         {{"pack", at("x.vrl").string(), "--colour", at("src/lib.bas").string()},
          "Neznámá volba --colour"},
         {{"pack", at("x.vrl").string(), at("long.zlm").string()},
-         "Module LONG.ZLM, line 1: 256 bytes"},
+         "Modul LONG.ZLM, řádek 1: 256 B"},
         {{"pack", at("x.vrl").string(), at("src/lib.bas").string(), at("src/lib.bas").string()},
          "Modul LIB.BAS je zadán dvakrát"},
         {{"pack", at("x.vrl").string(), "--from", at("nowhere").string()}, "Nelze otevřít"},
