@@ -269,7 +269,7 @@ TEST(DbfCdx, WritersAndReadersAgreeOnEveryTreeShape) {
                 for (std::size_t j = 0; j < used; ++j)
                     k[j] = static_cast<char>('a' + rng() % 3);
                 pool.insert(pool.end(), k.begin(), k.end());
-                recs.push_back(static_cast<std::uint32_t>(1 + rng() % 5000000));
+                recs.push_back(static_cast<std::uint32_t>(1 + i * 4000 + rng() % 4000));
             }
             keys.load(std::move(pool), std::move(recs));
             IndexHeader h;
