@@ -1,4 +1,5 @@
 #include "data/data_set.h"
+#include "core/cp1250.h"
 
 #include "core/field_name.h"
 
@@ -202,7 +203,7 @@ void DataSet::setState(DataSetState s) {
 
 void DataSet::edit() {
     if (!active_) {
-        throw DataSetError("Cannot perform this operation on a closed dataset");
+        throw DataSetError(czech("Tuto operaci nelze provést na zavřené datové sadě"));
     }
     if (state_ != DataSetState::Browse) {
         return;
@@ -217,7 +218,7 @@ void DataSet::edit() {
 
 void DataSet::append() {
     if (!active_) {
-        throw DataSetError("Cannot perform this operation on a closed dataset");
+        throw DataSetError(czech("Tuto operaci nelze provést na zavřené datové sadě"));
     }
     checkBrowse();
     doAppend();
@@ -248,14 +249,14 @@ void DataSet::cancel() {
 
 void DataSet::deleteRecord() {
     if (!active_) {
-        throw DataSetError("Cannot perform this operation on a closed dataset");
+        throw DataSetError(czech("Tuto operaci nelze provést na zavřené datové sadě"));
     }
     if (state_ == DataSetState::Insert) {
         cancel();
         return;
     }
     if (isEmpty()) {
-        throw DataSetError("Cannot perform this operation on an empty dataset");
+        throw DataSetError(czech("Tuto operaci nelze provést na prázdné datové sadě"));
     }
     doDelete();
     setState(DataSetState::Browse);
@@ -281,7 +282,7 @@ Field* DataSet::findField(std::string_view name) const {
 Field* DataSet::fieldByName(std::string_view name) const {
     Field* f = findField(name);
     if (f == nullptr) {
-        throw DataSetError("Field '" + std::string(name) + "' not found");
+        throw DataSetError(czech("Položka '") + std::string(name) + czech("' nebyla nalezena"));
     }
     return f;
 }

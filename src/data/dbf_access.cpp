@@ -235,15 +235,15 @@ template <class R, class F> R TDbfAccess::writing(R neutral, F&& call) {
     try {
         syncPosition(t);
         if (t.eof()) {
-            throw tables::EngineError("no current record");
+            throw tables::EngineError(czech("není aktuální záznam"));
         }
         // The engine writes the record itself, so it must hold the record's lock meanwhile like
         // any other writer.
         const std::uint32_t recno = t.recNo();
         const bool held = t.isLocked(recno);
         if (!held && !t.lockRecord(recno)) {
-            throw tables::EngineError("record " + std::to_string(recno) +
-                                      " is locked by another user");
+            throw tables::EngineError(czech("záznam ") + std::to_string(recno) +
+                                      czech(" je zamčen jiným uživatelem"));
         }
         try {
             result = call(t);
@@ -561,7 +561,8 @@ void TDbfAccess::recall() {
             const std::uint32_t recno = t.recNo();
             const bool held = t.isLocked(recno);
             if (!held && !t.lockRecord(recno)) {
-                throw tables::EngineError("record " + std::to_string(recno) + " is locked");
+                throw tables::EngineError(czech("záznam ") + std::to_string(recno) +
+                                          czech(" je zamčen"));
             }
             t.recall();
             t.flush();

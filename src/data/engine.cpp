@@ -69,11 +69,12 @@ int Engine::openTable(const std::filesystem::path& path, std::string alias,
     if (area == 0) {
         area = freeArea();
         if (area == 0) {
-            throw tables::EngineError("no free work area");
+            throw tables::EngineError(czech("není volná pracovní oblast"));
         }
     } else if (area < 1 || area > kMaxAreas || table(area) != nullptr ||
                pending_.count(area) != 0) {
-        throw tables::EngineError("work area " + std::to_string(area) + " is not free");
+        throw tables::EngineError(czech("pracovní oblast ") + std::to_string(area) +
+                                  czech(" není volná"));
     }
     if (alias.empty()) {
         // Programs see aliases in their own code page, not in the host's UTF-8.
@@ -364,7 +365,7 @@ std::uint32_t appendFromText(tables::EngineTable& target, const std::filesystem:
                              tables::TextFormat format) {
     std::ifstream in(from, std::ios::binary);
     if (!in) {
-        throw tables::EngineError("cannot open " + from.string());
+        throw tables::EngineError(czech("nelze otevřít ") + utf8ToCp1250(from.string()));
     }
     std::uint32_t appended = 0;
     std::string line;

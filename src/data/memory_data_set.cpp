@@ -1,4 +1,5 @@
 #include "data/memory_data_set.h"
+#include "core/cp1250.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -114,7 +115,7 @@ std::uint32_t MemoryDataSet::recNo() const {
 void MemoryDataSet::gotoBookmark(Bookmark b) {
     checkBrowse();
     if (b == 0 || b > rows_.size()) {
-        throw DataSetError("Record not found");
+        throw DataSetError(czech("Záznam nebyl nalezen"));
     }
     cur_ = b - 1;
     bof_ = eof_ = false;
@@ -123,7 +124,7 @@ void MemoryDataSet::gotoBookmark(Bookmark b) {
 
 Field* MemoryDataSet::field(int index) const {
     if (index < 0 || index >= fieldCount()) {
-        throw DataSetError("List index out of bounds (" + std::to_string(index) + ")");
+        throw DataSetError(czech("Index seznamu je mimo meze (") + std::to_string(index) + ")");
     }
     return fields_[static_cast<std::size_t>(index)].get();
 }
@@ -144,7 +145,7 @@ void MemoryDataSet::setCell(int column, const Value& v) {
         edit();
     }
     if (state() != DataSetState::Edit && state() != DataSetState::Insert) {
-        throw DataSetError("Dataset not in edit or insert mode");
+        throw DataSetError(czech("Datová sada není v režimu úprav ani vkládání"));
     }
     buffer_.at(static_cast<std::size_t>(column)) = v;
 }
@@ -215,7 +216,8 @@ std::vector<std::string> splitCsvLine(std::string_view line, char sep, int lineN
         }
     }
     if (quoted) {
-        throw DataSetError("CSV line " + std::to_string(lineNo) + ": unterminated quotes");
+        throw DataSetError(czech("Řádek CSV ") + std::to_string(lineNo) +
+                           czech(": neukončené uvozovky"));
     }
     out.push_back(std::move(cur));
     return out;
@@ -256,7 +258,7 @@ bool parseDate(const std::string& s, DateTime& out) {
 std::unique_ptr<MemoryDataSet> MemoryDataSet::fromCsv(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        throw DataSetError("Cannot open file " + path.string());
+        throw DataSetError(czech("Soubor nelze otevřít: ") + utf8ToCp1250(path.string()));
     }
     std::ostringstream text;
     text << in.rdbuf();
@@ -281,7 +283,7 @@ std::unique_ptr<MemoryDataSet> MemoryDataSet::fromCsvText(std::string_view text)
         pos = nl + 1;
     }
     if (lines.empty()) {
-        throw DataSetError("CSV file has no header line");
+        throw DataSetError(czech("Soubor CSV nemá řádek se jmény položek"));
     }
     char sep = lines[0].find(';') != std::string::npos ? ';' : ',';
     auto names = splitCsvLine(lines[0], sep, 1);
@@ -289,9 +291,9 @@ std::unique_ptr<MemoryDataSet> MemoryDataSet::fromCsvText(std::string_view text)
     for (std::size_t i = 1; i < lines.size(); ++i) {
         auto row = splitCsvLine(lines[i], sep, static_cast<int>(i + 1));
         if (row.size() != names.size()) {
-            throw DataSetError("CSV line " + std::to_string(i + 1) + ": " +
-                               std::to_string(row.size()) + " values, " +
-                               std::to_string(names.size()) + " expected");
+            throw DataSetError(czech("Řádek CSV ") + std::to_string(i + 1) + ": " +
+                               std::to_string(row.size()) + czech(" hodnot, očekáváno ") +
+                               std::to_string(names.size()));
         }
         cells.push_back(std::move(row));
     }

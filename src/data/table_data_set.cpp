@@ -1,4 +1,5 @@
 #include "data/table_data_set.h"
+#include "core/cp1250.h"
 
 #include "core/field_name.h"
 #include "core/path_mapper.h"
@@ -148,7 +149,7 @@ tables::EngineTable* TableDataSet::table() const {
 tables::EngineTable& TableDataSet::openTable() const {
     tables::EngineTable* t = table();
     if (t == nullptr) {
-        throw DataSetError("Cannot perform this operation on a closed dataset");
+        throw DataSetError(czech("Tuto operaci nelze provést na zavřené datové sadě"));
     }
     return *t;
 }
@@ -176,7 +177,7 @@ std::filesystem::path TableDataSet::resolvePath() const {
     try {
         host = pathMapper().toHost(program);
     } catch (const std::invalid_argument& e) {
-        throw DataSetError("Cannot open table " + program + ": " + e.what());
+        throw DataSetError(czech("Tabulku ") + program + czech(" nelze otevřít: ") + e.what());
     }
     const auto slash = tableName_.find_last_of("\\/");
     const std::string file = slash == std::string::npos ? tableName_ : tableName_.substr(slash + 1);
@@ -192,13 +193,13 @@ std::filesystem::path TableDataSet::resolvePath() const {
 
 void TableDataSet::doOpen() {
     if (tableName_.empty()) {
-        throw DataSetError("Missing table name");
+        throw DataSetError(czech("Chybí jméno tabulky"));
     }
     const std::filesystem::path path = resolvePath();
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) {
-        throw DataSetError("Cannot open table " + pathMapper().toProgram(path) +
-                           ": the file does not exist");
+        throw DataSetError(czech("Tabulku ") + pathMapper().toProgram(path) +
+                           czech(" nelze otevřít: soubor neexistuje"));
     }
     tables::OpenOptions options;
     options.readOnly = readOnly_;
@@ -206,7 +207,8 @@ void TableDataSet::doOpen() {
     try {
         area_ = engine().openTable(path, {}, options, preferredArea_);
     } catch (const tables::EngineError& e) {
-        throw DataSetError("Cannot open table " + pathMapper().toProgram(path) + ": " + e.what());
+        throw DataSetError(czech("Tabulku ") + pathMapper().toProgram(path) +
+                           czech(" nelze otevřít: ") + e.what());
     }
     opened_ = engine().table(area_);
     hostPath_ = path;
@@ -222,7 +224,8 @@ void TableDataSet::doOpen() {
         t.goTop();
     } catch (const tables::EngineError& e) {
         undo();
-        throw DataSetError("Cannot open table " + pathMapper().toProgram(path) + ": " + e.what());
+        throw DataSetError(czech("Tabulku ") + pathMapper().toProgram(path) +
+                           czech(" nelze otevřít: ") + e.what());
     } catch (...) {
         undo();
         throw;
@@ -285,7 +288,7 @@ void TableDataSet::applyIndexName() {
     }
     const int order = t.orderOf(indexName_);
     if (order == 0) {
-        throw DataSetError("Index '" + indexName_ + "' not found");
+        throw DataSetError(czech("Index '") + indexName_ + czech("' nebyl nalezen"));
     }
     t.setOrder(order);
 }
@@ -396,7 +399,7 @@ void TableDataSet::gotoBookmark(Bookmark b) {
     checkBrowse();
     tables::EngineTable& t = openTable();
     if (b == 0 || b > t.refreshCount()) {
-        throw DataSetError("Record not found");
+        throw DataSetError(czech("Záznam nebyl nalezen"));
     }
     t.goTo(b);
     recno_ = b;
@@ -423,7 +426,7 @@ char TableDataSet::fieldTypeLetter(std::string_view name) const {
 
 Field* TableDataSet::field(int index) const {
     if (index < 0 || index >= fieldCount()) {
-        throw DataSetError("List index out of bounds (" + std::to_string(index) + ")");
+        throw DataSetError(czech("Index seznamu je mimo meze (") + std::to_string(index) + ")");
     }
     return fields_[static_cast<std::size_t>(index)].get();
 }
@@ -499,13 +502,13 @@ Value normalise(const Value& v, char type, FieldType fieldType, const std::strin
             char* end = nullptr;
             d = std::strtod(dotted.c_str(), &end);
             if (end == nullptr || *end != '\0') {
-                throw DataSetError("'" + text + "' is not a valid number for field " + name);
+                throw DataSetError("'" + text + czech("' není platné číslo pro položku ") + name);
             }
         } else {
             try {
                 d = v.toDouble();
             } catch (const ValueError&) {
-                throw DataSetError("Invalid value for field " + name);
+                throw DataSetError(czech("Neplatná hodnota položky ") + name);
             }
         }
         if (fieldType == FieldType::Integer && std::fabs(d) < 2147483647.0) {
@@ -522,12 +525,13 @@ Value normalise(const Value& v, char type, FieldType fieldType, const std::strin
             const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
             if (c == 'T' || c == 'Y' || c == '1') return Value(true);
             if (c == 'F' || c == 'N' || c == '0') return Value(false);
-            throw DataSetError("'" + text + "' is not a valid Boolean value for field " + name);
+            throw DataSetError("'" + text + czech("' není platná logická hodnota pro položku ") +
+                               name);
         }
         try {
             return Value(v.toBool());
         } catch (const ValueError&) {
-            throw DataSetError("Invalid value for field " + name);
+            throw DataSetError(czech("Neplatná hodnota položky ") + name);
         }
     }
     if (type == 'D' || type == 'T') {
@@ -542,14 +546,14 @@ Value normalise(const Value& v, char type, FieldType fieldType, const std::strin
                 jd = dbf::dateFromDtos(text);
             }
             if (jd == 0) {
-                throw DataSetError("'" + text + "' is not a valid date for field " + name);
+                throw DataSetError("'" + text + czech("' není platné datum pro položku ") + name);
             }
             return Value(DateTime{static_cast<double>(jd - kJulianOfDateZero)});
         }
         try {
             return Value(DateTime{std::floor(v.toDate().days)});
         } catch (const ValueError&) {
-            throw DataSetError("Invalid value for field " + name);
+            throw DataSetError(czech("Neplatná hodnota položky ") + name);
         }
     }
     return Value(v.toString());
@@ -563,7 +567,7 @@ void TableDataSet::setFieldValue(int index, const Value& value) {
         edit();
     }
     if (state() != DataSetState::Edit && state() != DataSetState::Insert) {
-        throw DataSetError("Dataset not in edit or insert mode");
+        throw DataSetError(czech("Datová sada není v režimu úprav ani vkládání"));
     }
     pending_.resize(fields_.size());
     pending_[static_cast<std::size_t>(index)] = normalise(value, f.dbfType(), f.type(), f.name());
@@ -574,15 +578,15 @@ void TableDataSet::setFieldValue(int index, const Value& value) {
 void TableDataSet::doEdit() {
     tables::EngineTable& t = openTable();
     if (t.readOnly()) {
-        throw DataSetError("Cannot modify a read-only dataset");
+        throw DataSetError(czech("Datovou sadu jen pro čtení nelze měnit"));
     }
     syncEngine();
     if (t.eof()) {
-        throw DataSetError("No current record");
+        throw DataSetError(czech("Není aktuální záznam"));
     }
     const bool held = t.isLocked(recno_);
     if (!held && !t.lockRecord(recno_)) {
-        throw DataSetError("Record locked by another user");
+        throw DataSetError(czech("Záznam je zamčen jiným uživatelem"));
     }
     lockTaken_ = !held;
     pending_.assign(fields_.size(), std::nullopt);
@@ -591,7 +595,7 @@ void TableDataSet::doEdit() {
 void TableDataSet::doAppend() {
     tables::EngineTable& t = openTable();
     if (t.readOnly()) {
-        throw DataSetError("Cannot modify a read-only dataset");
+        throw DataSetError(czech("Datovou sadu jen pro čtení nelze měnit"));
     }
     pending_.assign(fields_.size(), std::nullopt);
 }
@@ -651,7 +655,7 @@ void TableDataSet::doPost() {
             // Someone may have released every lock of the table meanwhile.
             if (!t.isLocked(recno_)) {
                 if (!t.lockRecord(recno_)) {
-                    throw DataSetError("Record locked by another user");
+                    throw DataSetError(czech("Záznam je zamčen jiným uživatelem"));
                 }
                 lockTaken_ = true;
             }
@@ -676,11 +680,11 @@ void TableDataSet::doCancel() {
 void TableDataSet::doDelete() {
     tables::EngineTable& t = openTable();
     if (t.readOnly()) {
-        throw DataSetError("Cannot modify a read-only dataset");
+        throw DataSetError(czech("Datovou sadu jen pro čtení nelze měnit"));
     }
     syncEngine();
     if (t.eof()) {
-        throw DataSetError("No current record");
+        throw DataSetError(czech("Není aktuální záznam"));
     }
     // Deleting while editing drops the edit (its lock is the one we use).
     const bool editing = state() == DataSetState::Edit;
@@ -688,7 +692,7 @@ void TableDataSet::doDelete() {
     try {
         const bool held = t.isLocked(recno_);
         if (!held && !t.lockRecord(recno_)) {
-            throw DataSetError("Record locked by another user");
+            throw DataSetError(czech("Záznam je zamčen jiným uživatelem"));
         }
         t.deleteRecord();
         t.flush();

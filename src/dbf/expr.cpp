@@ -45,16 +45,16 @@ constexpr int kMaxDepth = 200;
 
 namespace xbase {
 
-const char* typeName(ValueType t) {
+std::string typeName(ValueType t) {
     switch (t) {
     case ValueType::Char:
-        return "character";
+        return czech("znak");
     case ValueType::Numeric:
-        return "numeric";
+        return czech("číslo");
     case ValueType::Logical:
-        return "logical";
+        return czech("logickou hodnotu");
     case ValueType::Date:
-        return "date";
+        return czech("datum");
     }
     return "?";
 }
@@ -80,14 +80,14 @@ public:
     NodePtr parseAll() {
         NodePtr n = parseOr();
         skipSpace();
-        if (pos_ < s_.size()) error("unexpected text");
+        if (pos_ < s_.size()) error(czech("nečekaný text"));
         return n;
     }
 
 private:
     [[noreturn]] void error(const std::string& what) const {
-        throw DbfError("expression error at position " + std::to_string(pos_ + 1) + ": " + what +
-                       " in \"" + std::string(s_) + "\"");
+        throw DbfError(czech("chyba výrazu na pozici ") + std::to_string(pos_ + 1) + ": " + what +
+                       czech(" ve výrazu \"") + std::string(s_) + "\"");
     }
 
     void skipSpace() {
@@ -114,7 +114,7 @@ private:
 
     struct DepthGuard {
         explicit DepthGuard(Parser& p) : p_(p) {
-            if (++p_.depth_ > kMaxDepth) p_.error("expression nested too deeply");
+            if (++p_.depth_ > kMaxDepth) p_.error(czech("výraz je vnořen příliš hluboko"));
         }
         ~DepthGuard() { --p_.depth_; }
         Parser& p_;
@@ -130,7 +130,7 @@ private:
     NodePtr binary(Op op, NodePtr a, NodePtr b) {
         const ValueType ta = a->type, tb = b->type;
         auto mismatch = [&] {
-            error(std::string("operator cannot combine ") + typeName(ta) + " and " + typeName(tb));
+            error(czech("operátor nelze použít na ") + typeName(ta) + " a " + typeName(tb));
         };
         NodePtr n;
         switch (op) {
@@ -210,7 +210,7 @@ private:
         DepthGuard g(*this);
         if (matchDotWord(".NOT.") || matchNotBang()) {
             NodePtr a = parseNot();
-            if (a->type != ValueType::Logical) error(".NOT. needs a logical operand");
+            if (a->type != ValueType::Logical) error(czech(".NOT. potřebuje logický operand"));
             NodePtr n = make(Op::Not, ValueType::Logical);
             n->args.push_back(std::move(a));
             return n;
@@ -293,7 +293,7 @@ private:
         DepthGuard g(*this);
         if (match("-")) {
             NodePtr a = parseUnary();
-            if (a->type != ValueType::Numeric) error("unary minus needs a number");
+            if (a->type != ValueType::Numeric) error(czech("unární minus potřebuje číslo"));
             NodePtr n = make(Op::Neg, ValueType::Numeric);
             n->width = a->width;
             n->decimals = a->decimals;
@@ -302,7 +302,7 @@ private:
         }
         if (match("+")) {
             NodePtr a = parseUnary();
-            if (a->type != ValueType::Numeric) error("unary plus needs a number");
+            if (a->type != ValueType::Numeric) error(czech("unární plus potřebuje číslo"));
             return a;
         }
         return parsePrimary();
@@ -318,25 +318,25 @@ private:
 
     NodePtr parsePrimary() {
         skipSpace();
-        if (pos_ >= s_.size()) error("expression ends too early");
+        if (pos_ >= s_.size()) error(czech("výraz končí předčasně"));
         const char c = s_[pos_];
         if (c == '(') {
             ++pos_;
             NodePtr n = parseOr();
-            if (!match(")")) error("missing )");
+            if (!match(")")) error(czech("chybí )"));
             return n;
         }
         if (c == '"' || c == '\'' || c == '[') {
             const char close = c == '[' ? ']' : c;
             const std::size_t end = s_.find(close, pos_ + 1);
-            if (end == std::string_view::npos) error("unterminated string");
+            if (end == std::string_view::npos) error(czech("neukončený řetězec"));
             std::string text(s_.substr(pos_ + 1, end - pos_ - 1));
             pos_ = end + 1;
             return constant(XValue::text(std::move(text)));
         }
         if (c == '{') {
             const std::size_t end = s_.find('}', pos_ + 1);
-            if (end == std::string_view::npos) error("unterminated date");
+            if (end == std::string_view::npos) error(czech("neukončené datum"));
             std::string_view inner = trimLeft(trimRight(s_.substr(pos_ + 1, end - pos_ - 1)));
             std::int32_t jd = 0;
             if (!inner.empty() && inner[0] == '^') {
@@ -345,10 +345,10 @@ private:
                 for (char d : inner.substr(1))
                     if (d >= '0' && d <= '9') digits += d;
                 jd = dateFromDtos(digits);
-                if (jd == 0) error("invalid date");
+                if (jd == 0) error(czech("neplatné datum"));
             } else if (!inner.empty()) {
                 jd = dateFromText(inner);
-                if (jd == 0) error("invalid date");
+                if (jd == 0) error(czech("neplatné datum"));
             }
             pos_ = end + 1;
             return constant(XValue::dateValue(jd));
@@ -381,7 +381,7 @@ private:
                     return constant(XValue::logical(l == 'T' || l == 'Y'));
                 }
             }
-            error("unknown operator");
+            error(czech("neznámý operátor"));
         }
         if (isIdentStart(c)) {
             const std::size_t start = pos_;
@@ -397,14 +397,14 @@ private:
                 const std::size_t fstart = pos_;
                 while (pos_ < s_.size() && isIdentChar(s_[pos_]))
                     ++pos_;
-                if (fstart == pos_) error("field name expected after ->");
+                if (fstart == pos_) error(czech("za -> má být jméno položky"));
                 alias = name;
                 name = upperCase(s_.substr(fstart, pos_ - fstart));
             }
             const int f = src_ ? src_->resolveField(alias, name) : -1;
             if (f < 0) {
                 pos_ = start;
-                error("unknown field " + (alias.empty() ? name : alias + "->" + name));
+                error(czech("neznámá položka ") + (alias.empty() ? name : alias + "->" + name));
             }
             NodePtr n = make(Op::Field, ValueType::Char);
             n->field = f;
@@ -435,7 +435,7 @@ private:
             if (t == 'M' || t == 'G') n->width = 10;
             return n;
         }
-        error(std::string("unexpected character '") + c + "'");
+        error(czech("nečekaný znak '") + c + "'");
     }
 
     NodePtr parseCall(const std::string& name, std::size_t start) {
@@ -451,18 +451,18 @@ private:
         }
         if (!info) {
             pos_ = start;
-            error("unknown function " + name);
+            error(czech("neznámá funkce ") + name);
         }
         std::vector<NodePtr> args;
         if (!match(")")) {
             do {
                 args.push_back(parseOr());
             } while (match(","));
-            if (!match(")")) error("missing ) after arguments of " + std::string(info->name));
+            if (!match(")")) error(czech("chybí ) za argumenty funkce ") + std::string(info->name));
         }
         if (static_cast<int>(args.size()) < info->minArgs ||
             static_cast<int>(args.size()) > info->maxArgs)
-            error("wrong number of arguments for " + std::string(info->name));
+            error(czech("chybný počet argumentů funkce ") + std::string(info->name));
         NodePtr n = make(Op::Call, ValueType::Char);
         n->fn = info;
         CallShape shape{*n, args, *info};
@@ -504,7 +504,7 @@ bool textEquals(const std::string& a, const std::string& b) {
 namespace xbase {
 
 [[noreturn]] void evalError(const std::string& what) {
-    throw DbfError("expression evaluation: " + what);
+    throw DbfError(czech("chyba při vyhodnocení výrazu: ") + what);
 }
 
 int compareValues(const XValue& a, const XValue& b) {
@@ -551,7 +551,7 @@ XValue xbase::eval(const ExprNode& n, const RecordSource* src) {
     case Op::Const:
         return n.value;
     case Op::Field:
-        if (!src) evalError("no record for a field");
+        if (!src) evalError(czech("položka nemá záznam"));
         return src->fieldValue(n.field);
     case Op::Neg: {
         XValue v = eval(*n.args[0], src);
@@ -578,7 +578,8 @@ XValue xbase::eval(const ExprNode& n, const RecordSource* src) {
     switch (n.op) {
     case Op::Add:
         if (a.type == ValueType::Char) {
-            if (a.str.size() + b.str.size() > kMaxString) evalError("string result too long");
+            if (a.str.size() + b.str.size() > kMaxString)
+                evalError(czech("výsledný řetězec je příliš dlouhý"));
             a.str += b.str;
             return a;
         }
@@ -590,7 +591,8 @@ XValue xbase::eval(const ExprNode& n, const RecordSource* src) {
             // The left side's trailing blanks move to the end of the result.
             const std::string_view t = trimRight(a.str);
             const std::size_t blanks = a.str.size() - t.size();
-            if (a.str.size() + b.str.size() > kMaxString) evalError("string result too long");
+            if (a.str.size() + b.str.size() > kMaxString)
+                evalError(czech("výsledný řetězec je příliš dlouhý"));
             std::string out(t);
             out += b.str;
             out.append(blanks, ' ');
@@ -603,10 +605,10 @@ XValue xbase::eval(const ExprNode& n, const RecordSource* src) {
     case Op::Mul:
         return XValue::number(a.num * b.num);
     case Op::Div:
-        if (b.num == 0) evalError("division by zero");
+        if (b.num == 0) evalError(czech("dělení nulou"));
         return XValue::number(a.num / b.num);
     case Op::Mod:
-        if (b.num == 0) evalError("division by zero");
+        if (b.num == 0) evalError(czech("dělení nulou"));
         return XValue::number(std::fmod(a.num, b.num));
     case Op::Pow:
         return XValue::number(std::pow(a.num, b.num));
@@ -632,7 +634,7 @@ XValue xbase::eval(const ExprNode& n, const RecordSource* src) {
     default:
         break;
     }
-    evalError("bad operator");
+    evalError(czech("chybný operátor"));
 }
 
 Expression::Expression() = default;
@@ -641,7 +643,7 @@ Expression::Expression(Expression&&) noexcept = default;
 Expression& Expression::operator=(Expression&&) noexcept = default;
 
 Expression Expression::compile(std::string_view text, const RecordSource* source) {
-    if (trimLeft(trimRight(text)).empty()) throw DbfError("expression error: empty expression");
+    if (trimLeft(trimRight(text)).empty()) throw DbfError(czech("chyba výrazu: prázdný výraz"));
     Parser p(text, source);
     Expression e;
     e.root_ = p.parseAll();
@@ -660,12 +662,12 @@ int Expression::decimals() const {
 }
 
 XValue Expression::evaluate(const RecordSource* source) const {
-    if (!root_) throw DbfError("expression evaluation: empty expression");
+    if (!root_) throw DbfError(czech("chyba při vyhodnocení výrazu: prázdný výraz"));
     return eval(*root_, source);
 }
 
 bool Expression::test(const RecordSource* source) const {
-    if (type() != ValueType::Logical) throw DbfError("expression is not logical: " + text_);
+    if (type() != ValueType::Logical) throw DbfError(czech("výraz není logický: ") + text_);
     return evaluate(source).log;
 }
 

@@ -32,7 +32,7 @@ long long clampInt(double v) {
 }
 
 std::string checkedString(std::size_t size) {
-    if (size > kMaxString) evalError("string result too long");
+    if (size > kMaxString) evalError(czech("výsledný řetězec je příliš dlouhý"));
     return std::string(size, ' ');
 }
 
@@ -253,7 +253,7 @@ const Function kFunctions[] = {
          const std::string& s = c.str(0);
          if (s.empty() || times == 0) return XValue::text("");
          if (static_cast<unsigned long long>(times) > kMaxString / s.size())
-             evalError("string result too long");
+             evalError(czech("výsledný řetězec je příliš dlouhý"));
          std::string out;
          out.reserve(s.size() * static_cast<std::size_t>(times));
          for (long long i = 0; i < times; ++i)
@@ -296,7 +296,7 @@ const Function kFunctions[] = {
          case ValueType::Logical:
              break;
          }
-         evalError("bad function call");
+         evalError(czech("chybné volání funkce"));
      }},
     {"ABS", 1, 1, numberLike, [](CallValues& c) { return XValue::number(std::fabs(c.num(0))); }},
     {"INT", 1, 1,

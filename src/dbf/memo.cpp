@@ -1,4 +1,5 @@
 #include "dbf/memo.h"
+#include "core/cp1250.h"
 
 #include <algorithm>
 #include <vector>
@@ -10,7 +11,7 @@ void MemoFile::open(const std::filesystem::path& path, MemoKind kind, bool readO
     kind_ = kind;
     unsigned char hdr[8] = {};
     if (file_.readAt(0, hdr, sizeof hdr) < sizeof hdr)
-        throw DbfError("memo file too short: " + path.string());
+        throw DbfError(czech("memosoubor je příliš krátký: ") + utf8ToCp1250(path.string()));
     if (kind == MemoKind::Fpt) {
         blockSize_ = getBe16(hdr + 6);
         // Some writers leave the size field 0 for the classic 512; anything else must be sane.
@@ -70,13 +71,15 @@ std::string MemoFile::read(std::uint32_t block) const {
     if (block == 0) return {};
     const std::uint64_t size = file_.size();
     const std::uint64_t offset = static_cast<std::uint64_t>(block) * blockSize_;
-    if (offset >= size) throw DbfError("memo block beyond end of " + file_.path().string());
+    if (offset >= size)
+        throw DbfError(czech("blok mema leží za koncem souboru ") +
+                       utf8ToCp1250(file_.path().string()));
     if (kind_ == MemoKind::Fpt) {
         unsigned char hdr[8];
         file_.readExact(offset, hdr, 8);
         const std::uint32_t len = getBe32(hdr + 4);
         if (len > kMaxMemo || offset + 8 + len > size)
-            throw DbfError("damaged memo in " + file_.path().string());
+            throw DbfError(czech("poškozené memo v ") + utf8ToCp1250(file_.path().string()));
         std::string out(len, '\0');
         file_.readExact(offset + 8, out.data(), len);
         return out;
@@ -87,7 +90,7 @@ std::string MemoFile::read(std::uint32_t block) const {
         // The length includes the 8-byte block header.
         const std::uint32_t len = getLe32(hdr + 4);
         if (len < 8 || len - 8 > kMaxMemo || offset + len > size)
-            throw DbfError("damaged memo in " + file_.path().string());
+            throw DbfError(czech("poškozené memo v ") + utf8ToCp1250(file_.path().string()));
         std::string out(len - 8, '\0');
         file_.readExact(offset + 8, out.data(), len - 8);
         return out;
@@ -103,7 +106,8 @@ std::string MemoFile::read(std::uint32_t block) const {
             std::find(buf.begin(), buf.begin() + static_cast<std::ptrdiff_t>(n), '\x1A');
         out.append(buf.begin(), end);
         if (end != buf.begin() + static_cast<std::ptrdiff_t>(n)) break;
-        if (out.size() > kMaxMemo) throw DbfError("damaged memo in " + file_.path().string());
+        if (out.size() > kMaxMemo)
+            throw DbfError(czech("poškozené memo v ") + utf8ToCp1250(file_.path().string()));
         pos += n;
     }
     return out;
@@ -114,7 +118,7 @@ std::uint32_t MemoFile::length(std::uint32_t block) const {
     if (kind_ == MemoKind::Fpt) {
         const std::uint64_t offset = static_cast<std::uint64_t>(block) * blockSize_;
         unsigned char hdr[8];
-        if (offset + 8 > file_.size()) throw DbfError("memo block beyond end of file");
+        if (offset + 8 > file_.size()) throw DbfError(czech("blok mema leží za koncem souboru"));
         file_.readExact(offset, hdr, 8);
         return getBe32(hdr + 4);
     }
@@ -134,7 +138,7 @@ std::uint32_t MemoFile::blocksUsed(std::uint32_t block) const {
 
 std::uint32_t MemoFile::write(std::string_view data, std::uint32_t oldBlock, bool binary) {
     if (data.empty()) return 0;
-    if (data.size() > kMaxMemo) throw DbfError("memo too long");
+    if (data.size() > kMaxMemo) throw DbfError(czech("memo je příliš dlouhé"));
     std::string bytes;
     if (kind_ == MemoKind::Fpt) {
         bytes.resize(8);

@@ -82,31 +82,34 @@ std::filesystem::path siblingWithExtension(const std::filesystem::path& path, co
 std::unique_ptr<Table> Table::create(const std::filesystem::path& path,
                                      const std::vector<FieldSpec>& specs,
                                      const CreateOptions& options) {
-    if (specs.empty()) throw DbfError("a table needs at least one field");
-    if (specs.size() > 255) throw DbfError("too many fields");
+    if (specs.empty()) throw DbfError(czech("tabulka potřebuje aspoň jednu položku"));
+    if (specs.size() > 255) throw DbfError(czech("příliš mnoho položek"));
     std::vector<FieldInfo> fields;
     int offset = 1;
     bool hasMemo = false;
     for (const auto& s : specs) {
         FieldInfo f;
         f.name = upperCase(s.name);
-        if (f.name.empty() || f.name.size() > 10) throw DbfError("bad field name: " + s.name);
+        if (f.name.empty() || f.name.size() > 10)
+            throw DbfError(czech("chybné jméno položky: ") + s.name);
         for (const auto& other : fields)
-            if (other.name == f.name) throw DbfError("duplicate field name: " + f.name);
+            if (other.name == f.name) throw DbfError(czech("jméno položky je dvakrát: ") + f.name);
         f.type = static_cast<char>(cp1250Upper(static_cast<unsigned char>(s.type)));
         const int fixed = fixedWidth(f.type, options.flavor);
         f.width = fixed ? fixed : s.width;
         f.decimals = s.decimals;
         switch (f.type) {
         case 'C':
-            if (f.width < 1 || f.width > 254) throw DbfError("bad width of field " + f.name);
+            if (f.width < 1 || f.width > 254)
+                throw DbfError(czech("chybná šířka položky ") + f.name);
             f.decimals = 0;
             break;
         case 'N':
         case 'F':
-            if (f.width < 1 || f.width > 20) throw DbfError("bad width of field " + f.name);
+            if (f.width < 1 || f.width > 20)
+                throw DbfError(czech("chybná šířka položky ") + f.name);
             if (f.decimals < 0 || (f.decimals > 0 && f.decimals > f.width - 2))
-                throw DbfError("bad decimals of field " + f.name);
+                throw DbfError(czech("chybný počet desetinných míst položky ") + f.name);
             break;
         case 'Y':
             f.decimals = 4;
@@ -122,16 +125,18 @@ std::unique_ptr<Table> Table::create(const std::filesystem::path& path,
             if (f.type != 'B') f.decimals = 0;
             break;
         default:
-            throw DbfError(std::string("unknown field type ") + f.type + " of field " + f.name);
+            throw DbfError(czech("neznámý typ ") + std::string(1, f.type) + czech(" položky ") +
+                           f.name);
         }
         if (isBinaryType(f.type) && options.flavor != TableFlavor::VisualFoxPro)
-            throw DbfError("field type " + std::string(1, f.type) + " needs the 0x30 table format");
+            throw DbfError(czech("typ položky ") + std::string(1, f.type) +
+                           czech(" potřebuje formát tabulky 0x30"));
         if (isMemoType(f.type)) hasMemo = true;
         f.offset = offset;
         offset += f.width;
         fields.push_back(f);
     }
-    if (offset > 65535) throw DbfError("record too long");
+    if (offset > 65535) throw DbfError(czech("záznam je příliš dlouhý"));
 
     std::uint8_t version = 0x03;
     if (options.flavor == TableFlavor::VisualFoxPro)
@@ -207,10 +212,10 @@ std::unique_ptr<Table> Table::open(const std::filesystem::path& path, const Open
         // Shared opens hold the byte shared (a read lock works on any open file); an exclusive
         // open needs it alone.
         if (!t->file_.lockRange(kOpenLockByte, 1, 0, !t->exclusive_))
-            throw DbfError("table is in use: " + path.string());
+            throw DbfError(czech("tabulku používá jiný proces: ") + utf8ToCp1250(path.string()));
         if (t->exclusive_ &&
             !t->file_.lockRange(kLockBase - kMaxLockRecords, kMaxLockRecords + 1, 0))
-            throw DbfError("table is in use: " + path.string());
+            throw DbfError(czech("tabulku používá jiný proces: ") + utf8ToCp1250(path.string()));
     }
     t->readHeader();
     t->openMemo();
@@ -260,7 +265,9 @@ void Table::setAlias(std::string alias) {
 void Table::readHeader() {
     const std::uint64_t size = file_.size();
     unsigned char h[32];
-    if (size < 32) throw DbfError("not a table (too short): " + path_.string());
+    if (size < 32)
+        throw DbfError(czech("není to tabulka (příliš krátký soubor): ") +
+                       utf8ToCp1250(path_.string()));
     file_.readExact(0, h, 32);
     version_ = h[0];
     headerSize_ = getLe16(h + 8);
@@ -268,7 +275,7 @@ void Table::readHeader() {
     tableFlags_ = h[28];
     codePage_ = h[29];
     if (headerSize_ < 33 || recordSize_ < 1 || static_cast<std::uint64_t>(headerSize_) > size)
-        throw DbfError("not a table (bad header): " + path_.string());
+        throw DbfError(czech("není to tabulka (chybná hlavička): ") + utf8ToCp1250(path_.string()));
     headerBytes_.resize(static_cast<std::size_t>(headerSize_));
     file_.readExact(0, headerBytes_.data(), headerBytes_.size());
     fields_.clear();
@@ -292,15 +299,20 @@ void Table::readHeader() {
             f.width += 256 * f.decimals;
             f.decimals = 0;
         }
-        if (f.width == 0) throw DbfError("field " + f.name + " has no width in " + path_.string());
+        if (f.width == 0)
+            throw DbfError(czech("položka ") + f.name + czech(" nemá šířku v ") +
+                           utf8ToCp1250(path_.string()));
         f.offset = offset;
         offset += f.width;
         fields_.push_back(std::move(f));
-        if (fields_.size() > kMaxFields) throw DbfError("too many fields in " + path_.string());
+        if (fields_.size() > kMaxFields)
+            throw DbfError(czech("příliš mnoho položek v ") + utf8ToCp1250(path_.string()));
     }
-    if (fields_.empty()) throw DbfError("table has no fields: " + path_.string());
+    if (fields_.empty())
+        throw DbfError(czech("tabulka nemá žádné položky: ") + utf8ToCp1250(path_.string()));
     if (offset > recordSize_)
-        throw DbfError("fields do not fit the record size in " + path_.string());
+        throw DbfError(czech("položky se nevejdou do délky záznamu v ") +
+                       utf8ToCp1250(path_.string()));
     const std::uint32_t stated = getLe32(h + 4);
     // A header that promises more records than the file holds (a crash during an append by
     // another program) is believed only as far as the data goes.
@@ -325,7 +337,7 @@ void Table::openMemo() {
     else if (std::filesystem::exists(fpt))
         memo_.open(fpt, MemoKind::Fpt, file_.readOnly());
     else
-        throw DbfError("memo file missing for " + path_.string());
+        throw DbfError(czech("chybí memosoubor tabulky ") + utf8ToCp1250(path_.string()));
 }
 
 std::int32_t Table::lastUpdate() const {
@@ -396,7 +408,8 @@ void Table::loadRecord(std::uint32_t recno) {
         cacheCount_ = static_cast<std::uint32_t>(got / rs);
         if (recno >= cacheFirst_ + cacheCount_) {
             cacheCount_ = 0;
-            throw DbfError("cannot read record " + std::to_string(recno) + " of " + path_.string());
+            throw DbfError(czech("nelze přečíst záznam ") + std::to_string(recno) +
+                           czech(" tabulky ") + utf8ToCp1250(path_.string()));
         }
     }
     const char* src = cache_.data() + static_cast<std::size_t>(recno - cacheFirst_) * rs;
@@ -469,7 +482,8 @@ void Table::commit() {
 }
 
 void Table::append() {
-    if (file_.readOnly()) throw DbfError("table is open read-only: " + path_.string());
+    if (file_.readOnly())
+        throw DbfError(czech("tabulka je otevřena jen pro čtení: ") + utf8ToCp1250(path_.string()));
     flush();
     if (exclusive_ || fileLocked_) {
         // Nobody else appends meanwhile: the record is written by the next flush and the header's
@@ -484,7 +498,8 @@ void Table::append() {
     }
     // The header byte serialises appends between processes.
     if (!file_.lockRange(kLockBase, 1, settings().lockTimeoutMs))
-        throw DbfError("cannot lock the table for appending: " + path_.string());
+        throw DbfError(czech("tabulku nelze zamknout pro přidání záznamu: ") +
+                       utf8ToCp1250(path_.string()));
     try {
         refreshCount();
         setEofState();
@@ -520,18 +535,19 @@ void Table::appendKeys() {
 }
 
 void Table::rewrite(bool keepRecords) {
-    if (file_.readOnly()) throw DbfError("table is open read-only: " + path_.string());
+    if (file_.readOnly())
+        throw DbfError(czech("tabulka je otevřena jen pro čtení: ") + utf8ToCp1250(path_.string()));
     flush();
     // Other openers would keep writing to the file this one replaces: only a table nobody else
     // has open may be rewritten.
     if (!exclusive_ && !file_.lockRange(kOpenLockByte, 1, 0)) {
         file_.lockRange(kOpenLockByte, 1, 0, true);
-        throw DbfError("table is in use: " + path_.string());
+        throw DbfError(czech("tabulku používá jiný proces: ") + utf8ToCp1250(path_.string()));
     }
     const bool hadLock = fileLocked_ || exclusive_;
     if (!hadLock && !lockFile()) {
         file_.lockRange(kOpenLockByte, 1, 0, true);
-        throw DbfError("table is in use: " + path_.string());
+        throw DbfError(czech("tabulku používá jiný proces: ") + utf8ToCp1250(path_.string()));
     }
     const auto tmp = tempNameBeside(path_);
     std::uint32_t kept = 0;

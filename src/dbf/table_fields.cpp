@@ -144,8 +144,9 @@ bool Table::fieldEmpty(int field) const {
 }
 
 void Table::checkWritable() const {
-    if (file_.readOnly()) throw DbfError("table is open read-only: " + path_.string());
-    if (eof_) throw DbfError("no current record");
+    if (file_.readOnly())
+        throw DbfError(czech("tabulka je otevřena jen pro čtení: ") + utf8ToCp1250(path_.string()));
+    if (eof_) throw DbfError(czech("není aktuální záznam"));
 }
 
 void Table::markDirty() {
@@ -220,14 +221,14 @@ void Table::setNumber(int field, double value) {
         break;
     }
     default:
-        throw DbfError("field " + f.name + " is not numeric");
+        throw DbfError(czech("položka ") + f.name + czech(" není číselná"));
     }
     markDirty();
 }
 
 void Table::setLogical(int field, bool value) {
     const FieldInfo& f = this->field(field);
-    if (f.type != 'L') throw DbfError("field " + f.name + " is not logical");
+    if (f.type != 'L') throw DbfError(czech("položka ") + f.name + czech(" není logická"));
     setRaw(field, value ? "T" : "F");
 }
 
@@ -241,15 +242,16 @@ void Table::setDate(int field, std::int32_t jd) {
         markDirty();
         return;
     }
-    if (f.type != 'D') throw DbfError("field " + f.name + " is not a date");
+    if (f.type != 'D') throw DbfError(czech("položka ") + f.name + czech(" není datum"));
     setRaw(field, dateToDtos(jd));
 }
 
 void Table::setMemo(int field, std::string_view data, bool binary) {
     checkWritable();
     const FieldInfo& f = this->field(field);
-    if (!isMemoType(f.type)) throw DbfError("field " + f.name + " is not a memo");
-    if (!memo_.isOpen()) throw DbfError("no memo file for " + path_.string());
+    if (!isMemoType(f.type)) throw DbfError(czech("položka ") + f.name + czech(" není memo"));
+    if (!memo_.isOpen())
+        throw DbfError(czech("tabulka nemá memosoubor: ") + utf8ToCp1250(path_.string()));
     const std::uint32_t block = memo_.write(data, memoBlock(field), binary);
     if (memoUsesBinaryPointer(field)) {
         putLe32(reinterpret_cast<unsigned char*>(editable() + f.offset), block);

@@ -19,7 +19,7 @@ void Table::setFilter(std::string_view expr) {
         return;
     }
     Expression e = Expression::compile(expr, this);
-    if (e.type() != ValueType::Logical) throw DbfError("a filter must be a logical expression");
+    if (e.type() != ValueType::Logical) throw DbfError(czech("filtr musí být logický výraz"));
     filter_ = std::move(e);
     filterText_ = std::string(expr);
 }
@@ -47,7 +47,7 @@ std::uint32_t Table::locate(std::string_view condition, bool continuing, bool ba
     if (!continuing || !locate_.valid()) {
         Expression e = Expression::compile(condition, this);
         if (e.type() != ValueType::Logical)
-            throw DbfError("a condition must be a logical expression");
+            throw DbfError(czech("podmínka musí být logický výraz"));
         // A new condition is tried from the current record on: a caller that wants the whole
         // table goes to its top (or bottom) first.
         locate_ = std::move(e);

@@ -1,4 +1,5 @@
 #include "dbf/table_ops.h"
+#include "core/cp1250.h"
 
 #include "dbf/progress.h"
 #include "dbf/settings.h"
@@ -102,7 +103,7 @@ void createFromStructure(const std::filesystem::path& structure,
     const int name = s->fieldIndex("FIELD_NAME"), type = s->fieldIndex("FIELD_TYPE"),
               len = s->fieldIndex("FIELD_LEN"), dec = s->fieldIndex("FIELD_DEC");
     if (name < 0 || type < 0 || len < 0 || dec < 0)
-        throw DbfError("not a structure table: " + structure.string());
+        throw DbfError(czech("není to tabulka struktury: ") + utf8ToCp1250(structure.string()));
     std::vector<FieldSpec> specs;
     for (s->goTop(); !s->eof(); s->skip()) {
         if (s->deleted()) continue;
@@ -138,7 +139,7 @@ std::uint32_t appendFrom(Table& target, const std::filesystem::path& from,
     if (!trimLeft(trimRight(condition)).empty()) {
         cond = Expression::compile(condition, s.get());
         if (cond.type() != ValueType::Logical)
-            throw DbfError("a condition must be a logical expression");
+            throw DbfError(czech("podmínka musí být logický výraz"));
     }
     std::uint32_t n = 0;
     for (s->goTop(); !s->eof(); s->skip()) {

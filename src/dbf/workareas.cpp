@@ -32,7 +32,7 @@ int WorkAreas::use(const std::filesystem::path& path, std::string alias,
                    const OpenOptions& options) {
     close(current_);
     if (alias.empty()) alias = aliasFromPath(path);
-    if (areaOf(alias) != 0) throw DbfError("alias already in use: " + alias);
+    if (areaOf(alias) != 0) throw DbfError(czech("alias se už používá: ") + alias);
     auto t = Table::open(path, options);
     t->setAlias(alias);
     tables_[current_] = std::move(t);
@@ -42,7 +42,8 @@ int WorkAreas::use(const std::filesystem::path& path, std::string alias,
 int WorkAreas::adopt(std::unique_ptr<Table> table, std::string alias) {
     close(current_);
     if (!alias.empty()) table->setAlias(alias);
-    if (areaOf(table->alias()) != 0) throw DbfError("alias already in use: " + table->alias());
+    if (areaOf(table->alias()) != 0)
+        throw DbfError(czech("alias se už používá: ") + table->alias());
     tables_[current_] = std::move(table);
     return current_;
 }

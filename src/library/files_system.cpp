@@ -2,6 +2,7 @@
 
 #include "core/cp1250.h"
 #include "core/path_mapper.h"
+#include "core/system_error_text.h"
 #include "core/version.h"
 #include "library/files_internal.h"
 #include "library/szdd.h"
@@ -205,30 +206,30 @@ int fileOpenModeValue = 2;
 
 // The input/output error of the run-time library, numbered as programs know the codes.
 [[noreturn]] void raiseIoError(int code, std::string_view reason, std::string_view name) {
-    throw ScriptException("I/O error " + std::to_string(code) + " (" + std::string(reason) +
-                          "): " + std::string(name));
+    throw ScriptException(czech("Chyba vstupu a výstupu ") + std::to_string(code) + " (" +
+                          std::string(reason) + "): " + std::string(name));
 }
 
 std::int32_t fileSize(std::string_view name) {
     const auto host = hostPath(name);
-    if (!host) raiseIoError(3, "path not found", name);
+    if (!host) raiseIoError(3, czech("cesta nebyla nalezena"), name);
     const int flags = fileOpenModeValue == 0   ? O_RDONLY
                       : fileOpenModeValue == 1 ? O_WRONLY
                                                : O_RDWR;
     const int fd = ::open(host->c_str(), flags | O_CLOEXEC);
     if (fd < 0) {
         const int e = errno;
-        if (e == ENOENT) raiseIoError(2, "file not found", name);
-        if (e == ENOTDIR) raiseIoError(3, "path not found", name);
+        if (e == ENOENT) raiseIoError(2, czech("soubor nebyl nalezen"), name);
+        if (e == ENOTDIR) raiseIoError(3, czech("cesta nebyla nalezena"), name);
         if (e == EACCES || e == EPERM || e == EROFS || e == EISDIR || e == ETXTBSY)
-            raiseIoError(5, "access denied", name);
-        raiseIoError(e, std::strerror(e), name);
+            raiseIoError(5, czech("přístup odepřen"), name);
+        raiseIoError(e, systemErrorText(e), name);
     }
     struct stat st {};
     const int statResult = ::fstat(fd, &st);
     ::close(fd);
     // A folder opens for reading here, but it is no file to measure.
-    if (statResult != 0 || S_ISDIR(st.st_mode)) raiseIoError(5, "access denied", name);
+    if (statResult != 0 || S_ISDIR(st.st_mode)) raiseIoError(5, czech("přístup odepřen"), name);
     return static_cast<std::int32_t>(st.st_size);
 }
 
@@ -236,29 +237,29 @@ std::string fileToText(std::string_view name) {
     const auto host = hostPath(name);
     std::error_code ec;
     if (!host || fs::is_directory(*host, ec))
-        throw ScriptException("Cannot open file " + std::string(name));
+        throw ScriptException(czech("Soubor nelze otevřít: ") + std::string(name));
     std::ifstream in(*host, std::ios::binary);
     if (!in)
-        throw ScriptException("Cannot open file " + std::string(name) + ": " +
-                              std::strerror(errno));
+        throw ScriptException(czech("Soubor nelze otevřít: ") + std::string(name) + " (" +
+                              systemErrorText(errno) + ")");
     std::string text;
     std::array<char, 64 * 1024> buffer;
     while (in.read(buffer.data(), buffer.size()) || in.gcount() > 0)
         text.append(buffer.data(), static_cast<std::size_t>(in.gcount()));
-    if (in.bad()) throw ScriptException("Stream read error: " + std::string(name));
+    if (in.bad()) throw ScriptException(czech("Chyba při čtení souboru: ") + std::string(name));
     return text;
 }
 
 void textToFile(std::string_view text, std::string_view name) {
     const auto host = hostPath(name);
-    if (!host) throw ScriptException("Cannot create file " + std::string(name));
+    if (!host) throw ScriptException(czech("Soubor nelze vytvořit: ") + std::string(name));
     std::ofstream out(*host, std::ios::binary | std::ios::trunc);
     if (!out)
-        throw ScriptException("Cannot create file " + std::string(name) + ": " +
-                              std::strerror(errno));
+        throw ScriptException(czech("Soubor nelze vytvořit: ") + std::string(name) + " (" +
+                              systemErrorText(errno) + ")");
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     out.close();
-    if (out.fail()) throw ScriptException("Stream write error: " + std::string(name));
+    if (out.fail()) throw ScriptException(czech("Chyba při zápisu souboru: ") + std::string(name));
 }
 
 // ---- registration

@@ -3,6 +3,7 @@
 // overflow. Underflow and inexact results stay silent. The texts name the function so the
 // script's author sees where it happened.
 
+#include "core/cp1250.h"
 #include "script/dispatch.h"
 
 #include <cmath>
@@ -13,17 +14,20 @@ namespace vorlan::library {
 
 [[noreturn]] inline void raiseInvalidOperation(std::string_view function,
                                                std::string_view why = {}) {
-    std::string text = "Invalid floating point operation in " + std::string(function);
+    std::string text =
+        czech("Neplatná operace s reálným číslem ve funkci ") + std::string(function);
     if (!why.empty()) text += ": " + std::string(why);
     throw script::ScriptException(text);
 }
 
 [[noreturn]] inline void raiseDivisionByZero(std::string_view function) {
-    throw script::ScriptException("Floating point division by zero in " + std::string(function));
+    throw script::ScriptException(czech("Dělení nulou v reálné aritmetice ve funkci ") +
+                                  std::string(function));
 }
 
 [[noreturn]] inline void raiseOverflow(std::string_view function) {
-    throw script::ScriptException("Floating point overflow in " + std::string(function));
+    throw script::ScriptException(czech("Přetečení reálného čísla ve funkci ") +
+                                  std::string(function));
 }
 
 // A computed result as the script may see it: not-a-number is an invalid operation, an

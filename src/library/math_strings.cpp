@@ -13,7 +13,7 @@ std::int32_t roundToInteger(double x, std::string_view function) {
     const double r = std::nearbyint(x); // the default rounding mode: halves to even
     if (!(r >= std::numeric_limits<std::int32_t>::min() &&
           r <= std::numeric_limits<std::int32_t>::max()))
-        raiseInvalidOperation(function, "the value is outside the Integer range");
+        raiseInvalidOperation(function, czech("hodnota je mimo rozsah typu Integer"));
     return static_cast<std::int32_t>(r);
 }
 
@@ -25,7 +25,8 @@ double realRound(double x, std::int32_t places) {
         factor *= 10u;
     const auto signedFactor = static_cast<std::int32_t>(factor);
     const std::int32_t scaled = roundToInteger(x * signedFactor, "RealRound");
-    if (signedFactor == 0) raiseInvalidOperation("RealRound", "too many decimal places");
+    if (signedFactor == 0)
+        raiseInvalidOperation("RealRound", czech("příliš mnoho desetinných míst"));
     return static_cast<double>(scaled) / signedFactor;
 }
 
@@ -101,7 +102,7 @@ void registerNumeric(script::Binder& b) {
     bindUnary(b, "Sin", [](double x) { return std::sin(x); });
     bindUnary(b, "Sqr", [](double x) { return x * x; });
     b.bind("Sqrt", "function(x: Extended): Extended", [](double x) {
-        if (x < 0) raiseInvalidOperation("Sqrt", "the argument is negative");
+        if (x < 0) raiseInvalidOperation("Sqrt", czech("argument je záporný"));
         return checkedResult(std::sqrt(x), "Sqrt");
     });
     bindUnary(b, "Tan", [](double x) { return std::cos(x) == 0 ? 0.0 : std::tan(x); });
@@ -109,7 +110,7 @@ void registerNumeric(script::Binder& b) {
         const double t = std::trunc(x);
         if (!(t >= std::numeric_limits<std::int32_t>::min() &&
               t <= std::numeric_limits<std::int32_t>::max()))
-            raiseInvalidOperation("Trunc", "the value is outside the Integer range");
+            raiseInvalidOperation("Trunc", czech("hodnota je mimo rozsah typu Integer"));
         return static_cast<std::int32_t>(t);
     });
 

@@ -15,7 +15,8 @@ const std::uint32_t kReportColours[16] = {
 
 std::uint32_t colourOfIndex(std::int32_t index) {
     if (index < 0 || index > 15)
-        throw TemplateError("colour index " + std::to_string(index) + " out of range");
+        throw TemplateError(czech("index barvy ") + std::to_string(index) +
+                            czech(" je mimo rozsah"));
     return kReportColours[index];
 }
 

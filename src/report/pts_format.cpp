@@ -1,6 +1,8 @@
 #include "report/pts_format.h"
+#include "core/cp1250.h"
 
 #include "report/model.h"
+#include "report/template_records.h"
 
 #include <algorithm>
 #include <charconv>
@@ -79,6 +81,16 @@ std::vector<Record> recordsOf(const std::vector<std::string>& lines) {
     return records;
 }
 
+bool isRecordKind(std::string_view kind) {
+    if (kind == "I" || kind == "F" || kind == "Z" || kind == "H" || kind == "T" || kind == "K" ||
+        kind == "P")
+        return true;
+    if (kind.size() < 2 || (kind[0] != 'S' && kind[0] != 'U' && kind[0] != 'D')) return false;
+    for (const char c : kind.substr(1))
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
 // A group number beyond this is not a group of any real template; it would only overflow the
 // section index.
 constexpr std::int32_t kMaxGroupNumber = 10000;
@@ -117,6 +129,12 @@ std::string elementLine(const std::string& letter, const TPrvekSestavy& e) {
 }
 
 } // namespace
+
+bool holdsTemplateRecords(const std::vector<std::string>& lines) {
+    for (const Record& r : recordsOf(lines))
+        if (isRecordKind(r.kind)) return true;
+    return false;
+}
 
 void TSestavaTyp::setPredloha(std::vector<std::string> lines) {
     predloha_ = std::move(lines);
@@ -345,7 +363,8 @@ void TSestavaTyp::readElement(std::string_view rest, TOddilSestavy& section) {
         e.lineFlags = intField(nextField(rest));
         const std::int32_t charset = intField(nextField(rest));
         if (charset < 0 || charset > 255)
-            throw TemplateError("character set " + std::to_string(charset) + " out of range");
+            throw TemplateError(czech("znaková sada ") + std::to_string(charset) +
+                                czech(" je mimo rozsah"));
         e.font.charset = charset;
         e.text = nextField(rest).substr(0, TPrvekSestavy::kMaxText);
         e.charSpacing = intField(nextField(rest));

@@ -1,4 +1,5 @@
 #include "script/bind.h"
+#include "core/cp1250.h"
 
 #include <mutex>
 
@@ -32,8 +33,8 @@ namespace bind_detail {
 
 void throwMissingIndex(std::string_view property, std::size_t needed) {
     throw ScriptException(
-        std::string(property) + " needs " +
-        (needed == 1 ? std::string("one index") : std::to_string(needed) + " indexes"));
+        std::string(property) + czech(" potřebuje ") +
+        (needed == 1 ? czech("jeden index") : std::to_string(needed) + czech(" indexy")));
 }
 
 bool kindFits(DeclaredType declared, Kind kind) {

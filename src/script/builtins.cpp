@@ -1,5 +1,6 @@
 #include "script/builtins.h"
 
+#include "core/cp1250.h"
 #include "script/bind.h"
 #include "script/component.h"
 #include "script/object_store.h"
@@ -31,7 +32,7 @@ void registerBaseClasses(Registry& reg) {
     ClassBinder<NativeObject> object(reg, "TObject");
     object.bind("Free", "procedure", [](NativeObject& self) {
         if (!freeScriptObject(&self))
-            throw ScriptException("Object " + self.className() + " cannot be freed");
+            throw ScriptException(czech("Objekt ") + self.className() + czech(" nelze uvolnit"));
     });
     object.bind("ClassName", "function: string", &NativeObject::className);
 
@@ -44,9 +45,9 @@ void registerBaseClasses(Registry& reg) {
         return static_cast<std::int32_t>(c ? c->components().size() : 0);
     });
     component.property("Components", "TComponent", [](Component* c, std::int32_t i) {
-        if (!c) throw ScriptException("Components needs one index");
+        if (!c) throw ScriptException(czech("Components potřebuje jeden index"));
         if (i < 0 || static_cast<std::size_t>(i) >= c->components().size())
-            throw ScriptException("List index out of bounds (" + std::to_string(i) + ")");
+            throw ScriptException(czech("Index seznamu je mimo meze (") + std::to_string(i) + ")");
         return c->components()[static_cast<std::size_t>(i)].get();
     });
 

@@ -89,7 +89,7 @@ DispStatus CompWrapper::invoke(DispId id, unsigned flags, std::span<Value> args,
     result = Value();
     NativeObject* o = object();
     if (!o) {
-        error.description = "Object has been freed";
+        error.description = czech("Objekt už byl uvolněn");
         return DispStatus::Exception;
     }
     if (id >= 0 && id < kPartIdBase) {

@@ -7,7 +7,7 @@ namespace vorlan::script {
 std::string dispatchStatusMessage(DispStatus status, std::string_view name) {
     switch (status) {
     case DispStatus::UnknownInterface:
-        return "Unknown interface";
+        return czech("Neznámé rozhraní");
     case DispStatus::MemberNotFound:
         return czech("Vlastnost neexistuje, nebo je určena pouze ke čtení");
     case DispStatus::ParamNotFound:

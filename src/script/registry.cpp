@@ -20,7 +20,7 @@ bool NoCaseLess::operator()(std::string_view a, std::string_view b) const {
 
 double passThroughReal48(double d) {
     if (d == 0 || std::isnan(d)) return d == 0 ? 0.0 : d;
-    if (std::isinf(d)) throw ValueError("Floating point overflow");
+    if (std::isinf(d)) throw ValueError(czech("Přetečení reálného čísla"));
     int exponent = 0;
     const double mantissa = std::frexp(std::fabs(d), &exponent); // d = m * 2^e, 0.5 <= m < 1
     // 39 stored mantissa bits plus the hidden one: 40 significant bits.
@@ -32,7 +32,7 @@ double passThroughReal48(double d) {
     // The biased exponent (bias 129) spans 1..255: values from 2^-129 (about 2.9E-39) up to
     // just below 2^127 (about 1.7E38).
     const int biased = exponent + 128;
-    if (biased > 255) throw ValueError("Floating point overflow");
+    if (biased > 255) throw ValueError(czech("Přetečení reálného čísla"));
     if (biased < 1) return 0;
     const double result = std::ldexp(rounded, exponent - 40);
     return d < 0 ? -result : result;
@@ -134,7 +134,7 @@ DispStatus ClassRef::invoke(DispId id, unsigned flags, std::span<Value> args, Va
     while (withFactory && !withFactory->factory)
         withFactory = withFactory->parent;
     if (!withFactory) {
-        error.description = "Class " + info_.name + " cannot be created by scripts";
+        error.description = czech("Třídu ") + info_.name + czech(" nelze ve skriptu vytvořit");
         return DispStatus::Exception;
     }
     if (args.size() > 1) return DispStatus::BadParamCount;
@@ -147,7 +147,9 @@ DispStatus ClassRef::invoke(DispId id, unsigned flags, std::span<Value> args, Va
     }
     try {
         std::unique_ptr<NativeObject> made = withFactory->factory(owner);
-        if (!made) throw std::runtime_error("Class " + info_.name + " could not be created");
+        if (!made)
+            throw std::runtime_error(czech("Třídu ") + info_.name +
+                                     czech(" se nepodařilo vytvořit"));
         NativeObject* object = made.get();
         auto* component = dynamic_cast<Component*>(object);
         if (owner && component) {

@@ -28,6 +28,23 @@ bool& runFromArchive() {
     return flag;
 }
 
+bool& stopRunOnScriptError() {
+    static bool flag = false;
+    return flag;
+}
+
+namespace {
+bool abandoned = false;
+} // namespace
+
+bool runAbandoned() {
+    return abandoned;
+}
+
+void abandonRun() {
+    abandoned = true;
+}
+
 namespace {
 
 std::string& programFileOfRun() {
@@ -68,7 +85,8 @@ std::vector<archive::ProjectItem> readProject(const std::string& projectName) {
         bytes = archive::readArchiveProjectBlock(archive::changeFileExt(projectName, ".VRL"));
     } else {
         std::ifstream in(pathMapper().toHostOrEmpty(projectName), std::ios::binary);
-        if (!in) throw std::runtime_error("Cannot open project " + projectName);
+        if (!in)
+            throw std::runtime_error(czech("Projekt ") + projectName + czech(" nelze otevřít"));
         bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     const bool binary = bytes.rfind("TPF0", 0) == 0;
@@ -84,7 +102,8 @@ struct RunStateGuard {
     }
 };
 
-std::unique_ptr<Scripter> startMainScripter(const std::vector<archive::ProjectItem>& items) {
+std::unique_ptr<Scripter> startMainScripter(const std::vector<archive::ProjectItem>& items,
+                                            RunOutcome* outcome) {
     const archive::ProjectItem* main = nullptr;
     for (const auto& item : items)
         if (registry().runnerForExtension(extensionOf(item.fileName))) {
@@ -92,6 +111,7 @@ std::unique_ptr<Scripter> startMainScripter(const std::vector<archive::ProjectIt
             break;
         }
     if (!main) throw std::runtime_error("Nelze spustit");
+    if (outcome) outcome->started = true;
     // Open-array arguments are read by the rules of the program's dialect.
     setProgramLanguageOfModule(main->fileName);
     if (programStartHook()) programStartHook()(main->fileName);
@@ -110,7 +130,7 @@ std::unique_ptr<Scripter> startMainScripter(const std::vector<archive::ProjectIt
 
 } // namespace
 
-void runProgramFile(const std::string& fileName) {
+void runProgramFile(const std::string& fileName, RunOutcome* outcome) {
     RunStateGuard guard;
     RunningProgram running(fileName);
     const std::string projectName = archive::changeFileExt(fileName, ".ZPR");
@@ -123,12 +143,15 @@ void runProgramFile(const std::string& fileName) {
     } catch (const std::exception& e) {
         projectError = e.what();
     }
-    if (!archive::readProgramArchive(fileName)) return;
+    if (!archive::readProgramArchive(fileName, outcome ? &outcome->refusal : nullptr)) return;
     if (projectError) throw std::runtime_error(*projectError);
     std::unique_ptr<Scripter> main;
-    if (!items.empty()) main = startMainScripter(items);
+    if (!items.empty())
+        main = startMainScripter(items, outcome);
+    else if (outcome)
+        outcome->refusal = fileName + czech(": projekt archivu neobsahuje žádný modul");
     archive::closeProgramArchive();
-    while (main && scripterIsLive(main.get())) {
+    while (main && scripterIsLive(main.get()) && !runAbandoned()) {
         // Without a display nothing can close the form: the program has done all it can.
         if (!ui().waitAndProcessEvent()) main->finish();
     }

@@ -11,10 +11,26 @@ namespace vorlan::script {
 // separate files. The shell sets it right before handing a file to runProgramFile.
 bool& runFromArchive();
 
+// What became of one run, for the shell's exit status: whether the program's main module got to
+// run at all, and, when the archive was not used, why (Czech, Windows-1250; empty when the
+// reason was thrown instead).
+struct RunOutcome {
+    bool started = false;
+    std::string refusal;
+};
+
 // Runs one program archive to its end (file name in Windows-1250, mapped through the path
 // mapper). Problems of the archive itself are reported in message boxes; "Nelze spustit" and
-// other failures of the run are thrown as std::runtime_error for the shell to show.
-void runProgramFile(const std::string& fileName);
+// other failures of the run are thrown as std::runtime_error for the shell to show. `outcome`,
+// when given, is filled in as the run goes, so it is right even when the run throws.
+void runProgramFile(const std::string& fileName, RunOutcome* outcome = nullptr);
+
+// Ending a run at its first script error (the shell's batch option): once a script error has
+// been reported with this set, the run is abandoned: no further handler runs and the run
+// cycle stops waiting.
+bool& stopRunOnScriptError();
+bool runAbandoned();
+void abandonRun();
 
 // The program file of the run in progress, as it was given to runProgramFile (the innermost
 // one while RunApp runs another program); empty between runs.

@@ -247,6 +247,8 @@ Value Scripter::callByName(std::string_view name, std::span<Value> args) {
         needsReset_ = false;
     }
     errorFlag_ = false;
+    // A run given up at its first error calls nothing more, whatever event still arrives.
+    if (runAbandoned()) return {};
     // Events the module's code binds by name on objects it makes come back here.
     const RunningEventSink running(this, aliveToken());
     if (!runner_) {
@@ -304,6 +306,10 @@ bool Scripter::handleError(const ScriptErrorInfo& info) {
     request.buttons = ButtonOk | ButtonCancel;
     ++errorBoxes;
     resume = ui().messageBox(request) == MessageResult::Ok;
+    if (stopRunOnScriptError()) {
+        resume = false;
+        abandonRun();
+    }
     if (!resume) {
         errorFlag_ = true;
         if (!runFromArchive() && ownedModule_ && ownedModule_->isForm()) {

@@ -1,5 +1,6 @@
 #include "script/value.h"
 
+#include "core/cp1250.h"
 #include "script/dispatch.h"
 
 #include <cerrno>
@@ -17,8 +18,7 @@ namespace {
 constexpr double kCurrencyScale = 10000.0;
 
 [[noreturn]] void conversionError(ValueType from, const char* to) {
-    throw ValueError(std::string("Invalid variant type conversion (") + typeName(from) + " to " +
-                     to + ")");
+    throw ValueError(czech("Neplatný převod typu varianty (") + typeName(from) + " na " + to + ")");
 }
 
 std::string trimmed(std::string_view text) {
@@ -133,7 +133,7 @@ std::int64_t Value::toInt64() const {
     default: {
         const double d = roundHalfEven(toDouble());
         if (!(d >= -9.2233720368547758e18 && d < 9.2233720368547758e18))
-            throw ValueError("Integer overflow in variant conversion");
+            throw ValueError(czech("Přetečení celého čísla při převodu varianty"));
         return static_cast<std::int64_t>(d);
     }
     }
@@ -142,7 +142,8 @@ std::int64_t Value::toInt64() const {
 std::int32_t Value::toInt() const {
     if (type() == ValueType::Integer) return asInt();
     const std::int64_t i = toInt64();
-    if (i < INT32_MIN || i > INT32_MAX) throw ValueError("Integer overflow in variant conversion");
+    if (i < INT32_MIN || i > INT32_MAX)
+        throw ValueError(czech("Přetečení celého čísla při převodu varianty"));
     return static_cast<std::int32_t>(i);
 }
 
@@ -179,7 +180,7 @@ Currency Value::toCurrency() const {
     if (type() == ValueType::Currency) return asCurrency();
     if (type() == ValueType::Integer) return Currency{static_cast<std::int64_t>(asInt()) * 10000};
     const double d = std::nearbyint(toDouble() * kCurrencyScale);
-    if (!(std::fabs(d) < 9.2e18)) throw ValueError("Currency overflow in variant conversion");
+    if (!(std::fabs(d) < 9.2e18)) throw ValueError(czech("Přetečení měny při převodu varianty"));
     return Currency{static_cast<std::int64_t>(d)};
 }
 
@@ -237,9 +238,9 @@ bool Value::identical(const Value& other) const {
 VarArray::VarArray(std::vector<Bound> bounds) : bounds_(std::move(bounds)) {
     std::size_t total = bounds_.empty() ? 0 : 1;
     for (const auto& b : bounds_) {
-        if (b.high < b.low - 1) throw ValueError("Bad array bounds");
+        if (b.high < b.low - 1) throw ValueError(czech("Chybné meze pole"));
         total *= static_cast<std::size_t>(b.count());
-        if (total > (1u << 26)) throw ValueError("Array too large");
+        if (total > (1u << 26)) throw ValueError(czech("Pole je příliš velké"));
     }
     items_.resize(total);
 }
@@ -249,12 +250,12 @@ std::shared_ptr<VarArray> VarArray::create(std::int32_t low, std::int32_t high) 
 }
 
 std::size_t VarArray::offsetOf(const std::vector<std::int32_t>& indexes) const {
-    if (indexes.size() != bounds_.size()) throw ValueError("Wrong number of array indexes");
+    if (indexes.size() != bounds_.size()) throw ValueError(czech("Chybný počet indexů pole"));
     std::size_t offset = 0, stride = 1;
     for (std::size_t d = 0; d < bounds_.size(); ++d) {
         const auto& b = bounds_[d];
         if (indexes[d] < b.low || indexes[d] > b.high)
-            throw ValueError("Array index out of bounds");
+            throw ValueError(czech("Index pole je mimo meze"));
         offset += static_cast<std::size_t>(indexes[d] - b.low) * stride;
         stride *= static_cast<std::size_t>(b.count());
     }
@@ -269,9 +270,9 @@ const Value& VarArray::at(const std::vector<std::int32_t>& indexes) const {
 }
 
 void VarArray::redimPreserve(std::int32_t newHigh) {
-    if (bounds_.empty()) throw ValueError("Array has no dimensions");
+    if (bounds_.empty()) throw ValueError(czech("Pole nemá žádný rozměr"));
     Bound& last = bounds_.back();
-    if (newHigh < last.low - 1) throw ValueError("Bad array bounds");
+    if (newHigh < last.low - 1) throw ValueError(czech("Chybné meze pole"));
     std::size_t inner = 1;
     for (std::size_t d = 0; d + 1 < bounds_.size(); ++d)
         inner *= static_cast<std::size_t>(bounds_[d].count());
@@ -458,13 +459,13 @@ Value arithmetic(BinaryOp op, const Value& a, const Value& b) {
     const NumKind kind = wider(numericKindOf(a), numericKindOf(b));
     if (op == BinaryOp::Divide) {
         const double y = b.toDouble();
-        if (y == 0) throw ValueError("Division by zero");
+        if (y == 0) throw ValueError(czech("Dělení nulou"));
         return Value(a.toDouble() / y);
     }
     if (op == BinaryOp::Power) return Value(std::pow(a.toDouble(), b.toDouble()));
     if (op == BinaryOp::IntDivide || op == BinaryOp::Modulo) {
         const std::int64_t x = a.toInt64(), y = b.toInt64();
-        if (y == 0) throw ValueError("Division by zero");
+        if (y == 0) throw ValueError(czech("Dělení nulou"));
         if (x == INT64_MIN && y == -1)
             return op == BinaryOp::Modulo ? Value(0) : Value(-static_cast<double>(x));
         return Value::fromInt64(op == BinaryOp::IntDivide ? x / y : x % y);
@@ -637,7 +638,8 @@ Value compare(CompareOp op, const Value& a, const Value& b) {
         c = a.asInt() < b.asInt() ? -1 : (a.asInt() > b.asInt() ? 1 : 0);
     } else if ((a.isObject() || b.isObject()) && op != CompareOp::Equal &&
                op != CompareOp::NotEqual) {
-        throw ValueError("Invalid variant operation (objects can only be compared for equality)");
+        throw ValueError(
+            czech("Neplatná operace s variantou (objekty lze porovnat jen na rovnost)"));
     } else {
         c = compareValues(a, b);
     }

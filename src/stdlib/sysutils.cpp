@@ -1,6 +1,7 @@
 // The SYSUTILS unit: conversions, strings, Format, dates and times, files and folders, the
 // format settings and the exception classes, one binding a line. The routines behind the lines
 // live in the sysutils_*.cpp files by theme.
+#include "core/cp1250.h"
 #include "stdlib/stdlib.h"
 
 #include "script/bind.h"
@@ -43,7 +44,7 @@ void wrapTextRaw(NativeObject*, std::span<Value> a, Value& r) {
     else if (a.size() == 4)
         r = Value(wrapText(a[0].toString(), a[1].toString(), charSet(a[2]), a[3].toInt()));
     else
-        throw script::ScriptException("WrapText: 2 or 4 parameters");
+        throw script::ScriptException(czech("WrapText: 2 nebo 4 parametry"));
 }
 
 void decodeDateInto(script::DateTime d, std::int32_t& year, std::int32_t& month,
@@ -238,7 +239,7 @@ void bindExceptions(script::Registry& registry) {
            [] { return script::raisedException().message; });
     b.bind("ExceptionClassName", "function: string",
            [] { return script::raisedException().className; });
-    b.bind("Abort", "procedure", [] { raiseException("EAbort", "Operation aborted"); });
+    b.bind("Abort", "procedure", [] { raiseException("EAbort", czech("Operace přerušena")); });
 }
 
 } // namespace

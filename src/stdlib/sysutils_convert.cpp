@@ -17,11 +17,11 @@ using script::Value;
 namespace {
 
 [[noreturn]] void notInteger(std::string_view text) {
-    raiseConvertError(quotedForMessage(text) + " is not a valid integer value");
+    raiseConvertError(quotedForMessage(text) + czech(" není platné celé číslo"));
 }
 
 [[noreturn]] void notFloat(std::string_view text) {
-    raiseConvertError(quotedForMessage(text) + " is not a valid floating point value");
+    raiseConvertError(quotedForMessage(text) + czech(" není platné reálné číslo"));
 }
 
 bool isBlank(char c) {
@@ -245,7 +245,7 @@ bool tryStrToBool(std::string_view text, bool& out) {
 bool strToBool(std::string_view text) {
     bool b = false;
     if (!tryStrToBool(text, b))
-        raiseConvertError(quotedForMessage(text) + " is not a valid boolean value");
+        raiseConvertError(quotedForMessage(text) + czech(" není platná logická hodnota"));
     return b;
 }
 

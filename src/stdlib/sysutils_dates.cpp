@@ -87,7 +87,8 @@ bool tryEncodeTime(std::int32_t hour, std::int32_t minute, std::int32_t second,
 
 DateTime encodeDate(std::int32_t year, std::int32_t month, std::int32_t day) {
     DateTime d;
-    if (!tryEncodeDate(year, month, day, d)) raiseConvertError("Invalid argument to date encode");
+    if (!tryEncodeDate(year, month, day, d))
+        raiseConvertError(czech("Neplatné údaje pro sestavení data"));
     return d;
 }
 
@@ -95,7 +96,7 @@ DateTime encodeTime(std::int32_t hour, std::int32_t minute, std::int32_t second,
                     std::int32_t millisecond) {
     DateTime t;
     if (!tryEncodeTime(hour, minute, second, millisecond, t))
-        raiseConvertError("Invalid argument to time encode");
+        raiseConvertError(czech("Neplatné údaje pro sestavení času"));
     return t;
 }
 
@@ -131,7 +132,7 @@ DateTime incMonth(DateTime value, std::int32_t months) {
     const auto m = static_cast<std::int32_t>(month % 12 + 1);
     DateTime d;
     if (!tryEncodeDate(year, m, std::min(c.day, daysInMonth(year, m)), d))
-        raiseConvertError("Invalid argument to date encode");
+        raiseConvertError(czech("Neplatné údaje pro sestavení data"));
     const double time = std::fabs(value.days - std::trunc(value.days));
     return DateTime{d.days >= 0 ? d.days + time : d.days - time};
 }
@@ -562,20 +563,22 @@ bool tryStrToDateTime(std::string_view text, DateTime& out) {
 
 DateTime strToDate(std::string_view text) {
     DateTime d;
-    if (!tryStrToDate(text, d)) raiseConvertError(quotedForMessage(text) + " is not a valid date");
+    if (!tryStrToDate(text, d))
+        raiseConvertError(quotedForMessage(text) + czech(" není platné datum"));
     return d;
 }
 
 DateTime strToTime(std::string_view text) {
     DateTime t;
-    if (!tryStrToTime(text, t)) raiseConvertError(quotedForMessage(text) + " is not a valid time");
+    if (!tryStrToTime(text, t))
+        raiseConvertError(quotedForMessage(text) + czech(" není platný čas"));
     return t;
 }
 
 DateTime strToDateTime(std::string_view text) {
     DateTime d;
     if (!tryStrToDateTime(text, d))
-        raiseConvertError(quotedForMessage(text) + " is not a valid date and time");
+        raiseConvertError(quotedForMessage(text) + czech(" není platné datum a čas"));
     return d;
 }
 

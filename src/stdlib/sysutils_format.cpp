@@ -1,4 +1,5 @@
 #include "stdlib/sysutils_format.h"
+#include "core/cp1250.h"
 
 #include "script/open_array.h"
 #include "stdlib/exceptions.h"
@@ -23,12 +24,12 @@ std::string formatNamed(std::string_view pattern) {
 }
 
 [[noreturn]] void invalidFormat(std::string_view pattern) {
-    raiseConvertError("Format '" + formatNamed(pattern) +
-                      "' invalid or incompatible with argument");
+    raiseConvertError(czech("Formát '") + formatNamed(pattern) +
+                      czech("' je chybný nebo neodpovídá argumentu"));
 }
 
 [[noreturn]] void missingArgument(std::string_view pattern) {
-    raiseConvertError("No argument for format '" + formatNamed(pattern) + "'");
+    raiseConvertError(czech("Chybí argument pro formát '") + formatNamed(pattern) + "'");
 }
 
 // An argument as a whole number: integers, and numbers without a fraction (a script's variables

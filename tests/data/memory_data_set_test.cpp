@@ -1,3 +1,4 @@
+#include "core/cp1250.h"
 #include "data/memory_data_set.h"
 #include "table_fixture.h"
 
@@ -100,7 +101,8 @@ TEST(MemoryDataSet, MalformedCsvNamesTheLine) {
         MemoryDataSet::fromCsvText("a,b\n1,2\n3\n");
         FAIL() << "no error";
     } catch (const DataSetError& e) {
-        EXPECT_NE(std::string(e.what()).find("line 3"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find(vorlan::czech("Řádek CSV 3")), std::string::npos)
+            << e.what();
     }
     EXPECT_THROW(MemoryDataSet::fromCsvText("a,b\n\"open,2\n"), DataSetError);
     EXPECT_THROW(MemoryDataSet::fromCsvText(""), DataSetError);

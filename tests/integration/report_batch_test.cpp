@@ -130,25 +130,69 @@ TEST(BatchReport, ProblemsEndWithAnErrorAndNoFile) {
 
     ProcessResult r = runVorlan({"--report", (dir / "LIST.PTS").string(), "--data",
                                  (dir / "MISSING.CSV").string(), "--print-to", pdf.string()});
-    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.exitCode, 252);
     EXPECT_NE(r.err.find("MISSING.CSV"), std::string::npos) << r.err;
 
     r = runVorlan({"--report", (dir / "LIST.PTS").string(), "--data", (dir / "DATA.TXT").string(),
                    "--print-to", pdf.string()});
-    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.exitCode, 252);
 
     r = runVorlan({"--report", (dir / "NONE.PTS").string(), "--data", kReports + "/SALES.CSV",
                    "--print-to", pdf.string()});
-    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.exitCode, 252);
     EXPECT_NE(r.err.find("NONE.PTS"), std::string::npos) << r.err;
     EXPECT_FALSE(std::filesystem::exists(pdf));
 
     // The command line itself is wrong: no data, no destination.
     EXPECT_EQ(
         runVorlan({"--report", (dir / "LIST.PTS").string(), "--print-to", pdf.string()}).exitCode,
-        1);
+        250);
     EXPECT_EQ(
         runVorlan({"--report", (dir / "LIST.PTS").string(), "--data", kReports + "/SALES.CSV"})
             .exitCode,
-        1);
+        250);
+}
+
+// A template whose element names a field the table no longer has must not print another
+// field's data in its place; a file that holds no template at all is no report either.
+TEST(BatchReport, AMissingFieldOrNoTemplateAtAllFailsWithoutAFile) {
+    TempDir dir;
+    const std::string table = dbfTable({"Alfa", "Beta"});
+    dir.write("DATA.DBF", table);
+    const auto pdf = dir / "out.pdf";
+    const std::string head = "I,1,4,0,0\r\nI,2,0,826,1169,50,50,70,70,1,0,0\r\nI,3,2,1,300,0\r\n";
+    dir.write("NAMED.PTS", head + "T,2,NAME,0,0,300,20,Arial,10,0,0,0,0,238,\"\",0\r\n");
+    const ProcessResult named =
+        runVorlan({"--report", (dir / "NAMED.PTS").string(), "--data", (dir / "DATA.DBF").string(),
+                   "--print-to", pdf.string()});
+    ASSERT_EQ(named.exitCode, 0) << named.err;
+    std::filesystem::remove(pdf);
+
+    dir.write("CHANGED.PTS", head + "T,2,NAME,0,0,300,20,Arial,10,0,0,0,0,238,\"\",0\r\n" +
+                                 "T,2,CENA,300,0,300,20,Arial,10,0,0,0,0,238,\"\",0\r\n");
+    const ProcessResult changed =
+        runVorlan({"--report", (dir / "CHANGED.PTS").string(), "--data",
+                   (dir / "DATA.DBF").string(), "--print-to", pdf.string()});
+    EXPECT_EQ(changed.exitCode, 252) << changed.err;
+    for (const char* part : {"CHANGED.pts", "prvek č. 2", "Tělo sestavy", "položku CENA"})
+        EXPECT_NE(changed.err.find(part), std::string::npos) << part << "\n" << changed.err;
+    EXPECT_FALSE(std::filesystem::exists(pdf));
+    EXPECT_EQ(readFile(dir / "DATA.DBF"), table);
+
+    const struct {
+        const char* name;
+        std::string bytes;
+    } notTemplates[] = {{"EMPTY.PTS", ""},
+                        {"LINES.PTS", "\r\n\r\n\r\n"},
+                        {"BINARY.PTS", std::string("\x00\x01\x02\xFF\xFE,\x80\x81", 8)},
+                        {"TEXT.PTS", "Toto není předloha,\r\nale dopis.\r\n"}};
+    for (const auto& t : notTemplates) {
+        dir.write(t.name, t.bytes);
+        const ProcessResult r =
+            runVorlan({"--report", (dir / t.name).string(), "--data", (dir / "DATA.DBF").string(),
+                       "--print-to", pdf.string()});
+        EXPECT_EQ(r.exitCode, 252) << t.name << "\n" << r.err;
+        EXPECT_NE(r.err.find("neobsahuje předlohu sestavy"), std::string::npos) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(pdf)) << t.name;
+    }
 }

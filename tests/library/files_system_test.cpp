@@ -137,17 +137,21 @@ TEST_F(FilesSystem, WholeFilesTravelAsExactBytesAndFailuresStopTheScript) {
     EXPECT_EQ(read("ALL.BIN"), "short");
     EXPECT_EQ(lib.integer("FileSize", {Value("T:\\ALL.BIN")}), 5);
 
-    EXPECT_TRUE(fails("FileToVar", {Value("T:\\MISSING.BIN")}, "Cannot open file"));
-    EXPECT_TRUE(fails("FileToVar", {Value("T:\\")}, "Cannot open file"));
-    EXPECT_TRUE(fails("VarToFile", {Value("x"), Value("T:\\NO\\DIR.BIN")}, "Cannot create file"));
-    EXPECT_TRUE(fails("FileSize", {Value("T:\\MISSING.TXT")}, "I/O error 2"));
-    EXPECT_TRUE(fails("FileSize", {Value("Q:\\X.TXT")}, "I/O error 3"));
+    EXPECT_TRUE(
+        fails("FileToVar", {Value("T:\\MISSING.BIN")}, vorlan::czech("Soubor nelze otevřít")));
+    EXPECT_TRUE(fails("FileToVar", {Value("T:\\")}, vorlan::czech("Soubor nelze otevřít")));
+    EXPECT_TRUE(fails("VarToFile", {Value("x"), Value("T:\\NO\\DIR.BIN")},
+                      vorlan::czech("Soubor nelze vytvořit")));
+    EXPECT_TRUE(
+        fails("FileSize", {Value("T:\\MISSING.TXT")}, vorlan::czech("Chyba vstupu a výstupu 2")));
+    EXPECT_TRUE(fails("FileSize", {Value("Q:\\X.TXT")}, vorlan::czech("Chyba vstupu a výstupu 3")));
     vorlan::library::setFileOpenMode(0);
-    EXPECT_TRUE(fails("FileSize", {Value("T:\\")}, "I/O error 5"));
+    EXPECT_TRUE(fails("FileSize", {Value("T:\\")}, vorlan::czech("Chyba vstupu a výstupu 5")));
     vorlan::library::setFileOpenMode(2);
     if (::geteuid() == 0) GTEST_SKIP() << "file permissions do not bind the super-user";
     ::chmod((root / "ALL.BIN").c_str(), 0444); // read-only: the default mode opens for writing too
-    EXPECT_TRUE(fails("FileSize", {Value("T:\\ALL.BIN")}, "I/O error 5"));
+    EXPECT_TRUE(
+        fails("FileSize", {Value("T:\\ALL.BIN")}, vorlan::czech("Chyba vstupu a výstupu 5")));
     vorlan::library::setFileOpenMode(0);
     EXPECT_EQ(lib.integer("FileSize", {Value("T:\\ALL.BIN")}), 5);
 }

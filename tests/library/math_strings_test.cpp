@@ -1,3 +1,4 @@
+#include "core/cp1250.h"
 #include "library_calls.h"
 
 #include "library/math_strings.h"
@@ -38,20 +39,21 @@ TEST_F(MathStrings, GuardsAnswerZeroInsteadOfFailing) {
 }
 
 TEST_F(MathStrings, FloatingPointFailuresStopTheScript) {
-    EXPECT_TRUE(fails("Sqrt", {Value(-1)}, "Invalid floating point operation"));
-    EXPECT_TRUE(fails("Exp", {Value(1000)}, "overflow"));
-    EXPECT_TRUE(fails("Sqr", {Value(1e200)}, "overflow"));
-    EXPECT_TRUE(fails("Cos", {Value(std::numeric_limits<double>::infinity())}, "Invalid"));
-    EXPECT_TRUE(fails("Round", {Value(3e9)}, "Invalid floating point operation"));
-    EXPECT_TRUE(fails("Round", {Value(-2147483649.0)}, "Integer range"));
-    EXPECT_TRUE(fails("Trunc", {Value(-3e9)}, "Integer range"));
-    EXPECT_TRUE(fails("RealRound", {Value(1e9), Value(2)}, "Integer range"));
+    EXPECT_TRUE(fails("Sqrt", {Value(-1)}, vorlan::czech("Neplatná operace s reálným číslem")));
+    EXPECT_TRUE(fails("Exp", {Value(1000)}, vorlan::czech("Přetečení")));
+    EXPECT_TRUE(fails("Sqr", {Value(1e200)}, vorlan::czech("Přetečení")));
     EXPECT_TRUE(
-        fails("RealRound", {Value(1.0), Value(40)}, "Invalid")); // the 32-bit power of ten is 0
+        fails("Cos", {Value(std::numeric_limits<double>::infinity())}, vorlan::czech("Neplatná")));
+    EXPECT_TRUE(fails("Round", {Value(3e9)}, vorlan::czech("Neplatná operace s reálným číslem")));
+    EXPECT_TRUE(fails("Round", {Value(-2147483649.0)}, vorlan::czech("rozsah typu Integer")));
+    EXPECT_TRUE(fails("Trunc", {Value(-3e9)}, vorlan::czech("rozsah typu Integer")));
+    EXPECT_TRUE(fails("RealRound", {Value(1e9), Value(2)}, vorlan::czech("rozsah typu Integer")));
+    EXPECT_TRUE(fails("RealRound", {Value(1.0), Value(40)},
+                      vorlan::czech("Neplatná"))); // the 32-bit power of ten is 0
     // The 6-byte real holds no more than about 1.7E38; below 2.9E-39 it silently becomes 0.
-    EXPECT_TRUE(fails("Str", {Value(1e39)}, "overflow"));
-    EXPECT_TRUE(fails("Val", {Value("1e39")}, "overflow"));
-    EXPECT_TRUE(fails("StrToReal", {Value("2,5e400")}, "overflow"));
+    EXPECT_TRUE(fails("Str", {Value(1e39)}, vorlan::czech("Přetečení")));
+    EXPECT_TRUE(fails("Val", {Value("1e39")}, vorlan::czech("Přetečení")));
+    EXPECT_TRUE(fails("StrToReal", {Value("2,5e400")}, vorlan::czech("Přetečení")));
     EXPECT_EQ(lib.number("Val", {Value("1e-50")}), 0);
     EXPECT_EQ(lib.number("Val", {Value("1e-400")}), 0);
 }

@@ -1,5 +1,6 @@
 // Qt headers define `slots` as nothing; forms code includes this header after them.
 #define slots
+#include "core/cp1250.h"
 #include "script/bind.h"
 #undef slots
 #include "script/comp_wrapper.h"
@@ -243,7 +244,7 @@ TEST(Bind, PointerAccessorsTakeOtherObjectsAndIndexesAreNamed) {
     std::vector<Value> index{Value(1)};
     EXPECT_EQ(reg.getProperty(*item, &other, index, result, error), DispStatus::Exception);
     EXPECT_EQ(reg.getProperty(*item, &object, {}, result, error), DispStatus::Exception);
-    EXPECT_EQ(error.description, "Item needs one index");
+    EXPECT_EQ(error.description, vorlan::czech("Item potřebuje jeden index"));
     ASSERT_EQ(reg.getProperty(*item, &object, index, result, error), DispStatus::Ok);
     EXPECT_EQ(result.toString(), "b");
 }

@@ -1,3 +1,4 @@
+#include "core/cp1250.h"
 #include "script/builtins.h"
 #include "script/comp_wrapper.h"
 #include "script/component.h"
@@ -205,9 +206,9 @@ TEST(Registry, ComponentsAnswerTheirOwnerAndTheirComponents) {
     EXPECT_EQ(nativeObjectOf(get(*ownerRef, "Owner", {})), nullptr);
     std::string failure;
     get(*ownerRef, "Components", {Value(2)}, &failure);
-    EXPECT_EQ(failure, "List index out of bounds (2)");
+    EXPECT_EQ(failure, vorlan::czech("Index seznamu je mimo meze (2)"));
     get(*ownerRef, "Components", {}, &failure);
-    EXPECT_EQ(failure, "Components needs one index");
+    EXPECT_EQ(failure, vorlan::czech("Components potřebuje jeden index"));
 }
 
 TEST(Registry, SignatureParsing) {

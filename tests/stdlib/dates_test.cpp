@@ -45,9 +45,9 @@ TEST_F(DatesTest, CalendarArithmetic) {
     call("DecodeDate", args);
     EXPECT_EQ(args[1].toInt() * 10000 + args[2].toInt() * 100 + args[3].toInt(), 20240305);
     EXPECT_EQ(failure("EncodeDate", {i32(2023), i32(2), i32(29)}),
-              "EConvertError: Invalid argument to date encode");
+              vorlan::czech("EConvertError: Neplatné údaje pro sestavení data"));
     EXPECT_EQ(failure("EncodeTime", {i32(24), i32(0), i32(0), i32(0)}),
-              "EConvertError: Invalid argument to time encode");
+              vorlan::czech("EConvertError: Neplatné údaje pro sestavení času"));
 }
 
 TEST_F(DatesTest, TextsOfTheCzechDefaults) {
@@ -93,11 +93,13 @@ TEST_F(DatesTest, ReadingDatesAndTimes) {
     EXPECT_EQ(strToTime("12 AM").days, 0);
     EXPECT_EQ(strToDateTime("5.3.2024 14:30").days, at(2024, 3, 5, 14, 30).days);
     EXPECT_EQ(failure("StrToDate", {Value("32.1.2000")}),
-              "EConvertError: '32.1.2000' is not a valid date");
-    EXPECT_EQ(failure("StrToDate", {Value("")}), "EConvertError: '' is not a valid date");
-    EXPECT_EQ(failure("StrToTime", {Value("25:00")}), "EConvertError: '25:00' is not a valid time");
+              vorlan::czech("EConvertError: '32.1.2000' není platné datum"));
+    EXPECT_EQ(failure("StrToDate", {Value("")}),
+              vorlan::czech("EConvertError: '' není platné datum"));
+    EXPECT_EQ(failure("StrToTime", {Value("25:00")}),
+              vorlan::czech("EConvertError: '25:00' není platný čas"));
     EXPECT_EQ(failure("StrToDateTime", {Value("5.3.2024 x")}),
-              "EConvertError: '5.3.2024 x' is not a valid date and time");
+              vorlan::czech("EConvertError: '5.3.2024 x' není platné datum a čas"));
     EXPECT_EQ(call("StrToDateDef", {Value("nic"), Value(DateTime{7})}).toDate().days, 7);
     std::vector<Value> args{Value("29.2.2023"), Value(DateTime{1})};
     EXPECT_FALSE(call("TryStrToDate", args).toBool());

@@ -32,10 +32,11 @@ TEST_F(NumbersTest, IntegerTextBothWaysAndTheErrorsOfBadText) {
     EXPECT_EQ(call("StrToInt", {Value("$1F")}).toInt(), 31);
     EXPECT_EQ(call("StrToInt", {Value("$FFFFFFFF")}).toInt(), -1);
     EXPECT_EQ(failure("StrToInt", {Value("12 ")}),
-              "EConvertError: '12 ' is not a valid integer value");
+              vorlan::czech("EConvertError: '12 ' není platné celé číslo"));
     EXPECT_EQ(failure("StrToInt", {Value("2147483648")}),
-              "EConvertError: '2147483648' is not a valid integer value");
-    EXPECT_EQ(failure("StrToInt", {Value("")}), "EConvertError: '' is not a valid integer value");
+              vorlan::czech("EConvertError: '2147483648' není platné celé číslo"));
+    EXPECT_EQ(failure("StrToInt", {Value("")}),
+              vorlan::czech("EConvertError: '' není platné celé číslo"));
     EXPECT_EQ(call("StrToIntDef", {Value("x1"), i32(7)}).toInt(), 7);
     std::vector<Value> args{Value("123"), i32(0)};
     EXPECT_TRUE(call("TryStrToInt", args).toBool());
@@ -48,7 +49,7 @@ TEST_F(NumbersTest, IntegerTextBothWaysAndTheErrorsOfBadText) {
 TEST_F(NumbersTest, FloatTextFollowsTheDecimalSeparator) {
     EXPECT_EQ(call("StrToFloat", {Value(" 1,5E3 ")}).toDouble(), 1500.0);
     EXPECT_EQ(failure("StrToFloat", {Value("1.5")}),
-              "EConvertError: '1.5' is not a valid floating point value");
+              vorlan::czech("EConvertError: '1.5' není platné reálné číslo"));
     EXPECT_EQ(call("StrToFloatDef", {Value("abc"), Value(2.5)}).toDouble(), 2.5);
     formatSettings().decimalSeparator = Value(".");
     EXPECT_EQ(call("StrToFloat", {Value("-0.25")}).toDouble(), -0.25);
@@ -132,20 +133,22 @@ TEST_F(NumbersTest, FormatErrorsNameTheFormat) {
     const auto fails = [&](const char* pattern, std::vector<Value> args) {
         return failure("Format", {Value(pattern), array(std::move(args))});
     };
-    EXPECT_EQ(fails("%d %d", {i32(1)}), "EConvertError: No argument for format '%d %d'");
+    EXPECT_EQ(fails("%d %d", {i32(1)}),
+              vorlan::czech("EConvertError: Chybí argument pro formát '%d %d'"));
     EXPECT_EQ(fails("%d", {Value("x")}),
-              "EConvertError: Format '%d' invalid or incompatible with argument");
+              vorlan::czech("EConvertError: Formát '%d' je chybný nebo neodpovídá argumentu"));
     EXPECT_EQ(fails("%d", {Value(1.5)}),
-              "EConvertError: Format '%d' invalid or incompatible with argument");
+              vorlan::czech("EConvertError: Formát '%d' je chybný nebo neodpovídá argumentu"));
     EXPECT_EQ(fails("%q", {i32(1)}),
-              "EConvertError: Format '%q' invalid or incompatible with argument");
+              vorlan::czech("EConvertError: Formát '%q' je chybný nebo neodpovídá argumentu"));
     EXPECT_EQ(fails("100%", {}),
-              "EConvertError: Format '100%' invalid or incompatible with argument");
+              vorlan::czech("EConvertError: Formát '100%' je chybný nebo neodpovídá argumentu"));
     EXPECT_EQ(fails("%f", {Value("1,5")}),
-              "EConvertError: Format '%f' invalid or incompatible with argument");
+              vorlan::czech("EConvertError: Formát '%f' je chybný nebo neodpovídá argumentu"));
     // Long formats are named by their first 31 characters.
     EXPECT_EQ(fails("abcdefghijklmnopqrstuvwxyz0123456789 %d", {}),
-              "EConvertError: No argument for format 'abcdefghijklmnopqrstuvwxyz01234'");
+              vorlan::czech(
+                  "EConvertError: Chybí argument pro formát 'abcdefghijklmnopqrstuvwxyz01234'"));
 }
 
 TEST_F(NumbersTest, OpenArraysOfPascalLeaveOutTheElementTheCompilerAdds) {
@@ -153,7 +156,7 @@ TEST_F(NumbersTest, OpenArraysOfPascalLeaveOutTheElementTheCompilerAdds) {
     // [1, 2] arrives as three elements: a third %d has no argument.
     EXPECT_EQ(text("Format", {Value("%d-%d"), pascalArray({i32(1), i32(2)})}), "1-2");
     EXPECT_EQ(failure("Format", {Value("%d-%d-%d"), pascalArray({i32(1), i32(2)})}),
-              "EConvertError: No argument for format '%d-%d-%d'");
+              vorlan::czech("EConvertError: Chybí argument pro formát '%d-%d-%d'"));
     // A Basic array passes every element, an empty last one included.
     script::setProgramLanguage("PMB");
     EXPECT_EQ(text("Format", {Value("%d-%s-%d"), array({i32(1), Value(), i32(3)})}), "1--3");
@@ -162,7 +165,7 @@ TEST_F(NumbersTest, OpenArraysOfPascalLeaveOutTheElementTheCompilerAdds) {
 TEST_F(NumbersTest, CurrencyAndBooleanText) {
     EXPECT_EQ(call("StrToCurr", {Value("12,34")}).toCurrency().scaled, 123400);
     EXPECT_EQ(failure("StrToCurr", {Value("12.34")}),
-              "EConvertError: '12.34' is not a valid floating point value");
+              vorlan::czech("EConvertError: '12.34' není platné reálné číslo"));
     EXPECT_EQ(text("CurrToStrF", {Value(script::Currency{-15000}), i32(4), i32(2)}),
               czech("-1,50 Kč"));
     EXPECT_EQ(text("BoolToStr", {Value(true)}), "-1");
@@ -170,7 +173,7 @@ TEST_F(NumbersTest, CurrencyAndBooleanText) {
     EXPECT_TRUE(call("StrToBool", {Value("true")}).toBool());
     EXPECT_FALSE(call("StrToBool", {Value("0")}).toBool());
     EXPECT_EQ(failure("StrToBool", {Value("ano")}),
-              "EConvertError: 'ano' is not a valid boolean value");
+              vorlan::czech("EConvertError: 'ano' není platná logická hodnota"));
 }
 
 TEST_F(NumbersTest, CurrencyFormsOfTheSettings) {

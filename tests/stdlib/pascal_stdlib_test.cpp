@@ -72,8 +72,8 @@ TEST_F(PascalStdlib, HandlersReadTheMessageAndClassOfTheException) {
                        "    TestOut(ExceptionClassName + ': ' + ExceptionMessage);",
                        "  end;",
                        "end."}),
-              "EConvertError: '12x' is not a valid integer value "
-              "Exception: Chyba 3 EConvertError: 5 ks ab Exception: plain text");
+              vorlan::czech("EConvertError: '12x' není platné celé číslo "
+                            "Exception: Chyba 3 EConvertError: 5 ks ab Exception: plain text"));
     EXPECT_TRUE(errors.empty()) << errorText();
 }
 
@@ -89,7 +89,7 @@ TEST_F(PascalStdlib, AnUncaughtExceptionStopsWithItsMessageAndPlace) {
     run({"begin", "  TestOut('before');", "  StrToDate('31.2.2024');", "  TestOut('after');",
          "end."});
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errorText(), "'31.2.2024' is not a valid date");
+    EXPECT_EQ(errorText(), "'31.2.2024' není platné datum");
     EXPECT_EQ(errors[0].line, 3);
     EXPECT_EQ(vorlan::testing::joined(output()), "before");
     errors.clear();

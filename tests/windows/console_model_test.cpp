@@ -31,22 +31,16 @@ TEST(ConsoleModel, CarriageReturnsBreakLinesAndNothingElseDoes) {
     EXPECT_EQ(m.currentLine(), 4);
 }
 
-TEST(ConsoleModel, KeepsAtMost255CharactersAfterABreak) {
+TEST(ConsoleModel, KeepsAllTheTextAfterABreak) {
+    // A memo of CR LF lines written at once keeps every line, however long.
     ConsoleModel m;
-    m.write("x\r" + std::string(300, 'y'));
-    EXPECT_EQ(m.lines(), (Lines{"x", std::string(255, 'y')}));
-
-    // Breaks inside the kept piece still count; what lies beyond it is dropped, breaks included.
-    ConsoleModel n;
-    n.write("a\r" + std::string(100, 'b') + "\rc" + std::string(200, 'd') + "\re");
-    // 255 characters after the first break: 100 b, the break, c and 153 d.
-    EXPECT_EQ(n.lines(), (Lines{"a", std::string(100, 'b'), "c" + std::string(153, 'd')}));
-    EXPECT_EQ(n.currentLine(), 2);
-
-    // Text before the first break is never cut.
-    ConsoleModel o;
-    o.write(std::string(1000, 'z'));
-    EXPECT_EQ(o.lines()[0].size(), 1000u);
+    m.write("a\r" + std::string(300, 'b') + "\r\n" + std::string(1000, 'c') + "\r\nd");
+    EXPECT_EQ(m.lines(), (Lines{"a", std::string(300, 'b'), "\n" + std::string(1000, 'c'), "\nd"}));
+    EXPECT_FALSE(m.beganAtCarriageReturn(0));
+    EXPECT_TRUE(m.beganAtCarriageReturn(1));
+    EXPECT_TRUE(m.beganAtCarriageReturn(3));
+    m.writeln("");
+    EXPECT_FALSE(m.beganAtCarriageReturn(4));
 }
 
 TEST(ConsoleModel, WritelnAndClear) {

@@ -158,3 +158,17 @@ TEST(ConsoleEcho, CompletedLinesGoOutAtOnceAndTheRestAtTheEnd) {
     console.write("sest\r");
     EXPECT_EQ(out.str(), "řádek\ndva\ntri\nctyri\npet\n");
 }
+
+TEST(ConsoleEcho, ACarriageReturnAndLineFeedEndOneLine) {
+    std::ostringstream out;
+    Console console;
+    console.setEcho(&out);
+    // A memo written with Writeln: CR LF between its lines, nothing lost after a break.
+    console.writeln("prvni\r\ndruhy\r\n" + std::string(400, 'x'));
+    // A line feed of the program's own, not after a break, is the program's text.
+    console.writeln("\nvlastni");
+    console.finishEcho();
+    EXPECT_EQ(out.str(), "prvni\ndruhy\n" + std::string(400, 'x') + "\n\nvlastni\n");
+    // The console's lines keep the line feed, as the window shows them.
+    EXPECT_EQ(console.model().lines()[1], "\ndruhy");
+}

@@ -1,7 +1,10 @@
 #include "app/vorlan/batch_report.h"
 
+#include "app/vorlan/command_line.h"
+
 #include "core/cp1250.h"
 #include "core/path_mapper.h"
+#include "core/text_lines.h"
 #include "data/memory_data_set.h"
 #include "data/table_data_set.h"
 #include "report/charmode/character_output.h"
@@ -9,6 +12,7 @@
 #include "report/output/output_model.h"
 #include "report/run/record_source.h"
 #include "report/run/report_run.h"
+#include "report/template_records.h"
 #include "ui/qt/report/qt_text_measurer.h"
 #include "ui/qt/report/report_printing.h"
 
@@ -54,7 +58,7 @@ bool looksLikeUtf8(std::string_view text) {
 std::unique_ptr<data::MemoryDataSet> readCsv(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.good() && !in.eof()) throw std::runtime_error("datový soubor nelze číst");
+    if (!in.good() && !in.eof()) throw std::runtime_error(czech("datový soubor nelze číst"));
     if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
     if (looksLikeUtf8(text)) text = utf8ToCp1250(text);
     return data::MemoryDataSet::fromCsvText(text);
@@ -65,7 +69,7 @@ std::unique_ptr<data::MemoryDataSet> readCsv(const fs::path& file) {
 std::unique_ptr<data::DataSet> openReportData(const std::string& name) {
     const fs::path file = name;
     std::error_code ec;
-    if (!fs::is_regular_file(file, ec)) throw std::runtime_error("datový soubor neexistuje");
+    if (!fs::is_regular_file(file, ec)) throw std::runtime_error(czech("datový soubor neexistuje"));
     if (hasExtension(file, ".csv")) {
         auto table = readCsv(file);
         table->open();
@@ -80,7 +84,7 @@ std::unique_ptr<data::DataSet> openReportData(const std::string& name) {
         table->open();
         return table;
     }
-    throw std::runtime_error("data musí být tabulka .DBF nebo soubor .CSV");
+    throw std::runtime_error(czech("data musí být tabulka .DBF nebo soubor .CSV"));
 }
 
 namespace {
@@ -105,7 +109,19 @@ int runBatchReport(const BatchReport& request, std::ostream& errors) {
     std::error_code ec;
     if (!fs::is_regular_file(templateFile, ec)) {
         errors << "vorlan: předloha sestavy neexistuje: " << request.templateFile << '\n';
-        return 2;
+        return kExitRunError;
+    }
+
+    {
+        // A file the template reader would skip through line by line (empty, binary, another
+        // kind of text) gives an empty report; a batch must hear that it named no template.
+        std::ifstream in(templateFile, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
+        if (!report::holdsTemplateRecords(splitLines(bytes))) {
+            errors << "vorlan: soubor " << request.templateFile << " neobsahuje předlohu sestavy\n";
+            return kExitRunError;
+        }
     }
 
     std::unique_ptr<data::DataSet> table;
@@ -114,7 +130,7 @@ int runBatchReport(const BatchReport& request, std::ostream& errors) {
     } catch (const std::exception& e) {
         errors << "vorlan: nelze otevřít " << request.dataFile << ": " << engineText(e.what())
                << '\n';
-        return 2;
+        return kExitRunError;
     }
     data::DataSource source(table.get());
     report::DataSetRecords records(&source);
@@ -146,25 +162,25 @@ int runBatchReport(const BatchReport& request, std::ostream& errors) {
 
     if (request.pdfFile) {
         report::TSestVystup output;
-        if (!layOut(output, false)) return 2;
+        if (!layOut(output, false)) return kExitRunError;
         const fs::path file = pdfTarget(*request.pdfFile, templateFile);
         try {
             qt::writeReportPdf(output, file, report.popis);
         } catch (const std::exception& e) {
             errors << "vorlan: " << e.what() << '\n';
-            return 2;
+            return kExitRunError;
         }
     }
     if (request.textFile) {
         report::TSestVystup output;
-        if (!layOut(output, true)) return 2;
+        if (!layOut(output, true)) return kExitRunError;
         const fs::path file = fs::absolute(*request.textFile, ec);
         try {
             report::writeCharacterFile(output, report::orientedPaperHeight(report::paperSettings()),
                                        report.lineSpacing, pathMapper().toProgram(file));
         } catch (const std::exception& e) {
             errors << "vorlan: " << engineText(e.what()) << '\n';
-            return 2;
+            return kExitRunError;
         }
     }
     return 0;

@@ -15,7 +15,8 @@ class DataSet;
 namespace vorlan::app {
 
 // The data of a report made without a program, open: a .DBF table (read-only) or a .CSV file
-// (Windows-1250 or UTF-8). Throws data::DataSetError or std::runtime_error.
+// (Windows-1250 or UTF-8). Throws data::DataSetError or std::runtime_error, whose texts are
+// Windows-1250 like every engine text.
 std::unique_ptr<data::DataSet> openReportData(const std::string& file);
 
 struct BatchReport {

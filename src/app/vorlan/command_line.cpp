@@ -53,6 +53,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         if (a.size() < 2 || a[0] != '-') break;
         if (a == "--headless") {
             out.headless = true;
+        } else if (a == "--stop-on-error") {
+            out.stopOnError = true;
         } else if (a == "--help" || a == "-h") {
             out.help = true;
         } else if (a == "--version") {
@@ -145,6 +147,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             out.error = "--report nespouští žádný program";
         if (!out.error.empty()) return out;
     }
+    if (out.stopOnError && (out.report || out.browse || i >= args.size())) {
+        out.error = "--stop-on-error patří ke spuštění programu";
+        return out;
+    }
     if (out.browse && (out.report || i < args.size())) {
         out.error = "--browse nespouští program ani sestavu";
         return out;
@@ -156,8 +162,13 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     return out;
 }
 
+int haltExitStatus(int code) {
+    return code >= 0 && code <= kExitHaltMax ? code : kExitHaltMax;
+}
+
 std::string usageText() {
-    return "Použití: vorlan [--headless] [--print-to SOUBOR.pdf|SLOŽKA] [--help] [--version]\n"
+    return "Použití: vorlan [--headless] [--stop-on-error] [--print-to SOUBOR.pdf|SLOŽKA]\n"
+           "              [--help] [--version]\n"
            "              [program.vrl [ARGUMENTY PROGRAMU...]]\n"
            "Spustí archiv programu VORLAN; bez něj otevře hlavní okno s nabídkou programů (soubor\n"
            "vorlan.MNU vedle spustitelného souboru, na každém řádku cesta k jednomu programu).\n"
@@ -167,6 +178,9 @@ std::string usageText() {
            "                      dostane odpověď svého výchozího tlačítka a zapíše se na\n"
            "                      standardní chybový výstup. Platí i tehdy, když není k dispozici\n"
            "                      žádný displej.\n"
+           "  --stop-on-error     první chyba skriptu (chyba překladu nebo za běhu) běh hned\n"
+           "                      ukončí s kódem 253; bez této volby platí výchozí odpověď\n"
+           "                      chybového okna a program pokračuje. Pro dávkové úlohy.\n"
            "  --print-to CESTA    tiskové úlohy se místo na tiskárnu zapíší jako soubory PDF:\n"
            "                      CESTA končící na .pdf dostane první úlohu (další úlohy mají ke\n"
            "                      jménu připojeno -002, -003 ...), jiná CESTA je složka, do níž\n"
@@ -191,7 +205,7 @@ std::string usageText() {
            "                      předlohu po souhlasu založí); tabulka nebo soubor CSV dá "
            "seznamy\n"
            "                      položek. Návratový kód 0, když byla předloha uložena, 3, když\n"
-           "                      editor skončil bez uložení, 2, když předlohu nebo data nelze\n"
+           "                      editor skončil bez uložení, 252, když předlohu nebo data nelze\n"
            "                      přečíst.\n"
            "  --kontrola PROGRAM.VRL [--json]\n"
            "                      přeloží každý modul archivu, nic nespustí a vypíše, co program\n"
@@ -202,14 +216,19 @@ std::string usageText() {
            "  --version           vypíše verzi běhového systému a skončí\n"
            "\n"
            "Běh bez oken bez souboru programu skončí hned: není, kdo by program vybral.\n"
-           "Návratový kód (aby dávkové úlohy poznaly program, který selhal):\n"
-           "  0  hotovo\n"
-           "  1  chybný příkazový řádek\n"
-           "  2  (jen bez oken) během běhu se ukázalo chybové hlášení, nebo --report nešlo\n"
-           "     vytvořit\n"
-           "  3  (jen bez oken) skript programu selhal: ukázalo se jeho chybové okno (chyba\n"
-           "     překladu nebo chyba za běhu)\n"
-           "  N  (jen bez oken) program skončil voláním Halt(N) a nic z uvedeného nenastalo\n"
+           "Návratový kód (aby dávkové úlohy poznaly program, který selhal; kódy 250 až 255\n"
+           "patří jen běhovému systému, program je voláním Halt vrátit nemůže):\n"
+           "  0    hotovo\n"
+           "  N    (jen bez oken) program skončil voláním Halt(N), 0 <= N <= 249, a nic\n"
+           "       z níže uvedeného nenastalo; Halt s kódem mimo 0 až 249 vrátí 249\n"
+           "  250  chybný příkazový řádek\n"
+           "  251  program se nespustil: archiv chybí, je to složka, nelze ho číst, je prázdný,\n"
+           "       příliš krátký, jiného formátu nebo poškozený (důvod na standardním\n"
+           "       chybovém výstupu)\n"
+           "  252  (jen bez oken) během běhu se ukázalo chybové hlášení, nebo --report nešlo\n"
+           "       vytvořit\n"
+           "  253  (jen bez oken) skript programu selhal: ukázalo se jeho chybové okno (chyba\n"
+           "       překladu nebo chyba za běhu)\n"
            "Nastavení (umístění oken, písmena jednotek, formáty v sekci [Locale]):\n"
            "$XDG_CONFIG_HOME/vorlan/vorlan.ini.\n";
 }

@@ -9,6 +9,9 @@ namespace vorlan::app {
 
 struct CommandLine {
     bool headless = false;
+    // The first script error ends the run with kExitScriptError instead of going on with the
+    // error box's default answer (for batch jobs).
+    bool stopOnError = false;
     bool help = false;
     bool version = false;
     // Where print jobs go as PDF: a FILE.pdf or a folder (host path).
@@ -41,14 +44,25 @@ CommandLine parseCommandLine(const std::vector<std::string>& args);
 
 std::string usageText();
 
-// Exit statuses of the runtime.
+// Exit statuses of the runtime. A program's Halt(N) ends with N from 0 to kExitHaltMax; the
+// codes above belong to the runtime alone, so a batch job always tells the program's own code
+// from the runtime's.
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitBadCommandLine = 1;
+inline constexpr int kExitHaltMax = 249;
+inline constexpr int kExitBadCommandLine = 250;
+// The program did not run: its archive is missing, a folder, unreadable, empty, too short, of
+// another format or damaged, or it holds no module that can run.
+inline constexpr int kExitNotRun = 251;
 // Headless only: the run showed an error message (a failed program should fail a batch), or a
 // batch report could not be made.
-inline constexpr int kExitRunError = 2;
+inline constexpr int kExitRunError = 252;
 // Headless only: the program's script failed, to compile or while running (its error box was
 // shown). Wins over kExitRunError.
-inline constexpr int kExitScriptError = 3;
+inline constexpr int kExitScriptError = 253;
+
+// The exit status of Halt(code): codes beyond the program's range end with kExitHaltMax, never
+// with a wrapped value (Halt(256) must not look like success) nor with a runtime code. A negative
+// code is a failure too.
+int haltExitStatus(int code);
 
 } // namespace vorlan::app

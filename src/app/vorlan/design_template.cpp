@@ -1,6 +1,7 @@
 #include "app/vorlan/design_template.h"
 
 #include "app/vorlan/batch_report.h"
+#include "app/vorlan/command_line.h"
 #include "core/cp1250.h"
 #include "core/path_mapper.h"
 #include "data/data_set.h"
@@ -23,7 +24,7 @@ int runTemplateDesigner(const std::string& templateFile, const std::optional<std
         } catch (const std::exception& e) {
             errors << "vorlan: nelze otevřít " << *dataFile << ": " << cp1250ToUtf8(e.what())
                    << '\n';
-            return 2;
+            return kExitRunError;
         }
     }
     std::unique_ptr<data::DataSource> source;
@@ -40,7 +41,7 @@ int runTemplateDesigner(const std::string& templateFile, const std::optional<std
     const int result = qt::editReport(report, true);
     if (result == report::kSestNotPossible) {
         errors << "vorlan: nelze otevřít předlohu " << templateFile << '\n';
-        return 2;
+        return kExitRunError;
     }
     return result == report::kSestOk ? 0 : 3;
 }

@@ -61,6 +61,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -129,9 +130,34 @@ void applyLocale(const qt::SettingsStore& settings) {
             std::cerr << "vorlan: [Locale] " << name << "=" << value << " se nepoužije\n";
 }
 
+// What became of the last run the shell started; the exit status of a single run comes from it.
+script::RunOutcome& lastRun() {
+    static script::RunOutcome outcome;
+    return outcome;
+}
+
 void runFromCycle(const std::string& fileName) {
+    lastRun() = {};
     script::runFromArchive() = true;
-    script::runProgramFile(fileName);
+    script::runProgramFile(fileName, &lastRun());
+}
+
+// The status of a run of the program named on the command line; nothing while it did run.
+// `programIsFolder` is looked at before the current folder moves.
+std::optional<int> notRunStatus(const app::CommandLine& commandLine, bool programIsFolder,
+                                bool programExists) {
+    if (!commandLine.program) return std::nullopt;
+    if (!programExists) {
+        std::cerr << "vorlan: " << *commandLine.program
+                  << (programIsFolder ? ": je to složka, ne soubor programu\n"
+                                      : ": soubor programu neexistuje\n");
+        return app::kExitNotRun;
+    }
+    if (lastRun().started) return std::nullopt;
+    // A refusal thrown as an error was shown already (in its box, logged headless).
+    if (!lastRun().refusal.empty())
+        std::cerr << "vorlan: " << cp1250ToUtf8(lastRun().refusal) << '\n';
+    return app::kExitNotRun;
 }
 
 } // namespace
@@ -208,6 +234,7 @@ int main(int argc, char** argv) {
         return app::runTemplateDesigner(*commandLine.design, commandLine.data, std::cerr);
     }
 
+    script::stopRunOnScriptError() = commandLine.stopOnError;
     windows::Console console;
     if (headless) console.setEcho(&std::cout);
     registerUnits(console);
@@ -229,11 +256,13 @@ int main(int argc, char** argv) {
     qt::MainFormOptions options;
     fs::path programHost;
     bool programExists = false;
+    bool programIsFolder = false;
     if (commandLine.program) {
         std::string program = utf8ToCp1250(*commandLine.program);
         programHost = pathMapper().toHostOrEmpty(program);
         std::error_code ec;
         programExists = !programHost.empty() && fs::is_regular_file(programHost, ec);
+        programIsFolder = !programHost.empty() && fs::is_directory(programHost, ec);
         if (programExists) {
             // Absolute, because the current folder moves to the program's folder below.
             programHost = fs::absolute(programHost, ec);
@@ -299,14 +328,18 @@ int main(int argc, char** argv) {
     script::freeAllUnownedObjects();
     stdlib::releaseDesktopObjects();
 
+    // A program that never ran fails its caller in both modes: a desktop started with a file
+    // that is no program ends at once, and a script calling it must not see success. A missing
+    // file on the desktop leaves the main window up to pick another program.
+    if (headless || programExists)
+        if (const auto notRun = notRunStatus(commandLine, programIsFolder, programExists))
+            return *notRun;
     if (headless) {
-        if (commandLine.program && !programExists)
-            std::cerr << "vorlan: soubor programu neexistuje: " << *commandLine.program << '\n';
         // Errors shown during the run must fail a batch, not only scroll past on stderr; a
         // failed script has its own status so a batch can tell it from a missing file.
         if (script::scriptErrorBoxesShown() > 0) return app::kExitScriptError;
         if (qt::shownAppExceptions() > 0) return app::kExitRunError;
-        if (const auto code = script::haltExitCode()) return *code;
+        if (const auto code = script::haltExitCode()) return app::haltExitStatus(*code);
     }
     return status;
 }

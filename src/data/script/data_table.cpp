@@ -361,7 +361,7 @@ bool TDataTable::getPublished(std::string_view name, script::Value& out) const {
 bool TDataTable::setPublished(std::string_view name, const script::Value& value) {
     const bool naming = named(name, "DatabaseName") || named(name, "TableName");
     if (naming && dataSet_->active())
-        throw DataSetError("Cannot perform this operation on an open dataset");
+        throw DataSetError(czech("Tuto operaci nelze provést na otevřené datové sadě"));
     if (named(name, "DatabaseName")) {
         dataSet_->setDatabaseName(value.toString());
     } else if (named(name, "TableName")) {

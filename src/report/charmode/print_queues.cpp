@@ -129,8 +129,8 @@ void PrintQueues::printRaw(const std::string& queue, std::string_view bytes,
     const CommandResult r = runner_.run(argv, bytes);
     if (r.exitCode == 0) return;
     if (r.exitCode < 0 || r.exitCode == 127)
-        throw std::runtime_error("the print command lp could not be started");
-    throw std::runtime_error("the print queue did not accept the job (lp exit status " +
+        throw std::runtime_error(czech("tiskový příkaz lp nelze spustit"));
+    throw std::runtime_error(czech("tisková fronta úlohu nepřijala (návratový kód lp ") +
                              std::to_string(r.exitCode) + ")");
 }
 

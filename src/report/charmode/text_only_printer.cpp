@@ -1,4 +1,5 @@
 #include "report/charmode/text_only_printer.h"
+#include "core/cp1250.h"
 
 #include "core/ui_services.h"
 #include "report/paper/printer_settings.h"
@@ -37,7 +38,7 @@ int TextOnlyAwarePrinter::print(TSestVystup& output, const std::string& title) {
 
 void TextOnlyAwarePrinter::writePdf(TSestVystup& output, const std::string& hostPath,
                                     const std::string& title) {
-    if (!graphic_) throw std::runtime_error("PDF output needs the graphical front end");
+    if (!graphic_) throw std::runtime_error(czech("výstup do PDF potřebuje grafické rozhraní"));
     graphic_->writePdf(output, hostPath, title);
 }
 

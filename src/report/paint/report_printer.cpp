@@ -1,4 +1,5 @@
 #include "report/paint/report_printer.h"
+#include "core/cp1250.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -11,7 +12,7 @@ class NoPrinter : public ReportPrinter {
 public:
     int print(TSestVystup&, const std::string&) override { return kSestNoPrinter; }
     void writePdf(TSestVystup&, const std::string&, const std::string&) override {
-        throw std::runtime_error("PDF output needs the graphical front end");
+        throw std::runtime_error(czech("výstup do PDF potřebuje grafické rozhraní"));
     }
 };
 

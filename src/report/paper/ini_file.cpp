@@ -137,13 +137,13 @@ void IniFile::save(const std::filesystem::path& path) const {
         out.flush();
         if (!out) {
             std::filesystem::remove(temporary, ec);
-            throw std::runtime_error("cannot write " + path.string());
+            throw std::runtime_error("nelze zapsat " + path.string());
         }
     }
     std::filesystem::rename(temporary, path, ec);
     if (ec) {
         std::filesystem::remove(temporary, ec);
-        throw std::runtime_error("cannot write " + path.string());
+        throw std::runtime_error("nelze zapsat " + path.string());
     }
 }
 

@@ -113,6 +113,34 @@ private:
 
 } // namespace
 
+// An element that names a field the data does not have (the table changed since the template
+// was made) keeps field 0 in the model so the designer can show and mend it; printing field 0's
+// data in its place would put a wrong column on the page, so the run refuses. Empty when every
+// named field is there.
+std::string missingFieldMessage(TSestavaTyp& report) {
+    if (report.fieldCount() > 0) {
+        for (const auto& section : report.sections()) {
+            for (std::size_t i = 0; i < section->elements.size(); ++i) {
+                const TPrvekSestavy& e = *section->elements[i];
+                if ((e.kind != kKindField && e.kind != kKindFieldTitle) || e.name.empty() ||
+                    report.fieldIndexOf(e.name) >= 0)
+                    continue;
+                std::string name = report.templateFileName();
+                if (name.empty()) name = report.popis;
+                return czech("Předloha sestavy ") + name + czech(": prvek č. ") +
+                       std::to_string(i + 1) + czech(" oddílu ") + sectionName(section->index) +
+                       czech(" tiskne položku ") + e.name +
+                       czech(", kterou data nemají. Upravte předlohu.");
+            }
+        }
+    }
+    for (int d = 0; d < report.detailCount(); ++d) {
+        std::string inDetail = missingFieldMessage(*report.detail(d));
+        if (!inDetail.empty()) return inDetail;
+    }
+    return {};
+}
+
 bool checkReportData(TSestavaTyp& report) {
     return checkOne(report, nullptr);
 }
@@ -171,6 +199,15 @@ int runReport(TSestava& report, TSestVystup& output, const RunOptions& options, 
     guard.opened = std::move(opened);
     // Loading the template already told OnError when it failed.
     if (loadTemplate && !report.loadTemplate()) return kSestNotPossible;
+    if (const std::string missing = missingFieldMessage(report); !missing.empty()) {
+        MessageBoxRequest request;
+        request.caption = applicationTitle();
+        request.text = missing;
+        request.icon = MessageIcon::Error;
+        ui().messageBox(request);
+        if (report.onError) report.onError(report, kSestNotPossible);
+        return kSestNotPossible;
+    }
     const int code = layoutReport(report, output, options);
     if (code != kSestOk && report.onError) report.onError(report, code);
     return code;

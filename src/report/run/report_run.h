@@ -72,6 +72,11 @@ std::int32_t snapToCharacterRow(std::int32_t position, double rowHeight);
 // The records of a report: its data source when that is a RecordSource, else null.
 RecordSource* recordsOf(TSestavaTyp& report);
 
+// The Czech message (Windows-1250) naming the template, element and field of the first element
+// that prints a field the data does not have; empty when every named field is there. A run
+// refuses such a template.
+std::string missingFieldMessage(TSestavaTyp& report);
+
 // Checks that the report and each of its detail reports can read records, asking the user to
 // open a closed table. Messages go through the UI services.
 bool checkReportData(TSestavaTyp& report);

@@ -1,5 +1,7 @@
 #include "script/archive/program_archive.h"
 
+#include "core/cp1250.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -90,7 +92,7 @@ std::unique_ptr<ArchiveFile> ArchiveFile::fromBytes(std::string bytes, std::stri
 }
 
 void ArchiveFile::damaged(const std::string& what) const {
-    throw ArchiveError("Program archive " + displayName_ + " is damaged: " + what);
+    throw ArchiveError("Archiv programu " + displayName_ + " je poškozen: " + what);
 }
 
 std::string ArchiveFile::readUpTo(std::int64_t offset, std::size_t count) {
@@ -114,8 +116,8 @@ std::optional<std::string> ArchiveFile::readExact(std::int64_t offset, std::size
 std::int32_t ArchiveFile::readInt32(std::int64_t offset, const char* what) {
     const auto bytes = readExact(offset, 4);
     if (!bytes)
-        damaged(std::string(what) + " at offset " + std::to_string(offset) +
-                " lies beyond the end of the file");
+        damaged(std::string(what) + " na pozici " + std::to_string(offset) +
+                " leží za koncem souboru");
     return int32At(*bytes, 0);
 }
 
@@ -132,23 +134,21 @@ std::optional<std::string> ArchiveFile::versionText() {
 
 ArchiveLayout ArchiveFile::layout() {
     ArchiveLayout l;
-    l.block1Size = readInt32(kBlocksOffset, "the length of block 1");
+    l.block1Size = readInt32(kBlocksOffset, "délka bloku 1");
     l.block1Offset = kBlocksOffset + 4;
     if (l.block1Size < 0 || l.block1Offset + l.block1Size > size_)
-        damaged("block 1 claims " + std::to_string(l.block1Size) +
-                " bytes, more than the file holds");
+        damaged("blok 1 má mít " + std::to_string(l.block1Size) + " B, víc, než soubor obsahuje");
     const std::int64_t projectLength = l.block1Offset + l.block1Size;
-    l.projectSize = readInt32(projectLength, "the length of the project");
+    l.projectSize = readInt32(projectLength, "délka projektu");
     l.projectOffset = projectLength + 4;
     if (l.projectSize < 0 || l.projectOffset + l.projectSize > size_)
-        damaged("the project claims " + std::to_string(l.projectSize) +
-                " bytes, more than the file holds");
+        damaged("projekt má mít " + std::to_string(l.projectSize) + " B, víc, než soubor obsahuje");
     const std::int64_t countOffset = l.projectOffset + l.projectSize;
-    l.entryCount = readInt32(countOffset, "the number of modules");
+    l.entryCount = readInt32(countOffset, "počet modulů");
     l.entriesOffset = countOffset + 4;
     if (l.entryCount < 0 || l.entryCount > size_ / kMinEntrySize)
-        damaged("the directory claims " + std::to_string(l.entryCount) +
-                " modules, more than the file can hold");
+        damaged("adresář má mít " + std::to_string(l.entryCount) +
+                " modulů, víc, než se do souboru vejde");
     return l;
 }
 
@@ -170,15 +170,15 @@ std::vector<DirectoryEntry> ArchiveFile::directory() {
     std::unordered_map<std::int64_t, int> seen;
     std::int64_t at = l.entriesOffset;
     for (int i = 1; i <= l.entryCount; ++i) {
-        const std::string where = "directory entry " + std::to_string(i);
-        if (at < 0) damaged(where + " lies before the start of the file");
-        if (at + kMinEntrySize > size_) damaged(where + " lies beyond the end of the file");
+        const std::string where = "položka adresáře " + std::to_string(i);
+        if (at < 0) damaged(where + " leží před začátkem souboru");
+        if (at + kMinEntrySize > size_) damaged(where + " leží za koncem souboru");
         if (auto [it, fresh] = seen.emplace(at, i); !fresh)
-            damaged(where + " is entry " + std::to_string(it->second) +
-                    " again (the entry chain loops)");
+            damaged(where + " je znovu položka " + std::to_string(it->second) +
+                    " (řetěz položek se zacyklil)");
         const std::string bytes = readUpTo(at, 1 + 255 + 16);
         const auto nameLength = static_cast<unsigned char>(bytes[0]);
-        if (bytes.size() < 1 + nameLength + 16u) damaged(where + " runs past the end of the file");
+        if (bytes.size() < 1 + nameLength + 16u) damaged(where + " přesahuje konec souboru");
         DirectoryEntry e;
         e.entryOffset = at;
         e.name = unscrambleText(std::string_view(bytes).substr(1, nameLength), kNameKey);
@@ -193,25 +193,25 @@ std::vector<DirectoryEntry> ArchiveFile::directory() {
 }
 
 SourceBlock ArchiveFile::source(const DirectoryEntry& entry) {
-    const std::string module = "the source of " + entry.name;
+    const std::string module = "zdrojový text modulu " + cp1250ToUtf8(entry.name);
     const std::int64_t start = entry.sourceOffset;
-    if (start < 0 || start + 5 > size_) damaged(module + " lies beyond the end of the file");
-    const std::int32_t count = readInt32(start, "the line count");
+    if (start < 0 || start + 5 > size_) damaged(module + " leží za koncem souboru");
+    const std::int32_t count = readInt32(start, "počet řádků");
     const std::string padByte = readUpTo(start + 4, 1);
     SourceBlock block;
     block.padLength = static_cast<unsigned char>(padByte[0]);
     const std::int64_t first = start + 5 + block.padLength;
     // Every line takes at least its length byte.
     if (count < 0 || first + count > size_)
-        damaged(module + " claims " + std::to_string(count) + " lines, more than the file holds");
+        damaged(module + " má mít " + std::to_string(count) + " řádků, víc, než soubor obsahuje");
     const std::string bytes = readUpTo(first, static_cast<std::size_t>(count) * 256);
     block.lines.reserve(static_cast<std::size_t>(count));
     std::size_t pos = 0;
     for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
-        if (pos >= bytes.size()) damaged(module + " ends before line " + std::to_string(i + 1));
+        if (pos >= bytes.size()) damaged(module + " končí před řádkem " + std::to_string(i + 1));
         const auto length = static_cast<unsigned char>(bytes[pos]);
         if (pos + 1 + length > bytes.size())
-            damaged(module + ": line " + std::to_string(i + 1) + " runs past the end of the file");
+            damaged(module + ": řádek " + std::to_string(i + 1) + " přesahuje konec souboru");
         block.lines.push_back(unscrambleText(std::string_view(bytes).substr(pos + 1, length),
                                              lineKey(i, block.padLength)));
         pos += 1 + length;
@@ -223,8 +223,9 @@ std::string ArchiveFile::form(const DirectoryEntry& entry) {
     if (entry.formSize == 0) return {};
     if (entry.formSize < 0 || entry.formOffset < 0 ||
         static_cast<std::int64_t>(entry.formOffset) + entry.formSize > size_)
-        damaged("the form of " + entry.name + " (" + std::to_string(entry.formSize) + " bytes at " +
-                std::to_string(entry.formOffset) + ") lies beyond the end of the file");
+        damaged("formulář modulu " + cp1250ToUtf8(entry.name) + " (" +
+                std::to_string(entry.formSize) + " B na pozici " +
+                std::to_string(entry.formOffset) + ") leží za koncem souboru");
     return readUpTo(entry.formOffset, static_cast<std::size_t>(entry.formSize));
 }
 

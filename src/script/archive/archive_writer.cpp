@@ -16,8 +16,7 @@ constexpr std::size_t kMaxArchiveSize = std::numeric_limits<std::int32_t>::max()
 
 void putInt32(std::string& out, std::size_t value) {
     if (value > kMaxArchiveSize)
-        throw std::invalid_argument(
-            "The program archive would reach 2 GiB, more than it can address");
+        throw std::invalid_argument("Archiv programu by dosáhl 2 GiB, víc, než dokáže adresovat");
     const auto v = static_cast<std::uint32_t>(value);
     for (int i = 0; i < 4; ++i)
         out += static_cast<char>((v >> (8 * i)) & 0xFF);
@@ -36,9 +35,9 @@ std::string sourceBlock(const ArchiveModule& module, int padLength) {
     for (std::size_t i = 0; i < module.lines.size(); ++i) {
         const std::string& line = module.lines[i];
         if (line.size() > 255)
-            throw std::invalid_argument("Module " + cp1250ToUtf8(module.name) + ", line " +
+            throw std::invalid_argument("Modul " + cp1250ToUtf8(module.name) + ", řádek " +
                                         std::to_string(i + 1) + ": " + std::to_string(line.size()) +
-                                        " bytes, a line may hold at most 255");
+                                        " B, řádek smí mít nejvýš 255 B");
         putShortString(out, scrambleText(line, lineKey(i, padLength)));
     }
     return out;
@@ -54,12 +53,12 @@ std::string fitVersionText(std::string_view text) {
 
 std::string writeProgramArchive(const ArchiveContents& contents) {
     if (contents.padLength < 0 || contents.padLength > 255)
-        throw std::invalid_argument("Pad length " + std::to_string(contents.padLength) +
-                                    " is outside 0..255");
+        throw std::invalid_argument("Délka výplně " + std::to_string(contents.padLength) +
+                                    " je mimo rozsah 0 až 255");
     for (const auto& module : contents.modules)
         if (module.name.empty() || module.name.size() > 255)
-            throw std::invalid_argument("Module name '" + cp1250ToUtf8(module.name) +
-                                        "' must have 1 to 255 bytes");
+            throw std::invalid_argument("Jméno modulu '" + cp1250ToUtf8(module.name) +
+                                        "' musí mít 1 až 255 B");
 
     std::string out(kArchiveMagic);
     out.resize(static_cast<std::size_t>(kVersionOffset), '\0');
@@ -97,8 +96,7 @@ std::string writeProgramArchive(const ArchiveContents& contents) {
     }
     out += data;
     if (out.size() > kMaxArchiveSize)
-        throw std::invalid_argument(
-            "The program archive would reach 2 GiB, more than it can address");
+        throw std::invalid_argument("Archiv programu by dosáhl 2 GiB, víc, než dokáže adresovat");
     return out;
 }
 
@@ -108,7 +106,7 @@ void writeProgramArchiveFile(const ArchiveContents& contents,
     std::ofstream file(hostPath, std::ios::binary | std::ios::trunc);
     file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     file.close();
-    if (!file) throw std::runtime_error("Cannot write " + hostPath.string());
+    if (!file) throw std::runtime_error("Nelze zapsat " + hostPath.string());
 }
 
 } // namespace vorlan::archive

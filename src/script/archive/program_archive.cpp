@@ -6,6 +6,7 @@
 #include "core/version.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <numeric>
 
 namespace vorlan::archive {
@@ -56,15 +57,29 @@ void showVersionMismatch(const std::string& archiveVersion) {
     ui().messageBox(request);
 }
 
-bool readOpened(std::unique_ptr<ArchiveFile> file, const std::string& fileName) {
+bool refuse(std::string* refusal, const std::string& why) {
+    if (refusal) *refusal = why;
+    return false;
+}
+
+// A file too short to hold the archive's fixed header is not told to the user in a box (the run
+// just ends), but a batch run must still learn why nothing ran.
+bool refuseShort(std::string* refusal, const ArchiveFile& file, const std::string& fileName) {
+    if (file.size() == 0) return refuse(refusal, fileName + czech(": soubor programu je prázdný"));
+    return refuse(refusal, fileName + czech(": soubor programu je příliš krátký (") +
+                               std::to_string(file.size()) + czech(" B), není to archiv programu"));
+}
+
+bool readOpened(std::unique_ptr<ArchiveFile> file, const std::string& fileName,
+                std::string* refusal) {
     const auto magic = file->readExact(0, kArchiveMagic.size());
-    if (!magic) return false;
+    if (!magic) return refuseShort(refusal, *file, fileName);
     if (*magic != kArchiveMagic) {
         showWrongFormat(fileName);
-        return false;
+        return refuse(refusal, fileName + czech(": soubor není archiv programu VORLAN"));
     }
     const auto version = file->versionText();
-    if (!version) return false;
+    if (!version) return refuseShort(refusal, *file, fileName);
     // Only the version number counts; the date and the edition may differ.
     if (std::string_view(*version).substr(0, 4) != kRuntimeVersion.substr(0, 4))
         showVersionMismatch(*version);
@@ -104,18 +119,24 @@ std::string archiveLookup(std::string_view fileName) {
     return item.substr(upperCase(stripPath(fileName)).size() + 1);
 }
 
-bool readProgramArchive(const std::string& fileName) {
+bool readProgramArchive(const std::string& fileName, std::string* refusal) {
     closeProgramArchive();
-    const auto host = pathMapper().toHostOrEmpty(changeFileExt(fileName, ".VRL"));
-    if (host.empty()) return false;
+    const std::string archiveName = changeFileExt(fileName, ".VRL");
+    const auto host = pathMapper().toHostOrEmpty(archiveName);
+    std::error_code ec;
+    if (host.empty() || !std::filesystem::exists(host, ec))
+        return refuse(refusal, archiveName + czech(": soubor programu neexistuje"));
+    if (std::filesystem::is_directory(host, ec))
+        return refuse(refusal, archiveName + czech(": je to složka, ne soubor programu"));
     auto file = ArchiveFile::open(host);
-    if (!file) return false;
-    return readOpened(std::move(file), fileName);
+    if (!file) return refuse(refusal, archiveName + czech(": soubor programu nelze číst"));
+    return readOpened(std::move(file), fileName, refusal);
 }
 
 bool readProgramArchiveFromBytes(std::string bytes, const std::string& fileName) {
     closeProgramArchive();
-    return readOpened(ArchiveFile::fromBytes(std::move(bytes), cp1250ToUtf8(fileName)), fileName);
+    return readOpened(ArchiveFile::fromBytes(std::move(bytes), cp1250ToUtf8(fileName)), fileName,
+                      nullptr);
 }
 
 void closeProgramArchive() {
@@ -146,8 +167,9 @@ std::optional<std::string> readArchiveModuleForm(std::string_view moduleName) {
 std::string readArchiveProjectBlock(const std::string& archiveFileName) {
     const auto host = pathMapper().toHostOrEmpty(archiveFileName);
     auto file = host.empty() ? nullptr : ArchiveFile::open(host);
-    if (!file) throw ArchiveError("Cannot open program archive " + cp1250ToUtf8(archiveFileName));
-    if (!file->hasMagic()) throw ArchiveError(host.string() + " is not a program archive");
+    if (!file)
+        throw ArchiveError("Archiv programu " + cp1250ToUtf8(archiveFileName) + " nelze otevřít");
+    if (!file->hasMagic()) throw ArchiveError(host.string() + " není archiv programu");
     return file->projectBlock();
 }
 

@@ -136,7 +136,9 @@ std::string archiveLookup(std::string_view fileName);
 // reads its directory. False when the file cannot be opened or is not an archive (the latter is
 // told to the user); an archive written by another version is only warned about. Damaged data
 // throws ArchiveError. After a false or a throw no archive is open and the directory is empty.
-bool readProgramArchive(const std::string& fileName);
+// With `refusal` given, a false leaves there why the file was not used (Czech, Windows-1250),
+// for a batch run to print.
+bool readProgramArchive(const std::string& fileName, std::string* refusal = nullptr);
 // The same on archive bytes in memory; `fileName` only names it in messages.
 bool readProgramArchiveFromBytes(std::string bytes, const std::string& fileName);
 // Closes the open archive and empties the directory.

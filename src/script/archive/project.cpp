@@ -17,16 +17,16 @@ std::string itemText(const StreamValue& value, std::size_t item, const std::stri
     case ValueKind::WString:
         return utf16ToCp1250(value.wide);
     default:
-        throw ArchiveError("Project item " + std::to_string(item + 1) + ": " + property +
-                           " is not a string");
+        throw ArchiveError("Položka projektu " + std::to_string(item + 1) + ": " + property +
+                           " není text");
     }
 }
 
 bool itemFlag(const StreamValue& value, std::size_t item, const std::string& property) {
     if (value.kind == ValueKind::True) return true;
     if (value.kind == ValueKind::False) return false;
-    throw ArchiveError("Project item " + std::to_string(item + 1) + ": " + property +
-                       " is not a Boolean");
+    throw ArchiveError("Položka projektu " + std::to_string(item + 1) + ": " + property +
+                       " není logická hodnota");
 }
 
 // Only what differs from the default is stored, as the component streaming of the development
@@ -47,7 +47,7 @@ std::vector<ProjectItem> projectItemsFromStream(const stream::StreamObject& proj
     const StreamValue* collection = project.property("ProjectItems");
     if (!collection) return items; // a project without items stores no collection
     if (collection->kind != ValueKind::Collection)
-        throw ArchiveError("The project's ProjectItems is not a collection");
+        throw ArchiveError("ProjectItems projektu není kolekce");
     for (std::size_t i = 0; i < collection->items.size(); ++i) {
         ProjectItem item;
         for (const StreamProperty& p : collection->items[i].properties) {

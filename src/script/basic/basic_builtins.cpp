@@ -21,7 +21,7 @@ std::string str(const Value& v) {
     return v.toString();
 }
 std::int32_t num(const Value& v) {
-    if (v.isNull()) raise(94, "Invalid use of Null");
+    if (v.isNull()) raise(94, czech("Neplatné použití hodnoty Null"));
     return v.toInt();
 }
 void checkLength(std::int64_t n) {
@@ -86,7 +86,7 @@ DateTime toDate(const Value& v) {
 }
 
 double dateArg(const Value& v) {
-    if (v.isNull()) raise(94, "Invalid use of Null");
+    if (v.isNull()) raise(94, czech("Neplatné použití hodnoty Null"));
     const double days = toDate(v).days;
     // Years 100 to 9999.
     if (!(days >= -657434.0 && days < 2958466.0)) raise(5);
@@ -235,7 +235,7 @@ Value bound(Args a, bool upper) {
 }
 
 Value convertInt(const Value& v, std::int64_t low, std::int64_t high) {
-    if (v.isNull()) raise(94, "Invalid use of Null");
+    if (v.isNull()) raise(94, czech("Neplatné použití hodnoty Null"));
     if (v.isObject() || v.isArray()) raise(13);
     const double d = v.toDouble();
     if (std::isnan(d) || d < static_cast<double>(low) - 0.5 || d >= static_cast<double>(high) + 0.5)
@@ -509,7 +509,7 @@ const Builtin kBuiltins[] = {
      }},
     {"CStr", 1, 1,
      [](Args a) {
-         if (a[0].isNull()) raise(94, "Invalid use of Null");
+         if (a[0].isNull()) raise(94, czech("Neplatné použití hodnoty Null"));
          return Value(str(a[0]));
      }},
     {"CInt", 1, 1, [](Args a) { return convertInt(a[0], -32768, 32767); }},
@@ -517,7 +517,7 @@ const Builtin kBuiltins[] = {
     {"CByte", 1, 1, [](Args a) { return convertInt(a[0], 0, 255); }},
     {"CDbl", 1, 1,
      [](Args a) {
-         if (a[0].isNull()) raise(94, "Invalid use of Null");
+         if (a[0].isNull()) raise(94, czech("Neplatné použití hodnoty Null"));
          if (a[0].isObject() || a[0].isArray()) raise(13);
          return Value(a[0].toDouble());
      }},
@@ -525,7 +525,7 @@ const Builtin kBuiltins[] = {
      [](Args a) { return Value(static_cast<double>(static_cast<float>(a[0].toDouble()))); }},
     {"CBool", 1, 1,
      [](Args a) {
-         if (a[0].isNull()) raise(94, "Invalid use of Null");
+         if (a[0].isNull()) raise(94, czech("Neplatné použití hodnoty Null"));
          if (a[0].isObject() || a[0].isArray()) raise(13);
          return Value(a[0].toBool());
      }},
@@ -556,7 +556,7 @@ const Builtin kBuiltins[] = {
      }},
     {"Sgn", 1, 1,
      [](Args a) {
-         if (a[0].isNull()) raise(94, "Invalid use of Null");
+         if (a[0].isNull()) raise(94, czech("Neplatné použití hodnoty Null"));
          const double d = a[0].toDouble();
          return Value(d < 0 ? -1 : d > 0 ? 1 : 0);
      }},

@@ -41,8 +41,7 @@ public:
             return result;
         case 1: // Add
             need(2);
-            if (find(args[0]) >= 0)
-                raise(457, "This key is already associated with an element of this collection");
+            if (find(args[0]) >= 0) raise(457, czech("Tento klíč už v kolekci je"));
             add(args[0], args[1]);
             return result;
         case 2:
@@ -61,7 +60,7 @@ public:
         case 5: {
             need(1);
             const int at = find(args[0]);
-            if (at < 0) raise(32811, "Element not found");
+            if (at < 0) raise(32811, czech("Prvek nebyl nalezen"));
             entries_.erase(entries_.begin() + at);
             reindex();
             return result;
@@ -79,9 +78,8 @@ public:
             if (!put) raise(450);
             need(2);
             const int at = find(args[0]);
-            if (at < 0) raise(32811, "Element not found");
-            if (find(args[1]) >= 0)
-                raise(457, "This key is already associated with an element of this collection");
+            if (at < 0) raise(32811, czech("Prvek nebyl nalezen"));
+            if (find(args[1]) >= 0) raise(457, czech("Tento klíč už v kolekci je"));
             entries_[static_cast<std::size_t>(at)].first = keyValue(args[1]);
             reindex();
             return result;
@@ -167,7 +165,7 @@ Value createObject(std::span<Value> args) {
         if (registry().call(*make, nullptr, request, made, error) == DispStatus::Ok) return made;
         raise(429, error.description);
     }
-    raise(429, "Cannot create object: '" + name + "'");
+    raise(429, czech("Objekt nelze vytvořit: '") + name + "'");
 }
 
 } // namespace vorlan::script::basic

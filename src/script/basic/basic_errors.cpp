@@ -1,5 +1,7 @@
 #include "script/basic/basic_interp.h"
 
+#include "core/cp1250.h"
+
 namespace vorlan::script::basic {
 
 void raise(std::int32_t number, std::string description) {
@@ -12,43 +14,43 @@ void raise(std::int32_t number, std::string description) {
 std::string errorText(std::int32_t number) {
     switch (number) {
     case 5:
-        return "Invalid procedure call or argument";
+        return czech("Neplatné volání procedury nebo argument");
     case 6:
-        return "Overflow";
+        return czech("Přetečení");
     case 7:
-        return "Out of memory";
+        return czech("Nedostatek paměti");
     case 9:
-        return "Subscript out of range";
+        return czech("Index je mimo rozsah");
     case 10:
-        return "This array is fixed or temporarily locked";
+        return czech("Pole je pevné nebo dočasně zamčené");
     case 11:
-        return "Division by zero";
+        return czech("Dělení nulou");
     case 13:
-        return "Type mismatch";
+        return czech("Nesouhlasí typ");
     case 28:
-        return "Out of stack space";
+        return czech("Nedostatek místa v zásobníku");
     case 35:
-        return "Sub or Function not defined";
+        return czech("Sub nebo Function není definována");
     case 91:
-        return "Object variable not set";
+        return czech("Objektová proměnná není nastavena");
     case 92:
-        return "For loop not initialized";
+        return czech("Cyklus For není inicializován");
     case 424:
-        return "Object required";
+        return czech("Je vyžadován objekt");
     case 429:
-        return "Class not defined";
+        return czech("Třída není definována");
     case 438:
-        return "Object doesn't support this property or method";
+        return czech("Objekt nepodporuje tuto vlastnost nebo metodu");
     case 450:
-        return "Wrong number of arguments or invalid property assignment";
+        return czech("Chybný počet argumentů nebo neplatné přiřazení vlastnosti");
     case 451:
-        return "Object not a collection";
+        return czech("Objekt není kolekce");
     case 500:
-        return "Variable is undefined";
+        return czech("Proměnná není definována");
     case 501:
-        return "Illegal assignment";
+        return czech("Neplatné přiřazení");
     default:
-        return "Unknown runtime error";
+        return czech("Neznámá chyba za běhu");
     }
 }
 

@@ -1,3 +1,4 @@
+#include "core/cp1250.h"
 #include "script/basic/basic_interp.h"
 
 #include "script/basic/basic_frame.h"
@@ -24,9 +25,10 @@ Value nothing() {
 
 [[noreturn]] void fromValueError(const ValueError& e) {
     const std::string what = e.what();
-    if (what.find("zero") != std::string::npos) raise(11);
-    if (what.find("verflow") != std::string::npos) raise(6);
-    raise(13, "Type mismatch: " + what);
+    // The value layer's errors are told apart by their texts (Windows-1250).
+    if (what.find(czech("Dělení nulou")) != std::string::npos) raise(11);
+    if (what.find(czech("Přetečení")) != std::string::npos) raise(6);
+    raise(13, czech("Nesouhlasí typ: ") + what);
 }
 
 // A number and a text that is not a number compare without a type mismatch: the number is the

@@ -21,7 +21,7 @@ bool triState(Args a, std::size_t at, bool fallback) {
 }
 
 double numberArg(const Value& v) {
-    if (v.isNull()) raise(94, "Invalid use of Null");
+    if (v.isNull()) raise(94, czech("Neplatné použití hodnoty Null"));
     if (v.isObject() || v.isArray()) raise(13);
     if (v.isString()) {
         double d = 0;

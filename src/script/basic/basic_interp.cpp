@@ -96,7 +96,7 @@ Value Interpreter::evalText(const std::string& text) {
     try {
         e = parseExpression(text);
     } catch (const SyntaxError& error) {
-        raise(1002, std::string("Syntax error: ") + error.what());
+        raise(1002, czech("Chyba syntaxe: ") + error.what());
     }
     return eval(*e);
 }
@@ -107,10 +107,10 @@ void Interpreter::executeText(const std::string& text, bool global) {
     try {
         m = parseModule(text);
     } catch (const SyntaxError& error) {
-        raise(1002, std::string("Syntax error: ") + error.what());
+        raise(1002, czech("Chyba syntaxe: ") + error.what());
     }
     if (!m->procedures.empty() || !m->classes.empty() || m->optionExplicit)
-        raise(1002, "Syntax error: only statements can run from text");
+        raise(1002, czech("Chyba syntaxe: z textu lze spustit jen příkazy"));
     const ModuleLevel moduleLevel(*this, global); // ExecuteGlobal runs at module level
     const bool resumed = topResumeNext_;
     const Flow flow = execBlock(m->body);

@@ -94,7 +94,7 @@ DispStatus ScriptObject::invoke(DispId id, unsigned flags, std::span<Value> args
                                 ExceptionInfo& error) {
     result = Value();
     if (alive_.expired()) {
-        error.description = "The module has been closed";
+        error.description = czech("Modul už byl zavřen");
         return DispStatus::Exception;
     }
     if (interp_->running()) { // from the script: its errors go on up the script
@@ -108,7 +108,7 @@ DispStatus ScriptObject::invoke(DispId id, unsigned flags, std::span<Value> args
         error.source = e.source;
         return DispStatus::Exception;
     } catch (const Interpreter::Abort&) {
-        error.description = "The script was stopped";
+        error.description = czech("Skript byl zastaven");
         return DispStatus::Exception;
     }
     return DispStatus::Ok;
@@ -123,7 +123,7 @@ Value Interpreter::newObject(Expr& e) {
     if (e.slot < 0) {
         for (std::size_t c = 0; c < classes_.size(); ++c)
             if (equalsNoCase(classes_[c].def->name, e.name)) e.slot = static_cast<int>(c);
-        if (e.slot < 0) raise(429, "Class not defined: '" + e.name + "'");
+        if (e.slot < 0) raise(429, czech("Třída není definována: '") + e.name + "'");
     }
     auto object = std::make_shared<ScriptObject>(*this, e.slot);
     if (objects_.size() >= 64 && objects_.size() == objects_.capacity())
@@ -196,7 +196,7 @@ DispStatus ProcRef::invoke(DispId id, unsigned, std::span<Value> args, Value& re
                            ExceptionInfo& error) {
     if (id != 0) return DispStatus::MemberNotFound;
     if (alive_.expired()) {
-        error.description = "The module has been closed";
+        error.description = czech("Modul už byl zavřen");
         return DispStatus::Exception;
     }
     result = interp_->callReference(index_, args);

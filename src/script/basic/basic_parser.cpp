@@ -161,7 +161,8 @@ public:
                 ++pos_;
                 for (;;) {
                     if (pos_ >= s_.size() || s_[pos_] == '\n')
-                        throw SyntaxError("Unterminated string constant", t.line, t.column);
+                        throw SyntaxError(czech("Neukončená řetězcová konstanta"), t.line,
+                                          t.column);
                     if (s_[pos_] == '"') {
                         if (pos_ + 1 < s_.size() && s_[pos_ + 1] == '"') {
                             t.text += '"';
@@ -187,9 +188,10 @@ public:
                     n = n * 16 + (std::isdigit(static_cast<unsigned char>(h))
                                       ? h - '0'
                                       : (h | 0x20) - 'a' + 10);
-                    if (++digits > 8) throw SyntaxError("Overflow", t.line, t.column);
+                    if (++digits > 8) throw SyntaxError(czech("Přetečení"), t.line, t.column);
                 }
-                if (digits == 0) throw SyntaxError("Expected hexadecimal digits", t.line, t.column);
+                if (digits == 0)
+                    throw SyntaxError(czech("Očekávány šestnáctkové číslice"), t.line, t.column);
                 if (pos_ < s_.size() && s_[pos_] == '&') ++pos_;
                 t.kind = Tok::Number;
                 // Four hex digits or fewer are a 16-bit value, eight a 32-bit one.
@@ -204,7 +206,7 @@ public:
                     while (pos_ < s_.size() && s_[pos_] != ']' && s_[pos_] != '\n')
                         t.text += s_[pos_++];
                     if (pos_ >= s_.size() || s_[pos_] != ']')
-                        throw SyntaxError("Expected ']'", t.line, t.column);
+                        throw SyntaxError(czech("Očekávána ']'"), t.line, t.column);
                     ++pos_;
                 } else {
                     while (pos_ < s_.size() && isIdentChar(static_cast<unsigned char>(s_[pos_])))
@@ -224,7 +226,7 @@ public:
                 if (t.text.empty()) {
                     static const std::string_view singles = "+-*/\\^&=<>(),.";
                     if (singles.find(static_cast<char>(c)) == std::string_view::npos)
-                        throw SyntaxError("Invalid character", t.line, t.column);
+                        throw SyntaxError(czech("Neplatný znak"), t.line, t.column);
                     t.text = std::string(1, static_cast<char>(c));
                     ++pos_;
                 } else {
@@ -282,7 +284,7 @@ private:
         else
             t.value = Value(d);
         if (pos_ < s_.size() && isIdentChar(static_cast<unsigned char>(s_[pos_])))
-            throw SyntaxError("Expected end of statement", t.line,
+            throw SyntaxError(czech("Očekáván konec příkazu"), t.line,
                               static_cast<int>(pos_ - lineStart_));
     }
     bool tryDate(Token& t) {
@@ -290,7 +292,7 @@ private:
         if (close == std::string_view::npos || s_[close] != '#') return false;
         double days = 0;
         if (!parseDateText(s_.substr(pos_ + 1, close - pos_ - 1), days))
-            throw SyntaxError("Invalid date literal", t.line, t.column);
+            throw SyntaxError(czech("Neplatný zápis data"), t.line, t.column);
         t.kind = Tok::Date;
         t.value = Value(DateTime{days});
         pos_ = close + 1;
@@ -313,7 +315,7 @@ public:
         Module m;
         module_ = &m;
         ExprPtr e = expression();
-        if (!at(Tok::End)) fail("Expected end of statement");
+        if (!at(Tok::End)) fail(czech("Očekáván konec příkazu"));
         return e;
     }
 
@@ -330,7 +332,7 @@ public:
                 auto p = procedure();
                 for (const auto& other : module_->procedures)
                     if (equalsNoCase(other->name, p->name))
-                        throw SyntaxError("Name redefined", p->line, p->column);
+                        throw SyntaxError(czech("Jméno je definováno znovu"), p->line, p->column);
                 module_->procedures.push_back(std::move(p));
             } else if (isWord("Class")) {
                 classDef();
@@ -370,14 +372,14 @@ private:
         throw SyntaxError(message, peek().line, peek().column);
     }
     void expectWord(std::string_view w) {
-        if (!acceptWord(w)) fail("Expected '" + std::string(w) + "'");
+        if (!acceptWord(w)) fail(czech("Očekáváno '") + std::string(w) + "'");
     }
     void expectSym(std::string_view s) {
-        if (!acceptSym(s)) fail("Expected '" + std::string(s) + "'");
+        if (!acceptSym(s)) fail(czech("Očekáváno '") + std::string(s) + "'");
     }
     bool atStatementEnd() const { return at(Tok::Newline) || at(Tok::Colon) || at(Tok::End); }
     void endOfStatement() {
-        if (!atStatementEnd()) fail("Expected end of statement");
+        if (!atStatementEnd()) fail(czech("Očekáván konec příkazu"));
     }
     void skipSeparators() {
         while (at(Tok::Newline) || at(Tok::Colon))
@@ -396,14 +398,14 @@ private:
         return false;
     }
     std::string identifier() {
-        if (!at(Tok::Ident) || isReserved(peek().text)) fail("Expected identifier");
+        if (!at(Tok::Ident) || isReserved(peek().text)) fail(czech("Očekáván identifikátor"));
         std::string name = peek().text;
         next();
         return name;
     }
     struct DepthGuard {
         explicit DepthGuard(Parser& p) : parser(p) {
-            if (++parser.depth_ > kMaxNesting) parser.fail("Nesting too deep");
+            if (++parser.depth_ > kMaxNesting) parser.fail(czech("Příliš hluboké vnoření"));
         }
         ~DepthGuard() { --parser.depth_; }
         Parser& parser;
@@ -422,12 +424,13 @@ private:
         auto c = std::make_unique<ClassDef>();
         c->name = identifier();
         for (const auto& other : module_->classes)
-            if (equalsNoCase(other->name, c->name)) fail("Name redefined");
+            if (equalsNoCase(other->name, c->name)) fail(czech("Jméno je definováno znovu"));
         const int index = static_cast<int>(module_->classes.size());
         for (;;) {
             endOfStatement();
             skipSeparators();
-            if (at(Tok::End)) throw SyntaxError("Expected 'End Class'", start.line, start.column);
+            if (at(Tok::End))
+                throw SyntaxError(czech("Očekáváno 'End Class'"), start.line, start.column);
             if (isWord("End") && isWord("Class", 1)) break;
             if (startsProcedure()) {
                 auto p = procedure();
@@ -437,12 +440,13 @@ private:
                         (other->kind == p->kind || (other->kind != ProcKind::PropertyGet &&
                                                     other->kind != ProcKind::PropertyLet &&
                                                     other->kind != ProcKind::PropertySet)))
-                        throw SyntaxError("Name redefined", p->line, p->column);
+                        throw SyntaxError(czech("Jméno je definováno znovu"), p->line, p->column);
                 c->methods.push_back(std::move(p));
                 continue;
             }
             if (!(acceptWord("Dim") || acceptWord("Public") || acceptWord("Private")))
-                fail("Expected 'Dim', 'Public', 'Private', 'Sub', 'Function' or 'Property'");
+                fail(czech(
+                    "Očekáváno 'Dim', 'Public', 'Private', 'Sub', 'Function' nebo 'Property'"));
             do {
                 DimItem item;
                 item.name = identifier();
@@ -477,7 +481,7 @@ private:
             else if (acceptWord("Set"))
                 p->kind = ProcKind::PropertySet;
             else
-                fail("Expected 'Get', 'Let' or 'Set'");
+                fail(czech("Očekáváno 'Get', 'Let' nebo 'Set'"));
         } else {
             if (isWord("Function")) p->kind = ProcKind::Function, endWord = "Function";
             next();
@@ -523,7 +527,7 @@ private:
         Block out;
         for (;;) {
             skipSeparators();
-            if (at(Tok::End)) fail("Expected 'End'");
+            if (at(Tok::End)) fail(czech("Očekáváno 'End'"));
             if (isWord("End")) {
                 for (auto w : endWords)
                     if (isWord(w, 1)) return out;
@@ -532,7 +536,7 @@ private:
                 if (isWord(w) && (w == "Loop" || w == "Next" || w == "Wend" || w == "Else" ||
                                   w == "ElseIf" || w == "Case"))
                     return out;
-            if (startsProcedure()) fail("Procedures cannot be nested");
+            if (startsProcedure()) fail(czech("Procedury nelze vnořovat"));
             if (auto s = statement()) out.push_back(std::move(s));
             endOfStatement();
         }
@@ -633,7 +637,7 @@ private:
             else if (acceptWord("Property"))
                 s->exitKind = ExitKind::Property;
             else
-                fail("Expected 'Do', 'For', 'Sub', 'Function' or 'Property'");
+                fail(czech("Očekáváno 'Do', 'For', 'Sub', 'Function' nebo 'Property'"));
             const bool property = current_ && (current_->kind == ProcKind::PropertyGet ||
                                                current_->kind == ProcKind::PropertyLet ||
                                                current_->kind == ProcKind::PropertySet);
@@ -643,7 +647,8 @@ private:
                                    ? current_ && current_->kind == ProcKind::Function
                                : s->exitKind == ExitKind::Property ? property
                                                                    : true;
-            if (!valid) throw SyntaxError("Invalid 'exit' statement", start.line, start.column);
+            if (!valid)
+                throw SyntaxError(czech("Neplatný příkaz 'exit'"), start.line, start.column);
             return s;
         }
         if (acceptWord("On")) {
@@ -654,7 +659,7 @@ private:
             }
             expectWord("GoTo");
             if (!at(Tok::Number) || !peek().value.isInteger() || peek().value.asInt() != 0)
-                fail("Expected '0'");
+                fail(czech("Očekávána '0'"));
             next();
             return make(StmtKind::OnErrorGoto0, start);
         }
@@ -669,10 +674,11 @@ private:
             return s;
         }
         if (isSym(".") && withDepth_ > 0) return assignmentOrCall(start);
-        if (isWord("Class") || isWord("Property")) fail("'" + peek().text + "' is not supported");
+        if (isWord("Class") || isWord("Property"))
+            fail("'" + peek().text + czech("' není podporováno"));
         if (isWord("Me")) return assignmentOrCall(start);
-        if (at(Tok::Ident) && isReserved(peek().text)) fail("Expected statement");
-        if (!at(Tok::Ident)) fail("Expected statement");
+        if (at(Tok::Ident) && isReserved(peek().text)) fail(czech("Očekáván příkaz"));
+        if (!at(Tok::Ident)) fail(czech("Očekáván příkaz"));
         return assignmentOrCall(start);
     }
 
@@ -758,7 +764,7 @@ private:
             if (auto st = statement()) out.push_back(std::move(st));
             if (!at(Tok::Colon) && !at(Tok::Newline) && !at(Tok::End) && !isWord("Else") &&
                 !isWord("End"))
-                fail("Expected end of statement");
+                fail(czech("Očekáván konec příkazu"));
         }
     }
 
@@ -796,7 +802,7 @@ private:
             {">", Op::Greater}, {"<=", Op::LessEqual}, {">=", Op::GreaterEqual}};
         for (const auto& [text, op] : ops)
             if (acceptSym(text)) return op;
-        fail("Expected comparison operator");
+        fail(czech("Očekáván operátor porovnání"));
     }
 
     StmtPtr forStatement(const Token& start) {
@@ -833,7 +839,7 @@ private:
         s->body = block({"Loop"});
         expectWord("Loop");
         if (isWord("While") || isWord("Until")) {
-            if (s->expr) fail("Expected end of statement");
+            if (s->expr) fail(czech("Očekáván konec příkazu"));
             s->until = isWord("Until");
             next();
             s->expr = expression();
@@ -861,7 +867,8 @@ private:
     }
     void setDepth(Expr& e, int childDepth) {
         e.depth = childDepth + 1;
-        if (e.depth > kMaxNesting) throw SyntaxError("Expression too complex", e.line, e.column);
+        if (e.depth > kMaxNesting)
+            throw SyntaxError(czech("Výraz je příliš složitý"), e.line, e.column);
     }
     ExprPtr binary(Op op, ExprPtr l, ExprPtr r, const Token& at) {
         auto e = node(ExprKind::Binary, at);
@@ -1057,7 +1064,7 @@ private:
         default:
             break;
         }
-        fail("Expected expression");
+        fail(czech("Očekáván výraz"));
     }
     // A name followed by member accesses and argument lists: a.b(1).c
     ExprPtr postfix(std::size_t* lastParenStart = nullptr) {
@@ -1095,7 +1102,7 @@ private:
             } else if (isSym(".") && (!peek().spaceBefore || e->kind == ExprKind::WithObject)) {
                 const Token dot = peek();
                 next();
-                if (!at_ident_member()) fail("Expected identifier");
+                if (!at_ident_member()) fail(czech("Očekáván identifikátor"));
                 auto m = node(ExprKind::Member, dot);
                 m->name = peek().text;
                 next();

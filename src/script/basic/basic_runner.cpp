@@ -1,4 +1,5 @@
 #include "script/basic/basic_runner.h"
+#include "core/cp1250.h"
 
 #include "script/basic/basic_interp.h"
 #include "script/basic/basic_parser.h"
@@ -36,7 +37,7 @@ public:
         result = Value();
         auto interp = interp_.lock();
         if (!interp) {
-            error.description = "The module has been closed";
+            error.description = czech("Modul už byl zavřen");
             return DispStatus::Exception;
         }
         if (id < 0 || static_cast<std::size_t>(id) >= names_.size()) return DispStatus::UnknownName;
@@ -90,11 +91,11 @@ bool VbScriptRunner::compileModule(const std::vector<std::string>& script) {
     try {
         module = parseModule(text);
     } catch (const SyntaxError& e) {
-        reportError(e.line, e.column, ExceptionInfo{"VBScript compilation error", e.what()});
+        reportError(e.line, e.column, ExceptionInfo{czech("Chyba překladu VBScriptu"), e.what()});
         return false;
     }
     interp_ = std::make_shared<Interpreter>(std::move(module), [this](const BasicError& e) {
-        ExceptionInfo info{e.source.empty() ? std::string("VBScript runtime error") : e.source,
+        ExceptionInfo info{e.source.empty() ? czech("Chyba VBScriptu za běhu") : e.source,
                            e.description};
         return reportError(e.line, e.column, info);
     });
@@ -109,7 +110,7 @@ bool VbScriptEncodeRunner::compileModule(const std::vector<std::string>& script)
     try {
         decoded = encoded::decodeModuleLines(script);
     } catch (const encoded::DecodeError& e) {
-        reportError(0, 0, ExceptionInfo{"VBScript compilation error", e.what()});
+        reportError(0, 0, ExceptionInfo{czech("Chyba překladu VBScriptu"), e.what()});
         return false;
     }
     return VbScriptRunner::compileModule(decoded);

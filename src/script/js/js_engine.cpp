@@ -2,6 +2,7 @@
 
 #include "core/cp1250.h"
 #include "script/comp_wrapper.h"
+#include "script/js/js_messages.h"
 #include "script/js/js_names.h"
 #include "script/js/js_position.h"
 #include "script/js/js_prelude.h"
@@ -177,7 +178,7 @@ template <bool (*Impl)(duk_context*)> duk_ret_t nativeEntry(duk_context* ctx) {
     } catch (const std::exception& e) {
         pushError(ctx, e.what());
     } catch (...) {
-        pushError(ctx, "Native call failed");
+        pushError(ctx, czech("Volání funkce systému selhalo"));
     }
     if (!ok) return duk_throw(ctx);
     return 1;
@@ -286,7 +287,7 @@ bool pushErrorWhenFreed(duk_context* ctx, const HostObject& host) {
     if (host.kind != HostObject::Kind::Wrapper ||
         static_cast<CompWrapper&>(*host.dispatch).object())
         return false;
-    pushError(ctx, "Object has been freed");
+    pushError(ctx, czech("Objekt už byl uvolněn"));
     return true;
 }
 
@@ -639,7 +640,7 @@ bool JsEngine::invokeMember(duk_context* ctx, HostObject& host, DispId id, unsig
         error.description = e.what();
     } catch (...) {
         status = DispStatus::Exception;
-        error.description = "Native call failed";
+        error.description = czech("Volání funkce systému selhalo");
     }
     if (status != DispStatus::Ok) {
         pushError(ctx, status == DispStatus::Exception ? error.description
@@ -833,7 +834,7 @@ Value JsEngine::toValue(duk_context* ctx, int index, int depth) {
     if (depth > 16) return {};
     if (duk_is_array(ctx, idx)) {
         const duk_size_t length = duk_get_length(ctx, idx);
-        if (length > kMaxArrayItems) throw ValueError("Array too large");
+        if (length > kMaxArrayItems) throw ValueError(czech("Pole je příliš velké"));
         const auto count = static_cast<std::int32_t>(length);
         auto array = VarArray::create(0, count - 1);
         for (std::int32_t i = 0; i < count; ++i) {
@@ -862,7 +863,7 @@ Value JsEngine::toValue(duk_context* ctx, int index, int depth) {
         std::size_t total = 1;
         for (const auto& b : bounds)
             total *= static_cast<std::size_t>(b.count());
-        if (total > kMaxArrayItems) throw ValueError("Array too large");
+        if (total > kMaxArrayItems) throw ValueError(czech("Pole je příliš velké"));
         auto array = std::make_shared<VarArray>(bounds);
         duk_get_prop_string(ctx, idx, "_i");
         for (std::size_t i = 0; i < array->size(); ++i) {
@@ -915,11 +916,12 @@ void JsEngine::takeError(duk_context* ctx, ErrorDetails& out) {
     // The engine appends the line to syntax errors; the handler shows it by itself.
     if (const auto at = text.rfind(" (line "); at != std::string::npos && text.back() == ')')
         text.erase(at);
-    out.description = utf8ToCp1250(text);
+    out.description = utf8ToCp1250(czechEngineMessage(text));
 }
 
 bool JsEngine::reportScriptError(const ErrorDetails& details, bool compilation) {
-    ExceptionInfo info{compilation ? "JavaScript compilation error" : "JavaScript runtime error",
+    ExceptionInfo info{compilation ? czech("Chyba překladu JavaScriptu")
+                                   : czech("Chyba JavaScriptu za běhu"),
                        details.description};
     const int line = details.line > 0 ? details.line - 1 : 0;
     const int column =
@@ -1009,7 +1011,7 @@ bool JsEngine::compile(const std::string& text) {
         duk_pop(ctx);
     };
     if (!guarded(body)) {
-        if (!failed) error.description = "The module could not be compiled";
+        if (!failed) error.description = czech("Modul nelze přeložit");
         failed = true;
     }
     if (failed) {
@@ -1036,7 +1038,7 @@ void JsEngine::runMain() {
         duk_pop_2(ctx);
     };
     if (!guarded(body) && !failed) {
-        error.description = "Script error";
+        error.description = czech("Chyba skriptu");
         failed = true;
     }
     if (failed) reportScriptError(error, false);
@@ -1091,7 +1093,7 @@ Value JsEngine::callFunction(const std::string& exactName, std::span<Value> args
         duk_pop_2(ctx);
     };
     if (!guarded(body) && !failed) {
-        error.description = "Script error";
+        error.description = czech("Chyba skriptu");
         failed = true;
     }
     if (failed) {

@@ -38,7 +38,7 @@ public:
         result = Value();
         auto engine = engine_.lock();
         if (!engine) {
-            error.description = "The module has been closed";
+            error.description = czech("Modul už byl zavřen");
             return DispStatus::Exception;
         }
         if (id < 0 || static_cast<std::size_t>(id) >= names_.size()) return DispStatus::UnknownName;
@@ -106,7 +106,7 @@ bool JavaScriptEncodeRunner::compileModule(const std::vector<std::string>& scrip
     try {
         decoded = encoded::decodeModuleLines(script);
     } catch (const encoded::DecodeError& e) {
-        reportError(0, 0, ExceptionInfo{"JavaScript compilation error", e.what()});
+        reportError(0, 0, ExceptionInfo{czech("Chyba překladu JavaScriptu"), e.what()});
         return false;
     }
     return JavaScriptRunner::compileModule(decoded);

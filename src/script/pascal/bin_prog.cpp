@@ -1,5 +1,6 @@
 #include "script/pascal/bin_prog.h"
 
+#include "core/cp1250.h"
 #include "script/comp_wrapper.h"
 #include "script/pascal/handled_exception.h"
 #include "script/pascal/machine_dispatch.h"
@@ -353,7 +354,7 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
                     break;
                 case OpSetElement: {
                     Value& array = f.a(steps[f.pc++]);
-                    if (!array.isArray()) throw ValueError("Variant is not an array");
+                    if (!array.isArray()) throw ValueError(czech("Varianta není pole"));
                     VarArray& elements = array.mutableArray();
                     elements.items()[elementOffset(elements, in.a)] = f.b(in);
                     break;

@@ -19,15 +19,17 @@ std::string runErrorClass(const std::exception& e, std::int32_t op) {
     if (dynamic_cast<const ClassedScriptException*>(&e)) return exceptionClassOf(e);
     if (!dynamic_cast<const ValueError*>(&e)) return "Exception";
     const std::string_view text = e.what();
-    if (contains(text, "Division by zero")) return op == OpDivide ? "EZeroDivide" : "EDivByZero";
-    if (contains(text, "ariant") || contains(text, "rray")) return "EVariantError";
-    if (contains(text, "overflow")) return "EIntOverflow";
+    // The value layer's errors are told apart by their texts (Windows-1250).
+    if (contains(text, czech("Dělení nulou"))) return op == OpDivide ? "EZeroDivide" : "EDivByZero";
+    if (contains(text, "ariant") || contains(text, "pole") || contains(text, "Pole"))
+        return "EVariantError";
+    if (contains(text, czech("Přetečení"))) return "EIntOverflow";
     return "Exception";
 }
 
 std::string runErrorMessage(const std::exception& e, std::int32_t op) {
     if (op == OpDivide && runErrorClass(e, op) == "EZeroDivide")
-        return "Floating point division by zero";
+        return czech("Dělení nulou v reálné aritmetice");
     return e.what();
 }
 

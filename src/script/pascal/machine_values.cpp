@@ -1,5 +1,6 @@
 #include "script/pascal/machine_values.h"
 
+#include "core/cp1250.h"
 #include "script/comp_wrapper.h"
 #include "script/registry.h"
 
@@ -25,7 +26,7 @@ Value defaultPropertyOf(const Value& object, Value& index) {
     const ClassInfo* cls = native ? registry().findClass(native->className()) : nullptr;
     while (cls && !cls->defaultProperty)
         cls = cls->parent;
-    if (!cls) throw ValueError("The object has no default property");
+    if (!cls) throw ValueError(czech("Objekt nemá výchozí vlastnost"));
     Value result;
     ExceptionInfo error;
     const DispStatus status = registry().getProperty(*cls->defaultProperty, native,
@@ -59,9 +60,9 @@ bool slowIsFalse(const Value& v) {
 
 // Where element `i` of a one-dimensional array is, without building an index list.
 std::size_t elementOffset(const VarArray& array, std::int32_t i) {
-    if (array.dimensions() != 1) throw ValueError("Wrong number of array indexes");
+    if (array.dimensions() != 1) throw ValueError(czech("Chybný počet indexů pole"));
     const VarArray::Bound& b = array.bound(0);
-    if (i < b.low || i > b.high) throw ValueError("Array index out of bounds");
+    if (i < b.low || i > b.high) throw ValueError(czech("Index pole je mimo meze"));
     return static_cast<std::size_t>(static_cast<std::int64_t>(i) - b.low);
 }
 
@@ -72,7 +73,7 @@ void charAt(Value& index, const Value& source) {
     }
     if (source.isArray()) {
         const VarArray& array = *source.asArray();
-        if (array.dimensions() != 1) throw ValueError("Wrong number of array indexes");
+        if (array.dimensions() != 1) throw ValueError(czech("Chybný počet indexů pole"));
         index = Value(array.items()[elementOffset(array, index.toInt())]);
         return;
     }

@@ -15,7 +15,7 @@ namespace vorlan::script::pascal {
 namespace {
 
 [[noreturn]] void invalidOperation() {
-    throw ScriptException("Invalid floating point operation");
+    throw ScriptException(czech("Neplatná operace s reálným číslem"));
 }
 [[noreturn]] void ioError(const std::string& path) {
     throw ScriptException("I/O error: " + path);
@@ -34,8 +34,8 @@ struct Blocks {
     std::int32_t next = 0x10000;
 
     std::int32_t allocate(std::int32_t size) {
-        if (size < 0) throw ScriptException("Out of memory");
-        if (next > INT32_MAX - size - 32) throw ScriptException("Out of memory");
+        if (size < 0) throw ScriptException(czech("Nedostatek paměti"));
+        if (next > INT32_MAX - size - 32) throw ScriptException(czech("Nedostatek paměti"));
         const std::int32_t address = next;
         next += ((size + 15) / 16 + 1) * 16;
         byAddress[address].assign(static_cast<std::size_t>(size), 0);
@@ -43,7 +43,8 @@ struct Blocks {
     }
     void release(const Value& pointer) {
         if (!pointer.isInteger() || pointer.asInt() == 0) return;
-        if (!byAddress.erase(pointer.asInt())) throw ScriptException("Invalid pointer operation");
+        if (!byAddress.erase(pointer.asInt()))
+            throw ScriptException(czech("Neplatná operace s ukazatelem"));
     }
 };
 

@@ -28,7 +28,7 @@ public:
 
     void signature() {
         if (data_.substr(0, kSignature.size()) != kSignature)
-            throw StreamError("Missing TPF0 signature");
+            throw StreamError("Chybí podpis TPF0");
         pos_ = kSignature.size();
     }
 
@@ -40,11 +40,12 @@ public:
             // A prefix with no flag set means nothing and no writer produces it; refusing it keeps
             // every accepted stream writable byte for byte.
             if ((first & 0x0F) == 0)
-                throw StreamError("Object prefix without flags at offset " + std::to_string(pos_));
+                throw StreamError("Předpona objektu bez příznaků na pozici " +
+                                  std::to_string(pos_));
             ++pos_;
             result.flags = first & 0x0F;
             if (result.flags & FlagChildPos) {
-                const StreamValue position = integerValue("child position");
+                const StreamValue position = integerValue("pořadí potomka");
                 result.position = position.integer;
                 result.positionKind = position.kind;
             }
@@ -62,8 +63,8 @@ private:
     struct DepthGuard {
         explicit DepthGuard(Reader& r) : reader(r) {
             if (++reader.depth_ > kMaxStreamDepth)
-                throw StreamError("Component stream nested deeper than " +
-                                  std::to_string(kMaxStreamDepth) + " levels at offset " +
+                throw StreamError("Proud komponent je vnořen hlouběji než " +
+                                  std::to_string(kMaxStreamDepth) + " úrovní na pozici " +
                                   std::to_string(reader.pos_));
         }
         ~DepthGuard() { --reader.depth_; }
@@ -75,9 +76,9 @@ private:
     // Checked before anything is allocated, so a huge declared length costs nothing.
     void need(std::size_t count) const {
         if (count > data_.size() - pos_)
-            throw StreamError("Component stream truncated at offset " + std::to_string(pos_) +
-                              " (" + std::to_string(count) + " bytes needed, " +
-                              std::to_string(data_.size() - pos_) + " left)");
+            throw StreamError("Proud komponent končí předčasně na pozici " + std::to_string(pos_) +
+                              " (potřeba " + std::to_string(count) + " B, zbývá " +
+                              std::to_string(data_.size() - pos_) + " B)");
     }
 
     std::uint8_t peek() const {
@@ -123,8 +124,8 @@ private:
     StreamValue integerValue(const char* what) {
         const std::size_t at = pos_;
         if (!isIntegerKind(peek()))
-            throw StreamError(std::string("Expected an integer ") + what + " at offset " +
-                              std::to_string(at) + ", found value type " + hexByte(peek()));
+            throw StreamError(std::string("Očekáváno celé číslo (") + what + ") na pozici " +
+                              std::to_string(at) + ", nalezen typ hodnoty " + hexByte(peek()));
         return value();
     }
 
@@ -193,7 +194,7 @@ private:
             break;
         }
         default:
-            throw StreamError("Unknown value type " + hexByte(type) + " at offset " +
+            throw StreamError("Neznámý typ hodnoty " + hexByte(type) + " na pozici " +
                               std::to_string(at));
         }
         return v;
@@ -397,7 +398,7 @@ StreamObject readComponentStream(std::string_view bytes) {
     std::size_t consumed = 0;
     StreamObject root = readComponentStream(bytes, consumed);
     if (consumed != bytes.size())
-        throw StreamError("Unexpected data after the root object at offset " +
+        throw StreamError("Nečekaná data za kořenovým objektem na pozici " +
                           std::to_string(consumed));
     return root;
 }

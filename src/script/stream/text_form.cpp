@@ -320,7 +320,7 @@ struct Token {
 };
 
 [[noreturn]] void failAt(int line, const std::string& message) {
-    throw StreamError("Line " + std::to_string(line) + ": " + message);
+    throw StreamError("Řádek " + std::to_string(line) + ": " + message);
 }
 
 // Decodes one UTF-8 character; 0 when the bytes are not valid UTF-8.
@@ -408,11 +408,10 @@ private:
             ++pos_;
         } else {
             const auto byte = static_cast<unsigned char>(c);
-            if (byte > 0x20 && byte < 0x7F)
-                failAt(line_, std::string("unexpected character '") + c + "'");
+            if (byte > 0x20 && byte < 0x7F) failAt(line_, std::string("nečekaný znak '") + c + "'");
             constexpr char digits[] = "0123456789ABCDEF";
             failAt(line_,
-                   std::string("unexpected byte 0x") + digits[byte >> 4] + digits[byte & 0x0F]);
+                   std::string("nečekaný bajt 0x") + digits[byte >> 4] + digits[byte & 0x0F]);
         }
         return token;
     }
@@ -433,7 +432,7 @@ private:
             isFloat = true;
             ++pos_;
             if (at('-') || at('+')) ++pos_;
-            if (!digitAt(pos_)) failAt(line_, "expected digits in the exponent of a number");
+            if (!digitAt(pos_)) failAt(line_, "v exponentu čísla chybí číslice");
             while (digitAt(pos_))
                 ++pos_;
         }
@@ -443,9 +442,9 @@ private:
             token.type = TokenType::Float;
             token.real = strtold_l(digits.c_str(), &end, cLocale());
             if (end != digits.c_str() + digits.size())
-                failAt(line_, "malformed number '" + digits + "'");
+                failAt(line_, "chybný zápis čísla '" + digits + "'");
             // Too small a number becomes zero or a denormal, which is fine; too large has no value.
-            if (std::isinf(token.real)) failAt(line_, "number out of range: " + digits);
+            if (std::isinf(token.real)) failAt(line_, "číslo je mimo rozsah: " + digits);
         } else {
             token.type = TokenType::Integer;
             std::int64_t value = 0;
@@ -453,11 +452,12 @@ private:
             for (char d : digits) {
                 if (!isDigit(d)) continue;
                 value = value * 10 + (d - '0');
-                if (value > std::int64_t{1} << 31) failAt(line_, "integer out of range: " + digits);
+                if (value > std::int64_t{1} << 31)
+                    failAt(line_, "celé číslo je mimo rozsah: " + digits);
             }
             value = negative ? -value : value;
             if (value > std::numeric_limits<std::int32_t>::max())
-                failAt(line_, "integer out of range: " + digits);
+                failAt(line_, "celé číslo je mimo rozsah: " + digits);
             token.integer = value;
         }
     }
@@ -468,11 +468,11 @@ private:
         while (at('\'') || at('#')) {
             if (at('#')) {
                 ++pos_;
-                if (!digitAt(pos_)) failAt(line_, "expected a character code after '#'");
+                if (!digitAt(pos_)) failAt(line_, "za '#' má být kód znaku");
                 std::uint32_t code = 0;
                 while (digitAt(pos_)) {
                     code = code * 10 + static_cast<std::uint32_t>(current() - '0');
-                    if (code > 0x10FFFF) failAt(line_, "character code out of range");
+                    if (code > 0x10FFFF) failAt(line_, "kód znaku je mimo rozsah");
                     ++pos_;
                 }
                 appendUtf16(token.wide, code);
@@ -481,7 +481,7 @@ private:
             ++pos_;
             for (;;) {
                 if (!more() || current() == '\n' || current() == '\r')
-                    failAt(line_, "unterminated string");
+                    failAt(line_, "neukončený řetězec");
                 if (current() == '\'') {
                     if (pos_ + 1 < text_.size() && text_[pos_ + 1] == '\'') {
                         token.wide += u'\'';
@@ -493,7 +493,7 @@ private:
                 }
                 char32_t cp = 0;
                 const std::size_t length = decodeUtf8(text_, pos_, cp);
-                if (length == 0) failAt(line_, "string is not valid UTF-8");
+                if (length == 0) failAt(line_, "řetězec není platné UTF-8");
                 appendUtf16(token.wide, cp);
                 pos_ += length;
             }
@@ -506,7 +506,7 @@ private:
         ++pos_;
         int high = -1;
         for (;;) {
-            if (!more()) failAt(startLine, "missing '}' after binary data");
+            if (!more()) failAt(startLine, "za binárními daty chybí '}'");
             const char c = current();
             ++pos_;
             if (c == '}') break;
@@ -520,7 +520,7 @@ private:
             else if (c >= 'a' && c <= 'f')
                 nibble = c - 'a' + 10;
             else
-                failAt(line_, "binary data holds a character that is not a hex digit");
+                failAt(line_, "binární data obsahují znak, který není šestnáctková číslice");
             if (high < 0) {
                 high = nibble;
             } else {
@@ -528,7 +528,7 @@ private:
                 high = -1;
             }
         }
-        if (high >= 0) failAt(line_, "binary data has an odd number of hex digits");
+        if (high >= 0) failAt(line_, "binární data mají lichý počet šestnáctkových číslic");
     }
 
     std::string_view text_;
@@ -541,10 +541,10 @@ public:
     explicit Parser(std::vector<Token> tokens) : tokens_(std::move(tokens)) {}
 
     StreamObject root() {
-        if (!atObjectKeyword()) failAt(peek().line, "expected 'object', 'inherited' or 'inline'");
+        if (!atObjectKeyword())
+            failAt(peek().line, "očekáváno 'object', 'inherited' nebo 'inline'");
         StreamObject result = object();
-        if (peek().type != TokenType::End)
-            failAt(peek().line, "unexpected text after the final 'end'");
+        if (peek().type != TokenType::End) failAt(peek().line, "nečekaný text za posledním 'end'");
         return result;
     }
 
@@ -552,7 +552,7 @@ private:
     struct DepthGuard {
         DepthGuard(Parser& p, int line) : parser(p) {
             if (++parser.depth_ > kMaxStreamDepth)
-                failAt(line, "nested deeper than " + std::to_string(kMaxStreamDepth) + " levels");
+                failAt(line, "vnořeno hlouběji než " + std::to_string(kMaxStreamDepth) + " úrovní");
         }
         ~DepthGuard() { --parser.depth_; }
         DepthGuard(const DepthGuard&) = delete;
@@ -590,7 +590,7 @@ private:
         const Token& token = next();
         if (token.type != TokenType::Ident) failAt(token.line, message);
         // Names are short strings in the binary stream.
-        if (token.text.size() > 255) failAt(token.line, "name longer than 255 characters");
+        if (token.text.size() > 255) failAt(token.line, "jméno je delší než 255 znaků");
         return token.text;
     }
 
@@ -609,24 +609,24 @@ private:
             result.flags = FlagInherited;
         else if (isWord(keyword, "inline"))
             result.flags = FlagInline;
-        std::string first = name("expected an object name or class name");
+        std::string first = name("očekáváno jméno objektu nebo třídy");
         if (peekSymbol(':')) {
             next();
             result.name = std::move(first);
-            result.className = name("expected a class name after ':'");
+            result.className = name("za ':' má být jméno třídy");
         } else {
             result.className = std::move(first);
         }
         if (peekSymbol('[')) {
             next();
             result.flags |= FlagChildPos;
-            result.position = integer(result.positionKind, "expected a child position");
-            expectSymbol(']', "expected ']' after the child position");
+            result.position = integer(result.positionKind, "očekáváno pořadí potomka");
+            expectSymbol(']', "za pořadím potomka chybí ']'");
         }
         for (;;) {
             const Token& token = peek();
             if (token.type == TokenType::End)
-                failAt(token.line, "missing 'end' of object '" +
+                failAt(token.line, "chybí 'end' objektu '" +
                                        (result.name.empty() ? result.className : result.name) +
                                        "'");
             if (atObjectKeyword()) {
@@ -643,7 +643,7 @@ private:
     StreamProperty property() {
         StreamProperty result;
         result.name = name("expected a property name");
-        expectSymbol('=', "expected '=' after property name");
+        expectSymbol('=', "za jménem vlastnosti chybí '='");
         result.value = value();
         return result;
     }
@@ -676,7 +676,7 @@ private:
             } else if (equalsNoCase(token.text, "Null")) {
                 v.kind = ValueKind::Null;
             } else {
-                if (token.text.size() > 255) failAt(token.line, "name longer than 255 characters");
+                if (token.text.size() > 255) failAt(token.line, "jméno je delší než 255 znaků");
                 v.kind = ValueKind::Ident;
                 v.text = token.text;
             }
@@ -689,7 +689,7 @@ private:
         default:
             break;
         }
-        failAt(token.line, "expected a value");
+        failAt(token.line, "očekávána hodnota");
     }
 
     StreamValue string(const Token& first) {
@@ -697,7 +697,7 @@ private:
         while (peekSymbol('+')) {
             next();
             const Token& piece = next();
-            if (piece.type != TokenType::String) failAt(piece.line, "expected a string after '+'");
+            if (piece.type != TokenType::String) failAt(piece.line, "za '+' má být řetězec");
             text += piece.wide;
         }
         StreamValue v;
@@ -729,7 +729,7 @@ private:
             const Token& token = next();
             if (token.type == TokenType::Symbol && token.symbol == ']') return v;
             if (token.type != TokenType::Symbol || token.symbol != ',')
-                failAt(token.line, "expected ',' or ']' in a set");
+                failAt(token.line, "v množině chybí ',' nebo ']'");
         }
     }
 
@@ -738,12 +738,12 @@ private:
         StreamValue v;
         v.kind = ValueKind::List;
         while (!peekSymbol(')')) {
-            if (peek().type == TokenType::End) failAt(peek().line, "missing ')' after a list");
+            if (peek().type == TokenType::End) failAt(peek().line, "za seznamem chybí ')'");
             const int elementLine = peek().line;
             v.list.push_back(value());
             // The binary stream ends a list with the byte that would stand for Null.
             if (v.list.back().kind == ValueKind::Null)
-                failAt(elementLine, "a list cannot hold Null");
+                failAt(elementLine, "seznam nemůže obsahovat Null");
         }
         next();
         return v;
@@ -754,7 +754,7 @@ private:
         StreamValue v;
         v.kind = ValueKind::Collection;
         while (!peekSymbol('>')) {
-            if (!isWord(peek(), "item")) failAt(peek().line, "expected 'item' or '>'");
+            if (!isWord(peek(), "item")) failAt(peek().line, "očekáváno 'item' nebo '>'");
             next();
             CollectionItem item;
             if (peekSymbol('[')) {
@@ -762,11 +762,11 @@ private:
                 StreamValue order;
                 order.integer = integer(order.kind, "expected an item order");
                 item.order.push_back(order);
-                expectSymbol(']', "expected ']' after the item order");
+                expectSymbol(']', "za pořadím položky chybí ']'");
             }
             for (;;) {
                 if (peek().type == TokenType::End)
-                    failAt(peek().line, "missing 'end' of a collection item");
+                    failAt(peek().line, "chybí 'end' položky kolekce");
                 if (isKeywordHere("end")) {
                     next();
                     break;

@@ -37,8 +37,8 @@ void Console::writeln(std::string_view text) {
 void Console::clear() {
     // What was on the screen stays in the transcript even if the program wipes it.
     if (echo_) {
-        const auto& current = model_.lines()[static_cast<std::size_t>(model_.currentLine())];
-        if (!current.empty()) echoLine(current);
+        if (!model_.lines()[static_cast<std::size_t>(model_.currentLine())].empty())
+            echoLine(model_.currentLine());
     }
     model_.clear();
 }
@@ -77,11 +77,11 @@ bool Console::save(const std::string& fileName) {
     try {
         const auto host = pathMapper().toHost(fileName);
         std::ofstream out(host, std::ios::binary | std::ios::trunc);
-        if (!out) throw std::runtime_error("cannot create the file");
+        if (!out) throw std::runtime_error(czech("soubor nelze vytvořit"));
         for (const auto& line : model_.contentLines())
             out << line << "\r\n";
         out.close();
-        if (out.fail()) throw std::runtime_error("cannot write the file");
+        if (out.fail()) throw std::runtime_error(czech("soubor nelze zapsat"));
         return true;
     } catch (...) {
         MessageBoxRequest request;
@@ -113,13 +113,17 @@ void Console::printWithConfiguredFont() {
 
 void Console::finishEcho() {
     if (!echo_) return;
-    const auto& current = model_.lines()[static_cast<std::size_t>(model_.currentLine())];
-    if (!current.empty()) echoLine(current);
+    if (!model_.lines()[static_cast<std::size_t>(model_.currentLine())].empty())
+        echoLine(model_.currentLine());
     echo_ = nullptr;
 }
 
-void Console::echoLine(const std::string& line) {
-    *echo_ << cp1250ToUtf8(line) << '\n' << std::flush;
+void Console::echoLine(std::int32_t line) {
+    std::string_view text = model_.lines()[static_cast<std::size_t>(line)];
+    // The line feed of a CR LF pair stays in the console's line, but on standard output the
+    // carriage return has already ended the line: it must not end it twice.
+    if (model_.beganAtCarriageReturn(line) && text.starts_with('\n')) text.remove_prefix(1);
+    *echo_ << cp1250ToUtf8(text) << '\n' << std::flush;
 }
 
 void Console::textAppended(std::int32_t line, std::string_view text) {
@@ -127,7 +131,7 @@ void Console::textAppended(std::int32_t line, std::string_view text) {
 }
 
 void Console::lineAdded() {
-    if (echo_) echoLine(model_.lines()[static_cast<std::size_t>(model_.currentLine()) - 1]);
+    if (echo_) echoLine(model_.currentLine() - 1);
     if (view_) view_->lineAdded();
 }
 

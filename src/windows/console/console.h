@@ -82,7 +82,7 @@ private:
     void textAppended(std::int32_t line, std::string_view text) override;
     void lineAdded() override;
     void cleared() override;
-    void echoLine(const std::string& line);
+    void echoLine(std::int32_t line);
 
     ConsoleModel model_;
     ConsoleView* view_ = nullptr;

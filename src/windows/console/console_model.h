@@ -23,15 +23,15 @@ public:
 
 class ConsoleModel {
 public:
-    // What follows a carriage return in one piece of written text is cut to this length.
-    static constexpr std::size_t kMaxTextAfterBreak = 255;
-
     ConsoleModel();
 
     // Every line, Windows-1250. There is always at least one: the current line, which new text
     // is appended to, may be empty.
     const std::vector<std::string>& lines() const { return lines_; }
     std::int32_t currentLine() const { return current_; }
+    // Whether line `line` was begun by a carriage return inside written text (its first
+    // character is then often the line feed of a CR LF pair).
+    bool beganAtCarriageReturn(std::int32_t line) const;
 
     // Appends text to the current line. Only a carriage return breaks the line; a line feed or
     // any other control character stays in the line's text.
@@ -49,9 +49,10 @@ public:
 
 private:
     void appendToCurrent(std::string_view text);
-    void newLine();
+    void newLine(bool atCarriageReturn = false);
 
     std::vector<std::string> lines_;
+    std::vector<bool> beganAtCarriageReturn_;
     std::int32_t current_ = 0;
     ConsoleModelListener* listener_ = nullptr;
 };

@@ -210,44 +210,43 @@ struct Damage {
 TEST_F(ProgramArchiveTest, DamagedArchivesThrowClearErrors) {
     const std::vector<Damage> cases = {
         {"cut inside the directory", [](HandBuilt& a) { a.bytes.resize(a.entry1 + 20); },
-         "directory entry 1 runs past the end", false},
-        {"cut before the count", [](HandBuilt& a) { a.bytes.resize(140); }, "the number of modules",
-         false},
+         "položka adresáře 1 přesahuje konec", false},
+        {"cut before the count", [](HandBuilt& a) { a.bytes.resize(140); }, "počet modulů", false},
         {"block 1 too long", [](HandBuilt& a) { setInt32(a.bytes, 128, 0x7FFFFFF0); },
-         "block 1 claims", false},
-        {"negative block 1", [](HandBuilt& a) { setInt32(a.bytes, 128, -4); }, "block 1 claims",
+         "blok 1 má mít", false},
+        {"negative block 1", [](HandBuilt& a) { setInt32(a.bytes, 128, -4); }, "blok 1 má mít",
          false},
-        {"negative project", [](HandBuilt& a) { setInt32(a.bytes, 135, -1); }, "the project claims",
+        {"negative project", [](HandBuilt& a) { setInt32(a.bytes, 135, -1); }, "projekt má mít",
          false},
         {"huge count", [](HandBuilt& a) { setInt32(a.bytes, 139, 0x7FFFFFFF); },
-         "more than the file can hold", false},
-        {"negative count", [](HandBuilt& a) { setInt32(a.bytes, 139, -2); }, "modules, more than",
+         "víc, než se do souboru vejde", false},
+        {"negative count", [](HandBuilt& a) { setInt32(a.bytes, 139, -2); }, "modulů, víc, než",
          false},
         {"next beyond the end", [](HandBuilt& a) { setInt32(a.bytes, a.entry2 - 5 - 4, 1 << 30); },
-         "directory entry 2 lies beyond the end of the file", false},
+         "položka adresáře 2 leží za koncem souboru", false},
         {"next before the start", [](HandBuilt& a) { setInt32(a.bytes, a.entry2 - 5 - 4, -100); },
-         "directory entry 2 lies before the start", false},
+         "položka adresáře 2 leží před začátkem", false},
         {"entry chain loops",
          [](HandBuilt& a) {
              setInt32(a.bytes, 139, 3);
              setInt32(a.bytes, a.form - 4, static_cast<std::int32_t>(a.entry1));
          },
-         "directory entry 3 is entry 1 again", false},
+         "položka adresáře 3 je znovu položka 1", false},
         {"source beyond the end",
          [](HandBuilt& a) { setInt32(a.bytes, a.entry2 - 5 - 8, 1 << 30); },
-         "the source of MAIN.ZLM lies beyond", true},
+         "zdrojový text modulu MAIN.ZLM leží za", true},
         {"huge line count", [](HandBuilt& a) { setInt32(a.bytes, a.source1, 0x7FFFFFFF); },
-         "claims 2147483647 lines", true},
+         "má mít 2147483647 řádků", true},
         {"negative line count", [](HandBuilt& a) { setInt32(a.bytes, a.source1, -1); },
-         "claims -1 lines", true},
+         "má mít -1 řádků", true},
         {"line past the end", [](HandBuilt& a) { a.bytes.resize(a.source2 - 2); },
-         "line 3 runs past the end", true},
+         "řádek 3 přesahuje konec", true},
         {"lines missing", [](HandBuilt& a) { setInt32(a.bytes, a.source1, 10); },
-         "ends before line", true},
+         "končí před řádkem", true},
         {"form beyond the end", [](HandBuilt& a) { setInt32(a.bytes, a.entry2 - 5 - 12, 1 << 20); },
-         "the form of MAIN.ZLM (1048576 bytes", true},
+         "formulář modulu MAIN.ZLM (1048576 B", true},
         {"negative form size", [](HandBuilt& a) { setInt32(a.bytes, a.entry2 - 5 - 12, -15); },
-         "the form of MAIN.ZLM (-15 bytes", true},
+         "formulář modulu MAIN.ZLM (-15 B", true},
     };
     for (const Damage& d : cases) {
         SCOPED_TRACE(d.what);
@@ -260,7 +259,7 @@ TEST_F(ProgramArchiveTest, DamagedArchivesThrowClearErrors) {
             readArchiveModuleForm("MAIN.ZLM");
             FAIL() << "no error";
         } catch (const ArchiveError& e) {
-            EXPECT_NE(std::string(e.what()).find("Program archive BAD.VRL is damaged: "),
+            EXPECT_NE(std::string(e.what()).find("Archiv programu BAD.VRL je poškozen: "),
                       std::string::npos);
             EXPECT_NE(std::string(e.what()).find(d.message), std::string::npos) << e.what();
             if (!d.atModule) {
@@ -279,8 +278,8 @@ TEST_F(ProgramArchiveTest, TheDamagedArchiveIsNamedByItsFile) {
         FAIL() << "no error";
     } catch (const ArchiveError& e) {
         EXPECT_EQ(std::string(e.what()),
-                  "Program archive " + path.string() +
-                      " is damaged: directory entry 1 runs past the end of the file");
+                  "Archiv programu " + path.string() +
+                      " je poškozen: položka adresáře 1 přesahuje konec souboru");
     }
 }
 

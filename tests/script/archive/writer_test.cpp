@@ -89,7 +89,7 @@ TEST(ArchiveWriter, RefusesWhatTheLayoutCannotHold) {
         FAIL() << "no error";
     } catch (const std::invalid_argument& e) {
         EXPECT_EQ(std::string(e.what()),
-                  "Module LONG.ZLM, line 3: 256 bytes, a line may hold at most 255");
+                  "Modul LONG.ZLM, řádek 3: 256 B, řádek smí mít nejvýš 255 B");
     }
     c.modules.pop_back();
     c.padLength = 256;

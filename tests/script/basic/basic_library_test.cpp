@@ -92,7 +92,7 @@ TEST_F(BasicLibraryTest, TheSystemCallingADictionaryGetsFailedCallsNotScriptErro
     EXPECT_EQ(d.invoke(d.idOfName("add"), InvokeMethod, args, result, error), DispStatus::Ok);
     EXPECT_EQ(d.invoke(d.idOfName("Add"), InvokeMethod, args, result, error),
               DispStatus::Exception);
-    EXPECT_NE(error.description.find("already associated"), std::string::npos);
+    EXPECT_NE(error.description.find(vorlan::czech("už v kolekci je")), std::string::npos);
     Value key[] = {Value("k")};
     ASSERT_EQ(d.invoke(d.idOfName(""), InvokeGet, key, result, error), DispStatus::Ok);
     EXPECT_TRUE(result.identical(Value(1)));
@@ -102,7 +102,7 @@ TEST_F(BasicLibraryTest, TheSystemCallingADictionaryGetsFailedCallsNotScriptErro
 TEST_F(BasicLibraryTest, CreateObjectOfAnUnknownClassFailsClearly) {
     run({"Set x = CreateObject(\"Nowhere.Thing\")", "LibOut \"next\""});
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0], "Cannot create object: 'Nowhere.Thing' @1");
+    EXPECT_EQ(errors[0], vorlan::czech("Objekt nelze vytvořit: 'Nowhere.Thing' @1"));
     EXPECT_EQ(printed(), (Lines{"next"}));
 }
 

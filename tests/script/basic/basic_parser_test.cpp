@@ -1,3 +1,4 @@
+#include "core/cp1250.h"
 #include "script/basic/basic_parser.h"
 
 #include <gtest/gtest.h>
@@ -200,15 +201,18 @@ TEST(BasicParser, SyntaxErrorsNameTheirPlace) {
 
 TEST(BasicParser, DeepNestingFailsInsteadOfExhaustingTheStack) {
     const std::string parens = "x = " + std::string(5000, '(') + "1" + std::string(5000, ')');
-    EXPECT_NE(failureOf(parens).message.find("too deep"), std::string::npos);
+    EXPECT_NE(failureOf(parens).message.find(vorlan::czech("Příliš hluboké vnoření")),
+              std::string::npos);
     std::string chain = "x = 1";
     for (int i = 0; i < 5000; ++i)
         chain += " + 1";
-    EXPECT_NE(failureOf(chain).message.find("too complex"), std::string::npos);
+    EXPECT_NE(failureOf(chain).message.find(vorlan::czech("Výraz je příliš složitý")),
+              std::string::npos);
     std::string ifs;
     for (int i = 0; i < 3000; ++i)
         ifs += "If a Then\n";
-    EXPECT_NE(failureOf(ifs).message.find("too deep"), std::string::npos);
+    EXPECT_NE(failureOf(ifs).message.find(vorlan::czech("Příliš hluboké vnoření")),
+              std::string::npos);
     EXPECT_FALSE(failureOf(std::string(3000, '-') + "").message.empty());
     // Reasonable depth stays fine.
     EXPECT_TRUE(

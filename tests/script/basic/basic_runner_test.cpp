@@ -1,3 +1,4 @@
+#include "core/cp1250.h"
 #include "core/headless_ui.h"
 #include "script/basic/basic_runner.h"
 #include "script/builtins.h"
@@ -186,7 +187,7 @@ TEST_F(BasicRunnerTest, SyntaxErrorsAreReportedWithLineAndColumnAndTheLoadFails)
     auto s = scripter({"Dim a", "", "a = \"open", "Sub Main : Out 1 : End Sub"});
     s->run();
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].source, "VBScript compilation error");
+    EXPECT_EQ(errors[0].source, vorlan::czech("Chyba překladu VBScriptu"));
     EXPECT_EQ(errors[0].line, 3); // the handler sees them counted from 1
     EXPECT_EQ(errors[0].position, 5);
     EXPECT_EQ(s->runner(), nullptr);
@@ -377,7 +378,7 @@ TEST_F(BasicRunnerTest, CodeGivenAsText) {
                    "S", "Out g", "Out Eval(\"1 +\")", "Execute \"Sub Q : End Sub\""}),
               (Lines{"7", "3", "10", "2", "5"}));
     ASSERT_EQ(errors.size(), 2u);
-    EXPECT_NE(errors[0].description.find("Syntax error"), std::string::npos);
+    EXPECT_NE(errors[0].description.find(vorlan::czech("Chyba syntaxe")), std::string::npos);
 }
 
 // ---- errors at run time
@@ -387,8 +388,8 @@ TEST_F(BasicRunnerTest, OkContinuesWithTheNextStatementAndCancelStops) {
                    "End Sub"}),
               (Lines{"1", "2", "3"}));
     ASSERT_EQ(errors.size(), 2u);
-    EXPECT_EQ(errors[0].source, "VBScript runtime error");
-    EXPECT_EQ(errors[0].description, "Division by zero");
+    EXPECT_EQ(errors[0].source, vorlan::czech("Chyba VBScriptu za běhu"));
+    EXPECT_EQ(errors[0].description, vorlan::czech("Dělení nulou"));
     EXPECT_EQ(errors[0].line, 2);
     EXPECT_EQ(errors[1].line, 5);
 
@@ -410,10 +411,10 @@ TEST_F(BasicRunnerTest, OnErrorResumeNextAndTheErrObject) {
                    "  y = CLng(\"bad\")", "  Out \"not reached\"", "End Sub", "Inner",
                    "Out Err.Number", "If Err Then Out \"err is its number\"", "On Error GoTo 0",
                    "Out Err.Number", "Err.Raise 5"}),
-              (Lines{"11 Division by zero", "0", "1000MineCustom", "in", "13", "err is its number",
-                     "0"}));
+              (Lines{vorlan::czech("11 Dělení nulou"), "0", "1000MineCustom", "in", "13",
+                     "err is its number", "0"}));
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].description, "Invalid procedure call or argument");
+    EXPECT_EQ(errors[0].description, vorlan::czech("Neplatné volání procedury nebo argument"));
 }
 
 TEST_F(BasicRunnerTest, ErrorsTravelUpToTheNearestResumingCaller) {
@@ -481,7 +482,7 @@ TEST_F(BasicRunnerTest, ArraysAreValuesUnlessPassedByReference) {
              "Dim g(1, 1) : g(1, 0) = 3 : z = g : Out z(1, 0)", "Out x(2)"}),
         (Lines{"1", "8", "25", "2", "3"}));
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].description, "Subscript out of range");
+    EXPECT_EQ(errors[0].description, vorlan::czech("Index je mimo rozsah"));
 }
 
 TEST_F(BasicRunnerTest, NumbersAndText) {
@@ -525,7 +526,7 @@ TEST_F(BasicRunnerTest, ScriptObjectsReachableFromOutside) {
     const DispId fail = object->idOfName("Fail");
     EXPECT_EQ(object->invoke(fail, InvokeMethod, {}, result, error), DispStatus::Ok);
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].description, "Division by zero");
+    EXPECT_EQ(errors[0].description, vorlan::czech("Dělení nulou"));
     resume = false;
     EXPECT_EQ(object->invoke(fail, InvokeMethod, {}, result, error), DispStatus::Exception);
     EXPECT_EQ(errors.size(), 2u);

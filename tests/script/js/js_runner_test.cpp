@@ -190,10 +190,10 @@ TEST_F(JsRunnerTest, SyntaxErrorIsReportedWithItsLineAndTheLoadFails) {
         scripter({"var a = 1;", "", "var b = 'not closed;", "function main() { TestOut('x'); }"});
     s->run();
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].source, "JavaScript compilation error");
+    EXPECT_EQ(errors[0].source, vorlan::czech("Chyba překladu JavaScriptu"));
     EXPECT_EQ(errors[0].line, 3);
     EXPECT_EQ(errors[0].position, 1); // no name to point at: the line's first character
-    EXPECT_NE(errors[0].description.find("unterminated"), std::string::npos);
+    EXPECT_NE(errors[0].description.find(vorlan::czech("neukončen")), std::string::npos);
     EXPECT_EQ(s->runner(), nullptr);
     EXPECT_TRUE(s->errorFlag());
     EXPECT_TRUE(output().empty());
@@ -205,7 +205,7 @@ TEST_F(JsRunnerTest, RuntimeErrorOkGoesOnCancelStopsTheModule) {
     resume = true;
     EXPECT_EQ(run(module), (Lines{"before", "main"}));
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].source, "JavaScript runtime error");
+    EXPECT_EQ(errors[0].source, vorlan::czech("Chyba JavaScriptu za běhu"));
     EXPECT_EQ(errors[0].line, 2);
     EXPECT_NE(errors[0].description.find("undefinedName"), std::string::npos);
 
@@ -240,7 +240,7 @@ TEST_F(JsRunnerTest, NativeFailuresAreScriptErrorsThatTryCanCatch) {
 TEST_F(JsRunnerTest, EndlessRecursionIsAScriptError) {
     run({"function f(n) { return f(n + 1) + 1; }", "f(0);", "TestOut('unreached');"});
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_NE(errors[0].description.find("RangeError"), std::string::npos);
+    EXPECT_NE(errors[0].description.find(vorlan::czech("Chyba rozsahu")), std::string::npos);
     EXPECT_TRUE(output().empty());
 }
 
@@ -261,11 +261,11 @@ TEST_F(JsRunnerTest, FreedObjectsAndHugeArraysFailAsScriptErrors) {
                        "function huge() { return TestEcho(new Array(20000000)); }"});
     EXPECT_TRUE(s->callByName("name").isEmpty());
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_NE(errors[0].description.find("freed"), std::string::npos);
+    EXPECT_NE(errors[0].description.find(vorlan::czech("uvolněn")), std::string::npos);
     EXPECT_EQ(errors[0].line, 3);
     EXPECT_TRUE(s->callByName("huge").isEmpty());
     ASSERT_EQ(errors.size(), 2u);
-    EXPECT_EQ(errors[1].description, "Array too large");
+    EXPECT_EQ(errors[1].description, vorlan::czech("Pole je příliš velké"));
 }
 
 // ---- registered names
@@ -413,7 +413,8 @@ TEST_F(JsRunnerTest, HabitsOfOlderProgramsBehaveAsDocumented) {
     output().clear();
     run({"var o = {}; o.Item(1) = 2;"});
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].source, "JavaScript runtime error") << errors[0].description;
+    EXPECT_EQ(errors[0].source, vorlan::czech("Chyba JavaScriptu za běhu"))
+        << errors[0].description;
 }
 
 TEST_F(JsRunnerTest, AnEncodedModuleRunsByItsExtension) {
@@ -443,7 +444,8 @@ TEST_F(JsRunnerTest, AnEncodedModuleRunsByItsExtension) {
     bad.run();
     std::filesystem::remove_all(dir);
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0], "JavaScript compilation error: Encoded script: checksum mismatch");
+    EXPECT_EQ(messages[0],
+              vorlan::czech("Chyba překladu JavaScriptu: ") + "Encoded script: checksum mismatch");
     EXPECT_EQ(bad.runner(), nullptr);
 }
 

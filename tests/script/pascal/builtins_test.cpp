@@ -40,8 +40,8 @@ TEST_F(Builtins, FloatingPointFailuresAreRunErrors) {
                        "  try Round(3e9) except TestOut('caught') end end."}),
               "caught");
     ASSERT_EQ(errors.size(), 3u);
-    EXPECT_EQ(errors[0].description, "Floating point overflow");
-    EXPECT_EQ(errors[1].description, "Invalid floating point operation");
+    EXPECT_EQ(errors[0].description, vorlan::czech("Přetečení reálného čísla"));
+    EXPECT_EQ(errors[1].description, vorlan::czech("Neplatná operace s reálným číslem"));
 }
 
 TEST_F(Builtins, OneDimensionalArrays) {

@@ -235,7 +235,7 @@ TEST_F(Runner, RunErrorsInsideExpressionsReportTheirPosition) {
               "");
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].line, 4);
-    EXPECT_EQ(errors[0].description, "Division by zero");
+    EXPECT_EQ(errors[0].description, vorlan::czech("Dělení nulou"));
 }
 
 TEST_F(Runner, StepBudgetStopsEndlessLoops) {

@@ -186,38 +186,39 @@ TEST(ComponentStream, EveryTruncationIsAnError) {
     const std::string bytes = richStream();
     for (std::size_t length = 0; length < bytes.size(); ++length)
         EXPECT_THROW(readComponentStream(bytes.substr(0, length)), StreamError) << length;
-    EXPECT_EQ(errorOf(root(prop("S", u8(6) + u8(10) + "abc"))).substr(0, 37),
-              "Component stream truncated at offset ");
+    EXPECT_EQ(errorOf(root(prop("S", u8(6) + u8(10) + "abc")))
+                  .rfind("Proud komponent končí předčasně na pozici ", 0),
+              0u);
 }
 
 TEST(ComponentStream, CorruptInputIsReportedWithItsOffset) {
-    EXPECT_EQ(errorOf("TPX0" + ss("T") + ss("") + u8(0) + u8(0)), "Missing TPF0 signature");
+    EXPECT_EQ(errorOf("TPX0" + ss("T") + ss("") + u8(0) + u8(0)), "Chybí podpis TPF0");
     // "TPF0", 7+1 bytes of names, 2+1 bytes of the property name: the type byte is at 15.
     EXPECT_EQ(errorOf("TPF0" + ss("TForm1") + ss("") + prop("Xy", u8(0x33))),
-              "Unknown value type 0x33 at offset 15");
-    EXPECT_EQ(errorOf(root("") + "!"), "Unexpected data after the root object at offset 19");
-    EXPECT_NE(errorOf("TPF0" + u8(0xF0) + ss("T") + ss("") + u8(0) + u8(0)).find("prefix"),
+              "Neznámý typ hodnoty 0x33 na pozici 15");
+    EXPECT_EQ(errorOf(root("") + "!"), "Nečekaná data za kořenovým objektem na pozici 19");
+    EXPECT_NE(errorOf("TPF0" + u8(0xF0) + ss("T") + ss("") + u8(0) + u8(0)).find("Předpona"),
               std::string::npos);
     EXPECT_NE(errorOf("TPF0" + u8(0xF2) + u8(6) + ss("x") + ss("T") + ss("") + u8(0) + u8(0))
-                  .find("integer child position"),
+                  .find("celé číslo (pořadí potomka)"),
               std::string::npos);
 }
 
 TEST(ComponentStream, HugeDeclaredLengthsAndDeepNestingAreRefused) {
     for (unsigned kind : {10u, 12u, 18u}) {
         const std::string error = errorOf(root(prop("X", u8(kind) + le32(0xFFFFFFF0))));
-        EXPECT_NE(error.find("truncated"), std::string::npos) << error;
+        EXPECT_NE(error.find("končí předčasně"), std::string::npos) << error;
     }
     std::string deep = u8(1);
     for (int i = 0; i < 400; ++i)
         deep += u8(1);
-    EXPECT_NE(errorOf(root(prop("L", deep))).find("nested deeper"), std::string::npos);
+    EXPECT_NE(errorOf(root(prop("L", deep))).find("vnořen hlouběji"), std::string::npos);
 
     // Children nest through objects rather than values; the same limit holds.
     std::string objects;
     for (int i = 0; i < 400; ++i)
         objects += ss("T") + ss("") + u8(0);
-    EXPECT_NE(errorOf("TPF0" + objects).find("nested deeper"), std::string::npos);
+    EXPECT_NE(errorOf("TPF0" + objects).find("vnořen hlouběji"), std::string::npos);
 }
 
 TEST(ComponentStream, ConsumedLengthLeavesFollowingData) {

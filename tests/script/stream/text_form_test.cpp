@@ -220,28 +220,30 @@ TEST(TextForm, BinaryDataAndKeywordNamedProperties) {
 }
 
 TEST(TextForm, ErrorsNameTheLine) {
-    EXPECT_EQ(errorOf("object F: T\n  Left 200\nend"), "Line 2: expected '=' after property name");
-    EXPECT_EQ(errorOf("object F: T\n  A = 1\n  B = 'abc\nend"), "Line 3: unterminated string");
-    EXPECT_EQ(errorOf("object F: T\n  A = 1\n"), "Line 3: missing 'end' of object 'F'");
+    EXPECT_EQ(errorOf("object F: T\n  Left 200\nend"), "Řádek 2: za jménem vlastnosti chybí '='");
+    EXPECT_EQ(errorOf("object F: T\n  A = 1\n  B = 'abc\nend"), "Řádek 3: neukončený řetězec");
+    EXPECT_EQ(errorOf("object F: T\n  A = 1\n"), "Řádek 3: chybí 'end' objektu 'F'");
     EXPECT_EQ(errorOf("object F: T\n  A = {0A0}\nend"),
-              "Line 2: binary data has an odd number of hex digits");
+              "Řádek 2: binární data mají lichý počet šestnáctkových číslic");
     EXPECT_EQ(errorOf("object F: T\n  A = {0G}\nend"),
-              "Line 2: binary data holds a character that is not a hex digit");
+              "Řádek 2: binární data obsahují znak, který není šestnáctková číslice");
     EXPECT_EQ(errorOf("object F: T\n  A = (\n    1\n    Null)\nend"),
-              "Line 4: a list cannot hold Null");
-    EXPECT_EQ(errorOf("object F: T\nend\nend"), "Line 3: unexpected text after the final 'end'");
+              "Řádek 4: seznam nemůže obsahovat Null");
+    EXPECT_EQ(errorOf("object F: T\nend\nend"), "Řádek 3: nečekaný text za posledním 'end'");
     EXPECT_EQ(errorOf("object F: T\n  A = 2147483648\nend"),
-              "Line 2: integer out of range: 2147483648");
-    EXPECT_EQ(errorOf("object F: T\n  A = 1E99999\nend"), "Line 2: number out of range: 1E99999");
-    EXPECT_EQ(errorOf("object F: T\n  A = [a b]\nend"), "Line 2: expected ',' or ']' in a set");
-    EXPECT_EQ(errorOf("object F: T\n  A = 'a' +\nend"), "Line 3: expected a string after '+'");
-    EXPECT_EQ(errorOf("object F: T\n  A = ;\nend"), "Line 2: unexpected character ';'");
-    EXPECT_EQ(errorOf("object F: T\n  A = <\n    x\n  >\nend"), "Line 3: expected 'item' or '>'");
-    EXPECT_EQ(errorOf("object F: T\n  A = \xC3\nend"), "Line 2: unexpected byte 0xC3");
-    EXPECT_EQ(errorOf("thing F: T\nend"), "Line 1: expected 'object', 'inherited' or 'inline'");
-    EXPECT_EQ(errorOf("object F: T\n  A = 'x\xFF'\nend"), "Line 2: string is not valid UTF-8");
-    EXPECT_EQ(errorOf("object F: T\n  A = " + std::string(300, '(') + "\nend").substr(0, 26),
-              "Line 2: nested deeper than");
+              "Řádek 2: celé číslo je mimo rozsah: 2147483648");
+    EXPECT_EQ(errorOf("object F: T\n  A = 1E99999\nend"), "Řádek 2: číslo je mimo rozsah: 1E99999");
+    EXPECT_EQ(errorOf("object F: T\n  A = [a b]\nend"), "Řádek 2: v množině chybí ',' nebo ']'");
+    EXPECT_EQ(errorOf("object F: T\n  A = 'a' +\nend"), "Řádek 3: za '+' má být řetězec");
+    EXPECT_EQ(errorOf("object F: T\n  A = ;\nend"), "Řádek 2: nečekaný znak ';'");
+    EXPECT_EQ(errorOf("object F: T\n  A = <\n    x\n  >\nend"),
+              "Řádek 3: očekáváno 'item' nebo '>'");
+    EXPECT_EQ(errorOf("object F: T\n  A = \xC3\nend"), "Řádek 2: nečekaný bajt 0xC3");
+    EXPECT_EQ(errorOf("thing F: T\nend"), "Řádek 1: očekáváno 'object', 'inherited' nebo 'inline'");
+    EXPECT_EQ(errorOf("object F: T\n  A = 'x\xFF'\nend"), "Řádek 2: řetězec není platné UTF-8");
+    EXPECT_EQ(errorOf("object F: T\n  A = " + std::string(300, '(') + "\nend")
+                  .rfind("Řádek 2: vnořeno hlouběji než", 0),
+              0u);
 }
 
 TEST(TextForm, WriterRefusesWhatTheTextCannotHold) {

@@ -61,7 +61,7 @@ int paintPages(QPainter& painter, QPagedPaintDevice& device, const report::TSest
     QtReportPainter reportPainter(painter);
     int drawn = 0;
     for (int page = range.first; page <= range.last && !output.cancelled; ++page) {
-        if (drawn > 0 && !device.newPage()) throw std::runtime_error("cannot start a new page");
+        if (drawn > 0 && !device.newPage()) throw std::runtime_error("nelze začít novou stránku");
         painter.save();
         painter.translate(target.topLeft());
         painter.scale(target.width() / surface.width, target.height() / surface.height);
@@ -82,13 +82,13 @@ int writeReportPdf(const report::TSestVystup& output, const std::filesystem::pat
     writer.setCreator(QStringLiteral("VORLAN"));
     applyPaper(writer, report::paperSettings());
     QPainter painter;
-    if (!painter.begin(&writer)) throw std::runtime_error("cannot write " + file.string());
+    if (!painter.begin(&writer)) throw std::runtime_error("nelze zapsat " + file.string());
     // An empty range still gives a valid file: one blank page.
     const int pages = range.empty()
                           ? 0
                           : paintPages(painter, writer, output, range, report::paperSettings(),
                                        report::printerSettings());
-    if (!painter.end()) throw std::runtime_error("cannot write " + file.string());
+    if (!painter.end()) throw std::runtime_error("nelze zapsat " + file.string());
     return pages;
 }
 
