@@ -144,5 +144,7 @@ TEST(SharedTable, WritersWaitingForAFileLockTakeTurns) {
         if (!previous.empty() && writer != previous) ++changes;
         previous = writer;
     }
-    EXPECT_GE(changes, 300) << "the writers ran one after the other";
+    // Polling writers changed turns only a handful of times over the whole run; writers that
+    // queue in the kernel change turns tens of times even on a loaded machine.
+    EXPECT_GE(changes, 30) << "the writers ran one after the other";
 }
