@@ -13,8 +13,8 @@ namespace vorlan::dbf::xbase {
 
 void CallShape::need(std::size_t i, ValueType t) const {
     if (args[i]->type != t)
-        throw TypeRuleError{std::string(fn.name) + " argument " + std::to_string(i + 1) +
-                            " must be " + typeName(t)};
+        throw TypeRuleError{czech("argument ") + std::to_string(i + 1) + czech(" funkce ") +
+                            std::string(fn.name) + czech(" musí být ") + typeName(t)};
 }
 
 int CallShape::constInt(std::size_t i, int fallback) const {

@@ -102,7 +102,7 @@ struct Function {
 // Every function, looked up by the parser by name (or a prefix of four letters or more).
 std::span<const Function> functions();
 
-const char* typeName(ValueType t);
+std::string typeName(ValueType t);
 [[noreturn]] void evalError(const std::string& what);
 XValue eval(const ExprNode& n, const RecordSource* src);
 int compareValues(const XValue& a, const XValue& b);
