@@ -89,23 +89,24 @@ TEST_F(DbfWindowTest, SelectingAClosedAreaShowsItsCaptionAndPanelText) {
 TEST_F(DbfWindowTest, ThreeTagsFillTheIndexBoxAndTheSecondBecomesOrderTwo) {
     ASSERT_TRUE(areas.use(makeTable(
         4, {{"JMENO", "UPPER(NAZEV)"}, {"CENA", "CENA"}, {"OBOJI", "NAZEV + STR(CENA, 8, 2)"}})));
-    // Items in order-number sequence: the index file keeps its tags by name.
+    // Items in order-number sequence: tags are numbered in the order they were made.
     QComboBox* box = window.indexBox();
     ASSERT_EQ(box->count(), 4);
     EXPECT_EQ(box->itemText(0), QStringLiteral("<bez indexu>"));
-    EXPECT_EQ(box->itemText(1), QStringLiteral("CENA : CENA"));
-    EXPECT_EQ(box->itemText(2), QStringLiteral("JMENO : UPPER(NAZEV)"));
+    EXPECT_EQ(box->itemText(1), QStringLiteral("JMENO : UPPER(NAZEV)"));
+    EXPECT_EQ(box->itemText(2), QStringLiteral("CENA : CENA"));
     EXPECT_EQ(box->itemText(3), QStringLiteral("OBOJI : NAZEV + STR(CENA, 8, 2)"));
     // The order current before filling stays current.
     EXPECT_EQ(box->currentIndex(), areas.current()->access().indexOrd());
     window.indexChosen(2);
     EXPECT_EQ(areas.current()->access().indexOrd(), 2);
-    // The grid follows the order: by name, the first row is the last record.
-    EXPECT_EQ(window.grid()->model()->data(window.grid()->model()->index(0, 0)).toString(),
-              QStringLiteral("Vec 0       "));
-    window.indexChosen(1);
+    // The grid follows the order: by price, the cheapest first.
     EXPECT_EQ(window.grid()->model()->data(window.grid()->model()->index(0, 1)).toString(),
               QStringLiteral("1.00"));
+    window.indexChosen(1);
+    // By name, the first row is the last record.
+    EXPECT_EQ(window.grid()->model()->data(window.grid()->model()->index(0, 0)).toString(),
+              QStringLiteral("Vec 0       "));
     window.indexChosen(0);
     EXPECT_EQ(areas.current()->access().indexOrd(), 0);
 }
