@@ -1,6 +1,6 @@
 #include "library/math_strings.h"
 
-#include "library/fp_errors.h"
+#include "library/fp_errors_internal.h"
 #include "script/bind.h"
 
 #include <cmath>

@@ -1,7 +1,7 @@
 // Numbers to text and back, as scripts see them: "." is the decimal point whatever the host's
 // locale, and every value passes through the 6-byte real on its way.
 
-#include "library/fp_errors.h"
+#include "library/fp_errors_internal.h"
 #include "library/math_strings.h"
 #include "script/registry.h"
 

@@ -530,12 +530,9 @@ std::uint32_t Table::locate(std::string_view condition, bool continuing, bool ba
     if (!continuing || !locate_.valid()) {
         dbf::Expression e = dbf::Expression::compile(condition, this);
         if (e.type() != dbf::ValueType::Logical)
-            throw DbfError("a condition must be a logical expression");
+            throw DbfError(czech("podmínka musí být logický výraz"));
+        // Like the file engine: a new condition is tried from the current record on.
         locate_ = std::move(e);
-        if (backward)
-            goBottom();
-        else
-            goTop();
     } else {
         skip(backward ? -1 : 1);
     }

@@ -77,9 +77,9 @@ TEST(RunArchive, ModuleMissingFromTheDirectoryIsQuietlyNotLoaded) {
     EXPECT_EQ(r.out, "");
 }
 
-TEST(RunArchive, MissingArchiveStartsInteractiveModeAndEnds) {
+TEST(RunArchive, AMissingArchiveEndsWithTheStatusOfARunThatNeverRan) {
     TempDir dir;
     const ProcessResult r = runVorlan({(dir / "NOPE.VRL").string()});
-    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.exitCode, 251) << r.err;
     EXPECT_EQ(r.out, "");
 }

@@ -103,7 +103,7 @@ void bindMath(Binder& b, std::vector<const MethodInfo*>& list) {
         &b.bind("Sin", "function(X: Extended): Extended", [](double x) { return std::sin(x); }));
     list.push_back(&b.bind("Exp", "function(X: Extended): Extended", [](double x) {
         const double v = std::exp(x);
-        if (std::isinf(v)) throw ScriptException("Floating point overflow");
+        if (std::isinf(v)) throw ScriptException(czech("Přetečení reálného čísla"));
         return v;
     }));
     list.push_back(
@@ -142,7 +142,7 @@ void bindMemory(Binder& b, std::vector<const MethodInfo*>& list) {
             if (p.isInteger() && p.asInt() != 0) {
                 auto it = blocksNow.byAddress.find(p.asInt());
                 if (it == blocksNow.byAddress.end())
-                    throw ScriptException("Invalid pointer operation");
+                    throw ScriptException(czech("Neplatná operace s ukazatelem"));
                 old = std::move(it->second);
                 blocksNow.byAddress.erase(it);
             }

@@ -134,7 +134,7 @@ protected:
 TEST_F(DataGridColumns, StoredColumnsChooseTheFieldsTheirOrderAndLook) {
     ASSERT_EQ(grid->columns().count(), 4);
     ASSERT_EQ(table->columnCount(), 4);
-    EXPECT_EQ(grid->cellText(0, 1), shown(1, "COUNT")) << "the first column is COUNT";
+    EXPECT_EQ(grid->cellText(0, 1), "5,50") << "the first column is COUNT";
     EXPECT_EQ(grid->cellText(1, 0), czech("Novák")) << "field names match in any case";
     EXPECT_EQ(grid->cellText(2, 0), "") << "a column without its field stays empty";
     EXPECT_EQ(heading(0), QStringLiteral("Počet"));

@@ -151,7 +151,7 @@ class WindowsOverProgram(unittest.TestCase):
         self.program = subprocess.Popen([VORLAN, self.archive], cwd=self.work, env=env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         form = self.screen.wait_for(
-            lambda: self.screen.run("xdotool", "search", "--name", FORM_CAPTION).split(), 20)
+            lambda: self.screen.run("xdotool", "search", "--name", FORM_CAPTION).split(), 45)
         self.assertTrue(form, "the program's form did not appear")
         self.form = form[0]
         self.screen.run("xdotool", "mousemove", "5", "1015")
