@@ -4,5 +4,5 @@ if(VORLAN_BUILD_TESTS)
     # The four-writer run at a small size, checked by independent readers.
     add_test(NAME dbf_shared_independent_check
              COMMAND ${PROJECT_SOURCE_DIR}/tests/dbf/shared_check.sh $<TARGET_FILE:dbf_shared_bench>)
-    set_tests_properties(dbf_shared_independent_check PROPERTIES SKIP_RETURN_CODE 77)
+    set_tests_properties(dbf_shared_independent_check PROPERTIES SKIP_RETURN_CODE 77 RUN_SERIAL TRUE)
 endif()
