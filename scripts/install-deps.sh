@@ -9,7 +9,7 @@ packages=(cmake ninja-build g++ ccache pkg-config
           duktape-dev python3 python3-dbf
           clang-format fp-compiler
           poppler-utils xvfb xauth
-          dpkg-dev desktop-file-utils libxml2-utils groff-base
+          lld dpkg-dev desktop-file-utils libxml2-utils groff-base
           fonts-liberation2 cups-daemon cups-client locales)
 missing=()
 for p in "${packages[@]}"; do
