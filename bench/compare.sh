@@ -10,7 +10,11 @@
 #     --build    the build folder with vorlan and vrltool (default build/)
 #     --install  install lua5.4 through apt-get when it is missing (otherwise its column is
 #                skipped)
-#     --only     run one program (empty, loop, fib, calls, strings, registered)
+#     --only     run one program (empty, loop, fib, calls, strings, registered, library)
+#
+# `library` mixes the calls business programs make (Copy, Pos, IntToStr, Format, UpperCase, a
+# string list's Add and Values[]); its Lua and CPython counterparts use their own idioms (a
+# table or dict for the name=value lookup).
 #     --wall     wall time instead of processor time
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -56,9 +60,11 @@ fi
 
 # Program sizes: name and the number the sources' @N@ becomes.
 if [ "$quick" = 1 ]; then
-    sizes=("empty 0" "loop 3000000" "fib 30" "calls 1000000" "strings 1000000" "registered 1000000")
+    sizes=("empty 0" "loop 3000000" "fib 30" "calls 1000000" "strings 1000000" "registered 1000000"
+        "library 200000")
 else
-    sizes=("empty 0" "loop 30000000" "fib 32" "calls 3000000" "strings 3000000" "registered 3000000")
+    sizes=("empty 0" "loop 30000000" "fib 32" "calls 3000000" "strings 3000000" "registered 3000000"
+        "library 1000000")
 fi
 
 work="$(mktemp -d)"

@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project builds and tests with (needs root or sudo).
+# postgresql gives the tests a server of their own (initdb, pg_ctl), libpq-dev the client library.
 # fp-compiler is fpc with its runtime units, all the Pascal cross-check needs; the fpc suite
 # package would add its IDE and the GTK, SDL and multimedia units, some 150 packages more.
 set -euo pipefail
 packages=(cmake ninja-build g++ ccache pkg-config
           qt6-base-dev libgl-dev
           googletest libgtest-dev libbenchmark-dev
-          duktape-dev python3 python3-dbf
+          duktape-dev python3 python3-dbf libdbd-xbase-perl
           clang-format fp-compiler
-          poppler-utils xvfb xauth
+          poppler-utils xvfb xauth libxcb1-dev
+          qt6-translations-l10n x11-apps x11-utils xdotool openbox
           lld dpkg-dev desktop-file-utils libxml2-utils groff-base
-          fonts-liberation2 cups-daemon cups-client locales)
+          fonts-liberation2 cups-daemon cups-client locales
+          postgresql libpq-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

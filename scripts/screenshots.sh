@@ -15,7 +15,9 @@
 # invoice in the preview), sklad.png (the database window after the stock example's automatic
 # run, filtered to one group), sklad-console.png (its console with the stock report),
 # adresy.png (the address-label form over the imported addresses) and adresy-stitky.png (page 1
-# of the labels it printed).
+# of the labels it printed). Those are Qt's pictures of its windows; screen/ holds pictures of
+# the screen itself (xwd -root) under a window manager at 1280x1024: the samples, the database
+# window, the designer and each kind of window a program opens over its form.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
@@ -136,6 +138,52 @@ if [ -x "$designerShots" ]; then
     }
 else
     echo "screenshots: $designerShots is not built (tests on)" >&2
+    status=1
+fi
+# Pictures of the X screen itself (xwd -root), as a person in front of it sees the windows,
+# under openbox at 1280x1024: each sample's main window, and every kind of window a program
+# opens over its form (BUILD_DIR/review/screen/).
+mkdir -p "$out/screen"
+# screen_shot NAME SECONDS PROGRAM [ARGS]: runs PROGRAM on a screen of its own and keeps the
+# whole screen as screen/NAME.png after SECONDS.
+screen_shot() {
+    local name="$1" wait="$2"
+    shift 2
+    timeout 90 xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
+        wait="$0" capture="$1" png="$2"
+        shift 2
+        openbox >/dev/null 2>&1 &
+        manager=$!
+        sleep 1
+        "$@" >/dev/null 2>&1 &
+        program=$!
+        sleep "$wait"
+        xwd -root -silent | python3 "$capture" "$png"
+        kill "$program" "$manager" 2>/dev/null' "$wait" "$PWD/tests/ui/screen/screen_capture.py" \
+        "$out/screen/$name.png" "$@" || true
+    if [ -s "$out/screen/$name.png" ]; then echo "$out/screen/$name.png"; else
+        echo "screenshots: no screen picture of $name" >&2
+        status=1
+    fi
+}
+if command -v xwd >/dev/null && command -v openbox >/dev/null; then
+    (cd "$work/faktury" && screen_shot faktury 4 "$runtime" FAKTURY.VRL)
+    (cd "$work/sklad" && screen_shot sklad 6 "$runtime" SKLAD.VRL)
+    (cd "$work/adresy" && screen_shot adresy 4 "$runtime" ADRESY.VRL)
+    screen_shot database 3 "$runtime" --browse "$work/ZBOZI.DBF"
+    screen_shot designer 4 "$runtime" --design "$PWD/tests/integration/reports/GROUPED.PTS" \
+        --data "$PWD/tests/integration/reports/SALES.CSV"
+    for manager in bare openbox; do
+        python3 tests/ui/screen/secondary_windows_test.py "$runtime" "$(realpath "$vrltool")" \
+            "$manager" "$out/screen" >"$work/screen-$manager.out" 2>&1 || {
+            echo "screenshots: windows over a program ($manager) are not all drawn" >&2
+            cat "$work/screen-$manager.out" >&2
+            status=1
+        }
+    done
+    ls "$out/screen"/*.png
+else
+    echo "screenshots: xwd or openbox is missing (scripts/install-deps.sh)" >&2
     status=1
 fi
 exit $status

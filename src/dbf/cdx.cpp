@@ -192,10 +192,10 @@ std::string poolString(const unsigned char* h, std::uint32_t pos, std::uint32_t 
 
 } // namespace
 
-void writeCdxFile(const std::filesystem::path& path, const std::vector<CdxTagOut>& tagsIn) {
-    std::vector<CdxTagOut> tags(tagsIn);
-    std::sort(tags.begin(), tags.end(),
-              [](const CdxTagOut& a, const CdxTagOut& b) { return a.name < b.name; });
+std::vector<CdxTagInfo> writeCdxFile(const std::filesystem::path& path,
+                                     const std::vector<CdxTagOut>& tags, std::uint32_t counter) {
+    // Tag header pages follow in the order of `tags` (the order the tags were made in): readers
+    // number the tags of a compound index by that order, not by the directory's name order.
     std::vector<unsigned char> out(kHeader, 0);
     std::vector<std::uint32_t> tagOffsets;
     for (const auto& t : tags) {
@@ -219,9 +219,12 @@ void writeCdxFile(const std::filesystem::path& path, const std::vector<CdxTagOut
     std::vector<Entry> dir;
     for (std::size_t i = 0; i < tags.size(); ++i)
         dir.push_back({names[i].data(), tagOffsets[i]});
+    std::sort(dir.begin(), dir.end(),
+              [](const Entry& a, const Entry& b) { return std::memcmp(a.key, b.key, 10) < 0; });
     const auto dirBase = static_cast<std::uint32_t>(out.size());
     IndexHeader dh;
     dh.keyLength = 10;
+    dh.version = counter;
     const std::uint32_t dirRoot = buildTree(out, dirBase, dir, 10, ' ');
     putHeader(out.data(), dirRoot, dh, 0xE0);
     const auto tmp = tempNameBeside(path);
@@ -230,6 +233,10 @@ void writeCdxFile(const std::filesystem::path& path, const std::vector<CdxTagOut
     f.writeAt(0, out.data(), out.size());
     f.close();
     replaceFile(tmp, path, settings().syncToDisk);
+    std::vector<CdxTagInfo> written;
+    for (std::size_t i = 0; i < tags.size(); ++i)
+        written.push_back({tags[i].name, tags[i].header, tagOffsets[i]});
+    return written;
 }
 
 void writeIdxFile(const std::filesystem::path& path, const IndexHeader& header, const KeyList& keys,
@@ -249,46 +256,37 @@ void writeIdxFile(const std::filesystem::path& path, const IndexHeader& header, 
     replaceFile(tmp, path, settings().syncToDisk);
 }
 
-std::vector<CdxTagInfo> readCdxDirectory(std::string_view bytes) {
-    KeyList names;
-    const CdxTagInfo dir = readCdxTag(bytes, 0, ' ', names, true);
-    std::vector<CdxTagInfo> out;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        KeyList none;
-        CdxTagInfo t = readCdxTag(bytes, names.recAt(i), ' ', none, false);
-        std::string n(names.keyAt(i));
-        while (!n.empty() && (n.back() == ' ' || n.back() == '\0'))
-            n.pop_back();
-        t.name = n;
-        out.push_back(std::move(t));
-        if (out.size() > 1024) throw DbfError("damaged CDX: too many tags");
-    }
-    (void)dir;
-    return out;
-}
+namespace {
 
-CdxTagInfo readCdxTag(std::string_view bytes, std::uint32_t offset, char pad, KeyList& keys,
-                      bool withKeys) {
+CdxTagInfo readTagHeader(std::string_view bytes, std::uint32_t offset) {
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-    const std::size_t size = bytes.size();
-    if (offset % kNode != 0 || static_cast<std::size_t>(offset) + kHeader > size)
+    if (offset % kNode != 0 || static_cast<std::size_t>(offset) + kHeader > bytes.size())
         throw DbfError("damaged CDX: tag header out of range");
     const unsigned char* h = data + offset;
     CdxTagInfo info;
     info.offset = offset;
     info.header.keyLength = getLe16(h + 12);
-    info.header.version = static_cast<std::uint16_t>(getLe32(h + 8));
+    info.header.version = getLe32(h + 8);
     info.header.unique = (h[14] & 0x01) != 0;
     info.header.descending = getLe16(h + 502) != 0;
     info.header.keyExpr = poolString(h, getLe16(h + 508), getLe16(h + 510));
     if (h[14] & 0x08) info.header.forExpr = poolString(h, getLe16(h + 504), getLe16(h + 506));
-    const int keyLen = info.header.keyLength;
-    if (keyLen < 1 || keyLen > 240) throw DbfError("damaged CDX: key length");
-    if (!withKeys) return info;
+    if (info.header.keyLength < 1 || info.header.keyLength > 240)
+        throw DbfError("damaged CDX: key length");
+    return info;
+}
 
-    keys.reset(keyLen, info.header.descending, info.header.unique);
-    std::vector<char> pool;
-    std::vector<std::uint32_t> recs;
+} // namespace
+
+int walkCdxTag(std::string_view bytes, std::uint32_t offset, char pad, std::vector<char>& pool,
+               std::vector<std::uint32_t>& recs) {
+    const CdxTagInfo info = readTagHeader(bytes, offset);
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t size = bytes.size();
+    const unsigned char* h = data + offset;
+    const int keyLen = info.header.keyLength;
+    pool.clear();
+    recs.clear();
     std::vector<bool> visited(size / kNode + 1, false);
     auto node = [&](std::uint32_t off) -> const unsigned char* {
         if (off % kNode != 0 || static_cast<std::size_t>(off) + kNode > size)
@@ -343,8 +341,40 @@ CdxTagInfo readCdxTag(std::string_view bytes, std::uint32_t offset, char pad, Ke
         n = node(right);
         if (!(getLe16(n) & 2)) throw DbfError("damaged CDX: leaf chain reaches an interior node");
     }
-    keys.load(std::move(pool), std::move(recs));
+    return keyLen;
+}
+
+CdxTagInfo readCdxTag(std::string_view bytes, std::uint32_t offset, char pad, KeyList& keys,
+                      bool withKeys) {
+    CdxTagInfo info = readTagHeader(bytes, offset);
+    if (!withKeys) return info;
+    std::vector<char> pool;
+    std::vector<std::uint32_t> recs;
+    walkCdxTag(bytes, offset, pad, pool, recs);
+    keys.reset(info.header.keyLength, info.header.descending, info.header.unique);
+    keys.loadChecked(std::move(pool), std::move(recs));
     return info;
+}
+
+std::vector<CdxTagInfo> readCdxDirectory(std::string_view bytes) {
+    // The directory's own order is not checked: a tag is found by its name, whatever its place.
+    std::vector<char> names;
+    std::vector<std::uint32_t> offsets;
+    walkCdxTag(bytes, 0, ' ', names, offsets);
+    const std::size_t nameLen = offsets.empty() ? 0 : names.size() / offsets.size();
+    std::vector<CdxTagInfo> out;
+    for (std::size_t i = 0; i < offsets.size(); ++i) {
+        CdxTagInfo t = readTagHeader(bytes, offsets[i]);
+        std::string n(names.data() + i * nameLen, nameLen);
+        while (!n.empty() && (n.back() == ' ' || n.back() == '\0'))
+            n.pop_back();
+        t.name = n;
+        out.push_back(std::move(t));
+        if (out.size() > 1024) throw DbfError("damaged CDX: too many tags");
+    }
+    std::stable_sort(out.begin(), out.end(),
+                     [](const CdxTagInfo& a, const CdxTagInfo& b) { return a.offset < b.offset; });
+    return out;
 }
 
 std::string readWholeFile(const std::filesystem::path& path) {

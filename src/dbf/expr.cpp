@@ -1,4 +1,5 @@
 #include "dbf/expr.h"
+#include "dbf/expr_node.h"
 
 #include "core/cp1250.h"
 #include "dbf/file.h"
@@ -38,112 +39,11 @@ XValue XValue::logical(bool b) {
 
 namespace {
 
-constexpr std::size_t kMaxString = 1u << 20; // results beyond this are refused, not allocated
 constexpr int kMaxDepth = 200;
 
-enum class Fn {
-    Upper,
-    Lower,
-    Substr,
-    Left,
-    Right,
-    Trim,
-    Ltrim,
-    Rtrim,
-    Alltrim,
-    Str,
-    Strzero,
-    Val,
-    Dtos,
-    Dtoc,
-    Ctod,
-    Date,
-    Year,
-    Month,
-    Day,
-    Iif,
-    Deleted,
-    Recno,
-    Empty,
-    Len,
-    Space,
-    Replicate,
-    At,
-    Descend,
-    Abs,
-    Int,
-    Round,
-    Max,
-    Min,
-};
+} // namespace
 
-struct FnInfo {
-    const char* name;
-    Fn fn;
-    int minArgs;
-    int maxArgs;
-};
-
-constexpr FnInfo kFunctions[] = {
-    {"UPPER", Fn::Upper, 1, 1},
-    {"LOWER", Fn::Lower, 1, 1},
-    {"SUBSTR", Fn::Substr, 2, 3},
-    {"LEFT", Fn::Left, 2, 2},
-    {"RIGHT", Fn::Right, 2, 2},
-    {"TRIM", Fn::Trim, 1, 1},
-    {"LTRIM", Fn::Ltrim, 1, 1},
-    {"RTRIM", Fn::Rtrim, 1, 1},
-    {"ALLTRIM", Fn::Alltrim, 1, 1},
-    {"STR", Fn::Str, 1, 3},
-    {"STRZERO", Fn::Strzero, 1, 3},
-    {"VAL", Fn::Val, 1, 1},
-    {"DTOS", Fn::Dtos, 1, 1},
-    {"DTOC", Fn::Dtoc, 1, 1},
-    {"CTOD", Fn::Ctod, 1, 1},
-    {"DATE", Fn::Date, 0, 0},
-    {"YEAR", Fn::Year, 1, 1},
-    {"MONTH", Fn::Month, 1, 1},
-    {"DAY", Fn::Day, 1, 1},
-    {"IIF", Fn::Iif, 3, 3},
-    {"IF", Fn::Iif, 3, 3},
-    {"DELETED", Fn::Deleted, 0, 0},
-    {"RECNO", Fn::Recno, 0, 0},
-    {"EMPTY", Fn::Empty, 1, 1},
-    {"LEN", Fn::Len, 1, 1},
-    {"SPACE", Fn::Space, 1, 1},
-    {"REPLICATE", Fn::Replicate, 2, 2},
-    {"AT", Fn::At, 2, 2},
-    {"DESCEND", Fn::Descend, 1, 1},
-    {"ABS", Fn::Abs, 1, 1},
-    {"INT", Fn::Int, 1, 1},
-    {"ROUND", Fn::Round, 2, 2},
-    {"MAX", Fn::Max, 2, 2},
-    {"MIN", Fn::Min, 2, 2},
-};
-
-enum class Op {
-    Const,
-    Field,
-    Neg,
-    Not,
-    Add,
-    Sub,
-    Mul,
-    Div,
-    Mod,
-    Pow,
-    Eq,
-    ExactEq,
-    Ne,
-    Lt,
-    Gt,
-    Le,
-    Ge,
-    Contains,
-    And,
-    Or,
-    Call,
-};
+namespace xbase {
 
 const char* typeName(ValueType t) {
     switch (t) {
@@ -159,22 +59,11 @@ const char* typeName(ValueType t) {
     return "?";
 }
 
-} // namespace
-
-struct ExprNode {
-    Op op = Op::Const;
-    ValueType type = ValueType::Logical;
-    int width = 0;    // character width, or numeric text width
-    int decimals = 0; // numeric decimals
-    XValue value;     // Const
-    int field = -1;   // Field
-    Fn fn = Fn::Upper;
-    std::vector<std::unique_ptr<ExprNode>> args;
-};
+} // namespace xbase
 
 namespace {
 
-using NodePtr = std::unique_ptr<ExprNode>;
+using namespace xbase;
 
 bool isIdentStart(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' ||
@@ -549,15 +438,9 @@ private:
         error(std::string("unexpected character '") + c + "'");
     }
 
-    static int constInt(const ExprNode& n, int fallback) {
-        if (n.op == Op::Const && n.type == ValueType::Numeric)
-            return static_cast<int>(std::clamp(n.value.num, 0.0, 1e6));
-        return fallback;
-    }
-
     NodePtr parseCall(const std::string& name, std::size_t start) {
-        const FnInfo* info = nullptr;
-        for (const auto& f : kFunctions) {
+        const Function* info = nullptr;
+        for (const Function& f : functions()) {
             const std::string_view fname = f.name;
             // xBase tools accept a name shortened to four letters or more.
             if (fname == name || (name.size() >= 4 && fname.size() > name.size() &&
@@ -580,134 +463,13 @@ private:
         if (static_cast<int>(args.size()) < info->minArgs ||
             static_cast<int>(args.size()) > info->maxArgs)
             error("wrong number of arguments for " + std::string(info->name));
-        auto need = [&](std::size_t i, ValueType t) {
-            if (args[i]->type != t)
-                error(std::string(info->name) + " argument " + std::to_string(i + 1) + " must be " +
-                      typeName(t));
-        };
         NodePtr n = make(Op::Call, ValueType::Char);
-        n->fn = info->fn;
-        switch (info->fn) {
-        case Fn::Upper:
-        case Fn::Lower:
-        case Fn::Trim:
-        case Fn::Ltrim:
-        case Fn::Rtrim:
-        case Fn::Alltrim:
-            need(0, ValueType::Char);
-            n->width = args[0]->width;
-            break;
-        case Fn::Substr:
-            need(0, ValueType::Char);
-            need(1, ValueType::Numeric);
-            if (args.size() > 2) need(2, ValueType::Numeric);
-            n->width = args.size() > 2 ? constInt(*args[2], args[0]->width)
-                                       : std::max(0, args[0]->width - constInt(*args[1], 1) + 1);
-            break;
-        case Fn::Left:
-        case Fn::Right:
-            need(0, ValueType::Char);
-            need(1, ValueType::Numeric);
-            n->width = std::min(args[0]->width, constInt(*args[1], args[0]->width));
-            break;
-        case Fn::Str:
-        case Fn::Strzero:
-            need(0, ValueType::Numeric);
-            if (args.size() > 1) need(1, ValueType::Numeric);
-            if (args.size() > 2) need(2, ValueType::Numeric);
-            n->width = args.size() > 1 ? constInt(*args[1], 10)
-                                       : (args[0]->op == Op::Field ? args[0]->width : 10);
-            break;
-        case Fn::Val:
-            need(0, ValueType::Char);
-            n->type = ValueType::Numeric;
-            n->width = 10;
-            break;
-        case Fn::Dtos:
-            need(0, ValueType::Date);
-            n->width = 8;
-            break;
-        case Fn::Dtoc:
-            need(0, ValueType::Date);
-            n->width = settings().century ? 10 : 8;
-            break;
-        case Fn::Ctod:
-            need(0, ValueType::Char);
-            n->type = ValueType::Date;
-            break;
-        case Fn::Date:
-            n->type = ValueType::Date;
-            break;
-        case Fn::Year:
-        case Fn::Month:
-        case Fn::Day:
-            need(0, ValueType::Date);
-            n->type = ValueType::Numeric;
-            n->width = info->fn == Fn::Year ? 5 : 3;
-            break;
-        case Fn::Iif:
-            need(0, ValueType::Logical);
-            if (args[1]->type != args[2]->type) error("IIF branches must have the same type");
-            n->type = args[1]->type;
-            n->width = std::max(args[1]->width, args[2]->width);
-            n->decimals = std::max(args[1]->decimals, args[2]->decimals);
-            break;
-        case Fn::Deleted:
-        case Fn::Empty:
-            n->type = ValueType::Logical;
-            break;
-        case Fn::Recno:
-            n->type = ValueType::Numeric;
-            n->width = 7;
-            break;
-        case Fn::Len:
-            need(0, ValueType::Char);
-            n->type = ValueType::Numeric;
-            n->width = 5;
-            break;
-        case Fn::Space:
-            need(0, ValueType::Numeric);
-            n->width = constInt(*args[0], 0);
-            break;
-        case Fn::Replicate:
-            need(0, ValueType::Char);
-            need(1, ValueType::Numeric);
-            n->width = args[0]->width * constInt(*args[1], 1);
-            break;
-        case Fn::At:
-            need(0, ValueType::Char);
-            need(1, ValueType::Char);
-            n->type = ValueType::Numeric;
-            n->width = 5;
-            break;
-        case Fn::Descend:
-            n->type = args[0]->type == ValueType::Char ? ValueType::Char : ValueType::Numeric;
-            if (args[0]->type == ValueType::Logical) error("DESCEND cannot take a logical value");
-            n->width = args[0]->width;
-            n->decimals = args[0]->decimals;
-            break;
-        case Fn::Abs:
-        case Fn::Int:
-            need(0, ValueType::Numeric);
-            n->type = ValueType::Numeric;
-            n->width = args[0]->width;
-            n->decimals = info->fn == Fn::Int ? 0 : args[0]->decimals;
-            break;
-        case Fn::Round:
-            need(0, ValueType::Numeric);
-            need(1, ValueType::Numeric);
-            n->type = ValueType::Numeric;
-            n->width = args[0]->width;
-            n->decimals = constInt(*args[1], args[0]->decimals);
-            break;
-        case Fn::Max:
-        case Fn::Min:
-            if (args[0]->type != args[1]->type || args[0]->type == ValueType::Char ||
-                args[0]->type == ValueType::Logical)
-                error(std::string(info->name) + " needs two numbers or two dates");
-            n->type = args[0]->type;
-            n->width = std::max(args[0]->width, args[1]->width);
-            break;
+        n->fn = info;
+        CallShape shape{*n, args, *info};
+        try {
+            info->type(shape);
+        } catch (const TypeRuleError& e) {
+            error(e.message);
         }
         n->width = std::clamp(n->width, 0, static_cast<int>(kMaxString));
         n->args = std::move(args);
@@ -719,10 +481,6 @@ private:
     std::size_t pos_ = 0;
     int depth_ = 0;
 };
-
-[[noreturn]] void evalError(const std::string& what) {
-    throw DbfError("expression evaluation: " + what);
-}
 
 int compareText(const std::string& a, const std::string& b) {
     const std::size_t n = std::max(a.size(), b.size());
@@ -741,6 +499,14 @@ bool textEquals(const std::string& a, const std::string& b) {
     return a.compare(0, b.size(), b) == 0;
 }
 
+} // namespace
+
+namespace xbase {
+
+[[noreturn]] void evalError(const std::string& what) {
+    throw DbfError("expression evaluation: " + what);
+}
+
 int compareValues(const XValue& a, const XValue& b) {
     switch (a.type) {
     case ValueType::Char:
@@ -755,172 +521,19 @@ int compareValues(const XValue& a, const XValue& b) {
     return 0;
 }
 
-std::string checkedString(std::size_t size) {
-    if (size > kMaxString) evalError("string result too long");
-    return std::string(size, ' ');
-}
+} // namespace xbase
 
-XValue eval(const ExprNode& n, const RecordSource* src);
+namespace {
 
 XValue callFunction(const ExprNode& n, const RecordSource* src) {
     std::vector<XValue> a;
-    if (n.fn != Fn::Iif) {
+    if (!n.fn->lazy) {
         a.reserve(n.args.size());
         for (const auto& arg : n.args)
             a.push_back(eval(*arg, src));
     }
-    auto num = [&](std::size_t i) { return a[i].num; };
-    auto clampInt = [](double v) -> long long {
-        if (!(v == v)) return 0;
-        return static_cast<long long>(std::clamp(v, -1e12, 1e12));
-    };
-    switch (n.fn) {
-    case Fn::Upper:
-        return XValue::text(upperCase(a[0].str));
-    case Fn::Lower:
-        return XValue::text(lowerCase(a[0].str));
-    case Fn::Substr: {
-        const std::string& s = a[0].str;
-        long long start = clampInt(num(1));
-        if (start < 0) start = static_cast<long long>(s.size()) + start + 1; // from the end
-        if (start < 1) start = 1;
-        if (static_cast<std::size_t>(start) > s.size()) return XValue::text("");
-        long long len = a.size() > 2 ? clampInt(num(2)) : static_cast<long long>(s.size());
-        if (len <= 0) return XValue::text("");
-        return XValue::text(
-            s.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(len)));
-    }
-    case Fn::Left: {
-        const long long len = clampInt(num(1));
-        if (len <= 0) return XValue::text("");
-        return XValue::text(a[0].str.substr(0, static_cast<std::size_t>(len)));
-    }
-    case Fn::Right: {
-        const long long len = clampInt(num(1));
-        if (len <= 0) return XValue::text("");
-        const std::string& s = a[0].str;
-        const std::size_t l = std::min(s.size(), static_cast<std::size_t>(len));
-        return XValue::text(s.substr(s.size() - l));
-    }
-    case Fn::Trim:
-    case Fn::Rtrim:
-        return XValue::text(std::string(trimRight(a[0].str)));
-    case Fn::Ltrim:
-        return XValue::text(std::string(trimLeft(a[0].str)));
-    case Fn::Alltrim:
-        return XValue::text(std::string(trimLeft(trimRight(a[0].str))));
-    case Fn::Str:
-    case Fn::Strzero: {
-        int width = 10, dec = 0;
-        if (n.args[0]->op == Op::Field) {
-            width = n.args[0]->width;
-            dec = n.args[0]->decimals;
-        }
-        if (a.size() > 1) {
-            width = static_cast<int>(std::clamp(num(1), 0.0, 255.0));
-            dec = 0;
-        }
-        if (a.size() > 2) dec = static_cast<int>(std::clamp(num(2), 0.0, 15.0));
-        std::string s = formatNumber(num(0), width, dec);
-        if (n.fn == Fn::Strzero) {
-            const bool neg = s.find('-') != std::string::npos;
-            for (auto& ch : s)
-                if (ch == ' ' || ch == '-') ch = '0';
-            if (neg && !s.empty()) s[0] = '-';
-        }
-        return XValue::text(std::move(s));
-    }
-    case Fn::Val:
-        return XValue::number(parseNumber(a[0].str));
-    case Fn::Dtos:
-        return XValue::text(dateToDtos(a[0].date));
-    case Fn::Dtoc:
-        return XValue::text(dateToText(a[0].date));
-    case Fn::Ctod:
-        return XValue::dateValue(dateFromText(a[0].str));
-    case Fn::Date:
-        return XValue::dateValue(today());
-    case Fn::Year:
-    case Fn::Month:
-    case Fn::Day: {
-        if (a[0].date <= 0) return XValue::number(0);
-        int y = 0, m = 0, d = 0;
-        ymdFromJulian(a[0].date, y, m, d);
-        return XValue::number(n.fn == Fn::Year ? y : (n.fn == Fn::Month ? m : d));
-    }
-    case Fn::Iif: {
-        const XValue c = eval(*n.args[0], src);
-        return eval(*n.args[c.log ? 1 : 2], src);
-    }
-    case Fn::Deleted:
-        return XValue::logical(src && src->recordDeleted());
-    case Fn::Recno:
-        return XValue::number(src ? src->recordNumber() : 0);
-    case Fn::Empty:
-        switch (a[0].type) {
-        case ValueType::Char:
-            return XValue::logical(std::all_of(a[0].str.begin(), a[0].str.end(), [](char ch) {
-                return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n' || ch == '\0';
-            }));
-        case ValueType::Numeric:
-            return XValue::logical(a[0].num == 0);
-        case ValueType::Date:
-            return XValue::logical(a[0].date == 0);
-        case ValueType::Logical:
-            return XValue::logical(!a[0].log);
-        }
-        break;
-    case Fn::Len:
-        return XValue::number(static_cast<double>(a[0].str.size()));
-    case Fn::Space:
-        return XValue::text(
-            checkedString(static_cast<std::size_t>(std::max(0LL, clampInt(num(0))))));
-    case Fn::Replicate: {
-        const long long times = std::max(0LL, clampInt(num(1)));
-        if (a[0].str.empty() || times == 0) return XValue::text("");
-        if (static_cast<unsigned long long>(times) > kMaxString / a[0].str.size())
-            evalError("string result too long");
-        std::string out;
-        out.reserve(a[0].str.size() * static_cast<std::size_t>(times));
-        for (long long i = 0; i < times; ++i)
-            out += a[0].str;
-        return XValue::text(std::move(out));
-    }
-    case Fn::At: {
-        if (a[0].str.empty()) return XValue::number(0);
-        const std::size_t p = a[1].str.find(a[0].str);
-        return XValue::number(p == std::string::npos ? 0.0 : static_cast<double>(p + 1));
-    }
-    case Fn::Descend:
-        switch (a[0].type) {
-        case ValueType::Char: {
-            std::string s = a[0].str;
-            for (auto& ch : s)
-                ch = static_cast<char>(256 - static_cast<unsigned char>(ch));
-            return XValue::text(std::move(s));
-        }
-        case ValueType::Numeric:
-            return XValue::number(-a[0].num);
-        case ValueType::Date:
-            return XValue::number(-static_cast<double>(a[0].date));
-        default:
-            break;
-        }
-        break;
-    case Fn::Abs:
-        return XValue::number(std::fabs(num(0)));
-    case Fn::Int:
-        return XValue::number(std::trunc(num(0)));
-    case Fn::Round: {
-        const double p = std::pow(10.0, std::clamp(num(1), -15.0, 15.0));
-        return XValue::number(std::round(num(0) * p) / p);
-    }
-    case Fn::Max:
-        return compareValues(a[0], a[1]) >= 0 ? a[0] : a[1];
-    case Fn::Min:
-        return compareValues(a[0], a[1]) <= 0 ? a[0] : a[1];
-    }
-    evalError("bad function call");
+    CallValues call{n, a, src};
+    return n.fn->body(call);
 }
 
 // Date arithmetic; a result outside the years 1 to 9999 is the empty date.
@@ -931,7 +544,9 @@ std::int32_t addDays(std::int32_t date, double days) {
     return static_cast<std::int32_t>(r);
 }
 
-XValue eval(const ExprNode& n, const RecordSource* src) {
+} // namespace
+
+XValue xbase::eval(const ExprNode& n, const RecordSource* src) {
     switch (n.op) {
     case Op::Const:
         return n.value;
@@ -1019,8 +634,6 @@ XValue eval(const ExprNode& n, const RecordSource* src) {
     }
     evalError("bad operator");
 }
-
-} // namespace
 
 Expression::Expression() = default;
 Expression::~Expression() = default;

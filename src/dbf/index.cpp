@@ -187,6 +187,47 @@ void KeyList::load(std::vector<char>&& keys, std::vector<std::uint32_t>&& recs) 
     }
 }
 
+std::uint32_t KeyList::maxRecord() const {
+    std::uint32_t m = 0;
+    for (const auto slot : order_)
+        m = std::max(m, recs_[slot]);
+    return m;
+}
+
+void KeyList::loadChecked(std::vector<char>&& keys, std::vector<std::uint32_t>&& recs) {
+    const std::size_t n = recs.size();
+    const std::size_t kl = static_cast<std::size_t>(keyLen_);
+    if (keys.size() != n * kl) throw IndexDamage("damaged index: key sizes");
+    std::uint32_t maxRec = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (recs[i] == 0) throw IndexDamage("damaged index: record number 0");
+        maxRec = std::max(maxRec, recs[i]);
+        if (i == 0) continue;
+        const int c = compareKeys(keys.data() + (i - 1) * kl, keys.data() + i * kl);
+        if (c > 0 || (c == 0 && (unique_ || recs[i - 1] >= recs[i])))
+            throw IndexDamage("damaged index: keys out of order");
+    }
+    // Each record stands at most once in an order.
+    if (maxRec <= 64u * std::max<std::size_t>(n, 1024)) {
+        std::vector<bool> seen(static_cast<std::size_t>(maxRec) + 1, false);
+        for (const auto r : recs) {
+            if (seen[r]) throw IndexDamage("damaged index: record " + std::to_string(r) + " twice");
+            seen[r] = true;
+        }
+    } else {
+        std::vector<std::uint32_t> sorted(recs);
+        std::sort(sorted.begin(), sorted.end());
+        if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end())
+            throw IndexDamage("damaged index: a record twice");
+    }
+    pool_ = std::move(keys);
+    recs_ = std::move(recs);
+    free_.clear();
+    order_.resize(n);
+    for (std::size_t i = 0; i < n; ++i)
+        order_[i] = static_cast<std::uint32_t>(i);
+}
+
 void KeyList::appendSorted(std::string_view key, std::uint32_t rec) {
     const auto slot = static_cast<std::uint32_t>(recs_.size());
     recs_.push_back(rec);
@@ -278,14 +319,28 @@ void Index::loadFile() {
                 throw DbfError("only compact IDX files are supported");
             KeyList none;
             adopt(readCdxTag(bytes, 0, ' ', none, false).header);
-            readCdxTag(bytes, 0, padByte(), keys_);
-            stamp = stampOf(path_);
         } catch (const DbfError& e) {
             throw DbfError(std::string(e.what()) + ": " + path_.string());
         }
+        try {
+            readCdxTag(bytes, 0, padByte(), keys_);
+        } catch (const DbfError& e) {
+            keys_.reset(header_.keyLength, header_.descending, header_.unique);
+            throw IndexDamage(std::string(e.what()) + ": " + path_.string());
+        }
+        stamp = stampOf(path_);
         return;
     }
-    header_ = readNtxFile(path_, keys_);
+    IndexHeader read;
+    try {
+        header_ = readNtxFile(path_, keys_, &read);
+    } catch (const DbfError& e) {
+        if (read.keyLength == 0) throw;
+        header_ = read;
+        compileExpressions();
+        keys_.reset(header_.keyLength, header_.descending, header_.unique);
+        throw IndexDamage(e.what());
+    }
     compileExpressions();
     dirty = false;
     stamp = stampOf(path_);

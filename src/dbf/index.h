@@ -18,6 +18,13 @@ namespace vorlan::dbf {
 
 class Table;
 
+// An index file whose structure reads but whose keys cannot be right: keys out of order, a record
+// number twice or zero. The file must not be used as it is.
+class IndexDamage : public DbfError {
+public:
+    using DbfError::DbfError;
+};
+
 // Keys of one order, sorted by key bytes (reversed for a descending order), then by record
 // number. Keys live in one pool of fixed-width slots; the order is a list of slot numbers, so an
 // insert moves four bytes per entry instead of whole keys.
@@ -51,10 +58,15 @@ public:
     // order's direction.
     int comparePrefix(std::string_view key, std::string_view prefix) const;
     bool prefixMatches(std::size_t pos, std::string_view prefix) const;
+    // The greatest record number in the list (0 when empty).
+    std::uint32_t maxRecord() const;
 
     // Replaces the contents with `count` keys (packed in `keys`) and their record numbers, and
     // sorts them; a unique order keeps the first record of each key.
     void load(std::vector<char>&& keys, std::vector<std::uint32_t>&& recs);
+    // Takes keys read from a file as they stand there; throws IndexDamage when they are not in
+    // this order's order (a unique order: no key twice) or a record number is zero or repeated.
+    void loadChecked(std::vector<char>&& keys, std::vector<std::uint32_t>&& recs);
     // Appends an entry that the caller knows sorts after every present one (reading files).
     void appendSorted(std::string_view key, std::uint32_t rec);
 
@@ -89,7 +101,7 @@ struct IndexHeader {
     int keyDecimals = 0;
     bool unique = false;
     bool descending = false;
-    std::uint16_t version = 0;
+    std::uint32_t version = 0;
 };
 
 class Index {
@@ -120,7 +132,8 @@ public:
     // Sets the expressions up for a new index (creation) or from the file (opening).
     void define(const std::string& keyExpr, const IndexOptions& options);
     // .NTX and .IDX files; compound files are read and written by their table for all tags at
-    // once.
+    // once. Throws IndexDamage when the header was read (and taken) but the keys cannot be
+    // used, DbfError when not even the header can be read.
     void loadFile();
     void saveFile();
     // Rebuilds the keys from every record of the table.
@@ -147,6 +160,10 @@ public:
         std::uint32_t rec = 0;
     };
     std::vector<KeyChange> journal;
+    // Compound files changed in place: where this tag's header is, and the file's change counter
+    // as last read or written.
+    std::uint32_t cdxOffset = 0;
+    std::uint32_t counter = 0;
     bool rebuilt = false;
     void replayJournal();
     // Scope: keys (in key form, compared as prefixes) outside which records are not shown while
@@ -175,9 +192,11 @@ private:
 void writeNtxFile(const std::filesystem::path& path, const IndexHeader& header,
                   const KeyList& keys);
 // Reads header and keys; throws DbfError for a damaged file. `keys` is reset to the file's key
-// length and order.
-IndexHeader readNtxFile(const std::filesystem::path& path, KeyList& keys);
-IndexHeader readNtxBytes(std::string_view bytes, KeyList& keys);
+// length and order. `headerRead` receives the header as soon as it has been read, so that a
+// caller can still rebuild an order whose keys turn out damaged.
+IndexHeader readNtxFile(const std::filesystem::path& path, KeyList& keys,
+                        IndexHeader* headerRead = nullptr);
+IndexHeader readNtxBytes(std::string_view bytes, KeyList& keys, IndexHeader* headerRead = nullptr);
 
 // Numeric keys in character-ordered indexes: the number as fixed-width text whose byte order is
 // the numeric order (negative numbers are complemented).

@@ -164,7 +164,7 @@ void writeNtxFile(const std::filesystem::path& path, const IndexHeader& header,
     replaceFile(tmp, path, settings().syncToDisk);
 }
 
-IndexHeader readNtxBytes(std::string_view bytes, KeyList& keys) {
+IndexHeader readNtxBytes(std::string_view bytes, KeyList& keys, IndexHeader* headerRead) {
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t size = bytes.size();
     if (size < kPage) throw DbfError("index file too short");
@@ -194,6 +194,7 @@ IndexHeader readNtxBytes(std::string_view bytes, KeyList& keys) {
     while (!h.forExpr.empty() && h.forExpr.back() == ' ')
         h.forExpr.pop_back();
     keys.reset(h.keyLength, h.descending, h.unique);
+    if (headerRead) *headerRead = h;
 
     std::vector<char> pool;
     std::vector<std::uint32_t> recs;
@@ -255,11 +256,11 @@ IndexHeader readNtxBytes(std::string_view bytes, KeyList& keys) {
             recs.push_back(getLe32(it + 4));
         }
     }
-    keys.load(std::move(pool), std::move(recs));
+    keys.loadChecked(std::move(pool), std::move(recs));
     return h;
 }
 
-IndexHeader readNtxFile(const std::filesystem::path& path, KeyList& keys) {
+IndexHeader readNtxFile(const std::filesystem::path& path, KeyList& keys, IndexHeader* headerRead) {
     File f;
     f.open(path, true);
     const std::uint64_t size = f.size();
@@ -267,7 +268,9 @@ IndexHeader readNtxFile(const std::filesystem::path& path, KeyList& keys) {
     std::string bytes(static_cast<std::size_t>(size), '\0');
     f.readExact(0, bytes.data(), bytes.size());
     try {
-        return readNtxBytes(bytes, keys);
+        return readNtxBytes(bytes, keys, headerRead);
+    } catch (const IndexDamage& e) {
+        throw IndexDamage(std::string(e.what()) + ": " + path.string());
     } catch (const DbfError& e) {
         throw DbfError(std::string(e.what()) + ": " + path.string());
     }

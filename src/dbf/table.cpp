@@ -219,7 +219,7 @@ std::unique_ptr<Table> Table::open(const std::filesystem::path& path, const Open
     if (t->tableFlags_ & 0x01) {
         const auto cdx = t->structuralIndexPath();
         if (std::filesystem::exists(cdx)) {
-            t->openCdx(cdx);
+            t->openCdx(cdx, true);
             t->repairStaleOrders();
         }
     }
@@ -238,6 +238,7 @@ Table::~Table() {
 void Table::close() {
     if (!file_.isOpen()) return;
     flush();
+    if (countPending_) writeHeaderCount();
     if (modified_ && !file_.readOnly()) {
         unsigned char d[3];
         putDate(d);
@@ -245,6 +246,8 @@ void Table::close() {
     }
     saveIndexes(true);
     indexes_.clear();
+    indexFiles_.clear();
+    detail::forgetIndexImages(this);
     order_ = 0;
     memo_.close();
     file_.close();
@@ -304,6 +307,7 @@ void Table::readHeader() {
     const std::uint64_t fits =
         (size - static_cast<std::uint64_t>(headerSize_)) / static_cast<std::uint64_t>(recordSize_);
     count_ = static_cast<std::uint32_t>(std::min<std::uint64_t>(stated, fits));
+    if (stated > fits) damaged_ = true;
 }
 
 void Table::openMemo() {
@@ -345,6 +349,8 @@ int Table::resolveField(std::string_view alias, std::string_view name) const {
 // Records
 
 std::uint32_t Table::refreshCount() {
+    // Nobody else appends to a table we hold alone, and our own count may be ahead of the header.
+    if (exclusive_ || fileLocked_) return count_;
     unsigned char h[8];
     file_.readExact(0, h, 8);
     const std::uint64_t size = file_.size();
@@ -357,6 +363,7 @@ std::uint32_t Table::refreshCount() {
 }
 
 void Table::writeHeaderCount() {
+    countPending_ = false;
     unsigned char h[8];
     h[0] = version_;
     putDate(h + 1);
@@ -431,9 +438,17 @@ void Table::recall() {
 void Table::flush() {
     if (!dirty_) return;
     const std::size_t rs = static_cast<std::size_t>(recordSize_);
-    file_.writeAt(static_cast<std::uint64_t>(headerSize_) +
-                      static_cast<std::uint64_t>(recno_ - 1) * rs,
-                  buf_.data(), rs);
+    const std::uint64_t at =
+        static_cast<std::uint64_t>(headerSize_) + static_cast<std::uint64_t>(recno_ - 1) * rs;
+    if (eofAfterFlush_) {
+        // A record appended to a table held alone reaches the file here, end mark and all.
+        buf_.push_back('\x1A');
+        file_.writeAt(at, buf_.data(), rs + 1);
+        buf_.pop_back();
+        eofAfterFlush_ = false;
+    } else {
+        file_.writeAt(at, buf_.data(), rs);
+    }
     if (recno_ >= cacheFirst_ && recno_ < cacheFirst_ + cacheCount_)
         std::memcpy(cache_.data() + static_cast<std::size_t>(recno_ - cacheFirst_) * rs,
                     buf_.data(), rs);
@@ -445,6 +460,7 @@ void Table::flush() {
 
 void Table::commit() {
     flush();
+    if (countPending_) writeHeaderCount();
     // Index files are rewritten whole; writing them on every commit of a table nobody else has
     // open would make a run of appends quadratic. They are written when someone else opens the
     // table (seen at the next commit) and on close; a crash before that is repaired on open.
@@ -455,9 +471,19 @@ void Table::commit() {
 void Table::append() {
     if (file_.readOnly()) throw DbfError("table is open read-only: " + path_.string());
     flush();
+    if (exclusive_ || fileLocked_) {
+        // Nobody else appends meanwhile: the record is written by the next flush and the header's
+        // count at commit, unlock or close, so a run of appends costs one write per record.
+        setEofState();
+        count_ += 1;
+        eofAfterFlush_ = true;
+        countPending_ = true;
+        dirty_ = true;
+        appendKeys();
+        return;
+    }
     // The header byte serialises appends between processes.
-    const bool needLock = !exclusive_ && !fileLocked_;
-    if (needLock && !file_.lockRange(kLockBase, 1, settings().lockTimeoutMs))
+    if (!file_.lockRange(kLockBase, 1, settings().lockTimeoutMs))
         throw DbfError("cannot lock the table for appending: " + path_.string());
     try {
         refreshCount();
@@ -472,10 +498,14 @@ void Table::append() {
         count_ = n;
         writeHeaderCount();
     } catch (...) {
-        if (needLock) file_.unlockRange(kLockBase, 1);
+        file_.unlockRange(kLockBase, 1);
         throw;
     }
-    if (needLock) file_.unlockRange(kLockBase, 1);
+    file_.unlockRange(kLockBase, 1);
+    appendKeys();
+}
+
+void Table::appendKeys() {
     recno_ = count_;
     eof_ = false;
     bof_ = false;
@@ -483,8 +513,7 @@ void Table::append() {
     for (auto& ix : indexes_) {
         if (!ix->includesCurrent()) continue;
         const std::string key = ix->keyOfCurrent();
-        ix->keys().insert(key, recno_);
-        noteKeyChange(*ix, true, key);
+        if (ix->keys().insert(key, recno_)) noteKeyChange(*ix, true, key);
         ix->dirty = true;
     }
     iposValid_ = false;

@@ -245,6 +245,8 @@ private:
     void readHeader();
     void openMemo();
     void writeHeaderCount();
+    // The keys of a record just appended (blank) go into every order.
+    void appendKeys();
     void loadRecord(std::uint32_t recno);
     void setEofState();
     bool visible() const;
@@ -261,12 +263,28 @@ private:
     // process rewrote since we read them, replaying our own unsaved key changes over them.
     void refreshIndexes();
     void reloadIndexFile(const std::filesystem::path& path);
+    // Whether another process changed the order's file since we read or wrote it.
+    bool indexFileChanged(const Index& ix);
+    // An index file's bytes, read under its shared lock.
+    std::string readIndexFile(const std::filesystem::path& path);
+    // The open handle of an index file (reopened when the file was replaced).
+    File& indexHandle(const std::filesystem::path& path);
+    // Writes the key changes of a compound file's tags into its pages in place; false when the
+    // whole file has to be written instead.
+    bool saveCdxPages(const std::filesystem::path& path);
     void noteKeyChange(Index& ix, bool add, const std::string& key);
     bool othersHaveTable() const;
     void repairStaleOrders();
     bool sharedWriter() const { return !exclusive_ && !file_.readOnly(); }
     void saveCdx(const std::filesystem::path& path);
-    Index& openCdx(const std::filesystem::path& path);
+    // Opens every tag of a compound file; tags whose keys are damaged are rebuilt. A file whose
+    // tag definitions cannot be read is refused, or (`tolerant`, the structural index opened
+    // with the table) left closed with a warning: then null.
+    Index* openCdx(const std::filesystem::path& path, bool tolerant);
+    // Rebuilds orders whose files were damaged from the records, with a warning naming the file;
+    // false (and nothing rebuilt) when the table itself failed its checks.
+    bool rebuildDamaged(const std::vector<Index*>& orders, const std::filesystem::path& path);
+    static std::string displayName(const std::filesystem::path& path);
     bool skipIndexed(long long count);
     // The controlling order's first (last) visible record in walking order; false when none.
     bool startAtKeyListTop(const Index& ix);
@@ -300,6 +318,10 @@ private:
     std::vector<char> orig_; // as it was read (for index maintenance)
     bool dirty_ = false;
     bool modified_ = false; // header date needs updating on close
+    // Appends to a table held alone: the header's record count lags until commit, unlock or
+    // close, and the appended record still has to be written with the end-of-file mark.
+    bool countPending_ = false;
+    bool eofAfterFlush_ = false;
     mutable const char* evalImage_ = nullptr;
     mutable std::uint32_t evalRecno_ = 0;
 
@@ -309,6 +331,11 @@ private:
     std::uint32_t cacheCount_ = 0;
 
     std::vector<std::unique_ptr<Index>> indexes_;
+    struct IndexHandle {
+        File file;
+        std::uint64_t inode = 0;
+    };
+    std::map<std::filesystem::path, IndexHandle> indexFiles_;
     int order_ = 0;
     std::size_t ipos_ = 0;
     bool iposValid_ = false;
@@ -321,6 +348,9 @@ private:
     std::set<std::uint32_t> lockedRecords_;
     bool fileLocked_ = false;
     bool exclusive_ = false;
+    // The table failed its checks on open (its file ends before the records its header counts):
+    // nothing is rebuilt from its records.
+    bool damaged_ = false;
 };
 
 } // namespace vorlan::dbf

@@ -48,16 +48,14 @@ std::uint32_t Table::locate(std::string_view condition, bool continuing, bool ba
         Expression e = Expression::compile(condition, this);
         if (e.type() != ValueType::Logical)
             throw DbfError("a condition must be a logical expression");
+        // A new condition is tried from the current record on: a caller that wants the whole
+        // table goes to its top (or bottom) first.
         locate_ = std::move(e);
-        if (backward)
-            goBottom();
-        else
-            goTop();
     } else {
         skip(backward ? -1 : 1);
     }
     for (; !eof_ && !(backward && bof_); skip(backward ? -1 : 1)) {
-        if (locate_.test(this)) {
+        if (visible() && locate_.test(this)) {
             found_ = true;
             return recno_;
         }

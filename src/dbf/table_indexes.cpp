@@ -5,11 +5,15 @@
 
 #include "core/cp1250.h"
 #include "dbf/cdx.h"
+#include "dbf/cdx_pages.h"
 #include "dbf/settings.h"
 #include "dbf/table_internal.h"
+#include "dbf/warnings.h"
 #include "dbf/xbase_text.h"
 
 #include <algorithm>
+#include <map>
+#include <mutex>
 
 namespace vorlan::dbf {
 
@@ -27,14 +31,13 @@ void Table::updateIndexes() {
         const bool newIn = ix->includesCurrent();
         const std::string newKey = newIn ? ix->keyOfCurrent() : std::string();
         if (oldIn == newIn && oldKey == newKey) continue;
+        // The removal goes to the journal even when our keys lack it: another process may have
+        // written that key since we last read its file.
         if (oldIn) {
             ix->keys().erase(oldKey, recno_);
             noteKeyChange(*ix, false, oldKey);
         }
-        if (newIn) {
-            ix->keys().insert(newKey, recno_);
-            noteKeyChange(*ix, true, newKey);
-        }
+        if (newIn && ix->keys().insert(newKey, recno_)) noteKeyChange(*ix, true, newKey);
         ix->dirty = true;
     }
     iposValid_ = false;
@@ -61,7 +64,7 @@ Index& Table::openIndex(const std::filesystem::path& path) {
     flush();
     const std::string ext = upperCase(path.extension().string());
     if (ext == ".CDX") {
-        Index& first = openCdx(path);
+        Index& first = *openCdx(path, false);
         const std::string tag = first.tagName();
         refreshCount();
         repairStaleOrders();
@@ -71,8 +74,17 @@ Index& Table::openIndex(const std::filesystem::path& path) {
     if (ext == ".NSX" || ext == ".MDX")
         throw DbfError("index type " + ext + " is not supported: " + path.string());
     auto ix = std::make_unique<Index>(*this, path, ext == ".IDX" ? IndexKind::Idx : IndexKind::Ntx);
-    ix->loadFile();
+    bool damaged = false;
+    try {
+        ix->loadFile();
+    } catch (const IndexDamage&) {
+        damaged = true;
+    }
     indexes_.push_back(std::move(ix));
+    if (damaged && !rebuildDamaged({indexes_.back().get()}, path)) {
+        indexes_.pop_back();
+        throw DbfError(czech("index je poškozený: ") + displayName(path));
+    }
     refreshCount();
     repairStaleOrders();
     if (order_ == 0) setOrder(static_cast<int>(indexes_.size()));
@@ -83,6 +95,8 @@ void Table::closeIndexes() {
     flush();
     saveIndexes(true);
     indexes_.clear();
+    indexFiles_.clear();
+    detail::forgetIndexImages(this);
     order_ = 0;
     iposValid_ = false;
 }
@@ -137,21 +151,219 @@ bool Table::othersHaveTable() const {
 }
 
 void Table::repairStaleOrders() {
-    // Every record has a key in an order without a FOR condition that is not unique: fewer keys
-    // than records means a writer stopped before it wrote the index.
-    if (file_.readOnly()) return;
-    bool stale = false;
-    for (auto& ix : indexes_)
-        if (ix->forExpr().empty() && !ix->unique() && ix->keys().size() != count_) {
-            ix->rebuild();
-            stale = true;
-        }
-    if (stale) saveIndexes(true);
+    // Every record has a key in an order without a FOR condition that is not unique, and no order
+    // points past the last record. Fewer keys than records is what a writer leaves that stopped
+    // before it wrote the index; while others have the table open it may also be their keys not
+    // yet written, so only then is it no news.
+    std::vector<std::filesystem::path> files;
+    std::vector<Index*> stale;
+    for (auto& ix : indexes_) {
+        const KeyList& keys = ix->keys();
+        bool wrong = keys.size() > count_ || keys.maxRecord() > count_;
+        bool shortfall = ix->forExpr().empty() && !ix->unique() && keys.size() < count_;
+        if (!wrong && !shortfall) continue;
+        stale.push_back(ix.get());
+        if (wrong || !othersHaveTable())
+            if (std::find(files.begin(), files.end(), ix->path()) == files.end())
+                files.push_back(ix->path());
+    }
+    if (stale.empty()) return;
+    if (damaged_) {
+        // Records that failed their checks are no ground for keys: such orders are not used.
+        for (const auto& p : files)
+            warn(czech("Index ") + displayName(p) +
+                 czech(" nesouhlasí s tabulkou a tabulka je poškozená; otevírá se bez indexu."));
+        std::erase_if(indexes_, [&](const std::unique_ptr<Index>& ix) {
+            return std::find(stale.begin(), stale.end(), ix.get()) != stale.end();
+        });
+        order_ = 0;
+        iposValid_ = false;
+        return;
+    }
+    for (const auto& p : files)
+        warn(czech("Index ") + displayName(p) +
+             czech(" nesouhlasí s tabulkou; jeho klíče byly znovu vytvořeny z tabulky."));
+    for (Index* ix : stale) {
+        ix->rebuild();
+        if (file_.readOnly()) ix->dirty = false;
+    }
+    if (!file_.readOnly()) saveIndexes(true);
 }
 
 void Table::noteKeyChange(Index& ix, bool add, const std::string& key) {
     if (sharedWriter() && !ix.rebuilt) ix.journal.push_back({add, key, recno_});
 }
+
+File& Table::indexHandle(const std::filesystem::path& path) {
+    auto it = indexFiles_.find(path);
+    const FileStamp now = stampOf(path);
+    if (it != indexFiles_.end() && it->second.inode == now.inode && it->second.file.isOpen())
+        return it->second.file;
+    IndexHandle& h = indexFiles_[path];
+    h.file.close();
+    try {
+        h.file.open(path, file_.readOnly());
+    } catch (const DbfError&) {
+        // An index file we may not write is still read (and then rewritten whole if need be).
+        h.file.open(path, true);
+    }
+    h.inode = now.inode;
+    return h.file;
+}
+
+namespace {
+
+// Holds the lock of an index file for a scope: shared for reading, exclusive for changing.
+class IndexFileLock {
+public:
+    IndexFileLock(File& f, bool shared) : f_(f) {
+        if (!f_.lockRange(kIndexFileLock, 1, std::max(settings().lockTimeoutMs, 10000),
+                          shared || f_.readOnly()))
+            throw DbfError("cannot lock the index file " + f_.path().string());
+    }
+    ~IndexFileLock() { f_.unlockRange(kIndexFileLock, 1); }
+    IndexFileLock(const IndexFileLock&) = delete;
+    IndexFileLock& operator=(const IndexFileLock&) = delete;
+
+private:
+    File& f_;
+};
+
+std::uint32_t counterIn(std::string_view bytes) {
+    return bytes.size() >= 32 ? getLe32(reinterpret_cast<const unsigned char*>(bytes.data()) + 8)
+                              : 0;
+}
+
+bool busyIn(std::string_view bytes) {
+    return bytes.size() >= 32 && bytes[kCdxBusyOffset] != 0;
+}
+
+} // namespace
+
+std::string Table::readIndexFile(const std::filesystem::path& path) {
+    File& f = indexHandle(path);
+    IndexFileLock lock(f, true);
+    const std::uint64_t size = f.size();
+    if (size > (std::uint64_t{1} << 32)) throw DbfError("index file too large: " + path.string());
+    std::string& bytes = detail::indexImage(this, path);
+    bytes.assign(static_cast<std::size_t>(size), '\0');
+    f.readExact(0, bytes.data(), bytes.size());
+    return bytes;
+}
+
+namespace detail {
+namespace {
+
+std::mutex& imagesGuard() {
+    static std::mutex m;
+    return m;
+}
+
+std::map<std::pair<const Table*, std::filesystem::path>, std::string>& images() {
+    static std::map<std::pair<const Table*, std::filesystem::path>, std::string> all;
+    return all;
+}
+
+} // namespace
+
+std::string& indexImage(const Table* table, const std::filesystem::path& path) {
+    std::lock_guard lock(imagesGuard());
+    return images()[{table, path}];
+}
+
+std::string* findIndexImage(const Table* table, const std::filesystem::path& path) {
+    std::lock_guard lock(imagesGuard());
+    auto it = images().find({table, path});
+    return it == images().end() ? nullptr : &it->second;
+}
+
+void forgetIndexImages(const Table* table, const std::filesystem::path* path) {
+    std::lock_guard lock(imagesGuard());
+    std::erase_if(images(), [&](const auto& entry) {
+        return entry.first.first == table && (!path || entry.first.second == *path);
+    });
+}
+
+} // namespace detail
+
+namespace {
+
+// Brings the tags of a compound file from the counter they know up to the file's, from just the
+// pages other writers changed (listed in the file's change log); false when the file must be read
+// whole. Runs under the file's shared lock.
+bool refreshFromChangedPages(File& f, const std::vector<Index*>& mine, std::string& img) {
+    const std::uint32_t known = mine.front()->counter;
+    for (Index* ix : mine)
+        if (ix->counter != known || ix->cdxOffset == 0) return false;
+    unsigned char h[512];
+    if (img.size() < 512 || f.readAt(0, h, sizeof h) != sizeof h) return false;
+    if (h[kCdxBusyOffset] != 0) return false;
+    const std::uint32_t counter = getLe32(h + kCdxCounterOffset);
+    const CdxChangeLog log = CdxChangeLog::read(h);
+    std::vector<CdxChangeLog::Item> items;
+    if (log.counter != counter || !log.since(known, items)) return false;
+    std::sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
+        return a.tag != b.tag ? a.tag < b.tag : a.page < b.page;
+    });
+    items.erase(std::unique(items.begin(), items.end(),
+                            [](const auto& a, const auto& b) {
+                                return a.tag == b.tag && a.page == b.page;
+                            }),
+                items.end());
+    const std::uint64_t size = f.size();
+    // Every changed page is read first: what a tag lost and gained is what differs between its
+    // old and new pages together, whichever leaf a key moved to in a split.
+    std::vector<std::string> fresh;
+    for (const auto& item : items) {
+        if (item.page % 512 != 0 || item.page + 512u > size) return false;
+        std::string page(512, '\0');
+        f.readExact(item.page, page.data(), page.size());
+        fresh.push_back(std::move(page));
+    }
+    using Entries = std::vector<std::pair<std::string, std::uint32_t>>;
+    for (std::size_t i = 0; i < items.size();) {
+        const std::uint32_t tag = items[i].tag;
+        Index* ix = nullptr;
+        for (Index* candidate : mine)
+            if (candidate->cdxOffset == tag) ix = candidate;
+        Entries before, after;
+        for (; i < items.size() && items[i].tag == tag; ++i) {
+            const std::uint32_t page = items[i].page;
+            if (!ix || page == tag) continue; // a tag header: its new root pointer holds no keys
+            if (page + 512u <= img.size())
+                decodeCdxLeaf(reinterpret_cast<const unsigned char*>(img.data()) + page,
+                              ix->keyLength(), ix->padByte(), before);
+            decodeCdxLeaf(reinterpret_cast<const unsigned char*>(fresh[i].data()), ix->keyLength(),
+                          ix->padByte(), after);
+        }
+        if (!ix) continue;
+        std::sort(before.begin(), before.end());
+        std::sort(after.begin(), after.end());
+        Entries gone, added;
+        std::set_difference(before.begin(), before.end(), after.begin(), after.end(),
+                            std::back_inserter(gone));
+        std::set_difference(after.begin(), after.end(), before.begin(), before.end(),
+                            std::back_inserter(added));
+        KeyList& keys = ix->keys();
+        for (const auto& [key, rec] : gone)
+            keys.erase(key, rec);
+        for (const auto& [key, rec] : added)
+            if (keys.find(key, rec) == KeyList::npos) keys.insert(key, rec);
+        // Our own changes not yet written stay on top of what the others wrote.
+        ix->replayJournal();
+    }
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const std::uint32_t page = items[i].page;
+        if (img.size() < page + 512u) img.resize(page + 512u, '\0');
+        img.replace(page, 512, fresh[i]);
+    }
+    img.replace(0, 512, reinterpret_cast<const char*>(h), 512);
+    for (Index* ix : mine)
+        ix->counter = counter;
+    return true;
+}
+
+} // namespace
 
 void Table::reloadIndexFile(const std::filesystem::path& path) {
     std::vector<Index*> mine;
@@ -162,22 +374,56 @@ void Table::reloadIndexFile(const std::filesystem::path& path) {
         mine.front()->loadFile();
         mine.front()->replayJournal();
     } else {
-        const std::string bytes = readWholeFile(path);
+        std::string* image = detail::findIndexImage(this, path);
+        if (image && stampOf(path).inode == mine.front()->stamp.inode) {
+            File& f = indexHandle(path);
+            IndexFileLock lock(f, true);
+            if (refreshFromChangedPages(f, mine, *image)) {
+                iposValid_ = false;
+                refreshCount();
+                return;
+            }
+        }
+        const std::string bytes = readIndexFile(path);
         const FileStamp now = stampOf(path);
+        if (busyIn(bytes)) {
+            // Nobody changes pages while we hold the file's lock: a writer stopped half-way.
+            warn(czech("Index ") + displayName(path) +
+                 czech(" zůstal po přerušeném zápisu nedokončený; jeho klíče byly znovu vytvořeny "
+                       "z tabulky."));
+            for (Index* ix : mine)
+                ix->rebuild();
+            iposValid_ = false;
+            return;
+        }
         const auto tags = readCdxDirectory(bytes);
         for (Index* ix : mine) {
             for (const auto& t : tags) {
                 if (t.name != ix->tagName()) continue;
                 readCdxTag(bytes, t.offset, ix->padByte(), ix->keys());
                 ix->replayJournal();
+                ix->cdxOffset = t.offset;
                 break;
             }
             ix->stamp = now;
+            ix->counter = counterIn(bytes);
         }
     }
     iposValid_ = false;
     // The other process's keys may point past the records we know of.
     refreshCount();
+}
+
+bool Table::indexFileChanged(const Index& ix) {
+    const FileStamp now = stampOf(ix.path());
+    if (now.inode == 0) return false;
+    if (ix.kind() != IndexKind::Cdx) return !(now == ix.stamp);
+    // Compound files are changed in place: a new file (rewritten whole) or a new counter.
+    if (now.inode != ix.stamp.inode || now.device != ix.stamp.device) return true;
+    unsigned char h[4];
+    File& f = indexHandle(ix.path());
+    if (f.readAt(kCdxCounterOffset, h, 4) != 4) return true;
+    return getLe32(h) != ix.counter;
 }
 
 void Table::refreshIndexes() {
@@ -186,15 +432,80 @@ void Table::refreshIndexes() {
     for (auto& ix : indexes_) {
         if (std::find(seen.begin(), seen.end(), ix->path()) != seen.end()) continue;
         seen.push_back(ix->path());
-        const FileStamp now = stampOf(ix->path());
-        if (now.inode == 0 || now == ix->stamp) continue;
         try {
+            if (!indexFileChanged(*ix)) continue;
             reloadIndexFile(ix->path());
         } catch (const DbfError&) {
             // Caught half-way through another process's rename, or damaged: keep what we have;
             // the next refresh or save reads it again.
         }
     }
+}
+
+bool Table::saveCdxPages(const std::filesystem::path& path) {
+    std::vector<Index*> tags;
+    std::size_t changes = 0, keys = 0;
+    for (auto& ix : indexes_) {
+        if (ix->kind() != IndexKind::Cdx || ix->path() != path) continue;
+        if (ix->rebuilt || ix->cdxOffset == 0) return false;
+        tags.push_back(ix.get());
+        changes += ix->journal.size();
+        keys += ix->keys().size();
+    }
+    // Many changes (a long run of appends alone) are cheaper as one bulk build.
+    if (tags.empty() || changes > 4096 + keys / 8) return false;
+    File& f = indexHandle(path);
+    if (f.readOnly() || stampOf(path).inode != tags.front()->stamp.inode) return false;
+    IndexFileLock lock(f, false);
+    unsigned char h[512];
+    f.readExact(0, h, sizeof h);
+    const std::uint32_t counter = getLe32(h + kCdxCounterOffset);
+    if (h[kCdxBusyOffset] != 0 || counter != tags.front()->counter) return false;
+    const unsigned char busy = 1, idle = 0;
+    f.writeAt(kCdxBusyOffset, &busy, 1);
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> pages;
+    try {
+        for (Index* ix : tags) {
+            CdxPageEditor editor(f, ix->cdxOffset, ix->keyLength(), ix->descending(),
+                                 ix->padByte());
+            for (const auto& c : ix->journal) {
+                if (c.add)
+                    editor.insert(c.key, c.rec);
+                else
+                    editor.erase(c.key, c.rec);
+            }
+            for (const auto page : editor.touched())
+                pages.emplace_back(page, ix->cdxOffset);
+        }
+    } catch (const DbfError&) {
+        // A tree this editor cannot change (another program's layout): the whole file is written
+        // from our keys instead, which also replaces the half-changed pages.
+        return false;
+    }
+    CdxChangeLog log = CdxChangeLog::read(h);
+    log.add(counter + 1, pages);
+    log.write(h);
+    f.writeAt(kCdxLogOffset, h + kCdxLogOffset, kCdxLogEnd - kCdxLogOffset);
+    unsigned char next[4];
+    putLe32(next, counter + 1);
+    f.writeAt(kCdxCounterOffset, next, 4);
+    f.writeAt(kCdxBusyOffset, &idle, 1);
+    // Our image follows our own changes, so that later changes by others are told apart from
+    // ours.
+    if (std::string* image = detail::findIndexImage(this, path)) {
+        const std::uint64_t size = f.size();
+        if (image->size() < size) image->resize(static_cast<std::size_t>(size), '\0');
+        for (const auto& [page, tag] : pages)
+            f.readExact(page, image->data() + page, 512);
+        f.readExact(0, image->data(), 512);
+    }
+    if (settings().syncToDisk) f.sync();
+    for (Index* ix : tags) {
+        ix->journal.clear();
+        ix->dirty = false;
+        ix->counter = counter + 1;
+    }
+    return true;
 }
 
 void Table::saveIndexes(bool onlyDirty) {
@@ -219,7 +530,7 @@ void Table::saveIndexes(bool onlyDirty) {
             }
         }
         for (const auto& p : compound)
-            saveCdx(p);
+            if (!locking || !saveCdxPages(p)) saveCdx(p);
     } catch (...) {
         if (locking) file_.unlockRange(kIndexLockByte, 1);
         throw;
@@ -265,7 +576,12 @@ void Table::saveCdx(const std::filesystem::path& path) {
             // A tag we cannot read is not carried over; ours are written in any case.
         }
     }
-    writeCdxFile(path, tags);
+    std::uint32_t counter = 0;
+    for (auto& ix : indexes_)
+        if (ix->kind() == IndexKind::Cdx && ix->path() == path)
+            counter = std::max(counter, ix->counter + 1);
+    const auto written = writeCdxFile(path, tags, counter);
+    detail::forgetIndexImages(this, &path);
     const FileStamp now = stampOf(path);
     for (auto& ix : indexes_)
         if (ix->kind() == IndexKind::Cdx && ix->path() == path) {
@@ -273,6 +589,9 @@ void Table::saveCdx(const std::filesystem::path& path) {
             ix->rebuilt = false;
             ix->journal.clear();
             ix->stamp = now;
+            ix->counter = counter;
+            for (const auto& w : written)
+                if (w.name == ix->tagName()) ix->cdxOffset = w.offset;
         }
 }
 
@@ -289,30 +608,82 @@ std::filesystem::path Table::structuralIndexPath() const {
     return p;
 }
 
-Index& Table::openCdx(const std::filesystem::path& path) {
-    const std::string bytes = readWholeFile(path);
+std::string Table::displayName(const std::filesystem::path& path) {
+    std::string name;
+    if (!tryUtf8ToCp1250(path.string(), name)) name = path.string();
+    return name;
+}
+
+Index* Table::openCdx(const std::filesystem::path& path, bool tolerant) {
+    std::string bytes;
     std::vector<CdxTagInfo> tags;
     try {
+        bytes = readIndexFile(path);
         tags = readCdxDirectory(bytes);
+        if (tags.empty()) throw DbfError("compound index has no tags");
     } catch (const DbfError& e) {
-        throw DbfError(std::string(e.what()) + ": " + path.string());
+        if (!tolerant) throw DbfError(std::string(e.what()) + ": " + path.string());
+        warn(czech("Index ") + displayName(path) +
+             czech(" je poškozený a nelze z něj přečíst ani definice klíčů; tabulka se otevírá "
+                   "bez něj."));
+        return nullptr;
     }
-    if (tags.empty()) throw DbfError("compound index has no tags: " + path.string());
     const std::size_t first = indexes_.size();
+    std::vector<Index*> damaged;
     try {
         for (const auto& t : tags) {
             auto ix = std::make_unique<Index>(*this, path, IndexKind::Cdx);
             ix->setTagName(t.name);
             ix->adopt(t.header);
-            readCdxTag(bytes, t.offset, ix->padByte(), ix->keys());
+            try {
+                readCdxTag(bytes, t.offset, ix->padByte(), ix->keys());
+            } catch (const DbfError&) {
+                // The definition reads, the keys do not: rebuilt from the records below.
+                ix->adopt(t.header);
+                damaged.push_back(ix.get());
+            }
             ix->stamp = stampOf(path);
+            ix->cdxOffset = t.offset;
+            ix->counter = counterIn(bytes);
+            // A writer stopped half-way through changing pages: no tag can be trusted.
+            if (busyIn(bytes) &&
+                std::find(damaged.begin(), damaged.end(), ix.get()) == damaged.end())
+                damaged.push_back(ix.get());
             indexes_.push_back(std::move(ix));
         }
     } catch (const DbfError& e) {
         indexes_.resize(first);
-        throw DbfError(std::string(e.what()) + ": " + path.string());
+        if (!tolerant) throw DbfError(std::string(e.what()) + ": " + path.string());
+        warn(czech("Index ") + displayName(path) +
+             czech(" má nečitelné definice klíčů; tabulka se otevírá bez něj."));
+        return nullptr;
     }
-    return *indexes_[first];
+    if (!damaged.empty()) {
+        if (!rebuildDamaged(damaged, path)) {
+            indexes_.resize(first);
+            return nullptr;
+        }
+    }
+    return indexes_[first].get();
+}
+
+bool Table::rebuildDamaged(const std::vector<Index*>& orders, const std::filesystem::path& path) {
+    if (damaged_) {
+        // Keys made from records that may themselves be wrong would only spread the damage.
+        warn(czech("Index ") + displayName(path) +
+             czech(" je poškozený a tabulka také; otevírá se bez indexu."));
+        return false;
+    }
+    warn(czech("Index ") + displayName(path) +
+         czech(" byl poškozený; jeho klíče byly znovu vytvořeny z tabulky."));
+    refreshCount();
+    for (Index* ix : orders) {
+        ix->rebuild();
+        // A read-only open cannot write the file; it works with the rebuilt keys meanwhile.
+        if (file_.readOnly()) ix->dirty = false;
+    }
+    if (!file_.readOnly()) saveIndexes(true);
+    return true;
 }
 
 Index& Table::createTag(const std::string& tag, const std::string& keyExpr,
@@ -325,7 +696,7 @@ Index& Table::createTag(const std::string& tag, const std::string& keyExpr,
     bool loaded = false;
     for (auto& ix : indexes_)
         if (ix->kind() == IndexKind::Cdx && ix->path() == cdxPath) loaded = true;
-    if (!loaded && std::filesystem::exists(cdxPath)) openCdx(cdxPath);
+    if (!loaded && std::filesystem::exists(cdxPath)) openCdx(cdxPath, true);
     auto ix = std::make_unique<Index>(*this, cdxPath, IndexKind::Cdx);
     ix->setTagName(name);
     ix->define(keyExpr, options);

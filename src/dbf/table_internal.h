@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 
 namespace vorlan::dbf::detail {
 
@@ -23,6 +24,13 @@ inline bool isMemoType(char t) {
 inline bool isBinaryType(char t) {
     return t == 'I' || t == 'B' || t == 'Y' || t == 'T';
 }
+
+// The bytes of an index file as a table last read or wrote them, compared with single pages
+// other writers changed later. Kept per table and file until the table closes its indexes.
+std::string& indexImage(const Table* table, const std::filesystem::path& path);
+std::string* findIndexImage(const Table* table, const std::filesystem::path& path);
+// Forgets the images of one file of the table, or (path null) of all its files.
+void forgetIndexImages(const Table* table, const std::filesystem::path* path = nullptr);
 
 // The file beside `path` with extension `ext`, in whatever letter case it exists; the name with
 // `ext` as given when there is none.

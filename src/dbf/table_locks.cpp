@@ -27,6 +27,8 @@ bool Table::lockFile() {
     if (!file_.lockRange(kLockBase - kMaxLockRecords, kMaxLockRecords + 1,
                          settings().lockTimeoutMs))
         return false;
+    // Records appended before we held the lock count; from now on nobody else appends.
+    refreshCount();
     fileLocked_ = true;
     cacheCount_ = 0;
     return true;
@@ -35,6 +37,7 @@ bool Table::lockFile() {
 void Table::unlock(std::uint32_t recno) {
     if (file_.readOnly() || exclusive_) return;
     flush();
+    if (countPending_ && recno == 0) writeHeaderCount();
     if (recno == 0) {
         if (fileLocked_) file_.unlockRange(kLockBase - kMaxLockRecords, kMaxLockRecords + 1);
         for (const auto r : lockedRecords_)

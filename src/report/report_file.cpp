@@ -124,10 +124,12 @@ bool TSestava::loadTemplate(bool createMissing) {
         return false;
     }
     const std::filesystem::path host = pathMapper().toHostOrEmpty(file);
+    // Messages name the file as the user finds it on this system.
+    const std::string shown = host.empty() ? file : utf8ToCp1250(host.string());
     std::error_code ec;
     if (host.empty() || !std::filesystem::is_regular_file(host, ec)) {
         const std::string text =
-            replaced(czech("Nebyl nalezen soubor s předlohou tiskové sestavy \"%s\""), file);
+            replaced(czech("Nebyl nalezen soubor s předlohou tiskové sestavy \"%s\""), shown);
         if (!createMissing) {
             showMessage(text);
             reportError(kSestNotPossible);
@@ -140,14 +142,15 @@ bool TSestava::loadTemplate(bool createMissing) {
         std::ofstream created;
         if (!host.empty()) created.open(host, std::ios::binary | std::ios::trunc);
         if (!created) {
-            showMessage(replaced(czech("Soubor s předlohou se nepodařilo vytvořit. \"%s\""), file));
+            showMessage(
+                replaced(czech("Soubor s předlohou se nepodařilo vytvořit. \"%s\""), shown));
             reportError(kSestNotPossible);
             return false;
         }
     }
     std::ifstream in(host, std::ios::binary);
     if (!in) {
-        showMessage(czech("Nelze načíst ") + file);
+        showMessage(czech("Nelze načíst ") + shown);
         reportError(kSestNotPossible);
         return false;
     }
@@ -158,7 +161,7 @@ bool TSestava::loadTemplate(bool createMissing) {
         bytesAsRead_ = bytes;
         setPredloha(std::move(lines));
     } catch (const TemplateError&) {
-        showMessage(czech("Nelze načíst předlohu tiskové sestavy ") + file);
+        showMessage(czech("Nelze načíst předlohu tiskové sestavy ") + shown);
         reportError(kSestNotPossible);
         return false;
     }

@@ -18,6 +18,10 @@
 // to native objects); a `var` parameter is a non-const reference and is written back. Texts move in
 // and out without being copied. Results convert the same way (a NativeObject pointer is wrapped).
 //
+// Calls reach a bound routine over the caller's own storage: a `std::string_view` or
+// `const std::string&` parameter reads the caller's text where it lies, so a routine that runs
+// script code (an event, a callback) before it is done with a text takes it as `std::string`.
+//
 // Registration compares the declaration with the C++ signature: parameter count, `var` modes and
 // types must agree. Mismatches are collected in bindingMismatches(); debug builds also stop at
 // start-up with std::logic_error so a wrong line cannot slip through.
@@ -405,11 +409,104 @@ void callWithArgs(Call&& call, std::span<Value> args, Value& result, std::index_
     writeBack();
 }
 
+// A by-value argument is only read; a `var` one is changed where the caller keeps it.
+template <class P> decltype(auto) inPlaceArg(Value& v) {
+    if constexpr (isVarParam<P>)
+        return static_cast<Value&>(v);
+    else
+        return static_cast<const Value&>(v);
+}
+
+// Calls `f` with the arguments where the caller keeps them (see DirectProc): nothing is moved
+// in or out; `var` arguments held in a copy go back, also when the callable throws.
+template <class Tuple, class Call, std::size_t... I>
+void callInPlace(Call&& call, Value* const* args, Value& result, std::index_sequence<I...>) {
+    (void)args; // unused by callables without parameters
+    std::tuple<ArgSlot<std::tuple_element_t<I, Tuple>>...> held{
+        ArgSlot<std::tuple_element_t<I, Tuple>>(
+            inPlaceArg<std::tuple_element_t<I, Tuple>>(*args[I]))...};
+    const auto writeBack = [&] {
+        (
+            [&] {
+                if constexpr (writtenBack<std::tuple_element_t<I, Tuple>>())
+                    *args[I] = toValue(std::move(std::get<I>(held).stored));
+            }(),
+            ...);
+    };
+    using R = decltype(call(std::get<I>(held).get()...));
+    try {
+        if constexpr (std::is_void_v<R>) {
+            call(std::get<I>(held).get()...);
+        } else {
+            result = toValue(call(std::get<I>(held).get()...));
+        }
+    } catch (...) {
+        writeBack();
+        throw;
+    }
+    writeBack();
+}
+
+// Runs a bound callable on the object a call names, the arguments handed over by `pass`
+// (callWithArgs or callInPlace): the one place that knows how a callable meets its object.
+template <class C, class F, class G> struct BoundCall {
+    F f;
+    std::string className;
+    G guard;
+
+    template <class Pass> void run(NativeObject* self, Value& result, Pass&& pass) {
+        constexpr SelfUse use = selfUseOf<C, F>();
+        static_assert(use != SelfUse::None, "a callable without an object needs no BoundCall");
+        if constexpr (use == SelfUse::Pointer) {
+            C* object = self ? dynamic_cast<C*>(self) : nullptr;
+            if constexpr (!std::is_void_v<C>)
+                if (object && guard && !guard(*object)) return; // the neutral result
+            pass([&](auto&&... a) -> decltype(auto) {
+                return std::invoke(f, object, std::forward<decltype(a)>(a)...);
+            });
+        } else {
+            C* object = selfAs<C>(self, className);
+            if (guard && !guard(*object)) {
+                // The neutral result of the declared type: False, 0, "".
+                using R = Result<F>;
+                if constexpr (!std::is_void_v<R>) result = toValue(Bare<R>{});
+                return;
+            }
+            pass([&](auto&&... a) -> decltype(auto) {
+                return std::invoke(f, *object, std::forward<decltype(a)>(a)...);
+            });
+        }
+    }
+};
+
+// The quick entry of one bound callable (see DirectProc).
+template <class C, class F, class G> DirectProc makeDirect(F f, std::string className, G guard) {
+    using Tuple = ScriptParams<C, F>;
+    if constexpr (selfUseOf<C, F>() == SelfUse::None) {
+        // The callable alone: most routines then fit in the entry without an allocation.
+        return [f = std::move(f)](NativeObject*, Value* const* args, Value& result) mutable {
+            constexpr auto seq = std::make_index_sequence<std::tuple_size_v<Tuple>>();
+            callInPlace<Tuple>(
+                [&](auto&&... a) -> decltype(auto) {
+                    return std::invoke(f, std::forward<decltype(a)>(a)...);
+                },
+                args, result, seq);
+        };
+    } else {
+        return [bound = BoundCall<C, F, G>{std::move(f), std::move(className), std::move(guard)}](
+                   NativeObject* self, Value* const* args, Value& result) mutable {
+            bound.run(self, result, [&](auto&& call) {
+                callInPlace<Tuple>(call, args, result,
+                                   std::make_index_sequence<std::tuple_size_v<Tuple>>());
+            });
+        };
+    }
+}
+
 // Builds the native entry of one bound callable.
 template <class C, class F, class G> NativeProc makeEntry(F f, std::string className, G guard) {
-    constexpr SelfUse use = selfUseOf<C, F>();
     using Tuple = ScriptParams<C, F>;
-    if constexpr (use == SelfUse::None) {
+    if constexpr (selfUseOf<C, F>() == SelfUse::None) {
         // Holds the callable alone: most routines then fit in the entry itself, without an
         // allocation of their own, and calls stay as quick as hand-written adapters.
         return [f = std::move(f)](NativeObject*, std::span<Value> args, Value& result) mutable {
@@ -421,32 +518,12 @@ template <class C, class F, class G> NativeProc makeEntry(F f, std::string class
                 args, result, seq);
         };
     } else {
-        return [f = std::move(f), className = std::move(className), guard = std::move(guard)](
+        return [bound = BoundCall<C, F, G>{std::move(f), std::move(className), std::move(guard)}](
                    NativeObject* self, std::span<Value> args, Value& result) mutable {
-            constexpr auto seq = std::make_index_sequence<std::tuple_size_v<Tuple>>();
-            if constexpr (use == SelfUse::Pointer) {
-                C* object = self ? dynamic_cast<C*>(self) : nullptr;
-                if constexpr (!std::is_void_v<C>)
-                    if (object && guard && !guard(*object)) return; // the neutral result
-                callWithArgs<Tuple>(
-                    [&](auto&&... a) -> decltype(auto) {
-                        return std::invoke(f, object, std::forward<decltype(a)>(a)...);
-                    },
-                    args, result, seq);
-            } else {
-                C* object = selfAs<C>(self, className);
-                if (guard && !guard(*object)) {
-                    // The neutral result of the declared type: False, 0, "".
-                    using R = Result<F>;
-                    if constexpr (!std::is_void_v<R>) result = toValue(Bare<R>{});
-                    return;
-                }
-                callWithArgs<Tuple>(
-                    [&](auto&&... a) -> decltype(auto) {
-                        return std::invoke(f, *object, std::forward<decltype(a)>(a)...);
-                    },
-                    args, result, seq);
-            }
+            bound.run(self, result, [&](auto&& call) {
+                callWithArgs<Tuple>(call, args, result,
+                                    std::make_index_sequence<std::tuple_size_v<Tuple>>());
+            });
         };
     }
 }
@@ -539,6 +616,7 @@ private:
                               bool variadic) {
         using namespace bind_detail;
         NativeProc entry;
+        DirectProc direct;
         if constexpr (isRaw<C, F>()) {
             if constexpr (std::is_invocable_r_v<void, F&, NativeObject*, std::span<Value>, Value&>)
                 entry = std::move(f);
@@ -552,6 +630,7 @@ private:
         } else {
             static_assert(!std::is_member_function_pointer_v<F> || !std::is_void_v<C>,
                           "a member function needs a class binder");
+            direct = makeDirect<C>(f, className_, guard_);
             entry = makeEntry<C>(std::move(f), className_, guard_);
         }
         const std::string_view owner = className_;
@@ -560,6 +639,7 @@ private:
                 ? registry_.registerProc(owner, name, kKindVariadic, declaration, std::move(entry))
             : owner.empty() ? registry_.registerProc(name, declaration, std::move(entry))
                             : registry_.registerMethod(owner, name, declaration, std::move(entry));
+        if (!variadic) info.direct = std::move(direct);
         // Checked against the declaration as the registry parsed it: parsing it a second time
         // here would make start-up registration noticeably slower.
         if constexpr (!isRaw<C, F>())

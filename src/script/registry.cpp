@@ -85,31 +85,6 @@ Value convertToDeclared(const Value& value, DeclaredType type) {
     return value;
 }
 
-namespace {
-// True when a value needs no conversion to pass as the declared type.
-bool hasDeclaredType(const Value& v, DeclaredType type) {
-    switch (type) {
-    case DeclaredType::Variant:
-    case DeclaredType::None:
-    case DeclaredType::Pointer:
-        return true;
-    case DeclaredType::Integer:
-    case DeclaredType::Enum:
-    case DeclaredType::Set:
-        return v.isInteger();
-    case DeclaredType::String:
-        return v.isString();
-    case DeclaredType::Double:
-    case DeclaredType::Extended:
-        return v.isDouble();
-    case DeclaredType::Boolean:
-        return v.isBoolean();
-    default:
-        return false;
-    }
-}
-} // namespace
-
 // ---- the global scope and class references
 
 namespace {
@@ -475,8 +450,24 @@ DispStatus Registry::call(const MethodInfo& method, NativeObject* self, std::spa
                           Value& result, ExceptionInfo& error) const {
     const Signature& sig = method.signature;
     result = Value();
-    if (!sig.variadic && args.size() != sig.params.size()) return DispStatus::BadParamCount;
+    if (!sig.variadic && (args.size() < sig.required || args.size() > sig.params.size()))
+        return DispStatus::BadParamCount;
     if (args.size() > (sig.variadic ? 255u : kMaxParams)) return DispStatus::BadParamCount;
+    if (method.direct && !sig.variadic) {
+        // Over the arguments where they lie: `var` ones are changed in place, by-value ones of
+        // another type convert into a scratch value.
+        std::array<Value*, kMaxParams> pointers;
+        for (std::size_t i = 0; i < args.size(); ++i)
+            pointers[i] = &args[i];
+        std::array<Value, 4> small;
+        std::vector<Value> large;
+        Value* scratch = small.data();
+        if (args.size() > small.size()) {
+            large.resize(args.size());
+            scratch = large.data();
+        }
+        return callDirect(method, self, pointers.data(), args.size(), scratch, result, error);
+    }
     try {
         if (sig.variadic) {
             method.entry(self, args, result);
@@ -486,11 +477,14 @@ DispStatus Registry::call(const MethodInfo& method, NativeObject* self, std::spa
             // Most routines take few arguments: those convert into a buffer on the stack.
             std::array<Value, 4> small;
             std::vector<Value> large;
-            std::span<Value> local(small.data(), args.size());
-            if (args.size() > small.size()) {
-                large.resize(args.size());
+            const std::size_t count = sig.params.size();
+            std::span<Value> local(small.data(), count);
+            if (count > small.size()) {
+                large.resize(count);
                 local = std::span<Value>(large);
             }
+            for (std::size_t i = args.size(); i < count; ++i)
+                local[i] = *sig.params[i].defaultValue;
             // A `var` argument moves in and back out rather than being copied twice, so a
             // routine that grows a long string in place stays linear.
             std::size_t converted = 0;
@@ -524,6 +518,45 @@ DispStatus Registry::call(const MethodInfo& method, NativeObject* self, std::spa
         if (!sig.isFunction)
             result = Value();
         else if (!hasDeclaredType(result, sig.result))
+            result = convertToDeclared(result, sig.result);
+        return DispStatus::Ok;
+    } catch (const ScriptException& e) {
+        error.source = e.source();
+        error.description = e.what();
+        setRaisedException(exceptionClassOf(e), error.description);
+    } catch (const std::exception& e) {
+        error.description = e.what();
+        setRaisedException(exceptionClassOf(e), error.description);
+    }
+    return DispStatus::Exception;
+}
+
+DispStatus Registry::callDirect(const MethodInfo& method, NativeObject* self, Value* const* args,
+                                std::size_t argc, Value* scratch, Value& result,
+                                ExceptionInfo& error) const {
+    const Signature& sig = method.signature;
+    try {
+        std::array<Value*, kMaxParams> typed;
+        const std::size_t count = sig.params.size();
+        // Parameters left out take their defaults, which have the declared type and are only
+        // read (a parameter with a default is never `var`).
+        for (std::size_t i = argc; i < count; ++i)
+            typed[i] = const_cast<Value*>(&*sig.params[i].defaultValue);
+        for (std::size_t i = 0; i < argc; ++i) {
+            const ParamSpec& param = sig.params[i];
+            Value* arg = args[i];
+            if (!hasDeclaredType(*arg, param.type)) [[unlikely]] {
+                if (param.mode == ParamMode::Var) {
+                    *arg = convertToDeclared(*arg, param.type);
+                } else {
+                    scratch[i] = convertToDeclared(*arg, param.type);
+                    arg = &scratch[i];
+                }
+            }
+            typed[i] = arg;
+        }
+        method.direct(self, typed.data(), result);
+        if (sig.isFunction && !hasDeclaredType(result, sig.result))
             result = convertToDeclared(result, sig.result);
         return DispStatus::Ok;
     } catch (const ScriptException& e) {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -55,6 +56,9 @@ struct ParamSpec {
     ParamMode mode = ParamMode::Value;
     DeclaredType type = DeclaredType::Variant;
     std::string typeName;
+    // `Digits: Integer = 2`: a call may leave the parameter out; it then gets this value (of
+    // the declared type). Only by-value parameters at the end of the list may have one.
+    std::optional<Value> defaultValue;
 };
 
 // A declared procedure type such as "function(x: Real; var s: string): Integer".
@@ -65,6 +69,8 @@ struct Signature {
     std::string resultTypeName;
     // Takes any number of arguments (kind byte 5): they pass unconverted.
     bool variadic = false;
+    // The arguments a call must give: the parameters before the first one with a default.
+    std::size_t required = 0;
 
     // Parses the declared text; throws std::invalid_argument on a malformed declaration.
     static Signature parse(std::string_view declaration);
@@ -77,6 +83,11 @@ constexpr std::uint8_t kKindVariadic = 5;
 // A native routine: `self` is null for global procedures. Arguments arrive converted to their
 // declared types; a `var` argument written by the routine goes back to the caller.
 using NativeProc = std::function<void(NativeObject* self, std::span<Value> args, Value& result)>;
+// The same routine over the caller's own storage (built by the binder for every checked binding):
+// `args[i]` points at argument i where the caller keeps it, already of its declared type.
+// By-value arguments are only read (texts as views where the C++ side takes a view); `var` ones
+// are changed in place. No argument vector is built and nothing is written back afterwards.
+using DirectProc = std::function<void(NativeObject* self, Value* const* args, Value& result)>;
 
 struct MethodInfo {
     std::string name;
@@ -86,6 +97,7 @@ struct MethodInfo {
     std::uint8_t callingConvention = 0;
     Signature signature;
     NativeProc entry;
+    DirectProc direct; // empty for raw and variadic routines
     // A method that needs no object (an engine-wide setting): callable on the class name itself,
     // `TDataTable.SetCentury(True)`, with a null self.
     bool classLevel = false;
@@ -197,6 +209,14 @@ public:
     // `var` arguments back and converts the result. Native exceptions become DispStatus::Exception.
     DispStatus call(const MethodInfo& method, NativeObject* self, std::span<Value> args,
                     Value& result, ExceptionInfo& error) const;
+    // The quick call over the caller's storage: `argc` arguments, checked by the caller to lie
+    // between signature.required and the parameter count; the method has a direct entry. A
+    // by-value argument not of its declared type is converted into scratch[i], a `var` one is
+    // converted where it lies. The caller makes sure that no storage is passed twice when the
+    // routine has `var` parameters. Same results and errors as call().
+    DispStatus callDirect(const MethodInfo& method, NativeObject* self, Value* const* args,
+                          std::size_t argc, Value* scratch, Value& result,
+                          ExceptionInfo& error) const;
     DispStatus getProperty(const PropertyInfo& property, NativeObject* self, std::span<Value> index,
                            Value& result, ExceptionInfo& error) const;
     DispStatus setProperty(const PropertyInfo& property, NativeObject* self, std::span<Value> index,
@@ -230,6 +250,28 @@ Registry& registry();
 
 // Converts a value to a declared type (the per-parameter conversion of registered calls).
 Value convertToDeclared(const Value& value, DeclaredType type);
+// True when a value passes as the declared type without a conversion.
+inline bool hasDeclaredType(const Value& v, DeclaredType type) {
+    switch (type) {
+    case DeclaredType::Variant:
+    case DeclaredType::None:
+    case DeclaredType::Pointer:
+        return true;
+    case DeclaredType::Integer:
+    case DeclaredType::Enum:
+    case DeclaredType::Set:
+        return v.isInteger();
+    case DeclaredType::String:
+        return v.isString();
+    case DeclaredType::Double:
+    case DeclaredType::Extended:
+        return v.isDouble();
+    case DeclaredType::Boolean:
+        return v.isBoolean();
+    default:
+        return false;
+    }
+}
 // The 6-byte real's precision and range applied to a double; throws ValueError on overflow.
 double passThroughReal48(double d);
 // Declared type of a type name ("Integer", "string", "TObject" -> Object ...).

@@ -48,6 +48,40 @@ public:
         return end == text_.size() ||
                !(std::isalnum(static_cast<unsigned char>(text_[end])) || text_[end] == '_');
     }
+    // A literal: a number, a quoted text, True or False.
+    Value literal() {
+        skipSpace();
+        if (accept('\'')) {
+            std::string text;
+            for (;;) {
+                if (pos_ >= text_.size()) fail("unterminated text");
+                const char c = text_[pos_++];
+                if (c == '\'') {
+                    if (pos_ < text_.size() && text_[pos_] == '\'') {
+                        text += c;
+                        ++pos_;
+                        continue;
+                    }
+                    return Value(std::move(text));
+                }
+                text += c;
+            }
+        }
+        const std::size_t start = pos_;
+        if (pos_ < text_.size() && (text_[pos_] == '-' || text_[pos_] == '+')) ++pos_;
+        while (pos_ < text_.size() &&
+               (std::isalnum(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == '.'))
+            ++pos_;
+        const std::string_view word = text_.substr(start, pos_ - start);
+        if (equalsNoCase(word, "True")) return Value(true);
+        if (equalsNoCase(word, "False")) return Value(false);
+        double number = 0;
+        if (word.empty() || !parseNumber(word, number)) fail("expected a default value");
+        if (word.find_first_of(".eE") == std::string_view::npos && number >= -2147483648.0 &&
+            number <= 2147483647.0)
+            return Value(static_cast<std::int32_t>(number));
+        return Value(number);
+    }
     [[noreturn]] void fail(const std::string& why) const {
         throw std::invalid_argument("Bad routine declaration '" + std::string(text_) + "': " + why);
     }
@@ -124,13 +158,24 @@ Signature Signature::parse(std::string_view declaration) {
                         typeName = in.word();
                     }
                 }
+                const DeclaredType type = typeName.rfind("array of ", 0) == 0
+                                              ? DeclaredType::Variant
+                                              : declaredTypeOf(typeName);
+                std::optional<Value> defaultValue;
+                if (in.accept('=')) {
+                    if (mode == ParamMode::Var || names.size() != 1)
+                        in.fail("only a single by-value parameter may have a default value");
+                    defaultValue = convertToDeclared(in.literal(), type);
+                } else if (!sig.params.empty() && sig.params.back().defaultValue) {
+                    in.fail("a parameter without a default value follows one with a default");
+                }
                 for (auto& n : names) {
                     ParamSpec p;
                     p.name = std::move(n);
                     p.mode = mode;
                     p.typeName = typeName;
-                    p.type = typeName.rfind("array of ", 0) == 0 ? DeclaredType::Variant
-                                                                 : declaredTypeOf(typeName);
+                    p.type = type;
+                    p.defaultValue = defaultValue;
                     sig.params.push_back(std::move(p));
                 }
                 if (in.accept(')')) break;
@@ -147,6 +192,8 @@ Signature Signature::parse(std::string_view declaration) {
     if (!in.atEnd()) in.fail("unexpected text at the end");
     if (sig.params.size() > kMaxParams)
         in.fail("more than " + std::to_string(kMaxParams) + " parameters");
+    while (sig.required < sig.params.size() && !sig.params[sig.required].defaultValue)
+        ++sig.required;
     return sig;
 }
 

@@ -74,11 +74,7 @@ void bindFileSystem(script::Registry& reg) {
     t.bind("SkipLine", "procedure", &TextStream::skipLine);
     t.bind("Skip", "procedure(Characters: Integer)", &TextStream::skip);
     t.bind("Write", "procedure(Text: string)", &TextStream::write);
-    t.bindVariadic("WriteLine", "procedure(Text: string)",
-                   [](TextStream& s, std::span<Value> a, Value&) {
-                       checkCount(a, 0, 1);
-                       s.writeLine(a.empty() ? std::string() : a[0].toString());
-                   });
+    t.bind("WriteLine", "procedure(Text: string = '')", &TextStream::writeLine);
     t.bind("WriteBlankLines", "procedure(Lines: Integer)", &TextStream::writeBlankLines);
     t.bind("Close", "procedure", &TextStream::close);
     t.property("AtEndOfStream", "Boolean", &TextStream::atEndOfStream);
@@ -91,16 +87,9 @@ void bindFileSystem(script::Registry& reg) {
     f.bind("FileExists", "function(FileSpec: string): Boolean", &F::fileExists);
     f.bind("FolderExists", "function(FolderSpec: string): Boolean", &F::folderExists);
     f.bind("CreateFolder", "procedure(FolderSpec: string)", &F::createFolder);
-    f.bindVariadic("DeleteFile", "procedure(FileSpec: string; Force: Boolean)",
-                   [](F& fso, std::span<Value> a, Value&) {
-                       checkCount(a, 1, 2);
-                       fso.deleteFile(a[0].toString(), flagOr(a, 1, false));
-                   });
-    f.bindVariadic("DeleteFolder", "procedure(FolderSpec: string; Force: Boolean)",
-                   [](F& fso, std::span<Value> a, Value&) {
-                       checkCount(a, 1, 2);
-                       fso.deleteFolder(a[0].toString(), flagOr(a, 1, false));
-                   });
+    f.bind("DeleteFile", "procedure(FileSpec: string; Force: Boolean = False)", &F::deleteFile);
+    f.bind("DeleteFolder", "procedure(FolderSpec: string; Force: Boolean = False)",
+           &F::deleteFolder);
     f.bindVariadic("CopyFile", "procedure(Source, Destination: string; OverwriteFiles: Boolean)",
                    [](F& fso, std::span<Value> a, Value&) {
                        checkCount(a, 2, 3);

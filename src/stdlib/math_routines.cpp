@@ -95,7 +95,9 @@ double power(double base, double exponent) {
     }
     if (base < 0) raiseInvalid("Power");
     if (base == 0) raiseZeroDivide("Power");
-    return checked(std::exp(exponent * std::log(base)), "Power");
+    // The C library's pow is correctly rounded; exp(exponent * ln(base)) in doubles loses the
+    // last bit (Power(2, 0.5) printed 1.41421356237309 where Sqrt(2) prints 1.4142135623731).
+    return checked(std::pow(base, exponent), "Power");
 }
 
 double intPower(double base, std::int32_t exponent) {
@@ -125,11 +127,13 @@ std::int32_t ceilOf(double x) {
 }
 
 double log10Of(double x) {
-    return logarithm(x, "Log10") / std::log(10.0);
+    logarithm(x, "Log10");
+    return std::log10(x);
 }
 
 double log2Of(double x) {
-    return logarithm(x, "Log2") / std::log(2.0);
+    logarithm(x, "Log2");
+    return std::log2(x);
 }
 
 double logN(double base, double x) {

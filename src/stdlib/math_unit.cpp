@@ -16,16 +16,6 @@ namespace m = math;
 
 namespace {
 
-// Routines whose last parameter may be left out (ADigit of SimpleRoundTo is -2 then, an
-// Epsilon 0 picks a tolerance from the values) are bound as taking any number of arguments.
-double argOr(std::span<Value> args, std::size_t i, double fallback) {
-    return i < args.size() ? args[i].toDouble() : fallback;
-}
-void checkCount(std::span<Value> args, std::size_t least, std::size_t most) {
-    if (args.size() < least || args.size() > most)
-        throw script::ScriptException(czech("Nesprávný počet parametrů"));
-}
-
 // Bad arguments of the statistics and rounding routines; the failures of the arithmetic itself
 // are SYSUTILS' EInvalidOp, EZeroDivide, EOverflow and ERangeError.
 const ExceptionClass kMathExceptions[] = {{"EInvalidArgument", "EMathError"}};
@@ -48,30 +38,16 @@ void registerMathUnit(script::Registry& reg) {
     b.bind("Frexp", "procedure(X: Extended; var Mantissa: Extended; var Exponent: Integer)",
            [](double x, double& mantissa, int& exponent) { mantissa = std::frexp(x, &exponent); });
     b.bind("RoundTo", "function(AValue: Extended; ADigit: Integer): Extended", &m::roundTo);
-    b.bindVariadic("SimpleRoundTo", "function(AValue: Extended; ADigit: Integer): Extended",
-                   [](script::NativeObject*, std::span<Value> a, Value& r) {
-                       checkCount(a, 1, 2);
-                       r = Value(
-                           m::simpleRoundTo(a[0].toDouble(), a.size() > 1 ? a[1].toInt() : -2));
-                   });
+    b.bind("SimpleRoundTo", "function(AValue: Extended; ADigit: Integer = -2): Extended",
+           &m::simpleRoundTo);
     b.bind("Sign", "function(AValue: Extended): Integer", &m::sign);
     b.bind("InRange", "function(AValue, AMin, AMax: Variant): Boolean", &m::inRange);
     b.bind("EnsureRange", "function(AValue, AMin, AMax: Variant): Variant", &m::ensureRange);
-    b.bindVariadic("SameValue", "function(A, B: Extended; Epsilon: Extended): Boolean",
-                   [](script::NativeObject*, std::span<Value> a, Value& r) {
-                       checkCount(a, 2, 3);
-                       r = Value(m::sameValue(a[0].toDouble(), a[1].toDouble(), argOr(a, 2, 0)));
-                   });
-    b.bindVariadic("IsZero", "function(A: Extended; Epsilon: Extended): Boolean",
-                   [](script::NativeObject*, std::span<Value> a, Value& r) {
-                       checkCount(a, 1, 2);
-                       r = Value(m::isZero(a[0].toDouble(), argOr(a, 1, 0)));
-                   });
-    b.bindVariadic("CompareValue", "function(A, B: Extended; Epsilon: Extended): Integer",
-                   [](script::NativeObject*, std::span<Value> a, Value& r) {
-                       checkCount(a, 2, 3);
-                       r = Value(m::compareValue(a[0].toDouble(), a[1].toDouble(), argOr(a, 2, 0)));
-                   });
+    // An Epsilon of 0 picks a tolerance from the values.
+    b.bind("SameValue", "function(A, B: Extended; Epsilon: Extended = 0): Boolean", &m::sameValue);
+    b.bind("IsZero", "function(A: Extended; Epsilon: Extended = 0): Boolean", &m::isZero);
+    b.bind("CompareValue", "function(A, B: Extended; Epsilon: Extended = 0): Integer",
+           &m::compareValue);
     b.bind("IsNan", "function(AValue: Extended): Boolean", [](double x) { return std::isnan(x); });
     b.bind("IsInfinite", "function(AValue: Extended): Boolean",
            [](double x) { return std::isinf(x); });

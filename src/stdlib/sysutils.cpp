@@ -27,16 +27,6 @@ using script::Value;
 namespace {
 
 // Routines whose last parameters may be left out, in the raw shape.
-void boolToStrRaw(NativeObject*, std::span<Value> a, Value& r) {
-    if (a.empty() || a.size() > 2) throw script::ScriptException("BoolToStr: 1 or 2 parameters");
-    r = Value(boolToStr(a[0].toBool(), a.size() > 1 && a[1].toBool()));
-}
-
-void incMonthRaw(NativeObject*, std::span<Value> a, Value& r) {
-    if (a.empty() || a.size() > 2) throw script::ScriptException("IncMonth: 1 or 2 parameters");
-    r = Value(incMonth(a[0].toDate(), a.size() > 1 ? a[1].toInt() : 1));
-}
-
 // A set of characters: a text of them, or an open array of one-character texts ([' ', '-']).
 std::string charSet(const Value& v) {
     if (!v.isArray()) return v.toString();
@@ -102,8 +92,7 @@ void bindConversions(Binder& b) {
     b.bind("FormatCurr", "function(const Format: string; Value: Currency): string", &formatCurr);
     b.bind("StrToCurr", "function(const S: string): Currency", &strToCurr);
     b.bind("StrToCurrDef", "function(const S: string; Default: Currency): Currency", &strToCurrDef);
-    b.bindVariadic("BoolToStr", "function(B: Boolean; UseBoolStrs: Boolean): string",
-                   &boolToStrRaw);
+    b.bind("BoolToStr", "function(B: Boolean; UseBoolStrs: Boolean = False): string", &boolToStr);
     b.bind("StrToBool", "function(const S: string): Boolean", &strToBool);
     b.bind("StrToBoolDef", "function(const S: string; Default: Boolean): Boolean", &strToBoolDef);
     b.bind("Format", "function(const Format: string; const Args: array of const): string",
@@ -168,8 +157,8 @@ void bindDates(Binder& b) {
            &decodeTimeInto);
     b.bind("DayOfWeek", "function(Date: TDateTime): Integer", &dayOfWeek);
     b.bind("IsLeapYear", "function(Year: Word): Boolean", &isLeapYearOf);
-    b.bindVariadic("IncMonth", "function(Date: TDateTime; NumberOfMonths: Integer): TDateTime",
-                   &incMonthRaw);
+    b.bind("IncMonth", "function(Date: TDateTime; NumberOfMonths: Integer = 1): TDateTime",
+           &incMonth);
     b.bind("DateToStr", "function(Date: TDateTime): string", &dateToStr);
     b.bind("TimeToStr", "function(Time: TDateTime): string", &timeToStr);
     b.bind("DateTimeToStr", "function(DateTime: TDateTime): string", &dateTimeToStr);

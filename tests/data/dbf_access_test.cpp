@@ -112,6 +112,7 @@ TEST_F(DbfAccessTest, MovingCallsBringTheDataSetAlong) {
     a.access.goBottom();
     EXPECT_EQ(a.access.recNo(), 4u);
 
+    a.access.goTop();
     EXPECT_EQ(a.access.locate("QTY > 5", false, false), 3u);
     EXPECT_EQ(a.ds.recNo(), 3u);
     EXPECT_EQ(a.access.locate("", false, true), 4u); // continuing with the last condition

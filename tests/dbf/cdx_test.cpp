@@ -269,7 +269,7 @@ TEST(DbfCdx, WritersAndReadersAgreeOnEveryTreeShape) {
                 for (std::size_t j = 0; j < used; ++j)
                     k[j] = static_cast<char>('a' + rng() % 3);
                 pool.insert(pool.end(), k.begin(), k.end());
-                recs.push_back(static_cast<std::uint32_t>(1 + rng() % 5000000));
+                recs.push_back(static_cast<std::uint32_t>(1 + i * 4000 + rng() % 4000));
             }
             keys.load(std::move(pool), std::move(recs));
             IndexHeader h;
@@ -313,4 +313,48 @@ TEST(DbfCdx, PackAndZapRebuildEveryOpenOrder) {
     auto again = Table::open(dir / "people.dbf");
     EXPECT_EQ(again->indexCount(), 1); // the structural index, now empty
     EXPECT_EQ(again->index(1).keys().size(), 0u);
+}
+
+TEST(DbfCdx, TagsAreNumberedInTheOrderTheyWereMade) {
+    dbftest::TempDir dir;
+    auto names = [](Table& t) {
+        std::vector<std::string> out;
+        for (int o = 1; o <= t.indexCount(); ++o)
+            out.push_back(t.index(o).tagName());
+        return out;
+    };
+    {
+        auto t = people(dir, 50);
+        t->createTag("ZNAME", "NAME");
+        EXPECT_EQ(t->order(), 1);
+        t->createTag("AGE", "AGE");
+        EXPECT_EQ(t->order(), 2);
+        EXPECT_EQ(names(*t), (std::vector<std::string>{"ZNAME", "AGE"}));
+    }
+    {
+        auto t = Table::open(dir / "people.dbf");
+        EXPECT_EQ(names(*t), (std::vector<std::string>{"ZNAME", "AGE"}));
+        EXPECT_EQ(t->orderOf("AGE"), 2);
+        t->createTag("MBORN", "BORN");
+        EXPECT_EQ(t->order(), 3);
+    }
+    auto t = Table::open(dir / "people.dbf");
+    EXPECT_EQ(names(*t), (std::vector<std::string>{"ZNAME", "AGE", "MBORN"}));
+    t->setOrder(t->orderOf("ZNAME"));
+    t->goTop();
+    const std::string first = t->getString(0);
+    t->skip();
+    EXPECT_LE(first, t->getString(0)); // the keys stayed with their tag
+
+    // The directory itself stays sorted by name, as readers that search it expect; the header
+    // pages it points to follow the order of making.
+    const std::string bytes = dbftest::readAll(dir / "people.cdx");
+    KeyList dirKeys;
+    readCdxTag(bytes, 0, ' ', dirKeys, true);
+    ASSERT_EQ(dirKeys.size(), 3u);
+    EXPECT_EQ(std::string(dirKeys.keyAt(0)).substr(0, 3), "AGE");
+    EXPECT_EQ(std::string(dirKeys.keyAt(1)).substr(0, 5), "MBORN");
+    EXPECT_EQ(std::string(dirKeys.keyAt(2)).substr(0, 5), "ZNAME");
+    EXPECT_LT(dirKeys.recAt(2), dirKeys.recAt(0));
+    EXPECT_LT(dirKeys.recAt(0), dirKeys.recAt(1));
 }

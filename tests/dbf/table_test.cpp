@@ -183,9 +183,16 @@ TEST(DbfTable, NavigationBofEofAndDeletedVisibility) {
     EXPECT_EQ(seen, (std::vector<std::uint32_t>{5, 4, 3}));
     EXPECT_THROW(t->setFilter("V + 1"), DbfError);
     t->setFilter("");
+    t->goTop();
     EXPECT_EQ(t->locate("V = 4", false), 4u);
     EXPECT_EQ(t->locate("", true), 0u);
     EXPECT_TRUE(t->eof());
+    // A new condition starts at the current record, not at the top.
+    t->goTo(4);
+    EXPECT_EQ(t->locate("V <= 4", false), 4u);
+    t->goTo(5);
+    EXPECT_EQ(t->locate("V <= 4", false), 0u);
+    t->goBottom();
     EXPECT_EQ(t->locate("V < 3", false, true), 2u); // backward from the bottom
     EXPECT_EQ(t->locate("", true, true), 1u);
     EXPECT_EQ(t->locate("", true, true), 0u);

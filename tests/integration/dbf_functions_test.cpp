@@ -102,6 +102,44 @@ TEST(DbfFunctions, IndexingATableAnotherProcessHoldsIsRefused) {
     EXPECT_NE(r.err.find("Nelze, databáze je používaná"), std::string::npos) << r.err;
 }
 
+TEST(DbfFunctions, TagNumbersStayWithTheTagsAndLocateGoesOnFromTheCurrentRecord) {
+    TempDir dir;
+    {
+        auto t = vorlan::dbf::Table::create(dir / "SKLAD.DBF", {{"KOD", 'C', 6}, {"KS", 'N', 5}});
+        for (int i = 1; i <= 5; ++i) {
+            t->append();
+            t->setString(0, "K" + std::to_string(6 - i));
+            t->setNumber(1, i % 2 ? 10 : 1);
+        }
+    }
+    // The second and third tags' names sort before the first's: the numbers still follow the
+    // order of making, before and after the table is opened again.
+    const ProcessResult r = runPascal(dir, R"(
+  Writeln(DbfUse('SKLAD'));
+  Writeln(DbfIndexTag('ZKOD', 'KOD'));
+  Writeln(DbfIndexTag('AKS', 'KS'));
+  Writeln(DbfTagName(1) + ' ' + DbfTagName(2));
+  Writeln(DbfTagArea('AKS'));
+  Writeln(DbfIndexTag('MOBA', 'KS + 1'));
+  Writeln(DbfUse(''));
+  Writeln(DbfUse('SKLAD'));
+  Writeln(DbfTagName(1) + ' ' + DbfTagName(2) + ' ' + DbfTagName(3));
+  Writeln(DbfTagArea('ZKOD'));
+  Writeln(DbfTagArea('MOBA'));
+  DbfSetOrder('');
+  DbfGoTop;
+  Writeln(DbfLocate('KS > 5'));
+  DbfSkip(1);
+  Writeln(DbfLocate('KS > 5'));
+  Writeln(DbfContinue);
+  Writeln(DbfContinue);
+  Writeln(DbfEof);
+)");
+    EXPECT_EQ(r.out, "True\n1\n2\nZKOD AKS\n2\n3\nTrue\nTrue\nZKOD AKS MOBA\n1\n3\n"
+                     "1\n3\n5\n0\nTrue\n")
+        << r.err;
+}
+
 TEST(DbfFunctions, DamagedTablesLeaveTheAreaClosedAndUntouched) {
     TempDir dir;
     const std::string garbage = "this is not a table at all, only some text\n";

@@ -236,14 +236,14 @@ class Adresy(ExampleRun):
             self.missing("pdftotext is not installed")
         status, out, err = self.run_example("--print-to", "PSC.pdf", program_args=("/AUTO", "12"))
         self.assertEqual(status, 0, out + err)
-        self.assertIn("Vybráno 2 adres z 16 (výběr: 12).", out)
+        self.assertIn("Vybrány 2 adresy z 16 (výběr: 12).", out)
         lines = [" ".join(l.split()) for l in self.labels(self.path("PSC.pdf")).splitlines()]
         self.assertIn("Lukáš Veselý Martin Němec", lines)
 
         status, out, err = self.run_example("--print-to", "MESTO.pdf",
                                             program_args=("/auto", "české budějovice"))
         self.assertEqual(status, 0, out + err)
-        self.assertIn("Vybráno 1 adres z 16 (výběr: české budějovice).", out)
+        self.assertIn("Vybrána 1 adresa z 16 (výběr: české budějovice).", out)
         self.assertIn("Lenka Marková", self.labels(self.path("MESTO.pdf")))
 
         # A selection that matches nothing prints nothing.

@@ -141,5 +141,44 @@ class FakturyExample(unittest.TestCase):
         self.assertLess(text.index("Doprava"), text.index("Rekapitulace DPH"))
 
 
+class FakturyFromAReadOnlyFolder(unittest.TestCase):
+    """Installed where its user may not write, the example keeps its tables in the user's
+    folder VORLAN/FAKTURY, says so, and works there."""
+
+    def test_tables_go_to_the_users_folder(self):
+        work = tempfile.mkdtemp(prefix="faktury-ro-")
+        try:
+            os.chmod(work, 0o755)
+            installed = os.path.join(work, "installed")
+            home = os.path.join(work, "home")
+            os.makedirs(installed)
+            os.makedirs(home)
+            shutil.copy(os.path.join(EXAMPLES, "FAKTURY.VRL"), installed)
+            shutil.copytree(os.path.join(EXAMPLES, "faktury"), installed, dirs_exist_ok=True)
+            command = [VORLAN, "--headless", "FAKTURY.VRL", "/AUTO"]
+            if os.geteuid() == 0:
+                # Root writes everywhere: the program runs as a user who cannot.
+                shutil.chown(home, "nobody", "nogroup")
+                command = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"] + command
+            for name in os.listdir(installed):
+                os.chmod(os.path.join(installed, name), 0o444)
+            os.chmod(installed, 0o555)
+            env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"))
+            run = subprocess.run(command, cwd=installed, env=env, capture_output=True,
+                                 timeout=120)
+            err = run.stderr.decode("utf-8")
+            self.assertEqual(run.returncode, 0, err)
+            data = os.path.join(home, "VORLAN", "FAKTURY")
+            self.assertIn("Faktury budou uloženy ve složce VORLAN/FAKTURY ve vaší domovské složce",
+                          err)
+            self.assertFalse(any(n.upper().endswith(".DBF") for n in os.listdir(installed)))
+            self.assertEqual(len(live(os.path.join(data, "ODBERATE.DBF"))), 12)
+            self.assertEqual(len(live(os.path.join(data, "FAKTURY.DBF"))), 3)
+            self.assertTrue(os.path.exists(os.path.join(data, "FAKTURA.PTS")))
+        finally:
+            os.chmod(os.path.join(work, "installed"), 0o755)
+            shutil.rmtree(work, ignore_errors=True)
+
+
 if __name__ == "__main__":
     unittest.main(argv=sys.argv[:1], verbosity=2)

@@ -19,8 +19,9 @@ int pdfPages(const std::filesystem::path& file) {
                                           std::sregex_iterator()));
 }
 
-// A dBase III table of one character field NAME (10 wide) with the given records.
-std::string dbfTable(const std::vector<std::string>& names) {
+// A dBase III table of one field NAME (character, 10 wide, or a date) with the given records.
+std::string dbfTable(const std::vector<std::string>& names, char type = 'C') {
+    const std::size_t width = type == 'D' ? 8 : 10;
     std::string bytes(32, '\0');
     bytes[0] = 0x03;
     bytes[1] = 126, bytes[2] = 12, bytes[3] = 6;
@@ -32,15 +33,15 @@ std::string dbfTable(const std::vector<std::string>& names) {
     for (int i = 0; i < 4; ++i)
         bytes[4 + i] = static_cast<char>((count >> (8 * i)) & 0xFF);
     put16(8, 32 + 32 + 1);
-    put16(10, 1 + 10);
+    put16(10, static_cast<std::uint16_t>(1 + width));
     std::string field(32, '\0');
     field.replace(0, 4, "NAME");
-    field[11] = 'C';
-    field[16] = 10;
+    field[11] = type;
+    field[16] = static_cast<char>(width);
     bytes += field;
     bytes += '\r';
     for (const auto& name : names)
-        bytes += ' ' + (name + std::string(10, ' ')).substr(0, 10);
+        bytes += ' ' + (name + std::string(width, ' ')).substr(0, width);
     bytes += '\x1A';
     return bytes;
 }
@@ -95,6 +96,19 @@ TEST(BatchReport, CharacterModeTextFileHoldsEveryRecord) {
     const std::string bytes = readFile(text);
     for (const std::string name : {"Adam", "B\xE1ra", "Cyril", "Dana", "P\x9E"})
         EXPECT_NE(bytes.find(name), std::string::npos) << name;
+}
+
+TEST(BatchReport, DatesPrintAsInTheDatabaseWindow) {
+    TempDir dir;
+    dir.write("LIST.PTS", kListTemplate);
+    dir.write("DATES.DBF", dbfTable({"20250110", "19991231"}, 'D'));
+    const auto text = dir / "DATES.TXT";
+    const ProcessResult r = runVorlan({"--report", (dir / "LIST.PTS").string(), "--data",
+                                       (dir / "DATES.DBF").string(), "--text", text.string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string bytes = readFile(text);
+    EXPECT_NE(bytes.find("10.01.2025"), std::string::npos) << bytes;
+    EXPECT_NE(bytes.find("31.12.1999"), std::string::npos) << bytes;
 }
 
 TEST(BatchReport, OneLineBodiesOnACharacterRasterPrintOneRowPerRecord) {

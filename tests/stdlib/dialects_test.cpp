@@ -180,3 +180,21 @@ TEST_F(Dialects, JavaScriptReachesTheListsAndTheAutomationObjects) {
         "a,b a 2 6 C:\\A\\b.txt Objekt <Excel.Application> není v tomto systému k "
         "dispozici");
 }
+
+// Basic and JavaScript reach registered routines and methods through their direct entries: a
+// left-out parameter takes its default, a ByRef/var argument comes back, a wrong count and a
+// failing routine are script errors, and a method of a freed object fails cleanly.
+TEST_F(Dialects, BasicAndJavaScriptCallRegisteredRoutinesDirectly) {
+    EXPECT_EQ(
+        run("VBScript", {"Dim n, ok, L", "TestOut BoolToStr(True) & \"/\" & BoolToStr(True, True)",
+                         "ok = TryStrToInt(\"42\", n)", "TestOut ok & \" \" & n",
+                         "Set L = TStringList.Create", "L.Add \"a\": L.Add \"b\"",
+                         "TestOut L.Count", "L.Free", "TestOut BoolToStr(True, True, 3)"}),
+        "-1/True True 42 2 | 9: Chybný počet parametrů");
+    EXPECT_EQ(run("JavaScript", {"TestOut(BoolToStr(false) + '/' + BoolToStr(false, true));",
+                                 "var l = TStringList.Create(null); l.Add('x'); l.Add('y');",
+                                 "TestOut(l.Count); l.Free();",
+                                 "try { l.Add('z'); } catch (e) { TestOut('freed'); }",
+                                 "TestOut(BoolToStr(true, true, 3));"}),
+              "0/False 2 freed | 5: Chybný počet parametrů");
+}

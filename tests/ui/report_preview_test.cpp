@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QToolButton>
 
@@ -308,13 +309,16 @@ TEST_F(Preview, WithoutAPrinterPrintingSaysSoAndPrintsNothing) {
     QList<PrinterEntry> none;
     setInstalledPrintersForTesting(&none);
     PreviewWindow window(output_, "Sestava");
-    bool asked = false;
-    window.executePrintDialog = [&](PrintDialogTyp&) {
-        asked = true;
+    // The dialog is offered with the PDF file as the destination; a user who turns it down
+    // for a printer that is not there is told so.
+    bool offeredPdf = false;
+    window.executePrintDialog = [&](PrintDialogTyp& options) {
+        offeredPdf = options.printToFile;
+        options.printToFile = false;
         return PrintDialogResult::Print;
     };
     window.print();
-    EXPECT_FALSE(asked);
+    EXPECT_TRUE(offeredPdf);
     EXPECT_TRUE(jobs_.empty());
     EXPECT_NE(log_.str().find("Není vybrána žádná předvolená tiskárna."), std::string::npos);
 
@@ -402,13 +406,47 @@ class PrintDialog : public Preview {};
 TEST_F(PrintDialog, PrinterComboShowsTypeAndPlaceOfTheChosenPrinter) {
     PrintDialogTyp options;
     SestPrintDlg dialog(options, nullptr);
-    ASSERT_EQ(dialog.printers()->count(), 2);
+    ASSERT_EQ(dialog.printers()->count(), 3);        // the two printers and the PDF file
     EXPECT_EQ(dialog.printers()->currentIndex(), 1); // the default printer
     EXPECT_EQ(dialog.printerType()->text(), "Local Raw Printer");
     EXPECT_EQ(dialog.printerLocation()->text(), "Sklad");
     dialog.printers()->setCurrentIndex(0);
     EXPECT_EQ(dialog.printerType()->text(), "HP LaserJet");
     EXPECT_EQ(dialog.printerLocation()->text(), QString::fromUtf8("Kancelář"));
+}
+
+TEST_F(PrintDialog, WithoutPrintersThePdfFileIsChosenAndPrintsToAFile) {
+    QList<PrinterEntry> none;
+    setInstalledPrintersForTesting(&none);
+    PrintDialogTyp options;
+    SestPrintDlg dialog(options, nullptr);
+    ASSERT_EQ(dialog.printers()->count(), 1);
+    EXPECT_EQ(dialog.printers()->currentText(), QString::fromUtf8("PDF soubor"));
+    EXPECT_TRUE(dialog.findChild<QPushButton*>("PrintButton")->isEnabled());
+    EXPECT_FALSE(dialog.findChild<QPushButton*>("PropertiesButton")->isEnabled());
+    dialog.store(options);
+    EXPECT_TRUE(options.printToFile);
+    EXPECT_EQ(options.printerIndex, -1);
+
+    // Nothing selected, nothing to print on.
+    dialog.printers()->setCurrentIndex(-1);
+    EXPECT_FALSE(dialog.findChild<QPushButton*>("PrintButton")->isEnabled());
+}
+
+TEST_F(PrintDialog, ThePdfFileLeavesTheFileChoiceOfPrintersAsTheUserSetIt) {
+    PrintDialogTyp options;
+    SestPrintDlg dialog(options, nullptr);
+    auto* toFile = dialog.findChild<QCheckBox*>("PrintToFile");
+    EXPECT_FALSE(toFile->isChecked());
+    dialog.printers()->setCurrentIndex(2);
+    EXPECT_TRUE(toFile->isChecked());
+    EXPECT_FALSE(toFile->isEnabled());
+    dialog.printers()->setCurrentIndex(0);
+    EXPECT_FALSE(toFile->isChecked());
+    EXPECT_TRUE(toFile->isEnabled());
+    dialog.store(options);
+    EXPECT_FALSE(options.printToFile);
+    EXPECT_EQ(options.printerIndex, 0);
 }
 
 TEST_F(PrintDialog, ChosenValuesComeBackOnlyWithAnAnswer) {

@@ -87,6 +87,15 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
                 return out;
             }
             out.browse = *value;
+        } else if (a == "--kontrola" || a.rfind("--kontrola=", 0) == 0) {
+            const auto value = optionValue(args, i, a, "archiv PROGRAM.VRL");
+            if (!value) {
+                out.error = "--kontrola potřebuje archiv PROGRAM.VRL";
+                return out;
+            }
+            out.check = *value;
+        } else if (a == "--json") {
+            out.json = true;
         } else if (const auto batch = batchReportOption(a)) {
             const auto value = optionValue(args, i, a, batch->second);
             if (!value) {
@@ -105,6 +114,15 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             out.error = "neznámá volba " + a;
             return out;
         }
+    }
+    if (out.json && !out.check) {
+        out.error = "--json patří k volbě --kontrola";
+        return out;
+    }
+    if (out.check) {
+        if (out.report || out.design || out.browse || i < args.size())
+            out.error = "--kontrola nespouští program ani sestavu";
+        return out;
     }
     if (out.design) {
         if (out.report || out.browse || out.textOut || !out.reportParameters.empty() ||
@@ -175,6 +193,11 @@ std::string usageText() {
            "                      položek. Návratový kód 0, když byla předloha uložena, 3, když\n"
            "                      editor skončil bez uložení, 2, když předlohu nebo data nelze\n"
            "                      přečíst.\n"
+           "  --kontrola PROGRAM.VRL [--json]\n"
+           "                      přeloží každý modul archivu, nic nespustí a vypíše, co program\n"
+           "                      potřebuje a běhový systém nemá (viz vrltool kontrola); "
+           "návratový\n"
+           "                      kód 0, když nic nechybí, jinak 1.\n"
            "  --help              vypíše tento text a skončí\n"
            "  --version           vypíše verzi běhového systému a skončí\n"
            "\n"

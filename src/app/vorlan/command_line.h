@@ -25,6 +25,10 @@ struct CommandLine {
     std::optional<std::string> design;
     // A table shown read-only in the database window, without a program (host path, UTF-8).
     std::optional<std::string> browse;
+    // A program archive checked without running it (host path, UTF-8), the findings as JSON
+    // with `json`: what `vrltool kontrola` runs.
+    std::optional<std::string> check;
+    bool json = false;
     // The program archive as given (host text, UTF-8), and whatever follows it untouched.
     std::optional<std::string> program;
     std::vector<std::string> programArguments;

@@ -5,6 +5,7 @@
 #include "app/vorlan/batch_report.h"
 #include "app/vorlan/command_line.h"
 #include "app/vorlan/design_template.h"
+#include "app/vorlan/program_check.h"
 #include "core/cp1250.h"
 #include "core/path_mapper.h"
 #include "core/ui_services.h"
@@ -38,9 +39,11 @@
 #include "ui/qt/main_form.h"
 #include "ui/qt/placeholder_window.h"
 #include "ui/qt/qt_text_measure.h"
+#include "ui/qt/qt_translations.h"
 #include "ui/qt/qt_ui.h"
 #include "ui/qt/report/report_printing.h"
 #include "ui/qt/report/run_progress_window.h"
+#include "ui/qt/screen_colormap.h"
 #include "ui/qt/screenshot.h"
 #include "ui/qt/settings_store.h"
 #include "ui/qt/stdlib/qt_stdlib.h"
@@ -144,12 +147,14 @@ int main(int argc, char** argv) {
         return app::kExitOk;
     }
     if (commandLine.version) {
-        std::cout << "FENWAR VORLAN (RunTime) " << kRuntimeVersion << '\n';
+        std::cout << "FENWAR VORLAN (RunTime) " << kRuntimeVersion << '\n'
+                  << "VORLAN pro Linux " << VORLAN_PACKAGE_VERSION << '\n';
         return app::kExitOk;
     }
 
     // A batch report never shows a window.
     const bool headless = commandLine.headless || commandLine.report.has_value() ||
+                          commandLine.check.has_value() ||
                           (envEmpty("DISPLAY") && envEmpty("WAYLAND_DISPLAY"));
     if (headless) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -157,6 +162,8 @@ int main(int argc, char** argv) {
     }
 
     qt::Application application(argc, argv);
+    const auto screenColormap = qt::installScreenColormap();
+    qt::installQtTranslations(application);
     // Qt adopts the user's locale; numbers that scripts see and files hold keep their ".".
     std::setlocale(LC_NUMERIC, "C");
     application.setApplicationName(QStringLiteral("VORLAN"));
@@ -185,6 +192,8 @@ int main(int argc, char** argv) {
     report::setPrinterDetector([pdf = headless || commandLine.printTo.has_value()](
                                    report::PrinterSettings&) { qt::detectPrinter(pdf); });
     if (!headless) qt::installRunProgressWindow();
+    // Batch reports and the designer read tables as the database window does.
+    const auto environment = windows::startUpEnvironment();
     if (commandLine.report)
         return app::runBatchReport({*commandLine.report, *commandLine.data,
                                     commandLine.reportParameters, commandLine.printTo,
@@ -211,6 +220,8 @@ int main(int argc, char** argv) {
     qt::ImagePicture picture;
     windows::Canvas canvas(picture);
     windows::registerCanvas(script::registry(), canvas);
+    if (commandLine.check)
+        return app::runProgramCheck(*commandLine.check, commandLine.json, std::cout, std::cerr);
 
     const QFileInfo executable(QCoreApplication::applicationFilePath());
     const fs::path executableFolder = executable.absolutePath().toStdString();
@@ -271,6 +282,14 @@ int main(int argc, char** argv) {
 
     if (!headless && !mainForm.singleRun()) {
         mainForm.show();
+        status = application.exec();
+    } else if (!headless && programExists && console.hasText()) {
+        // A program of the command line ends the runtime with it, but what it wrote stays up
+        // until the user has read it and closes the window.
+        consoleWindow.show();
+        consoleWindow.raise();
+        consoleWindow.activateWindow();
+        application.setQuitOnLastWindowClosed(true);
         status = application.exec();
     }
     console.finishEcho();

@@ -28,6 +28,26 @@ constexpr const char* kUsage = R"(Použití: vrltool PŘÍKAZ ...
   text2form VSTUP VÝSTUP
       Převede formulář (nebo jiný proud komponent) z binární podoby do textové (UTF-8)
       a zpět.
+  do-databaze SLOŽKA ADRESA [--prepsat]
+      Zkopíruje všechny tabulky (*.DBF) ze SLOŽKY i s memo soubory, značkami záznamů
+      ke smazání a pořadími jejich indexů (strukturální .CDX, soubory .NTX, .IDX a .CDX,
+      jejichž klíče odpovídají polím tabulky) do databáze PostgreSQL na ADRESE
+      (např. postgresql://ucto@server/ucto; heslo ze souboru hesel nebo služeb PostgreSQL).
+      Tabulku, kterou databáze už má, přepíše jen s --prepsat.
+  z-databaze ADRESA SLOŽKA [--prepsat]
+      Zapíše každou tabulku databáze do SLOŽKY jako NÁZEV.DBF s memo souborem .FPT
+      a pořadími jako značkami strukturálního .CDX. Existující soubory přepíše jen
+      s --prepsat.
+  kontrola VSTUP.VRL [--json]
+      Přeloží každý modul archivu, nic z programu nespustí a vypíše česky, co program
+      potřebuje a běhový systém nemá: rutiny, třídy, proměnné, konstanty a jednotky, které
+      moduly jazyka Pascal jmenují (s modulem, řádkem a sloupcem), komponenty formulářů
+      neznámých tříd, chyby překladu a předlohy sestav (*.PTS), které řetězce programu jmenují
+      a které neleží vedle archivu. Pro informaci přidá tabulky a indexy (*.DBF, *.CDX, *.NTX,
+      *.IDX) jmenované stejně (program si je možná vytvoří sám), uložené vlastnosti formulářů,
+      které běhový systém nepoužije, a názvy modulů JavaScriptu, které nelze ověřit.
+      --json vypíše totéž jako objekt JSON. Návratový kód 0, když nic nechybí, jinak 1.
+      Kontrolu dělá běhový systém vorlan (vedle vrltool, jinak $VORLAN_RUNTIME nebo z PATH).
   --help
       Vypíše tento text.
 
@@ -54,6 +74,9 @@ int main(int argc, char** argv) {
         if (command == "list") return vrltool::runList(args);
         if (command == "form2text") return vrltool::runFormToText(args);
         if (command == "text2form") return vrltool::runTextToForm(args);
+        if (command == "do-databaze") return vrltool::runToDatabase(args);
+        if (command == "z-databaze") return vrltool::runFromDatabase(args);
+        if (command == "kontrola") return vrltool::runCheck(args);
         throw vrltool::UsageError("Neznámý příkaz '" + command + "'");
     } catch (const vrltool::UsageError& e) {
         std::cerr << "vrltool: " << e.what() << "\nNápověda: 'vrltool --help'.\n";

@@ -34,6 +34,9 @@ int runUnpack(const std::vector<std::string>& args);
 int runList(const std::vector<std::string>& args);
 int runFormToText(const std::vector<std::string>& args);
 int runTextToForm(const std::vector<std::string>& args);
+int runToDatabase(const std::vector<std::string>& args);
+int runFromDatabase(const std::vector<std::string>& args);
+int runCheck(const std::vector<std::string>& args);
 
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, std::string_view bytes);

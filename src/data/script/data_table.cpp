@@ -277,6 +277,8 @@ bool TDataTable::evalLog(std::string_view expression) {
 std::int32_t TDataTable::setOrder(std::string_view tag) {
     if (!active()) return 0;
     access_->setOrder(tag.empty() ? 0 : access_->tagArea(tag));
+    // Grids showing the table list its records in the new order.
+    dataSet_->resync();
     return access_->indexOrd();
 }
 

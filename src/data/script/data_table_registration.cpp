@@ -212,11 +212,8 @@ void registerFilters(TableBinder& b) {
 void registerLocking(TableBinder& b) {
     b.bind({"FileLock", "Flock"}, "function: Boolean", viaAccess<&TDbfAccess::flock>);
     // The record argument is accepted and ignored: the current record is the one locked.
-    for (const char* name : {"RecLock", "Rlock"})
-        b.bindVariadic(name, "function: Boolean",
-                       [](TDataTable& t, std::span<Value>, Value& result) {
-                           result = Value(t.access().rlock());
-                       });
+    b.bind({"RecLock", "Rlock"}, "function(Rec: Variant = 0): Boolean",
+           [](TDataTable& t, const Value&) { return t.access().rlock(); });
     b.bind("Locked", "function: Boolean",
            [](TDataTable& t) { return t.access().locked(t.access().recNo()); });
     b.bind("Unlock", "procedure", [](TDataTable& t) { t.access().unlock(0); });

@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+namespace vorlan::script {
+struct MethodInfo;
+}
+
 namespace vorlan::script::basic {
 
 enum class ExprKind : std::uint8_t {
@@ -99,6 +103,9 @@ struct Expr {
     IntegerRoutine comparison = nullptr; // = <> < > <= >=, 1 for true
     Dispatch* cachedHost = nullptr;
     DispId cachedId = kUnknownDispId;
+    // A registered routine of the global scope, called through its direct entry over the
+    // call's arguments.
+    const MethodInfo* direct = nullptr;
 };
 
 enum class StmtKind : std::uint8_t {

@@ -285,7 +285,9 @@ Value Interpreter::evalName(Expr& e) {
     case NameKind::Outside: {
         CallArgs args;
         evalArgs(e, args);
-        Value r = invokeHost(*e.cachedHost, e.cachedId, InvokeMethod | InvokeGet, args, e.name);
+        Value r;
+        if (!e.direct || !callRegistered(*e.direct, args, e.name, r))
+            r = invokeHost(*e.cachedHost, e.cachedId, InvokeMethod | InvokeGet, args, e.name);
         writeBack(args);
         return r;
     }

@@ -181,6 +181,13 @@ private:
     void writeBack(CallArgs& args);
     Value invokeHost(Dispatch& host, DispId id, unsigned flags, std::span<Value> args,
                      const std::string& name);
+    // A registered routine through its direct entry over the arguments; false when the call
+    // must take the general way (an argument count it does not take).
+    bool callRegistered(const MethodInfo& method, CallArgs& args, const std::string& name,
+                        Value& result);
+    // The Basic error of a failed call.
+    [[noreturn]] void throwCallFailure(DispStatus status, const ExceptionInfo& error,
+                                       const std::string& name);
     Value invokeMember(Dispatch& host, Expr& e, unsigned flags, std::span<Value> args);
     Value invokeDefault(const Value& object, std::span<Value> args, const Value* put);
     Value indexArray(const Value& array, std::span<Value> idx);

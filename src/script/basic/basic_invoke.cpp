@@ -4,6 +4,8 @@
 #include "script/basic/basic_library.h"
 #include "script/comp_wrapper.h"
 
+#include <array>
+
 namespace vorlan::script::basic {
 
 namespace {
@@ -64,6 +66,29 @@ Value Interpreter::invokeHost(Dispatch& host, DispId id, unsigned flags, std::sp
         error.description = ex.what();
     }
     if (status == DispStatus::Ok) return result;
+    throwCallFailure(status, error, name);
+}
+
+bool Interpreter::callRegistered(const MethodInfo& method, CallArgs& args, const std::string& name,
+                                 Value& result) {
+    const Signature& sig = method.signature;
+    constexpr std::size_t kScratch = 4;
+    if (args.size() < sig.required || args.size() > sig.params.size() ||
+        sig.params.size() > kScratch)
+        return false;
+    std::array<Value*, kScratch> pointers;
+    for (std::size_t i = 0; i < args.size(); ++i)
+        pointers[i] = &args[i];
+    std::array<Value, kScratch> scratch;
+    ExceptionInfo error;
+    const DispStatus status = registry().callDirect(method, nullptr, pointers.data(), args.size(),
+                                                    scratch.data(), result, error);
+    if (status != DispStatus::Ok) throwCallFailure(status, error, name);
+    return true;
+}
+
+void Interpreter::throwCallFailure(DispStatus status, const ExceptionInfo& error,
+                                   const std::string& name) {
     BasicError e;
     if (status == DispStatus::Exception) {
         e.number = 440;

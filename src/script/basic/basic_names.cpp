@@ -100,6 +100,8 @@ void Interpreter::lookUp(Expr& e, bool forWrite) {
             e.nameKind = NameKind::Outside;
             e.cachedHost = globalScope_.get();
             e.cachedId = id;
+            const MethodInfo* proc = registry().findProc(e.name);
+            if (proc && proc->direct && !proc->signature.variadic) e.direct = proc;
             return;
         }
     }

@@ -10,6 +10,7 @@
 
 #include <duktape.h>
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -203,6 +204,11 @@ bool callBinding(duk_context* ctx) {
         Value args[kInlineArgs];
         for (duk_idx_t i = 0; i < count; ++i)
             args[i] = engine.toValue(ctx, i);
+        if (b->direct) {
+            if (const auto done = engine.callDirect(
+                    ctx, *b, std::span<Value>(args, static_cast<std::size_t>(count))))
+                return *done;
+        }
         return engine.invokeMember(ctx, *b->host, b->id, flags,
                                    std::span<Value>(args, static_cast<std::size_t>(count)), b->name,
                                    true);
@@ -675,8 +681,47 @@ bool JsEngine::invokeDefault(duk_context* ctx, HostObject& host, std::span<Value
 
 Binding* JsEngine::makeBinding(HostObject* host, DispId id, MemberKind kind,
                                const std::string& name) {
-    bindings_.push_back(std::make_unique<Binding>(Binding{host, id, kind, name}));
+    const MethodInfo* direct = nullptr;
+    if (kind == MemberKind::Method) {
+        if (host->kind == HostObject::Kind::GlobalScope)
+            direct = registry().findProc(name);
+        else if (host->kind == HostObject::Kind::Wrapper && id < kPartIdBase)
+            direct = registry().memberById(id).method;
+        if (direct && (!direct->direct || direct->signature.variadic)) direct = nullptr;
+    }
+    bindings_.push_back(std::make_unique<Binding>(Binding{host, id, kind, name, direct}));
     return bindings_.back().get();
+}
+
+std::optional<bool> JsEngine::callDirect(duk_context* ctx, const Binding& binding,
+                                         std::span<Value> args) {
+    const MethodInfo& method = *binding.direct;
+    const Signature& sig = method.signature;
+    constexpr std::size_t kScratch = 4;
+    if (args.size() < sig.required || args.size() > sig.params.size() ||
+        sig.params.size() > kScratch)
+        return std::nullopt;
+    NativeObject* self = nullptr;
+    if (binding.host->kind == HostObject::Kind::Wrapper) {
+        self = static_cast<CompWrapper&>(*binding.host->dispatch).object();
+        if (!self) return std::nullopt; // freed: the general way reports it
+    }
+    std::array<Value*, kScratch> pointers;
+    for (std::size_t i = 0; i < args.size(); ++i)
+        pointers[i] = &args[i];
+    std::array<Value, kScratch> scratch;
+    Value result;
+    ExceptionInfo error;
+    const DispStatus status = registry().callDirect(method, self, pointers.data(), args.size(),
+                                                    scratch.data(), result, error);
+    if (status != DispStatus::Ok) {
+        pushError(ctx, status == DispStatus::Exception
+                           ? error.description
+                           : dispatchStatusMessage(status, binding.name));
+        return false;
+    }
+    pushValue(ctx, result);
+    return true;
 }
 
 void JsEngine::pushBoundFunction(duk_context* ctx, Binding* binding) {

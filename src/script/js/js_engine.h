@@ -10,12 +10,17 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 struct duk_hthread;
+
+namespace vorlan::script {
+struct MethodInfo;
+}
 
 namespace vorlan::script::js {
 
@@ -48,6 +53,9 @@ struct Binding {
     DispId id = kUnknownDispId;
     MemberKind kind = MemberKind::Method;
     std::string name;
+    // A registered routine or method called through its direct entry over the converted
+    // arguments; null when calls go through the dispatch interface.
+    const MethodInfo* direct = nullptr;
 };
 
 class JsEngine {
@@ -89,6 +97,10 @@ public:
     bool invokeMember(duk_hthread* ctx, HostObject& host, DispId id, unsigned flags,
                       std::span<Value> args, const std::string& name, bool pushResult);
     Binding* makeBinding(HostObject* host, DispId id, MemberKind kind, const std::string& name);
+    // A call of a binding with a direct entry: pushes its result (true) or an Error (false);
+    // empty when the call must take the general way (an argument count the routine does not
+    // take, a freed object).
+    std::optional<bool> callDirect(duk_hthread* ctx, const Binding& binding, std::span<Value> args);
     void pushBoundFunction(duk_hthread* ctx, Binding* binding);
     // An indexed property (`Values`, `Strings`): a function that reads it (`s.Values("a")`),
     // wrapped so that `s.Values["a"]` reads and `s.Values["a"] = v` writes it too.

@@ -8,6 +8,11 @@
 #include "script/dispatch.h"
 #include "script/value.h"
 
+namespace vorlan::script {
+struct MethodInfo;
+class NativeObject;
+} // namespace vorlan::script
+
 #include <array>
 #include <cstdint>
 #include <limits>
@@ -127,6 +132,12 @@ public:
         (void)id;
         return true;
     }
+    // The registered routine that `id` of the scope stands for, when calls may go to its direct
+    // entry over the machine's slots; null otherwise.
+    virtual const MethodInfo* registeredRoutine(DispId id) {
+        (void)id;
+        return nullptr;
+    }
 };
 
 // A slot operand as the machine reads it: slot numbers of the routine whose code holds the
@@ -224,6 +235,9 @@ private:
         // returns past it without pushing the result.
         bool dropsResult = false;
         bool own = false; // resolved to a routine of the module (id is its index)
+        // A registered routine called over the slots (op 53), or a registered method of the
+        // wrapped native object the target is (op 54).
+        const MethodInfo* direct = nullptr;
         // The call's operands read once at load: where its name and argument slots start in
         // callOperands_ (-1: not read), and the code index after them.
         std::int32_t operands = -1;
@@ -294,6 +308,13 @@ private:
     std::int32_t opCallName(MachineHost& host, const Step& in, std::int32_t at, ArgBuffer& buffer);
     std::int32_t opCallMember(MachineHost& host, const Step& in, std::int32_t at,
                               ArgBuffer& buffer);
+    // The call of a registered routine through its direct entry: the arguments are read where
+    // they lie in the slots.
+    std::int32_t callRegistered(MachineHost& host, const Step& in, std::int32_t at,
+                                const SlotRef* ops, const MethodInfo& method, NativeObject* self,
+                                ArgBuffer& buffer);
+    // Whether the call at `at` with `argc` arguments may use the direct entry of `method`.
+    bool directCallFits(const MethodInfo* method, const SlotRef* args, std::size_t argc) const;
     std::int32_t opReturn(std::size_t baseFrames);
     void readCallOperands(const std::vector<std::int32_t>& owner);
     void findRoutineCode(std::vector<std::int32_t>& owner) const;

@@ -1,11 +1,13 @@
 // Calls and returns: activations of the module's routines with their frames, calls by name
 // through the dispatch interface, and the unwinding of calls when an exception passes.
 
+#include "script/comp_wrapper.h"
 #include "script/pascal/bin_prog.h"
 #include "script/pascal/machine_errors.h"
 #include "script/pascal/machine_frames.h"
 #include "script/pascal/messages.h"
 #include "script/raised_exception.h"
+#include "script/registry.h"
 
 namespace vorlan::script::pascal {
 
@@ -145,6 +147,7 @@ std::int32_t BinProg::opCallName(MachineHost& host, const Step& in, std::int32_t
         callOwnRoutine(routine, ops + 1, argc, drop ? cache.next + 1 : cache.next, at, !drop);
         return labels[static_cast<std::size_t>(routines[routine].entryLabel)];
     };
+    if (cache.direct) return callRegistered(host, in, at, ops, *cache.direct, nullptr, buffer);
     if (cache.resolved && cache.id >= 0 && static_cast<std::size_t>(cache.id) < routines.size())
         return callOwn(static_cast<std::size_t>(cache.id));
     const std::int32_t next = cache.next;
@@ -163,6 +166,11 @@ std::int32_t BinProg::opCallName(MachineHost& host, const Step& in, std::int32_t
         cache.own = id >= 0 && static_cast<std::size_t>(id) < routines.size();
         cache.writeBack = cache.own || host.writesArguments(scope, id);
         if (cache.own) return callOwn(static_cast<std::size_t>(id));
+        if (const MethodInfo* method = host.registeredRoutine(id);
+            directCallFits(method, ops + 1, argc)) {
+            cache.direct = method;
+            return callRegistered(host, in, at, ops, *method, nullptr, buffer);
+        }
     }
     for (std::size_t i = 0; i < argc; ++i)
         buffer[i].assignFrom(slotAt(ops[1 + i]));
@@ -213,6 +221,12 @@ std::int32_t BinProg::opCallMember(MachineHost& host, const Step& in, std::int32
     }
     const bool sameTarget = cache.resolved && !cache.target.owner_before(receiver) &&
                             !receiver.owner_before(cache.target);
+    if (sameTarget && cache.direct) {
+        // A registered method of a native object that is still there (a freed one takes the
+        // general way, which reports it).
+        if (NativeObject* self = static_cast<CompWrapper&>(*receiver).object())
+            return callRegistered(host, in, at, ops, *cache.direct, self, buffer);
+    }
     const std::string& name = constants[static_cast<std::size_t>(ops[0].slot)].asString();
     if (!sameTarget) {
         const DispId id = receiver->idOfName(name);
@@ -228,6 +242,16 @@ std::int32_t BinProg::opCallMember(MachineHost& host, const Step& in, std::int32
         cache.id = id;
         cache.resolved = true;
         cache.writeBack = !put && host.writesArguments(*receiver, id);
+        cache.direct = nullptr;
+        if (auto* wrapper = dynamic_cast<CompWrapper*>(receiver.get());
+            wrapper && !put && id >= 0 && id < kPartIdBase) {
+            const MethodInfo* method = registry().memberById(id).method;
+            NativeObject* self = wrapper->object();
+            if (self && directCallFits(method, ops + 1, argc)) {
+                cache.direct = method;
+                return callRegistered(host, in, at, ops, *method, self, buffer);
+            }
+        }
     }
     for (std::size_t i = 0; i < argc; ++i)
         buffer[i].assignFrom(slotAt(ops[1 + i]));
@@ -250,6 +274,46 @@ std::int32_t BinProg::opCallMember(MachineHost& host, const Step& in, std::int32
         target.assignFrom(std::move(result));
         objects_.push_back(target.isObject() ? target.asObject() : nullptr);
     }
+    return stop_ ? kStopRun : next;
+}
+
+bool BinProg::directCallFits(const MethodInfo* method, const SlotRef* args,
+                             std::size_t argc) const {
+    if (!method || !method->direct || argc < method->signature.required ||
+        argc > method->signature.params.size())
+        return false;
+    // A routine that changes arguments in place must not see one variable under two names.
+    bool writes = false;
+    for (const ParamSpec& p : method->signature.params)
+        writes = writes || p.mode == ParamMode::Var;
+    if (!writes) return true;
+    for (std::size_t i = 0; i < argc; ++i)
+        for (std::size_t j = i + 1; j < argc; ++j)
+            if (args[i].slot == args[j].slot) return false;
+    return true;
+}
+
+std::int32_t BinProg::callRegistered(MachineHost& host, const Step& in, std::int32_t at,
+                                     const SlotRef* ops, const MethodInfo& method,
+                                     NativeObject* self, ArgBuffer& buffer) {
+    const auto argc = static_cast<std::size_t>(in.a);
+    std::array<Value*, kMaxParams> args;
+    for (std::size_t i = 0; i < argc; ++i)
+        args[i] = &slotAt(ops[1 + i]);
+    Value result;
+    ExceptionInfo error;
+    const DispStatus status =
+        registry().callDirect(method, self, args.data(), argc, buffer.data(), result, error);
+    Value& target = slotAt(SlotRef{in.b, in.maskB});
+    if (status != DispStatus::Ok) [[unlikely]] {
+        failedCall(host, at, status, error, method.name);
+        target = Value();
+        objects_.push_back(nullptr);
+    } else {
+        target.assignFrom(std::move(result));
+        objects_.push_back(target.isObject() ? target.asObject() : nullptr);
+    }
+    const std::int32_t next = callCache_[static_cast<std::size_t>(at)].next;
     return stop_ ? kStopRun : next;
 }
 

@@ -12,6 +12,18 @@ CompileError::CompileError(std::string message, int line, int column)
 
 // ---- names from the registry
 
+namespace {
+UnknownNameObserver* installedObserver = nullptr;
+} // namespace
+
+void setUnknownNameObserver(UnknownNameObserver* observer) {
+    installedObserver = observer;
+}
+
+UnknownNameObserver* unknownNameObserver() {
+    return installedObserver;
+}
+
 NameResolver::Answer RegistryResolver::resolve(std::string_view name) {
     Registry& reg = registry();
     // The order of the registry's global scope: procedures, variables, constants, classes.

@@ -57,6 +57,18 @@ public:
     virtual bool isComponentClass(std::string_view name) = 0;
 };
 
+// Told of every name that neither the module nor its resolver knows (routines, variables,
+// classes), while one is installed. The compilation then goes on past such a name as if it were
+// bound late, so that a check of a program finds every missing name, not only the first.
+class UnknownNameObserver {
+public:
+    virtual ~UnknownNameObserver() = default;
+    virtual void unknownName(std::string_view name, int line, int column) = 0;
+};
+// Installs `observer` for every compilation of this process; null removes it.
+void setUnknownNameObserver(UnknownNameObserver* observer);
+UnknownNameObserver* unknownNameObserver();
+
 // Resolves through the process registry only: global procedures, variables, constants, classes.
 class RegistryResolver : public NameResolver {
 public:

@@ -179,6 +179,13 @@ TypeInfo Compilation::typeName() {
             next();
             return {name, Value(ObjectRef())};
         }
+        if (UnknownNameObserver* observer = unknownNameObserver();
+            observer && name.size() > 1 && (name[0] == 'T' || name[0] == 't')) {
+            // A class the runtime does not have: reported, then read as an object type.
+            observer->unknownName(name, tok().line, tok().column);
+            next();
+            return {name, Value(ObjectRef())};
+        }
     }
     fail(msg::unknownType());
 }

@@ -300,7 +300,9 @@ NodePtr Compilation::externalName(const Token& t) {
         }
         return nameCall(t.text, {}, t);
     case Kind::Unknown:
-        if (!hasUses_)
+        if (UnknownNameObserver* observer = unknownNameObserver())
+            observer->unknownName(t.text, t.line, t.column);
+        else if (!hasUses_)
             failAt(is('(') ? msg::procedureNotFound(t.text) : msg::unknownIdentifier(t.text),
                    t.line, t.column);
         break; // perhaps a name of a used module: resolved when the program runs

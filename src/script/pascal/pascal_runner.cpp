@@ -38,6 +38,7 @@ public:
         return runner_.reportError(line, column, info);
     }
     bool writesArguments(Dispatch& target, DispId id) override;
+    const MethodInfo* registeredRoutine(DispId id) override;
 
 private:
     PascalRunner& runner_;
@@ -132,6 +133,16 @@ public:
         default:
             return true;
         }
+    }
+
+    // The registered routine an identifier stands for (built-ins and global procedures).
+    const MethodInfo* registeredRoutine(DispId id) const {
+        const DispId kind = id & ~kIndexMask;
+        const auto index = static_cast<std::size_t>(id & kIndexMask);
+        if (id < 0) return nullptr;
+        if (kind == kBuiltin) return runnerBuiltins().at(index);
+        if (kind == kGlobal) return globals_.at(index).proc;
+        return nullptr;
     }
 
 private:
@@ -249,6 +260,10 @@ private:
 
 Dispatch& PascalRunner::Host::scope() {
     return *runner_.scope_;
+}
+
+const MethodInfo* PascalRunner::Host::registeredRoutine(DispId id) {
+    return runner_.scope_->registeredRoutine(id);
 }
 
 bool PascalRunner::Host::writesArguments(Dispatch& target, DispId id) {

@@ -366,8 +366,12 @@ void Compilation::onClause(int endLabel) {
     }
     const std::string& className = cls.text;
     if (!equalsNoCase(className, "Exception") && !symbols_.lookup(className) &&
-        !resolver_.isClass(className))
-        failAt(msg::unknownIdentifier(className), cls.line, cls.column);
+        !resolver_.isClass(className)) {
+        if (UnknownNameObserver* observer = unknownNameObserver())
+            observer->unknownName(className, cls.line, cls.column);
+        else
+            failAt(msg::unknownIdentifier(className), cls.line, cls.column);
+    }
     if (!is(KwDo)) fail(msg::expected(msg::keyword("Do")));
     next();
     const int m = slots_.mark();
@@ -457,8 +461,10 @@ void Compilation::identStatement() {
         assign(r->resultSlot, expression());
         return;
     }
+    // (With an observer the name is reported when the designator below resolves it.)
     if (!symbols_.lookup(first.text) && reader_.peek().code == ':' && !hasUses_ &&
-        !isBoolean(first.text) && resolver_.resolve(first.text).kind == NameResolver::Kind::Unknown)
+        !unknownNameObserver() && !isBoolean(first.text) &&
+        resolver_.resolve(first.text).kind == NameResolver::Kind::Unknown)
         fail(msg::variableNotDefined(first.text));
     if ((equalsNoCase(first.text, "Write") || equalsNoCase(first.text, "Writeln")) &&
         !symbols_.lookup(first.text) && reader_.peek().code == '(') {

@@ -2,6 +2,7 @@
 
 #include "core/cp1250.h"
 #include "core/path_mapper.h"
+#include "ui/qt/dialog_folder.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/text_print.h"
 
@@ -113,9 +114,9 @@ QMessageBox::Icon qtIcon(MessageIcon icon) {
 
 // The folder (and file) a dialog opens at, from a program path.
 QString dialogStart(const std::string& programPath) {
-    if (programPath.empty()) return {};
-    const fs::path host = pathMapper().toHostOrEmpty(programPath);
-    return host.empty() ? QString() : fromHost(host.string());
+    const fs::path host =
+        programPath.empty() ? fs::path() : pathMapper().toHostOrEmpty(programPath);
+    return host.empty() ? defaultDialogFolder() : fromHost(host.string());
 }
 
 std::string threeDigits(int n) {

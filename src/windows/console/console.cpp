@@ -22,6 +22,11 @@ std::string Console::caption() {
     return utf8ToCp1250("Výstup - text");
 }
 
+bool Console::hasText() const {
+    const auto& lines = model_.lines();
+    return lines.size() > 1 || (!lines.empty() && !lines.front().empty());
+}
+
 void Console::write(std::string_view text) {
     model_.write(text);
 }

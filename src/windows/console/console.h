@@ -41,6 +41,8 @@ public:
     static std::string caption();
 
     const ConsoleModel& model() const { return model_; }
+    // Whether anything is there to read (a program wrote text or empty lines).
+    bool hasText() const;
     void write(std::string_view text);
     void writeln(std::string_view text);
     void clear();

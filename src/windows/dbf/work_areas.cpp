@@ -6,10 +6,15 @@
 
 namespace vorlan::windows {
 
-DbfWorkAreas::DbfWorkAreas() : env_(data::TDbfEnv::acquire()) {
-    env_->setCentury(true);
-    env_->setDateFormat(data::TDbfDateFormat::dfGerman);
-    env_->setSoftSeek(true);
+std::shared_ptr<data::TDbfEnv> startUpEnvironment() {
+    auto env = data::TDbfEnv::acquire();
+    env->setCentury(true);
+    env->setDateFormat(data::TDbfDateFormat::dfGerman);
+    env->setSoftSeek(true);
+    return env;
+}
+
+DbfWorkAreas::DbfWorkAreas() : env_(startUpEnvironment()) {
     for (Area& a : areas_)
         a.table = std::make_unique<data::TDataTable>();
 }

@@ -53,6 +53,11 @@ struct DbfReportSettings {
     std::int16_t lastPage = 9999;
 };
 
+// The engine environment every table of the runtime is read in, whether through the database
+// window, a program or a batch report: dates dd.mm.yyyy (German, century on), soft seek.
+// Holding the answer keeps it alive.
+std::shared_ptr<data::TDbfEnv> startUpEnvironment();
+
 class DbfWorkAreas {
 public:
     static constexpr int kAreas = 3;

@@ -135,6 +135,16 @@ TEST_F(DataTableTest, OrdersByTagAndCountsTags) {
     t.setOrder("AMOUNT");
     EXPECT_EQ(t.indexCount(), 2);
     EXPECT_EQ(t.access().indexOrd(), 2);
+
+    // Controls showing the table (a grid) are told to list the records again in the new order.
+    struct Counter : DataLink {
+        int refreshes = 0;
+        void dataSetChanged() override { ++refreshes; }
+    } grid;
+    t.dataSource()->addLink(&grid);
+    t.setOrder("NAME");
+    EXPECT_GE(grid.refreshes, 1);
+    t.dataSource()->removeLink(&grid);
 }
 
 TEST_F(DataTableTest, MemoLinesFollowTheEditor) {

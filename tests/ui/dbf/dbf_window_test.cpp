@@ -68,6 +68,9 @@ protected:
 TEST_F(DbfWindowTest, SelectingAClosedAreaShowsItsCaptionAndPanelText) {
     ASSERT_TRUE(areas.use(makeTable(3, {})));
     EXPECT_TRUE(window.windowTitle().startsWith(QString::fromUtf8("Databáze ")));
+    // The file as this system names it.
+    EXPECT_FALSE(window.windowTitle().contains(u'\\'));
+    EXPECT_TRUE(window.windowTitle().contains(u'/'));
     EXPECT_FALSE(window.grid()->isHidden());
     window.selectAreaClicked(2);
     EXPECT_EQ(areas.selected(), 2);

@@ -7,6 +7,7 @@
 #include "data/memory_data_set.h"
 #include "script/form_loader.h"
 #include "script/stream/text_form.h"
+#include "stdlib/format_settings.h"
 #include "ui/qt/forms/data_grid.h"
 
 #include <QCheckBox>
@@ -145,7 +146,7 @@ protected:
 
 TEST_F(DataControlsTest, FieldControlsShowTheCurrentRecordAndFollowTheCursor) {
     EXPECT_EQ(widgetOf<QLineEdit>("NameEdit")->text(), QStringLiteral("Novák"));
-    EXPECT_EQ(widgetOf<QLineEdit>("CountEdit")->text(), QStringLiteral("3.00"));
+    EXPECT_EQ(widgetOf<QLineEdit>("CountEdit")->text(), QStringLiteral("3,00"));
     EXPECT_EQ(widgetOf<QLabel>("NameText")->text(), QStringLiteral("Novák"));
     EXPECT_TRUE(widgetOf<QCheckBox>("Paid")->isChecked());
     auto radios = widgetOf<QWidget>("Size")->findChildren<QRadioButton*>();
@@ -184,15 +185,40 @@ TEST_F(DataControlsTest, TypedTextIsPostedWithTheRecordAndEscTakesItBack) {
     QTest::keyClicks(count, "4,25");
     people.next(); // moving on posts what was typed
     EXPECT_DOUBLE_EQ(people.rows()[0][1].toDouble(), 4.25);
-    EXPECT_EQ(count->text(), QStringLiteral("5.50"));
+    EXPECT_EQ(count->text(), QStringLiteral("5,50"));
 
     // Esc puts the field's text back; nothing is written.
     count->selectAll();
     QTest::keyClicks(count, "9");
     QTest::keyClick(count, Qt::Key_Escape);
-    EXPECT_EQ(count->text(), QStringLiteral("5.50"));
+    EXPECT_EQ(count->text(), QStringLiteral("5,50"));
     people.post();
     EXPECT_DOUBLE_EQ(people.rows()[1][1].toDouble(), 5.5);
+}
+
+TEST_F(DataControlsTest, NumbersShowTheFormatSettingsSeparatorAndReadBackInEitherForm) {
+    auto* grid = control<DataGrid>("Grid");
+    auto* count = widgetOf<QLineEdit>("CountEdit");
+    EXPECT_EQ(grid->cellText(1, 0), "3,00");
+    EXPECT_EQ(grid->cellText(1, 1), "5,50");
+
+    // Blanks between thousands and either decimal mark are read back.
+    count->selectAll();
+    QTest::keyClicks(count, "1 234,5");
+    people.post();
+    EXPECT_DOUBLE_EQ(people.rows()[0][1].toDouble(), 1234.5);
+    EXPECT_EQ(count->text(), QStringLiteral("1234,50"));
+    count->selectAll();
+    QTest::keyClicks(count, "7.25");
+    people.post();
+    EXPECT_DOUBLE_EQ(people.rows()[0][1].toDouble(), 7.25);
+
+    // A program that sets a decimal point sees it in its controls.
+    stdlib::formatSettings().decimalSeparator = Value(".");
+    people.next();
+    people.first();
+    EXPECT_EQ(count->text(), QStringLiteral("7.25"));
+    stdlib::resetFormatSettings();
 }
 
 TEST_F(DataControlsTest, TextThatIsNoNumberRefusesThePostAndKeepsTheRecord) {

@@ -17,6 +17,7 @@
 #include "ui/qt/forms/menus.h"
 #include "ui/qt/forms/picture_controls.h"
 #include "ui/qt/forms/timer.h"
+#include "windows/recording_ui.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -501,4 +502,81 @@ end
     // A new bar keeps to its range and a new status bar sits at the bottom (alBottom = 2).
     EXPECT_EQ(output(), (std::vector<std::string>{"posun Track", "100", "2"}));
     s.reset();
+}
+
+TEST_F(PascalForms, ProgramsWalkTheControlsOfFormsAndPanels) {
+    auto form = script::instantiateComponents(stream::componentFromText(R"(object Form1: TForm1
+  ClientHeight = 200
+  ClientWidth = 300
+  object Panel1: TPanel
+    Left = 0
+    Top = 0
+    Width = 300
+    Height = 100
+    object Edit1: TEdit
+      Left = 8
+      Top = 8
+      Width = 100
+      Height = 21
+    end
+    object Edit2: TEdit
+      Left = 8
+      Top = 40
+      Width = 100
+      Height = 21
+    end
+  end
+  object Button1: TButton
+    Left = 8
+    Top = 120
+    Width = 75
+    Height = 25
+  end
+end
+)"),
+                                              script::registry(), true);
+    auto s = scripter({"type TForm1 = class(TForm)",
+                       "    Panel1: TPanel;",
+                       "    Button1: TButton;",
+                       "  end;",
+                       "var B: Variant; i: Integer;",
+                       "begin",
+                       "  TestOut(ControlCount);",
+                       "  TestOut(Panel1.ControlCount);",
+                       "  B := TButton.Create(Form1);",
+                       "  B.Name := 'Dalsi';",
+                       "  B.Parent := Panel1;",
+                       "  for i := 0 to Panel1.ControlCount - 1 do",
+                       "    TestOut(Panel1.Controls[i].Name);",
+                       "  TestOut(Controls[1].Name);",
+                       "  TestOut(Button1.ControlCount);",
+                       "  try",
+                       "    TestOut(Panel1.Controls[3].Name);",
+                       "  except",
+                       "    TestOut('mimo');",
+                       "  end;",
+                       "end."});
+    s->setModule(form.get());
+    s->run();
+    expectNoErrors();
+    EXPECT_EQ(output(), (std::vector<std::string>{"2", "2", "Edit1", "Edit2", "Dalsi", "Button1",
+                                                  "0", "mimo"}));
+    s.reset();
+}
+
+TEST_F(PascalForms, PictureDialogsAskForAFileAsTheFileDialogsDo) {
+    auto recording = std::make_unique<test_support::RecordingUi>();
+    test_support::RecordingUi& asked = *recording;
+    asked.fileAnswer = "C:\\OBR\\KVET";
+    auto previous = setUi(std::move(recording));
+    run({"var D: Variant;", "begin", "  D := TSavePictureDialog.Create(nil);",
+         "  D.DefaultExt := 'bmp';", "  D.Title := 'Ulozit obrazek';", "  TestOut(D.Execute);",
+         "  TestOut(D.FileName);", "  D := TOpenPictureDialog.Create(nil);",
+         "  D.Filter := 'Obrazky|*.bmp';", "  TestOut(D.Execute);", "end."});
+    expectNoErrors();
+    EXPECT_EQ(output(), (std::vector<std::string>{"True", "C:\\OBR\\KVET.bmp", "True"}));
+    ASSERT_EQ(asked.fileDialogs.size(), 2u);
+    EXPECT_EQ(asked.fileDialogs[0].title, "Ulozit obrazek");
+    EXPECT_EQ(asked.fileDialogs[1].filter, "Obrazky|*.bmp");
+    setUi(std::move(previous));
 }

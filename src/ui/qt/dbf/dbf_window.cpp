@@ -1,6 +1,7 @@
 #include "ui/qt/dbf/dbf_window.h"
 
 #include "core/cp1250.h"
+#include "core/path_mapper.h"
 #include "core/ui_services.h"
 #include "data/data_set.h"
 #include "data/engine.h"
@@ -27,6 +28,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <filesystem>
 #include <optional>
 
 namespace vorlan::qt {
@@ -45,6 +47,13 @@ std::string tablePath(const data::TableDataSet& set) {
     std::string path = set.databaseName();
     if (!path.empty() && path.back() != '\\' && path.back() != '/') path += '\\';
     return path + set.tableName();
+}
+
+// The table's file as the user knows it on this system, not in the program's Windows form.
+QString shownTablePath(const data::TableDataSet& set) {
+    const std::string program = tablePath(set);
+    const std::filesystem::path host = pathMapper().toHostOrEmpty(program);
+    return host.empty() ? fromEngine(program) : fromHost(host.string());
 }
 
 } // namespace
@@ -339,7 +348,7 @@ void DbfWindow::areaClosed(int area) {
 
 void DbfWindow::updateCaption() {
     data::TDataTable* t = areas_.current();
-    setWindowTitle(t ? u("Databáze ") + fromEngine(tablePath(t->table())) : u("Databáze"));
+    setWindowTitle(t ? u("Databáze ") + shownTablePath(t->table()) : u("Databáze"));
 }
 
 void DbfWindow::setupOn() {

@@ -1,6 +1,7 @@
 #include "ui/qt/designer/designer_window.h"
 
 #include "core/cp1250.h"
+#include "core/path_mapper.h"
 #include "core/ui_services.h"
 #include "report/model.h"
 #include "report/paint/report_printer.h"
@@ -11,6 +12,7 @@
 #include "ui/qt/designer/designer_sheet.h"
 #include "ui/qt/designer/element_palette.h"
 #include "ui/qt/designer/property_strip.h"
+#include "ui/qt/qt_text.h"
 #include "ui/qt/report/preview_window.h"
 #include "ui/qt/report/qt_text_measurer.h"
 #include "ui/qt/report/report_operations.h"
@@ -23,6 +25,8 @@
 #include <QScrollArea>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+#include <filesystem>
 
 #include <algorithm>
 #include <stdexcept>
@@ -63,16 +67,24 @@ DesignerWindow::DesignerWindow(report::TSestava& report, const report::DesignerS
                                                    fieldNamesOf(report, true))) {
     setObjectName(QStringLiteral("TFormEditor"));
     setModal(true);
+    // The file as this system names it, not in the program's Windows form.
+    const std::filesystem::path host = pathMapper().toHostOrEmpty(report.fullFileName());
     setWindowTitle(t("Oprava předlohy tiskové sestavy - ") + u(report.popis) + " (" +
-                   u(report.fullFileName()) + ")");
+                   (host.empty() ? u(report.fullFileName()) : fromHost(host.string())) + ")");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
+    // Two rows of commands: at 1280 pixels one row would hide a third of them behind its arrow.
     toolbar_ = new QToolBar(this);
     toolbar_->setObjectName(QStringLiteral("ToolBar"));
     toolbar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
     layout->addWidget(toolbar_);
+    arrangeBar_ = new QToolBar(this);
+    arrangeBar_->setObjectName(QStringLiteral("ArrangeBar"));
+    arrangeBar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    layout->addWidget(arrangeBar_);
+    bar_ = toolbar_;
     addCommand("NewButton", "Nová", "Nová předloha", &DesignerWindow::newTemplate);
     addCommand("SaveButton", "Uložit", "Uložit předlohu", &DesignerWindow::save);
     addCommand("PreviewButton", "Ukázka", "Ukázka před tiskem", &DesignerWindow::preview);
@@ -90,7 +102,7 @@ DesignerWindow::DesignerWindow(report::TSestava& report, const report::DesignerS
     addCommand("PasteButton", "Vložit", "Vložit", &DesignerWindow::paste);
     addCommand("UndoButton", "Zpět", "Zpět", &DesignerWindow::undo);
     addCommand("RedoButton", "Znovu", "Znovu", &DesignerWindow::redo);
-    toolbar_->addSeparator();
+    bar_ = arrangeBar_;
     addCommand("BackButton", "Dozadu", "Přesunout dozadu", &DesignerWindow::sendBack);
     addCommand("FrontButton", "Dopředu", "Přenést dopředu", &DesignerWindow::bringFront);
     addCommand("AlignAllButton", "Rastr vše", "Zarovnat všechny prvky do rastru",
@@ -101,14 +113,14 @@ DesignerWindow::DesignerWindow(report::TSestava& report, const report::DesignerS
                &DesignerWindow::addGroup);
     addCommand("DeleteGroupButton", "-Skupina", "Vymazat skupinu vybraného oddílu",
                &DesignerWindow::deleteGroup);
-    toolbar_->addSeparator();
-    zoom_ = new QComboBox(toolbar_);
+    bar_->addSeparator();
+    zoom_ = new QComboBox(bar_);
     zoom_->setObjectName(QStringLiteral("ZoomBox"));
     zoom_->setToolTip(t("Měřítko"));
     for (int percent : kPreviewZoomPercents)
         zoom_->addItem(QStringLiteral("%1 %").arg(percent));
-    toolbar_->addWidget(zoom_);
-    toolbar_->addSeparator();
+    bar_->addWidget(zoom_);
+    bar_->addSeparator();
     addCommand("CancelButton", "Zrušit", "Zrušit", &DesignerWindow::cancelDesign);
     addCommand("CloseButton", "Konec", "Ukončit opravu předlohy", &DesignerWindow::finishDesign);
 
@@ -147,7 +159,7 @@ DesignerWindow::~DesignerWindow() = default;
 
 QAction* DesignerWindow::addCommand(const char* name, const char* caption, const char* hint,
                                     void (DesignerWindow::*slot)()) {
-    QAction* a = toolbar_->addAction(t(caption));
+    QAction* a = bar_->addAction(t(caption));
     a->setObjectName(QString::fromLatin1(name));
     a->setToolTip(t(hint));
     a->setStatusTip(t(hint));
@@ -156,7 +168,7 @@ QAction* DesignerWindow::addCommand(const char* name, const char* caption, const
 }
 
 QAction* DesignerWindow::action(const QString& objectName) const {
-    return toolbar_->findChild<QAction*>(objectName);
+    return findChild<QAction*>(objectName);
 }
 
 void DesignerWindow::setZoomIndex(int index) {

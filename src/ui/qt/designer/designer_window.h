@@ -78,6 +78,9 @@ private:
 
     std::unique_ptr<DesignerDocument> document_;
     QToolBar* toolbar_ = nullptr;
+    QToolBar* arrangeBar_ = nullptr;
+    // The row addCommand adds to.
+    QToolBar* bar_ = nullptr;
     QComboBox* zoom_ = nullptr;
     ElementPalette* palette_ = nullptr;
     PropertyStrip* strip_ = nullptr;

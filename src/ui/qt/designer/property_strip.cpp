@@ -286,6 +286,9 @@ PropertyStrip::PropertyStrip(DesignerDocument& document, QWidget* parent)
         position_[i]->setValidator(new QIntValidator(-9999, 99999, position_[i]));
         position_[i]->setFixedWidth(52);
         connect(position_[i], &QLineEdit::returnPressed, this, &PropertyStrip::applyPosition);
+        auto* label = new QLabel(t(kPositionHints[i]) + u':', this);
+        label->setBuddy(position_[i]);
+        row->addWidget(label);
         row->addWidget(position_[i]);
     }
     refresh();

@@ -5,6 +5,7 @@
 #include "core/text_lines.h"
 #include "core/ui_services.h"
 #include "script/comp_wrapper.h"
+#include "ui/qt/forms/field_text.h"
 #include "ui/qt/forms/form_values.h"
 #include "ui/qt/forms/string_list.h"
 #include "ui/qt/qt_text.h"
@@ -91,7 +92,8 @@ Value fieldValueOfText(const data::Field& field, const std::string& text) {
     case data::FieldType::Integer:
     case data::FieldType::Float: {
         std::string number = text;
-        std::erase_if(number, [](char c) { return c == ' '; });
+        // Blanks (plain or non-breaking) between thousands, a comma or a point before decimals.
+        std::erase_if(number, [](char c) { return c == ' ' || c == '\xA0'; });
         std::replace(number.begin(), number.end(), ',', '.');
         if (number.empty()) return Value::null();
         char* end = nullptr;
@@ -357,7 +359,7 @@ protected:
     void showField() override {
         if (!edit()) return;
         const data::Field* f = field();
-        edit()->setText(f ? qt::fromEngine(f->displayText()) : QString());
+        edit()->setText(f ? qt::fromEngine(shownFieldText(*f)) : QString());
         if (f && f->size() > 0 && f->type() == data::FieldType::String)
             edit()->setMaxLength(f->size());
     }
@@ -389,7 +391,7 @@ protected:
     void showField() override {
         if (auto* label = static_cast<QLabel*>(widget())) {
             const data::Field* f = field();
-            label->setText(f ? qt::fromEngine(f->displayText()) : QString());
+            label->setText(f ? qt::fromEngine(shownFieldText(*f)) : QString());
         }
     }
     Value widgetValue() const override { return {}; }
@@ -400,7 +402,7 @@ protected:
                 {"Caption",
                  [](const DataText& t) {
                      const data::Field* f = t.field();
-                     return f ? f->displayText() : std::string();
+                     return f ? shownFieldText(*f) : std::string();
                  }},
                 {"Alignment", nullptr,
                  [](DataText& t, const Value& v) {

@@ -4,6 +4,7 @@
 #include "core/field_name.h"
 #include "script/comp_wrapper.h"
 #include "ui/qt/forms/dialogs.h"
+#include "ui/qt/forms/field_text.h"
 #include "ui/qt/forms/form_values.h"
 #include "ui/qt/qt_text.h"
 
@@ -259,7 +260,7 @@ void DataGrid::rebuild() {
         std::vector<std::string> texts;
         for (int c = 0; c < columnCount; ++c) {
             const data::Field* f = fieldOfColumn(c);
-            texts.push_back(f ? f->displayText() : std::string());
+            texts.push_back(f ? shownFieldText(*f) : std::string());
         }
         rows.push_back(std::move(texts));
     });
@@ -287,7 +288,7 @@ void DataGrid::fillRow(int row) {
             t->setItem(row, c, item);
             added = true;
         }
-        item->setText(field ? qt::fromEngine(field->displayText()) : QString());
+        item->setText(field ? qt::fromEngine(shownFieldText(*field)) : QString());
         const bool editable = field && editing_ && !readOnly_;
         item->setFlags(editable ? item->flags() | Qt::ItemIsEditable
                                 : item->flags() & ~Qt::ItemIsEditable);

@@ -13,6 +13,10 @@ const FormClass kClasses[] = {
     {"TCommonDialog", "TComponent"},
     {"TOpenDialog", "TCommonDialog", create<FileDialog>},
     {"TSaveDialog", "TOpenDialog", create<FileDialog>},
+    // The picture dialogs of EXTDLGS ask for a file as the others do; on Linux there is no
+    // preview pane to show beside the list.
+    {"TOpenPictureDialog", "TOpenDialog", create<FileDialog>},
+    {"TSavePictureDialog", "TSaveDialog", create<FileDialog>},
 };
 
 } // namespace
@@ -22,7 +26,8 @@ std::span<const FormClass> fileDialogClasses() {
 }
 
 FileDialog::FileDialog(std::string className)
-    : script::Component(className), save_(equalsNoCase(className, "TSaveDialog")) {}
+    : script::Component(className), save_(equalsNoCase(className, "TSaveDialog") ||
+                                          equalsNoCase(className, "TSavePictureDialog")) {}
 
 bool FileDialog::execute() {
     FileDialogRequest request;

@@ -1,5 +1,5 @@
 #pragma once
-// TOpenDialog and TSaveDialog: components without a window of their own; Execute asks the
+// TOpenDialog and TSaveDialog (and their picture variants): components without a window of their own; Execute asks the
 // user for a file through the UI services (answered by the default in headless runs).
 
 #include "script/component.h"
@@ -30,7 +30,7 @@ private:
     std::int32_t filterIndex_ = 1;
 };
 
-// TCommonDialog, TOpenDialog, TSaveDialog.
+// TCommonDialog, TOpenDialog, TSaveDialog, TOpenPictureDialog, TSavePictureDialog.
 std::span<const FormClass> fileDialogClasses();
 
 } // namespace vorlan::forms

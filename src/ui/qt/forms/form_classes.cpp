@@ -21,6 +21,8 @@
 #include <QMetaObject>
 
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace vorlan::forms {
 
@@ -62,7 +64,35 @@ template <class T> void bindTable(script::Registry& reg, const char* className) 
     }
 }
 
+void collectChildControls(const script::Component& owner, const script::Component& parent,
+                          std::vector<Control*>& out) {
+    for (const auto& c : owner.components()) {
+        if (c->parent() == &parent)
+            if (auto* control = dynamic_cast<Control*>(c.get())) out.push_back(control);
+        collectChildControls(*c, parent, out);
+    }
+}
+
+// The controls that sit directly in `parent` (their Parent), in the order they were made: the
+// whole tree of the parent's owner is searched, since a form owns the controls of its panels.
+std::vector<Control*> childControls(Control& parent) {
+    std::vector<Control*> out;
+    collectChildControls(*parent.root(), parent, out);
+    return out;
+}
+
 void registerControlMethods(script::Registry& reg) {
+    ClassBinder<Control> windowed(reg, "TWinControl");
+    windowed.property("ControlCount", "Integer", [](Control& c) {
+        return static_cast<std::int32_t>(childControls(c).size());
+    });
+    windowed.property("Controls", "TControl", [](Control& c, std::int32_t i) -> Control* {
+        const std::vector<Control*> children = childControls(c);
+        if (i < 0 || static_cast<std::size_t>(i) >= children.size())
+            throw script::ScriptException("List index out of bounds (" + std::to_string(i) + ")");
+        return children[static_cast<std::size_t>(i)];
+    });
+
     ClassBinder<Control> control(reg, "TControl");
     control.bind("Show", "procedure", &Control::showControl);
     control.bind("Hide", "procedure", &Control::hideControl);

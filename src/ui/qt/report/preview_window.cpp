@@ -4,6 +4,7 @@
 #include "core/ui_services.h"
 #include "report/paint/page_drawing.h"
 #include "report/paint/report_printer.h"
+#include "ui/qt/dialog_folder.h"
 #include "ui/qt/report/qt_report_painter.h"
 #include "ui/qt/report/report_operations.h"
 #include "ui/qt/report/report_printing.h"
@@ -296,8 +297,8 @@ void PreviewWindow::print() {
 }
 
 void PreviewWindow::saveAsPdf() {
-    const QString file = QFileDialog::getSaveFileName(this, cz("Uložit jako PDF"), QString(),
-                                                      cz("Dokument PDF (*.pdf)"));
+    const QString file = QFileDialog::getSaveFileName(
+        this, cz("Uložit jako PDF"), defaultDialogFolder(), cz("Dokument PDF (*.pdf)"));
     if (file.isEmpty()) return;
     QString target = file;
     if (!target.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))

@@ -47,6 +47,7 @@ SestPrintDlg::SestPrintDlg(const PrintDialogTyp& options, report::TSestava* repo
     printers_ = new ComboBoxPrinter(printerGroup_);
     if (options.printerIndex >= 0 && options.printerIndex < printers_->count())
         printers_->setCurrentIndex(options.printerIndex);
+    if (options.printToFile) printers_->setCurrentIndex(printers_->count() - 1);
     printerForm->addRow(cz("Ná&zev:"), printers_);
     type_ = new QLabel(printerGroup_);
     type_->setObjectName(QStringLiteral("PrinterType"));
@@ -122,6 +123,7 @@ SestPrintDlg::SestPrintDlg(const PrintDialogTyp& options, report::TSestava* repo
     buttonRow->setContentsMargins(0, 0, 0, 0);
     buttonRow->addStretch(1);
     auto* print = new QPushButton(cz("&Tisk"), buttons_);
+    print_ = print;
     print->setObjectName(QStringLiteral("PrintButton"));
     print->setDefault(true);
     auto* preview = new QPushButton(cz("&Náhled"), buttons_);
@@ -163,7 +165,17 @@ void SestPrintDlg::printerChanged() {
     const PrinterEntry* printer = printers_->selectedPrinter();
     type_->setText(printer ? printer->type : QString());
     location_->setText(printer ? printer->location : QString());
-    properties_->setEnabled(printer != nullptr);
+    const bool pdf = printer && printer->pdf;
+    properties_->setEnabled(printer && !pdf);
+    // The PDF destination is a file by nature; for printers the choice is the user's.
+    if (pdf) {
+        fileChosen_ = toFile_->isChecked();
+        toFile_->setChecked(true);
+    } else if (!toFile_->isEnabled()) {
+        toFile_->setChecked(fileChosen_);
+    }
+    toFile_->setEnabled(!pdf);
+    print_->setEnabled(printer != nullptr);
 }
 
 void SestPrintDlg::showProperties() {
@@ -184,7 +196,8 @@ void SestPrintDlg::press(PrintDialogResult result) {
 }
 
 void SestPrintDlg::store(PrintDialogTyp& options) const {
-    options.printerIndex = printers_->currentIndex();
+    const PrinterEntry* printer = printers_->selectedPrinter();
+    options.printerIndex = printer && !printer->pdf ? printers_->currentIndex() : -1;
     options.firstPage = from_->value();
     options.lastPage = to_->value();
     options.copies = copies_->value();

@@ -55,6 +55,9 @@ private:
     QLabel* location_ = nullptr;
     QPushButton* properties_ = nullptr;
     QCheckBox* toFile_ = nullptr;
+    QPushButton* print_ = nullptr;
+    // "Tisknout do souboru" as the user left it while a printer was selected.
+    bool fileChosen_ = false;
     QSpinBox* from_ = nullptr;
     QSpinBox* to_ = nullptr;
     QSpinBox* copies_ = nullptr;

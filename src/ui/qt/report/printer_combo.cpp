@@ -37,10 +37,16 @@ ComboBoxPrinter::ComboBoxPrinter(QWidget* parent) : QComboBox(parent) {
 void ComboBoxPrinter::fill() {
     clear();
     printers_ = installedPrinters();
+    const bool anyPrinter = !printers_.isEmpty();
+    PrinterEntry pdf;
+    pdf.name = QString::fromUtf8("PDF soubor");
+    pdf.type = QString::fromUtf8("Dokument PDF");
+    pdf.location = QString::fromUtf8("soubor, který zvolíte");
+    pdf.pdf = true;
+    printers_.push_back(pdf);
     for (const PrinterEntry& printer : printers_)
         addItem(printer.name);
-    setCurrentIndex(std::max(0, defaultIndex()));
-    if (printers_.isEmpty()) setCurrentIndex(-1);
+    setCurrentIndex(anyPrinter ? std::max(0, defaultIndex()) : count() - 1);
 }
 
 const PrinterEntry* ComboBoxPrinter::selectedPrinter() const {

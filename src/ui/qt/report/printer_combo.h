@@ -1,6 +1,7 @@
 #pragma once
 // The installed printers of the platform's print system in a combo box, with what the print
-// dialog shows of the selected one: its type (make and model) and where it is.
+// dialog shows of the selected one: its type (make and model) and where it is. A PDF file is
+// always offered last, so that a desktop without a printer can still print.
 
 #include <QComboBox>
 #include <QStringList>
@@ -13,6 +14,8 @@ struct PrinterEntry {
     QString type;
     QString location;
     bool isDefault = false;
+    // Not a printer: pages go to a PDF file the user names.
+    bool pdf = false;
 };
 
 // The printers of the print system, in its order. Tests install their own list.
@@ -22,7 +25,8 @@ void setInstalledPrintersForTesting(const QList<PrinterEntry>* printers);
 class ComboBoxPrinter : public QComboBox {
 public:
     explicit ComboBoxPrinter(QWidget* parent = nullptr);
-    // Lists the printers again and selects the default one.
+    // Lists the printers again, then the "PDF soubor" destination that is always there, and
+    // selects the default printer (the first one without a default; the PDF file without any).
     void fill();
     const PrinterEntry* selectedPrinter() const;
     // The index of the default printer, -1 when there is none.

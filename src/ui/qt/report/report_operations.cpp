@@ -8,12 +8,14 @@
 #include "report/paint/report_printer.h"
 #include "report/paper/printer_settings.h"
 #include "report/run/report_run.h"
+#include "ui/qt/dialog_folder.h"
 #include "ui/qt/report/preview_window.h"
 #include "ui/qt/report/print_dialog.h"
 #include "ui/qt/report/print_status.h"
 #include "ui/qt/report/printer_combo.h"
 #include "ui/qt/report/qt_text_measurer.h"
 
+#include <QApplication>
 #include <QFileDialog>
 
 #include <algorithm>
@@ -75,11 +77,10 @@ PrintDialogResult
 printFromPreview(report::TSestVystup& output, QWidget* parent,
                  const std::function<PrintDialogResult(PrintDialogTyp&)>& execute) {
     const QList<PrinterEntry> printers = installedPrinters();
-    if (!report::printerSettings().present && printers.isEmpty()) {
-        showReportMessage(noPrinterText());
-        return PrintDialogResult::Cancelled;
-    }
+    const bool noPrinter = !report::printerSettings().present && printers.isEmpty();
     PrintDialogTyp options;
+    // Without a printer a PDF file is the destination there is.
+    options.printToFile = noPrinter;
     options.printerIndex = indexOfPrinter(printers, report::printerSettings().name);
     options.firstPage = output.firstPage;
     options.lastPage = std::min(output.lastPage, output.pageCount());
@@ -89,6 +90,10 @@ printFromPreview(report::TSestVystup& output, QWidget* parent,
     const PrintDialogResult answer =
         execute ? execute(options) : executePrintDialog(options, nullptr, parent);
     if (answer != PrintDialogResult::Print) return answer;
+    if (noPrinter && !options.printToFile) {
+        showReportMessage(noPrinterText());
+        return PrintDialogResult::Cancelled;
+    }
 
     if (options.printerIndex >= 0 && options.printerIndex < printers.size())
         report::printerSettings().name =
@@ -103,9 +108,9 @@ printFromPreview(report::TSestVystup& output, QWidget* parent,
     output.copies = options.copies;
     const std::string jobTitle = czech("Tisková sestava");
     if (options.printToFile) {
-        const QString file =
-            QFileDialog::getSaveFileName(parent, QString::fromUtf8("Tisknout do souboru"),
-                                         QString(), QString::fromUtf8("Dokument PDF (*.pdf)"));
+        const QString file = QFileDialog::getSaveFileName(
+            parent, QString::fromUtf8("Tisknout do souboru"), defaultDialogFolder(),
+            QString::fromUtf8("Dokument PDF (*.pdf)"));
         if (file.isEmpty()) return PrintDialogResult::Cancelled;
         try {
             report::reportPrinter().writePdf(output, file.toStdString(), jobTitle);
@@ -140,9 +145,48 @@ int previewReport(report::TSestava& report, report::TSestVystup& output,
     return result;
 }
 
+namespace {
+
+// On the desktop a missing printer need not end the job: the pages can go to a PDF file.
+bool userWantsPdfInstead() {
+    if (ui().headless()) return false;
+    MessageBoxRequest request;
+    request.caption = applicationTitle();
+    request.text = noPrinterText() + czech("\n\nUložit sestavu do souboru PDF?");
+    request.icon = MessageIcon::Question;
+    request.buttons = ButtonYes | ButtonNo;
+    request.defaultButton = ButtonYes;
+    return ui().messageBox(request) == MessageResult::Yes;
+}
+
+int printToPdfFile(report::TSestava& report, report::TSestVystup& output, bool loadTemplate) {
+    QtTextMeasurer measurer;
+    report::RunOptions options;
+    options.measurer = &measurer;
+    const int result = report::runReport(report, output, options, loadTemplate);
+    if (result != report::kSestOk) return result;
+    const QString file = QFileDialog::getSaveFileName(
+        QApplication::activeWindow(), QString::fromUtf8("Uložit sestavu jako PDF"),
+        defaultDialogFolder(), QString::fromUtf8("Dokument PDF (*.pdf)"));
+    if (file.isEmpty()) return report::kSestNoPrinter;
+    QString target = file;
+    if (!target.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        target += QStringLiteral(".pdf");
+    try {
+        report::reportPrinter().writePdf(output, target.toStdString(), report.popis);
+    } catch (const std::exception&) {
+        showReportMessage(czech("Soubor PDF se nepodařilo zapsat."));
+        return report::kSestNotPossible;
+    }
+    return report::kSestOk;
+}
+
+} // namespace
+
 int printReport(report::TSestava& report, report::TSestVystup& output, bool loadTemplate) {
     if (!report::printerSettings().present) {
-        showReportMessage(noPrinterText());
+        if (userWantsPdfInstead()) return printToPdfFile(report, output, loadTemplate);
+        if (ui().headless()) showReportMessage(noPrinterText());
         return report::kSestNoPrinter;
     }
     QtTextMeasurer measurer;

@@ -85,12 +85,10 @@ void registerFormsUnit(script::Registry& reg) {
     app.bind("Terminate", "procedure", &ApplicationObject::terminate);
     // Halt ends the program as Terminate does; a Pascal program stops at once (its compiler ends
     // the run after the call), and a headless run exits with the code.
-    script::Binder(reg).bindVariadic(
-        "Halt", "procedure(ExitCode: Integer)",
-        [](script::NativeObject*, std::span<script::Value> a, script::Value&) {
-            script::requestHalt(a.empty() ? 0 : a[0].toInt());
-            application().terminate();
-        });
+    script::Binder(reg).bind("Halt", "procedure(ExitCode: Integer = 0)", [](std::int32_t code) {
+        script::requestHalt(code);
+        application().terminate();
+    });
     app.bind("MessageBox", "function(Text, Caption: string; Flags: Integer): Integer",
              &ApplicationObject::messageBox);
 

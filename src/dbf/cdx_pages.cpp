@@ -1,0 +1,367 @@
+// In-place key changes in compound and compact index files (the node layouts are described in
+// cdx.cpp). Interior entries hold the greatest key of their child; a separator is raised when a
+// key above every present one arrives, and never lowered, which keeps every search exact: the
+// keys of a child are at most its separator and above the separator before it. Leaves emptied by
+// deletions stay in the chain and take keys again later.
+
+#include "dbf/cdx_pages.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace vorlan::dbf {
+namespace {
+
+constexpr std::size_t kNode = 512;
+constexpr std::size_t kLeafData = kNode - 24;
+constexpr std::uint32_t kNone = 0xFFFFFFFF;
+constexpr int kMaxDepth = 64;
+
+int bitsFor(std::uint64_t v) {
+    int b = 0;
+    while (v > 0) {
+        ++b;
+        v >>= 1;
+    }
+    return std::max(b, 1);
+}
+
+constexpr std::size_t kLogItem = 12;
+constexpr std::size_t kLogItems = (kCdxLogEnd - kCdxLogOffset - 12) / kLogItem;
+
+} // namespace
+
+CdxChangeLog CdxChangeLog::read(const unsigned char* h) {
+    CdxChangeLog log;
+    const unsigned char* p = h + kCdxLogOffset;
+    log.counter = getLe32(p);
+    log.from = getLe32(p + 4);
+    const std::size_t n = std::min<std::size_t>(getLe32(p + 8), kLogItems);
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char* e = p + 12 + i * kLogItem;
+        log.items.push_back({getLe32(e), getLe32(e + 4), getLe32(e + 8)});
+    }
+    return log;
+}
+
+void CdxChangeLog::write(unsigned char* h) const {
+    unsigned char* p = h + kCdxLogOffset;
+    std::memset(p, 0, kCdxLogEnd - kCdxLogOffset);
+    putLe32(p, counter);
+    putLe32(p + 4, from);
+    putLe32(p + 8, static_cast<std::uint32_t>(items.size()));
+    for (std::size_t i = 0; i < items.size() && i < kLogItems; ++i) {
+        unsigned char* e = p + 12 + i * kLogItem;
+        putLe32(e, items[i].counter);
+        putLe32(e + 4, items[i].page);
+        putLe32(e + 8, items[i].tag);
+    }
+}
+
+void CdxChangeLog::add(std::uint32_t newCounter,
+                       const std::vector<std::pair<std::uint32_t, std::uint32_t>>& pagesOfTags) {
+    if (counter + 1 != newCounter) {
+        // Changes we do not know of (another program, or a whole new file) came in between.
+        items.clear();
+        from = newCounter;
+    }
+    for (const auto& pageOfTag : pagesOfTags) {
+        const bool listed = std::any_of(items.begin(), items.end(), [&](const Item& i) {
+            return i.counter == newCounter && i.page == pageOfTag.first;
+        });
+        if (!listed) items.push_back({newCounter, pageOfTag.first, pageOfTag.second});
+    }
+    while (items.size() > kLogItems) {
+        from = std::max(from, items.front().counter + 1);
+        items.erase(items.begin());
+    }
+    counter = newCounter;
+}
+
+bool CdxChangeLog::since(std::uint32_t known, std::vector<Item>& out) const {
+    if (from > known + 1) return false;
+    for (const auto& i : items)
+        if (i.counter > known) out.push_back(i);
+    return true;
+}
+
+bool decodeCdxLeaf(const unsigned char* p, int keyLen, char pad,
+                   std::vector<std::pair<std::string, std::uint32_t>>& out) {
+    if (!(getLe16(p) & 2)) return false;
+    const std::size_t count = getLe16(p + 2);
+    const std::uint32_t recMask = getLe32(p + 14);
+    const unsigned dupMask = p[18], trailMask = p[19];
+    const int recBits = p[20], dupBits = p[21];
+    const std::size_t bytesPer = p[23];
+    if (bytesPer < 1 || bytesPer > 8 || recBits + dupBits >= 64 || 24 + count * bytesPer > kNode)
+        return false;
+    const auto len = static_cast<std::size_t>(keyLen);
+    std::string prev(len, pad);
+    std::size_t keyEnd = kNode;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::uint64_t v = 0;
+        for (std::size_t b = 0; b < bytesPer; ++b)
+            v |= static_cast<std::uint64_t>(p[24 + i * bytesPer + b]) << (8 * b);
+        const int dup = static_cast<int>((v >> recBits) & dupMask);
+        const int trail = static_cast<int>((v >> (recBits + dupBits)) & trailMask);
+        const int stored = keyLen - dup - trail;
+        if (stored < 0 || static_cast<std::size_t>(stored) > keyEnd ||
+            keyEnd - static_cast<std::size_t>(stored) < 24 + count * bytesPer)
+            return false;
+        keyEnd -= static_cast<std::size_t>(stored);
+        std::memcpy(prev.data() + dup, p + keyEnd, static_cast<std::size_t>(stored));
+        std::fill(prev.begin() + dup + stored, prev.end(), pad);
+        out.emplace_back(prev, static_cast<std::uint32_t>(v) & recMask);
+    }
+    return true;
+}
+
+CdxPageEditor::CdxPageEditor(File& file, std::uint32_t tagOffset, int keyLength, bool descending,
+                             char pad)
+    : file_(file), tagOffset_(tagOffset), keyLen_(keyLength), descending_(descending), pad_(pad) {
+    end_ = (file_.size() + kNode - 1) / kNode * kNode;
+}
+
+int CdxPageEditor::compare(const Entry& a, std::string_view key, std::uint32_t rec) const {
+    int c = std::memcmp(a.key.data(), key.data(), static_cast<std::size_t>(keyLen_));
+    c = c < 0 ? -1 : (c > 0 ? 1 : 0);
+    if (descending_) c = -c;
+    if (c != 0) return c;
+    return a.rec < rec ? -1 : (a.rec > rec ? 1 : 0);
+}
+
+CdxPageEditor::Node CdxPageEditor::readNode(std::uint32_t offset) {
+    if (offset % kNode != 0 || offset == kNone || offset + kNode > end_)
+        throw DbfError("index node out of range");
+    unsigned char p[kNode];
+    file_.readExact(offset, p, kNode);
+    Node n;
+    n.offset = offset;
+    n.attributes = getLe16(p);
+    n.left = getLe32(p + 4);
+    n.right = getLe32(p + 8);
+    const std::size_t count = getLe16(p + 2);
+    const auto len = static_cast<std::size_t>(keyLen_);
+    if (!n.leaf()) {
+        if (12 + count * (len + 8) > kNode) throw DbfError("index node layout");
+        for (std::size_t i = 0; i < count; ++i) {
+            const unsigned char* e = p + 12 + i * (len + 8);
+            n.entries.push_back({std::string(reinterpret_cast<const char*>(e), len),
+                                 getBe32(e + len), getBe32(e + len + 4)});
+        }
+        return n;
+    }
+    const std::uint32_t recMask = getLe32(p + 14);
+    const unsigned dupMask = p[18], trailMask = p[19];
+    const int recBits = p[20], dupBits = p[21];
+    const std::size_t bytesPer = p[23];
+    if (bytesPer < 1 || bytesPer > 8 || recBits + dupBits >= 64 || 24 + count * bytesPer > kNode)
+        throw DbfError("index node layout");
+    std::string prev(len, pad_);
+    std::size_t keyEnd = kNode;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::uint64_t v = 0;
+        for (std::size_t b = 0; b < bytesPer; ++b)
+            v |= static_cast<std::uint64_t>(p[24 + i * bytesPer + b]) << (8 * b);
+        const int dup = static_cast<int>((v >> recBits) & dupMask);
+        const int trail = static_cast<int>((v >> (recBits + dupBits)) & trailMask);
+        const int stored = keyLen_ - dup - trail;
+        if (stored < 0 || static_cast<std::size_t>(stored) > keyEnd ||
+            keyEnd - static_cast<std::size_t>(stored) < 24 + count * bytesPer)
+            throw DbfError("index node layout");
+        keyEnd -= static_cast<std::size_t>(stored);
+        std::memcpy(prev.data() + dup, p + keyEnd, static_cast<std::size_t>(stored));
+        std::fill(prev.begin() + dup + stored, prev.end(), pad_);
+        n.entries.push_back({prev, static_cast<std::uint32_t>(v) & recMask, 0});
+    }
+    return n;
+}
+
+bool CdxPageEditor::encode(const Node& n, unsigned char* p) const {
+    std::memset(p, 0, kNode);
+    putLe16(p, n.attributes);
+    putLe16(p + 2, static_cast<std::uint32_t>(n.entries.size()));
+    putLe32(p + 4, n.left);
+    putLe32(p + 8, n.right);
+    const auto len = static_cast<std::size_t>(keyLen_);
+    if (!n.leaf()) {
+        if (12 + n.entries.size() * (len + 8) > kNode) return false;
+        for (std::size_t i = 0; i < n.entries.size(); ++i) {
+            unsigned char* e = p + 12 + i * (len + 8);
+            std::memcpy(e, n.entries[i].key.data(), len);
+            putBe32(e + len, n.entries[i].rec);
+            putBe32(e + len + 4, n.entries[i].child);
+        }
+        return true;
+    }
+    std::uint32_t maxRec = 0;
+    for (const auto& e : n.entries)
+        maxRec = std::max(maxRec, e.rec);
+    const int countBits = bitsFor(static_cast<std::uint64_t>(keyLen_));
+    const int bytes = std::max(3, (bitsFor(maxRec) + 2 * countBits + 7) / 8);
+    const int recBits = std::min(32, bytes * 8 - 2 * countBits);
+    const std::uint32_t recMask = recBits >= 32 ? 0xFFFFFFFFu : ((1u << recBits) - 1);
+    std::size_t used = 0, keyEnd = kNode;
+    const std::string* prev = nullptr;
+    for (std::size_t i = 0; i < n.entries.size(); ++i) {
+        const std::string& k = n.entries[i].key;
+        int trail = 0;
+        while (trail < keyLen_ && k[len - 1 - static_cast<std::size_t>(trail)] == pad_)
+            ++trail;
+        int dup = 0;
+        if (prev)
+            while (dup < keyLen_ - trail &&
+                   (*prev)[static_cast<std::size_t>(dup)] == k[static_cast<std::size_t>(dup)])
+                ++dup;
+        const std::size_t stored = static_cast<std::size_t>(keyLen_ - dup - trail);
+        if (used + static_cast<std::size_t>(bytes) + stored > kLeafData) return false;
+        const std::uint64_t v = (n.entries[i].rec & recMask) |
+                                (static_cast<std::uint64_t>(dup) << recBits) |
+                                (static_cast<std::uint64_t>(trail) << (recBits + countBits));
+        for (int b = 0; b < bytes; ++b)
+            p[24 + i * static_cast<std::size_t>(bytes) + static_cast<std::size_t>(b)] =
+                static_cast<unsigned char>(v >> (8 * b));
+        keyEnd -= stored;
+        std::memcpy(p + keyEnd, k.data() + dup, stored);
+        used += static_cast<std::size_t>(bytes) + stored;
+        prev = &k;
+    }
+    putLe16(p + 12, static_cast<std::uint32_t>(kLeafData - used));
+    putLe32(p + 14, recMask);
+    p[18] = static_cast<unsigned char>((1u << countBits) - 1);
+    p[19] = static_cast<unsigned char>((1u << countBits) - 1);
+    p[20] = static_cast<unsigned char>(recBits);
+    p[21] = static_cast<unsigned char>(countBits);
+    p[22] = static_cast<unsigned char>(countBits);
+    p[23] = static_cast<unsigned char>(bytes);
+    return true;
+}
+
+void CdxPageEditor::writeNode(const Node& n) {
+    unsigned char p[kNode];
+    if (!encode(n, p)) throw DbfError("index node overflow");
+    file_.writeAt(n.offset, p, kNode);
+    touched_.push_back(n.offset);
+}
+
+std::uint32_t CdxPageEditor::allocate() {
+    if (end_ + kNode > 0xFFFFFE00u) throw DbfError("index file too large");
+    const auto at = static_cast<std::uint32_t>(end_);
+    end_ += kNode;
+    return at;
+}
+
+void CdxPageEditor::setRight(std::uint32_t offset, std::uint32_t right) {
+    unsigned char b[4];
+    putLe32(b, right);
+    file_.writeAt(static_cast<std::uint64_t>(offset) + 8, b, 4);
+    touched_.push_back(offset);
+}
+
+void CdxPageEditor::setLeft(std::uint32_t offset, std::uint32_t left) {
+    unsigned char b[4];
+    putLe32(b, left);
+    file_.writeAt(static_cast<std::uint64_t>(offset) + 4, b, 4);
+    touched_.push_back(offset);
+}
+
+std::vector<std::pair<CdxPageEditor::Node, std::size_t>>
+CdxPageEditor::descend(std::string_view key, std::uint32_t rec, Node& leaf) {
+    unsigned char h[4];
+    file_.readExact(tagOffset_, h, 4);
+    std::uint32_t off = getLe32(h);
+    std::vector<std::pair<Node, std::size_t>> path;
+    for (int depth = 0;; ++depth) {
+        if (depth > kMaxDepth) throw DbfError("index tree too deep");
+        Node n = readNode(off);
+        if (n.leaf()) {
+            leaf = std::move(n);
+            return path;
+        }
+        if (n.entries.empty()) throw DbfError("empty interior index node");
+        std::size_t i = 0;
+        while (i + 1 < n.entries.size() && compare(n.entries[i], key, rec) < 0)
+            ++i;
+        off = n.entries[i].child;
+        path.emplace_back(std::move(n), i);
+    }
+}
+
+std::vector<CdxPageEditor::Node> CdxPageEditor::store(Node& n) {
+    unsigned char p[kNode];
+    if (encode(n, p)) {
+        file_.writeAt(n.offset, p, kNode);
+        touched_.push_back(n.offset);
+        return {n};
+    }
+    Node right;
+    right.offset = allocate();
+    n.attributes = static_cast<std::uint16_t>(n.attributes & ~1u); // no longer the root
+    right.attributes = n.attributes;
+    const std::size_t half = n.entries.size() / 2;
+    right.entries.assign(n.entries.begin() + static_cast<std::ptrdiff_t>(half), n.entries.end());
+    n.entries.resize(half);
+    right.left = n.offset;
+    right.right = n.right;
+    const std::uint32_t oldRight = n.right;
+    n.right = right.offset;
+    // The new node first: until the left one points at it, readers never reach it.
+    writeNode(right);
+    writeNode(n);
+    if (oldRight != kNone && oldRight != 0) setLeft(oldRight, right.offset);
+    return {n, right};
+}
+
+void CdxPageEditor::insert(std::string_view key, std::uint32_t rec) {
+    Node leaf;
+    auto path = descend(key, rec, leaf);
+    auto at = std::find_if(leaf.entries.begin(), leaf.entries.end(),
+                           [&](const Entry& e) { return compare(e, key, rec) >= 0; });
+    if (at != leaf.entries.end() && compare(*at, key, rec) == 0) return;
+    leaf.entries.insert(at, Entry{std::string(key), rec, 0});
+    std::vector<Node> pieces = store(leaf);
+    for (std::size_t level = path.size(); level-- > 0;) {
+        Node& parent = path[level].first;
+        const std::size_t i = path[level].second;
+        const Entry oldSep = parent.entries[i];
+        const Entry& last = pieces.back().entries.back();
+        // The separator of the right-most piece: the old one, raised to a greater new key.
+        Entry sep = compare(oldSep, last.key, last.rec) >= 0 ? oldSep : last;
+        sep.child = pieces.back().offset;
+        if (pieces.size() == 1) {
+            if (sep.key == oldSep.key && sep.rec == oldSep.rec) return;
+            parent.entries[i] = sep;
+        } else {
+            const Entry& leftLast = pieces.front().entries.back();
+            parent.entries[i] = Entry{leftLast.key, leftLast.rec, pieces.front().offset};
+            parent.entries.insert(parent.entries.begin() + static_cast<std::ptrdiff_t>(i) + 1, sep);
+        }
+        pieces = store(parent);
+    }
+    if (pieces.size() == 2) {
+        Node root;
+        root.offset = allocate();
+        root.attributes = 1;
+        root.left = kNone;
+        root.right = kNone;
+        for (const Node& p : pieces)
+            root.entries.push_back({p.entries.back().key, p.entries.back().rec, p.offset});
+        writeNode(root);
+        unsigned char b[4];
+        putLe32(b, root.offset);
+        file_.writeAt(tagOffset_, b, 4);
+        touched_.push_back(tagOffset_);
+    }
+}
+
+void CdxPageEditor::erase(std::string_view key, std::uint32_t rec) {
+    Node leaf;
+    descend(key, rec, leaf);
+    auto at = std::find_if(leaf.entries.begin(), leaf.entries.end(),
+                           [&](const Entry& e) { return compare(e, key, rec) == 0; });
+    if (at == leaf.entries.end()) throw DbfError("index key not where it belongs");
+    leaf.entries.erase(at);
+    writeNode(leaf);
+}
+
+} // namespace vorlan::dbf

@@ -1,0 +1,104 @@
+#pragma once
+// Key changes written into a compound (or compact) index file in place: a key is inserted into or
+// removed from the leaf it belongs in, and only that leaf and the interior nodes a split or a new
+// greatest key touches are rewritten. Several processes share such a file under its lock and the
+// change counter in its header (see docs/dbf.md).
+
+#include "dbf/file.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vorlan::dbf {
+
+// Where the sharing state lives in the header of a compound file (the tag directory's header):
+// the change counter every writer increments, and a byte set while a writer changes pages, so
+// that a writer killed half-way is recognised by the next open.
+constexpr std::uint64_t kCdxCounterOffset = 8;
+constexpr std::uint64_t kCdxBusyOffset = 16;
+// The byte-range lock of the index file itself, far beyond its end: writers hold it exclusively
+// while they change pages, readers shared while they read them.
+constexpr std::uint64_t kIndexFileLock = 0x7FFFFFFE;
+
+// The pages recent writers changed, kept in the reserved bytes 20..499 of the file header so that
+// other processes re-read just those pages: the counter the log brings the file to, the first
+// counter from which on every change is listed, and (counter, page, tag header) items.
+struct CdxChangeLog {
+    struct Item {
+        std::uint32_t counter = 0;
+        std::uint32_t page = 0;
+        std::uint32_t tag = 0;
+    };
+    std::uint32_t counter = 0;
+    std::uint32_t from = 0;
+    std::vector<Item> items;
+
+    static CdxChangeLog read(const unsigned char* header);
+    void write(unsigned char* header) const;
+    // Records the pages of the change that brings the file to `newCounter`.
+    void add(std::uint32_t newCounter,
+             const std::vector<std::pair<std::uint32_t, std::uint32_t>>& pagesOfTags);
+    // The items after `known`; false when the log does not reach back that far.
+    bool since(std::uint32_t known, std::vector<Item>& out) const;
+};
+constexpr std::size_t kCdxLogOffset = 20;
+constexpr std::size_t kCdxLogEnd = 500;
+
+// The entries of a leaf node (512 bytes) in order; false when the node is not a leaf or its
+// layout is impossible.
+bool decodeCdxLeaf(const unsigned char* node, int keyLength, char pad,
+                   std::vector<std::pair<std::string, std::uint32_t>>& out);
+
+class CdxPageEditor {
+public:
+    // The order whose header is at `tagOffset` in `file` (open for writing).
+    CdxPageEditor(File& file, std::uint32_t tagOffset, int keyLength, bool descending, char pad);
+
+    // Throw DbfError when the tree does not have the shape the change needs; the caller then
+    // writes the whole file instead.
+    void insert(std::string_view key, std::uint32_t rec);
+    void erase(std::string_view key, std::uint32_t rec);
+    // Every page written so far (the tag header for a new root).
+    const std::vector<std::uint32_t>& touched() const { return touched_; }
+
+private:
+    struct Entry {
+        std::string key;
+        std::uint32_t rec = 0;
+        std::uint32_t child = 0; // interior nodes only
+    };
+    struct Node {
+        std::uint32_t offset = 0;
+        std::uint16_t attributes = 0;
+        std::uint32_t left = 0;
+        std::uint32_t right = 0;
+        std::vector<Entry> entries;
+        bool leaf() const { return (attributes & 2) != 0; }
+    };
+    int compare(const Entry& a, std::string_view key, std::uint32_t rec) const;
+    Node readNode(std::uint32_t offset);
+    void writeNode(const Node& node);
+    // Encodes a node into 512 bytes; false when its entries do not fit.
+    bool encode(const Node& node, unsigned char* out) const;
+    std::uint32_t allocate();
+    // The path from the root to the leaf where (key, rec) belongs: interior nodes with the index
+    // of the entry taken.
+    std::vector<std::pair<Node, std::size_t>> descend(std::string_view key, std::uint32_t rec,
+                                                      Node& leaf);
+    // Writes `node`, splitting it in two when it does not fit; answers the pieces.
+    std::vector<Node> store(Node& node);
+    void setRight(std::uint32_t offset, std::uint32_t right);
+    void setLeft(std::uint32_t offset, std::uint32_t left);
+
+    File& file_;
+    std::uint32_t tagOffset_;
+    int keyLen_;
+    bool descending_;
+    char pad_;
+    std::uint64_t end_ = 0;
+    std::vector<std::uint32_t> touched_;
+};
+
+} // namespace vorlan::dbf

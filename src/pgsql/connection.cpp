@@ -1,0 +1,236 @@
+// The libpq connection: prepared statements by text, text parameters with bytea in binary, and
+// lost connections told apart from refused statements.
+
+#include "pgsql/connection.h"
+
+#include "core/cp1250.h"
+
+#include <cstdlib>
+#include <libpq-fe.h>
+
+namespace vorlan::pgsql {
+
+namespace {
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return 0;
+}
+
+std::string serverMessage(pg_conn* conn, pg_result* r) {
+    const char* m = r ? PQresultErrorMessage(r) : nullptr;
+    if (!m || !*m) m = conn ? PQerrorMessage(conn) : "";
+    std::string text = m;
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
+        text.pop_back();
+    return utf8ToCp1250(text);
+}
+
+} // namespace
+
+Result::Result(pg_result* r) : r_(r) {}
+
+Result::~Result() {
+    if (r_) PQclear(r_);
+}
+
+Result& Result::operator=(Result&& o) noexcept {
+    if (this != &o) {
+        if (r_) PQclear(r_);
+        r_ = o.r_;
+        o.r_ = nullptr;
+    }
+    return *this;
+}
+
+int Result::rows() const {
+    return r_ ? PQntuples(r_) : 0;
+}
+
+int Result::columns() const {
+    return r_ ? PQnfields(r_) : 0;
+}
+
+bool Result::isNull(int row, int col) const {
+    return PQgetisnull(r_, row, col) != 0;
+}
+
+std::string_view Result::text(int row, int col) const {
+    return {PQgetvalue(r_, row, col), static_cast<std::size_t>(PQgetlength(r_, row, col))};
+}
+
+long long Result::integer(int row, int col) const {
+    return isNull(row, col) ? 0 : std::strtoll(PQgetvalue(r_, row, col), nullptr, 10);
+}
+
+bool Result::boolean(int row, int col) const {
+    return !isNull(row, col) && PQgetvalue(r_, row, col)[0] == 't';
+}
+
+std::string Result::bytes(int row, int col) const {
+    const std::string_view t = text(row, col);
+    std::string out;
+    if (t.size() < 2 || t[0] != '\\' || t[1] != 'x') return std::string(t);
+    out.resize((t.size() - 2) / 2);
+    for (std::size_t i = 0; i < out.size(); ++i)
+        out[i] = static_cast<char>(hexDigit(t[2 + 2 * i]) * 16 + hexDigit(t[3 + 2 * i]));
+    return out;
+}
+
+long long Result::affected() const {
+    const char* n = r_ ? PQcmdTuples(r_) : nullptr;
+    return n && *n ? std::strtoll(n, nullptr, 10) : 0;
+}
+
+std::unique_ptr<Connection> Connection::open(const std::string& url) {
+    std::unique_ptr<Connection> c(new Connection);
+    c->url_ = url;
+    c->conn_ = PQconnectdb(url.c_str());
+    if (PQstatus(c->conn_) != CONNECTION_OK)
+        throw ServerError(czech("Nelze se připojit k databázovému serveru: ") +
+                              serverMessage(c->conn_, nullptr),
+                          true);
+    c->setUp();
+    return c;
+}
+
+Connection::~Connection() {
+    if (conn_) PQfinish(conn_);
+}
+
+void Connection::setUp() {
+    run("SET client_encoding TO 'UTF8'; SET DateStyle TO 'ISO'; "
+        "SET extra_float_digits TO 0; SET bytea_output TO 'hex'; "
+        "SET client_min_messages TO warning");
+}
+
+bool Connection::alive() const {
+    return conn_ && PQstatus(conn_) == CONNECTION_OK;
+}
+
+void Connection::ensureConnected() {
+    if ((broken_ || !alive()) && !reconnect()) fail("spojení", nullptr);
+}
+
+bool Connection::reconnect() {
+    broken_ = false;
+    prepared_.clear();
+    depth_ = 0;
+    ++generation_;
+    PQreset(conn_);
+    if (!alive()) {
+        broken_ = true;
+        return false;
+    }
+    try {
+        setUp();
+    } catch (const ServerError&) {
+        return false;
+    }
+    return true;
+}
+
+void Connection::fail(const char* what, pg_result* r) {
+    // Errors the server did not send (no SQL state), a broken connection class and the server's
+    // shutdown mean the connection is gone.
+    const char* state = r ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
+    const std::string code = state ? state : "";
+    const bool lost = PQstatus(conn_) != CONNECTION_OK || code.empty() ||
+                      code.compare(0, 2, "08") == 0 || code.compare(0, 3, "57P") == 0;
+    if (lost) broken_ = true;
+    std::string message = serverMessage(conn_, r);
+    if (r) PQclear(r);
+    if (lost) {
+        depth_ = 0;
+        throw ServerError(czech("Spojení s databázovým serverem bylo přerušeno, změny záznamu "
+                                "nebyly uloženy. ") +
+                              message,
+                          true);
+    }
+    throw ServerError(czech("Databázový server odmítl příkaz (") + what + "): " + message, false);
+}
+
+Result Connection::exec(const std::string& sql, const std::vector<Param>& params) {
+    ensureConnected();
+    auto it = prepared_.find(sql);
+    if (it == prepared_.end()) {
+        const std::string name = "s" + std::to_string(prepared_.size() + 1);
+        pg_result* r = PQprepare(conn_, name.c_str(), sql.c_str(), 0, nullptr);
+        if (PQresultStatus(r) != PGRES_COMMAND_OK) fail("prepare", r);
+        PQclear(r);
+        it = prepared_.emplace(sql, name).first;
+    }
+    std::vector<const char*> values(params.size());
+    std::vector<int> lengths(params.size());
+    std::vector<int> formats(params.size());
+    for (std::size_t i = 0; i < params.size(); ++i) {
+        values[i] = params[i].value ? params[i].value->data() : nullptr;
+        lengths[i] = params[i].value ? static_cast<int>(params[i].value->size()) : 0;
+        formats[i] = params[i].binary ? 1 : 0;
+    }
+    pg_result* r = PQexecPrepared(conn_, it->second.c_str(), static_cast<int>(params.size()),
+                                  values.data(), lengths.data(), formats.data(), 0);
+    const auto status = PQresultStatus(r);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) fail("exec", r);
+    return Result(r);
+}
+
+void Connection::run(const std::string& sql) {
+    ensureConnected();
+    pg_result* r = PQexec(conn_, sql.c_str());
+    const auto status = PQresultStatus(r);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) fail("exec", r);
+    PQclear(r);
+}
+
+void Connection::copyIn(const std::string& sql, const std::string& data) {
+    ensureConnected();
+    pg_result* r = PQexec(conn_, sql.c_str());
+    if (PQresultStatus(r) != PGRES_COPY_IN) fail("copy", r);
+    PQclear(r);
+    if (PQputCopyData(conn_, data.data(), static_cast<int>(data.size())) != 1 ||
+        PQputCopyEnd(conn_, nullptr) != 1)
+        fail("copy", nullptr);
+    r = PQgetResult(conn_);
+    const auto status = PQresultStatus(r);
+    if (status != PGRES_COMMAND_OK) fail("copy", r);
+    PQclear(r);
+    while ((r = PQgetResult(conn_)) != nullptr)
+        PQclear(r);
+}
+
+void Connection::begin() {
+    if (depth_++ == 0) run("BEGIN");
+}
+
+void Connection::commit() {
+    if (depth_ == 0) return;
+    if (--depth_ == 0) run("COMMIT");
+}
+
+void Connection::rollback() {
+    if (depth_ == 0) return;
+    depth_ = 0;
+    if (alive()) {
+        pg_result* r = PQexec(conn_, "ROLLBACK");
+        if (r) PQclear(r);
+    }
+}
+
+Transaction::~Transaction() {
+    if (!done_) c_.rollback();
+}
+
+std::string quoteIdent(std::string_view name) {
+    std::string out = "\"";
+    for (const char c : name) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    out += '"';
+    return out;
+}
+
+} // namespace vorlan::pgsql

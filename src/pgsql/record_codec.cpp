@@ -1,0 +1,235 @@
+// Fields, keys and catalog on the server.
+
+#include "pgsql/record_codec.h"
+
+#include "core/cp1250.h"
+#include "dbf/cdx.h"
+#include "dbf/xbase_text.h"
+#include "pgsql/table.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace vorlan::pgsql {
+
+void ensureCatalog(Connection& c) {
+    if (c.exec("SELECT to_regclass('vorlan_orders') IS NOT NULL").boolean(0, 0)) return;
+    Transaction t(c);
+    c.exec("SELECT pg_advisory_xact_lock(1448037452)");
+    c.run("CREATE TABLE IF NOT EXISTS vorlan_tables (id serial PRIMARY KEY, name text UNIQUE NOT "
+          "NULL, reccount bigint NOT NULL DEFAULT 0);"
+          "CREATE TABLE IF NOT EXISTS vorlan_fields (table_id int NOT NULL REFERENCES "
+          "vorlan_tables(id) ON DELETE CASCADE, pos int NOT NULL, name text NOT NULL, type "
+          "text NOT NULL, width int NOT NULL, decimals int NOT NULL, PRIMARY KEY (table_id, "
+          "pos));"
+          "CREATE TABLE IF NOT EXISTS vorlan_orders (table_id int NOT NULL REFERENCES "
+          "vorlan_tables(id) ON DELETE CASCADE, pos int NOT NULL, tag text NOT NULL, key_expr "
+          "text NOT NULL, for_expr text NOT NULL DEFAULT '', is_unique boolean NOT NULL, "
+          "descending boolean NOT NULL, column_name text NOT NULL, PRIMARY KEY (table_id, "
+          "tag))");
+    t.commit();
+}
+
+bool supportedType(char type) {
+    return std::string_view("CNFDLMGP").find(type) != std::string_view::npos;
+}
+
+std::string columnName(std::string_view fieldName) {
+    return quoteIdent(cp1250ToUtf8(lowerCase(dbf::trimRight(fieldName))));
+}
+
+std::string sqlType(char type, int width, int decimals) {
+    switch (type) {
+    case 'N':
+    case 'F':
+        return "numeric(" + std::to_string(std::max(width, decimals + 1)) + "," +
+               std::to_string(decimals) + ")";
+    case 'D':
+        return "date";
+    case 'L':
+        return "boolean";
+    case 'M':
+    case 'G':
+    case 'P':
+        return "bytea";
+    default:
+        return "text";
+    }
+}
+
+std::string castFor(char type) {
+    switch (type) {
+    case 'N':
+    case 'F':
+        return "numeric";
+    case 'D':
+        return "date";
+    case 'L':
+        return "boolean";
+    case 'M':
+    case 'G':
+    case 'P':
+        return "bytea";
+    default:
+        return "text";
+    }
+}
+
+Param encodeField(const dbf::FieldInfo& f, std::string_view raw) {
+    switch (f.type) {
+    case 'N':
+    case 'F': {
+        const std::string_view t = dbf::trimLeft(dbf::trimRight(raw));
+        if (t.empty() || t.find('*') != std::string_view::npos) return Param::null();
+        // What the DBF engine reads from such text is what the server gets.
+        std::string text(t);
+        bool plain = !text.empty();
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const char c = text[i];
+            if (!((c >= '0' && c <= '9') || c == '.' || (i == 0 && c == '-'))) plain = false;
+        }
+        if (!plain || text == "-" || text == "." || text == "-.")
+            text = dbf::formatNumber(dbf::parseNumber(t), f.width, f.decimals);
+        const std::string_view n = dbf::trimLeft(text);
+        if (n.find('*') != std::string_view::npos) return Param::null();
+        return Param::text(std::string(n));
+    }
+    case 'D': {
+        const std::int32_t jd = dbf::dateFromDtos(raw);
+        if (jd == 0) return Param::null();
+        const std::string d = dbf::dateToDtos(jd);
+        return Param::text(d.substr(0, 4) + "-" + d.substr(4, 2) + "-" + d.substr(6, 2));
+    }
+    case 'L': {
+        const char c = raw.empty() ? ' ' : raw[0];
+        if (c == 'T' || c == 't' || c == 'Y' || c == 'y') return Param::text("true");
+        if (c == 'F' || c == 'f' || c == 'N' || c == 'n') return Param::text("false");
+        return Param::null();
+    }
+    default:
+        return Param::text(cp1250ToUtf8(dbf::trimRight(raw)));
+    }
+}
+
+void decodeField(const dbf::FieldInfo& f, bool isNull, std::string_view text, char* out) {
+    const auto width = static_cast<std::size_t>(f.width);
+    std::memset(out, ' ', width);
+    if (isNull || isMemo(f.type)) return;
+    switch (f.type) {
+    case 'N':
+    case 'F': {
+        if (text.size() > width) {
+            std::memset(out, '*', width);
+        } else {
+            std::memcpy(out + width - text.size(), text.data(), text.size());
+        }
+        return;
+    }
+    case 'D': {
+        // ISO text: YYYY-MM-DD.
+        std::string d;
+        for (const char c : text)
+            if (c >= '0' && c <= '9') d += c;
+        std::memcpy(out, d.data(), std::min(d.size(), width));
+        return;
+    }
+    case 'L':
+        out[0] = (!text.empty() && text[0] == 't') ? 'T' : 'F';
+        return;
+    default: {
+        const std::string s = utf8ToCp1250(text);
+        std::memcpy(out, s.data(), std::min(s.size(), width));
+    }
+    }
+}
+
+void compileOrder(const OrderSpec& spec, const dbf::RecordSource& source, dbf::Expression& key,
+                  dbf::Expression& cond, int& keyLength) {
+    key = dbf::Expression::compile(spec.keyExpr, &source);
+    cond = dbf::Expression();
+    if (!dbf::trimLeft(dbf::trimRight(spec.forExpr)).empty()) {
+        cond = dbf::Expression::compile(spec.forExpr, &source);
+        if (cond.type() != dbf::ValueType::Logical)
+            throw dbf::DbfError("index condition must be logical");
+    }
+    switch (key.type()) {
+    case dbf::ValueType::Char:
+        keyLength = key.width();
+        break;
+    case dbf::ValueType::Numeric:
+    case dbf::ValueType::Date:
+        keyLength = 8;
+        break;
+    case dbf::ValueType::Logical:
+        keyLength = 1;
+        break;
+    }
+    if (keyLength < 1 || keyLength > 250)
+        throw dbf::DbfError("index key must be 1 to 250 characters: " + spec.keyExpr);
+}
+
+namespace {
+
+void complement(std::string& k) {
+    for (char& c : k)
+        c = static_cast<char>(~static_cast<unsigned char>(c));
+}
+
+} // namespace
+
+std::string storedKey(const dbf::XValue& v, int keyLength, bool descending) {
+    std::string k;
+    char pad = '\0';
+    switch (v.type) {
+    case dbf::ValueType::Char:
+        k = v.str;
+        pad = ' ';
+        break;
+    case dbf::ValueType::Numeric:
+        k = dbf::cdxNumericKey(v.num);
+        break;
+    case dbf::ValueType::Date:
+        k = dbf::cdxNumericKey(v.date);
+        break;
+    case dbf::ValueType::Logical:
+        k.assign(1, v.log ? 'T' : 'F');
+        break;
+    }
+    k.resize(static_cast<std::size_t>(keyLength), pad);
+    if (descending) complement(k);
+    return k;
+}
+
+std::string storedSeekKey(dbf::ValueType type, std::string_view text, int keyLength,
+                          bool descending) {
+    std::string k;
+    switch (type) {
+    case dbf::ValueType::Char:
+        k = std::string(text.substr(0, static_cast<std::size_t>(keyLength)));
+        if (descending) complement(k);
+        return k;
+    case dbf::ValueType::Numeric:
+        return storedKey(dbf::XValue::number(dbf::parseNumber(text)), keyLength, descending);
+    case dbf::ValueType::Date: {
+        const std::string_view t = dbf::trimLeft(dbf::trimRight(text));
+        std::int32_t jd = dbf::dateFromText(t);
+        if (jd == 0 && t.size() == 8) jd = dbf::dateFromDtos(t);
+        return storedKey(dbf::XValue::dateValue(jd), keyLength, descending);
+    }
+    case dbf::ValueType::Logical: {
+        const char c = text.empty()
+                           ? 'F'
+                           : static_cast<char>(cp1250Upper(static_cast<unsigned char>(text[0])));
+        return storedKey(dbf::XValue::logical(c == 'T' || c == 'Y'), keyLength, descending);
+    }
+    }
+    return std::string(text);
+}
+
+std::string visibleKey(std::string_view stored, bool descending) {
+    std::string k(stored);
+    if (descending) complement(k);
+    return k;
+}
+
+} // namespace vorlan::pgsql
