@@ -13,7 +13,8 @@ if [ "${1:-}" = "--sanitize" ]; then
     bash scripts/build.sh -DVORLAN_SANITIZE=ON -DVORLAN_BUILD_TESTS=ON -DVORLAN_BUILD_BENCH=OFF
 else
     # Options are named explicitly: the demo may have configured the same folder without tests.
-    bash scripts/build.sh -DVORLAN_SANITIZE=OFF -DVORLAN_BUILD_TESTS=ON -DVORLAN_BUILD_BENCH=ON
+    # The benchmarks have their own command (scripts/bench.sh): no test runs them.
+    bash scripts/build.sh -DVORLAN_SANITIZE=OFF -DVORLAN_BUILD_TESTS=ON -DVORLAN_BUILD_BENCH=OFF
 fi
 ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure -j "$(nproc)"
 # The Debian package is made from the same build and checked as installed files.

@@ -1,6 +1,8 @@
 #include "data/memory_data_set.h"
 #include "core/cp1250.h"
 
+#include "core/civil_date.h"
+
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
@@ -239,17 +241,11 @@ bool parseDate(const std::string& s, DateTime& out) {
         std::sscanf(s.c_str(), "%d-%d-%d%c", &y, &m, &d, &tail) != 3) {
         return false;
     }
-    if (m < 1 || m > 12 || d < 1 || d > 31 || y < 1 || y > 9999) {
+    // 31.2. is no date: it must not be read as a day in March.
+    if (!isValidDate(y, m, d)) {
         return false;
     }
-    // Days since 30 December 1899 (civil-from-days arithmetic).
-    int yy = y - (m <= 2 ? 1 : 0);
-    int era = (yy >= 0 ? yy : yy - 399) / 400;
-    int yoe = yy - era * 400;
-    int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    long days1970 = static_cast<long>(era) * 146097 + doe - 719468;
-    out.days = static_cast<double>(days1970 + 25569);
+    out.days = static_cast<double>(serialFromCivil(y, m, d));
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "dbf/xbase_text.h"
 
+#include "core/civil_date.h"
 #include "dbf/settings.h"
 
 #include <cmath>
@@ -15,31 +16,16 @@ Settings& settings() {
 }
 
 std::int32_t julianFromYmd(int year, int month, int day) {
-    // Gregorian calendar to julian day number (integer arithmetic, valid for year > -4800).
-    const int a = (14 - month) / 12;
-    const int y = year + 4800 - a;
-    const int m = month + 12 * a - 3;
-    return day + (153 * m + 2) / 5 + 365 * y + y / 4 - y / 100 + y / 400 - 32045;
+    return static_cast<std::int32_t>(julianFromCivil(year, month, day));
 }
 
 void ymdFromJulian(std::int32_t jd, int& year, int& month, int& day) {
-    const std::int64_t a = static_cast<std::int64_t>(jd) + 32044;
-    const std::int64_t b = (4 * a + 3) / 146097;
-    const std::int64_t c = a - 146097 * b / 4;
-    const std::int64_t d = (4 * c + 3) / 1461;
-    const std::int64_t e = c - 1461 * d / 4;
-    const std::int64_t m = (5 * e + 2) / 153;
-    day = static_cast<int>(e - (153 * m + 2) / 5 + 1);
-    month = static_cast<int>(m + 3 - 12 * (m / 10));
-    year = static_cast<int>(100 * b + d - 4800 + m / 10);
+    const YearMonthDay c = civilFromJulian(jd);
+    year = c.year, month = c.month, day = c.day;
 }
 
 bool validYmd(int year, int month, int day) {
-    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
-    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    int dim = kDays[month - 1];
-    if (month == 2 && ((year % 4 == 0 && year % 100 != 0) || year % 400 == 0)) dim = 29;
-    return day <= dim;
+    return isValidDate(year, month, day);
 }
 
 std::string dateToDtos(std::int32_t jd) {

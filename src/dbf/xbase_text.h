@@ -8,7 +8,7 @@
 
 namespace vorlan::dbf {
 
-// Dates are julian day numbers; 0 is the empty date.
+// Dates are julian day numbers (core/civil_date.h); 0 is the empty date.
 std::int32_t julianFromYmd(int year, int month, int day);
 void ymdFromJulian(std::int32_t jd, int& year, int& month, int& day);
 bool validYmd(int year, int month, int day);

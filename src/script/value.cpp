@@ -1,5 +1,6 @@
 #include "script/value.h"
 
+#include "core/civil_date.h"
 #include "core/cp1250.h"
 #include "script/dispatch.h"
 
@@ -347,33 +348,15 @@ std::string formatCurrency(Currency c) {
     return out;
 }
 
-namespace {
-// Civil date from days since 1 January 1970 (proleptic Gregorian).
-void civilFromDays(std::int64_t z, int& y, unsigned& m, unsigned& d) {
-    z += 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const auto doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    d = doy - (153 * mp + 2) / 5 + 1;
-    m = mp < 10 ? mp + 3 : mp - 9;
-    y = static_cast<int>(yoe + era * 400 + (m <= 2));
-}
-} // namespace
-
 std::string formatDate(DateTime dt) {
     // Day 0 is 30 December 1899; the fraction's sign follows the day for negative dates.
     const double whole = std::trunc(dt.days);
     double fraction = std::fabs(dt.days - whole);
-    const auto days = static_cast<std::int64_t>(whole) - 25569; // to the 1970 epoch
-    int y = 0;
-    unsigned m = 0, d = 0;
-    civilFromDays(days, y, m, d);
+    const YearMonthDay c = civilFromSerial(static_cast<std::int64_t>(whole));
     char buf[64];
     std::string out;
     if (whole != 0 || fraction == 0) {
-        std::snprintf(buf, sizeof buf, "%u.%u.%04d", d, m, y);
+        std::snprintf(buf, sizeof buf, "%d.%d.%04d", c.day, c.month, c.year);
         out = buf;
     }
     auto secs = static_cast<long>(std::llround(fraction * 86400.0));

@@ -53,6 +53,10 @@ void decodeDateInto(script::DateTime d, std::int32_t& year, std::int32_t& month,
     year = c.year, month = c.month, day = c.day;
 }
 
+bool isLeapYearOf(std::int32_t year) {
+    return isLeapYear(year);
+}
+
 void decodeTimeInto(script::DateTime t, std::int32_t& hour, std::int32_t& minute,
                     std::int32_t& second, std::int32_t& ms) {
     const ClockTime c = decodeTime(t);
@@ -153,7 +157,7 @@ void bindDates(Binder& b) {
     b.bind("DecodeTime", "procedure(Time: TDateTime; var Hour, Min, Sec, MSec: Word)",
            &decodeTimeInto);
     b.bind("DayOfWeek", "function(Date: TDateTime): Integer", &dayOfWeek);
-    b.bind("IsLeapYear", "function(Year: Word): Boolean", &isLeapYear);
+    b.bind("IsLeapYear", "function(Year: Word): Boolean", &isLeapYearOf);
     b.bind("IncMonth", "function(Date: TDateTime; NumberOfMonths: Integer = 1): TDateTime",
            &incMonth);
     b.bind("DateToStr", "function(Date: TDateTime): string", &dateToStr);

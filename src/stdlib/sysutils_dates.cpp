@@ -13,29 +13,10 @@ namespace vorlan::stdlib {
 namespace {
 
 constexpr std::int64_t kMsPerDay = 86'400'000;
-// 1 January 1970 as a TDateTime.
-constexpr std::int64_t kUnixEpochDays = 25569;
-
-std::int64_t daysFromCivil(std::int64_t y, std::int64_t m, std::int64_t d) {
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const std::int64_t yoe = y - era * 400;
-    const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468 + kUnixEpochDays;
-}
 
 CivilDate civilFromDays(std::int64_t serial) {
-    const std::int64_t z = serial - kUnixEpochDays + 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const std::int64_t doe = z - era * 146097;
-    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const std::int64_t mp = (5 * doy + 2) / 153;
-    const std::int64_t d = doy - (153 * mp + 2) / 5 + 1;
-    const std::int64_t m = mp < 10 ? mp + 3 : mp - 9;
-    return {static_cast<std::int32_t>(yoe + era * 400 + (m <= 2)), static_cast<std::int32_t>(m),
-            static_cast<std::int32_t>(d)};
+    const YearMonthDay c = civilFromSerial(serial);
+    return {c.year, c.month, c.day};
 }
 
 // The date part counts whole days toward zero; the time of day is the fraction's size (a
@@ -56,21 +37,9 @@ bool validSerial(double days) {
 
 } // namespace
 
-bool isLeapYear(std::int32_t year) {
-    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-}
-
-std::int32_t daysInMonth(std::int32_t year, std::int32_t month) {
-    static constexpr std::int32_t days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12) return 0;
-    return month == 2 && isLeapYear(year) ? 29 : days[month - 1];
-}
-
 bool tryEncodeDate(std::int32_t year, std::int32_t month, std::int32_t day, DateTime& out) {
-    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 ||
-        day > daysInMonth(year, month))
-        return false;
-    out = DateTime{static_cast<double>(daysFromCivil(year, month, day))};
+    if (!isValidDate(year, month, day)) return false;
+    out = DateTime{static_cast<double>(serialFromCivil(year, month, day))};
     return true;
 }
 
@@ -146,7 +115,7 @@ DateTime now() {
         std::chrono::duration_cast<std::chrono::milliseconds>(nowPoint.time_since_epoch()).count() %
         1000;
     const double day =
-        static_cast<double>(daysFromCivil(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday));
+        static_cast<double>(serialFromCivil(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday));
     const double time =
         static_cast<double>(((local.tm_hour * 60 + local.tm_min) * 60 + local.tm_sec) * 1000 + ms) /
         kMsPerDay;

@@ -3,6 +3,7 @@
 // fraction being the time of day. Texts follow the format settings (ShortDateFormat, month and
 // day names, separators); bad dates and texts raise EConvertError with the library's messages.
 
+#include "core/civil_date.h"
 #include "script/value.h"
 
 #include <cstdint>
@@ -19,9 +20,6 @@ struct CivilDate {
 struct ClockTime {
     std::int32_t hour = 0, minute = 0, second = 0, millisecond = 0;
 };
-
-bool isLeapYear(std::int32_t year);
-std::int32_t daysInMonth(std::int32_t year, std::int32_t month);
 
 bool tryEncodeDate(std::int32_t year, std::int32_t month, std::int32_t day, DateTime& out);
 bool tryEncodeTime(std::int32_t hour, std::int32_t minute, std::int32_t second,

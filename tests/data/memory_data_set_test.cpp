@@ -96,6 +96,15 @@ TEST(MemoryDataSet, CsvGuessesSeparatorAndTypes) {
     EXPECT_EQ(ds->field(3)->value().asDate().days, 45293);
 }
 
+TEST(MemoryDataSet, CsvColumnWithAnImpossibleDayStaysText) {
+    // 30.2. would otherwise slide into March and be stored as another day.
+    auto ds = MemoryDataSet::fromCsvText("Due\r\n1.2.2024\r\n30.2.2024\r\n");
+    EXPECT_EQ(ds->field(0)->type(), FieldType::String);
+    ds->open();
+    ds->next();
+    EXPECT_EQ(ds->field(0)->asString(), "30.2.2024");
+}
+
 TEST(MemoryDataSet, MalformedCsvNamesTheLine) {
     try {
         MemoryDataSet::fromCsvText("a,b\n1,2\n3\n");

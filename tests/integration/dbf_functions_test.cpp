@@ -3,6 +3,7 @@
 // window started from the command line.
 #include "dbf/table.h"
 #include "integration/process.h"
+#include "needs_tool.h"
 
 #include <gtest/gtest.h>
 
@@ -46,7 +47,7 @@ t.close()
 } // namespace
 
 TEST(DbfFunctions, WritesReadBackWithAnotherImplementation) {
-    if (!pythonDbfAvailable()) GTEST_SKIP() << "python3-dbf is not installed";
+    if (!pythonDbfAvailable()) VORLAN_SKIP_WITHOUT("python3-dbf is not installed");
     TempDir dir;
     const ProcessResult r = runPascal(dir, R"(
   DbfCreateInfo('POPIS');

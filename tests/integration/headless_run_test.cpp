@@ -2,6 +2,7 @@
 // OnShow and OnActivate run, Close ends the run, handlers named at run time fire, a failed script
 // fails the batch with its own exit status, and print jobs say where they went.
 #include "integration/process.h"
+#include "needs_tool.h"
 
 #include <gtest/gtest.h>
 
@@ -205,7 +206,7 @@ TEST_P(SameAsDesktop, HeadlessPrintsWhatTheDesktopPrints) {
     const std::string saved = readFile(headlessArchive.parent_path() / "OUT.TXT");
     EXPECT_FALSE(saved.empty());
 
-    if (xvfbRun().empty()) GTEST_SKIP() << "xvfb-run is missing: the desktop run was left out";
+    if (xvfbRun().empty()) VORLAN_SKIP_WITHOUT("xvfb-run is missing: the desktop run was left out");
     const fs::path desktopArchive = copyTo("desktop");
     const ProcessResult desktop = runOnDesktop(dir, desktopArchive);
     // On the desktop the console stays up with what the program wrote until somebody closes

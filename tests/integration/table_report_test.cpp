@@ -2,6 +2,7 @@
 // the main report, and the preview stands in for the print job where nobody can look at it.
 #include "dbf/table.h"
 #include "integration/process.h"
+#include "needs_tool.h"
 
 #include <gtest/gtest.h>
 
@@ -69,7 +70,7 @@ TEST(TableReport, AttachedDetailPrintsItsLinesAndThePreviewPrintsNothing) {
     fs::path pdf;
     for (const auto& entry : fs::directory_iterator(dir / "out"))
         pdf = entry.path();
-    if (!fs::exists("/usr/bin/pdftotext")) GTEST_SKIP() << "pdftotext is not installed";
+    if (!fs::exists("/usr/bin/pdftotext")) VORLAN_SKIP_WITHOUT("pdftotext is not installed");
     const ProcessResult text = runProcess({"/usr/bin/pdftotext", "-layout", pdf.string(), "-"});
     ASSERT_EQ(text.exitCode, 0) << text.err;
     // Each detail line shows its own fields, named in the template, between the master's parts.

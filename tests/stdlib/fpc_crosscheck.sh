@@ -3,8 +3,9 @@
 # copy of its folder and compares what it prints with the expected.txt that the runtime's own
 # run is checked against; so the runtime and a standard Pascal compiler agree on them.
 # usage: fpc_crosscheck.sh PROGRAMS_FOLDER
+. "$(dirname "$0")/../needs_tool.sh"
 folder="$1"
-command -v fpc >/dev/null 2>&1 || { echo "fpc not found: skipped"; exit 77; }
+command -v fpc >/dev/null 2>&1 || needs_tool_missing "fpc not found"
 work=$(mktemp -d) || exit 1
 trap 'rm -rf "$work"' EXIT
 status=0

@@ -3,6 +3,7 @@
 // equal to the Windows fonts' own advance widths so texts sized for them fit their boxes.
 
 #include "core/cp1250.h"
+#include "needs_tool.h"
 #include "report/model.h"
 #include "ui/qt/report/qt_text_measurer.h"
 #include "ui/qt/windows_fonts.h"
@@ -55,7 +56,7 @@ TEST(WindowsFonts, FixedFontsStayFixedPitchOnEveryMachine) {
 TEST(WindowsFonts, SubstitutesHaveTheWindowsAdvanceWidths) {
     if (!QFontDatabase::hasFamily("Liberation Sans") ||
         !QFontDatabase::hasFamily("Liberation Mono"))
-        GTEST_SKIP() << "the Liberation fonts are not installed";
+        VORLAN_SKIP_WITHOUT("the Liberation fonts are not installed");
     const QString sentence = QString::fromUcs4(kSentence.data(), kSentence.size());
     QFont sans = windowsFont("Arial CE");
     sans.setKerning(false);
@@ -71,7 +72,7 @@ TEST(WindowsFonts, SubstitutesHaveTheWindowsAdvanceWidths) {
 
 TEST(WindowsFonts, ReportTextsMeasureAsInTheWindowsFont) {
     if (!QFontDatabase::hasFamily("Liberation Sans"))
-        GTEST_SKIP() << "the Liberation fonts are not installed";
+        VORLAN_SKIP_WITHOUT("the Liberation fonts are not installed");
     // 10 points are 10/72 inch an em; widths are in hundredths of an inch and round up.
     report::ReportFont font;
     font.name = "Arial CE";

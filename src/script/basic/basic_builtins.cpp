@@ -1,4 +1,5 @@
 // The built-in functions and constants of the Basic dialect.
+#include "core/civil_date.h"
 #include "core/cp1250.h"
 #include "core/ui_services.h"
 #include "script/basic/basic_interp.h"
@@ -56,28 +57,16 @@ const VarArray& arrayArg(const Value& v) {
 
 // Year, month, day of a date serial.
 void civil(double days, int& y, int& m, int& d) {
-    long z = static_cast<long>(std::floor(days)) - 25569 + 719468;
-    const long era = (z >= 0 ? z : z - 146096) / 146097;
-    const long doe = z - era * 146097;
-    const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const long mp = (5 * doy + 2) / 153;
-    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    y = static_cast<int>(yoe + era * 400 + (m <= 2));
+    const YearMonthDay c = civilFromSerial(static_cast<std::int64_t>(std::floor(days)));
+    y = c.year, m = c.month, d = c.day;
 }
 
 double nowSerial() {
     const std::time_t t = std::time(nullptr);
     std::tm local{};
     localtime_r(&t, &local);
-    const long y = local.tm_year + 1900 - (local.tm_mon < 2);
-    const long era = (y >= 0 ? y : y - 399) / 400;
-    const long yoe = y - era * 400;
-    const long m = local.tm_mon + 1;
-    const long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + local.tm_mday - 1;
-    const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    const double days = static_cast<double>(era * 146097 + doe - 719468 + 25569);
+    const auto days =
+        static_cast<double>(serialFromCivil(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday));
     return days + (local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec) / 86400.0;
 }
 
@@ -325,23 +314,6 @@ double nextRandom() {
     return static_cast<double>(st) / 16777216.0;
 }
 
-double serialOf(int y, int m, double d) {
-    const long months = static_cast<long>(y) * 12 + (m - 1);
-    const long yy = months / 12, mm = months % 12 + 1;
-    const long yr = yy - (mm <= 2);
-    const long era = (yr >= 0 ? yr : yr - 399) / 400;
-    const long yoe = yr - era * 400;
-    const long doy = (153 * (mm + (mm > 2 ? -3 : 9)) + 2) / 5;
-    const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return static_cast<double>(era * 146097 + doe - 719468 + 25569) + d - 1;
-}
-
-int daysInMonth(int y, int m) {
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-    return m == 2 && leap ? 29 : days[m - 1];
-}
-
 Value dateAdd(Args a) {
     const std::string unit = lowerCase(str(a[0]));
     const double n = a[1].toDouble();
@@ -356,7 +328,8 @@ Value dateAdd(Args a) {
         const long total = static_cast<long>(y) * 12 + (m - 1) + months;
         const int ny = static_cast<int>(total / 12), nm = static_cast<int>(total % 12 + 1);
         if (ny < 100 || ny > 9999) raise(5);
-        r = serialOf(ny, nm, std::min(d, daysInMonth(ny, nm))) + (date - std::floor(date));
+        r = static_cast<double>(serialFromCivil(ny, nm, std::min(d, daysInMonth(ny, nm)))) +
+            (date - std::floor(date));
     } else if (unit == "d" || unit == "y" || unit == "w") {
         r = date + whole;
     } else if (unit == "ww") {
@@ -615,14 +588,7 @@ const Builtin kBuiltins[] = {
      [](Args a) {
          const std::int32_t y = num(a[0]), m = num(a[1]), d = num(a[2]);
          if (y < 100 || y > 9999 || m < -1200 || m > 1200 || d < -100000 || d > 100000) raise(5);
-         const std::int32_t months = y * 12 + (m - 1);
-         const int yy = months / 12, mm = months % 12 + 1;
-         const long yr = yy - (mm <= 2);
-         const long era = (yr >= 0 ? yr : yr - 399) / 400;
-         const long yoe = yr - era * 400;
-         const long doy = (153 * (mm + (mm > 2 ? -3 : 9)) + 2) / 5;
-         const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-         return Value(DateTime{static_cast<double>(era * 146097 + doe - 719468 + 25569 + d - 1)});
+         return Value(DateTime{static_cast<double>(serialFromCivil(y, m, d))});
      }},
     {"TimeSerial", 3, 3,
      [](Args a) {

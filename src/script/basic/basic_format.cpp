@@ -1,4 +1,5 @@
 // FormatNumber, FormatCurrency, FormatPercent and FormatDateTime.
+#include "core/civil_date.h"
 #include "core/cp1250.h"
 #include "script/basic/basic_interp.h"
 #include "script/basic/basic_library.h"
@@ -92,18 +93,6 @@ Value formatted(Args a, double x, const std::string& suffix) {
 const char* const kMonths[] = {"ledna",    "února", "března", "dubna", "května",    "června",
                                "července", "srpna", "září",   "října", "listopadu", "prosince"};
 
-void civilOf(double days, int& y, int& m, int& d) {
-    long z = static_cast<long>(std::floor(days)) - 25569 + 719468;
-    const long era = (z >= 0 ? z : z - 146096) / 146097;
-    const long doe = z - era * 146097;
-    const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const long mp = (5 * doy + 2) / 153;
-    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    y = static_cast<int>(yoe + era * 400 + (m <= 2));
-}
-
 } // namespace
 
 Value formatNumber(Args a) {
@@ -129,8 +118,7 @@ Value formatDateTime(Args a) {
     const DateTime when = toDateValue(a[0]);
     const double days = when.days;
     if (!(days >= -657434.0 && days < 2958466.0)) raise(5);
-    int y = 0, m = 0, d = 0;
-    civilOf(days, y, m, d);
+    const auto [y, m, d] = civilFromSerial(static_cast<std::int64_t>(std::floor(days)));
     auto secs = static_cast<long>(std::llround(std::fabs(days - std::trunc(days)) * 86400.0));
     if (secs >= 86400) secs = 86399;
     char buf[96];

@@ -1,5 +1,6 @@
 #include "script/basic/basic_parser.h"
 
+#include "core/civil_date.h"
 #include "core/cp1250.h"
 
 #include <algorithm>
@@ -26,23 +27,6 @@ bool isIdentStart(unsigned char c) {
 }
 bool isIdentChar(unsigned char c) {
     return std::isalnum(c) || c == '_' || c >= 0x80;
-}
-
-// Days since 30 December 1899 of a civil date.
-double daysOf(int y, int m, int d) {
-    // Days from 1 March of year 0, then shifted to the variant epoch.
-    y -= m <= 2;
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const int yoe = y - era * 400;
-    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return static_cast<double>(era * 146097 + doe - 719468 + 25569);
-}
-
-int daysInMonth(int y, int m) {
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-    return m == 2 && leap ? 29 : days[m - 1];
 }
 
 } // namespace
@@ -108,8 +92,8 @@ bool parseDateText(std::string_view s, double& out) {
         if (sep == '.') y = part[2], m = part[1], d = part[0];
         if (sep == '-' && part[0] > 31) y = part[0], m = part[1], d = part[2];
         if (y < 100) y += y < 30 ? 2000 : 1900;
-        if (m < 1 || m > 12 || y > 9999 || d < 1 || d > daysInMonth(y, m)) return false;
-        days = daysOf(y, m, d);
+        if (!isValidDate(y, m, d)) return false;
+        days = static_cast<double>(serialFromCivil(y, m, d));
     }
     out = days + (t[0] * 3600.0 + t[1] * 60.0 + t[2]) / 86400.0;
     return true;

@@ -4,15 +4,8 @@
 # usage: fpc_crosscheck.sh ZLM_RUN FOLDER
 run="$1"
 folder="$2"
-if ! command -v fpc >/dev/null 2>&1; then
-    # CI installs fpc (scripts/install-deps.sh): there a missing compiler is a failure, not a skip.
-    if [ -n "${CI:-}" ]; then
-        echo "fpc not found: scripts/install-deps.sh should have installed it"
-        exit 1
-    fi
-    echo "fpc not found: skipped"
-    exit 77
-fi
+. "$(dirname "$0")/../../needs_tool.sh"
+command -v fpc >/dev/null 2>&1 || needs_tool_missing "fpc not found"
 work=$(mktemp -d) || exit 1
 trap 'rm -rf "$work"' EXIT
 status=0
