@@ -251,16 +251,6 @@ bool parseDate(const std::string& s, DateTime& out) {
 
 } // namespace
 
-std::unique_ptr<MemoryDataSet> MemoryDataSet::fromCsv(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        throw DataSetError(czech("Soubor nelze otevřít: ") + utf8ToCp1250(path.string()));
-    }
-    std::ostringstream text;
-    text << in.rdbuf();
-    return fromCsvText(text.str());
-}
-
 std::unique_ptr<MemoryDataSet> MemoryDataSet::fromCsvText(std::string_view text) {
     std::vector<std::string> lines;
     std::size_t pos = 0;

@@ -27,11 +27,10 @@ public:
     void addRow(std::vector<Value> row);
     const std::vector<std::vector<Value>>& rows() const { return rows_; }
 
-    // Reads a CSV file (Windows-1250, separator ',' or ';' guessed from the first line,
-    // double quotes for fields with separators): the first line names the fields, types are
-    // guessed from the values (all numeric: Float; dd.mm.yyyy or yyyy-mm-dd: Date; T/F: Boolean).
-    // Throws DataSetError with the line number for a malformed file.
-    static std::unique_ptr<MemoryDataSet> fromCsv(const std::filesystem::path& path);
+    // Reads CSV text (Windows-1250, separator ',' or ';' guessed from the first line, double
+    // quotes for fields with separators): the first line names the fields, types are guessed
+    // from the values (all numeric: Float; dd.mm.yyyy or yyyy-mm-dd: Date; T/F: Boolean).
+    // Throws DataSetError with the line number for malformed text.
     static std::unique_ptr<MemoryDataSet> fromCsvText(std::string_view text);
 
     void first() override;

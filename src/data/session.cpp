@@ -30,8 +30,4 @@ void setAliasPath(std::string_view alias, std::string path) {
     }
 }
 
-void clearAliasPaths() {
-    aliasTable().clear();
-}
-
 } // namespace vorlan::data

@@ -12,6 +12,5 @@ namespace vorlan::data {
 std::string aliasPath(std::string_view alias);
 // An empty path removes the alias.
 void setAliasPath(std::string_view alias, std::string path);
-void clearAliasPaths();
 
 } // namespace vorlan::data

@@ -215,10 +215,6 @@ void File::writeAt(std::uint64_t offset, const void* buf, std::size_t len) {
     }
 }
 
-void File::truncate(std::uint64_t size) {
-    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) fail("nelze zkrátit", path_);
-}
-
 void File::sync() {
     if (fd_ >= 0) ::fsync(fd_);
 }

@@ -42,7 +42,6 @@ public:
     // Reads exactly `len` bytes or throws.
     void readExact(std::uint64_t offset, void* buf, std::size_t len) const;
     void writeAt(std::uint64_t offset, const void* buf, std::size_t len);
-    void truncate(std::uint64_t size);
     void sync();
 
     // Byte-range locks (exclusive for writable files, shared for read-only ones). Locks belong to

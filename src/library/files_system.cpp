@@ -355,9 +355,6 @@ void registerTimeAndNames(script::Binder& b) {
 void setFileOpenMode(int mode) {
     fileOpenModeValue = mode;
 }
-int fileOpenMode() {
-    return fileOpenModeValue;
-}
 
 void setBeepHandler(std::function<void()> beep) {
     beepHandler() = std::move(beep);

@@ -46,7 +46,6 @@ std::map<std::uint16_t, std::string> portDevices();
 // The process-wide file-open mode FileSize opens files with: 0 reading, 1 writing, 2 both
 // (the default).
 void setFileOpenMode(int mode);
-int fileOpenMode();
 
 // Closes and empties both streamed-file slots (at the end of the runtime, and for tests).
 void closeStreamedFiles();

@@ -79,11 +79,6 @@ std::string Result::bytes(int row, int col) const {
     return out;
 }
 
-long long Result::affected() const {
-    const char* n = r_ ? PQcmdTuples(r_) : nullptr;
-    return n && *n ? std::strtoll(n, nullptr, 10) : 0;
-}
-
 std::unique_ptr<Connection> Connection::open(const std::string& url) {
     std::unique_ptr<Connection> c(new Connection);
     c->url_ = url;

@@ -58,7 +58,6 @@ public:
     // A bytea column in the server's hex output form, decoded.
     std::string bytes(int row, int col) const;
     // Rows changed by an INSERT, UPDATE or DELETE.
-    long long affected() const;
 
 private:
     pg_result* r_ = nullptr;

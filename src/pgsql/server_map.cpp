@@ -93,11 +93,6 @@ int ServerMap::load(const std::filesystem::path& iniFile) {
     return n;
 }
 
-ServerMap& serverMap() {
-    static ServerMap map;
-    return map;
-}
-
 std::string tableNameOf(std::string_view programPath) {
     std::string_view name = programPath;
     const auto slash = name.find_last_of("\\/");

@@ -40,9 +40,6 @@ private:
     std::vector<Entry> entries_;
 };
 
-// The process-wide map, filled at start-up from the settings file.
-ServerMap& serverMap();
-
 // A table name as the database knows it: the file name of `path` without folder and extension,
 // lower case, UTF-8.
 std::string tableNameOf(std::string_view programPath);

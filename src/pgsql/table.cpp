@@ -34,12 +34,6 @@ std::shared_ptr<Connection> connectionFor(const std::string& url) {
     return c;
 }
 
-void releaseIdleConnections() {
-    auto& map = connections();
-    for (auto it = map.begin(); it != map.end();)
-        it = it->second.expired() ? map.erase(it) : std::next(it);
-}
-
 bool tableExists(Connection& c, const std::string& name) {
     ensureCatalog(c);
     return c.exec("SELECT 1 FROM vorlan_tables WHERE name = $1", {Param::text(name)}).rows() > 0;

@@ -46,8 +46,6 @@ struct OrderSpec {
 
 // The connection of this process to a database, shared by its tables.
 std::shared_ptr<Connection> connectionFor(const std::string& url);
-// Closes every shared connection that no table uses any more.
-void releaseIdleConnections();
 
 // Whether the database holds a table of that name.
 bool tableExists(Connection& c, const std::string& name);

@@ -50,8 +50,6 @@ void registerBaseClasses(Registry& reg) {
             throw ScriptException(czech("Index seznamu je mimo meze (") + std::to_string(i) + ")");
         return c->components()[static_cast<std::size_t>(i)].get();
     });
-
-    reg.registerEvent("TNotifyEvent", "procedure(Sender: TObject)");
 }
 
 } // namespace

@@ -353,14 +353,6 @@ void Registry::registerConst(std::string_view name, Value value) {
     consts_[std::string(name)] = std::move(value);
 }
 
-void Registry::registerEvent(std::string_view typeName, std::string_view declaration) {
-    if (events_.count(typeName)) return;
-    auto info = std::make_unique<EventInfo>();
-    info->typeName = std::string(typeName);
-    info->signature = Signature::parse(declaration);
-    events_.emplace(info->typeName, std::move(info));
-}
-
 void Registry::registerScriptRunner(std::string_view className, std::string_view extension,
                                     std::string_view description, RunnerFactory factory) {
     for (auto& r : runners_)
@@ -422,11 +414,6 @@ const VarInfo* Registry::findVar(std::string_view name) const {
 const Value* Registry::findConst(std::string_view name) const {
     auto it = consts_.find(name);
     return it == consts_.end() ? nullptr : &it->second;
-}
-
-const EventInfo* Registry::findEvent(std::string_view typeName) const {
-    auto it = events_.find(typeName);
-    return it == events_.end() ? nullptr : it->second.get();
 }
 
 const RunnerClassInfo* Registry::runnerForLanguage(std::string_view language) const {

@@ -1,6 +1,6 @@
 #pragma once
 // The process-wide registry of everything scripts may call: global procedures, classes with
-// their methods and properties, global variables, constants, event types and script runners.
+// their methods and properties, global variables, constants and script runners.
 // Units register once at start-up (registerXxx(Registry&) called from the application); nothing
 // is ever unregistered. Names are case-insensitive.
 
@@ -142,11 +142,6 @@ struct ClassInfo {
     PropertyInfo* defaultProperty = nullptr;
 };
 
-struct EventInfo {
-    std::string typeName; // "TNotifyEvent"
-    Signature signature;
-};
-
 using RunnerFactory = std::function<std::unique_ptr<ScriptRunner>(Scripter& scripter)>;
 
 struct RunnerClassInfo {
@@ -184,7 +179,6 @@ public:
     VarInfo& registerVar(std::string_view name, Value* address,
                          DeclaredType type = DeclaredType::Variant);
     void registerConst(std::string_view name, Value value);
-    void registerEvent(std::string_view typeName, std::string_view declaration);
     ClassInfo& registerClass(std::string_view name, std::string_view parentName = {},
                              ClassFactory factory = {});
     void registerScriptRunner(std::string_view className, std::string_view extension,
@@ -197,7 +191,6 @@ public:
     MemberRef findMember(std::string_view className, std::string_view name) const;
     const VarInfo* findVar(std::string_view name) const;
     const Value* findConst(std::string_view name) const;
-    const EventInfo* findEvent(std::string_view typeName) const;
     const RunnerClassInfo* runnerForLanguage(std::string_view language) const;
     const RunnerClassInfo* runnerForExtension(std::string_view extension) const;
     const std::vector<std::unique_ptr<RunnerClassInfo>>& runners() const { return runners_; }
@@ -237,7 +230,6 @@ private:
     std::vector<std::unique_ptr<PropertyInfo>> properties_;
     std::map<std::string, std::unique_ptr<VarInfo>, NoCaseLess> vars_;
     std::map<std::string, Value, NoCaseLess> consts_;
-    std::map<std::string, std::unique_ptr<EventInfo>, NoCaseLess> events_;
     std::vector<std::unique_ptr<RunnerClassInfo>> runners_;
     std::vector<MemberRef> memberIds_;
     std::map<const void*, DispId> memberIdIndex_;

@@ -1,6 +1,7 @@
 // The SYSUTILS unit: conversions, strings, Format, dates and times, files and folders, the
 // format settings and the exception classes, one binding a line. The routines behind the lines
 // live in the sysutils_*.cpp files by theme.
+#include "core/civil_date.h"
 #include "core/cp1250.h"
 #include "stdlib/stdlib.h"
 

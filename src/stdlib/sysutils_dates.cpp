@@ -1,5 +1,6 @@
 #include "stdlib/sysutils_dates.h"
 
+#include "core/civil_date.h"
 #include "core/cp1250.h"
 #include "stdlib/exceptions.h"
 #include "stdlib/format_settings.h"

@@ -3,7 +3,6 @@
 // fraction being the time of day. Texts follow the format settings (ShortDateFormat, month and
 // day names, separators); bad dates and texts raise EConvertError with the library's messages.
 
-#include "core/civil_date.h"
 #include "script/value.h"
 
 #include <cstdint>

@@ -2,6 +2,7 @@
 // errors of bad dates.
 #include "stdlib_calls.h"
 
+#include "core/civil_date.h"
 #include "core/cp1250.h"
 #include "stdlib/format_settings.h"
 #include "stdlib/sysutils_dates.h"

@@ -141,10 +141,6 @@ std::string missingFieldMessage(TSestavaTyp& report) {
     return {};
 }
 
-bool checkReportData(TSestavaTyp& report) {
-    return checkOne(report, nullptr);
-}
-
 void prepareFieldLists(TSestavaTyp& report, std::vector<std::string>& names,
                        std::vector<std::string>& labels) {
     RecordSource* records = recordsOf(report);

@@ -77,10 +77,6 @@ RecordSource* recordsOf(TSestavaTyp& report);
 // refuses such a template.
 std::string missingFieldMessage(TSestavaTyp& report);
 
-// Checks that the report and each of its detail reports can read records, asking the user to
-// open a closed table. Messages go through the UI services.
-bool checkReportData(TSestavaTyp& report);
-
 // The designer's and expression editor's lists: field names and their display labels, the
 // detail reports' fields after the report's own.
 void prepareFieldLists(TSestavaTyp& report, std::vector<std::string>& names,

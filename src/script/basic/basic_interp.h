@@ -175,7 +175,6 @@ private:
         const auto* here = static_cast<const char*>(__builtin_frame_address(0));
         if (stackBase_ && std::abs(stackBase_ - here) > kStackLimit) raise(28);
     }
-    Value callProcedureExprs(int index, Expr& e);
     void evalArgs(Expr& e, CallArgs& args);
     // ByRef arguments that were variables take what the callee left in the arguments.
     void writeBack(CallArgs& args);

@@ -144,10 +144,6 @@ std::size_t decodeBlock(std::string_view text, std::size_t at, std::string& out)
 
 } // namespace
 
-bool hasEncodedBlock(std::string_view text) {
-    return text.find(kStart) != std::string_view::npos;
-}
-
 std::string decodeScript(std::string_view text) {
     std::string out;
     out.reserve(text.size());

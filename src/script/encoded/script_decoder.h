@@ -25,9 +25,6 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Whether the text holds the start marker of an encoded block.
-bool hasEncodedBlock(std::string_view text);
-
 // The text with every encoded block replaced by its decoded characters. Throws DecodeError.
 std::string decodeScript(std::string_view text);
 

@@ -173,8 +173,6 @@ public:
     std::vector<std::string> usedUnits;
     // Prepares the machine for this program: the slots take their initial values.
     void load(std::vector<Value> initialSlots);
-    // The code as text, one word per line (for looking at what the compiler made).
-    std::string listing() const;
 
     // ---- running
     // Runs the main program (code index 0).

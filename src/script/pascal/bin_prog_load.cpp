@@ -229,19 +229,4 @@ void BinProg::load(std::vector<Value> initialSlots) {
     returned_.reserve(8);
 }
 
-std::string BinProg::listing() const {
-    std::string out;
-    for (std::size_t i = 0; i < code.size();) {
-        const Instruction& in = code[i];
-        out += std::to_string(i) + ": op " + std::to_string(in.op) + " a " + std::to_string(in.a) +
-               " b " + std::to_string(in.b) + "\n";
-        const std::size_t words = operationWords(in);
-        for (std::size_t w = 1; w < words && i + w < code.size(); ++w)
-            out += "      [" + std::to_string(code[i + w].a) + " " + std::to_string(code[i + w].b) +
-                   " " + std::to_string(code[i + w].op) + "]\n";
-        i += words;
-    }
-    return out;
-}
-
 } // namespace vorlan::script::pascal

@@ -156,8 +156,5 @@ std::string badOpcode() {
 std::string returnStackOverflow() {
     return czech("Příliš hluboké vnoření volání procedur (zásobník návratů má jen 1001 míst)");
 }
-std::string unhandledException() {
-    return czech("Neošetřená výjimka");
-}
 
 } // namespace vorlan::script::pascal::msg

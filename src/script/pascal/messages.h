@@ -53,6 +53,5 @@ std::string syntaxError(int line, int column, std::string_view message);
 // The machine's own run errors.
 std::string badOpcode();
 std::string returnStackOverflow();
-std::string unhandledException();
 
 } // namespace vorlan::script::pascal::msg

@@ -11,11 +11,6 @@ PlaceholderWindow::PlaceholderWindow(const QString& objectName, const QString& c
     resize(geometry.size());
 }
 
-PlaceholderWindow* createDatabasePlaceholder() {
-    return new PlaceholderWindow(QStringLiteral("DbfForm"), QStringLiteral("Databáze"),
-                                 QRect(200, 100, 600, 400));
-}
-
 PlaceholderWindow* createMemoPlaceholder() {
     return new PlaceholderWindow(QStringLiteral("DbfMemo"), QStringLiteral("DbfMemo"),
                                  QRect(420, 279, 375, 115));

@@ -14,8 +14,7 @@ public:
                       QWidget* parent = nullptr);
 };
 
-// The windows the runtime creates after the canvas, in the order it creates them.
-PlaceholderWindow* createDatabasePlaceholder();
+// The memo window the runtime creates after the canvas.
 PlaceholderWindow* createMemoPlaceholder();
 
 } // namespace vorlan::qt

@@ -117,10 +117,6 @@ const std::string& DbfWorkAreas::filter(int n) const {
     return area(n).filter;
 }
 
-const std::string& DbfWorkAreas::locateCondition(int n) const {
-    return area(n).locate;
-}
-
 void DbfWorkAreas::moveToEnd(data::TDataTable& t) {
     t.access().goBottom();
     t.access().skip(1);

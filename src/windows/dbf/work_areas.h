@@ -89,7 +89,6 @@ public:
     const std::string& reportName(int area) const;
     void setReportName(int area, std::string name);
     const std::string& filter(int area) const;
-    const std::string& locateCondition(int area) const;
 
     // Searching with the remembered condition; a failed search stands at end of file.
     std::uint32_t locate(std::string_view condition);

@@ -113,21 +113,6 @@ FontPage::FontPage(const report::ReportFont& font, QWidget* parent) : QWidget(pa
     updateSample();
 }
 
-QCheckBox* FontPage::styleBox(int bit) const {
-    switch (bit) {
-    case report::kFontBold:
-        return bold_;
-    case report::kFontItalic:
-        return italic_;
-    case report::kFontUnderline:
-        return underline_;
-    case report::kFontStrikeOut:
-        return strikeOut_;
-    default:
-        return nullptr;
-    }
-}
-
 report::ReportFont FontPage::font() const {
     report::ReportFont font;
     font.name = toEngine(name_->currentText().trimmed());

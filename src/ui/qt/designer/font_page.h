@@ -23,7 +23,6 @@ public:
     QComboBox* nameBox() const { return name_; }
     QSpinBox* sizeBox() const { return size_; }
     QComboBox* colourBox() const { return colour_; }
-    QCheckBox* styleBox(int bit) const;
 
 private:
     void updateSample();

@@ -62,7 +62,6 @@ protected:
 
 private:
     bool tabbed() const { return tabs_ != nullptr; }
-    QWidget* pageWidget(int index) const;
     std::vector<std::string> captions() const;
     // Pages takes new captions: existing pages are renamed, missing ones made, extra ones go.
     void setCaptions(const std::vector<std::string>& captions);
