@@ -176,7 +176,8 @@ TEST_F(FilesSystem, WholeFilesTravelAsExactBytesAndFailuresStopTheScript) {
     {
         // File permissions do not bind the super-user: as root, the check runs as nobody.
         const RunAsNobody nobody(root);
-        EXPECT_TRUE(fails("FileSize", {Value("T:\\ALL.BIN")}, vorlan::czech("Chyba vstupu a výstupu 5")));
+        EXPECT_TRUE(
+            fails("FileSize", {Value("T:\\ALL.BIN")}, vorlan::czech("Chyba vstupu a výstupu 5")));
     }
     vorlan::library::setFileOpenMode(0);
     EXPECT_EQ(lib.integer("FileSize", {Value("T:\\ALL.BIN")}), 5);
