@@ -270,8 +270,17 @@ private:
     void reloadIndexFile(const std::filesystem::path& path);
     // Whether another process changed the order's file since we read or wrote it.
     bool indexFileChanged(const Index& ix);
-    // An index file's bytes, read under its shared lock.
-    std::string readIndexFile(const std::filesystem::path& path);
+    // An index file's bytes, read under its shared lock; `deadWriter` tells whether a writer that
+    // died left key changes unwritten (cdx_writers.h).
+    std::string readIndexFile(const std::filesystem::path& path, bool* deadWriter = nullptr);
+    // Marks our pending key changes in every compound file before a record is written, and
+    // rebuilds files in which we find the mark of a writer that died.
+    void markPendingKeyChanges();
+    // Takes back our marks from files that have no key changes of ours left to write.
+    void releaseWriterSlots();
+    // Rebuilds the orders of a file from the records while no other process writes keys, and
+    // writes the file unless it is read-only.
+    void rebuildFromRecords(const std::vector<Index*>& orders, const std::filesystem::path& path);
     // The open handle of an index file (reopened when the file was replaced).
     File& indexHandle(const std::filesystem::path& path);
     // Writes the key changes of a compound file's tags into its pages in place; false when the
@@ -340,6 +349,7 @@ private:
     struct IndexHandle {
         File file;
         std::uint64_t inode = 0;
+        int writerSlot = -1; // our mark of pending key changes in a compound file (cdx_writers.h)
     };
     std::map<std::filesystem::path, IndexHandle> indexFiles_;
     int order_ = 0;
@@ -353,6 +363,7 @@ private:
 
     std::set<std::uint32_t> lockedRecords_;
     bool fileLocked_ = false;
+    bool savingIndexes_ = false; // inside saveIndexes, which holds the index lock byte
     bool exclusive_ = false;
     // The table failed its checks on open (its file ends before the records its header counts):
     // nothing is rebuilt from its records.
