@@ -245,6 +245,8 @@ std::unique_ptr<Table> Table::open(const std::filesystem::path& path, const Open
         const auto cdx = t->structuralIndexPath();
         if (std::filesystem::exists(cdx)) {
             t->openCdx(cdx, true);
+            // Others may have appended (records and then their keys) since the header was read.
+            t->refreshCount();
             t->repairStaleOrders();
         }
     }

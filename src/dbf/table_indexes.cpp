@@ -161,19 +161,23 @@ bool Table::othersHaveTable() const {
 void Table::repairStaleOrders() {
     // Every record has a key in an order without a FOR condition that is not unique, and no order
     // points past the last record. Fewer keys than records is what a writer leaves that stopped
-    // before it wrote the index; while others have the table open it may also be their keys not
-    // yet written, so only then is it no news.
+    // before it wrote the index, but only when nobody else has the table open: otherwise it is
+    // their appends whose keys are not written yet.
     std::vector<std::filesystem::path> files;
     std::vector<Index*> stale;
+    // Records only grow between packs (which replace the index file), so keys read before the
+    // count are judged against the count as it is now: others' appends are no damage.
+    refreshCount();
     for (auto& ix : indexes_) {
         const KeyList& keys = ix->keys();
         bool wrong = keys.size() > count_ || keys.maxRecord() > count_;
         bool shortfall = ix->forExpr().empty() && !ix->unique() && keys.size() < count_;
-        if (!wrong && !shortfall) continue;
+        // While others have the table open, missing keys are theirs not yet committed: a rebuild
+        // here would write our view over the keys they commit meanwhile.
+        if (!wrong && (!shortfall || othersHaveTable())) continue;
         stale.push_back(ix.get());
-        if (wrong || !othersHaveTable())
-            if (std::find(files.begin(), files.end(), ix->path()) == files.end())
-                files.push_back(ix->path());
+        if (std::find(files.begin(), files.end(), ix->path()) == files.end())
+            files.push_back(ix->path());
     }
     if (stale.empty()) return;
     if (damaged_) {
