@@ -256,9 +256,13 @@ private:
     void setEofState();
     bool visible() const;
     bool memoUsesBinaryPointer(int field) const;
+    // The memo's block, 0 for none; a damaged pointer (not a number, inside the memo file's
+    // header, past its end) gives 0 and a warning, once per table.
     std::uint32_t memoBlock(int field) const;
     void markDirty();
     void checkWritable() const;
+    // Keys are never made from the records of a table that failed its checks.
+    void checkIndexable() const;
     void updateIndexes();
     // Writes a complete table (header + the given records) to `target` through a temporary file.
     void rewrite(bool keepRecords);
@@ -289,6 +293,8 @@ private:
     void noteKeyChange(Index& ix, bool add, const std::string& key);
     bool changeCurrentKey(int order, bool add);
     bool othersHaveTable() const;
+    // Takes a lock range through its queue byte, within the lock time-out.
+    bool takeQueued(std::uint64_t queueByte, std::uint64_t offset, std::uint64_t len);
     void repairStaleOrders();
     bool sharedWriter() const { return !exclusive_ && !file_.readOnly(); }
     void saveCdx(const std::filesystem::path& path);
@@ -362,12 +368,16 @@ private:
     Expression locate_;
 
     std::set<std::uint32_t> lockedRecords_;
+    // Queue bytes of locks this table released since it last took them (see table_locks.cpp).
+    std::set<std::uint64_t> releasedLocks_;
     bool fileLocked_ = false;
     bool savingIndexes_ = false; // inside saveIndexes, which holds the index lock byte
     bool exclusive_ = false;
     // The table failed its checks on open (its file ends before the records its header counts):
     // nothing is rebuilt from its records.
     bool damaged_ = false;
+    std::string damage_; // what was wrong, for the warning
+    mutable bool memoDamageTold_ = false;
 };
 
 } // namespace vorlan::dbf

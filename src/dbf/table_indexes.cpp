@@ -48,6 +48,7 @@ void Table::updateIndexes() {
 
 Index& Table::createIndex(const std::filesystem::path& path, const std::string& keyExpr,
                           const IndexOptions& options) {
+    checkIndexable();
     flush();
     const std::string ext = upperCase(path.extension().string());
     if (ext == ".CDX") return createTag(path.stem().string(), keyExpr, options, path);
@@ -137,7 +138,14 @@ int Table::orderOf(std::string_view name) const {
     return 0;
 }
 
+void Table::checkIndexable() const {
+    if (damaged_)
+        throw DbfError(czech("tabulka je poškozená, index z ní nelze vytvořit: ") +
+                       displayName(path_));
+}
+
 void Table::reindex() {
+    checkIndexable();
     flush();
     for (auto& ix : indexes_)
         ix->rebuild();
@@ -800,6 +808,7 @@ bool Table::rebuildDamaged(const std::vector<Index*>& orders, const std::filesys
 
 Index& Table::createTag(const std::string& tag, const std::string& keyExpr,
                         const IndexOptions& options, std::filesystem::path cdxPath) {
+    checkIndexable();
     flush();
     const bool structural = cdxPath.empty();
     if (structural) cdxPath = structuralIndexPath();
