@@ -395,3 +395,33 @@ TEST(HeadlessRun, PrintJobsAreLoggedWithTitleAndDestination) {
         EXPECT_EQ(readFile(folder / file).rfind("%PDF", 0), 0u) << file;
     }
 }
+
+// A headless run makes its output windows only when the program needs them: what the program
+// sees of them must not depend on when that is. A drawing made before the graphics window
+// exists gets the size of the window's picture area, the console's text written before its
+// window exists is all there when it prints, and the database window's switches start from
+// the settings whether or not the window was made.
+TEST(HeadlessRun, OutputWindowsMadeLateBehaveAsIfMadeAtStart) {
+    TempDir dir;
+    const auto archive = pack(dir, "late", "MAIN.ZLM", R"(begin
+  Writeln('před oknem');
+  ImageLine(1, 1, 20, 20);
+  Writeln(ImageGetMaxX, ' ', ImageGetMaxY);
+  ConsoleForm(10, 10, 300, 200);
+  ConsoleShow;
+  ConsoleHide;
+  DbfShow;
+  DbfForm(5, 5, 400, 300);
+  DbfHide;
+  ImageShow;
+  ImageInit(50, 40);
+  Writeln(ImageGetMaxX, ' ', ImageGetMaxY);
+  ConsoleSave('OUT.TXT');
+end.
+)");
+    const ProcessResult r = runVorlan({archive.string()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "před oknem\n323 277\n50 40\n") << r.err;
+    EXPECT_EQ(readFile(dir / "OUT.TXT"), "p\xF8"
+                                         "ed oknem\r\n323 277\r\n50 40\r\n");
+}

@@ -5,6 +5,7 @@
 #include "app/vorlan/batch_report.h"
 #include "app/vorlan/command_line.h"
 #include "app/vorlan/design_template.h"
+#include "app/vorlan/headless_windows.h"
 #include "app/vorlan/program_check.h"
 #include "core/cp1250.h"
 #include "core/path_mapper.h"
@@ -282,24 +283,42 @@ int main(int argc, char** argv) {
     options.runProgram = runFromCycle;
     options.showWindows = !headless;
 
-    // The permanent windows, in the order programs expect them to exist.
-    qt::MainForm mainForm(options);
-    qt::ConsoleWindow consoleWindow(console);
-    qt::CanvasWindow canvasWindow(canvas, picture);
-    canvasWindow.applySettings(settings, !headless);
-    qt::DbfWindow database(dbfAreas);
-    database.applySettings(settings, !headless && !commandLine.browse);
+    // The permanent windows, in the order programs expect them to exist. A headless run has
+    // no main window and makes the output windows only when the program needs them.
+    std::optional<qt::MainForm> mainForm;
+    std::unique_ptr<qt::ConsoleWindow> consoleWindow;
+    std::unique_ptr<qt::CanvasWindow> canvasWindow;
+    std::unique_ptr<qt::DbfWindow> database;
+    std::optional<app::LazyConsoleView> lazyConsole;
+    std::optional<app::LazyCanvasView> lazyCanvas;
+    std::optional<app::LazyDbfView> lazyDatabase;
+    if (headless && !commandLine.browse) {
+        lazyConsole.emplace(console);
+        lazyCanvas.emplace(canvas, picture,
+                           [&settings](qt::CanvasWindow& w) { w.applySettings(settings, false); });
+        qt::applyShowDeletedSetting(dbfAreas, settings);
+        lazyDatabase.emplace(dbfAreas,
+                             [&settings](qt::DbfWindow& w) { w.applyPlacement(settings, false); });
+    } else {
+        mainForm.emplace(options);
+        consoleWindow = std::make_unique<qt::ConsoleWindow>(console);
+        canvasWindow = std::make_unique<qt::CanvasWindow>(canvas, picture);
+        canvasWindow->applySettings(settings, !headless);
+        database = std::make_unique<qt::DbfWindow>(dbfAreas);
+        database->applySettings(settings, !headless && !commandLine.browse);
+    }
     std::unique_ptr<QWidget> memo(qt::createMemoPlaceholder());
-    mainForm.setOutputWindows(&consoleWindow, &canvasWindow, &database);
+    if (mainForm)
+        mainForm->setOutputWindows(consoleWindow.get(), canvasWindow.get(), database.get());
 
     if (commandLine.browse) {
         // The window alone on one table; closing it ends the runtime.
-        const bool opened = database.browse(utf8ToCp1250(*commandLine.browse));
+        const bool opened = database->browse(utf8ToCp1250(*commandLine.browse));
         if (!opened) return headless ? app::kExitRunError : app::kExitOk;
         if (headless) return app::kExitOk;
         qt::installScreenshotFromEnvironment();
         application.setQuitOnLastWindowClosed(true);
-        database.show();
+        database->show();
         return application.exec();
     }
 
@@ -307,17 +326,23 @@ int main(int argc, char** argv) {
     if (!headless) qt::installScreenshotFromEnvironment();
     qt::guarded(
         [&] { fs::current_path(programExists ? programHost.parent_path() : executableFolder); });
-    if (programExists) qt::guarded([&] { mainForm.runFile(*options.argument); });
+    if (programExists)
+        qt::guarded([&] {
+            if (mainForm)
+                mainForm->runFile(*options.argument);
+            else
+                runFromCycle(*options.argument);
+        });
 
-    if (!headless && !mainForm.singleRun()) {
-        mainForm.show();
+    if (!headless && !mainForm->singleRun()) {
+        mainForm->show();
         status = application.exec();
     } else if (!headless && programExists && console.hasText()) {
         // A program of the command line ends the runtime with it, but what it wrote stays up
         // until the user has read it and closes the window.
-        consoleWindow.show();
-        consoleWindow.raise();
-        consoleWindow.activateWindow();
+        consoleWindow->show();
+        consoleWindow->raise();
+        consoleWindow->activateWindow();
         application.setQuitOnLastWindowClosed(true);
         status = application.exec();
     }

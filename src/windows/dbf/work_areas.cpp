@@ -15,8 +15,11 @@ std::shared_ptr<data::TDbfEnv> startUpEnvironment() {
 }
 
 DbfWorkAreas::DbfWorkAreas() : env_(startUpEnvironment()) {
-    for (Area& a : areas_)
+    for (Area& a : areas_) {
         a.table = std::make_unique<data::TDataTable>();
+        // The engine's network switch, on for every area from the start.
+        a.table->access().sysProp(1009, script::Value(1));
+    }
 }
 
 DbfWorkAreas::~DbfWorkAreas() = default;

@@ -87,9 +87,9 @@ DbfWindow::DbfWindow(windows::DbfWorkAreas& areas, QWidget* parent)
     for (int n = 1; n <= windows::DbfWorkAreas::kAreas; ++n) {
         links_[static_cast<std::size_t>(n - 1)] = std::make_unique<StatusLink>(*this, n);
         areas_.table(n).dataSource()->addLink(links_[static_cast<std::size_t>(n - 1)].get());
-        // The engine's network switch, on for every area from the start.
-        areas_.table(n).access().sysProp(1009, script::Value(1));
     }
+    // A window made after the program changed the switch shows it as it is.
+    popupDelete_->setChecked(areas_.showDeleted());
     areas_.setView(this);
     areaSelected(areas_.selected());
 }
@@ -244,12 +244,20 @@ void DbfWindow::build() {
             [this](int i) { indexChosen(i); });
 }
 
+void applyShowDeletedSetting(windows::DbfWorkAreas& areas, const SettingsStore& settings) {
+    areas.env().setDeleted(
+        settings.formSwitch(QStringLiteral("DbfForm"), QStringLiteral("Deleted"), false));
+}
+
 void DbfWindow::applySettings(const SettingsStore& settings, bool mayShow) {
+    applyShowDeletedSetting(areas_, settings);
+    popupDelete_->setChecked(areas_.showDeleted());
+    applyPlacement(settings, mayShow);
+}
+
+void DbfWindow::applyPlacement(const SettingsStore& settings, bool mayShow) {
     const QString name = QStringLiteral("DbfForm");
     settings.restorePlacement(*this, name);
-    const bool hideDeleted = settings.formSwitch(name, QStringLiteral("Deleted"), false);
-    areas_.env().setDeleted(hideDeleted);
-    popupDelete_->setChecked(!hideDeleted);
     if (mayShow && settings.formSwitch(name, QStringLiteral("Visible"), false)) show();
 }
 

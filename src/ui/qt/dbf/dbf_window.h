@@ -37,6 +37,8 @@ public:
 
     // Placement, visibility and the deleted-records switch from the settings store (only read).
     void applySettings(const SettingsStore& settings, bool mayShow);
+    // Placement and visibility alone, for a window made after the program has started.
+    void applyPlacement(const SettingsStore& settings, bool mayShow);
     // Read-only browsing of one table without a program: opens it into area 1; false (and the
     // user is told) when it cannot be opened.
     bool browse(const std::string& file);
@@ -131,5 +133,9 @@ private:
     bool filling_ = false;
     bool gridStale_ = false;
 };
+
+// The settings store's switch of deleted records, for the work areas whether the window exists
+// or not.
+void applyShowDeletedSetting(windows::DbfWorkAreas& areas, const SettingsStore& settings);
 
 } // namespace vorlan::qt

@@ -1,0 +1,118 @@
+#include "app/vorlan/headless_windows.h"
+
+#include "ui/qt/canvas/canvas_window.h"
+#include "ui/qt/console_window.h"
+#include "ui/qt/dbf/dbf_window.h"
+
+namespace vorlan::app {
+
+LazyConsoleView::LazyConsoleView(windows::Console& console) : console_(console) {
+    console_.attachView(this);
+}
+
+LazyConsoleView::~LazyConsoleView() {
+    if (console_.view() == this) console_.attachView(nullptr);
+}
+
+qt::ConsoleWindow& LazyConsoleView::window() const {
+    // The window attaches itself to the console in its constructor and gets the text so far.
+    if (!window_) window_ = std::make_unique<qt::ConsoleWindow>(console_);
+    return *window_;
+}
+
+void LazyConsoleView::showConsole() {
+    window().showConsole();
+}
+
+void LazyConsoleView::hideConsole() {
+    // A window never made was never shown: there is nothing to hide.
+    if (window_) window_->hideConsole();
+}
+
+bool LazyConsoleView::consoleVisible() const {
+    return window_ && window_->consoleVisible();
+}
+
+void LazyConsoleView::setConsoleGeometry(int left, int top, int width, int height) {
+    window().setConsoleGeometry(left, top, width, height);
+}
+
+std::string LazyConsoleView::consoleFontName() const {
+    return window().consoleFontName();
+}
+
+int LazyConsoleView::consoleFontSize() const {
+    return window().consoleFontSize();
+}
+
+LazyCanvasView::LazyCanvasView(windows::Canvas& canvas, qt::ImagePicture& picture,
+                               std::function<void(qt::CanvasWindow&)> prepare)
+    : canvas_(canvas), picture_(picture), prepare_(std::move(prepare)) {
+    canvas_.attachView(this);
+}
+
+LazyCanvasView::~LazyCanvasView() {
+    if (canvas_.view() == this) canvas_.attachView(nullptr);
+}
+
+qt::CanvasWindow& LazyCanvasView::window() const {
+    if (!window_) {
+        // The window attaches itself to the canvas in its constructor.
+        window_ = std::make_unique<qt::CanvasWindow>(canvas_, picture_);
+        if (prepare_) prepare_(*window_);
+    }
+    return *window_;
+}
+
+void LazyCanvasView::showCanvas() {
+    window().showCanvas();
+}
+
+void LazyCanvasView::hideCanvas() {
+    if (window_) window_->hideCanvas();
+}
+
+bool LazyCanvasView::canvasVisible() const {
+    return window_ && window_->canvasVisible();
+}
+
+void LazyCanvasView::setCanvasGeometry(int left, int top, int width, int height) {
+    window().setCanvasGeometry(left, top, width, height);
+}
+
+windows::CanvasSize LazyCanvasView::imageAreaSize() const {
+    return window().imageAreaSize();
+}
+
+LazyDbfView::LazyDbfView(windows::DbfWorkAreas& areas, std::function<void(qt::DbfWindow&)> prepare)
+    : areas_(areas), prepare_(std::move(prepare)) {
+    areas_.setView(this);
+}
+
+LazyDbfView::~LazyDbfView() {
+    // A window made later took the areas over and lets them go itself.
+    if (!window_) areas_.setView(nullptr);
+}
+
+qt::DbfWindow& LazyDbfView::window() {
+    if (!window_) {
+        // The window makes itself the areas' view in its constructor.
+        window_ = std::make_unique<qt::DbfWindow>(areas_);
+        if (prepare_) prepare_(*window_);
+    }
+    return *window_;
+}
+
+void LazyDbfView::showWindow() {
+    window().showWindow();
+}
+
+void LazyDbfView::hideWindow() {
+    if (window_) window_->hideWindow();
+}
+
+void LazyDbfView::placeWindow(int left, int top, int width, int height) {
+    window().placeWindow(left, top, width, height);
+}
+
+} // namespace vorlan::app

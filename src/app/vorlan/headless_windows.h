@@ -1,0 +1,106 @@
+#pragma once
+// The permanent output windows of a headless run. Nobody sees them there, and making them
+// costs more than most batch programs: the text and graphics windows are made only when the
+// program first asks something that only the window knows (its visibility, its placement, the
+// size of its picture, its font) and the database window when the program shows or places it. Until
+// then the models keep the text, the picture and the state, and a window made late takes them over
+// as if it had been there from the start.
+
+#include "windows/canvas/canvas.h"
+#include "windows/console/console.h"
+#include "windows/dbf/work_areas.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace vorlan::qt {
+class CanvasWindow;
+class ConsoleWindow;
+class DbfWindow;
+class ImagePicture;
+} // namespace vorlan::qt
+
+namespace vorlan::app {
+
+class LazyConsoleView : public windows::ConsoleView {
+public:
+    explicit LazyConsoleView(windows::Console& console);
+    ~LazyConsoleView() override;
+    LazyConsoleView(const LazyConsoleView&) = delete;
+    LazyConsoleView& operator=(const LazyConsoleView&) = delete;
+
+    bool windowMade() const { return window_ != nullptr; }
+
+    // The model holds the text; a window made later reads all of it when it attaches.
+    void textAppended(std::int32_t, std::string_view) override {}
+    void lineAdded() override {}
+    void cleared() override {}
+
+    void showConsole() override;
+    void hideConsole() override;
+    bool consoleVisible() const override;
+    void setConsoleGeometry(int left, int top, int width, int height) override;
+    std::string consoleFontName() const override;
+    int consoleFontSize() const override;
+
+private:
+    qt::ConsoleWindow& window() const;
+
+    windows::Console& console_;
+    mutable std::unique_ptr<qt::ConsoleWindow> window_;
+};
+
+class LazyCanvasView : public windows::CanvasView {
+public:
+    // `prepare` is given the window as soon as it is made (its stored placement).
+    LazyCanvasView(windows::Canvas& canvas, qt::ImagePicture& picture,
+                   std::function<void(qt::CanvasWindow&)> prepare);
+    ~LazyCanvasView() override;
+    LazyCanvasView(const LazyCanvasView&) = delete;
+    LazyCanvasView& operator=(const LazyCanvasView&) = delete;
+
+    bool windowMade() const { return window_ != nullptr; }
+
+    void showCanvas() override;
+    void hideCanvas() override;
+    bool canvasVisible() const override;
+    void setCanvasGeometry(int left, int top, int width, int height) override;
+    // A window that does not exist shows nothing: a window made later paints the picture.
+    void pictureChanged() override {}
+    void repaintCanvas() override {}
+    windows::CanvasSize imageAreaSize() const override;
+
+private:
+    qt::CanvasWindow& window() const;
+
+    windows::Canvas& canvas_;
+    qt::ImagePicture& picture_;
+    std::function<void(qt::CanvasWindow&)> prepare_;
+    mutable std::unique_ptr<qt::CanvasWindow> window_;
+};
+
+// The database window reads the work areas' whole state when it is made (selected area, open
+// table, orders, filter), so the notes about changes before then are not needed.
+class LazyDbfView : public windows::DbfAreaView {
+public:
+    LazyDbfView(windows::DbfWorkAreas& areas, std::function<void(qt::DbfWindow&)> prepare);
+    ~LazyDbfView() override;
+    LazyDbfView(const LazyDbfView&) = delete;
+    LazyDbfView& operator=(const LazyDbfView&) = delete;
+
+    bool windowMade() const { return window_ != nullptr; }
+
+    void showWindow() override;
+    void hideWindow() override;
+    void placeWindow(int left, int top, int width, int height) override;
+
+private:
+    qt::DbfWindow& window();
+
+    windows::DbfWorkAreas& areas_;
+    std::function<void(qt::DbfWindow&)> prepare_;
+    std::unique_ptr<qt::DbfWindow> window_;
+};
+
+} // namespace vorlan::app
