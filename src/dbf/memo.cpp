@@ -9,16 +9,28 @@ namespace vorlan::dbf {
 void MemoFile::open(const std::filesystem::path& path, MemoKind kind, bool readOnly) {
     file_.open(path, readOnly);
     kind_ = kind;
-    unsigned char hdr[8] = {};
-    if (file_.readAt(0, hdr, sizeof hdr) < sizeof hdr)
+    unsigned char hdr[22] = {};
+    if (file_.readAt(0, hdr, sizeof hdr) < 8)
         throw DbfError(czech("memosoubor je příliš krátký: ") + utf8ToCp1250(path.string()));
+    std::uint32_t size = 512;
+    bool sane = true;
     if (kind == MemoKind::Fpt) {
-        blockSize_ = getBe16(hdr + 6);
-        // Some writers leave the size field 0 for the classic 512; anything else must be sane.
-        if (blockSize_ == 0) blockSize_ = 512;
-    } else {
-        blockSize_ = 512;
+        // Some writers leave the size field 0 for the classic 512; sizes from 32 bytes up are
+        // what the format can be given.
+        size = getBe16(hdr + 6);
+        if (size == 0) size = 512;
+        sane = size >= kMinFptBlock;
+    } else if (hdr[16] != 0x03 && getLe16(hdr + 20) != 0) {
+        // The later layout keeps its block size, a multiple of 512; the classic one is 512.
+        size = getLe16(hdr + 20);
+        sane = size % 512 == 0;
     }
+    if (!sane) {
+        file_.close();
+        throw DbfError(czech("memosoubor má nepřípustnou velikost bloku ") + std::to_string(size) +
+                       ": " + utf8ToCp1250(path.string()));
+    }
+    blockSize_ = size;
 }
 
 void MemoFile::create(const std::filesystem::path& path, MemoKind kind, int blockSize) {
@@ -54,8 +66,8 @@ std::uint32_t MemoFile::nextFree() const {
     const std::uint64_t bySize = (file_.size() + blockSize_ - 1) / blockSize_;
     if (next < bySize)
         next = static_cast<std::uint32_t>(std::min<std::uint64_t>(bySize, UINT32_MAX));
-    if (next == 0) next = 1;
-    return next;
+    // Never inside the header, whatever a damaged header says.
+    return std::max(next, firstBlock());
 }
 
 void MemoFile::setNextFree(std::uint32_t block) {
@@ -65,6 +77,10 @@ void MemoFile::setNextFree(std::uint32_t block) {
     else
         putLe32(hdr, block);
     file_.writeAt(0, hdr, 4);
+}
+
+bool MemoFile::holds(std::uint32_t block) const {
+    return block >= firstBlock() && static_cast<std::uint64_t>(block) * blockSize_ < file_.size();
 }
 
 std::string MemoFile::read(std::uint32_t block) const {
@@ -154,9 +170,7 @@ std::uint32_t MemoFile::write(std::string_view data, std::uint32_t oldBlock, boo
     const std::uint32_t need =
         static_cast<std::uint32_t>((bytes.size() + blockSize_ - 1) / blockSize_);
     std::uint32_t block = 0;
-    const std::uint64_t size = file_.size();
-    if (oldBlock != 0 && static_cast<std::uint64_t>(oldBlock) * blockSize_ < size &&
-        blocksUsed(oldBlock) >= need) {
+    if (holds(oldBlock) && blocksUsed(oldBlock) >= need) {
         block = oldBlock;
     } else {
         block = nextFree();

@@ -9,6 +9,7 @@
 #include "dbf/progress.h"
 #include "dbf/settings.h"
 #include "dbf/table_internal.h"
+#include "dbf/warnings.h"
 #include "dbf/xbase_text.h"
 
 #include <algorithm>
@@ -28,6 +29,15 @@ namespace {
 constexpr std::size_t kCacheBytes = 64 * 1024;
 constexpr std::size_t kJumpBytes = 2 * 1024;
 constexpr int kMaxFields = 1024;
+// Bytes a sound header may hold behind its field descriptors: the terminator, the backlink of
+// the 0x30 family and one spare descriptor.
+constexpr std::uint64_t kMaxHeaderPadding = 1 + 263 + 32;
+
+// Field types this engine reads; the less common ones of the 0x30 family (null flags, variable
+// length, auto-increment, double, timestamp) are shown as their bytes.
+bool knownFieldType(char type) {
+    return std::string_view("CNFDLMGPIBTY0VQW+O@").find(type) != std::string_view::npos;
+}
 
 int fixedWidth(char type, TableFlavor flavor) {
     switch (type) {
@@ -218,6 +228,16 @@ std::unique_ptr<Table> Table::open(const std::filesystem::path& path, const Open
             throw DbfError(czech("tabulku používá jiný proces: ") + utf8ToCp1250(path.string()));
     }
     t->readHeader();
+    if (t->damaged_) {
+        // Its whole records can be read; nothing may be written into it.
+        warn(czech("Tabulka ") + displayName(path) + czech(" je poškozená (") + t->damage_ +
+             czech("); otevírá se jen pro čtení."));
+        if (!options.readOnly) {
+            t->file_.open(path, true);
+            t->exclusive_ = false;
+            t->file_.lockRange(kReaderLockByte, 1, 0, true);
+        }
+    }
     t->openMemo();
     t->alias_ = aliasFromPath(path);
     t->buf_.assign(static_cast<std::size_t>(t->recordSize_), ' ');
@@ -225,6 +245,8 @@ std::unique_ptr<Table> Table::open(const std::filesystem::path& path, const Open
         const auto cdx = t->structuralIndexPath();
         if (std::filesystem::exists(cdx)) {
             t->openCdx(cdx, true);
+            // Others may have appended (records and then their keys) since the header was read.
+            t->refreshCount();
             t->repairStaleOrders();
         }
     }
@@ -264,24 +286,31 @@ void Table::setAlias(std::string alias) {
 
 void Table::readHeader() {
     const std::uint64_t size = file_.size();
+    const std::string name = utf8ToCp1250(path_.string());
+    // A header that does not add up is refused: reading records through it would show shifted
+    // bytes as data, and anything written or indexed from them would spread the damage.
+    const auto refuse = [&](const std::string& why) {
+        throw DbfError(czech("tabulku ") + name + czech(" nelze otevřít, je poškozená: ") + why);
+    };
     unsigned char h[32];
-    if (size < 32)
-        throw DbfError(czech("není to tabulka (příliš krátký soubor): ") +
-                       utf8ToCp1250(path_.string()));
+    if (size < 32) throw DbfError(czech("není to tabulka (příliš krátký soubor): ") + name);
     file_.readExact(0, h, 32);
     version_ = h[0];
     headerSize_ = getLe16(h + 8);
     recordSize_ = getLe16(h + 10);
     tableFlags_ = h[28];
     codePage_ = h[29];
-    if (headerSize_ < 33 || recordSize_ < 1 || static_cast<std::uint64_t>(headerSize_) > size)
-        throw DbfError(czech("není to tabulka (chybná hlavička): ") + utf8ToCp1250(path_.string()));
+    if (headerSize_ < 33 || recordSize_ < 1)
+        throw DbfError(czech("není to tabulka (chybná hlavička): ") + name);
+    if (static_cast<std::uint64_t>(headerSize_) > size)
+        refuse(czech("délka hlavičky ") + std::to_string(headerSize_) +
+               czech(" je větší než celý soubor"));
     headerBytes_.resize(static_cast<std::size_t>(headerSize_));
     file_.readExact(0, headerBytes_.data(), headerBytes_.size());
     fields_.clear();
     int offset = 1;
-    for (std::size_t pos = 32; pos + 32 <= headerBytes_.size() && headerBytes_[pos] != 0x0D;
-         pos += 32) {
+    std::size_t pos = 32;
+    for (; pos + 32 <= headerBytes_.size() && headerBytes_[pos] != 0x0D; pos += 32) {
         const unsigned char* d = headerBytes_.data() + pos;
         FieldInfo f;
         std::size_t n = 0;
@@ -299,27 +328,44 @@ void Table::readHeader() {
             f.width += 256 * f.decimals;
             f.decimals = 0;
         }
+        if (!knownFieldType(f.type))
+            refuse(czech("položka ") + f.name + czech(" má neznámý typ (kód ") +
+                   std::to_string(d[11]) + ")");
         if (f.width == 0)
-            throw DbfError(czech("položka ") + f.name + czech(" nemá šířku v ") +
-                           utf8ToCp1250(path_.string()));
+            throw DbfError(czech("položka ") + f.name + czech(" nemá šířku v ") + name);
+        if (f.type == 'I' && f.width != 4)
+            refuse(czech("celočíselná položka ") + f.name + czech(" nemá šířku 4"));
         f.offset = offset;
         offset += f.width;
         fields_.push_back(std::move(f));
-        if (fields_.size() > kMaxFields)
-            throw DbfError(czech("příliš mnoho položek v ") + utf8ToCp1250(path_.string()));
+        if (fields_.size() > kMaxFields) throw DbfError(czech("příliš mnoho položek v ") + name);
     }
-    if (fields_.empty())
-        throw DbfError(czech("tabulka nemá žádné položky: ") + utf8ToCp1250(path_.string()));
+    if (fields_.empty()) throw DbfError(czech("tabulka nemá žádné položky: ") + name);
     if (offset > recordSize_)
-        throw DbfError(czech("položky se nevejdou do délky záznamu v ") +
-                       utf8ToCp1250(path_.string()));
+        throw DbfError(czech("položky se nevejdou do délky záznamu v ") + name);
+    if (offset != recordSize_)
+        refuse(czech("délka záznamu ") + std::to_string(recordSize_) +
+               czech(" neodpovídá položkám (") + std::to_string(offset) + ")");
     const std::uint32_t stated = getLe32(h + 4);
-    // A header that promises more records than the file holds (a crash during an append by
-    // another program) is believed only as far as the data goes.
-    const std::uint64_t fits =
-        (size - static_cast<std::uint64_t>(headerSize_)) / static_cast<std::uint64_t>(recordSize_);
+    const std::uint64_t data = size - static_cast<std::uint64_t>(headerSize_);
+    const std::uint64_t fits = data / static_cast<std::uint64_t>(recordSize_);
+    // Behind the descriptors come the terminator and, in the 0x30 family, 263 bytes of backlink;
+    // some programs leave a byte or a spare descriptor more. A header much longer than that is
+    // believed only when the file's size agrees with it to the byte.
+    const std::uint64_t padding = headerBytes_.size() - pos;
+    const std::uint64_t exact = static_cast<std::uint64_t>(stated) * recordSize_;
+    if (padding > kMaxHeaderPadding && data != exact && data != exact + 1)
+        refuse(czech("délka hlavičky ") + std::to_string(headerSize_) + czech(" neodpovídá ") +
+               std::to_string(fields_.size()) + czech(" položkám"));
+    // A header that promises more records than the file holds (the file was cut short, or a
+    // crash during an append by another program) is believed only as far as the data goes, and
+    // the table is opened read-only (see open()).
     count_ = static_cast<std::uint32_t>(std::min<std::uint64_t>(stated, fits));
-    if (stated > fits) damaged_ = true;
+    if (stated > fits) {
+        damaged_ = true;
+        damage_ = czech("záznamů podle hlavičky: ") + std::to_string(stated) +
+                  czech(", celých záznamů v souboru: ") + std::to_string(fits);
+    }
 }
 
 void Table::openMemo() {
@@ -450,6 +496,7 @@ void Table::recall() {
 
 void Table::flush() {
     if (!dirty_) return;
+    markPendingKeyChanges();
     const std::size_t rs = static_cast<std::size_t>(recordSize_);
     const std::uint64_t at =
         static_cast<std::uint64_t>(headerSize_) + static_cast<std::uint64_t>(recno_ - 1) * rs;
@@ -496,6 +543,7 @@ void Table::append() {
         appendKeys();
         return;
     }
+    markPendingKeyChanges();
     // The header byte serialises appends between processes.
     if (!file_.lockRange(kLockBase, 1, settings().lockTimeoutMs))
         throw DbfError(czech("tabulku nelze zamknout pro přidání záznamu: ") +

@@ -215,9 +215,10 @@ public:
     // Whether record `recno` passes the query: its mark, else the filter (true without one);
     // false outside the table. Moves the record pointer to evaluate the filter, and back.
     bool passesQuery(std::uint32_t recno);
-    // Searches for the condition from the top (backward: from the bottom), or from the record
-    // after (before) the current one when continuing with the last condition; answers the
-    // record number, or 0 standing at end of file (backward: at the beginning, bof set).
+    // Searches for the condition from the current record on (backward: towards the top), or
+    // from the record after (before) the current one when continuing with the last condition;
+    // a caller that wants the whole table goes to its top (bottom) first. Answers the record
+    // number, or 0 standing at end of file (backward: at the beginning, bof set).
     std::uint32_t locate(std::string_view condition, bool continuing, bool backward = false);
     XValue evaluate(std::string_view expr);
 
@@ -256,9 +257,13 @@ private:
     void setEofState();
     bool visible() const;
     bool memoUsesBinaryPointer(int field) const;
+    // The memo's block, 0 for none; a damaged pointer (not a number, inside the memo file's
+    // header, past its end) gives 0 and a warning, once per table.
     std::uint32_t memoBlock(int field) const;
     void markDirty();
     void checkWritable() const;
+    // Keys are never made from the records of a table that failed its checks.
+    void checkIndexable() const;
     void updateIndexes();
     // Writes a complete table (header + the given records) to `target` through a temporary file.
     void rewrite(bool keepRecords);
@@ -270,8 +275,17 @@ private:
     void reloadIndexFile(const std::filesystem::path& path);
     // Whether another process changed the order's file since we read or wrote it.
     bool indexFileChanged(const Index& ix);
-    // An index file's bytes, read under its shared lock.
-    std::string readIndexFile(const std::filesystem::path& path);
+    // An index file's bytes, read under its shared lock; `deadWriter` tells whether a writer that
+    // died left key changes unwritten (cdx_writers.h).
+    std::string readIndexFile(const std::filesystem::path& path, bool* deadWriter = nullptr);
+    // Marks our pending key changes in every compound file before a record is written, and
+    // rebuilds files in which we find the mark of a writer that died.
+    void markPendingKeyChanges();
+    // Takes back our marks from files that have no key changes of ours left to write.
+    void releaseWriterSlots();
+    // Rebuilds the orders of a file from the records while no other process writes keys, and
+    // writes the file unless it is read-only.
+    void rebuildFromRecords(const std::vector<Index*>& orders, const std::filesystem::path& path);
     // The open handle of an index file (reopened when the file was replaced).
     File& indexHandle(const std::filesystem::path& path);
     // Writes the key changes of a compound file's tags into its pages in place; false when the
@@ -280,6 +294,8 @@ private:
     void noteKeyChange(Index& ix, bool add, const std::string& key);
     bool changeCurrentKey(int order, bool add);
     bool othersHaveTable() const;
+    // Takes a lock range through its queue byte, within the lock time-out.
+    bool takeQueued(std::uint64_t queueByte, std::uint64_t offset, std::uint64_t len);
     void repairStaleOrders();
     bool sharedWriter() const { return !exclusive_ && !file_.readOnly(); }
     void saveCdx(const std::filesystem::path& path);
@@ -340,6 +356,7 @@ private:
     struct IndexHandle {
         File file;
         std::uint64_t inode = 0;
+        int writerSlot = -1; // our mark of pending key changes in a compound file (cdx_writers.h)
     };
     std::map<std::filesystem::path, IndexHandle> indexFiles_;
     int order_ = 0;
@@ -352,11 +369,16 @@ private:
     Expression locate_;
 
     std::set<std::uint32_t> lockedRecords_;
+    // Queue bytes of locks this table released since it last took them (see table_locks.cpp).
+    std::set<std::uint64_t> releasedLocks_;
     bool fileLocked_ = false;
+    bool savingIndexes_ = false; // inside saveIndexes, which holds the index lock byte
     bool exclusive_ = false;
     // The table failed its checks on open (its file ends before the records its header counts):
     // nothing is rebuilt from its records.
     bool damaged_ = false;
+    std::string damage_; // what was wrong, for the warning
+    mutable bool memoDamageTold_ = false;
 };
 
 } // namespace vorlan::dbf

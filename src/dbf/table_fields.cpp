@@ -5,6 +5,7 @@
 #include "core/cp1250.h"
 #include "dbf/settings.h"
 #include "dbf/table_internal.h"
+#include "dbf/warnings.h"
 #include "dbf/xbase_text.h"
 
 #include <algorithm>
@@ -31,10 +32,35 @@ bool Table::memoUsesBinaryPointer(int field) const {
 
 std::uint32_t Table::memoBlock(int field) const {
     const std::string_view r = raw(field);
-    if (memoUsesBinaryPointer(field))
-        return getLe32(reinterpret_cast<const unsigned char*>(r.data()));
-    const double v = parseNumber(r);
-    return v > 0 && v < 4294967295.0 ? static_cast<std::uint32_t>(v) : 0;
+    std::uint32_t block = 0;
+    bool readable = true;
+    if (memoUsesBinaryPointer(field)) {
+        // Some writers blank a new record's binary pointer with spaces: no memo either.
+        if (r != "    ") block = getLe32(reinterpret_cast<const unsigned char*>(r.data()));
+    } else {
+        // Blank is no memo; anything but digits is a damaged pointer.
+        const std::string_view digits = trimLeft(trimRight(r));
+        std::uint64_t value = 0;
+        for (const char c : digits) {
+            if (c < '0' || c > '9' || value > UINT32_MAX) {
+                readable = false;
+                break;
+            }
+            value = value * 10 + static_cast<std::uint64_t>(c - '0');
+        }
+        readable = readable && value <= UINT32_MAX;
+        block = readable ? static_cast<std::uint32_t>(value) : 0;
+    }
+    if (readable && (block == 0 || !memo_.isOpen() || memo_.holds(block))) return block;
+    // A pointer into the memo file's header or past its end reads as an empty memo and is never
+    // written through; the user hears of it once per table.
+    if (!memoDamageTold_) {
+        memoDamageTold_ = true;
+        warn(czech("Tabulka ") + displayName(path_) + czech(" odkazuje na memo mimo memosoubor ") +
+             displayName(memo_.path()) + czech(" (záznam ") + std::to_string(recordNumber()) +
+             czech(", položka ") + this->field(field).name + czech("); čte se jako prázdné."));
+    }
+    return 0;
 }
 
 std::string Table::getMemo(int field) const {

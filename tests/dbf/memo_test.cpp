@@ -1,4 +1,5 @@
 #include "dbf/table.h"
+#include "dbf/warnings.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -115,4 +116,93 @@ TEST(DbfMemo, LaterDbtBlockHeadersAndDamagedPointersAreHandled) {
     f.open(dir / "bad.fpt", MemoKind::Fpt, true);
     EXPECT_THROW(f.read(8), DbfError);
     EXPECT_THROW(f.read(1000), DbfError);
+}
+
+TEST(DbfMemo, PointersIntoTheHeaderOrPastTheEndReadEmptyAndAreNeverWrittenThrough) {
+    struct Case {
+        const char* what;
+        TableFlavor flavor;
+        std::string pointer; // the damaged field bytes
+    };
+    const std::vector<Case> cases{
+        {"pointer 1", TableFlavor::FoxPro, "1"},
+        {"pointer past the end", TableFlavor::FoxPro, "99999"},
+        {"negative pointer", TableFlavor::FoxPro, "-3"},
+        {"not a number", TableFlavor::FoxPro, "abc"},
+        {"binary pointer 7", TableFlavor::VisualFoxPro, std::string("\x07\0\0\0", 4)},
+        {"classic memo file, pointer past the end", TableFlavor::DBase3, "500"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        dbftest::TempDir dir;
+        const auto path = dir / "M.DBF";
+        {
+            auto t = Table::create(path, {{"NOTE", 'M'}, {"OTHER", 'M'}},
+                                   {.flavor = c.flavor, .memoBlockSize = 64});
+            for (int r = 1; r <= 3; ++r) {
+                t->append();
+                t->setMemo(0, "memo " + std::to_string(r));
+                t->setMemo(1, "other " + std::to_string(r));
+            }
+            t->goTo(2);
+            t->setRaw(0, c.pointer);
+            t->goTo(3);
+            t->setRaw(0, c.pointer);
+        }
+        const auto memoPath =
+            dir / (c.flavor == TableFlavor::DBase3 ? std::string("M.DBT") : std::string("M.FPT"));
+        const std::string before = dbftest::readAll(memoPath);
+        std::vector<std::string> warnings;
+        const auto previous =
+            setWarningListener([&](const std::string& t) { warnings.push_back(t); });
+        {
+            auto t = Table::open(path);
+            t->goTo(2);
+            EXPECT_EQ(t->getMemo(0), "");
+            EXPECT_EQ(t->memoLength(0), 0u);
+            EXPECT_EQ(t->getMemo(1), "other 2");
+            t->goTo(3);
+            EXPECT_EQ(t->getMemo(0), "");
+            EXPECT_EQ(warnings.size(), 1u); // once per table
+            t->goTo(2);
+            t->setMemo(0, std::string(300, 'x'));
+            t->goTo(1);
+            EXPECT_EQ(t->getMemo(0), "memo 1");
+            t->goTo(2);
+            EXPECT_EQ(t->getMemo(0), std::string(300, 'x'));
+        }
+        setWarningListener(previous);
+        // Only the next-free pointer of the header changed; the old memos are where they were.
+        const std::string after = dbftest::readAll(memoPath);
+        ASSERT_GT(after.size(), before.size());
+        EXPECT_EQ(after.substr(4, 508), before.substr(4, 508));
+        EXPECT_EQ(after.substr(0, before.size()).substr(512), before.substr(512));
+    }
+}
+
+TEST(DbfMemo, BlockSizesTheFormatsCannotHaveAreRefused) {
+    dbftest::TempDir dir;
+    {
+        auto t = Table::create(dir / "F.DBF", {{"NOTE", 'M'}}, {.memoBlockSize = 64});
+        t->append();
+        t->setMemo(0, "text");
+    }
+    std::string fpt = dbftest::readAll(dir / "F.FPT");
+    fpt[6] = 0;
+    fpt[7] = 1; // one-byte blocks would read the header as memo data
+    dbftest::writeAll(dir / "F.FPT", fpt);
+    EXPECT_THROW(Table::open(dir / "F.DBF"), DbfError);
+    EXPECT_EQ(dbftest::readAll(dir / "F.FPT"), fpt);
+
+    std::string dbt(1024, '\0');
+    dbt[0] = 2;
+    dbt[20] = 100; // the later layout's block size must be a multiple of 512
+    dbftest::writeAll(dir / "later.dbt", dbt);
+    MemoFile m;
+    EXPECT_THROW(m.open(dir / "later.dbt", MemoKind::Dbt, false), DbfError);
+    dbt[20] = 0;
+    dbt[21] = 4; // 1024
+    dbftest::writeAll(dir / "later.dbt", dbt);
+    m.open(dir / "later.dbt", MemoKind::Dbt, false);
+    EXPECT_EQ(m.blockSize(), 1024u);
 }
