@@ -52,6 +52,13 @@ TableEngine& engineFor(const std::filesystem::path& path) {
     throw EngineError("no table engine for " + path.string());
 }
 
+bool tableExists(const std::filesystem::path& path) {
+    TableEngine& engine = engineFor(path);
+    if (auto* directory = dynamic_cast<TableDirectory*>(&engine)) return directory->exists(path);
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec);
+}
+
 const EngineSettings& settings() {
     return currentSettings();
 }
