@@ -73,7 +73,8 @@ Index& Table::openIndex(const std::filesystem::path& path) {
         return *indexes_[static_cast<std::size_t>(orderOf(tag) - 1)];
     }
     if (ext == ".NSX" || ext == ".MDX")
-        throw DbfError("index type " + ext + " is not supported: " + path.string());
+        throw DbfError(czech("typ indexu ") + ext + czech(" není podporován: ") +
+                       displayName(path));
     auto ix = std::make_unique<Index>(*this, path, ext == ".IDX" ? IndexKind::Idx : IndexKind::Ntx);
     bool damaged = false;
     try {
@@ -231,7 +232,7 @@ public:
     IndexFileLock(File& f, bool shared) : f_(f) {
         if (!f_.lockRange(kIndexFileLock, 1, std::max(settings().lockTimeoutMs, 10000),
                           shared || f_.readOnly()))
-            throw DbfError("cannot lock the index file " + f_.path().string());
+            throw DbfError(czech("nelze zamknout indexový soubor ") + displayName(f_.path()));
     }
     ~IndexFileLock() { f_.unlockRange(kIndexFileLock, 1); }
     IndexFileLock(const IndexFileLock&) = delete;
@@ -256,7 +257,8 @@ std::string Table::readIndexFile(const std::filesystem::path& path) {
     File& f = indexHandle(path);
     IndexFileLock lock(f, true);
     const std::uint64_t size = f.size();
-    if (size > (std::uint64_t{1} << 32)) throw DbfError("index file too large: " + path.string());
+    if (size > (std::uint64_t{1} << 32))
+        throw DbfError(czech("indexový soubor je příliš velký: ") + displayName(path));
     std::string& bytes = detail::indexImage(this, path);
     bytes.assign(static_cast<std::size_t>(size), '\0');
     f.readExact(0, bytes.data(), bytes.size());
@@ -529,7 +531,7 @@ void Table::saveIndexes(bool onlyDirty) {
     // it is now, one at a time.
     const bool locking = sharedWriter();
     if (locking && !file_.lockRange(kIndexLockByte, 1, std::max(settings().lockTimeoutMs, 10000)))
-        throw DbfError("cannot lock the index files of " + path_.string());
+        throw DbfError(czech("nelze zamknout indexové soubory tabulky ") + displayName(path_));
     try {
         if (locking) refreshIndexes();
         std::vector<std::filesystem::path> compound;
@@ -632,9 +634,9 @@ Index* Table::openCdx(const std::filesystem::path& path, bool tolerant) {
     try {
         bytes = readIndexFile(path);
         tags = readCdxDirectory(bytes);
-        if (tags.empty()) throw DbfError("compound index has no tags");
+        if (tags.empty()) throw DbfError(czech("složený index nemá žádné značky"));
     } catch (const DbfError& e) {
-        if (!tolerant) throw DbfError(std::string(e.what()) + ": " + path.string());
+        if (!tolerant) throw DbfError(std::string(e.what()) + ": " + displayName(path));
         warn(czech("Index ") + displayName(path) +
              czech(" je poškozený a nelze z něj přečíst ani definice klíčů; tabulka se otevírá "
                    "bez něj."));
@@ -665,7 +667,7 @@ Index* Table::openCdx(const std::filesystem::path& path, bool tolerant) {
         }
     } catch (const DbfError& e) {
         indexes_.resize(first);
-        if (!tolerant) throw DbfError(std::string(e.what()) + ": " + path.string());
+        if (!tolerant) throw DbfError(std::string(e.what()) + ": " + displayName(path));
         warn(czech("Index ") + displayName(path) +
              czech(" má nečitelné definice klíčů; tabulka se otevírá bez něj."));
         return nullptr;
@@ -705,7 +707,7 @@ Index& Table::createTag(const std::string& tag, const std::string& keyExpr,
     const bool structural = cdxPath.empty();
     if (structural) cdxPath = structuralIndexPath();
     const std::string name = upperCase(std::string(trimLeft(trimRight(tag))).substr(0, 10));
-    if (name.empty()) throw DbfError("a tag needs a name");
+    if (name.empty()) throw DbfError(czech("značka indexu potřebuje jméno"));
     bool loaded = false;
     for (auto& ix : indexes_)
         if (ix->kind() == IndexKind::Cdx && ix->path() == cdxPath) loaded = true;
@@ -742,7 +744,7 @@ bool Table::seek(std::string_view key) {
 bool Table::seek(std::string_view key, bool softSeek) {
     flush();
     found_ = false;
-    if (order_ == 0) throw DbfError("no controlling index for a seek");
+    if (order_ == 0) throw DbfError(czech("hledání potřebuje řídicí index"));
     refreshIndexes();
     Index& ix = *indexes_[static_cast<std::size_t>(order_ - 1)];
     std::string k = ix.seekKeyFromText(key);
