@@ -232,7 +232,8 @@ public:
     IndexFileLock(File& f, bool shared) : f_(f) {
         if (!f_.lockRange(kIndexFileLock, 1, std::max(settings().lockTimeoutMs, 10000),
                           shared || f_.readOnly()))
-            throw DbfError(czech("nelze zamknout indexový soubor ") + displayName(f_.path()));
+            throw DbfError(czech("nelze zamknout indexový soubor ") +
+                           utf8ToCp1250(f_.path().string()));
     }
     ~IndexFileLock() { f_.unlockRange(kIndexFileLock, 1); }
     IndexFileLock(const IndexFileLock&) = delete;
