@@ -87,7 +87,7 @@ std::uint32_t readNumber(std::string_view text, std::size_t at, const std::strin
         bits = bits << 6 | static_cast<std::uint64_t>(d);
     }
     if (text.substr(at + 6, 2) != "==")
-        throw DecodeError(czech("Kódovaný skript: pole ") + what + czech(" nekončí ==");
+        throw DecodeError(czech("Kódovaný skript: pole ") + what + czech(" nekončí =="));
     // 36 bits: four bytes, the least significant first, then four padding bits.
     const auto v = static_cast<std::uint32_t>(bits >> 4);
     return (v >> 24) | ((v >> 8) & 0xFF00u) | ((v << 8) & 0xFF0000u) | (v << 24);
