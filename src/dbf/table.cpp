@@ -496,6 +496,7 @@ void Table::recall() {
 
 void Table::flush() {
     if (!dirty_) return;
+    markPendingKeyChanges();
     const std::size_t rs = static_cast<std::size_t>(recordSize_);
     const std::uint64_t at =
         static_cast<std::uint64_t>(headerSize_) + static_cast<std::uint64_t>(recno_ - 1) * rs;
@@ -542,6 +543,7 @@ void Table::append() {
         appendKeys();
         return;
     }
+    markPendingKeyChanges();
     // The header byte serialises appends between processes.
     if (!file_.lockRange(kLockBase, 1, settings().lockTimeoutMs))
         throw DbfError(czech("tabulku nelze zamknout pro přidání záznamu: ") +

@@ -215,9 +215,10 @@ public:
     // Whether record `recno` passes the query: its mark, else the filter (true without one);
     // false outside the table. Moves the record pointer to evaluate the filter, and back.
     bool passesQuery(std::uint32_t recno);
-    // Searches for the condition from the top (backward: from the bottom), or from the record
-    // after (before) the current one when continuing with the last condition; answers the
-    // record number, or 0 standing at end of file (backward: at the beginning, bof set).
+    // Searches for the condition from the current record on (backward: towards the top), or
+    // from the record after (before) the current one when continuing with the last condition;
+    // a caller that wants the whole table goes to its top (bottom) first. Answers the record
+    // number, or 0 standing at end of file (backward: at the beginning, bof set).
     std::uint32_t locate(std::string_view condition, bool continuing, bool backward = false);
     XValue evaluate(std::string_view expr);
 
@@ -274,8 +275,17 @@ private:
     void reloadIndexFile(const std::filesystem::path& path);
     // Whether another process changed the order's file since we read or wrote it.
     bool indexFileChanged(const Index& ix);
-    // An index file's bytes, read under its shared lock.
-    std::string readIndexFile(const std::filesystem::path& path);
+    // An index file's bytes, read under its shared lock; `deadWriter` tells whether a writer that
+    // died left key changes unwritten (cdx_writers.h).
+    std::string readIndexFile(const std::filesystem::path& path, bool* deadWriter = nullptr);
+    // Marks our pending key changes in every compound file before a record is written, and
+    // rebuilds files in which we find the mark of a writer that died.
+    void markPendingKeyChanges();
+    // Takes back our marks from files that have no key changes of ours left to write.
+    void releaseWriterSlots();
+    // Rebuilds the orders of a file from the records while no other process writes keys, and
+    // writes the file unless it is read-only.
+    void rebuildFromRecords(const std::vector<Index*>& orders, const std::filesystem::path& path);
     // The open handle of an index file (reopened when the file was replaced).
     File& indexHandle(const std::filesystem::path& path);
     // Writes the key changes of a compound file's tags into its pages in place; false when the
@@ -346,6 +356,7 @@ private:
     struct IndexHandle {
         File file;
         std::uint64_t inode = 0;
+        int writerSlot = -1; // our mark of pending key changes in a compound file (cdx_writers.h)
     };
     std::map<std::filesystem::path, IndexHandle> indexFiles_;
     int order_ = 0;
@@ -361,6 +372,7 @@ private:
     // Queue bytes of locks this table released since it last took them (see table_locks.cpp).
     std::set<std::uint64_t> releasedLocks_;
     bool fileLocked_ = false;
+    bool savingIndexes_ = false; // inside saveIndexes, which holds the index lock byte
     bool exclusive_ = false;
     // The table failed its checks on open (its file ends before the records its header counts):
     // nothing is rebuilt from its records.

@@ -6,6 +6,7 @@
 #include "core/cp1250.h"
 #include "dbf/cdx.h"
 #include "dbf/cdx_pages.h"
+#include "dbf/cdx_writers.h"
 #include "dbf/settings.h"
 #include "dbf/table_internal.h"
 #include "dbf/warnings.h"
@@ -213,7 +214,9 @@ File& Table::indexHandle(const std::filesystem::path& path) {
     if (it != indexFiles_.end() && it->second.inode == now.inode && it->second.file.isOpen())
         return it->second.file;
     IndexHandle& h = indexFiles_[path];
+    // Closing the old file also ends our locks on it, the writer slot's among them.
     h.file.close();
+    h.writerSlot = -1;
     try {
         h.file.open(path, file_.readOnly());
     } catch (const DbfError&) {
@@ -254,7 +257,7 @@ bool busyIn(std::string_view bytes) {
 
 } // namespace
 
-std::string Table::readIndexFile(const std::filesystem::path& path) {
+std::string Table::readIndexFile(const std::filesystem::path& path, bool* deadWriter) {
     File& f = indexHandle(path);
     IndexFileLock lock(f, true);
     const std::uint64_t size = f.size();
@@ -263,7 +266,70 @@ std::string Table::readIndexFile(const std::filesystem::path& path) {
     std::string& bytes = detail::indexImage(this, path);
     bytes.assign(static_cast<std::size_t>(size), '\0');
     f.readExact(0, bytes.data(), bytes.size());
+    if (deadWriter)
+        *deadWriter = bytes.size() >= 512 &&
+                      deadWriterIn(f,
+                                   reinterpret_cast<const unsigned char*>(bytes.data()) +
+                                       kCdxWriterBitsOffset,
+                                   indexFiles_[path].writerSlot);
     return bytes;
+}
+
+void Table::markPendingKeyChanges() {
+    if (file_.readOnly()) return;
+    std::vector<std::filesystem::path> leftovers;
+    for (auto& ix : indexes_) {
+        if (ix->kind() != IndexKind::Cdx) continue;
+        // Looked up without a stat: this runs before every record write.
+        if (auto known = indexFiles_.find(ix->path());
+            known != indexFiles_.end() && known->second.writerSlot >= 0)
+            continue;
+        File& f = indexHandle(ix->path());
+        IndexHandle& h = indexFiles_[ix->path()];
+        if (h.writerSlot >= 0 || f.readOnly()) continue;
+        WriterSlot claimed;
+        {
+            IndexFileLock lock(f, false);
+            claimed = claimWriterSlot(f);
+        }
+        // With every slot taken the change goes unmarked: a crash is then noticed only by the
+        // key count.
+        h.writerSlot = claimed.slot;
+        if (claimed.leftover &&
+            std::find(leftovers.begin(), leftovers.end(), ix->path()) == leftovers.end())
+            leftovers.push_back(ix->path());
+    }
+    for (const auto& path : leftovers) {
+        std::vector<Index*> mine;
+        for (auto& ix : indexes_)
+            if (ix->path() == path) mine.push_back(ix.get());
+        warn(czech("Index ") + displayName(path) +
+             czech(" nemá zapsané změny procesu, který skončil uprostřed práce; jeho klíče byly "
+                   "znovu vytvořeny z tabulky."));
+        rebuildFromRecords(mine, path);
+    }
+}
+
+void Table::rebuildFromRecords(const std::vector<Index*>& orders,
+                               const std::filesystem::path& path) {
+    // Others commit keys of their appends meanwhile: the records are counted and read, and the
+    // file written, while nobody else writes keys, so none of theirs is lost.
+    const bool locking = sharedWriter() && !savingIndexes_;
+    if (locking && !file_.lockRange(kIndexLockByte, 1, std::max(settings().lockTimeoutMs, 10000)))
+        throw DbfError(czech("nelze zamknout indexy tabulky ") + displayName(path_));
+    try {
+        refreshCount();
+        for (Index* ix : orders) {
+            ix->rebuild();
+            // A read-only open cannot write the file; it works with the rebuilt keys meanwhile.
+            if (file_.readOnly()) ix->dirty = false;
+        }
+        if (locking) saveIndexes(true);
+    } catch (...) {
+        if (locking) file_.unlockRange(kIndexLockByte, 1);
+        throw;
+    }
+    if (locking) file_.unlockRange(kIndexLockByte, 1);
 }
 
 namespace detail {
@@ -393,21 +459,29 @@ void Table::reloadIndexFile(const std::filesystem::path& path) {
         if (image && stampOf(path).inode == mine.front()->stamp.inode) {
             File& f = indexHandle(path);
             IndexFileLock lock(f, true);
-            if (refreshFromChangedPages(f, mine, *image)) {
+            unsigned char bits[3];
+            const bool dead = f.readAt(kCdxWriterBitsOffset, bits, 3) == 3 &&
+                              deadWriterIn(f, bits, indexFiles_[path].writerSlot);
+            if (!dead && refreshFromChangedPages(f, mine, *image)) {
                 iposValid_ = false;
                 refreshCount();
                 return;
             }
         }
-        const std::string bytes = readIndexFile(path);
+        bool deadWriter = false;
+        const std::string bytes = readIndexFile(path, &deadWriter);
         const FileStamp now = stampOf(path);
-        if (busyIn(bytes)) {
-            // Nobody changes pages while we hold the file's lock: a writer stopped half-way.
+        if (busyIn(bytes) || deadWriter) {
+            // Nobody changes pages or marks while we hold the file's lock: a writer stopped
+            // half-way through writing pages, or died before it wrote its key changes.
             warn(czech("Index ") + displayName(path) +
                  czech(" zůstal po přerušeném zápisu nedokončený; jeho klíče byly znovu vytvořeny "
                        "z tabulky."));
-            for (Index* ix : mine)
-                ix->rebuild();
+            for (Index* ix : mine) {
+                ix->stamp = now;
+                ix->counter = counterIn(bytes);
+            }
+            rebuildFromRecords(mine, path);
             iposValid_ = false;
             return;
         }
@@ -435,10 +509,14 @@ bool Table::indexFileChanged(const Index& ix) {
     if (ix.kind() != IndexKind::Cdx) return !(now == ix.stamp);
     // Compound files are changed in place: a new file (rewritten whole) or a new counter.
     if (now.inode != ix.stamp.inode || now.device != ix.stamp.device) return true;
-    unsigned char h[4];
+    unsigned char h[12];
     File& f = indexHandle(ix.path());
-    if (f.readAt(kCdxCounterOffset, h, 4) != 4) return true;
-    return getLe32(h) != ix.counter;
+    if (f.readAt(kCdxCounterOffset, h, sizeof h) != sizeof h) return true;
+    if (getLe32(h) != ix.counter) return true;
+    // A writer's mark with nobody holding it: a writer died with key changes unwritten. Read-only
+    // opens notice it when the file changes next, rather than rebuilding at every seek.
+    return sharedWriter() && deadWriterIn(f, h + (kCdxWriterBitsOffset - kCdxCounterOffset),
+                                          indexFiles_[ix.path()].writerSlot);
 }
 
 void Table::refreshIndexes() {
@@ -504,7 +582,13 @@ bool Table::saveCdxPages(const std::filesystem::path& path) {
     unsigned char next[4];
     putLe32(next, counter + 1);
     f.writeAt(kCdxCounterOffset, next, 4);
-    f.writeAt(kCdxBusyOffset, &idle, 1);
+    // Our key changes are in the file now: our writer mark goes with the busy byte.
+    unsigned char state[4] = {idle, h[kCdxWriterBitsOffset], h[kCdxWriterBitsOffset + 1],
+                              h[kCdxWriterBitsOffset + 2]};
+    IndexHandle& handle = indexFiles_[path];
+    releaseWriterSlot(f, handle.writerSlot, state + 1);
+    handle.writerSlot = -1;
+    f.writeAt(kCdxBusyOffset, state, sizeof state);
     // Our image follows our own changes, so that later changes by others are told apart from
     // ours.
     if (std::string* image = detail::findIndexImage(this, path)) {
@@ -527,12 +611,16 @@ void Table::saveIndexes(bool onlyDirty) {
     bool anyDirty = false;
     for (auto& ix : indexes_)
         anyDirty = anyDirty || !onlyDirty || ix->dirty;
-    if (!anyDirty) return;
+    if (!anyDirty) {
+        releaseWriterSlots();
+        return;
+    }
     // Several processes may change one index: each merges its own key changes into the file as
     // it is now, one at a time.
     const bool locking = sharedWriter();
     if (locking && !file_.lockRange(kIndexLockByte, 1, std::max(settings().lockTimeoutMs, 10000)))
         throw DbfError(czech("nelze zamknout indexové soubory tabulky ") + displayName(path_));
+    savingIndexes_ = locking;
     try {
         if (locking) refreshIndexes();
         std::vector<std::filesystem::path> compound;
@@ -547,10 +635,27 @@ void Table::saveIndexes(bool onlyDirty) {
         for (const auto& p : compound)
             if (!locking || !saveCdxPages(p)) saveCdx(p);
     } catch (...) {
+        savingIndexes_ = false;
         if (locking) file_.unlockRange(kIndexLockByte, 1);
         throw;
     }
+    savingIndexes_ = false;
     if (locking) file_.unlockRange(kIndexLockByte, 1);
+    releaseWriterSlots();
+}
+
+void Table::releaseWriterSlots() {
+    // Files whose keys we did not change since our mark: the mark goes, there is nothing pending.
+    for (auto& [path, h] : indexFiles_) {
+        if (h.writerSlot < 0 || !h.file.isOpen()) continue;
+        IndexFileLock lock(h.file, false);
+        unsigned char bits[3];
+        if (h.file.readAt(kCdxWriterBitsOffset, bits, sizeof bits) == sizeof bits) {
+            releaseWriterSlot(h.file, h.writerSlot, bits);
+            h.file.writeAt(kCdxWriterBitsOffset, bits, sizeof bits);
+        }
+        h.writerSlot = -1;
+    }
 }
 
 void Table::saveCdx(const std::filesystem::path& path) {
@@ -596,6 +701,12 @@ void Table::saveCdx(const std::filesystem::path& path) {
         if (ix->kind() == IndexKind::Cdx && ix->path() == path)
             counter = std::max(counter, ix->counter + 1);
     const auto written = writeCdxFile(path, tags, counter);
+    // The new file carries no writer marks; ours on the old one goes with it.
+    if (auto h = indexFiles_.find(path); h != indexFiles_.end()) {
+        unsigned char unused[3] = {0, 0, 0};
+        releaseWriterSlot(h->second.file, h->second.writerSlot, unused);
+        h->second.writerSlot = -1;
+    }
     detail::forgetIndexImages(this, &path);
     const FileStamp now = stampOf(path);
     for (auto& ix : indexes_)
@@ -632,8 +743,9 @@ std::string Table::displayName(const std::filesystem::path& path) {
 Index* Table::openCdx(const std::filesystem::path& path, bool tolerant) {
     std::string bytes;
     std::vector<CdxTagInfo> tags;
+    bool deadWriter = false;
     try {
-        bytes = readIndexFile(path);
+        bytes = readIndexFile(path, &deadWriter);
         tags = readCdxDirectory(bytes);
         if (tags.empty()) throw DbfError(czech("složený index nemá žádné značky"));
     } catch (const DbfError& e) {
@@ -660,8 +772,9 @@ Index* Table::openCdx(const std::filesystem::path& path, bool tolerant) {
             ix->stamp = stampOf(path);
             ix->cdxOffset = t.offset;
             ix->counter = counterIn(bytes);
-            // A writer stopped half-way through changing pages: no tag can be trusted.
-            if (busyIn(bytes) &&
+            // A writer stopped half-way through changing pages, or died with key changes it had
+            // not written: no tag can be trusted.
+            if ((busyIn(bytes) || deadWriter) &&
                 std::find(damaged.begin(), damaged.end(), ix.get()) == damaged.end())
                 damaged.push_back(ix.get());
             indexes_.push_back(std::move(ix));
@@ -691,13 +804,8 @@ bool Table::rebuildDamaged(const std::vector<Index*>& orders, const std::filesys
     }
     warn(czech("Index ") + displayName(path) +
          czech(" byl poškozený; jeho klíče byly znovu vytvořeny z tabulky."));
-    refreshCount();
-    for (Index* ix : orders) {
-        ix->rebuild();
-        // A read-only open cannot write the file; it works with the rebuilt keys meanwhile.
-        if (file_.readOnly()) ix->dirty = false;
-    }
-    if (!file_.readOnly()) saveIndexes(true);
+    rebuildFromRecords(orders, path);
+    if (!file_.readOnly() && !sharedWriter()) saveIndexes(true);
     return true;
 }
 

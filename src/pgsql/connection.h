@@ -57,7 +57,6 @@ public:
     bool boolean(int row, int col) const;
     // A bytea column in the server's hex output form, decoded.
     std::string bytes(int row, int col) const;
-    // Rows changed by an INSERT, UPDATE or DELETE.
 
 private:
     pg_result* r_ = nullptr;

@@ -25,8 +25,8 @@ void ensureCatalog(Connection& c) {
           "CREATE TABLE IF NOT EXISTS vorlan_orders (table_id int NOT NULL REFERENCES "
           "vorlan_tables(id) ON DELETE CASCADE, pos int NOT NULL, tag text NOT NULL, key_expr "
           "text NOT NULL, for_expr text NOT NULL DEFAULT '', is_unique boolean NOT NULL, "
-          "descending boolean NOT NULL, column_name text NOT NULL, PRIMARY KEY (table_id, "
-          "tag))");
+          "descending boolean NOT NULL, column_name text NOT NULL, file_name text NOT NULL "
+          "DEFAULT '', PRIMARY KEY (table_id, tag))");
     t.commit();
 }
 

@@ -140,8 +140,8 @@ void Table::loadCatalog() {
         fields_.push_back(info);
     }
     layOut();
-    const Result o = c.exec("SELECT tag, key_expr, for_expr, is_unique, descending, column_name "
-                            "FROM vorlan_orders WHERE table_id = $1 ORDER BY pos",
+    const Result o = c.exec("SELECT tag, key_expr, for_expr, is_unique, descending, column_name, "
+                            "file_name FROM vorlan_orders WHERE table_id = $1 ORDER BY pos",
                             {Param::integer(id_)});
     orders_.clear();
     for (int i = 0; i < o.rows(); ++i) {
@@ -152,6 +152,7 @@ void Table::loadCatalog() {
         ord.spec.unique = o.boolean(i, 3);
         ord.spec.descending = o.boolean(i, 4);
         ord.column = quoteIdent(o.text(i, 5));
+        ord.spec.file = utf8ToCp1250(o.text(i, 6));
         compileOrder(ord.spec, *this, ord.key, ord.cond, ord.keyLength);
         orders_.push_back(std::move(ord));
     }

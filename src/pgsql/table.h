@@ -42,6 +42,9 @@ struct OrderSpec {
     std::string forExpr{};
     bool unique = false;
     bool descending = false;
+    // The index file the order belongs to (its name, upper case, as programs open it); empty
+    // for the table's own compound file, whose orders open with the table.
+    std::string file{};
 };
 
 // The connection of this process to a database, shared by its tables.

@@ -333,13 +333,15 @@ void Table::createOrder(const OrderSpec& specIn) {
         Transaction t(*conn_);
         conn_->run("ALTER TABLE " + quoted_ + " ADD COLUMN " + ord.column + " bytea");
         conn_->exec("INSERT INTO vorlan_orders (table_id, pos, tag, key_expr, for_expr, "
-                    "is_unique, descending, column_name) VALUES ($1, (SELECT coalesce(max(pos), "
-                    "0) + 1 FROM vorlan_orders WHERE table_id = $1), $2, $3, $4, $5, $6, $7)",
+                    "is_unique, descending, column_name, file_name) VALUES ($1, (SELECT "
+                    "coalesce(max(pos), 0) + 1 FROM vorlan_orders WHERE table_id = $1), $2, $3, "
+                    "$4, $5, $6, $7, $8)",
                     {Param::integer(id_), Param::text(cp1250ToUtf8(spec.tag)),
                      Param::text(cp1250ToUtf8(spec.keyExpr)),
                      Param::text(cp1250ToUtf8(spec.forExpr)),
                      Param::text(spec.unique ? "true" : "false"),
-                     Param::text(spec.descending ? "true" : "false"), Param::text(column)});
+                     Param::text(spec.descending ? "true" : "false"), Param::text(column),
+                     Param::text(cp1250ToUtf8(upperCase(spec.file)))});
         // Keys of the records there are, computed here in batches.
         const int savedOrder = order_;
         order_ = 0;

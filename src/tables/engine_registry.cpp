@@ -53,6 +53,13 @@ TableEngine& engineFor(const std::filesystem::path& path) {
     throw EngineError(czech("žádný druh tabulek neumí otevřít ") + utf8ToCp1250(path.string()));
 }
 
+bool tableExists(const std::filesystem::path& path) {
+    TableEngine& engine = engineFor(path);
+    if (auto* directory = dynamic_cast<TableDirectory*>(&engine)) return directory->exists(path);
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec);
+}
+
 const EngineSettings& settings() {
     return currentSettings();
 }

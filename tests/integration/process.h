@@ -22,6 +22,10 @@ ProcessResult runVorlan(const std::vector<std::string>& args,
 // `vrltool ARGS...`; fails the test when it does not exit with 0.
 ProcessResult runVrltool(const std::vector<std::string>& args);
 
+// Packs the program of a folder (its modules, the one named MAIN first, and their forms) into
+// an archive.
+void packProgram(const std::filesystem::path& folder, const std::filesystem::path& archive);
+
 // A fresh folder for one test, removed afterwards.
 class TempDir {
 public:

@@ -13,6 +13,7 @@
 #include "data/script/data_table_registration.h"
 #include "library/files_system.h"
 #include "library/library.h"
+#include "pgsql/server_engine.h"
 #include "report/charmode/text_only_printer.h"
 #include "report/paint/report_printer.h"
 #include "report/rtf/rich_text_layout.h"
@@ -199,6 +200,8 @@ int main(int argc, char** argv) {
 
     qt::SettingsStore settings;
     settings.applyDrives(pathMapper());
+    // Folders the [Server] group maps keep their tables in a database.
+    pgsql::registerServerTables(fs::path(settings.settings().fileName().toStdString()));
     applyPorts(settings);
     setUi(std::make_unique<qt::QtUi>(headless, commandLine.printTo ? fs::path(*commandLine.printTo)
                                                                    : fs::path()));

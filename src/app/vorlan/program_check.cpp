@@ -1,7 +1,11 @@
 #include "app/vorlan/program_check.h"
 
+#include "app/vorlan/basic_check.h"
+#include "app/vorlan/member_check.h"
+
 #include "core/cp1250.h"
 #include "script/archive/program_archive.h"
+#include "script/basic/basic_parser.h"
 #include "script/comp_wrapper.h"
 #include "script/form_loader.h"
 #include "script/js/js_names.h"
@@ -200,7 +204,13 @@ public:
     void unknownName(std::string_view name, int line, int column) override {
         uses.push_back({std::string(name), line + 1, column + 1});
     }
+    void memberUse(std::string_view owner, bool ownerIsClass, std::string_view member, int line,
+                   int column) override {
+        members.push_back(
+            {{std::string(owner)}, ownerIsClass, std::string(member), line + 1, column + 1});
+    }
     std::vector<Use> uses;
+    std::vector<MemberUse> members;
 };
 
 struct ModuleCheck {
@@ -210,6 +220,8 @@ struct ModuleCheck {
     std::unique_ptr<script::Component> form;
     std::unique_ptr<script::Scripter> scripter;
     std::vector<NameRecorder::Use> unknown;
+    std::vector<MemberUse> members;
+    std::vector<NameAt> unchecked;
     std::vector<std::string> units;
     std::set<std::string> declared; // upper case
 };
@@ -334,6 +346,7 @@ private:
             NameRecorder recorder;
             compiled = runner->compileModule(m.lines);
             m.unknown = std::move(recorder.uses);
+            m.members = std::move(recorder.members);
         }
         if (!compiled) return;
         m.units = runner->usedUnits();
@@ -343,6 +356,7 @@ private:
             if (const auto* program = pascal->program())
                 for (const auto& g : program->globals)
                     m.declared.insert(upper(g.name));
+        if (m.dialect == Dialect::Basic && extensionOf(m.name) != ".VBE") scanBasic(m);
         if (m.dialect == Dialect::JavaScript) {
             std::string text;
             for (const auto& line : m.lines)
@@ -354,8 +368,27 @@ private:
             for (const auto& n : names.used)
                 if (!names.declared.count(n) && !own.count(n) && !isJavaScriptGlobal(n) &&
                     !known(m, n))
-                    jsUnchecked_[&m].insert(n);
+                    m.unchecked.push_back({n, 0, 0});
         }
+    }
+
+    void scanBasic(ModuleCheck& m) {
+        std::string text;
+        for (std::size_t i = 0; i < m.lines.size(); ++i)
+            text += (i ? "\n" : "") + m.lines[i];
+        std::unique_ptr<script::basic::Module> module;
+        try {
+            module = script::basic::parseModule(text);
+        } catch (const std::exception&) {
+            return; // the compilation has told it already
+        }
+        BasicModuleNames names =
+            scanBasicModule(*module, [&](std::string_view name) { return known(m, name); });
+        for (const NameAt& n : names.missing)
+            m.unknown.push_back({n.name, n.line, n.column});
+        m.unchecked = std::move(names.unchecked);
+        m.members = std::move(names.members);
+        m.declared.insert(names.declared.begin(), names.declared.end());
     }
 
     // Whether the runtime answers the name: the registry, the module's form and its components.
@@ -391,9 +424,20 @@ private:
         for (const auto& unit : m.units)
             if (!script::isStandardUnit(unit) && !isModuleName(unit))
                 add(FindingKind::Unit, m, 0, 0, unit);
-        if (auto it = jsUnchecked_.find(&m); it != jsUnchecked_.end())
-            for (const auto& n : it->second)
-                if (!declaredByAnotherModule(n)) add(FindingKind::Unchecked, m, 0, 0, n);
+        std::set<std::string> told;
+        for (const NameAt& n : m.unchecked)
+            if (told.insert(upper(n.name)).second && !declaredByAnotherModule(n.name))
+                add(FindingKind::Unchecked, m, n.line, n.column, n.name);
+        for (const MemberUse& use : m.members) {
+            const MemberVerdict verdict = members_.judge(use, m.form.get());
+            if (!verdict.checked || verdict.exists) continue;
+            std::string owner = use.ownerIsClass ? std::string() : use.path[0];
+            for (std::size_t i = 1; i < use.path.size(); ++i)
+                owner += "." + use.path[i];
+            add(FindingKind::Member, m, use.line, use.column,
+                owner.empty() ? use.member : owner + "." + use.member,
+                cp1250ToUtf8(verdict.className));
+        }
     }
 
     void reportFiles(const ModuleCheck& m) {
@@ -411,7 +455,7 @@ private:
 
     fs::path path_;
     std::vector<std::unique_ptr<ModuleCheck>> modules_;
-    std::map<const ModuleCheck*, std::set<std::string>> jsUnchecked_;
+    MemberJudge members_;
     std::optional<std::set<std::string>> beside_;
     CheckReport report_;
 };
@@ -422,6 +466,8 @@ const char* kindKey(FindingKind kind) {
         return "compile";
     case FindingKind::Name:
         return "name";
+    case FindingKind::Member:
+        return "member";
     case FindingKind::Unit:
         return "unit";
     case FindingKind::FormClass:
@@ -444,6 +490,11 @@ std::string czechText(const Finding& f) {
         return "chyba překladu: " + f.detail;
     case FindingKind::Name:
         return "běhový systém nezná název '" + f.name + "'";
+    case FindingKind::Member:
+        if (const auto dot = f.name.rfind('.'); dot != std::string::npos)
+            return "'" + f.name.substr(0, dot) + "' (" + f.detail +
+                   ") nemá vlastnost ani metodu '" + f.name.substr(dot + 1) + "'";
+        return "třída " + f.detail + " nemá vlastnost ani metodu '" + f.name + "'";
     case FindingKind::Unit:
         return "jednotka '" + f.name + "' není standardní ani modulem programu";
     case FindingKind::FormClass:
