@@ -2,8 +2,8 @@
 // A picture surface that writes down what it is asked to draw, one line of text per call, so
 // tests can check which drawing reached the picture with which pen, brush and geometry.
 
-#include "windows/canvas/canvas_rules.h"
-#include "windows/canvas/picture_surface.h"
+#include "window_models/canvas/canvas_rules.h"
+#include "window_models/canvas/picture_surface.h"
 
 #include <optional>
 #include <sstream>

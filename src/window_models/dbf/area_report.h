@@ -4,7 +4,7 @@
 
 #include "report/model.h"
 #include "report/run/record_source.h"
-#include "windows/dbf/work_areas.h"
+#include "window_models/dbf/work_areas.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,7 @@
-#include "windows/console/console_procs.h"
+#include "window_models/console/console_procs.h"
 
 #include "script/bind.h"
-#include "windows/console/console.h"
+#include "window_models/console/console.h"
 
 namespace vorlan::windows {
 

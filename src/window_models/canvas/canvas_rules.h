@@ -2,7 +2,7 @@
 // The arithmetic and naming rules of the canvas operations, kept apart so they can be checked
 // without pixels.
 
-#include "windows/canvas/canvas_types.h"
+#include "window_models/canvas/canvas_types.h"
 
 #include <optional>
 #include <string>

@@ -1,9 +1,9 @@
 #include "core/cp1250.h"
 #include "core/path_mapper.h"
 #include "script/registry.h"
-#include "windows/console/console.h"
-#include "windows/console/console_procs.h"
-#include "windows/recording_ui.h"
+#include "window_models/console/console.h"
+#include "window_models/console/console_procs.h"
+#include "window_models/recording_ui.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // for every dialect. They keep no state of their own; it all lives in the work areas.
 
 #include "script/registry.h"
-#include "windows/dbf/work_areas.h"
+#include "window_models/dbf/work_areas.h"
 
 #include <functional>
 #include <string>

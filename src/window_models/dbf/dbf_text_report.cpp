@@ -1,9 +1,9 @@
-#include "windows/dbf/dbf_text_report.h"
+#include "window_models/dbf/dbf_text_report.h"
 
 #include "report/charmode/character_output.h"
 #include "report/output/output_model.h"
 #include "report/run/report_run.h"
-#include "windows/dbf/area_report.h"
+#include "window_models/dbf/area_report.h"
 
 namespace vorlan::windows {
 

@@ -3,9 +3,9 @@
 // between script calls, the pen position, mouse drawing with a rubber band, loading, saving,
 // the clipboard and printing. The pixels live behind PictureSurface; the window is a view.
 
-#include "windows/canvas/canvas_rules.h"
-#include "windows/canvas/canvas_types.h"
-#include "windows/canvas/picture_surface.h"
+#include "window_models/canvas/canvas_rules.h"
+#include "window_models/canvas/canvas_types.h"
+#include "window_models/canvas/picture_surface.h"
 
 #include <string>
 

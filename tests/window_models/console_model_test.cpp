@@ -1,4 +1,4 @@
-#include "windows/console/console_model.h"
+#include "window_models/console/console_model.h"
 
 #include <gtest/gtest.h>
 

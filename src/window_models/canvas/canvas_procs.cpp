@@ -1,7 +1,7 @@
-#include "windows/canvas/canvas_procs.h"
+#include "window_models/canvas/canvas_procs.h"
 
 #include "script/bind.h"
-#include "windows/canvas/canvas.h"
+#include "window_models/canvas/canvas.h"
 
 namespace vorlan::windows {
 

@@ -1,5 +1,5 @@
 #include "core/cp1250.h"
-#include "windows/canvas/canvas_rules.h"
+#include "window_models/canvas/canvas_rules.h"
 
 #include <gtest/gtest.h>
 

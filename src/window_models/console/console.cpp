@@ -1,4 +1,4 @@
-#include "windows/console/console.h"
+#include "window_models/console/console.h"
 
 #include "core/cp1250.h"
 #include "core/path_mapper.h"

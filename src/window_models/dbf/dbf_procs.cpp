@@ -1,4 +1,4 @@
-#include "windows/dbf/dbf_procs.h"
+#include "window_models/dbf/dbf_procs.h"
 
 #include "core/cp1250.h"
 #include "core/text_measure.h"
@@ -6,7 +6,7 @@
 #include "data/script/file_names.h"
 #include "data/script/memo_lines.h"
 #include "script/bind.h"
-#include "windows/dbf/dbf_text_report.h"
+#include "window_models/dbf/dbf_text_report.h"
 
 #include <algorithm>
 #include <functional>

@@ -3,7 +3,7 @@
 // the current work area on the character raster and written as plain text, as a text-only
 // printer would have printed it.
 
-#include "windows/dbf/work_areas.h"
+#include "window_models/dbf/work_areas.h"
 
 #include <string>
 

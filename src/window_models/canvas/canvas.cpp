@@ -1,4 +1,4 @@
-#include "windows/canvas/canvas.h"
+#include "window_models/canvas/canvas.h"
 
 #include "core/cp1250.h"
 #include "core/path_mapper.h"

@@ -1,4 +1,4 @@
-#include "windows/dbf/area_report.h"
+#include "window_models/dbf/area_report.h"
 
 #include "data/script/file_names.h"
 

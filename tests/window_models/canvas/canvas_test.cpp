@@ -2,10 +2,10 @@
 // a recorder.
 #include "core/cp1250.h"
 #include "script/registry.h"
-#include "windows/canvas/canvas.h"
-#include "windows/canvas/canvas_procs.h"
-#include "windows/canvas/recording_surface.h"
-#include "windows/recording_ui.h"
+#include "window_models/canvas/canvas.h"
+#include "window_models/canvas/canvas_procs.h"
+#include "window_models/canvas/recording_surface.h"
+#include "window_models/recording_ui.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "windows/dbf/work_areas.h"
+#include "window_models/dbf/work_areas.h"
 
 #include "core/cp1250.h"
 #include "core/ui_services.h"

@@ -2,7 +2,7 @@
 // The one text console of the runtime: its lines, the window that shows them (when there is
 // one), saving and printing, and the echo of its text to standard output in headless runs.
 
-#include "windows/console/console_model.h"
+#include "window_models/console/console_model.h"
 
 #include <ostream>
 #include <string>

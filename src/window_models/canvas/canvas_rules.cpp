@@ -1,4 +1,4 @@
-#include "windows/canvas/canvas_rules.h"
+#include "window_models/canvas/canvas_rules.h"
 
 #include "core/cp1250.h"
 

@@ -3,7 +3,7 @@
 // state and the rules of the script operations; the window toolkit does the rasterising behind
 // this interface (and tests substitute a recorder).
 
-#include "windows/canvas/canvas_types.h"
+#include "window_models/canvas/canvas_types.h"
 
 #include <filesystem>
 #include <memory>
