@@ -86,6 +86,38 @@ bool CdxChangeLog::since(std::uint32_t known, std::vector<Item>& out) const {
     return true;
 }
 
+bool cdxLeafPages(std::string_view bytes, std::uint32_t tagOffset, int keyLength,
+                  std::vector<std::uint32_t>& out) {
+    out.clear();
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t size = bytes.size();
+    std::vector<bool> seen(size / 512 + 1, false);
+    const auto usable = [&](std::uint32_t off) {
+        if (off % 512 != 0 || static_cast<std::size_t>(off) + 512 > size || seen[off / 512])
+            return false;
+        seen[off / 512] = true;
+        return true;
+    };
+    if (static_cast<std::size_t>(tagOffset) + 512 > size || keyLength < 1 ||
+        12 + static_cast<std::size_t>(keyLength) + 8 > 512)
+        return false;
+    std::uint32_t off = getLe32(data + tagOffset);
+    if (!usable(off)) return false;
+    // Down the left edge to the first leaf, then along the chain of right siblings.
+    for (int depth = 0; !(getLe16(data + off) & 2); ++depth) {
+        if (depth > 64 || getLe16(data + off + 2) == 0) return false;
+        off = getBe32(data + off + 12 + keyLength + 4);
+        if (!usable(off)) return false;
+    }
+    for (;;) {
+        out.push_back(off);
+        const std::uint32_t next = getLe32(data + off + 8);
+        if (next == 0xFFFFFFFFu) return true;
+        if (!usable(next) || !(getLe16(data + next) & 2)) return false;
+        off = next;
+    }
+}
+
 bool decodeCdxLeaf(const unsigned char* p, int keyLen, char pad,
                    std::vector<std::pair<std::string, std::uint32_t>>& out) {
     if (!(getLe16(p) & 2)) return false;

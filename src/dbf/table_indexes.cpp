@@ -13,6 +13,7 @@
 #include "dbf/xbase_text.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <mutex>
 
@@ -369,9 +370,34 @@ void forgetIndexImages(const Table* table, const std::filesystem::path* path) {
 
 namespace {
 
+// The pages of the file as it is now (`whole`) that differ from our image of it, as items of the
+// tags whose leaves they are; false when the file cannot be compared so. For a log that no longer
+// reaches back to us: comparing bytes is far cheaper than decoding every key again, and it is
+// sound because writers keeping the log never move a page from one tag to another.
+bool changedPagesByComparing(File& f, const std::vector<Index*>& mine, const std::string& img,
+                             std::string& whole, std::vector<CdxChangeLog::Item>& items) {
+    const std::uint64_t size = f.size();
+    if (size > (std::uint64_t{1} << 32) || size < 512) return false;
+    whole.assign(static_cast<std::size_t>(size), '\0');
+    f.readExact(0, whole.data(), whole.size());
+    std::vector<std::uint32_t> changed;
+    for (std::size_t p = 512; p + 512 <= whole.size(); p += 512)
+        if (p + 512 > img.size() || std::memcmp(img.data() + p, whole.data() + p, 512) != 0)
+            changed.push_back(static_cast<std::uint32_t>(p));
+    std::vector<std::uint32_t> leaves;
+    for (Index* ix : mine) {
+        if (!cdxLeafPages(whole, ix->cdxOffset, ix->keyLength(), leaves)) return false;
+        for (const auto page : leaves)
+            if (std::binary_search(changed.begin(), changed.end(), page))
+                items.push_back({0, page, ix->cdxOffset});
+    }
+    return true;
+}
+
 // Brings the tags of a compound file from the counter they know up to the file's, from just the
-// pages other writers changed (listed in the file's change log); false when the file must be read
-// whole. Runs under the file's shared lock.
+// pages other writers changed (listed in the file's change log, or else found by comparing the
+// file with our image of it); false when the file must be read whole. Runs under the file's
+// shared lock.
 bool refreshFromChangedPages(File& f, const std::vector<Index*>& mine, std::string& img) {
     const std::uint32_t known = mine.front()->counter;
     for (Index* ix : mine)
@@ -382,7 +408,13 @@ bool refreshFromChangedPages(File& f, const std::vector<Index*>& mine, std::stri
     const std::uint32_t counter = getLe32(h + kCdxCounterOffset);
     const CdxChangeLog log = CdxChangeLog::read(h);
     std::vector<CdxChangeLog::Item> items;
-    if (log.counter != counter || !log.since(known, items)) return false;
+    // A log that disagrees with the counter: a program that does not keep it changed the file.
+    if (log.counter != counter) return false;
+    std::string whole;
+    if (!log.since(known, items)) {
+        items.clear();
+        if (!changedPagesByComparing(f, mine, img, whole, items)) return false;
+    }
     std::sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
         return a.tag != b.tag ? a.tag < b.tag : a.page < b.page;
     });
@@ -397,6 +429,10 @@ bool refreshFromChangedPages(File& f, const std::vector<Index*>& mine, std::stri
     std::vector<std::string> fresh;
     for (const auto& item : items) {
         if (item.page % 512 != 0 || item.page + 512u > size) return false;
+        if (!whole.empty()) {
+            fresh.push_back(whole.substr(item.page, 512));
+            continue;
+        }
         std::string page(512, '\0');
         f.readExact(item.page, page.data(), page.size());
         fresh.push_back(std::move(page));
@@ -433,10 +469,14 @@ bool refreshFromChangedPages(File& f, const std::vector<Index*>& mine, std::stri
         // Our own changes not yet written stay on top of what the others wrote.
         ix->replayJournal();
     }
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        const std::uint32_t page = items[i].page;
-        if (img.size() < page + 512u) img.resize(page + 512u, '\0');
-        img.replace(page, 512, fresh[i]);
+    if (!whole.empty()) {
+        img = std::move(whole);
+    } else {
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            const std::uint32_t page = items[i].page;
+            if (img.size() < page + 512u) img.resize(page + 512u, '\0');
+            img.replace(page, 512, fresh[i]);
+        }
     }
     img.replace(0, 512, reinterpret_cast<const char*>(h), 512);
     for (Index* ix : mine)
