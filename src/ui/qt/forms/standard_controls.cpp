@@ -581,6 +581,14 @@ const FormClass kClasses[] = {
     {"TMemo", "TCustomMemo", create<Memo>, {185, 89}},
     {"TCustomPanel", "TWinControl"},
     {"TPanel", "TCustomPanel", create<Panel>, {185, 41}},
+    // A tool bar is a row of tool buttons: a panel holding speed buttons; the images of an
+    // image list are not drawn on them.
+    {"TToolBar", "TWinControl", create<Panel>, {150, 29}},
+    {"TToolButton", "TGraphicControl", create<Button>, {23, 22}},
+    // Nothing plays sound or video here: the player and the animation are framed placeholders
+    // whose commands do nothing.
+    {"TMediaPlayer", "TWinControl", create<Panel>, {253, 30}},
+    {"TAnimate", "TWinControl", create<Panel>, {100, 80}},
     {"TBevel", "TGraphicControl", create<Panel>, {50, 50}},
     {"TCustomGroupBox", "TWinControl"},
     {"TGroupBox", "TCustomGroupBox", create<GroupBox>, kBox},
