@@ -5,6 +5,7 @@
 // deletions stay in the chain and take keys again later.
 
 #include "dbf/cdx_pages.h"
+#include "core/cp1250.h"
 
 #include <algorithm>
 #include <cstring>
@@ -164,7 +165,7 @@ int CdxPageEditor::compare(const Entry& a, std::string_view key, std::uint32_t r
 
 CdxPageEditor::Node CdxPageEditor::readNode(std::uint32_t offset) {
     if (offset % kNode != 0 || offset == kNone || offset + kNode > end_)
-        throw DbfError("index node out of range");
+        throw DbfError(czech("uzel indexu leží mimo soubor"));
     unsigned char p[kNode];
     file_.readExact(offset, p, kNode);
     Node n;
@@ -175,7 +176,7 @@ CdxPageEditor::Node CdxPageEditor::readNode(std::uint32_t offset) {
     const std::size_t count = getLe16(p + 2);
     const auto len = static_cast<std::size_t>(keyLen_);
     if (!n.leaf()) {
-        if (12 + count * (len + 8) > kNode) throw DbfError("index node layout");
+        if (12 + count * (len + 8) > kNode) throw DbfError(czech("chybné uspořádání uzlu indexu"));
         for (std::size_t i = 0; i < count; ++i) {
             const unsigned char* e = p + 12 + i * (len + 8);
             n.entries.push_back({std::string(reinterpret_cast<const char*>(e), len),
@@ -188,7 +189,7 @@ CdxPageEditor::Node CdxPageEditor::readNode(std::uint32_t offset) {
     const int recBits = p[20], dupBits = p[21];
     const std::size_t bytesPer = p[23];
     if (bytesPer < 1 || bytesPer > 8 || recBits + dupBits >= 64 || 24 + count * bytesPer > kNode)
-        throw DbfError("index node layout");
+        throw DbfError(czech("chybné uspořádání uzlu indexu"));
     std::string prev(len, pad_);
     std::size_t keyEnd = kNode;
     for (std::size_t i = 0; i < count; ++i) {
@@ -200,7 +201,7 @@ CdxPageEditor::Node CdxPageEditor::readNode(std::uint32_t offset) {
         const int stored = keyLen_ - dup - trail;
         if (stored < 0 || static_cast<std::size_t>(stored) > keyEnd ||
             keyEnd - static_cast<std::size_t>(stored) < 24 + count * bytesPer)
-            throw DbfError("index node layout");
+            throw DbfError(czech("chybné uspořádání uzlu indexu"));
         keyEnd -= static_cast<std::size_t>(stored);
         std::memcpy(prev.data() + dup, p + keyEnd, static_cast<std::size_t>(stored));
         std::fill(prev.begin() + dup + stored, prev.end(), pad_);
@@ -271,13 +272,13 @@ bool CdxPageEditor::encode(const Node& n, unsigned char* p) const {
 
 void CdxPageEditor::writeNode(const Node& n) {
     unsigned char p[kNode];
-    if (!encode(n, p)) throw DbfError("index node overflow");
+    if (!encode(n, p)) throw DbfError(czech("uzel indexu přetekl"));
     file_.writeAt(n.offset, p, kNode);
     touched_.push_back(n.offset);
 }
 
 std::uint32_t CdxPageEditor::allocate() {
-    if (end_ + kNode > 0xFFFFFE00u) throw DbfError("index file too large");
+    if (end_ + kNode > 0xFFFFFE00u) throw DbfError(czech("indexový soubor je příliš velký"));
     const auto at = static_cast<std::uint32_t>(end_);
     end_ += kNode;
     return at;
@@ -304,13 +305,13 @@ CdxPageEditor::descend(std::string_view key, std::uint32_t rec, Node& leaf) {
     std::uint32_t off = getLe32(h);
     std::vector<std::pair<Node, std::size_t>> path;
     for (int depth = 0;; ++depth) {
-        if (depth > kMaxDepth) throw DbfError("index tree too deep");
+        if (depth > kMaxDepth) throw DbfError(czech("strom indexu je příliš hluboký"));
         Node n = readNode(off);
         if (n.leaf()) {
             leaf = std::move(n);
             return path;
         }
-        if (n.entries.empty()) throw DbfError("empty interior index node");
+        if (n.entries.empty()) throw DbfError(czech("prázdný vnitřní uzel indexu"));
         std::size_t i = 0;
         while (i + 1 < n.entries.size() && compare(n.entries[i], key, rec) < 0)
             ++i;
@@ -391,7 +392,7 @@ void CdxPageEditor::erase(std::string_view key, std::uint32_t rec) {
     descend(key, rec, leaf);
     auto at = std::find_if(leaf.entries.begin(), leaf.entries.end(),
                            [&](const Entry& e) { return compare(e, key, rec) == 0; });
-    if (at == leaf.entries.end()) throw DbfError("index key not where it belongs");
+    if (at == leaf.entries.end()) throw DbfError(czech("klíč indexu není na svém místě"));
     leaf.entries.erase(at);
     writeNode(leaf);
 }

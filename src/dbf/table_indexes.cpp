@@ -75,7 +75,8 @@ Index& Table::openIndex(const std::filesystem::path& path) {
         return *indexes_[static_cast<std::size_t>(orderOf(tag) - 1)];
     }
     if (ext == ".NSX" || ext == ".MDX")
-        throw DbfError("index type " + ext + " is not supported: " + path.string());
+        throw DbfError(czech("typ indexu ") + ext + czech(" není podporován: ") +
+                       displayName(path));
     auto ix = std::make_unique<Index>(*this, path, ext == ".IDX" ? IndexKind::Idx : IndexKind::Ntx);
     bool damaged = false;
     try {
@@ -235,7 +236,8 @@ public:
     IndexFileLock(File& f, bool shared) : f_(f) {
         if (!f_.lockRange(kIndexFileLock, 1, std::max(settings().lockTimeoutMs, 10000),
                           shared || f_.readOnly()))
-            throw DbfError("cannot lock the index file " + f_.path().string());
+            throw DbfError(czech("nelze zamknout indexový soubor ") +
+                           utf8ToCp1250(f_.path().string()));
     }
     ~IndexFileLock() { f_.unlockRange(kIndexFileLock, 1); }
     IndexFileLock(const IndexFileLock&) = delete;
@@ -260,7 +262,8 @@ std::string Table::readIndexFile(const std::filesystem::path& path, bool* deadWr
     File& f = indexHandle(path);
     IndexFileLock lock(f, true);
     const std::uint64_t size = f.size();
-    if (size > (std::uint64_t{1} << 32)) throw DbfError("index file too large: " + path.string());
+    if (size > (std::uint64_t{1} << 32))
+        throw DbfError(czech("indexový soubor je příliš velký: ") + displayName(path));
     std::string& bytes = detail::indexImage(this, path);
     bytes.assign(static_cast<std::size_t>(size), '\0');
     f.readExact(0, bytes.data(), bytes.size());
@@ -656,7 +659,7 @@ void Table::saveIndexes(bool onlyDirty) {
     // it is now, one at a time.
     const bool locking = sharedWriter();
     if (locking && !file_.lockRange(kIndexLockByte, 1, std::max(settings().lockTimeoutMs, 10000)))
-        throw DbfError("cannot lock the index files of " + path_.string());
+        throw DbfError(czech("nelze zamknout indexové soubory tabulky ") + displayName(path_));
     savingIndexes_ = locking;
     try {
         if (locking) refreshIndexes();
@@ -784,9 +787,9 @@ Index* Table::openCdx(const std::filesystem::path& path, bool tolerant) {
     try {
         bytes = readIndexFile(path, &deadWriter);
         tags = readCdxDirectory(bytes);
-        if (tags.empty()) throw DbfError("compound index has no tags");
+        if (tags.empty()) throw DbfError(czech("složený index nemá žádné značky"));
     } catch (const DbfError& e) {
-        if (!tolerant) throw DbfError(std::string(e.what()) + ": " + path.string());
+        if (!tolerant) throw DbfError(std::string(e.what()) + ": " + displayName(path));
         warn(czech("Index ") + displayName(path) +
              czech(" je poškozený a nelze z něj přečíst ani definice klíčů; tabulka se otevírá "
                    "bez něj."));
@@ -818,7 +821,7 @@ Index* Table::openCdx(const std::filesystem::path& path, bool tolerant) {
         }
     } catch (const DbfError& e) {
         indexes_.resize(first);
-        if (!tolerant) throw DbfError(std::string(e.what()) + ": " + path.string());
+        if (!tolerant) throw DbfError(std::string(e.what()) + ": " + displayName(path));
         warn(czech("Index ") + displayName(path) +
              czech(" má nečitelné definice klíčů; tabulka se otevírá bez něj."));
         return nullptr;
@@ -853,7 +856,7 @@ Index& Table::createTag(const std::string& tag, const std::string& keyExpr,
     const bool structural = cdxPath.empty();
     if (structural) cdxPath = structuralIndexPath();
     const std::string name = upperCase(std::string(trimLeft(trimRight(tag))).substr(0, 10));
-    if (name.empty()) throw DbfError("a tag needs a name");
+    if (name.empty()) throw DbfError(czech("značka indexu potřebuje jméno"));
     bool loaded = false;
     for (auto& ix : indexes_)
         if (ix->kind() == IndexKind::Cdx && ix->path() == cdxPath) loaded = true;
@@ -890,7 +893,7 @@ bool Table::seek(std::string_view key) {
 bool Table::seek(std::string_view key, bool softSeek) {
     flush();
     found_ = false;
-    if (order_ == 0) throw DbfError("no controlling index for a seek");
+    if (order_ == 0) throw DbfError(czech("hledání potřebuje řídicí index"));
     refreshIndexes();
     Index& ix = *indexes_[static_cast<std::size_t>(order_ - 1)];
     std::string k = ix.seekKeyFromText(key);

@@ -150,7 +150,7 @@ void compileOrder(const OrderSpec& spec, const dbf::RecordSource& source, dbf::E
     if (!dbf::trimLeft(dbf::trimRight(spec.forExpr)).empty()) {
         cond = dbf::Expression::compile(spec.forExpr, &source);
         if (cond.type() != dbf::ValueType::Logical)
-            throw dbf::DbfError("index condition must be logical");
+            throw dbf::DbfError(czech("podmínka indexu musí být logická"));
     }
     switch (key.type()) {
     case dbf::ValueType::Char:
@@ -165,7 +165,7 @@ void compileOrder(const OrderSpec& spec, const dbf::RecordSource& source, dbf::E
         break;
     }
     if (keyLength < 1 || keyLength > 250)
-        throw dbf::DbfError("index key must be 1 to 250 characters: " + spec.keyExpr);
+        throw dbf::DbfError(czech("klíč indexu musí mít 1 až 250 znaků: ") + spec.keyExpr);
 }
 
 namespace {

@@ -303,26 +303,27 @@ void Table::setString(int field, std::string_view text) {
 
 void Table::setNumber(int field, double value) {
     const auto& f = this->field(field);
-    if (f.type != 'N' && f.type != 'F') throw DbfError("field " + f.name + " is not numeric");
+    if (f.type != 'N' && f.type != 'F')
+        throw DbfError(czech("položka ") + f.name + czech(" není číselná"));
     setRaw(field, dbf::formatNumber(value, f.width, f.decimals));
 }
 
 void Table::setLogical(int field, bool value) {
     const auto& f = this->field(field);
-    if (f.type != 'L') throw DbfError("field " + f.name + " is not logical");
+    if (f.type != 'L') throw DbfError(czech("položka ") + f.name + czech(" není logická"));
     setRaw(field, value ? "T" : "F");
 }
 
 void Table::setDate(int field, std::int32_t jd) {
     const auto& f = this->field(field);
-    if (f.type != 'D') throw DbfError("field " + f.name + " is not a date");
+    if (f.type != 'D') throw DbfError(czech("položka ") + f.name + czech(" není datum"));
     setRaw(field, dbf::dateToDtos(jd));
 }
 
 void Table::setMemo(int field, std::string_view data) {
     checkWritable();
     const auto& f = this->field(field);
-    if (!isMemo(f.type)) throw DbfError("field " + f.name + " is not a memo");
+    if (!isMemo(f.type)) throw DbfError(czech("položka ") + f.name + czech(" není memo"));
     memos_[field] = std::string(data);
     changed_.insert(field);
 }
@@ -522,6 +523,8 @@ void Table::flush() {
     if (!conn_) return;
     if (!appending_ && changed_.empty()) return;
     try {
+        conn_->connect();
+        if (!appending_) keepLocksForWrite();
         send();
     } catch (const ServerError& e) {
         // The statement did not reach the server: the change is gone as a whole, and the
@@ -625,7 +628,7 @@ void Table::send() {
 
 void Table::pack() {
     flush();
-    const bool hadLock = fileLocked_;
+    const bool hadLock = fileLocked();
     if (!lockFile()) throw DbfError(czech("Tabulku nelze uzamknout pro výhradní použití"));
     try {
         Transaction t(*conn_);
@@ -649,7 +652,7 @@ void Table::pack() {
 
 void Table::zap() {
     flush();
-    const bool hadLock = fileLocked_;
+    const bool hadLock = fileLocked();
     if (!lockFile()) throw DbfError(czech("Tabulku nelze uzamknout pro výhradní použití"));
     try {
         Transaction t(*conn_);

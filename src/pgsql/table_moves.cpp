@@ -310,7 +310,7 @@ int Table::orderOf(std::string_view tag) const {
 
 void Table::setOrder(int order) {
     flush();
-    if (order < 0 || order > orderCount()) throw DbfError("no such order");
+    if (order < 0 || order > orderCount()) throw DbfError(czech("takové pořadí neexistuje"));
     order_ = order;
     dropWindow();
     key_.clear();
@@ -425,7 +425,7 @@ bool Table::seek(std::string_view text, bool softSeek) {
     flush();
     found_ = false;
     const Order* o = controlling();
-    if (!o) throw DbfError("no controlling index for a seek");
+    if (!o) throw DbfError(czech("hledání potřebuje řídicí index"));
     const std::string k = seekKey(*o, text);
     bof_ = false;
     dropWindow();
@@ -521,8 +521,7 @@ void Table::setFilter(std::string_view expr) {
         return;
     }
     dbf::Expression e = dbf::Expression::compile(expr, this);
-    if (e.type() != dbf::ValueType::Logical)
-        throw DbfError("a filter must be a logical expression");
+    if (e.type() != dbf::ValueType::Logical) throw DbfError(czech("filtr musí být logický výraz"));
     filter_ = std::move(e);
     filterText_ = std::string(expr);
 }

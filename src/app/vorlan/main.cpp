@@ -48,12 +48,12 @@
 #include "ui/qt/screenshot.h"
 #include "ui/qt/settings_store.h"
 #include "ui/qt/stdlib/qt_stdlib.h"
-#include "windows/canvas/canvas.h"
-#include "windows/canvas/canvas_procs.h"
-#include "windows/console/console.h"
-#include "windows/console/console_procs.h"
-#include "windows/dbf/dbf_procs.h"
-#include "windows/dbf/work_areas.h"
+#include "window_models/canvas/canvas.h"
+#include "window_models/canvas/canvas_procs.h"
+#include "window_models/console/console.h"
+#include "window_models/console/console_procs.h"
+#include "window_models/dbf/dbf_procs.h"
+#include "window_models/dbf/work_areas.h"
 
 #include <QFileInfo>
 

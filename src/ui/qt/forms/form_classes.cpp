@@ -90,7 +90,8 @@ void registerControlMethods(script::Registry& reg) {
     windowed.property("Controls", "TControl", [](Control& c, std::int32_t i) -> Control* {
         const std::vector<Control*> children = childControls(c);
         if (i < 0 || static_cast<std::size_t>(i) >= children.size())
-            throw script::ScriptException("List index out of bounds (" + std::to_string(i) + ")");
+            throw script::ScriptException(czech("Index seznamu je mimo rozsah (") +
+                                          std::to_string(i) + ")");
         return children[static_cast<std::size_t>(i)];
     });
 
@@ -185,7 +186,7 @@ void registerGridsAndPictures(script::Registry& reg) {
     ClassBinder<PageControl>(reg, "TPageControl")
         .property("Pages", "TTabSheet", [](PageControl& p, std::int32_t i) {
             TabSheet* sheet = p.page(i);
-            if (!sheet) throw script::ScriptException("List index out of bounds");
+            if (!sheet) throw script::ScriptException(czech("Index seznamu je mimo rozsah"));
             return sheet;
         });
 }
