@@ -1,2 +1,2 @@
 add_executable(dbf_functions_bench ${CMAKE_CURRENT_LIST_DIR}/dbf_functions_bench.cpp)
-target_link_libraries(dbf_functions_bench PRIVATE vorlan_windows_dbf vorlan_data_script vorlan_data vorlan_dbf vorlan_pascal vorlan_script vorlan_core benchmark::benchmark)
+target_link_libraries(dbf_functions_bench PRIVATE vorlan_work_areas vorlan_data_script vorlan_data vorlan_dbf vorlan_pascal vorlan_script vorlan_core benchmark::benchmark)

@@ -9,8 +9,8 @@
 #include "script/pascal/pascal_runner.h"
 #include "script/registry.h"
 #include "script/scripter.h"
-#include "windows/dbf/dbf_procs.h"
-#include "windows/dbf/work_areas.h"
+#include "window_models/dbf/dbf_procs.h"
+#include "window_models/dbf/work_areas.h"
 
 #ifdef VORLAN_BENCH_QT_FONTS
 #include "ui/qt/qt_text_measure.h"

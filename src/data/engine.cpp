@@ -211,7 +211,7 @@ bool Engine::createExec() {
     PendingTable pending = std::move(it->second);
     pending_.erase(it);
     if (pending.fields.empty()) {
-        lastError_ = "a table needs at least one field";
+        lastError_ = czech("tabulka potřebuje aspoň jednu položku");
         return false;
     }
     try {

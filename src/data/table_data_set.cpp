@@ -162,6 +162,20 @@ int TableDataSet::tableType() const {
     return t != nullptr && t->flavor() == tables::Flavor::DBase3 ? 4 : 5;
 }
 
+namespace {
+
+bool tableExists(const std::filesystem::path& path) {
+    // The engine of the path knows: a table file, or a table in a database.
+    try {
+        return tables::tableExists(path);
+    } catch (const tables::EngineError& e) {
+        throw DataSetError(czech("Tabulku ") + pathMapper().toProgram(path) +
+                           czech(" nelze otevřít: ") + e.what());
+    }
+}
+
+} // namespace
+
 std::filesystem::path TableDataSet::resolvePath() const {
     std::string folder = databaseName_;
     if (!folder.empty()) {
@@ -181,10 +195,9 @@ std::filesystem::path TableDataSet::resolvePath() const {
     }
     const auto slash = tableName_.find_last_of("\\/");
     const std::string file = slash == std::string::npos ? tableName_ : tableName_.substr(slash + 1);
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(host, ec) && file.find('.') == std::string::npos) {
+    if (file.find('.') == std::string::npos && !tableExists(host)) {
         std::filesystem::path withExt = pathMapper().toHostOrEmpty(program + ".DBF");
-        if (!withExt.empty() && std::filesystem::is_regular_file(withExt, ec)) {
+        if (!withExt.empty() && tableExists(withExt)) {
             return withExt;
         }
     }
@@ -196,8 +209,7 @@ void TableDataSet::doOpen() {
         throw DataSetError(czech("Chybí jméno tabulky"));
     }
     const std::filesystem::path path = resolvePath();
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
+    if (!tableExists(path)) {
         throw DataSetError(czech("Tabulku ") + pathMapper().toProgram(path) +
                            czech(" nelze otevřít: soubor neexistuje"));
     }

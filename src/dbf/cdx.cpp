@@ -18,6 +18,7 @@
 // whose record numbers are the offsets of the tag headers.
 
 #include "dbf/cdx.h"
+#include "core/cp1250.h"
 #include "dbf/settings.h"
 
 #include "dbf/file.h"
@@ -97,7 +98,8 @@ std::uint32_t buildTree(std::vector<unsigned char>& out, std::uint32_t base,
             prev = k;
             ++i;
         }
-        if (count == 0 && i < entries.size()) throw DbfError("index key too long for a node");
+        if (count == 0 && i < entries.size())
+            throw DbfError(czech("klíč indexu je pro uzel příliš dlouhý"));
         putLe16(p, 2);
         putLe16(p + 2, static_cast<std::uint32_t>(count));
         putLe16(p + 12, static_cast<std::uint32_t>(kLeafData - used));
@@ -129,7 +131,7 @@ std::uint32_t buildTree(std::vector<unsigned char>& out, std::uint32_t base,
     std::vector<Node> level = std::move(leaves);
     std::vector<std::uint32_t> offs = place(level);
     const std::size_t perInterior = (kNode - 12) / static_cast<std::size_t>(keyLen + 8);
-    if (perInterior < 2) throw DbfError("index key too long for a node");
+    if (perInterior < 2) throw DbfError(czech("klíč indexu je pro uzel příliš dlouhý"));
     while (level.size() > 1) {
         std::vector<Node> up;
         for (std::size_t j = 0; j < level.size(); j += perInterior) {
@@ -261,7 +263,7 @@ namespace {
 CdxTagInfo readTagHeader(std::string_view bytes, std::uint32_t offset) {
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     if (offset % kNode != 0 || static_cast<std::size_t>(offset) + kHeader > bytes.size())
-        throw DbfError("damaged CDX: tag header out of range");
+        throw DbfError(czech("poškozený index CDX: hlavička značky mimo soubor"));
     const unsigned char* h = data + offset;
     CdxTagInfo info;
     info.offset = offset;
@@ -272,7 +274,7 @@ CdxTagInfo readTagHeader(std::string_view bytes, std::uint32_t offset) {
     info.header.keyExpr = poolString(h, getLe16(h + 508), getLe16(h + 510));
     if (h[14] & 0x08) info.header.forExpr = poolString(h, getLe16(h + 504), getLe16(h + 506));
     if (info.header.keyLength < 1 || info.header.keyLength > 240)
-        throw DbfError("damaged CDX: key length");
+        throw DbfError(czech("poškozený index CDX: délka klíče"));
     return info;
 }
 
@@ -290,8 +292,9 @@ int walkCdxTag(std::string_view bytes, std::uint32_t offset, char pad, std::vect
     std::vector<bool> visited(size / kNode + 1, false);
     auto node = [&](std::uint32_t off) -> const unsigned char* {
         if (off % kNode != 0 || static_cast<std::size_t>(off) + kNode > size)
-            throw DbfError("damaged CDX: node offset out of range");
-        if (visited[off / kNode]) throw DbfError("damaged CDX: node visited twice");
+            throw DbfError(czech("poškozený index CDX: uzel mimo soubor"));
+        if (visited[off / kNode])
+            throw DbfError(czech("poškozený index CDX: uzel je ve stromu dvakrát"));
         visited[off / kNode] = true;
         return data + off;
     };
@@ -299,10 +302,10 @@ int walkCdxTag(std::string_view bytes, std::uint32_t offset, char pad, std::vect
     std::uint32_t off = getLe32(h);
     const unsigned char* n = node(off);
     for (int depth = 0; !(getLe16(n) & 2); ++depth) {
-        if (depth > kMaxDepth) throw DbfError("damaged CDX: tree too deep");
-        if (getLe16(n + 2) == 0) throw DbfError("damaged CDX: empty interior node");
+        if (depth > kMaxDepth) throw DbfError(czech("poškozený index CDX: příliš hluboký strom"));
+        if (getLe16(n + 2) == 0) throw DbfError(czech("poškozený index CDX: prázdný vnitřní uzel"));
         if (12 + static_cast<std::size_t>(keyLen) + 8 > kNode)
-            throw DbfError("damaged CDX: key length");
+            throw DbfError(czech("poškozený index CDX: délka klíče"));
         off = getBe32(n + 12 + keyLen + 4);
         n = node(off);
     }
@@ -315,7 +318,7 @@ int walkCdxTag(std::string_view bytes, std::uint32_t offset, char pad, std::vect
         const std::size_t bytesPer = n[23];
         if (bytesPer < 1 || bytesPer > 8 || recBits + dupBits >= 64 ||
             24 + count * bytesPer > kNode)
-            throw DbfError("damaged CDX: leaf layout");
+            throw DbfError(czech("poškozený index CDX: chybné uspořádání listu"));
         std::size_t keyEnd = kNode;
         for (std::size_t i = 0; i < count; ++i) {
             std::uint64_t v = 0;
@@ -329,7 +332,7 @@ int walkCdxTag(std::string_view bytes, std::uint32_t offset, char pad, std::vect
             if (dup > keyLen || trail > keyLen || stored < 0 ||
                 static_cast<std::size_t>(stored) > keyEnd ||
                 keyEnd - static_cast<std::size_t>(stored) < 24 + count * bytesPer)
-                throw DbfError("damaged CDX: leaf entry");
+                throw DbfError(czech("poškozený index CDX: chybná položka listu"));
             keyEnd -= static_cast<std::size_t>(stored);
             std::memcpy(prev.data() + dup, n + keyEnd, static_cast<std::size_t>(stored));
             std::fill(prev.begin() + dup + stored, prev.end(), pad);
@@ -339,7 +342,8 @@ int walkCdxTag(std::string_view bytes, std::uint32_t offset, char pad, std::vect
         const std::uint32_t right = getLe32(n + 8);
         if (right == kNone || right == 0) break;
         n = node(right);
-        if (!(getLe16(n) & 2)) throw DbfError("damaged CDX: leaf chain reaches an interior node");
+        if (!(getLe16(n) & 2))
+            throw DbfError(czech("poškozený index CDX: řetěz listů vede do vnitřního uzlu"));
     }
     return keyLen;
 }
@@ -370,7 +374,7 @@ std::vector<CdxTagInfo> readCdxDirectory(std::string_view bytes) {
             n.pop_back();
         t.name = n;
         out.push_back(std::move(t));
-        if (out.size() > 1024) throw DbfError("damaged CDX: too many tags");
+        if (out.size() > 1024) throw DbfError(czech("poškozený index CDX: příliš mnoho značek"));
     }
     std::stable_sort(out.begin(), out.end(),
                      [](const CdxTagInfo& a, const CdxTagInfo& b) { return a.offset < b.offset; });
@@ -381,7 +385,8 @@ std::string readWholeFile(const std::filesystem::path& path) {
     File f;
     f.open(path, true);
     const std::uint64_t size = f.size();
-    if (size > (std::uint64_t{1} << 32)) throw DbfError("index file too large: " + path.string());
+    if (size > (std::uint64_t{1} << 32))
+        throw DbfError(czech("indexový soubor je příliš velký: ") + utf8ToCp1250(path.string()));
     std::string bytes(static_cast<std::size_t>(size), '\0');
     f.readExact(0, bytes.data(), bytes.size());
     return bytes;

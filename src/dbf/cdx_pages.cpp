@@ -5,6 +5,7 @@
 // deletions stay in the chain and take keys again later.
 
 #include "dbf/cdx_pages.h"
+#include "core/cp1250.h"
 
 #include <algorithm>
 #include <cstring>
@@ -85,6 +86,38 @@ bool CdxChangeLog::since(std::uint32_t known, std::vector<Item>& out) const {
     return true;
 }
 
+bool cdxLeafPages(std::string_view bytes, std::uint32_t tagOffset, int keyLength,
+                  std::vector<std::uint32_t>& out) {
+    out.clear();
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t size = bytes.size();
+    std::vector<bool> seen(size / 512 + 1, false);
+    const auto usable = [&](std::uint32_t off) {
+        if (off % 512 != 0 || static_cast<std::size_t>(off) + 512 > size || seen[off / 512])
+            return false;
+        seen[off / 512] = true;
+        return true;
+    };
+    if (static_cast<std::size_t>(tagOffset) + 512 > size || keyLength < 1 ||
+        12 + static_cast<std::size_t>(keyLength) + 8 > 512)
+        return false;
+    std::uint32_t off = getLe32(data + tagOffset);
+    if (!usable(off)) return false;
+    // Down the left edge to the first leaf, then along the chain of right siblings.
+    for (int depth = 0; !(getLe16(data + off) & 2); ++depth) {
+        if (depth > 64 || getLe16(data + off + 2) == 0) return false;
+        off = getBe32(data + off + 12 + keyLength + 4);
+        if (!usable(off)) return false;
+    }
+    for (;;) {
+        out.push_back(off);
+        const std::uint32_t next = getLe32(data + off + 8);
+        if (next == 0xFFFFFFFFu) return true;
+        if (!usable(next) || !(getLe16(data + next) & 2)) return false;
+        off = next;
+    }
+}
+
 bool decodeCdxLeaf(const unsigned char* p, int keyLen, char pad,
                    std::vector<std::pair<std::string, std::uint32_t>>& out) {
     if (!(getLe16(p) & 2)) return false;
@@ -132,7 +165,7 @@ int CdxPageEditor::compare(const Entry& a, std::string_view key, std::uint32_t r
 
 CdxPageEditor::Node CdxPageEditor::readNode(std::uint32_t offset) {
     if (offset % kNode != 0 || offset == kNone || offset + kNode > end_)
-        throw DbfError("index node out of range");
+        throw DbfError(czech("uzel indexu leží mimo soubor"));
     unsigned char p[kNode];
     file_.readExact(offset, p, kNode);
     Node n;
@@ -143,7 +176,7 @@ CdxPageEditor::Node CdxPageEditor::readNode(std::uint32_t offset) {
     const std::size_t count = getLe16(p + 2);
     const auto len = static_cast<std::size_t>(keyLen_);
     if (!n.leaf()) {
-        if (12 + count * (len + 8) > kNode) throw DbfError("index node layout");
+        if (12 + count * (len + 8) > kNode) throw DbfError(czech("chybné uspořádání uzlu indexu"));
         for (std::size_t i = 0; i < count; ++i) {
             const unsigned char* e = p + 12 + i * (len + 8);
             n.entries.push_back({std::string(reinterpret_cast<const char*>(e), len),
@@ -156,7 +189,7 @@ CdxPageEditor::Node CdxPageEditor::readNode(std::uint32_t offset) {
     const int recBits = p[20], dupBits = p[21];
     const std::size_t bytesPer = p[23];
     if (bytesPer < 1 || bytesPer > 8 || recBits + dupBits >= 64 || 24 + count * bytesPer > kNode)
-        throw DbfError("index node layout");
+        throw DbfError(czech("chybné uspořádání uzlu indexu"));
     std::string prev(len, pad_);
     std::size_t keyEnd = kNode;
     for (std::size_t i = 0; i < count; ++i) {
@@ -168,7 +201,7 @@ CdxPageEditor::Node CdxPageEditor::readNode(std::uint32_t offset) {
         const int stored = keyLen_ - dup - trail;
         if (stored < 0 || static_cast<std::size_t>(stored) > keyEnd ||
             keyEnd - static_cast<std::size_t>(stored) < 24 + count * bytesPer)
-            throw DbfError("index node layout");
+            throw DbfError(czech("chybné uspořádání uzlu indexu"));
         keyEnd -= static_cast<std::size_t>(stored);
         std::memcpy(prev.data() + dup, p + keyEnd, static_cast<std::size_t>(stored));
         std::fill(prev.begin() + dup + stored, prev.end(), pad_);
@@ -239,13 +272,13 @@ bool CdxPageEditor::encode(const Node& n, unsigned char* p) const {
 
 void CdxPageEditor::writeNode(const Node& n) {
     unsigned char p[kNode];
-    if (!encode(n, p)) throw DbfError("index node overflow");
+    if (!encode(n, p)) throw DbfError(czech("uzel indexu přetekl"));
     file_.writeAt(n.offset, p, kNode);
     touched_.push_back(n.offset);
 }
 
 std::uint32_t CdxPageEditor::allocate() {
-    if (end_ + kNode > 0xFFFFFE00u) throw DbfError("index file too large");
+    if (end_ + kNode > 0xFFFFFE00u) throw DbfError(czech("indexový soubor je příliš velký"));
     const auto at = static_cast<std::uint32_t>(end_);
     end_ += kNode;
     return at;
@@ -272,13 +305,13 @@ CdxPageEditor::descend(std::string_view key, std::uint32_t rec, Node& leaf) {
     std::uint32_t off = getLe32(h);
     std::vector<std::pair<Node, std::size_t>> path;
     for (int depth = 0;; ++depth) {
-        if (depth > kMaxDepth) throw DbfError("index tree too deep");
+        if (depth > kMaxDepth) throw DbfError(czech("strom indexu je příliš hluboký"));
         Node n = readNode(off);
         if (n.leaf()) {
             leaf = std::move(n);
             return path;
         }
-        if (n.entries.empty()) throw DbfError("empty interior index node");
+        if (n.entries.empty()) throw DbfError(czech("prázdný vnitřní uzel indexu"));
         std::size_t i = 0;
         while (i + 1 < n.entries.size() && compare(n.entries[i], key, rec) < 0)
             ++i;
@@ -359,7 +392,7 @@ void CdxPageEditor::erase(std::string_view key, std::uint32_t rec) {
     descend(key, rec, leaf);
     auto at = std::find_if(leaf.entries.begin(), leaf.entries.end(),
                            [&](const Entry& e) { return compare(e, key, rec) == 0; });
-    if (at == leaf.entries.end()) throw DbfError("index key not where it belongs");
+    if (at == leaf.entries.end()) throw DbfError(czech("klíč indexu není na svém místě"));
     leaf.entries.erase(at);
     writeNode(leaf);
 }

@@ -51,6 +51,12 @@ constexpr std::size_t kCdxLogEnd = 500;
 bool decodeCdxLeaf(const unsigned char* node, int keyLength, char pad,
                    std::vector<std::pair<std::string, std::uint32_t>>& out);
 
+// The offsets of the leaf nodes of the tag whose header is at `tagOffset` in the file's bytes,
+// from the first leaf along the chain; false when the tree cannot be walked (then `out` is of no
+// use).
+bool cdxLeafPages(std::string_view bytes, std::uint32_t tagOffset, int keyLength,
+                  std::vector<std::uint32_t>& out);
+
 class CdxPageEditor {
 public:
     // The order whose header is at `tagOffset` in `file` (open for writing).

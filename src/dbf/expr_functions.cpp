@@ -72,7 +72,8 @@ void numberLike(CallShape& c) {
 void numbersOrDates(CallShape& c) {
     if (c.arg(0).type != c.arg(1).type || c.arg(0).type == ValueType::Char ||
         c.arg(0).type == ValueType::Logical)
-        throw TypeRuleError{std::string(c.fn.name) + " needs two numbers or two dates"};
+        throw TypeRuleError{czech("funkce ") + std::string(c.fn.name) +
+                            czech(" potřebuje dvě čísla nebo dvě data")};
     c.call.type = c.arg(0).type;
     c.call.width = std::max(c.arg(0).width, c.arg(1).width);
 }
@@ -114,7 +115,8 @@ XValue iif(CallValues& c) {
 
 void iifType(CallShape& c) {
     c.need(0, ValueType::Logical);
-    if (c.arg(1).type != c.arg(2).type) throw TypeRuleError{"IIF branches must have the same type"};
+    if (c.arg(1).type != c.arg(2).type)
+        throw TypeRuleError{czech("obě větve IIF musí mít stejný typ")};
     c.call.type = c.arg(1).type;
     c.call.width = std::max(c.arg(1).width, c.arg(2).width);
     c.call.decimals = std::max(c.arg(1).decimals, c.arg(2).decimals);
@@ -276,7 +278,7 @@ const Function kFunctions[] = {
      [](CallShape& c) {
          c.call.type = c.arg(0).type == ValueType::Char ? ValueType::Char : ValueType::Numeric;
          if (c.arg(0).type == ValueType::Logical)
-             throw TypeRuleError{"DESCEND cannot take a logical value"};
+             throw TypeRuleError{czech("DESCEND nepřijímá logickou hodnotu")};
          c.call.width = c.arg(0).width;
          c.call.decimals = c.arg(0).decimals;
      },

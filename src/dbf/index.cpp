@@ -197,28 +197,30 @@ std::uint32_t KeyList::maxRecord() const {
 void KeyList::loadChecked(std::vector<char>&& keys, std::vector<std::uint32_t>&& recs) {
     const std::size_t n = recs.size();
     const std::size_t kl = static_cast<std::size_t>(keyLen_);
-    if (keys.size() != n * kl) throw IndexDamage("damaged index: key sizes");
+    if (keys.size() != n * kl) throw IndexDamage(czech("poškozený index: délky klíčů"));
     std::uint32_t maxRec = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        if (recs[i] == 0) throw IndexDamage("damaged index: record number 0");
+        if (recs[i] == 0) throw IndexDamage(czech("poškozený index: číslo záznamu 0"));
         maxRec = std::max(maxRec, recs[i]);
         if (i == 0) continue;
         const int c = compareKeys(keys.data() + (i - 1) * kl, keys.data() + i * kl);
         if (c > 0 || (c == 0 && (unique_ || recs[i - 1] >= recs[i])))
-            throw IndexDamage("damaged index: keys out of order");
+            throw IndexDamage(czech("poškozený index: klíče nejsou seřazené"));
     }
     // Each record stands at most once in an order.
     if (maxRec <= 64u * std::max<std::size_t>(n, 1024)) {
         std::vector<bool> seen(static_cast<std::size_t>(maxRec) + 1, false);
         for (const auto r : recs) {
-            if (seen[r]) throw IndexDamage("damaged index: record " + std::to_string(r) + " twice");
+            if (seen[r])
+                throw IndexDamage(czech("poškozený index: záznam ") + std::to_string(r) +
+                                  czech(" je v něm dvakrát"));
             seen[r] = true;
         }
     } else {
         std::vector<std::uint32_t> sorted(recs);
         std::sort(sorted.begin(), sorted.end());
         if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end())
-            throw IndexDamage("damaged index: a record twice");
+            throw IndexDamage(czech("poškozený index: záznam je v něm dvakrát"));
     }
     pool_ = std::move(keys);
     recs_ = std::move(recs);
@@ -280,7 +282,8 @@ void Index::compileExpressions() {
     for_ = Expression();
     if (!trimLeft(trimRight(header_.forExpr)).empty()) {
         for_ = Expression::compile(header_.forExpr, &table_);
-        if (for_.type() != ValueType::Logical) throw DbfError("index condition must be logical");
+        if (for_.type() != ValueType::Logical)
+            throw DbfError(czech("podmínka indexu musí být logická"));
     }
 }
 
@@ -307,7 +310,7 @@ void Index::define(const std::string& keyExpr, const IndexOptions& options) {
         break;
     }
     if (header_.keyLength < 1 || header_.keyLength > 250)
-        throw DbfError("index key must be 1 to 250 characters: " + keyExpr);
+        throw DbfError(czech("klíč indexu musí mít 1 až 250 znaků: ") + keyExpr);
     keys_.reset(header_.keyLength, header_.descending, header_.unique);
 }
 
@@ -316,17 +319,17 @@ void Index::loadFile() {
         const std::string bytes = readWholeFile(path_);
         try {
             if (bytes.size() < 1024 || !(static_cast<unsigned char>(bytes[14]) & 0x20))
-                throw DbfError("only compact IDX files are supported");
+                throw DbfError(czech("podporovány jsou jen kompaktní soubory IDX"));
             KeyList none;
             adopt(readCdxTag(bytes, 0, ' ', none, false).header);
         } catch (const DbfError& e) {
-            throw DbfError(std::string(e.what()) + ": " + path_.string());
+            throw DbfError(std::string(e.what()) + ": " + utf8ToCp1250(path_.string()));
         }
         try {
             readCdxTag(bytes, 0, padByte(), keys_);
         } catch (const DbfError& e) {
             keys_.reset(header_.keyLength, header_.descending, header_.unique);
-            throw IndexDamage(std::string(e.what()) + ": " + path_.string());
+            throw IndexDamage(std::string(e.what()) + ": " + utf8ToCp1250(path_.string()));
         }
         stamp = stampOf(path_);
         return;

@@ -62,9 +62,10 @@ std::uint32_t MemoFile::nextFree() const {
     unsigned char hdr[4];
     file_.readExact(0, hdr, 4);
     std::uint32_t next = kind_ == MemoKind::Fpt ? getBe32(hdr) : getLe32(hdr);
-    // Trust the file's size over a stale header.
+    // Trust the file's size over a stale header, and over one that points past the end (new
+    // memos would otherwise be written far beyond it).
     const std::uint64_t bySize = (file_.size() + blockSize_ - 1) / blockSize_;
-    if (next < bySize)
+    if (next != bySize)
         next = static_cast<std::uint32_t>(std::min<std::uint64_t>(bySize, UINT32_MAX));
     // Never inside the header, whatever a damaged header says.
     return std::max(next, firstBlock());

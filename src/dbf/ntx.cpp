@@ -11,6 +11,7 @@
 // number LE32, key bytes. The item at index `count` holds only the right-most child pointer. The
 // tree is a B-tree whose inner items are records too: an in-order walk yields every key once.
 
+#include "core/cp1250.h"
 #include "dbf/file.h"
 #include "dbf/index.h"
 #include "dbf/settings.h"
@@ -74,7 +75,7 @@ void writePage(std::vector<unsigned char>& page, const Layout& l, const KeyList&
 void writeNtxFile(const std::filesystem::path& path, const IndexHeader& header,
                   const KeyList& keys) {
     const Layout l = layoutFor(header.keyLength);
-    if (l.maxItems < 2) throw DbfError("index key too long");
+    if (l.maxItems < 2) throw DbfError(czech("klíč indexu je příliš dlouhý"));
     const auto tmp = tempNameBeside(path);
     File out;
     out.create(tmp);
@@ -167,9 +168,9 @@ void writeNtxFile(const std::filesystem::path& path, const IndexHeader& header,
 IndexHeader readNtxBytes(std::string_view bytes, KeyList& keys, IndexHeader* headerRead) {
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t size = bytes.size();
-    if (size < kPage) throw DbfError("index file too short");
+    if (size < kPage) throw DbfError(czech("indexový soubor je příliš krátký"));
     const std::uint16_t sig = getLe16(data);
-    if ((sig & 0xFF) != 0x06 && (sig & 0xFF) != 0x03) throw DbfError("not an NTX index");
+    if ((sig & 0xFF) != 0x06 && (sig & 0xFF) != 0x03) throw DbfError(czech("není to index NTX"));
     IndexHeader h;
     h.version = getLe16(data + 2);
     const std::uint32_t root = getLe32(data + 4);
@@ -180,7 +181,7 @@ IndexHeader readNtxBytes(std::string_view bytes, KeyList& keys, IndexHeader* hea
     if (h.keyLength < 1 || h.keyLength > 256 || itemSize < h.keyLength + 8 ||
         static_cast<std::size_t>(itemSize) > kPage - 4 || maxItems < 1 ||
         2 + static_cast<std::size_t>(maxItems + 1) * 2 > kPage)
-        throw DbfError("damaged NTX header");
+        throw DbfError(czech("poškozená hlavička indexu NTX"));
     auto cstr = [&](std::size_t at, std::size_t max) {
         std::size_t len = 0;
         while (len < max && data[at + len] != 0)
@@ -202,16 +203,17 @@ IndexHeader readNtxBytes(std::string_view bytes, KeyList& keys, IndexHeader* hea
     std::vector<bool> visited(pageCount, false);
     auto pageAt = [&](std::uint32_t off) -> const unsigned char* {
         if (off % kPage != 0 || off == 0 || static_cast<std::size_t>(off) + kPage > size)
-            throw DbfError("damaged NTX: page offset out of range");
+            throw DbfError(czech("poškozený index NTX: stránka mimo soubor"));
         const std::size_t idx = off / kPage;
-        if (visited[idx]) throw DbfError("damaged NTX: page visited twice");
+        if (visited[idx])
+            throw DbfError(czech("poškozený index NTX: stránka je ve stromu dvakrát"));
         visited[idx] = true;
         return data + off;
     };
     auto itemAt = [&](const unsigned char* page, int j) -> const unsigned char* {
         const std::size_t o = getLe16(page + 2 + 2 * j);
         if (o < 2 || o + static_cast<std::size_t>(itemSize) > kPage)
-            throw DbfError("damaged NTX: item offset");
+            throw DbfError(czech("poškozený index NTX: chybná poloha položky"));
         return page + o;
     };
     struct Frame {
@@ -221,10 +223,12 @@ IndexHeader readNtxBytes(std::string_view bytes, KeyList& keys, IndexHeader* hea
     };
     std::vector<Frame> stack;
     auto push = [&](std::uint32_t off) {
-        if (stack.size() >= kMaxDepth) throw DbfError("damaged NTX: tree too deep");
+        if (stack.size() >= kMaxDepth)
+            throw DbfError(czech("poškozený index NTX: příliš hluboký strom"));
         const unsigned char* p = pageAt(off);
         const int count = getLe16(p);
-        if (count > maxItems) throw DbfError("damaged NTX: too many items in a page");
+        if (count > maxItems)
+            throw DbfError(czech("poškozený index NTX: příliš mnoho položek na stránce"));
         stack.push_back({p, count, 0});
     };
     if (root != 0) push(root);
@@ -264,15 +268,16 @@ IndexHeader readNtxFile(const std::filesystem::path& path, KeyList& keys, IndexH
     File f;
     f.open(path, true);
     const std::uint64_t size = f.size();
-    if (size > (std::uint64_t{1} << 32)) throw DbfError("index file too large: " + path.string());
+    if (size > (std::uint64_t{1} << 32))
+        throw DbfError(czech("indexový soubor je příliš velký: ") + utf8ToCp1250(path.string()));
     std::string bytes(static_cast<std::size_t>(size), '\0');
     f.readExact(0, bytes.data(), bytes.size());
     try {
         return readNtxBytes(bytes, keys, headerRead);
     } catch (const IndexDamage& e) {
-        throw IndexDamage(std::string(e.what()) + ": " + path.string());
+        throw IndexDamage(std::string(e.what()) + ": " + utf8ToCp1250(path.string()));
     } catch (const DbfError& e) {
-        throw DbfError(std::string(e.what()) + ": " + path.string());
+        throw DbfError(std::string(e.what()) + ": " + utf8ToCp1250(path.string()));
     }
 }
 

@@ -215,9 +215,10 @@ public:
     // Whether record `recno` passes the query: its mark, else the filter (true without one);
     // false outside the table. Moves the record pointer to evaluate the filter, and back.
     bool passesQuery(std::uint32_t recno);
-    // Searches for the condition from the top (backward: from the bottom), or from the record
-    // after (before) the current one when continuing with the last condition; answers the
-    // record number, or 0 standing at end of file (backward: at the beginning, bof set).
+    // Searches for the condition from the current record on (backward: towards the top), or
+    // from the record after (before) the current one when continuing with the last condition;
+    // a caller that wants the whole table goes to its top (bottom) first. Answers the record
+    // number, or 0 standing at end of file (backward: at the beginning, bof set).
     std::uint32_t locate(std::string_view condition, bool continuing, bool backward = false);
     XValue evaluate(std::string_view expr);
 

@@ -13,6 +13,7 @@
 #include "dbf/xbase_text.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <mutex>
 
@@ -74,7 +75,8 @@ Index& Table::openIndex(const std::filesystem::path& path) {
         return *indexes_[static_cast<std::size_t>(orderOf(tag) - 1)];
     }
     if (ext == ".NSX" || ext == ".MDX")
-        throw DbfError("index type " + ext + " is not supported: " + path.string());
+        throw DbfError(czech("typ indexu ") + ext + czech(" není podporován: ") +
+                       displayName(path));
     auto ix = std::make_unique<Index>(*this, path, ext == ".IDX" ? IndexKind::Idx : IndexKind::Ntx);
     bool damaged = false;
     try {
@@ -234,7 +236,8 @@ public:
     IndexFileLock(File& f, bool shared) : f_(f) {
         if (!f_.lockRange(kIndexFileLock, 1, std::max(settings().lockTimeoutMs, 10000),
                           shared || f_.readOnly()))
-            throw DbfError("cannot lock the index file " + f_.path().string());
+            throw DbfError(czech("nelze zamknout indexový soubor ") +
+                           utf8ToCp1250(f_.path().string()));
     }
     ~IndexFileLock() { f_.unlockRange(kIndexFileLock, 1); }
     IndexFileLock(const IndexFileLock&) = delete;
@@ -259,7 +262,8 @@ std::string Table::readIndexFile(const std::filesystem::path& path, bool* deadWr
     File& f = indexHandle(path);
     IndexFileLock lock(f, true);
     const std::uint64_t size = f.size();
-    if (size > (std::uint64_t{1} << 32)) throw DbfError("index file too large: " + path.string());
+    if (size > (std::uint64_t{1} << 32))
+        throw DbfError(czech("indexový soubor je příliš velký: ") + displayName(path));
     std::string& bytes = detail::indexImage(this, path);
     bytes.assign(static_cast<std::size_t>(size), '\0');
     f.readExact(0, bytes.data(), bytes.size());
@@ -366,9 +370,34 @@ void forgetIndexImages(const Table* table, const std::filesystem::path* path) {
 
 namespace {
 
+// The pages of the file as it is now (`whole`) that differ from our image of it, as items of the
+// tags whose leaves they are; false when the file cannot be compared so. For a log that no longer
+// reaches back to us: comparing bytes is far cheaper than decoding every key again, and it is
+// sound because writers keeping the log never move a page from one tag to another.
+bool changedPagesByComparing(File& f, const std::vector<Index*>& mine, const std::string& img,
+                             std::string& whole, std::vector<CdxChangeLog::Item>& items) {
+    const std::uint64_t size = f.size();
+    if (size > (std::uint64_t{1} << 32) || size < 512) return false;
+    whole.assign(static_cast<std::size_t>(size), '\0');
+    f.readExact(0, whole.data(), whole.size());
+    std::vector<std::uint32_t> changed;
+    for (std::size_t p = 512; p + 512 <= whole.size(); p += 512)
+        if (p + 512 > img.size() || std::memcmp(img.data() + p, whole.data() + p, 512) != 0)
+            changed.push_back(static_cast<std::uint32_t>(p));
+    std::vector<std::uint32_t> leaves;
+    for (Index* ix : mine) {
+        if (!cdxLeafPages(whole, ix->cdxOffset, ix->keyLength(), leaves)) return false;
+        for (const auto page : leaves)
+            if (std::binary_search(changed.begin(), changed.end(), page))
+                items.push_back({0, page, ix->cdxOffset});
+    }
+    return true;
+}
+
 // Brings the tags of a compound file from the counter they know up to the file's, from just the
-// pages other writers changed (listed in the file's change log); false when the file must be read
-// whole. Runs under the file's shared lock.
+// pages other writers changed (listed in the file's change log, or else found by comparing the
+// file with our image of it); false when the file must be read whole. Runs under the file's
+// shared lock.
 bool refreshFromChangedPages(File& f, const std::vector<Index*>& mine, std::string& img) {
     const std::uint32_t known = mine.front()->counter;
     for (Index* ix : mine)
@@ -379,7 +408,13 @@ bool refreshFromChangedPages(File& f, const std::vector<Index*>& mine, std::stri
     const std::uint32_t counter = getLe32(h + kCdxCounterOffset);
     const CdxChangeLog log = CdxChangeLog::read(h);
     std::vector<CdxChangeLog::Item> items;
-    if (log.counter != counter || !log.since(known, items)) return false;
+    // A log that disagrees with the counter: a program that does not keep it changed the file.
+    if (log.counter != counter) return false;
+    std::string whole;
+    if (!log.since(known, items)) {
+        items.clear();
+        if (!changedPagesByComparing(f, mine, img, whole, items)) return false;
+    }
     std::sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
         return a.tag != b.tag ? a.tag < b.tag : a.page < b.page;
     });
@@ -394,6 +429,10 @@ bool refreshFromChangedPages(File& f, const std::vector<Index*>& mine, std::stri
     std::vector<std::string> fresh;
     for (const auto& item : items) {
         if (item.page % 512 != 0 || item.page + 512u > size) return false;
+        if (!whole.empty()) {
+            fresh.push_back(whole.substr(item.page, 512));
+            continue;
+        }
         std::string page(512, '\0');
         f.readExact(item.page, page.data(), page.size());
         fresh.push_back(std::move(page));
@@ -430,10 +469,14 @@ bool refreshFromChangedPages(File& f, const std::vector<Index*>& mine, std::stri
         // Our own changes not yet written stay on top of what the others wrote.
         ix->replayJournal();
     }
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        const std::uint32_t page = items[i].page;
-        if (img.size() < page + 512u) img.resize(page + 512u, '\0');
-        img.replace(page, 512, fresh[i]);
+    if (!whole.empty()) {
+        img = std::move(whole);
+    } else {
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            const std::uint32_t page = items[i].page;
+            if (img.size() < page + 512u) img.resize(page + 512u, '\0');
+            img.replace(page, 512, fresh[i]);
+        }
     }
     img.replace(0, 512, reinterpret_cast<const char*>(h), 512);
     for (Index* ix : mine)
@@ -616,7 +659,7 @@ void Table::saveIndexes(bool onlyDirty) {
     // it is now, one at a time.
     const bool locking = sharedWriter();
     if (locking && !file_.lockRange(kIndexLockByte, 1, std::max(settings().lockTimeoutMs, 10000)))
-        throw DbfError("cannot lock the index files of " + path_.string());
+        throw DbfError(czech("nelze zamknout indexové soubory tabulky ") + displayName(path_));
     savingIndexes_ = locking;
     try {
         if (locking) refreshIndexes();
@@ -744,9 +787,9 @@ Index* Table::openCdx(const std::filesystem::path& path, bool tolerant) {
     try {
         bytes = readIndexFile(path, &deadWriter);
         tags = readCdxDirectory(bytes);
-        if (tags.empty()) throw DbfError("compound index has no tags");
+        if (tags.empty()) throw DbfError(czech("složený index nemá žádné značky"));
     } catch (const DbfError& e) {
-        if (!tolerant) throw DbfError(std::string(e.what()) + ": " + path.string());
+        if (!tolerant) throw DbfError(std::string(e.what()) + ": " + displayName(path));
         warn(czech("Index ") + displayName(path) +
              czech(" je poškozený a nelze z něj přečíst ani definice klíčů; tabulka se otevírá "
                    "bez něj."));
@@ -778,7 +821,7 @@ Index* Table::openCdx(const std::filesystem::path& path, bool tolerant) {
         }
     } catch (const DbfError& e) {
         indexes_.resize(first);
-        if (!tolerant) throw DbfError(std::string(e.what()) + ": " + path.string());
+        if (!tolerant) throw DbfError(std::string(e.what()) + ": " + displayName(path));
         warn(czech("Index ") + displayName(path) +
              czech(" má nečitelné definice klíčů; tabulka se otevírá bez něj."));
         return nullptr;
@@ -813,7 +856,7 @@ Index& Table::createTag(const std::string& tag, const std::string& keyExpr,
     const bool structural = cdxPath.empty();
     if (structural) cdxPath = structuralIndexPath();
     const std::string name = upperCase(std::string(trimLeft(trimRight(tag))).substr(0, 10));
-    if (name.empty()) throw DbfError("a tag needs a name");
+    if (name.empty()) throw DbfError(czech("značka indexu potřebuje jméno"));
     bool loaded = false;
     for (auto& ix : indexes_)
         if (ix->kind() == IndexKind::Cdx && ix->path() == cdxPath) loaded = true;
@@ -850,7 +893,7 @@ bool Table::seek(std::string_view key) {
 bool Table::seek(std::string_view key, bool softSeek) {
     flush();
     found_ = false;
-    if (order_ == 0) throw DbfError("no controlling index for a seek");
+    if (order_ == 0) throw DbfError(czech("hledání potřebuje řídicí index"));
     refreshIndexes();
     Index& ix = *indexes_[static_cast<std::size_t>(order_ - 1)];
     std::string k = ix.seekKeyFromText(key);

@@ -62,13 +62,15 @@ private:
     bool held_;
 };
 
-// Waits until another process has taken the range, while others wait for it, within the limit.
+// While others wait for the range and neither it nor its queue byte has been taken by one of
+// them yet, waits (within the limit) so that a woken waiter gets there first.
 void handOver(const File& file, std::uint64_t queueByte, std::uint64_t offset, std::uint64_t len,
               Clock::time_point deadline) {
     const auto until = std::min(deadline, Clock::now() + kHandOverLimit);
     while (file.rangeLockedByOther(queueByte + kWaitOffset, 1) &&
-           !file.rangeLockedByOther(offset, len) && Clock::now() < until)
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
+           !file.rangeLockedByOther(queueByte, 1) && !file.rangeLockedByOther(offset, len) &&
+           Clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
 }
 
 } // namespace

@@ -25,8 +25,8 @@ void ensureCatalog(Connection& c) {
           "CREATE TABLE IF NOT EXISTS vorlan_orders (table_id int NOT NULL REFERENCES "
           "vorlan_tables(id) ON DELETE CASCADE, pos int NOT NULL, tag text NOT NULL, key_expr "
           "text NOT NULL, for_expr text NOT NULL DEFAULT '', is_unique boolean NOT NULL, "
-          "descending boolean NOT NULL, column_name text NOT NULL, PRIMARY KEY (table_id, "
-          "tag))");
+          "descending boolean NOT NULL, column_name text NOT NULL, file_name text NOT NULL "
+          "DEFAULT '', PRIMARY KEY (table_id, tag))");
     t.commit();
 }
 
@@ -150,7 +150,7 @@ void compileOrder(const OrderSpec& spec, const dbf::RecordSource& source, dbf::E
     if (!dbf::trimLeft(dbf::trimRight(spec.forExpr)).empty()) {
         cond = dbf::Expression::compile(spec.forExpr, &source);
         if (cond.type() != dbf::ValueType::Logical)
-            throw dbf::DbfError("index condition must be logical");
+            throw dbf::DbfError(czech("podmínka indexu musí být logická"));
     }
     switch (key.type()) {
     case dbf::ValueType::Char:
@@ -165,7 +165,7 @@ void compileOrder(const OrderSpec& spec, const dbf::RecordSource& source, dbf::E
         break;
     }
     if (keyLength < 1 || keyLength > 250)
-        throw dbf::DbfError("index key must be 1 to 250 characters: " + spec.keyExpr);
+        throw dbf::DbfError(czech("klíč indexu musí mít 1 až 250 znaků: ") + spec.keyExpr);
 }
 
 namespace {

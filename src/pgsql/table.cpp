@@ -140,8 +140,8 @@ void Table::loadCatalog() {
         fields_.push_back(info);
     }
     layOut();
-    const Result o = c.exec("SELECT tag, key_expr, for_expr, is_unique, descending, column_name "
-                            "FROM vorlan_orders WHERE table_id = $1 ORDER BY pos",
+    const Result o = c.exec("SELECT tag, key_expr, for_expr, is_unique, descending, column_name, "
+                            "file_name FROM vorlan_orders WHERE table_id = $1 ORDER BY pos",
                             {Param::integer(id_)});
     orders_.clear();
     for (int i = 0; i < o.rows(); ++i) {
@@ -152,6 +152,7 @@ void Table::loadCatalog() {
         ord.spec.unique = o.boolean(i, 3);
         ord.spec.descending = o.boolean(i, 4);
         ord.column = quoteIdent(o.text(i, 5));
+        ord.spec.file = utf8ToCp1250(o.text(i, 6));
         compileOrder(ord.spec, *this, ord.key, ord.cond, ord.keyLength);
         orders_.push_back(std::move(ord));
     }
@@ -302,26 +303,27 @@ void Table::setString(int field, std::string_view text) {
 
 void Table::setNumber(int field, double value) {
     const auto& f = this->field(field);
-    if (f.type != 'N' && f.type != 'F') throw DbfError("field " + f.name + " is not numeric");
+    if (f.type != 'N' && f.type != 'F')
+        throw DbfError(czech("položka ") + f.name + czech(" není číselná"));
     setRaw(field, dbf::formatNumber(value, f.width, f.decimals));
 }
 
 void Table::setLogical(int field, bool value) {
     const auto& f = this->field(field);
-    if (f.type != 'L') throw DbfError("field " + f.name + " is not logical");
+    if (f.type != 'L') throw DbfError(czech("položka ") + f.name + czech(" není logická"));
     setRaw(field, value ? "T" : "F");
 }
 
 void Table::setDate(int field, std::int32_t jd) {
     const auto& f = this->field(field);
-    if (f.type != 'D') throw DbfError("field " + f.name + " is not a date");
+    if (f.type != 'D') throw DbfError(czech("položka ") + f.name + czech(" není datum"));
     setRaw(field, dbf::dateToDtos(jd));
 }
 
 void Table::setMemo(int field, std::string_view data) {
     checkWritable();
     const auto& f = this->field(field);
-    if (!isMemo(f.type)) throw DbfError("field " + f.name + " is not a memo");
+    if (!isMemo(f.type)) throw DbfError(czech("položka ") + f.name + czech(" není memo"));
     memos_[field] = std::string(data);
     changed_.insert(field);
 }
@@ -521,6 +523,8 @@ void Table::flush() {
     if (!conn_) return;
     if (!appending_ && changed_.empty()) return;
     try {
+        conn_->connect();
+        if (!appending_) keepLocksForWrite();
         send();
     } catch (const ServerError& e) {
         // The statement did not reach the server: the change is gone as a whole, and the
@@ -624,7 +628,7 @@ void Table::send() {
 
 void Table::pack() {
     flush();
-    const bool hadLock = fileLocked_;
+    const bool hadLock = fileLocked();
     if (!lockFile()) throw DbfError(czech("Tabulku nelze uzamknout pro výhradní použití"));
     try {
         Transaction t(*conn_);
@@ -648,7 +652,7 @@ void Table::pack() {
 
 void Table::zap() {
     flush();
-    const bool hadLock = fileLocked_;
+    const bool hadLock = fileLocked();
     if (!lockFile()) throw DbfError(czech("Tabulku nelze uzamknout pro výhradní použití"));
     try {
         Transaction t(*conn_);

@@ -42,6 +42,9 @@ struct OrderSpec {
     std::string forExpr{};
     bool unique = false;
     bool descending = false;
+    // The index file the order belongs to (its name, upper case, as programs open it); empty
+    // for the table's own compound file, whose orders open with the table.
+    std::string file{};
 };
 
 // The connection of this process to a database, shared by its tables.
@@ -154,7 +157,7 @@ public:
     bool lockFile();
     void unlock(std::uint32_t recno = 0);
     bool isLocked(std::uint32_t recno) const;
-    bool fileLocked() const { return fileLocked_; }
+    bool fileLocked() const { return holdsLocks() && fileLocked_; }
 
     // Called after a record was written (its number, and whether it was new).
     void setWriteListener(std::function<void(std::uint32_t, bool)> listener) {
@@ -221,6 +224,9 @@ private:
         return order_ > 0 ? &orders_[static_cast<std::size_t>(order_ - 1)] : nullptr;
     }
     bool tryLock(const std::string& sql, std::vector<Param> params);
+    bool holdsLocks() const;
+    void forgetLostLocks();
+    void keepLocksForWrite();
 
     std::shared_ptr<Connection> conn_;
     std::string name_;

@@ -310,7 +310,7 @@ int Table::orderOf(std::string_view tag) const {
 
 void Table::setOrder(int order) {
     flush();
-    if (order < 0 || order > orderCount()) throw DbfError("no such order");
+    if (order < 0 || order > orderCount()) throw DbfError(czech("takové pořadí neexistuje"));
     order_ = order;
     dropWindow();
     key_.clear();
@@ -333,13 +333,15 @@ void Table::createOrder(const OrderSpec& specIn) {
         Transaction t(*conn_);
         conn_->run("ALTER TABLE " + quoted_ + " ADD COLUMN " + ord.column + " bytea");
         conn_->exec("INSERT INTO vorlan_orders (table_id, pos, tag, key_expr, for_expr, "
-                    "is_unique, descending, column_name) VALUES ($1, (SELECT coalesce(max(pos), "
-                    "0) + 1 FROM vorlan_orders WHERE table_id = $1), $2, $3, $4, $5, $6, $7)",
+                    "is_unique, descending, column_name, file_name) VALUES ($1, (SELECT "
+                    "coalesce(max(pos), 0) + 1 FROM vorlan_orders WHERE table_id = $1), $2, $3, "
+                    "$4, $5, $6, $7, $8)",
                     {Param::integer(id_), Param::text(cp1250ToUtf8(spec.tag)),
                      Param::text(cp1250ToUtf8(spec.keyExpr)),
                      Param::text(cp1250ToUtf8(spec.forExpr)),
                      Param::text(spec.unique ? "true" : "false"),
-                     Param::text(spec.descending ? "true" : "false"), Param::text(column)});
+                     Param::text(spec.descending ? "true" : "false"), Param::text(column),
+                     Param::text(cp1250ToUtf8(upperCase(spec.file)))});
         // Keys of the records there are, computed here in batches.
         const int savedOrder = order_;
         order_ = 0;
@@ -423,7 +425,7 @@ bool Table::seek(std::string_view text, bool softSeek) {
     flush();
     found_ = false;
     const Order* o = controlling();
-    if (!o) throw DbfError("no controlling index for a seek");
+    if (!o) throw DbfError(czech("hledání potřebuje řídicí index"));
     const std::string k = seekKey(*o, text);
     bof_ = false;
     dropWindow();
@@ -519,8 +521,7 @@ void Table::setFilter(std::string_view expr) {
         return;
     }
     dbf::Expression e = dbf::Expression::compile(expr, this);
-    if (e.type() != dbf::ValueType::Logical)
-        throw DbfError("a filter must be a logical expression");
+    if (e.type() != dbf::ValueType::Logical) throw DbfError(czech("filtr musí být logický výraz"));
     filter_ = std::move(e);
     filterText_ = std::string(expr);
 }

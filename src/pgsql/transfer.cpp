@@ -118,8 +118,14 @@ TransferReport importFolder(const fs::path& folder, const std::string& url, bool
         std::vector<std::string> tags;
         for (int o = 1; o <= source->indexCount(); ++o) {
             const dbf::Index& ix = source->index(o);
+            // Orders of the table's own compound file open with it; the others keep the name
+            // of their file, which programs open by name.
+            const bool own = equalsNoCase(utf8ToCp1250(ix.path().extension().string()), ".CDX") &&
+                             equalsNoCase(utf8ToCp1250(ix.path().stem().string()),
+                                          utf8ToCp1250(path.stem().string()));
             target->createOrder(
-                {ix.tagName(), ix.keyExpr(), ix.forExpr(), ix.unique(), ix.descending()});
+                {ix.tagName(), ix.keyExpr(), ix.forExpr(), ix.unique(), ix.descending(),
+                 own ? std::string() : utf8ToCp1250(ix.path().filename().string())});
             tags.push_back(ix.tagName());
         }
         target->setOrder(0);

@@ -1,4 +1,5 @@
 #include "tables/engine_registry.h"
+#include "core/cp1250.h"
 
 #include <algorithm>
 #include <vector>
@@ -49,7 +50,14 @@ TableEngine& engineFor(const std::filesystem::path& path) {
             if (r.fallback == fallback && r.engine->handles(path)) return *r.engine;
         }
     }
-    throw EngineError("no table engine for " + path.string());
+    throw EngineError(czech("žádný druh tabulek neumí otevřít ") + utf8ToCp1250(path.string()));
+}
+
+bool tableExists(const std::filesystem::path& path) {
+    TableEngine& engine = engineFor(path);
+    if (auto* directory = dynamic_cast<TableDirectory*>(&engine)) return directory->exists(path);
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec);
 }
 
 const EngineSettings& settings() {

@@ -19,6 +19,17 @@ void unregisterEngine(const TableEngine& engine);
 // The engine of a table path; throws EngineError when no engine takes it.
 TableEngine& engineFor(const std::filesystem::path& path);
 
+// Engines whose tables are not files (tables in a database) also implement this, to say
+// whether a table is there; for the other engines a table is there when its file is.
+class TableDirectory {
+public:
+    virtual ~TableDirectory() = default;
+    // Throws EngineError when that cannot be told (a server out of reach).
+    virtual bool exists(const std::filesystem::path& path) = 0;
+};
+// Whether the table of a path is there, asked of the engine that opens it.
+bool tableExists(const std::filesystem::path& path);
+
 // The current settings, and a change handed to every registered engine.
 const EngineSettings& settings();
 void applySettings(const EngineSettings& settings);

@@ -184,7 +184,21 @@ TEST(CzechMessages, ArchiveDataAndReportErrors) {
 
     dir.write("T.PTS", "I,1,4,0,0\r\nT,2,0,0,0,300,20,Arial,10,0,0,0,0,238,\"\",0\r\n");
     dir.write("KRATKA.DBF", std::string("\x03\x7A\x01\x01\x05\0\0\0", 8));
-    for (const char* data : {"NENI.DBF", "KRATKA.DBF", "DATA.TXT"}) {
+    // A header length of 0xFFFF and an unknown field type.
+    std::string header(32, '\0');
+    header[0] = 3;
+    header[8] = header[9] = '\xFF';
+    header[10] = 11;
+    std::string field(32, '\0');
+    field[0] = 'A';
+    field[11] = 'C';
+    field[16] = 10;
+    dir.write("HLAVA.DBF", header + field + "\x0D\x1A");
+    header[8] = 65;
+    header[9] = 0;
+    field[11] = 'Z';
+    dir.write("TYP.DBF", header + field + "\x0D\x1A");
+    for (const char* data : {"NENI.DBF", "KRATKA.DBF", "DATA.TXT", "HLAVA.DBF", "TYP.DBF"}) {
         const ProcessResult r =
             runVorlan({"--report", (dir / "T.PTS").string(), "--data", (dir / data).string(),
                        "--print-to", (dir / "x.pdf").string()});

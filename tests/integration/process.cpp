@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
@@ -70,6 +72,36 @@ ProcessResult runVrltool(const std::vector<std::string>& args) {
     ProcessResult r = runProcess(argv);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     return r;
+}
+
+void packProgram(const fs::path& folder, const fs::path& archive) {
+    std::vector<std::string> args{"pack", archive.string()};
+    // The main module first, then the other modules in name order.
+    std::vector<std::string> modules;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        std::string ext = entry.path().extension().string();
+        std::transform(ext.begin(), ext.end(), ext.begin(), ::toupper);
+        if (ext == ".ZLM" || ext == ".PMB" || ext == ".TRX")
+            modules.push_back(entry.path().string());
+    }
+    std::sort(modules.begin(), modules.end(), [](const std::string& a, const std::string& b) {
+        const bool am = fs::path(a).stem() == "MAIN", bm = fs::path(b).stem() == "MAIN";
+        return am != bm ? am : a < b;
+    });
+    args.insert(args.end(), modules.begin(), modules.end());
+    runVrltool(args);
+}
+
+ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) saved_ = old;
+    ::setenv(name, value.c_str(), 1);
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+    if (saved_)
+        ::setenv(name_, saved_->c_str(), 1);
+    else
+        ::unsetenv(name_);
 }
 
 TempDir::TempDir() {

@@ -2,6 +2,7 @@
 // Runs the built executables the way a user or a batch job does, and keeps what they print.
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,10 @@ ProcessResult runVorlan(const std::vector<std::string>& args,
 // `vrltool ARGS...`; fails the test when it does not exit with 0.
 ProcessResult runVrltool(const std::vector<std::string>& args);
 
+// Packs the program of a folder (its modules, the one named MAIN first, and their forms) into
+// an archive.
+void packProgram(const std::filesystem::path& folder, const std::filesystem::path& archive);
+
 // A fresh folder for one test, removed afterwards.
 class TempDir {
 public:
@@ -37,5 +42,18 @@ private:
 };
 
 std::string readFile(const std::filesystem::path& path);
+
+// Sets an environment variable for the processes a test starts, and puts it back afterwards.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const std::string& value);
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> saved_;
+};
 
 } // namespace vorlan::testing

@@ -121,3 +121,46 @@ TEST(ProgramCheckForms, UnknownClassesCountIgnoredPropertiesAreListedAndToolsGet
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_NE(none.err.find("Nelze otevřít"), std::string::npos) << none.err;
 }
+
+// The Basic dialect: a name read under Option Explicit and never declared is missing; members are
+// judged on a With block's object too, not on the module's own classes, and not on a variable
+// that holds objects of two classes in turn.
+TEST(ProgramCheckBasic, WithBlocksOwnClassesAndVariablesOfTwoClasses) {
+    TempDir dir;
+    dir.write("MAIN.PMB", "Option Explicit\n"
+                          "Class Citac\n"
+                          "    Public Pocet\n"
+                          "    Sub Pridej\n"
+                          "        Pocet = Pocet + 1\n"
+                          "    End Sub\n"
+                          "End Class\n"
+                          "\n"
+                          "Sub main\n"
+                          "    Dim c, x, s\n"
+                          "    Set c = New Citac\n"
+                          "    c.Pridej\n"
+                          "    Set x = TStringList.Create\n"
+                          "    Set x = TBitmap.Create\n"
+                          "    x.Width = 4\n"
+                          "    Set s = TStringList.Create\n"
+                          "    With s\n"
+                          "        .Add \"a\"\n"
+                          "        .Ad \"b\"\n"
+                          "    End With\n"
+                          "    If False Then Writeln Nedeklarovano\n"
+                          "    Writeln c.Pocet & s.Count\n"
+                          "End Sub\n");
+    const fs::path archive = dir / "MAIN.VRL";
+    runVrltool({"pack", archive.string(), (dir / "MAIN.PMB").string()});
+    const ProcessResult r = check(archive, true);
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_EQ(r.out,
+              "{\"missing\": 2, \"findings\": [\n"
+              "  {\"kind\": \"name\", \"missing\": true, \"module\": \"MAIN.PMB\", \"line\": "
+              "21, \"column\": 27, \"name\": \"Nedeklarovano\", \"message\": \"běhový systém "
+              "nezná název 'Nedeklarovano'\"},\n"
+              "  {\"kind\": \"member\", \"missing\": true, \"module\": \"MAIN.PMB\", "
+              "\"line\": 19, \"column\": 10, \"name\": \"Ad\", \"message\": \"třída "
+              "TStringList nemá vlastnost ani metodu 'Ad'\"}\n"
+              "]}\n");
+}

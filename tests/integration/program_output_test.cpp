@@ -28,21 +28,7 @@ TEST_P(ProgramOutput, MatchesExpectedConsoleText) {
     const fs::path folder = fs::path(PROGRAMS_DIR) / GetParam();
     TempDir dir;
     const auto archive = dir / (GetParam() + ".VRL");
-    std::vector<std::string> args{"pack", archive.string()};
-    // The main module first, then the other modules in name order.
-    std::vector<std::string> modules;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        std::string ext = entry.path().extension().string();
-        std::transform(ext.begin(), ext.end(), ext.begin(), ::toupper);
-        if (ext == ".ZLM" || ext == ".PMB" || ext == ".TRX")
-            modules.push_back(entry.path().string());
-    }
-    std::sort(modules.begin(), modules.end(), [](const std::string& a, const std::string& b) {
-        const bool am = fs::path(a).stem() == "MAIN", bm = fs::path(b).stem() == "MAIN";
-        return am != bm ? am : a < b;
-    });
-    args.insert(args.end(), modules.begin(), modules.end());
-    runVrltool(args);
+    packProgram(folder, archive);
     // Programs may write files (tables, pictures): they run in a copy of their folder, never in
     // the source tree.
     const fs::path work = dir / "work";

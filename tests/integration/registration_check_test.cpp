@@ -5,11 +5,11 @@
 #include "library/library.h"
 #include "script/builtins.h"
 #include "stdlib/stdlib.h"
-#include "windows/canvas/canvas.h"
-#include "windows/canvas/canvas_procs.h"
-#include "windows/canvas/recording_surface.h"
-#include "windows/console/console.h"
-#include "windows/console/console_procs.h"
+#include "window_models/canvas/canvas.h"
+#include "window_models/canvas/canvas_procs.h"
+#include "window_models/canvas/recording_surface.h"
+#include "window_models/console/console.h"
+#include "window_models/console/console_procs.h"
 
 #include <gtest/gtest.h>
 

@@ -144,7 +144,8 @@ TEST(SharedTable, WritersWaitingForAFileLockTakeTurns) {
         if (!previous.empty() && writer != previous) ++changes;
         previous = writer;
     }
-    // Polling writers changed turns only a handful of times over the whole run; writers that
-    // queue in the kernel change turns tens of times even on a loaded machine.
-    EXPECT_GE(changes, 30) << "the writers ran one after the other";
+    // Polling writers changed turns only a handful of times over the whole run, writers queued in
+    // the kernel alone some 70 times; handing the lock over to a waiter makes it a few hundred
+    // times even on a loaded machine.
+    EXPECT_GE(changes, 120) << "the writers ran one after the other";
 }

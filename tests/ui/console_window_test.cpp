@@ -1,7 +1,7 @@
 #include "core/cp1250.h"
 #include "ui/qt/console_window.h"
 #include "ui/qt/qt_text.h"
-#include "windows/recording_ui.h"
+#include "window_models/recording_ui.h"
 
 #include <QApplication>
 #include <QFontInfo>

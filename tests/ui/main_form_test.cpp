@@ -1,6 +1,6 @@
 #include "core/cp1250.h"
 #include "ui/qt/main_form.h"
-#include "windows/recording_ui.h"
+#include "window_models/recording_ui.h"
 
 #include <QComboBox>
 #include <QGuiApplication>

@@ -2,7 +2,7 @@
 #include "ui/qt/about_box.h"
 #include "ui/qt/app_exception.h"
 #include "ui/qt/qt_ui.h"
-#include "windows/recording_ui.h"
+#include "window_models/recording_ui.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -6,9 +6,9 @@
 // then the models keep the text, the picture and the state, and a window made late takes them over
 // as if it had been there from the start.
 
-#include "windows/canvas/canvas.h"
-#include "windows/console/console.h"
-#include "windows/dbf/work_areas.h"
+#include "window_models/canvas/canvas.h"
+#include "window_models/console/console.h"
+#include "window_models/dbf/work_areas.h"
 
 #include <functional>
 #include <memory>

@@ -14,6 +14,7 @@
 #include "data/script/data_table_registration.h"
 #include "library/files_system.h"
 #include "library/library.h"
+#include "pgsql/server_engine.h"
 #include "report/charmode/text_only_printer.h"
 #include "report/paint/report_printer.h"
 #include "report/rtf/rich_text_layout.h"
@@ -48,12 +49,12 @@
 #include "ui/qt/screenshot.h"
 #include "ui/qt/settings_store.h"
 #include "ui/qt/stdlib/qt_stdlib.h"
-#include "windows/canvas/canvas.h"
-#include "windows/canvas/canvas_procs.h"
-#include "windows/console/console.h"
-#include "windows/console/console_procs.h"
-#include "windows/dbf/dbf_procs.h"
-#include "windows/dbf/work_areas.h"
+#include "window_models/canvas/canvas.h"
+#include "window_models/canvas/canvas_procs.h"
+#include "window_models/console/console.h"
+#include "window_models/console/console_procs.h"
+#include "window_models/dbf/dbf_procs.h"
+#include "window_models/dbf/work_areas.h"
 
 #include <QFileInfo>
 
@@ -200,6 +201,8 @@ int main(int argc, char** argv) {
 
     qt::SettingsStore settings;
     settings.applyDrives(pathMapper());
+    // Folders the [Server] group maps keep their tables in a database.
+    pgsql::registerServerTables(fs::path(settings.settings().fileName().toStdString()));
     applyPorts(settings);
     setUi(std::make_unique<qt::QtUi>(headless, commandLine.printTo ? fs::path(*commandLine.printTo)
                                                                    : fs::path()));

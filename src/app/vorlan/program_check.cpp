@@ -1,7 +1,11 @@
 #include "app/vorlan/program_check.h"
 
+#include "app/vorlan/basic_check.h"
+#include "app/vorlan/member_check.h"
+
 #include "core/cp1250.h"
 #include "script/archive/program_archive.h"
+#include "script/basic/basic_parser.h"
 #include "script/comp_wrapper.h"
 #include "script/form_loader.h"
 #include "script/js/js_names.h"
@@ -14,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -141,6 +146,92 @@ std::set<std::string> javaScriptOwnNames(const std::string& text) {
     return out;
 }
 
+// The text of a JavaScript module with its comments, strings and regular expressions blanked
+// out (line breaks kept), so that what looks like a member access in them is not taken for one.
+std::string javaScriptCode(const std::string& text) {
+    std::string out = text;
+    std::size_t i = 0;
+    const auto blank = [&](std::size_t from, std::size_t to) {
+        for (std::size_t k = from; k < to && k < out.size(); ++k)
+            if (out[k] != '\n') out[k] = ' ';
+    };
+    while (i < text.size()) {
+        const char c = text[i];
+        if (c == '/' && i + 1 < text.size() && text[i + 1] == '/') {
+            const std::size_t end = text.find('\n', i);
+            blank(i, end == std::string::npos ? text.size() : end);
+            i = end == std::string::npos ? text.size() : end;
+        } else if (c == '/' && i + 1 < text.size() && text[i + 1] == '*') {
+            const std::size_t end = text.find("*/", i + 2);
+            const std::size_t stop = end == std::string::npos ? text.size() : end + 2;
+            blank(i, stop);
+            i = stop;
+        } else if (c == '"' || c == '\'' || c == '`') {
+            std::size_t k = i + 1;
+            while (k < text.size() && text[k] != c && (c == '`' || text[k] != '\n'))
+                k += text[k] == '\\' ? 2 : 1;
+            blank(i + 1, k);
+            i = k + 1;
+        } else {
+            ++i;
+        }
+    }
+    return out;
+}
+
+// Members a JavaScript module names on a name it does not declare (a form, a component,
+// Application, a registered class), and on variables it gives objects of one registered class
+// only (`var t = TStringList.Create();`).
+std::vector<MemberUse> javaScriptMemberUses(const std::string& text,
+                                            const std::set<std::string>& ownNames,
+                                            const std::function<bool(std::string_view)>& outside) {
+    const std::string code = javaScriptCode(text);
+    static const std::regex made(R"(([A-Za-z_$][\w$]*)\s*=\s*(T\w+)\s*\.\s*Create\s*\()");
+    static const std::regex assigned(R"(([A-Za-z_$][\w$]*)\s*=(?!=))");
+    std::map<std::string, std::string> classOf;
+    for (auto it = std::sregex_iterator(code.begin(), code.end(), made);
+         it != std::sregex_iterator(); ++it)
+        if (const auto* info = script::registry().findClass((*it)[2].str())) {
+            auto [at, fresh] = classOf.emplace((*it)[1].str(), info->name);
+            if (!fresh && at->second != info->name) at->second.clear();
+        }
+    // A variable given anything else as well is left alone.
+    std::map<std::string, int> assignments, creations;
+    for (auto it = std::sregex_iterator(code.begin(), code.end(), assigned);
+         it != std::sregex_iterator(); ++it)
+        ++assignments[(*it)[1].str()];
+    for (auto it = std::sregex_iterator(code.begin(), code.end(), made);
+         it != std::sregex_iterator(); ++it)
+        ++creations[(*it)[1].str()];
+    static const std::regex access(R"(([A-Za-z_$][\w$]*)\s*\.\s*([A-Za-z_$][\w$]*))");
+    std::vector<MemberUse> out;
+    for (auto it = std::sregex_iterator(code.begin(), code.end(), access);
+         it != std::sregex_iterator(); ++it) {
+        const auto at = static_cast<std::size_t>(it->position(0));
+        // Only the first link of a chain: what comes after it has a class the check cannot tell.
+        std::size_t before = at;
+        while (before > 0 && (code[before - 1] == ' ' || code[before - 1] == '\t'))
+            --before;
+        if (before > 0 && code[before - 1] == '.') continue;
+        const std::string owner = (*it)[1].str();
+        const std::size_t memberAt = static_cast<std::size_t>(it->position(2));
+        const int line =
+            static_cast<int>(std::count(
+                code.begin(), code.begin() + static_cast<std::ptrdiff_t>(memberAt), '\n')) +
+            1;
+        const std::size_t lineStart = code.rfind('\n', memberAt == 0 ? 0 : memberAt - 1);
+        const int column =
+            static_cast<int>(memberAt - (lineStart == std::string::npos ? 0 : lineStart + 1)) + 1;
+        if (auto c = classOf.find(owner); c != classOf.end()) {
+            if (!c->second.empty() && assignments[owner] == creations[owner])
+                out.push_back({{c->second}, true, (*it)[2].str(), line, column});
+        } else if (!ownNames.count(owner) && outside(owner)) {
+            out.push_back({{owner}, false, (*it)[2].str(), line, column});
+        }
+    }
+    return out;
+}
+
 struct Literal {
     std::string text;
     int line = 0;
@@ -200,7 +291,13 @@ public:
     void unknownName(std::string_view name, int line, int column) override {
         uses.push_back({std::string(name), line + 1, column + 1});
     }
+    void memberUse(std::string_view owner, bool ownerIsClass, std::string_view member, int line,
+                   int column) override {
+        members.push_back(
+            {{std::string(owner)}, ownerIsClass, std::string(member), line + 1, column + 1});
+    }
     std::vector<Use> uses;
+    std::vector<MemberUse> members;
 };
 
 struct ModuleCheck {
@@ -210,6 +307,8 @@ struct ModuleCheck {
     std::unique_ptr<script::Component> form;
     std::unique_ptr<script::Scripter> scripter;
     std::vector<NameRecorder::Use> unknown;
+    std::vector<MemberUse> members;
+    std::vector<NameAt> unchecked;
     std::vector<std::string> units;
     std::set<std::string> declared; // upper case
 };
@@ -334,6 +433,7 @@ private:
             NameRecorder recorder;
             compiled = runner->compileModule(m.lines);
             m.unknown = std::move(recorder.uses);
+            m.members = std::move(recorder.members);
         }
         if (!compiled) return;
         m.units = runner->usedUnits();
@@ -343,6 +443,7 @@ private:
             if (const auto* program = pascal->program())
                 for (const auto& g : program->globals)
                     m.declared.insert(upper(g.name));
+        if (m.dialect == Dialect::Basic && extensionOf(m.name) != ".VBE") scanBasic(m);
         if (m.dialect == Dialect::JavaScript) {
             std::string text;
             for (const auto& line : m.lines)
@@ -354,8 +455,32 @@ private:
             for (const auto& n : names.used)
                 if (!names.declared.count(n) && !own.count(n) && !isJavaScriptGlobal(n) &&
                     !known(m, n))
-                    jsUnchecked_[&m].insert(n);
+                    m.unchecked.push_back({n, 0, 0});
+            std::set<std::string> ownAll = own;
+            ownAll.insert(names.declared.begin(), names.declared.end());
+            m.members = javaScriptMemberUses(text, ownAll, [&](std::string_view name) {
+                return !isJavaScriptGlobal(name) && known(m, name);
+            });
         }
+    }
+
+    void scanBasic(ModuleCheck& m) {
+        std::string text;
+        for (std::size_t i = 0; i < m.lines.size(); ++i)
+            text += (i ? "\n" : "") + m.lines[i];
+        std::unique_ptr<script::basic::Module> module;
+        try {
+            module = script::basic::parseModule(text);
+        } catch (const std::exception&) {
+            return; // the compilation has told it already
+        }
+        BasicModuleNames names =
+            scanBasicModule(*module, [&](std::string_view name) { return known(m, name); });
+        for (const NameAt& n : names.missing)
+            m.unknown.push_back({n.name, n.line, n.column});
+        m.unchecked = std::move(names.unchecked);
+        m.members = std::move(names.members);
+        m.declared.insert(names.declared.begin(), names.declared.end());
     }
 
     // Whether the runtime answers the name: the registry, the module's form and its components.
@@ -391,9 +516,20 @@ private:
         for (const auto& unit : m.units)
             if (!script::isStandardUnit(unit) && !isModuleName(unit))
                 add(FindingKind::Unit, m, 0, 0, unit);
-        if (auto it = jsUnchecked_.find(&m); it != jsUnchecked_.end())
-            for (const auto& n : it->second)
-                if (!declaredByAnotherModule(n)) add(FindingKind::Unchecked, m, 0, 0, n);
+        std::set<std::string> told;
+        for (const NameAt& n : m.unchecked)
+            if (told.insert(upper(n.name)).second && !declaredByAnotherModule(n.name))
+                add(FindingKind::Unchecked, m, n.line, n.column, n.name);
+        for (const MemberUse& use : m.members) {
+            const MemberVerdict verdict = members_.judge(use, m.form.get());
+            if (!verdict.checked || verdict.exists) continue;
+            std::string owner = use.ownerIsClass ? std::string() : use.path[0];
+            for (std::size_t i = 1; i < use.path.size(); ++i)
+                owner += "." + use.path[i];
+            add(FindingKind::Member, m, use.line, use.column,
+                owner.empty() ? use.member : owner + "." + use.member,
+                cp1250ToUtf8(verdict.className));
+        }
     }
 
     void reportFiles(const ModuleCheck& m) {
@@ -411,7 +547,7 @@ private:
 
     fs::path path_;
     std::vector<std::unique_ptr<ModuleCheck>> modules_;
-    std::map<const ModuleCheck*, std::set<std::string>> jsUnchecked_;
+    MemberJudge members_;
     std::optional<std::set<std::string>> beside_;
     CheckReport report_;
 };
@@ -422,6 +558,8 @@ const char* kindKey(FindingKind kind) {
         return "compile";
     case FindingKind::Name:
         return "name";
+    case FindingKind::Member:
+        return "member";
     case FindingKind::Unit:
         return "unit";
     case FindingKind::FormClass:
@@ -444,6 +582,11 @@ std::string czechText(const Finding& f) {
         return "chyba překladu: " + f.detail;
     case FindingKind::Name:
         return "běhový systém nezná název '" + f.name + "'";
+    case FindingKind::Member:
+        if (const auto dot = f.name.rfind('.'); dot != std::string::npos)
+            return "'" + f.name.substr(0, dot) + "' (" + f.detail +
+                   ") nemá vlastnost ani metodu '" + f.name.substr(dot + 1) + "'";
+        return "třída " + f.detail + " nemá vlastnost ani metodu '" + f.name + "'";
     case FindingKind::Unit:
         return "jednotka '" + f.name + "' není standardní ani modulem programu";
     case FindingKind::FormClass:

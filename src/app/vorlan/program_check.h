@@ -1,6 +1,7 @@
 #pragma once
 // A program archive checked without running any of it: what its modules name that this runtime
-// does not have (routines, classes, variables, constants, units),
+// does not have (routines, classes, variables, constants, units, members of objects whose class
+// the check can tell),
 // the classes of its stored forms the runtime cannot make, report templates its string literals
 // name that do not lie beside the archive, and, for information, such tables (a program may
 // make them itself) and stored form properties that the runtime reads but does not use. Needs every
@@ -16,6 +17,7 @@ namespace vorlan::app {
 enum class FindingKind {
     CompileError, // the module does not compile at all
     Name,         // a routine, class, variable or constant the runtime does not have
+    Member,       // a property or method a known class or object does not have
     Unit,         // a unit of a uses list that is neither standard nor a module of the program
     FormClass,    // a stored component of a class the runtime cannot make
     Template,     // a report template named by a string literal, not beside the archive
@@ -31,7 +33,7 @@ struct Finding {
     int line = 0;       // from 1; 0 when the finding has no place in the source
     int column = 0;     // from 1
     std::string name;   // UTF-8
-    std::string detail; // UTF-8; the compiler's message of a compile error
+    std::string detail; // UTF-8; the compiler's message of a compile error, a member's class
 };
 
 // Whether a finding means that the program will not run as written (the others are listed only).

@@ -41,11 +41,13 @@ constexpr const char* kUsage = R"(Použití: vrltool PŘÍKAZ ...
   kontrola VSTUP.VRL [--json]
       Přeloží každý modul archivu, nic z programu nespustí a vypíše česky, co program
       potřebuje a běhový systém nemá: rutiny, třídy, proměnné, konstanty a jednotky, které
-      moduly jazyka Pascal jmenují (s modulem, řádkem a sloupcem), komponenty formulářů
-      neznámých tříd, chyby překladu a předlohy sestav (*.PTS), které řetězce programu jmenují
-      a které neleží vedle archivu. Pro informaci přidá tabulky a indexy (*.DBF, *.CDX, *.NTX,
-      *.IDX) jmenované stejně (program si je možná vytvoří sám), uložené vlastnosti formulářů,
-      které běhový systém nepoužije, a názvy modulů JavaScriptu, které nelze ověřit.
+      moduly jazyka Pascal jmenují, rutiny, které moduly Basicu volají (s modulem, řádkem
+      a sloupcem), vlastnosti a metody, které objekty známé třídy nemají (v Pascalu,
+      Basicu i JavaScriptu), komponenty formulářů neznámých tříd, chyby překladu a předlohy
+      sestav (*.PTS), které řetězce programu jmenují a které neleží vedle archivu. Pro informaci přidá tabulky a indexy
+      (*.DBF, *.CDX, *.NTX, *.IDX) jmenované stejně (program si je možná vytvoří sám),
+      uložené vlastnosti formulářů, které běhový systém nepoužije, a názvy, které nelze
+      ověřit (volné názvy modulů JavaScriptu, názvy, které modul Basicu jen čte).
       --json vypíše totéž jako objekt JSON. Návratový kód 0, když nic nechybí, jinak 1.
       Kontrolu dělá běhový systém vorlan (vedle vrltool, jinak $VORLAN_RUNTIME nebo z PATH).
   --help

@@ -1,8 +1,10 @@
 #include "data/script/data_table.h"
 
 #include "core/cp1250.h"
+#include "data/script/data_field.h"
 #include "data/script/file_names.h"
 #include "data/script/memo_lines.h"
+#include "script/dispatch.h"
 #include "tables/engine_registry.h"
 
 #include <filesystem>
@@ -198,6 +200,22 @@ template <class F> void TDataTable::writeThroughDataSet(F&& write) {
         throw;
     }
     if (holdControls) dataSet_->enableControls();
+}
+
+void TDataTable::writeFieldValue(std::string_view field, const Value& value) {
+    writeThroughDataSet([&] { dataSet_->fieldByName(field)->setValue(value); });
+}
+
+FieldObject& TDataTable::fieldObject(std::string_view name) {
+    if (!active()) throw script::ScriptException(czech("Tabulka není otevřená"));
+    const Field* field = dataSet_->findField(name);
+    if (!field)
+        throw script::ScriptException(czech("Pole '") + std::string(name) + czech("' nenalezeno"));
+    const std::string key = upperCase(field->name());
+    auto it = fieldObjects_.find(key);
+    if (it == fieldObjects_.end())
+        it = fieldObjects_.emplace(key, std::make_unique<FieldObject>(*this, field->name())).first;
+    return *it->second;
 }
 
 void TDataTable::writeStr(std::string_view field, std::string_view text) {

@@ -17,11 +17,14 @@
 #include "script/component.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
 
 namespace vorlan::data {
+
+class FieldObject;
 
 // The empty date as ReadDat answers it whatever the date format.
 inline constexpr const char* kEmptyDateText = "  /  /    ";
@@ -78,6 +81,11 @@ public:
     std::int32_t writeBin(std::string_view field, std::string_view bytes);
     void fileToBin(std::string_view file, std::string_view field);
     bool binToFile(std::string_view field, std::string_view file);
+    // Any value into the field of that name, through the data set, posted at once.
+    void writeFieldValue(std::string_view field, const script::Value& value);
+    // The script object of the field of that name (FieldByName, Fields[i]), one per name for
+    // the table's lifetime; throws a script error when the open table has no such field.
+    FieldObject& fieldObject(std::string_view name);
     void appendBlank();
 
     // Expressions evaluated when their type fits.
@@ -126,6 +134,7 @@ private:
     bool found_ = false;
     std::string locateExpr_;
     bool openWhenLoaded_ = false;
+    std::map<std::string, std::unique_ptr<FieldObject>, std::less<>> fieldObjects_;
 };
 
 // An empty structure-description table (FIELD_NAME C 10, FIELD_TYPE C 1, FIELD_LEN N 5,

@@ -1,7 +1,9 @@
 #include "data/script/data_table_registration.h"
 
+#include "core/cp1250.h"
 #include "data/dbf_env.h"
 #include "data/engine.h"
+#include "data/script/data_field.h"
 #include "data/script/data_table.h"
 #include "script/bind.h"
 #include "script/registry.h"
@@ -304,6 +306,43 @@ void registerClosedTableMembers(TableBinder& b) {
 
 } // namespace
 
+// TField objects and the table's ways to them. A closed table or a missing field fails with its
+// name rather than answering nil, which would fail one line later without it.
+void registerFields(script::Registry& registry, TableBinder& table) {
+    table.bind("FieldByName", "function(Name: string): TField",
+               [](TDataTable& t, std::string_view name) { return &t.fieldObject(name); });
+    table.bind("FindField", "function(Name: string): TField",
+               [](TDataTable& t, std::string_view name) -> FieldObject* {
+                   if (!t.active() || !t.table().findField(name)) return nullptr;
+                   return &t.fieldObject(name);
+               });
+    table.property("Fields", "TField", [](TDataTable& t, std::int32_t i) {
+        if (!t.active()) throw script::ScriptException(czech("Tabulka není otevřená"));
+        if (i < 0 || i >= t.table().fieldCount())
+            throw script::ScriptException(czech("Index pole je mimo meze (") + std::to_string(i) +
+                                          ")");
+        return &t.fieldObject(t.table().field(i)->name());
+    });
+
+    script::ClassBinder<FieldObject> field(registry, "TField", "TObject");
+    field.property("FieldName", "string", [](const FieldObject& f) { return f.fieldName(); });
+    field.property("Value", "Variant", &FieldObject::value, &FieldObject::setValue);
+    field.property("AsString", "string", &FieldObject::asString,
+                   [](FieldObject& f, const std::string& text) { f.setValue(Value(text)); });
+    field.property("AsFloat", "Double", &FieldObject::asFloat,
+                   [](FieldObject& f, double v) { f.setValue(Value(v)); });
+    field.property("AsInteger", "Integer", &FieldObject::asInteger,
+                   [](FieldObject& f, std::int32_t v) { f.setValue(Value(v)); });
+    field.property("AsBoolean", "Boolean", &FieldObject::asBoolean,
+                   [](FieldObject& f, bool v) { f.setValue(Value(v)); });
+    field.property("Text", "string", &FieldObject::displayText);
+    field.property("DisplayText", "string", &FieldObject::displayText);
+    field.property("IsNull", "Boolean", &FieldObject::isNull);
+    field.property("Size", "Integer", &FieldObject::size);
+    field.property("DataType", "string", &FieldObject::dataType);
+    field.bind("Clear", "procedure", [](FieldObject& f) { f.setValue(Value()); });
+}
+
 void registerDataTable(script::Registry& registry) {
     const char* parent = registry.findClass("TTable") ? "TTable" : "TComponent";
     registry.registerClass(kClass, parent,
@@ -324,6 +363,7 @@ void registerDataTable(script::Registry& registry) {
     registerLocking(table);
     registerCopies(table);
     registerClosedTableMembers(table.unguarded());
+    registerFields(registry, table);
     // Design-time registration of the data-aware controls: nothing to do at run time.
     if (!registry.findProc("Register"))
         script::Binder(registry).bind("Register", "procedure", [] {});

@@ -64,6 +64,11 @@ public:
     // Calls a procedure with arguments from outside (missing ones are empty); ByRef parameters
     // write back into `args`. An unknown name answers empty.
     Value call(std::string_view name, std::span<Value> args);
+    // The module's routines as the module dispatch finds and calls them.
+    std::string findFunction(std::string_view name) const {
+        return hasProcedure(name) ? std::string(name) : std::string();
+    }
+    Value callFunction(const std::string& name, std::span<Value> args) { return call(name, args); }
     std::vector<RoutineInfo> routines() const;
     void addNamedObject(const std::string& name, ObjectRef object, bool global);
     // Statements to run before a call stops as if the user had cancelled (0: no limit).

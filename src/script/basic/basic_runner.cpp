@@ -1,12 +1,10 @@
 #include "script/basic/basic_runner.h"
-#include "core/cp1250.h"
 
+#include "core/cp1250.h"
 #include "script/basic/basic_interp.h"
 #include "script/basic/basic_parser.h"
 #include "script/encoded/script_decoder.h"
 #include "script/registry.h"
-
-#include <map>
 
 namespace vorlan::script::basic {
 
@@ -17,58 +15,24 @@ std::uint64_t& budgetSetting() {
     return budget;
 }
 
-// The module's procedures as the system calls them by name.
-class BasicModule : public Dispatch {
-public:
-    explicit BasicModule(std::weak_ptr<Interpreter> interp) : interp_(std::move(interp)) {}
-
-    DispId idOfName(std::string_view name) override {
-        if (auto it = ids_.find(name); it != ids_.end()) return it->second;
-        auto interp = interp_.lock();
-        if (!interp || !interp->hasProcedure(name)) return kUnknownDispId;
-        names_.emplace_back(name);
-        const auto id = static_cast<DispId>(names_.size() - 1);
-        ids_.emplace(std::string(name), id);
-        return id;
-    }
-
-    DispStatus invoke(DispId id, unsigned, std::span<Value> args, Value& result,
-                      ExceptionInfo& error) override {
-        result = Value();
-        auto interp = interp_.lock();
-        if (!interp) {
-            error.description = czech("Modul už byl zavřen");
-            return DispStatus::Exception;
-        }
-        if (id < 0 || static_cast<std::size_t>(id) >= names_.size()) return DispStatus::UnknownName;
-        result = interp->call(names_[static_cast<std::size_t>(id)], args);
-        return DispStatus::Ok;
-    }
-
-    std::string dispatchClassName() const override { return "VBScriptModule"; }
-
-private:
-    std::weak_ptr<Interpreter> interp_;
-    std::vector<std::string> names_;
-    std::map<std::string, DispId, NoCaseLess> ids_;
-};
-
 } // namespace
 
 void VbScriptRunner::setStatementBudget(std::uint64_t statements) {
     budgetSetting() = statements;
 }
 
-VbScriptRunner::VbScriptRunner(Scripter& scripter) : ScriptRunner(scripter) {}
+VbScriptRunner::VbScriptRunner(Scripter& scripter)
+    : ScriptRunner(scripter),
+      module_(std::make_shared<ModuleDispatch<Interpreter>>("VBScriptModule")) {}
 
 VbScriptRunner::~VbScriptRunner() = default;
 
 ObjectRef VbScriptRunner::moduleDispatch() {
-    if (!interp_) return nullptr;
-    return std::make_shared<BasicModule>(interp_);
+    return interp_ ? module_ : nullptr;
 }
 
 void VbScriptRunner::closeModule() {
+    module_->close();
     interp_.reset();
     closed_ = true;
 }
@@ -100,6 +64,7 @@ bool VbScriptRunner::compileModule(const std::vector<std::string>& script) {
         return reportError(e.line, e.column, info);
     });
     interp_->setStatementBudget(budgetSetting());
+    module_->attach(interp_);
     for (const auto& named : namedObjects())
         interp_->addNamedObject(named.name, named.object, named.global);
     return true;

@@ -6,6 +6,7 @@
 // variables, constants and classes and the named objects the scripter adds are reachable from
 // the script; the members of a named object added as global are reachable without qualification.
 
+#include "script/module_dispatch.h"
 #include "script/script_runner.h"
 
 #include <cstdint>
@@ -38,6 +39,7 @@ public:
 
 private:
     std::shared_ptr<Interpreter> interp_; // null until compiled and once closed
+    std::shared_ptr<ModuleDispatch<Interpreter>> module_;
     bool closed_ = false;
 };
 

@@ -1,4 +1,5 @@
 #include "script/encoded/script_decoder.h"
+#include "core/cp1250.h"
 
 #include <array>
 
@@ -77,16 +78,16 @@ int digitOf(char c) {
 constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 // Six digits: the base-64 form of the number's four little-endian bytes.
-std::uint32_t readNumber(std::string_view text, std::size_t at, const char* what) {
-    if (text.size() < at + 8) throw DecodeError(std::string("Encoded script: truncated ") + what);
+std::uint32_t readNumber(std::string_view text, std::size_t at, const std::string& what) {
+    if (text.size() < at + 8) throw DecodeError(czech("Kódovaný skript: zkrácené pole ") + what);
     std::uint64_t bits = 0;
     for (std::size_t i = 0; i < 6; ++i) {
         const int d = digitOf(text[at + i]);
-        if (d < 0) throw DecodeError(std::string("Encoded script: bad digit in the ") + what);
+        if (d < 0) throw DecodeError(czech("Kódovaný skript: chybná číslice v poli ") + what);
         bits = bits << 6 | static_cast<std::uint64_t>(d);
     }
     if (text.substr(at + 6, 2) != "==")
-        throw DecodeError(std::string("Encoded script: the ") + what + " is not closed by ==");
+        throw DecodeError(czech("Kódovaný skript: pole ") + what + czech(" nekončí =="));
     // 36 bits: four bytes, the least significant first, then four padding bits.
     const auto v = static_cast<std::uint32_t>(bits >> 4);
     return (v >> 24) | ((v >> 8) & 0xFF00u) | ((v << 8) & 0xFF0000u) | (v << 24);
@@ -105,16 +106,16 @@ char unescape(char c) {
     case '$':
         return '@';
     default:
-        throw DecodeError("Encoded script: unknown escape @" + std::string(1, c));
+        throw DecodeError(czech("Kódovaný skript: neznámá sekvence @") + std::string(1, c));
     }
 }
 
 // Decodes the block whose length header starts at `at`; returns the position after its end
 // marker.
 std::size_t decodeBlock(std::string_view text, std::size_t at, std::string& out) {
-    const std::uint32_t length = readNumber(text, at, "length");
+    const std::uint32_t length = readNumber(text, at, czech("délky"));
     std::size_t p = at + 8;
-    if (length > text.size() - p) throw DecodeError("Encoded script: the block is truncated");
+    if (length > text.size() - p) throw DecodeError(czech("Kódovaný skript: blok je zkrácený"));
     const std::size_t end = p + length;
     std::uint32_t sum = 0;
     int position = 0;
@@ -126,7 +127,7 @@ std::size_t decodeBlock(std::string_view text, std::size_t at, std::string& out)
             continue;
         }
         if (c == '@') {
-            if (p >= end) throw DecodeError("Encoded script: the block ends inside an escape");
+            if (p >= end) throw DecodeError(czech("Kódovaný skript: blok končí uvnitř sekvence"));
             plain = unescape(text[p++]);
         } else {
             plain = static_cast<char>(kDecode.plain[kTableCycle[position % kCycle]][c]);
@@ -135,10 +136,10 @@ std::size_t decodeBlock(std::string_view text, std::size_t at, std::string& out)
         sum += static_cast<unsigned char>(plain);
         out += plain;
     }
-    const std::uint32_t checksum = readNumber(text, end, "checksum");
-    if (checksum != sum) throw DecodeError("Encoded script: checksum mismatch");
+    const std::uint32_t checksum = readNumber(text, end, czech("součtu"));
+    if (checksum != sum) throw DecodeError(czech("Kódovaný skript: nesouhlasí kontrolní součet"));
     if (text.substr(end + 8, kEnd.size()) != kEnd)
-        throw DecodeError("Encoded script: the end marker is missing");
+        throw DecodeError(czech("Kódovaný skript: chybí koncová značka"));
     return end + 8 + kEnd.size();
 }
 

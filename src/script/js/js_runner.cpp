@@ -5,8 +5,6 @@
 #include "script/js/js_engine.h"
 #include "script/registry.h"
 
-#include <map>
-
 namespace vorlan::script::js {
 
 namespace {
@@ -15,44 +13,6 @@ std::size_t& heapLimitSetting() {
     static std::size_t limit = 0;
     return limit;
 }
-
-// The module's global functions as the system calls them by name.
-class JsModule : public Dispatch {
-public:
-    explicit JsModule(std::weak_ptr<JsEngine> engine) : engine_(std::move(engine)) {}
-
-    DispId idOfName(std::string_view name) override {
-        if (auto it = ids_.find(name); it != ids_.end()) return it->second;
-        auto engine = engine_.lock();
-        if (!engine) return kUnknownDispId;
-        std::string exact = engine->findFunction(name);
-        if (exact.empty()) return kUnknownDispId;
-        names_.push_back(std::move(exact));
-        const auto id = static_cast<DispId>(names_.size() - 1);
-        ids_.emplace(std::string(name), id);
-        return id;
-    }
-
-    DispStatus invoke(DispId id, unsigned, std::span<Value> args, Value& result,
-                      ExceptionInfo& error) override {
-        result = Value();
-        auto engine = engine_.lock();
-        if (!engine) {
-            error.description = czech("Modul už byl zavřen");
-            return DispStatus::Exception;
-        }
-        if (id < 0 || static_cast<std::size_t>(id) >= names_.size()) return DispStatus::UnknownName;
-        result = engine->callFunction(names_[static_cast<std::size_t>(id)], args);
-        return DispStatus::Ok;
-    }
-
-    std::string dispatchClassName() const override { return "JavaScriptModule"; }
-
-private:
-    std::weak_ptr<JsEngine> engine_;
-    std::vector<std::string> names_; // as the script spells them (UTF-8)
-    std::map<std::string, DispId, NoCaseLess> ids_;
-};
 
 } // namespace
 
@@ -66,7 +26,8 @@ JavaScriptRunner::JavaScriptRunner(Scripter& scripter) : ScriptRunner(scripter) 
             return report(line, position, info);
         },
         heapLimitSetting());
-    module_ = std::make_shared<JsModule>(engine_);
+    module_ = std::make_shared<ModuleDispatch<JsEngine>>("JavaScriptModule");
+    module_->attach(engine_);
 }
 
 JavaScriptRunner::~JavaScriptRunner() = default;
@@ -76,6 +37,7 @@ ObjectRef JavaScriptRunner::moduleDispatch() {
 }
 
 void JavaScriptRunner::closeModule() {
+    module_->close();
     engine_.reset();
 }
 

@@ -7,6 +7,7 @@
 // its controls) and wrapped native objects are reachable from the script; see
 // docs/javascript.md for what the bridge supports.
 
+#include "script/module_dispatch.h"
 #include "script/script_runner.h"
 
 #include <cstddef>
@@ -45,7 +46,7 @@ private:
     }
 
     std::shared_ptr<JsEngine> engine_; // null once the module is closed
-    ObjectRef module_;
+    std::shared_ptr<ModuleDispatch<JsEngine>> module_;
 };
 
 // TJavaScriptEncodeRunner: the same dialect from an encoded module (.JSE); the text is decoded

@@ -34,6 +34,8 @@ constexpr int kMaxTreeDepth = 2000;
 struct TypeInfo {
     std::string name;
     Value zero;
+    // A class the runtime registers (not one the module declares): its members are known.
+    bool registeredClass = false;
 };
 
 class Compilation {
@@ -129,7 +131,7 @@ private:
     Value constExpression(const std::string& name);
     void constSection();
     void varSection();
-    void declareVariable(const Token& name, const Value& initial);
+    void declareVariable(const Token& name, const Value& initial, std::string className = {});
     TypeInfo typeName();
     void typeSection();
     void classDeclaration(const Token& nameTok);
@@ -184,6 +186,8 @@ private:
     NodePtr externalName(const Token& t);
     NodePtr appendLink(NodePtr node, Link link);
     NodePtr selectors(NodePtr node);
+    // Tells a program check what member is named on what (see UnknownNameObserver).
+    void tellMemberUse(const Node& base, const Link& member);
 
     // ---- code for expression trees (expression_code.cpp)
     static bool reads(const Node& n, int slot);

@@ -64,6 +64,13 @@ class UnknownNameObserver {
 public:
     virtual ~UnknownNameObserver() = default;
     virtual void unknownName(std::string_view name, int line, int column) = 0;
+    // A member named on a variable declared with a registered class (`owner` is the class,
+    // `ownerIsClass`), or on a lone name the module does not declare (a component of its form,
+    // a registered variable): whether the member exists is the observer's to judge.
+    virtual void memberUse(std::string_view owner, bool ownerIsClass, std::string_view member,
+                           int line, int column) {
+        (void)owner, (void)ownerIsClass, (void)member, (void)line, (void)column;
+    }
 };
 // Installs `observer` for every compilation of this process; null removes it.
 void setUnknownNameObserver(UnknownNameObserver* observer);

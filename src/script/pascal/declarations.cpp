@@ -132,7 +132,8 @@ void Compilation::varSection() {
         }
         if (!is(':')) fail(msg::expectedOneOf(",", ":"));
         next();
-        Value initial = typeName().zero;
+        const TypeInfo type = typeName();
+        Value initial = type.zero;
         if (is('=')) {
             if (names.size() != 1) fail(msg::badDeclaration(names[0].text));
             next();
@@ -141,11 +142,11 @@ void Compilation::varSection() {
         if (!is(';')) fail(msg::expected(msg::separator()));
         next();
         for (const Token& n : names)
-            declareVariable(n, initial);
+            declareVariable(n, initial, type.registeredClass ? type.name : std::string());
     }
 }
 
-void Compilation::declareVariable(const Token& name, const Value& initial) {
+void Compilation::declareVariable(const Token& name, const Value& initial, std::string className) {
     const std::string k = symbols_.scopePrefix() + SymbolTable::key(name.text);
     if (symbols_.contains(k))
         failAt(msg::variableAlreadyDefined(name.text), name.line, name.column);
@@ -153,6 +154,7 @@ void Compilation::declareVariable(const Token& name, const Value& initial) {
     item.kind = IdentKind::Variable;
     item.name = name.text;
     item.slot = slots_.allocSlot();
+    item.className = std::move(className);
     slots_.setInitial(item.slot, initial);
     if (!symbols_.inRoutine()) globals_.push_back({name.text, item.slot});
     declare(k, std::move(item));
@@ -175,9 +177,10 @@ TypeInfo Compilation::typeName() {
             return *t;
         }
         const Ident* declared = symbols_.find(SymbolTable::key(name));
-        if ((declared && declared->kind == IdentKind::Class) || resolver_.isClass(name)) {
+        const bool ownClass = declared && declared->kind == IdentKind::Class;
+        if (ownClass || resolver_.isClass(name)) {
             next();
-            return {name, Value(ObjectRef())};
+            return {name, Value(ObjectRef()), !ownClass};
         }
         if (UnknownNameObserver* observer = unknownNameObserver();
             observer && name.size() > 1 && (name[0] == 'T' || name[0] == 't')) {
@@ -385,6 +388,7 @@ std::vector<Param> Compilation::parameters() {
             next();
         }
         Value zero;
+        std::string className;
         if (is(':')) {
             next();
             if (is(KwArray)) {
@@ -396,14 +400,16 @@ std::vector<Param> Compilation::parameters() {
                 else
                     typeName();
             } else {
-                zero = typeName().zero;
+                const TypeInfo type = typeName();
+                zero = type.zero;
+                if (type.registeredClass) className = type.name;
             }
         } else if (!isVar && !isConst) {
             fail(msg::badParameterList());
         }
         if (is('=')) fail(msg::badParameterList());
         for (auto& n : names)
-            params.push_back({n, isVar, zero});
+            params.push_back({n, isVar, zero, className});
         if (is(')')) {
             next();
             break;
@@ -499,6 +505,7 @@ void Compilation::routineBody(int index, const Value& resultZero) {
         Ident item;
         item.kind = IdentKind::Parameter;
         item.name = p.name;
+        item.className = p.className;
         item.slot = slots_.allocSlot();
         slots_.setInitial(item.slot, p.zero);
         r->paramSlots.push_back(item.slot);

@@ -28,9 +28,12 @@ struct Node {
     int column = 0;
     Value value;   // Literal
     int slot = -1; // Var
-    int op = 0;    // Unary, Binary
-    NodePtr a;     // operand; CharAt: the index
-    NodePtr b;     // right operand; CharAt: the indexed value
+    // Var: the registered class the variable is declared with, so that a check can test the
+    // members named on it.
+    std::string className;
+    int op = 0; // Unary, Binary
+    NodePtr a;  // operand; CharAt: the index
+    NodePtr b;  // right operand; CharAt: the indexed value
     // Chain: a call by name (53) or an object (57), then member calls (54).
     bool startsWithName = false;
     int startSlot = -1;

@@ -258,6 +258,7 @@ NodePtr Compilation::designator() {
             if (id->kind == IdentKind::Result) symbols_.currentRoutine()->resultUsed = true;
             node = makeNode(Node::Var, t.line, t.column);
             node->slot = id->slot;
+            node->className = id->className;
             break;
         case IdentKind::Constant:
             node = literal(id->value, t.line, t.column);
@@ -347,6 +348,16 @@ NodePtr Compilation::appendLink(NodePtr node, Link link) {
     return node;
 }
 
+void Compilation::tellMemberUse(const Node& base, const Link& member) {
+    UnknownNameObserver* observer = unknownNameObserver();
+    if (!observer) return;
+    if (base.kind == Node::Var && !base.className.empty())
+        observer->memberUse(base.className, true, member.name, member.line, member.column);
+    else if (base.kind == Node::Chain && base.startsWithName && !base.routineCall &&
+             base.links.size() == 1 && base.links[0].args.empty())
+        observer->memberUse(base.links[0].name, false, member.name, member.line, member.column);
+}
+
 NodePtr Compilation::selectors(NodePtr node) {
     for (;;) {
         if (is('.')) {
@@ -357,6 +368,7 @@ NodePtr Compilation::selectors(NodePtr node) {
             l.line = tok().line;
             l.column = tok().column;
             next();
+            tellMemberUse(*node, l);
             if (is('('))
                 l.args = arguments(')');
             else if (is('['))

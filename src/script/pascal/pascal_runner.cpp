@@ -2,6 +2,7 @@
 
 #include "core/cp1250.h"
 #include "script/comp_wrapper.h"
+#include "script/module_dispatch.h"
 #include "script/pascal/compiler.h"
 #include "script/pascal/runner_builtins.h"
 #include "script/registry.h"
@@ -230,9 +231,10 @@ public:
     }
 
     DispStatus invoke(DispId id, unsigned flags, std::span<Value> args, Value& result,
-                      ExceptionInfo&) override {
+                      ExceptionInfo& error) override {
         result = Value();
-        if (!runner_ || !runner_->program_ || id < 0) return DispStatus::UnknownName;
+        if (!runner_) return moduleClosed(error);
+        if (!runner_->program_ || id < 0) return DispStatus::UnknownName;
         BinProg& program = *runner_->program_;
         if (static_cast<std::size_t>(id) < program.routines.size()) {
             if (flags & InvokePut) return DispStatus::MemberNotFound;
@@ -314,11 +316,18 @@ PascalRunner::PascalRunner(Scripter& scripter)
 PascalRunner::~PascalRunner() {
     // Others may still hold the dispatch objects; they must not reach a runner that is gone.
     scope_->detach();
-    module_->detach();
+    closeModule();
 }
 
 ObjectRef PascalRunner::moduleDispatch() {
-    return module_;
+    return closed_ ? nullptr : module_;
+}
+
+void PascalRunner::closeModule() {
+    // Whoever still holds the module dispatch must not reach a module that is closed. The
+    // program stays until the runner goes, as a call may still be running in it.
+    module_->detach();
+    closed_ = true;
 }
 
 int PascalRunner::routineIndex(std::string_view name) const {
@@ -341,6 +350,7 @@ std::vector<const ScriptRunner::NamedObject*> PascalRunner::globalObjects() cons
 
 Value PascalRunner::callByName(std::string_view name, std::span<Value> args) {
     Value result;
+    if (closed_) return result;
     const int index = routineIndex(name);
     if (index < 0) return result;
     program_->callRoutine(*host_, static_cast<std::size_t>(index), args, result);

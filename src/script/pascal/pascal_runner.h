@@ -21,6 +21,7 @@ public:
     ~PascalRunner() override;
 
     ObjectRef moduleDispatch() override;
+    void closeModule() override;
     std::string selfName() const override { return "self"; }
     Value callByName(std::string_view name, std::span<Value> args) override;
     bool compileModule(const std::vector<std::string>& script) override;
@@ -56,6 +57,7 @@ private:
     std::unique_ptr<Resolver> resolver_;
     std::shared_ptr<Scope> scope_;
     std::shared_ptr<Module> module_;
+    bool closed_ = false;
 };
 
 // Registers TPascalRunner ("zlm", "ZelmoranScript") over the placeholder of the engine's runner

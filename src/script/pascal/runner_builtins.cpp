@@ -18,7 +18,7 @@ namespace {
     throw ScriptException(czech("Neplatná operace s reálným číslem"));
 }
 [[noreturn]] void ioError(const std::string& path) {
-    throw ScriptException("I/O error: " + path);
+    throw ScriptException(czech("Chyba vstupu/výstupu: ") + path);
 }
 
 std::int32_t toInt32Checked(double d) {

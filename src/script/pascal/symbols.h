@@ -24,12 +24,14 @@ struct Ident {
     bool placed = false;
     std::vector<int> tryPath; // labels: the protected blocks around the place of the label
     std::string parent;       // classes
+    std::string className;    // variables and parameters of a registered class type
 };
 
 struct Param {
     std::string name;
     bool isVar = false;
     Value zero;
+    std::string className; // of a registered class type
 };
 
 struct RoutineDecl {

@@ -2,7 +2,7 @@
 // The text console's window: a read-only text box in a fixed-pitch font and, while the window
 // is active, a bar with three buttons to clear, save and print the text.
 
-#include "windows/console/console.h"
+#include "window_models/console/console.h"
 
 #include <QWidget>
 

@@ -135,7 +135,7 @@ TEST(EncodedBasicModule, ADamagedEncodingFailsTheLoadWithAMessage) {
     };
     s.run();
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_NE(errors[0].find("checksum"), std::string::npos) << errors[0];
+    EXPECT_NE(errors[0].find(vorlan::czech("kontrolní součet")), std::string::npos) << errors[0];
     EXPECT_EQ(s.runner(), nullptr);
 }
 

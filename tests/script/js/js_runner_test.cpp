@@ -444,8 +444,9 @@ TEST_F(JsRunnerTest, AnEncodedModuleRunsByItsExtension) {
     bad.run();
     std::filesystem::remove_all(dir);
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0],
-              vorlan::czech("Chyba překladu JavaScriptu: ") + "Encoded script: checksum mismatch");
+    EXPECT_EQ(
+        messages[0],
+        vorlan::czech("Chyba překladu JavaScriptu: Kódovaný skript: nesouhlasí kontrolní součet"));
     EXPECT_EQ(bad.runner(), nullptr);
 }
 

@@ -5,8 +5,8 @@
 #include "core/path_mapper.h"
 #include "ui/qt/canvas/image_picture.h"
 #include "ui/qt/qt_ui.h"
-#include "windows/canvas/canvas.h"
-#include "windows/recording_ui.h"
+#include "window_models/canvas/canvas.h"
+#include "window_models/recording_ui.h"
 
 #include <QApplication>
 #include <QClipboard>

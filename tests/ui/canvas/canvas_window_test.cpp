@@ -2,7 +2,7 @@
 #include "ui/qt/canvas/canvas_window.h"
 #include "ui/qt/canvas/image_picture.h"
 #include "ui/qt/settings_store.h"
-#include "windows/recording_ui.h"
+#include "window_models/recording_ui.h"
 
 #include <QApplication>
 #include <QLayout>

@@ -12,8 +12,8 @@
 #include "tables/engine_registry.h"
 #include "ui/qt/dbf/dbf_report.h"
 #include "ui/qt/dbf/dbf_window.h"
-#include "windows/dbf/work_areas.h"
-#include "windows/recording_ui.h"
+#include "window_models/dbf/work_areas.h"
+#include "window_models/recording_ui.h"
 
 #include <QAction>
 #include <QApplication>

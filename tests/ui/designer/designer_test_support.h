@@ -10,7 +10,7 @@
 #include "report/model.h"
 #include "report/run/record_source.h"
 #include "ui/qt/designer/designer_window.h"
-#include "windows/recording_ui.h"
+#include "window_models/recording_ui.h"
 
 #include <QApplication>
 

@@ -557,6 +557,46 @@ end
     EXPECT_FALSE(root->widget()->isVisible());
 }
 
+TEST(ModalForm, EscPressesTheEnabledCancelButtonAndACloseButtonClosesTheForm) {
+    ensureRegistered();
+    UiScope screen(screenUi());
+    auto form = script::instantiateComponents(stream::componentFromText(R"(object Dialog7: TDialog7
+  ClientHeight = 60
+  ClientWidth = 240
+  object Off: TButton
+    Left = 8
+    Top = 8
+    Cancel = True
+    Enabled = False
+    ModalResult = 7
+  end
+  object Back: TButton
+    Left = 88
+    Top = 8
+    Cancel = True
+    ModalResult = 2
+  end
+  object Done: TBitBtn
+    Left = 168
+    Top = 8
+    Kind = bkClose
+  end
+end
+)"),
+                                              script::registry(), true);
+    auto* root = dynamic_cast<Form*>(form.get());
+    // A disabled cancel button is passed over.
+    whenModal([](QWidget* window) { QTest::keyClick(window, Qt::Key_Escape); });
+    EXPECT_EQ(root->showModal(), 2);
+    EXPECT_FALSE(root->widget()->isVisible());
+
+    root->showControl();
+    ASSERT_TRUE(root->widget()->isVisible());
+    qobject_cast<QPushButton*>(dynamic_cast<Control*>(form->findComponent("Done"))->widget())
+        ->click();
+    EXPECT_FALSE(root->widget()->isVisible());
+}
+
 TEST(EnterControls, FocusFollowsTabOrderAndStartsAtActiveControl) {
     ensureRegistered();
     UiScope screen(screenUi());

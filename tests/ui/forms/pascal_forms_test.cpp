@@ -17,7 +17,7 @@
 #include "ui/qt/forms/menus.h"
 #include "ui/qt/forms/picture_controls.h"
 #include "ui/qt/forms/timer.h"
-#include "windows/recording_ui.h"
+#include "window_models/recording_ui.h"
 
 #include <QLabel>
 #include <QListWidget>

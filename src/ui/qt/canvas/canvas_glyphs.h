@@ -1,7 +1,7 @@
 #pragma once
 // The small pictures on the canvas window's buttons.
 
-#include "windows/canvas/canvas_types.h"
+#include "window_models/canvas/canvas_types.h"
 
 #include <QIcon>
 

@@ -3,7 +3,7 @@
 // new picture, open, save and print it, choose the shape the mouse draws and the font, and two
 // bars that open below it for the brush (styles, colours) and the pen (styles, colours, width).
 
-#include "windows/canvas/canvas.h"
+#include "window_models/canvas/canvas.h"
 
 #include <QWidget>
 

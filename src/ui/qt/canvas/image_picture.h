@@ -3,7 +3,7 @@
 // edge rules the programs were written for (exclusive right and bottom edges, a line without its
 // last point, pen styles only on thin pens) so pictures come out as programs expect them.
 
-#include "windows/canvas/picture_surface.h"
+#include "window_models/canvas/picture_surface.h"
 
 #include <QBrush>
 #include <QFont>

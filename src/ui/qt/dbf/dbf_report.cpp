@@ -3,7 +3,7 @@
 #include "report/model.h"
 #include "report/output/output_model.h"
 #include "ui/qt/designer/design_report.h"
-#include "windows/dbf/area_report.h"
+#include "window_models/dbf/area_report.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // preview or printed through the report's own Print and Preview operations, so it reaches the
 // printer (or, headless, the PDF files of --print-to) the way every other report does.
 
-#include "windows/dbf/work_areas.h"
+#include "window_models/dbf/work_areas.h"
 
 #include <string>
 

@@ -6,7 +6,7 @@
 // DbfAreaView hooks.
 
 #include "tables/engine_registry.h"
-#include "windows/dbf/work_areas.h"
+#include "window_models/dbf/work_areas.h"
 
 #include <QWidget>
 

@@ -1,7 +1,6 @@
 #include "ui/qt/forms/bar_controls.h"
 
 #include "core/cp1250.h"
-#include "ui/qt/forms/form.h"
 #include "ui/qt/qt_text.h"
 
 #include <QHBoxLayout>
@@ -215,7 +214,7 @@ void Splitter::drag(int delta) {
         other->setPublished("Width", Value(next));
     else
         other->setPublished("Height", Value(next));
-    if (auto* form = dynamic_cast<Form*>(root())) form->realign(parent() ? parent() : form);
+    if (FormHost* form = host()) form->realign(parent() ? parent() : root());
     fireNotify("OnMoved");
 }
 

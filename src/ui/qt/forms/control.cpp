@@ -2,7 +2,6 @@
 
 #include "core/cp1250.h"
 #include "script/comp_wrapper.h"
-#include "ui/qt/forms/form.h"
 #include "ui/qt/forms/form_values.h"
 #include "ui/qt/forms/key_codes.h"
 #include "ui/qt/forms/menus.h"
@@ -185,8 +184,8 @@ void Control::applyFont() {
 
 void Control::setAlign(const Value& value) {
     align_ = alignOf(value);
-    if (auto* form = dynamic_cast<Form*>(root()); form && form != this)
-        form->realign(parent() ? parent() : form);
+    if (FormHost* form = host(); form && root() != this)
+        form->realign(parent() ? parent() : root());
 }
 
 void Control::setColor(const Value& value) {
@@ -323,8 +322,8 @@ bool Control::handleWidgetEvent(QObject* watched, QEvent* event) {
         std::string now = typed;
         const auto alive = aliveToken();
         // With KeyPreview the form sees the key first and may change or swallow it.
-        auto* form = dynamic_cast<Form*>(root());
-        if (form && form != this && form->keyPreview()) now = form->pressKey(now);
+        FormHost* form = host();
+        if (form && root() != this && form->keyPreview()) now = form->previewKeyPress(now);
         if (alive.expired()) return true;
         if (!now.empty() && now[0] != '\0') now = pressKey(now);
         if (alive.expired()) return true;
@@ -343,7 +342,7 @@ bool Control::handleWidgetEvent(QObject* watched, QEvent* event) {
     case QEvent::Resize:
         // What is aligned inside follows the new size.
         if (watched == widget())
-            if (auto* form = dynamic_cast<Form*>(root())) form->realign(this);
+            if (FormHost* form = host()) form->realign(this);
         break;
     case QEvent::KeyRelease:
         if (!inKeyPress_ && !passKey("OnKeyUp", *static_cast<QKeyEvent*>(event))) return true;
@@ -359,8 +358,9 @@ bool Control::passKey(const char* event, const QKeyEvent& key) {
     if (code == 0) return true;
     const std::int32_t shift = shiftStateOf(key.modifiers());
     const auto alive = aliveToken();
-    auto* form = dynamic_cast<Form*>(root());
-    if (form && form != this && form->keyPreview()) code = form->keyCode(event, code, shift);
+    FormHost* form = host();
+    if (form && root() != this && form->keyPreview())
+        code = form->previewKeyCode(event, code, shift);
     if (alive.expired()) return false;
     if (code != 0) code = keyCode(event, code, shift);
     return !alive.expired() && code != 0;
@@ -375,6 +375,10 @@ std::int32_t Control::keyCode(const char* event, std::int32_t code, std::int32_t
     } catch (const script::ValueError&) {
         return code;
     }
+}
+
+FormHost* formHostOf(script::Component* component) {
+    return dynamic_cast<FormHost*>(component);
 }
 
 } // namespace vorlan::forms

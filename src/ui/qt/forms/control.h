@@ -9,6 +9,7 @@
 
 #include "script/component.h"
 #include "ui/qt/forms/font_object.h"
+#include "ui/qt/forms/form_host.h"
 #include "ui/qt/forms/property_table.h"
 
 #include <QPointer>
@@ -104,7 +105,15 @@ public:
     // Handles a widget event on the control's behalf; true swallows it.
     virtual bool handleWidgetEvent(QObject* watched, QEvent* event);
 
+    // What the control answers for its form when nobody can click (a default button's modal
+    // result); 0 for none.
+    virtual int unattendedResult() const { return 0; }
+    // Esc presses the form's cancel button: true when this control is one and was pressed.
+    virtual bool pressIfCancel() { return false; }
+
 protected:
+    // The form the control sits on (the form itself for a form); null before it sits on one.
+    FormHost* host() { return formHostOf(root()); }
     // The widget whose keys, focus and mouse are watched (a compound widget's inner one).
     void watch(QWidget* w);
     virtual void applyGeometry();

@@ -936,6 +936,28 @@ protected:
                      l.keyField_ = v;
                      l.reloadChoices();
                  }},
+                // The older lookup controls (TDBLookupCombo, TDBLookupList) name the same three
+                // settings LookupSource, LookupField and LookupDisplay.
+                {"LookupSource",
+                 [](const DataLookup& l) {
+                     return l.listRef_.isEmpty() ? Value::null() : l.listRef_;
+                 },
+                 [](DataLookup& l, const Value& v) {
+                     l.listRef_ = v;
+                     l.resolveList();
+                 }},
+                {"LookupDisplay", &DataLookup::listField_,
+                 [](DataLookup& l, const std::string& v) {
+                     l.listField_ = v;
+                     if (const auto semi = v.find(';'); semi != std::string::npos)
+                         l.listField_.erase(semi);
+                     l.reloadChoices();
+                 }},
+                {"LookupField", &DataLookup::keyField_,
+                 [](DataLookup& l, const std::string& v) {
+                     l.keyField_ = v;
+                     l.reloadChoices();
+                 }},
                 {"KeyValue",
                  [](const DataLookup& l) {
                      const data::Field* f = l.field();
@@ -995,6 +1017,8 @@ const FormClass kClasses[] = {
     {"TDBLookupListBox", "TWinControl", makeLookup<false>, {121, 97}},
     {"TDataLookUpList", "TDBLookupListBox", makeLookup<false>, {121, 97}, true},
     {"TDBLookupComboBox", "TWinControl", makeLookup<true>, {145, 21}},
+    {"TDBLookupList", "TDBLookupListBox", makeLookup<false>, {121, 97}},
+    {"TDBLookupCombo", "TDBLookupComboBox", makeLookup<true>, {145, 21}},
     {"TDataLookUpCombo", "TDBLookupComboBox", makeLookup<true>, {145, 21}, true},
 };
 

@@ -1,4 +1,5 @@
 #include "ui/qt/forms/data_grid_columns.h"
+#include "core/cp1250.h"
 
 #include "script/dispatch.h"
 
@@ -95,7 +96,8 @@ GridColumns::~GridColumns() = default;
 
 GridColumn& GridColumns::at(int index) const {
     if (index < 0 || index >= count())
-        throw script::ScriptException("List index out of bounds (" + std::to_string(index) + ")");
+        throw script::ScriptException(czech("Index seznamu je mimo rozsah (") +
+                                      std::to_string(index) + ")");
     return *items_[static_cast<std::size_t>(index)];
 }
 

@@ -7,7 +7,6 @@
 #include "script/scripter.h"
 #include "ui/qt/forms/dialog_model.h"
 #include "ui/qt/forms/menus.h"
-#include "ui/qt/forms/standard_controls.h"
 #include "ui/qt/qt_text.h"
 
 #include <QApplication>
@@ -376,9 +375,8 @@ int Form::showModal() {
         if (unattendedAnswer) return modalResult_ = unattendedAnswer();
         int answer = kResultCancel;
         for (const auto& c : components())
-            if (auto* b = dynamic_cast<const Button*>(c.get());
-                b && b->isDefault() && b->modalResult() != 0)
-                answer = b->modalResult();
+            if (auto* control = dynamic_cast<const Control*>(c.get()))
+                if (const int result = control->unattendedResult(); result != 0) answer = result;
         std::cerr << "[form] " << w->windowTitle().toStdString() << ": " << answer << std::endl;
         return modalResult_ = answer;
     }
@@ -481,11 +479,8 @@ void Form::endRun() {
 
 bool Form::pressCancelButton() {
     for (const auto& c : components())
-        if (auto* b = dynamic_cast<Button*>(c.get());
-            b && b->isCancel() && b->widget() && b->widget()->isEnabled()) {
-            static_cast<QPushButton*>(b->widget())->click();
+        if (auto* control = dynamic_cast<Control*>(c.get()); control && control->pressIfCancel())
             return true;
-        }
     return false;
 }
 

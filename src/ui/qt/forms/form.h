@@ -19,7 +19,7 @@ constexpr std::int32_t kCloseNone = 0;
 constexpr std::int32_t kCloseHide = 1;
 constexpr std::int32_t kCloseFree = 2;
 
-class Form : public Control {
+class Form : public Control, public FormHost {
 public:
     explicit Form(std::string className = "TForm");
     ~Form() override;
@@ -38,19 +38,23 @@ public:
     int showModal();
     // Asks OnCloseQuery, fires OnClose and hides the window unless the handlers said no. True
     // when the form closed. The program's module form ends the run when it closes.
-    bool close();
+    bool close() override;
     // Frees the form once the current event is over (Release, and the caFree close action).
     void releaseLater();
     int modalResult() const { return modalResult_; }
-    void setModalResult(int result);
+    void setModalResult(int result) override;
     bool modal() const { return modal_; }
     bool closing() const { return closing_; }
-    bool keyPreview() const { return keyPreview_; }
+    bool keyPreview() const override { return keyPreview_; }
+    std::string previewKeyPress(const std::string& key) override { return pressKey(key); }
+    std::int32_t previewKeyCode(const char* event, std::int32_t code, std::int32_t shift) override {
+        return keyCode(event, code, shift);
+    }
     QWidget* clientArea() const override { return client_.data(); }
     // The window's menu bar (the first main menu of the form); the client area moves below it.
     void setMenuBar(QMenuBar* bar);
     // Lays out the aligned controls inside `container` (this form or one of its controls).
-    void realign(const script::Component* container);
+    void realign(const script::Component* container) override;
     // Chains the focus through the controls by their TabOrder.
     void orderTabs();
     // OnCreate, once.

@@ -2,6 +2,7 @@
 
 #include "script/registry.h"
 #include "ui/qt/forms/bar_controls.h"
+#include "ui/qt/forms/common_dialogs.h"
 #include "ui/qt/forms/container_controls.h"
 #include "ui/qt/forms/data_controls.h"
 #include "ui/qt/forms/data_grid.h"
@@ -28,9 +29,9 @@ const std::vector<const FormClass*>& formClassCatalog() {
         std::vector<const FormClass*> all;
         for (std::span<const FormClass> family :
              {standardControlClasses(), formClasses(), menuClasses(), timerClasses(), gridClasses(),
-              pictureClasses(), containerClasses(), fileDialogClasses(), dataControlClasses(),
-              dataGridClasses(), rangeControlClasses(), barControlClasses(), tabControlClasses(),
-              treeControlClasses(), listControlClasses(), richEditClasses()})
+              pictureClasses(), containerClasses(), fileDialogClasses(), commonDialogClasses(),
+              dataControlClasses(), dataGridClasses(), rangeControlClasses(), barControlClasses(),
+              tabControlClasses(), treeControlClasses(), listControlClasses(), richEditClasses()})
             for (const FormClass& c : family)
                 all.push_back(&c);
         return all;

@@ -6,6 +6,7 @@
 #include "script/registry.h"
 #include "script/scripter.h"
 #include "ui/qt/forms/common_control_methods.h"
+#include "ui/qt/forms/common_dialogs.h"
 #include "ui/qt/forms/container_controls.h"
 #include "ui/qt/forms/data_grid.h"
 #include "ui/qt/forms/file_dialogs.h"
@@ -89,7 +90,8 @@ void registerControlMethods(script::Registry& reg) {
     windowed.property("Controls", "TControl", [](Control& c, std::int32_t i) -> Control* {
         const std::vector<Control*> children = childControls(c);
         if (i < 0 || static_cast<std::size_t>(i) >= children.size())
-            throw script::ScriptException("List index out of bounds (" + std::to_string(i) + ")");
+            throw script::ScriptException(czech("Index seznamu je mimo rozsah (") +
+                                          std::to_string(i) + ")");
         return children[static_cast<std::size_t>(i)];
     });
 
@@ -133,6 +135,23 @@ void registerControlMethods(script::Registry& reg) {
 
     ClassBinder<FileDialog>(reg, "TOpenDialog")
         .bind("Execute", "function: Boolean", &FileDialog::execute);
+    ClassBinder<FontDialog>(reg, "TFontDialog")
+        .bind("Execute", "function: Boolean", &FontDialog::execute);
+    ClassBinder<ColorDialog>(reg, "TColorDialog")
+        .bind("Execute", "function: Boolean", &ColorDialog::execute);
+    for (const char* cls : {"TPrintDialog", "TPrinterSetupDialog"})
+        ClassBinder<PrintDialog>(reg, cls).bind("Execute", "function: Boolean",
+                                                &PrintDialog::execute);
+    ClassBinder<Control> player(reg, "TMediaPlayer");
+    player.bind({"Open", "Close", "Play", "Stop", "Pause", "Resume", "Rewind", "Eject"},
+                "procedure", [](Control&) {});
+    ClassBinder<Control> animation(reg, "TAnimate");
+    animation.bind("Play", "procedure(FromFrame, ToFrame, Count: Integer)",
+                   [](Control&, std::int32_t, std::int32_t, std::int32_t) {});
+    animation.bind({"Stop", "Reset"}, "procedure", [](Control&) {});
+    ClassBinder<FindDialog> find(reg, "TFindDialog");
+    find.bind("Execute", "function: Boolean", &FindDialog::execute);
+    find.bind("CloseDialog", "procedure", &FindDialog::closeDialog);
 }
 
 // The members of TStrings (Items, Lines ...) are the standard library's (CLASSES); the parts of
@@ -167,7 +186,7 @@ void registerGridsAndPictures(script::Registry& reg) {
     ClassBinder<PageControl>(reg, "TPageControl")
         .property("Pages", "TTabSheet", [](PageControl& p, std::int32_t i) {
             TabSheet* sheet = p.page(i);
-            if (!sheet) throw script::ScriptException("List index out of bounds");
+            if (!sheet) throw script::ScriptException(czech("Index seznamu je mimo rozsah"));
             return sheet;
         });
 }
@@ -197,6 +216,11 @@ void registerConstants(script::Registry& reg) {
     numbered(modalResultNames());
     static constexpr const char* actions[] = {"caNone", "caHide", "caFree", "caMinimize"};
     numbered(actions);
+    numbered(findOptionNames());
+    static constexpr const char* ranges[] = {"prAllPages", "prSelection", "prPageNums"};
+    numbered(ranges);
+    static constexpr const char* kinds[] = {"sbHorizontal", "sbVertical"};
+    numbered(kinds);
     static constexpr const char* styles[] = {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"};
     numbered(styles);
     for (const NamedColor& c : standardColors())

@@ -1,4 +1,5 @@
 #include "ui/qt/forms/grid_controls.h"
+#include "core/cp1250.h"
 
 #include "script/comp_wrapper.h"
 #include "ui/qt/forms/form_values.h"
@@ -72,8 +73,8 @@ int StringGrid::rowCount() const {
 
 void StringGrid::checkCell(int col, int row) const {
     if (col < 0 || row < 0 || col >= colCount() || row >= rowCount())
-        throw script::ScriptException("Grid index out of range (" + std::to_string(col) + ", " +
-                                      std::to_string(row) + ")");
+        throw script::ScriptException(czech("Index mřížky je mimo rozsah (") + std::to_string(col) +
+                                      ", " + std::to_string(row) + ")");
 }
 
 std::string StringGrid::cell(int col, int row) const {
@@ -146,8 +147,8 @@ void StringGrid::setRowHeight(int row, int height) {
 
 GridLineStrings& StringGrid::rowStrings(int index) {
     if (index < 0 || index >= rowCount())
-        throw script::ScriptException("Grid index out of range (row " + std::to_string(index) +
-                                      ")");
+        throw script::ScriptException(czech("Index mřížky je mimo rozsah (řádek ") +
+                                      std::to_string(index) + ")");
     auto& list = rowLists_[index];
     if (!list)
         list = std::make_unique<GridLineStrings>(StringList::Access{
@@ -158,8 +159,8 @@ GridLineStrings& StringGrid::rowStrings(int index) {
 
 GridLineStrings& StringGrid::colStrings(int index) {
     if (index < 0 || index >= colCount())
-        throw script::ScriptException("Grid index out of range (column " + std::to_string(index) +
-                                      ")");
+        throw script::ScriptException(czech("Index mřížky je mimo rozsah (sloupec ") +
+                                      std::to_string(index) + ")");
     auto& list = colLists_[index];
     if (!list)
         list = std::make_unique<GridLineStrings>(StringList::Access{

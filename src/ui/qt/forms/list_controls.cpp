@@ -19,7 +19,8 @@ using script::Value;
 namespace {
 
 [[noreturn]] void indexError(int index) {
-    throw script::ScriptException("List index out of bounds (" + std::to_string(index) + ")");
+    throw script::ScriptException(czech("Index seznamu je mimo rozsah (") + std::to_string(index) +
+                                  ")");
 }
 
 constexpr const char* kStateNames[] = {"cbUnchecked", "cbChecked", "cbGrayed"};

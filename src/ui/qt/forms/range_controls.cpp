@@ -2,9 +2,13 @@
 
 #include "core/cp1250.h"
 #include "script/comp_wrapper.h"
+#include "ui/qt/qt_text.h"
 
+#include <QCalendarWidget>
 #include <QDateTimeEdit>
+#include <QKeySequenceEdit>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QSlider>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -94,6 +98,105 @@ const PropertyTable& ProgressBar::propertyTable() {
                  p.bar()->setOrientation(vertical(v) ? Qt::Vertical : Qt::Horizontal);
              }},
         });
+    return table;
+}
+
+// ---- ScrollBar
+
+ScrollBar::ScrollBar(std::string cls) : Control(std::move(cls), new QScrollBar(Qt::Horizontal)) {
+    bar()->setRange(0, 100);
+    bar()->setPageStep(1);
+    QObject::connect(bar(), &QScrollBar::valueChanged, bar(),
+                     guarded([this](int) { fire("OnChange"); }));
+}
+
+QScrollBar* ScrollBar::bar() const {
+    return static_cast<QScrollBar*>(widget());
+}
+
+const PropertyTable& ScrollBar::propertyTable() {
+    static const auto table = PropertyTable::of<ScrollBar>(
+        &Control::propertyTable(),
+        {
+            {"Min", [](const ScrollBar& b) { return b.bar()->minimum(); },
+             [](ScrollBar& b, std::int32_t v) { b.bar()->setMinimum(v); }},
+            {"Max", [](const ScrollBar& b) { return b.bar()->maximum(); },
+             [](ScrollBar& b, std::int32_t v) { b.bar()->setMaximum(v); }},
+            {"Position", [](const ScrollBar& b) { return b.bar()->value(); },
+             [](ScrollBar& b, std::int32_t v) { b.bar()->setValue(v); }},
+            {"SmallChange", [](const ScrollBar& b) { return b.bar()->singleStep(); },
+             [](ScrollBar& b, std::int32_t v) { b.bar()->setSingleStep(v); }},
+            {"LargeChange", [](const ScrollBar& b) { return b.bar()->pageStep(); },
+             [](ScrollBar& b, std::int32_t v) { b.bar()->setPageStep(v); }},
+            {"Kind",
+             [](const ScrollBar& b) {
+                 return std::string(b.bar()->orientation() == Qt::Vertical ? "sbVertical"
+                                                                           : "sbHorizontal");
+             },
+             [](ScrollBar& b, const Value& v) {
+                 const bool up =
+                     equalsNoCase(v.toString(), "sbVertical") || (v.isInteger() && v.asInt() == 1);
+                 b.bar()->setOrientation(up ? Qt::Vertical : Qt::Horizontal);
+             }},
+        });
+    return table;
+}
+
+// ---- MonthCalendar
+
+MonthCalendar::MonthCalendar(std::string cls) : Control(std::move(cls), new QCalendarWidget) {
+    calendar()->setFirstDayOfWeek(Qt::Monday);
+    calendar()->setLocale(QLocale(QLocale::Czech, QLocale::CzechRepublic));
+    QObject::connect(calendar(), &QCalendarWidget::clicked, calendar(),
+                     guarded([this](QDate) { fire("OnClick"); }));
+}
+
+QCalendarWidget* MonthCalendar::calendar() const {
+    return static_cast<QCalendarWidget*>(widget());
+}
+
+const PropertyTable& MonthCalendar::propertyTable() {
+    static const auto table = PropertyTable::of<MonthCalendar>(
+        &Control::propertyTable(),
+        {
+            {"Date",
+             [](const MonthCalendar& c) {
+                 return Value(script::DateTime{
+                     daysOf(QDateTime(c.calendar()->selectedDate(), QTime(0, 0)))});
+             },
+             [](MonthCalendar& c, const Value& v) {
+                 double days = 0;
+                 if (daysOfValue(v, days))
+                     c.calendar()->setSelectedDate(dateTimeOfDays(days).date());
+             }},
+        });
+    return table;
+}
+
+// ---- HotKey
+
+HotKey::HotKey(std::string cls) : Control(std::move(cls), new QKeySequenceEdit) {
+    QObject::connect(editor(), &QKeySequenceEdit::keySequenceChanged, editor(),
+                     guarded([this](const QKeySequence&) { fire("OnChange"); }));
+}
+
+QKeySequenceEdit* HotKey::editor() const {
+    return static_cast<QKeySequenceEdit*>(widget());
+}
+
+const PropertyTable& HotKey::propertyTable() {
+    static const auto table = PropertyTable::of<HotKey>(
+        &Control::propertyTable(), {
+                                       {"HotKey",
+                                        [](const HotKey& h) {
+                                            return qt::toEngine(h.editor()->keySequence().toString(
+                                                QKeySequence::PortableText));
+                                        },
+                                        [](HotKey& h, const std::string& v) {
+                                            h.editor()->setKeySequence(QKeySequence::fromString(
+                                                qt::fromEngine(v), QKeySequence::PortableText));
+                                        }},
+                                   });
     return table;
 }
 
@@ -296,6 +399,9 @@ const FormClass kClasses[] = {
     {"TTrackBar", "TWinControl", create<TrackBar>, {150, 45}},
     {"TUpDown", "TWinControl", create<UpDown>, {15, 25}},
     {"TDateTimePicker", "TWinControl", create<DateTimePicker>, {186, 21}},
+    {"TScrollBar", "TWinControl", create<ScrollBar>, {121, 17}},
+    {"TMonthCalendar", "TWinControl", create<MonthCalendar>, {191, 154}},
+    {"THotKey", "TWinControl", create<HotKey>, {121, 19}},
 };
 
 } // namespace

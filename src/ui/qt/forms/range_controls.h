@@ -7,7 +7,10 @@
 
 #include <span>
 
+class QCalendarWidget;
 class QDateTimeEdit;
+class QKeySequenceEdit;
+class QScrollBar;
 class QProgressBar;
 class QSlider;
 
@@ -84,7 +87,42 @@ private:
     std::string kind_ = "dtkDate";
 };
 
-// TProgressBar, TTrackBar, TUpDown, TDateTimePicker.
+// TScrollBar: Min, Max, Position, SmallChange, LargeChange, Kind (sbHorizontal, sbVertical);
+// OnChange when the position moves.
+class ScrollBar : public Control {
+public:
+    explicit ScrollBar(std::string cls);
+    static const PropertyTable& propertyTable();
+    const PropertyTable& properties() const override { return propertyTable(); }
+
+private:
+    QScrollBar* bar() const;
+};
+
+// TMonthCalendar: a month to pick a day in; Date is a TDateTime, OnClick when the user picks.
+class MonthCalendar : public Control {
+public:
+    explicit MonthCalendar(std::string cls);
+    static const PropertyTable& propertyTable();
+    const PropertyTable& properties() const override { return propertyTable(); }
+
+private:
+    QCalendarWidget* calendar() const;
+};
+
+// THotKey: an edit that takes a key combination; HotKey reads and writes it as text
+// ("Ctrl+S"), OnChange when the user presses another.
+class HotKey : public Control {
+public:
+    explicit HotKey(std::string cls);
+    static const PropertyTable& propertyTable();
+    const PropertyTable& properties() const override { return propertyTable(); }
+
+private:
+    QKeySequenceEdit* editor() const;
+};
+
+// TProgressBar, TTrackBar, TUpDown, TDateTimePicker, TScrollBar, TMonthCalendar, THotKey.
 std::span<const FormClass> rangeControlClasses();
 
 } // namespace vorlan::forms

@@ -48,7 +48,8 @@ SectionList::~SectionList() = default;
 
 Section& SectionList::at(int index) const {
     if (index < 0 || index >= count())
-        throw script::ScriptException("List index out of bounds (" + std::to_string(index) + ")");
+        throw script::ScriptException(czech("Index seznamu je mimo rozsah (") +
+                                      std::to_string(index) + ")");
     return *items_[static_cast<std::size_t>(index)];
 }
 

@@ -1,7 +1,6 @@
 #include "ui/qt/forms/standard_controls.h"
 
 #include "core/cp1250.h"
-#include "ui/qt/forms/form.h"
 #include "ui/qt/forms/form_values.h"
 #include "ui/qt/forms/string_list.h"
 #include "ui/qt/qt_text.h"
@@ -26,6 +25,32 @@ namespace vorlan::forms {
 using script::Value;
 
 namespace {
+
+class Button : public Control {
+public:
+    explicit Button(std::string cls);
+    static const PropertyTable& propertyTable();
+    const PropertyTable& properties() const override { return propertyTable(); }
+
+    bool handleWidgetEvent(QObject* watched, QEvent* event) override;
+    // As a click does: the form gets the modal result first, then OnClick.
+    void click();
+    bool isDefault() const;
+    int unattendedResult() const override { return isDefault() ? modalResult_ : 0; }
+    bool pressIfCancel() override;
+
+private:
+    QPushButton* button() const;
+    void setCaption(const std::string& caption);
+    // A bitmap button's kind brings its caption, result and key, unless the form stores others
+    // after it.
+    void applyKind(const std::string& kind);
+
+    std::string caption_;
+    int modalResult_ = 0;
+    bool cancel_ = false;
+    bool closes_ = false;
+};
 
 class Label : public Control {
 public:
@@ -556,6 +581,14 @@ const FormClass kClasses[] = {
     {"TMemo", "TCustomMemo", create<Memo>, {185, 89}},
     {"TCustomPanel", "TWinControl"},
     {"TPanel", "TCustomPanel", create<Panel>, {185, 41}},
+    // A tool bar is a row of tool buttons: a panel holding speed buttons; the images of an
+    // image list are not drawn on them.
+    {"TToolBar", "TWinControl", create<Panel>, {150, 29}},
+    {"TToolButton", "TGraphicControl", create<Button>, {23, 22}},
+    // Nothing plays sound or video here: the player and the animation are framed placeholders
+    // whose commands do nothing.
+    {"TMediaPlayer", "TWinControl", create<Panel>, {253, 30}},
+    {"TAnimate", "TWinControl", create<Panel>, {100, 80}},
     {"TBevel", "TGraphicControl", create<Panel>, {50, 50}},
     {"TCustomGroupBox", "TWinControl"},
     {"TGroupBox", "TCustomGroupBox", create<GroupBox>, kBox},
@@ -619,10 +652,16 @@ bool Button::handleWidgetEvent(QObject* watched, QEvent* event) {
 void Button::click() {
     // The form learns the modal result first, as its modal loop ends after the handler.
     const auto alive = aliveToken();
-    auto* form = dynamic_cast<Form*>(root());
+    FormHost* form = host();
     if (form && modalResult_ != 0) form->setModalResult(modalResult_);
     fireNotify("OnClick");
     if (form && closes_ && !alive.expired()) form->close();
+}
+
+bool Button::pressIfCancel() {
+    if (!cancel_ || !button() || !button()->isEnabled()) return false;
+    button()->click();
+    return true;
 }
 
 void Button::setCaption(const std::string& caption) {

@@ -273,6 +273,8 @@ namespace {
 
 const FormClass kClasses[] = {
     {"TTabControl", "TWinControl", create<TabControl>, {289, 193}},
+    // The strip of tabs along a window's edge: a tab control without a page under it.
+    {"TTabSet", "TWinControl", create<TabControl>, {185, 21}},
     {"TNotebook", "TWinControl", create<Notebook>, {150, 150}},
     {"TTabbedNotebook", "TWinControl", create<Notebook>, {300, 250}},
     {"TPage", "TWinControl", create<NotebookPage>, {150, 150}},

@@ -1,4 +1,5 @@
 #include "ui/qt/forms/tree_controls.h"
+#include "core/cp1250.h"
 
 #include "script/comp_wrapper.h"
 #include "script/dispatch.h"
@@ -17,14 +18,15 @@ using script::Value;
 namespace {
 
 [[noreturn]] void indexError(int index) {
-    throw script::ScriptException("List index out of bounds (" + std::to_string(index) + ")");
+    throw script::ScriptException(czech("Index seznamu je mimo rozsah (") + std::to_string(index) +
+                                  ")");
 }
 
 // A node given to a tree must be one of its own: another tree's node would tie the two trees'
 // items together.
 void checkOwnNode(const TreeView& tree, const TreeNode* node) {
     if (node && &node->tree() != &tree)
-        throw script::ScriptException("The node belongs to another tree view");
+        throw script::ScriptException(czech("Uzel patří jinému stromu"));
 }
 
 QTreeWidgetItem* newItem(const std::string& text) {

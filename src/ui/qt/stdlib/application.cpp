@@ -351,7 +351,8 @@ std::int32_t ScreenObject::formCount() const {
 script::Value ScreenObject::form(std::int32_t index) const {
     const auto all = programForms();
     if (index < 0 || static_cast<std::size_t>(index) >= all.size())
-        throw script::ScriptException("List index out of bounds (" + std::to_string(index) + ")");
+        throw script::ScriptException(czech("Index seznamu je mimo rozsah (") +
+                                      std::to_string(index) + ")");
     return wrapped(all[static_cast<std::size_t>(index)]);
 }
 

@@ -6,7 +6,7 @@
 #include "script/native_object.h"
 #include "script/value.h"
 #include "ui/qt/stdlib/graphic_tools.h"
-#include "windows/canvas/canvas_types.h"
+#include "window_models/canvas/canvas_types.h"
 
 #include <QImage>
 #include <QPainter>

@@ -3,7 +3,7 @@
 // Bounds and Point make), or any object with Left/Top/Right/Bottom or X/Y properties.
 
 #include "script/value.h"
-#include "windows/canvas/canvas_types.h"
+#include "window_models/canvas/canvas_types.h"
 
 #include <vector>
 

@@ -6,7 +6,7 @@
 #include "ui/qt/canvas/image_picture.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/stdlib/colors.h"
-#include "windows/canvas/canvas_types.h"
+#include "window_models/canvas/canvas_types.h"
 
 #include <QApplication>
 
