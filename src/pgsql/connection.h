@@ -79,6 +79,8 @@ public:
     void copyIn(const std::string& sql, const std::string& data);
     // Whether the connection is still up.
     bool alive() const;
+    // Reopens a connection that broke; throws ServerError (lost) when the server is not back.
+    void connect() { ensureConnected(); }
     // Drops and reopens the connection (advisory locks and prepared statements are gone).
     bool reconnect();
     // A number that grows with every reconnect, so holders of locks can tell they lost them.

@@ -523,6 +523,8 @@ void Table::flush() {
     if (!conn_) return;
     if (!appending_ && changed_.empty()) return;
     try {
+        conn_->connect();
+        if (!appending_) keepLocksForWrite();
         send();
     } catch (const ServerError& e) {
         // The statement did not reach the server: the change is gone as a whole, and the
@@ -626,7 +628,7 @@ void Table::send() {
 
 void Table::pack() {
     flush();
-    const bool hadLock = fileLocked_;
+    const bool hadLock = fileLocked();
     if (!lockFile()) throw DbfError(czech("Tabulku nelze uzamknout pro výhradní použití"));
     try {
         Transaction t(*conn_);
@@ -650,7 +652,7 @@ void Table::pack() {
 
 void Table::zap() {
     flush();
-    const bool hadLock = fileLocked_;
+    const bool hadLock = fileLocked();
     if (!lockFile()) throw DbfError(czech("Tabulku nelze uzamknout pro výhradní použití"));
     try {
         Transaction t(*conn_);

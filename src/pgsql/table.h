@@ -157,7 +157,7 @@ public:
     bool lockFile();
     void unlock(std::uint32_t recno = 0);
     bool isLocked(std::uint32_t recno) const;
-    bool fileLocked() const { return fileLocked_; }
+    bool fileLocked() const { return holdsLocks() && fileLocked_; }
 
     // Called after a record was written (its number, and whether it was new).
     void setWriteListener(std::function<void(std::uint32_t, bool)> listener) {
@@ -224,6 +224,9 @@ private:
         return order_ > 0 ? &orders_[static_cast<std::size_t>(order_ - 1)] : nullptr;
     }
     bool tryLock(const std::string& sql, std::vector<Param> params);
+    bool holdsLocks() const;
+    void forgetLostLocks();
+    void keepLocksForWrite();
 
     std::shared_ptr<Connection> conn_;
     std::string name_;

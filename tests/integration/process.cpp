@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
@@ -89,6 +90,18 @@ void packProgram(const fs::path& folder, const fs::path& archive) {
     });
     args.insert(args.end(), modules.begin(), modules.end());
     runVrltool(args);
+}
+
+ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) saved_ = old;
+    ::setenv(name, value.c_str(), 1);
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+    if (saved_)
+        ::setenv(name_, saved_->c_str(), 1);
+    else
+        ::unsetenv(name_);
 }
 
 TempDir::TempDir() {

@@ -2,6 +2,7 @@
 // Runs the built executables the way a user or a batch job does, and keeps what they print.
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,5 +42,18 @@ private:
 };
 
 std::string readFile(const std::filesystem::path& path);
+
+// Sets an environment variable for the processes a test starts, and puts it back afterwards.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const std::string& value);
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> saved_;
+};
 
 } // namespace vorlan::testing

@@ -5,34 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 
 using namespace vorlan::testing;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Sets an environment variable for the processes a test starts, and puts it back afterwards.
-class EnvironmentVariable {
-public:
-    EnvironmentVariable(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) saved_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~EnvironmentVariable() {
-        if (saved_)
-            ::setenv(name_, saved_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-    EnvironmentVariable(const EnvironmentVariable&) = delete;
-    EnvironmentVariable& operator=(const EnvironmentVariable&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> saved_;
-};
 
 class ServerPrograms : public ::testing::TestWithParam<std::string> {};
 
@@ -55,7 +33,7 @@ TEST_P(ServerPrograms, PrintWhatTheyPrintOverTableFiles) {
     fs::create_directories(dir / "config" / "vorlan");
     std::ofstream(dir / "config" / "vorlan" / "vorlan.ini")
         << "[Drives]\nS=" << dir.path().string() << "\n\n[Server]\nS:\\WORK=" << url << "\n";
-    const EnvironmentVariable config("XDG_CONFIG_HOME", (dir / "config").string());
+    const ScopedEnvironment config("XDG_CONFIG_HOME", (dir / "config").string());
     const ProcessResult r = runVorlan({archive.string()}, work);
     EXPECT_EQ(r.out, readFile(folder / "expected.txt")) << r.err;
     // Nothing went to table files.

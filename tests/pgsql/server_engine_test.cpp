@@ -14,10 +14,13 @@
 
 #include "dbf/temp_dir.h"
 
+#include <cstdlib>
+
 namespace {
 
 using namespace vorlan;
 namespace fs = std::filesystem;
+using vorlan::pgsql::Table;
 
 class ServerEngineTest : public pgtest::PgTest {
 protected:
@@ -199,6 +202,67 @@ TEST_F(ServerEngineTest, WritesAreReportedWhenTheyReachTheServerAndReadOnlyRefus
     ro->goTo(3);
     EXPECT_EQ(ro->getNumber(1), 1.0);
     ro->close();
+}
+
+TEST_F(ServerEngineTest, ServerThatGoesAwayMidEditWritesNothingAndTheEditCanBeRepeated) {
+    if (std::getenv("VORLAN_TEST_PG_URL")) GTEST_SKIP() << "the server is not the tests' own";
+    makeFirms(onServer("FIRMY.DBF"));
+    data::TableDataSet set;
+    set.setDatabaseName("Q:\\UCTO");
+    set.setTableName("FIRMY");
+    set.open();
+    set.first();
+    set.edit();
+    set.fieldByName("NAZEV")->setAsString(czech("Nový"));
+    set.fieldByName("CASTKA")->setAsString("77.5");
+    ASSERT_TRUE(server->stop());
+    try {
+        set.post();
+        ADD_FAILURE() << "a write to a stopped server succeeded";
+    } catch (const data::DataSetError& e) {
+        EXPECT_NE(
+            std::string(e.what()).find(czech("Spojení s databázovým serverem bylo přerušeno")),
+            std::string::npos)
+            << e.what();
+    }
+    // Still down: the same clear message, and the edit waits to be repeated or cancelled.
+    EXPECT_THROW(set.post(), data::DataSetError);
+    EXPECT_EQ(set.state(), data::DataSetState::Edit);
+    ASSERT_TRUE(server->start());
+    {
+        // Neither field reached the server.
+        auto other = Table::open(vorlan::pgsql::Connection::open(url), "firmy");
+        other->goTo(1);
+        EXPECT_EQ(std::string(dbf::trimRight(other->getString(0))), czech("Žába"));
+        EXPECT_EQ(other->getNumber(1), 0.0);
+    }
+    // The program repeats its write: it locks the record again on the new connection.
+    set.post();
+    auto other = Table::open(vorlan::pgsql::Connection::open(url), "firmy");
+    other->goTo(1);
+    EXPECT_EQ(std::string(dbf::trimRight(other->getString(0))), czech("Nový"));
+    EXPECT_EQ(other->getNumber(1), 77.5);
+    // The lock of the edit went with the post.
+    EXPECT_TRUE(other->lockRecord(1));
+    set.close();
+
+    // A table written directly under its lock takes the lock again on the new connection
+    // before it writes.
+    dbf::settings().lockTimeoutMs = 200;
+    auto direct = tables::engineFor(onServer("FIRMY.DBF")).open(onServer("FIRMY.DBF"), {});
+    direct->goTo(2);
+    ASSERT_TRUE(direct->lockRecord(2));
+    ASSERT_TRUE(server->stop());
+    direct->setNumber(1, 5);
+    EXPECT_THROW(direct->flush(), tables::EngineError);
+    ASSERT_TRUE(server->start());
+    direct->setNumber(1, 6);
+    direct->flush();
+    auto third = Table::open(vorlan::pgsql::Connection::open(url), "firmy");
+    EXPECT_FALSE(third->lockRecord(2));
+    third->goTo(2);
+    EXPECT_EQ(third->getNumber(1), 6.0);
+    direct->close();
 }
 
 } // namespace

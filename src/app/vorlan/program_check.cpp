@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -141,6 +142,92 @@ std::set<std::string> javaScriptOwnNames(const std::string& text) {
         for (auto n = std::sregex_iterator(list.begin(), list.end(), name);
              n != std::sregex_iterator(); ++n)
             out.insert(n->str());
+    }
+    return out;
+}
+
+// The text of a JavaScript module with its comments, strings and regular expressions blanked
+// out (line breaks kept), so that what looks like a member access in them is not taken for one.
+std::string javaScriptCode(const std::string& text) {
+    std::string out = text;
+    std::size_t i = 0;
+    const auto blank = [&](std::size_t from, std::size_t to) {
+        for (std::size_t k = from; k < to && k < out.size(); ++k)
+            if (out[k] != '\n') out[k] = ' ';
+    };
+    while (i < text.size()) {
+        const char c = text[i];
+        if (c == '/' && i + 1 < text.size() && text[i + 1] == '/') {
+            const std::size_t end = text.find('\n', i);
+            blank(i, end == std::string::npos ? text.size() : end);
+            i = end == std::string::npos ? text.size() : end;
+        } else if (c == '/' && i + 1 < text.size() && text[i + 1] == '*') {
+            const std::size_t end = text.find("*/", i + 2);
+            const std::size_t stop = end == std::string::npos ? text.size() : end + 2;
+            blank(i, stop);
+            i = stop;
+        } else if (c == '"' || c == '\'' || c == '`') {
+            std::size_t k = i + 1;
+            while (k < text.size() && text[k] != c && (c == '`' || text[k] != '\n'))
+                k += text[k] == '\\' ? 2 : 1;
+            blank(i + 1, k);
+            i = k + 1;
+        } else {
+            ++i;
+        }
+    }
+    return out;
+}
+
+// Members a JavaScript module names on a name it does not declare (a form, a component,
+// Application, a registered class), and on variables it gives objects of one registered class
+// only (`var t = TStringList.Create();`).
+std::vector<MemberUse> javaScriptMemberUses(const std::string& text,
+                                            const std::set<std::string>& ownNames,
+                                            const std::function<bool(std::string_view)>& outside) {
+    const std::string code = javaScriptCode(text);
+    static const std::regex made(R"(([A-Za-z_$][\w$]*)\s*=\s*(T\w+)\s*\.\s*Create\s*\()");
+    static const std::regex assigned(R"(([A-Za-z_$][\w$]*)\s*=(?!=))");
+    std::map<std::string, std::string> classOf;
+    for (auto it = std::sregex_iterator(code.begin(), code.end(), made);
+         it != std::sregex_iterator(); ++it)
+        if (const auto* info = script::registry().findClass((*it)[2].str())) {
+            auto [at, fresh] = classOf.emplace((*it)[1].str(), info->name);
+            if (!fresh && at->second != info->name) at->second.clear();
+        }
+    // A variable given anything else as well is left alone.
+    std::map<std::string, int> assignments, creations;
+    for (auto it = std::sregex_iterator(code.begin(), code.end(), assigned);
+         it != std::sregex_iterator(); ++it)
+        ++assignments[(*it)[1].str()];
+    for (auto it = std::sregex_iterator(code.begin(), code.end(), made);
+         it != std::sregex_iterator(); ++it)
+        ++creations[(*it)[1].str()];
+    static const std::regex access(R"(([A-Za-z_$][\w$]*)\s*\.\s*([A-Za-z_$][\w$]*))");
+    std::vector<MemberUse> out;
+    for (auto it = std::sregex_iterator(code.begin(), code.end(), access);
+         it != std::sregex_iterator(); ++it) {
+        const auto at = static_cast<std::size_t>(it->position(0));
+        // Only the first link of a chain: what comes after it has a class the check cannot tell.
+        std::size_t before = at;
+        while (before > 0 && (code[before - 1] == ' ' || code[before - 1] == '\t'))
+            --before;
+        if (before > 0 && code[before - 1] == '.') continue;
+        const std::string owner = (*it)[1].str();
+        const std::size_t memberAt = static_cast<std::size_t>(it->position(2));
+        const int line =
+            static_cast<int>(std::count(
+                code.begin(), code.begin() + static_cast<std::ptrdiff_t>(memberAt), '\n')) +
+            1;
+        const std::size_t lineStart = code.rfind('\n', memberAt == 0 ? 0 : memberAt - 1);
+        const int column =
+            static_cast<int>(memberAt - (lineStart == std::string::npos ? 0 : lineStart + 1)) + 1;
+        if (auto c = classOf.find(owner); c != classOf.end()) {
+            if (!c->second.empty() && assignments[owner] == creations[owner])
+                out.push_back({{c->second}, true, (*it)[2].str(), line, column});
+        } else if (!ownNames.count(owner) && outside(owner)) {
+            out.push_back({{owner}, false, (*it)[2].str(), line, column});
+        }
     }
     return out;
 }
@@ -369,6 +456,11 @@ private:
                 if (!names.declared.count(n) && !own.count(n) && !isJavaScriptGlobal(n) &&
                     !known(m, n))
                     m.unchecked.push_back({n, 0, 0});
+            std::set<std::string> ownAll = own;
+            ownAll.insert(names.declared.begin(), names.declared.end());
+            m.members = javaScriptMemberUses(text, ownAll, [&](std::string_view name) {
+                return !isJavaScriptGlobal(name) && known(m, name);
+            });
         }
     }
 

@@ -42,9 +42,9 @@ constexpr const char* kUsage = R"(Použití: vrltool PŘÍKAZ ...
       Přeloží každý modul archivu, nic z programu nespustí a vypíše česky, co program
       potřebuje a běhový systém nemá: rutiny, třídy, proměnné, konstanty a jednotky, které
       moduly jazyka Pascal jmenují, rutiny, které moduly Basicu volají (s modulem, řádkem
-      a sloupcem), vlastnosti a metody, které objekty známé třídy nemají, komponenty
-      formulářů neznámých tříd, chyby překladu a předlohy sestav (*.PTS), které řetězce
-      programu jmenují a které neleží vedle archivu. Pro informaci přidá tabulky a indexy
+      a sloupcem), vlastnosti a metody, které objekty známé třídy nemají (v Pascalu,
+      Basicu i JavaScriptu), komponenty formulářů neznámých tříd, chyby překladu a předlohy
+      sestav (*.PTS), které řetězce programu jmenují a které neleží vedle archivu. Pro informaci přidá tabulky a indexy
       (*.DBF, *.CDX, *.NTX, *.IDX) jmenované stejně (program si je možná vytvoří sám),
       uložené vlastnosti formulářů, které běhový systém nepoužije, a názvy, které nelze
       ověřit (volné názvy modulů JavaScriptu, názvy, které modul Basicu jen čte).
