@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <thread>
 
 namespace vorlan::dbf {
@@ -80,9 +81,16 @@ void handOver(const File& file, std::uint64_t queueByte, std::uint64_t offset, s
 bool Table::takeQueued(std::uint64_t queueByte, std::uint64_t offset, std::uint64_t len) {
     const auto deadline = lockDeadline();
     if (releasedLocks_.erase(queueByte)) handOver(file_, queueByte, offset, len, deadline);
+    // A lock that is free at once is taken without showing as a waiter.
+    std::optional<HeldByte> turn;
+    turn.emplace(file_, queueByte, Clock::now());
+    if (turn->held() && file_.lockRange(offset, len, 0)) return true;
     const HeldByte waiting(file_, queueByte + kWaitOffset, deadline, true);
-    const HeldByte turn(file_, queueByte, deadline);
-    return turn.held() && file_.lockRange(offset, len, millisecondsUntil(deadline));
+    if (!turn->held()) {
+        turn.reset();
+        turn.emplace(file_, queueByte, deadline);
+    }
+    return turn->held() && file_.lockRange(offset, len, millisecondsUntil(deadline));
 }
 
 bool Table::lockRecord(std::uint32_t recno) {
