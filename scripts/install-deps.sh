@@ -11,7 +11,7 @@ packages=(cmake ninja-build g++ ccache pkg-config
           clang-format fp-compiler
           poppler-utils xvfb xauth libxcb1-dev
           qt6-translations-l10n x11-apps x11-utils xdotool openbox
-          lld dpkg-dev desktop-file-utils libxml2-utils groff-base
+          dpkg-dev desktop-file-utils libxml2-utils groff-base
           fonts-liberation2 cups-daemon cups-client locales
           postgresql libpq-dev)
 missing=()

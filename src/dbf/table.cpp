@@ -521,10 +521,10 @@ void Table::flush() {
 void Table::commit() {
     flush();
     if (countPending_) writeHeaderCount();
-    // Index files are rewritten whole; writing them on every commit of a table nobody else has
-    // open would make a run of appends quadratic. They are written when someone else opens the
-    // table (seen at the next commit) and on close; a crash before that is repaired on open.
-    if (othersHaveTable()) saveIndexes(true);
+    // A shared table's key changes reach its index files at every commit (just the pages they
+    // change), so that whoever opens the table next sees what was committed; a table opened
+    // exclusively writes them at close.
+    if (sharedWriter()) saveIndexes(true);
     if (settings().syncToDisk) file_.sync();
 }
 

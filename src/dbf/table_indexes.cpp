@@ -165,7 +165,7 @@ void Table::repairStaleOrders() {
     // Every record has a key in an order without a FOR condition that is not unique, and no order
     // points past the last record. Fewer keys than records is what a writer leaves that stopped
     // before it wrote the index, but only when nobody else has the table open: otherwise it is
-    // their appends whose keys are not written yet.
+    // an append whose commit (which writes its keys) is still to come.
     std::vector<std::filesystem::path> files;
     std::vector<Index*> stale;
     // Records only grow between packs (which replace the index file), so keys read before the
@@ -175,8 +175,7 @@ void Table::repairStaleOrders() {
         const KeyList& keys = ix->keys();
         bool wrong = keys.size() > count_ || keys.maxRecord() > count_;
         bool shortfall = ix->forExpr().empty() && !ix->unique() && keys.size() < count_;
-        // While others have the table open, missing keys are theirs not yet committed: a rebuild
-        // here would write our view over the keys they commit meanwhile.
+        // A rebuild here would also take records whose keys their writer is about to commit.
         if (!wrong && (!shortfall || othersHaveTable())) continue;
         stale.push_back(ix.get());
         if (std::find(files.begin(), files.end(), ix->path()) == files.end())
@@ -198,11 +197,11 @@ void Table::repairStaleOrders() {
     for (const auto& p : files)
         warn(czech("Index ") + displayName(p) +
              czech(" nesouhlasí s tabulkou; jeho klíče byly znovu vytvořeny z tabulky."));
-    for (Index* ix : stale) {
-        ix->rebuild();
-        if (file_.readOnly()) ix->dirty = false;
-    }
-    if (!file_.readOnly()) saveIndexes(true);
+    // Rebuilt and written under the table's index lock from the records counted under it, so
+    // that keys others commit meanwhile are not written over; their later changes are merged
+    // into the new file as usual.
+    rebuildFromRecords(stale, path_);
+    if (!file_.readOnly() && !sharedWriter()) saveIndexes(true);
 }
 
 void Table::noteKeyChange(Index& ix, bool add, const std::string& key) {

@@ -28,6 +28,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <cstdlib>
 #include <fstream>
 
 #include <gtest/gtest.h>
@@ -233,7 +234,7 @@ void inspectMemoWindowWhenOpen(ShownMemo& shown) {
     });
 }
 
-TEST_F(DbfWindowTest, EnterOpensTheRealMemoWindowAndADamagedMemoGivesTheMessage) {
+TEST_F(DbfWindowTest, EnterOpensTheRealMemoWindowAndAnUnreadableMemoGivesTheMessage) {
     std::ostringstream log;
     DesktopScope desktop(&log);
     const std::string path = makeTable(2, {});
@@ -251,22 +252,29 @@ TEST_F(DbfWindowTest, EnterOpensTheRealMemoWindowAndADamagedMemoGivesTheMessage)
     EXPECT_EQ(log.str().find("64 Kb"), std::string::npos);
     areas.use({});
 
-    // The first record's memo points far beyond the memo file.
+    // The first record's memo block claims more bytes than the memo file holds.
     {
-        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        std::fstream table(path, std::ios::in | std::ios::out | std::ios::binary);
         char header[12];
-        file.read(header, sizeof header);
+        table.read(header, sizeof header);
         const int headerSize =
             static_cast<unsigned char>(header[8]) | static_cast<unsigned char>(header[9]) << 8;
-        file.seekp(headerSize + 1 + 12 + 8);
-        file.write("    999999", 10);
+        table.seekg(headerSize + 1 + 12 + 8);
+        char pointer[11] = {};
+        table.read(pointer, 10);
+        std::fstream memo(dir / "ZBOZI.FPT", std::ios::in | std::ios::out | std::ios::binary);
+        unsigned char fpt[8];
+        memo.read(reinterpret_cast<char*>(fpt), sizeof fpt);
+        const long blockSize = fpt[6] << 8 | fpt[7];
+        memo.seekp(std::atol(pointer) * blockSize + 4);
+        memo.write("\x00\xff\xff\xff", 4);
     }
     ASSERT_TRUE(areas.use(path));
     window.grid()->setCurrentIndex(window.grid()->model()->index(0, 2));
-    ShownMemo damaged;
-    inspectMemoWindowWhenOpen(damaged);
+    ShownMemo unreadable;
+    inspectMemoWindowWhenOpen(unreadable);
     press(window.grid(), Qt::Key_Return);
-    EXPECT_FALSE(damaged.opened);
+    EXPECT_FALSE(unreadable.opened);
     EXPECT_NE(log.str().find("Memopoložku delší než 64 Kb"), std::string::npos) << log.str();
     // The window goes on working: the next record's memo opens.
     window.grid()->setCurrentIndex(window.grid()->model()->index(1, 2));
