@@ -238,7 +238,7 @@ class ConsoleAfterTheProgram(unittest.TestCase):
             try:
                 found = screen.wait_for(
                     lambda: screen.run("xdotool", "search", "--onlyvisible", "--name",
-                                       "Výstup - text").split(), 20)
+                                       "Výstup - text").split(), 45)
                 self.assertTrue(found, "the console did not stay on the screen")
                 time.sleep(1.5)
                 self.assertIsNone(program.poll(), "the runtime ended with the program")
