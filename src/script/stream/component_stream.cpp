@@ -228,18 +228,18 @@ public:
         if (flags != 0) {
             out_ += static_cast<char>(0xF0 | flags);
             if (flags & FlagChildPos)
-                integer(object.positionKind, object.position, "child position");
+                integer(object.positionKind, object.position, "pozici potomka");
         } else {
             // Without a prefix the class name's length byte comes first, and the reader would take
             // a zero as the end of the parent's children, and 0xF0 or more as a prefix.
             if (object.className.size() >= 0xF0)
-                throw StreamError("Class name '" + object.className.substr(0, 32) +
-                                  "...' is too long for an object without a prefix");
+                throw StreamError("Název třídy '" + object.className.substr(0, 32) +
+                                  "...' je pro objekt bez předpony příliš dlouhý");
             if (isChild && object.className.empty())
-                throw StreamError("Child object '" + object.name + "' has no class name");
+                throw StreamError("Vnořený objekt '" + object.name + "' nemá název třídy");
         }
-        shortString(object.className, "class name");
-        shortString(object.name, "object name");
+        shortString(object.className, "název třídy");
+        shortString(object.name, "název objektu");
         properties(object.properties);
         for (const auto& child : object.children)
             this->object(child, true);
@@ -256,15 +256,15 @@ private:
 
     void shortString(const std::string& text, const char* what) {
         if (text.size() > 255)
-            throw StreamError(std::string("The ") + what + " '" + text.substr(0, 32) +
-                              "...' is longer than 255 bytes");
+            throw StreamError(std::string("Nelze zapsat ") + what + " '" + text.substr(0, 32) +
+                              "...': je delší než 255 bajtů");
         byte(static_cast<std::uint8_t>(text.size()));
         out_ += text;
     }
 
     void longLength(std::size_t size) {
         if (size > std::numeric_limits<std::uint32_t>::max())
-            throw StreamError("A value is longer than 4 GiB");
+            throw StreamError("Hodnota je delší než 4 GiB");
         littleEndian(static_cast<std::uint32_t>(size), 4);
     }
 
@@ -283,19 +283,19 @@ private:
             high = std::numeric_limits<std::int32_t>::max();
             break;
         default:
-            throw StreamError(std::string("The ") + what + " is not an integer kind");
+            throw StreamError(std::string("Nelze zapsat ") + what + ": není to celé číslo");
         }
         if (value < low || value > high)
-            throw StreamError(std::string("The ") + what + " " + std::to_string(value) +
-                              " does not fit its " + std::to_string(size * 8) + "-bit kind");
+            throw StreamError(std::string("Nelze zapsat ") + what + " " + std::to_string(value) +
+                              ": nevejde se do " + std::to_string(size * 8) + " bitů");
         byte(static_cast<std::uint8_t>(kind));
         littleEndian(static_cast<std::uint32_t>(value), size);
     }
 
     void properties(const std::vector<StreamProperty>& list) {
         for (const auto& property : list) {
-            if (property.name.empty()) throw StreamError("A property has an empty name");
-            shortString(property.name, "property name");
+            if (property.name.empty()) throw StreamError("Vlastnost má prázdný název");
+            shortString(property.name, "název vlastnosti");
             value(property.value);
         }
         out_ += '\0';
@@ -314,7 +314,7 @@ private:
             for (const auto& element : v.list) {
                 // Its type byte would end the list.
                 if (element.kind == ValueKind::Null)
-                    throw StreamError("A list cannot hold a Null value");
+                    throw StreamError("Seznam nemůže obsahovat hodnotu Null");
                 value(element);
             }
             byte(0);
@@ -322,7 +322,7 @@ private:
         case ValueKind::Int8:
         case ValueKind::Int16:
         case ValueKind::Int32:
-            integer(v.kind, v.integer, "integer");
+            integer(v.kind, v.integer, "celé číslo");
             break;
         case ValueKind::Extended: {
             byte(static_cast<std::uint8_t>(v.kind));
@@ -350,8 +350,8 @@ private:
         case ValueKind::Set:
             byte(static_cast<std::uint8_t>(v.kind));
             for (const auto& element : v.set) {
-                if (element.empty()) throw StreamError("A set element has an empty name");
-                shortString(element, "set element");
+                if (element.empty()) throw StreamError("Prvek množiny má prázdný název");
+                shortString(element, "prvek množiny");
             }
             byte(0);
             break;
@@ -362,13 +362,14 @@ private:
             byte(0);
             break;
         default:
-            throw StreamError("Unknown value kind " + hexByte(static_cast<std::uint8_t>(v.kind)));
+            throw StreamError("Neznámý druh hodnoty " + hexByte(static_cast<std::uint8_t>(v.kind)));
         }
     }
 
     void collectionItem(const CollectionItem& item) {
-        if (item.order.size() > 1) throw StreamError("A collection item has more than one order");
-        if (!item.order.empty()) integer(item.order[0].kind, item.order[0].integer, "item order");
+        if (item.order.size() > 1) throw StreamError("Položka kolekce má více než jedno pořadí");
+        if (!item.order.empty())
+            integer(item.order[0].kind, item.order[0].integer, "pořadí položky");
         // An item stored without the marker is only readable when its first byte cannot be
         // mistaken for the marker, an order value or the end of the collection; otherwise the
         // marker is written after all, which reads back as the same properties.

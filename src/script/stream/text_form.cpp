@@ -75,10 +75,10 @@ public:
         else
             out_ += "object ";
         if (!object.name.empty()) {
-            identifier(object.name, "object name");
+            identifier(object.name, "název objektu");
             out_ += ": ";
         }
-        identifier(object.className, "class name");
+        identifier(object.className, "název třídy");
         if (object.flags & FlagChildPos) out_ += " [" + std::to_string(object.position) + "]";
         out_ += '\n';
         for (const auto& property : object.properties)
@@ -94,14 +94,14 @@ private:
 
     void identifier(const std::string& text, const char* what) {
         if (!isIdentifier(text))
-            throw StreamError(std::string("The ") + what + " '" + cp1250ToUtf8(text) +
-                              "' is not an identifier and cannot be written as text");
+            throw StreamError(std::string("Nelze zapsat ") + what + " '" + cp1250ToUtf8(text) +
+                              "' jako text: není to identifikátor");
         out_ += text;
     }
 
     void property(const StreamProperty& property, int indent) {
         indentTo(indent);
-        identifier(property.name, "property name");
+        identifier(property.name, "název vlastnosti");
         out_ += " = ";
         value(property.value, indent, false);
         out_ += '\n';
@@ -132,7 +132,7 @@ private:
             extended(v.extended);
             break;
         case ValueKind::Ident:
-            identifier(v.text, "identifier value");
+            identifier(v.text, "hodnotu identifikátoru");
             break;
         case ValueKind::String:
         case ValueKind::LString: {
@@ -153,7 +153,7 @@ private:
             out_ += '[';
             for (std::size_t i = 0; i < v.set.size(); ++i) {
                 if (i > 0) out_ += ", ";
-                identifier(v.set[i], "set element");
+                identifier(v.set[i], "prvek množiny");
             }
             out_ += ']';
             break;
@@ -161,7 +161,7 @@ private:
             out_ += '(';
             for (const auto& element : v.list) {
                 if (element.kind == ValueKind::Null)
-                    throw StreamError("A list cannot hold a Null value");
+                    throw StreamError("Seznam nemůže obsahovat hodnotu Null");
                 out_ += '\n';
                 indentTo(indent + kIndentStep);
                 value(element, indent + kIndentStep, true);
@@ -175,10 +175,10 @@ private:
                 indentTo(indent + kIndentStep);
                 out_ += "item";
                 if (item.order.size() > 1)
-                    throw StreamError("A collection item has more than one order");
+                    throw StreamError("Položka kolekce má více než jedno pořadí");
                 if (!item.order.empty()) {
                     if (!item.order[0].isInteger())
-                        throw StreamError("A collection item order is not an integer");
+                        throw StreamError("Pořadí položky kolekce není celé číslo");
                     out_ += " [" + std::to_string(item.order[0].integer) + "]";
                 }
                 out_ += '\n';
@@ -190,14 +190,14 @@ private:
             out_ += '>';
             break;
         default:
-            throw StreamError("Unknown value kind " +
+            throw StreamError("Neznámý druh hodnoty " +
                               std::to_string(static_cast<unsigned>(v.kind)));
         }
     }
 
     void extended(long double number) {
         if (!std::isfinite(number))
-            throw StreamError("A float that is not finite cannot be written as text");
+            throw StreamError("Nekonečné číslo ani NaN nelze zapsat jako text");
         // The shortest digits that read back to exactly the same 80-bit value.
         char buffer[64];
         const auto result =
@@ -760,7 +760,7 @@ private:
             if (peekSymbol('[')) {
                 next();
                 StreamValue order;
-                order.integer = integer(order.kind, "expected an item order");
+                order.integer = integer(order.kind, "očekáváno pořadí položky");
                 item.order.push_back(order);
                 expectSymbol(']', "za pořadím položky chybí ']'");
             }
