@@ -42,7 +42,8 @@ class Screen:
     def __init__(self, with_wm):
         read, write = os.pipe()
         self.server = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+             "-noreset"],
             pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write)
         with os.fdopen(read) as numbers:
@@ -146,6 +147,13 @@ class WindowsOverProgram(unittest.TestCase):
         shutil.rmtree(cls.work, ignore_errors=True)
 
     def setUp(self):
+        if self.screen.server.poll() is not None:
+            # On a loaded machine the X server itself has been seen to go away between cases
+            # (the program could not connect at all); the case gets a new screen.
+            sys.stderr.write("X server ended with %r; starting a new one\n" %
+                             self.screen.server.poll())
+            self.screen.close()
+            type(self).screen = Screen(MODE == "openbox")
         env = dict(self.screen.env, XDG_CONFIG_HOME=os.path.join(self.work, "config"),
                    LANG="cs_CZ.UTF-8")
         self.program = subprocess.Popen([VORLAN, self.archive], cwd=self.work, env=env,
