@@ -501,10 +501,13 @@ void Table::flush() {
     const std::uint64_t at =
         static_cast<std::uint64_t>(headerSize_) + static_cast<std::uint64_t>(recno_ - 1) * rs;
     if (eofAfterFlush_) {
-        // A record appended to a table held alone reaches the file here, end mark and all.
+        // A record appended to a table held alone reaches the file here, end mark and all. The
+        // end mark may move the buffer, and the current record is read through cur_.
+        const bool current = cur_ == buf_.data();
         buf_.push_back('\x1A');
         file_.writeAt(at, buf_.data(), rs + 1);
         buf_.pop_back();
+        if (current) cur_ = buf_.data();
         eofAfterFlush_ = false;
     } else {
         file_.writeAt(at, buf_.data(), rs);
