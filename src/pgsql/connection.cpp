@@ -172,7 +172,7 @@ Result Connection::exec(const std::string& sql, const std::vector<Param>& params
         formats[i] = params[i].binary ? 1 : 0;
     }
     pg_result* r = pq().execPrepared(conn_, it->second.c_str(), static_cast<int>(params.size()),
-                                  values.data(), lengths.data(), formats.data(), 0);
+                                     values.data(), lengths.data(), formats.data(), 0);
     const auto status = pq().resultStatus(r);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) fail("exec", r);
     return Result(r);
