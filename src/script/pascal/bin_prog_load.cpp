@@ -31,10 +31,10 @@ private:
 };
 
 bool slotInA(std::int32_t op) {
-    return (op >= 0 && op <= 20 && op != OpJump) || op == OpLoadConst || op == OpIncrement || op == OpDecrement ||
-           op == OpMove || op == OpNewArray || op == OpPushObject || op == OpRaise ||
-           op == OpCharAt || op == OpExceptionObject || op == OpExceptionIs || op == OpWriteFixed ||
-           op == OpWriteWidth;
+    return (op >= 0 && op <= 20 && op != OpJump) || op == OpLoadConst || op == OpIncrement ||
+           op == OpDecrement || op == OpMove || op == OpNewArray || op == OpPushObject ||
+           op == OpRaise || op == OpCharAt || op == OpExceptionObject || op == OpExceptionIs ||
+           op == OpWriteFixed || op == OpWriteWidth;
 }
 bool slotInB(std::int32_t op) {
     return (op >= 0 && op <= 18) || op == OpMove || op == OpSetElement || op == OpCallName ||
