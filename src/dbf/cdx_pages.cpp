@@ -67,10 +67,12 @@ void CdxChangeLog::add(std::uint32_t newCounter,
         from = newCounter;
     }
     for (const auto& pageOfTag : pagesOfTags) {
-        const bool listed = std::any_of(items.begin(), items.end(), [&](const Item& i) {
-            return i.counter == newCounter && i.page == pageOfTag.first;
-        });
-        if (!listed) items.push_back({newCounter, pageOfTag.first, pageOfTag.second});
+        // A page is listed once, with the latest change to it: a reader behind any earlier change
+        // re-reads it all the same. Appends change the same few pages at the right edge of every
+        // tag again and again; listed once each, the log reaches back over many more changes, and
+        // fewer readers fall back to comparing the whole file.
+        std::erase_if(items, [&](const Item& i) { return i.page == pageOfTag.first; });
+        items.push_back({newCounter, pageOfTag.first, pageOfTag.second});
     }
     while (items.size() > kLogItems) {
         from = std::max(from, items.front().counter + 1);
@@ -275,6 +277,7 @@ void CdxPageEditor::writeNode(const Node& n) {
     if (!encode(n, p)) throw DbfError(czech("uzel indexu přetekl"));
     file_.writeAt(n.offset, p, kNode);
     touched_.push_back(n.offset);
+    if (n.leaf()) leaves_.push_back(n.offset);
 }
 
 std::uint32_t CdxPageEditor::allocate() {
@@ -325,6 +328,7 @@ std::vector<CdxPageEditor::Node> CdxPageEditor::store(Node& n) {
     if (encode(n, p)) {
         file_.writeAt(n.offset, p, kNode);
         touched_.push_back(n.offset);
+        if (n.leaf()) leaves_.push_back(n.offset);
         return {n};
     }
     Node right;

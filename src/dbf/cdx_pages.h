@@ -68,6 +68,9 @@ public:
     void erase(std::string_view key, std::uint32_t rec);
     // Every page written so far (the tag header for a new root).
     const std::vector<std::uint32_t>& touched() const { return touched_; }
+    // The leaves among them, written with their keys: the only pages whose change another
+    // process's keys need (interior nodes, sibling links and root pointers hold none).
+    const std::vector<std::uint32_t>& leavesWritten() const { return leaves_; }
 
 private:
     struct Entry {
@@ -105,6 +108,7 @@ private:
     char pad_;
     std::uint64_t end_ = 0;
     std::vector<std::uint32_t> touched_;
+    std::vector<std::uint32_t> leaves_;
 };
 
 } // namespace vorlan::dbf
