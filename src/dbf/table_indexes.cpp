@@ -418,9 +418,14 @@ bool refreshFromChangedPages(File& f, const std::vector<Index*>& mine, std::stri
     if (img.size() < 512 || f.readAt(0, h, sizeof h) != sizeof h) return false;
     if (h[kCdxBusyOffset] != 0) return false;
     const std::uint32_t counter = getLe32(h + kCdxCounterOffset);
-    const CdxChangeLog log = CdxChangeLog::read(h);
+    // No log (a file written whole since), or one that disagrees with the counter: a program that
+    // does not keep it changed the file.
+    const std::uint32_t region = cdxLogRegion(h, f.size());
+    if (region == 0) return false;
+    std::vector<unsigned char> logBytes(kCdxLogSize);
+    f.readExact(region, logBytes.data(), logBytes.size());
+    const CdxChangeLog log = CdxChangeLog::read(logBytes.data());
     std::vector<CdxChangeLog::Item> items;
-    // A log that disagrees with the counter: a program that does not keep it changed the file.
     if (log.counter != counter) return false;
     std::string whole;
     if (!log.since(known, items)) {
@@ -608,6 +613,20 @@ bool Table::saveCdxPages(const std::filesystem::path& path) {
     f.readExact(0, h, sizeof h);
     const std::uint32_t counter = getLe32(h + kCdxCounterOffset);
     if (h[kCdxBusyOffset] != 0 || counter != tags.front()->counter) return false;
+    // The change log's region, made at the end of the file by the first writer after the file was
+    // written whole; its log starts with this change.
+    std::vector<unsigned char> logBytes(kCdxLogSize, 0);
+    std::uint32_t region = cdxLogRegion(h, f.size());
+    if (region == 0) {
+        const std::uint64_t end = (f.size() + 511) / 512 * 512;
+        if (end + kCdxLogSize > 0xFFFFFE00u) return false;
+        region = static_cast<std::uint32_t>(end);
+        f.writeAt(region, logBytes.data(), logBytes.size());
+        setCdxLogRegion(h, region);
+        f.writeAt(kCdxLogRefOffset, h + kCdxLogRefOffset, 8);
+    } else {
+        f.readExact(region, logBytes.data(), logBytes.size());
+    }
     const unsigned char busy = 1, idle = 0;
     f.writeAt(kCdxBusyOffset, &busy, 1);
     // Pages written (for our own image) and the leaves among them (for the change log: other
@@ -635,10 +654,10 @@ bool Table::saveCdxPages(const std::filesystem::path& path) {
         saveCdx(path);
         return true;
     }
-    CdxChangeLog log = CdxChangeLog::read(h);
+    CdxChangeLog log = CdxChangeLog::read(logBytes.data());
     log.add(counter + 1, leaves);
-    log.write(h);
-    f.writeAt(kCdxLogOffset, h + kCdxLogOffset, kCdxLogEnd - kCdxLogOffset);
+    log.write(logBytes.data());
+    f.writeAt(region, logBytes.data(), logBytes.size());
     unsigned char next[4];
     putLe32(next, counter + 1);
     f.writeAt(kCdxCounterOffset, next, 4);

@@ -114,7 +114,7 @@ TEST(DbfCdxPages, AKeyThatIsNotThereIsRefusedAndTheFileStaysReadable) {
 TEST(DbfCdxPages, TheChangeLogListsEachPageOnceAndReachesBackOverRepeatedChanges) {
     // Appends change the same pages at the right edge of a tag commit after commit; the log must
     // still tell a reader several commits behind every page changed since, and only those.
-    unsigned char header[512] = {};
+    std::vector<unsigned char> region(kCdxLogSize);
     CdxChangeLog log;
     log.counter = 1;
     log.from = 1;
@@ -122,8 +122,8 @@ TEST(DbfCdxPages, TheChangeLogListsEachPageOnceAndReachesBackOverRepeatedChanges
         std::vector<std::pair<std::uint32_t, std::uint32_t>> pages = {
             {1024, 512}, {1536, 512}, {2048 + 512 * (c % 5), 512}};
         log.add(c, pages);
-        log.write(header);
-        log = CdxChangeLog::read(header);
+        log.write(region.data());
+        log = CdxChangeLog::read(region.data());
     }
     std::vector<CdxChangeLog::Item> behind;
     ASSERT_TRUE(log.since(150, behind));
@@ -136,7 +136,7 @@ TEST(DbfCdxPages, TheChangeLogListsEachPageOnceAndReachesBackOverRepeatedChanges
     ASSERT_TRUE(log.since(199, recent));
     ASSERT_EQ(recent.size(), 3u);
     // Many different pages push the oldest out: a reader behind them is told to compare.
-    for (std::uint32_t c = 201; c <= 260; ++c)
+    for (std::uint32_t c = 201; c <= 600; ++c)
         log.add(c, {{1024 * 1024 + 512 * c, 512}});
     std::vector<CdxChangeLog::Item> old;
     EXPECT_FALSE(log.since(150, old));
