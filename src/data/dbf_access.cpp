@@ -4,6 +4,7 @@
 #include "core/path_mapper.h"
 #include "data/engine.h"
 #include "dbf/xbase_text.h"
+#include "tables/connection_lost.h"
 #include "tables/engine_registry.h"
 
 #include <optional>
@@ -161,6 +162,13 @@ namespace {
 template <class R> R failed(R neutral, const std::exception& e) {
     engine().setLastError(e.what());
     return neutral;
+}
+
+template <class R> R failed(R neutral, const tables::EngineError& e) {
+    // A broken server connection is no answer: a neutral value would pass for the table's
+    // contents (a count of 0, a blank field) and the program would act on it.
+    if (tables::connectionLost(e)) throw DataSetError(e.what());
+    return failed(neutral, static_cast<const std::exception&>(e));
 }
 
 } // namespace

@@ -59,13 +59,14 @@ std::vector<FieldDescription> RowView::fields() const {
     return out;
 }
 
-std::vector<std::uint32_t> RowView::records() const {
+std::vector<std::uint32_t> RowView::records(std::vector<std::uint32_t>* deleted) const {
     std::vector<std::uint32_t> out;
     tables::EngineTable* t = dataSet_.table();
     if (t == nullptr) return out;
     PointerKept kept(*t);
     for (t->goTop(); !t->eof(); t->skip(1)) {
         out.push_back(t->recNo());
+        if (deleted && t->deleted()) deleted->push_back(t->recNo());
     }
     return out;
 }

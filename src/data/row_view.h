@@ -25,8 +25,9 @@ public:
 
     // Empty while the data set is closed.
     std::vector<FieldDescription> fields() const;
-    // The records the table shows, top to bottom.
-    std::vector<std::uint32_t> records() const;
+    // The records the table shows, top to bottom; `deleted` (when given) gets the numbers of
+    // the deleted ones among them, in the same walk.
+    std::vector<std::uint32_t> records(std::vector<std::uint32_t>* deleted = nullptr) const;
     // The cells of record `recno` as text: character fields as stored, numbers without their
     // leading blanks, dates as dd.mm.yyyy ("  .  .    " when empty), memo fields as "(memo)".
     // Empty for a record or field that does not exist.

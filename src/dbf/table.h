@@ -278,6 +278,7 @@ private:
     // An index file's bytes, read under its shared lock; `deadWriter` tells whether a writer that
     // died left key changes unwritten (cdx_writers.h).
     std::string readIndexFile(const std::filesystem::path& path, bool* deadWriter = nullptr);
+    std::string readLockedIndexFile(File& f, const std::filesystem::path& path, bool* deadWriter);
     // Marks our pending key changes in every compound file before a record is written, and
     // rebuilds files in which we find the mark of a writer that died.
     void markPendingKeyChanges();

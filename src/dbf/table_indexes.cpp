@@ -258,8 +258,19 @@ bool busyIn(std::string_view bytes) {
 } // namespace
 
 std::string Table::readIndexFile(const std::filesystem::path& path, bool* deadWriter) {
-    File& f = indexHandle(path);
-    IndexFileLock lock(f, true);
+    // A writer that rewrites the whole file renames the new one over the old while we wait for
+    // the lock: the lock we then get is the old file's, whose pages that writer may have left
+    // half-changed. Read the file the name gives now instead.
+    for (int attempt = 1;; ++attempt) {
+        File& f = indexHandle(path);
+        IndexFileLock lock(f, true);
+        if (attempt < 8 && stampOf(path).inode != indexFiles_[path].inode) continue;
+        return readLockedIndexFile(f, path, deadWriter);
+    }
+}
+
+std::string Table::readLockedIndexFile(File& f, const std::filesystem::path& path,
+                                       bool* deadWriter) {
     const std::uint64_t size = f.size();
     if (size > (std::uint64_t{1} << 32))
         throw DbfError(czech("indexový soubor je příliš velký: ") + displayName(path));
@@ -499,9 +510,11 @@ void Table::reloadIndexFile(const std::filesystem::path& path) {
             File& f = indexHandle(path);
             IndexFileLock lock(f, true);
             unsigned char bits[3];
-            const bool dead = f.readAt(kCdxWriterBitsOffset, bits, 3) == 3 &&
+            // Renamed over while we waited for the lock: the whole file is read below.
+            const bool replaced = stampOf(path).inode != indexFiles_[path].inode;
+            const bool dead = !replaced && f.readAt(kCdxWriterBitsOffset, bits, 3) == 3 &&
                               deadWriterIn(f, bits, indexFiles_[path].writerSlot);
-            if (!dead && refreshFromChangedPages(f, mine, *image)) {
+            if (!replaced && !dead && refreshFromChangedPages(f, mine, *image)) {
                 iposValid_ = false;
                 refreshCount();
                 return;
@@ -611,8 +624,10 @@ bool Table::saveCdxPages(const std::filesystem::path& path) {
         }
     } catch (const DbfError&) {
         // A tree this editor cannot change (another program's layout): the whole file is written
-        // from our keys instead, which also replaces the half-changed pages.
-        return false;
+        // from our keys instead, which also replaces the half-changed pages. That happens before
+        // the lock goes, so that nobody reads those pages (and the busy byte) in between.
+        saveCdx(path);
+        return true;
     }
     CdxChangeLog log = CdxChangeLog::read(h);
     log.add(counter + 1, pages);

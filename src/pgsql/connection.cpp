@@ -5,12 +5,18 @@
 
 #include "core/cp1250.h"
 
+#include "pgsql/client_library.h"
+
 #include <cstdlib>
-#include <libpq-fe.h>
 
 namespace vorlan::pgsql {
 
 namespace {
+
+// Every connection and result exists only after the library was loaded by Connection::open.
+const ClientLibrary& pq() {
+    return clientLibrary();
+}
 
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -20,8 +26,8 @@ int hexDigit(char c) {
 }
 
 std::string serverMessage(pg_conn* conn, pg_result* r) {
-    const char* m = r ? PQresultErrorMessage(r) : nullptr;
-    if (!m || !*m) m = conn ? PQerrorMessage(conn) : "";
+    const char* m = r ? pq().resultErrorMessage(r) : nullptr;
+    if (!m || !*m) m = conn ? pq().errorMessage(conn) : "";
     std::string text = m;
     while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
         text.pop_back();
@@ -33,12 +39,12 @@ std::string serverMessage(pg_conn* conn, pg_result* r) {
 Result::Result(pg_result* r) : r_(r) {}
 
 Result::~Result() {
-    if (r_) PQclear(r_);
+    if (r_) pq().clear(r_);
 }
 
 Result& Result::operator=(Result&& o) noexcept {
     if (this != &o) {
-        if (r_) PQclear(r_);
+        if (r_) pq().clear(r_);
         r_ = o.r_;
         o.r_ = nullptr;
     }
@@ -46,27 +52,27 @@ Result& Result::operator=(Result&& o) noexcept {
 }
 
 int Result::rows() const {
-    return r_ ? PQntuples(r_) : 0;
+    return r_ ? pq().ntuples(r_) : 0;
 }
 
 int Result::columns() const {
-    return r_ ? PQnfields(r_) : 0;
+    return r_ ? pq().nfields(r_) : 0;
 }
 
 bool Result::isNull(int row, int col) const {
-    return PQgetisnull(r_, row, col) != 0;
+    return pq().getisnull(r_, row, col) != 0;
 }
 
 std::string_view Result::text(int row, int col) const {
-    return {PQgetvalue(r_, row, col), static_cast<std::size_t>(PQgetlength(r_, row, col))};
+    return {pq().getvalue(r_, row, col), static_cast<std::size_t>(pq().getlength(r_, row, col))};
 }
 
 long long Result::integer(int row, int col) const {
-    return isNull(row, col) ? 0 : std::strtoll(PQgetvalue(r_, row, col), nullptr, 10);
+    return isNull(row, col) ? 0 : std::strtoll(pq().getvalue(r_, row, col), nullptr, 10);
 }
 
 bool Result::boolean(int row, int col) const {
-    return !isNull(row, col) && PQgetvalue(r_, row, col)[0] == 't';
+    return !isNull(row, col) && pq().getvalue(r_, row, col)[0] == 't';
 }
 
 std::string Result::bytes(int row, int col) const {
@@ -82,8 +88,8 @@ std::string Result::bytes(int row, int col) const {
 std::unique_ptr<Connection> Connection::open(const std::string& url) {
     std::unique_ptr<Connection> c(new Connection);
     c->url_ = url;
-    c->conn_ = PQconnectdb(url.c_str());
-    if (PQstatus(c->conn_) != CONNECTION_OK)
+    c->conn_ = pq().connectdb(url.c_str());
+    if (pq().status(c->conn_) != CONNECTION_OK)
         throw ServerError(czech("Nelze se připojit k databázovému serveru: ") +
                               serverMessage(c->conn_, nullptr),
                           true);
@@ -92,17 +98,17 @@ std::unique_ptr<Connection> Connection::open(const std::string& url) {
 }
 
 Connection::~Connection() {
-    if (conn_) PQfinish(conn_);
+    if (conn_) pq().finish(conn_);
 }
 
 void Connection::setUp() {
     run("SET client_encoding TO 'UTF8'; SET DateStyle TO 'ISO'; "
-        "SET extra_float_digits TO 0; SET bytea_output TO 'hex'; "
+        "SET extra_float_digits TO 3; SET bytea_output TO 'hex'; "
         "SET client_min_messages TO warning");
 }
 
 bool Connection::alive() const {
-    return conn_ && PQstatus(conn_) == CONNECTION_OK;
+    return conn_ && pq().status(conn_) == CONNECTION_OK;
 }
 
 void Connection::ensureConnected() {
@@ -114,29 +120,66 @@ bool Connection::reconnect() {
     prepared_.clear();
     depth_ = 0;
     ++generation_;
-    PQreset(conn_);
+    pq().reset(conn_);
     if (!alive()) {
         broken_ = true;
         return false;
     }
     try {
         setUp();
+        // Listening again; what was sent while we were away is lost, so anything may have
+        // changed.
+        for (const auto& channel : channels_) {
+            run("LISTEN " + quoteIdent(channel));
+            noteNotice(channel, "*");
+        }
     } catch (const ServerError&) {
         return false;
     }
     return true;
 }
 
+void Connection::listen(const std::string& channel) {
+    if (channels_.count(channel)) return;
+    run("LISTEN " + quoteIdent(channel));
+    channels_.insert(channel);
+    notices_[channel];
+}
+
+void Connection::noteNotice(const std::string& channel, std::string payload) {
+    // Kept short: a reader that has not looked for a while learns that many records changed.
+    constexpr std::size_t kKept = 256;
+    Notices& n = notices_[channel];
+    n.recent.emplace_back(++n.count, std::move(payload));
+    if (n.recent.size() > kKept) n.recent.pop_front();
+}
+
+void Connection::collectNotices() {
+    while (PGnotify* n = pq().notifies(conn_)) {
+        if (channels_.count(n->relname)) noteNotice(n->relname, n->extra ? n->extra : "");
+        pq().freemem(n);
+    }
+}
+
+void Connection::receiveNotices() {
+    if (!alive()) return;
+    if (pq().consumeInput(conn_) == 0) {
+        broken_ = pq().status(conn_) != CONNECTION_OK;
+        return;
+    }
+    collectNotices();
+}
+
 void Connection::fail(const char* what, pg_result* r) {
     // Errors the server did not send (no SQL state), a broken connection class and the server's
     // shutdown mean the connection is gone.
-    const char* state = r ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
+    const char* state = r ? pq().resultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
     const std::string code = state ? state : "";
-    const bool lost = PQstatus(conn_) != CONNECTION_OK || code.empty() ||
+    const bool lost = pq().status(conn_) != CONNECTION_OK || code.empty() ||
                       code.compare(0, 2, "08") == 0 || code.compare(0, 3, "57P") == 0;
     if (lost) broken_ = true;
     std::string message = serverMessage(conn_, r);
-    if (r) PQclear(r);
+    if (r) pq().clear(r);
     if (lost) {
         depth_ = 0;
         throw ServerError(czech("Spojení s databázovým serverem bylo přerušeno, změny záznamu "
@@ -152,9 +195,9 @@ Result Connection::exec(const std::string& sql, const std::vector<Param>& params
     auto it = prepared_.find(sql);
     if (it == prepared_.end()) {
         const std::string name = "s" + std::to_string(prepared_.size() + 1);
-        pg_result* r = PQprepare(conn_, name.c_str(), sql.c_str(), 0, nullptr);
-        if (PQresultStatus(r) != PGRES_COMMAND_OK) fail("prepare", r);
-        PQclear(r);
+        pg_result* r = pq().prepare(conn_, name.c_str(), sql.c_str(), 0, nullptr);
+        if (pq().resultStatus(r) != PGRES_COMMAND_OK) fail("prepare", r);
+        pq().clear(r);
         it = prepared_.emplace(sql, name).first;
     }
     std::vector<const char*> values(params.size());
@@ -165,35 +208,38 @@ Result Connection::exec(const std::string& sql, const std::vector<Param>& params
         lengths[i] = params[i].value ? static_cast<int>(params[i].value->size()) : 0;
         formats[i] = params[i].binary ? 1 : 0;
     }
-    pg_result* r = PQexecPrepared(conn_, it->second.c_str(), static_cast<int>(params.size()),
-                                  values.data(), lengths.data(), formats.data(), 0);
-    const auto status = PQresultStatus(r);
+    pg_result* r = pq().execPrepared(conn_, it->second.c_str(), static_cast<int>(params.size()),
+                                     values.data(), lengths.data(), formats.data(), 0);
+    const auto status = pq().resultStatus(r);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) fail("exec", r);
+    // Notifications that came with the answer, taken out of libpq's list so that it never grows.
+    collectNotices();
     return Result(r);
 }
 
 void Connection::run(const std::string& sql) {
     ensureConnected();
-    pg_result* r = PQexec(conn_, sql.c_str());
-    const auto status = PQresultStatus(r);
+    pg_result* r = pq().exec(conn_, sql.c_str());
+    const auto status = pq().resultStatus(r);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) fail("exec", r);
-    PQclear(r);
+    pq().clear(r);
+    collectNotices();
 }
 
 void Connection::copyIn(const std::string& sql, const std::string& data) {
     ensureConnected();
-    pg_result* r = PQexec(conn_, sql.c_str());
-    if (PQresultStatus(r) != PGRES_COPY_IN) fail("copy", r);
-    PQclear(r);
-    if (PQputCopyData(conn_, data.data(), static_cast<int>(data.size())) != 1 ||
-        PQputCopyEnd(conn_, nullptr) != 1)
+    pg_result* r = pq().exec(conn_, sql.c_str());
+    if (pq().resultStatus(r) != PGRES_COPY_IN) fail("copy", r);
+    pq().clear(r);
+    if (pq().putCopyData(conn_, data.data(), static_cast<int>(data.size())) != 1 ||
+        pq().putCopyEnd(conn_, nullptr) != 1)
         fail("copy", nullptr);
-    r = PQgetResult(conn_);
-    const auto status = PQresultStatus(r);
+    r = pq().getResult(conn_);
+    const auto status = pq().resultStatus(r);
     if (status != PGRES_COMMAND_OK) fail("copy", r);
-    PQclear(r);
-    while ((r = PQgetResult(conn_)) != nullptr)
-        PQclear(r);
+    pq().clear(r);
+    while ((r = pq().getResult(conn_)) != nullptr)
+        pq().clear(r);
 }
 
 void Connection::begin() {
@@ -209,8 +255,8 @@ void Connection::rollback() {
     if (depth_ == 0) return;
     depth_ = 0;
     if (alive()) {
-        pg_result* r = PQexec(conn_, "ROLLBACK");
-        if (r) PQclear(r);
+        pg_result* r = pq().exec(conn_, "ROLLBACK");
+        if (r) pq().clear(r);
     }
 }
 

@@ -8,6 +8,8 @@
 #include "data/table_data_set.h"
 #include "dbf/table.h"
 #include "dbf/xbase_text.h"
+#include "pgsql/client_library.h"
+#include "pgsql/connection.h"
 #include "pgsql/pg_fixture.h"
 #include "pgsql/server_engine.h"
 #include "tables/engine_registry.h"
@@ -263,6 +265,22 @@ TEST_F(ServerEngineTest, ServerThatGoesAwayMidEditWritesNothingAndTheEditCanBeRe
     third->goTo(2);
     EXPECT_EQ(third->getNumber(1), 6.0);
     direct->close();
+}
+
+// The client library is loaded when a server table is first needed; a system without it, or
+// with something else under its name, gets a reason in Czech instead of a crash at start.
+TEST(ServerClientLibrary, AMissingOrForeignLibraryIsRefusedInCzech) {
+    for (const std::string file : {"libpq-neni-nainstalovana.so.5", "libc.so.6"}) {
+        try {
+            pgsql::ClientLibrary::load(file);
+            ADD_FAILURE() << file << " loaded";
+        } catch (const pgsql::ServerError& e) {
+            const std::string message = e.what();
+            EXPECT_NE(message.find(file), std::string::npos) << message;
+            EXPECT_NE(message.find(czech("nelze načíst")), std::string::npos) << message;
+            EXPECT_TRUE(e.lost());
+        }
+    }
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 
 #include "data/dbf_env.h"
 #include "data/script/data_table.h"
+#include "data/table_structure.h"
 
 #include <array>
 #include <cstdint>
@@ -99,6 +100,33 @@ public:
     std::int32_t setOrder(std::string_view tag);
     void setFilter(std::string_view expression);
 
+    // The window's table tool. Each action answers an empty text when it was done, otherwise the
+    // Czech reason why not, with the area left as it was.
+    //
+    // The first fault of a filter condition (it must be a logical expression over the table).
+    std::string filterFault(std::string_view expression);
+    // Seeks a key in the controlling order; a key not found leaves the record where it was.
+    std::string seekKey(std::string_view key);
+    // A new tag of the structural index, with an optional FOR condition, made the controlling
+    // order. The table is reopened exclusively meanwhile.
+    std::string addIndex(std::string_view tag, std::string_view key, std::string_view condition);
+    // A new empty table (never over an existing one), opened into the selected area.
+    std::string createTable(std::string_view file, const std::vector<tables::FieldSpec>& fields);
+    // The current table rewritten with new fields (see data::changeStructure), then opened
+    // again in natural order; `change` (if given) tells what was copied.
+    std::string changeStructure(const std::vector<data::StructureField>& fields,
+                                data::StructureChange* change = nullptr);
+    // Text typed into a cell of the grid written into field `field` (from 0) of record `recno`
+    // and posted: numbers with a decimal comma or point, dates in the engine's date format.
+    // Memo fields are edited in the memo window, not here.
+    std::string writeCell(std::uint32_t recno, int field, std::string_view text);
+    // Deletes the current record, or recalls it when it is deleted.
+    std::string toggleDeleted();
+    // A table opened read-only opened again for writing, at the same record, order and filter.
+    std::string makeWritable();
+    // The fields of the current table as its structure starts from.
+    std::vector<data::StructureField> currentStructure();
+
     data::TDbfEnv& env() { return *env_; }
     bool showDeleted() const { return !env_->deleted(); }
     void setShowDeleted(bool show);
@@ -119,6 +147,12 @@ private:
     bool open(std::string_view file, bool readOnly);
     void closeSelected();
     void moveToEnd(data::TDataTable& t);
+    // Opens the selected area's table again (closed for a change of its flags or files), at
+    // `recno` when given, with its filter; answers why it cannot be opened, empty when it is.
+    std::string reopenSelected(std::uint32_t recno, const std::string& filter);
+    // A tag made with the table reopened exclusively; 0 and the reason in `fault` on failure.
+    std::int32_t buildTag(std::string_view tag, std::string_view key, std::string_view condition,
+                          std::string& fault);
 
     std::shared_ptr<data::TDbfEnv> env_;
     std::array<Area, kAreas> areas_;

@@ -103,7 +103,7 @@ TEST_F(DbfWindowTest, ThreeTagsFillTheIndexBoxAndTheSecondBecomesOrderTwo) {
     EXPECT_EQ(areas.current()->access().indexOrd(), 2);
     // The grid follows the order: by price, the cheapest first.
     EXPECT_EQ(window.grid()->model()->data(window.grid()->model()->index(0, 1)).toString(),
-              QStringLiteral("1.00"));
+              QStringLiteral("1,00"));
     window.indexChosen(1);
     // By name, the first row is the last record.
     EXPECT_EQ(window.grid()->model()->data(window.grid()->model()->index(0, 0)).toString(),

@@ -2,7 +2,11 @@
 
 #include "data/row_view.h"
 #include "data/script/data_table.h"
+#include "ui/qt/forms/field_text.h"
 #include "ui/qt/qt_text.h"
+
+#include <QColor>
+#include <QFont>
 
 #include <optional>
 
@@ -16,6 +20,14 @@ std::optional<data::RowView> rowView(data::TDataTable* t) {
     return data::RowView(t->table());
 }
 
+bool isNumber(char type) {
+    return type == 'N' || type == 'F' || type == 'B' || type == 'Y' || type == 'I';
+}
+
+bool isMemo(char type) {
+    return type == 'M' || type == 'G' || type == 'P';
+}
+
 } // namespace
 
 DbfGridModel::DbfGridModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -25,7 +37,8 @@ void DbfGridModel::setTable(data::TDataTable* table) {
     table_ = table;
     records_.clear();
     rows_.clear();
-    columns_ = 0;
+    deleted_.clear();
+    fields_.clear();
     endResetModel();
 }
 
@@ -33,10 +46,14 @@ void DbfGridModel::reload() {
     beginResetModel();
     records_.clear();
     rows_.clear();
-    columns_ = 0;
+    deleted_.clear();
+    fields_.clear();
     if (const auto rows = rowView(table_)) {
-        columns_ = static_cast<int>(rows->fields().size());
-        records_ = rows->records();
+        for (const data::FieldDescription& f : rows->fields())
+            fields_.push_back({f.name, f.type, f.width});
+        std::vector<std::uint32_t> deleted;
+        records_ = rows->records(&deleted);
+        deleted_.insert(deleted.begin(), deleted.end());
         for (std::size_t row = 0; row < records_.size(); ++row) {
             rows_.emplace(records_[row], static_cast<int>(row));
         }
@@ -55,30 +72,93 @@ int DbfGridModel::rowOfRecord(std::uint32_t recno) const {
     return at == rows_.end() ? -1 : at->second;
 }
 
+bool DbfGridModel::deletedRow(int row) const {
+    return deleted_.count(recordOfRow(row)) > 0;
+}
+
+void DbfGridModel::setEditable(bool on, CellWriter writer) {
+    beginResetModel();
+    editable_ = on;
+    writer_ = std::move(writer);
+    endResetModel();
+}
+
 int DbfGridModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(records_.size());
 }
 
 int DbfGridModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : columns_;
+    return parent.isValid() ? 0 : static_cast<int>(fields_.size());
+}
+
+QString DbfGridModel::cellText(int row, int column) const {
+    const auto rows = rowView(table_);
+    const std::uint32_t recno = recordOfRow(row);
+    if (!rows || recno == 0 || column < 0 || column >= static_cast<int>(fields_.size())) return {};
+    std::string text = rows->cell(recno, column);
+    if (isNumber(fields_[static_cast<std::size_t>(column)].type))
+        text = forms::withDecimalSeparator(std::move(text));
+    return fromEngine(text);
 }
 
 QVariant DbfGridModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole) return {};
-    const auto rows = rowView(table_);
-    const std::uint32_t recno = recordOfRow(index.row());
-    if (!rows || recno == 0 || index.column() >= columns_) return {};
-    return fromEngine(rows->cell(recno, index.column()));
+    if (index.column() < 0 || index.column() >= static_cast<int>(fields_.size())) return {};
+    const char type = fields_[static_cast<std::size_t>(index.column())].type;
+    switch (role) {
+    case Qt::DisplayRole:
+        return cellText(index.row(), index.column());
+    case Qt::EditRole: {
+        QString text = cellText(index.row(), index.column());
+        while (text.endsWith(u' '))
+            text.chop(1);
+        return text;
+    }
+    case Qt::TextAlignmentRole:
+        return isNumber(type) ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
+    case Qt::ForegroundRole:
+        return deletedRow(index.row()) ? QVariant(QColor(128, 128, 128)) : QVariant();
+    case Qt::FontRole:
+        if (deletedRow(index.row())) {
+            QFont font;
+            font.setStrikeOut(true);
+            return font;
+        }
+        return {};
+    default:
+        return {};
+    }
 }
 
 QVariant DbfGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Vertical) {
+        const std::uint32_t recno = recordOfRow(section);
+        const bool deleted = deletedRow(section);
+        if (role == Qt::DisplayRole)
+            return deleted ? QStringLiteral("*%1").arg(recno) : QString::number(recno);
+        if (role == Qt::ToolTipRole && deleted) return QString::fromUtf8("Zrušený záznam");
+        return {};
+    }
     if (role != Qt::DisplayRole) return {};
-    if (orientation == Qt::Vertical) return QVariant::fromValue(recordOfRow(section));
-    const auto rows = rowView(table_);
-    if (!rows) return {};
-    const auto fields = rows->fields();
-    if (section < 0 || static_cast<std::size_t>(section) >= fields.size()) return {};
-    return fromEngine(fields[static_cast<std::size_t>(section)].name);
+    if (section < 0 || static_cast<std::size_t>(section) >= fields_.size()) return {};
+    return fromEngine(fields_[static_cast<std::size_t>(section)].name);
+}
+
+Qt::ItemFlags DbfGridModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (editable_ && writer_ && index.column() >= 0 &&
+        index.column() < static_cast<int>(fields_.size()) &&
+        !isMemo(fields_[static_cast<std::size_t>(index.column())].type))
+        flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+bool DbfGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable)) return false;
+    const std::uint32_t recno = recordOfRow(index.row());
+    if (recno == 0 || value.toString() == data(index, Qt::EditRole).toString()) return false;
+    if (!writer_(recno, index.column(), value.toString())) return false;
+    emit dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
+    return true;
 }
 
 } // namespace vorlan::qt

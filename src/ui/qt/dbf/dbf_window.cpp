@@ -6,7 +6,9 @@
 #include "core/ui_services.h"
 #include "data/data_set.h"
 #include "data/row_view.h"
+#include "data/script/file_names.h"
 #include "ui/qt/dbf/dbf_grid_model.h"
+#include "ui/qt/dbf/table_dialogs.h"
 #include "ui/qt/dbf/table_reports.h"
 #include "ui/qt/memo/memo_editor.h"
 #include "ui/qt/qt_text.h"
@@ -25,6 +27,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -236,6 +239,19 @@ void DbfWindow::build() {
     popupModiStru_ = item("PopupModiStru", "Změna struktury databáze", false);
     connect(grid_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { menu_->popup(grid_->viewport()->mapToGlobal(at)); });
+    // Without a table the grid is hidden: the panel offers the menu (a new table) instead.
+    browsPanel->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(browsPanel, &QWidget::customContextMenuRequested, this,
+            [this, browsPanel](const QPoint& at) { menu_->popup(browsPanel->mapToGlobal(at)); });
+    connect(popupEdit_, &QAction::toggled, this, [this](bool on) { editToggled(on); });
+    connect(popupDelete_, &QAction::triggered, this,
+            [this](bool shown) { areas_.setShowDeleted(shown); });
+    connect(popupFilter_, &QAction::triggered, this, [this] { filterClicked(); });
+    connect(popupSeek_, &QAction::triggered, this, [this] { seekClicked(); });
+    connect(popupIndexAdd_, &QAction::triggered, this, [this] { addIndexClicked(); });
+    connect(popupCreate_, &QAction::triggered, this, [this] { createClicked(); });
+    connect(popupModiStru_, &QAction::triggered, this, [this] { changeStructureClicked(); });
+    connect(deleteButton_, &QToolButton::clicked, this, [this] { deleteClicked(); });
 
     connect(loadButton_, &QToolButton::clicked, this, [this] { openClicked(); });
     connect(printButton_, &QToolButton::clicked, this, [this] { reportClicked(); });
@@ -263,7 +279,6 @@ void DbfWindow::applyPlacement(const SettingsStore& settings, bool mayShow) {
 
 bool DbfWindow::browse(const std::string& file) {
     areas_.select(1);
-    readOnly_ = true;
     if (areas_.useReadOnly(file)) return true;
     ui().messageBox(
         {applicationTitle(), czech("Chyba otevření databáze ") + file, MessageIcon::Error});
@@ -278,6 +293,7 @@ void DbfWindow::selectAreaClicked(int area) {
 
 void DbfWindow::areaSelected(int area) {
     areaButtons_[static_cast<std::size_t>(area - 1)]->setChecked(true);
+    popupEdit_->setChecked(false);
     data::TDataTable& t = areas_.table(area);
     model_->setTable(areas_.isOpen(area) ? &t : nullptr);
     reloadGrid();
@@ -340,6 +356,7 @@ void DbfWindow::areaOpened(int area) {
     popupEdit_->setChecked(false);
     popupSeek_->setEnabled(false);
     deleteButton_->hide();
+    lastKey_.clear();
     indexBox_->setEnabled(true);
     setupOn();
     fillIndexBox(area);
@@ -365,7 +382,7 @@ void DbfWindow::setupOn() {
     panelCaption_->hide();
     printButton_->setEnabled(true);
     indexBox_->setEnabled(true);
-    popupEdit_->setEnabled(!readOnly_);
+    popupEdit_->setEnabled(true);
     popupFilter_->setEnabled(true);
     popupIndexAdd_->setEnabled(true);
     popupModiStru_->setEnabled(true);
@@ -423,6 +440,7 @@ void DbfWindow::indexChosen(int item) {
 void DbfWindow::ordersChanged(int area) {
     if (area != areas_.selected()) return;
     fillIndexBox(area);
+    if (data::TDataTable* t = areas_.current()) popupSeek_->setEnabled(t->access().indexOrd() > 0);
     reloadGrid();
     updateStatus();
 }
@@ -465,12 +483,34 @@ void DbfWindow::showDeletedChanged(bool show) {
 
 // ---- status line and grid
 
+// The record's number and the table's count; while not every record is shown (a filter, hidden
+// deleted records, an index with a condition) the record's place among the rows shown and their
+// number, with the record's number after them. A table standing past its
+// last record (a failed search) says so instead of showing a number after the count.
+QString DbfWindow::statusText() {
+    data::TDbfAccess& a = areas_.current()->access();
+    const std::uint32_t recno = a.recNo();
+    const std::uint32_t total = a.recCount();
+    const bool filtered = !a.dbFilter().empty() || !areas_.showDeleted() ||
+                          (a.indexOrd() > 0 && !a.indexCondition(0).empty());
+    const int shown = !filtered    ? static_cast<int>(total)
+                      : gridStale_ ? static_cast<int>(a.count())
+                                   : model_->rowCount();
+    const bool atEnd = recno == 0 || recno > total || a.eof();
+    if (shown == 0) return QStringLiteral("0/0");
+    if (atEnd) return u("konec/%1").arg(shown);
+    if (!filtered) return QStringLiteral("%1/%2").arg(recno).arg(total);
+    const int row = model_->rowOfRecord(recno);
+    const QString place = row < 0 ? QStringLiteral("-") : QString::number(row + 1);
+    return u("%1/%2 (záznam %3)").arg(place).arg(shown).arg(recno);
+}
+
 void DbfWindow::updateStatus() {
     data::TDataTable* t = areas_.current();
     if (!t) return;
     data::TDbfAccess& a = t->access();
     const std::uint32_t recno = a.recNo();
-    QString text = QStringLiteral("%1/%2").arg(recno).arg(a.recCount());
+    QString text = statusText();
     if (a.evalLogical("DELETED()")) text += QStringLiteral(" [Deleted]");
     if (a.locked(recno)) text += QStringLiteral(" [Locked]");
     status_->setText(text);
@@ -502,13 +542,39 @@ void DbfWindow::reloadGrid() {
     }
     model_->reload();
     gridStale_ = false;
+    fitColumns();
 }
 
 void DbfWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (gridStale_) model_->reload();
+    if (gridStale_) {
+        model_->reload();
+        fitColumns();
+    }
     gridStale_ = false;
     updateStatus();
+}
+
+void DbfWindow::fitColumns() {
+    QString layout;
+    for (const GridColumn& f : model_->fields())
+        layout += fromEngine(f.name) + QChar::fromLatin1(f.type) + QString::number(f.width) + u' ';
+    if (layout == fittedLayout_) return;
+    fittedLayout_ = layout;
+    const QFontMetrics metrics = grid_->fontMetrics();
+    const int digit = metrics.horizontalAdvance(QLatin1Char('0'));
+    const int letter = metrics.horizontalAdvance(QLatin1Char('W'));
+    int column = 0;
+    for (const GridColumn& f : model_->fields()) {
+        int chars = f.width;
+        if (f.type == 'D') chars = 10;
+        if (f.type == 'M' || f.type == 'G' || f.type == 'P') chars = 6;
+        // Capital letters are wider than digits; a short text field gets room for them.
+        const int perChar = f.type == 'C' && f.width <= 4 ? letter : digit;
+        const int cells = std::min(chars, 40) * perChar + 12;
+        const int title = metrics.horizontalAdvance(fromEngine(f.name)) + 16;
+        grid_->horizontalHeader()->resizeSection(column++, std::max(cells, title));
+    }
 }
 
 void DbfWindow::enterPressed() {
@@ -549,7 +615,7 @@ void DbfWindow::showMemo(data::TDataTable& table, const std::string& field,
     memo::MemoEditor editor;
     try {
         checkMemoReadable(table, field);
-        editor.setReadOnly(true);
+        editor.setReadOnly(!editing_);
         editor.setCaption(caption);
         editor.bind(table.dataSource(), field);
         editor.edit();
@@ -559,6 +625,168 @@ void DbfWindow::showMemo(data::TDataTable& table, const std::string& field,
                          MessageIcon::Error});
     }
     editor.bind(nullptr, {});
+}
+
+// ---- the table tool
+
+void DbfWindow::tell(const std::string& text, bool error) {
+    ui().messageBox(
+        {applicationTitle(), text, error ? MessageIcon::Error : MessageIcon::Information});
+}
+
+void DbfWindow::editToggled(bool on) {
+    if (on == editing_) return;
+    if (on) {
+        // A table browsed read-only is opened for writing first.
+        if (const std::string fault = areas_.makeWritable(); !fault.empty()) {
+            tell(fault, true);
+            popupEdit_->setChecked(false);
+            return;
+        }
+    }
+    editing_ = on;
+    if (on) {
+        model_->setEditable(true, [this](std::uint32_t recno, int column, const QString& text) {
+            const std::string fault = areas_.writeCell(recno, column, toEngine(text));
+            if (!fault.empty()) {
+                tell(fault, true);
+                return false;
+            }
+            // The record may have moved in the order or left the filter: rows are read again
+            // once the edit is over.
+            QTimer::singleShot(0, this, [this] {
+                reloadGrid();
+                updateStatus();
+            });
+            return true;
+        });
+    } else {
+        model_->setEditable(false);
+    }
+    grid_->setEditTriggers(on ? QAbstractItemView::DoubleClicked |
+                                    QAbstractItemView::EditKeyPressed |
+                                    QAbstractItemView::AnyKeyPressed
+                              : QAbstractItemView::NoEditTriggers);
+    deleteButton_->setVisible(on && areas_.current());
+    if (areas_.current()) updateStatus();
+}
+
+void DbfWindow::deleteClicked() {
+    if (!areas_.current()) return;
+    if (const std::string fault = areas_.toggleDeleted(); !fault.empty()) tell(fault, true);
+    reloadGrid();
+    updateStatus();
+}
+
+void DbfWindow::filterClicked() {
+    if (!areas_.current()) return;
+    LinesDialog dialog(
+        u("Filtr dle podmínky"),
+        u("Zobrazí jen záznamy, pro které podmínka platí. Podmínka je logický výraz nad "
+          "položkami tabulky, například CENA > 100 .AND. MESTO = \"Brno\". Prázdná "
+          "podmínka filtr zruší."),
+        {{u("Podmínka:"), areas_.filter(areas_.selected()), QStringLiteral("Podminka")}},
+        [this](const std::vector<std::string>& values) {
+            return values[0].empty() ? std::string() : areas_.filterFault(values[0]);
+        },
+        this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    areas_.setFilter(dialog.values()[0]);
+    grid_->setFocus();
+}
+
+void DbfWindow::seekClicked() {
+    data::TDataTable* t = areas_.current();
+    if (!t || t->access().indexOrd() <= 0) return;
+    data::TDbfAccess& a = t->access();
+    LinesDialog dialog(
+        u("Hledat záznam dle klíče"),
+        u("Index %1, klíčový výraz %2")
+            .arg(fromEngine(a.tagName(a.indexOrd())), fromEngine(a.indexKey(0))),
+        {{u("Hledaný klíč:"), lastKey_, QStringLiteral("Klic")}},
+        [this](const std::vector<std::string>& values) { return areas_.seekKey(values[0]); }, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    lastKey_ = dialog.values()[0];
+    updateStatus();
+    grid_->setFocus();
+}
+
+void DbfWindow::addIndexClicked() {
+    if (!areas_.current()) return;
+    LinesDialog dialog(
+        u("Přidat nový index"),
+        u("Index se uloží do indexového souboru tabulky (.CDX) a stane se řídicím. Klíč je "
+          "výraz nad položkami, například UPPER(NAZEV) nebo DTOS(DATUM) + CISLO; podmínka FOR "
+          "omezí index na záznamy, pro které platí."),
+        {{u("Jméno indexu:"), {}, QStringLiteral("Jmeno")},
+         {u("Klíčový výraz:"), {}, QStringLiteral("Klic")},
+         {u("Podmínka FOR:"), {}, QStringLiteral("Podminka")}},
+        [this](const std::vector<std::string>& values) {
+            return areas_.addIndex(values[0], values[1], values[2]);
+        },
+        this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    // The new order is looked at from its start.
+    if (data::TDataTable* t = areas_.current()) t->access().goTop();
+    grid_->setFocus();
+}
+
+namespace {
+
+std::vector<tables::FieldSpec> specsOf(const std::vector<data::StructureField>& fields) {
+    std::vector<tables::FieldSpec> specs;
+    for (const data::StructureField& f : fields)
+        specs.push_back(f.spec);
+    return specs;
+}
+
+} // namespace
+
+void DbfWindow::createClicked() {
+    FileDialogRequest request;
+    request.title = czech("Vytvořit novou databázi");
+    request.filter = czech("Databáze (*.DBF)|*.DBF|Všechny soubory (*.*)|*.*");
+    const std::optional<std::string> chosen = ui().saveFileDialog(request);
+    if (!chosen || chosen->empty()) return;
+    const std::string file = data::completeFileName(*chosen, ".DBF");
+    const std::filesystem::path host = data::hostFileName(file);
+    if (!host.empty() && tables::tableExists(host)) {
+        tell(czech("Tabulka ") + file + czech(" už existuje; zvolte jiné jméno."), true);
+        return;
+    }
+    StructureDialog dialog(
+        u("Nová databáze %1").arg(host.empty() ? fromEngine(file) : fromHost(host.string())), {},
+        [this, file](const std::vector<data::StructureField>& fields) {
+            return areas_.createTable(file, specsOf(fields));
+        },
+        this);
+    if (dialog.exec() == QDialog::Accepted) grid_->setFocus();
+}
+
+void DbfWindow::changeStructureClicked() {
+    data::TDataTable* t = areas_.current();
+    if (!t) return;
+    data::StructureChange change;
+    StructureDialog dialog(
+        u("Změna struktury databáze %1").arg(shownTablePath(t->table())), areas_.currentStructure(),
+        [this, &change](const std::vector<data::StructureField>& fields) {
+            return areas_.changeStructure(fields, &change);
+        },
+        this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    std::string text = czech("Struktura databáze je změněna, záznamů zkopírováno: ") +
+                       std::to_string(change.records) + czech(".\nPůvodní tabulka zůstala jako ") +
+                       utf8ToCp1250(change.backup.filename().string()) + ".";
+    if (change.valuesLost > 0)
+        text += czech("\nHodnot, které se do nových položek nevešly a zůstaly prázdné: ") +
+                std::to_string(change.valuesLost) + ".";
+    if (!change.droppedTags.empty()) {
+        text += czech("\nIndexy, jejichž klíč nové položky nedovolují, byly vynechány:");
+        for (const std::string& tag : change.droppedTags)
+            text += " " + tag;
+        text += ".";
+    }
+    tell(text, false);
 }
 
 // ---- the window itself

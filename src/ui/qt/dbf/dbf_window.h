@@ -1,9 +1,11 @@
 #pragma once
-// The database window (TDbfForm): the current work area's table in a read-only grid, the three
-// area buttons, the open and close buttons, the index box, the filter line, the navigator and
-// the status line. It is the view of the shared work areas: the Dbf functions of scripts and
-// the window's own buttons change the same state, and the window follows through the
-// DbfAreaView hooks.
+// The database window (TDbfForm): the current work area's table in a grid, the three area
+// buttons, the open and close buttons, the index box, the filter line, the navigator and the
+// status line, and the pop-up menu's table tool: editing records (the grid is read-only until
+// it is switched on), showing deleted records, a filter by condition, a seek by key, a new
+// index, a new table and a change of a table's structure, each with its dialog. It is the view of
+// the shared work areas: the Dbf functions of scripts and the window's own buttons change the same
+// state, and the window follows through the DbfAreaView hooks.
 
 #include "tables/engine_registry.h"
 #include "window_models/dbf/work_areas.h"
@@ -54,6 +56,14 @@ public:
     void enterPressed();
     // The status line and the grid of the selected area, read again.
     void refresh();
+    // The pop-up menu's commands; each opens its dialog.
+    void editToggled(bool on);
+    void deleteClicked();
+    void filterClicked();
+    void seekClicked();
+    void addIndexClicked();
+    void createClicked();
+    void changeStructureClicked();
     // The engine's progress during long work (pack, index builds, copies): the gauge shows the
     // percentage, -1 hides it. Listened to on the desktop only.
     void engineProgress(int percent);
@@ -66,6 +76,13 @@ public:
     QLabel* panelCaption() const { return panelCaption_; }
     QTableView* grid() const { return grid_; }
     QAction* showDeletedItem() const { return popupDelete_; }
+    QAction* editItem() const { return popupEdit_; }
+    QAction* filterItem() const { return popupFilter_; }
+    QAction* seekItem() const { return popupSeek_; }
+    QAction* indexAddItem() const { return popupIndexAdd_; }
+    QAction* createItem() const { return popupCreate_; }
+    QAction* structureItem() const { return popupModiStru_; }
+    QToolButton* deleteButton() const { return deleteButton_; }
     QProgressBar* gauge() const { return gauge_; }
     // Opens the memo window; the hook lets tests see what would be shown.
     using MemoViewer = std::function<void(data::TDataTable& table, const std::string& field,
@@ -98,6 +115,10 @@ private:
     void updateStatus();
     void showMemo(data::TDataTable& table, const std::string& field, const std::string& caption);
     void gridMoved(int row);
+    // Column widths from the fields' widths, for a table newly shown.
+    void fitColumns();
+    QString statusText();
+    void tell(const std::string& text, bool error);
     // The grid walks its table only while the window is shown; a hidden window (every headless
     // run) leaves scripts' walks alone and catches up when it is shown.
     void reloadGrid();
@@ -129,7 +150,9 @@ private:
     MemoViewer memoViewer_;
     tables::ProgressListener previousProgress_;
     bool listening_ = false;
-    bool readOnly_ = false;
+    bool editing_ = false;
+    QString fittedLayout_;
+    std::string lastKey_;
     bool filling_ = false;
     bool gridStale_ = false;
 };
