@@ -4,6 +4,7 @@
 #include "core/path_mapper.h"
 #include "data/engine.h"
 #include "dbf/xbase_text.h"
+#include "tables/connection_lost.h"
 #include "tables/engine_registry.h"
 
 #include <optional>
@@ -161,6 +162,13 @@ namespace {
 template <class R> R failed(R neutral, const std::exception& e) {
     engine().setLastError(e.what());
     return neutral;
+}
+
+template <class R> R failed(R neutral, const tables::EngineError& e) {
+    // A broken server connection is no answer: a neutral value would pass for the table's
+    // contents (a count of 0, a blank field) and the program would act on it.
+    if (tables::connectionLost(e)) throw DataSetError(e.what());
+    return failed(neutral, static_cast<const std::exception&>(e));
 }
 
 } // namespace
@@ -997,7 +1005,18 @@ void TDbfAccess::appendBlank() {
         return;
     }
     ds->append();
-    ds->post();
+    try {
+        ds->post();
+    } catch (const std::exception&) {
+        // The blank record did not reach the table. Left pending, the next call would append it
+        // unasked, and a program repeating the call would get two.
+        try {
+            ds->cancel();
+        } catch (const std::exception&) {
+            // Nothing was written; the failure to report is the append's.
+        }
+        throw;
+    }
     ds->edit();
 }
 

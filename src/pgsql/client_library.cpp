@@ -52,6 +52,9 @@ ClientLibrary ClientLibrary::load(const std::string& file) {
     resolve(handle, file, l.putCopyData, "PQputCopyData");
     resolve(handle, file, l.putCopyEnd, "PQputCopyEnd");
     resolve(handle, file, l.getResult, "PQgetResult");
+    resolve(handle, file, l.consumeInput, "PQconsumeInput");
+    resolve(handle, file, l.notifies, "PQnotifies");
+    resolve(handle, file, l.freemem, "PQfreemem");
     return l;
 }
 

@@ -31,6 +31,9 @@ struct ClientLibrary {
     decltype(&PQputCopyData) putCopyData = nullptr;
     decltype(&PQputCopyEnd) putCopyEnd = nullptr;
     decltype(&PQgetResult) getResult = nullptr;
+    decltype(&PQconsumeInput) consumeInput = nullptr;
+    decltype(&PQnotifies) notifies = nullptr;
+    decltype(&PQfreemem) freemem = nullptr;
 
     // Loads the library `file` (a name the dynamic loader looks up, or a path). Throws
     // ServerError with a Czech message when it cannot be loaded or lacks one of the functions.

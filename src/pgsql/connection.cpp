@@ -103,7 +103,7 @@ Connection::~Connection() {
 
 void Connection::setUp() {
     run("SET client_encoding TO 'UTF8'; SET DateStyle TO 'ISO'; "
-        "SET extra_float_digits TO 0; SET bytea_output TO 'hex'; "
+        "SET extra_float_digits TO 3; SET bytea_output TO 'hex'; "
         "SET client_min_messages TO warning");
 }
 
@@ -127,10 +127,47 @@ bool Connection::reconnect() {
     }
     try {
         setUp();
+        // Listening again; what was sent while we were away is lost, so anything may have
+        // changed.
+        for (const auto& channel : channels_) {
+            run("LISTEN " + quoteIdent(channel));
+            noteNotice(channel, "*");
+        }
     } catch (const ServerError&) {
         return false;
     }
     return true;
+}
+
+void Connection::listen(const std::string& channel) {
+    if (channels_.count(channel)) return;
+    run("LISTEN " + quoteIdent(channel));
+    channels_.insert(channel);
+    notices_[channel];
+}
+
+void Connection::noteNotice(const std::string& channel, std::string payload) {
+    // Kept short: a reader that has not looked for a while learns that many records changed.
+    constexpr std::size_t kKept = 256;
+    Notices& n = notices_[channel];
+    n.recent.emplace_back(++n.count, std::move(payload));
+    if (n.recent.size() > kKept) n.recent.pop_front();
+}
+
+void Connection::collectNotices() {
+    while (PGnotify* n = pq().notifies(conn_)) {
+        if (channels_.count(n->relname)) noteNotice(n->relname, n->extra ? n->extra : "");
+        pq().freemem(n);
+    }
+}
+
+void Connection::receiveNotices() {
+    if (!alive()) return;
+    if (pq().consumeInput(conn_) == 0) {
+        broken_ = pq().status(conn_) != CONNECTION_OK;
+        return;
+    }
+    collectNotices();
 }
 
 void Connection::fail(const char* what, pg_result* r) {
@@ -175,6 +212,8 @@ Result Connection::exec(const std::string& sql, const std::vector<Param>& params
                                      values.data(), lengths.data(), formats.data(), 0);
     const auto status = pq().resultStatus(r);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) fail("exec", r);
+    // Notifications that came with the answer, taken out of libpq's list so that it never grows.
+    collectNotices();
     return Result(r);
 }
 
@@ -184,6 +223,7 @@ void Connection::run(const std::string& sql) {
     const auto status = pq().resultStatus(r);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) fail("exec", r);
     pq().clear(r);
+    collectNotices();
 }
 
 void Connection::copyIn(const std::string& sql, const std::string& data) {

@@ -3,11 +3,14 @@
 // results as text (bytea in binary), and failures as engine errors with a Czech message.
 
 #include "dbf/file.h"
+#include "tables/connection_lost.h"
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,10 +22,11 @@ namespace vorlan::pgsql {
 
 // A server failure. `lost` tells that the connection itself went away (nothing of the
 // statement that failed was applied: each statement is atomic on the server).
-class ServerError : public dbf::DbfError {
+class ServerError : public dbf::DbfError, public tables::ConnectionFailure {
 public:
     ServerError(const std::string& message, bool lost) : dbf::DbfError(message), lost_(lost) {}
     bool lost() const { return lost_; }
+    bool connectionLost() const override { return lost_; }
 
 private:
     bool lost_;
@@ -94,16 +98,32 @@ public:
 
     const std::string& url() const { return url_; }
 
+    // Notifications (LISTEN/NOTIFY): what arrived on a channel this connection listens on,
+    // counted, with the payloads of the last few. A connection that was reopened may have
+    // missed some: each of its channels then gets one payload "*".
+    struct Notices {
+        std::uint64_t count = 0;
+        std::deque<std::pair<std::uint64_t, std::string>> recent; // (number, payload)
+    };
+    void listen(const std::string& channel);
+    // Reads what the server sent meanwhile without waiting for it (no statement is sent).
+    void receiveNotices();
+    const Notices& notices(const std::string& channel) { return notices_[channel]; }
+
 private:
     Connection() = default;
     void setUp();
     void ensureConnected();
+    void collectNotices();
+    void noteNotice(const std::string& channel, std::string payload);
     [[noreturn]] void fail(const char* what, pg_result* r);
 
     pg_conn* conn_ = nullptr;
     std::string url_;
     std::map<std::string, std::string> prepared_;
     std::uint64_t generation_ = 0;
+    std::map<std::string, Notices> notices_;
+    std::set<std::string> channels_; // listened on
     int depth_ = 0;
     bool broken_ = false;
 };

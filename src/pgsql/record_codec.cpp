@@ -8,6 +8,9 @@
 #include "pgsql/table.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace vorlan::pgsql {
@@ -31,7 +34,24 @@ void ensureCatalog(Connection& c) {
 }
 
 bool supportedType(char type) {
-    return std::string_view("CNFDLMGP").find(type) != std::string_view::npos;
+    return std::string_view("CNFDLMGPIBYT").find(type) != std::string_view::npos;
+}
+
+int fixedWidth(char type) {
+    switch (type) {
+    case 'D':
+        return 8;
+    case 'L':
+        return 1;
+    case 'I':
+        return 4;
+    case 'B':
+    case 'Y':
+    case 'T':
+        return 8;
+    default:
+        return 0;
+    }
 }
 
 std::string columnName(std::string_view fieldName) {
@@ -52,6 +72,15 @@ std::string sqlType(char type, int width, int decimals) {
     case 'G':
     case 'P':
         return "bytea";
+    case 'I':
+        return "integer";
+    case 'B':
+        return "double precision";
+    case 'Y':
+        // The currency's 64-bit count of ten-thousandths, exactly.
+        return "numeric(19,4)";
+    case 'T':
+        return "timestamp(3)";
     default:
         return "text";
     }
@@ -70,12 +99,130 @@ std::string castFor(char type) {
     case 'G':
     case 'P':
         return "bytea";
+    case 'I':
+        return "integer";
+    case 'B':
+        return "float8";
+    case 'Y':
+        return "numeric";
+    case 'T':
+        return "timestamp";
     default:
         return "text";
     }
 }
 
+namespace {
+
+std::uint64_t getLe64(const unsigned char* p) {
+    return dbf::getLe32(p) | (static_cast<std::uint64_t>(dbf::getLe32(p + 4)) << 32);
+}
+
+void putLe64(unsigned char* p, std::uint64_t v) {
+    dbf::putLe32(p, static_cast<std::uint32_t>(v));
+    dbf::putLe32(p + 4, static_cast<std::uint32_t>(v >> 32));
+}
+
+constexpr std::int32_t kMsPerDay = 86'400'000;
+
+// The binary fields' bytes as statement text: every integer, double and currency value
+// exactly; a date and time of a year from 1 to 9999 (anything else, the blank value included,
+// is NULL).
+Param encodeBinary(const dbf::FieldInfo& f, std::string_view raw) {
+    if (raw.size() < static_cast<std::size_t>(fixedWidth(f.type))) return Param::null();
+    const auto* p = reinterpret_cast<const unsigned char*>(raw.data());
+    switch (f.type) {
+    case 'I':
+        return Param::text(std::to_string(static_cast<std::int32_t>(dbf::getLe32(p))));
+    case 'B': {
+        double d;
+        const std::uint64_t bits = getLe64(p);
+        std::memcpy(&d, &bits, 8);
+        if (std::isnan(d)) return Param::text("NaN");
+        if (std::isinf(d)) return Param::text(d > 0 ? "Infinity" : "-Infinity");
+        char text[40];
+        std::snprintf(text, sizeof text, "%.17g", d);
+        return Param::text(text);
+    }
+    case 'Y': {
+        const auto units = static_cast<std::int64_t>(getLe64(p));
+        // Magnitude as unsigned, so that the smallest value has one too.
+        const std::uint64_t m =
+            units < 0 ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
+        std::string frac = std::to_string(m % 10000);
+        frac.insert(0, 4 - frac.size(), '0');
+        return Param::text((units < 0 ? "-" : "") + std::to_string(m / 10000) + "." + frac);
+    }
+    default: { // T
+        const auto jd = static_cast<std::int32_t>(dbf::getLe32(p));
+        const auto ms = static_cast<std::int32_t>(dbf::getLe32(p + 4));
+        if (jd <= 0 || ms < 0 || ms >= kMsPerDay) return Param::null();
+        int y = 0, m = 0, d = 0;
+        dbf::ymdFromJulian(jd, y, m, d);
+        if (y < 1 || y > 9999) return Param::null();
+        char text[40];
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", y, m, d,
+                      ms / 3'600'000, ms / 60'000 % 60, ms / 1000 % 60, ms % 1000);
+        return Param::text(text);
+    }
+    }
+}
+
+void decodeBinary(const dbf::FieldInfo& f, std::string_view text, unsigned char* out) {
+    const std::string t(text);
+    switch (f.type) {
+    case 'I':
+        dbf::putLe32(out, static_cast<std::uint32_t>(
+                              static_cast<std::int32_t>(std::strtol(t.c_str(), nullptr, 10))));
+        return;
+    case 'B': {
+        const double d = std::strtod(t.c_str(), nullptr);
+        std::uint64_t bits;
+        std::memcpy(&bits, &d, 8);
+        putLe64(out, bits);
+        return;
+    }
+    case 'Y': {
+        // Digits read exactly: "-1234.5678" is -12345678 ten-thousandths.
+        std::uint64_t units = 0;
+        int decimals = -1;
+        for (const char c : t) {
+            if (c == '.') {
+                decimals = 0;
+            } else if (c >= '0' && c <= '9' && decimals < 4) {
+                units = units * 10 + static_cast<std::uint64_t>(c - '0');
+                if (decimals >= 0) ++decimals;
+            }
+        }
+        for (int i = std::max(decimals, 0); i < 4; ++i)
+            units *= 10;
+        putLe64(out, !t.empty() && t[0] == '-' ? 0 - units : units);
+        return;
+    }
+    default: { // T: "YYYY-MM-DD HH:MM:SS[.fff]"
+        int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
+        char frac[8] = {};
+        std::sscanf(t.c_str(), "%d-%d-%d %d:%d:%d.%3[0-9]", &y, &mo, &d, &h, &mi, &s, frac);
+        std::string ms(frac);
+        ms.resize(3, '0');
+        const std::int32_t jd = dbf::validYmd(y, mo, d) ? dbf::julianFromYmd(y, mo, d) : 0;
+        dbf::putLe32(out, static_cast<std::uint32_t>(jd));
+        dbf::putLe32(out + 4, jd == 0 ? 0
+                                      : static_cast<std::uint32_t>(((h * 60 + mi) * 60 + s) * 1000 +
+                                                                   std::atoi(ms.c_str())));
+        return;
+    }
+    }
+}
+
+} // namespace
+
+bool isBinary(char type) {
+    return type == 'I' || type == 'B' || type == 'Y' || type == 'T';
+}
+
 Param encodeField(const dbf::FieldInfo& f, std::string_view raw) {
+    if (isBinary(f.type)) return encodeBinary(f, raw);
     switch (f.type) {
     case 'N':
     case 'F': {
@@ -113,6 +260,13 @@ Param encodeField(const dbf::FieldInfo& f, std::string_view raw) {
 
 void decodeField(const dbf::FieldInfo& f, bool isNull, std::string_view text, char* out) {
     const auto width = static_cast<std::size_t>(f.width);
+    if (isBinary(f.type)) {
+        // Blank binary fields are zero bytes, as the DBF engine lays them out.
+        std::memset(out, 0, width);
+        if (!isNull && width >= static_cast<std::size_t>(fixedWidth(f.type)))
+            decodeBinary(f, text, reinterpret_cast<unsigned char*>(out));
+        return;
+    }
     std::memset(out, ' ', width);
     if (isNull || isMemo(f.type)) return;
     switch (f.type) {

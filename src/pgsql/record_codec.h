@@ -17,6 +17,12 @@ struct OrderSpec;
 void ensureCatalog(Connection& c);
 
 bool supportedType(char type);
+// Fields stored as binary numbers in the record image, as the DBF engine keeps them: I (32-bit
+// integer), B (double), Y (currency: 64-bit count of ten-thousandths), T (date and time: julian
+// day and milliseconds since midnight, 32 bits each).
+bool isBinary(char type);
+// The width a field type always has (0 for the types whose width is chosen).
+int fixedWidth(char type);
 inline bool isMemo(char type) {
     return type == 'M' || type == 'G' || type == 'P';
 }

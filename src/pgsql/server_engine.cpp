@@ -8,6 +8,7 @@
 #include "core/cp1250.h"
 #include "dbf/settings.h"
 #include "dbf/xbase_text.h"
+#include "pgsql/record_codec.h"
 #include "pgsql/table.h"
 #include "tables/engine_registry.h"
 
@@ -61,9 +62,13 @@ void copyFields(tables::EngineTable& from, tables::EngineTable& to) {
             switch (type) {
             case 'N':
             case 'F':
+            case 'I':
+            case 'B':
+            case 'Y':
                 to.setNumber(j, from.getNumber(i));
                 break;
             case 'D':
+            case 'T':
                 to.setDate(j, from.getDate(i));
                 break;
             case 'L':
@@ -72,7 +77,7 @@ void copyFields(tables::EngineTable& from, tables::EngineTable& to) {
             default:
                 to.setString(j, from.getString(i));
             }
-        } else if (f.type == 'D') {
+        } else if (f.type == 'D' || f.type == 'T') {
             to.setFromText(j, dbf::dateToText(from.getDate(i)));
         } else {
             to.setFromText(j, dbf::trimLeft(dbf::trimRight(from.getString(i))));
@@ -87,6 +92,8 @@ public:
         for (int i = 0; i < t_->fieldCount(); ++i) {
             const dbf::FieldInfo& f = t_->field(i);
             fields_.push_back({f.name, f.type, f.width, f.decimals, f.offset});
+            // Copies into table files need the file family that holds such fields.
+            if (isBinary(f.type)) flavor_ = tables::Flavor::VisualFoxPro;
         }
         for (int o = 1; o <= t_->orderCount(); ++o)
             if (t_->orderSpec(o).file.empty()) open_.push_back(o);
@@ -107,7 +114,7 @@ public:
     }
     int fieldIndex(std::string_view name) const override { return t_->fieldIndex(name); }
     bool readOnly() const override { return readOnly_; }
-    tables::Flavor flavor() const override { return tables::Flavor::FoxPro; }
+    tables::Flavor flavor() const override { return flavor_; }
     int recordSize() const override { return t_->recordSize(); }
     std::int32_t lastUpdate() const override { return dbf::today(); }
 
@@ -168,7 +175,8 @@ public:
         if (isMemoType(f.type))
             t_->setMemo(field, {});
         else
-            t_->setRaw(field, std::string(static_cast<std::size_t>(f.width), ' '));
+            t_->setRaw(field, std::string(static_cast<std::size_t>(f.width),
+                                          isBinary(f.type) ? '\0' : ' '));
     }
 
     void append() override {
@@ -266,13 +274,14 @@ public:
         open_.erase(open_.begin() + (order - 1));
         ordersChanged();
     }
-    // The server keeps keys current as records are written: nothing to rebuild.
+    // The server keeps keys current as records are written: nothing to rebuild (keys added or
+    // dropped by hand stay as they are).
     void reindex() override {
         t_->flush();
         ordersChanged();
     }
-    bool addCurrentKey(int /*order*/) override { return false; }
-    bool dropCurrentKey(int /*order*/) override { return false; }
+    bool addCurrentKey(int order) override { return changeKey(order, true); }
+    bool dropCurrentKey(int order) override { return changeKey(order, false); }
 
     bool seek(std::string_view key) override { return t_->seek(key); }
     bool seek(std::string_view key, bool softSeek) override { return t_->seek(key, softSeek); }
@@ -304,6 +313,17 @@ public:
         } catch (const dbf::DbfError&) {
             return 0;
         }
+    }
+
+    void pollChanges() override {
+        const std::vector<std::uint32_t> records = t_->pollChanges();
+        if (records.empty()) return;
+        if (records.front() == 0 || records.size() > 32) {
+            notifyChange({tables::TableChange::Kind::Records, 0});
+            return;
+        }
+        for (const std::uint32_t r : records)
+            notifyChange({tables::TableChange::Kind::Record, r});
     }
 
     bool lockRecord(std::uint32_t recno) override { return t_->lockRecord(recno); }
@@ -369,19 +389,38 @@ public:
         std::uint32_t n = 0;
         for (t_->goTop(); !t_->eof(); t_->skip(1)) {
             std::string line;
+            bool first = true;
             for (int i = 0; i < t_->fieldCount(); ++i) {
                 const dbf::FieldInfo& f = t_->field(i);
                 if (isMemoType(f.type)) continue;
-                const std::string raw(t_->raw(i));
+                std::string value;
+                switch (f.type) {
+                case 'T':
+                    value = dbf::dateToDtos(t_->getDate(i));
+                    break;
+                case 'L':
+                    value.assign(1, t_->fieldEmpty(i)
+                                        ? (format == tables::TextFormat::Sdf ? ' ' : 'F')
+                                        : (t_->getLogical(i) ? 'T' : 'F'));
+                    break;
+                case 'I':
+                case 'B':
+                case 'Y':
+                    value = t_->getString(i);
+                    break;
+                default:
+                    value = std::string(t_->raw(i));
+                }
                 if (format == tables::TextFormat::Sdf) {
-                    line += raw;
+                    line += value;
                     continue;
                 }
-                if (!line.empty()) line += ',';
+                if (!first) line += ',';
+                first = false;
                 if (f.type == 'C')
-                    line += '"' + std::string(dbf::trimRight(raw)) + '"';
+                    line += '"' + std::string(dbf::trimRight(value)) + '"';
                 else
-                    line += dbf::trimLeft(dbf::trimRight(raw));
+                    line += dbf::trimLeft(dbf::trimRight(value));
             }
             out << line << "\r\n";
             ++n;
@@ -394,6 +433,10 @@ private:
         if (readOnly_)
             throw tables::EngineError(czech("tabulka je otevřena jen pro čtení: ") +
                                       utf8ToCp1250(path_.string()));
+    }
+    bool changeKey(int order, bool add) {
+        if (order < 1 || order > indexCount()) return false;
+        return t_->changeCurrentKey(open_[static_cast<std::size_t>(order - 1)], add);
     }
     void ordersChanged() const { notifyChange({tables::TableChange::Kind::Orders, 0}); }
     std::vector<tables::FieldSpec> fieldSpecs() const {
@@ -421,6 +464,7 @@ private:
     std::unique_ptr<Table> t_;
     fs::path path_;
     bool readOnly_ = false;
+    tables::Flavor flavor_ = tables::Flavor::FoxPro;
     std::vector<tables::FieldDesc> fields_;
     std::vector<int> open_; // the table's orders open here, in the order they were opened
 };

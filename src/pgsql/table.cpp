@@ -9,6 +9,8 @@
 #include "pgsql/record_codec.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 namespace vorlan::pgsql {
@@ -74,7 +76,10 @@ std::unique_ptr<Table> Table::create(std::shared_ptr<Connection> c, const std::s
         for (const auto& f : fields) {
             dbf::FieldSpec s = f;
             s.type = static_cast<char>(cp1250Upper(static_cast<unsigned char>(s.type)));
-            if (s.width == 0) s.width = s.type == 'D' ? 8 : s.type == 'L' ? 1 : 10;
+            if (fixedWidth(s.type)) s.width = fixedWidth(s.type);
+            if (s.width == 0) s.width = 10;
+            if (s.type == 'Y') s.decimals = 4;
+            if (s.type == 'I' || s.type == 'T') s.decimals = 0;
             if (!supportedType(s.type))
                 throw DbfError(czech("Typ pole ") + std::string(1, s.type) + czech(" (") + s.name +
                                czech(") databázový server neukládá"));
@@ -100,6 +105,10 @@ std::unique_ptr<Table> Table::open(std::shared_ptr<Connection> c, const std::str
     t->quoted_ = quoteIdent(name);
     t->alias_ = upperCase(utf8ToCp1250(name));
     t->loadCatalog();
+    // Writes announce the record they wrote on the table's channel (see pollChanges).
+    t->channel_ = "vorlan_" + std::to_string(t->id_);
+    t->conn_->listen(t->channel_);
+    t->seenNotices_ = t->conn_->notices(t->channel_).count;
     t->goTop();
     return t;
 }
@@ -170,7 +179,11 @@ void Table::layOut() {
         if (isMemo(f.type)) memoFields_.push_back(static_cast<int>(i));
     }
     recordSize_ = offset;
-    image_.assign(static_cast<std::size_t>(recordSize_), ' ');
+    blank_.assign(static_cast<std::size_t>(recordSize_), ' ');
+    for (const auto& f : fields_)
+        if (isBinary(f.type))
+            std::memset(blank_.data() + f.offset, 0, static_cast<std::size_t>(f.width));
+    image_ = blank_;
     original_ = image_;
 }
 
@@ -202,14 +215,57 @@ std::string_view Table::raw(int field) const {
 }
 
 std::string Table::getString(int field) const {
-    if (isMemo(this->field(field).type)) return getMemo(field);
-    return std::string(raw(field));
+    const auto& f = this->field(field);
+    switch (f.type) {
+    case 'M':
+    case 'G':
+    case 'P':
+        return getMemo(field);
+    case 'I':
+    case 'B':
+    case 'Y':
+        return dbf::formatNumber(getNumber(field), f.type == 'I' ? 11 : 20,
+                                 f.type == 'I' ? 0 : (f.type == 'Y' ? 4 : f.decimals));
+    case 'T':
+        return dbf::dateToText(getDate(field));
+    default:
+        return std::string(raw(field));
+    }
 }
 
+namespace {
+
+std::uint64_t le64(const unsigned char* p) {
+    return dbf::getLe32(p) | (static_cast<std::uint64_t>(dbf::getLe32(p + 4)) << 32);
+}
+
+void putLe64(unsigned char* p, std::uint64_t v) {
+    dbf::putLe32(p, static_cast<std::uint32_t>(v));
+    dbf::putLe32(p + 4, static_cast<std::uint32_t>(v >> 32));
+}
+
+} // namespace
+
 double Table::getNumber(int field) const {
-    const std::string_view r = raw(field);
-    if (r.find('*') != std::string_view::npos) return 0;
-    return dbf::parseNumber(r);
+    const auto& f = this->field(field);
+    const auto* p = reinterpret_cast<const unsigned char*>(image_.data() + f.offset);
+    switch (f.type) {
+    case 'I':
+        return static_cast<double>(static_cast<std::int32_t>(dbf::getLe32(p)));
+    case 'B': {
+        const std::uint64_t bits = le64(p);
+        double d;
+        std::memcpy(&d, &bits, 8);
+        return d;
+    }
+    case 'Y':
+        return static_cast<double>(static_cast<std::int64_t>(le64(p))) / 10000.0;
+    default: {
+        const std::string_view r = raw(field);
+        if (r.find('*') != std::string_view::npos) return 0;
+        return dbf::parseNumber(r);
+    }
+    }
 }
 
 bool Table::getLogical(int field) const {
@@ -218,6 +274,12 @@ bool Table::getLogical(int field) const {
 }
 
 std::int32_t Table::getDate(int field) const {
+    const auto& f = this->field(field);
+    if (f.type == 'T') {
+        const auto jd = static_cast<std::int32_t>(
+            dbf::getLe32(reinterpret_cast<const unsigned char*>(image_.data() + f.offset)));
+        return jd > 0 ? jd : 0;
+    }
     return dbf::dateFromDtos(raw(field));
 }
 
@@ -247,8 +309,12 @@ XValue Table::getValue(int field) const {
     switch (this->field(field).type) {
     case 'N':
     case 'F':
+    case 'I':
+    case 'B':
+    case 'Y':
         return XValue::number(getNumber(field));
     case 'D':
+    case 'T':
         return XValue::dateValue(getDate(field));
     case 'L':
         return XValue::logical(getLogical(field));
@@ -264,6 +330,7 @@ XValue Table::getValue(int field) const {
 bool Table::fieldEmpty(int field) const {
     const auto& f = this->field(field);
     if (isMemo(f.type)) return memoLength(field) == 0;
+    if (isBinary(f.type)) return getNumber(field) == 0 && getDate(field) == 0;
     const std::string_view r = raw(field);
     if (f.type == 'L') return r[0] == ' ' || r[0] == '?';
     return dbf::trimRight(r).empty();
@@ -303,9 +370,28 @@ void Table::setString(int field, std::string_view text) {
 
 void Table::setNumber(int field, double value) {
     const auto& f = this->field(field);
-    if (f.type != 'N' && f.type != 'F')
+    if (f.type == 'N' || f.type == 'F') {
+        setRaw(field, dbf::formatNumber(value, f.width, f.decimals));
+        return;
+    }
+    if (f.type != 'I' && f.type != 'B' && f.type != 'Y')
         throw DbfError(czech("položka ") + f.name + czech(" není číselná"));
-    setRaw(field, dbf::formatNumber(value, f.width, f.decimals));
+    checkWritable();
+    auto* p = reinterpret_cast<unsigned char*>(editable() + f.offset);
+    if (f.type == 'I') {
+        const double v =
+            std::isfinite(value) ? std::clamp(std::round(value), -2147483648.0, 2147483647.0) : 0;
+        dbf::putLe32(p, static_cast<std::uint32_t>(static_cast<std::int32_t>(v)));
+    } else if (f.type == 'B') {
+        std::uint64_t bits;
+        std::memcpy(&bits, &value, 8);
+        putLe64(p, bits);
+    } else {
+        const double v =
+            std::isfinite(value) ? std::clamp(std::round(value * 10000.0), -9.2e18, 9.2e18) : 0;
+        putLe64(p, static_cast<std::uint64_t>(static_cast<std::int64_t>(v)));
+    }
+    changed_.insert(field);
 }
 
 void Table::setLogical(int field, bool value) {
@@ -316,6 +402,14 @@ void Table::setLogical(int field, bool value) {
 
 void Table::setDate(int field, std::int32_t jd) {
     const auto& f = this->field(field);
+    if (f.type == 'T') {
+        checkWritable();
+        auto* p = reinterpret_cast<unsigned char*>(editable() + f.offset);
+        dbf::putLe32(p, static_cast<std::uint32_t>(std::max(0, jd)));
+        dbf::putLe32(p + 4, 0);
+        changed_.insert(field);
+        return;
+    }
     if (f.type != 'D') throw DbfError(czech("položka ") + f.name + czech(" není datum"));
     setRaw(field, dbf::dateToDtos(jd));
 }
@@ -358,9 +452,13 @@ void Table::setFromText(int field, std::string_view text) {
         break;
     case 'N':
     case 'F':
+    case 'I':
+    case 'B':
+    case 'Y':
         setNumber(field, dbf::parseNumber(text));
         break;
-    case 'D': {
+    case 'D':
+    case 'T': {
         const std::string_view t = dbf::trimLeft(dbf::trimRight(text));
         std::int32_t jd = dbf::dateFromText(t);
         if (jd == 0 && t.size() == 8) jd = dbf::dateFromDtos(t);
@@ -476,7 +574,8 @@ std::uint32_t Table::appendImages(const std::vector<std::string>& images) {
     std::uint32_t recno = first;
     for (const auto& img : images) {
         image_ = img;
-        image_.resize(static_cast<std::size_t>(recordSize_), ' ');
+        if (image_.size() < blank_.size()) image_ += blank_.substr(image_.size());
+        image_.resize(blank_.size());
         recno_ = recno;
         data += std::to_string(recno++);
         data += image_[0] == '*' ? "\tt" : "\tf";
@@ -501,6 +600,7 @@ std::uint32_t Table::appendImages(const std::vector<std::string>& images) {
     image_ = saved;
     eof_ = savedEof;
     conn_->copyIn("COPY " + quoted_ + " (" + cols + ") FROM STDIN", data);
+    announceAll();
     tx.commit();
     count_ = static_cast<std::uint32_t>(last);
     goTop();
@@ -586,8 +686,9 @@ void Table::send() {
         cols += "deleted";
         values += "$" + std::to_string(++n) + "::boolean";
         sql = "WITH n AS (UPDATE vorlan_tables SET reccount = reccount + 1 WHERE id = $1 "
-              "RETURNING reccount) INSERT INTO " +
-              quoted_ + " (" + cols + ") SELECT " + values + " FROM n RETURNING recno";
+              "RETURNING reccount), i AS (INSERT INTO " +
+              quoted_ + " (" + cols + ") SELECT " + values +
+              " FROM n RETURNING recno) SELECT i.recno, " + notifySql("i.recno::text") + " FROM i";
         params.insert(params.begin(), Param::integer(id_));
         const Result r = conn_->exec(sql, params);
         recno_ = static_cast<std::uint32_t>(r.integer(0, 0));
@@ -608,8 +709,9 @@ void Table::send() {
         if (deletedChanged) assign("deleted", "boolean");
         if (!set.empty()) {
             params.push_back(Param::integer(recno_));
-            conn_->exec("UPDATE " + quoted_ + " SET " + set + " WHERE recno = $" +
-                            std::to_string(n + 1),
+            conn_->exec("WITH u AS (UPDATE " + quoted_ + " SET " + set + " WHERE recno = $" +
+                            std::to_string(n + 1) + " RETURNING recno) SELECT " +
+                            notifySql("u.recno::text") + " FROM u",
                         params);
         }
     }
@@ -640,6 +742,7 @@ void Table::pack() {
         conn_->exec("UPDATE vorlan_tables SET reccount = (SELECT count(*) FROM " + quoted_ +
                         ") WHERE id = $1",
                     {Param::integer(id_)});
+        announceAll();
         t.commit();
     } catch (...) {
         if (!hadLock) unlock(0);
@@ -658,6 +761,7 @@ void Table::zap() {
         Transaction t(*conn_);
         conn_->exec("DELETE FROM " + quoted_);
         conn_->exec("UPDATE vorlan_tables SET reccount = 0 WHERE id = $1", {Param::integer(id_)});
+        announceAll();
         t.commit();
     } catch (...) {
         if (!hadLock) unlock(0);
@@ -666,6 +770,48 @@ void Table::zap() {
     if (!hadLock) unlock(0);
     marks_.clear();
     goTop();
+}
+
+// Changes of other clients
+
+std::string Table::notifySql(const std::string& payload) const {
+    return "pg_notify('" + channel_ + "', " + payload + ")";
+}
+
+void Table::announceAll() {
+    conn_->exec("SELECT " + notifySql("'*'"));
+}
+
+std::vector<std::uint32_t> Table::pollChanges() {
+    if (!conn_) return {};
+    conn_->receiveNotices();
+    const Connection::Notices& n = conn_->notices(channel_);
+    if (n.count == seenNotices_) return {};
+    // Notices older than the kept ones may have named any record.
+    bool all = n.recent.empty() || n.recent.front().first > seenNotices_ + 1;
+    std::vector<std::uint32_t> records;
+    for (const auto& [number, payload] : n.recent) {
+        if (number <= seenNotices_) continue;
+        if (payload == "*")
+            all = true;
+        else
+            records.push_back(
+                static_cast<std::uint32_t>(std::strtoul(payload.c_str(), nullptr, 10)));
+    }
+    seenNotices_ = n.count;
+    std::sort(records.begin(), records.end());
+    records.erase(std::unique(records.begin(), records.end()), records.end());
+    dropWindow();
+    refreshCount();
+    // The current record as it is now, unless it is being changed here.
+    const bool current = all || std::binary_search(records.begin(), records.end(), recno_);
+    if (current && !eof_ && !appending_ && changed_.empty()) {
+        const bool bof = bof_;
+        goTo(recno_);
+        bof_ = bof;
+    }
+    if (all) return {0};
+    return records;
 }
 
 XValue Table::evaluate(std::string_view expr) {

@@ -5,10 +5,11 @@
 // Layout: one database table per table, with the record number (`recno`, natural order is the
 // order of appending; the numbers stay dense, pack renumbers), the deleted mark (`deleted`), one
 // column per field (C text without trailing blanks, N/F numeric with the field's decimals, D
-// date, L boolean, M/G/P bytea; a blank number, date or logical value is NULL), and one bytea
-// column per order holding the record's key exactly as the DBF engine encodes it for a compound
-// index (descending orders store the complement of each byte), so that the server's byte order
-// of keys is the DBF engine's key order. Keys are computed here from the order's xBase
+// date, L boolean, M/G/P bytea; a blank number, date or logical value is NULL; I integer, B
+// double, Y numeric(19,4), T timestamp, kept in the image in the DBF engine's binary form), and one
+// bytea column per order holding the record's key exactly as the DBF engine encodes it for a
+// compound index (descending orders store the complement of each byte), so that the server's byte
+// order of keys is the DBF engine's key order. Keys are computed here from the order's xBase
 // expression and written with the record; a record that its FOR condition leaves out has NULL.
 // The catalog tables `vorlan_tables`, `vorlan_fields` and `vorlan_orders` keep what a table
 // file's header and index files keep: record count, field widths, key expressions.
@@ -132,6 +133,10 @@ public:
     int order() const { return order_; }
     void setOrder(int order);
     int orderOf(std::string_view tag) const;
+    // The current record's key put into (taken out of) an order by hand: false when it is
+    // there already (is not there) or at end of file. Writing the record later puts a key that
+    // changed into its orders as usual.
+    bool changeCurrentKey(int order, bool add);
     bool seek(std::string_view key);
     bool seek(std::string_view key, bool softSeek);
     bool found() const { return found_; }
@@ -158,6 +163,13 @@ public:
     void unlock(std::uint32_t recno = 0);
     bool isLocked(std::uint32_t recno) const;
     bool fileLocked() const { return holdsLocks() && fileLocked_; }
+
+    // What other clients (and other tables of this process) wrote since the last look, as
+    // they announced it: the window read ahead is dropped, the count and the current record
+    // (unless it is being changed here) are read again. Answers the numbers of the records
+    // written, {0} when any record may have changed (pack, zap, loads, a reconnect, many
+    // changes), nothing when nothing changed. Sends no statement when nothing changed.
+    std::vector<std::uint32_t> pollChanges();
 
     // Called after a record was written (its number, and whether it was new).
     void setWriteListener(std::function<void(std::uint32_t, bool)> listener) {
@@ -224,6 +236,10 @@ private:
         return order_ > 0 ? &orders_[static_cast<std::size_t>(order_ - 1)] : nullptr;
     }
     bool tryLock(const std::string& sql, std::vector<Param> params);
+    // pg_notify on the table's channel with a payload expression, for a statement's text.
+    std::string notifySql(const std::string& payload) const;
+    // Tells listeners that any record may have changed.
+    void announceAll();
     bool holdsLocks() const;
     void forgetLostLocks();
     void keepLocksForWrite();
@@ -237,6 +253,7 @@ private:
     std::vector<std::string> columns_; // quoted column name per field
     std::vector<int> memoFields_;
     int recordSize_ = 1;
+    std::string blank_; // the image of a blank record: blanks, binary fields zero
     std::uint32_t count_ = 0;
 
     std::uint32_t recno_ = 1;
@@ -263,6 +280,9 @@ private:
     std::map<std::uint32_t, bool> marks_;
     dbf::Expression locate_;
     std::function<void(std::uint32_t, bool)> written_;
+
+    std::string channel_;
+    std::uint64_t seenNotices_ = 0;
 
     std::set<std::uint32_t> lockedRecords_;
     bool fileLocked_ = false;

@@ -33,7 +33,7 @@ std::string Table::selectList() const {
 Table::Row Table::decodeRow(const Result& r, int row) const {
     Row out;
     out.recno = static_cast<std::uint32_t>(r.integer(row, 0));
-    out.image.assign(static_cast<std::size_t>(recordSize_), ' ');
+    out.image = blank_;
     if (r.boolean(row, 1)) out.image[0] = '*';
     int col = 2;
     for (const auto& f : fields_) {
@@ -116,7 +116,7 @@ void Table::setEofState() {
     recno_ = count_ + 1;
     eof_ = true;
     appending_ = false;
-    image_.assign(static_cast<std::size_t>(recordSize_), ' ');
+    image_ = blank_;
     original_ = image_;
     key_.clear();
     memos_.clear();
@@ -407,6 +407,26 @@ void Table::dropOrder(std::string_view tag) {
     else if (order_ > n)
         --order_;
     dropWindow();
+}
+
+bool Table::changeCurrentKey(int order, bool add) {
+    if (order < 1 || order > orderCount()) return false;
+    flush();
+    if (eof_) return false;
+    const Order& o = orders_[static_cast<std::size_t>(order - 1)];
+    // The key of the record as it is now, whatever its FOR condition says, as the DBF engine
+    // puts it into (takes it out of) the order's keys; a record has one entry per order.
+    const std::string k = keyOf(o);
+    const std::string sql = add ? "UPDATE " + quoted_ + " SET " + o.column +
+                                      " = $1::bytea WHERE recno = $2::bigint AND " + o.column +
+                                      " IS DISTINCT FROM $1::bytea RETURNING recno"
+                                : "UPDATE " + quoted_ + " SET " + o.column +
+                                      " = NULL WHERE recno = $2::bigint AND " + o.column +
+                                      " = $1::bytea RETURNING recno";
+    if (conn_->exec(sql, {Param::bytes(k), Param::integer(recno_)}).rows() == 0) return false;
+    if (order == order_) key_ = add ? k : std::string();
+    dropWindow();
+    return true;
 }
 
 std::string Table::seekKey(const Order& o, std::string_view text) const {

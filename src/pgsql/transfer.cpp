@@ -5,6 +5,7 @@
 #include "core/cp1250.h"
 #include "dbf/settings.h"
 #include "dbf/table.h"
+#include "pgsql/record_codec.h"
 #include "pgsql/table.h"
 
 #include <algorithm>
@@ -170,15 +171,18 @@ TransferReport exportDatabase(const std::string& url, const fs::path& folder, bo
     for (const auto& name : names) {
         auto source = Table::open(conn, name);
         std::vector<dbf::FieldSpec> fields;
+        dbf::CreateOptions options;
         for (int i = 0; i < source->fieldCount(); ++i) {
             const auto& f = source->field(i);
             fields.push_back({f.name, f.type, f.width, f.decimals});
+            // Integer, double, currency and date-time fields live in the 0x30 family of files.
+            if (isBinary(f.type)) options.flavor = dbf::TableFlavor::VisualFoxPro;
         }
         for (const char* ext : {".FPT", ".CDX"}) {
             std::error_code ec;
             fs::remove(fileOf(name, ext), ec);
         }
-        auto target = dbf::Table::create(fileOf(name, ".DBF"), fields);
+        auto target = dbf::Table::create(fileOf(name, ".DBF"), fields, options);
         std::uint32_t n = 0;
         for (source->goTop(); !source->eof(); source->skip()) {
             target->append();

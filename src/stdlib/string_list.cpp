@@ -118,13 +118,20 @@ int StringList::indexOf(std::string_view text) const {
 }
 
 int StringList::indexOfName(std::string_view name) const {
-    std::string key;
     if (count() < FirstIndex::kMinimumCount) {
-        const std::string wanted = sameKey(name);
-        for (std::size_t i = 0; i < items_.size(); ++i)
-            if (nameKey(items_[i].text, key) && key == wanted) return static_cast<int>(i);
+        // A short list is searched in place: no key is made of any line.
+        const char separator = nameValueSeparator();
+        for (std::size_t i = 0; i < items_.size(); ++i) {
+            const std::string_view line = items_[i].text;
+            const std::size_t at = line.find(separator);
+            if (at == std::string_view::npos) continue;
+            const std::string_view itemName = line.substr(0, at);
+            if (caseSensitive_ ? itemName == name : equalsNoCase(itemName, name))
+                return static_cast<int>(i);
+        }
         return -1;
     }
+    std::string key;
     if (byName_.built() && indexedSeparator_ != nameValueSeparator()) byName_.drop();
     if (!byName_.built()) {
         indexedSeparator_ = nameValueSeparator();

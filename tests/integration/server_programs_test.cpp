@@ -2,6 +2,7 @@
 // server: what they print must be what they print over table files, in all three dialects.
 #include "integration/process.h"
 #include "pgsql/pg_server.h"
+#include "pgsql/table.h"
 
 #include <gtest/gtest.h>
 
@@ -25,10 +26,11 @@ TEST_P(ServerPrograms, PrintWhatTheyPrintOverTableFiles) {
     const std::string url = server->freshDatabase("p_" + GetParam());
     const fs::path folder = fs::path(PROGRAMS_DIR) / GetParam();
     TempDir dir;
-    const auto archive = dir / (GetParam() + ".VRL");
-    packProgram(folder, archive);
     const fs::path work = dir / "work";
     fs::copy(folder, work, fs::copy_options::recursive);
+    // The program's tables lie beside its archive, in the mapped folder.
+    const auto archive = work / (GetParam() + ".VRL");
+    packProgram(folder, archive);
     // The program's folder, as drive S: sees it, lives in the database.
     fs::create_directories(dir / "config" / "vorlan");
     std::ofstream(dir / "config" / "vorlan" / "vorlan.ini")
@@ -36,8 +38,9 @@ TEST_P(ServerPrograms, PrintWhatTheyPrintOverTableFiles) {
     const ScopedEnvironment config("XDG_CONFIG_HOME", (dir / "config").string());
     const ProcessResult r = runVorlan({archive.string()}, work);
     EXPECT_EQ(r.out, readFile(folder / "expected.txt")) << r.err;
-    // Nothing went to table files.
-    for (const auto& entry : fs::directory_iterator(work)) {
+    // The tables are in the database, and nothing went to table files.
+    EXPECT_FALSE(vorlan::pgsql::tableNames(*vorlan::pgsql::Connection::open(url)).empty());
+    for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
         std::string ext = entry.path().extension().string();
         for (char& c : ext)
             c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

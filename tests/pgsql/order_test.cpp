@@ -218,6 +218,40 @@ TEST_F(PgOrderTest, ChangedKeysMoveTheRecordInTheOrder) {
     EXPECT_EQ(trace(*server, {"AAA", "BE", "ZZZ"}), trace(*file, {"AAA", "BE", "ZZZ"}));
 }
 
+TEST_F(PgOrderTest, KeysAddedAndDroppedByHandMatchTheDbfEngine) {
+    define("NAZEV", "UPPER(NAZEV)");
+    define("PLATCI", "LEFT(NAZEV,4)", {false, false, "PLATCE"});
+    const std::vector<std::string> seeks = {"ABC", "HRUSKA", "Z"};
+    // (record, order, add): a key dropped twice, given back, and one put into an order its FOR
+    // condition keeps it out of.
+    const struct {
+        std::uint32_t record;
+        const char* tag;
+        bool add;
+    } steps[] = {{12, "NAZEV", false}, {12, "NAZEV", false}, {4, "NAZEV", false},
+                 {12, "NAZEV", true},  {12, "NAZEV", true},  {2, "PLATCI", true},
+                 {2, "PLATCI", true},  {1, "PLATCI", false}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(std::to_string(step.record) + " " + step.tag + (step.add ? " +" : " -"));
+        file->goTo(step.record);
+        server->goTo(step.record);
+        const int fo = file->orderOf(step.tag), so = server->orderOf(step.tag);
+        EXPECT_EQ(server->changeCurrentKey(so, step.add),
+                  step.add ? file->addCurrentKey(fo) : file->dropCurrentKey(fo));
+        file->setOrder(fo);
+        server->setOrder(so);
+        EXPECT_EQ(trace(*server, seeks), trace(*file, seeks));
+    }
+    // Another client walks the orders as they are now.
+    auto other = vorlan::pgsql::Table::open(vorlan::pgsql::Connection::open(url), "firmy");
+    other->setOrder(other->orderOf("NAZEV"));
+    file->setOrder(file->orderOf("NAZEV"));
+    EXPECT_EQ(trace(*other, seeks), trace(*file, seeks));
+    server->setOrder(0);
+    server->goTo(server->recordCount() + 1);
+    EXPECT_FALSE(server->changeCurrentKey(1, true));
+}
+
 TEST_F(PgOrderTest, LongWalksReadAheadInBothDirections) {
     define("CISLO", "CISLO");
     std::mt19937 rng(7);

@@ -98,4 +98,89 @@ TEST_F(PgTransferTest, FolderRoundTripKeepsRecordsMemosAndOrders) {
     EXPECT_EQ(b->recNo(), 2u);
 }
 
+// The records of a table in the order of one of its tags, as record numbers.
+template <class T> std::string walk(T& t, const char* tag) {
+    t.setOrder(t.orderOf(tag));
+    std::string out;
+    for (t.goTop(); !t.eof(); t.skip())
+        out += std::to_string(t.recNo()) + " ";
+    return out;
+}
+
+TEST_F(PgTransferTest, BinaryFieldsRoundTripByteForByteInTheDbfEnginesOrders) {
+    vorlan::dbf::settings().hideDeleted = false;
+    const char* const tags[] = {"POCET", "PODIL", "CENA", "CAS", "SLOZENY"};
+    {
+        vorlan::dbf::CreateOptions vfp;
+        vfp.flavor = vorlan::dbf::TableFlavor::VisualFoxPro;
+        auto t = vorlan::dbf::Table::create(root / "in" / "MERENI.DBF",
+                                            {{"POCET", 'I', 0, 0},
+                                             {"PODIL", 'B', 0, 2},
+                                             {"CENA", 'Y', 0, 0},
+                                             {"CAS", 'T', 0, 0},
+                                             {"POZN", 'M', 0, 0}},
+                                            vfp);
+        const double numbers[] = {-7, 0, 2147483647, -2147483648.0, 12, 0.5, -0.25, 1e15};
+        for (int i = 0; i < 8; ++i) {
+            t->append();
+            if (i == 1) continue; // a blank record
+            t->setNumber(0, numbers[i]);
+            t->setNumber(1, numbers[i] / 3);
+            t->setNumber(2, numbers[(i + 3) % 8] / 7);
+            // Dates with their milliseconds, some on the same day.
+            const std::uint32_t jd =
+                static_cast<std::uint32_t>(vorlan::dbf::dateFromDtos("20240101") + (i % 3) * 40);
+            const std::uint32_t ms = static_cast<std::uint32_t>(i) * 9'876'543u;
+            std::string when(8, '\0');
+            for (int b = 0; b < 4; ++b) {
+                when[static_cast<std::size_t>(b)] = static_cast<char>(jd >> (8 * b));
+                when[static_cast<std::size_t>(4 + b)] = static_cast<char>(ms >> (8 * b));
+            }
+            t->setRaw(3, when);
+            if (i % 2) t->setMemo(4, "memo " + std::to_string(i));
+        }
+        t->goTo(4);
+        t->deleteRecord();
+        t->createTag("POCET", "POCET");
+        t->createTag("PODIL", "PODIL", {false, true, ""});
+        t->createTag("CENA", "CENA");
+        t->createTag("CAS", "CAS");
+        t->createTag("SLOZENY", "DTOS(CAS)+STR(CENA,20,4)");
+        t->close();
+    }
+    vorlan::pgsql::importFolder(root / "in", url, false);
+    auto a = vorlan::dbf::Table::open(root / "in" / "MERENI.DBF");
+    {
+        auto s = vorlan::pgsql::Table::open(conn, "mereni");
+        for (const char* tag : tags)
+            EXPECT_EQ(walk(*s, tag), walk(*a, tag)) << tag;
+        s->setOrder(0);
+        a->setOrder(0);
+        for (std::uint32_t r = 1; r <= a->recordCount(); ++r) {
+            a->goTo(r);
+            s->goTo(r);
+            for (int f = 0; f < 4; ++f) {
+                EXPECT_EQ(s->raw(f), a->raw(f)) << r << " " << f;
+                EXPECT_EQ(s->getString(f), a->getString(f)) << r << " " << f;
+            }
+        }
+    }
+    vorlan::pgsql::exportDatabase(url, root / "out", false);
+    auto b = vorlan::dbf::Table::open(root / "out" / "MERENI.DBF");
+    ASSERT_EQ(b->recordCount(), a->recordCount());
+    for (std::uint32_t r = 1; r <= a->recordCount(); ++r) {
+        a->goTo(r);
+        b->goTo(r);
+        EXPECT_EQ(b->deleted(), a->deleted());
+        for (int f = 0; f < 4; ++f)
+            EXPECT_EQ(b->raw(f), a->raw(f)) << r << " " << f;
+        EXPECT_EQ(b->getMemo(4), a->getMemo(4));
+    }
+    for (const char* tag : tags)
+        EXPECT_EQ(walk(*b, tag), walk(*a, tag)) << tag;
+    b->setOrder(b->orderOf("POCET"));
+    EXPECT_TRUE(b->seek("12", false));
+    EXPECT_EQ(b->recNo(), 5u);
+}
+
 } // namespace

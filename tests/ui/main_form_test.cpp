@@ -223,6 +223,31 @@ TEST_F(MainFormTest, ToggleButtonsShowAndHideTheirWindows) {
     }
 }
 
+TEST_F(MainFormTest, TheCanvasAProgramOpenedClosesWhenItEndsAndTheUsersStaysOpen) {
+    MainForm form(options());
+    QWidget console, canvas, database;
+    form.setOutputWindows(&console, &canvas, &database);
+    onRun = [&] {
+        canvas.show();
+        console.show();
+    };
+    form.runFile("C:\\KRESBA.VRL");
+    EXPECT_FALSE(canvas.isVisible());
+    EXPECT_TRUE(console.isVisible()); // its text is there to be read
+    // Also when the program ends with an error.
+    onRun = [&] {
+        canvas.show();
+        throw std::runtime_error("Chyba");
+    };
+    EXPECT_THROW(form.runFile("C:\\KRESBA.VRL"), std::runtime_error);
+    EXPECT_FALSE(canvas.isVisible());
+    // A canvas the user opened before the run is left to the user.
+    canvas.show();
+    onRun = [] {};
+    form.runFile("C:\\KRESBA.VRL");
+    EXPECT_TRUE(canvas.isVisible());
+}
+
 TEST(ChangeFileExt, ReplacesOnlyTheExtensionOfTheLastName) {
     EXPECT_EQ(qt::changeFileExt("C:\\DIR.X\\PROG.DAT", ".VRL"), "C:\\DIR.X\\PROG.VRL");
     EXPECT_EQ(qt::changeFileExt("C:\\DIR.X\\PROG", ".VRL"), "C:\\DIR.X\\PROG.VRL");

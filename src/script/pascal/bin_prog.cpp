@@ -24,15 +24,26 @@ namespace {
 // with `pc` at the instruction after its first; false when the step budget is spent by the
 // jump.
 struct SlotView {
-    Value* m;          // the bank, then the frames of recursive activations
-    std::int32_t lo;   // the running activation's frame offset
+    char* m; // the bank, then the frames of recursive activations
+    // The running activation's frame offset in bytes: decoded operands are byte offsets too, so
+    // an operand's address is a mask and two additions.
+    std::intptr_t lo;
     const Step* steps; // the decoded words
     const std::int32_t* targets;
     std::int32_t pc;
+    // The steps left, kept in a local of the run (the machine's member is brought up to date
+    // whenever the run leaves its loop or calls out of the module).
     std::int64_t& budget;
 
-    [[gnu::always_inline]] Value& a(const Step& st) const { return m[(lo & st.maskA) + st.a]; }
-    [[gnu::always_inline]] Value& b(const Step& st) const { return m[(lo & st.maskB) + st.b]; }
+    [[gnu::always_inline]] Value& a(const Step& st) const {
+        return *reinterpret_cast<Value*>(m + ((lo & st.maskA) + st.a));
+    }
+    [[gnu::always_inline]] Value& b(const Step& st) const {
+        return *reinterpret_cast<Value*>(m + ((lo & st.maskB) + st.b));
+    }
+    [[gnu::always_inline]] void enter(std::int32_t frameOffset) {
+        lo = static_cast<std::intptr_t>(frameOffset) * kSlotBytes;
+    }
 
     [[gnu::always_inline]] bool jumpTo(std::int32_t label) {
         if (--budget <= 0) [[unlikely]]
@@ -139,8 +150,10 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
     handlingBase_ = handling_.size();
     const std::size_t objectBase = objects_.size();
     stop_ = false;
+    std::int64_t budget = budget_;
 
     auto finish = [&](RunEnd end) {
+        budget_ = budget;
         unwindTo(baseFrames);
         if (handlers_.size() > handlerBase_) handlers_.resize(handlerBase_);
         if (objects_.size() > objectBase) objects_.resize(objectBase);
@@ -157,7 +170,8 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
         try {
             const Step* const steps = steps_.data();
             const std::int32_t* const targets = labels.data();
-            SlotView f{slots_.data(), lo_, steps, targets, pc, budget_};
+            SlotView f{reinterpret_cast<char*>(slots_.data()), 0, steps, targets, pc, budget};
+            f.enter(lo_);
             bool ok = true;
             for (;;) {
                 at = f.pc;
@@ -313,7 +327,7 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
                     break;
                 }
                 case OpCallLabel:
-                    if (--budget_ <= 0) [[unlikely]] {
+                    if (--budget <= 0) [[unlikely]] {
                         stop_ = true;
                         return finish(RunEnd::Failed);
                     }
@@ -331,7 +345,7 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
                     [[fallthrough]];
                 case kJumpReturn:
                     // The jump to the return spends its step as any jump does.
-                    if (--budget_ <= 0) [[unlikely]] {
+                    if (--budget <= 0) [[unlikely]] {
                         stop_ = true;
                         return finish(RunEnd::Failed);
                     }
@@ -339,14 +353,14 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
                 case OpReturn: {
                     if (frames_.size() > baseFrames && returnsPlainly()) {
                         f.pc = returnFromOwn();
-                        f.lo = lo_;
+                        f.enter(lo_);
                         break;
                     }
                     const std::int32_t next = opReturn(baseFrames);
                     if (next == kRunEnded) return finish(RunEnd::Ended);
                     if (next == kRunReturned) return finish(RunEnd::Returned);
                     f.pc = next;
-                    f.lo = lo_;
+                    f.enter(lo_);
                     break;
                 }
                 case OpNewArray:
@@ -364,7 +378,7 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
                     if (call.own) {
                         // A routine of the module, resolved before: straight in. A result the
                         // caller drops at once is not pushed.
-                        if (--budget_ <= 0) [[unlikely]] {
+                        if (--budget <= 0) [[unlikely]] {
                             stop_ = true;
                             return finish(RunEnd::Failed);
                         }
@@ -374,18 +388,22 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
                                        call.dropsResult ? call.next + 1 : call.next, at,
                                        !call.dropsResult);
                         f.pc = shapes_[routine].entry;
-                        f.lo = lo_;
+                        f.enter(lo_);
                         break;
                     }
+                    budget_ = budget;
                     const std::int32_t next = opCallName(host, in, at, buffer);
+                    budget = budget_;
                     if (next < 0) return finish(RunEnd::Failed);
                     f.pc = next;
-                    f.lo = lo_;
+                    f.enter(lo_);
                     break;
                 }
                 case OpCallMember:
                 case OpPutMember: {
+                    budget_ = budget;
                     const std::int32_t next = opCallMember(host, in, at, buffer);
+                    budget = budget_;
                     if (next < 0) return finish(RunEnd::Failed);
                     f.pc = next;
                     break;
@@ -451,16 +469,20 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
                 }
             }
         } catch (const FatalRunError& e) {
+            budget_ = budget;
             const Instruction& in = code[static_cast<std::size_t>(at)];
             stop_ = !host.runError(in.line, in.column, {{}, e.what()});
+            budget = budget_;
             return finish(RunEnd::Failed);
         } catch (const std::exception& e) {
+            budget_ = budget;
             if (handlers_.size() > handlerBase_) {
                 const Handler h = handlers_.back();
                 handlers_.pop_back();
                 unwindTo(h.frames);
                 if (objects_.size() > h.objects) objects_.resize(h.objects);
                 takeOver(h, e, at);
+                budget = budget_;
                 pc = h.pc;
                 continue;
             }
@@ -484,6 +506,7 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
                 info.description = runErrorMessage(e, in.op);
             }
             stop_ = !host.runError(line, column, info);
+            budget = budget_;
             return finish(RunEnd::Failed);
         }
     }

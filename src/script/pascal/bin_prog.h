@@ -147,8 +147,13 @@ struct SlotRef {
     std::int32_t mask = 0;
 };
 
+// The size of a slot: operands of decoded words that name slots hold the slot's number times this.
+constexpr std::int32_t kSlotBytes = static_cast<std::int32_t>(sizeof(Value));
+
 // One decoded word as the machine runs it: what it dispatches on (see BinProg::decode()) and
-// its A and B fields, with the masks of those that name the running routine's own slots.
+// its A and B fields, with the masks of those that name the running routine's own slots. A field
+// that names a slot holds its byte offset (number × kSlotBytes); other fields (labels, constants,
+// counts) are as the program has them.
 struct Step {
     std::int32_t a = 0;
     std::int32_t b = 0;
@@ -275,6 +280,16 @@ private:
 
     // The slot an operand names for the running activation.
     Value& slotAt(SlotRef r) { return slots_[static_cast<std::size_t>((lo_ & r.mask) + r.slot)]; }
+    // The slot a decoded field (a byte offset, with its mask) names for the activation at frame
+    // offset `lo`.
+    Value& stepSlot(std::int32_t lo, std::int32_t offset, std::int8_t mask) {
+        const std::intptr_t frame = static_cast<std::intptr_t>(lo) * kSlotBytes;
+        return *reinterpret_cast<Value*>(reinterpret_cast<char*>(slots_.data()) + (frame & mask) +
+                                         offset);
+    }
+    // The slot that receives a call's result (the B field of op 53 and 54) in the running
+    // activation.
+    Value& resultSlot(const Step& call) { return stepSlot(lo_, call.b, call.maskB); }
 
     // Runs from `pc` until the program ends or the frame above `baseFrames` returns.
     RunEnd execute(MachineHost& host, std::int32_t pc, std::size_t baseFrames);

@@ -157,7 +157,7 @@ std::int32_t BinProg::opCallName(MachineHost& host, const Step& in, std::int32_t
         const DispId id = scope.idOfName(name);
         if (id == kUnknownDispId) {
             failedCall(host, at, DispStatus::RunnerUnknownName, {}, name);
-            slotAt(SlotRef{in.b, in.maskB}) = Value();
+            resultSlot(in) = Value();
             objects_.push_back(nullptr);
             return stop_ ? kStopRun : next;
         }
@@ -180,13 +180,13 @@ std::int32_t BinProg::opCallName(MachineHost& host, const Step& in, std::int32_t
                                            std::span<Value>(buffer.data(), argc), result, error);
     if (status != DispStatus::Ok) {
         failedCall(host, at, status, error, name);
-        slotAt(SlotRef{in.b, in.maskB}) = Value();
+        resultSlot(in) = Value();
         objects_.push_back(nullptr);
     } else {
         if (cache.writeBack)
             for (std::size_t i = argc; i-- > 0;)
                 std::swap(slotAt(ops[1 + i]), buffer[i]);
-        Value& target = slotAt(SlotRef{in.b, in.maskB});
+        Value& target = resultSlot(in);
         target.assignFrom(std::move(result));
         objects_.push_back(target.isObject() ? target.asObject() : nullptr);
     }
@@ -210,11 +210,10 @@ std::int32_t BinProg::opCallMember(MachineHost& host, const Step& in, std::int32
         receiver = std::move(objects_.back());
         objects_.pop_back();
     }
-    const SlotRef resultSlot{in.b, in.maskB};
     if (!receiver) {
         // Nothing to call on: the call is skipped.
         if (!put) {
-            slotAt(resultSlot) = Value();
+            resultSlot(in) = Value();
             objects_.push_back(nullptr);
         }
         return next;
@@ -233,7 +232,7 @@ std::int32_t BinProg::opCallMember(MachineHost& host, const Step& in, std::int32
         if (id == kUnknownDispId) {
             failedCall(host, at, DispStatus::UnknownName, {}, name);
             if (!put) {
-                slotAt(resultSlot) = Value();
+                resultSlot(in) = Value();
                 objects_.push_back(nullptr);
             }
             return stop_ ? kStopRun : next;
@@ -263,14 +262,14 @@ std::int32_t BinProg::opCallMember(MachineHost& host, const Step& in, std::int32
     if (status != DispStatus::Ok) {
         failedCall(host, at, status, error, name);
         if (!put) {
-            slotAt(resultSlot) = Value();
+            resultSlot(in) = Value();
             objects_.push_back(nullptr);
         }
     } else if (!put) {
         if (cache.writeBack)
             for (std::size_t i = argc; i-- > 0;)
                 std::swap(slotAt(ops[1 + i]), buffer[i]);
-        Value& target = slotAt(resultSlot);
+        Value& target = resultSlot(in);
         target.assignFrom(std::move(result));
         objects_.push_back(target.isObject() ? target.asObject() : nullptr);
     }
@@ -304,7 +303,7 @@ std::int32_t BinProg::callRegistered(MachineHost& host, const Step& in, std::int
     ExceptionInfo error;
     const DispStatus status =
         registry().callDirect(method, self, args.data(), argc, buffer.data(), result, error);
-    Value& target = slotAt(SlotRef{in.b, in.maskB});
+    Value& target = resultSlot(in);
     if (status != DispStatus::Ok) [[unlikely]] {
         failedCall(host, at, status, error, method.name);
         target = Value();
@@ -339,7 +338,7 @@ std::int32_t BinProg::opReturn(std::size_t baseFrames) {
             --k;
             if (i < argc) slotAt(ops[i]).assignFrom(std::move(returned_[k]));
         }
-        Value& result = slotAt(SlotRef{call.b, call.maskB});
+        Value& result = resultSlot(call);
         result.assignFrom(std::move(returned_[0]));
         if (f.pushResult) objects_.push_back(result.isObject() ? result.asObject() : nullptr);
     }

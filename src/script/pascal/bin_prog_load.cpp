@@ -31,14 +31,19 @@ private:
 };
 
 bool slotInA(std::int32_t op) {
-    return (op >= 0 && op <= 20) || op == OpLoadConst || op == OpIncrement || op == OpDecrement ||
-           op == OpMove || op == OpNewArray || op == OpPushObject || op == OpRaise ||
-           op == OpCharAt || op == OpExceptionObject || op == OpExceptionIs || op == OpWriteFixed ||
-           op == OpWriteWidth;
+    return (op >= 0 && op <= 20 && op != OpJump) || op == OpLoadConst || op == OpIncrement ||
+           op == OpDecrement || op == OpMove || op == OpNewArray || op == OpPushObject ||
+           op == OpRaise || op == OpCharAt || op == OpExceptionObject || op == OpExceptionIs ||
+           op == OpWriteFixed || op == OpWriteWidth;
 }
 bool slotInB(std::int32_t op) {
     return (op >= 0 && op <= 18) || op == OpMove || op == OpSetElement || op == OpCallName ||
            op == OpCallMember || op == OpCharAt || op == OpWriteFixed || op == OpWriteWidth;
+}
+
+// A slot number as decoded words hold it.
+std::int32_t scaled(std::int32_t slot) {
+    return slot * kSlotBytes;
 }
 
 } // namespace
@@ -90,13 +95,18 @@ void BinProg::decode() {
         st.op = isKnownOperation(in.op) ? in.op : kBadOperation;
         st.a = in.a;
         st.b = in.b;
-        if (slotInA(in.op) && !(in.op == OpRaise && in.a == -1))
+        if (slotInA(in.op) && !(in.op == OpRaise && in.a == -1)) {
             st.maskA = static_cast<std::int8_t>(ref(i, in.a).mask);
-        if (slotInB(in.op)) st.maskB = static_cast<std::int8_t>(ref(i, in.b).mask);
+            st.a = scaled(in.a);
+        }
+        if (slotInB(in.op)) {
+            st.maskB = static_cast<std::int8_t>(ref(i, in.b).mask);
+            st.b = scaled(in.b);
+        }
         const std::size_t words = operationWords(in);
         if (in.op == OpSetElement && i + 1 < n) {
             // The array's slot is in the A field of the next word.
-            steps_[i + 1].a = code[i + 1].a;
+            steps_[i + 1].a = scaled(code[i + 1].a);
             steps_[i + 1].maskA = static_cast<std::int8_t>(ref(i, code[i + 1].a).mask);
         }
         i += words;

@@ -93,7 +93,7 @@ namespace vorlan::script::pascal {
             if (r.varParams[i] && i < argc)
                 s[(callerLo & ops[i].mask) + ops[i].slot].assignFrom(s[lo + r.paramSlots[i]]);
     }
-    Value& result = s[(callerLo & call.maskB) + call.b];
+    Value& result = stepSlot(callerLo, call.b, call.maskB);
     if (shape.result < 0)
         result = Value();
     else if (stackTop_ > f.stackTop)

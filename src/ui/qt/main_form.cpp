@@ -296,11 +296,19 @@ bool MainForm::runFile(const std::string& fileName) {
     if (options_.argumentIsFile && comboBox_->count() == 0) singleRun_ = true;
     // The start-up picture stays up while its program runs.
     if (!splashShown()) hide();
+    // The drawing window a program opened goes when the program ends; one the user had open
+    // stays. (What the program wrote to the console stays to be read.)
+    const bool canvasOpen = canvas_ && canvas_->isVisible();
+    const auto closeProgramWindows = [this, canvasOpen] {
+        if (canvas_ && !canvasOpen) canvas_->hide();
+    };
     try {
         options_.runProgram(fileName);
+        closeProgramWindows();
         if (singleRun_) hide();
         if (!comboBox_->isVisibleTo(this)) switchToWide();
     } catch (...) {
+        closeProgramWindows();
         if (!singleRun_) showWindow();
         updateSizeLimits();
         throw;

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
-"""Windows a program opens over its own form, judged from a picture of the X screen itself
-(`xwd -root`), not from what Qt draws into its own buffers: each must show its background and
-its text where it lies on the screen.
+"""Windows a program opens over its own form, and the database window's menu and dialogs, judged
+from a picture of the X screen itself (`xwd -root`), not from what Qt draws into its own
+buffers: each must show its background and its text where it lies on the screen.
 
     secondary_windows_test.py VORLAN VRLTOOL bare|openbox [OUT_DIR]
 
@@ -226,6 +226,71 @@ class WindowsOverProgram(unittest.TestCase):
         self.screen.run("xdotool", "mousemove", str(int(values["X"]) + 150),
                         str(int(values["Y"]) + 80))
         self.assert_new_window_drawn("tooltip")
+
+
+class DatabaseWindowDialogs(unittest.TestCase):
+    """The database window's pop-up menu and the dialogs of its table tool, opened by a user
+    over `vorlan --browse` on a Czech table."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.work = tempfile.mkdtemp(prefix="vorlan-dbf-screen-")
+        archive = os.path.join(cls.work, "TABLE.VRL")
+        programs = os.path.join(HERE, "..", "..", "programs")
+        subprocess.run([VRLTOOL, "pack", archive,
+                        os.path.join(programs, "dbf_functions", "MAIN.ZLM")],
+                       check=True, capture_output=True)
+        subprocess.run([VORLAN, "--headless", "TABLE.VRL"], cwd=cls.work, capture_output=True,
+                       timeout=60)
+        cls.table = os.path.join(cls.work, "ZBOZI.DBF")
+        cls.screen = Screen(MODE == "openbox")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.screen.close()
+        shutil.rmtree(cls.work, ignore_errors=True)
+
+    def setUp(self):
+        self.assertTrue(os.path.exists(self.table), "the sample table was not made")
+        env = dict(self.screen.env, XDG_CONFIG_HOME=os.path.join(self.work, "config"),
+                   LANG="cs_CZ.UTF-8")
+        self.program = subprocess.Popen([VORLAN, "--browse", self.table], cwd=self.work, env=env,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        found = self.screen.wait_for(
+            lambda: self.screen.run("xdotool", "search", "--onlyvisible", "--name",
+                                    "ZBOZI").split(), 45)
+        self.assertTrue(found, "the database window did not appear")
+        self.window = found[0]
+        self.screen.run("xdotool", "windowfocus", "--sync", self.window)
+        time.sleep(0.5)
+        self.before = self.screen.windows()
+
+    def tearDown(self):
+        self.program.kill()
+        self.program.communicate(timeout=10)
+
+    def open_menu(self):
+        geometry = self.screen.run("xdotool", "getwindowgeometry", "--shell", self.window)
+        values = dict(line.split("=", 1) for line in geometry.split() if "=" in line)
+        # The grid fills the window below its toolbar.
+        self.screen.run("xdotool", "mousemove", str(int(values["X"]) + 120),
+                        str(int(values["Y"]) + 90), "click", "3")
+        time.sleep(0.7)
+
+    def test_popup_menu(self):
+        self.open_menu()
+        WindowsOverProgram.assert_new_window_drawn(self, "dbf-menu")
+
+    def test_filter_dialog(self):
+        self.open_menu()
+        self.screen.run("xdotool", "key", "f")
+        WindowsOverProgram.assert_new_window_drawn(self, "dbf-filter")
+
+    def test_structure_dialog(self):
+        self.open_menu()
+        # The last item of the menu.
+        self.screen.run("xdotool", "key", "Up", "Return")
+        WindowsOverProgram.assert_new_window_drawn(self, "dbf-structure")
 
 
 class ConsoleAfterTheProgram(unittest.TestCase):
