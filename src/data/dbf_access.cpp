@@ -1005,7 +1005,18 @@ void TDbfAccess::appendBlank() {
         return;
     }
     ds->append();
-    ds->post();
+    try {
+        ds->post();
+    } catch (const std::exception&) {
+        // The blank record did not reach the table. Left pending, the next call would append it
+        // unasked, and a program repeating the call would get two.
+        try {
+            ds->cancel();
+        } catch (const std::exception&) {
+            // Nothing was written; the failure to report is the append's.
+        }
+        throw;
+    }
     ds->edit();
 }
 

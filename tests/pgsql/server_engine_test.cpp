@@ -4,6 +4,7 @@
 
 #include "core/cp1250.h"
 #include "core/path_mapper.h"
+#include "data/dbf_access.h"
 #include "data/engine.h"
 #include "data/table_data_set.h"
 #include "dbf/table.h"
@@ -281,6 +282,35 @@ TEST(ServerClientLibrary, AMissingOrForeignLibraryIsRefusedInCzech) {
             EXPECT_TRUE(e.lost());
         }
     }
+}
+
+TEST_F(ServerEngineTest, AnAppendThatFailedIsNotMadeLaterAndARepeatedOneAddsOneRecord) {
+    if (std::getenv("VORLAN_TEST_PG_URL")) GTEST_SKIP() << "the server is not the tests' own";
+    makeFirms(onServer("FIRMY.DBF"));
+    data::TableDataSet set;
+    set.setDatabaseName("Q:\\UCTO");
+    set.setTableName("FIRMY");
+    data::DataSource source(&set);
+    data::TDbfAccess access;
+    access.setDataSource(&source);
+    set.open();
+    ASSERT_TRUE(server->stop());
+    try {
+        access.appendBlank();
+        ADD_FAILURE() << "an append to a stopped server succeeded";
+    } catch (const data::DataSetError& e) {
+        EXPECT_NE(
+            std::string(e.what()).find(czech("Spojení s databázovým serverem bylo přerušeno")),
+            std::string::npos)
+            << e.what();
+    }
+    // The count is no answer while the server is away.
+    EXPECT_THROW(access.recCount(), data::DataSetError);
+    ASSERT_TRUE(server->start());
+    access.appendBlank();
+    set.close();
+    auto other = Table::open(vorlan::pgsql::Connection::open(url), "firmy");
+    EXPECT_EQ(other->recordCount(), 5u);
 }
 
 } // namespace

@@ -189,6 +189,9 @@ std::string TDataTable::readBin(std::string_view field) {
 
 template <class F> void TDataTable::writeThroughDataSet(F&& write) {
     const bool holdControls = !dataSet_->controlsDisabled();
+    // An edit this call starts is this call's: when its write fails it is dropped rather than
+    // left for the next move to post unasked.
+    const bool ownEdit = dataSet_->state() == DataSetState::Browse;
     if (holdControls) dataSet_->disableControls();
     try {
         dataSet_->edit();
@@ -196,6 +199,13 @@ template <class F> void TDataTable::writeThroughDataSet(F&& write) {
         const DataSetState state = dataSet_->state();
         if (state == DataSetState::Edit || state == DataSetState::Insert) dataSet_->post();
     } catch (...) {
+        if (ownEdit) {
+            try {
+                dataSet_->cancel();
+            } catch (const std::exception&) {
+                // The write failed; that is what the script learns.
+            }
+        }
         if (holdControls) dataSet_->enableControls();
         throw;
     }
