@@ -144,6 +144,8 @@ fi
 # under openbox at 1280x1024: each sample's main window, and every kind of window a program
 # opens over its form (BUILD_DIR/review/screen/).
 mkdir -p "$out/screen"
+# The samples are shot from their own folders: the converter is named from here.
+capture_script="$PWD/tests/ui/screen/screen_capture.py"
 # screen_shot NAME SECONDS PROGRAM [ARGS]: runs PROGRAM on a screen of its own and keeps the
 # whole screen as screen/NAME.png after SECONDS.
 screen_shot() {
@@ -159,7 +161,7 @@ screen_shot() {
         program=$!
         sleep "$wait"
         xwd -root -silent | python3 "$capture" "$png"
-        kill "$program" "$manager" 2>/dev/null' "$wait" "$PWD/tests/ui/screen/screen_capture.py" \
+        kill "$program" "$manager" 2>/dev/null' "$wait" "$capture_script" \
         "$out/screen/$name.png" "$@" || true
     if [ -s "$out/screen/$name.png" ]; then echo "$out/screen/$name.png"; else
         echo "screenshots: no screen picture of $name" >&2
