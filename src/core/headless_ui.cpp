@@ -90,6 +90,10 @@ void HeadlessUi::log(const std::string& kind, const std::string& caption, const 
           << std::endl;
 }
 
+void HeadlessUi::noteUnshownDialog(const std::string& kind, const std::string& title) {
+    log(kind, title, czech("zrušeno"));
+}
+
 MessageResult HeadlessUi::messageBox(const MessageBoxRequest& request) {
     log("message", request.caption, request.text);
     return answer_ ? answer_(request) : defaultAnswer(request);

@@ -25,6 +25,8 @@ public:
     bool waitAndProcessEvent() override { return false; }
     void processPendingEvents() override {}
     bool headless() const override { return true; }
+    // "[font] Písmo: zrušeno".
+    void noteUnshownDialog(const std::string& kind, const std::string& title) override;
 
     // Lets a test answer message boxes its own way instead of by the default.
     void setAnswer(std::function<MessageResult(const MessageBoxRequest&)> answer) {

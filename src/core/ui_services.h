@@ -96,6 +96,14 @@ public:
 
     // True when windows are not shown and dialogs answer themselves.
     virtual bool headless() const = 0;
+
+    // A dialog of the program's own (font, colour, print, find) that a headless run does not
+    // show: the services note it, and the program carries on as if the user cancelled. `kind`
+    // tags the note ("font"), `title` is the dialog's caption.
+    virtual void noteUnshownDialog(const std::string& kind, const std::string& title) {
+        (void)kind;
+        (void)title;
+    }
 };
 
 // The process-wide services. Until something is installed, the headless answerer serves.

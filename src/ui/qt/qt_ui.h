@@ -45,6 +45,9 @@ public:
     bool waitAndProcessEvent() override;
     void processPendingEvents() override;
     bool headless() const override { return headless_; }
+    void noteUnshownDialog(const std::string& kind, const std::string& title) override {
+        if (headless_) answerer_.noteUnshownDialog(kind, title);
+    }
 
     // The device for one print job of any kind (text, pictures, report pages): a PDF writer,
     // the default printer, or null when a headless job is discarded. Throws std::runtime_error

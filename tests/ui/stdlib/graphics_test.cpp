@@ -4,6 +4,9 @@
 #include "desktop_fixture.h"
 
 #include "script/bind.h"
+#include "script/component.h"
+#include "ui/qt/forms/form_catalog.h"
+#include "ui/qt/forms/paint_box.h"
 #include "ui/qt/stdlib/bitmap.h"
 #include "ui/qt/stdlib/colors.h"
 
@@ -261,4 +264,45 @@ TEST_F(BitmapCanvas, ArcPieAndChordRunCounterClockwiseBetweenTheirRays) {
     call(*c, "Pie", args);
     EXPECT_EQ(at(whole, 5, 15), 0xFF0000u);
     EXPECT_EQ(at(whole, 15, 5), 0xFF0000u);
+}
+
+// A paint box is cleared to its colour and handed to OnPaint each time it is painted; what the
+// handler draws on its Canvas is what shows. A program may draw on it without a paint too.
+TEST(PaintBox, ShowsWhatOnPaintDrawsOnItsCanvas) {
+    desktopRegistry();
+    std::unique_ptr<script::Component> made = forms::makeControl("TPaintBox");
+    auto* box = dynamic_cast<forms::PaintBox*>(made.get());
+    ASSERT_NE(box, nullptr);
+    box->setPublished("Width", Value(20));
+    box->setPublished("Height", Value(10));
+    box->setPublished("Color", Value(0xFFFFFF));
+    const script::ObjectRef canvas = call(*script::wrapObject(box), "Canvas").toObject();
+    ASSERT_NE(canvas, nullptr);
+
+    struct Painter : script::EventSink {
+        script::ObjectRef canvas;
+        int calls = 0;
+        Value callHandler(const std::string& procedure, std::span<Value>) override {
+            EXPECT_EQ(procedure, "BoxPaint");
+            ++calls;
+            put(*call(*canvas, "Brush").toObject(), "Color", Value(0x0000FF));
+            call(*canvas, "FillRect", {global("Rect", {Value(0), Value(0), Value(5), Value(5)})});
+            return {};
+        }
+    } painter;
+    painter.canvas = canvas;
+    box->setEventSink(&painter);
+    box->setPublished("OnPaint", Value("BoxPaint"));
+
+    const QImage shown = box->widget()->grab().toImage();
+    EXPECT_GE(painter.calls, 1);
+    ASSERT_EQ(shown.size(), QSize(20, 10));
+    EXPECT_EQ(shown.pixelColor(2, 2), QColor(Qt::red));
+    EXPECT_EQ(shown.pixelColor(12, 5), QColor(Qt::white));
+
+    // Drawn outside a paint: it lasts until the next one clears the box.
+    call(*canvas, "FillRect", {global("Rect", {Value(10), Value(0), Value(20), Value(10)})});
+    EXPECT_EQ(box->surface().pixelColor(12, 5), QColor(Qt::red));
+    EXPECT_EQ(call(*canvas, "Pixels", {Value(12), Value(5)}).toInt(), 0x0000FF);
+    box->setEventSink(nullptr);
 }

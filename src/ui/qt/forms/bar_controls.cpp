@@ -266,8 +266,8 @@ namespace {
 
 const FormClass kClasses[] = {
     {"TStatusBar", "TWinControl", create<StatusBar>, {200, 19}},
-    {"THeaderControl", "TWinControl", create<HeaderControl>, {200, 17}},
-    {"TSplitter", "TGraphicControl", create<Splitter>, {3, 100}},
+    {"THeaderControl", "TWinControl", create<HeaderControl>, {200, 17}, false, "OnSectionClick"},
+    {"TSplitter", "TGraphicControl", create<Splitter>, {3, 100}, false, "OnMoved"},
     {"TStatusPanels", "TPersistent"},
     {"TStatusPanel", "TPersistent"},
     {"THeaderSections", "TPersistent"},

@@ -19,8 +19,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <iostream>
-
 namespace vorlan::forms {
 
 using script::Value;
@@ -32,8 +30,8 @@ const FormClass kClasses[] = {
     {"TColorDialog", "TCommonDialog", create<ColorDialog>},
     {"TPrintDialog", "TCommonDialog", create<PrintDialog>},
     {"TPrinterSetupDialog", "TCommonDialog", create<PrintDialog>},
-    {"TFindDialog", "TCommonDialog", create<FindDialog>},
-    {"TReplaceDialog", "TFindDialog", create<FindDialog>},
+    {"TFindDialog", "TCommonDialog", create<FindDialog>, {}, false, "OnFind"},
+    {"TReplaceDialog", "TFindDialog", create<FindDialog>, {}, false, "OnReplace"},
 };
 
 constexpr const char* kFindOptions[] = {
@@ -45,9 +43,7 @@ constexpr const char* kFindOptions[] = {
 // dialogs and answers as a user who cancels.
 bool canAsk(const char* kind, const std::string& title, const char* defaultTitle) {
     if (!ui().headless()) return true;
-    std::cerr << "[" << kind << "] "
-              << (title.empty() ? std::string(defaultTitle) : cp1250ToUtf8(title)) << ": zrušeno"
-              << std::endl;
+    ui().noteUnshownDialog(kind, title.empty() ? czech(defaultTitle) : title);
     return false;
 }
 

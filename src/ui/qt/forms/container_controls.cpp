@@ -244,7 +244,7 @@ QWidget* ScrollBox::clientArea() const {
 namespace {
 
 const FormClass kClasses[] = {
-    {"TPageControl", "TWinControl", create<PageControl>, {289, 193}},
+    {"TPageControl", "TWinControl", create<PageControl>, {289, 193}, false, "OnChange"},
     {"TTabSheet", "TWinControl", create<TabSheet>, {281, 165}},
     {"TScrollBox", "TScrollingWinControl", create<ScrollBox>, {185, 41}},
 };

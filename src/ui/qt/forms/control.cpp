@@ -2,6 +2,7 @@
 
 #include "core/cp1250.h"
 #include "script/comp_wrapper.h"
+#include "script/registry.h"
 #include "ui/qt/forms/form_values.h"
 #include "ui/qt/forms/key_codes.h"
 #include "ui/qt/forms/menus.h"
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 
 #include <algorithm>
 
@@ -73,6 +75,50 @@ Align alignOf(const Value& value) {
 
 // ---- Control
 
+namespace {
+
+// A property nothing on Linux answers (a 3-D look, help files, dragging): kept as given, so that
+// a program reads back what it set, and the value a new control has until then.
+PropertyTable::Property<Control> kept(const char* name, Value initial) {
+    return {name,
+            [name, initial](const Control& c) {
+                Value v;
+                return c.script::Component::getPublished(name, v) ? v : initial;
+            },
+            [name](Control& c, const Value& v) { c.script::Component::setPublished(name, v); }};
+}
+
+constexpr const char* kEventsOfEveryControl[] = {"OnDblClick",  "OnEnter",     "OnExit",
+                                                 "OnKeyDown",   "OnKeyPress",  "OnKeyUp",
+                                                 "OnMouseDown", "OnMouseMove", "OnMouseUp"};
+
+// The mouse buttons as programs number them (mbLeft, mbRight, mbMiddle).
+std::int32_t mouseButtonOf(Qt::MouseButton button) {
+    switch (button) {
+    case Qt::RightButton:
+        return 1;
+    case Qt::MiddleButton:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+// The shift state of a mouse event: the keys, then the buttons held (ssLeft, ssRight, ssMiddle).
+std::int32_t mouseShiftOf(const QMouseEvent& event) {
+    std::int32_t state = shiftStateOf(event.modifiers());
+    if (event.buttons() & Qt::LeftButton) state |= 1 << 3;
+    if (event.buttons() & Qt::RightButton) state |= 1 << 4;
+    if (event.buttons() & Qt::MiddleButton) state |= 1 << 5;
+    return state;
+}
+
+} // namespace
+
+std::span<const char* const> Control::eventsOfEveryControl() {
+    return kEventsOfEveryControl;
+}
+
 const PropertyTable& Control::propertyTable() {
     static const auto table = PropertyTable::of<Control>(
         nullptr,
@@ -109,6 +155,29 @@ const PropertyTable& Control::propertyTable() {
             {"PopupMenu",
              [](const Control& c) { return c.popupMenu_.isEmpty() ? Value::null() : c.popupMenu_; },
              &Control::popupMenu_},
+            {"Cursor", &Control::cursor_,
+             [](Control& c, const Value& v) {
+                 // Stored forms name the cursor (crHandPoint), programs give its number.
+                 const Value* named = v.isString() ? script::registry().findConst(v.asString())
+                                                   : nullptr;
+                 c.setCursorShape(named ? named->toInt() : v.toInt());
+             }},
+            {"TabStop",
+             [](const Control& c) {
+                 return c.widget() && (c.widget()->focusPolicy() & Qt::TabFocus) != 0;
+             },
+             &Control::setTabStop},
+            // -1 until set: the control keeps its place in the order it was made.
+            {"TabOrder", &Control::tabOrder_, &Control::tabOrder_},
+            kept("ShowHint", Value(false)),
+            kept("ParentShowHint", Value(true)),
+            kept("ParentColor", Value(false)),
+            kept("ParentFont", Value(true)),
+            kept("Ctl3D", Value(true)),
+            kept("ParentCtl3D", Value(true)),
+            kept("DragCursor", Value("crDrag")),
+            kept("DragMode", Value("dmManual")),
+            kept("HelpContext", Value(0)),
         });
     return table;
 }
@@ -188,6 +257,43 @@ void Control::setAlign(const Value& value) {
         form->realign(parent() ? parent() : root());
 }
 
+void Control::setCursorShape(std::int32_t cursor) {
+    cursor_ = cursor;
+    if (QWidget* w = widget()) {
+        if (cursor == 0)
+            w->unsetCursor();
+        else
+            w->setCursor(QCursor(cursorShapeOf(cursor)));
+    }
+}
+
+void Control::setTabStop(bool on) {
+    QWidget* w = widget();
+    if (!w) return;
+    if (on && !(w->focusPolicy() & Qt::TabFocus))
+        w->setFocusPolicy(Qt::StrongFocus);
+    else if (!on)
+        w->setFocusPolicy(w->focusPolicy() == Qt::NoFocus ? Qt::NoFocus : Qt::ClickFocus);
+}
+
+void Control::passMouse(QObject* watched, const QEvent& event) {
+    const char* name = event.type() == QEvent::MouseButtonPress     ? "OnMouseDown"
+                       : event.type() == QEvent::MouseButtonRelease ? "OnMouseUp"
+                                                                    : "OnMouseMove";
+    if (!handlerOf(name)) return;
+    const auto& mouse = static_cast<const QMouseEvent&>(event);
+    QPoint at = mouse.position().toPoint();
+    auto* from = qobject_cast<QWidget*>(watched);
+    if (QWidget* own = widget(); from && own && from != own && own->isAncestorOf(from))
+        at = from->mapTo(own, at);
+    std::vector<Value> args{Value(script::wrapObject(this))};
+    if (event.type() != QEvent::MouseMove) args.emplace_back(mouseButtonOf(mouse.button()));
+    args.emplace_back(mouseShiftOf(mouse));
+    args.emplace_back(at.x());
+    args.emplace_back(at.y());
+    fireEvent(name, args);
+}
+
 void Control::setColor(const Value& value) {
     color_ = value;
     QWidget* w = widget();
@@ -227,6 +333,9 @@ bool Control::setPublished(std::string_view name, const Value& value) {
     const PropertyTable& table = widget() ? properties() : Control::propertyTable();
     // Events named by procedure are bound, anything else is stored as it came.
     if (table.set(*this, name, value)) return true;
+    // The mouse is followed without a button held only for a control that asks.
+    if (equalsNoCase(name, "OnMouseMove"))
+        if (QWidget* w = widget()) w->setMouseTracking(true);
     return !table.isObjectPath(name) && script::Component::setPublished(name, value);
 }
 
@@ -296,6 +405,11 @@ bool Control::handleWidgetEvent(QObject* watched, QEvent* event) {
         break;
     case QEvent::MouseButtonDblClick:
         fireNotify("OnDblClick");
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseMove:
+        passMouse(watched, *event);
         break;
     case QEvent::FocusIn:
         fireNotify("OnEnter");

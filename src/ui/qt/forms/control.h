@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <utility>
 
@@ -55,8 +56,11 @@ public:
     ~Control() override;
 
     // The properties every control has: Left, Top, Width, Height, Visible, Align, Enabled,
-    // Hint, Color, Font, Parent, PopupMenu.
+    // Hint, ShowHint, Color, Font, Parent, PopupMenu, Cursor, TabStop, TabOrder; and those kept
+    // as given because nothing on Linux answers them (Ctl3D, ParentColor, DragMode ...).
     static const PropertyTable& propertyTable();
+    // The events every control fires: the keys, the focus, the mouse and the double click.
+    static std::span<const char* const> eventsOfEveryControl();
     // The table of the control's own class; each class answers its own.
     virtual const PropertyTable& properties() const { return propertyTable(); }
 
@@ -135,6 +139,10 @@ private:
     bool showPopupMenu(const QPoint& globalPos);
     // OnKeyDown/OnKeyUp, the form's first with KeyPreview; false when a handler swallowed it.
     bool passKey(const char* event, const QKeyEvent& key);
+    // OnMouseDown, OnMouseUp and OnMouseMove with the point in the control's own coordinates.
+    void passMouse(QObject* watched, const QEvent& event);
+    void setCursorShape(std::int32_t cursor);
+    void setTabStop(bool on);
 
     QPointer<QWidget> widget_;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
@@ -142,6 +150,9 @@ private:
     Align align_ = Align::None;
     script::Value color_;
     script::Value popupMenu_;
+    std::int32_t cursor_ = 0;
+    std::int32_t tabOrder_ = -1;
+    bool showHint_ = true;
     std::unique_ptr<FontObject> font_;
     int quiet_ = 0;
     bool inKeyPress_ = false;

@@ -522,9 +522,9 @@ namespace {
 
 const FormClass kClasses[] = {
     {"TCustomDBGrid", "TCustomGrid"},
-    {"TDBGrid", "TCustomDBGrid", create<DataGrid>, {320, 120}},
+    {"TDBGrid", "TCustomDBGrid", create<DataGrid>, {320, 120}, false, "OnCellClick"},
     {"TDataGrid", "TDBGrid", create<DataGrid>, {320, 120}},
-    {"TDBNavigator", "TWinControl", create<DataNavigator>, {240, 25}},
+    {"TDBNavigator", "TWinControl", create<DataNavigator>, {240, 25}, false, "OnClick"},
     {"TDataNavigator", "TDBNavigator", create<DataNavigator>, {240, 25}},
     {"TCollection", "TPersistent"},
     {"TDBGridColumns", "TCollection"},

@@ -57,7 +57,12 @@ private:
 };
 
 const FormClass kClasses[] = {
-    {"TForm", "TCustomForm", create<Form>},
+    {"TForm",
+     "TCustomForm",
+     create<Form>,
+     {},
+     false,
+     "OnActivate OnClick OnClose OnCloseQuery OnCreate OnDeactivate OnResize OnShow"},
     {"TMessageForm", "TForm", create<Form>},
 };
 
@@ -143,7 +148,8 @@ void Form::orderTabs() {
     const auto tabOrder = [](const Control* c) {
         Value order;
         try {
-            if (c->getPublished("TabOrder", order) && order.isNumeric()) return order.toInt();
+            if (c->getPublished("TabOrder", order) && order.isNumeric() && order.toInt() >= 0)
+                return order.toInt();
         } catch (const script::ValueError&) {
         }
         return std::numeric_limits<std::int32_t>::max();

@@ -6,11 +6,13 @@
 #include "ui/qt/forms/container_controls.h"
 #include "ui/qt/forms/data_controls.h"
 #include "ui/qt/forms/data_grid.h"
+#include "ui/qt/forms/file_controls.h"
 #include "ui/qt/forms/file_dialogs.h"
 #include "ui/qt/forms/form.h"
 #include "ui/qt/forms/grid_controls.h"
 #include "ui/qt/forms/list_controls.h"
 #include "ui/qt/forms/menus.h"
+#include "ui/qt/forms/paint_box.h"
 #include "ui/qt/forms/picture_controls.h"
 #include "ui/qt/forms/range_controls.h"
 #include "ui/qt/forms/rich_edit.h"
@@ -31,7 +33,8 @@ const std::vector<const FormClass*>& formClassCatalog() {
              {standardControlClasses(), formClasses(), menuClasses(), timerClasses(), gridClasses(),
               pictureClasses(), containerClasses(), fileDialogClasses(), commonDialogClasses(),
               dataControlClasses(), dataGridClasses(), rangeControlClasses(), barControlClasses(),
-              tabControlClasses(), treeControlClasses(), listControlClasses(), richEditClasses()})
+              tabControlClasses(), treeControlClasses(), listControlClasses(), richEditClasses(),
+              fileControlClasses(), paintBoxClasses()})
             for (const FormClass& c : family)
                 all.push_back(&c);
         return all;

@@ -27,6 +27,10 @@ struct FormClass {
     QSize size = {};
     // Enter moves the focus to the next control, Shift+Enter to the previous one.
     bool enterAsTab = false;
+    // The events the class fires, blank-separated, besides its ancestors' and those every
+    // control fires (Control::eventsOfEveryControl): a handler of any other event is kept and
+    // never called.
+    const char* events = "";
 };
 
 // The factory of a class whose constructor takes the class name (or nothing).

@@ -9,6 +9,7 @@
 #include "ui/qt/forms/common_dialogs.h"
 #include "ui/qt/forms/container_controls.h"
 #include "ui/qt/forms/data_grid.h"
+#include "ui/qt/forms/file_controls.h"
 #include "ui/qt/forms/file_dialogs.h"
 #include "ui/qt/forms/form.h"
 #include "ui/qt/forms/form_catalog.h"
@@ -149,6 +150,25 @@ void registerControlMethods(script::Registry& reg) {
     animation.bind("Play", "procedure(FromFrame, ToFrame, Count: Integer)",
                    [](Control&, std::int32_t, std::int32_t, std::int32_t) {});
     animation.bind({"Stop", "Reset"}, "procedure", [](Control&) {});
+    ClassBinder<FileListBox> files(reg, "TFileListBox");
+    files.bind("Update", "procedure", &FileListBox::update);
+    // A name typed into the file edit: a folder opens it, a mask filters, a file is chosen.
+    files.bind("ApplyFilePath", "procedure(EditText: string)",
+               [](FileListBox& f, const std::string& text) {
+                   const std::size_t cut = text.find_last_of("\\:");
+                   const std::string name = cut == std::string::npos ? text : text.substr(cut + 1);
+                   if (name.find_first_of("*?") != std::string::npos) {
+                       if (cut != std::string::npos) f.setDirectory(text.substr(0, cut + 1));
+                       f.setMask(name);
+                   } else {
+                       f.setFileName(text);
+                   }
+               });
+    ClassBinder<DirectoryListBox> folders(reg, "TDirectoryListBox");
+    folders.bind("GetItemPath", "function(Index: Integer): string", &DirectoryListBox::itemPath);
+    folders.bind("OpenCurrent", "procedure", &DirectoryListBox::openCurrent);
+    folders.bind("Update", "procedure", [](DirectoryListBox& d) { d.setDirectory(d.directory()); });
+
     ClassBinder<FindDialog> find(reg, "TFindDialog");
     find.bind("Execute", "function: Boolean", &FindDialog::execute);
     find.bind("CloseDialog", "procedure", &FindDialog::closeDialog);

@@ -155,4 +155,49 @@ int modalResultOf(std::string_view name) {
     return 0;
 }
 
+Qt::CursorShape cursorShapeOf(std::int32_t cursor) {
+    switch (cursor) {
+    case -1:
+        return Qt::BlankCursor;
+    case -3:
+        return Qt::CrossCursor;
+    case -4:
+        return Qt::IBeamCursor;
+    case -6:
+        return Qt::SizeBDiagCursor;
+    case -7:
+        return Qt::SizeVerCursor;
+    case -8:
+        return Qt::SizeFDiagCursor;
+    case -9:
+        return Qt::SizeHorCursor;
+    case -10:
+        return Qt::UpArrowCursor;
+    case -11:
+    case -17:
+        return Qt::WaitCursor;
+    case -12:
+        return Qt::DragMoveCursor;
+    case -13:
+    case -18:
+        return Qt::ForbiddenCursor;
+    case -14:
+        return Qt::SplitHCursor;
+    case -15:
+        return Qt::SplitVCursor;
+    case -16:
+        return Qt::DragCopyCursor;
+    case -19:
+        return Qt::BusyCursor;
+    case -20:
+        return Qt::WhatsThisCursor;
+    case -21:
+        return Qt::PointingHandCursor;
+    case -22:
+        return Qt::SizeAllCursor;
+    default:
+        return Qt::ArrowCursor;
+    }
+}
+
 } // namespace vorlan::forms

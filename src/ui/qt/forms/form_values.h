@@ -6,6 +6,7 @@
 #include "script/value.h"
 
 #include <QColor>
+#include <QCursor>
 #include <QString>
 
 #include <cstdint>
@@ -51,5 +52,9 @@ bool hasName(const std::vector<std::string>& names, std::string_view name);
 std::span<const char* const> modalResultNames();
 // A modal result by name (0 for names it does not know).
 int modalResultOf(std::string_view name);
+
+// The Qt cursor of a cursor number (crDefault = 0, crHourGlass = -11 ...); the arrow for numbers
+// it does not know.
+Qt::CursorShape cursorShapeOf(std::int32_t cursor);
 
 } // namespace vorlan::forms

@@ -281,7 +281,7 @@ namespace {
 
 const FormClass kClasses[] = {
     {"TCustomGrid", "TWinControl"},
-    {"TDrawGrid", "TCustomGrid", create<StringGrid>, {320, 120}},
+    {"TDrawGrid", "TCustomGrid", create<StringGrid>, {320, 120}, false, "OnClick OnSetEditText"},
     {"TStringGrid", "TDrawGrid", create<StringGrid>, {320, 120}},
     {"TStringGridStrings", "TStrings"},
 };

@@ -324,9 +324,14 @@ const PropertyTable& ListView::propertyTable() {
 namespace {
 
 const FormClass kClasses[] = {
-    {"TCheckListBox", "TCustomListBox", create<CheckListBox>, {121, 97}},
+    {"TCheckListBox",
+     "TCustomListBox",
+     create<CheckListBox>,
+     {121, 97},
+     false,
+     "OnClick OnClickCheck"},
     {"TCustomListView", "TWinControl"},
-    {"TListView", "TCustomListView", create<ListView>, {250, 150}},
+    {"TListView", "TCustomListView", create<ListView>, {250, 150}, false, "OnChange OnClick"},
     {"TListItems", "TPersistent"},
     {"TListItem", "TPersistent"},
     {"TListColumns", "TPersistent"},

@@ -16,8 +16,8 @@ namespace {
 const FormClass kClasses[] = {
     {"TMenu", "TComponent"},
     {"TMainMenu", "TMenu", create<MainMenu>},
-    {"TPopupMenu", "TMenu", create<PopupMenu>},
-    {"TMenuItem", "TComponent", create<MenuItem>},
+    {"TPopupMenu", "TMenu", create<PopupMenu>, {}, false, "OnPopup"},
+    {"TMenuItem", "TComponent", create<MenuItem>, {}, false, "OnClick"},
 };
 
 } // namespace

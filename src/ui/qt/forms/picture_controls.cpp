@@ -258,8 +258,8 @@ bool Shape::handleWidgetEvent(QObject* watched, QEvent* event) {
 namespace {
 
 const FormClass kClasses[] = {
-    {"TImage", "TGraphicControl", create<Image>, {105, 105}},
-    {"TShape", "TGraphicControl", create<Shape>, {65, 65}},
+    {"TImage", "TGraphicControl", create<Image>, {105, 105}, false, "OnClick"},
+    {"TShape", "TGraphicControl", create<Shape>, {65, 65}, false, "OnClick"},
     {"TPicture", "TPersistent"},
     {"TBrush", "TPersistent"},
     {"TPen", "TPersistent"},

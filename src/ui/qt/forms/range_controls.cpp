@@ -396,12 +396,12 @@ namespace {
 
 const FormClass kClasses[] = {
     {"TProgressBar", "TWinControl", create<ProgressBar>, {150, 16}},
-    {"TTrackBar", "TWinControl", create<TrackBar>, {150, 45}},
-    {"TUpDown", "TWinControl", create<UpDown>, {15, 25}},
-    {"TDateTimePicker", "TWinControl", create<DateTimePicker>, {186, 21}},
-    {"TScrollBar", "TWinControl", create<ScrollBar>, {121, 17}},
-    {"TMonthCalendar", "TWinControl", create<MonthCalendar>, {191, 154}},
-    {"THotKey", "TWinControl", create<HotKey>, {121, 19}},
+    {"TTrackBar", "TWinControl", create<TrackBar>, {150, 45}, false, "OnChange"},
+    {"TUpDown", "TWinControl", create<UpDown>, {15, 25}, false, "OnChanging OnClick"},
+    {"TDateTimePicker", "TWinControl", create<DateTimePicker>, {186, 21}, false, "OnChange"},
+    {"TScrollBar", "TWinControl", create<ScrollBar>, {121, 17}, false, "OnChange"},
+    {"TMonthCalendar", "TWinControl", create<MonthCalendar>, {191, 154}, false, "OnClick"},
+    {"THotKey", "TWinControl", create<HotKey>, {121, 19}, false, "OnChange"},
 };
 
 } // namespace

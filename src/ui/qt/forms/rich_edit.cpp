@@ -254,7 +254,7 @@ const PropertyTable& RichEdit::propertyTable() {
 namespace {
 
 const FormClass kClasses[] = {
-    {"TRichEdit", "TCustomMemo", create<RichEdit>, {185, 89}},
+    {"TRichEdit", "TCustomMemo", create<RichEdit>, {185, 89}, false, "OnChange OnSelectionChange"},
     {"TRichEditStrings", "TStrings"},
 };
 

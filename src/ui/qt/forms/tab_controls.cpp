@@ -272,11 +272,11 @@ const PropertyTable& NotebookPage::propertyTable() {
 namespace {
 
 const FormClass kClasses[] = {
-    {"TTabControl", "TWinControl", create<TabControl>, {289, 193}},
+    {"TTabControl", "TWinControl", create<TabControl>, {289, 193}, false, "OnChange OnChanging"},
     // The strip of tabs along a window's edge: a tab control without a page under it.
-    {"TTabSet", "TWinControl", create<TabControl>, {185, 21}},
-    {"TNotebook", "TWinControl", create<Notebook>, {150, 150}},
-    {"TTabbedNotebook", "TWinControl", create<Notebook>, {300, 250}},
+    {"TTabSet", "TWinControl", create<TabControl>, {185, 21}, false, "OnChange OnChanging"},
+    {"TNotebook", "TWinControl", create<Notebook>, {150, 150}, false, "OnChange"},
+    {"TTabbedNotebook", "TWinControl", create<Notebook>, {300, 250}, false, "OnChange"},
     {"TPage", "TWinControl", create<NotebookPage>, {150, 150}},
     {"TTabPage", "TWinControl", create<NotebookPage>, {300, 250}},
 };

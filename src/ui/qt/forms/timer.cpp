@@ -12,7 +12,7 @@ using script::Value;
 namespace {
 
 const FormClass kClasses[] = {
-    {"TTimer", "TComponent", create<Timer>},
+    {"TTimer", "TComponent", create<Timer>, {}, false, "OnTimer"},
     // Kept so that forms holding one load and programs may set its sizes; the controls here
     // draw no images from it.
     {"TImageList", "TComponent", create<script::Component>},

@@ -405,8 +405,8 @@ constexpr QSize kTree{121, 97};
 
 const FormClass kClasses[] = {
     {"TCustomTreeView", "TWinControl"},
-    {"TTreeView", "TCustomTreeView", create<TreeView>, kTree},
-    {"TOutline", "TWinControl", create<Outline>, kTree},
+    {"TTreeView", "TCustomTreeView", create<TreeView>, kTree, false, "OnChange OnClick"},
+    {"TOutline", "TWinControl", create<Outline>, kTree, false, "OnClick"},
     {"TTreeNodes", "TPersistent"},
     {"TTreeNode", "TPersistent"},
 };

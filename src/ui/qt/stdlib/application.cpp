@@ -12,6 +12,7 @@
 #include "ui/qt/forms/control.h"
 #include "ui/qt/forms/font_object.h"
 #include "ui/qt/forms/form.h"
+#include "ui/qt/forms/form_values.h"
 #include "ui/qt/forms/standard_controls.h"
 #include "ui/qt/forms/string_list.h"
 #include "ui/qt/qt_text.h"
@@ -43,51 +44,6 @@ constexpr IntConstant kCursors[] = {
     {"crSQLWait", -17},   {"crNo", -18},      {"crAppStart", -19},  {"crHelp", -20},
     {"crHandPoint", -21}, {"crSizeAll", -22}, {"crSize", -22},
 };
-
-Qt::CursorShape cursorShape(std::int32_t cursor) {
-    switch (cursor) {
-    case -1:
-        return Qt::BlankCursor;
-    case -3:
-        return Qt::CrossCursor;
-    case -4:
-        return Qt::IBeamCursor;
-    case -6:
-        return Qt::SizeBDiagCursor;
-    case -7:
-        return Qt::SizeVerCursor;
-    case -8:
-        return Qt::SizeFDiagCursor;
-    case -9:
-        return Qt::SizeHorCursor;
-    case -10:
-        return Qt::UpArrowCursor;
-    case -11:
-    case -17:
-        return Qt::WaitCursor;
-    case -12:
-        return Qt::DragMoveCursor;
-    case -13:
-    case -18:
-        return Qt::ForbiddenCursor;
-    case -14:
-        return Qt::SplitHCursor;
-    case -15:
-        return Qt::SplitVCursor;
-    case -16:
-        return Qt::DragCopyCursor;
-    case -19:
-        return Qt::BusyCursor;
-    case -20:
-        return Qt::WhatsThisCursor;
-    case -21:
-        return Qt::PointingHandCursor;
-    case -22:
-        return Qt::SizeAllCursor;
-    default:
-        return Qt::ArrowCursor;
-    }
-}
 
 // The buttons of each MB_ type in the order the default-button flags count them.
 const std::array<std::vector<MessageButton>, 6> kMessageBoxButtons{{
@@ -337,9 +293,9 @@ void ScreenObject::setCursor(const script::Value& cursor) {
         if (overridden_) QApplication::restoreOverrideCursor();
         overridden_ = false;
     } else if (overridden_) {
-        QApplication::changeOverrideCursor(QCursor(cursorShape(value)));
+        QApplication::changeOverrideCursor(QCursor(forms::cursorShapeOf(value)));
     } else {
-        QApplication::setOverrideCursor(QCursor(cursorShape(value)));
+        QApplication::setOverrideCursor(QCursor(forms::cursorShapeOf(value)));
         overridden_ = true;
     }
 }

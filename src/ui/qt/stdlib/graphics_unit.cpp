@@ -1,5 +1,6 @@
 // GRAPHICS: colours, TBitmap, TCanvas with its pen, brush and font, and rectangles and points.
 #include "script/bind.h"
+#include "ui/qt/forms/paint_box.h"
 #include "ui/qt/stdlib/bitmap.h"
 #include "ui/qt/stdlib/canvas.h"
 #include "ui/qt/stdlib/colors.h"
@@ -203,9 +204,34 @@ void registerBitmap(script::Registry& reg) {
     bitmap.bind("Assign", "procedure(Source: Variant)", &Bitmap::assign);
 }
 
+// A canvas over a picture someone else keeps (a paint box's).
+class SurfaceCanvas : private CanvasTarget, public CanvasObject {
+public:
+    explicit SurfaceCanvas(QImage& surface)
+        : CanvasObject(static_cast<CanvasTarget&>(*this)), surface_(surface) {}
+
+private:
+    QPainter* beginPaint() override {
+        if (surface_.isNull()) return nullptr;
+        painter_ = std::make_unique<QPainter>(&surface_);
+        return painter_.get();
+    }
+    void endPaint() override { painter_.reset(); }
+    int dpi() const override { return 96; }
+    QImage* pixels() override { return surface_.isNull() ? nullptr : &surface_; }
+
+    QImage& surface_;
+    std::unique_ptr<QPainter> painter_;
+};
+
+std::unique_ptr<script::NativeObject> makeSurfaceCanvas(QImage& surface) {
+    return std::make_unique<SurfaceCanvas>(surface);
+}
+
 } // namespace
 
 void registerGraphicsUnit(script::Registry& reg) {
+    forms::setSurfaceCanvasFactory(&makeSurfaceCanvas);
     registerRoutines(reg);
     registerTools(reg);
     registerCanvas(reg);
