@@ -285,7 +285,7 @@ void Table::setAlias(std::string alias) {
 }
 
 void Table::readHeader() {
-    const std::uint64_t size = file_.size();
+    std::uint64_t size = file_.size();
     const std::string name = utf8ToCp1250(path_.string());
     // A header that does not add up is refused: reading records through it would show shifted
     // bytes as data, and anything written or indexed from them would spread the damage.
@@ -295,6 +295,10 @@ void Table::readHeader() {
     unsigned char h[32];
     if (size < 32) throw DbfError(czech("není to tabulka (příliš krátký soubor): ") + name);
     file_.readExact(0, h, 32);
+    // Taken again after the count: another process appending meanwhile writes its record before
+    // it counts it in the header, so the size taken now holds at least the records counted.
+    // Taken before, an append in between looked like a file cut short.
+    size = file_.size();
     version_ = h[0];
     headerSize_ = getLe16(h + 8);
     recordSize_ = getLe16(h + 10);
