@@ -28,13 +28,26 @@ int bitsFor(std::uint64_t v) {
 }
 
 constexpr std::size_t kLogItem = 12;
-constexpr std::size_t kLogItems = (kCdxLogEnd - kCdxLogOffset - 12) / kLogItem;
+constexpr std::size_t kLogItems = (kCdxLogSize - 12) / kLogItem;
+constexpr std::uint32_t kLogMark = 0x474F4C56; // "VLOG"
 
 } // namespace
 
-CdxChangeLog CdxChangeLog::read(const unsigned char* h) {
+std::uint32_t cdxLogRegion(const unsigned char* header, std::uint64_t fileSize) {
+    if (getLe32(header + kCdxLogRefOffset) != kLogMark) return 0;
+    const std::uint32_t at = getLe32(header + kCdxLogRefOffset + 4);
+    if (at < 1024 || at % 512 != 0 || at + std::uint64_t{kCdxLogSize} > fileSize) return 0;
+    return at;
+}
+
+void setCdxLogRegion(unsigned char* header, std::uint32_t offset) {
+    putLe32(header + kCdxLogRefOffset, kLogMark);
+    putLe32(header + kCdxLogRefOffset + 4, offset);
+}
+
+CdxChangeLog CdxChangeLog::read(const unsigned char* region) {
     CdxChangeLog log;
-    const unsigned char* p = h + kCdxLogOffset;
+    const unsigned char* p = region;
     log.counter = getLe32(p);
     log.from = getLe32(p + 4);
     const std::size_t n = std::min<std::size_t>(getLe32(p + 8), kLogItems);
@@ -45,9 +58,9 @@ CdxChangeLog CdxChangeLog::read(const unsigned char* h) {
     return log;
 }
 
-void CdxChangeLog::write(unsigned char* h) const {
-    unsigned char* p = h + kCdxLogOffset;
-    std::memset(p, 0, kCdxLogEnd - kCdxLogOffset);
+void CdxChangeLog::write(unsigned char* region) const {
+    unsigned char* p = region;
+    std::memset(p, 0, kCdxLogSize);
     putLe32(p, counter);
     putLe32(p + 4, from);
     putLe32(p + 8, static_cast<std::uint32_t>(items.size()));
@@ -67,10 +80,12 @@ void CdxChangeLog::add(std::uint32_t newCounter,
         from = newCounter;
     }
     for (const auto& pageOfTag : pagesOfTags) {
-        const bool listed = std::any_of(items.begin(), items.end(), [&](const Item& i) {
-            return i.counter == newCounter && i.page == pageOfTag.first;
-        });
-        if (!listed) items.push_back({newCounter, pageOfTag.first, pageOfTag.second});
+        // A page is listed once, with the latest change to it: a reader behind any earlier change
+        // re-reads it all the same. Appends change the same few pages at the right edge of every
+        // tag again and again; listed once each, the log reaches back over many more changes, and
+        // fewer readers fall back to comparing the whole file.
+        std::erase_if(items, [&](const Item& i) { return i.page == pageOfTag.first; });
+        items.push_back({newCounter, pageOfTag.first, pageOfTag.second});
     }
     while (items.size() > kLogItems) {
         from = std::max(from, items.front().counter + 1);
@@ -275,6 +290,7 @@ void CdxPageEditor::writeNode(const Node& n) {
     if (!encode(n, p)) throw DbfError(czech("uzel indexu přetekl"));
     file_.writeAt(n.offset, p, kNode);
     touched_.push_back(n.offset);
+    if (n.leaf()) leaves_.push_back(n.offset);
 }
 
 std::uint32_t CdxPageEditor::allocate() {
@@ -325,6 +341,7 @@ std::vector<CdxPageEditor::Node> CdxPageEditor::store(Node& n) {
     if (encode(n, p)) {
         file_.writeAt(n.offset, p, kNode);
         touched_.push_back(n.offset);
+        if (n.leaf()) leaves_.push_back(n.offset);
         return {n};
     }
     Node right;

@@ -22,9 +22,11 @@ constexpr std::uint64_t kCdxBusyOffset = 16;
 // while they change pages, readers shared while they read them.
 constexpr std::uint64_t kIndexFileLock = 0x7FFFFFFE;
 
-// The pages recent writers changed, kept in the reserved bytes 20..499 of the file header so that
-// other processes re-read just those pages: the counter the log brings the file to, the first
-// counter from which on every change is listed, and (counter, page, tag header) items.
+// The pages recent writers changed, so that other processes re-read just those pages: the counter
+// the log brings the file to, the first counter from which on every change is listed, and
+// (counter, page, tag header) items. It lives in a region of eight pages of the file that no tag
+// uses, named from the reserved bytes 20..27 of the file header (a mark and the region's offset):
+// room for the changes of the hundreds of commits a reader may fall behind while others write.
 struct CdxChangeLog {
     struct Item {
         std::uint32_t counter = 0;
@@ -35,16 +37,23 @@ struct CdxChangeLog {
     std::uint32_t from = 0;
     std::vector<Item> items;
 
-    static CdxChangeLog read(const unsigned char* header);
-    void write(unsigned char* header) const;
+    // From and into the region's bytes (kCdxLogSize).
+    static CdxChangeLog read(const unsigned char* region);
+    void write(unsigned char* region) const;
     // Records the pages of the change that brings the file to `newCounter`.
     void add(std::uint32_t newCounter,
              const std::vector<std::pair<std::uint32_t, std::uint32_t>>& pagesOfTags);
     // The items after `known`; false when the log does not reach back that far.
     bool since(std::uint32_t known, std::vector<Item>& out) const;
 };
-constexpr std::size_t kCdxLogOffset = 20;
-constexpr std::size_t kCdxLogEnd = 500;
+constexpr std::size_t kCdxLogRefOffset = 20;
+constexpr std::size_t kCdxLogSize = 8 * 512;
+
+// The offset of the change log's region named by a file header, or 0 when the header names none
+// that fits in a file of `fileSize` bytes (a file written whole, or by another program).
+std::uint32_t cdxLogRegion(const unsigned char* header, std::uint64_t fileSize);
+// Names the region at `offset` in the header bytes (20..27).
+void setCdxLogRegion(unsigned char* header, std::uint32_t offset);
 
 // The entries of a leaf node (512 bytes) in order; false when the node is not a leaf or its
 // layout is impossible.
@@ -68,6 +77,9 @@ public:
     void erase(std::string_view key, std::uint32_t rec);
     // Every page written so far (the tag header for a new root).
     const std::vector<std::uint32_t>& touched() const { return touched_; }
+    // The leaves among them, written with their keys: the only pages whose change another
+    // process's keys need (interior nodes, sibling links and root pointers hold none).
+    const std::vector<std::uint32_t>& leavesWritten() const { return leaves_; }
 
 private:
     struct Entry {
@@ -105,6 +117,7 @@ private:
     char pad_;
     std::uint64_t end_ = 0;
     std::vector<std::uint32_t> touched_;
+    std::vector<std::uint32_t> leaves_;
 };
 
 } // namespace vorlan::dbf

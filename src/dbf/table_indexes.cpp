@@ -388,6 +388,8 @@ bool changedPagesByComparing(File& f, const std::vector<Index*>& mine, const std
                              std::string& whole, std::vector<CdxChangeLog::Item>& items) {
     const std::uint64_t size = f.size();
     if (size > (std::uint64_t{1} << 32) || size < 512) return false;
+    // The image becomes this string: room to grow, as there.
+    whole.reserve(static_cast<std::size_t>(size + size / 8 + 65536));
     whole.assign(static_cast<std::size_t>(size), '\0');
     f.readExact(0, whole.data(), whole.size());
     std::vector<std::uint32_t> changed;
@@ -416,9 +418,14 @@ bool refreshFromChangedPages(File& f, const std::vector<Index*>& mine, std::stri
     if (img.size() < 512 || f.readAt(0, h, sizeof h) != sizeof h) return false;
     if (h[kCdxBusyOffset] != 0) return false;
     const std::uint32_t counter = getLe32(h + kCdxCounterOffset);
-    const CdxChangeLog log = CdxChangeLog::read(h);
+    // No log (a file written whole since), or one that disagrees with the counter: a program that
+    // does not keep it changed the file.
+    const std::uint32_t region = cdxLogRegion(h, f.size());
+    if (region == 0) return false;
+    std::vector<unsigned char> logBytes(kCdxLogSize);
+    f.readExact(region, logBytes.data(), logBytes.size());
+    const CdxChangeLog log = CdxChangeLog::read(logBytes.data());
     std::vector<CdxChangeLog::Item> items;
-    // A log that disagrees with the counter: a program that does not keep it changed the file.
     if (log.counter != counter) return false;
     std::string whole;
     if (!log.since(known, items)) {
@@ -606,9 +613,25 @@ bool Table::saveCdxPages(const std::filesystem::path& path) {
     f.readExact(0, h, sizeof h);
     const std::uint32_t counter = getLe32(h + kCdxCounterOffset);
     if (h[kCdxBusyOffset] != 0 || counter != tags.front()->counter) return false;
+    // The change log's region, made at the end of the file by the first writer after the file was
+    // written whole; its log starts with this change.
+    std::vector<unsigned char> logBytes(kCdxLogSize, 0);
+    std::uint32_t region = cdxLogRegion(h, f.size());
+    if (region == 0) {
+        const std::uint64_t end = (f.size() + 511) / 512 * 512;
+        if (end + kCdxLogSize > 0xFFFFFE00u) return false;
+        region = static_cast<std::uint32_t>(end);
+        f.writeAt(region, logBytes.data(), logBytes.size());
+        setCdxLogRegion(h, region);
+        f.writeAt(kCdxLogRefOffset, h + kCdxLogRefOffset, 8);
+    } else {
+        f.readExact(region, logBytes.data(), logBytes.size());
+    }
     const unsigned char busy = 1, idle = 0;
     f.writeAt(kCdxBusyOffset, &busy, 1);
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> pages;
+    // Pages written (for our own image) and the leaves among them (for the change log: other
+    // processes need only those to follow the keys; a short log reaches back further).
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> pages, leaves;
     try {
         for (Index* ix : tags) {
             CdxPageEditor editor(f, ix->cdxOffset, ix->keyLength(), ix->descending(),
@@ -621,6 +644,8 @@ bool Table::saveCdxPages(const std::filesystem::path& path) {
             }
             for (const auto page : editor.touched())
                 pages.emplace_back(page, ix->cdxOffset);
+            for (const auto page : editor.leavesWritten())
+                leaves.emplace_back(page, ix->cdxOffset);
         }
     } catch (const DbfError&) {
         // A tree this editor cannot change (another program's layout): the whole file is written
@@ -629,10 +654,10 @@ bool Table::saveCdxPages(const std::filesystem::path& path) {
         saveCdx(path);
         return true;
     }
-    CdxChangeLog log = CdxChangeLog::read(h);
-    log.add(counter + 1, pages);
-    log.write(h);
-    f.writeAt(kCdxLogOffset, h + kCdxLogOffset, kCdxLogEnd - kCdxLogOffset);
+    CdxChangeLog log = CdxChangeLog::read(logBytes.data());
+    log.add(counter + 1, leaves);
+    log.write(logBytes.data());
+    f.writeAt(region, logBytes.data(), logBytes.size());
     unsigned char next[4];
     putLe32(next, counter + 1);
     f.writeAt(kCdxCounterOffset, next, 4);
@@ -646,8 +671,10 @@ bool Table::saveCdxPages(const std::filesystem::path& path) {
     // Our image follows our own changes, so that later changes by others are told apart from
     // ours.
     if (std::string* image = detail::findIndexImage(this, path)) {
-        const std::uint64_t size = f.size();
-        if (image->size() < size) image->resize(static_cast<std::size_t>(size), '\0');
+        const auto size = static_cast<std::size_t>(f.size());
+        // Room to grow, so that appends that add a page at a time do not copy the image each time.
+        if (image->capacity() < size) image->reserve(size + size / 8 + 65536);
+        if (image->size() < size) image->resize(size, '\0');
         for (const auto& [page, tag] : pages)
             f.readExact(page, image->data() + page, 512);
         f.readExact(0, image->data(), 512);

@@ -129,7 +129,7 @@ bool Connection::reconnect() {
         setUp();
         // Listening again; what was sent while we were away is lost, so anything may have
         // changed.
-        for (const auto& channel : channels_) {
+        for (const auto& [channel, listeners] : channels_) {
             run("LISTEN " + quoteIdent(channel));
             noteNotice(channel, "*");
         }
@@ -140,10 +140,24 @@ bool Connection::reconnect() {
 }
 
 void Connection::listen(const std::string& channel) {
-    if (channels_.count(channel)) return;
-    run("LISTEN " + quoteIdent(channel));
-    channels_.insert(channel);
+    if (channels_[channel]++ > 0) return;
+    try {
+        run("LISTEN " + quoteIdent(channel));
+    } catch (...) {
+        channels_.erase(channel);
+        throw;
+    }
     notices_[channel];
+}
+
+void Connection::unlisten(const std::string& channel) {
+    const auto it = channels_.find(channel);
+    if (it == channels_.end() || --it->second > 0) return;
+    channels_.erase(it);
+    notices_.erase(channel);
+    // A session that listens holds back the server's notification queue until it reads: one
+    // with no open table has no reason to.
+    if (alive() && !broken_) run("UNLISTEN " + quoteIdent(channel));
 }
 
 void Connection::noteNotice(const std::string& channel, std::string payload) {

@@ -10,7 +10,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -105,7 +104,9 @@ public:
         std::uint64_t count = 0;
         std::deque<std::pair<std::uint64_t, std::string>> recent; // (number, payload)
     };
+    // Listening counts its callers: the last unlisten of a channel ends it.
     void listen(const std::string& channel);
+    void unlisten(const std::string& channel);
     // Reads what the server sent meanwhile without waiting for it (no statement is sent).
     void receiveNotices();
     const Notices& notices(const std::string& channel) { return notices_[channel]; }
@@ -123,7 +124,7 @@ private:
     std::map<std::string, std::string> prepared_;
     std::uint64_t generation_ = 0;
     std::map<std::string, Notices> notices_;
-    std::set<std::string> channels_; // listened on
+    std::map<std::string, int> channels_; // listened on, by how many tables
     int depth_ = 0;
     bool broken_ = false;
 };

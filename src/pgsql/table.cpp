@@ -123,9 +123,26 @@ Table::~Table() {
 
 void Table::close() {
     if (!conn_) return;
-    flush();
-    unlock(0);
+    try {
+        flush();
+        unlock(0);
+    } catch (...) {
+        stopListening();
+        throw;
+    }
+    stopListening();
     conn_.reset();
+}
+
+void Table::stopListening() noexcept {
+    if (channel_.empty() || !conn_) return;
+    const std::string channel = std::move(channel_);
+    channel_.clear();
+    try {
+        conn_->unlisten(channel);
+    } catch (const std::exception&) {
+        // A connection that went away listens to nothing.
+    }
 }
 
 void Table::loadCatalog() {
@@ -783,7 +800,7 @@ void Table::announceAll() {
 }
 
 std::vector<std::uint32_t> Table::pollChanges() {
-    if (!conn_) return {};
+    if (!conn_ || channel_.empty()) return {};
     conn_->receiveNotices();
     const Connection::Notices& n = conn_->notices(channel_);
     if (n.count == seenNotices_) return {};

@@ -240,6 +240,7 @@ private:
     std::string notifySql(const std::string& payload) const;
     // Tells listeners that any record may have changed.
     void announceAll();
+    void stopListening() noexcept;
     bool holdsLocks() const;
     void forgetLostLocks();
     void keepLocksForWrite();

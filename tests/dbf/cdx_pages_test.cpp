@@ -110,3 +110,34 @@ TEST(DbfCdxPages, AKeyThatIsNotThereIsRefusedAndTheFileStaysReadable) {
         model.insert({"K" + std::to_string(1000 + r) + " ", r});
     expectFileHolds(path, model, ' ');
 }
+
+TEST(DbfCdxPages, TheChangeLogListsEachPageOnceAndReachesBackOverRepeatedChanges) {
+    // Appends change the same pages at the right edge of a tag commit after commit; the log must
+    // still tell a reader several commits behind every page changed since, and only those.
+    std::vector<unsigned char> region(kCdxLogSize);
+    CdxChangeLog log;
+    log.counter = 1;
+    log.from = 1;
+    for (std::uint32_t c = 2; c <= 200; ++c) {
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> pages = {
+            {1024, 512}, {1536, 512}, {2048 + 512 * (c % 5), 512}};
+        log.add(c, pages);
+        log.write(region.data());
+        log = CdxChangeLog::read(region.data());
+    }
+    std::vector<CdxChangeLog::Item> behind;
+    ASSERT_TRUE(log.since(150, behind));
+    std::set<std::uint32_t> pages;
+    for (const auto& item : behind)
+        EXPECT_TRUE(pages.insert(item.page).second) << "page listed twice: " << item.page;
+    EXPECT_EQ(pages.size(), 7u);
+    // A change of pages the reader has seen already lists only pages changed after it.
+    std::vector<CdxChangeLog::Item> recent;
+    ASSERT_TRUE(log.since(199, recent));
+    ASSERT_EQ(recent.size(), 3u);
+    // Many different pages push the oldest out: a reader behind them is told to compare.
+    for (std::uint32_t c = 201; c <= 600; ++c)
+        log.add(c, {{1024 * 1024 + 512 * c, 512}});
+    std::vector<CdxChangeLog::Item> old;
+    EXPECT_FALSE(log.since(150, old));
+}

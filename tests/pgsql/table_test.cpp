@@ -277,6 +277,18 @@ TEST_F(PgTableTest, AnOpenTableLearnsOfOtherClientsWrites) {
     EXPECT_EQ(awaitChanges(*b, 0), (std::vector<std::uint32_t>{0}));
     EXPECT_EQ(b->recordCount(), 40u);
     EXPECT_TRUE(b->pollChanges().empty());
+
+    // Tables of one connection share its listening, which ends with the last of them.
+    std::shared_ptr<vorlan::pgsql::Connection> shared = vorlan::pgsql::Connection::open(url);
+    auto x = Table::open(shared, "zmeny");
+    auto y = Table::open(shared, "zmeny");
+    x->close();
+    a->goTo(2);
+    a->setNumber(1, 7);
+    a->flush();
+    EXPECT_EQ(awaitChanges(*y, 2), (std::vector<std::uint32_t>{2}));
+    y->close();
+    EXPECT_EQ(shared->exec("SELECT count(*) FROM pg_listening_channels()").integer(0, 0), 0);
 }
 
 TEST_F(PgTableTest, IntegerDoubleCurrencyAndDateTimeFieldsKeepTheirValues) {

@@ -203,6 +203,9 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
     case kFusedArithMove + index:                                                                  \
         f.arithMove<binary>(in);                                                                   \
         break;                                                                                     \
+    case kFusedArithMoveReturn + index:                                                            \
+        f.arithMove<binary>(in);                                                                   \
+        goto plainReturn;                                                                          \
         VORLAN_FUSED_COMPARISONS(kFusedMoveArithCmpJump + 6 * index, moveArithCompareJump, op, )
                     VORLAN_FUSED_COMPARISONS(kFusedMoveCmpJump, moveCompareJump)
                     VORLAN_FUSED_COMPARISONS(kFusedCmpJump, compareJump)
@@ -350,7 +353,8 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
                         return finish(RunEnd::Failed);
                     }
                     [[fallthrough]];
-                case OpReturn: {
+                case OpReturn:
+                plainReturn : {
                     if (frames_.size() > baseFrames && returnsPlainly()) {
                         f.pc = returnFromOwn();
                         f.enter(lo_);

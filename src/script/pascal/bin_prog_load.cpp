@@ -159,7 +159,10 @@ void BinProg::decode() {
         }
         if (arithmeticIndex(c0.op) >= 0 && plain(i, 2) && code[i + 1].op == OpMove &&
             code[i + 1].b == c0.a) {
-            steps_[i].op = kFusedArithMove + arithmeticIndex(c0.op);
+            // A return right after may be a jump target itself: it stays as it is for those.
+            const bool returns = i + 2 < n && start[i + 2] && code[i + 2].op == OpReturn;
+            steps_[i].op =
+                (returns ? kFusedArithMoveReturn : kFusedArithMove) + arithmeticIndex(c0.op);
             continue;
         }
         if (c0.op == OpMove && plain(i, 2) && code[i + 1].op == OpJump) {

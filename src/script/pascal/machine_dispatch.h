@@ -23,6 +23,8 @@ constexpr std::int32_t kFusedMoveJump = kFusedArithMove + 8; // x := y; jump
 // A jump to a return, alone or after a move: the return is made at once.
 constexpr std::int32_t kFusedMoveReturn = kFusedMoveJump + 1;
 constexpr std::int32_t kJumpReturn = kFusedMoveReturn + 1;
+// + arithmetic: T op= y; x := T; return (a function's last assignment to its result)
+constexpr std::int32_t kFusedArithMoveReturn = kJumpReturn + 1;
 
 inline bool isKnownOperation(std::int32_t op) {
     return (op >= 0 && op <= 20) || op == OpLoadConst || op == OpEndProgram || op == OpIncrement ||

@@ -141,4 +141,23 @@ TEST_F(Recursion, FinallyPartsAndGotoRunInTheirOwnActivation) {
     EXPECT_TRUE(errors.empty());
 }
 
+TEST_F(Recursion, AResultComputedLastReturnsFromEveryWayIn) {
+    // A function whose last statement computes its result returns from there at once; an Exit
+    // that jumps to the same return, a division by zero in that last computation (caught a level
+    // up) and the nesting limit reached through it all behave as in any other function.
+    EXPECT_EQ(runText({"function Sum(n: Integer): Integer;",
+                       "begin if n = 0 then begin Result := 0; Exit end;",
+                       "  Result := n + Sum(n - 1) end;",
+                       "function Part(n: Integer): Integer; begin Result := 100 div n end;",
+                       "function Safe(n: Integer): Integer;",
+                       "begin try Result := Part(n) except Result := -1 end end;",
+                       "begin TestOut(Sum(100)); TestOut(Sum(0)); TestOut(Safe(4));",
+                       "TestOut(Safe(0)); TestOut(Sum(999)) end."}),
+              "5050 0 25 -1 499500");
+    EXPECT_TRUE(errors.empty());
+    runText({"function Sum(n: Integer): Integer;", "begin Result := n + Sum(n + 1) end;",
+             "begin TestOut(Sum(0)) end."});
+    ASSERT_EQ(errors.size(), 1u);
+}
+
 } // namespace

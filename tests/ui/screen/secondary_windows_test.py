@@ -1,7 +1,8 @@
 #!/usr/bin/python3
-"""Windows a program opens over its own form, and the database window's menu and dialogs, judged
-from a picture of the X screen itself (`xwd -root`), not from what Qt draws into its own
-buffers: each must show its background and its text where it lies on the screen.
+"""Windows a program opens over its own form, the database window's menu and dialogs, and the
+report designer's preview and dialogs, judged from a picture of the X screen itself (`xwd
+-root`), not from what Qt draws into its own buffers: each must show its background and its
+text where it lies on the screen.
 
     secondary_windows_test.py VORLAN VRLTOOL bare|openbox [OUT_DIR]
 
@@ -291,6 +292,63 @@ class DatabaseWindowDialogs(unittest.TestCase):
         # The last item of the menu.
         self.screen.run("xdotool", "key", "Up", "Return")
         WindowsOverProgram.assert_new_window_drawn(self, "dbf-structure")
+
+
+class DesignerWindows(unittest.TestCase):
+    """The report designer's preview, its report settings and its element dialog, opened with
+    the mouse over `vorlan --design` on the grouped sample template. The commands and elements
+    are clicked where the designer lays them out in its own window."""
+
+    REPORTS = os.path.join(HERE, "..", "..", "integration", "reports")
+
+    @classmethod
+    def setUpClass(cls):
+        cls.work = tempfile.mkdtemp(prefix="vorlan-designer-screen-")
+        cls.screen = Screen(MODE == "openbox")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.screen.close()
+        shutil.rmtree(cls.work, ignore_errors=True)
+
+    def setUp(self):
+        template = os.path.join(self.work, "GROUPED.PTS")
+        shutil.copy(os.path.join(self.REPORTS, "GROUPED.PTS"), template)
+        env = dict(self.screen.env, XDG_CONFIG_HOME=os.path.join(self.work, "config"),
+                   LANG="cs_CZ.UTF-8")
+        self.program = subprocess.Popen(
+            [VORLAN, "--design", template, "--data", os.path.join(self.REPORTS, "SALES.CSV")],
+            cwd=self.work, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        found = self.screen.wait_for(
+            lambda: self.screen.run("xdotool", "search", "--onlyvisible", "--name",
+                                    "Oprava předlohy").split(), 45)
+        self.assertTrue(found, "the designer did not appear")
+        self.window = found[0]
+        self.screen.run("xdotool", "windowfocus", "--sync", self.window)
+        time.sleep(1.0)
+        self.before = self.screen.windows()
+
+    def tearDown(self):
+        self.program.kill()
+        self.program.communicate(timeout=10)
+
+    def click(self, x, y, repeat=1):
+        # Where the window's inside lies on the screen (a window manager's frame included).
+        left, top, _, _ = self.before[hex(int(self.window))]
+        self.screen.run("xdotool", "mousemove", str(left + x), str(top + y), "click", "--repeat",
+                        str(repeat), "1")
+
+    def test_preview(self):
+        self.click(133, 14)  # "Ukázka"
+        WindowsOverProgram.assert_new_window_drawn(self, "designer-preview")
+
+    def test_report_settings(self):
+        self.click(246, 14)  # "Předloha"
+        WindowsOverProgram.assert_new_window_drawn(self, "designer-settings")
+
+    def test_element_dialog(self):
+        self.click(101, 354, repeat=2)  # the customer's field in the body
+        WindowsOverProgram.assert_new_window_drawn(self, "designer-element")
 
 
 class ConsoleAfterTheProgram(unittest.TestCase):

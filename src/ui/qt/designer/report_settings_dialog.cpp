@@ -1,5 +1,6 @@
 #include "ui/qt/designer/report_settings_dialog.h"
 
+#include "core/path_mapper.h"
 #include "report/design/raster.h"
 #include "ui/qt/designer/dialog_support.h"
 #include "ui/qt/designer/groups_page.h"
@@ -19,6 +20,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <filesystem>
 #include <limits>
 
 namespace vorlan::qt {
@@ -38,10 +40,14 @@ QCheckBox* flag(QWidget* parent, const char* text, const char* name, bool on) {
 // The template's file as the page shows it. A name under an alias is shown with the alias:
 // resolving the alias may have to tell the user it cannot be used, which is not this page's
 // business.
-std::string shownFileName(report::TSestavaTyp& report) {
+// The template as the user knows it: under its alias, or as a file of this system (the program's
+// Windows form only where no folder of this system holds it).
+QString shownFileName(report::TSestavaTyp& report) {
     if (auto* main = dynamic_cast<report::TSestava*>(&report))
-        if (!main->reportAlias().empty()) return main->reportAlias() + ": " + main->reportName();
-    return report.templateFileName();
+        if (!main->reportAlias().empty())
+            return fromEngine(main->reportAlias() + ": " + main->reportName());
+    const std::filesystem::path host = pathMapper().toHostOrEmpty(report.templateFileName());
+    return host.empty() ? fromEngine(report.templateFileName()) : fromHost(host.string());
 }
 
 } // namespace
@@ -69,7 +75,7 @@ ReportSettingsDialog::ReportSettingsDialog(report::TSestavaTyp& report,
 QWidget* ReportSettingsDialog::makeReportPage(report::TSestavaTyp& report) {
     auto* page = new QWidget(pages_);
     auto* form = new QFormLayout(page);
-    auto* file = new QLabel(fromEngine(shownFileName(report)), page);
+    auto* file = new QLabel(shownFileName(report), page);
     file->setObjectName(QStringLiteral("FileName"));
     form->addRow(cz("Soubor:"), file);
     description_ = new QLineEdit(fromEngine(report.popis), page);
