@@ -318,3 +318,49 @@ end
     form.reset();
     EXPECT_EQ(qt::headlessEventSources(), 0);
 }
+
+// Every control answers the mouse: the button pressed and let go at the point in its own
+// coordinates, then a click for a control whose widget has none of its own; a button's click
+// comes once. Properties Linux has no use for read back what a program set.
+TEST(EveryControl, MouseEventsClicksAndKeptProperties) {
+    ensureRegistered();
+    RecordingSink sink;
+    std::unique_ptr<script::Component> edit = makeControl("TEdit");
+    std::unique_ptr<script::Component> button = makeControl("TButton");
+    for (script::Component* c : {edit.get(), button.get()}) {
+        c->setEventSink(&sink);
+        c->setPublished("OnMouseDown", Value("Down"));
+        c->setPublished("OnMouseUp", Value("Up"));
+        c->setPublished("OnClick", Value("Click"));
+    }
+    QWidget* editWidget = dynamic_cast<Control*>(edit.get())->widget();
+    editWidget->show();
+    dynamic_cast<Control*>(button.get())->widget()->show();
+    QTest::mouseClick(editWidget, Qt::LeftButton, Qt::ShiftModifier, QPoint(7, 5));
+    ASSERT_EQ(sink.names(), (std::vector<std::string>{"Down", "Up", "Click"}));
+    const std::vector<Value>& down = sink.calls[0].args;
+    ASSERT_EQ(down.size(), 5u);
+    EXPECT_EQ(down[1].toInt(), 0) << "mbLeft";
+    EXPECT_EQ(down[2].toInt() & 1, 1) << "ssShift";
+    EXPECT_EQ(down[3].toInt(), 7);
+    EXPECT_EQ(down[4].toInt(), 5);
+
+    sink.calls.clear();
+    QTest::mouseClick(dynamic_cast<Control*>(button.get())->widget(), Qt::LeftButton);
+    EXPECT_EQ(sink.names(), (std::vector<std::string>{"Down", "Up", "Click"}));
+
+    Value v;
+    ASSERT_TRUE(edit->getPublished("Ctl3D", v));
+    EXPECT_TRUE(v.toBool());
+    edit->setPublished("Ctl3D", Value(false));
+    edit->getPublished("Ctl3D", v);
+    EXPECT_FALSE(v.toBool());
+    edit->setPublished("TabStop", Value(false));
+    EXPECT_FALSE(editWidget->focusPolicy() & Qt::TabFocus);
+    edit->getPublished("TabStop", v);
+    EXPECT_FALSE(v.toBool());
+    edit->setPublished("Cursor", Value(-21));
+    EXPECT_EQ(editWidget->cursor().shape(), Qt::PointingHandCursor);
+    edit->getPublished("TabOrder", v);
+    EXPECT_EQ(v.toInt(), -1);
+}

@@ -2,6 +2,7 @@
 
 #include "core/cp1250.h"
 #include "core/ui_services.h"
+#include "ui/qt/forms/file_dialogs.h"
 #include "ui/qt/forms/font_object.h"
 #include "ui/qt/forms/form_values.h"
 #include "ui/qt/qt_text.h"
@@ -78,10 +79,11 @@ FontDialog::~FontDialog() = default;
 
 const PropertyTable& FontDialog::propertyTable() {
     static const auto table = PropertyTable::of<FontDialog>(
-        nullptr, {
-                     {"Font", subObject, [](const FontDialog& d) { return d.font_.get(); }},
-                     {"Title", &FontDialog::title_, &FontDialog::title_},
-                 });
+        &dialogPropertyTable(),
+        {
+            {"Font", subObject, [](const FontDialog& d) { return d.font_.get(); }},
+            {"Title", &FontDialog::title_, &FontDialog::title_},
+        });
     return table;
 }
 
@@ -119,10 +121,10 @@ ColorDialog::ColorDialog(std::string className) : script::Component(std::move(cl
 
 const PropertyTable& ColorDialog::propertyTable() {
     static const auto table = PropertyTable::of<ColorDialog>(
-        nullptr, {
-                     {"Color", &ColorDialog::color_, &ColorDialog::color_},
-                     {"Title", &ColorDialog::title_, &ColorDialog::title_},
-                 });
+        &dialogPropertyTable(), {
+                                    {"Color", &ColorDialog::color_, &ColorDialog::color_},
+                                    {"Title", &ColorDialog::title_, &ColorDialog::title_},
+                                });
     return table;
 }
 
@@ -152,16 +154,17 @@ PrintDialog::PrintDialog(std::string className) : script::Component(std::move(cl
 
 const PropertyTable& PrintDialog::propertyTable() {
     static const auto table = PropertyTable::of<PrintDialog>(
-        nullptr, {
-                     {"Copies", &PrintDialog::copies_, &PrintDialog::copies_},
-                     {"FromPage", &PrintDialog::fromPage_, &PrintDialog::fromPage_},
-                     {"ToPage", &PrintDialog::toPage_, &PrintDialog::toPage_},
-                     {"MinPage", &PrintDialog::minPage_, &PrintDialog::minPage_},
-                     {"MaxPage", &PrintDialog::maxPage_, &PrintDialog::maxPage_},
-                     {"Collate", &PrintDialog::collate_, &PrintDialog::collate_},
-                     {"PrintRange", &PrintDialog::printRange_, &PrintDialog::printRange_},
-                     {"Title", &PrintDialog::title_, &PrintDialog::title_},
-                 });
+        &dialogPropertyTable(),
+        {
+            {"Copies", &PrintDialog::copies_, &PrintDialog::copies_},
+            {"FromPage", &PrintDialog::fromPage_, &PrintDialog::fromPage_},
+            {"ToPage", &PrintDialog::toPage_, &PrintDialog::toPage_},
+            {"MinPage", &PrintDialog::minPage_, &PrintDialog::minPage_},
+            {"MaxPage", &PrintDialog::maxPage_, &PrintDialog::maxPage_},
+            {"Collate", &PrintDialog::collate_, &PrintDialog::collate_},
+            {"PrintRange", &PrintDialog::printRange_, &PrintDialog::printRange_},
+            {"Title", &PrintDialog::title_, &PrintDialog::title_},
+        });
     return table;
 }
 
@@ -211,15 +214,16 @@ FindDialog::~FindDialog() {
 
 const PropertyTable& FindDialog::propertyTable() {
     static const auto table = PropertyTable::of<FindDialog>(
-        nullptr, {
-                     {"FindText", &FindDialog::findText_, &FindDialog::findText_},
-                     {"ReplaceText", &FindDialog::replaceText_, &FindDialog::replaceText_},
-                     {"Options", &FindDialog::options_,
-                      [](FindDialog& d, const Value& v) {
-                          d.options_ = setText(setNames(v, kFindOptions));
-                      }},
-                     {"Title", &FindDialog::title_, &FindDialog::title_},
-                 });
+        &dialogPropertyTable(),
+        {
+            {"FindText", &FindDialog::findText_, &FindDialog::findText_},
+            {"ReplaceText", &FindDialog::replaceText_, &FindDialog::replaceText_},
+            {"Options", &FindDialog::options_,
+             [](FindDialog& d, const Value& v) {
+                 d.options_ = setText(setNames(v, kFindOptions));
+             }},
+            {"Title", &FindDialog::title_, &FindDialog::title_},
+        });
     return table;
 }
 

@@ -3,6 +3,7 @@
 #include "core/cp1250.h"
 #include "script/comp_wrapper.h"
 #include "script/registry.h"
+#include "ui/qt/forms/form_catalog.h"
 #include "ui/qt/forms/form_values.h"
 #include "ui/qt/forms/key_codes.h"
 #include "ui/qt/forms/menus.h"
@@ -88,9 +89,9 @@ PropertyTable::Property<Control> kept(const char* name, Value initial) {
             [name](Control& c, const Value& v) { c.script::Component::setPublished(name, v); }};
 }
 
-constexpr const char* kEventsOfEveryControl[] = {"OnDblClick",  "OnEnter",     "OnExit",
-                                                 "OnKeyDown",   "OnKeyPress",  "OnKeyUp",
-                                                 "OnMouseDown", "OnMouseMove", "OnMouseUp"};
+constexpr const char* kEventsOfEveryControl[] = {
+    "OnClick",    "OnDblClick", "OnEnter",     "OnExit",      "OnKeyDown",
+    "OnKeyPress", "OnKeyUp",    "OnMouseDown", "OnMouseMove", "OnMouseUp"};
 
 // The mouse buttons as programs number them (mbLeft, mbRight, mbMiddle).
 std::int32_t mouseButtonOf(Qt::MouseButton button) {
@@ -257,6 +258,11 @@ void Control::setAlign(const Value& value) {
         form->realign(parent() ? parent() : root());
 }
 
+bool Control::clicksOnItsOwn() const {
+    if (ownClick_ < 0) ownClick_ = classFiresEvent(className(), "OnClick") ? 1 : 0;
+    return ownClick_ == 1;
+}
+
 void Control::setCursorShape(std::int32_t cursor) {
     cursor_ = cursor;
     if (QWidget* w = widget()) {
@@ -407,10 +413,21 @@ bool Control::handleWidgetEvent(QObject* watched, QEvent* event) {
         fireNotify("OnDblClick");
         break;
     case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
     case QEvent::MouseMove:
         passMouse(watched, *event);
         break;
+    case QEvent::MouseButtonRelease: {
+        const auto alive = aliveToken();
+        passMouse(watched, *event);
+        // A click on a control whose widget has no click of its own (an edit, a memo, a
+        // grid) is the left button let go over it.
+        const auto* mouse = static_cast<const QMouseEvent*>(event);
+        auto* from = qobject_cast<QWidget*>(watched);
+        if (!alive.expired() && mouse->button() == Qt::LeftButton && from &&
+            from->rect().contains(mouse->position().toPoint()) && !clicksOnItsOwn())
+            fireNotify("OnClick");
+        break;
+    }
     case QEvent::FocusIn:
         fireNotify("OnEnter");
         break;

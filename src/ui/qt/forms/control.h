@@ -59,7 +59,8 @@ public:
     // Hint, ShowHint, Color, Font, Parent, PopupMenu, Cursor, TabStop, TabOrder; and those kept
     // as given because nothing on Linux answers them (Ctl3D, ParentColor, DragMode ...).
     static const PropertyTable& propertyTable();
-    // The events every control fires: the keys, the focus, the mouse and the double click.
+    // The events every control fires: the keys, the focus, the mouse, the click and the double
+    // click.
     static std::span<const char* const> eventsOfEveryControl();
     // The table of the control's own class; each class answers its own.
     virtual const PropertyTable& properties() const { return propertyTable(); }
@@ -142,6 +143,8 @@ private:
     // OnMouseDown, OnMouseUp and OnMouseMove with the point in the control's own coordinates.
     void passMouse(QObject* watched, const QEvent& event);
     void setCursorShape(std::int32_t cursor);
+    // Whether the class fires OnClick itself (a button, a list); the others click on the mouse.
+    bool clicksOnItsOwn() const;
     void setTabStop(bool on);
 
     QPointer<QWidget> widget_;
@@ -152,7 +155,7 @@ private:
     script::Value popupMenu_;
     std::int32_t cursor_ = 0;
     std::int32_t tabOrder_ = -1;
-    bool showHint_ = true;
+    mutable std::int8_t ownClick_ = -1; // not known yet
     std::unique_ptr<FontObject> font_;
     int quiet_ = 0;
     bool inKeyPress_ = false;

@@ -47,16 +47,34 @@ bool FileDialog::execute() {
     return true;
 }
 
+const PropertyTable& dialogPropertyTable() {
+    const auto kept = [](const char* name,
+                         Value initial) -> PropertyTable::Property<script::Component> {
+        return {name,
+                [name, initial](const script::Component& d) {
+                    Value v;
+                    return d.script::Component::getPublished(name, v) ? v : initial;
+                },
+                [name](script::Component& d, const Value& v) {
+                    d.script::Component::setPublished(name, v);
+                }};
+    };
+    static const auto table = PropertyTable::of<script::Component>(
+        nullptr, {kept("Ctl3D", Value(true)), kept("HelpContext", Value(0))});
+    return table;
+}
+
 const PropertyTable& FileDialog::propertyTable() {
     static const auto table = PropertyTable::of<FileDialog>(
-        nullptr, {
-                     {"FileName", &FileDialog::fileName_, &FileDialog::fileName_},
-                     {"Filter", &FileDialog::filter_, &FileDialog::filter_},
-                     {"FilterIndex", &FileDialog::filterIndex_, &FileDialog::filterIndex_},
-                     {"InitialDir", &FileDialog::initialDir_, &FileDialog::initialDir_},
-                     {"Title", &FileDialog::title_, &FileDialog::title_},
-                     {"DefaultExt", &FileDialog::defaultExt_, &FileDialog::defaultExt_},
-                 });
+        &dialogPropertyTable(),
+        {
+            {"FileName", &FileDialog::fileName_, &FileDialog::fileName_},
+            {"Filter", &FileDialog::filter_, &FileDialog::filter_},
+            {"FilterIndex", &FileDialog::filterIndex_, &FileDialog::filterIndex_},
+            {"InitialDir", &FileDialog::initialDir_, &FileDialog::initialDir_},
+            {"Title", &FileDialog::title_, &FileDialog::title_},
+            {"DefaultExt", &FileDialog::defaultExt_, &FileDialog::defaultExt_},
+        });
     return table;
 }
 

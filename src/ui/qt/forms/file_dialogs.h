@@ -11,6 +11,10 @@
 
 namespace vorlan::forms {
 
+// What every dialog keeps as given and reads back, with no use on Linux: Ctl3D, HelpContext.
+// The dialogs' own tables name it as their parent.
+const PropertyTable& dialogPropertyTable();
+
 class FileDialog : public script::Component {
 public:
     explicit FileDialog(std::string className);

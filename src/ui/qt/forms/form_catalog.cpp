@@ -1,5 +1,6 @@
 #include "ui/qt/forms/form_catalog.h"
 
+#include "core/cp1250.h"
 #include "script/registry.h"
 #include "ui/qt/forms/bar_controls.h"
 #include "ui/qt/forms/common_dialogs.h"
@@ -51,6 +52,19 @@ const FormClass* findFormClass(std::string_view name) {
     }();
     const auto it = byName.find(name);
     return it == byName.end() ? nullptr : it->second;
+}
+
+bool classFiresEvent(std::string_view className, std::string_view event) {
+    for (const FormClass* c = findFormClass(className); c;
+         c = c->parent ? findFormClass(c->parent) : nullptr) {
+        std::string_view names = c->events ? c->events : "";
+        while (!names.empty()) {
+            const std::size_t blank = names.find(' ');
+            if (equalsNoCase(names.substr(0, blank), event)) return true;
+            names = blank == std::string_view::npos ? std::string_view() : names.substr(blank + 1);
+        }
+    }
+    return false;
 }
 
 std::unique_ptr<script::Component> makeControl(std::string_view className) {

@@ -16,6 +16,9 @@ const std::vector<const FormClass*>& formClassCatalog();
 // A class by name, case-insensitive; null for a name no family has.
 const FormClass* findFormClass(std::string_view name);
 
+// Whether the class's line, or a line of an ancestor, names the event among those it fires.
+bool classFiresEvent(std::string_view className, std::string_view event);
+
 // Makes the component of a class name, with its default size and Enter key; null for a name
 // this layer has no component for.
 std::unique_ptr<script::Component> makeControl(std::string_view className);
