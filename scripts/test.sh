@@ -9,7 +9,8 @@ bash scripts/install-deps.sh
 bash scripts/check-format.sh
 if [ "${1:-}" = "--sanitize" ]; then
     export BUILD_DIR=build-asan BUILD_TYPE=Debug
-    export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp"
+    # Quiet about suppressions: tests compare what programs write to stderr.
+    export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
     bash scripts/build.sh -DVORLAN_SANITIZE=ON -DVORLAN_BUILD_TESTS=ON -DVORLAN_BUILD_BENCH=OFF
 else
     # Options are named explicitly: the demo may have configured the same folder without tests.
