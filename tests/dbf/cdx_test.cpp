@@ -2,6 +2,7 @@
 #include "dbf/cdx.h"
 #include "dbf/table.h"
 #include "dbf/xbase_text.h"
+#include "engine_inspection.h"
 #include "temp_dir.h"
 
 #include <cstring>
@@ -9,15 +10,9 @@
 #include <random>
 
 using namespace vorlan::dbf;
+using dbftest::entries;
 
 namespace {
-
-std::vector<std::pair<std::string, std::uint32_t>> entries(const KeyList& k) {
-    std::vector<std::pair<std::string, std::uint32_t>> out;
-    for (std::size_t i = 0; i < k.size(); ++i)
-        out.emplace_back(std::string(k.keyAt(i)), k.recAt(i));
-    return out;
-}
 
 std::unique_ptr<Table> people(const dbftest::TempDir& dir, int count) {
     auto t =

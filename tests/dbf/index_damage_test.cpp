@@ -4,12 +4,14 @@
 #include "dbf/cdx.h"
 #include "dbf/table.h"
 #include "dbf/warnings.h"
+#include "engine_inspection.h"
 #include "temp_dir.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
 
 using namespace vorlan::dbf;
+using dbftest::Warnings;
 
 namespace {
 
@@ -52,15 +54,6 @@ void plant(const dbftest::TempDir& dir, const IndexHeader& h, const Entries& ent
         keys.appendSorted(key, rec);
     writeCdxFile(dir / "K.CDX", {{"NAME", h, &keys, ' '}});
 }
-
-struct Warnings {
-    std::vector<std::string> texts;
-    WarningListener previous;
-    Warnings() {
-        previous = setWarningListener([this](const std::string& t) { texts.push_back(t); });
-    }
-    ~Warnings() { setWarningListener(std::move(previous)); }
-};
 
 void expectEverySeekLands(Table& t, const char* order = "NAME") {
     t.setOrder(t.orderOf(order));

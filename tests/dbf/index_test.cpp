@@ -1,6 +1,7 @@
 #include "dbf/index.h"
 #include "dbf/table.h"
 #include "dbf/xbase_text.h"
+#include "engine_inspection.h"
 #include "temp_dir.h"
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <random>
 
 using namespace vorlan::dbf;
+using dbftest::entries;
 
 namespace {
 
@@ -16,13 +18,6 @@ std::vector<std::uint32_t> walk(Table& t) {
     std::vector<std::uint32_t> out;
     for (t.goTop(); !t.eof(); t.skip())
         out.push_back(t.recNo());
-    return out;
-}
-
-std::vector<std::pair<std::string, std::uint32_t>> entries(const KeyList& k) {
-    std::vector<std::pair<std::string, std::uint32_t>> out;
-    for (std::size_t i = 0; i < k.size(); ++i)
-        out.emplace_back(std::string(k.keyAt(i)), k.recAt(i));
     return out;
 }
 

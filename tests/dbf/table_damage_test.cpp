@@ -4,25 +4,18 @@
 #include "core/cp1250.h"
 #include "dbf/table.h"
 #include "dbf/warnings.h"
+#include "engine_inspection.h"
 #include "temp_dir.h"
 
 #include <functional>
 #include <gtest/gtest.h>
 
 using namespace vorlan::dbf;
+using dbftest::Warnings;
 using dbftest::readAll;
 using dbftest::writeAll;
 
 namespace {
-
-struct Warnings {
-    std::vector<std::string> texts;
-    WarningListener previous;
-    Warnings() {
-        previous = setWarningListener([this](const std::string& t) { texts.push_back(t); });
-    }
-    ~Warnings() { setWarningListener(std::move(previous)); }
-};
 
 // A table of `records` numbered names with a structural tag; answers its bytes.
 std::string makeTable(const std::filesystem::path& path, int records,

@@ -26,6 +26,7 @@ import os
 import re
 import shlex
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -195,55 +196,95 @@ def symbol_name(demangled):
     return owner, name
 
 
-def run_tool(args):
-    # nm ends with a failing status for an object without symbols; its listing is still whole.
-    return subprocess.run(args, capture_output=True, text=True, check=False).stdout
+ELF_HEADER = struct.Struct("<16sHHIQQQIHHHHHH")
+SECTION = struct.Struct("<IIQQQQIIQQ")
+SYMBOL = struct.Struct("<IBBHQQ")
+RELA = struct.Struct("<QQq")
+SHT_SYMTAB, SHT_RELA, SHT_SYMTAB_SHNDX, SHF_EXECINSTR = 2, 4, 18, 0x4
+SHN_LORESERVE, SHN_XINDEX = 0xFF00, 0xFFFF
+STB_GLOBAL, STB_WEAK, STT_OBJECT = 1, 2, 1
 
 
-def batches(items, size=200):
-    for k in range(0, len(items), size):
-        yield items[k : k + size]
+def c_string(data, offset):
+    return data[offset : data.index(b"\0", offset)].decode("latin-1")
+
+
+def read_elf(path):
+    """(defined, needed, held) of one relocatable ELF64 object: global functions it defines as
+    {mangled: kind} with nm's letters (T in an executable section, W weak), global symbols it
+    needs, and symbols whose address a relocation outside code, debug information and unwind
+    tables stores (a vtable or a table of bound routines)."""
+    with open(path, "rb") as f:
+        data = f.read()
+    if data[:4] != b"\x7fELF" or data[4] != 2 or data[5] != 1:
+        raise ValueError(f"{path}: not a little-endian ELF64 object")
+    header = ELF_HEADER.unpack_from(data)
+    shoff, shentsize, shnum, shstrndx = header[6], header[11], header[12], header[13]
+    # Objects with very many sections (one per template instance) keep the real counts in the
+    # first section header.
+    first = SECTION.unpack_from(data, shoff)
+    shnum = shnum or first[5]
+    shstrndx = first[6] if shstrndx == SHN_XINDEX else shstrndx
+    sections = [SECTION.unpack_from(data, shoff + k * shentsize) for k in range(shnum)]
+    extended = {}  # symbol table section -> its table of section indexes above 0xFEFF
+    for sec in sections:
+        if sec[1] == SHT_SYMTAB_SHNDX:
+            extended[sec[6]] = sec
+    names_offset = sections[shstrndx][4]
+    names = [c_string(data, names_offset + sec[0]) for sec in sections]
+    defined, needed, held = {}, set(), set()
+    symbols = []
+    for number, sec in enumerate(sections):
+        if sec[1] != SHT_SYMTAB:
+            continue
+        strings = sections[sec[6]][4]
+        indexes = extended.get(number)
+        for k in range(sec[5] // SYMBOL.size):
+            st_name, st_info, _, st_shndx, _, _ = SYMBOL.unpack_from(data, sec[4] + k * SYMBOL.size)
+            if st_shndx == SHN_XINDEX and indexes:
+                st_shndx = struct.unpack_from("<I", data, indexes[4] + 4 * k)[0]
+            name = c_string(data, strings + st_name) if st_name else ""
+            symbols.append(name)
+            bind, kind = st_info >> 4, st_info & 0xF
+            if not name:
+                continue
+            if st_shndx == 0:
+                if bind == STB_GLOBAL:
+                    needed.add(name)
+            elif st_shndx < SHN_LORESERVE or (st_shndx > SHN_XINDEX and st_shndx < len(sections)):
+                if bind == STB_WEAK and kind != STT_OBJECT:
+                    defined[name] = "W"
+                elif bind == STB_GLOBAL and sections[st_shndx][2] & SHF_EXECINSTR:
+                    defined[name] = "T"
+    for sec, name in zip(sections, names):
+        if sec[1] != SHT_RELA or name.startswith((".rela.text", ".rela.debug", ".rela.eh_frame")):
+            continue
+        for k in range(sec[5] // RELA.size):
+            _, info, _ = RELA.unpack_from(data, sec[4] + k * RELA.size)
+            index = info >> 32
+            if 0 < index < len(symbols) and symbols[index]:
+                held.add(symbols[index])
+    return defined, needed, held
 
 
 def read_objects(objects):
     """Per object: defined global functions {mangled: (kind, demangled)}, needed symbols, and
-    symbols whose address a data section holds. One nm, c++filt and readelf run per batch."""
-    info = {obj: ({}, set(), set()) for obj in objects}
-    defined_raw = []
-    for batch in batches(objects):
-        for line in run_tool(["nm", "-P", "-A"] + batch).splitlines():
-            where, _, rest = line.partition(": ")
-            fields = rest.split()
-            if where not in info or len(fields) < 2:
-                continue
-            name, kind = fields[0], fields[1]
-            if kind == "U":
-                info[where][1].add(name)
-            elif kind in "TW":
-                defined_raw.append((where, name, kind))
-    names = sorted({name for _, name, _ in defined_raw})
+    symbols whose address a data section holds. The objects are read directly: listing their
+    relocations with binutils produced tens of millions of lines of debug relocations to skip."""
+    info = {}
+    for obj in objects:
+        defined, needed, held = read_elf(obj)
+        info[obj] = ({}, needed, held, defined)
+    names = sorted({name for entry in info.values() for name in entry[3]})
     pretty = subprocess.run(["c++filt"], input="\n".join(names) + "\n", capture_output=True,
                             text=True, check=True).stdout.splitlines()
     demangled = dict(zip(names, pretty))
-    for where, name, kind in defined_raw:
-        info[where][0][name] = (kind, demangled.get(name, name))
-    for batch in batches(objects):
-        current, section = None, ""
-        for line in run_tool(["readelf", "-rW"] + batch).splitlines():
-            if line.startswith("File: "):
-                current = line[len("File: ") :].strip()
-                continue
-            m = re.match(r"Relocation section '([^']+)'", line)
-            if m:
-                section = m.group(1)
-                continue
-            if current not in info or section.startswith((".rela.text", ".rela.debug",
-                                                           ".rela.eh_frame")):
-                continue
-            fields = line.split()
-            if len(fields) >= 5 and re.match(r"^[0-9a-f]{8,}$", fields[0]):
-                info[current][2].add(fields[4].split("+")[0])
-    return info
+    result = {}
+    for obj, (functions, needed, held, defined) in info.items():
+        for name, kind in defined.items():
+            functions[name] = (kind, demangled.get(name, name))
+        result[obj] = (functions, needed, held)
+    return result
 
 
 def run(root, compile_db):

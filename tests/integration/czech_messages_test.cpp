@@ -66,16 +66,6 @@ void expectCzech(const std::string& what, const std::string& shown) {
     }
 }
 
-fs::path pack(const TempDir& dir, const std::string& name, const std::string& module,
-              const std::string& source) {
-    const fs::path folder = dir / ("src-" + name);
-    fs::create_directories(folder);
-    dir.write("src-" + name + "/" + module, source);
-    const fs::path archive = dir / (name + ".VRL");
-    runVrltool({"pack", archive.string(), (folder / module).string()});
-    return archive;
-}
-
 } // namespace
 
 TEST(CzechMessages, TheCheckSeesEnglish) {
@@ -89,7 +79,7 @@ TEST(CzechMessages, TheCheckSeesEnglish) {
 TEST(CzechMessages, RunTimeAndConversionErrorsOfEveryDialect) {
     TempDir dir;
     // Errors a program catches itself: their messages are what it prints.
-    const auto pascal = pack(dir, "PASCAL", "MAIN.ZLM", R"(uses SysUtils;
+    const auto pascal = packModule(dir, "PASCAL", "MAIN.ZLM", R"(uses SysUtils;
 var Zero, N, K: Integer; X: Double; A: Variant; L: TStringList;
 
 procedure Provoke(Kind: Integer);
@@ -127,7 +117,7 @@ end.
     EXPECT_GE(std::count(p.out.begin(), p.out.end(), '\n'), 11) << p.out;
     expectCzech("Pascal", p.out + p.err);
 
-    const auto basic = pack(dir, "BASIC", "MAIN.PMB", R"(Sub main
+    const auto basic = packModule(dir, "BASIC", "MAIN.PMB", R"(Sub main
   On Error Resume Next
   x = 1 / 0
   Writeln Err.Description
@@ -157,14 +147,14 @@ End Sub
     for (const char* source : {"function main() {\n  Writeln('pred');\n  nothing.here();\n}\n",
                                "function main() {\n  var o;\n  o.neco();\n}\n",
                                "function main() {\n  Writeln('x';\n}\n"}) {
-        const auto js = pack(dir, "JS", "MAIN.TRX", source);
+        const auto js = packModule(dir, "JS", "MAIN.TRX", source);
         const ProcessResult j = runVorlan({js.string()}, dir.path());
         EXPECT_EQ(j.exitCode, 253) << j.err;
         expectCzech("JavaScript", j.err);
     }
 
     const auto compile =
-        pack(dir, "COMPILE", "MAIN.PMB", "Sub main\n  If 1 < 2\n    x = 1\nEnd Sub\n");
+        packModule(dir, "COMPILE", "MAIN.PMB", "Sub main\n  If 1 < 2\n    x = 1\nEnd Sub\n");
     const ProcessResult c = runVorlan({compile.string()}, dir.path());
     EXPECT_EQ(c.exitCode, 253) << c.err;
     expectCzech("Basic compile", c.err);
@@ -173,7 +163,7 @@ End Sub
 TEST(CzechMessages, ArchiveDataAndReportErrors) {
     TempDir dir;
     const auto good =
-        pack(dir, "GOOD", "MAIN.ZLM", "procedure main;\nbegin\nend;\n\nbegin\nend.\n");
+        packModule(dir, "GOOD", "MAIN.ZLM", "procedure main;\nbegin\nend;\n\nbegin\nend.\n");
     dir.write("CUT.VRL", readFile(good).substr(0, 150));
     dir.write("TEXT.VRL", "jen text, žádný archiv\n");
     for (const char* archive : {"CUT.VRL", "TEXT.VRL", "NENI.VRL", ""}) {
@@ -209,7 +199,7 @@ TEST(CzechMessages, ArchiveDataAndReportErrors) {
     }
 
     // A table the program reads fields of that it does not have, and writes to read-only.
-    const auto data = pack(dir, "DATA", "MAIN.ZLM", R"(var T: Variant;
+    const auto data = packModule(dir, "DATA", "MAIN.ZLM", R"(var T: Variant;
 procedure main;
 begin
   T := TDataTable.Create(nil);

@@ -13,19 +13,10 @@ namespace {
 constexpr int kNotRun = 251;
 constexpr int kScriptError = 253;
 
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
-fs::path pack(const TempDir& dir, const std::string& name, const std::string& source,
-              const std::string& form = {}) {
-    const fs::path folder = dir / ("src-" + name);
-    fs::create_directories(folder);
-    dir.write("src-" + name + "/MAIN.ZLM", source);
-    if (!form.empty()) dir.write("src-" + name + "/MAIN.zfm", form);
-    const fs::path archive = dir / (name + ".VRL");
-    runVrltool({"pack", archive.string(), (folder / "MAIN.ZLM").string()});
-    return archive;
+// A Pascal program (and its form, when given) packed into DIR/NAME.VRL.
+fs::path packMain(const TempDir& dir, const std::string& name, const std::string& source,
+                  const std::string& form = {}) {
+    return packModule(dir, name, "MAIN.ZLM", source, ".zfm", form);
 }
 
 std::string haltProgram(const std::string& code) {
@@ -38,7 +29,7 @@ std::string haltProgram(const std::string& code) {
 TEST(ExitStatus, AProgramThatNeverRanFailsWithItsReason) {
     TempDir dir;
     fs::create_directories(dir / "SLOZKA.VRL");
-    const fs::path good = pack(dir, "GOOD", haltProgram("0"));
+    const fs::path good = packMain(dir, "GOOD", haltProgram("0"));
     const std::string goodBytes = readFile(good);
     const struct {
         const char* file;
@@ -88,7 +79,7 @@ TEST(ExitStatus, HaltCodesNeverWrapNorLookLikeTheRuntimes) {
     } cases[] = {{"0", 0},     {"1", 1},     {"3", 3},    {"249", 249},   {"250", 249},
                  {"255", 249}, {"256", 249}, {"-1", 249}, {"100000", 249}};
     for (const auto& c : cases) {
-        const fs::path archive = pack(dir, std::string("H") + c.code, haltProgram(c.code));
+        const fs::path archive = packMain(dir, std::string("H") + c.code, haltProgram(c.code));
         const ProcessResult r = runVorlan({archive.string()}, dir.path());
         EXPECT_EQ(r.exitCode, c.status) << "Halt(" << c.code << ")\n" << r.err;
         EXPECT_EQ(r.out, "pred\n") << c.code;
@@ -101,7 +92,7 @@ TEST(ExitStatus, StopOnErrorEndsTheRunAtTheFirstScriptError) {
     TempDir dir;
     // Without the option the error box's default answer lets the program go on, so OnShow
     // still runs after the failed OnCreate.
-    const fs::path archive = pack(dir, "CHYBA",
+    const fs::path archive = packMain(dir, "CHYBA",
                                   "procedure FormCreate(Sender: Variant);\nvar a: Integer;\n"
                                   "begin\n  a := 0;\n  a := 1 div a;\nend;\n\n"
                                   "procedure FormShow(Sender: Variant);\nbegin\n"

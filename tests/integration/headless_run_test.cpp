@@ -15,24 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
-// A program of one module (and its form, when given), packed into DIR/NAME.VRL.
-fs::path pack(const TempDir& dir, const std::string& name, const std::string& module,
-              const std::string& source, const std::string& formExt = {},
-              const std::string& form = {}) {
-    const fs::path folder = dir / ("src-" + name);
-    fs::create_directories(folder);
-    const fs::path modulePath = folder / module;
-    dir.write("src-" + name + "/" + module, source);
-    if (!form.empty()) dir.write("src-" + name + "/" + modulePath.stem().string() + formExt, form);
-    const fs::path archive = dir / (name + ".VRL");
-    runVrltool({"pack", archive.string(), modulePath.string()});
-    return archive;
-}
-
 // xvfb-run on the search path, or empty.
 std::string xvfbRun() {
     const char* path = std::getenv("PATH");
@@ -192,7 +174,7 @@ class SameAsDesktop : public ::testing::TestWithParam<FormProgram> {};
 TEST_P(SameAsDesktop, HeadlessPrintsWhatTheDesktopPrints) {
     const FormProgram& program = GetParam();
     TempDir dir;
-    const auto archive = pack(dir, program.name, "MAIN.ZLM", program.source, ".zfm", program.form);
+    const auto archive = packModule(dir, program.name, "MAIN.ZLM", program.source, ".zfm", program.form);
     // Each run in a folder of its own: a program works in the folder of its archive.
     const auto copyTo = [&](const std::string& folder) {
         fs::create_directories(dir / folder);
@@ -226,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(
 // once its OnShow and OnActivate have run, as if the user had closed it.
 TEST(HeadlessRun, AnOpenFormEndsTheRunOnceItsEventsHaveRun) {
     TempDir dir;
-    const auto archive = pack(
+    const auto archive = packModule(
         dir, "OPEN", "MAIN.ZLM",
         "procedure FormShow(Sender: Variant);\nbegin\n  Writeln('show');\nend;\n\n"
         "procedure FormActivate(Sender: Variant);\nbegin\n  Writeln('activate');\nend;\n\n"
@@ -243,7 +225,7 @@ TEST(HeadlessRun, AnOpenFormEndsTheRunOnceItsEventsHaveRun) {
 TEST(HeadlessRun, HandlersAssignedByNameAtRunTimeFire) {
     TempDir dir;
     const std::string form = "object Form1: TForm1\n  OnShow = FormShow\nend\n";
-    const auto pascal = pack(dir, "PAS", "MAIN.ZLM", R"(var
+    const auto pascal = packModule(dir, "PAS", "MAIN.ZLM", R"(var
   T: Variant;
   ticks: Integer;
 
@@ -290,7 +272,7 @@ end.
     EXPECT_EQ(p.exitCode, 0) << p.err;
     EXPECT_EQ(p.out, "OnClick = Klik\nklik Tlacitko\nOnClick = \"\"\ntik 2\n") << p.err;
 
-    const auto basic = pack(dir, "BAS", "MAIN.PMB", R"(Sub Klik(Sender)
+    const auto basic = packModule(dir, "BAS", "MAIN.PMB", R"(Sub Klik(Sender)
     Writeln "klik " & Sender.Name
 End Sub
 
@@ -309,7 +291,7 @@ End Sub
     EXPECT_EQ(b.exitCode, 0) << b.err;
     EXPECT_EQ(b.out, "OnClick = Klik\nklik Tlacitko\n") << b.err;
 
-    const auto js = pack(dir, "JS", "MAIN.TRX", R"(function Klik(Sender) {
+    const auto js = packModule(dir, "JS", "MAIN.TRX", R"(function Klik(Sender) {
     Writeln('klik ' + Sender.Name);
 }
 
@@ -349,7 +331,7 @@ TEST(HeadlessRun, ExitStatusTellsAFailedScriptFromOtherErrors) {
         {"JSRUN", "MAIN.TRX", "function main() {\n  Writeln('pred');\n  nothing.here();\n}\n"},
     };
     for (const auto& program : failing) {
-        const auto archive = pack(dir, program.name, program.module, program.source);
+        const auto archive = packModule(dir, program.name, program.module, program.source);
         const ProcessResult r = runVorlan({archive.string()});
         EXPECT_EQ(r.exitCode, 253) << program.name << "\n" << r.err;
         EXPECT_TRUE(contains(r.err, "[message] VORLAN: ")) << program.name << "\n" << r.err;
@@ -360,14 +342,14 @@ TEST(HeadlessRun, ExitStatusTellsAFailedScriptFromOtherErrors) {
 
     // A program that RunApp cannot start does not make its caller a failed run.
     const auto broken =
-        pack(dir, "BROKEN", "MAIN.ZLM",
+        packModule(dir, "BROKEN", "MAIN.ZLM",
              "procedure main;\nbegin\n  RunApp('NOTES.TXT');\nend;\n\nbegin\nend.\n");
     const auto notes = dir.write("NOTES.TXT", "just text");
     runVrltool({"pack", (dir / "NOTES.VRL").string(), notes.string()});
     const ProcessResult other = runVorlan({broken.string()}, dir.path());
     EXPECT_EQ(other.exitCode, 0) << other.err;
 
-    const auto fine = pack(dir, "FINE", "MAIN.ZLM",
+    const auto fine = packModule(dir, "FINE", "MAIN.ZLM",
                            "procedure main;\nbegin\n  Writeln('ok');\nend;\n\nbegin\nend.\n");
     const ProcessResult ok = runVorlan({fine.string()});
     EXPECT_EQ(ok.exitCode, 0) << ok.err;
@@ -378,7 +360,7 @@ TEST(HeadlessRun, ExitStatusTellsAFailedScriptFromOtherErrors) {
 TEST(HeadlessRun, PrintJobsAreLoggedWithTitleAndDestination) {
     TempDir dir;
     const auto archive =
-        pack(dir, "PRINT", "MAIN.ZLM",
+        packModule(dir, "PRINT", "MAIN.ZLM",
              "procedure main;\nbegin\n  Writeln('tisk');\n  ConsolePrint;\n  ConsolePrint;\n"
              "end;\n\nbegin\nend.\n");
     const ProcessResult dropped = runVorlan({archive.string()});
@@ -403,7 +385,7 @@ TEST(HeadlessRun, PrintJobsAreLoggedWithTitleAndDestination) {
 // the settings whether or not the window was made.
 TEST(HeadlessRun, OutputWindowsMadeLateBehaveAsIfMadeAtStart) {
     TempDir dir;
-    const auto archive = pack(dir, "late", "MAIN.ZLM", R"(begin
+    const auto archive = packModule(dir, "late", "MAIN.ZLM", R"(begin
   Writeln('před oknem');
   ImageLine(1, 1, 20, 20);
   Writeln(ImageGetMaxX, ' ', ImageGetMaxY);

@@ -129,4 +129,21 @@ std::string readFile(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+fs::path packModule(const TempDir& dir, const std::string& name, const std::string& module,
+                    const std::string& source, const std::string& formExt,
+                    const std::string& form) {
+    const fs::path folder = dir / ("src-" + name);
+    fs::create_directories(folder);
+    const fs::path modulePath = folder / module;
+    dir.write("src-" + name + "/" + module, source);
+    if (!form.empty()) dir.write("src-" + name + "/" + modulePath.stem().string() + formExt, form);
+    const fs::path archive = dir / (name + ".VRL");
+    runVrltool({"pack", archive.string(), modulePath.string()});
+    return archive;
+}
+
 } // namespace vorlan::testing

@@ -43,6 +43,15 @@ private:
 
 std::string readFile(const std::filesystem::path& path);
 
+// True when PART occurs in TEXT.
+bool contains(const std::string& text, const std::string& part);
+
+// A program of one MODULE from SOURCE (and its form, named after the module with FORM_EXT, when
+// given), packed into DIR/NAME.VRL.
+std::filesystem::path packModule(const TempDir& dir, const std::string& name,
+                                 const std::string& module, const std::string& source,
+                                 const std::string& formExt = {}, const std::string& form = {});
+
 // Sets an environment variable for the processes a test starts, and puts it back afterwards.
 class ScopedEnvironment {
 public:

@@ -10,10 +10,6 @@ namespace {
 const char* kHello =
     "procedure main;\r\nbegin\r\n  Writeln('ahoj');\r\nend;\r\n\r\nbegin\r\nend.\r\n";
 
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 } // namespace
 
 TEST(RunArchive, WrongMagicShowsTheFormatErrorAndRunsNothing) {

@@ -15,10 +15,6 @@ namespace {
 
 using DatesTest = StdlibTest;
 
-Value i32(std::int32_t n) {
-    return Value(n);
-}
-
 DateTime at(int y, int m, int d, int h = 0, int n = 0, int s = 0, int ms = 0) {
     return DateTime{encodeDate(y, m, d).days + encodeTime(h, n, s, ms).days};
 }

@@ -30,7 +30,7 @@ void registerOnce() {
         // The units once for the whole test program: registering them again would replace
         // the variables that programs compiled by other tests still refer to.
         stdlib::testing::registerUnitsOnce();
-        Registry& reg = registry();
+        script::Registry& reg = registry();
         registerScriptRunners(reg);
         pascal::registerPascalRunner(reg);
         js::registerJavaScriptRunner(reg);

@@ -17,10 +17,6 @@ namespace {
 
 using NumbersTest = StdlibTest;
 
-Value i32(std::int32_t n) {
-    return Value(n);
-}
-
 } // namespace
 
 TEST_F(NumbersTest, IntegerTextBothWaysAndTheErrorsOfBadText) {

@@ -37,4 +37,9 @@ protected:
     static Value array(std::vector<Value> items);
 };
 
+// An Integer argument (a bare literal would be taken for another type).
+inline script::Value i32(std::int32_t n) {
+    return script::Value(n);
+}
+
 } // namespace vorlan::stdlib::testing

@@ -13,7 +13,7 @@ namespace {
 using test::int32At;
 using test::ScratchFolder;
 
-const std::string kForm("TPF0\x06TForm1\x05"
+const std::string kWriterForm("TPF0\x06TForm1\x05"
                         "Form1\x04Left\x02\x0A\0\0",
                         26);
 
@@ -25,7 +25,7 @@ ArchiveContents sampleContents() {
     c.modules.push_back(
         {"MAIN.ZLM",
          {"procedure Main", "", utf8ToCp1250("  ShowMessage('Ahoj světe')"), std::string(255, '#')},
-         kForm});
+         kWriterForm});
     c.modules.push_back({"LIB.BAS", {"x = 1"}, {}});
     c.modules.push_back({"EMPTY.JSE", {}, {}});
     return c;

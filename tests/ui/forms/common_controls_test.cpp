@@ -45,7 +45,7 @@ using script::Value;
 
 namespace {
 
-const char* const kForm = R"(object Form1: TForm1
+const char* const kCommonForm = R"(object Form1: TForm1
   ClientHeight = 400
   ClientWidth = 600
   object Tree: TPanel
@@ -220,7 +220,7 @@ class CommonControlsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ensureRegistered();
-        form = script::instantiateComponents(stream::componentFromText(kForm), script::registry(),
+        form = script::instantiateComponents(stream::componentFromText(kCommonForm), script::registry(),
                                              true);
         form->setEventSink(&sink);
     }

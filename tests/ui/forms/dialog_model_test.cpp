@@ -1,5 +1,7 @@
 // The rules of the message dialogs, without windows.
 
+#include "forms_fixture.h"
+
 #include "core/cp1250.h"
 #include "core/headless_ui.h"
 #include "script/open_array.h"
@@ -11,16 +13,9 @@ using namespace vorlan;
 using namespace vorlan::forms;
 using script::Value;
 using script::VarArray;
+using forms::testing::numbers;
 
 namespace {
-
-Value numbers(std::initializer_list<std::int32_t> list) {
-    auto array = VarArray::create(0, static_cast<std::int32_t>(list.size()) - 1);
-    std::size_t i = 0;
-    for (std::int32_t n : list)
-        array->items()[i++] = Value(n);
-    return Value(array);
-}
 
 ButtonSet set(std::initializer_list<DialogButton> list) {
     ButtonSet s = 0;

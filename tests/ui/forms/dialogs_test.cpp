@@ -22,14 +22,6 @@ using script::VarArray;
 
 namespace {
 
-Value numbers(std::initializer_list<std::int32_t> list) {
-    auto array = VarArray::create(0, static_cast<std::int32_t>(list.size()) - 1);
-    std::size_t i = 0;
-    for (std::int32_t n : list)
-        array->items()[i++] = Value(n);
-    return Value(array);
-}
-
 // Calls a global procedure the way a runner does.
 Value callGlobal(std::string_view name, std::vector<Value>& args) {
     auto scope = script::registry().globalScope();

@@ -4,6 +4,7 @@
 
 #include "core/headless_ui.h"
 #include "script/builtins.h"
+#include "script/value.h"
 #include "script/registry.h"
 #include "stdlib/stdlib.h"
 #include "stdlib/units.h"
@@ -36,6 +37,15 @@ inline void ensureRegistered() {
         if (!reg.findClass("Exception")) stdlib::registerSysUtilsUnit(reg);
         stdlib::registerClassesUnit(reg);
     }
+}
+
+// An array of Integers, as a program passes one to a dialog.
+inline script::Value numbers(std::initializer_list<std::int32_t> list) {
+    auto array = script::VarArray::create(0, static_cast<std::int32_t>(list.size()) - 1);
+    std::size_t i = 0;
+    for (std::int32_t n : list)
+        array->items()[i++] = script::Value(n);
+    return script::Value(array);
 }
 
 struct Call {

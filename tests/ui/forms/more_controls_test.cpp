@@ -36,7 +36,7 @@ using script::Value;
 
 namespace {
 
-const char* const kForm = R"(object Form1: TForm1
+const char* const kMoreForm = R"(object Form1: TForm1
   ClientHeight = 300
   ClientWidth = 400
   object Grid1: TStringGrid
@@ -102,7 +102,7 @@ class MoreControlsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ensureRegistered();
-        form = script::instantiateComponents(stream::componentFromText(kForm), script::registry(),
+        form = script::instantiateComponents(stream::componentFromText(kMoreForm), script::registry(),
                                              true);
         form->setEventSink(&sink);
     }
