@@ -26,8 +26,7 @@ struct Warnings {
 };
 
 // The keys of a list with their record numbers, in order.
-inline std::vector<std::pair<std::string, std::uint32_t>>
-entries(const vorlan::dbf::KeyList& k) {
+inline std::vector<std::pair<std::string, std::uint32_t>> entries(const vorlan::dbf::KeyList& k) {
     std::vector<std::pair<std::string, std::uint32_t>> out;
     for (std::size_t i = 0; i < k.size(); ++i)
         out.emplace_back(std::string(k.keyAt(i)), k.recAt(i));

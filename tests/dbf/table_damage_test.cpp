@@ -11,8 +11,8 @@
 #include <gtest/gtest.h>
 
 using namespace vorlan::dbf;
-using dbftest::Warnings;
 using dbftest::readAll;
+using dbftest::Warnings;
 using dbftest::writeAll;
 
 namespace {

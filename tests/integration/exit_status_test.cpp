@@ -93,12 +93,12 @@ TEST(ExitStatus, StopOnErrorEndsTheRunAtTheFirstScriptError) {
     // Without the option the error box's default answer lets the program go on, so OnShow
     // still runs after the failed OnCreate.
     const fs::path archive = packMain(dir, "CHYBA",
-                                  "procedure FormCreate(Sender: Variant);\nvar a: Integer;\n"
-                                  "begin\n  a := 0;\n  a := 1 div a;\nend;\n\n"
-                                  "procedure FormShow(Sender: Variant);\nbegin\n"
-                                  "  Writeln('show');\nend;\n\nbegin\nend.\n",
-                                  "object Form1: TForm1\n  OnCreate = FormCreate\n"
-                                  "  OnShow = FormShow\nend\n");
+                                      "procedure FormCreate(Sender: Variant);\nvar a: Integer;\n"
+                                      "begin\n  a := 0;\n  a := 1 div a;\nend;\n\n"
+                                      "procedure FormShow(Sender: Variant);\nbegin\n"
+                                      "  Writeln('show');\nend;\n\nbegin\nend.\n",
+                                      "object Form1: TForm1\n  OnCreate = FormCreate\n"
+                                      "  OnShow = FormShow\nend\n");
     const ProcessResult goesOn = runVorlan({archive.string()}, dir.path());
     EXPECT_EQ(goesOn.exitCode, kScriptError) << goesOn.err;
     EXPECT_EQ(goesOn.out, "show\n") << goesOn.err;

@@ -174,7 +174,8 @@ class SameAsDesktop : public ::testing::TestWithParam<FormProgram> {};
 TEST_P(SameAsDesktop, HeadlessPrintsWhatTheDesktopPrints) {
     const FormProgram& program = GetParam();
     TempDir dir;
-    const auto archive = packModule(dir, program.name, "MAIN.ZLM", program.source, ".zfm", program.form);
+    const auto archive =
+        packModule(dir, program.name, "MAIN.ZLM", program.source, ".zfm", program.form);
     // Each run in a folder of its own: a program works in the folder of its archive.
     const auto copyTo = [&](const std::string& folder) {
         fs::create_directories(dir / folder);
@@ -267,7 +268,7 @@ begin
   ticks := 0;
 end.
 )",
-                             ".zfm", form);
+                                   ".zfm", form);
     const ProcessResult p = runVorlan({pascal.string()});
     EXPECT_EQ(p.exitCode, 0) << p.err;
     EXPECT_EQ(p.out, "OnClick = Klik\nklik Tlacitko\nOnClick = \"\"\ntik 2\n") << p.err;
@@ -286,7 +287,7 @@ Sub FormShow(Sender)
     B.Click
 End Sub
 )",
-                            ".pfm", form);
+                                  ".pfm", form);
     const ProcessResult b = runVorlan({basic.string()});
     EXPECT_EQ(b.exitCode, 0) << b.err;
     EXPECT_EQ(b.out, "OnClick = Klik\nklik Tlacitko\n") << b.err;
@@ -304,7 +305,7 @@ function FormShow(Sender) {
     B.Click();
 }
 )",
-                         ".tfm", form);
+                               ".tfm", form);
     const ProcessResult j = runVorlan({js.string()});
     EXPECT_EQ(j.exitCode, 0) << j.err;
     EXPECT_EQ(j.out, "OnClick = Klik\nklik Tlacitko\n") << j.err;
@@ -343,14 +344,14 @@ TEST(HeadlessRun, ExitStatusTellsAFailedScriptFromOtherErrors) {
     // A program that RunApp cannot start does not make its caller a failed run.
     const auto broken =
         packModule(dir, "BROKEN", "MAIN.ZLM",
-             "procedure main;\nbegin\n  RunApp('NOTES.TXT');\nend;\n\nbegin\nend.\n");
+                   "procedure main;\nbegin\n  RunApp('NOTES.TXT');\nend;\n\nbegin\nend.\n");
     const auto notes = dir.write("NOTES.TXT", "just text");
     runVrltool({"pack", (dir / "NOTES.VRL").string(), notes.string()});
     const ProcessResult other = runVorlan({broken.string()}, dir.path());
     EXPECT_EQ(other.exitCode, 0) << other.err;
 
     const auto fine = packModule(dir, "FINE", "MAIN.ZLM",
-                           "procedure main;\nbegin\n  Writeln('ok');\nend;\n\nbegin\nend.\n");
+                                 "procedure main;\nbegin\n  Writeln('ok');\nend;\n\nbegin\nend.\n");
     const ProcessResult ok = runVorlan({fine.string()});
     EXPECT_EQ(ok.exitCode, 0) << ok.err;
     EXPECT_EQ(ok.out, "ok\n");
@@ -361,8 +362,8 @@ TEST(HeadlessRun, PrintJobsAreLoggedWithTitleAndDestination) {
     TempDir dir;
     const auto archive =
         packModule(dir, "PRINT", "MAIN.ZLM",
-             "procedure main;\nbegin\n  Writeln('tisk');\n  ConsolePrint;\n  ConsolePrint;\n"
-             "end;\n\nbegin\nend.\n");
+                   "procedure main;\nbegin\n  Writeln('tisk');\n  ConsolePrint;\n  ConsolePrint;\n"
+                   "end;\n\nbegin\nend.\n");
     const ProcessResult dropped = runVorlan({archive.string()});
     EXPECT_EQ(dropped.exitCode, 0) << dropped.err;
     const std::string line = "[print] Výstup - text: zahozeno (chybí --print-to)\n";

@@ -14,8 +14,8 @@ using test::int32At;
 using test::ScratchFolder;
 
 const std::string kWriterForm("TPF0\x06TForm1\x05"
-                        "Form1\x04Left\x02\x0A\0\0",
-                        26);
+                              "Form1\x04Left\x02\x0A\0\0",
+                              26);
 
 ArchiveContents sampleContents() {
     ArchiveContents c;

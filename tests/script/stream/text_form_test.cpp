@@ -220,8 +220,10 @@ TEST(TextForm, BinaryDataAndKeywordNamedProperties) {
 }
 
 TEST(TextForm, ErrorsNameTheLine) {
-    EXPECT_EQ(textFormError("object F: T\n  Left 200\nend"), "Řádek 2: za jménem vlastnosti chybí '='");
-    EXPECT_EQ(textFormError("object F: T\n  A = 1\n  B = 'abc\nend"), "Řádek 3: neukončený řetězec");
+    EXPECT_EQ(textFormError("object F: T\n  Left 200\nend"),
+              "Řádek 2: za jménem vlastnosti chybí '='");
+    EXPECT_EQ(textFormError("object F: T\n  A = 1\n  B = 'abc\nend"),
+              "Řádek 3: neukončený řetězec");
     EXPECT_EQ(textFormError("object F: T\n  A = 1\n"), "Řádek 3: chybí 'end' objektu 'F'");
     EXPECT_EQ(textFormError("object F: T\n  A = {0A0}\nend"),
               "Řádek 2: binární data mají lichý počet šestnáctkových číslic");
@@ -232,15 +234,19 @@ TEST(TextForm, ErrorsNameTheLine) {
     EXPECT_EQ(textFormError("object F: T\nend\nend"), "Řádek 3: nečekaný text za posledním 'end'");
     EXPECT_EQ(textFormError("object F: T\n  A = 2147483648\nend"),
               "Řádek 2: celé číslo je mimo rozsah: 2147483648");
-    EXPECT_EQ(textFormError("object F: T\n  A = 1E99999\nend"), "Řádek 2: číslo je mimo rozsah: 1E99999");
-    EXPECT_EQ(textFormError("object F: T\n  A = [a b]\nend"), "Řádek 2: v množině chybí ',' nebo ']'");
+    EXPECT_EQ(textFormError("object F: T\n  A = 1E99999\nend"),
+              "Řádek 2: číslo je mimo rozsah: 1E99999");
+    EXPECT_EQ(textFormError("object F: T\n  A = [a b]\nend"),
+              "Řádek 2: v množině chybí ',' nebo ']'");
     EXPECT_EQ(textFormError("object F: T\n  A = 'a' +\nend"), "Řádek 3: za '+' má být řetězec");
     EXPECT_EQ(textFormError("object F: T\n  A = ;\nend"), "Řádek 2: nečekaný znak ';'");
     EXPECT_EQ(textFormError("object F: T\n  A = <\n    x\n  >\nend"),
               "Řádek 3: očekáváno 'item' nebo '>'");
     EXPECT_EQ(textFormError("object F: T\n  A = \xC3\nend"), "Řádek 2: nečekaný bajt 0xC3");
-    EXPECT_EQ(textFormError("thing F: T\nend"), "Řádek 1: očekáváno 'object', 'inherited' nebo 'inline'");
-    EXPECT_EQ(textFormError("object F: T\n  A = 'x\xFF'\nend"), "Řádek 2: řetězec není platné UTF-8");
+    EXPECT_EQ(textFormError("thing F: T\nend"),
+              "Řádek 1: očekáváno 'object', 'inherited' nebo 'inline'");
+    EXPECT_EQ(textFormError("object F: T\n  A = 'x\xFF'\nend"),
+              "Řádek 2: řetězec není platné UTF-8");
     EXPECT_EQ(textFormError("object F: T\n  A = " + std::string(300, '(') + "\nend")
                   .rfind("Řádek 2: vnořeno hlouběji než", 0),
               0u);

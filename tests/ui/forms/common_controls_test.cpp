@@ -220,8 +220,8 @@ class CommonControlsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ensureRegistered();
-        form = script::instantiateComponents(stream::componentFromText(kCommonForm), script::registry(),
-                                             true);
+        form = script::instantiateComponents(stream::componentFromText(kCommonForm),
+                                             script::registry(), true);
         form->setEventSink(&sink);
     }
     template <class C> C* control(const char* name) {

@@ -11,9 +11,9 @@
 
 using namespace vorlan;
 using namespace vorlan::forms;
+using forms::testing::numbers;
 using script::Value;
 using script::VarArray;
-using forms::testing::numbers;
 
 namespace {
 

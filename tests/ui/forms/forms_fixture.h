@@ -4,8 +4,8 @@
 
 #include "core/headless_ui.h"
 #include "script/builtins.h"
-#include "script/value.h"
 #include "script/registry.h"
+#include "script/value.h"
 #include "stdlib/stdlib.h"
 #include "stdlib/units.h"
 #include "ui/qt/forms/dialogs.h"

@@ -102,8 +102,8 @@ class MoreControlsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ensureRegistered();
-        form = script::instantiateComponents(stream::componentFromText(kMoreForm), script::registry(),
-                                             true);
+        form = script::instantiateComponents(stream::componentFromText(kMoreForm),
+                                             script::registry(), true);
         form->setEventSink(&sink);
     }
     template <class C> C* control(const char* name) {
