@@ -34,7 +34,7 @@ constexpr std::size_t kNode = 512;
 constexpr std::size_t kHeader = 1024;
 constexpr std::size_t kLeafData = kNode - 24;
 constexpr std::uint32_t kNone = 0xFFFFFFFF;
-constexpr int kMaxDepth = 64;
+constexpr int kMaxCdxDepth = 64;
 
 int bitsFor(std::uint64_t v) {
     int b = 0;
@@ -302,7 +302,8 @@ int walkCdxTag(std::string_view bytes, std::uint32_t offset, char pad, std::vect
     std::uint32_t off = getLe32(h);
     const unsigned char* n = node(off);
     for (int depth = 0; !(getLe16(n) & 2); ++depth) {
-        if (depth > kMaxDepth) throw DbfError(czech("poškozený index CDX: příliš hluboký strom"));
+        if (depth > kMaxCdxDepth)
+            throw DbfError(czech("poškozený index CDX: příliš hluboký strom"));
         if (getLe16(n + 2) == 0) throw DbfError(czech("poškozený index CDX: prázdný vnitřní uzel"));
         if (12 + static_cast<std::size_t>(keyLen) + 8 > kNode)
             throw DbfError(czech("poškozený index CDX: délka klíče"));

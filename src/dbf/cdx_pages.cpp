@@ -16,7 +16,7 @@ namespace {
 constexpr std::size_t kNode = 512;
 constexpr std::size_t kLeafData = kNode - 24;
 constexpr std::uint32_t kNone = 0xFFFFFFFF;
-constexpr int kMaxDepth = 64;
+constexpr int kMaxPageDepth = 64;
 
 int bitsFor(std::uint64_t v) {
     int b = 0;
@@ -321,7 +321,7 @@ CdxPageEditor::descend(std::string_view key, std::uint32_t rec, Node& leaf) {
     std::uint32_t off = getLe32(h);
     std::vector<std::pair<Node, std::size_t>> path;
     for (int depth = 0;; ++depth) {
-        if (depth > kMaxDepth) throw DbfError(czech("strom indexu je příliš hluboký"));
+        if (depth > kMaxPageDepth) throw DbfError(czech("strom indexu je příliš hluboký"));
         Node n = readNode(off);
         if (n.leaf()) {
             leaf = std::move(n);

@@ -39,7 +39,7 @@ XValue XValue::logical(bool b) {
 
 namespace {
 
-constexpr int kMaxDepth = 200;
+constexpr int kMaxNesting = 200;
 
 } // namespace
 
@@ -114,7 +114,7 @@ private:
 
     struct DepthGuard {
         explicit DepthGuard(Parser& p) : p_(p) {
-            if (++p_.depth_ > kMaxDepth) p_.error(czech("výraz je vnořen příliš hluboko"));
+            if (++p_.depth_ > kMaxNesting) p_.error(czech("výraz je vnořen příliš hluboko"));
         }
         ~DepthGuard() { --p_.depth_; }
         Parser& p_;

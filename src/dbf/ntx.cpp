@@ -24,7 +24,7 @@ namespace vorlan::dbf {
 namespace {
 
 constexpr std::size_t kPage = 1024;
-constexpr int kMaxDepth = 64;
+constexpr int kMaxNtxDepth = 64;
 
 struct Layout {
     int keySize;
@@ -223,7 +223,7 @@ IndexHeader readNtxBytes(std::string_view bytes, KeyList& keys, IndexHeader* hea
     };
     std::vector<Frame> stack;
     auto push = [&](std::uint32_t off) {
-        if (stack.size() >= kMaxDepth)
+        if (stack.size() >= kMaxNtxDepth)
             throw DbfError(czech("poškozený index NTX: příliš hluboký strom"));
         const unsigned char* p = pageAt(off);
         const int count = getLe16(p);

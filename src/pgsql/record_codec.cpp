@@ -112,8 +112,6 @@ std::string castFor(char type) {
     }
 }
 
-namespace {
-
 std::uint64_t getLe64(const unsigned char* p) {
     return dbf::getLe32(p) | (static_cast<std::uint64_t>(dbf::getLe32(p + 4)) << 32);
 }
@@ -122,6 +120,8 @@ void putLe64(unsigned char* p, std::uint64_t v) {
     dbf::putLe32(p, static_cast<std::uint32_t>(v));
     dbf::putLe32(p + 4, static_cast<std::uint32_t>(v >> 32));
 }
+
+namespace {
 
 constexpr std::int32_t kMsPerDay = 86'400'000;
 

@@ -6,6 +6,7 @@
 #include "dbf/table.h"
 #include "pgsql/connection.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -50,5 +51,9 @@ std::string storedSeekKey(dbf::ValueType type, std::string_view text, int keyLen
                           bool descending);
 // The key as the DBF engine shows it, from its stored form.
 std::string visibleKey(std::string_view stored, bool descending);
+
+// The eight little-endian bytes of the table files' 64-bit fields (I, B, Y, T).
+std::uint64_t getLe64(const unsigned char* p);
+void putLe64(unsigned char* p, std::uint64_t v);
 
 } // namespace vorlan::pgsql

@@ -250,19 +250,6 @@ std::string Table::getString(int field) const {
     }
 }
 
-namespace {
-
-std::uint64_t le64(const unsigned char* p) {
-    return dbf::getLe32(p) | (static_cast<std::uint64_t>(dbf::getLe32(p + 4)) << 32);
-}
-
-void putLe64(unsigned char* p, std::uint64_t v) {
-    dbf::putLe32(p, static_cast<std::uint32_t>(v));
-    dbf::putLe32(p + 4, static_cast<std::uint32_t>(v >> 32));
-}
-
-} // namespace
-
 double Table::getNumber(int field) const {
     const auto& f = this->field(field);
     const auto* p = reinterpret_cast<const unsigned char*>(image_.data() + f.offset);
@@ -270,13 +257,13 @@ double Table::getNumber(int field) const {
     case 'I':
         return static_cast<double>(static_cast<std::int32_t>(dbf::getLe32(p)));
     case 'B': {
-        const std::uint64_t bits = le64(p);
+        const std::uint64_t bits = getLe64(p);
         double d;
         std::memcpy(&d, &bits, 8);
         return d;
     }
     case 'Y':
-        return static_cast<double>(static_cast<std::int64_t>(le64(p))) / 10000.0;
+        return static_cast<double>(static_cast<std::int64_t>(getLe64(p))) / 10000.0;
     default: {
         const std::string_view r = raw(field);
         if (r.find('*') != std::string_view::npos) return 0;

@@ -48,7 +48,7 @@ std::int32_t intField(std::string_view field, std::int32_t fallback) {
     return v;
 }
 
-std::string quoted(std::string_view text) {
+std::string quotedField(std::string_view text) {
     return "\"" + std::string(text) + "\"";
 }
 
@@ -56,7 +56,7 @@ namespace {
 
 // Names are written bare; one with a comma would shift every field after it, so it is quoted.
 std::string bare(const std::string& text) {
-    return text.find(',') == std::string::npos ? text : quoted(text);
+    return text.find(',') == std::string::npos ? text : quotedField(text);
 }
 
 } // namespace
@@ -118,12 +118,12 @@ std::string elementLine(const std::string& letter, const TPrvekSestavy& e) {
         line += "," + bare(e.font.name) + "," + n(e.font.size) + "," +
                 n(indexOfColour(e.font.colour)) + "," + n(e.font.style) + "," +
                 n((e.alignment & 3) | (e.textFlags & 0xF8)) + "," + n(e.lineFlags) + "," +
-                n(e.font.charset) + "," + quoted(e.text) + "," + n(e.charSpacing);
+                n(e.font.charset) + "," + quotedField(e.text) + "," + n(e.charSpacing);
     } else if (isGraphicKind(e.kind)) {
         line += ",," + n(e.lineWidth) + "," + n(indexOfColour(e.lineColour)) + "," +
                 n(e.lineStyle) + "," + n(e.lineFlags) + "," + n(indexOfColour(e.fillColour)) + "," +
                 n(e.fillStyle);
-        if (e.kind == kKindPicture) line += "," + quoted(pictureFileName(e.text));
+        if (e.kind == kKindPicture) line += "," + quotedField(pictureFileName(e.text));
     }
     return line;
 }
@@ -416,7 +416,7 @@ void TSestavaTyp::resolvePicture(TPrvekSestavy& element, std::string& templateDi
 std::vector<std::string> TSestavaTyp::templateLines() const {
     std::vector<std::string> lines;
     const PaperSettings& paper = paperSettings();
-    lines.push_back("I,0," + quoted(popis));
+    lines.push_back("I,0," + quotedField(popis));
     lines.push_back("I,1,4,0,0");
     lines.push_back("I,2," + n(paper.orientation) + "," + n(paper.width) + "," + n(paper.height) +
                     "," + n(paper.leftMargin) + "," + n(paper.rightMargin) + "," +
@@ -441,9 +441,9 @@ std::vector<std::string> TSestavaTyp::templateLines() const {
                     n(lineSpacing) + "," + n(pitch));
     for (int i = 0; i < functions_.count(); ++i) {
         const FunctionDefinition& d = functions_.item(i)->definition();
-        lines.push_back("F," + n(i) + "," + bare(d.name) + "," + quoted(d.description) + "," +
-                        n(d.type) + "," + quoted(d.initialValue) + "," + n(d.reset) + "," +
-                        quoted(d.expression) + "," + n(d.aggregate) + "," + n(d.width) + "," +
+        lines.push_back("F," + n(i) + "," + bare(d.name) + "," + quotedField(d.description) + "," +
+                        n(d.type) + "," + quotedField(d.initialValue) + "," + n(d.reset) + "," +
+                        quotedField(d.expression) + "," + n(d.aggregate) + "," + n(d.width) + "," +
                         n(d.decimals) + "," + n(d.format));
     }
     auto writeSection = [&](const TOddilSestavy* s) {

@@ -17,6 +17,6 @@ std::string nextField(std::string_view& rest);
 std::int32_t intField(std::string_view field, std::int32_t fallback = 0);
 
 // A field written so that nextField gives it back (as far as the format allows).
-std::string quoted(std::string_view text);
+std::string quotedField(std::string_view text);
 
 } // namespace vorlan::report

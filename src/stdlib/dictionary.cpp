@@ -11,7 +11,7 @@ using script::Value;
 
 namespace {
 
-[[noreturn]] void raise(const char* utf8) {
+[[noreturn]] void raiseDictionaryError(const char* utf8) {
     throw script::ScriptException(czech(utf8));
 }
 
@@ -28,7 +28,7 @@ script::Value arrayOf(const std::vector<std::pair<Value, Value>>& entries, bool 
 } // namespace
 
 std::string Dictionary::keyText(const Value& key) const {
-    if (key.isArray()) raise("Klíčem slovníku nemůže být pole");
+    if (key.isArray()) raiseDictionaryError("Klíčem slovníku nemůže být pole");
     if (key.isObject())
         return "o" + std::to_string(reinterpret_cast<std::uintptr_t>(key.asObject().get()));
     if (key.isString()) return "s" + (textCompare_ ? upperCase(key.asString()) : key.asString());
@@ -49,8 +49,8 @@ void Dictionary::reindex() {
 
 void Dictionary::add(const Value& key, const Value& item) {
     std::string text = keyText(key);
-    if (index_.count(text)) raise("Tento klíč už ve slovníku je");
-    if (entries_.size() >= kMaxEntries) raise("Slovník je příliš velký");
+    if (index_.count(text)) raiseDictionaryError("Tento klíč už ve slovníku je");
+    if (entries_.size() >= kMaxEntries) raiseDictionaryError("Slovník je příliš velký");
     index_.emplace(std::move(text), entries_.size());
     entries_.emplace_back(key, item);
 }
@@ -74,15 +74,15 @@ void Dictionary::setItem(const Value& key, const Value& item) {
 
 void Dictionary::renameKey(const Value& oldKey, const Value& newKey) {
     const int at = find(oldKey);
-    if (at < 0) raise("Prvek nebyl ve slovníku nalezen");
-    if (find(newKey) >= 0) raise("Tento klíč už ve slovníku je");
+    if (at < 0) raiseDictionaryError("Prvek nebyl ve slovníku nalezen");
+    if (find(newKey) >= 0) raiseDictionaryError("Tento klíč už ve slovníku je");
     entries_[static_cast<std::size_t>(at)].first = newKey;
     reindex();
 }
 
 void Dictionary::remove(const Value& key) {
     const int at = find(key);
-    if (at < 0) raise("Prvek nebyl ve slovníku nalezen");
+    if (at < 0) raiseDictionaryError("Prvek nebyl ve slovníku nalezen");
     entries_.erase(entries_.begin() + at);
     reindex();
 }
@@ -101,7 +101,8 @@ Value Dictionary::items() const {
 }
 
 void Dictionary::setCompareMode(int mode) {
-    if (!entries_.empty()) raise("Režim porovnávání lze změnit jen u prázdného slovníku");
+    if (!entries_.empty())
+        raiseDictionaryError("Režim porovnávání lze změnit jen u prázdného slovníku");
     textCompare_ = mode == 1;
 }
 

@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-[[noreturn]] void raise(const char* utf8, std::string_view path = {}) {
+[[noreturn]] void raiseFileError(const char* utf8, std::string_view path = {}) {
     std::string text = czech(utf8);
     if (!path.empty()) text += " (" + std::string(path) + ")";
     throw script::ScriptException(text);
@@ -104,16 +104,16 @@ TextStream::TextStream(std::string_view programPath, int mode, bool create, bool
     : NativeObject("Scripting.TextStream"), reading_(mode == kForReading), unicode_(unicode) {
     const fs::path host = hostPathOf(programPath);
     std::error_code ec;
-    if (host.empty()) raise("Cesta nebyla nalezena", programPath);
-    if (fs::is_directory(host, ec)) raise("Přístup odepřen", programPath);
+    if (host.empty()) raiseFileError("Cesta nebyla nalezena", programPath);
+    if (fs::is_directory(host, ec)) raiseFileError("Přístup odepřen", programPath);
     const bool present = fs::exists(host, ec);
-    if (!present && !create) raise("Soubor nebyl nalezen", programPath);
+    if (!present && !create) raiseFileError("Soubor nebyl nalezen", programPath);
     if (!present && !fs::is_directory(host.parent_path().empty() ? "." : host.parent_path(), ec))
-        raise("Cesta nebyla nalezena", programPath);
+        raiseFileError("Cesta nebyla nalezena", programPath);
     if (reading_) {
         if (!present) std::ofstream(host, std::ios::binary);
         std::optional<std::string> bytes = readFileBytes(programPath);
-        if (!bytes) raise("Přístup odepřen", programPath);
+        if (!bytes) raiseFileError("Přístup odepřen", programPath);
         std::string& b = *bytes;
         const bool utf16 = b.size() >= 2 && b[0] == '\xFF' && b[1] == '\xFE';
         if (utf16 ||
@@ -131,16 +131,16 @@ TextStream::TextStream(std::string_view programPath, int mode, bool create, bool
     const bool append = mode == kForAppending;
     const bool empty = !present || fs::file_size(host, ec) == 0;
     out_.open(host, std::ios::binary | (append ? std::ios::app : std::ios::trunc));
-    if (!out_) raise("Přístup odepřen", programPath);
+    if (!out_) raiseFileError("Přístup odepřen", programPath);
     if (unicode_ && (!append || empty)) out_.write("\xFF\xFE", 2);
 }
 
 void TextStream::needReading() const {
-    if (closed_ || !reading_) raise("Chybný režim souboru");
+    if (closed_ || !reading_) raiseFileError("Chybný režim souboru");
 }
 
 void TextStream::needWriting() const {
-    if (closed_ || reading_) raise("Chybný režim souboru");
+    if (closed_ || reading_) raiseFileError("Chybný režim souboru");
 }
 
 void TextStream::advance(char c) {
@@ -154,7 +154,7 @@ void TextStream::advance(char c) {
 
 std::string TextStream::readLine() {
     needReading();
-    if (at_ >= text_.size()) raise("Čtení za koncem souboru");
+    if (at_ >= text_.size()) raiseFileError("Čtení za koncem souboru");
     const std::size_t end = std::min(text_.find_first_of("\r\n", at_), text_.size());
     std::string out = text_.substr(at_, end - at_);
     at_ = end;
@@ -167,7 +167,7 @@ std::string TextStream::readLine() {
 
 std::string TextStream::read(std::int32_t count) {
     needReading();
-    if (at_ >= text_.size() && count > 0) raise("Čtení za koncem souboru");
+    if (at_ >= text_.size() && count > 0) raiseFileError("Čtení za koncem souboru");
     const std::size_t n = count > 0 ? std::min<std::size_t>(count, text_.size() - at_) : 0;
     std::string out = text_.substr(at_, n);
     for (char c : out)
@@ -211,7 +211,7 @@ void TextStream::write(std::string_view text) {
     } else {
         out_.write(text.data(), static_cast<std::streamsize>(text.size()));
     }
-    if (!out_) raise("Zápis do souboru selhal");
+    if (!out_) raiseFileError("Zápis do souboru selhal");
     for (char c : text)
         advance(c);
 }
@@ -243,48 +243,48 @@ bool FileSystemObject::folderExists(std::string_view path) const {
 void FileSystemObject::createFolder(std::string_view path) const {
     const fs::path host = hostPathOf(path);
     std::error_code ec;
-    if (host.empty()) raise("Cesta nebyla nalezena", path);
-    if (fs::exists(host, ec)) raise("Soubor již existuje", path);
-    if (!fs::create_directory(host, ec)) raise("Cesta nebyla nalezena", path);
+    if (host.empty()) raiseFileError("Cesta nebyla nalezena", path);
+    if (fs::exists(host, ec)) raiseFileError("Soubor již existuje", path);
+    if (!fs::create_directory(host, ec)) raiseFileError("Cesta nebyla nalezena", path);
 }
 
 void FileSystemObject::deleteFile(std::string_view path, bool /*force*/) const {
-    if (!fileExists(path)) raise("Soubor nebyl nalezen", path);
+    if (!fileExists(path)) raiseFileError("Soubor nebyl nalezen", path);
     std::error_code ec;
-    if (!fs::remove(hostPathOf(path), ec)) raise("Přístup odepřen", path);
+    if (!fs::remove(hostPathOf(path), ec)) raiseFileError("Přístup odepřen", path);
 }
 
 void FileSystemObject::deleteFolder(std::string_view path, bool /*force*/) const {
-    if (!folderExists(path)) raise("Cesta nebyla nalezena", path);
+    if (!folderExists(path)) raiseFileError("Cesta nebyla nalezena", path);
     std::error_code ec;
     fs::remove_all(hostPathOf(path), ec);
-    if (ec) raise("Přístup odepřen", path);
+    if (ec) raiseFileError("Přístup odepřen", path);
 }
 
 void FileSystemObject::copyFile(std::string_view from, std::string_view to, bool overwrite) const {
-    if (!fileExists(from)) raise("Soubor nebyl nalezen", from);
+    if (!fileExists(from)) raiseFileError("Soubor nebyl nalezen", from);
     const std::string target = targetPath(from, to);
-    if (folderExists(target)) raise("Přístup odepřen", target);
-    if (fileExists(target) && !overwrite) raise("Soubor již existuje", target);
+    if (folderExists(target)) raiseFileError("Přístup odepřen", target);
+    if (fileExists(target) && !overwrite) raiseFileError("Soubor již existuje", target);
     const fs::path host = hostPathOf(target);
     std::error_code ec;
     if (host.empty() ||
         !fs::copy_file(hostPathOf(from), host, fs::copy_options::overwrite_existing, ec))
-        raise("Cesta nebyla nalezena", target);
+        raiseFileError("Cesta nebyla nalezena", target);
 }
 
 void FileSystemObject::moveFile(std::string_view from, std::string_view to) const {
-    if (!fileExists(from)) raise("Soubor nebyl nalezen", from);
+    if (!fileExists(from)) raiseFileError("Soubor nebyl nalezen", from);
     const std::string target = targetPath(from, to);
-    if (fileExists(target) || folderExists(target)) raise("Soubor již existuje", target);
+    if (fileExists(target) || folderExists(target)) raiseFileError("Soubor již existuje", target);
     const fs::path source = hostPathOf(from);
     const fs::path host = hostPathOf(target);
     std::error_code ec;
-    if (host.empty()) raise("Cesta nebyla nalezena", target);
+    if (host.empty()) raiseFileError("Cesta nebyla nalezena", target);
     fs::rename(source, host, ec);
     if (!ec) return;
     // Across file systems: a copy, then the original goes.
-    if (!fs::copy_file(source, host, ec)) raise("Cesta nebyla nalezena", target);
+    if (!fs::copy_file(source, host, ec)) raiseFileError("Cesta nebyla nalezena", target);
     fs::remove(source, ec);
 }
 

@@ -287,6 +287,25 @@ def read_objects(objects):
     return result
 
 
+def unity_members(unity_file):
+    """The source files a unity build's batch file includes."""
+    with open(unity_file, encoding="utf-8", errors="replace") as f:
+        return [os.path.realpath(m) for m in re.findall(r'^#include\s+"([^"]+)"', f.read(), re.M)]
+
+
+def defining_file(sources, owner, short):
+    """Of the files compiled together, the one that defines the function (the first if none
+    seems to)."""
+    if len(sources) > 1:
+        qualified = (re.escape(owner) + r"\s*::\s*") if owner else r"\b"
+        pattern = re.compile(qualified + re.escape(short) + r"\s*\(")
+        for path in sources:
+            with open(path, encoding="utf-8", errors="replace") as f:
+                if pattern.search(f.read()):
+                    return path
+    return sources[0]
+
+
 def run(root, compile_db):
     root = os.path.realpath(root)
     src = os.path.join(root, "src") + os.sep
@@ -302,7 +321,9 @@ def run(root, compile_db):
         if not obj or not os.path.exists(obj):
             continue
         objects.append(obj)
-        source_of[obj] = os.path.realpath(os.path.join(e["directory"], e["file"]))
+        source = os.path.realpath(os.path.join(e["directory"], e["file"]))
+        # A batch of files compiled as one (a unity build) names its files in #include lines.
+        source_of[obj] = unity_members(source) if source.endswith(".cxx") else [source]
     if not objects:
         print("no object files: build first")
         return 1
@@ -351,7 +372,8 @@ def run(root, compile_db):
         for mangled, (kind, pretty) in defined.items():
             defined_names.add(symbol_name(pretty))
             defined_names.add((None, symbol_name(pretty)[1]))
-            if kind != "T" or not source_of[obj].startswith(src) or mangled == "main":
+            sources = [p for p in source_of[obj] if p.startswith(src)]
+            if kind != "T" or not sources or mangled == "main":
                 continue
             users = needed_anywhere.get(mangled, set()) - {obj}
             if users or mangled in held:
@@ -361,11 +383,12 @@ def run(root, compile_db):
                 continue
             if re.search(r"\b" + re.escape(short) + r"\s*\(", bench_text):
                 continue
-            where = os.path.relpath(source_of[obj], root)
+            where = os.path.relpath(defining_file(sources, owner, short), root)
             # Any mention beyond its declarations and its definition is a use.
             if words[short] - declared_count[short] - 1 <= 0:
                 problems.append(f"{where}: {pretty} is never used")
-            elif owner is None or owner in namespaces:
+            elif len(sources) == 1 and (owner is None or owner in namespaces):
+                # In a batch the other files' calls leave no trace in the object: no advice.
                 advice.append(f"{where}: {pretty} is used only in its own file")
 
     all_code = None
@@ -415,47 +438,64 @@ def self_test():
     if not compiler:
         print("self test: no C++ compiler")
         return 1
-    with tempfile.TemporaryDirectory() as tmp:
-        entries = []
-        for rel, text in PLANTED.items():
-            path = os.path.join(tmp, rel)
-            os.makedirs(os.path.dirname(path), exist_ok=True)
-            with open(path, "w", encoding="utf-8") as f:
-                f.write(text)
-        for rel in ("src/lib/used.cpp", "tests/user.cpp"):
-            obj = rel.replace("/", "_") + ".o"
-            subprocess.run([compiler, "-std=c++20", "-O0", "-c", "-I", os.path.join(tmp, "src"),
-                            os.path.join(tmp, rel), "-o", os.path.join(tmp, obj)], check=True)
-            entries.append({"directory": tmp, "file": rel, "output": obj})
-        with open(os.path.join(tmp, "compile_commands.json"), "w", encoding="utf-8") as f:
-            json.dump(entries, f)
-        import io
-        import contextlib
-        buf = io.StringIO()
-        with contextlib.redirect_stdout(buf):
-            status = run(tmp, os.path.join(tmp, "compile_commands.json"))
-        report = buf.getvalue()
-        expected = [
-            "n::unused(int) is never used",
-            "note: src/lib/used.cpp: n::selfish(int) is used only in its own file",
-            "n::caller(int) is never used",
-            "lonely is declared but defined nowhere",
-        ]
-        absent = ["n::used(int)", "S::m", "n::S::m()", "v is declared", "S is declared"]
-        ok = status == 1
-        for e in expected:
-            if e not in report:
-                print(f"self test: the report misses: {e}")
-                ok = False
-        for a in absent:
-            if a in report:
-                print(f"self test: the report wrongly names: {a}")
-                ok = False
-        if not ok:
-            print(report)
-            return 1
+    ok = True
+    # Once with a file per object, once with the library's files compiled as one batch.
+    for unity in (False, True):
+        with tempfile.TemporaryDirectory() as tmp:
+            ok = planted_tree_reports(compiler, tmp, unity) and ok
+    if not ok:
+        return 1
     print("self test ok")
     return 0
+
+
+def planted_tree_reports(compiler, tmp, unity):
+    entries = []
+    for rel, text in PLANTED.items():
+        path = os.path.join(tmp, rel)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "w", encoding="utf-8") as f:
+            f.write(text)
+    library = "src/lib/used.cpp"
+    if unity:
+        library = "build/unity_0_cxx.cxx"
+        os.makedirs(os.path.join(tmp, "build"))
+        with open(os.path.join(tmp, library), "w", encoding="utf-8") as f:
+            f.write(f'#include "{os.path.join(tmp, "src/lib/used.cpp")}"\n')
+    for rel in (library, "tests/user.cpp"):
+        obj = rel.replace("/", "_") + ".o"
+        subprocess.run([compiler, "-std=c++20", "-O0", "-c", "-I", os.path.join(tmp, "src"),
+                        os.path.join(tmp, rel), "-o", os.path.join(tmp, obj)], check=True)
+        entries.append({"directory": tmp, "file": rel, "output": obj})
+    with open(os.path.join(tmp, "compile_commands.json"), "w", encoding="utf-8") as f:
+        json.dump(entries, f)
+    import io
+    import contextlib
+    buf = io.StringIO()
+    with contextlib.redirect_stdout(buf):
+        status = run(tmp, os.path.join(tmp, "compile_commands.json"))
+    report = buf.getvalue()
+    expected = [
+        "src/lib/used.cpp: n::unused(int) is never used",
+        "n::caller(int) is never used",
+        "lonely is declared but defined nowhere",
+    ]
+    if not unity:
+        expected.append("note: src/lib/used.cpp: n::selfish(int) is used only in its own file")
+    absent = ["n::used(int)", "S::m", "n::S::m()", "v is declared", "S is declared"]
+    ok = status == 1
+    kind = "batch" if unity else "file by file"
+    for e in expected:
+        if e not in report:
+            print(f"self test ({kind}): the report misses: {e}")
+            ok = False
+    for a in absent:
+        if a in report:
+            print(f"self test ({kind}): the report wrongly names: {a}")
+            ok = False
+    if not ok:
+        print(report)
+    return ok
 
 
 def main():

@@ -36,7 +36,7 @@ std::vector<LogicalPoint> pointsAt(const EmfRecord& r, std::size_t at, std::uint
 }
 
 // Logical units from any sum a damaged file can make, kept far from overflow.
-int toInt(double v) {
+int toDeviceInt(double v) {
     return static_cast<int>(std::clamp(v, -2e9, 2e9));
 }
 
@@ -49,8 +49,9 @@ std::vector<LogicalPoint> flattened(const std::vector<LogicalPoint>& p) {
         for (int step = 1; step <= kCurveSteps; ++step) {
             const double t = static_cast<double>(step) / kCurveSteps, u = 1 - t;
             const double a = u * u * u, b = 3 * u * u * t, c = 3 * u * t * t, d = t * t * t;
-            out.push_back({toInt(a * p[i].x + b * p[i + 1].x + c * p[i + 2].x + d * p[i + 3].x),
-                           toInt(a * p[i].y + b * p[i + 1].y + c * p[i + 2].y + d * p[i + 3].y)});
+            out.push_back(
+                {toDeviceInt(a * p[i].x + b * p[i + 1].x + c * p[i + 2].x + d * p[i + 3].x),
+                 toDeviceInt(a * p[i].y + b * p[i + 1].y + c * p[i + 2].y + d * p[i + 3].y)});
         }
     return out;
 }
@@ -165,8 +166,8 @@ void stretchDib(const EmfRecord& r, MetaCanvas& canvas) {
     if (usage != 0 || header.empty()) return;
     std::string dib(header);
     dib.append(bits);
-    canvas.bitmap(
-        dib, {x, y, toInt(static_cast<double>(x) + width), toInt(static_cast<double>(y) + height)});
+    canvas.bitmap(dib, {x, y, toDeviceInt(static_cast<double>(x) + width),
+                        toDeviceInt(static_cast<double>(y) + height)});
 }
 
 void play(const EmfRecord& r, MetaCanvas& canvas) {

@@ -1,4 +1,5 @@
 #include "report/paint/emf_records.h"
+#include "report/paint/metafile_bytes.h"
 
 #include "core/cp1250.h"
 
@@ -9,19 +10,8 @@ namespace {
 constexpr std::uint32_t kSignature = 0x464D4520; // " EMF"
 constexpr std::size_t kMinHeader = 88;
 
-std::uint32_t le32(std::string_view data, std::size_t at) {
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = v << 8 | static_cast<unsigned char>(data[at + static_cast<std::size_t>(i)]);
-    return v;
-}
-
 std::int32_t s32(std::string_view data, std::size_t at) {
     return static_cast<std::int32_t>(le32(data, at));
-}
-
-[[noreturn]] void fail(const char* why) {
-    throw MetafileError(czech("Metasoubor nelze přečíst: ") + czech(why));
 }
 
 } // namespace
@@ -47,10 +37,10 @@ bool looksLikeEmf(std::string_view data) {
 }
 
 EmfFile readEmf(std::string_view data) {
-    if (!looksLikeEmf(data)) fail("chybí hlavička metasouboru.");
+    if (!looksLikeEmf(data)) failMetafile("chybí hlavička metasouboru.");
     const std::uint32_t headerSize = le32(data, 4);
     if (headerSize < kMinHeader || headerSize > data.size() || headerSize % 4)
-        fail("hlavička je neúplná.");
+        failMetafile("hlavička je neúplná.");
     EmfFile file;
     file.left = s32(data, 8);
     file.top = s32(data, 12);
@@ -68,11 +58,11 @@ EmfFile readEmf(std::string_view data) {
     std::size_t at = headerSize;
     // A file cut right after a record still has all of its pictures: the end record is optional.
     while (at < data.size()) {
-        if (data.size() - at < 8) fail("soubor končí uprostřed záznamu.");
+        if (data.size() - at < 8) failMetafile("soubor končí uprostřed záznamu.");
         const std::uint32_t type = le32(data, at);
         const std::uint32_t size = le32(data, at + 4);
-        if (size < 8 || size % 4) fail("záznam má neplatnou délku.");
-        if (size > data.size() - at) fail("soubor končí uprostřed záznamu.");
+        if (size < 8 || size % 4) failMetafile("záznam má neplatnou délku.");
+        if (size > data.size() - at) failMetafile("soubor končí uprostřed záznamu.");
         if (type == kEmfEof) break;
         file.records.push_back({type, data.substr(at, size)});
         at += size;

@@ -1,4 +1,5 @@
 #include "report/paint/metafile_canvas.h"
+#include "report/paint/metafile_bytes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,13 +17,6 @@ int clampInt(double v) {
     if (!(v > -1e9)) return -1'000'000'000;
     if (!(v < 1e9)) return 1'000'000'000;
     return static_cast<int>(std::lround(v));
-}
-
-std::uint32_t le32(std::string_view data, std::size_t at) {
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = v << 8 | static_cast<unsigned char>(data[at + static_cast<std::size_t>(i)]);
-    return v;
 }
 
 } // namespace
@@ -286,23 +280,23 @@ void MetaCanvas::text(int x, int y, std::string_view string) {
     // Texts end at their first zero byte, as the system draws them.
     string = string.substr(0, string.find('\0'));
     const int align = state_.textAlign;
-    if (align & kAlignUpdateCp) x = state_.x, y = state_.y;
+    if (align & kTextAlignUpdateCp) x = state_.x, y = state_.y;
     const DevicePoint at = map(x, y);
     if (!painter_ || string.empty()) return;
     applyFont();
     const double width = painter_->textWidth(string);
     double left = at.x;
-    if ((align & kAlignHorizontal) == kAlignCenter)
+    if ((align & kTextAlignHorizontal) == kTextAlignCenter)
         left -= width / 2;
-    else if ((align & kAlignHorizontal) == kAlignRight)
+    else if ((align & kTextAlignHorizontal) == kTextAlignRight)
         left -= width;
     double top = at.y;
-    if ((align & kAlignVertical) == kAlignBaseline)
+    if ((align & kTextAlignVertical) == kTextAlignBaseline)
         top -= painter_->ascent();
-    else if ((align & kAlignVertical) == kAlignBottom)
+    else if ((align & kTextAlignVertical) == kTextAlignBottom)
         top -= painter_->lineHeight();
     painter_->drawText(left, top, string);
-    if (align & kAlignUpdateCp) {
+    if (align & kTextAlignUpdateCp) {
         const double sx = scaleX();
         if (sx != 0) state_.x = clampInt(static_cast<double>(x) + width / sx);
     }

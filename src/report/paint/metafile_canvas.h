@@ -52,13 +52,13 @@ using MetaObject = std::variant<UnusedObject, LogicalPen, PaintBrush, LogicalFon
 
 // Text alignment flags of the records.
 enum MetaTextAlign : int {
-    kAlignUpdateCp = 1,
-    kAlignRight = 2,
-    kAlignCenter = 6,
-    kAlignHorizontal = 6,
-    kAlignBottom = 8,
-    kAlignBaseline = 24,
-    kAlignVertical = 24,
+    kTextAlignUpdateCp = 1,
+    kTextAlignRight = 2,
+    kTextAlignCenter = 6,
+    kTextAlignHorizontal = 6,
+    kTextAlignBottom = 8,
+    kTextAlignBaseline = 24,
+    kTextAlignVertical = 24,
 };
 
 class MetaCanvas {

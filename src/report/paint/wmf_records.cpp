@@ -1,4 +1,5 @@
 #include "report/paint/wmf_records.h"
+#include "report/paint/metafile_bytes.h"
 
 #include "core/cp1250.h"
 
@@ -11,19 +12,6 @@ constexpr std::size_t kPlaceableSize = 22;
 constexpr std::size_t kHeaderSize = 18;
 constexpr std::size_t kRecordHeader = 6;
 
-std::uint16_t le16(std::string_view data, std::size_t at) {
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(data[at]) |
-                                      static_cast<unsigned char>(data[at + 1]) << 8);
-}
-
-std::uint32_t le32(std::string_view data, std::size_t at) {
-    return le16(data, at) | static_cast<std::uint32_t>(le16(data, at + 2)) << 16;
-}
-
-[[noreturn]] void fail(const char* why) {
-    throw MetafileError(czech("Metasoubor nelze přečíst: ") + czech(why));
-}
-
 bool isMetaHeader(std::string_view data, std::size_t at) {
     if (data.size() < at + kHeaderSize) return false;
     const std::uint16_t type = le16(data, at);
@@ -35,7 +23,7 @@ bool isMetaHeader(std::string_view data, std::size_t at) {
 } // namespace
 
 void throwShortRecord() {
-    fail("záznam je kratší, než jeho obsah vyžaduje.");
+    failMetafile("záznam je kratší, než jeho obsah vyžaduje.");
 }
 
 std::int16_t WmfRecord::int16(std::size_t index) const {
@@ -62,7 +50,7 @@ WmfFile readWmf(std::string_view data) {
     WmfFile file;
     std::size_t at = 0;
     if (data.size() >= 4 && le32(data, 0) == kPlaceableKey) {
-        if (data.size() < kPlaceableSize) fail("hlavička je neúplná.");
+        if (data.size() < kPlaceableSize) failMetafile("hlavička je neúplná.");
         auto s16 = [&](std::size_t offset) {
             return static_cast<std::int16_t>(le16(data, offset));
         };
@@ -71,22 +59,22 @@ WmfFile readWmf(std::string_view data) {
         std::uint16_t sum = 0;
         for (std::size_t i = 0; i < 20; i += 2)
             sum ^= le16(data, i);
-        if (sum != le16(data, 20)) fail("kontrolní součet hlavičky nesouhlasí.");
-        if (file.frame.unitsPerInch == 0) fail("hlavička neudává rozlišení.");
+        if (sum != le16(data, 20)) failMetafile("kontrolní součet hlavičky nesouhlasí.");
+        if (file.frame.unitsPerInch == 0) failMetafile("hlavička neudává rozlišení.");
         if (file.frame.right <= file.frame.left || file.frame.bottom <= file.frame.top)
-            fail("obrázek nemá žádnou plochu.");
+            failMetafile("obrázek nemá žádnou plochu.");
         at = kPlaceableSize;
     }
-    if (!isMetaHeader(data, at)) fail("chybí hlavička metasouboru.");
+    if (!isMetaHeader(data, at)) failMetafile("chybí hlavička metasouboru.");
     file.objectCount = le16(data, at + 10);
     at += kHeaderSize;
     // A file cut right after a record still has all of its pictures: the end record is optional.
     while (at < data.size()) {
-        if (data.size() - at < kRecordHeader) fail("soubor končí uprostřed záznamu.");
+        if (data.size() - at < kRecordHeader) failMetafile("soubor končí uprostřed záznamu.");
         const std::uint64_t words = le32(data, at);
         const std::uint16_t function = le16(data, at + 4);
-        if (words < kRecordHeader / 2) fail("záznam má neplatnou délku.");
-        if (words * 2 > data.size() - at) fail("soubor končí uprostřed záznamu.");
+        if (words < kRecordHeader / 2) failMetafile("záznam má neplatnou délku.");
+        if (words * 2 > data.size() - at) failMetafile("soubor končí uprostřed záznamu.");
         if (function == kWmfEof) break;
         const std::size_t bytes = static_cast<std::size_t>(words * 2);
         file.records.push_back({function, data.substr(at + kRecordHeader, bytes - kRecordHeader)});
