@@ -3,6 +3,7 @@
 // holds in memory.
 
 #include "dbf/index.h"
+#include "dbf/table.h"
 #include "dbf/warnings.h"
 
 #include <cstdint>
@@ -30,6 +31,14 @@ inline std::vector<std::pair<std::string, std::uint32_t>> entries(const vorlan::
     std::vector<std::pair<std::string, std::uint32_t>> out;
     for (std::size_t i = 0; i < k.size(); ++i)
         out.emplace_back(std::string(k.keyAt(i)), k.recAt(i));
+    return out;
+}
+
+// The record numbers from top to bottom in the table's current order and filter.
+inline std::vector<std::uint32_t> walk(vorlan::dbf::Table& t) {
+    std::vector<std::uint32_t> out;
+    for (t.goTop(); !t.eof(); t.skip())
+        out.push_back(t.recNo());
     return out;
 }
 

@@ -11,15 +11,9 @@
 
 using namespace vorlan::dbf;
 using dbftest::entries;
+using dbftest::walk;
 
 namespace {
-
-std::vector<std::uint32_t> walk(Table& t) {
-    std::vector<std::uint32_t> out;
-    for (t.goTop(); !t.eof(); t.skip())
-        out.push_back(t.recNo());
-    return out;
-}
 
 std::unique_ptr<Table> namesTable(const dbftest::TempDir& dir,
                                   const std::vector<std::string>& names) {

@@ -2,22 +2,17 @@
 // order, without touching the files.
 #include "dbf/settings.h"
 #include "dbf/table.h"
+#include "engine_inspection.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
 using namespace vorlan::dbf;
+using dbftest::walk;
 
 namespace {
 
 using Recs = std::vector<std::uint32_t>;
-
-Recs walk(Table& t) {
-    Recs out;
-    for (t.goTop(); !t.eof(); t.skip())
-        out.push_back(t.recNo());
-    return out;
-}
 
 Recs walkBack(Table& t) {
     Recs out;

@@ -23,10 +23,6 @@ ProcessResult runPascal(const TempDir& dir, const std::string& body) {
     return runVorlan({(dir / "T.VRL").string()}, dir.path());
 }
 
-bool pythonDbfAvailable() {
-    return std::system("/usr/bin/python3 -c 'import dbf' >/dev/null 2>&1") == 0;
-}
-
 const char* const kDump = R"(import dbf, sys
 t = dbf.Table(sys.argv[1], codepage="cp1250")
 t.open(dbf.READ_ONLY)

@@ -17,10 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool pythonDbfAvailable() {
-    return std::system("/usr/bin/python3 -c 'import dbf' >/dev/null 2>&1") == 0;
-}
-
 // Every record of a table, deleted ones marked, each value in a fixed text form.
 std::string dumpWithPython(const fs::path& table) {
     static const char* const script = R"(import dbf, sys

@@ -10,9 +10,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kNotRun = 251;
-constexpr int kScriptError = 253;
-
 // A Pascal program (and its form, when given) packed into DIR/NAME.VRL.
 fs::path packMain(const TempDir& dir, const std::string& name, const std::string& source,
                   const std::string& form = {}) {

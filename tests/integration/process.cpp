@@ -129,6 +129,10 @@ std::string readFile(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+bool pythonDbfAvailable() {
+    return std::system("/usr/bin/python3 -c 'import dbf' >/dev/null 2>&1") == 0;
+}
+
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }

@@ -8,6 +8,10 @@
 
 namespace vorlan::testing {
 
+// Exit statuses of the runtime: the program never ran, or a script error ended it.
+constexpr int kNotRun = 251;
+constexpr int kScriptError = 253;
+
 struct ProcessResult {
     int exitCode = -1;
     std::string out;
@@ -42,6 +46,9 @@ private:
 };
 
 std::string readFile(const std::filesystem::path& path);
+
+// Whether python3 can import the dbf module, the independent reader of the tests' tables.
+bool pythonDbfAvailable();
 
 // True when PART occurs in TEXT.
 bool contains(const std::string& text, const std::string& part);

@@ -23,7 +23,6 @@ using vorlan::czech;
 
 namespace {
 
-constexpr int kScriptError = 253;
 const char* const kLost = "Spojení s databázovým serverem bylo přerušeno";
 
 // Each record: its name, its number and a memo of some 5 KB, written one after the other.
