@@ -1,10 +1,6 @@
 #pragma once
 // Reading the little-endian numbers of metafile records, and the error a damaged one gives.
 
-#include "report/paint/wmf_records.h"
-
-#include "core/cp1250.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -20,8 +16,7 @@ inline std::uint32_t le32(std::string_view data, std::size_t at) {
     return le16(data, at) | static_cast<std::uint32_t>(le16(data, at + 2)) << 16;
 }
 
-[[noreturn]] inline void failMetafile(const char* why) {
-    throw MetafileError(czech("Metasoubor nelze přečíst: ") + czech(why));
-}
+// Throws MetafileError naming what is wrong (WHY is UTF-8).
+[[noreturn]] void failMetafile(const char* why);
 
 } // namespace vorlan::report

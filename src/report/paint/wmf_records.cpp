@@ -5,6 +5,10 @@
 
 namespace vorlan::report {
 
+void failMetafile(const char* why) {
+    throw MetafileError(czech("Metasoubor nelze přečíst: ") + czech(why));
+}
+
 namespace {
 
 constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7;
