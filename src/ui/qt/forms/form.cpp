@@ -265,7 +265,7 @@ void Form::attachAll() {
         if (placeholders_.count(c) || !c->hasPublished("Width") || !c->hasPublished("Height"))
             continue;
         std::cerr << "[form] " << c->className() << " " << c->name()
-                  << ": this class has no window here; shown as an empty panel" << std::endl;
+                  << ": tato třída tu nemá okno, zobrazí se jako prázdný panel" << std::endl;
         auto* frame = new QFrame(area);
         frame->setFrameStyle(QFrame::Box | QFrame::Plain);
         Value left, top, width, height;
