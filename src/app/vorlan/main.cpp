@@ -337,7 +337,8 @@ int main(int argc, char** argv) {
     if (commandLine.browse) {
         // The window alone on one table; closing it ends the runtime.
         const bool opened = database->browse(utf8ToCp1250(*commandLine.browse));
-        if (!opened) return headless ? app::kExitRunError : app::kExitOk;
+        // The user saw why in the message box; a script that started the window learns it too.
+        if (!opened) return app::kExitRunError;
         if (headless) return app::kExitOk;
         qt::installScreenshotFromEnvironment();
         application->setQuitOnLastWindowClosed(true);
