@@ -35,8 +35,6 @@ bool dragging(const Control& control);
 // An event of a widget `control` watches; true when the drag took it and the control must not
 // see it.
 bool filter(Control& control, QObject* watched, QEvent* event);
-// The control whose widget is `widget` or holds it; null when it belongs to no control.
-Control* controlAt(QWidget* widget);
 
 } // namespace drag
 } // namespace vorlan::forms
