@@ -44,8 +44,8 @@
 #include <string>
 #include <string_view>
 #include <tuple>
-#include <typeinfo>
 #include <type_traits>
+#include <typeinfo>
 #include <utility>
 #include <vector>
 

@@ -141,7 +141,9 @@ public:
     // Text over text: the string's own assignment, which keeps this one's buffer when the text
     // is copied.
     [[gnu::always_inline]] void assignText(const Value& from) { asString() = from.asString(); }
-    [[gnu::always_inline]] void assignText(Value&& from) { asString() = std::move(from.asString()); }
+    [[gnu::always_inline]] void assignText(Value&& from) {
+        asString() = std::move(from.asString());
+    }
     // Makes the value empty. A number, date or Boolean owns nothing, so it is simply replaced.
     [[gnu::always_inline]] void clear() {
         if (isEmpty()) return;

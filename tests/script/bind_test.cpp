@@ -274,8 +274,8 @@ TEST(Bind, MembersMeetObjectsOfChangingClassesOneAfterAnother) {
     padded.add(2);
     Component other("TOther");
     const std::vector<std::pair<NativeObject*, std::string>> calls{
-        {&plain, "counter 1"}, {&other, "other"},     {&padded, "counter 2"},
-        {&padded, "counter 2"}, {&other, "other"},    {&plain, "counter 1"},
+        {&plain, "counter 1"},  {&other, "other"},     {&padded, "counter 2"},
+        {&padded, "counter 2"}, {&other, "other"},     {&plain, "counter 1"},
         {&other, "other"},      {&padded, "counter 2"}};
     for (const auto& [object, expected] : calls) {
         Value result;

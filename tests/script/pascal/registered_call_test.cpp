@@ -153,8 +153,8 @@ TEST_F(RegisteredCall, ResultsDroppedAtOnceLeaveTheObjectChainsIntact) {
     // Calls whose results are dropped at once, between calls whose results carry a chain on.
     EXPECT_EQ(runText({"var a: TTestTally; n: Integer;", "begin", "  a := TTestTally.Create(nil);",
                        "  a.Add(2); TestShout('dropped'); a.Add(3);",
-                       "  n := a.Total + TestByte(4); TestOut(n);",
-                       "  TestOut(a.Total); a.Free;", "end."}),
+                       "  n := a.Total + TestByte(4); TestOut(n);", "  TestOut(a.Total); a.Free;",
+                       "end."}),
               "9 5");
     EXPECT_TRUE(errors.empty());
 }
