@@ -86,23 +86,26 @@ void Index::define(const std::string& keyExpr, const IndexOptions& options) {
     keys_.reset(header_.keyLength, header_.descending, header_.unique);
 }
 
+void Index::loadIdxBytes(std::string_view bytes) {
+    try {
+        if (bytes.size() < 1024 || !(static_cast<unsigned char>(bytes[14]) & 0x20))
+            throw DbfError(czech("podporovány jsou jen kompaktní soubory IDX"));
+        KeyList none;
+        adopt(readCdxTag(bytes, 0, ' ', none, false).header);
+    } catch (const DbfError& e) {
+        throw DbfError(std::string(e.what()) + ": " + utf8ToCp1250(path_.string()));
+    }
+    try {
+        readCdxTag(bytes, 0, padByte(), keys_);
+    } catch (const DbfError& e) {
+        keys_.reset(header_.keyLength, header_.descending, header_.unique);
+        throw IndexDamage(std::string(e.what()) + ": " + utf8ToCp1250(path_.string()));
+    }
+}
+
 void Index::loadFile() {
     if (kind_ == IndexKind::Idx) {
-        const std::string bytes = readWholeFile(path_);
-        try {
-            if (bytes.size() < 1024 || !(static_cast<unsigned char>(bytes[14]) & 0x20))
-                throw DbfError(czech("podporovány jsou jen kompaktní soubory IDX"));
-            KeyList none;
-            adopt(readCdxTag(bytes, 0, ' ', none, false).header);
-        } catch (const DbfError& e) {
-            throw DbfError(std::string(e.what()) + ": " + utf8ToCp1250(path_.string()));
-        }
-        try {
-            readCdxTag(bytes, 0, padByte(), keys_);
-        } catch (const DbfError& e) {
-            keys_.reset(header_.keyLength, header_.descending, header_.unique);
-            throw IndexDamage(std::string(e.what()) + ": " + utf8ToCp1250(path_.string()));
-        }
+        loadIdxBytes(readWholeFile(path_));
         stamp = stampOf(path_);
         return;
     }
@@ -122,11 +125,16 @@ void Index::loadFile() {
 }
 
 void Index::saveFile() {
-    ++header_.version;
-    if (kind_ == IndexKind::Idx)
+    if (kind_ == IndexKind::Idx) {
+        // The version word of a compact file is also the change counter of its pages: it only
+        // grows, so that other processes notice the new file as a change.
+        header_.version = std::max(header_.version, counter) + 1;
+        counter = header_.version;
         writeIdxFile(path_, header_, keys_, padByte());
-    else
+    } else {
+        ++header_.version;
         writeNtxFile(path_, header_, keys_);
+    }
     dirty = false;
     rebuilt = false;
     journal.clear();

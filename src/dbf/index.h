@@ -71,6 +71,8 @@ public:
     // once. Throws IndexDamage when the header was read (and taken) but the keys cannot be
     // used, DbfError when not even the header can be read.
     void loadFile();
+    // The header and keys of a compact .IDX file's bytes (errors as loadFile).
+    void loadIdxBytes(std::string_view bytes);
     void saveFile();
     // Rebuilds the keys from every record of the table.
     void rebuild();
@@ -96,8 +98,8 @@ public:
         std::uint32_t rec = 0;
     };
     std::vector<KeyChange> journal;
-    // Compound files changed in place: where this tag's header is, and the file's change counter
-    // as last read or written.
+    // Compound and compact files changed in place: where this order's header is (0 in a compact
+    // file), and the file's change counter as last read or written.
     std::uint32_t cdxOffset = 0;
     std::uint32_t counter = 0;
     bool rebuilt = false;

@@ -7,6 +7,7 @@
 #include "ui/qt/forms/sections.h"
 #include "ui/qt/forms/string_list.h"
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <span>
@@ -55,6 +56,14 @@ public:
     bool selected() const;
     void setSelected(bool selected);
     void remove();
+    ListView& view() const { return view_; }
+
+    // What a program keeps with the item, and what nothing draws here.
+    script::Value data;
+    bool cut = false;
+    bool dropTarget = false;
+    std::int32_t imageIndex = -1;
+    std::int32_t stateIndex = -1;
 
 private:
     ListView& view_;
@@ -67,6 +76,7 @@ private:
 class ListItems : public script::NativeObject {
 public:
     explicit ListItems(ListView& view) : NativeObject("TListItems"), view_(view) {}
+    ListView& view() const { return view_; }
     ListItem* add();
     ListItem* insert(int index);
     int count() const;

@@ -9,6 +9,8 @@
 #include <QHeaderView>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 #include <functional>
 
 namespace vorlan::forms {
@@ -316,6 +318,21 @@ Outline::Outline(std::string cls)
     watch(tree()->viewport());
     QObject::connect(tree(), &QTreeWidget::itemClicked, tree(),
                      guarded([this](QTreeWidgetItem*, int) { fire("OnClick"); }));
+    // OnExpand and OnCollapse (Sender, Index) with the item's number.
+    for (const bool expanding : {true, false}) {
+        const auto opened = [this, expanding](QTreeWidgetItem* item) {
+            if (quiet()) return;
+            const auto at = std::find(items_.begin(), items_.end(), item);
+            if (at == items_.end()) return;
+            Value args[2] = {Value(script::wrapObject(this)),
+                             Value(static_cast<std::int32_t>(at - items_.begin()) + 1)};
+            fireEvent(expanding ? "OnExpand" : "OnCollapse", args);
+        };
+        if (expanding)
+            QObject::connect(tree(), &QTreeWidget::itemExpanded, tree(), guarded(opened));
+        else
+            QObject::connect(tree(), &QTreeWidget::itemCollapsed, tree(), guarded(opened));
+    }
 }
 
 Outline::~Outline() = default;
@@ -405,8 +422,11 @@ constexpr QSize kTree{121, 97};
 
 const FormClass kClasses[] = {
     {"TCustomTreeView", "TWinControl"},
-    {"TTreeView", "TCustomTreeView", create<TreeView>, kTree, false, "OnChange OnClick"},
-    {"TOutline", "TWinControl", create<Outline>, kTree, false, "OnClick"},
+    {"TTreeView", "TCustomTreeView", create<TreeView>, kTree, false, "OnChange OnClick",
+     "AutoExpand=False ChangeDelay=0 RightClickSelect=False RowSelect=False ShowButtons=True "
+     "ShowLines=True SortType=stNone ToolTips=True"},
+    {"TOutline", "TWinControl", create<Outline>, kTree, false, "OnClick OnExpand OnCollapse",
+     "Options=[ooDrawTreeRoot,ooDrawFocusRect] OutlineStyle=osTreePictureText"},
     {"TTreeNodes", "TPersistent"},
     {"TTreeNode", "TPersistent"},
 };

@@ -1,5 +1,6 @@
 // GRAPHICS: colours, TBitmap, TCanvas with its pen, brush and font, and rectangles and points.
 #include "script/bind.h"
+#include "ui/qt/forms/image_list.h"
 #include "ui/qt/forms/paint_box.h"
 #include "ui/qt/stdlib/bitmap.h"
 #include "ui/qt/stdlib/canvas.h"
@@ -230,12 +231,61 @@ std::unique_ptr<script::NativeObject> makeSurfaceCanvas(QImage& surface) {
 
 } // namespace
 
+namespace {
+
+// The pictures of an image list go to and come from bitmaps and canvases.
+void registerImageList(script::Registry& reg) {
+    using forms::ImageList;
+    ClassBinder<ImageList> list(reg, "TImageList");
+    list.property("Count", "Integer", &ImageList::count);
+    list.bind("Add", "function(Image, Mask: Variant): Integer",
+              [](ImageList& l, const Value& image, const Value&) {
+                  return l.add(imageOfGraphic(image));
+              });
+    list.bind("AddMasked", "function(Image: Variant; MaskColor: Variant): Integer",
+              [](ImageList& l, const Value& image, const Value& color) {
+                  return l.addMasked(imageOfGraphic(image), qtColorOf(colorOfValue(color)).rgb());
+              });
+    list.bind("Replace", "procedure(Index: Integer; Image, Mask: Variant)",
+              [](ImageList& l, std::int32_t i, const Value& image, const Value&) {
+                  l.replace(i, imageOfGraphic(image));
+              });
+    list.bind("Delete", "procedure(Index: Integer)", &ImageList::remove);
+    list.bind("Clear", "procedure", &ImageList::clear);
+    // Enabled False draws the picture in greys, as a disabled command shows it.
+    list.bind("Draw", "procedure(Canvas: TCanvas; X, Y, Index: Integer; Enabled: Boolean = True)",
+              [](ImageList& l, const Value& target, std::int32_t x, std::int32_t y,
+                 std::int32_t index, bool enabled) {
+                  auto* canvas = script::nativeAs<CanvasObject>(target);
+                  if (!canvas) throw script::ScriptException(czech("Očekává se plátno (TCanvas)"));
+                  QImage picture = l.image(index);
+                  if (!enabled)
+                      for (int row = 0; row < picture.height(); ++row) {
+                          auto* line = reinterpret_cast<QRgb*>(picture.scanLine(row));
+                          for (int col = 0; col < picture.width(); ++col) {
+                              const int grey = qGray(line[col]);
+                              line[col] = qRgba(grey, grey, grey, qAlpha(line[col]));
+                          }
+                      }
+                  canvas->draw(x, y, picture);
+              });
+    list.bind("GetBitmap", "procedure(Index: Integer; Image: TBitmap)",
+              [](ImageList& l, std::int32_t index, const Value& target) {
+                  auto* bitmap = script::nativeAs<Bitmap>(target);
+                  if (!bitmap) throw script::ScriptException(czech("Očekává se bitmapa (TBitmap)"));
+                  bitmap->setImage(l.image(index));
+              });
+}
+
+} // namespace
+
 void registerGraphicsUnit(script::Registry& reg) {
     forms::setSurfaceCanvasFactory(&makeSurfaceCanvas);
     registerRoutines(reg);
     registerTools(reg);
     registerCanvas(reg);
     registerBitmap(reg);
+    registerImageList(reg);
     registerIntConstants(reg, colorNames());
     registerIntConstants(reg, kConstants);
     registerNameConstants(reg, kNames);
