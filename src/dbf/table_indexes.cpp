@@ -661,6 +661,7 @@ bool Table::saveCdxPages(const std::filesystem::path& path) {
                 else
                     editor.erase(c.key, c.rec);
             }
+            editor.flush();
             for (const auto page : editor.touched())
                 pages.emplace_back(page, ix->cdxOffset);
             for (const auto page : editor.leavesWritten())
@@ -677,16 +678,19 @@ bool Table::saveCdxPages(const std::filesystem::path& path) {
     log.add(counter + 1, leaves);
     log.write(logBytes.data());
     f.writeAt(region, logBytes.data(), logBytes.size());
-    unsigned char next[4];
-    putLe32(next, counter + 1);
-    f.writeAt(kCdxCounterOffset, next, 4);
-    // Our key changes are in the file now: our writer mark goes with the busy byte.
-    unsigned char state[4] = {idle, h[kCdxWriterBitsOffset], h[kCdxWriterBitsOffset + 1],
-                              h[kCdxWriterBitsOffset + 2]};
+    // The new counter, the busy byte cleared and our writer mark gone (our key changes are in the
+    // file now), in one write of header bytes 8..19; 12..15 stay as they are.
+    static_assert(kCdxBusyOffset == kCdxCounterOffset + 8 &&
+                  kCdxWriterBitsOffset == kCdxBusyOffset + 1);
+    unsigned char state[12];
+    putLe32(state, counter + 1);
+    std::memcpy(state + 4, h + kCdxCounterOffset + 4, 4);
+    state[8] = idle;
+    std::memcpy(state + 9, h + kCdxWriterBitsOffset, 3);
     IndexHandle& handle = indexFiles_[path];
-    releaseWriterSlot(f, handle.writerSlot, state + 1);
+    releaseWriterSlot(f, handle.writerSlot, state + 9);
     handle.writerSlot = -1;
-    f.writeAt(kCdxBusyOffset, state, sizeof state);
+    f.writeAt(kCdxCounterOffset, state, sizeof state);
     // Our image follows our own changes, so that later changes by others are told apart from
     // ours.
     if (std::string* image = detail::findIndexImage(this, path)) {
