@@ -14,12 +14,14 @@ namespace {
 class FileTextPrintJob : public TextPrintJob {
 public:
     explicit FileTextPrintJob(const std::filesystem::path& path) : out_(path, std::ios::binary) {
-        if (!out_) throw std::runtime_error("Cannot write print output to " + path.string());
+        if (!out_)
+            throw std::runtime_error(czech("Tiskový výstup nelze zapsat do ") +
+                                     utf8ToCp1250(path.string()));
     }
     void writeLine(const std::string& line) override { out_ << cp1250ToUtf8(line) << '\n'; }
     void finish() override {
         out_.flush();
-        if (!out_) throw std::runtime_error("Print output could not be written");
+        if (!out_) throw std::runtime_error(czech("Tiskový výstup se nepodařilo zapsat"));
     }
 
 private:

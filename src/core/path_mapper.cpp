@@ -82,8 +82,8 @@ fs::path PathMapper::toHost(std::string_view programPath) const {
     if (rest.size() >= 2 && rest[1] == ':' && std::isalpha(static_cast<unsigned char>(rest[0]))) {
         const fs::path root = driveRoot(rest[0]);
         if (root.empty())
-            throw std::invalid_argument("Drive " + std::string(1, driveKey(rest[0])) +
-                                        ": is not mapped");
+            throw std::invalid_argument(czech("Jednotka ") + std::string(1, driveKey(rest[0])) +
+                                        czech(": není připojena"));
         result = root;
         rest.remove_prefix(2);
         absolute = true;

@@ -178,11 +178,41 @@ int CdxPageEditor::compare(const Entry& a, std::string_view key, std::uint32_t r
     return a.rec < rec ? -1 : (a.rec > rec ? 1 : 0);
 }
 
+const unsigned char* CdxPageEditor::page(std::uint32_t offset) {
+    auto it = pages_.find(offset);
+    if (it == pages_.end()) {
+        it = pages_.emplace(offset, std::array<unsigned char, kCdxPage>{}).first;
+        file_.readExact(offset, it->second.data(), kCdxPage);
+    }
+    return it->second.data();
+}
+
+void CdxPageEditor::put(std::uint32_t offset, std::size_t at, const unsigned char* bytes,
+                        std::size_t length) {
+    auto it = pages_.find(offset);
+    if (it == pages_.end()) {
+        it = pages_.emplace(offset, std::array<unsigned char, kCdxPage>{}).first;
+        // A page written in part keeps the rest of what the file holds.
+        if (at != 0 || length != kCdxPage) file_.readExact(offset, it->second.data(), kCdxPage);
+    }
+    std::memcpy(it->second.data() + at, bytes, length);
+    if (std::find(touched_.begin(), touched_.end(), offset) == touched_.end())
+        touched_.push_back(offset);
+    if (std::find(unwritten_.begin(), unwritten_.end(), offset) == unwritten_.end())
+        unwritten_.push_back(offset);
+}
+
+void CdxPageEditor::flush() {
+    std::sort(unwritten_.begin(), unwritten_.end());
+    for (const auto offset : unwritten_)
+        file_.writeAt(offset, pages_.at(offset).data(), kCdxPage);
+    unwritten_.clear();
+}
+
 CdxPageEditor::Node CdxPageEditor::readNode(std::uint32_t offset) {
     if (offset % kNode != 0 || offset == kNone || offset + kNode > end_)
         throw DbfError(czech("uzel indexu leží mimo soubor"));
-    unsigned char p[kNode];
-    file_.readExact(offset, p, kNode);
+    const unsigned char* p = page(offset);
     Node n;
     n.offset = offset;
     n.attributes = getLe16(p);
@@ -288,9 +318,9 @@ bool CdxPageEditor::encode(const Node& n, unsigned char* p) const {
 void CdxPageEditor::writeNode(const Node& n) {
     unsigned char p[kNode];
     if (!encode(n, p)) throw DbfError(czech("uzel indexu přetekl"));
-    file_.writeAt(n.offset, p, kNode);
-    touched_.push_back(n.offset);
-    if (n.leaf()) leaves_.push_back(n.offset);
+    put(n.offset, 0, p, kNode);
+    if (n.leaf() && std::find(leaves_.begin(), leaves_.end(), n.offset) == leaves_.end())
+        leaves_.push_back(n.offset);
 }
 
 std::uint32_t CdxPageEditor::allocate() {
@@ -303,22 +333,18 @@ std::uint32_t CdxPageEditor::allocate() {
 void CdxPageEditor::setRight(std::uint32_t offset, std::uint32_t right) {
     unsigned char b[4];
     putLe32(b, right);
-    file_.writeAt(static_cast<std::uint64_t>(offset) + 8, b, 4);
-    touched_.push_back(offset);
+    put(offset, 8, b, 4);
 }
 
 void CdxPageEditor::setLeft(std::uint32_t offset, std::uint32_t left) {
     unsigned char b[4];
     putLe32(b, left);
-    file_.writeAt(static_cast<std::uint64_t>(offset) + 4, b, 4);
-    touched_.push_back(offset);
+    put(offset, 4, b, 4);
 }
 
 std::vector<std::pair<CdxPageEditor::Node, std::size_t>>
 CdxPageEditor::descend(std::string_view key, std::uint32_t rec, Node& leaf) {
-    unsigned char h[4];
-    file_.readExact(tagOffset_, h, 4);
-    std::uint32_t off = getLe32(h);
+    std::uint32_t off = getLe32(page(tagOffset_));
     std::vector<std::pair<Node, std::size_t>> path;
     for (int depth = 0;; ++depth) {
         if (depth > kMaxDepth) throw DbfError(czech("strom indexu je příliš hluboký"));
@@ -339,9 +365,7 @@ CdxPageEditor::descend(std::string_view key, std::uint32_t rec, Node& leaf) {
 std::vector<CdxPageEditor::Node> CdxPageEditor::store(Node& n) {
     unsigned char p[kNode];
     if (encode(n, p)) {
-        file_.writeAt(n.offset, p, kNode);
-        touched_.push_back(n.offset);
-        if (n.leaf()) leaves_.push_back(n.offset);
+        writeNode(n);
         return {n};
     }
     Node right;
@@ -399,8 +423,7 @@ void CdxPageEditor::insert(std::string_view key, std::uint32_t rec) {
         writeNode(root);
         unsigned char b[4];
         putLe32(b, root.offset);
-        file_.writeAt(tagOffset_, b, 4);
-        touched_.push_back(tagOffset_);
+        put(tagOffset_, 0, b, 4);
     }
 }
 

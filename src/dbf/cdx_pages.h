@@ -6,7 +6,9 @@
 
 #include "dbf/file.h"
 
+#include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +23,8 @@ constexpr std::uint64_t kCdxBusyOffset = 16;
 // The byte-range lock of the index file itself, far beyond its end: writers hold it exclusively
 // while they change pages, readers shared while they read them.
 constexpr std::uint64_t kIndexFileLock = 0x7FFFFFFE;
+// The size of a node, and of each half of an order's header.
+constexpr std::size_t kCdxPage = 512;
 
 // The pages recent writers changed, so that other processes re-read just those pages: the counter
 // the log brings the file to, the first counter from which on every change is listed, and
@@ -72,10 +76,13 @@ public:
     CdxPageEditor(File& file, std::uint32_t tagOffset, int keyLength, bool descending, char pad);
 
     // Throw DbfError when the tree does not have the shape the change needs; the caller then
-    // writes the whole file instead.
+    // writes the whole file instead. Changed pages are kept here until flush().
     void insert(std::string_view key, std::uint32_t rec);
     void erase(std::string_view key, std::uint32_t rec);
-    // Every page written so far (the tag header for a new root).
+    // Writes every page changed since the last flush, each once (a leaf that lost one key and
+    // gained another is written once per commit, not twice).
+    void flush();
+    // Every page changed so far (the tag header for a new root).
     const std::vector<std::uint32_t>& touched() const { return touched_; }
     // The leaves among them, written with their keys: the only pages whose change another
     // process's keys need (interior nodes, sibling links and root pointers hold none).
@@ -101,6 +108,10 @@ private:
     // Encodes a node into 512 bytes; false when its entries do not fit.
     bool encode(const Node& node, unsigned char* out) const;
     std::uint32_t allocate();
+    // A page as this editor last left it (read from the file the first time).
+    const unsigned char* page(std::uint32_t offset);
+    // Changes `length` bytes of a page at `at`.
+    void put(std::uint32_t offset, std::size_t at, const unsigned char* bytes, std::size_t length);
     // The path from the root to the leaf where (key, rec) belongs: interior nodes with the index
     // of the entry taken.
     std::vector<std::pair<Node, std::size_t>> descend(std::string_view key, std::uint32_t rec,
@@ -118,6 +129,8 @@ private:
     std::uint64_t end_ = 0;
     std::vector<std::uint32_t> touched_;
     std::vector<std::uint32_t> leaves_;
+    std::map<std::uint32_t, std::array<unsigned char, kCdxPage>> pages_;
+    std::vector<std::uint32_t> unwritten_;
 };
 
 } // namespace vorlan::dbf

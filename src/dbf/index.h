@@ -1,5 +1,5 @@
 #pragma once
-// Index orders over a table: the sorted key list they share, and the index file that stores it.
+// Index orders over a table: their keys (key_list.h) and the index file that stores them.
 //
 // An open index keeps its keys in memory (a sorted list of fixed-width keys with their record
 // numbers) and writes its file when the table is committed or closed, and after creation and
@@ -7,6 +7,7 @@
 
 #include "dbf/expr.h"
 #include "dbf/file.h"
+#include "dbf/key_list.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -17,71 +18,6 @@
 namespace vorlan::dbf {
 
 class Table;
-
-// An index file whose structure reads but whose keys cannot be right: keys out of order, a record
-// number twice or zero. The file must not be used as it is.
-class IndexDamage : public DbfError {
-public:
-    using DbfError::DbfError;
-};
-
-// Keys of one order, sorted by key bytes (reversed for a descending order), then by record
-// number. Keys live in one pool of fixed-width slots; the order is a list of slot numbers, so an
-// insert moves four bytes per entry instead of whole keys.
-class KeyList {
-public:
-    static constexpr std::size_t npos = static_cast<std::size_t>(-1);
-
-    void reset(int keyLength, bool descending, bool unique);
-    int keyLength() const { return keyLen_; }
-    bool descending() const { return descending_; }
-    bool unique() const { return unique_; }
-    std::size_t size() const { return order_.size(); }
-
-    std::string_view keyAt(std::size_t pos) const {
-        return {pool_.data() + static_cast<std::size_t>(order_[pos]) * keyLen_,
-                static_cast<std::size_t>(keyLen_)};
-    }
-    std::uint32_t recAt(std::size_t pos) const { return recs_[order_[pos]]; }
-
-    // `key` must be keyLength() bytes.
-    std::size_t lowerBound(std::string_view key, std::uint32_t rec) const;
-    std::size_t find(std::string_view key, std::uint32_t rec) const;
-    // False when the order is unique and the key is there already.
-    bool insert(std::string_view key, std::uint32_t rec);
-    bool erase(std::string_view key, std::uint32_t rec);
-    // First entry whose key, cut to the length of `prefix`, is not before `prefix`.
-    std::size_t seek(std::string_view prefix) const;
-    // First entry whose key, cut to the length of `prefix`, comes after `prefix`.
-    std::size_t seekAfter(std::string_view prefix) const;
-    // The order of a key against a prefix (-1 before, 0 starts with it, 1 after), in this
-    // order's direction.
-    int comparePrefix(std::string_view key, std::string_view prefix) const;
-    bool prefixMatches(std::size_t pos, std::string_view prefix) const;
-    // The greatest record number in the list (0 when empty).
-    std::uint32_t maxRecord() const;
-
-    // Replaces the contents with `count` keys (packed in `keys`) and their record numbers, and
-    // sorts them; a unique order keeps the first record of each key.
-    void load(std::vector<char>&& keys, std::vector<std::uint32_t>&& recs);
-    // Takes keys read from a file as they stand there; throws IndexDamage when they are not in
-    // this order's order (a unique order: no key twice) or a record number is zero or repeated.
-    void loadChecked(std::vector<char>&& keys, std::vector<std::uint32_t>&& recs);
-    // Appends an entry that the caller knows sorts after every present one (reading files).
-    void appendSorted(std::string_view key, std::uint32_t rec);
-
-private:
-    int compareKeys(const char* a, const char* b) const;
-    int compareEntry(std::uint32_t slot, std::string_view key, std::uint32_t rec) const;
-
-    int keyLen_ = 1;
-    bool descending_ = false;
-    bool unique_ = false;
-    std::vector<char> pool_;
-    std::vector<std::uint32_t> recs_;
-    std::vector<std::uint32_t> order_;
-    std::vector<std::uint32_t> free_;
-};
 
 // Ntx: one order per .NTX file; Idx: one order per compact .IDX file; Cdx: a tag of a compound
 // .CDX file.
@@ -135,6 +71,8 @@ public:
     // once. Throws IndexDamage when the header was read (and taken) but the keys cannot be
     // used, DbfError when not even the header can be read.
     void loadFile();
+    // The header and keys of a compact .IDX file's bytes (errors as loadFile).
+    void loadIdxBytes(std::string_view bytes);
     void saveFile();
     // Rebuilds the keys from every record of the table.
     void rebuild();
@@ -160,8 +98,8 @@ public:
         std::uint32_t rec = 0;
     };
     std::vector<KeyChange> journal;
-    // Compound files changed in place: where this tag's header is, and the file's change counter
-    // as last read or written.
+    // Compound and compact files changed in place: where this order's header is (0 in a compact
+    // file), and the file's change counter as last read or written.
     std::uint32_t cdxOffset = 0;
     std::uint32_t counter = 0;
     bool rebuilt = false;

@@ -279,8 +279,8 @@ private:
     // died left key changes unwritten (cdx_writers.h).
     std::string readIndexFile(const std::filesystem::path& path, bool* deadWriter = nullptr);
     std::string readLockedIndexFile(File& f, const std::filesystem::path& path, bool* deadWriter);
-    // Marks our pending key changes in every compound file before a record is written, and
-    // rebuilds files in which we find the mark of a writer that died.
+    // Marks our pending key changes in every compound and compact file before a record is
+    // written, and rebuilds files in which we find the mark of a writer that died.
     void markPendingKeyChanges();
     // Takes back our marks from files that have no key changes of ours left to write.
     void releaseWriterSlots();
@@ -289,8 +289,8 @@ private:
     void rebuildFromRecords(const std::vector<Index*>& orders, const std::filesystem::path& path);
     // The open handle of an index file (reopened when the file was replaced).
     File& indexHandle(const std::filesystem::path& path);
-    // Writes the key changes of a compound file's tags into its pages in place; false when the
-    // whole file has to be written instead.
+    // Writes the key changes of a compound file's tags (or of a compact file's order) into its
+    // pages in place; false when the whole file has to be written instead.
     bool saveCdxPages(const std::filesystem::path& path);
     void noteKeyChange(Index& ix, bool add, const std::string& key);
     bool changeCurrentKey(int order, bool add);
@@ -300,6 +300,13 @@ private:
     void repairStaleOrders();
     bool sharedWriter() const { return !exclusive_ && !file_.readOnly(); }
     void saveCdx(const std::filesystem::path& path);
+    // Writes an index file whole (a new file renamed into place), compound or compact.
+    void saveWhole(const std::filesystem::path& path);
+    // Drops our writer mark in, and our image of, an index file that was just replaced.
+    void forgetWriterMarks(const std::filesystem::path& path);
+    // Reads a compact .IDX file under its lock; IndexDamage when its keys cannot be used or a
+    // writer left it half-changed.
+    void openIdx(Index& ix);
     // Opens every tag of a compound file; tags whose keys are damaged are rebuilt. A file whose
     // tag definitions cannot be read is refused, or (`tolerant`, the structural index opened
     // with the table) left closed with a warning: then null.
@@ -357,7 +364,7 @@ private:
     struct IndexHandle {
         File file;
         std::uint64_t inode = 0;
-        int writerSlot = -1; // our mark of pending key changes in a compound file (cdx_writers.h)
+        int writerSlot = -1; // our mark of pending key changes in the file (cdx_writers.h)
     };
     std::map<std::filesystem::path, IndexHandle> indexFiles_;
     int order_ = 0;

@@ -80,7 +80,10 @@ Index& Table::openIndex(const std::filesystem::path& path) {
     auto ix = std::make_unique<Index>(*this, path, ext == ".IDX" ? IndexKind::Idx : IndexKind::Ntx);
     bool damaged = false;
     try {
-        ix->loadFile();
+        if (ix->kind() == IndexKind::Idx)
+            openIdx(*ix);
+        else
+            ix->loadFile();
     } catch (const IndexDamage&) {
         damaged = true;
     }
@@ -290,7 +293,7 @@ void Table::markPendingKeyChanges() {
     if (file_.readOnly()) return;
     std::vector<std::filesystem::path> leftovers;
     for (auto& ix : indexes_) {
-        if (ix->kind() != IndexKind::Cdx) continue;
+        if (ix->kind() == IndexKind::Ntx) continue;
         // Looked up without a stat: this runs before every record write.
         if (auto known = indexFiles_.find(ix->path());
             known != indexFiles_.end() && known->second.writerSlot >= 0)
@@ -413,7 +416,8 @@ bool changedPagesByComparing(File& f, const std::vector<Index*>& mine, const std
 bool refreshFromChangedPages(File& f, const std::vector<Index*>& mine, std::string& img) {
     const std::uint32_t known = mine.front()->counter;
     for (Index* ix : mine)
-        if (ix->counter != known || ix->cdxOffset == 0) return false;
+        if (ix->counter != known || (ix->kind() == IndexKind::Cdx && ix->cdxOffset == 0))
+            return false;
     unsigned char h[512];
     if (img.size() < 512 || f.readAt(0, h, sizeof h) != sizeof h) return false;
     if (h[kCdxBusyOffset] != 0) return false;
@@ -508,7 +512,7 @@ void Table::reloadIndexFile(const std::filesystem::path& path) {
     for (auto& ix : indexes_)
         if (ix->path() == path && !ix->rebuilt) mine.push_back(ix.get());
     if (mine.empty()) return;
-    if (mine.front()->kind() != IndexKind::Cdx) {
+    if (mine.front()->kind() == IndexKind::Ntx) {
         mine.front()->loadFile();
         mine.front()->replayJournal();
     } else {
@@ -544,6 +548,16 @@ void Table::reloadIndexFile(const std::filesystem::path& path) {
             iposValid_ = false;
             return;
         }
+        if (mine.front()->kind() == IndexKind::Idx) {
+            Index& ix = *mine.front();
+            ix.loadIdxBytes(bytes);
+            ix.replayJournal();
+            ix.stamp = now;
+            ix.counter = counterIn(bytes);
+            iposValid_ = false;
+            refreshCount();
+            return;
+        }
         const auto tags = readCdxDirectory(bytes);
         for (Index* ix : mine) {
             for (const auto& t : tags) {
@@ -565,8 +579,9 @@ void Table::reloadIndexFile(const std::filesystem::path& path) {
 bool Table::indexFileChanged(const Index& ix) {
     const FileStamp now = stampOf(ix.path());
     if (now.inode == 0) return false;
-    if (ix.kind() != IndexKind::Cdx) return !(now == ix.stamp);
-    // Compound files are changed in place: a new file (rewritten whole) or a new counter.
+    if (ix.kind() == IndexKind::Ntx) return !(now == ix.stamp);
+    // Compound and compact files are changed in place: a new file (rewritten whole) or a new
+    // counter.
     if (now.inode != ix.stamp.inode || now.device != ix.stamp.device) return true;
     unsigned char h[12];
     File& f = indexHandle(ix.path());
@@ -587,6 +602,10 @@ void Table::refreshIndexes() {
         try {
             if (!indexFileChanged(*ix)) continue;
             reloadIndexFile(ix->path());
+            // Reading a file takes its state as clean: our own key changes replayed over it
+            // still have to be written.
+            for (auto& other : indexes_)
+                if (other->path() == ix->path() && !other->journal.empty()) other->dirty = true;
         } catch (const DbfError&) {
             // Caught half-way through another process's rename, or damaged: keep what we have;
             // the next refresh or save reads it again.
@@ -598,8 +617,8 @@ bool Table::saveCdxPages(const std::filesystem::path& path) {
     std::vector<Index*> tags;
     std::size_t changes = 0, keys = 0;
     for (auto& ix : indexes_) {
-        if (ix->kind() != IndexKind::Cdx || ix->path() != path) continue;
-        if (ix->rebuilt || ix->cdxOffset == 0) return false;
+        if (ix->kind() == IndexKind::Ntx || ix->path() != path) continue;
+        if (ix->rebuilt || (ix->kind() == IndexKind::Cdx && ix->cdxOffset == 0)) return false;
         tags.push_back(ix.get());
         changes += ix->journal.size();
         keys += ix->keys().size();
@@ -642,6 +661,7 @@ bool Table::saveCdxPages(const std::filesystem::path& path) {
                 else
                     editor.erase(c.key, c.rec);
             }
+            editor.flush();
             for (const auto page : editor.touched())
                 pages.emplace_back(page, ix->cdxOffset);
             for (const auto page : editor.leavesWritten())
@@ -651,23 +671,26 @@ bool Table::saveCdxPages(const std::filesystem::path& path) {
         // A tree this editor cannot change (another program's layout): the whole file is written
         // from our keys instead, which also replaces the half-changed pages. That happens before
         // the lock goes, so that nobody reads those pages (and the busy byte) in between.
-        saveCdx(path);
+        saveWhole(path);
         return true;
     }
     CdxChangeLog log = CdxChangeLog::read(logBytes.data());
     log.add(counter + 1, leaves);
     log.write(logBytes.data());
     f.writeAt(region, logBytes.data(), logBytes.size());
-    unsigned char next[4];
-    putLe32(next, counter + 1);
-    f.writeAt(kCdxCounterOffset, next, 4);
-    // Our key changes are in the file now: our writer mark goes with the busy byte.
-    unsigned char state[4] = {idle, h[kCdxWriterBitsOffset], h[kCdxWriterBitsOffset + 1],
-                              h[kCdxWriterBitsOffset + 2]};
+    // The new counter, the busy byte cleared and our writer mark gone (our key changes are in the
+    // file now), in one write of header bytes 8..19; 12..15 stay as they are.
+    static_assert(kCdxBusyOffset == kCdxCounterOffset + 8 &&
+                  kCdxWriterBitsOffset == kCdxBusyOffset + 1);
+    unsigned char state[12];
+    putLe32(state, counter + 1);
+    std::memcpy(state + 4, h + kCdxCounterOffset + 4, 4);
+    state[8] = idle;
+    std::memcpy(state + 9, h + kCdxWriterBitsOffset, 3);
     IndexHandle& handle = indexFiles_[path];
-    releaseWriterSlot(f, handle.writerSlot, state + 1);
+    releaseWriterSlot(f, handle.writerSlot, state + 9);
     handle.writerSlot = -1;
-    f.writeAt(kCdxBusyOffset, state, sizeof state);
+    f.writeAt(kCdxCounterOffset, state, sizeof state);
     // Our image follows our own changes, so that later changes by others are told apart from
     // ours.
     if (std::string* image = detail::findIndexImage(this, path)) {
@@ -707,14 +730,14 @@ void Table::saveIndexes(bool onlyDirty) {
         std::vector<std::filesystem::path> compound;
         for (auto& ix : indexes_) {
             if (onlyDirty && !ix->dirty) continue;
-            if (ix->kind() != IndexKind::Cdx) {
+            if (ix->kind() == IndexKind::Ntx) {
                 ix->saveFile();
             } else if (std::find(compound.begin(), compound.end(), ix->path()) == compound.end()) {
                 compound.push_back(ix->path());
             }
         }
         for (const auto& p : compound)
-            if (!locking || !saveCdxPages(p)) saveCdx(p);
+            if (!locking || !saveCdxPages(p)) saveWhole(p);
     } catch (...) {
         savingIndexes_ = false;
         if (locking) file_.unlockRange(kIndexLockByte, 1);
@@ -737,6 +760,48 @@ void Table::releaseWriterSlots() {
         }
         h.writerSlot = -1;
     }
+}
+
+void Table::saveWhole(const std::filesystem::path& path) {
+    for (auto& ix : indexes_) {
+        if (ix->path() != path) continue;
+        if (ix->kind() == IndexKind::Cdx) {
+            saveCdx(path);
+        } else {
+            ix->saveFile();
+            forgetWriterMarks(path);
+        }
+        return;
+    }
+}
+
+void Table::forgetWriterMarks(const std::filesystem::path& path) {
+    // A new file carries no writer marks; ours on the old one goes with it, and so does our image
+    // of the old one.
+    if (auto h = indexFiles_.find(path); h != indexFiles_.end()) {
+        unsigned char unused[3] = {0, 0, 0};
+        releaseWriterSlot(h->second.file, h->second.writerSlot, unused);
+        h->second.writerSlot = -1;
+    }
+    detail::forgetIndexImages(this, &path);
+}
+
+void Table::openIdx(Index& ix) {
+    bool deadWriter = false;
+    std::string bytes;
+    try {
+        bytes = readIndexFile(ix.path(), &deadWriter);
+    } catch (const DbfError& e) {
+        throw DbfError(std::string(e.what()) + ": " + displayName(ix.path()));
+    }
+    ix.loadIdxBytes(bytes);
+    ix.stamp = stampOf(ix.path());
+    ix.counter = counterIn(bytes);
+    // A writer stopped half-way through changing pages, or died with key changes it had not
+    // written: the keys cannot be trusted.
+    if (busyIn(bytes) || deadWriter)
+        throw IndexDamage(czech("index zůstal po přerušeném zápisu nedokončený: ") +
+                          displayName(ix.path()));
 }
 
 void Table::saveCdx(const std::filesystem::path& path) {
@@ -782,13 +847,7 @@ void Table::saveCdx(const std::filesystem::path& path) {
         if (ix->kind() == IndexKind::Cdx && ix->path() == path)
             counter = std::max(counter, ix->counter + 1);
     const auto written = writeCdxFile(path, tags, counter);
-    // The new file carries no writer marks; ours on the old one goes with it.
-    if (auto h = indexFiles_.find(path); h != indexFiles_.end()) {
-        unsigned char unused[3] = {0, 0, 0};
-        releaseWriterSlot(h->second.file, h->second.writerSlot, unused);
-        h->second.writerSlot = -1;
-    }
-    detail::forgetIndexImages(this, &path);
+    forgetWriterMarks(path);
     const FileStamp now = stampOf(path);
     for (auto& ix : indexes_)
         if (ix->kind() == IndexKind::Cdx && ix->path() == path) {

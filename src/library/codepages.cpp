@@ -1,5 +1,6 @@
 #include "library/codepages.h"
 
+#include "core/cp1250.h"
 #include "script/bind.h"
 
 #include <array>
@@ -98,7 +99,8 @@ constexpr auto kTables = [] {
 
 std::string convertCodePage(std::string_view text, CodePage from, CodePage to) {
     if (from == CodePage::Ascii)
-        throw std::invalid_argument("ASCII text has no letters to convert from");
+        throw std::invalid_argument(
+            czech("text v ASCII nemá česká písmena, ze kterých by se převádělo"));
     const Table& table = kTables[pageIndex(from)][pageIndex(to)];
     std::string out(text);
     for (char& c : out)

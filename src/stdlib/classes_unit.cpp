@@ -1,6 +1,7 @@
 // CLASSES: string lists, lists of values, streams and the members of TComponent.
 #include "script/bind.h"
 #include "script/component.h"
+#include "stdlib/collection.h"
 #include "stdlib/list_errors.h"
 #include "stdlib/new_object.h"
 #include "stdlib/script_lists.h"
@@ -192,6 +193,40 @@ void bindComponent(script::Registry& reg) {
             return self.getPublished("Tag", v) ? v.toInt() : 0;
         },
         [](Component& self, int tag) { self.setPublished("Tag", Value(tag)); });
+    // Its place among the components of its owner; -1 without an owner.
+    c.property("ComponentIndex", "Integer", [](Component& self) -> std::int32_t {
+        const Component* owner = self.owner();
+        if (!owner) return -1;
+        const auto& all = owner->components();
+        const auto it = std::find_if(all.begin(), all.end(),
+                                     [&self](const auto& owned) { return owned.get() == &self; });
+        return static_cast<std::int32_t>(it - all.begin());
+    });
+}
+
+void bindCollection(script::Registry& reg) {
+    ClassBinder<Collection> c(reg, "TCollection", "TPersistent");
+    // The item class is taken as given: every item is a TCollectionItem.
+    c.bindClassLevel("Create", "function(ItemClass: Variant): TCollection",
+                     [](const Value&) { return keepNew(std::make_unique<Collection>()); });
+    c.bind("Add", "function: TCollectionItem", &Collection::add);
+    c.bind("Insert", "function(Index: Integer): TCollectionItem", &Collection::insert);
+    c.bind("Delete", "procedure(Index: Integer)", &Collection::remove);
+    c.bind("Clear", "procedure", &Collection::clear);
+    c.bind("FindItemID", "function(ID: Integer): TCollectionItem", &Collection::findItemId);
+    c.property("Count", "Integer", &Collection::count);
+    c.property("ItemClass", "string", &Collection::itemClass);
+    c.defaultProperty("Items", "TCollectionItem", &Collection::item);
+    // Every collection here shows a change at once; grouping changes needs nothing.
+    ClassBinder<script::NativeObject>(reg, "TCollection")
+        .bind({"BeginUpdate", "EndUpdate"}, "procedure", [](script::NativeObject&) {});
+
+    ClassBinder<CollectionItem> item(reg, "TCollectionItem", "TPersistent");
+    item.property("Collection", "TCollection", &CollectionItem::collection);
+    item.property("ID", "Integer", &CollectionItem::id);
+    item.property("Index", "Integer", &CollectionItem::index, &CollectionItem::setIndex);
+    item.property("DisplayName", "string", &CollectionItem::displayName,
+                  &CollectionItem::setDisplayName);
 }
 
 } // namespace
@@ -202,6 +237,7 @@ void registerClassesUnit(script::Registry& registry) {
     bindList(registry);
     bindStreams(registry);
     bindComponent(registry);
+    bindCollection(registry);
 }
 
 } // namespace vorlan::stdlib

@@ -161,8 +161,8 @@ struct Reason {
 };
 const std::vector<Reason> kReasons = {
     {"d",
-     "dragging between controls is not supported; the events never fire",
-     {"OnDragDrop", "OnDragOver", "OnEndDrag", "OnStartDrag", "DragReorder", "OnSectionDrag"}},
+     "the sections of a header are not reordered by dragging",
+     {"DragReorder", "OnSectionDrag"}},
     {"o",
      "owner drawing: Qt draws the items, lines and cells itself",
      {"OnDrawItem", "OnMeasureItem", "OnDrawCell", "OnDrawTab", "OnMeasureTab", "OnDrawPanel",

@@ -29,6 +29,8 @@ Value FieldObject::value() const {
 
 void FieldObject::setValue(const Value& value) {
     field(); // a closed table or a field gone fails with the field's name
+    if (readOnly)
+        throw script::ScriptException(czech("Pole ") + name_ + czech(" je jen pro čtení"));
     table_.writeFieldValue(name_, value);
 }
 
@@ -64,6 +66,20 @@ bool FieldObject::isNull() const {
 
 std::int32_t FieldObject::size() const {
     return field().size();
+}
+
+std::int32_t FieldObject::index() const {
+    if (!table_.active()) return -1;
+    const auto& t = table_.table();
+    for (int i = 0; i < t.fieldCount(); ++i)
+        if (equalsNoCase(t.field(i)->name(), name_)) return i;
+    return -1;
+}
+
+std::string FieldObject::alignment() const {
+    const FieldType type = field().type();
+    return type == FieldType::Integer || type == FieldType::Float ? "taRightJustify"
+                                                                  : "taLeftJustify";
 }
 
 std::string FieldObject::dataType() const {

@@ -31,6 +31,20 @@ public:
     bool isNull() const;
     std::int32_t size() const;
     std::string dataType() const; // ftString, ftFloat ...
+    TDataTable& table() const { return table_; }
+    // Its place among the table's fields, from 0; -1 when the table has no such field now.
+    std::int32_t index() const;
+    // Numbers to the right, anything else to the left, as grids show them.
+    std::string alignment() const;
+
+    // What a program sets for the field's display and checks: a read-only field refuses new
+    // values; the others are kept as given. An empty label is the field's name; a width of -1
+    // is the field's size.
+    std::string displayLabel;
+    std::int32_t displayWidth = -1;
+    bool readOnly = false;
+    bool required = false;
+    bool visible = true;
 
 private:
     Field& field() const;

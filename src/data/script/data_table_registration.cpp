@@ -341,6 +341,31 @@ void registerFields(script::Registry& registry, TableBinder& table) {
     field.property("Size", "Integer", &FieldObject::size);
     field.property("DataType", "string", &FieldObject::dataType);
     field.bind("Clear", "procedure", [](FieldObject& f) { f.setValue(Value()); });
+    field.property("AsVariant", "Variant", &FieldObject::value, &FieldObject::setValue);
+    field.property("AsDateTime", "Variant", &FieldObject::value, &FieldObject::setValue);
+    field.property("AsCurrency", "Double", &FieldObject::asFloat,
+                   [](FieldObject& f, double v) { f.setValue(Value(v)); });
+    field.property("DataSet", "TDataTable", [](FieldObject& f) { return &f.table(); });
+    field.property("Index", "Integer", &FieldObject::index);
+    field.property("FieldNo", "Integer", [](FieldObject& f) { return f.index() + 1; });
+    field.property("Alignment", "string", &FieldObject::alignment);
+    field.property(
+        "DisplayLabel", "string",
+        [](FieldObject& f) { return f.displayLabel.empty() ? f.fieldName() : f.displayLabel; },
+        [](FieldObject& f, const std::string& v) { f.displayLabel = v; });
+    field.property(
+        "DisplayWidth", "Integer",
+        [](FieldObject& f) { return f.displayWidth < 0 ? f.size() : f.displayWidth; },
+        [](FieldObject& f, std::int32_t v) { f.displayWidth = v; });
+    field.property(
+        "ReadOnly", "Boolean", [](FieldObject& f) { return f.readOnly; },
+        [](FieldObject& f, bool v) { f.readOnly = v; });
+    field.property(
+        "Required", "Boolean", [](FieldObject& f) { return f.required; },
+        [](FieldObject& f, bool v) { f.required = v; });
+    field.property(
+        "Visible", "Boolean", [](FieldObject& f) { return f.visible; },
+        [](FieldObject& f, bool v) { f.visible = v; });
 }
 
 void registerDataTable(script::Registry& registry) {

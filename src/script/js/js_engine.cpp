@@ -658,7 +658,8 @@ bool JsEngine::invokeDefault(duk_context* ctx, HostObject& host, std::span<Value
     while (cls && !cls->defaultProperty)
         cls = cls->parent;
     if (!cls) {
-        pushError(ctx, "Object " + host.dispatch->dispatchClassName() + " has no default property");
+        pushError(ctx, czech("Objekt ") + host.dispatch->dispatchClassName() +
+                           czech(" nemá výchozí vlastnost"));
         return false;
     }
     Value result;

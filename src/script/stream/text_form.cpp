@@ -642,7 +642,7 @@ private:
 
     StreamProperty property() {
         StreamProperty result;
-        result.name = name("expected a property name");
+        result.name = name("očekáváno jméno vlastnosti");
         expectSymbol('=', "za jménem vlastnosti chybí '='");
         result.value = value();
         return result;
@@ -725,7 +725,7 @@ private:
             return v;
         }
         for (;;) {
-            v.set.push_back(name("expected a set element name"));
+            v.set.push_back(name("očekáváno jméno prvku množiny"));
             const Token& token = next();
             if (token.type == TokenType::Symbol && token.symbol == ']') return v;
             if (token.type != TokenType::Symbol || token.symbol != ',')

@@ -10,6 +10,8 @@
 #include "window_models/dbf/work_areas.h"
 #include "window_models/recording_ui.h"
 
+#include "ui/english_words.h"
+
 #include <QAbstractItemModel>
 #include <QAction>
 #include <QApplication>
@@ -372,6 +374,9 @@ TEST_F(TableTool, EditModeWritesCellsAndMarksDeletedRecords) {
     EXPECT_EQ(m->headerData(2, Qt::Vertical).toString(), QStringLiteral("*3"));
     EXPECT_TRUE(m->data(m->index(2, 0), Qt::FontRole).value<QFont>().strikeOut());
     EXPECT_FALSE(m->data(m->index(1, 0), Qt::FontRole).value<QFont>().strikeOut());
+    // The line runs through the text only, not through the blanks that fill the field.
+    EXPECT_EQ(cell(2, 0), QStringLiteral("Vec 3"));
+    EXPECT_EQ(cell(1, 0), QString::fromUtf8("Jiná        "));
     // Not showing deleted records hides the row and the counter counts what is left.
     window.showDeletedItem()->trigger();
     EXPECT_FALSE(areas.showDeleted());
@@ -412,3 +417,28 @@ TEST_F(TableTool, ColumnsAreAsWideAsTheirFields) {
 }
 
 } // namespace
+
+TEST_F(TableTool, TheWindowItsMenuAndItsDialogsSpeakCzech) {
+    test_support::RecordingUiScope ui;
+    ASSERT_TRUE(areas.use(makeTable()));
+    window.editItem()->setChecked(true);
+    areas.current()->access().go(3);
+    window.deleteButton()->click();
+    // The record counter's marks are the fixed texts programs read back.
+    const QStringList fixed{QStringLiteral(" [Deleted]"), QStringLiteral(" [Locked]")};
+    EXPECT_EQ(qt::testing::englishTexts(window, fixed), "");
+    window.indexChosen(1);
+    ui->fileAnswer = pathMapper().toProgram(dir / "NOVA.DBF");
+    for (void (qt::DbfWindow::*open)() :
+         {&qt::DbfWindow::filterClicked, &qt::DbfWindow::seekClicked,
+          &qt::DbfWindow::addIndexClicked, &qt::DbfWindow::createClicked,
+          &qt::DbfWindow::changeStructureClicked}) {
+        std::string english = "no dialog";
+        // Examples of conditions use the expressions' own operators.
+        onDialog<QDialog>(
+            [&](QDialog& d) { english = qt::testing::englishTexts(d, {QStringLiteral(".AND.")}); },
+            seen);
+        (window.*open)();
+        EXPECT_EQ(english, "");
+    }
+}

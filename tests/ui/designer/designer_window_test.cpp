@@ -5,11 +5,15 @@
 #include "report/pts_format.h"
 #include "ui/qt/designer/design_report.h"
 #include "ui/qt/designer/designer_document.h"
+#include "ui/qt/designer/designer_settings_dialog.h"
 #include "ui/qt/designer/designer_sheet.h"
+#include "ui/qt/designer/element_dialog.h"
 #include "ui/qt/designer/element_palette.h"
 #include "ui/qt/designer/property_strip.h"
+#include "ui/qt/designer/report_settings_dialog.h"
 
 #include "designer_test_support.h"
+#include "ui/english_words.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -57,6 +61,19 @@ protected:
         ui_->answer = [result](const MessageBoxRequest&) { return result; };
     }
 };
+
+TEST_F(DesignerWindowTest, TheWindowAndItsDialogsSpeakCzech) {
+    DesignerWindow& w = open();
+    click(centre(element(report::kSectionBody, 0)));
+    ASSERT_FALSE(w.document().selection().empty());
+    EXPECT_EQ(qt::testing::englishTexts(w), "");
+    ReportSettingsDialog settings(report_, ReportSettingsPage::Report);
+    EXPECT_EQ(qt::testing::englishTexts(settings), "");
+    ElementDialog elementDialog(report_, *element(report::kSectionBody, 0));
+    EXPECT_EQ(qt::testing::englishTexts(elementDialog), "");
+    DesignerSettingsDialog environment{report::DesignerSettings{}};
+    EXPECT_EQ(qt::testing::englishTexts(environment), "");
+}
 
 TEST_F(DesignerWindowTest, ShowsTheTemplateAsBandsWithTitlesAndTheCommandsWithHints) {
     DesignerWindow& w = open();

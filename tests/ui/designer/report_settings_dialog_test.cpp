@@ -187,6 +187,9 @@ TEST_F(ReportSettingsDialogTest, LabelSizeFollowsPaperColumnsAndBodyHeight) {
     EXPECT_EQ(size->text(), QStringLiteral("348 x 142"));
     child<QSpinBox>(&dialog, "SectionHeight2")->setValue(100);
     EXPECT_EQ(size->text(), QStringLiteral("348 x 100"));
+    // A body without a height (a new template) does not make a label of no height.
+    child<QSpinBox>(&dialog, "SectionHeight2")->setValue(0);
+    EXPECT_EQ(size->text(), QString::fromUtf8("348 x ? (tělo sestavy zatím nemá výšku)"));
 }
 
 TEST_F(ReportSettingsDialogTest, DeletingGroupsAsksAndKeptGroupsTakeTheirElements) {

@@ -369,9 +369,9 @@ void ImagePicture::load(const std::filesystem::path& file) {
 }
 
 void ImagePicture::save(const std::filesystem::path& file) const {
-    if (image_.isNull()) throw std::runtime_error("the picture is empty");
+    if (image_.isNull()) throw std::runtime_error(czech("obrázek je prázdný"));
     if (!image_.save(fromHost(file.string()), formatOfFile(file).constData()))
-        throw std::runtime_error("the picture could not be written");
+        throw std::runtime_error(czech("obrázek se nepodařilo zapsat"));
 }
 
 std::unique_ptr<windows::PicturePrintJob> ImagePicture::startPrint(const std::string& title) {

@@ -105,8 +105,14 @@ QVariant DbfGridModel::data(const QModelIndex& index, int role) const {
     if (index.column() < 0 || index.column() >= static_cast<int>(fields_.size())) return {};
     const char type = fields_[static_cast<std::size_t>(index.column())].type;
     switch (role) {
-    case Qt::DisplayRole:
-        return cellText(index.row(), index.column());
+    case Qt::DisplayRole: {
+        QString text = cellText(index.row(), index.column());
+        // The line through a deleted record covers its text, not the field's padding after it.
+        if (deletedRow(index.row()))
+            while (text.endsWith(u' '))
+                text.chop(1);
+        return text;
+    }
     case Qt::EditRole: {
         QString text = cellText(index.row(), index.column());
         while (text.endsWith(u' '))

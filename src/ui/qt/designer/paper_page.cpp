@@ -203,8 +203,11 @@ void PaperPage::paperChanged() {
     const report::PaperSettings p = paper();
     const int columns = std::max(1, columns_->value());
     const int labelWidth = (report::printableWidth(p) + gap_->value()) / columns - gap_->value();
-    labelSize_->setText(QString::number(labelWidth) + QStringLiteral(" x ") +
-                        QString::number(bodyHeight_));
+    // A label is as high as the body; a body without a height yet (a new, empty template) would
+    // read as a label of no height at all.
+    labelSize_->setText(
+        QString::number(labelWidth) + QStringLiteral(" x ") +
+        (bodyHeight_ > 0 ? QString::number(bodyHeight_) : cz("? (tělo sestavy zatím nemá výšku)")));
     drawing_->setPaper(p);
 }
 

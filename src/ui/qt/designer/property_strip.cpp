@@ -82,9 +82,11 @@ PropertyStrip::PropertyStrip(DesignerDocument& document, QWidget* parent)
     auto* textPage = new QWidget(pages_);
     auto* textRow = new QHBoxLayout(textPage);
     textRow->setContentsMargins(0, 0, 0, 0);
+    textRow->addWidget(new QLabel(t("Text:"), textPage));
     text_ = new QLineEdit(textPage);
     text_->setObjectName(QStringLiteral("EditText"));
     text_->setMaxLength(kMaxText);
+    text_->setToolTip(t("Text prvku (u proměnné její výraz)"));
     textRow->addWidget(text_, 1);
     connect(text_, &QLineEdit::editingFinished, this, [this] {
         const std::string text = engine(text_->text());
@@ -108,6 +110,7 @@ PropertyStrip::PropertyStrip(DesignerDocument& document, QWidget* parent)
     }
     font_ = new QPushButton(t("Písmo..."), textPage);
     font_->setObjectName(QStringLiteral("FontButton"));
+    font_->setToolTip(t("Písmo textu prvku"));
     connect(font_, &QPushButton::clicked, this, &PropertyStrip::chooseFont);
     textRow->addWidget(font_);
     static const char* const kSides[] = {"L", "H", "P", "D"};
@@ -151,6 +154,7 @@ PropertyStrip::PropertyStrip(DesignerDocument& document, QWidget* parent)
     lineWidth_ = new QSpinBox(linePage);
     lineWidth_->setObjectName(QStringLiteral("LineWidth"));
     lineWidth_->setRange(1, 50);
+    lineWidth_->setToolTip(t("Šířka čáry"));
     lineRow->addWidget(lineWidth_);
     connect(lineWidth_, &QSpinBox::valueChanged, this, [this](int width) {
         change("šířky čáry", [&](report::TPrvekSestavy& e) {
@@ -160,6 +164,7 @@ PropertyStrip::PropertyStrip(DesignerDocument& document, QWidget* parent)
     });
     lineStyle_ = new QComboBox(linePage);
     lineStyle_->setObjectName(QStringLiteral("LineStyle"));
+    lineStyle_->setToolTip(t("Styl čáry (jen u čáry šířky 1)"));
     for (const char* s :
          {"Plná", "Čárkovaná", "Tečkovaná", "Čerchovaná", "Dvojitě čerchovaná", "Neviditelná"})
         lineStyle_->addItem(t(s));
@@ -170,6 +175,7 @@ PropertyStrip::PropertyStrip(DesignerDocument& document, QWidget* parent)
     });
     lineColour_ = new QComboBox(linePage);
     lineColour_->setObjectName(QStringLiteral("LineColour"));
+    lineColour_->setToolTip(t("Barva čáry"));
     fillColours(lineColour_);
     lineRow->addWidget(lineColour_);
     connect(lineColour_, &QComboBox::activated, this, [this](int index) {
@@ -201,6 +207,7 @@ PropertyStrip::PropertyStrip(DesignerDocument& document, QWidget* parent)
     frameRow->addWidget(new QLabel(t("Výplň:"), framePage));
     fillColour_ = new QComboBox(framePage);
     fillColour_->setObjectName(QStringLiteral("FillColour"));
+    fillColour_->setToolTip(t("Barva výplně"));
     fillColours(fillColour_);
     frameRow->addWidget(fillColour_);
     connect(fillColour_, &QComboBox::activated, this, [this](int index) {
@@ -209,6 +216,7 @@ PropertyStrip::PropertyStrip(DesignerDocument& document, QWidget* parent)
     });
     fillStyle_ = new QComboBox(framePage);
     fillStyle_->setObjectName(QStringLiteral("FillStyle"));
+    fillStyle_->setToolTip(t("Vzor výplně"));
     for (const char* s : {"Plná", "Průhledná", "Vodorovně", "Svisle", "Šikmo /", "Šikmo \\",
                           "Mřížka", "Šikmá mřížka"})
         fillStyle_->addItem(t(s));
@@ -220,6 +228,7 @@ PropertyStrip::PropertyStrip(DesignerDocument& document, QWidget* parent)
     // The border shares the line's width and colour controls' meaning, on this page's own.
     auto* borderColour = new QComboBox(framePage);
     borderColour->setObjectName(QStringLiteral("BorderColour"));
+    borderColour->setToolTip(t("Barva okraje"));
     fillColours(borderColour);
     frameRow->addWidget(borderColour);
     connect(borderColour, &QComboBox::activated, this, [this](int index) {
@@ -228,6 +237,7 @@ PropertyStrip::PropertyStrip(DesignerDocument& document, QWidget* parent)
     });
     auto* borderWidth = new QSpinBox(framePage);
     borderWidth->setObjectName(QStringLiteral("BorderWidth"));
+    borderWidth->setToolTip(t("Šířka okraje"));
     borderWidth->setRange(1, 50);
     frameRow->addWidget(borderWidth);
     connect(borderWidth, &QSpinBox::valueChanged, this, [this](int width) {
@@ -246,6 +256,7 @@ PropertyStrip::PropertyStrip(DesignerDocument& document, QWidget* parent)
     pictureRow->addWidget(new QLabel(t("Soubor:"), picturePage));
     pictureFile_ = new QLineEdit(picturePage);
     pictureFile_->setObjectName(QStringLiteral("PictureFile"));
+    pictureFile_->setToolTip(t("Soubor s obrázkem"));
     pictureFile_->setMaxLength(static_cast<int>(report::TPrvekSestavy::kMaxText));
     pictureRow->addWidget(pictureFile_, 1);
     connect(pictureFile_, &QLineEdit::editingFinished, this, [this] {

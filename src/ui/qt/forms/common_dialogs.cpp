@@ -4,6 +4,7 @@
 #include "core/ui_services.h"
 #include "ui/qt/forms/file_dialogs.h"
 #include "ui/qt/forms/font_object.h"
+#include "ui/qt/forms/form_catalog.h"
 #include "ui/qt/forms/form_values.h"
 #include "ui/qt/qt_text.h"
 
@@ -27,11 +28,24 @@ using script::Value;
 namespace {
 
 const FormClass kClasses[] = {
-    {"TFontDialog", "TCommonDialog", create<FontDialog>},
-    {"TColorDialog", "TCommonDialog", create<ColorDialog>},
-    {"TPrintDialog", "TCommonDialog", create<PrintDialog>},
+    {"TFontDialog",
+     "TCommonDialog",
+     create<FontDialog>,
+     {},
+     false,
+     "",
+     "Device=fdScreen MaxFontSize=0 MinFontSize=0 Options=[fdEffects]"},
+    {"TColorDialog", "TCommonDialog", create<ColorDialog>, {}, false, "", "Options=[]"},
+    {"TPrintDialog",
+     "TCommonDialog",
+     create<PrintDialog>,
+     {},
+     false,
+     "",
+     "Options=[] PrintToFile=False"},
     {"TPrinterSetupDialog", "TCommonDialog", create<PrintDialog>},
-    {"TFindDialog", "TCommonDialog", create<FindDialog>, {}, false, "OnFind"},
+    // Where the dialog stands is the desktop's choice here; Left and Top are kept as given.
+    {"TFindDialog", "TCommonDialog", create<FindDialog>, {}, false, "OnFind", "Left=-1 Top=-1"},
     {"TReplaceDialog", "TFindDialog", create<FindDialog>, {}, false, "OnReplace"},
 };
 
@@ -108,7 +122,8 @@ bool FontDialog::execute() {
 }
 
 bool FontDialog::getPublished(std::string_view name, Value& out) const {
-    return propertyTable().get(*this, name, out) || script::Component::getPublished(name, out);
+    return propertyTable().get(*this, name, out) || script::Component::getPublished(name, out) ||
+           classKeeps(className(), name, &out);
 }
 
 bool FontDialog::setPublished(std::string_view name, const Value& value) {
@@ -117,14 +132,21 @@ bool FontDialog::setPublished(std::string_view name, const Value& value) {
 
 // ---- colour
 
-ColorDialog::ColorDialog(std::string className) : script::Component(std::move(className)) {}
+ColorDialog::ColorDialog(std::string className)
+    : script::Component(std::move(className)),
+      customColorList_(std::make_unique<StringList>(StringList::Access{
+          [this] { return customColors_; },
+          [this](const std::vector<std::string>& lines) { customColors_ = lines; }})) {}
 
 const PropertyTable& ColorDialog::propertyTable() {
     static const auto table = PropertyTable::of<ColorDialog>(
-        &dialogPropertyTable(), {
-                                    {"Color", &ColorDialog::color_, &ColorDialog::color_},
-                                    {"Title", &ColorDialog::title_, &ColorDialog::title_},
-                                });
+        &dialogPropertyTable(),
+        {
+            {"Color", &ColorDialog::color_, &ColorDialog::color_},
+            {"Title", &ColorDialog::title_, &ColorDialog::title_},
+            {"CustomColors", [](const ColorDialog& d) { return d.customColorList_.get(); },
+             [](ColorDialog& d, const Value& v) { d.customColorList_->setLines(linesOfValue(v)); }},
+        });
     return table;
 }
 
@@ -141,7 +163,8 @@ bool ColorDialog::execute() {
 }
 
 bool ColorDialog::getPublished(std::string_view name, Value& out) const {
-    return propertyTable().get(*this, name, out) || script::Component::getPublished(name, out);
+    return propertyTable().get(*this, name, out) || script::Component::getPublished(name, out) ||
+           classKeeps(className(), name, &out);
 }
 
 bool ColorDialog::setPublished(std::string_view name, const Value& value) {
@@ -196,7 +219,8 @@ bool PrintDialog::execute() {
 }
 
 bool PrintDialog::getPublished(std::string_view name, Value& out) const {
-    return propertyTable().get(*this, name, out) || script::Component::getPublished(name, out);
+    return propertyTable().get(*this, name, out) || script::Component::getPublished(name, out) ||
+           classKeeps(className(), name, &out);
 }
 
 bool PrintDialog::setPublished(std::string_view name, const Value& value) {
@@ -305,7 +329,8 @@ void FindDialog::closeDialog() {
 }
 
 bool FindDialog::getPublished(std::string_view name, Value& out) const {
-    return propertyTable().get(*this, name, out) || script::Component::getPublished(name, out);
+    return propertyTable().get(*this, name, out) || script::Component::getPublished(name, out) ||
+           classKeeps(className(), name, &out);
 }
 
 bool FindDialog::setPublished(std::string_view name, const Value& value) {

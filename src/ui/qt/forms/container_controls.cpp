@@ -52,10 +52,46 @@ private:
 // ---- PageControl
 
 PageControl::PageControl(std::string cls) : Control(std::move(cls), new QTabWidget) {
-    QObject::connect(tabs(), &QTabWidget::currentChanged, tabs(), [this](int) {
+    QObject::connect(tabs(), &QTabWidget::currentChanged, tabs(), [this](int index) {
         SignalHandlerScope scope;
-        fire("OnChange");
+        TabSheet* before = shown_ >= 0 && shown_ < pageCount() ? page(shown_) : nullptr;
+        if (quiet()) {
+            shown_ = index;
+            return;
+        }
+        const auto alive = aliveToken();
+        // OnChanging may keep the page that was shown.
+        if (handlerOf("OnChanging") && before && shown_ != index) {
+            Value args[2] = {Value(script::wrapObject(this)), Value(true)};
+            fireEvent("OnChanging", args);
+            if (alive.expired()) return;
+            if (!args[1].toBool()) {
+                Quiet q(*this);
+                tabs()->setCurrentIndex(shown_);
+                return;
+            }
+        }
+        shown_ = index;
+        if (before) before->fireNotify("OnHide");
+        if (alive.expired()) return;
+        if (TabSheet* now = index >= 0 && index < pageCount() ? page(index) : nullptr)
+            now->fireNotify("OnShow");
+        if (!alive.expired()) fire("OnChange");
     });
+}
+
+TabSheet* PageControl::findNextPage(TabSheet* current, bool forward, bool visibleOnly) const {
+    const int count = pageCount();
+    if (count == 0) return nullptr;
+    int at = -1;
+    for (int i = 0; i < count; ++i)
+        if (page(i) == current) at = i;
+    if (at < 0) at = forward ? count - 1 : 0;
+    for (int step = 1; step <= count; ++step) {
+        const int i = ((at + (forward ? step : -step)) % count + count) % count;
+        if (!visibleOnly || tabs()->isTabVisible(i)) return page(i);
+    }
+    return nullptr;
 }
 
 PageControl::~PageControl() {
@@ -211,6 +247,18 @@ const PropertyTable& TabSheet::propertyTable() {
              }},
             {"TabVisible", nullptr,
              [](TabSheet& t, bool v) { v ? t.showControl() : t.hideControl(); }},
+            // Its place among the tabs shown; -1 while its tab is hidden.
+            {"TabIndex",
+             [](const TabSheet& t) {
+                 const int at = t.pageIndex();
+                 auto* tabs =
+                     t.pageControl_ ? static_cast<QTabWidget*>(t.pageControl_->widget()) : nullptr;
+                 if (at < 0 || !tabs || !tabs->isTabVisible(at)) return -1;
+                 int shown = 0;
+                 for (int i = 0; i < at; ++i)
+                     if (tabs->isTabVisible(i)) ++shown;
+                 return shown;
+             }},
         });
     return table;
 }
@@ -244,8 +292,14 @@ QWidget* ScrollBox::clientArea() const {
 namespace {
 
 const FormClass kClasses[] = {
-    {"TPageControl", "TWinControl", create<PageControl>, {289, 193}, false, "OnChange"},
-    {"TTabSheet", "TWinControl", create<TabSheet>, {281, 165}},
+    {"TPageControl",
+     "TWinControl",
+     create<PageControl>,
+     {289, 193},
+     false,
+     "OnChange OnChanging",
+     "MultiLine=False"},
+    {"TTabSheet", "TWinControl", create<TabSheet>, {281, 165}, false, "OnShow OnHide"},
     {"TScrollBox", "TScrollingWinControl", create<ScrollBox>, {185, 41}},
 };
 

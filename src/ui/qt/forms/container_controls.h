@@ -31,6 +31,8 @@ public:
     TabSheet* page(int index) const;
     TabSheet* activePage() const;
     void setActivePage(TabSheet* sheet);
+    // The page after (before) `current` round the end; with `visibleOnly`, one whose tab shows.
+    TabSheet* findNextPage(TabSheet* current, bool forward, bool visibleOnly) const;
 
 protected:
     void loaded() override;
@@ -44,6 +46,8 @@ private:
     std::vector<TabSheet*> sheets_;
     // A stored ActivePage names a sheet read after the page control.
     std::string pendingActive_;
+    // The page shown before a change (OnChanging, OnHide).
+    int shown_ = -1;
 };
 
 class TabSheet : public Control {

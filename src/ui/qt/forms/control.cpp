@@ -3,13 +3,17 @@
 #include "core/cp1250.h"
 #include "script/comp_wrapper.h"
 #include "script/registry.h"
+#include "ui/qt/forms/drag_and_drop.h"
 #include "ui/qt/forms/form_catalog.h"
 #include "ui/qt/forms/form_values.h"
 #include "ui/qt/forms/key_codes.h"
 #include "ui/qt/forms/menus.h"
+#include "ui/qt/forms/widget_properties.h"
 #include "ui/qt/qt_text.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -33,7 +37,28 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         SignalHandlerScope scope;
-        return control_.handleWidgetEvent(watched, event);
+        return drag::filter(control_, watched, event) || control_.handleWidgetEvent(watched, event);
+    }
+
+public:
+    Control& control() const { return control_; }
+
+private:
+    Control& control_;
+};
+
+// A combo box's list is about to show: OnDropDown.
+class DropDownWatch : public QObject {
+public:
+    DropDownWatch(Control& control, QObject* parent) : QObject(parent), control_(control) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            SignalHandlerScope scope;
+            control_.fireNotify("OnDropDown");
+        }
+        return false;
     }
 
 private:
@@ -78,20 +103,10 @@ Align alignOf(const Value& value) {
 
 namespace {
 
-// A property nothing on Linux answers (a 3-D look, help files, dragging): kept as given, so that
-// a program reads back what it set, and the value a new control has until then.
-PropertyTable::Property<Control> kept(const char* name, Value initial) {
-    return {name,
-            [name, initial](const Control& c) {
-                Value v;
-                return c.script::Component::getPublished(name, v) ? v : initial;
-            },
-            [name](Control& c, const Value& v) { c.script::Component::setPublished(name, v); }};
-}
-
 constexpr const char* kEventsOfEveryControl[] = {
-    "OnClick",    "OnDblClick", "OnEnter",     "OnExit",      "OnKeyDown",
-    "OnKeyPress", "OnKeyUp",    "OnMouseDown", "OnMouseMove", "OnMouseUp"};
+    "OnClick",     "OnDblClick", "OnEnter",     "OnExit",      "OnKeyDown",
+    "OnKeyPress",  "OnKeyUp",    "OnMouseDown", "OnMouseMove", "OnMouseUp",
+    "OnStartDrag", "OnDragOver", "OnDragDrop",  "OnEndDrag",   "OnResize"};
 
 // The mouse buttons as programs number them (mbLeft, mbRight, mbMiddle).
 std::int32_t mouseButtonOf(Qt::MouseButton button) {
@@ -122,7 +137,7 @@ std::span<const char* const> Control::eventsOfEveryControl() {
 
 const PropertyTable& Control::propertyTable() {
     static const auto table = PropertyTable::of<Control>(
-        nullptr,
+        &sharedWidgetProperties(),
         {
             {"Left", &Control::left_,
              [](Control& c, std::int32_t v) { c.place(v, c.top_, c.width_, c.height_); }},
@@ -168,34 +183,55 @@ const PropertyTable& Control::propertyTable() {
                  return c.widget() && (c.widget()->focusPolicy() & Qt::TabFocus) != 0;
              },
              &Control::setTabStop},
+            // The room inside the frame; setting it sizes the control round it.
+            {"ClientWidth",
+             [](const Control& c) {
+                 return c.widget() ? c.widget()->contentsRect().width() : c.width_;
+             },
+             [](Control& c, std::int32_t v) {
+                 const int frame = c.widget() ? c.width_ - c.widget()->contentsRect().width() : 0;
+                 c.place(c.left_, c.top_, v + std::max(frame, 0), c.height_);
+             }},
+            {"ClientHeight",
+             [](const Control& c) {
+                 return c.widget() ? c.widget()->contentsRect().height() : c.height_;
+             },
+             [](Control& c, std::int32_t v) {
+                 const int frame =
+                     c.widget() ? c.height_ - c.widget()->contentsRect().height() : 0;
+                 c.place(c.left_, c.top_, c.width_, v + std::max(frame, 0));
+             }},
             // -1 until set: the control keeps its place in the order it was made.
             {"TabOrder", &Control::tabOrder_, &Control::tabOrder_},
-            kept("ShowHint", Value(false)),
-            kept("ParentShowHint", Value(true)),
-            kept("ParentColor", Value(false)),
-            kept("ParentFont", Value(true)),
-            kept("Ctl3D", Value(true)),
-            kept("ParentCtl3D", Value(true)),
-            kept("DragCursor", Value("crDrag")),
-            kept("DragMode", Value("dmManual")),
-            kept("HelpContext", Value(0)),
+            keptProperty("ShowHint", Value(false)),
+            keptProperty("ParentShowHint", Value(true)),
+            keptProperty("ParentColor", Value(false)),
+            keptProperty("ParentFont", Value(true)),
+            keptProperty("Ctl3D", Value(true)),
+            keptProperty("ParentCtl3D", Value(true)),
+            keptProperty("DragCursor", Value("crDrag")),
+            keptProperty("DragMode", Value("dmManual")),
+            keptProperty("HelpContext", Value(0)),
         });
     return table;
 }
 
 Control::Control(std::string className, QWidget* widget)
-    : script::Component(std::move(className)), widget_(widget),
+    : script::Component(className), catalogClass_(std::move(className)), widget_(widget),
       font_(std::make_unique<FontObject>([this] { applyFont(); })) {
     if (widget) {
         auto* bridge = new EventBridge(*this, widget);
         bridge->setObjectName(QStringLiteral("vorlanEventBridge"));
         widget->installEventFilter(bridge);
+        if (auto* combo = qobject_cast<QComboBox*>(widget))
+            combo->view()->installEventFilter(new DropDownWatch(*this, bridge));
         width_ = widget->width();
         height_ = widget->height();
     }
 }
 
 Control::~Control() {
+    drag::abandon(*this);
     detachEvents();
     disposeWidget(widget_.data());
 }
@@ -206,6 +242,15 @@ void Control::detachEvents() {
         for (QObject* bridge : w->findChildren<QObject*>(QStringLiteral("vorlanEventBridge"),
                                                          Qt::FindDirectChildrenOnly))
             delete bridge;
+}
+
+Control* Control::owning(QWidget* w) {
+    for (; w; w = w->parentWidget())
+        for (QObject* child : w->children())
+            if (auto* bridge = dynamic_cast<EventBridge*>(child);
+                bridge && bridge->objectName() == QLatin1String("vorlanEventBridge"))
+                return &bridge->control();
+    return nullptr;
 }
 
 void Control::watch(QWidget* w) {
@@ -326,13 +371,15 @@ bool Control::getPublished(std::string_view name, Value& out) const {
     const PropertyTable& table = widget() ? properties() : Control::propertyTable();
     // Events read as their handler's name, anything else stored as it came.
     if (table.get(*this, name, out)) return true;
-    return !table.isObjectPath(name) && script::Component::getPublished(name, out);
+    if (table.isObjectPath(name)) return false;
+    return script::Component::getPublished(name, out) || classKeeps(catalogClass_, name, &out);
 }
 
 bool Control::hasPublished(std::string_view name) const {
     // Write-only properties (a grid's Options, a label's Alignment) are there for scripts too.
     const PropertyTable& table = widget() ? properties() : Control::propertyTable();
-    return table.lists(name) || script::Component::hasPublished(name);
+    return table.lists(name) || script::Component::hasPublished(name) ||
+           classKeeps(catalogClass_, name, nullptr);
 }
 
 bool Control::setPublished(std::string_view name, const Value& value) {
@@ -400,6 +447,9 @@ bool Control::showPopupMenu(const QPoint& globalPos) {
     else if (script::Component* top = root())
         menu = dynamic_cast<PopupMenu*>(top->findComponent(popupMenu_.toString()));
     if (!menu) return false;
+    if (Value automatic; menu->getPublished("AutoPopup", automatic) && !automatic.toBool())
+        return false;
+    menu->popupComponent = Value(script::wrapObject(this));
     menu->popup(globalPos);
     return true;
 }
@@ -472,8 +522,11 @@ bool Control::handleWidgetEvent(QObject* watched, QEvent* event) {
     }
     case QEvent::Resize:
         // What is aligned inside follows the new size.
-        if (watched == widget())
+        if (watched == widget()) {
+            const auto alive = aliveToken();
             if (FormHost* form = host()) form->realign(this);
+            if (!alive.expired() && !isForm()) fireNotify("OnResize");
+        }
         break;
     case QEvent::KeyRelease:
         if (!inKeyPress_ && !passKey("OnKeyUp", *static_cast<QKeyEvent*>(event))) return true;

@@ -60,10 +60,13 @@ public:
     // as given because nothing on Linux answers them (Ctl3D, ParentColor, DragMode ...).
     static const PropertyTable& propertyTable();
     // The events every control fires: the keys, the focus, the mouse, the click and the double
-    // click.
+    // click, dragging (drag_and_drop.h) and a change of size.
     static std::span<const char* const> eventsOfEveryControl();
     // The table of the control's own class; each class answers its own.
     virtual const PropertyTable& properties() const { return propertyTable(); }
+
+    // The control whose widget is `w` or holds it; null when it belongs to no control.
+    static Control* owning(QWidget* w);
 
     // Null once the widget is gone.
     QWidget* widget() const { return widget_.data(); }
@@ -147,6 +150,8 @@ private:
     bool clicksOnItsOwn() const;
     void setTabStop(bool on);
 
+    // The class the control was made as (a form's declared class may rename it later).
+    std::string catalogClass_;
     QPointer<QWidget> widget_;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     bool visible_ = true;

@@ -114,9 +114,38 @@ Value fieldValueOfText(const data::Field& field, const std::string& text) {
 
 // ---- DataSourceComponent
 
-DataSourceComponent::DataSourceComponent() : script::Component("TDataSource") {}
+class DataSourceComponent::Events : public data::DataLink {
+public:
+    explicit Events(DataSourceComponent& owner) : owner_(owner) {}
+    void activeChanged(bool) override { owner_.fireNotify("OnStateChange"); }
+    void stateChanged(data::DataSetState) override { owner_.fireNotify("OnStateChange"); }
+    void dataSetChanged() override { dataChanged(); }
+    void recordChanged(const data::Field*) override { dataChanged(); }
+    void updateData() override { owner_.fireNotify("OnUpdateData"); }
 
-DataSourceComponent::~DataSourceComponent() = default;
+private:
+    void dataChanged() {
+        if (!owner_.handlerOf("OnDataChange")) return;
+        Value args[2] = {Value(script::wrapObject(&owner_)), Value(script::ObjectRef())};
+        owner_.fireEvent("OnDataChange", args);
+    }
+    DataSourceComponent& owner_;
+};
+
+DataSourceComponent::DataSourceComponent()
+    : script::Component("TDataSource"), events_(std::make_unique<Events>(*this)) {
+    source_.addLink(events_.get());
+}
+
+DataSourceComponent::~DataSourceComponent() {
+    source_.removeLink(events_.get());
+}
+
+void DataSourceComponent::edit() {
+    data::DataSet* set = source_.dataSet();
+    if (autoEdit_ && set && set->active() && set->state() == data::DataSetState::Browse)
+        set->edit();
+}
 
 void DataSourceComponent::resolve() {
     data::DataSet* set = nullptr;
@@ -151,6 +180,7 @@ const PropertyTable& DataSourceComponent::propertyTable() {
                           d.resolve();
                       }},
                      {"State", [](const DataSourceComponent& d) { return d.source_.state(); }},
+                     {"AutoEdit", &DataSourceComponent::autoEdit_, &DataSourceComponent::autoEdit_},
                  });
     return table;
 }
@@ -320,8 +350,33 @@ const PropertyTable& DataControl::propertyTable() {
                                             c.readOnlyChanged();
                                         }},
                                        {"Modified", &DataControl::modified_},
+                                       {"Field", &DataControl::fieldObject},
                                    });
     return table;
+}
+
+Value DataControl::fieldObject() const {
+    // The table behind the data source: the source itself, or the data set it names.
+    auto* provider = dataSourceProviderOf(sourceRef_, const_cast<DataControl&>(*this));
+    auto* source = dynamic_cast<script::Component*>(provider);
+    script::NativeObject* table = dynamic_cast<data::DataSetProvider*>(source) ? source : nullptr;
+    if (source && !table) {
+        Value set;
+        source->getPublished("DataSet", set);
+        if (set.isObject())
+            table = script::nativeObjectOf(set);
+        else if (set.isString() && source->root())
+            table = source->root()->findComponent(set.asString());
+    }
+    if (!table || fieldName_.empty()) return Value(script::ObjectRef());
+    const script::ObjectRef wrapped = script::wrapObject(table);
+    Value name(fieldName_), out;
+    script::ExceptionInfo error;
+    if (!wrapped ||
+        script::invokeByName(*wrapped, "FieldByName", script::InvokeMethod,
+                             std::span<Value>(&name, 1), out, error) != script::DispStatus::Ok)
+        return Value(script::ObjectRef());
+    return out;
 }
 
 bool DataControl::handleWidgetEvent(QObject* watched, QEvent* event) {
@@ -417,7 +472,17 @@ protected:
 
 class DataMemo : public DataControl {
 public:
-    explicit DataMemo(std::string cls) : DataControl(std::move(cls), new QPlainTextEdit) {
+    explicit DataMemo(std::string cls)
+        : DataControl(std::move(cls), new QPlainTextEdit),
+          // Lines: the memo's text line by line; a change is the user's, as typing is.
+          lines_(std::make_unique<StringList>(StringList::Access{
+              [this] { return linesOfValue(Value(qt::toEngine(memo()->toPlainText()))); },
+              [this](const std::vector<std::string>& lines) {
+                  std::string all;
+                  for (std::size_t i = 0; i < lines.size(); ++i)
+                      all += (i ? "\n" : "") + lines[i];
+                  memo()->setPlainText(qt::fromEngine(all));
+              }})) {
         watch(memo()->viewport());
         QObject::connect(memo(), &QPlainTextEdit::textChanged, memo(), [this] {
             if (showing()) return;
@@ -450,6 +515,8 @@ protected:
             &DataControl::propertyTable(),
             {
                 {"Text", &DataMemo::widgetValue},
+                {"Lines", [](const DataMemo& m) { return m.lines_.get(); },
+                 [](DataMemo& m, const Value& v) { m.lines_->setLines(linesOfValue(v)); }},
                 {"ScrollBars", nullptr,
                  [](DataMemo& m, const std::string& v) {
                      const bool vertical =
@@ -466,6 +533,9 @@ protected:
         return table;
     }
     const PropertyTable& properties() const override { return propertyTable(); }
+
+private:
+    std::unique_ptr<StringList> lines_;
 };
 
 class DataCheckBox : public DataControl {
@@ -997,12 +1067,17 @@ namespace {
 // The runtime's own data controls move on with Enter; the standard ones keep Enter, and so do
 // the memo (new lines), the label and the image (no input).
 const FormClass kClasses[] = {
-    {"TDataSource", "TComponent", create<DataSourceComponent>},
+    {"TDataSource",
+     "TComponent",
+     create<DataSourceComponent>,
+     {},
+     false,
+     "OnDataChange OnStateChange OnUpdateData"},
     {"TDBEdit", "TCustomEdit", create<DataEdit>, {121, 21}, false, "OnChange"},
     {"TDataEdit", "TDBEdit", create<DataEdit>, {121, 21}, true},
     {"TDBText", "TGraphicControl", create<DataText>, {65, 17}},
     {"TDataText", "TDBText", create<DataText>, {65, 17}},
-    {"TDBMemo", "TCustomMemo", create<DataMemo>, {185, 89}, false, "OnChange"},
+    {"TDBMemo", "TCustomMemo", create<DataMemo>, {185, 89}, false, "OnChange", "AutoDisplay=True"},
     {"TDataMemo", "TDBMemo", create<DataMemo>, {185, 89}},
     {"TDBCheckBox", "TCustomCheckBox", create<DataCheckBox>, {97, 17}, false, "OnClick"},
     {"TDataCheckBox", "TDBCheckBox", create<DataCheckBox>, {97, 17}, true},
@@ -1012,13 +1087,31 @@ const FormClass kClasses[] = {
     {"TDataComboBox", "TDBComboBox", makeChoice<true>, {145, 21}, true},
     {"TDBRadioGroup", "TCustomGroupBox", create<DataRadioGroup>, {185, 105}, false, "OnClick"},
     {"TDataRadioGroup", "TDBRadioGroup", create<DataRadioGroup>, {185, 105}, true},
-    {"TDBImage", "TWinControl", create<DataImage>, {105, 105}},
+    {"TDBImage", "TWinControl", create<DataImage>, {105, 105}, false, "", "AutoDisplay=True"},
     {"TDataImage", "TDBImage", create<DataImage>, {105, 105}},
-    {"TDBLookupListBox", "TWinControl", makeLookup<false>, {121, 97}, false, "OnClick"},
+    {"TDBLookupListBox",
+     "TWinControl",
+     makeLookup<false>,
+     {121, 97},
+     false,
+     "OnClick",
+     "ListFieldIndex=0 RowCount=7"},
     {"TDataLookUpList", "TDBLookupListBox", makeLookup<false>, {121, 97}, true},
-    {"TDBLookupComboBox", "TWinControl", makeLookup<true>, {145, 21}, false, "OnClick"},
-    {"TDBLookupList", "TDBLookupListBox", makeLookup<false>, {121, 97}},
-    {"TDBLookupCombo", "TDBLookupComboBox", makeLookup<true>, {145, 21}},
+    {"TDBLookupComboBox",
+     "TWinControl",
+     makeLookup<true>,
+     {145, 21},
+     false,
+     "OnClick OnDropDown",
+     "DropDownAlign=daLeft DropDownRows=7 DropDownWidth=0 ListFieldIndex=0"},
+    {"TDBLookupList", "TDBLookupListBox", makeLookup<false>, {121, 97}, false, "", "Options=[]"},
+    {"TDBLookupCombo",
+     "TDBLookupComboBox",
+     makeLookup<true>,
+     {145, 21},
+     false,
+     "",
+     "Options=[] DropDownWidth=0"},
     {"TDataLookUpCombo", "TDBLookupComboBox", makeLookup<true>, {145, 21}, true},
 };
 

@@ -23,8 +23,12 @@ class DataSourceComponent : public script::Component, public data::DataSourcePro
 public:
     DataSourceComponent();
     ~DataSourceComponent() override;
-    // DataSet, Enabled, State.
+    // DataSet, Enabled, State, AutoEdit. OnDataChange (Sender, Field: nil) fires when the
+    // record moves or changes, OnStateChange when the data set opens, closes or changes its
+    // state, OnUpdateData before a record is written.
     static const PropertyTable& propertyTable();
+    // Edit: puts the data set into editing, unless AutoEdit is off or there is none.
+    void edit();
     data::DataSource* dataSource() override { return &source_; }
     bool getPublished(std::string_view name, script::Value& out) const override;
     bool setPublished(std::string_view name, const script::Value& value) override;
@@ -32,9 +36,12 @@ public:
 
 private:
     void resolve();
+    class Events;
     data::DataSource source_;
+    std::unique_ptr<Events> events_;
     script::Value dataSetRef_;
     bool enabled_ = true;
+    bool autoEdit_ = true;
 };
 
 // The provider a DataSource property (a stored name or an object) refers to, looked up among
@@ -60,6 +67,8 @@ public:
     // Writes what the user changed into the field now.
     void commit();
     bool modified() const { return modified_; }
+    // The table's TField object of the field shown (Field); nil without one.
+    script::Value fieldObject() const;
 
 protected:
     // Shows the field (or nothing without one) in the widget.

@@ -26,9 +26,11 @@ namespace {
 constexpr QSize kList{145, 97}, kCombo{145, 21};
 
 const FormClass kClasses[] = {
-    {"TFileListBox", "TCustomListBox", create<FileListBox>, kList, false, "OnChange OnClick"},
+    {"TFileListBox", "TCustomListBox", create<FileListBox>, kList, false, "OnChange OnClick",
+     "FileType=[ftNormal] ShowGlyphs=False"},
     {"TDirectoryListBox", "TCustomListBox", create<DirectoryListBox>, kList, false, "OnChange"},
-    {"TDriveComboBox", "TCustomComboBox", create<DriveComboBox>, kCombo, false, "OnChange"},
+    {"TDriveComboBox", "TCustomComboBox", create<DriveComboBox>, kCombo, false, "OnChange",
+     "TextCase=tcLowerCase"},
     {"TFilterComboBox", "TCustomComboBox", create<FilterComboBox>, kCombo, false, "OnChange"},
 };
 

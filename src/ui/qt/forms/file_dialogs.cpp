@@ -2,6 +2,9 @@
 
 #include "core/cp1250.h"
 #include "core/ui_services.h"
+#include "script/comp_wrapper.h"
+#include "ui/qt/forms/form_catalog.h"
+#include "ui/qt/forms/form_values.h"
 
 namespace vorlan::forms {
 
@@ -11,7 +14,13 @@ namespace {
 
 const FormClass kClasses[] = {
     {"TCommonDialog", "TComponent"},
-    {"TOpenDialog", "TCommonDialog", create<FileDialog>},
+    {"TOpenDialog",
+     "TCommonDialog",
+     create<FileDialog>,
+     {},
+     false,
+     "OnShow OnCanClose OnClose",
+     "Options=[ofHideReadOnly,ofEnableSizing]"},
     {"TSaveDialog", "TOpenDialog", create<FileDialog>},
     // The picture dialogs of EXTDLGS ask for a file as the others do; on Linux there is no
     // preview pane to show beside the list.
@@ -27,7 +36,18 @@ std::span<const FormClass> fileDialogClasses() {
 
 FileDialog::FileDialog(std::string className)
     : script::Component(className), save_(equalsNoCase(className, "TSaveDialog") ||
-                                          equalsNoCase(className, "TSavePictureDialog")) {}
+                                          equalsNoCase(className, "TSavePictureDialog")),
+      files_(std::make_unique<StringList>(
+          StringList::Access{[this] {
+                                 return fileName_.empty() ? std::vector<std::string>{}
+                                                          : std::vector<std::string>{fileName_};
+                             },
+                             [](const std::vector<std::string>&) {}})),
+      historyList_(std::make_unique<StringList>(StringList::Access{
+          [this] { return history_; },
+          [this](const std::vector<std::string>& lines) { history_ = lines; }})) {}
+
+FileDialog::~FileDialog() = default;
 
 bool FileDialog::execute() {
     FileDialogRequest request;
@@ -35,8 +55,19 @@ bool FileDialog::execute() {
     request.filter = filter_;
     // The dialog starts at the file named last, else in the initial folder.
     request.initialPath = fileName_.empty() ? initialDir_ : fileName_;
-    const auto chosen = save_ ? ui().saveFileDialog(request) : ui().openFileDialog(request);
-    if (!chosen || chosen->empty()) return false;
+    const auto alive = aliveToken();
+    fireNotify("OnShow");
+    if (alive.expired()) return false;
+    auto chosen = save_ ? ui().saveFileDialog(request) : ui().openFileDialog(request);
+    if (alive.expired()) return false;
+    if (chosen && !chosen->empty() && handlerOf("OnCanClose")) {
+        Value args[2] = {Value(script::wrapObject(this)), Value(true)};
+        fireEvent("OnCanClose", args);
+        if (alive.expired()) return false;
+        if (!args[1].toBool()) chosen.reset();
+    }
+    fireNotify("OnClose");
+    if (alive.expired() || !chosen || chosen->empty()) return false;
     fileName_ = *chosen;
     // A name typed without an extension gets the default one.
     const std::size_t slash = fileName_.find_last_of("\\/");
@@ -74,12 +105,17 @@ const PropertyTable& FileDialog::propertyTable() {
             {"InitialDir", &FileDialog::initialDir_, &FileDialog::initialDir_},
             {"Title", &FileDialog::title_, &FileDialog::title_},
             {"DefaultExt", &FileDialog::defaultExt_, &FileDialog::defaultExt_},
+            // The file chosen last (one: the desktop's dialog here asks for one file).
+            {"Files", [](const FileDialog& d) { return d.files_.get(); }},
+            {"HistoryList", [](const FileDialog& d) { return d.historyList_.get(); },
+             [](FileDialog& d, const Value& v) { d.historyList_->setLines(linesOfValue(v)); }},
         });
     return table;
 }
 
 bool FileDialog::getPublished(std::string_view name, Value& out) const {
-    return propertyTable().get(*this, name, out) || script::Component::getPublished(name, out);
+    return propertyTable().get(*this, name, out) || script::Component::getPublished(name, out) ||
+           classKeeps(className(), name, &out);
 }
 
 bool FileDialog::setPublished(std::string_view name, const Value& value) {

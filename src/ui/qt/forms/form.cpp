@@ -62,7 +62,9 @@ const FormClass kClasses[] = {
      create<Form>,
      {},
      false,
-     "OnActivate OnClick OnClose OnCloseQuery OnCreate OnDeactivate OnResize OnShow"},
+     "OnActivate OnClick OnClose OnCloseQuery OnCreate OnDeactivate OnHide OnResize OnShow",
+     "BorderIcons=[biSystemMenu,biMinimize,biMaximize] PixelsPerInch=96 "
+     "PrintScale=poProportional Scaled=True WindowMenu="},
     {"TMessageForm", "TForm", create<Form>},
 };
 
@@ -106,6 +108,18 @@ const PropertyTable& Form::propertyTable() {
             {"Active", &Form::active_},
             {"ActiveControl", &Form::activeControl, &Form::setActiveControl},
             {"Visible", [](const Form& f) { return f.widget()->isVisible(); }},
+            {"WindowState",
+             [](const Form& f) {
+                 const QWidget* w = f.widget();
+                 if (w && w->isVisible())
+                     return std::string(w->isMinimized()   ? "wsMinimized"
+                                        : w->isMaximized() ? "wsMaximized"
+                                                           : "wsNormal");
+                 return f.windowState_;
+             },
+             &Form::setWindowState},
+            {"FormStyle", &Form::formStyle_, &Form::setFormStyle},
+            {"Menu", &Form::mainMenu, &Form::setMainMenu},
         });
     return table;
 }
@@ -251,7 +265,7 @@ void Form::attachAll() {
         if (placeholders_.count(c) || !c->hasPublished("Width") || !c->hasPublished("Height"))
             continue;
         std::cerr << "[form] " << c->className() << " " << c->name()
-                  << ": this class has no window here; shown as an empty panel" << std::endl;
+                  << ": tato třída tu nemá okno, zobrazí se jako prázdný panel" << std::endl;
         auto* frame = new QFrame(area);
         frame->setFrameStyle(QFrame::Box | QFrame::Plain);
         Value left, top, width, height;
@@ -362,14 +376,72 @@ void Form::showControl() {
     if (alive.expired() || closes_ != closesBefore) return;
     placeWindow();
     focusActiveControl();
-    w->show();
+    showInState();
     active_ = true;
     fireNotify("OnActivate");
 }
 
+void Form::showInState() {
+    QWidget* w = widget();
+    if (!w) return;
+    if (windowState_ == "wsMaximized")
+        w->showMaximized();
+    else if (windowState_ == "wsMinimized")
+        w->showMinimized();
+    else
+        w->show();
+}
+
+void Form::setWindowState(const std::string& state) {
+    windowState_ = equalsNoCase(state, "wsMaximized")   ? "wsMaximized"
+                   : equalsNoCase(state, "wsMinimized") ? "wsMinimized"
+                                                        : "wsNormal";
+    if (QWidget* w = widget(); w && w->isVisible()) {
+        if (windowState_ == "wsNormal") w->showNormal();
+        showInState();
+    }
+}
+
+void Form::setFormStyle(const std::string& style) {
+    formStyle_ = style;
+    // A window that stays above the others; MDI forms are ordinary windows here.
+    if (QWidget* w = widget()) {
+        const bool visible = w->isVisible();
+        w->setWindowFlag(Qt::WindowStaysOnTopHint, equalsNoCase(style, "fsStayOnTop"));
+        if (visible) w->show();
+    }
+}
+
+Value Form::mainMenu() const {
+    for (const auto& c : components())
+        if (auto* menu = dynamic_cast<MainMenu*>(c.get());
+            menu && menuBar_ && menu->bar() == menuBar_)
+            return Value(script::wrapObject(menu));
+    return Value(script::ObjectRef());
+}
+
+void Form::setMainMenu(const Value& value) {
+    auto* menu = dynamic_cast<MainMenu*>(script::nativeObjectOf(value));
+    QMenuBar* bar = menu ? menu->bar() : nullptr;
+    if (bar == menuBar_) return;
+    // The bar shown before goes back to its menu, which still owns it.
+    if (QMenuBar* old = menuBar_) {
+        old->hide();
+        old->setParent(nullptr);
+        menuBar_ = nullptr;
+    }
+    if (bar)
+        setMenuBar(bar);
+    else
+        applyGeometry();
+}
+
 void Form::hideControl() {
-    if (QWidget* w = widget()) w->hide();
+    QWidget* w = widget();
+    const bool wasShown = w && w->isVisible();
+    if (w) w->hide();
     active_ = false;
+    if (wasShown) fireNotify("OnHide");
 }
 
 int Form::showModal() {

@@ -67,6 +67,12 @@ public:
     bool pressCancelButton();
 
 private:
+    // Shows the window maximized, minimized or as it is, as WindowState says.
+    void showInState();
+    void setWindowState(const std::string& state);
+    void setFormStyle(const std::string& style);
+    script::Value mainMenu() const;
+    void setMainMenu(const script::Value& menu);
     void placeWindow();
     void checkModalResult();
     // Left and Top place the window's frame; a stored client size wins over Width and Height.
@@ -87,6 +93,8 @@ private:
     int clientWidth_ = -1, clientHeight_ = -1;
     std::string position_;
     std::string borderStyle_ = "bsSizeable";
+    std::string windowState_ = "wsNormal";
+    std::string formStyle_ = "fsNormal";
     bool keyPreview_ = false;
     std::string activeControl_;
     QPointer<QWidget> client_;

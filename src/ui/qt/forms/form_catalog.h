@@ -19,6 +19,10 @@ const FormClass* findFormClass(std::string_view name);
 // Whether the class's line, or a line of an ancestor, names the event among those it fires.
 bool classFiresEvent(std::string_view className, std::string_view event);
 
+// The value a new component of the class (or an ancestor's line) keeps for a property it keeps
+// as given; false when its line names no such property.
+bool classKeeps(std::string_view className, std::string_view property, script::Value* initial);
+
 // Makes the component of a class name, with its default size and Enter key; null for a name
 // this layer has no component for.
 std::unique_ptr<script::Component> makeControl(std::string_view className);

@@ -31,6 +31,10 @@ struct FormClass {
     // control fires (Control::eventsOfEveryControl): a handler of any other event is kept and
     // never called.
     const char* events = "";
+    // Published properties the class keeps as given because nothing here shows them, each with
+    // the value a new component has: "Name=Value" (True, False, a number or a name), blank-
+    // separated. A program reads back what it set.
+    const char* kept = "";
 };
 
 // The factory of a class whose constructor takes the class name (or nothing).

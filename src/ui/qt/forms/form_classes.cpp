@@ -8,6 +8,7 @@
 #include "ui/qt/forms/common_control_methods.h"
 #include "ui/qt/forms/common_dialogs.h"
 #include "ui/qt/forms/container_controls.h"
+#include "ui/qt/forms/data_controls.h"
 #include "ui/qt/forms/data_grid.h"
 #include "ui/qt/forms/file_controls.h"
 #include "ui/qt/forms/file_dialogs.h"
@@ -18,10 +19,19 @@
 #include "ui/qt/forms/menus.h"
 #include "ui/qt/forms/picture_controls.h"
 #include "ui/qt/forms/string_list.h"
+#include "ui/qt/qt_text.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMetaObject>
+#include <QScrollArea>
+#include <QTextDocument>
+#include <QTextEdit>
 
+#include <algorithm>
+#include <array>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -83,6 +93,110 @@ std::vector<Control*> childControls(Control& parent) {
     return out;
 }
 
+// A published property of a component without a table of its own: kept in its property bag,
+// `initial` until set (a stored form's value lands there too).
+template <class T> void keptMember(ClassBinder<T>& binder, const char* name, Value initial) {
+    binder.property(
+        name, "Variant",
+        [name, initial](T& object) {
+            Value v;
+            return object.script::Component::getPublished(name, v) ? v : initial;
+        },
+        [name](T& object, const Value& v) { object.script::Component::setPublished(name, v); });
+}
+
+MenuItem& menuItemOf(const Value& value) {
+    auto* item = script::nativeAs<MenuItem>(value);
+    if (!item) throw script::ScriptException(czech("Očekává se položka nabídky (TMenuItem)"));
+    return *item;
+}
+
+void registerMenuMembers(script::Registry& reg) {
+    ClassBinder<MenuItem> item(reg, "TMenuItem");
+    item.bind("Click", "procedure", &MenuItem::click);
+    item.property("Count", "Integer",
+                  [](MenuItem& m) { return static_cast<std::int32_t>(m.items().size()); });
+    item.defaultProperty("Items", "TMenuItem", &MenuItem::item);
+    item.property("Parent", "TMenuItem", &MenuItem::parentItem);
+    item.property("MenuIndex", "Integer", &MenuItem::menuIndex, &MenuItem::setMenuIndex);
+    item.bind("Add", "procedure(Item: TMenuItem)",
+              [](MenuItem& m, const Value& v) { m.insert(-1, menuItemOf(v)); });
+    item.bind(
+        "Insert", "procedure(Index: Integer; Item: TMenuItem)",
+        [](MenuItem& m, std::int32_t index, const Value& v) { m.insert(index, menuItemOf(v)); });
+    // Delete and Remove take the item out and leave it alive; Clear frees the items.
+    item.bind("Delete", "procedure(Index: Integer)",
+              [](MenuItem& m, std::int32_t index) { m.remove(*m.item(index)); });
+    item.bind("Remove", "procedure(Item: TMenuItem)",
+              [](MenuItem& m, const Value& v) { m.remove(menuItemOf(v)); });
+    item.bind("IndexOf", "function(Item: TMenuItem): Integer",
+              [](MenuItem& m, const Value& v) { return m.indexOf(script::nativeAs<MenuItem>(v)); });
+    item.bind("Clear", "procedure", &MenuItem::clear);
+
+    ClassBinder<MainMenu> bar(reg, "TMainMenu");
+    bar.property("Items", "TMenuItem", [](MainMenu& m) { return &m.items(); });
+    bar.bind("Merge", "procedure(Menu: TMainMenu)", [](MainMenu& m, const Value& v) {
+        if (auto* other = script::nativeAs<MainMenu>(v)) m.merge(*other);
+    });
+    bar.bind("Unmerge", "procedure(Menu: TMainMenu)", [](MainMenu& m, const Value& v) {
+        if (auto* other = script::nativeAs<MainMenu>(v)) m.unmerge(*other);
+    });
+    keptMember(bar, "AutoMerge", Value(false));
+
+    ClassBinder<PopupMenu> popup(reg, "TPopupMenu");
+    popup.bind("Popup", "procedure(X, Y: Integer)",
+               [](PopupMenu& m, std::int32_t x, std::int32_t y) { m.popup(QPoint(x, y)); });
+    popup.property("Items", "TMenuItem", [](PopupMenu& m) { return &m.items(); });
+    popup.property(
+        "PopupComponent", "Variant", [](PopupMenu& m) { return m.popupComponent; },
+        [](PopupMenu& m, const Value& v) { m.popupComponent = v; });
+    // A right click shows the menu only while AutoPopup is on (Control::showPopupMenu).
+    keptMember(popup, "AutoPopup", Value(true));
+    keptMember(popup, "Alignment", Value("paLeft"));
+    keptMember(popup, "HelpContext", Value(0));
+}
+
+// The text a lookup control shows, and its drop-down list.
+QComboBox* lookupCombo(Control& c) {
+    return qobject_cast<QComboBox*>(c.widget());
+}
+
+std::string lookupText(Control& c) {
+    if (QComboBox* combo = lookupCombo(c)) return qt::toEngine(combo->currentText());
+    if (auto* list = qobject_cast<QListWidget*>(c.widget()))
+        if (QListWidgetItem* item = list->currentItem()) return qt::toEngine(item->text());
+    return {};
+}
+
+void registerDataLookupMembers(script::Registry& reg) {
+    ClassBinder<Control> combo(reg, "TDBLookupComboBox");
+    combo.property("Text", "string", [](Control& c) { return lookupText(c); });
+    combo.property("ListVisible", "Boolean", [](Control& c) {
+        return lookupCombo(c) && lookupCombo(c)->view()->isVisible();
+    });
+    combo.bind("DropDown", "procedure", [](Control& c) {
+        if (QComboBox* box = lookupCombo(c)) box->showPopup();
+    });
+    combo.bind("CloseUp", "procedure(Accept: Boolean)", [](Control& c, bool) {
+        if (QComboBox* box = lookupCombo(c)) box->hidePopup();
+    });
+    ClassBinder<Control>(reg, "TDBLookupListBox")
+        .property("SelectedItem", "string", [](Control& c) { return lookupText(c); });
+    // The older lookup controls name the key Value and the text shown DisplayValue.
+    for (const char* cls : {"TDBLookupCombo", "TDBLookupList"}) {
+        ClassBinder<Control> old(reg, cls);
+        old.property(
+            "Value", "Variant",
+            [](Control& c) {
+                Value key;
+                c.getPublished("KeyValue", key);
+                return key;
+            },
+            [](Control& c, const Value& v) { c.setPublished("KeyValue", v); });
+        old.property("DisplayValue", "string", [](Control& c) { return lookupText(c); });
+    }
+}
+
 void registerControlMethods(script::Registry& reg) {
     ClassBinder<Control> windowed(reg, "TWinControl");
     windowed.property("ControlCount", "Integer", [](Control& c) {
@@ -106,25 +220,146 @@ void registerControlMethods(script::Registry& reg) {
     control.bind("CanFocus", "function: Boolean", &Control::canFocus);
     control.bind("Focused", "function: Boolean", &Control::focused);
 
+    // The tool buttons of a tool bar are the controls in it, in the order they were made.
+    ClassBinder<Control> toolBar(reg, "TToolBar");
+    toolBar.property("ButtonCount", "Integer",
+                     [](Control& c) { return static_cast<std::int32_t>(childControls(c).size()); });
+    toolBar.property("Buttons", "TToolButton", [](Control& c, std::int32_t i) -> Control* {
+        const std::vector<Control*> children = childControls(c);
+        if (i < 0 || static_cast<std::size_t>(i) >= children.size())
+            throw script::ScriptException(czech("Index seznamu je mimo rozsah (") +
+                                          std::to_string(i) + ")");
+        return children[static_cast<std::size_t>(i)];
+    });
+    ClassBinder<Control>(reg, "TToolButton").property("Index", "Integer", [](Control& c) {
+        auto* bar = dynamic_cast<Control*>(c.parent());
+        if (!bar) return -1;
+        const std::vector<Control*> siblings = childControls(*bar);
+        const auto it = std::find(siblings.begin(), siblings.end(), &c);
+        return it == siblings.end() ? -1 : static_cast<std::int32_t>(it - siblings.begin());
+    });
+    ClassBinder<Control>(reg, "TScrollBox")
+        .bind("ScrollInView", "procedure(AControl: TControl)", [](Control& c, const Value& v) {
+            auto* area = qobject_cast<QScrollArea*>(c.widget());
+            auto* target = script::nativeAs<Control>(v);
+            if (area && target && target->widget()) area->ensureWidgetVisible(target->widget());
+        });
+    ClassBinder<Control>(reg, "TScrollBar")
+        .bind("SetParams", "procedure(APosition, AMin, AMax: Integer)",
+              [](Control& c, std::int32_t position, std::int32_t min, std::int32_t max) {
+                  c.setPublished("Min", Value(min));
+                  c.setPublished("Max", Value(max));
+                  c.setPublished("Position", Value(position));
+              });
+    ClassBinder<Control>(reg, "TTabbedNotebook")
+        .bind("GetIndexForPage", "function(const PageName: string): Integer",
+              [](Control& c, const std::string& name) -> std::int32_t {
+                  Value pages;
+                  c.getPublished("Pages", pages);
+                  auto* list = script::nativeAs<stdlib::Strings>(pages);
+                  for (int i = 0; list && i < list->count(); ++i)
+                      if (equalsNoCase(list->get(i), name)) return i;
+                  return -1;
+              });
+
+    registerDataLookupMembers(reg);
+    // The mask of a mask edit: ValidateEdit refuses a text the mask does not take yet.
+    ClassBinder<Control>(reg, "TMaskEdit").bind("ValidateEdit", "procedure", [](Control& c) {
+        auto* line = qobject_cast<QLineEdit*>(c.widget());
+        if (line && !line->inputMask().isEmpty() && !line->hasAcceptableInput())
+            throw script::ScriptException(
+                czech("Neplatná vstupní hodnota: doplňte ji podle masky vstupu"));
+    });
+    // A data memo always shows its field; there is nothing to load.
+    ClassBinder<Control>(reg, "TDBMemo").bind("LoadMemo", "procedure", [](Control&) {});
+    // One day is chosen at a time: the range ends where it starts.
+    ClassBinder<Control>(reg, "TMonthCalendar").property("EndDate", "Variant", [](Control& c) {
+        Value date;
+        c.getPublished("Date", date);
+        return date;
+    });
+    ClassBinder<Control>(reg, "TCheckListBox")
+        .property(
+            "ItemEnabled", "Boolean",
+            [](Control& c, std::int32_t i) {
+                auto* list = qobject_cast<QListWidget*>(c.widget());
+                QListWidgetItem* item = list ? list->item(i) : nullptr;
+                return item && (item->flags() & Qt::ItemIsEnabled);
+            },
+            [](Control& c, std::int32_t i, bool on) {
+                auto* list = qobject_cast<QListWidget*>(c.widget());
+                if (QListWidgetItem* item = list ? list->item(i) : nullptr)
+                    item->setFlags(on ? item->flags() | Qt::ItemIsEnabled
+                                      : item->flags() & ~Qt::ItemIsEnabled);
+            });
+
+    // The position of the first match of SearchStr within StartPos .. StartPos + Length; -1 for
+    // none. Options: stMatchCase and stWholeWord as a set or its bits.
+    ClassBinder<Control>(reg, "TRichEdit")
+        .bind("FindText",
+              "function(SearchStr: string; StartPos, Length: Integer; Options: Variant): Integer",
+              [](Control& r, const std::string& text, std::int32_t start, std::int32_t length,
+                 const Value& options) -> std::int32_t {
+                  auto* edit = qobject_cast<QTextEdit*>(r.widget());
+                  if (!edit || text.empty()) return -1;
+                  // A set literal comes as the ordinals of its members; a stored set or a bit
+                  // mask as setNames reads it.
+                  bool matchCase = false, wholeWord = false;
+                  if (options.isArray()) {
+                      for (const Value& member : options.asArray()->items()) {
+                          if (member.isEmpty()) continue; // the literal's end
+                          if (member.toInt() == 0) wholeWord = true;
+                          if (member.toInt() == 1) matchCase = true;
+                      }
+                  } else {
+                      const std::vector<std::string> names = setNames(
+                          options, std::array<const char*, 2>{"stWholeWord", "stMatchCase"});
+                      wholeWord = hasName(names, "stWholeWord");
+                      matchCase = hasName(names, "stMatchCase");
+                  }
+                  QTextDocument::FindFlags flags;
+                  if (matchCase) flags |= QTextDocument::FindCaseSensitively;
+                  if (wholeWord) flags |= QTextDocument::FindWholeWords;
+                  const QTextCursor found =
+                      edit->document()->find(qt::fromEngine(text), std::max(start, 0), flags);
+                  if (found.isNull() || found.selectionEnd() > start + length) return -1;
+                  return found.selectionStart();
+              });
+
     ClassBinder<Form> form(reg, "TForm");
     form.bind("ShowModal", "function: Integer", &Form::showModal);
     form.bind("Release", "procedure", &Form::releaseLater);
     form.bind("Close", "procedure", [](Form& f) { f.close(); });
 
     // A script's Click does what the user's does, on a disabled button too.
-    for (const char* cls : {"TButton", "TSpeedButton"})
+    for (const char* cls : {"TButton", "TSpeedButton", "TToolButton"})
         ClassBinder<Control>(reg, cls).bind("Click", "procedure", [](Control& c) {
             if (auto* b = qobject_cast<QAbstractButton*>(c.widget())) Q_EMIT b->clicked(false);
         });
-    ClassBinder<MenuItem>(reg, "TMenuItem").bind("Click", "procedure", &MenuItem::click);
-    ClassBinder<PopupMenu>(reg, "TPopupMenu")
-        .bind("Popup", "procedure(X, Y: Integer)",
-              [](PopupMenu& m, std::int32_t x, std::int32_t y) { m.popup(QPoint(x, y)); });
+    registerMenuMembers(reg);
 
     ClassBinder<Control> edit(reg, "TCustomEdit");
     edit.bind("Clear", "procedure", [](Control& c) { c.setPublished("Text", Value("")); });
     edit.bind("SelectAll", "procedure", [](Control& c) {
         if (QWidget* w = c.widget()) QMetaObject::invokeMethod(w, "selectAll");
+    });
+    // The clipboard commands of edits and of combo boxes one can type in.
+    for (const char* cls : {"TCustomEdit", "TCustomComboBox"}) {
+        ClassBinder<Control> text(reg, cls);
+        text.bind("ClearSelection", "procedure",
+                  [](Control& c) { c.setPublished("SelText", Value("")); });
+        for (const auto& command :
+             {std::pair{"CopyToClipboard", "copy"}, std::pair{"CutToClipboard", "cut"},
+              std::pair{"PasteFromClipboard", "paste"}})
+            text.bind(command.first, "procedure", [slot = command.second](Control& c) {
+                QWidget* w = c.widget();
+                if (auto* combo = qobject_cast<QComboBox*>(w)) w = combo->lineEdit();
+                if (w) QMetaObject::invokeMethod(w, slot);
+            });
+    }
+    ClassBinder<Control>(reg, "TCustomComboBox").bind("SelectAll", "procedure", [](Control& c) {
+        if (auto* combo = qobject_cast<QComboBox*>(c.widget()))
+            if (QLineEdit* line = combo->lineEdit()) line->selectAll();
     });
     for (const char* cls : {"TCustomListBox", "TCustomComboBox"})
         ClassBinder<Control>(reg, cls).bind("Clear", "procedure", [](Control& c) {
@@ -144,12 +379,14 @@ void registerControlMethods(script::Registry& reg) {
         ClassBinder<PrintDialog>(reg, cls).bind("Execute", "function: Boolean",
                                                 &PrintDialog::execute);
     ClassBinder<Control> player(reg, "TMediaPlayer");
-    player.bind({"Open", "Close", "Play", "Stop", "Pause", "Resume", "Rewind", "Eject"},
+    player.bind({"Open", "Close", "Play", "Stop", "Pause", "Resume", "Rewind", "Eject", "Back",
+                 "Next", "Previous", "Save", "StartRecording", "Step"},
                 "procedure", [](Control&) {});
     ClassBinder<Control> animation(reg, "TAnimate");
     animation.bind("Play", "procedure(FromFrame, ToFrame, Count: Integer)",
                    [](Control&, std::int32_t, std::int32_t, std::int32_t) {});
     animation.bind({"Stop", "Reset"}, "procedure", [](Control&) {});
+    animation.bind("Seek", "procedure(Frame: Integer)", [](Control&, std::int32_t) {});
     ClassBinder<FileListBox> files(reg, "TFileListBox");
     files.bind("Update", "procedure", &FileListBox::update);
     // A name typed into the file edit: a folder opens it, a mask filters, a file is chosen.
@@ -203,17 +440,31 @@ void registerGridsAndPictures(script::Registry& reg) {
     bindTable<ShapeTool>(reg, "TBrush");
     bindTable<ShapeTool>(reg, "TPen");
 
-    ClassBinder<PageControl>(reg, "TPageControl")
-        .property("Pages", "TTabSheet", [](PageControl& p, std::int32_t i) {
-            TabSheet* sheet = p.page(i);
-            if (!sheet) throw script::ScriptException(czech("Index seznamu je mimo rozsah"));
-            return sheet;
-        });
+    ClassBinder<PageControl> pages(reg, "TPageControl");
+    pages.property("Pages", "TTabSheet", [](PageControl& p, std::int32_t i) {
+        TabSheet* sheet = p.page(i);
+        if (!sheet) throw script::ScriptException(czech("Index seznamu je mimo rozsah"));
+        return sheet;
+    });
+    pages.bind("FindNextPage",
+               "function(CurPage: TTabSheet; GoForward, CheckTabVisible: Boolean): TTabSheet",
+               [](PageControl& p, const Value& current, bool forward, bool visibleOnly) {
+                   return p.findNextPage(script::nativeAs<TabSheet>(current), forward, visibleOnly);
+               });
+    pages.bind("SelectNextPage", "procedure(GoForward: Boolean; CheckTabVisible: Boolean = True)",
+               [](PageControl& p, bool forward, bool visibleOnly) {
+                   if (TabSheet* next = p.findNextPage(p.activePage(), forward, visibleOnly))
+                       p.setActivePage(next);
+               });
 }
 
 void registerDataGrid(script::Registry& reg) {
     ClassBinder<GridColumns> columns(reg, "TDBGridColumns");
     columns.property("Count", "Integer", &GridColumns::count);
+    // Columns a program or a form gave are its own; without any the grid shows every field.
+    columns.property("State", "string", [](GridColumns& c) {
+        return std::string(c.count() > 0 ? "csCustomized" : "csDefault");
+    });
     columns.defaultProperty("Items", "TColumn",
                             [](GridColumns& c, std::int32_t i) { return &c.at(i); });
     columns.bind("Add", "function: TColumn", [](GridColumns& c) { return &c.add(); });
@@ -221,6 +472,8 @@ void registerDataGrid(script::Registry& reg) {
     bindTable<GridColumn>(reg, "TColumn");
     bindTable<GridColumnTitle>(reg, "TColumnTitle");
 
+    ClassBinder<DataSourceComponent>(reg, "TDataSource")
+        .bind("Edit", "procedure", &DataSourceComponent::edit);
     ClassBinder<DataNavigator>(reg, "TDBNavigator")
         .bind("BtnClick", "procedure(Index: Integer)", [](DataNavigator& n, std::int32_t i) {
             // Out-of-range button numbers are ignored.
@@ -257,6 +510,9 @@ void registerConstants(script::Registry& reg) {
         reg.registerConst("VK_F" + std::to_string(f), Value(111 + f));
     static constexpr const char* shifts[] = {"ssShift", "ssAlt", "ssCtrl"};
     numbered(shifts);
+    // TSearchType of a rich edit's FindText.
+    static constexpr const char* searches[] = {"stWholeWord", "stMatchCase"};
+    numbered(searches);
     // Enumerations read by name where forms store them (Shape, Brush.Style ...).
     static constexpr const char* const enums[] = {
         "stRectangle", "stSquare", "stRoundRect",   "stRoundSquare",  "stEllipse",

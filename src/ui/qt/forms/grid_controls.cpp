@@ -7,6 +7,7 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QTableWidget>
 
 namespace vorlan::forms {
@@ -44,10 +45,31 @@ StringGrid::StringGrid(std::string cls) : Control(std::move(cls), new QTableWidg
     for (int r = 0; r < 5; ++r)
         t->setRowHeight(r, defaultRowHeight_);
     markFixed();
-    QObject::connect(t, &QTableWidget::currentCellChanged, t, [this](int row, int col, int, int) {
-        SignalHandlerScope scope;
-        if (!quiet() && row >= 0 && col >= 0) fireNotify("OnClick");
-    });
+    QObject::connect(t, &QTableWidget::currentCellChanged, t,
+                     [this](int row, int col, int oldRow, int oldCol) {
+                         SignalHandlerScope scope;
+                         if (quiet() || row < 0 || col < 0) return;
+                         // OnSelectCell may refuse the cell: the old one comes back.
+                         if (handlerOf("OnSelectCell")) {
+                             const auto alive = aliveToken();
+                             Value args[4] = {Value(script::wrapObject(this)),
+                                              Value(static_cast<std::int32_t>(col)),
+                                              Value(static_cast<std::int32_t>(row)), Value(true)};
+                             fireEvent("OnSelectCell", args);
+                             if (alive.expired()) return;
+                             if (!args[3].toBool() && oldRow >= 0 && oldCol >= 0) {
+                                 moveTo(oldCol, oldRow);
+                                 return;
+                             }
+                         }
+                         fireNotify("OnClick");
+                     });
+    // The first row or column shown moved.
+    for (QScrollBar* bar : {t->horizontalScrollBar(), t->verticalScrollBar()})
+        QObject::connect(bar, &QScrollBar::valueChanged, t, [this](int) {
+            SignalHandlerScope scope;
+            if (!quiet()) fireNotify("OnTopLeftChanged");
+        });
     QObject::connect(t, &QTableWidget::cellChanged, t, [this](int row, int col) {
         if (quiet()) return;
         SignalHandlerScope scope;
@@ -58,6 +80,16 @@ StringGrid::StringGrid(std::string cls) : Control(std::move(cls), new QTableWidg
 }
 
 StringGrid::~StringGrid() = default;
+
+Value StringGrid::object(int col, int row) const {
+    const auto it = objects_.find({col, row});
+    return it == objects_.end() ? Value(script::ObjectRef()) : it->second;
+}
+
+void StringGrid::setObject(int col, int row, const Value& value) {
+    checkCell(col, row);
+    objects_[{col, row}] = value;
+}
 
 QTableWidget* StringGrid::table() const {
     return static_cast<QTableWidget*>(widget());
@@ -281,7 +313,12 @@ namespace {
 
 const FormClass kClasses[] = {
     {"TCustomGrid", "TWinControl"},
-    {"TDrawGrid", "TCustomGrid", create<StringGrid>, {320, 120}, false, "OnClick OnSetEditText"},
+    {"TDrawGrid",
+     "TCustomGrid",
+     create<StringGrid>,
+     {320, 120},
+     false,
+     "OnClick OnSetEditText OnSelectCell OnTopLeftChanged"},
     {"TStringGrid", "TDrawGrid", create<StringGrid>, {320, 120}},
     {"TStringGridStrings", "TStrings"},
 };

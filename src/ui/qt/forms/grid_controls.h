@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <span>
+#include <utility>
 
 class QTableWidget;
 
@@ -49,9 +50,14 @@ public:
     // The script's view of Rows[index] / Cols[index]; an index outside the grid is an error.
     GridLineStrings& rowStrings(int index);
     GridLineStrings& colStrings(int index);
+    // Objects[ACol, ARow]: what a program keeps with a cell.
+    script::Value object(int col, int row) const;
+    void setObject(int col, int row, const script::Value& value);
+    QTableWidget* table() const;
+    int fixedCols() const { return fixedCols_; }
+    int fixedRows() const { return fixedRows_; }
 
 private:
-    QTableWidget* table() const;
     void checkCell(int col, int row) const;
     void resize(int cols, int rows);
     void markFixed();
@@ -71,6 +77,7 @@ private:
     // Made when a script first asks for a line; dropped with the line when the grid shrinks.
     std::map<int, std::unique_ptr<GridLineStrings>> rowLists_;
     std::map<int, std::unique_ptr<GridLineStrings>> colLists_;
+    std::map<std::pair<int, int>, script::Value> objects_;
 };
 
 // TCustomGrid, TDrawGrid, TStringGrid and the lists of its lines.

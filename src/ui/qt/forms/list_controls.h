@@ -7,6 +7,7 @@
 #include "ui/qt/forms/sections.h"
 #include "ui/qt/forms/string_list.h"
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <span>
@@ -55,6 +56,14 @@ public:
     bool selected() const;
     void setSelected(bool selected);
     void remove();
+    ListView& view() const { return view_; }
+
+    // What a program keeps with the item, and what nothing draws here.
+    script::Value data;
+    bool cut = false;
+    bool dropTarget = false;
+    std::int32_t imageIndex = -1;
+    std::int32_t stateIndex = -1;
 
 private:
     ListView& view_;
@@ -67,6 +76,7 @@ private:
 class ListItems : public script::NativeObject {
 public:
     explicit ListItems(ListView& view) : NativeObject("TListItems"), view_(view) {}
+    ListView& view() const { return view_; }
     ListItem* add();
     ListItem* insert(int index);
     int count() const;
@@ -90,7 +100,10 @@ public:
     SectionList& columns() { return *columns_; }
     ListItems& items() { return *items_; }
     ListItem* itemOf(QTreeWidgetItem* item);
-    void forget(QTreeWidgetItem* item) { itemObjects_.erase(item); }
+    // Drops an item's object before the item goes (OnDeletion).
+    void forget(QTreeWidgetItem* item);
+    // Fires `event` (Sender, Item) for the item's object.
+    void fireItem(const char* event, QTreeWidgetItem* item);
     ListItem* selected();
     void setSelected(ListItem* item);
     int itemIndex() const;

@@ -33,11 +33,37 @@ bool Section::set(std::string_view name, const Value& value) {
         else if (equalsNoCase(name, "Alignment"))
             setAlignment(value.toString());
         else
-            return false;
+            keep(name, value);
     } catch (const script::ValueError&) {
         return false;
     }
     return true;
+}
+
+Value Section::kept(std::string_view name, const Value& initial) const {
+    for (const auto& [key, value] : kept_)
+        if (equalsNoCase(key, name)) return value;
+    return initial;
+}
+
+void Section::keep(std::string_view name, const Value& value) {
+    for (auto& [key, kept] : kept_)
+        if (equalsNoCase(key, name)) {
+            kept = value;
+            return;
+        }
+    kept_.emplace_back(std::string(name), value);
+}
+
+int Section::index() const {
+    return list_ ? list_->indexOf(*this) : -1;
+}
+
+int Section::left() const {
+    int x = 0;
+    for (int i = 0, end = index(); i < end; ++i)
+        x += list_->at(i).width();
+    return x;
 }
 
 SectionList::SectionList(std::string cls, std::string itemClass, std::function<void()> changed)
@@ -54,9 +80,23 @@ Section& SectionList::at(int index) const {
 }
 
 Section& SectionList::add() {
-    items_.push_back(std::make_unique<Section>(itemClass_, changed_));
+    return insert(count());
+}
+
+Section& SectionList::insert(int index) {
+    if (index < 0 || index > count()) index = count();
+    auto made = std::make_unique<Section>(itemClass_, changed_);
+    made->list_ = this;
+    Section& item = *made;
+    items_.insert(items_.begin() + index, std::move(made));
     changed_();
-    return *items_.back();
+    return item;
+}
+
+int SectionList::indexOf(const Section& item) const {
+    for (int i = 0; i < count(); ++i)
+        if (items_[static_cast<std::size_t>(i)].get() == &item) return i;
+    return -1;
 }
 
 void SectionList::clear() {
@@ -75,6 +115,8 @@ void SectionList::readStored(const Value& items) {
     if (items.isArray())
         for (std::size_t i = 0; i < items.asArray()->size(); ++i)
             items_.push_back(std::make_unique<Section>(itemClass_, changed_));
+    for (const auto& item : items_)
+        item->list_ = this;
     changed_();
 }
 

@@ -15,6 +15,8 @@
 
 namespace vorlan::forms {
 
+class SectionList;
+
 class Section : public script::NativeObject {
 public:
     Section(std::string cls, std::function<void()> changed)
@@ -26,10 +28,22 @@ public:
     // taLeftJustify, taRightJustify, taCenter.
     const std::string& alignment() const { return alignment_; }
     void setAlignment(const std::string& alignment);
-    // "Text", "Caption", "Width", "Alignment" as stored forms name them; false for others.
+    // "Text", "Caption", "Width", "Alignment" as stored forms name them; any other name is kept
+    // as given (keep).
     bool set(std::string_view name, const script::Value& value);
+    // A property nothing here shows (a panel's bevel, a section's minimum width ...): what was
+    // set, else `initial`.
+    script::Value kept(std::string_view name, const script::Value& initial) const;
+    void keep(std::string_view name, const script::Value& value);
+    // Its place in its list; -1 once out of it.
+    int index() const;
+    // Where it starts in its list: the widths of the items before it.
+    int left() const;
 
 private:
+    friend class SectionList;
+    const SectionList* list_ = nullptr;
+    std::vector<std::pair<std::string, script::Value>> kept_;
     std::string text_;
     int width_ = 50;
     std::string alignment_ = "taLeftJustify";
@@ -46,6 +60,9 @@ public:
     // Raises "List index out of bounds" outside the collection.
     Section& at(int index) const;
     Section& add();
+    // At `index` (at the end when past it).
+    Section& insert(int index);
+    int indexOf(const Section& item) const;
     void clear();
     void remove(int index);
 

@@ -565,8 +565,14 @@ const FormClass kClasses[] = {
     {"TStaticText", "TWinControl", create<Label>, {65, 17}, false, "OnClick"},
     {"TButtonControl", "TWinControl"},
     {"TButton", "TButtonControl", create<Button>, {75, 25}, false, "OnClick"},
-    {"TBitBtn", "TButton", create<Button>, {75, 25}},
-    {"TSpeedButton", "TGraphicControl", create<Button>, {23, 22}, false, "OnClick"},
+    {"TBitBtn", "TButton", create<Button>, {75, 25}, false, "", "Style=bsAutoDetect"},
+    {"TSpeedButton",
+     "TGraphicControl",
+     create<Button>,
+     {23, 22},
+     false,
+     "OnClick",
+     "AllowAllUp=False GroupIndex=0"},
     {"TCustomCheckBox", "TButtonControl"},
     {"TCheckBox", "TCustomCheckBox", create<CheckBox>, {97, 17}, false, "OnClick"},
     {"TCheckBoxEnter", "TCheckBox", create<CheckBox>, {97, 17}, true},
@@ -583,20 +589,62 @@ const FormClass kClasses[] = {
     {"TPanel", "TCustomPanel", create<Panel>, {185, 41}, false, "OnClick"},
     // A tool bar is a row of tool buttons: a panel holding speed buttons; the images of an
     // image list are not drawn on them.
-    {"TToolBar", "TWinControl", create<Panel>, {150, 29}, false, "OnClick"},
-    {"TToolButton", "TGraphicControl", create<Button>, {23, 22}, false, "OnClick"},
+    {"TToolBar",
+     "TWinControl",
+     create<Panel>,
+     {150, 29},
+     false,
+     "OnClick",
+     "ButtonHeight=22 ButtonWidth=23 EdgeBorders=[ebTop] EdgeInner=esRaised EdgeOuter=esLowered "
+     "List=False ShowCaptions=False Wrapable=True"},
+    {"TToolButton",
+     "TGraphicControl",
+     create<Button>,
+     {23, 22},
+     false,
+     "OnClick",
+     "AllowAllUp=False Grouped=False Indeterminate=False Marked=False Wrap=False DropdownMenu= "
+     "MenuItem="},
     // Nothing plays sound or video here: the player and the animation are framed placeholders
     // whose commands do nothing.
-    {"TMediaPlayer", "TWinControl", create<Panel>, {253, 30}, false, "OnClick"},
-    {"TAnimate", "TWinControl", create<Panel>, {100, 80}, false, "OnClick"},
-    {"TBevel", "TGraphicControl", create<Panel>, {50, 50}, false, "OnClick"},
+    {"TMediaPlayer",
+     "TWinControl",
+     create<Panel>,
+     {253, 30},
+     false,
+     "OnClick",
+     "FileName= Position=0 Display= DisplayRect= Frames=0 Length=0 Mode=mpNotReady "
+     "NotifyValue=nvSuccessful Start=0 StartPos=0 TrackLength=0 Tracks=0 AutoEnable=True "
+     "AutoOpen=False AutoRewind=True "
+     "ColoredButtons=[btPlay,btPause,btStop,btNext,btPrev,btStep,btBack,btRecord,btEject] "
+     "DeviceType=dtAutoSelect "
+     "EnabledButtons=[btPlay,btPause,btStop,btNext,btPrev,btStep,btBack,btRecord,btEject] "
+     "Notify=False Shareable=False TimeFormat=tfMilliseconds Wait=False "
+     "VisibleButtons=[btPlay,btPause,btStop,btNext,btPrev,btStep,btBack,btRecord,btEject]"},
+    {"TAnimate",
+     "TWinControl",
+     create<Panel>,
+     {100, 80},
+     false,
+     "OnClick",
+     "Active=False Open=False FileName= CommonAVI=aviNone Repetitions=0 StartFrame=1 StopFrame=0 "
+     "Timers=False FrameCount=0 FrameHeight=0 FrameWidth=0"},
+    // A bevel's line or box is drawn as the panel's frame; its kind is kept as given.
+    {"TBevel",
+     "TGraphicControl",
+     create<Panel>,
+     {50, 50},
+     false,
+     "OnClick",
+     "Shape=bsBox Style=bsLowered"},
     {"TCustomGroupBox", "TWinControl"},
     {"TGroupBox", "TCustomGroupBox", create<GroupBox>, kBox},
     {"TRadioGroup", "TCustomGroupBox", create<RadioGroup>, kBox, false, "OnClick"},
     {"TCustomListBox", "TWinControl"},
     {"TListBox", "TCustomListBox", create<ListBox>, kList, false, "OnClick"},
     {"TListBoxEnter", "TListBox", create<ListBox>, kList, true},
-    {"TCustomComboBox", "TWinControl"},
+    // Every combo box tells when its list drops down (Control's watch of the list).
+    {"TCustomComboBox", "TWinControl", nullptr, {}, false, "OnDropDown"},
     {"TComboBox", "TCustomComboBox", create<ComboBox>, kCombo, false, "OnClick OnChange"},
     {"TComboBoxEnter", "TComboBox", create<ComboBox>, kCombo, true},
     {"TStrings", "TPersistent"},

@@ -112,6 +112,10 @@ Notebook::Notebook(std::string cls)
     if (tabs_)
         QObject::connect(tabs_, &QTabWidget::currentChanged, tabs_,
                          guarded([this](int) { fire("OnChange"); }));
+    // A notebook without tabs tells of its page changing with OnPageChanged.
+    if (stack_)
+        QObject::connect(stack_, &QStackedWidget::currentChanged, stack_,
+                         guarded([this](int) { fire("OnPageChanged"); }));
 }
 
 Notebook::~Notebook() {
@@ -274,9 +278,22 @@ namespace {
 const FormClass kClasses[] = {
     {"TTabControl", "TWinControl", create<TabControl>, {289, 193}, false, "OnChange OnChanging"},
     // The strip of tabs along a window's edge: a tab control without a page under it.
-    {"TTabSet", "TWinControl", create<TabControl>, {185, 21}, false, "OnChange OnChanging"},
-    {"TNotebook", "TWinControl", create<Notebook>, {150, 150}, false, "OnChange"},
-    {"TTabbedNotebook", "TWinControl", create<Notebook>, {300, 250}, false, "OnChange"},
+    {"TTabSet",
+     "TWinControl",
+     create<TabControl>,
+     {185, 21},
+     false,
+     "OnChange OnChanging",
+     "FirstIndex=0 BackgroundColor=clBtnFace DitherBackground=True EndMargin=5 "
+     "SelectedColor=clBtnFace StartMargin=5 UnselectedColor=clWindow"},
+    {"TNotebook", "TWinControl", create<Notebook>, {150, 150}, false, "OnChange OnPageChanged"},
+    {"TTabbedNotebook",
+     "TWinControl",
+     create<Notebook>,
+     {300, 250},
+     false,
+     "OnChange",
+     "TabsPerRow=3"},
     {"TPage", "TWinControl", create<NotebookPage>, {150, 150}},
     {"TTabPage", "TWinControl", create<NotebookPage>, {300, 250}},
 };

@@ -13,9 +13,6 @@ namespace {
 
 const FormClass kClasses[] = {
     {"TTimer", "TComponent", create<Timer>, {}, false, "OnTimer"},
-    // Kept so that forms holding one load and programs may set its sizes; the controls here
-    // draw no images from it.
-    {"TImageList", "TComponent", create<script::Component>},
 };
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "ui/qt/forms/form_class.h"
 #include "ui/qt/forms/string_list.h"
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <span>
@@ -47,6 +48,15 @@ public:
     // Frees the node and its children.
     void remove();
 
+    // What a program keeps with the node (Data, an object or any value), and what it sets that
+    // nothing draws here: the cut mark and the image numbers.
+    script::Value data;
+    bool cut = false;
+    std::int32_t imageIndex = -1;
+    std::int32_t selectedIndex = -1;
+    std::int32_t overlayIndex = -1;
+    std::int32_t stateIndex = -1;
+
 private:
     TreeView& tree_;
     QTreeWidgetItem* item_;
@@ -56,6 +66,7 @@ private:
 class TreeNodes : public script::NativeObject {
 public:
     explicit TreeNodes(TreeView& tree) : NativeObject("TTreeNodes"), tree_(tree) {}
+    TreeView& tree() const { return tree_; }
     // As the last sibling of `sibling` (top level when null).
     TreeNode* add(TreeNode* sibling, const std::string& text);
     TreeNode* addFirst(TreeNode* sibling, const std::string& text);
@@ -92,8 +103,10 @@ public:
     void setSelected(TreeNode* node);
     void fullExpand();
     void fullCollapse();
-    // Forgets the nodes of an item and its children before the item goes.
+    // Forgets the nodes of an item and its children before the item goes (OnDeletion).
     void forget(QTreeWidgetItem* item);
+    // Fires `event` (Sender, Node) for the item's node.
+    void fireItem(const char* event, QTreeWidgetItem* item);
 
 private:
     std::unique_ptr<TreeNodes> items_;

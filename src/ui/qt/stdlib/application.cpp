@@ -222,6 +222,78 @@ script::Value ApplicationObject::mainForm() const {
     return wrapped(form);
 }
 
+namespace {
+
+constexpr const char* kHandlerEvents[] = {"OnActivate", "OnDeactivate", "OnHint", "OnMinimize",
+                                          "OnRestore"};
+
+} // namespace
+
+std::string& ApplicationObject::handler(const char* event) {
+    std::size_t i = 0;
+    while (i + 1 < std::size(kHandlerEvents) && !equalsNoCase(kHandlerEvents[i], event))
+        ++i;
+    if (i < 2) watchActivation();
+    return handlers_[i];
+}
+
+void ApplicationObject::fireHandler(const char* event) {
+    const std::string& name = handler(event);
+    if (name.empty() || !mainProgramForm()) return;
+    std::array<script::Value, 1> args{script::Value(script::wrapObject(this))};
+    callHandler(name, args);
+}
+
+void ApplicationObject::watchActivation() {
+    if (activationWatched_ || !qApp) return;
+    activationWatched_ = true;
+    QObject::connect(qApp, &QGuiApplication::applicationStateChanged, qApp,
+                     [](Qt::ApplicationState state) {
+                         application().fireHandler(state == Qt::ApplicationActive ? "OnActivate"
+                                                                                  : "OnDeactivate");
+                     });
+}
+
+void ApplicationObject::setHint(std::string hint) {
+    const bool changed = hint != hint_;
+    hint_ = std::move(hint);
+    if (changed) fireHandler("OnHint");
+}
+
+void ApplicationObject::minimize() {
+    for (forms::Form* form : programForms())
+        if (QWidget* w = form->widget(); w && w->isVisible()) w->showMinimized();
+    fireHandler("OnMinimize");
+}
+
+void ApplicationObject::restore() {
+    for (forms::Form* form : programForms())
+        if (QWidget* w = form->widget(); w && w->isMinimized()) w->showNormal();
+    fireHandler("OnRestore");
+}
+
+void ApplicationObject::bringToFront() {
+    forms::Form* form = mainProgramForm();
+    if (QWidget* w = form ? form->widget() : nullptr) {
+        w->raise();
+        w->activateWindow();
+    }
+}
+
+void ApplicationObject::showException(const script::Value& exception) {
+    std::string text;
+    if (exception.isObject() && exception.asObject()) {
+        script::Value message;
+        script::ExceptionInfo error;
+        if (script::invokeByName(*exception.asObject(), "Message", script::InvokeGet, {}, message,
+                                 error) == script::DispStatus::Ok)
+            text = message.toString();
+    } else {
+        text = exception.toString();
+    }
+    messageBox(text, title(), 0x10);
+}
+
 bool ApplicationObject::active() const {
     return QApplication::activeWindow() != nullptr;
 }
@@ -234,6 +306,30 @@ void ApplicationObject::setHintColor(const script::Value& color) {
 }
 
 // ---- Screen
+
+script::Value ScreenObject::activeControl() const {
+    forms::Control* control = forms::Control::owning(QApplication::focusWidget());
+    return script::Value(script::wrapObject(control));
+}
+
+std::string& ScreenObject::handler(bool formChange) {
+    watchFocus();
+    return formChange ? onFormChange_ : onControlChange_;
+}
+
+void ScreenObject::watchFocus() {
+    if (focusWatched_ || !qApp) return;
+    focusWatched_ = true;
+    QObject::connect(qApp, &QApplication::focusChanged, qApp, [this](QWidget* old, QWidget* now) {
+        const auto fire = [this](const std::string& name) {
+            if (name.empty() || !mainProgramForm()) return;
+            std::array<script::Value, 1> args{script::Value(script::wrapObject(this))};
+            application().callHandler(name, args);
+        };
+        if (forms::Control::owning(old) != forms::Control::owning(now)) fire(onControlChange_);
+        if ((old ? old->window() : nullptr) != (now ? now->window() : nullptr)) fire(onFormChange_);
+    });
+}
 
 ScreenObject::ScreenObject()
     : script::NativeObject("TScreen"),

@@ -10,6 +10,7 @@
 #include "script/value.h"
 #include "ui/qt/stdlib/constant_table.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -63,7 +64,8 @@ public:
     bool active() const;
 
     const std::string& hint() const { return hint_; }
-    void setHint(std::string hint) { hint_ = std::move(hint); }
+    // Fires OnHint when the text changes.
+    void setHint(std::string hint);
     bool showHint() const { return showHint_; }
     void setShowHint(bool on) { showHint_ = on; }
     std::int32_t hintColor() const { return hintColor_; }
@@ -83,7 +85,25 @@ public:
     bool callOnException(script::Scripter& failed, const script::ExceptionInfo& error);
     void callOnIdle();
 
+    // Handlers named by procedure, as OnIdle: OnActivate and OnDeactivate when the program's
+    // windows get or lose the desktop's focus, OnHint when Hint changes, OnMinimize and
+    // OnRestore with Minimize and Restore.
+    std::string& handler(const char* event);
+    // Shows the program's windows minimized, or as they were.
+    void minimize();
+    void restore();
+    // The main form's window comes to the front.
+    void bringToFront();
+    // The error box of an exception object (its Message), as an unhandled error shows it.
+    void showException(const script::Value& exception);
+
+    std::string helpFile;
+    std::int32_t hintHidePause = 2500;
+
 private:
+    void fireHandler(const char* event);
+    void watchActivation();
+
     std::string title_;
     bool titleSet_ = false;
     const void* terminatedRun_ = nullptr; // the scripter of the program that was terminated
@@ -95,6 +115,8 @@ private:
     std::string onException_;
     std::string onIdle_;
     bool idleConnected_ = false;
+    bool activationWatched_ = false;
+    std::array<std::string, 5> handlers_;
     bool inIdle_ = false;
 };
 
@@ -116,11 +138,20 @@ public:
     script::Value form(std::int32_t index) const;
     script::Value activeForm() const;
     forms::StringList& fonts() { return *fonts_; }
+    // The control that has the focus; nil when none of the program's has.
+    script::Value activeControl() const;
+    // OnActiveControlChange and OnActiveFormChange, named by procedure: the focus moved to
+    // another control, or into another window.
+    std::string& handler(bool formChange);
 
 private:
+    void watchFocus();
     std::int32_t cursor_ = 0;
     bool overridden_ = false;
     std::unique_ptr<forms::StringList> fonts_;
+    std::string onControlChange_;
+    std::string onFormChange_;
+    bool focusWatched_ = false;
 };
 
 ApplicationObject& application();

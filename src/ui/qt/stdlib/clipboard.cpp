@@ -34,6 +34,13 @@ bool ClipboardObject::hasFormat(std::int32_t format) const {
     }
 }
 
+std::vector<std::int32_t> ClipboardObject::formats() const {
+    std::vector<std::int32_t> out;
+    for (std::int32_t format : {kCfText, kCfUnicodeText, kCfOemText, kCfBitmap, kCfDib, kCfPicture})
+        if (hasFormat(format)) out.push_back(format);
+    return out;
+}
+
 void ClipboardObject::clear() {
     QApplication::clipboard()->clear();
 }

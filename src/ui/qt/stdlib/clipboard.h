@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vorlan::stdlib {
 
@@ -25,6 +26,8 @@ public:
     std::string asText() const;
     void setAsText(const std::string& text);
     bool hasFormat(std::int32_t format) const;
+    // The formats the clipboard holds now (Formats[i], FormatCount).
+    std::vector<std::int32_t> formats() const;
     void clear();
     // A TBitmap, TPicture or image control puts its picture on the clipboard.
     void assign(const script::Value& source);

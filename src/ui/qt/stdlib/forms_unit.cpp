@@ -81,6 +81,27 @@ void registerFormsUnit(script::Registry& reg) {
     app.property("OnException", "string", &ApplicationObject::onException,
                  &ApplicationObject::setOnException);
     app.property("OnIdle", "string", &ApplicationObject::onIdle, &ApplicationObject::setOnIdle);
+    for (const char* event : {"OnActivate", "OnDeactivate", "OnHint", "OnMinimize", "OnRestore"})
+        app.property(
+            event, "string", [event](ApplicationObject& a) { return a.handler(event); },
+            [event](ApplicationObject& a, const std::string& name) { a.handler(event) = name; });
+    app.property(
+        "HelpFile", "string", [](ApplicationObject& a) { return a.helpFile; },
+        [](ApplicationObject& a, const std::string& v) { a.helpFile = v; });
+    app.property(
+        "HintHidePause", "Integer", [](ApplicationObject& a) { return a.hintHidePause; },
+        [](ApplicationObject& a, std::int32_t v) { a.hintHidePause = v; });
+    app.bind("Minimize", "procedure", &ApplicationObject::minimize);
+    app.bind("Restore", "procedure", &ApplicationObject::restore);
+    app.bind("BringToFront", "procedure", &ApplicationObject::bringToFront);
+    app.bind("ShowException", "procedure(E: Exception)", &ApplicationObject::showException);
+    // There is no help viewer: help asked for is not shown.
+    app.bind("HelpCommand", "function(Command: Integer; Data: Integer): Boolean",
+             [](ApplicationObject&, std::int32_t, std::int32_t) { return false; });
+    app.bind("HelpContext", "function(Context: Integer): Boolean",
+             [](ApplicationObject&, std::int32_t) { return false; });
+    // The runtime starts and runs the program's event loop itself.
+    app.bind({"Initialize", "Run"}, "procedure", [](ApplicationObject&) {});
     app.bind("ProcessMessages", "procedure", &ApplicationObject::processMessages);
     app.bind("Terminate", "procedure", &ApplicationObject::terminate);
     // Halt ends the program as Terminate does; a Pascal program stops at once (its compiler ends
@@ -105,6 +126,16 @@ void registerFormsUnit(script::Registry& reg) {
     scr.property("Forms", "TForm", &ScreenObject::form);
     scr.property("ActiveForm", "TForm", &ScreenObject::activeForm);
     scr.property("Fonts", "TStrings", [](ScreenObject& s) { return &s.fonts(); });
+    scr.property("ActiveControl", "TWinControl", &ScreenObject::activeControl);
+    // Cursors are numbers here: Cursors[crHourGlass] is crHourGlass.
+    scr.property("Cursors", "Integer", [](ScreenObject&, std::int32_t i) { return i; });
+    for (bool formChange : {false, true})
+        scr.property(
+            formChange ? "OnActiveFormChange" : "OnActiveControlChange", "string",
+            [formChange](ScreenObject& s) { return s.handler(formChange); },
+            [formChange](ScreenObject& s, const std::string& name) {
+                s.handler(formChange) = name;
+            });
 
     registerIntConstants(reg, kConstants);
     registerNameConstants(reg, kNames);

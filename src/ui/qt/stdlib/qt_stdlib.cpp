@@ -19,6 +19,7 @@ void registerDesktopUnits(script::Registry& registry) {
     registerPrintersUnit(registry);
     registerClipbrdUnit(registry);
     registerShellApiUnit(registry);
+    registerGridsUnit(registry);
 }
 
 void releaseDesktopObjects() {

@@ -13,5 +13,6 @@ void registerGraphicsUnit(script::Registry& registry); // graphics_unit.cpp
 void registerPrintersUnit(script::Registry& registry); // printers_unit.cpp
 void registerClipbrdUnit(script::Registry& registry);  // clipbrd_unit.cpp
 void registerShellApiUnit(script::Registry& registry); // shellapi_unit.cpp
+void registerGridsUnit(script::Registry& registry);    // grids_unit.cpp
 
 } // namespace vorlan::stdlib
