@@ -35,6 +35,7 @@
 #include "script/registry.h"
 #include "script/value.h"
 
+#include <array>
 #include <concepts>
 #include <cstdint>
 #include <functional>
@@ -44,6 +45,7 @@
 #include <string_view>
 #include <tuple>
 #include <type_traits>
+#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -96,6 +98,33 @@ template <class T> constexpr Kind kindOf() {
         return Kind::Object;
     else
         static_assert(sizeof(T) == 0, "this C++ type cannot be bound to a script value");
+}
+
+// The native object as a C, or null when it is not one. A binding meets objects of one class
+// over and over, and a dynamic_cast down a deep class tree costs hundreds of instructions, so
+// the answer for the last dynamic type seen is kept (per thread, per C): a later object of that
+// type takes the static conversion, which is exact whenever the checked cast agreed with it.
+template <class C> C* nativeAs(NativeObject* object) {
+    using Target = std::remove_cv_t<C>;
+    if (!object) return nullptr;
+    if constexpr (std::is_same_v<Target, NativeObject>) {
+        return object;
+    } else if constexpr (!requires { static_cast<Target*>(object); }) {
+        return dynamic_cast<Target*>(object);
+    } else {
+        struct Seen {
+            const std::type_info* type = nullptr;
+            bool fits = false;
+        };
+        thread_local Seen seen;
+        const std::type_info* type = &typeid(*object);
+        if (seen.type == type) return seen.fits ? static_cast<Target*>(object) : nullptr;
+        Target* checked = dynamic_cast<Target*>(object);
+        // An object with NativeObject twice in it (never so far) is cast the checked way each
+        // time: its static conversion may pick the other base.
+        if (!checked || checked == static_cast<Target*>(object)) seen = {type, checked != nullptr};
+        return checked;
+    }
 }
 
 // Whether a declared type accepts a C++ kind (Variant and untyped pointers accept anything).
@@ -182,7 +211,7 @@ template <class P> struct ArgSlot {
         else if constexpr (std::is_same_v<Stored, ObjectRef>)
             return v.toObject();
         else if constexpr (isNativePointer<Stored>)
-            return dynamic_cast<Stored>(nativeObjectOf(v));
+            return nativeAs<std::remove_pointer_t<Stored>>(nativeObjectOf(v));
     }
 
     decltype(auto) get() {
@@ -360,7 +389,7 @@ template <class C> C* selfAs(NativeObject* self, std::string_view className) {
     if constexpr (std::is_void_v<C>) {
         return nullptr;
     } else {
-        auto* object = dynamic_cast<C*>(self);
+        auto* object = nativeAs<C>(self);
         if (!object) throw ScriptException("The object is not a " + std::string(className));
         return object;
     }
@@ -370,7 +399,7 @@ template <class C> C* selfAs(NativeObject* self, std::string_view className) {
 // a `C&` one stops with an error.
 template <class C, SelfUse use> C* objectFor(NativeObject* self, std::string_view className) {
     if constexpr (use == SelfUse::Pointer)
-        return self ? dynamic_cast<C*>(self) : nullptr;
+        return nativeAs<C>(self);
     else
         return selfAs<C>(self, className);
 }
@@ -458,7 +487,7 @@ template <class C, class F, class G> struct BoundCall {
         constexpr SelfUse use = selfUseOf<C, F>();
         static_assert(use != SelfUse::None, "a callable without an object needs no BoundCall");
         if constexpr (use == SelfUse::Pointer) {
-            C* object = self ? dynamic_cast<C*>(self) : nullptr;
+            C* object = nativeAs<C>(self);
             if constexpr (!std::is_void_v<C>)
                 if (object && guard && !guard(*object)) return; // the neutral result
             pass([&](auto&&... a) -> decltype(auto) {
@@ -658,28 +687,32 @@ private:
             reportBindingMismatch(className_, name, "the getter's result does not fit the type");
         return [get = std::move(get), cls = className_, g = guard_, property = std::string(name)](
                    NativeObject* self, std::span<const Value> index) mutable -> Value {
-            std::vector<Value> copy(index.begin(), index.end());
-            if (copy.size() < std::tuple_size_v<Tuple>)
-                throwMissingIndex(property, std::tuple_size_v<Tuple>);
+            constexpr std::size_t count = std::tuple_size_v<Tuple>;
+            if (index.size() < count) throwMissingIndex(property, count);
+            // The indexes are only read (a getter has no `var` parameters): they are read where
+            // the caller keeps them, without a copy.
+            std::array<Value*, count + 1> at{};
+            for (std::size_t i = 0; i < count; ++i)
+                at[i] = const_cast<Value*>(&index[i]);
             Value result;
-            constexpr auto seq = std::make_index_sequence<std::tuple_size_v<Tuple>>();
+            constexpr auto seq = std::make_index_sequence<count>();
             if constexpr (use == SelfUse::None) {
-                callWithArgs<Tuple>(
+                callInPlace<Tuple>(
                     [&](auto&&... a) -> decltype(auto) {
                         return std::invoke(get, std::forward<decltype(a)>(a)...);
                     },
-                    copy, result, seq);
+                    at.data(), result, seq);
             } else {
                 C* object = objectFor<C, use>(self, cls);
                 if (object && g && !g(*object)) return toValue(Bare<Result<Get>>{});
-                callWithArgs<Tuple>(
+                callInPlace<Tuple>(
                     [&](auto&&... a) -> decltype(auto) {
                         if constexpr (use == SelfUse::Pointer)
                             return std::invoke(get, object, std::forward<decltype(a)>(a)...);
                         else
                             return std::invoke(get, *object, std::forward<decltype(a)>(a)...);
                     },
-                    copy, result, seq);
+                    at.data(), result, seq);
             }
             return result;
         };
@@ -697,11 +730,14 @@ private:
         return [set = std::move(set), cls = className_, g = guard_, type,
                 property = std::string(name)](NativeObject* self, std::span<const Value> index,
                                               const Value& value) mutable {
-            std::vector<Value> args(index.begin(), index.end());
-            if (args.size() + 1 < std::tuple_size_v<Tuple>)
-                throwMissingIndex(property, std::tuple_size_v<Tuple> - 1);
-            args.resize(std::tuple_size_v<Tuple> - 1);
-            args.push_back(convertToDeclared(value, type));
+            constexpr std::size_t count = std::tuple_size_v<Tuple>;
+            if (index.size() + 1 < count) throwMissingIndex(property, count - 1);
+            // The indexes and the new value, on the stack: a setter is called far too often for
+            // a heap vector each time.
+            std::array<Value, count> args;
+            for (std::size_t i = 0; i + 1 < count; ++i)
+                args[i] = index[i];
+            args[count - 1] = convertToDeclared(value, type);
             Value ignored;
             constexpr auto seq = std::make_index_sequence<std::tuple_size_v<Tuple>>();
             if constexpr (use == SelfUse::None) {

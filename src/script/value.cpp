@@ -69,14 +69,25 @@ const char* typeName(ValueType type) {
     return "Unknown";
 }
 
+// A value that owns nothing needs no destruction before it is replaced (its storage is simply
+// reused): the interpreters' temporaries change between numbers and Booleans all the time.
 void Value::replaceWith(std::int32_t i) {
-    v_.emplace<std::int32_t>(i);
+    if (ownsStorage())
+        v_.emplace<std::int32_t>(i);
+    else
+        std::construct_at(&v_, std::in_place_type<std::int32_t>, i);
 }
 void Value::replaceWith(double d) {
-    v_.emplace<double>(d);
+    if (ownsStorage())
+        v_.emplace<double>(d);
+    else
+        std::construct_at(&v_, std::in_place_type<double>, d);
 }
 void Value::replaceWith(bool b) {
-    v_.emplace<bool>(b);
+    if (ownsStorage())
+        v_.emplace<bool>(b);
+    else
+        std::construct_at(&v_, std::in_place_type<bool>, b);
 }
 
 Value Value::fromInt64(std::int64_t i) {

@@ -131,8 +131,31 @@ public:
             setBool(from.asBool());
         else if (from.isDouble())
             setDouble(from.asDouble());
-        else if (this != &from)
+        else if (this == &from)
+            return;
+        else if (from.isString() && isString())
+            assignText(std::forward<From>(from));
+        else
             *this = std::forward<From>(from);
+    }
+    // Text over text: the string's own assignment, which keeps this one's buffer when the text
+    // is copied.
+    [[gnu::always_inline]] void assignText(const Value& from) { asString() = from.asString(); }
+    [[gnu::always_inline]] void assignText(Value&& from) {
+        asString() = std::move(from.asString());
+    }
+    // Makes the value empty. A number, date or Boolean owns nothing, so it is simply replaced.
+    [[gnu::always_inline]] void clear() {
+        if (isEmpty()) return;
+        if (ownsStorage())
+            *this = Value();
+        else
+            std::construct_at(&v_);
+    }
+    // A text, object or array: what the value holds is released when it changes.
+    bool ownsStorage() const {
+        const ValueType t = type();
+        return t == ValueType::String || t == ValueType::Object || t == ValueType::Array;
     }
 
     // Conversions by the variant rules; throw ValueError when the value cannot be converted.

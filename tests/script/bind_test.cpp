@@ -70,6 +70,13 @@ std::string twice(std::string_view s) {
     return std::string(s) + std::string(s);
 }
 
+// A counter whose NativeObject part does not start the object: its conversions move the pointer.
+struct Padding {
+    virtual ~Padding() = default;
+    std::int64_t pad[3]{};
+};
+class PaddedCounter : public Padding, public Counter {};
+
 } // namespace
 
 TEST(Bind, GlobalRoutinesConvertArgumentsResultsAndVarParameters) {
@@ -247,4 +254,40 @@ TEST(Bind, PointerAccessorsTakeOtherObjectsAndIndexesAreNamed) {
     EXPECT_EQ(error.description, vorlan::czech("Item potřebuje jeden index"));
     ASSERT_EQ(reg.getProperty(*item, &object, index, result, error), DispStatus::Ok);
     EXPECT_EQ(result.toString(), "b");
+}
+
+TEST(Bind, MembersMeetObjectsOfChangingClassesOneAfterAnother) {
+    // The object's class as the last call found it must not decide for the next object.
+    Registry reg;
+    ClassBinder<Counter> counter(reg, "TCounter");
+    counter.property("Seen", "string", [](Counter* c) {
+        return c ? "counter " + std::to_string(c->count()) : std::string("other");
+    });
+    counter.property("Count", "Integer", [](Counter& c) { return c.count(); });
+    const PropertyInfo* seen = reg.findMember("TCounter", "Seen").property;
+    const PropertyInfo* count = reg.findMember("TCounter", "Count").property;
+    ASSERT_TRUE(seen && count);
+
+    Counter plain;
+    plain.add(1);
+    PaddedCounter padded;
+    padded.add(2);
+    Component other("TOther");
+    const std::vector<std::pair<NativeObject*, std::string>> calls{
+        {&plain, "counter 1"},  {&other, "other"},     {&padded, "counter 2"},
+        {&padded, "counter 2"}, {&other, "other"},     {&plain, "counter 1"},
+        {&other, "other"},      {&padded, "counter 2"}};
+    for (const auto& [object, expected] : calls) {
+        Value result;
+        ExceptionInfo error;
+        ASSERT_EQ(reg.getProperty(*seen, object, {}, result, error), DispStatus::Ok);
+        EXPECT_EQ(result.toString(), expected);
+        const DispStatus status = reg.getProperty(*count, object, {}, result, error);
+        if (object == &other) {
+            EXPECT_EQ(status, DispStatus::Exception);
+        } else {
+            ASSERT_EQ(status, DispStatus::Ok);
+            EXPECT_EQ(result.toString(), expected.substr(8));
+        }
+    }
 }

@@ -107,3 +107,34 @@ TEST(Value, ArraysHaveBoundsAndCopySemantics) {
     EXPECT_EQ(grid.at({1, 2}).toInt(), 7);
     EXPECT_THROW(VarArray({{0, 100000}, {0, 100000}}), ValueError); // absurd sizes are refused
 }
+
+TEST(Value, ChangesOfKindInPlaceKeepEachValueWhole) {
+    // A slot that turns from number to Boolean to text and back, as the machines' temporaries do.
+    Value v(5);
+    v.setBool(true);
+    EXPECT_TRUE(v.isBoolean() && v.asBool());
+    v.setDouble(2.5);
+    EXPECT_EQ(v.asDouble(), 2.5);
+    v.clear();
+    EXPECT_TRUE(v.isEmpty());
+    v = Value(std::string(40, 'a'));
+    v.setInt(7);
+    EXPECT_EQ(v.asInt(), 7);
+
+    // Text over text: a copy leaves the source as it was, a move hands the text over.
+    Value source(std::string(50, 'x'));
+    Value target(std::string("short"));
+    target.assignFrom(source);
+    EXPECT_EQ(target.asString(), std::string(50, 'x'));
+    EXPECT_EQ(source.asString(), std::string(50, 'x'));
+    Value other(std::string(60, 'y'));
+    target.assignFrom(std::move(other));
+    EXPECT_EQ(target.asString(), std::string(60, 'y'));
+    target.assignFrom(target);
+    EXPECT_EQ(target.asString(), std::string(60, 'y'));
+    target.clear();
+    EXPECT_TRUE(target.isEmpty());
+    Value number(3);
+    number.assignFrom(source);
+    EXPECT_EQ(number.asString(), std::string(50, 'x'));
+}

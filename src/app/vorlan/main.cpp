@@ -28,6 +28,7 @@
 #include "script/scripter.h"
 #include "stdlib/format_settings.h"
 #include "stdlib/stdlib.h"
+#include "ui/qt/accent_room_style.h"
 #include "ui/qt/app_exception.h"
 #include "ui/qt/canvas/canvas_window.h"
 #include "ui/qt/canvas/image_picture.h"
@@ -212,6 +213,7 @@ int main(int argc, char** argv) {
     const LeaveApplicationWhenHeadless leaveApplication(application, headless);
     const auto screenColormap = qt::installScreenColormap();
     qt::installQtTranslations(*application);
+    qt::installAccentRoomStyle(*application);
     // Qt adopts the user's locale; numbers that scripts see and files hold keep their ".".
     std::setlocale(LC_NUMERIC, "C");
     application->setApplicationName(QStringLiteral("VORLAN"));

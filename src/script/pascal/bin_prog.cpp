@@ -125,6 +125,19 @@ struct SlotView {
     }
 };
 
+// An open array built in a loop (`Format('%d', [i])`) lands in the same slot each time: when
+// nothing else holds the last one, it is emptied and used again instead of allocated anew.
+bool reuseArray(Value& slot, std::int32_t high) {
+    if (!slot.isArray()) return false;
+    const std::shared_ptr<VarArray>& array = slot.asArray();
+    if (array.use_count() != 1 || array->dimensions() != 1) return false;
+    const VarArray::Bound bound = array->bound(0);
+    if (bound.low != 0 || bound.high != high) return false;
+    for (Value& item : array->items())
+        item.clear();
+    return true;
+}
+
 } // namespace
 
 BinProg::BinProg() : slots_(kSlotCount), initial_(kSlotCount) {}
@@ -367,9 +380,11 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
                     f.enter(lo_);
                     break;
                 }
-                case OpNewArray:
-                    f.a(in) = Value(VarArray::create(0, in.b));
+                case OpNewArray: {
+                    Value& array = f.a(in);
+                    if (!reuseArray(array, in.b)) array = Value(VarArray::create(0, in.b));
                     break;
+                }
                 case OpSetElement: {
                     Value& array = f.a(steps[f.pc++]);
                     if (!array.isArray()) throw ValueError(czech("Varianta není pole"));

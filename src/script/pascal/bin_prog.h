@@ -234,8 +234,8 @@ private:
         DispId id = kUnknownDispId;
         bool resolved = false;
         bool writeBack = true;
-        // The result is dropped by the op 55 right after the call: a routine of the module
-        // returns past it without pushing the result.
+        // The result is dropped by the op 55 right after the call: the call goes on past it
+        // without pushing the result.
         bool dropsResult = false;
         bool own = false; // resolved to a routine of the module (id is its index)
         // A registered routine called over the slots (op 53), or a registered method of the
@@ -326,6 +326,14 @@ private:
     std::int32_t callRegistered(MachineHost& host, const Step& in, std::int32_t at,
                                 const SlotRef* ops, const MethodInfo& method, NativeObject* self,
                                 ArgBuffer& buffer);
+    // Where the run goes on after a call whose result is in `result`: the result goes onto the
+    // object stack for the member calls after it, unless the next instruction drops it at once,
+    // which is then skipped.
+    std::int32_t afterCall(const CallCache& cache, const Value& result) {
+        if (cache.dropsResult) return cache.next + 1;
+        objects_.push_back(result.isObject() ? result.asObject() : nullptr);
+        return cache.next;
+    }
     // Whether the call at `at` with `argc` arguments may use the direct entry of `method`.
     bool directCallFits(const MethodInfo* method, const SlotRef* args, std::size_t argc) const;
     std::int32_t opReturn(std::size_t baseFrames);

@@ -150,16 +150,16 @@ std::int32_t BinProg::opCallName(MachineHost& host, const Step& in, std::int32_t
     if (cache.direct) return callRegistered(host, in, at, ops, *cache.direct, nullptr, buffer);
     if (cache.resolved && cache.id >= 0 && static_cast<std::size_t>(cache.id) < routines.size())
         return callOwn(static_cast<std::size_t>(cache.id));
-    const std::int32_t next = cache.next;
     const std::string& name = constants[static_cast<std::size_t>(ops[0].slot)].asString();
     Dispatch& scope = host.scope();
     if (!cache.resolved) {
         const DispId id = scope.idOfName(name);
         if (id == kUnknownDispId) {
             failedCall(host, at, DispStatus::RunnerUnknownName, {}, name);
-            resultSlot(in) = Value();
-            objects_.push_back(nullptr);
-            return stop_ ? kStopRun : next;
+            Value& target = resultSlot(in);
+            target = Value();
+            const std::int32_t after = afterCall(cache, target);
+            return stop_ ? kStopRun : after;
         }
         cache.id = id;
         cache.resolved = true;
@@ -178,19 +178,18 @@ std::int32_t BinProg::opCallName(MachineHost& host, const Step& in, std::int32_t
     ExceptionInfo error;
     const DispStatus status = scope.invoke(cache.id, InvokeMethod | InvokeGet,
                                            std::span<Value>(buffer.data(), argc), result, error);
+    Value& target = resultSlot(in);
     if (status != DispStatus::Ok) {
         failedCall(host, at, status, error, name);
-        resultSlot(in) = Value();
-        objects_.push_back(nullptr);
+        target = Value();
     } else {
         if (cache.writeBack)
             for (std::size_t i = argc; i-- > 0;)
                 std::swap(slotAt(ops[1 + i]), buffer[i]);
-        Value& target = resultSlot(in);
         target.assignFrom(std::move(result));
-        objects_.push_back(target.isObject() ? target.asObject() : nullptr);
     }
-    return stop_ ? kStopRun : next;
+    const std::int32_t after = afterCall(cache, target);
+    return stop_ ? kStopRun : after;
 }
 
 std::int32_t BinProg::opCallMember(MachineHost& host, const Step& in, std::int32_t at,
@@ -212,11 +211,10 @@ std::int32_t BinProg::opCallMember(MachineHost& host, const Step& in, std::int32
     }
     if (!receiver) {
         // Nothing to call on: the call is skipped.
-        if (!put) {
-            resultSlot(in) = Value();
-            objects_.push_back(nullptr);
-        }
-        return next;
+        if (put) return next;
+        Value& target = resultSlot(in);
+        target = Value();
+        return afterCall(cache, target);
     }
     const bool sameTarget = cache.resolved && !cache.target.owner_before(receiver) &&
                             !receiver.owner_before(cache.target);
@@ -231,11 +229,13 @@ std::int32_t BinProg::opCallMember(MachineHost& host, const Step& in, std::int32
         const DispId id = receiver->idOfName(name);
         if (id == kUnknownDispId) {
             failedCall(host, at, DispStatus::UnknownName, {}, name);
+            std::int32_t after = next;
             if (!put) {
-                resultSlot(in) = Value();
-                objects_.push_back(nullptr);
+                Value& target = resultSlot(in);
+                target = Value();
+                after = afterCall(cache, target);
             }
-            return stop_ ? kStopRun : next;
+            return stop_ ? kStopRun : after;
         }
         cache.target = receiver;
         cache.id = id;
@@ -259,21 +259,22 @@ std::int32_t BinProg::opCallMember(MachineHost& host, const Step& in, std::int32
     const DispStatus status =
         receiver->invoke(cache.id, put ? InvokePut : (InvokeMethod | InvokeGet),
                          std::span<Value>(buffer.data(), argc), result, error);
+    if (put) {
+        if (status != DispStatus::Ok) failedCall(host, at, status, error, name);
+        return stop_ ? kStopRun : next;
+    }
+    Value& target = resultSlot(in);
     if (status != DispStatus::Ok) {
         failedCall(host, at, status, error, name);
-        if (!put) {
-            resultSlot(in) = Value();
-            objects_.push_back(nullptr);
-        }
-    } else if (!put) {
+        target = Value();
+    } else {
         if (cache.writeBack)
             for (std::size_t i = argc; i-- > 0;)
                 std::swap(slotAt(ops[1 + i]), buffer[i]);
-        Value& target = resultSlot(in);
         target.assignFrom(std::move(result));
-        objects_.push_back(target.isObject() ? target.asObject() : nullptr);
     }
-    return stop_ ? kStopRun : next;
+    const std::int32_t after = afterCall(cache, target);
+    return stop_ ? kStopRun : after;
 }
 
 bool BinProg::directCallFits(const MethodInfo* method, const SlotRef* args,
@@ -307,13 +308,11 @@ std::int32_t BinProg::callRegistered(MachineHost& host, const Step& in, std::int
     if (status != DispStatus::Ok) [[unlikely]] {
         failedCall(host, at, status, error, method.name);
         target = Value();
-        objects_.push_back(nullptr);
     } else {
         target.assignFrom(std::move(result));
-        objects_.push_back(target.isObject() ? target.asObject() : nullptr);
     }
-    const std::int32_t next = callCache_[static_cast<std::size_t>(at)].next;
-    return stop_ ? kStopRun : next;
+    const std::int32_t after = afterCall(callCache_[static_cast<std::size_t>(at)], target);
+    return stop_ ? kStopRun : after;
 }
 
 std::int32_t BinProg::opReturn(std::size_t baseFrames) {

@@ -185,8 +185,8 @@ void BinProg::readCallOperands(const std::vector<std::int32_t>& owner) {
             cache.operands = static_cast<std::int32_t>(callOperands_.size());
             cache.next = static_cast<std::int32_t>(i + words);
             // A call whose result the next instruction drops.
-            cache.dropsResult =
-                in.op == OpCallName && i + words < code.size() && code[i + words].op == OpPopObject;
+            cache.dropsResult = in.op != OpPutMember && i + words < code.size() &&
+                                code[i + words].op == OpPopObject;
             OperandReader reader(code.data() + i + 1);
             const auto argc = static_cast<std::size_t>(in.op == OpPutMember ? in.b : in.a);
             const Routine* r =

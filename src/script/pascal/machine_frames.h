@@ -26,8 +26,14 @@ namespace vorlan::script::pascal {
     }
     Value* const to = slots_.data() + base;
     const Value* const from = initial_.data() + shape.first;
-    for (std::int32_t i = shape.initFrom; i < shape.initTo; ++i)
-        to[i].assignFrom(from[i]);
+    for (std::int32_t i = shape.initFrom; i < shape.initTo; ++i) {
+        // Most results and locals start empty; what the slot held last time is a number as
+        // often as not.
+        if (from[i].isEmpty())
+            to[i].clear();
+        else
+            to[i].assignFrom(from[i]);
+    }
     stackTop_ = static_cast<std::uint32_t>(top);
     if (stackTop_ > highWater_) highWater_ = stackTop_;
     return static_cast<std::int32_t>(base) - shape.first;

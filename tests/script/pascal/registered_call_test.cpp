@@ -22,6 +22,11 @@ struct Tally : Component {
     std::int32_t total = 0;
 };
 
+Value& kept() {
+    static Value value;
+    return value;
+}
+
 class RegisteredCall : public PascalTest {
 protected:
     void SetUp() override {
@@ -61,6 +66,9 @@ protected:
                        return std::to_string(static_cast<long long>(x)) + "/" +
                               std::to_string(digits) + "/" + std::string(tail);
                    });
+            // Keeps what it is given, as a routine that stores its argument would.
+            b.bind("TestKeep", "procedure(V: Variant)", [](const Value& v) { kept() = v; });
+            b.bind("TestKept", "function: Variant", [] { return kept(); });
             ClassBinder<Tally> tally(registry(), "TTestTally", "TComponent",
                                      [](Component*) { return std::make_unique<Tally>(); });
             tally.bind("Add", "procedure(N: Integer)",
@@ -127,6 +135,28 @@ TEST_F(RegisteredCall, OneCallSiteMeetsSeveralObjectsAndAFreedOne) {
     run({"var a, c: TTestTally; i: Integer;", "begin", "  a := TTestTally.Create(nil); c := a;",
          "  for i := 1 to 2 do begin c.Add(i); if i = 1 then a.Free end;", "end."});
     EXPECT_EQ(errors.size(), 1u);
+}
+
+TEST_F(RegisteredCall, AnArrayBuiltInALoopIsNewWhereAnEarlierOneIsKept) {
+    // The array of each pass is built in the same slot; one that a routine kept must stay as
+    // it was when the next pass builds its own.
+    EXPECT_EQ(runText({"var first, last: Variant; i: Integer;", "begin",
+                       "  for i := 1 to 3 do begin", "    TestKeep([i, 'x']);",
+                       "    if i = 1 then first := TestKept;", "  end;", "  last := TestKept;",
+                       "  TestOut(first[0]); TestOut(last[0]); TestOut(last[1]);", "end."}),
+              "1 3 x");
+    EXPECT_TRUE(errors.empty());
+    kept() = Value();
+}
+
+TEST_F(RegisteredCall, ResultsDroppedAtOnceLeaveTheObjectChainsIntact) {
+    // Calls whose results are dropped at once, between calls whose results carry a chain on.
+    EXPECT_EQ(runText({"var a: TTestTally; n: Integer;", "begin", "  a := TTestTally.Create(nil);",
+                       "  a.Add(2); TestShout('dropped'); a.Add(3);",
+                       "  n := a.Total + TestByte(4); TestOut(n);", "  TestOut(a.Total); a.Free;",
+                       "end."}),
+              "9 5");
+    EXPECT_TRUE(errors.empty());
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QTableWidget>
 
 #include <gtest/gtest.h>
 
@@ -202,6 +204,36 @@ TEST(Menus, ItemsAreAddedMovedAndCheckedInGroups) {
     EXPECT_TRUE(v.toBool());
     grid.getPublished("Break", v);
     EXPECT_EQ(v.toString(), "mbNone");
+}
+
+TEST(ControlEvents, ACombosListDroppingDownAndACellRefusedByOnSelectCell) {
+    ensureRegistered();
+    RecordingSink sink;
+    auto combo = makeControl("TComboBox");
+    combo->setEventSink(&sink);
+    combo->setPublished("OnDropDown", Value("DropDown"));
+    auto* box = static_cast<QComboBox*>(dynamic_cast<Control&>(*combo).widget());
+    box->addItems({"a", "b"});
+    box->show();
+    box->showPopup();
+    box->hidePopup();
+    EXPECT_EQ(sink.names(), std::vector<std::string>{"DropDown"});
+
+    sink.calls.clear();
+    auto grid = makeControl("TStringGrid");
+    grid->setEventSink(&sink);
+    grid->setPublished("OnSelectCell", Value("Select"));
+    auto* table = static_cast<QTableWidget*>(dynamic_cast<Control&>(*grid).widget());
+    table->setCurrentCell(1, 1);
+    // The handler refuses column 3: the cell chosen before stays current.
+    sink.answers["Select"] = [](std::span<Value> args) { args[3] = Value(args[1].toInt() != 3); };
+    table->setCurrentCell(2, 3);
+    EXPECT_EQ(table->currentColumn(), 1);
+    table->setCurrentCell(2, 2);
+    EXPECT_EQ(table->currentColumn(), 2);
+    ASSERT_EQ(sink.calls.size(), 3u);
+    EXPECT_EQ(sink.calls[1].args[1].toInt(), 3) << "ACol";
+    EXPECT_EQ(sink.calls[1].args[2].toInt(), 2) << "ARow";
 }
 
 } // namespace

@@ -82,6 +82,7 @@ PropertyStrip::PropertyStrip(DesignerDocument& document, QWidget* parent)
     auto* textPage = new QWidget(pages_);
     auto* textRow = new QHBoxLayout(textPage);
     textRow->setContentsMargins(0, 0, 0, 0);
+    textRow->addWidget(new QLabel(t("Text:"), textPage));
     text_ = new QLineEdit(textPage);
     text_->setObjectName(QStringLiteral("EditText"));
     text_->setMaxLength(kMaxText);

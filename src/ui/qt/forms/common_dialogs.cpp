@@ -132,14 +132,21 @@ bool FontDialog::setPublished(std::string_view name, const Value& value) {
 
 // ---- colour
 
-ColorDialog::ColorDialog(std::string className) : script::Component(std::move(className)) {}
+ColorDialog::ColorDialog(std::string className)
+    : script::Component(std::move(className)),
+      customColorList_(std::make_unique<StringList>(StringList::Access{
+          [this] { return customColors_; },
+          [this](const std::vector<std::string>& lines) { customColors_ = lines; }})) {}
 
 const PropertyTable& ColorDialog::propertyTable() {
     static const auto table = PropertyTable::of<ColorDialog>(
-        &dialogPropertyTable(), {
-                                    {"Color", &ColorDialog::color_, &ColorDialog::color_},
-                                    {"Title", &ColorDialog::title_, &ColorDialog::title_},
-                                });
+        &dialogPropertyTable(),
+        {
+            {"Color", &ColorDialog::color_, &ColorDialog::color_},
+            {"Title", &ColorDialog::title_, &ColorDialog::title_},
+            {"CustomColors", [](const ColorDialog& d) { return d.customColorList_.get(); },
+             [](ColorDialog& d, const Value& v) { d.customColorList_->setLines(linesOfValue(v)); }},
+        });
     return table;
 }
 

@@ -7,12 +7,14 @@
 #include "script/component.h"
 #include "ui/qt/forms/form_class.h"
 #include "ui/qt/forms/property_table.h"
+#include "ui/qt/forms/string_list.h"
 
 #include <QPointer>
 
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 class QDialog;
 
@@ -47,6 +49,9 @@ public:
 private:
     script::Value color_{0};
     std::string title_;
+    // CustomColors: "ColorA=808022" lines a program keeps for the dialog.
+    std::vector<std::string> customColors_;
+    std::unique_ptr<StringList> customColorList_;
 };
 
 // TPrintDialog and TPrinterSetupDialog: the page range and copies a program offers and reads

@@ -11,7 +11,9 @@
 #include "ui/qt/forms/widget_properties.h"
 #include "ui/qt/qt_text.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -40,6 +42,24 @@ protected:
 
 public:
     Control& control() const { return control_; }
+
+private:
+    Control& control_;
+};
+
+// A combo box's list is about to show: OnDropDown.
+class DropDownWatch : public QObject {
+public:
+    DropDownWatch(Control& control, QObject* parent) : QObject(parent), control_(control) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            SignalHandlerScope scope;
+            control_.fireNotify("OnDropDown");
+        }
+        return false;
+    }
 
 private:
     Control& control_;
@@ -203,6 +223,8 @@ Control::Control(std::string className, QWidget* widget)
         auto* bridge = new EventBridge(*this, widget);
         bridge->setObjectName(QStringLiteral("vorlanEventBridge"));
         widget->installEventFilter(bridge);
+        if (auto* combo = qobject_cast<QComboBox*>(widget))
+            combo->view()->installEventFilter(new DropDownWatch(*this, bridge));
         width_ = widget->width();
         height_ = widget->height();
     }

@@ -472,7 +472,17 @@ protected:
 
 class DataMemo : public DataControl {
 public:
-    explicit DataMemo(std::string cls) : DataControl(std::move(cls), new QPlainTextEdit) {
+    explicit DataMemo(std::string cls)
+        : DataControl(std::move(cls), new QPlainTextEdit),
+          // Lines: the memo's text line by line; a change is the user's, as typing is.
+          lines_(std::make_unique<StringList>(StringList::Access{
+              [this] { return linesOfValue(Value(qt::toEngine(memo()->toPlainText()))); },
+              [this](const std::vector<std::string>& lines) {
+                  std::string all;
+                  for (std::size_t i = 0; i < lines.size(); ++i)
+                      all += (i ? "\n" : "") + lines[i];
+                  memo()->setPlainText(qt::fromEngine(all));
+              }})) {
         watch(memo()->viewport());
         QObject::connect(memo(), &QPlainTextEdit::textChanged, memo(), [this] {
             if (showing()) return;
@@ -505,6 +515,8 @@ protected:
             &DataControl::propertyTable(),
             {
                 {"Text", &DataMemo::widgetValue},
+                {"Lines", [](const DataMemo& m) { return m.lines_.get(); },
+                 [](DataMemo& m, const Value& v) { m.lines_->setLines(linesOfValue(v)); }},
                 {"ScrollBars", nullptr,
                  [](DataMemo& m, const std::string& v) {
                      const bool vertical =
@@ -521,6 +533,9 @@ protected:
         return table;
     }
     const PropertyTable& properties() const override { return propertyTable(); }
+
+private:
+    std::unique_ptr<StringList> lines_;
 };
 
 class DataCheckBox : public DataControl {
@@ -1087,7 +1102,7 @@ const FormClass kClasses[] = {
      makeLookup<true>,
      {145, 21},
      false,
-     "OnClick",
+     "OnClick OnDropDown",
      "DropDownAlign=daLeft DropDownRows=7 DropDownWidth=0 ListFieldIndex=0"},
     {"TDBLookupList", "TDBLookupListBox", makeLookup<false>, {121, 97}, false, "", "Options=[]"},
     {"TDBLookupCombo",

@@ -30,6 +30,8 @@ const PropertyTable& GridColumnTitle::propertyTable() {
                           t.column_.titleAlignment_ = v;
                           t.column_.changed_(ColumnChange::Look);
                       }},
+                     {"Color", [](const GridColumnTitle& t) { return t.column_.titleColor_; },
+                      [](GridColumnTitle& t, const Value& v) { t.column_.titleColor_ = v; }},
                  });
     return table;
 }
@@ -50,6 +52,11 @@ const PropertyTable& GridColumn::propertyTable() {
     static const auto table = PropertyTable::of<GridColumn>(
         nullptr,
         {
+            {"ButtonStyle", &GridColumn::buttonStyle_, &GridColumn::buttonStyle_},
+            {"DropDownRows", &GridColumn::dropDownRows_, &GridColumn::dropDownRows_},
+            {"Expanded", &GridColumn::expanded_, &GridColumn::expanded_},
+            {"ReadOnly", &GridColumn::readOnly_, &GridColumn::readOnly_},
+            {"Color", &GridColumn::color_, &GridColumn::color_},
             {"FieldName", &GridColumn::fieldName_,
              [=](GridColumn& c, const std::string& v) {
                  c.fieldName_ = v;

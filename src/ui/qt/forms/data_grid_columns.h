@@ -66,6 +66,14 @@ private:
     std::string titleAlignment_;
     bool hasCaption_ = false;
     bool visible_ = true;
+    // What a program sets for the column's editing and look that the grid does not show
+    // differently here.
+    std::string buttonStyle_ = "cbsAuto";
+    std::int32_t dropDownRows_ = 7;
+    bool expanded_ = false;
+    bool readOnly_ = false;
+    script::Value color_{"clWindow"};
+    script::Value titleColor_{"clBtnFace"};
     int width_ = -1;
     int defaultWidth_ = 64;
 };

@@ -21,6 +21,8 @@ const PropertyTable& FontObject::propertyTable() {
     };
     static const auto table = PropertyTable::of<FontObject>(
         nullptr, {
+                     {"Charset", &FontObject::charset_, &FontObject::charset_},
+                     {"Pitch", &FontObject::pitch_, &FontObject::pitch_},
                      {"Name", &FontObject::name_,
                       [=](FontObject& f, const std::string& v) {
                           f.name_ = v;

@@ -29,6 +29,9 @@ private:
     int pixels_ = 0; // Height: negative for the character height in pixels
     std::string style_ = "[]";
     script::Value color_;
+    // The character set and pitch a program asks for; fonts here are Unicode and chosen by name.
+    script::Value charset_{1}; // DEFAULT_CHARSET
+    std::string pitch_ = "fpDefault";
     std::function<void()> changed_;
 };
 

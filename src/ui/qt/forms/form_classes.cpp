@@ -19,14 +19,19 @@
 #include "ui/qt/forms/menus.h"
 #include "ui/qt/forms/picture_controls.h"
 #include "ui/qt/forms/string_list.h"
+#include "ui/qt/qt_text.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMetaObject>
 #include <QScrollArea>
+#include <QTextDocument>
+#include <QTextEdit>
 
 #include <algorithm>
+#include <array>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -151,6 +156,47 @@ void registerMenuMembers(script::Registry& reg) {
     keptMember(popup, "HelpContext", Value(0));
 }
 
+// The text a lookup control shows, and its drop-down list.
+QComboBox* lookupCombo(Control& c) {
+    return qobject_cast<QComboBox*>(c.widget());
+}
+
+std::string lookupText(Control& c) {
+    if (QComboBox* combo = lookupCombo(c)) return qt::toEngine(combo->currentText());
+    if (auto* list = qobject_cast<QListWidget*>(c.widget()))
+        if (QListWidgetItem* item = list->currentItem()) return qt::toEngine(item->text());
+    return {};
+}
+
+void registerDataLookupMembers(script::Registry& reg) {
+    ClassBinder<Control> combo(reg, "TDBLookupComboBox");
+    combo.property("Text", "string", [](Control& c) { return lookupText(c); });
+    combo.property("ListVisible", "Boolean", [](Control& c) {
+        return lookupCombo(c) && lookupCombo(c)->view()->isVisible();
+    });
+    combo.bind("DropDown", "procedure", [](Control& c) {
+        if (QComboBox* box = lookupCombo(c)) box->showPopup();
+    });
+    combo.bind("CloseUp", "procedure(Accept: Boolean)", [](Control& c, bool) {
+        if (QComboBox* box = lookupCombo(c)) box->hidePopup();
+    });
+    ClassBinder<Control>(reg, "TDBLookupListBox")
+        .property("SelectedItem", "string", [](Control& c) { return lookupText(c); });
+    // The older lookup controls name the key Value and the text shown DisplayValue.
+    for (const char* cls : {"TDBLookupCombo", "TDBLookupList"}) {
+        ClassBinder<Control> old(reg, cls);
+        old.property(
+            "Value", "Variant",
+            [](Control& c) {
+                Value key;
+                c.getPublished("KeyValue", key);
+                return key;
+            },
+            [](Control& c, const Value& v) { c.setPublished("KeyValue", v); });
+        old.property("DisplayValue", "string", [](Control& c) { return lookupText(c); });
+    }
+}
+
 void registerControlMethods(script::Registry& reg) {
     ClassBinder<Control> windowed(reg, "TWinControl");
     windowed.property("ControlCount", "Integer", [](Control& c) {
@@ -214,6 +260,70 @@ void registerControlMethods(script::Registry& reg) {
                   for (int i = 0; list && i < list->count(); ++i)
                       if (equalsNoCase(list->get(i), name)) return i;
                   return -1;
+              });
+
+    registerDataLookupMembers(reg);
+    // The mask of a mask edit: ValidateEdit refuses a text the mask does not take yet.
+    ClassBinder<Control>(reg, "TMaskEdit").bind("ValidateEdit", "procedure", [](Control& c) {
+        auto* line = qobject_cast<QLineEdit*>(c.widget());
+        if (line && !line->inputMask().isEmpty() && !line->hasAcceptableInput())
+            throw script::ScriptException(
+                czech("Neplatná vstupní hodnota: doplňte ji podle masky vstupu"));
+    });
+    // A data memo always shows its field; there is nothing to load.
+    ClassBinder<Control>(reg, "TDBMemo").bind("LoadMemo", "procedure", [](Control&) {});
+    // One day is chosen at a time: the range ends where it starts.
+    ClassBinder<Control>(reg, "TMonthCalendar").property("EndDate", "Variant", [](Control& c) {
+        Value date;
+        c.getPublished("Date", date);
+        return date;
+    });
+    ClassBinder<Control>(reg, "TCheckListBox")
+        .property(
+            "ItemEnabled", "Boolean",
+            [](Control& c, std::int32_t i) {
+                auto* list = qobject_cast<QListWidget*>(c.widget());
+                QListWidgetItem* item = list ? list->item(i) : nullptr;
+                return item && (item->flags() & Qt::ItemIsEnabled);
+            },
+            [](Control& c, std::int32_t i, bool on) {
+                auto* list = qobject_cast<QListWidget*>(c.widget());
+                if (QListWidgetItem* item = list ? list->item(i) : nullptr)
+                    item->setFlags(on ? item->flags() | Qt::ItemIsEnabled
+                                      : item->flags() & ~Qt::ItemIsEnabled);
+            });
+
+    // The position of the first match of SearchStr within StartPos .. StartPos + Length; -1 for
+    // none. Options: stMatchCase and stWholeWord as a set or its bits.
+    ClassBinder<Control>(reg, "TRichEdit")
+        .bind("FindText",
+              "function(SearchStr: string; StartPos, Length: Integer; Options: Variant): Integer",
+              [](Control& r, const std::string& text, std::int32_t start, std::int32_t length,
+                 const Value& options) -> std::int32_t {
+                  auto* edit = qobject_cast<QTextEdit*>(r.widget());
+                  if (!edit || text.empty()) return -1;
+                  // A set literal comes as the ordinals of its members; a stored set or a bit
+                  // mask as setNames reads it.
+                  bool matchCase = false, wholeWord = false;
+                  if (options.isArray()) {
+                      for (const Value& member : options.asArray()->items()) {
+                          if (member.isEmpty()) continue; // the literal's end
+                          if (member.toInt() == 0) wholeWord = true;
+                          if (member.toInt() == 1) matchCase = true;
+                      }
+                  } else {
+                      const std::vector<std::string> names = setNames(
+                          options, std::array<const char*, 2>{"stWholeWord", "stMatchCase"});
+                      wholeWord = hasName(names, "stWholeWord");
+                      matchCase = hasName(names, "stMatchCase");
+                  }
+                  QTextDocument::FindFlags flags;
+                  if (matchCase) flags |= QTextDocument::FindCaseSensitively;
+                  if (wholeWord) flags |= QTextDocument::FindWholeWords;
+                  const QTextCursor found =
+                      edit->document()->find(qt::fromEngine(text), std::max(start, 0), flags);
+                  if (found.isNull() || found.selectionEnd() > start + length) return -1;
+                  return found.selectionStart();
               });
 
     ClassBinder<Form> form(reg, "TForm");
@@ -351,6 +461,10 @@ void registerGridsAndPictures(script::Registry& reg) {
 void registerDataGrid(script::Registry& reg) {
     ClassBinder<GridColumns> columns(reg, "TDBGridColumns");
     columns.property("Count", "Integer", &GridColumns::count);
+    // Columns a program or a form gave are its own; without any the grid shows every field.
+    columns.property("State", "string", [](GridColumns& c) {
+        return std::string(c.count() > 0 ? "csCustomized" : "csDefault");
+    });
     columns.defaultProperty("Items", "TColumn",
                             [](GridColumns& c, std::int32_t i) { return &c.at(i); });
     columns.bind("Add", "function: TColumn", [](GridColumns& c) { return &c.add(); });
@@ -396,6 +510,9 @@ void registerConstants(script::Registry& reg) {
         reg.registerConst("VK_F" + std::to_string(f), Value(111 + f));
     static constexpr const char* shifts[] = {"ssShift", "ssAlt", "ssCtrl"};
     numbered(shifts);
+    // TSearchType of a rich edit's FindText.
+    static constexpr const char* searches[] = {"stWholeWord", "stMatchCase"};
+    numbered(searches);
     // Enumerations read by name where forms store them (Shape, Brush.Style ...).
     static constexpr const char* const enums[] = {
         "stRectangle", "stSquare", "stRoundRect",   "stRoundSquare",  "stEllipse",

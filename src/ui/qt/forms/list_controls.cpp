@@ -6,6 +6,7 @@
 #include "ui/qt/forms/form_values.h"
 #include "ui/qt/qt_text.h"
 
+#include <QAbstractItemDelegate>
 #include <QHeaderView>
 #include <QListWidget>
 #include <QTreeWidget>
@@ -186,7 +187,9 @@ ListItem* ListItems::insert(int index) {
     if (index < 0 || index > count()) indexError(index);
     auto* item = new QTreeWidgetItem;
     t->insertTopLevelItem(index, item);
-    return view_.itemOf(item);
+    const auto alive = view_.aliveToken();
+    view_.fireItem("OnInsert", item);
+    return alive.expired() ? nullptr : view_.itemOf(item);
 }
 
 int ListItems::count() const {
@@ -212,6 +215,17 @@ void ListItems::clear() {
 
 // ---- ListView
 
+void ListView::forget(QTreeWidgetItem* item) {
+    fireItem("OnDeletion", item);
+    itemObjects_.erase(item);
+}
+
+void ListView::fireItem(const char* event, QTreeWidgetItem* item) {
+    if (!item || quiet() || !handlerOf(event)) return;
+    Value args[2] = {Value(script::wrapObject(this)), Value(script::wrapObject(itemOf(item)))};
+    fireEvent(event, args);
+}
+
 ListView::ListView(std::string cls)
     : Control(std::move(cls), new QTreeWidget),
       columns_(
@@ -223,6 +237,28 @@ ListView::ListView(std::string cls)
     tree()->setUniformRowHeights(true);
     watch(tree()->viewport());
     setViewStyle(viewStyle_);
+    // OnColumnClick (Sender, Column) for a click on a column's heading.
+    QObject::connect(tree()->header(), &QHeaderView::sectionClicked, tree(),
+                     guarded([this](int index) {
+                         if (quiet() || !handlerOf("OnColumnClick") || index >= columns_->count())
+                             return;
+                         Value args[2] = {Value(script::wrapObject(this)),
+                                          Value(script::wrapObject(&columns_->at(index)))};
+                         fireEvent("OnColumnClick", args);
+                     }));
+    // OnEdited (Sender, Item, var S) once the user's edit of a caption ends.
+    QObject::connect(tree()->itemDelegate(), &QAbstractItemDelegate::closeEditor, tree(),
+                     guarded([this](QWidget*, QAbstractItemDelegate::EndEditHint) {
+                         QTreeWidgetItem* item = tree()->currentItem();
+                         if (!item || quiet() || !handlerOf("OnEdited")) return;
+                         const auto alive = aliveToken();
+                         Value args[3] = {Value(script::wrapObject(this)),
+                                          Value(script::wrapObject(itemOf(item))),
+                                          Value(qt::toEngine(item->text(0)))};
+                         fireEvent("OnEdited", args);
+                         if (!alive.expired() && itemObjects_.count(item))
+                             item->setText(0, qt::fromEngine(args[2].toString()));
+                     }));
     QObject::connect(tree(), &QTreeWidget::currentItemChanged, tree(),
                      guarded([this](QTreeWidgetItem* now, QTreeWidgetItem*) {
                          if (quiet() || !now) return;
@@ -336,7 +372,7 @@ const FormClass kClasses[] = {
      create<ListView>,
      {250, 150},
      false,
-     "OnChange OnClick",
+     "OnChange OnClick OnColumnClick OnInsert OnDeletion OnEdited",
      "AllocBy=0 Checkboxes=False ColumnClick=True GridLines=False ShowColumnHeaders=True "
      "SortType=stNone"},
     {"TListItems", "TPersistent"},

@@ -100,7 +100,10 @@ public:
     SectionList& columns() { return *columns_; }
     ListItems& items() { return *items_; }
     ListItem* itemOf(QTreeWidgetItem* item);
-    void forget(QTreeWidgetItem* item) { itemObjects_.erase(item); }
+    // Drops an item's object before the item goes (OnDeletion).
+    void forget(QTreeWidgetItem* item);
+    // Fires `event` (Sender, Item) for the item's object.
+    void fireItem(const char* event, QTreeWidgetItem* item);
     ListItem* selected();
     void setSelected(ListItem* item);
     int itemIndex() const;

@@ -214,6 +214,8 @@ const PropertyTable& ShapeTool::propertyTable() {
                           t.width_ = std::max(v, 0);
                           t.changed();
                       }},
+                     // A brush's pattern picture: kept; shapes are filled with the colour.
+                     {"Bitmap", &ShapeTool::bitmap_, &ShapeTool::bitmap_},
                  });
     return table;
 }

@@ -77,6 +77,7 @@ private:
     script::Value colorValue_;
     std::string style_;
     int width_ = 1;
+    script::Value bitmap_{script::ObjectRef()};
 };
 
 class Shape : public Control {

@@ -603,7 +603,8 @@ const FormClass kClasses[] = {
      {23, 22},
      false,
      "OnClick",
-     "AllowAllUp=False Grouped=False Indeterminate=False Marked=False Wrap=False"},
+     "AllowAllUp=False Grouped=False Indeterminate=False Marked=False Wrap=False DropdownMenu= "
+     "MenuItem="},
     // Nothing plays sound or video here: the player and the animation are framed placeholders
     // whose commands do nothing.
     {"TMediaPlayer",
@@ -628,14 +629,22 @@ const FormClass kClasses[] = {
      "OnClick",
      "Active=False Open=False FileName= CommonAVI=aviNone Repetitions=0 StartFrame=1 StopFrame=0 "
      "Timers=False FrameCount=0 FrameHeight=0 FrameWidth=0"},
-    {"TBevel", "TGraphicControl", create<Panel>, {50, 50}, false, "OnClick"},
+    // A bevel's line or box is drawn as the panel's frame; its kind is kept as given.
+    {"TBevel",
+     "TGraphicControl",
+     create<Panel>,
+     {50, 50},
+     false,
+     "OnClick",
+     "Shape=bsBox Style=bsLowered"},
     {"TCustomGroupBox", "TWinControl"},
     {"TGroupBox", "TCustomGroupBox", create<GroupBox>, kBox},
     {"TRadioGroup", "TCustomGroupBox", create<RadioGroup>, kBox, false, "OnClick"},
     {"TCustomListBox", "TWinControl"},
     {"TListBox", "TCustomListBox", create<ListBox>, kList, false, "OnClick"},
     {"TListBoxEnter", "TListBox", create<ListBox>, kList, true},
-    {"TCustomComboBox", "TWinControl"},
+    // Every combo box tells when its list drops down (Control's watch of the list).
+    {"TCustomComboBox", "TWinControl", nullptr, {}, false, "OnDropDown"},
     {"TComboBox", "TCustomComboBox", create<ComboBox>, kCombo, false, "OnClick OnChange"},
     {"TComboBoxEnter", "TComboBox", create<ComboBox>, kCombo, true},
     {"TStrings", "TPersistent"},

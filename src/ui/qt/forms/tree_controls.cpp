@@ -6,6 +6,7 @@
 #include "ui/qt/forms/form_values.h"
 #include "ui/qt/qt_text.h"
 
+#include <QAbstractItemDelegate>
 #include <QHeaderView>
 #include <QTreeWidget>
 
@@ -234,6 +235,23 @@ TreeView::TreeView(std::string cls)
                      }));
     QObject::connect(tree(), &QTreeWidget::itemClicked, tree(),
                      guarded([this](QTreeWidgetItem*, int) { fire("OnClick"); }));
+    QObject::connect(tree(), &QTreeWidget::itemExpanded, tree(),
+                     guarded([this](QTreeWidgetItem* item) { fireItem("OnExpanded", item); }));
+    QObject::connect(tree(), &QTreeWidget::itemCollapsed, tree(),
+                     guarded([this](QTreeWidgetItem* item) { fireItem("OnCollapsed", item); }));
+    // OnEdited (Sender, Node, var S) once the user's edit of a caption ends; S may change it.
+    QObject::connect(tree()->itemDelegate(), &QAbstractItemDelegate::closeEditor, tree(),
+                     guarded([this](QWidget*, QAbstractItemDelegate::EndEditHint) {
+                         QTreeWidgetItem* item = tree()->currentItem();
+                         if (!item || quiet() || !handlerOf("OnEdited")) return;
+                         const auto alive = aliveToken();
+                         Value args[3] = {Value(script::wrapObject(this)),
+                                          Value(script::wrapObject(nodeOf(item))),
+                                          Value(qt::toEngine(item->text(0)))};
+                         fireEvent("OnEdited", args);
+                         if (!alive.expired() && nodes_.count(item))
+                             item->setText(0, qt::fromEngine(args[2].toString()));
+                     }));
 }
 
 TreeView::~TreeView() {
@@ -282,7 +300,16 @@ void TreeView::fullCollapse() {
 }
 
 void TreeView::forget(QTreeWidgetItem* item) {
+    // OnDeletion (Sender, Node) for each node going, while it is still there.
+    if (handlerOf("OnDeletion") && !quiet())
+        walk(item, [this](QTreeWidgetItem* i) { fireItem("OnDeletion", i); });
     walk(item, [this](QTreeWidgetItem* i) { nodes_.erase(i); });
+}
+
+void TreeView::fireItem(const char* event, QTreeWidgetItem* item) {
+    if (!item || quiet() || !handlerOf(event)) return;
+    Value args[2] = {Value(script::wrapObject(this)), Value(script::wrapObject(nodeOf(item)))};
+    fireEvent(event, args);
 }
 
 const PropertyTable& TreeView::propertyTable() {
@@ -422,7 +449,8 @@ constexpr QSize kTree{121, 97};
 
 const FormClass kClasses[] = {
     {"TCustomTreeView", "TWinControl"},
-    {"TTreeView", "TCustomTreeView", create<TreeView>, kTree, false, "OnChange OnClick",
+    {"TTreeView", "TCustomTreeView", create<TreeView>, kTree, false,
+     "OnChange OnClick OnExpanded OnCollapsed OnEdited OnDeletion",
      "AutoExpand=False ChangeDelay=0 RightClickSelect=False RowSelect=False ShowButtons=True "
      "ShowLines=True SortType=stNone ToolTips=True"},
     {"TOutline", "TWinControl", create<Outline>, kTree, false, "OnClick OnExpand OnCollapse",

@@ -103,8 +103,10 @@ public:
     void setSelected(TreeNode* node);
     void fullExpand();
     void fullCollapse();
-    // Forgets the nodes of an item and its children before the item goes.
+    // Forgets the nodes of an item and its children before the item goes (OnDeletion).
     void forget(QTreeWidgetItem* item);
+    // Fires `event` (Sender, Node) for the item's node.
+    void fireItem(const char* event, QTreeWidgetItem* item);
 
 private:
     std::unique_ptr<TreeNodes> items_;

@@ -31,6 +31,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vorlan::forms {
 
@@ -329,6 +330,65 @@ void applyTicks(Control& c, const Value&) {
                                         : QSlider::TicksBelow);
 }
 
+// An edit mask as programs write it ("!99/99/0000;1;_": the characters, whether the literals are
+// kept in Text, the blank) as a Qt input mask: 0 and 9 swap, L l A a C c become A a N n X x,
+// characters Qt reads as mask characters are escaped, "!" and the fields after it go.
+QString inputMaskOf(const std::string& mask) {
+    const std::size_t first = mask.find(';');
+    const std::string pattern = mask.substr(0, first);
+    const std::size_t second = first == std::string::npos ? first : mask.find(';', first + 1);
+    const char blank =
+        second != std::string::npos && second + 1 < mask.size() ? mask[second + 1] : '_';
+    std::string out;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        switch (c) {
+        case '!':
+            break;
+        case '\\':
+            if (i + 1 < pattern.size()) out += std::string("\\") + pattern[++i];
+            break;
+        case '0':
+            out += '9';
+            break;
+        case '9':
+            out += '0';
+            break;
+        case 'L':
+            out += 'A';
+            break;
+        case 'l':
+            out += 'a';
+            break;
+        case 'A':
+            out += 'N';
+            break;
+        case 'a':
+            out += 'n';
+            break;
+        case 'C':
+            out += 'X';
+            break;
+        case 'c':
+            out += 'x';
+            break;
+        case '#':
+        case '>':
+        case '<':
+            out += c;
+            break;
+        case '_':
+            out += ' ';
+            break;
+        default:
+            if (std::string_view("DdHhBbNnXx").find(c) != std::string_view::npos) out += '\\';
+            out += c;
+        }
+    }
+    if (out.empty()) return {};
+    return qt::fromEngine(out) + QLatin1Char(';') + QLatin1Char(blank);
+}
+
 } // namespace
 
 PropertyTable::Property<Control> keptProperty(const char* name, Value initial) {
@@ -568,6 +628,31 @@ const PropertyTable& sharedWidgetProperties() {
                  bar->setPageStep(std::max(v, 1));
                  return true;
              }},
+            shared("EditMask", fixed(Value("")),
+                   [](Control& c, const Value& v) {
+                       if (auto* line = as<QLineEdit>(c))
+                           line->setInputMask(inputMaskOf(v.toString()));
+                   }),
+            // The text as the edit shows it, with the mask's literals and blanks.
+            {"EditText",
+             [](const Control& c) -> std::optional<Value> {
+                 auto* line = as<QLineEdit>(c);
+                 if (!line) return std::nullopt;
+                 return Value(qt::toEngine(line->displayText()));
+             },
+             [](Control& c, const std::string& v) {
+                 auto* line = as<QLineEdit>(c);
+                 if (!line) return false;
+                 line->setText(qt::fromEngine(v));
+                 return true;
+             }},
+            {"IsMasked",
+             [](const Control& c) -> std::
+                                      optional<Value> {
+                                          auto* line = as<QLineEdit>(c);
+                                          if (!line) return std::nullopt;
+                                          return Value(!line->inputMask().isEmpty());
+                                      }},
             // Nothing on Linux draws these differently; kept as given.
             keptProperty("WantReturns", Value(true)),
             keptProperty("HideSelection", Value(true)),

@@ -44,8 +44,13 @@ public:
     // bottom-left pixel.
     std::int32_t transparentColor() const;
     void setTransparentColor(std::int32_t color) { transparentColor_ = color; }
+    // Whether a program named the see-through colour (TransparentMode tmFixed).
+    bool fixedTransparentColor() const { return transparentColor_ != -1; }
     bool monochrome() const { return monochrome_; }
     void setMonochrome(bool on) { monochrome_ = on; }
+
+    // Modified: set by a program to note a change of its own; kept as given.
+    bool modified = false;
 
     // The picture as Draw puts it on another canvas (see-through parts cleared).
     QImage drawingImage() const;

@@ -40,6 +40,8 @@ public:
     BrushTool& brush() { return *brush_; }
     FontTool& font() { return *font_; }
     CanvasTarget& target() { return target_; }
+    // CopyMode: how CopyRect and Draw combine; kept as given (pictures are copied).
+    script::Value copyMode{"cmSrcCopy"};
 
     void moveTo(int x, int y);
     void lineTo(int x, int y);

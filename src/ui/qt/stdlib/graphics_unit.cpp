@@ -2,6 +2,7 @@
 #include "script/bind.h"
 #include "ui/qt/forms/image_list.h"
 #include "ui/qt/forms/paint_box.h"
+#include "ui/qt/forms/picture_controls.h"
 #include "ui/qt/stdlib/bitmap.h"
 #include "ui/qt/stdlib/canvas.h"
 #include "ui/qt/stdlib/colors.h"
@@ -11,7 +12,13 @@
 #include "ui/qt/stdlib/units.h"
 
 #include "core/cp1250.h"
+#include "script/comp_wrapper.h"
 #include "script/dispatch.h"
+
+#include <QBuffer>
+#include <QPixmap>
+
+#include <vector>
 
 namespace vorlan::stdlib {
 
@@ -27,6 +34,9 @@ constexpr IntConstant kConstants[] = {
     {"fsItalic", 1},
     {"fsUnderline", 2},
     {"fsStrikeOut", 3},
+    // TFillStyle of FloodFill.
+    {"fsSurface", 0},
+    {"fsBorder", 1},
     // TPenMode.
     {"pmBlack", kPmBlack},
     {"pmWhite", kPmWhite},
@@ -233,6 +243,170 @@ std::unique_ptr<script::NativeObject> makeSurfaceCanvas(QImage& surface) {
 
 namespace {
 
+// Assign of a font, pen or brush from another of its kind: the properties one by one, so a
+// form's font and a canvas's take each other's values.
+void copyProperties(script::NativeObject& target, const Value& source,
+                    std::initializer_list<const char*> names) {
+    const script::ObjectRef to = script::wrapObject(&target);
+    if (!to || !source.isObject() || !source.asObject()) return;
+    for (const char* name : names) {
+        Value v, ignored;
+        script::ExceptionInfo error;
+        if (script::invokeByName(*source.asObject(), name, script::InvokeGet, {}, v, error) !=
+            script::DispStatus::Ok)
+            continue;
+        (void)script::invokeByName(*to, name, script::InvokePut, std::span<Value>(&v, 1), ignored,
+                                   error);
+    }
+}
+
+// The colour of the pixel as programs number colours ($00BBGGRR).
+std::int32_t colorAt(const QImage& image, int x, int y) {
+    const QRgb p = image.pixel(x, y);
+    return qRed(p) | qGreen(p) << 8 | qBlue(p) << 16;
+}
+
+// Fills from (x, y) every pixel reached through pixels of `surface` colour (fsSurface), or
+// through pixels that are not `border` colour (fsBorder), with the brush's colour.
+void floodFill(QImage& image, int x, int y, std::int32_t color, bool surface, QRgb fill) {
+    if (!image.rect().contains(x, y)) return;
+    const auto inside = [&](int px, int py) {
+        if (image.pixel(px, py) == fill) return false;
+        return surface ? colorAt(image, px, py) == color : colorAt(image, px, py) != color;
+    };
+    if (!inside(x, y)) return;
+    std::vector<QPoint> pending{QPoint(x, y)};
+    while (!pending.empty()) {
+        const QPoint p = pending.back();
+        pending.pop_back();
+        if (!image.rect().contains(p) || !inside(p.x(), p.y())) continue;
+        image.setPixel(p, fill);
+        pending.insert(pending.end(), {QPoint(p.x() + 1, p.y()), QPoint(p.x() - 1, p.y()),
+                                       QPoint(p.x(), p.y() + 1), QPoint(p.x(), p.y() - 1)});
+    }
+}
+
+void registerGraphicsExtras(script::Registry& reg) {
+    ClassBinder<script::NativeObject>(reg, "TFont")
+        .bind(
+            "Assign", "procedure(Source: Variant)",
+            [](script::NativeObject& f, const Value& source) {
+                copyProperties(f, source, {"Name", "Height", "Style", "Color", "Charset", "Pitch"});
+            });
+    ClassBinder<script::NativeObject>(reg, "TPen")
+        .bind("Assign", "procedure(Source: Variant)",
+              [](script::NativeObject& p, const Value& source) {
+                  copyProperties(p, source, {"Color", "Style", "Width", "Mode"});
+              });
+    ClassBinder<script::NativeObject>(reg, "TBrush")
+        .bind("Assign", "procedure(Source: Variant)",
+              [](script::NativeObject& b, const Value& source) {
+                  copyProperties(b, source, {"Color", "Style", "Bitmap"});
+              });
+
+    using C = CanvasObject;
+    ClassBinder<C> canvas(reg, "TCanvas");
+    canvas.property(
+        "CopyMode", "Variant", [](C& c) { return c.copyMode; },
+        [](C& c, const Value& v) { c.copyMode = v; });
+    // All of a bitmap's canvas is drawn on; other canvases answer an empty rectangle.
+    canvas.property("ClipRect", "Variant", [](C& c) {
+        const QImage* image = c.target().pixels();
+        return image ? rectValue(0, 0, image->width(), image->height()) : rectValue(0, 0, 0, 0);
+    });
+    // A dotted frame drawn so that drawing it again takes it away.
+    canvas.bind("DrawFocusRect", "procedure(Rect: Variant)", [](C& c, const Value& r) {
+        QImage* image = c.target().pixels();
+        if (!image) return;
+        const windows::CanvasRect box = rectOf(r);
+        for (int x = box.left; x < box.right; ++x)
+            for (int y : {box.top, box.bottom - 1})
+                if ((x + y) % 2 == 0 && image->rect().contains(x, y))
+                    image->setPixel(x, y, image->pixel(x, y) ^ 0x00FFFFFF);
+        for (int y = box.top + 1; y < box.bottom - 1; ++y)
+            for (int x : {box.left, box.right - 1})
+                if ((x + y) % 2 == 0 && image->rect().contains(x, y))
+                    image->setPixel(x, y, image->pixel(x, y) ^ 0x00FFFFFF);
+    });
+    canvas.bind("FloodFill", "procedure(X, Y: Integer; Color: Variant; FillStyle: Variant)",
+                [](C& c, std::int32_t x, std::int32_t y, const Value& color, const Value& style) {
+                    QImage* image = c.target().pixels();
+                    if (!image) return;
+                    // fsSurface = 0, fsBorder = 1.
+                    const bool surface = style.isNumeric()
+                                             ? style.toInt() == 0
+                                             : equalsNoCase(style.toString(), "fsSurface");
+                    floodFill(*image, x, y, colorOfValue(color), surface,
+                              c.brush().qtBrush().color().rgb());
+                });
+
+    // A picture takes another's (a bitmap, a picture, an image control); nil empties it.
+    ClassBinder<forms::Picture>(reg, "TPicture")
+        .bind("Assign", "procedure(Source: Variant)", [](forms::Picture& p, const Value& source) {
+            if (source.isNull() || source.isEmpty() || (source.isObject() && !source.asObject()))
+                p.clear();
+            else
+                p.setPixmap(QPixmap::fromImage(imageOfGraphic(source)));
+        });
+
+    ClassBinder<Bitmap> bitmap(reg, "TBitmap");
+    bitmap.property(
+        "Modified", "Boolean", [](Bitmap& b) { return b.modified; },
+        [](Bitmap& b, bool v) { b.modified = v; });
+    // tmAuto: the bottom-left pixel's colour is see-through; tmFixed: TransparentColor's.
+    bitmap.property(
+        "TransparentMode", "string",
+        [](Bitmap& b) { return std::string(b.fixedTransparentColor() ? "tmFixed" : "tmAuto"); },
+        [](Bitmap& b, const std::string& mode) {
+            if (equalsNoCase(mode, "tmAuto")) b.setTransparentColor(-1);
+        });
+    // The picture becomes its mask: white where it has the colour, black elsewhere.
+    bitmap.bind("Mask", "procedure(TransparentColor: Variant)", [](Bitmap& b, const Value& v) {
+        if (b.empty()) return;
+        const std::int32_t color = colorOfValue(v);
+        QImage mask = b.image().convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < mask.height(); ++y)
+            for (int x = 0; x < mask.width(); ++x)
+                mask.setPixel(x, y, colorAt(mask, x, y) == color ? 0xFFFFFFFF : 0xFF000000);
+        b.setImage(mask);
+    });
+    // Streams take and give the picture as a BMP file's bytes.
+    bitmap.bind("SaveToStream", "procedure(Stream: TStream)", [](Bitmap& b, const Value& stream) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        b.image().save(&buffer, "BMP");
+        Value data(std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()))), out;
+        script::ExceptionInfo error;
+        if (!stream.isObject() || !stream.asObject() ||
+            script::invokeByName(*stream.asObject(), "WriteString", script::InvokeMethod,
+                                 std::span<Value>(&data, 1), out, error) != script::DispStatus::Ok)
+            throw script::ScriptException(czech("Obrázek nelze zapsat do proudu"));
+    });
+    bitmap.bind("LoadFromStream", "procedure(Stream: TStream)", [](Bitmap& b, const Value& stream) {
+        Value size, position, data;
+        script::ExceptionInfo error;
+        const script::ObjectRef s = stream.isObject() ? stream.asObject() : nullptr;
+        if (!s ||
+            script::invokeByName(*s, "Size", script::InvokeGet, {}, size, error) !=
+                script::DispStatus::Ok ||
+            script::invokeByName(*s, "Position", script::InvokeGet, {}, position, error) !=
+                script::DispStatus::Ok)
+            throw script::ScriptException(czech("Obrázek nelze přečíst z proudu"));
+        Value count(static_cast<std::int32_t>(size.toInt() - position.toInt()));
+        if (script::invokeByName(*s, "ReadString", script::InvokeMethod,
+                                 std::span<Value>(&count, 1), data,
+                                 error) != script::DispStatus::Ok)
+            throw script::ScriptException(czech("Obrázek nelze přečíst z proudu"));
+        const std::string bytes = data.toString();
+        QImage image;
+        if (!image.loadFromData(reinterpret_cast<const uchar*>(bytes.data()),
+                                static_cast<int>(bytes.size())))
+            throw script::ScriptException(czech("V proudu není obrázek"));
+        b.setImage(image);
+    });
+}
+
 // The pictures of an image list go to and come from bitmaps and canvases.
 void registerImageList(script::Registry& reg) {
     using forms::ImageList;
@@ -286,6 +460,7 @@ void registerGraphicsUnit(script::Registry& reg) {
     registerCanvas(reg);
     registerBitmap(reg);
     registerImageList(reg);
+    registerGraphicsExtras(reg);
     registerIntConstants(reg, colorNames());
     registerIntConstants(reg, kConstants);
     registerNameConstants(reg, kNames);
