@@ -237,20 +237,22 @@ struct Selection {
     int length = 0;
 };
 
+// The cursor of a multi-line text control; none for other widgets.
+std::optional<QTextCursor> textCursorOf(const Control& c) {
+    if (auto* plain = as<QPlainTextEdit>(c)) return plain->textCursor();
+    if (auto* rich = as<QTextEdit>(c)) return rich->textCursor();
+    return std::nullopt;
+}
+
 std::optional<Selection> selectionOf(const Control& c) {
     if (QLineEdit* line = lineEditOf(c)) {
         const int from = line->selectionStart();
         return from < 0 ? Selection{line->cursorPosition(), 0}
                         : Selection{from, static_cast<int>(line->selectedText().size())};
     }
-    QTextCursor cursor;
-    if (auto* plain = as<QPlainTextEdit>(c))
-        cursor = plain->textCursor();
-    else if (auto* rich = as<QTextEdit>(c))
-        cursor = rich->textCursor();
-    else
-        return std::nullopt;
-    return Selection{cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart()};
+    const std::optional<QTextCursor> cursor = textCursorOf(c);
+    if (!cursor) return std::nullopt;
+    return Selection{cursor->selectionStart(), cursor->selectionEnd() - cursor->selectionStart()};
 }
 
 // Selects `length` characters from `start` (clipped to the text); false for other widgets.
@@ -284,15 +286,10 @@ bool selectText(Control& c, int start, int length) {
 
 std::optional<Value> selectedText(const Control& c) {
     if (QLineEdit* line = lineEditOf(c)) return Value(qt::toEngine(line->selectedText()));
-    QTextCursor cursor;
-    if (auto* plain = as<QPlainTextEdit>(c))
-        cursor = plain->textCursor();
-    else if (auto* rich = as<QTextEdit>(c))
-        cursor = rich->textCursor();
-    else
-        return std::nullopt;
+    const std::optional<QTextCursor> cursor = textCursorOf(c);
+    if (!cursor) return std::nullopt;
     // Paragraphs come back with the Unicode separator; programs see CR LF.
-    QString text = cursor.selectedText();
+    QString text = cursor->selectedText();
     text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
     return Value(qt::toEngine(text));
 }
