@@ -7,8 +7,12 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <pwd.h>
 #include <stdexcept>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace pgtest {
@@ -98,15 +102,67 @@ bool PgServer::init() {
             return false;
         }
     }
-    const std::string out = run(asServerUser(bin_ + "/initdb -D " + folder_ +
-                                             "/data -U vorlan -A trust -E UTF8 "
-                                             "--locale=C.UTF-8 --no-sync"),
-                                &status);
+    const std::string cluster = templateCluster();
+    if (cluster.empty()) return false;
+    const std::string out = run("cp -a " + cluster + "/data " + folder_ + "/data", &status);
     if (status != 0) {
-        failureText() = "initdb failed: " + out;
+        failureText() = "copying the template cluster failed: " + out;
         return false;
     }
     return start();
+}
+
+// initdb costs over a second of processor time, and many seconds on a loaded machine; every test
+// process needs a cluster of its own, so the first one made is kept in /tmp, like a compiler
+// cache, and copied. It is keyed by user and server version, made under a lock and renamed into
+// place whole, so a process killed halfway leaves no half-made template.
+std::string PgServer::templateCluster() {
+    const std::string version = fs::path(bin_).parent_path().filename().string();
+    const std::string base =
+        "/tmp/vorlan_pg_template_" + std::to_string(::geteuid()) + "_" + version;
+    const int lock =
+        ::open((base + ".lock").c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (lock < 0 || ::flock(lock, LOCK_EX) != 0) {
+        if (lock >= 0) ::close(lock);
+        failureText() = "cannot lock " + base + ".lock";
+        return {};
+    }
+    struct Unlock {
+        int fd;
+        ~Unlock() { ::close(fd); }
+    } unlock{lock};
+    // Only a folder of the user the server runs as is trusted (root has the server user make it).
+    uid_t owner = ::geteuid();
+    if (owner == 0) {
+        const passwd* pw = ::getpwnam("postgres");
+        owner = pw ? pw->pw_uid : 0;
+    }
+    struct stat st {};
+    if (::lstat(base.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode) && st.st_uid == owner && fs::exists(base + "/data/PG_VERSION"))
+            return base;
+        failureText() = base + " is not a template cluster made by these tests; remove it";
+        return {};
+    }
+    char tmpl[] = "/tmp/vorlan_pg_new_XXXXXX";
+    if (!::mkdtemp(tmpl)) {
+        failureText() = "no temporary folder";
+        return {};
+    }
+    const std::string fresh = tmpl;
+    int status = 0;
+    if (::geteuid() == 0) run("chown postgres " + fresh, &status);
+    const std::string out = run(asServerUser(bin_ + "/initdb -D " + fresh +
+                                             "/data -U vorlan -A trust -E UTF8 "
+                                             "--locale=C.UTF-8 --no-sync"),
+                                &status);
+    std::error_code ec;
+    if (status != 0 || ::rename(fresh.c_str(), base.c_str()) != 0) {
+        fs::remove_all(fresh, ec);
+        failureText() = "initdb failed: " + out;
+        return {};
+    }
+    return base;
 }
 
 bool PgServer::start() {

@@ -1,6 +1,7 @@
 #pragma once
-// A PostgreSQL server of the tests' own: initdb into a temporary folder, listening only on a Unix
-// socket there, stopped and removed at the end. Run as root (CI), the server runs as the
+// A PostgreSQL server of the tests' own: a fresh cluster in a temporary folder (a copy of one
+// initdb made once, see templateCluster), listening only on a Unix socket there, stopped and
+// removed at the end. Run as root (CI), the server runs as the
 // unprivileged system user `postgres`. VORLAN_TEST_PG_URL names a server to use instead.
 // Without the server programs the tests skip, except under CI=true, where they fail.
 
@@ -28,6 +29,7 @@ public:
 private:
     PgServer() = default;
     bool init();
+    std::string templateCluster();
     std::string run(const std::string& command, int* status = nullptr) const;
     std::string asServerUser(const std::string& command) const;
 
