@@ -178,11 +178,18 @@ int CdxPageEditor::compare(const Entry& a, std::string_view key, std::uint32_t r
     return a.rec < rec ? -1 : (a.rec > rec ? 1 : 0);
 }
 
+void CdxPageEditor::load(std::uint32_t offset, unsigned char* out) {
+    if (image_ && offset >= kCdxPage && offset + std::size_t{kCdxPage} <= image_->size())
+        std::memcpy(out, image_->data() + offset, kCdxPage);
+    else
+        file_.readExact(offset, out, kCdxPage);
+}
+
 const unsigned char* CdxPageEditor::page(std::uint32_t offset) {
     auto it = pages_.find(offset);
     if (it == pages_.end()) {
         it = pages_.emplace(offset, std::array<unsigned char, kCdxPage>{}).first;
-        file_.readExact(offset, it->second.data(), kCdxPage);
+        load(offset, it->second.data());
     }
     return it->second.data();
 }
@@ -193,7 +200,7 @@ void CdxPageEditor::put(std::uint32_t offset, std::size_t at, const unsigned cha
     if (it == pages_.end()) {
         it = pages_.emplace(offset, std::array<unsigned char, kCdxPage>{}).first;
         // A page written in part keeps the rest of what the file holds.
-        if (at != 0 || length != kCdxPage) file_.readExact(offset, it->second.data(), kCdxPage);
+        if (at != 0 || length != kCdxPage) load(offset, it->second.data());
     }
     std::memcpy(it->second.data() + at, bytes, length);
     if (std::find(touched_.begin(), touched_.end(), offset) == touched_.end())
@@ -202,11 +209,35 @@ void CdxPageEditor::put(std::uint32_t offset, std::size_t at, const unsigned cha
         unwritten_.push_back(offset);
 }
 
-void CdxPageEditor::flush() {
-    std::sort(unwritten_.begin(), unwritten_.end());
+void CdxPageEditor::takeChangedPages(std::map<std::uint32_t, const unsigned char*>& out) {
     for (const auto offset : unwritten_)
-        file_.writeAt(offset, pages_.at(offset).data(), kCdxPage);
+        out[offset] = pages_.at(offset).data();
     unwritten_.clear();
+}
+
+void CdxPageEditor::flush() {
+    std::map<std::uint32_t, const unsigned char*> pages;
+    takeChangedPages(pages);
+    writePageRuns(file_, pages);
+}
+
+void writePageRuns(File& file, const std::map<std::uint32_t, const unsigned char*>& pages) {
+    // Each write costs the kernel about as much as a few pages of copying: a split's new page
+    // beside the change log, or a leaf beside its neighbour, go out together.
+    std::vector<unsigned char> run;
+    std::uint32_t runStart = 0;
+    const auto write = [&] {
+        if (!run.empty()) file.writeAt(runStart, run.data(), run.size());
+        run.clear();
+    };
+    for (const auto& [offset, bytes] : pages) {
+        if (run.empty() || runStart + run.size() != offset) {
+            write();
+            runStart = offset;
+        }
+        run.insert(run.end(), bytes, bytes + kCdxPage);
+    }
+    write();
 }
 
 CdxPageEditor::Node CdxPageEditor::readNode(std::uint32_t offset) {

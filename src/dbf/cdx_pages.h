@@ -6,6 +6,7 @@
 
 #include "dbf/file.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <map>
@@ -70,6 +71,10 @@ bool decodeCdxLeaf(const unsigned char* node, int keyLength, char pad,
 bool cdxLeafPages(std::string_view bytes, std::uint32_t tagOffset, int keyLength,
                   std::vector<std::uint32_t>& out);
 
+// Writes 512-byte pages (offset -> bytes) with one write per run of neighbouring pages, in
+// ascending order.
+void writePageRuns(File& file, const std::map<std::uint32_t, const unsigned char*>& pages);
+
 class CdxPageEditor {
 public:
     // The order whose header is at `tagOffset` in `file` (open for writing).
@@ -79,9 +84,19 @@ public:
     // writes the whole file instead. Changed pages are kept here until flush().
     void insert(std::string_view key, std::uint32_t rec);
     void erase(std::string_view key, std::uint32_t rec);
-    // Writes every page changed since the last flush, each once (a leaf that lost one key and
-    // gained another is written once per commit, not twice).
+    // Every page changed since the last call, each once with its bytes as they are to be written
+    // (a leaf that lost one key and gained another is written once per commit, not twice). The
+    // bytes stay valid while the editor lives and changes nothing more.
+    void takeChangedPages(std::map<std::uint32_t, const unsigned char*>& out);
+    // Writes them (see writePageRuns).
     void flush();
+    // Pages other than the file header are taken from `image` (the file's bytes as the caller
+    // knows them to be now) instead of being read from the file, where it holds them.
+    void readPagesFrom(const std::string* image) { image_ = image; }
+    // Where the next new page goes: the end of the file, or past the pages another editor of the
+    // same change has added without writing them yet.
+    std::uint64_t end() const { return end_; }
+    void allocateFrom(std::uint64_t end) { end_ = std::max(end_, end); }
     // Every page changed so far (the tag header for a new root).
     const std::vector<std::uint32_t>& touched() const { return touched_; }
     // The leaves among them, written with their keys: the only pages whose change another
@@ -110,6 +125,7 @@ private:
     std::uint32_t allocate();
     // A page as this editor last left it (read from the file the first time).
     const unsigned char* page(std::uint32_t offset);
+    void load(std::uint32_t offset, unsigned char* out);
     // Changes `length` bytes of a page at `at`.
     void put(std::uint32_t offset, std::size_t at, const unsigned char* bytes, std::size_t length);
     // The path from the root to the leaf where (key, rec) belongs: interior nodes with the index
@@ -127,6 +143,7 @@ private:
     bool descending_;
     char pad_;
     std::uint64_t end_ = 0;
+    const std::string* image_ = nullptr;
     std::vector<std::uint32_t> touched_;
     std::vector<std::uint32_t> leaves_;
     std::map<std::uint32_t, std::array<unsigned char, kCdxPage>> pages_;

@@ -220,12 +220,15 @@ File& Table::indexHandle(const std::filesystem::path& path) {
     // Closing the old file also ends our locks on it, the writer slot's among them.
     h.file.close();
     h.writerSlot = -1;
+    h.imageExact = false;
     try {
         h.file.open(path, file_.readOnly());
     } catch (const DbfError&) {
         // An index file we may not write is still read (and then rewritten whole if need be).
         h.file.open(path, true);
     }
+    // Pages are read and written one by one: no read-ahead, and small pieces of the page cache.
+    h.file.adviseRandomAccess();
     h.inode = now.inode;
     return h.file;
 }
@@ -280,6 +283,7 @@ std::string Table::readLockedIndexFile(File& f, const std::filesystem::path& pat
     std::string& bytes = detail::indexImage(this, path);
     bytes.assign(static_cast<std::size_t>(size), '\0');
     f.readExact(0, bytes.data(), bytes.size());
+    indexFiles_[path].imageExact = true;
     if (deadWriter)
         *deadWriter = bytes.size() >= 512 &&
                       deadWriterIn(f,
@@ -413,7 +417,8 @@ bool changedPagesByComparing(File& f, const std::vector<Index*>& mine, const std
 // pages other writers changed (listed in the file's change log, or else found by comparing the
 // file with our image of it); false when the file must be read whole. Runs under the file's
 // shared lock.
-bool refreshFromChangedPages(File& f, const std::vector<Index*>& mine, std::string& img) {
+bool refreshFromChangedPages(File& f, const std::vector<Index*>& mine, std::string& img,
+                             bool& exact) {
     const std::uint32_t known = mine.front()->counter;
     for (Index* ix : mine)
         if (ix->counter != known || (ix->kind() == IndexKind::Cdx && ix->cdxOffset == 0))
@@ -490,7 +495,8 @@ bool refreshFromChangedPages(File& f, const std::vector<Index*>& mine, std::stri
         // Our own changes not yet written stay on top of what the others wrote.
         ix->replayJournal();
     }
-    if (!whole.empty()) {
+    exact = !whole.empty();
+    if (exact) {
         img = std::move(whole);
     } else {
         for (std::size_t i = 0; i < items.size(); ++i) {
@@ -525,7 +531,8 @@ void Table::reloadIndexFile(const std::filesystem::path& path) {
             const bool replaced = stampOf(path).inode != indexFiles_[path].inode;
             const bool dead = !replaced && f.readAt(kCdxWriterBitsOffset, bits, 3) == 3 &&
                               deadWriterIn(f, bits, indexFiles_[path].writerSlot);
-            if (!replaced && !dead && refreshFromChangedPages(f, mine, *image)) {
+            if (!replaced && !dead &&
+                refreshFromChangedPages(f, mine, *image, indexFiles_[path].imageExact)) {
                 iposValid_ = false;
                 refreshCount();
                 return;
@@ -646,40 +653,58 @@ bool Table::saveCdxPages(const std::filesystem::path& path) {
     } else {
         f.readExact(region, logBytes.data(), logBytes.size());
     }
+    IndexHandle& handle = indexFiles_[path];
+    // A writer holding its mark is recognised by it if it dies half-way; without one (every slot
+    // taken) the busy byte says so.
+    const bool marked =
+        handle.writerSlot >= 0 &&
+        ((h[kCdxWriterBitsOffset + static_cast<std::size_t>(handle.writerSlot) / 8] >>
+          (handle.writerSlot % 8)) &
+         1) != 0;
     const unsigned char busy = 1, idle = 0;
-    f.writeAt(kCdxBusyOffset, &busy, 1);
+    if (!marked) f.writeAt(kCdxBusyOffset, &busy, 1);
     // Pages written (for our own image) and the leaves among them (for the change log: other
     // processes need only those to follow the keys; a short log reaches back further).
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> pages, leaves;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> leaves;
+    std::vector<std::unique_ptr<CdxPageEditor>> editors;
+    std::map<std::uint32_t, const unsigned char*> pages;
     try {
         for (Index* ix : tags) {
-            CdxPageEditor editor(f, ix->cdxOffset, ix->keyLength(), ix->descending(),
-                                 ix->padByte());
+            auto& editor = *editors.emplace_back(std::make_unique<CdxPageEditor>(
+                f, ix->cdxOffset, ix->keyLength(), ix->descending(), ix->padByte()));
+            if (editors.size() > 1) editor.allocateFrom(editors[editors.size() - 2]->end());
+            // Nobody else changed the file since we read it whole or wrote it (the counter is
+            // ours): the pages on a key's path are in our image.
+            if (handle.imageExact) editor.readPagesFrom(detail::findIndexImage(this, path));
             for (const auto& c : ix->journal) {
                 if (c.add)
                     editor.insert(c.key, c.rec);
                 else
                     editor.erase(c.key, c.rec);
             }
-            editor.flush();
-            for (const auto page : editor.touched())
-                pages.emplace_back(page, ix->cdxOffset);
+            editor.takeChangedPages(pages);
             for (const auto page : editor.leavesWritten())
                 leaves.emplace_back(page, ix->cdxOffset);
         }
     } catch (const DbfError&) {
         // A tree this editor cannot change (another program's layout): the whole file is written
-        // from our keys instead, which also replaces the half-changed pages. That happens before
-        // the lock goes, so that nobody reads those pages (and the busy byte) in between.
+        // from our keys instead. Nothing of the change has reached the file yet; the busy byte
+        // (or our mark) goes with the old file.
         saveWhole(path);
         return true;
     }
     CdxChangeLog log = CdxChangeLog::read(logBytes.data());
     log.add(counter + 1, leaves);
     log.write(logBytes.data());
-    f.writeAt(region, logBytes.data(), logBytes.size());
+    // The changed pages and the log in as few writes as their places allow: while they are
+    // written, our mark (or the busy byte) tells that the file is being changed, so their order
+    // does not matter.
+    for (std::size_t at = 0; at < kCdxLogSize; at += kCdxPage)
+        pages[region + static_cast<std::uint32_t>(at)] = logBytes.data() + at;
+    writePageRuns(f, pages);
     // The new counter, the busy byte cleared and our writer mark gone (our key changes are in the
-    // file now), in one write of header bytes 8..19; 12..15 stay as they are.
+    // file now), in one write of header bytes 8..19 after everything else; 12..15 stay as they
+    // are, and so do the bytes 8..19 of a header page among the pages written (a compact file's).
     static_assert(kCdxBusyOffset == kCdxCounterOffset + 8 &&
                   kCdxWriterBitsOffset == kCdxBusyOffset + 1);
     unsigned char state[12];
@@ -687,7 +712,6 @@ bool Table::saveCdxPages(const std::filesystem::path& path) {
     std::memcpy(state + 4, h + kCdxCounterOffset + 4, 4);
     state[8] = idle;
     std::memcpy(state + 9, h + kCdxWriterBitsOffset, 3);
-    IndexHandle& handle = indexFiles_[path];
     releaseWriterSlot(f, handle.writerSlot, state + 9);
     handle.writerSlot = -1;
     f.writeAt(kCdxCounterOffset, state, sizeof state);
@@ -698,8 +722,9 @@ bool Table::saveCdxPages(const std::filesystem::path& path) {
         // Room to grow, so that appends that add a page at a time do not copy the image each time.
         if (image->capacity() < size) image->reserve(size + size / 8 + 65536);
         if (image->size() < size) image->resize(size, '\0');
-        for (const auto& [page, tag] : pages)
-            f.readExact(page, image->data() + page, 512);
+        for (const auto& [page, bytes] : pages)
+            if (page + kCdxPage <= image->size())
+                std::memcpy(image->data() + page, bytes, kCdxPage);
         f.readExact(0, image->data(), 512);
     }
     if (settings().syncToDisk) f.sync();
