@@ -418,11 +418,14 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
                     elements.items()[elementOffset(elements, in.a)] = f.b(in);
                     break;
                 }
-                case OpCallName: {
+                case OpCallName:
+                case kCallRegistered: {
                     // The first run of a call resolves its name; a call of the module's own
                     // routine becomes a kCallOwn step there.
                     budget_ = budget;
-                    const std::int32_t next = opCallName(host, in, at, buffer);
+                    const std::int32_t next = in.op == kCallRegistered
+                                                  ? callRegisteredStep(host, in, at, buffer.data())
+                                                  : opCallName(host, in, at, buffer);
                     budget = budget_;
                     if (next < 0) return finish(RunEnd::Failed);
                     f.pc = next;

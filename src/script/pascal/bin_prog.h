@@ -292,6 +292,15 @@ private:
         bool pushResult = true;
         bool missing = false; // fewer arguments than parameters: the rest start anew
     };
+    // A call site of op 53 that calls a registered routine through its direct entry, prepared
+    // on its first run.
+    struct RegisteredCall {
+        const MethodInfo* method = nullptr;
+        std::int32_t argc = 0;
+        std::int32_t args = 0;     // the first argument in ownArgs_
+        std::int32_t returnPc = 0; // past the op 55 that drops the result, when there is one
+        bool pushResult = true;
+    };
     // An operand as a byte offset with its mask (-1: in the running activation's frame).
     struct ByteRef {
         std::int32_t offset = 0;
@@ -319,6 +328,12 @@ private:
     // fills its parameters and pushes a frame.
     void enterRoutine(std::size_t routine, std::span<Value> args, bool moveArgs,
                       std::int32_t returnPc, std::int32_t callPc, bool external);
+    // Turns the call at `at`, resolved to the registered routine `method`, into a
+    // kCallRegistered step.
+    void prepareRegisteredCall(std::int32_t at, const MethodInfo& method, const CallCache& cache);
+    // Runs a kCallRegistered step; the code index the run goes on at, or kStopRun.
+    std::int32_t callRegisteredStep(MachineHost& host, const Step& in, std::int32_t at,
+                                    Value* scratch);
     // Turns the call at `at`, resolved to the module's routine `routine`, into a kCallOwn step.
     void prepareOwnCall(std::int32_t at, std::size_t routine, const CallCache& cache);
     // Enters a routine of the module from a kCallOwn step: each argument is copied from the
@@ -400,6 +415,9 @@ private:
     std::vector<FrameShape> shapes_;       // per routine
     std::vector<std::int32_t> paramBytes_; // every routine's parameter offsets, one after another
     std::vector<OwnCall> ownCalls_;
+    std::vector<RegisteredCall> registeredCalls_;
+    // Filled by a registered routine that fails; emptied once its failure is dealt with.
+    ExceptionInfo callError_;
     std::vector<ByteRef> ownArgs_;
     std::vector<CallCache> callCache_;
     std::vector<SlotRef> callOperands_;

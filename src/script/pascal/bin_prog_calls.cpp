@@ -171,6 +171,7 @@ std::int32_t BinProg::opCallName(MachineHost& host, const Step& in, std::int32_t
         if (const MethodInfo* method = host.registeredRoutine(id);
             directCallFits(method, ops + 1, argc)) {
             cache.direct = method;
+            prepareRegisteredCall(at, *method, cache);
             return callRegistered(host, in, at, ops, *method, nullptr, buffer);
         }
     }
@@ -279,6 +280,57 @@ std::int32_t BinProg::opCallMember(MachineHost& host, const Step& in, std::int32
     return stop_ ? kStopRun : after;
 }
 
+void BinProg::prepareRegisteredCall(std::int32_t at, const MethodInfo& method,
+                                    const CallCache& cache) {
+    Step& step = steps_[static_cast<std::size_t>(at)];
+    RegisteredCall call;
+    call.method = &method;
+    call.argc = step.a;
+    call.args = static_cast<std::int32_t>(ownArgs_.size());
+    call.returnPc = cache.dropsResult ? cache.next + 1 : cache.next;
+    call.pushResult = !cache.dropsResult;
+    const SlotRef* const ops = callOperands_.data() + cache.operands + 1;
+    for (std::int32_t i = 0; i < call.argc; ++i)
+        ownArgs_.push_back(ByteRef{ops[i].slot * kSlotBytes, ops[i].mask});
+    step.op = kCallRegistered;
+    step.a = static_cast<std::int32_t>(registeredCalls_.size());
+    registeredCalls_.push_back(call);
+}
+
+std::int32_t BinProg::callRegisteredStep(MachineHost& host, const Step& in, std::int32_t at,
+                                         Value* scratch) {
+    if (--budget_ <= 0) [[unlikely]] {
+        stop_ = true;
+        return kStopRun;
+    }
+    const RegisteredCall& call = registeredCalls_[static_cast<std::size_t>(in.a)];
+    char* const m = reinterpret_cast<char*>(slots_.data());
+    const std::intptr_t lo = static_cast<std::intptr_t>(lo_) * kSlotBytes;
+    const ByteRef* const refs = ownArgs_.data() + call.args;
+    std::array<Value*, kMaxParams> args;
+    for (std::int32_t i = 0; i < call.argc; ++i)
+        args[static_cast<std::size_t>(i)] =
+            reinterpret_cast<Value*>(m + (lo & refs[i].mask) + refs[i].offset);
+    Value result;
+    static const Registry& table = registry();
+    const DispStatus status =
+        table.callDirect(*call.method, nullptr, args.data(), static_cast<std::size_t>(call.argc),
+                         scratch, result, callError_);
+    // The routine may have run the program's code again (a callback): the slots are where
+    // they were, and so is the running activation.
+    Value& target = resultSlot(in);
+    if (status != DispStatus::Ok) [[unlikely]] {
+        const ExceptionInfo error = std::move(callError_);
+        callError_ = {};
+        failedCall(host, at, status, error, call.method->name);
+        target = Value();
+    } else {
+        target.assignFrom(std::move(result));
+    }
+    if (call.pushResult) objects_.push_back(target.isObject() ? target.asObject() : nullptr);
+    return stop_ ? kStopRun : call.returnPc;
+}
+
 void BinProg::prepareOwnCall(std::int32_t at, std::size_t routine, const CallCache& cache) {
     const Routine& r = routines[routine];
     Step& step = steps_[static_cast<std::size_t>(at)];
@@ -329,7 +381,8 @@ bool BinProg::directCallFits(const MethodInfo* method, const SlotRef* args,
 std::int32_t BinProg::callRegistered(MachineHost& host, const Step& in, std::int32_t at,
                                      const SlotRef* ops, const MethodInfo& method,
                                      NativeObject* self, ArgBuffer& buffer) {
-    const auto argc = static_cast<std::size_t>(in.a);
+    // The call's own word: a call site's first run has made it a kCallRegistered step already.
+    const auto argc = static_cast<std::size_t>(code[static_cast<std::size_t>(at)].a);
     std::array<Value*, kMaxParams> args;
     for (std::size_t i = 0; i < argc; ++i)
         args[i] = &slotAt(ops[1 + i]);

@@ -226,6 +226,7 @@ void BinProg::load(std::vector<Value> initialSlots) {
     decode();
     shapes_.assign(routines.size(), FrameShape{});
     ownCalls_.clear();
+    registeredCalls_.clear();
     ownArgs_.clear();
     paramBytes_.clear();
     for (const Routine& r : routines)
