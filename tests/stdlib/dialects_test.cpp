@@ -237,3 +237,21 @@ TEST_F(Dialects, RepeatedCallsKeepTheirMeaningInBasic) {
              "Next"}),
         "212121 35430 71421 2 20 2 5 440 Objekt už byl uvolněn");
 }
+
+// The same for JavaScript, whose native functions find their binding by a number they carry: the
+// methods of two objects of one class stay apart, a freed object fails, texts with and without
+// Czech letters cross both ways, and objects past the numbers there are still work.
+TEST_F(Dialects, RepeatedCallsKeepTheirMeaningInJavaScript) {
+    EXPECT_EQ(run("JavaScript",
+                  {"var r = '', a = TStringList.Create(null), b = TStringList.Create(null);",
+                   "var kinds = ['abc', 12345, true, 2.5, '', 'žluťoučký'];",
+                   "for (var i = 0; i < kinds.length; i++) r += Length(kinds[i]);",
+                   "TestOut(r); TestOut(UpperCase('čaj') + UpperCase('tea'));",
+                   "for (var i = 0; i < 3; i++) { a.Add('x' + i); b.Add('y'); b.Add('ž'); }",
+                   "TestOut(a.Count + ' ' + b.Count + ' ' + a.Strings(2) + b.Strings(1));",
+                   "a.Free();", "try { a.Add('q'); } catch (e) { TestOut('freed'); }", "var n = 0;",
+                   "for (var i = 0; i < 33000; i++) {",
+                   "  var l = TStringList.Create(null); l.Add('a'); n += l.Count; l.Free();", "}",
+                   "TestOut(n);"}),
+              "354309 čAJTEA 3 6 x2ž freed 33000");
+}
