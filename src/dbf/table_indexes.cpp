@@ -405,7 +405,12 @@ bool changedPagesByComparing(File& f, const std::vector<Index*>& mine, const std
             changed.push_back(static_cast<std::uint32_t>(p));
     std::vector<std::uint32_t> leaves;
     for (Index* ix : mine) {
-        if (!cdxLeafPages(whole, ix->cdxOffset, ix->keyLength(), leaves)) return false;
+        // Every page of the order now: a page that held its keys in our image is one of them,
+        // as a leaf, an interior node (a leaf freed and taken again) or a free page. Pages never
+        // pass to another order, and none leaves a tree but for its order's free list.
+        if (!cdxNodePages(whole, ix->cdxOffset, ix->keyLength(), leaves)) return false;
+        for (const auto page : cdxFreePages(whole, ix->cdxOffset))
+            leaves.push_back(page);
         for (const auto page : leaves)
             if (std::binary_search(changed.begin(), changed.end(), page))
                 items.push_back({0, page, ix->cdxOffset});
