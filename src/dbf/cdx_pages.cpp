@@ -190,9 +190,9 @@ bool decodeCdxLeaf(const unsigned char* p, int keyLen, char pad,
 }
 
 CdxPageEditor::CdxPageEditor(File& file, std::uint32_t tagOffset, int keyLength, bool descending,
-                             char pad)
+                             char pad, std::optional<std::uint64_t> fileSize)
     : file_(file), tagOffset_(tagOffset), keyLen_(keyLength), descending_(descending), pad_(pad) {
-    end_ = (file_.size() + kNode - 1) / kNode * kNode;
+    end_ = (fileSize.value_or(file_.size()) + kNode - 1) / kNode * kNode;
 }
 
 int CdxPageEditor::compare(const Entry& a, std::string_view key, std::uint32_t rec) const {

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,8 +86,10 @@ bool cdxNodePages(std::string_view bytes, std::uint32_t tagOffset, int keyLength
 
 class CdxPageEditor {
 public:
-    // The order whose header is at `tagOffset` in `file` (open for writing).
-    CdxPageEditor(File& file, std::uint32_t tagOffset, int keyLength, bool descending, char pad);
+    // The order whose header is at `tagOffset` in `file` (open for writing), whose size the
+    // caller may know already.
+    CdxPageEditor(File& file, std::uint32_t tagOffset, int keyLength, bool descending, char pad,
+                  std::optional<std::uint64_t> fileSize = std::nullopt);
 
     // Throw DbfError when the tree does not have the shape the change needs; the caller then
     // writes the whole file instead. Changed pages are kept here until flush().
