@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,20 +66,30 @@ void setCdxLogRegion(unsigned char* header, std::uint32_t offset);
 bool decodeCdxLeaf(const unsigned char* node, int keyLength, char pad,
                    std::vector<std::pair<std::string, std::uint32_t>>& out);
 
-// The offsets of the leaf nodes of the tag whose header is at `tagOffset` in the file's bytes,
-// from the first leaf along the chain; false when the tree cannot be walked (then `out` is of no
-// use).
-bool cdxLeafPages(std::string_view bytes, std::uint32_t tagOffset, int keyLength,
-                  std::vector<std::uint32_t>& out);
+// Pages a deletion emptied are kept on their order's free list, named by the LE32 at offset 4 of
+// the order's header (-1: none), and reused for the order's next new nodes. A free page links to
+// the next one at its offset 4 and carries a mark and its order's header offset at 12..19, so
+// that a list this engine did not make is left alone. Pages never move from one order to another.
+bool cdxFreePage(const unsigned char* node, std::uint32_t tagOffset);
+// The pages on the free list of the order whose header is at `tagOffset` in the file's bytes,
+// as far as the list can be followed.
+std::vector<std::uint32_t> cdxFreePages(std::string_view bytes, std::uint32_t tagOffset);
 
 // Writes 512-byte pages (offset -> bytes) with one write per run of neighbouring pages, in
 // ascending order.
 void writePageRuns(File& file, const std::map<std::uint32_t, const unsigned char*>& pages);
 
+// The offsets of every node of the tag (interior nodes and leaves) reachable from its root;
+// false when the tree cannot be walked.
+bool cdxNodePages(std::string_view bytes, std::uint32_t tagOffset, int keyLength,
+                  std::vector<std::uint32_t>& out);
+
 class CdxPageEditor {
 public:
-    // The order whose header is at `tagOffset` in `file` (open for writing).
-    CdxPageEditor(File& file, std::uint32_t tagOffset, int keyLength, bool descending, char pad);
+    // The order whose header is at `tagOffset` in `file` (open for writing), whose size the
+    // caller may know already.
+    CdxPageEditor(File& file, std::uint32_t tagOffset, int keyLength, bool descending, char pad,
+                  std::optional<std::uint64_t> fileSize = std::nullopt);
 
     // Throw DbfError when the tree does not have the shape the change needs; the caller then
     // writes the whole file instead. Changed pages are kept here until flush().
@@ -122,7 +133,14 @@ private:
     void writeNode(const Node& node);
     // Encodes a node into 512 bytes; false when its entries do not fit.
     bool encode(const Node& node, unsigned char* out) const;
+    // A page for a new node: the first of the order's free list when it holds one this editor
+    // put there, else a new page at the end of the file.
     std::uint32_t allocate();
+    // Takes a node out of its level's sibling chain and puts its page on the order's free list.
+    void release(const Node& node);
+    bool freeListIsOurs();
+    // Whether a sibling pointer names a node page of this file.
+    bool linked(std::uint32_t offset) const;
     // A page as this editor last left it (read from the file the first time).
     const unsigned char* page(std::uint32_t offset);
     void load(std::uint32_t offset, unsigned char* out);

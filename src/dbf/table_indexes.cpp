@@ -405,7 +405,12 @@ bool changedPagesByComparing(File& f, const std::vector<Index*>& mine, const std
             changed.push_back(static_cast<std::uint32_t>(p));
     std::vector<std::uint32_t> leaves;
     for (Index* ix : mine) {
-        if (!cdxLeafPages(whole, ix->cdxOffset, ix->keyLength(), leaves)) return false;
+        // Every page of the order now: a page that held its keys in our image is one of them,
+        // as a leaf, an interior node (a leaf freed and taken again) or a free page. Pages never
+        // pass to another order, and none leaves a tree but for its order's free list.
+        if (!cdxNodePages(whole, ix->cdxOffset, ix->keyLength(), leaves)) return false;
+        for (const auto page : cdxFreePages(whole, ix->cdxOffset))
+            leaves.push_back(page);
         for (const auto page : leaves)
             if (std::binary_search(changed.begin(), changed.end(), page))
                 items.push_back({0, page, ix->cdxOffset});
@@ -591,7 +596,12 @@ bool Table::indexFileChanged(const Index& ix) {
     // counter.
     if (now.inode != ix.stamp.inode || now.device != ix.stamp.device) return true;
     unsigned char h[12];
-    File& f = indexHandle(ix.path());
+    // The file we hold open when it is the one the name gives (no second look at the name).
+    auto known = indexFiles_.find(ix.path());
+    File& f = known != indexFiles_.end() && known->second.inode == now.inode &&
+                      known->second.file.isOpen()
+                  ? known->second.file
+                  : indexHandle(ix.path());
     if (f.readAt(kCdxCounterOffset, h, sizeof h) != sizeof h) return true;
     if (getLe32(h) != ix.counter) return true;
     // A writer's mark with nobody holding it: a writer died with key changes unwritten. Read-only
@@ -633,20 +643,25 @@ bool Table::saveCdxPages(const std::filesystem::path& path) {
     // Many changes (a long run of appends alone) are cheaper as one bulk build.
     if (tags.empty() || changes > 4096 + keys / 8) return false;
     File& f = indexHandle(path);
-    if (f.readOnly() || stampOf(path).inode != tags.front()->stamp.inode) return false;
+    // The handle is of the file the name gives now (indexHandle looked).
+    if (f.readOnly() || indexFiles_[path].inode != tags.front()->stamp.inode) return false;
     IndexFileLock lock(f, false);
     unsigned char h[512];
     f.readExact(0, h, sizeof h);
+    // Nobody else changes the size while we hold the lock.
+    const std::uint64_t size = f.size();
     const std::uint32_t counter = getLe32(h + kCdxCounterOffset);
     if (h[kCdxBusyOffset] != 0 || counter != tags.front()->counter) return false;
     // The change log's region, made at the end of the file by the first writer after the file was
     // written whole; its log starts with this change.
     std::vector<unsigned char> logBytes(kCdxLogSize, 0);
-    std::uint32_t region = cdxLogRegion(h, f.size());
+    std::uint32_t region = cdxLogRegion(h, size);
+    std::uint64_t newSize = size;
     if (region == 0) {
-        const std::uint64_t end = (f.size() + 511) / 512 * 512;
+        const std::uint64_t end = (size + 511) / 512 * 512;
         if (end + kCdxLogSize > 0xFFFFFE00u) return false;
         region = static_cast<std::uint32_t>(end);
+        newSize = end + kCdxLogSize;
         f.writeAt(region, logBytes.data(), logBytes.size());
         setCdxLogRegion(h, region);
         f.writeAt(kCdxLogRefOffset, h + kCdxLogRefOffset, 8);
@@ -671,7 +686,7 @@ bool Table::saveCdxPages(const std::filesystem::path& path) {
     try {
         for (Index* ix : tags) {
             auto& editor = *editors.emplace_back(std::make_unique<CdxPageEditor>(
-                f, ix->cdxOffset, ix->keyLength(), ix->descending(), ix->padByte()));
+                f, ix->cdxOffset, ix->keyLength(), ix->descending(), ix->padByte(), newSize));
             if (editors.size() > 1) editor.allocateFrom(editors[editors.size() - 2]->end());
             // Nobody else changed the file since we read it whole or wrote it (the counter is
             // ours): the pages on a key's path are in our image.
@@ -718,10 +733,11 @@ bool Table::saveCdxPages(const std::filesystem::path& path) {
     // Our image follows our own changes, so that later changes by others are told apart from
     // ours.
     if (std::string* image = detail::findIndexImage(this, path)) {
-        const auto size = static_cast<std::size_t>(f.size());
+        if (!pages.empty()) newSize = std::max<std::uint64_t>(newSize, pages.rbegin()->first + 512);
+        const auto grown = static_cast<std::size_t>(newSize);
         // Room to grow, so that appends that add a page at a time do not copy the image each time.
-        if (image->capacity() < size) image->reserve(size + size / 8 + 65536);
-        if (image->size() < size) image->resize(size, '\0');
+        if (image->capacity() < grown) image->reserve(grown + grown / 8 + 65536);
+        if (image->size() < grown) image->resize(grown, '\0');
         for (const auto& [page, bytes] : pages)
             if (page + kCdxPage <= image->size())
                 std::memcpy(image->data() + page, bytes, kCdxPage);

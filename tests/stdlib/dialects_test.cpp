@@ -249,9 +249,11 @@ TEST_F(Dialects, RepeatedCallsKeepTheirMeaningInJavaScript) {
                    "TestOut(r); TestOut(UpperCase('čaj') + UpperCase('tea'));",
                    "for (var i = 0; i < 3; i++) { a.Add('x' + i); b.Add('y'); b.Add('ž'); }",
                    "TestOut(a.Count + ' ' + b.Count + ' ' + a.Strings(2) + b.Strings(1));",
+                   "b.Values['k'] = 'v1';",
+                   "TestOut(b.Values['k'] + b.Values['K'] + b.Strings[0] + b.Strings[6]);",
                    "a.Free();", "try { a.Add('q'); } catch (e) { TestOut('freed'); }", "var n = 0;",
                    "for (var i = 0; i < 33000; i++) {",
                    "  var l = TStringList.Create(null); l.Add('a'); n += l.Count; l.Free();", "}",
                    "TestOut(n);"}),
-              "354309 čAJTEA 3 6 x2ž freed 33000");
+              "354309 čAJTEA 3 6 x2ž v1v1yk=v1 freed 33000");
 }

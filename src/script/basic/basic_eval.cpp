@@ -219,12 +219,21 @@ Value Interpreter::binaryValues(Op op, const Value& left, const Value& right) {
         return binaryOp(BinaryOp::Subtract, a, b);
     case Op::Concat: {
         if (a.isNull() && b.isNull()) return Value::null();
-        std::string l = a.isNull() ? std::string() : a.toString();
-        const std::string r = b.isNull() ? std::string() : b.toString();
+        // Texts are read where they are; only other values are converted first.
+        std::string leftText, rightText;
+        const auto text = [](const Value& v, std::string& converted) -> std::string_view {
+            if (v.isString()) return v.asString();
+            if (!v.isNull()) converted = v.toString();
+            return converted;
+        };
+        const std::string_view l = text(a, leftText);
+        const std::string_view r = text(b, rightText);
         if (l.size() + r.size() > kMaxStringLength) raise(7);
-        l += r;
-        charge(l.size());
-        return Value(std::move(l));
+        std::string joined;
+        joined.reserve(l.size() + r.size());
+        joined.append(l).append(r);
+        charge(joined.size());
+        return Value(std::move(joined));
     }
     case Op::And:
         return binaryOp(BinaryOp::And, a, b);

@@ -174,6 +174,12 @@ private:
     return registry().callDirect(method, self, at, argc, scratch.data(), result, error);
 }
 
+// The registry, without a call to find it on every call through it.
+const Registry& theRegistry() {
+    static const Registry& found = registry();
+    return found;
+}
+
 } // namespace
 
 Value Interpreter::callInPlace(Expr& e, CompWrapper* object) {
@@ -199,7 +205,7 @@ Value Interpreter::callInPlace(Expr& e, CompWrapper* object) {
     ExceptionInfo error;
     // Nothing to convert: the scratch values are never touched.
     const DispStatus status =
-        typed ? registry().callDirect(method, self, at.data(), argc, nullptr, result, error)
+        typed ? theRegistry().callDirect(method, self, at.data(), argc, nullptr, result, error)
               : callConverting(method, self, at.data(), argc, result, error);
     if (status != DispStatus::Ok) [[unlikely]]
         throwCallFailure(status, error, e.name);
