@@ -356,7 +356,7 @@ void BinProg::prepareOwnCall(std::int32_t at, std::size_t routine, const CallCac
         Step& compute = steps_[static_cast<std::size_t>(before)];
         const int arithmetic = compute.op - kFusedMoveArith;
         if (arithmetic >= 0 && arithmetic < 8 &&
-            code[static_cast<std::size_t>(before)].a == ops[0].slot)
+            code[static_cast<std::size_t>(before)].a == ops[0].slot && compute.maskA == ops[0].mask)
             compute.op = kFusedMoveArithCallOwn + arithmetic;
     }
     ownCalls_.push_back(call);
