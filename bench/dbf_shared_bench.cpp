@@ -6,9 +6,13 @@
 //    process holds the table open;
 //  - a reader's seek right after another process committed a change;
 //  - four writers, each doing random updates of an indexed field and appends with commits, while
-//    a fifth process seeks; afterwards every record and every key is checked.
+//    a fifth process seeks; afterwards every record and every key is checked;
+//  - with --churn, rounds that move every key of one tag past the greatest: the index file must
+//    stay the size the first round left it (pages emptied are reused).
 //
 //   dbf_shared_bench [--records N[,N...]] [--ops N] [--saves N] [--no-four] [--dir FOLDER]
+//                    [--reuse] [--churn ROUNDS]
+// --reuse keeps a table made by an earlier run (saves change records, so the tables drift).
 // Prints medians of each step in milliseconds. Run it on an otherwise quiet machine and compare
 // figures of one run; absolute times move with the load from elsewhere.
 #include "core/cp1250.h"
@@ -38,6 +42,9 @@ namespace {
 
 std::filesystem::path kDir = "/tmp/vorlan_dbf_shared_bench";
 bool failed = false;
+// Mixed into the choice of records and values: a table kept from an earlier run would otherwise
+// get the very values it already holds, and nothing would change.
+unsigned runSeed = 0;
 
 double msSince(Clock::time_point t0) {
     return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
@@ -163,23 +170,31 @@ void save(Table& t, std::uint32_t recno, std::uint32_t value) {
 
 std::vector<double> saves(std::uint32_t records, int count, bool othersOpen) {
     const auto path = tablePath(records);
-    int hold[2];
-    if (pipe(hold) != 0) std::abort();
+    int hold[2], opened[2];
+    if (pipe(hold) != 0 || pipe(opened) != 0) std::abort();
     Child holder;
     if (othersOpen) {
         holder = spawn([&] {
             close(hold[1]);
+            close(opened[0]);
             auto t = Table::open(path);
-            char c;
+            // Opening a large table takes seconds: the saves start once it is open.
+            char c = 1;
+            if (write(opened[1], &c, 1) < 0) c = 0;
             if (read(hold[0], &c, 1) < 0) c = 0;
             return std::vector<double>{};
         });
-        usleep(300000); // let it open the table
+        close(opened[1]);
+        char c;
+        if (!readAll(opened[0], &c, 1)) std::abort();
+    } else {
+        close(opened[1]);
     }
+    close(opened[0]);
     std::vector<double> times;
     {
         auto t = Table::open(path);
-        std::mt19937 rng(records + (othersOpen ? 1u : 0u));
+        std::mt19937 rng(records + (othersOpen ? 1u : 0u) + runSeed);
         for (int i = 0; i < count; ++i) {
             const auto t0 = Clock::now();
             save(*t, 1 + rng() % records, records + 1000000u + rng() % 1000000u);
@@ -221,7 +236,7 @@ std::vector<double> seeksAfterCommits(std::uint32_t records, int count) {
     close(toWriter[1]);
     {
         auto t = Table::open(path);
-        std::mt19937 rng(records + 7);
+        std::mt19937 rng(records + 7 + runSeed);
         char ack;
         readAll(toWriter[0], &ack, 1);
         for (int i = 0; i < count; ++i) {
@@ -345,6 +360,53 @@ void fourWriters(std::uint32_t records, int ops) {
                 median(seeks), ok ? "ok" : "FAILED");
 }
 
+// Every name moves past the greatest one, `rounds` times (as keys that only grow), in commits
+// of 100 records under a file lock while another process holds the table open. The leaves each
+// round empties take the next round's keys: the index file must not keep growing.
+void churn(std::uint32_t records, int rounds) {
+    const auto path = tablePath(records);
+    const auto cdx = std::filesystem::path(path).replace_extension(".CDX");
+    int hold[2];
+    if (pipe(hold) != 0) std::abort();
+    Child holder = spawn([&] {
+        close(hold[1]);
+        auto t = Table::open(path);
+        char c;
+        if (read(hold[0], &c, 1) < 0) c = 0;
+        return std::vector<double>{};
+    });
+    close(hold[0]);
+    std::uintmax_t first = 0, last = 0;
+    const auto t0 = Clock::now();
+    {
+        auto t = Table::open(path);
+        const std::uint32_t count = t->recordCount();
+        for (int round = 1; round <= rounds; ++round) {
+            for (std::uint32_t from = 1; from <= count; from += 100) {
+                if (!t->lockFile()) throw DbfError("file lock failed");
+                for (std::uint32_t r = from; r < from + 100 && r <= count; ++r) {
+                    t->goTo(r);
+                    t->setString(0, "zz" + std::string(static_cast<std::size_t>(round), 'z') + " " +
+                                        std::to_string(r));
+                }
+                t->commit();
+                t->unlock();
+            }
+            last = std::filesystem::file_size(cdx);
+            if (round == 1) first = last;
+        }
+        t->close();
+    }
+    close(hold[1]);
+    collect(holder);
+    // Each round may add a few pages where keys of one leaf split unevenly.
+    const bool bounded = last <= first + first / 50 + 65536;
+    if (!bounded) failed = true;
+    std::printf("%-10u %d rounds moving every key: %.0f ms; index file %ju bytes after the first, "
+                "%ju after the last: %s\n",
+                records, rounds, msSince(t0), first, last, bounded ? "bounded" : "GREW");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -352,6 +414,8 @@ int main(int argc, char** argv) {
     int ops = 1000;
     int count = 50;
     bool four = true;
+    bool reuse = false;
+    int churnRounds = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--records" && i + 1 < argc) {
@@ -372,18 +436,27 @@ int main(int argc, char** argv) {
             kDir = argv[++i];
         } else if (a == "--no-four") {
             four = false;
+        } else if (a == "--reuse") {
+            reuse = true;
+        } else if (a == "--churn" && i + 1 < argc) {
+            churnRounds = std::stoi(argv[++i]);
         } else {
             std::fprintf(
                 stderr,
-                "usage: %s [--records N,N] [--ops N] [--saves N] [--no-four] [--dir FOLDER]\n",
+                "usage: %s [--records N,N] [--ops N] [--saves N] [--no-four] [--dir FOLDER] "
+                "[--reuse] [--churn ROUNDS]\n",
                 argv[0]);
             return 2;
         }
     }
     std::filesystem::create_directories(kDir);
     for (const std::uint32_t n : sizes) {
-        const auto [made, tagged] = create(n);
-        std::printf("%-10u create exclusive: %.0f ms, three tags: %.0f ms\n", n, made, tagged);
+        if (reuse) runSeed = std::random_device{}();
+        const auto cdx = std::filesystem::path(tablePath(n)).replace_extension(".CDX");
+        if (!reuse || !std::filesystem::exists(cdx)) {
+            const auto [made, tagged] = create(n);
+            std::printf("%-10u create exclusive: %.0f ms, three tags: %.0f ms\n", n, made, tagged);
+        }
         std::fflush(stdout);
         const auto alone = saves(n, count, false);
         const auto shared = saves(n, count, true);
@@ -397,6 +470,10 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         if (four) {
             fourWriters(n, ops);
+            std::fflush(stdout);
+        }
+        if (churnRounds > 0) {
+            churn(n, churnRounds);
             std::fflush(stdout);
         }
     }

@@ -20,7 +20,9 @@ for f in usr/bin/vorlan usr/bin/vrltool \
          usr/share/doc/vorlan/copyright; do
     [ -s "$root/$f" ] || fail "missing $f"
 done
-extra=$(cd "$root" && find . -type f | grep -v -E '^\./usr/(bin|share/(vorlan|applications|mime|icons|man|doc))/' || true)
+front_end=$(cd "$root" && find usr/lib -name vorlan-desktop.so -path '*/vorlan/*' | head -n 1)
+[ -n "$front_end" ] || fail "missing the front end library vorlan-desktop.so under usr/lib"
+extra=$(cd "$root" && find . -type f | grep -v -E '^\./usr/(bin|lib/([^/]+/)?vorlan|share/(vorlan|applications|mime|icons|man|doc))/' || true)
 [ -z "$extra" ] || fail "files outside the hierarchy: $extra"
 
 depends=$(dpkg-deb -f "$deb" Depends)
@@ -38,4 +40,8 @@ done
 
 out=$("$root/usr/bin/vorlan" --headless "$root/usr/share/vorlan/examples/DEMO.VRL")
 [ -n "$out" ] || fail "the packaged runtime printed nothing for DEMO.VRL"
+# A program with a form needs the front end library: the packaged runtime finds it where the
+# package put it.
+"$root/usr/bin/vorlan" --headless "$root/usr/share/vorlan/examples/FORMDEMO.VRL" >/dev/null ||
+    fail "the packaged runtime did not run FORMDEMO.VRL"
 echo "check-package: $(basename "$deb") is sound ($(find "$root" -type f | wc -l) files)"

@@ -232,7 +232,7 @@ std::vector<CdxTagInfo> writeCdxFile(const std::filesystem::path& path,
     const auto tmp = tempNameBeside(path);
     File f;
     f.create(tmp);
-    f.writeAt(0, out.data(), out.size());
+    f.writeInPages(0, out.data(), out.size());
     f.close();
     replaceFile(tmp, path, settings().syncToDisk);
     std::vector<CdxTagInfo> written;
@@ -253,7 +253,7 @@ void writeIdxFile(const std::filesystem::path& path, const IndexHeader& header, 
     const auto tmp = tempNameBeside(path);
     File f;
     f.create(tmp);
-    f.writeAt(0, out.data(), out.size());
+    f.writeInPages(0, out.data(), out.size());
     f.close();
     replaceFile(tmp, path, settings().syncToDisk);
 }

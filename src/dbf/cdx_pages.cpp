@@ -1,8 +1,11 @@
 // In-place key changes in compound and compact index files (the node layouts are described in
 // cdx.cpp). Interior entries hold the greatest key of their child; a separator is raised when a
 // key above every present one arrives, and never lowered, which keeps every search exact: the
-// keys of a child are at most its separator and above the separator before it. Leaves emptied by
-// deletions stay in the chain and take keys again later.
+// keys of a child are at most its separator and above the separator before it. A leaf emptied by
+// deletions leaves the tree (unless it is the order's only one) and its page goes on the order's
+// free list; so does an interior node left without children. Removing a child keeps that rule:
+// its keys' range joins the next child's, or the previous child's separator is raised again by
+// the next greater key.
 
 #include "dbf/cdx_pages.h"
 #include "core/cp1250.h"
@@ -29,7 +32,8 @@ int bitsFor(std::uint64_t v) {
 
 constexpr std::size_t kLogItem = 12;
 constexpr std::size_t kLogItems = (kCdxLogSize - 12) / kLogItem;
-constexpr std::uint32_t kLogMark = 0x474F4C56; // "VLOG"
+constexpr std::uint32_t kLogMark = 0x474F4C56;  // "VLOG"
+constexpr std::uint32_t kFreeMark = 0x45524656; // "VFRE"
 
 } // namespace
 
@@ -101,11 +105,34 @@ bool CdxChangeLog::since(std::uint32_t known, std::vector<Item>& out) const {
     return true;
 }
 
-bool cdxLeafPages(std::string_view bytes, std::uint32_t tagOffset, int keyLength,
+bool cdxFreePage(const unsigned char* node, std::uint32_t tagOffset) {
+    return getLe16(node) == 0 && getLe16(node + 2) == 0 && getLe32(node + 12) == kFreeMark &&
+           getLe32(node + 16) == tagOffset;
+}
+
+std::vector<std::uint32_t> cdxFreePages(std::string_view bytes, std::uint32_t tagOffset) {
+    std::vector<std::uint32_t> out;
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    if (static_cast<std::size_t>(tagOffset) + 512 > bytes.size()) return out;
+    std::uint32_t at = getLe32(data + tagOffset + 4);
+    // A list longer than the file has pages runs in a circle.
+    while (at != kNone && at % 512 == 0 && at >= 512 &&
+           static_cast<std::size_t>(at) + 512 <= bytes.size() && out.size() <= bytes.size() / 512 &&
+           cdxFreePage(data + at, tagOffset)) {
+        out.push_back(at);
+        at = getLe32(data + at + 4);
+    }
+    return out;
+}
+
+bool cdxNodePages(std::string_view bytes, std::uint32_t tagOffset, int keyLength,
                   std::vector<std::uint32_t>& out) {
     out.clear();
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t size = bytes.size();
+    if (static_cast<std::size_t>(tagOffset) + 512 > size || keyLength < 1 ||
+        12 + static_cast<std::size_t>(keyLength) + 8 > 512)
+        return false;
     std::vector<bool> seen(size / 512 + 1, false);
     const auto usable = [&](std::uint32_t off) {
         if (off % 512 != 0 || static_cast<std::size_t>(off) + 512 > size || seen[off / 512])
@@ -113,24 +140,22 @@ bool cdxLeafPages(std::string_view bytes, std::uint32_t tagOffset, int keyLength
         seen[off / 512] = true;
         return true;
     };
-    if (static_cast<std::size_t>(tagOffset) + 512 > size || keyLength < 1 ||
-        12 + static_cast<std::size_t>(keyLength) + 8 > 512)
-        return false;
-    std::uint32_t off = getLe32(data + tagOffset);
-    if (!usable(off)) return false;
-    // Down the left edge to the first leaf, then along the chain of right siblings.
-    for (int depth = 0; !(getLe16(data + off) & 2); ++depth) {
-        if (depth > 64 || getLe16(data + off + 2) == 0) return false;
-        off = getBe32(data + off + 12 + keyLength + 4);
-        if (!usable(off)) return false;
+    const std::uint32_t root = getLe32(data + tagOffset);
+    if (!usable(root)) return false;
+    out.push_back(root);
+    const std::size_t entry = static_cast<std::size_t>(keyLength) + 8;
+    for (std::size_t next = 0; next < out.size(); ++next) {
+        const unsigned char* node = data + out[next];
+        if (getLe16(node) & 2) continue;
+        const std::size_t count = getLe16(node + 2);
+        if (12 + count * entry > 512) return false;
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint32_t child = getBe32(node + 12 + i * entry + entry - 4);
+            if (!usable(child)) return false;
+            out.push_back(child);
+        }
     }
-    for (;;) {
-        out.push_back(off);
-        const std::uint32_t next = getLe32(data + off + 8);
-        if (next == 0xFFFFFFFFu) return true;
-        if (!usable(next) || !(getLe16(data + next) & 2)) return false;
-        off = next;
-    }
+    return true;
 }
 
 bool decodeCdxLeaf(const unsigned char* p, int keyLen, char pad,
@@ -165,9 +190,9 @@ bool decodeCdxLeaf(const unsigned char* p, int keyLen, char pad,
 }
 
 CdxPageEditor::CdxPageEditor(File& file, std::uint32_t tagOffset, int keyLength, bool descending,
-                             char pad)
+                             char pad, std::optional<std::uint64_t> fileSize)
     : file_(file), tagOffset_(tagOffset), keyLen_(keyLength), descending_(descending), pad_(pad) {
-    end_ = (file_.size() + kNode - 1) / kNode * kNode;
+    end_ = (fileSize.value_or(file_.size()) + kNode - 1) / kNode * kNode;
 }
 
 int CdxPageEditor::compare(const Entry& a, std::string_view key, std::uint32_t rec) const {
@@ -178,11 +203,18 @@ int CdxPageEditor::compare(const Entry& a, std::string_view key, std::uint32_t r
     return a.rec < rec ? -1 : (a.rec > rec ? 1 : 0);
 }
 
+void CdxPageEditor::load(std::uint32_t offset, unsigned char* out) {
+    if (image_ && offset >= kCdxPage && offset + std::size_t{kCdxPage} <= image_->size())
+        std::memcpy(out, image_->data() + offset, kCdxPage);
+    else
+        file_.readExact(offset, out, kCdxPage);
+}
+
 const unsigned char* CdxPageEditor::page(std::uint32_t offset) {
     auto it = pages_.find(offset);
     if (it == pages_.end()) {
         it = pages_.emplace(offset, std::array<unsigned char, kCdxPage>{}).first;
-        file_.readExact(offset, it->second.data(), kCdxPage);
+        load(offset, it->second.data());
     }
     return it->second.data();
 }
@@ -193,7 +225,7 @@ void CdxPageEditor::put(std::uint32_t offset, std::size_t at, const unsigned cha
     if (it == pages_.end()) {
         it = pages_.emplace(offset, std::array<unsigned char, kCdxPage>{}).first;
         // A page written in part keeps the rest of what the file holds.
-        if (at != 0 || length != kCdxPage) file_.readExact(offset, it->second.data(), kCdxPage);
+        if (at != 0 || length != kCdxPage) load(offset, it->second.data());
     }
     std::memcpy(it->second.data() + at, bytes, length);
     if (std::find(touched_.begin(), touched_.end(), offset) == touched_.end())
@@ -202,11 +234,35 @@ void CdxPageEditor::put(std::uint32_t offset, std::size_t at, const unsigned cha
         unwritten_.push_back(offset);
 }
 
-void CdxPageEditor::flush() {
-    std::sort(unwritten_.begin(), unwritten_.end());
+void CdxPageEditor::takeChangedPages(std::map<std::uint32_t, const unsigned char*>& out) {
     for (const auto offset : unwritten_)
-        file_.writeAt(offset, pages_.at(offset).data(), kCdxPage);
+        out[offset] = pages_.at(offset).data();
     unwritten_.clear();
+}
+
+void CdxPageEditor::flush() {
+    std::map<std::uint32_t, const unsigned char*> pages;
+    takeChangedPages(pages);
+    writePageRuns(file_, pages);
+}
+
+void writePageRuns(File& file, const std::map<std::uint32_t, const unsigned char*>& pages) {
+    // Each write costs the kernel about as much as a few pages of copying: a split's new page
+    // beside the change log, or a leaf beside its neighbour, go out together.
+    std::vector<unsigned char> run;
+    std::uint32_t runStart = 0;
+    const auto write = [&] {
+        if (!run.empty()) file.writeAt(runStart, run.data(), run.size());
+        run.clear();
+    };
+    for (const auto& [offset, bytes] : pages) {
+        if (run.empty() || runStart + run.size() != offset) {
+            write();
+            runStart = offset;
+        }
+        run.insert(run.end(), bytes, bytes + kCdxPage);
+    }
+    write();
 }
 
 CdxPageEditor::Node CdxPageEditor::readNode(std::uint32_t offset) {
@@ -324,10 +380,49 @@ void CdxPageEditor::writeNode(const Node& n) {
 }
 
 std::uint32_t CdxPageEditor::allocate() {
+    const std::uint32_t head = getLe32(page(tagOffset_) + 4);
+    if (head != kNone && head % kNode == 0 && head >= kNode && head + kNode <= end_ &&
+        cdxFreePage(page(head), tagOffset_)) {
+        unsigned char next[4];
+        std::memcpy(next, page(head) + 4, 4);
+        put(tagOffset_, 4, next, 4);
+        return head;
+    }
     if (end_ + kNode > 0xFFFFFE00u) throw DbfError(czech("indexový soubor je příliš velký"));
     const auto at = static_cast<std::uint32_t>(end_);
     end_ += kNode;
     return at;
+}
+
+bool CdxPageEditor::freeListIsOurs() {
+    // A list another program made may link its pages in another way: it is not joined.
+    const std::uint32_t head = getLe32(page(tagOffset_) + 4);
+    return head == kNone || (head % kNode == 0 && head >= kNode && head + kNode <= end_ &&
+                             cdxFreePage(page(head), tagOffset_));
+}
+
+bool CdxPageEditor::linked(std::uint32_t offset) const {
+    // Some programs end a chain with 0 instead of -1; page 0 is the file header in any case.
+    return offset != kNone && offset != 0 && offset % kNode == 0 && offset + kNode <= end_ &&
+           offset != tagOffset_;
+}
+
+void CdxPageEditor::release(const Node& n) {
+    if (linked(n.left)) setRight(n.left, linked(n.right) ? n.right : kNone);
+    if (linked(n.right)) setLeft(n.right, linked(n.left) ? n.left : kNone);
+    const std::uint32_t head = getLe32(page(tagOffset_) + 4);
+    unsigned char p[kNode] = {};
+    putLe32(p + 4, head);
+    putLe32(p + 8, kNone);
+    putLe32(p + 12, kFreeMark);
+    putLe32(p + 16, tagOffset_);
+    put(n.offset, 0, p, kNode);
+    // Readers follow the keys of the leaves written: an emptied leaf that left the tree is one.
+    if (n.leaf() && std::find(leaves_.begin(), leaves_.end(), n.offset) == leaves_.end())
+        leaves_.push_back(n.offset);
+    unsigned char b[4];
+    putLe32(b, n.offset);
+    put(tagOffset_, 4, b, 4);
 }
 
 void CdxPageEditor::setRight(std::uint32_t offset, std::uint32_t right) {
@@ -429,12 +524,33 @@ void CdxPageEditor::insert(std::string_view key, std::uint32_t rec) {
 
 void CdxPageEditor::erase(std::string_view key, std::uint32_t rec) {
     Node leaf;
-    descend(key, rec, leaf);
+    auto path = descend(key, rec, leaf);
     auto at = std::find_if(leaf.entries.begin(), leaf.entries.end(),
                            [&](const Entry& e) { return compare(e, key, rec) == 0; });
     if (at == leaf.entries.end()) throw DbfError(czech("klíč indexu není na svém místě"));
     leaf.entries.erase(at);
-    writeNode(leaf);
+    // The only leaf of an order stays, empty; so does a leaf another program linked oddly, and
+    // every leaf of an order whose free list another program made (this engine's readers find
+    // pages that left a tree on its free list).
+    if (!leaf.entries.empty() || path.empty() || (!linked(leaf.left) && !linked(leaf.right)) ||
+        !freeListIsOurs()) {
+        writeNode(leaf);
+        return;
+    }
+    // Every node that is left empty goes, up to the first that keeps another child. A leaf with
+    // a sibling has one above it; a tree where none has is not as this editor knows it.
+    for (std::size_t level = path.size(); level-- > 0;)
+        if (path[level].first.entries.size() > 1) {
+            release(leaf);
+            for (std::size_t up = path.size(); --up > level;)
+                release(path[up].first);
+            Node& keeper = path[level].first;
+            keeper.entries.erase(keeper.entries.begin() +
+                                 static_cast<std::ptrdiff_t>(path[level].second));
+            writeNode(keeper);
+            return;
+        }
+    throw DbfError(czech("chybné uspořádání uzlů indexu"));
 }
 
 } // namespace vorlan::dbf

@@ -6,9 +6,11 @@
 
 #include "dbf/file.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,24 +66,48 @@ void setCdxLogRegion(unsigned char* header, std::uint32_t offset);
 bool decodeCdxLeaf(const unsigned char* node, int keyLength, char pad,
                    std::vector<std::pair<std::string, std::uint32_t>>& out);
 
-// The offsets of the leaf nodes of the tag whose header is at `tagOffset` in the file's bytes,
-// from the first leaf along the chain; false when the tree cannot be walked (then `out` is of no
-// use).
-bool cdxLeafPages(std::string_view bytes, std::uint32_t tagOffset, int keyLength,
+// Pages a deletion emptied are kept on their order's free list, named by the LE32 at offset 4 of
+// the order's header (-1: none), and reused for the order's next new nodes. A free page links to
+// the next one at its offset 4 and carries a mark and its order's header offset at 12..19, so
+// that a list this engine did not make is left alone. Pages never move from one order to another.
+bool cdxFreePage(const unsigned char* node, std::uint32_t tagOffset);
+// The pages on the free list of the order whose header is at `tagOffset` in the file's bytes,
+// as far as the list can be followed.
+std::vector<std::uint32_t> cdxFreePages(std::string_view bytes, std::uint32_t tagOffset);
+
+// Writes 512-byte pages (offset -> bytes) with one write per run of neighbouring pages, in
+// ascending order.
+void writePageRuns(File& file, const std::map<std::uint32_t, const unsigned char*>& pages);
+
+// The offsets of every node of the tag (interior nodes and leaves) reachable from its root;
+// false when the tree cannot be walked.
+bool cdxNodePages(std::string_view bytes, std::uint32_t tagOffset, int keyLength,
                   std::vector<std::uint32_t>& out);
 
 class CdxPageEditor {
 public:
-    // The order whose header is at `tagOffset` in `file` (open for writing).
-    CdxPageEditor(File& file, std::uint32_t tagOffset, int keyLength, bool descending, char pad);
+    // The order whose header is at `tagOffset` in `file` (open for writing), whose size the
+    // caller may know already.
+    CdxPageEditor(File& file, std::uint32_t tagOffset, int keyLength, bool descending, char pad,
+                  std::optional<std::uint64_t> fileSize = std::nullopt);
 
     // Throw DbfError when the tree does not have the shape the change needs; the caller then
     // writes the whole file instead. Changed pages are kept here until flush().
     void insert(std::string_view key, std::uint32_t rec);
     void erase(std::string_view key, std::uint32_t rec);
-    // Writes every page changed since the last flush, each once (a leaf that lost one key and
-    // gained another is written once per commit, not twice).
+    // Every page changed since the last call, each once with its bytes as they are to be written
+    // (a leaf that lost one key and gained another is written once per commit, not twice). The
+    // bytes stay valid while the editor lives and changes nothing more.
+    void takeChangedPages(std::map<std::uint32_t, const unsigned char*>& out);
+    // Writes them (see writePageRuns).
     void flush();
+    // Pages other than the file header are taken from `image` (the file's bytes as the caller
+    // knows them to be now) instead of being read from the file, where it holds them.
+    void readPagesFrom(const std::string* image) { image_ = image; }
+    // Where the next new page goes: the end of the file, or past the pages another editor of the
+    // same change has added without writing them yet.
+    std::uint64_t end() const { return end_; }
+    void allocateFrom(std::uint64_t end) { end_ = std::max(end_, end); }
     // Every page changed so far (the tag header for a new root).
     const std::vector<std::uint32_t>& touched() const { return touched_; }
     // The leaves among them, written with their keys: the only pages whose change another
@@ -107,9 +133,17 @@ private:
     void writeNode(const Node& node);
     // Encodes a node into 512 bytes; false when its entries do not fit.
     bool encode(const Node& node, unsigned char* out) const;
+    // A page for a new node: the first of the order's free list when it holds one this editor
+    // put there, else a new page at the end of the file.
     std::uint32_t allocate();
+    // Takes a node out of its level's sibling chain and puts its page on the order's free list.
+    void release(const Node& node);
+    bool freeListIsOurs();
+    // Whether a sibling pointer names a node page of this file.
+    bool linked(std::uint32_t offset) const;
     // A page as this editor last left it (read from the file the first time).
     const unsigned char* page(std::uint32_t offset);
+    void load(std::uint32_t offset, unsigned char* out);
     // Changes `length` bytes of a page at `at`.
     void put(std::uint32_t offset, std::size_t at, const unsigned char* bytes, std::size_t length);
     // The path from the root to the leaf where (key, rec) belongs: interior nodes with the index
@@ -127,6 +161,7 @@ private:
     bool descending_;
     char pad_;
     std::uint64_t end_ = 0;
+    const std::string* image_ = nullptr;
     std::vector<std::uint32_t> touched_;
     std::vector<std::uint32_t> leaves_;
     std::map<std::uint32_t, std::array<unsigned char, kCdxPage>> pages_;

@@ -215,6 +215,22 @@ void File::writeAt(std::uint64_t offset, const void* buf, std::size_t len) {
     }
 }
 
+void File::writeInPages(std::uint64_t offset, const void* buf, std::size_t len) {
+    constexpr std::size_t kPiece = 4096;
+    const auto* in = static_cast<const char*>(buf);
+    for (std::size_t done = 0; done < len;) {
+        // Pieces end on page boundaries of the file, whatever the offset.
+        const std::size_t piece =
+            std::min(len - done, kPiece - static_cast<std::size_t>((offset + done) % kPiece));
+        writeAt(offset + done, in + done, piece);
+        done += piece;
+    }
+}
+
+void File::adviseRandomAccess() {
+    if (fd_ >= 0) ::posix_fadvise(fd_, 0, 0, POSIX_FADV_RANDOM);
+}
+
 void File::sync() {
     if (fd_ >= 0) ::fsync(fd_);
 }

@@ -42,6 +42,14 @@ public:
     // Reads exactly `len` bytes or throws.
     void readExact(std::uint64_t offset, void* buf, std::size_t len) const;
     void writeAt(std::uint64_t offset, const void* buf, std::size_t len);
+    // Writes a whole new file's contents in pieces of one memory page. The page cache keeps the
+    // pieces of one write together, and a later small write into such a piece costs the kernel
+    // work over all of it: megabytes for a file written in one go. Index files changed a page at
+    // a time are written so.
+    void writeInPages(std::uint64_t offset, const void* buf, std::size_t len);
+    // Tells the kernel that the file is read at scattered places: no read-ahead, and the pages
+    // it brings in stay small pieces of the cache (see writeInPages).
+    void adviseRandomAccess();
     void sync();
 
     // Byte-range locks (exclusive for writable files, shared for read-only ones). Locks belong to

@@ -365,6 +365,10 @@ private:
         File file;
         std::uint64_t inode = 0;
         int writerSlot = -1; // our mark of pending key changes in the file (cdx_writers.h)
+        // Our image of the file holds every page as the file does (read whole, or changed by
+        // us alone since); after others' changes taken from the change log only their leaves
+        // and the header are known.
+        bool imageExact = false;
     };
     std::map<std::filesystem::path, IndexHandle> indexFiles_;
     int order_ = 0;

@@ -220,12 +220,15 @@ File& Table::indexHandle(const std::filesystem::path& path) {
     // Closing the old file also ends our locks on it, the writer slot's among them.
     h.file.close();
     h.writerSlot = -1;
+    h.imageExact = false;
     try {
         h.file.open(path, file_.readOnly());
     } catch (const DbfError&) {
         // An index file we may not write is still read (and then rewritten whole if need be).
         h.file.open(path, true);
     }
+    // Pages are read and written one by one: no read-ahead, and small pieces of the page cache.
+    h.file.adviseRandomAccess();
     h.inode = now.inode;
     return h.file;
 }
@@ -280,6 +283,7 @@ std::string Table::readLockedIndexFile(File& f, const std::filesystem::path& pat
     std::string& bytes = detail::indexImage(this, path);
     bytes.assign(static_cast<std::size_t>(size), '\0');
     f.readExact(0, bytes.data(), bytes.size());
+    indexFiles_[path].imageExact = true;
     if (deadWriter)
         *deadWriter = bytes.size() >= 512 &&
                       deadWriterIn(f,
@@ -401,7 +405,12 @@ bool changedPagesByComparing(File& f, const std::vector<Index*>& mine, const std
             changed.push_back(static_cast<std::uint32_t>(p));
     std::vector<std::uint32_t> leaves;
     for (Index* ix : mine) {
-        if (!cdxLeafPages(whole, ix->cdxOffset, ix->keyLength(), leaves)) return false;
+        // Every page of the order now: a page that held its keys in our image is one of them,
+        // as a leaf, an interior node (a leaf freed and taken again) or a free page. Pages never
+        // pass to another order, and none leaves a tree but for its order's free list.
+        if (!cdxNodePages(whole, ix->cdxOffset, ix->keyLength(), leaves)) return false;
+        for (const auto page : cdxFreePages(whole, ix->cdxOffset))
+            leaves.push_back(page);
         for (const auto page : leaves)
             if (std::binary_search(changed.begin(), changed.end(), page))
                 items.push_back({0, page, ix->cdxOffset});
@@ -413,7 +422,8 @@ bool changedPagesByComparing(File& f, const std::vector<Index*>& mine, const std
 // pages other writers changed (listed in the file's change log, or else found by comparing the
 // file with our image of it); false when the file must be read whole. Runs under the file's
 // shared lock.
-bool refreshFromChangedPages(File& f, const std::vector<Index*>& mine, std::string& img) {
+bool refreshFromChangedPages(File& f, const std::vector<Index*>& mine, std::string& img,
+                             bool& exact) {
     const std::uint32_t known = mine.front()->counter;
     for (Index* ix : mine)
         if (ix->counter != known || (ix->kind() == IndexKind::Cdx && ix->cdxOffset == 0))
@@ -490,7 +500,8 @@ bool refreshFromChangedPages(File& f, const std::vector<Index*>& mine, std::stri
         // Our own changes not yet written stay on top of what the others wrote.
         ix->replayJournal();
     }
-    if (!whole.empty()) {
+    exact = !whole.empty();
+    if (exact) {
         img = std::move(whole);
     } else {
         for (std::size_t i = 0; i < items.size(); ++i) {
@@ -525,7 +536,8 @@ void Table::reloadIndexFile(const std::filesystem::path& path) {
             const bool replaced = stampOf(path).inode != indexFiles_[path].inode;
             const bool dead = !replaced && f.readAt(kCdxWriterBitsOffset, bits, 3) == 3 &&
                               deadWriterIn(f, bits, indexFiles_[path].writerSlot);
-            if (!replaced && !dead && refreshFromChangedPages(f, mine, *image)) {
+            if (!replaced && !dead &&
+                refreshFromChangedPages(f, mine, *image, indexFiles_[path].imageExact)) {
                 iposValid_ = false;
                 refreshCount();
                 return;
@@ -584,7 +596,12 @@ bool Table::indexFileChanged(const Index& ix) {
     // counter.
     if (now.inode != ix.stamp.inode || now.device != ix.stamp.device) return true;
     unsigned char h[12];
-    File& f = indexHandle(ix.path());
+    // The file we hold open when it is the one the name gives (no second look at the name).
+    auto known = indexFiles_.find(ix.path());
+    File& f = known != indexFiles_.end() && known->second.inode == now.inode &&
+                      known->second.file.isOpen()
+                  ? known->second.file
+                  : indexHandle(ix.path());
     if (f.readAt(kCdxCounterOffset, h, sizeof h) != sizeof h) return true;
     if (getLe32(h) != ix.counter) return true;
     // A writer's mark with nobody holding it: a writer died with key changes unwritten. Read-only
@@ -626,60 +643,83 @@ bool Table::saveCdxPages(const std::filesystem::path& path) {
     // Many changes (a long run of appends alone) are cheaper as one bulk build.
     if (tags.empty() || changes > 4096 + keys / 8) return false;
     File& f = indexHandle(path);
-    if (f.readOnly() || stampOf(path).inode != tags.front()->stamp.inode) return false;
+    // The handle is of the file the name gives now (indexHandle looked).
+    if (f.readOnly() || indexFiles_[path].inode != tags.front()->stamp.inode) return false;
     IndexFileLock lock(f, false);
     unsigned char h[512];
     f.readExact(0, h, sizeof h);
+    // Nobody else changes the size while we hold the lock.
+    const std::uint64_t size = f.size();
     const std::uint32_t counter = getLe32(h + kCdxCounterOffset);
     if (h[kCdxBusyOffset] != 0 || counter != tags.front()->counter) return false;
     // The change log's region, made at the end of the file by the first writer after the file was
     // written whole; its log starts with this change.
     std::vector<unsigned char> logBytes(kCdxLogSize, 0);
-    std::uint32_t region = cdxLogRegion(h, f.size());
+    std::uint32_t region = cdxLogRegion(h, size);
+    std::uint64_t newSize = size;
     if (region == 0) {
-        const std::uint64_t end = (f.size() + 511) / 512 * 512;
+        const std::uint64_t end = (size + 511) / 512 * 512;
         if (end + kCdxLogSize > 0xFFFFFE00u) return false;
         region = static_cast<std::uint32_t>(end);
+        newSize = end + kCdxLogSize;
         f.writeAt(region, logBytes.data(), logBytes.size());
         setCdxLogRegion(h, region);
         f.writeAt(kCdxLogRefOffset, h + kCdxLogRefOffset, 8);
     } else {
         f.readExact(region, logBytes.data(), logBytes.size());
     }
+    IndexHandle& handle = indexFiles_[path];
+    // A writer holding its mark is recognised by it if it dies half-way; without one (every slot
+    // taken) the busy byte says so.
+    const bool marked =
+        handle.writerSlot >= 0 &&
+        ((h[kCdxWriterBitsOffset + static_cast<std::size_t>(handle.writerSlot) / 8] >>
+          (handle.writerSlot % 8)) &
+         1) != 0;
     const unsigned char busy = 1, idle = 0;
-    f.writeAt(kCdxBusyOffset, &busy, 1);
+    if (!marked) f.writeAt(kCdxBusyOffset, &busy, 1);
     // Pages written (for our own image) and the leaves among them (for the change log: other
     // processes need only those to follow the keys; a short log reaches back further).
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> pages, leaves;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> leaves;
+    std::vector<std::unique_ptr<CdxPageEditor>> editors;
+    std::map<std::uint32_t, const unsigned char*> pages;
     try {
         for (Index* ix : tags) {
-            CdxPageEditor editor(f, ix->cdxOffset, ix->keyLength(), ix->descending(),
-                                 ix->padByte());
+            auto& editor = *editors.emplace_back(std::make_unique<CdxPageEditor>(
+                f, ix->cdxOffset, ix->keyLength(), ix->descending(), ix->padByte(), newSize));
+            if (editors.size() > 1) editor.allocateFrom(editors[editors.size() - 2]->end());
+            // Nobody else changed the file since we read it whole or wrote it (the counter is
+            // ours): the pages on a key's path are in our image.
+            if (handle.imageExact) editor.readPagesFrom(detail::findIndexImage(this, path));
             for (const auto& c : ix->journal) {
                 if (c.add)
                     editor.insert(c.key, c.rec);
                 else
                     editor.erase(c.key, c.rec);
             }
-            editor.flush();
-            for (const auto page : editor.touched())
-                pages.emplace_back(page, ix->cdxOffset);
+            editor.takeChangedPages(pages);
             for (const auto page : editor.leavesWritten())
                 leaves.emplace_back(page, ix->cdxOffset);
         }
     } catch (const DbfError&) {
         // A tree this editor cannot change (another program's layout): the whole file is written
-        // from our keys instead, which also replaces the half-changed pages. That happens before
-        // the lock goes, so that nobody reads those pages (and the busy byte) in between.
+        // from our keys instead. Nothing of the change has reached the file yet; the busy byte
+        // (or our mark) goes with the old file.
         saveWhole(path);
         return true;
     }
     CdxChangeLog log = CdxChangeLog::read(logBytes.data());
     log.add(counter + 1, leaves);
     log.write(logBytes.data());
-    f.writeAt(region, logBytes.data(), logBytes.size());
+    // The changed pages and the log in as few writes as their places allow: while they are
+    // written, our mark (or the busy byte) tells that the file is being changed, so their order
+    // does not matter.
+    for (std::size_t at = 0; at < kCdxLogSize; at += kCdxPage)
+        pages[region + static_cast<std::uint32_t>(at)] = logBytes.data() + at;
+    writePageRuns(f, pages);
     // The new counter, the busy byte cleared and our writer mark gone (our key changes are in the
-    // file now), in one write of header bytes 8..19; 12..15 stay as they are.
+    // file now), in one write of header bytes 8..19 after everything else; 12..15 stay as they
+    // are, and so do the bytes 8..19 of a header page among the pages written (a compact file's).
     static_assert(kCdxBusyOffset == kCdxCounterOffset + 8 &&
                   kCdxWriterBitsOffset == kCdxBusyOffset + 1);
     unsigned char state[12];
@@ -687,19 +727,20 @@ bool Table::saveCdxPages(const std::filesystem::path& path) {
     std::memcpy(state + 4, h + kCdxCounterOffset + 4, 4);
     state[8] = idle;
     std::memcpy(state + 9, h + kCdxWriterBitsOffset, 3);
-    IndexHandle& handle = indexFiles_[path];
     releaseWriterSlot(f, handle.writerSlot, state + 9);
     handle.writerSlot = -1;
     f.writeAt(kCdxCounterOffset, state, sizeof state);
     // Our image follows our own changes, so that later changes by others are told apart from
     // ours.
     if (std::string* image = detail::findIndexImage(this, path)) {
-        const auto size = static_cast<std::size_t>(f.size());
+        if (!pages.empty()) newSize = std::max<std::uint64_t>(newSize, pages.rbegin()->first + 512);
+        const auto grown = static_cast<std::size_t>(newSize);
         // Room to grow, so that appends that add a page at a time do not copy the image each time.
-        if (image->capacity() < size) image->reserve(size + size / 8 + 65536);
-        if (image->size() < size) image->resize(size, '\0');
-        for (const auto& [page, tag] : pages)
-            f.readExact(page, image->data() + page, 512);
+        if (image->capacity() < grown) image->reserve(grown + grown / 8 + 65536);
+        if (image->size() < grown) image->resize(grown, '\0');
+        for (const auto& [page, bytes] : pages)
+            if (page + kCdxPage <= image->size())
+                std::memcpy(image->data() + page, bytes, kCdxPage);
         f.readExact(0, image->data(), 512);
     }
     if (settings().syncToDisk) f.sync();

@@ -2,6 +2,7 @@
 
 #include "core/cp1250.h"
 #include "script/registry.h"
+#include "script/registry_miss.h"
 
 #include <iostream>
 
@@ -14,6 +15,7 @@ bool isEventProperty(const stream::StreamProperty& p) {
 }
 
 std::unique_ptr<Component> makeComponent(const std::string& className, Registry& registry) {
+    if (registry.findClass(className)) missedFactory(registry, className);
     for (ClassInfo* cls = registry.findClass(className); cls; cls = cls->parent) {
         if (!cls->factory) continue;
         std::unique_ptr<NativeObject> made = cls->factory(nullptr);

@@ -5,6 +5,7 @@
 #include "script/component.h"
 #include "script/object_store.h"
 #include "script/raised_exception.h"
+#include "script/registry_miss.h"
 
 #include <array>
 #include <cmath>
@@ -130,6 +131,7 @@ DispStatus ClassRef::invoke(DispId id, unsigned flags, std::span<Value> args, Va
         return DispStatus::Ok;
     }
     if (id != 1) return DispStatus::UnknownName;
+    missedFactory(registry_, info_.name);
     const ClassInfo* withFactory = &info_;
     while (withFactory && !withFactory->factory)
         withFactory = withFactory->parent;
@@ -370,17 +372,58 @@ void Registry::registerScriptRunner(std::string_view className, std::string_view
     runners_.push_back(std::move(info));
 }
 
+namespace {
+
+struct Miss {
+    const Registry* registry = nullptr;
+    MissHandler handler;
+    bool asking = false;
+};
+
+Miss& miss() {
+    static Miss instance;
+    return instance;
+}
+
+// Whether the handler of `registry` registered more after a lookup found nothing.
+bool missed(const Registry* registry, std::string_view className, std::string_view name) {
+    Miss& m = miss();
+    if (m.registry != registry || !m.handler || m.asking) return false;
+    m.asking = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{m.asking};
+    return m.handler(className, name);
+}
+
+} // namespace
+
+bool missedFactory(const Registry& registry, std::string_view className) {
+    return missed(&registry, className, {});
+}
+
+void setMissHandler(const Registry& registry, MissHandler handler) {
+    miss().registry = handler ? &registry : nullptr;
+    miss().handler = std::move(handler);
+}
+
 ClassInfo* Registry::findClass(std::string_view name) const {
     if (lastClass_ && equalsNoCase(lastClass_->name, name))
         return const_cast<ClassInfo*>(lastClass_);
     auto it = classes_.find(name);
-    if (it == classes_.end()) return nullptr;
+    if (it == classes_.end()) {
+        if (!missed(this, {}, name)) return nullptr;
+        it = classes_.find(name);
+        if (it == classes_.end()) return nullptr;
+    }
     lastClass_ = it->second.get();
     return it->second.get();
 }
 
 MethodInfo* Registry::findProc(std::string_view name) const {
     auto it = global_.methods.find(name);
+    if (it == global_.methods.end() && missed(this, {}, name)) it = global_.methods.find(name);
     return it == global_.methods.end() ? nullptr : it->second;
 }
 
@@ -398,21 +441,28 @@ std::vector<std::string> Registry::globalNames() const {
 }
 
 MemberRef Registry::findMember(std::string_view className, std::string_view name) const {
-    for (const ClassInfo* cls = findClass(className); cls; cls = cls->parent) {
-        if (auto m = cls->methods.find(name); m != cls->methods.end()) return {m->second, nullptr};
-        if (auto p = cls->properties.find(name); p != cls->properties.end())
-            return {nullptr, p->second};
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const ClassInfo* first = findClass(className);
+        for (const ClassInfo* cls = first; cls; cls = cls->parent) {
+            if (auto m = cls->methods.find(name); m != cls->methods.end())
+                return {m->second, nullptr};
+            if (auto p = cls->properties.find(name); p != cls->properties.end())
+                return {nullptr, p->second};
+        }
+        if (!first || !missed(this, className, name)) break;
     }
     return {};
 }
 
 const VarInfo* Registry::findVar(std::string_view name) const {
     auto it = vars_.find(name);
+    if (it == vars_.end() && missed(this, {}, name)) it = vars_.find(name);
     return it == vars_.end() ? nullptr : it->second.get();
 }
 
 const Value* Registry::findConst(std::string_view name) const {
     auto it = consts_.find(name);
+    if (it == consts_.end() && missed(this, {}, name)) it = consts_.find(name);
     return it == consts_.end() ? nullptr : &it->second;
 }
 
@@ -612,8 +662,11 @@ MemberRef Registry::memberById(DispId id) const {
 }
 
 Registry& registry() {
-    static Registry instance;
-    return instance;
+    // Lives to the end of the process without being taken down: freeing thousands of names one
+    // by one at exit cost a short batch run a tenth of its time, and the routines it holds may
+    // belong to a library that never unloads.
+    static Registry* const instance = std::make_unique<Registry>().release();
+    return *instance;
 }
 
 } // namespace vorlan::script

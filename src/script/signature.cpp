@@ -2,7 +2,10 @@
 #include "script/registry.h"
 
 #include <cctype>
+#include <mutex>
 #include <stdexcept>
+#include <string>
+#include <unordered_map>
 
 namespace vorlan::script {
 
@@ -32,14 +35,14 @@ public:
     void expect(char c) {
         if (!accept(c)) fail(std::string("expected '") + c + "'");
     }
-    std::string word() {
+    std::string_view word() {
         skipSpace();
         const std::size_t start = pos_;
         while (pos_ < text_.size() && (std::isalnum(static_cast<unsigned char>(text_[pos_])) ||
                                        text_[pos_] == '_' || text_[pos_] == '.'))
             ++pos_;
         if (start == pos_) fail("expected a name");
-        return std::string(text_.substr(start, pos_ - start));
+        return text_.substr(start, pos_ - start);
     }
     bool peekWord(std::string_view w) {
         skipSpace();
@@ -95,7 +98,7 @@ private:
 
 DeclaredType declaredTypeOf(std::string_view t) {
     struct Entry {
-        const char* name;
+        std::string_view name;
         DeclaredType type;
     };
     static constexpr Entry table[] = {
@@ -116,13 +119,15 @@ DeclaredType declaredTypeOf(std::string_view t) {
         {"TDate", DeclaredType::DateTime},     {"Pointer", DeclaredType::Pointer},
     };
     for (const auto& e : table)
-        if (equalsNoCase(t, e.name)) return e.type;
+        if (e.name.size() == t.size() && equalsNoCase(t, e.name)) return e.type;
     if (t.size() > 1 && (t[0] == 'T' || t[0] == 't'))
         return DeclaredType::Object; // TObject, TForm ...
     return DeclaredType::Variant;
 }
 
-Signature Signature::parse(std::string_view declaration) {
+namespace {
+
+Signature parseDeclaration(std::string_view declaration) {
     DeclarationScanner in(declaration);
     Signature sig;
     if (in.peekWord("function")) {
@@ -144,39 +149,41 @@ Signature Signature::parse(std::string_view declaration) {
                     in.word();
                     mode = ParamMode::Const;
                 }
-                std::vector<std::string> names{in.word()};
-                while (in.accept(','))
-                    names.push_back(in.word());
+                // The names of one group, where they stand in the declaration.
+                const std::size_t first = sig.params.size();
+                do {
+                    ParamSpec p;
+                    p.name = std::string(in.word());
+                    p.mode = mode;
+                    sig.params.push_back(std::move(p));
+                } while (in.accept(','));
+                const std::size_t count = sig.params.size() - first;
                 std::string typeName = "Variant";
+                DeclaredType type = DeclaredType::Variant;
                 if (in.accept(':')) {
                     if (in.peekWord("array")) {
                         in.word();
                         if (!in.peekWord("of")) in.fail("expected 'of'");
                         in.word();
-                        typeName = "array of " + in.word();
+                        typeName = "array of " + std::string(in.word());
                     } else {
-                        typeName = in.word();
+                        typeName = std::string(in.word());
+                        type = declaredTypeOf(typeName);
                     }
                 }
-                const DeclaredType type = typeName.rfind("array of ", 0) == 0
-                                              ? DeclaredType::Variant
-                                              : declaredTypeOf(typeName);
                 std::optional<Value> defaultValue;
                 if (in.accept('=')) {
-                    if (mode == ParamMode::Var || names.size() != 1)
+                    if (mode == ParamMode::Var || count != 1)
                         in.fail("only a single by-value parameter may have a default value");
                     defaultValue = convertToDeclared(in.literal(), type);
-                } else if (!sig.params.empty() && sig.params.back().defaultValue) {
+                } else if (first > 0 && sig.params[first - 1].defaultValue) {
                     in.fail("a parameter without a default value follows one with a default");
                 }
-                for (auto& n : names) {
-                    ParamSpec p;
-                    p.name = std::move(n);
-                    p.mode = mode;
+                for (std::size_t i = first; i < sig.params.size(); ++i) {
+                    ParamSpec& p = sig.params[i];
                     p.typeName = typeName;
                     p.type = type;
                     p.defaultValue = defaultValue;
-                    sig.params.push_back(std::move(p));
                 }
                 if (in.accept(')')) break;
                 in.expect(';');
@@ -185,7 +192,7 @@ Signature Signature::parse(std::string_view declaration) {
     }
     if (sig.isFunction) {
         in.expect(':');
-        sig.resultTypeName = in.word();
+        sig.resultTypeName = std::string(in.word());
         sig.result = declaredTypeOf(sig.resultTypeName);
     }
     in.accept(';');
@@ -194,6 +201,27 @@ Signature Signature::parse(std::string_view declaration) {
         in.fail("more than " + std::to_string(kMaxParams) + " parameters");
     while (sig.required < sig.params.size() && !sig.params[sig.required].defaultValue)
         ++sig.required;
+    return sig;
+}
+
+} // namespace
+
+Signature Signature::parse(std::string_view declaration) {
+    // Units declare most shapes many times over ("function: Integer", "procedure(Value:
+    // string)"): each text is parsed once, which is most of what registering a routine costs
+    // at start-up.
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const {
+            return std::hash<std::string_view>{}(text);
+        }
+    };
+    static std::mutex lock;
+    static std::unordered_map<std::string, Signature, Hash, std::equal_to<>> parsed;
+    const std::lock_guard<std::mutex> guard(lock);
+    if (auto it = parsed.find(declaration); it != parsed.end()) return it->second;
+    Signature sig = parseDeclaration(declaration);
+    parsed.emplace(std::string(declaration), sig);
     return sig;
 }
 

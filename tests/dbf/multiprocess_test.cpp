@@ -497,3 +497,71 @@ TEST(DbfProcesses, SingleOrderFilesKeepTheKeysOfEveryProcess) {
         setWarningListener(std::move(previous));
     }
 }
+
+TEST(DbfProcesses, PagesEmptiedByChangesAreReusedAndReadersFollowThem) {
+    // Every key moves past the greatest key of its order, round after round (as dates or
+    // numbers that only grow): each round empties every leaf the keys were in. Their pages go on
+    // the free list and take the keys of the next round, so the file stops growing; a reader that
+    // follows every commit (through the change log) and one that looks only before the last round
+    // and after it (comparing the file with its image) must both end with exactly the file's keys.
+    // Long keys that share little: few to a leaf, and more leaves change in a round than the
+    // change log lists.
+    const auto longKey = [](char letter, int i) { return keyOf(letter, i) + std::string(30, 'x'); };
+    dbftest::TempDir dir;
+    const auto path = dir / "F.DBF";
+    const auto cdx = dir / "F.CDX";
+    constexpr int kRecords = 3000;
+    {
+        auto t = Table::create(path, {{"KEY", 'C', 40}, {"N", 'N', 8}});
+        t->createTag("KEY", "KEY");
+        t->createTag("N", "STR(N,8)");
+        for (int i = 0; i < kRecords; ++i) {
+            t->append();
+            t->setString(0, longKey('A', i));
+            t->setNumber(1, i);
+        }
+    }
+    auto near = Table::open(path);
+    auto far = Table::open(path);
+    far->setOrder(1);
+    ASSERT_TRUE(far->seek(keyOf('A', 10)));
+    auto writer = Table::open(path);
+    std::vector<std::uintmax_t> sizes;
+    for (int round = 1; round <= 6; ++round) {
+        const char letter = static_cast<char>('A' + round);
+        for (int first = 1; first <= kRecords; first += 100) {
+            ASSERT_TRUE(writer->lockFile());
+            for (int r = first; r < first + 100; ++r) {
+                writer->goTo(static_cast<std::uint32_t>(r));
+                writer->setString(0, longKey(letter, r));
+                writer->setNumber(1, (round % 2) * 100000 + r);
+            }
+            writer->commit();
+            writer->unlock();
+            near->setOrder(1);
+            ASSERT_TRUE(near->seek(keyOf(letter, first)));
+        }
+        sizes.push_back(std::filesystem::file_size(cdx));
+        // The far reader's image then holds the keys of pages the last round frees.
+        if (round == 5) {
+            ASSERT_TRUE(far->seek(keyOf('F', 10)));
+        }
+    }
+    // Round 1 adds the leaves of the new end; later rounds live on the pages emptied before.
+    EXPECT_LE(sizes.back(), sizes[0] + 8 * 512) << sizes[0] << " -> " << sizes.back();
+    ASSERT_TRUE(far->seek(keyOf('G', 10)));
+    writer->close();
+    auto fresh = Table::open(path);
+    for (Table* reader : {near.get(), far.get()})
+        for (int order : {1, 2}) {
+            const KeyList& mine = reader->index(order).keys();
+            const KeyList& file = fresh->index(order).keys();
+            const char* who = reader == near.get() ? "near" : "far";
+            ASSERT_EQ(mine.size(), file.size()) << who << ", order " << order;
+            for (std::size_t i = 0; i < file.size(); ++i) {
+                ASSERT_EQ(mine.keyAt(i), file.keyAt(i)) << who << ", order " << order << ", " << i;
+                ASSERT_EQ(mine.recAt(i), file.recAt(i)) << who << ", order " << order << ", " << i;
+            }
+        }
+    ASSERT_EQ(fresh->index(1).keys().size(), static_cast<std::size_t>(kRecords));
+}

@@ -410,3 +410,30 @@ end.
     EXPECT_EQ(readFile(dir / "OUT.TXT"), "p\xF8"
                                          "ed oknem\r\n323 277\r\n50 40\r\n");
 }
+
+// A headless run starts on the engine alone and loads the window library only when the program
+// needs it: a runtime copied without the library runs a console program, and a program with a
+// form fails with a Czech reason instead of running without it.
+TEST(HeadlessRun, TheWindowLibraryLoadsOnlyForProgramsThatNeedIt) {
+    TempDir dir;
+    fs::create_directories(dir / "bin");
+    const fs::path alone = dir / "bin" / "vorlan";
+    fs::copy_file(VORLAN_PATH, alone);
+    const auto console = packModule(dir, "KONZOLE", "MAIN.ZLM",
+                                    "procedure main;\nbegin\n  Writeln(Copy('abcdef', 2, 3));\n"
+                                    "end;\n\nbegin\nend.\n");
+    const auto form = packModule(dir, "FORMULAR", "MAIN.ZLM", "begin\nend.\n", ".zfm",
+                                 "object Form1: TForm1\n  Caption = 'F'\nend\n");
+
+    const ProcessResult plain = runProcess({alone.string(), "--headless", console.string()});
+    EXPECT_EQ(plain.exitCode, 0) << plain.err;
+    EXPECT_EQ(plain.out, "bcd\n") << plain.err;
+
+    const ProcessResult withForm = runProcess({alone.string(), "--headless", form.string()});
+    EXPECT_EQ(withForm.exitCode, 252) << withForm.err;
+    EXPECT_TRUE(contains(withForm.err, "nelze načíst knihovnu okenního rozhraní")) << withForm.err;
+
+    // Beside the library both run.
+    const ProcessResult built = runVorlan({form.string()});
+    EXPECT_EQ(built.exitCode, 0) << built.err;
+}

@@ -81,13 +81,16 @@ TEST(SharedTable, TwoRuntimesAppendAThousandRecordsEach) {
         ASSERT_TRUE(t->seek(key)) << key;
 }
 
-// Four runtimes append one record each under a file lock they take and release per record. A
-// writer waiting for the lock is served when it is released, instead of finding it taken again
-// by the writer that just let it go: the writers take turns all the way, and none of them times
-// out.
+// Four runtimes append one record each under a file lock they take and release per record,
+// holding it a moment, so that the others are waiting for it whenever it is released. A waiting
+// writer is served when the lock is released, instead of finding it taken again by the writer
+// that just let it go (which still runs while the waiters are only being woken): the writers take
+// turns all the way, and none of them times out. How often writers take turns when they do not
+// hold the lock that long depends on the scheduler as much as on the locks: on a loaded machine a
+// writer appends hundreds of records in one time slice while the others are not even asking.
 TEST(SharedTable, WritersWaitingForAFileLockTakeTurns) {
     constexpr int kWriters = 4;
-    constexpr int kRecords = 2000;
+    constexpr int kRecords = 250;
     TempDir dir;
     vorlan::dbf::Table::create(dir / "SDILENA.DBF", {{"W", 'C', 1}, {"N", 'N', 6}});
     for (int w = 0; w < kWriters; ++w) {
@@ -103,7 +106,7 @@ TEST(SharedTable, WritersWaitingForAFileLockTakeTurns) {
                           " do\n  begin\n    while not DbfFileLock do fails := fails + 1;\n"
                           "    DbfAppendBlank;\n    DbfWriteStr('W', '" +
                           name +
-                          "');\n    DbfWriteNum('N', i);\n    DbfUnlock;\n  end;\n"
+                          "');\n    DbfWriteNum('N', i);\n    Sleep(1);\n    DbfUnlock;\n  end;\n"
                           "  Writeln(fails);\nend;\n\nbegin\nend.\n");
         runVrltool({"pack", (dir / ("W" + name + ".VRL")).string(), src.string()});
     }
@@ -144,8 +147,8 @@ TEST(SharedTable, WritersWaitingForAFileLockTakeTurns) {
         if (!previous.empty() && writer != previous) ++changes;
         previous = writer;
     }
-    // Polling writers changed turns only a handful of times over the whole run, writers queued in
-    // the kernel alone some 70 times; handing the lock over to a waiter makes it several hundred
-    // times even on a loaded machine.
-    EXPECT_GE(changes, 200) << "the writers ran one after the other";
+    // Writers queued in the kernel alone often find the lock free again right after letting it
+    // go, before the woken waiters run (measured at load 12: 827 and 851 changes of 999); served
+    // in turn, they change at nearly every record (995 to 997).
+    EXPECT_GE(changes, kWriters * kRecords * 9 / 10) << "the writers did not take turns";
 }

@@ -198,3 +198,62 @@ TEST_F(Dialects, BasicAndJavaScriptCallRegisteredRoutinesDirectly) {
                                  "TestOut(BoolToStr(true, true, 3));"}),
               "0/False 2 freed | 5: Chybný počet parametrů");
 }
+
+// A call site called again and again keeps the meaning of its first call: an argument read from a
+// variable shows the value it had when its turn came, arguments of changing kinds are converted
+// each time, a ByRef argument still comes back, a member reaches whatever object the site meets
+// (native or the script's own, of one class or another), and a freed object fails as before.
+TEST_F(Dialects, RepeatedCallsKeepTheirMeaningInBasic) {
+    EXPECT_EQ(
+        run("VBScript",
+            {"Dim x, i, r, v, n, ok, o, A, B, L",
+             "Function Change()",
+             "  x = \"zzz\": Change = \"abc\"",
+             "End Function",
+             "Class Bag",
+             "  Public Count",
+             "  Sub Add(v)",
+             "    Count = Count + 10",
+             "  End Sub",
+             "End Class",
+             "For i = 1 To 3: x = \"b\": r = r & Pos(x, Change()) & Pos(x, x & \"c\"): Next",
+             "TestOut r: r = \"\"",
+             "For Each v In Array(\"abc\", 12345, True, 2.5, \"\"): r = r & Length(v): Next",
+             "TestOut r: r = \"\"",
+             "For i = 1 To 3: ok = TryStrToInt(CStr(i * 7), n): r = r & n: Next",
+             "TestOut r",
+             "Set A = TStringList.Create: Set B = New Bag: Set L = TStringList.Create",
+             "For i = 1 To 6",
+             "  Set o = A: If i Mod 3 = 2 Then Set o = L",
+             "  If i Mod 3 = 0 Then Set o = B",
+             "  o.Add i: n = o.Count",
+             "Next",
+             "TestOut A.Count & \" \" & B.Count & \" \" & L.Count & \" \" & L(1)",
+             "On Error Resume Next",
+             "For i = 1 To 3",
+             "  If i = 3 Then A.Free",
+             "  A.Add \"x\": n = A.Count",
+             "  If Err.Number <> 0 Then TestOut Err.Number & \" \" & Err.Description: Err.Clear",
+             "Next"}),
+        "212121 35430 71421 2 20 2 5 440 Objekt už byl uvolněn");
+}
+
+// The same for JavaScript, whose native functions find their binding by a number they carry: the
+// methods of two objects of one class stay apart, a freed object fails, texts with and without
+// Czech letters cross both ways, and objects past the numbers there are still work.
+TEST_F(Dialects, RepeatedCallsKeepTheirMeaningInJavaScript) {
+    EXPECT_EQ(run("JavaScript",
+                  {"var r = '', a = TStringList.Create(null), b = TStringList.Create(null);",
+                   "var kinds = ['abc', 12345, true, 2.5, '', 'žluťoučký'];",
+                   "for (var i = 0; i < kinds.length; i++) r += Length(kinds[i]);",
+                   "TestOut(r); TestOut(UpperCase('čaj') + UpperCase('tea'));",
+                   "for (var i = 0; i < 3; i++) { a.Add('x' + i); b.Add('y'); b.Add('ž'); }",
+                   "TestOut(a.Count + ' ' + b.Count + ' ' + a.Strings(2) + b.Strings(1));",
+                   "b.Values['k'] = 'v1';",
+                   "TestOut(b.Values['k'] + b.Values['K'] + b.Strings[0] + b.Strings[6]);",
+                   "a.Free();", "try { a.Add('q'); } catch (e) { TestOut('freed'); }", "var n = 0;",
+                   "for (var i = 0; i < 33000; i++) {",
+                   "  var l = TStringList.Create(null); l.Add('a'); n += l.Count; l.Free();", "}",
+                   "TestOut(n);"}),
+              "354309 čAJTEA 3 6 x2ž v1v1yk=v1 freed 33000");
+}

@@ -1,12 +1,9 @@
 #include "app/vorlan/headless_windows.h"
 
-#include "ui/qt/canvas/canvas_window.h"
-#include "ui/qt/console_window.h"
-#include "ui/qt/dbf/dbf_window.h"
-
 namespace vorlan::app {
 
-LazyConsoleView::LazyConsoleView(windows::Console& console) : console_(console) {
+LazyConsoleView::LazyConsoleView(windows::Console& console, std::function<WindowMaker&()> maker)
+    : console_(console), maker_(std::move(maker)) {
     console_.attachView(this);
 }
 
@@ -14,9 +11,9 @@ LazyConsoleView::~LazyConsoleView() {
     if (console_.view() == this) console_.attachView(nullptr);
 }
 
-qt::ConsoleWindow& LazyConsoleView::window() const {
+windows::ConsoleView& LazyConsoleView::window() const {
     // The window attaches itself to the console in its constructor and gets the text so far.
-    if (!window_) window_ = std::make_unique<qt::ConsoleWindow>(console_);
+    if (!window_) window_ = maker_().consoleWindow(console_);
     return *window_;
 }
 
@@ -45,9 +42,8 @@ int LazyConsoleView::consoleFontSize() const {
     return window().consoleFontSize();
 }
 
-LazyCanvasView::LazyCanvasView(windows::Canvas& canvas, qt::ImagePicture& picture,
-                               std::function<void(qt::CanvasWindow&)> prepare)
-    : canvas_(canvas), picture_(picture), prepare_(std::move(prepare)) {
+LazyCanvasView::LazyCanvasView(windows::Canvas& canvas, std::function<WindowMaker&()> maker)
+    : canvas_(canvas), maker_(std::move(maker)) {
     canvas_.attachView(this);
 }
 
@@ -55,12 +51,9 @@ LazyCanvasView::~LazyCanvasView() {
     if (canvas_.view() == this) canvas_.attachView(nullptr);
 }
 
-qt::CanvasWindow& LazyCanvasView::window() const {
-    if (!window_) {
-        // The window attaches itself to the canvas in its constructor.
-        window_ = std::make_unique<qt::CanvasWindow>(canvas_, picture_);
-        if (prepare_) prepare_(*window_);
-    }
+windows::CanvasView& LazyCanvasView::window() const {
+    // The window attaches itself to the canvas in its constructor.
+    if (!window_) window_ = maker_().canvasWindow(canvas_);
     return *window_;
 }
 
@@ -84,8 +77,8 @@ windows::CanvasSize LazyCanvasView::imageAreaSize() const {
     return window().imageAreaSize();
 }
 
-LazyDbfView::LazyDbfView(windows::DbfWorkAreas& areas, std::function<void(qt::DbfWindow&)> prepare)
-    : areas_(areas), prepare_(std::move(prepare)) {
+LazyDbfView::LazyDbfView(windows::DbfWorkAreas& areas, std::function<WindowMaker&()> maker)
+    : areas_(areas), maker_(std::move(maker)) {
     areas_.setView(this);
 }
 
@@ -94,12 +87,9 @@ LazyDbfView::~LazyDbfView() {
     if (!window_) areas_.setView(nullptr);
 }
 
-qt::DbfWindow& LazyDbfView::window() {
-    if (!window_) {
-        // The window makes itself the areas' view in its constructor.
-        window_ = std::make_unique<qt::DbfWindow>(areas_);
-        if (prepare_) prepare_(*window_);
-    }
+windows::DbfAreaView& LazyDbfView::window() {
+    // The window makes itself the areas' view in its constructor.
+    if (!window_) window_ = maker_().dbfWindow(areas_);
     return *window_;
 }
 

@@ -14,18 +14,22 @@
 #include <memory>
 #include <string>
 
-namespace vorlan::qt {
-class CanvasWindow;
-class ConsoleWindow;
-class DbfWindow;
-class ImagePicture;
-} // namespace vorlan::qt
-
 namespace vorlan::app {
+
+// Makes the real windows over the models (the front end).
+class WindowMaker {
+public:
+    virtual ~WindowMaker() = default;
+    // Each window attaches itself to its model and takes over what the model holds.
+    virtual std::unique_ptr<windows::ConsoleView> consoleWindow(windows::Console& console) = 0;
+    // Placed as the settings store them, not shown.
+    virtual std::unique_ptr<windows::CanvasView> canvasWindow(windows::Canvas& canvas) = 0;
+    virtual std::unique_ptr<windows::DbfAreaView> dbfWindow(windows::DbfWorkAreas& areas) = 0;
+};
 
 class LazyConsoleView : public windows::ConsoleView {
 public:
-    explicit LazyConsoleView(windows::Console& console);
+    LazyConsoleView(windows::Console& console, std::function<WindowMaker&()> maker);
     ~LazyConsoleView() override;
     LazyConsoleView(const LazyConsoleView&) = delete;
     LazyConsoleView& operator=(const LazyConsoleView&) = delete;
@@ -45,17 +49,16 @@ public:
     int consoleFontSize() const override;
 
 private:
-    qt::ConsoleWindow& window() const;
+    windows::ConsoleView& window() const;
 
     windows::Console& console_;
-    mutable std::unique_ptr<qt::ConsoleWindow> window_;
+    std::function<WindowMaker&()> maker_;
+    mutable std::unique_ptr<windows::ConsoleView> window_;
 };
 
 class LazyCanvasView : public windows::CanvasView {
 public:
-    // `prepare` is given the window as soon as it is made (its stored placement).
-    LazyCanvasView(windows::Canvas& canvas, qt::ImagePicture& picture,
-                   std::function<void(qt::CanvasWindow&)> prepare);
+    LazyCanvasView(windows::Canvas& canvas, std::function<WindowMaker&()> maker);
     ~LazyCanvasView() override;
     LazyCanvasView(const LazyCanvasView&) = delete;
     LazyCanvasView& operator=(const LazyCanvasView&) = delete;
@@ -72,19 +75,18 @@ public:
     windows::CanvasSize imageAreaSize() const override;
 
 private:
-    qt::CanvasWindow& window() const;
+    windows::CanvasView& window() const;
 
     windows::Canvas& canvas_;
-    qt::ImagePicture& picture_;
-    std::function<void(qt::CanvasWindow&)> prepare_;
-    mutable std::unique_ptr<qt::CanvasWindow> window_;
+    std::function<WindowMaker&()> maker_;
+    mutable std::unique_ptr<windows::CanvasView> window_;
 };
 
 // The database window reads the work areas' whole state when it is made (selected area, open
 // table, orders, filter), so the notes about changes before then are not needed.
 class LazyDbfView : public windows::DbfAreaView {
 public:
-    LazyDbfView(windows::DbfWorkAreas& areas, std::function<void(qt::DbfWindow&)> prepare);
+    LazyDbfView(windows::DbfWorkAreas& areas, std::function<WindowMaker&()> maker);
     ~LazyDbfView() override;
     LazyDbfView(const LazyDbfView&) = delete;
     LazyDbfView& operator=(const LazyDbfView&) = delete;
@@ -96,11 +98,11 @@ public:
     void placeWindow(int left, int top, int width, int height) override;
 
 private:
-    qt::DbfWindow& window();
+    windows::DbfAreaView& window();
 
     windows::DbfWorkAreas& areas_;
-    std::function<void(qt::DbfWindow&)> prepare_;
-    std::unique_ptr<qt::DbfWindow> window_;
+    std::function<WindowMaker&()> maker_;
+    std::unique_ptr<windows::DbfAreaView> window_;
 };
 
 } // namespace vorlan::app

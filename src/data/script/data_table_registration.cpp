@@ -368,6 +368,10 @@ void registerFields(script::Registry& registry, TableBinder& table) {
         [](FieldObject& f, bool v) { f.visible = v; });
 }
 
+void placeDataTableUnderFormTable(script::Registry& registry) {
+    if (registry.findClass("TTable")) registry.registerClass(kClass, "TTable");
+}
+
 void registerDataTable(script::Registry& registry) {
     const char* parent = registry.findClass("TTable") ? "TTable" : "TComponent";
     registry.registerClass(kClass, parent,

@@ -11,7 +11,8 @@
 
 namespace vorlan::script {
 struct MethodInfo;
-}
+struct PropertyInfo;
+} // namespace vorlan::script
 
 namespace vorlan::script::basic {
 
@@ -106,6 +107,14 @@ struct Expr {
     // A registered routine of the global scope, called through its direct entry over the
     // call's arguments.
     const MethodInfo* direct = nullptr;
+    // Whether that routine reads its arguments where they lie (literals and variables in place,
+    // the rest computed once): decided after the first call has resolved the arguments' names.
+    // -1 not yet known, 0 no, 1 yes.
+    std::int8_t argsInPlace = -1;
+    // A member call on a native object: the object last seen there, and what the name means on
+    // it when it is a registered method (in `direct`) or property.
+    std::weak_ptr<Dispatch> cachedTarget;
+    const PropertyInfo* property = nullptr;
 };
 
 enum class StmtKind : std::uint8_t {

@@ -571,7 +571,13 @@ const Builtin kBuiltins[] = {
     {"InputBox", 1, 7, inputBox},
     {"UBound", 1, 2, [](Args a) { return bound(a, true); }},
     {"LBound", 1, 2, [](Args a) { return bound(a, false); }},
-    {"Array", 0, 255, [](Args a) { return arrayOf(std::vector<Value>(a.begin(), a.end())); }},
+    // The arguments are the call's own temporaries: their values move into the array.
+    {"Array", 0, 255,
+     [](Args a) {
+         auto array = VarArray::create(0, static_cast<std::int32_t>(a.size()) - 1);
+         std::move(a.begin(), a.end(), array->items().begin());
+         return Value(std::move(array));
+     }},
     {"Now", 0, 0, [](Args) { return Value(DateTime{nowSerial()}); }},
     {"Date", 0, 0, [](Args) { return Value(DateTime{std::floor(nowSerial())}); }},
     {"Time", 0, 0,

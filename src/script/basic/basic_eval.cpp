@@ -72,6 +72,7 @@ Value Interpreter::eval(Expr& e) {
         if (withObjects_.empty()) raise(424);
         return withObjects_.back();
     case ExprKind::Name:
+        if (e.argsInPlace > 0) return callInPlace(e, nullptr);
         return evalName(e);
     case ExprKind::Member:
         return evalMember(e);
@@ -98,8 +99,11 @@ Value Interpreter::binary(Expr& e) {
 [[gnu::always_inline]] inline Value Interpreter::operand(Expr& e) {
     // A call of one of the module's functions, the usual operand that is not a variable, goes
     // straight to the call.
-    if (e.nameKind == NameKind::Procedure && e.kind == ExprKind::Name)
-        return callProcedure(procs_[static_cast<std::size_t>(e.slot)], &e.args, {});
+    if (e.kind == ExprKind::Name) {
+        if (e.nameKind == NameKind::Procedure)
+            return callProcedure(procs_[static_cast<std::size_t>(e.slot)], &e.args, {});
+        if (e.argsInPlace > 0) return callInPlace(e, nullptr);
+    }
     return eval(e);
 }
 
@@ -109,8 +113,13 @@ Value Interpreter::binaryNotInteger(Expr& e) {
     // The left one only when the right one is such too: evaluating anything else could change it.
     const Value* pb = plainValue(*e.right);
     const Value* pa = pb ? plainValue(*e.left) : nullptr;
-    // Evaluated operands are built in place, not assigned over an empty value.
-    Scratch leftCopy([&] { return pa ? Value() : operand(*e.left); });
+    // Evaluated operands are built in place, not assigned over an empty value. A variable on
+    // the left is copied before the right side runs, which might change it.
+    Scratch leftCopy([&] {
+        if (pa) return Value();
+        if (const Value* v = plainValue(*e.left)) return *v;
+        return operand(*e.left);
+    });
     if (!pa) pa = &leftCopy.value();
     Scratch rightCopy([&] { return pb ? Value() : operand(*e.right); });
     if (!pb) pb = &rightCopy.value();
@@ -210,12 +219,21 @@ Value Interpreter::binaryValues(Op op, const Value& left, const Value& right) {
         return binaryOp(BinaryOp::Subtract, a, b);
     case Op::Concat: {
         if (a.isNull() && b.isNull()) return Value::null();
-        std::string l = a.isNull() ? std::string() : a.toString();
-        const std::string r = b.isNull() ? std::string() : b.toString();
+        // Texts are read where they are; only other values are converted first.
+        std::string leftText, rightText;
+        const auto text = [](const Value& v, std::string& converted) -> std::string_view {
+            if (v.isString()) return v.asString();
+            if (!v.isNull()) converted = v.toString();
+            return converted;
+        };
+        const std::string_view l = text(a, leftText);
+        const std::string_view r = text(b, rightText);
         if (l.size() + r.size() > kMaxStringLength) raise(7);
-        l += r;
-        charge(l.size());
-        return Value(std::move(l));
+        std::string joined;
+        joined.reserve(l.size() + r.size());
+        joined.append(l).append(r);
+        charge(joined.size());
+        return Value(std::move(joined));
     }
     case Op::And:
         return binaryOp(BinaryOp::And, a, b);
@@ -291,6 +309,7 @@ Value Interpreter::evalName(Expr& e) {
         if (!e.direct || !callRegistered(*e.direct, args, e.name, r))
             r = invokeHost(*e.cachedHost, e.cachedId, InvokeMethod | InvokeGet, args, e.name);
         writeBack(args);
+        if (e.direct && e.argsInPlace < 0) e.argsInPlace = argumentsInPlace(e, *e.direct);
         return r;
     }
     case NameKind::Unresolved:
@@ -301,6 +320,8 @@ Value Interpreter::evalName(Expr& e) {
 
 Value Interpreter::evalMember(Expr& e) {
     const Value base = eval(*e.left);
+    // A registered method or property of the native object this call reached last time.
+    if (base.isObject() && remembered(e, base.asObject())) return callMember(e, base.asObject());
     CallArgs args;
     evalArgs(e, args);
     if (e.name.empty()) { // a(1)(2): index or call the result
@@ -312,6 +333,7 @@ Value Interpreter::evalMember(Expr& e) {
     if (!base.asObject()) raise(91);
     Value r = invokeMember(*base.asObject(), e, InvokeMethod | InvokeGet, args);
     writeBack(args);
+    rememberMember(e, base.asObject(), args.size());
     return r;
 }
 

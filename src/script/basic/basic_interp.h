@@ -17,6 +17,10 @@
 #include <string>
 #include <vector>
 
+namespace vorlan::script {
+class CompWrapper;
+}
+
 namespace vorlan::script::basic {
 
 // A run-time error of a script: the number and text it shows as Err.Number / Err.Description.
@@ -189,6 +193,20 @@ private:
     // must take the general way (an argument count it does not take).
     bool callRegistered(const MethodInfo& method, CallArgs& args, const std::string& name,
                         Value& result);
+    // A registered routine or method whose call site reads its arguments in place (see
+    // Expr::argsInPlace); `object` is the wrapper of a method's object, null for a routine.
+    Value callInPlace(Expr& e, CompWrapper* object);
+    // Whether a call site of `method` may read its arguments in place, once they are resolved.
+    static bool argumentsInPlace(const Expr& e, const MethodInfo& method);
+    // Remembers the registered method or property a member call reached on a native object, for
+    // the quick ways of the next call on that object.
+    static void rememberMember(Expr& e, const ObjectRef& object, std::size_t argc);
+    // A member call on the object rememberMember saw last, by the way it found.
+    Value callMember(Expr& e, const ObjectRef& object);
+    static bool remembered(const Expr& e, const ObjectRef& object) {
+        return (e.direct || e.property) && !e.cachedTarget.owner_before(object) &&
+               !object.owner_before(e.cachedTarget);
+    }
     // The Basic error of a failed call.
     [[noreturn]] void throwCallFailure(DispStatus status, const ExceptionInfo& error,
                                        const std::string& name);

@@ -1,10 +1,13 @@
 #include "script/basic/basic_interp.h"
 
+#include "core/cp1250.h"
 #include "script/basic/basic_frame.h"
 #include "script/basic/basic_library.h"
 #include "script/comp_wrapper.h"
 
 #include <array>
+#include <memory>
+#include <new>
 
 namespace vorlan::script::basic {
 
@@ -85,6 +88,166 @@ bool Interpreter::callRegistered(const MethodInfo& method, CallArgs& args, const
                                                     scratch.data(), result, error);
     if (status != DispStatus::Ok) throwCallFailure(status, error, name);
     return true;
+}
+
+namespace {
+
+// Arguments read in place at most: their conversions' scratch values live on the stack.
+constexpr std::size_t kInPlaceArgs = 4;
+
+// An argument that only reads literals and variables: evaluating it cannot change a variable
+// that an argument before it is read from.
+bool readsOnly(const Expr& e) {
+    switch (e.kind) {
+    case ExprKind::Literal:
+        return true;
+    case ExprKind::Name:
+        return e.leaf != Leaf::None;
+    case ExprKind::Binary:
+        return e.op != Op::Is && readsOnly(*e.left) && readsOnly(*e.right);
+    case ExprKind::Unary:
+        return readsOnly(*e.left);
+    default:
+        return false;
+    }
+}
+
+bool sameObject(const std::weak_ptr<Dispatch>& seen, const ObjectRef& object) {
+    return !seen.owner_before(object) && !object.owner_before(seen);
+}
+
+} // namespace
+
+bool Interpreter::argumentsInPlace(const Expr& e, const MethodInfo& method) {
+    const Signature& sig = method.signature;
+    const std::size_t argc = e.args.size();
+    if (!method.direct || sig.variadic || argc < sig.required || argc > sig.params.size() ||
+        argc > kInPlaceArgs)
+        return false;
+    // ByRef results go back through the general way.
+    for (const ParamSpec& p : sig.params)
+        if (p.mode == ParamMode::Var) return false;
+    // A variable read in place shows what the arguments after it leave in it: only arguments
+    // that merely read may follow one.
+    bool variableBefore = false;
+    for (const auto& a : e.args) {
+        if (a->leaf == Leaf::None) {
+            if (variableBefore && !readsOnly(*a)) return false;
+        } else if (a->leaf != Leaf::Literal) {
+            variableBefore = true;
+        }
+    }
+    return true;
+}
+
+namespace {
+
+// The values of arguments that are neither literals nor variables, built where they are kept.
+class ComputedArgs {
+public:
+    ComputedArgs() = default;
+    ComputedArgs(const ComputedArgs&) = delete;
+    ComputedArgs& operator=(const ComputedArgs&) = delete;
+    ~ComputedArgs() {
+        for (std::size_t i = 0; i < built_; ++i)
+            if (at(i)->ownsStorage()) std::destroy_at(at(i));
+    }
+    template <class Make> Value* add(Make&& make) {
+        Value* v = ::new (static_cast<void*>(storage_ + built_ * sizeof(Value))) Value(make());
+        ++built_;
+        return v;
+    }
+
+private:
+    Value* at(std::size_t i) {
+        return std::launder(reinterpret_cast<Value*>(storage_ + i * sizeof(Value)));
+    }
+    alignas(Value) std::byte storage_[kInPlaceArgs * sizeof(Value)];
+    std::size_t built_ = 0;
+};
+
+// Calls with arguments of another type than declared convert them into values on the stack.
+[[gnu::noinline]] DispStatus callConverting(const MethodInfo& method, NativeObject* self,
+                                            Value* const* at, std::size_t argc, Value& result,
+                                            ExceptionInfo& error) {
+    std::array<Value, kInPlaceArgs> scratch;
+    return registry().callDirect(method, self, at, argc, scratch.data(), result, error);
+}
+
+// The registry, without a call to find it on every call through it.
+const Registry& theRegistry() {
+    static const Registry& found = registry();
+    return found;
+}
+
+} // namespace
+
+Value Interpreter::callInPlace(Expr& e, CompWrapper* object) {
+    const MethodInfo& method = *e.direct;
+    const std::size_t argc = e.args.size();
+    std::array<Value*, kInPlaceArgs> at;
+    ComputedArgs computed;
+    bool typed = true; // every argument of its declared type already
+    for (std::size_t i = 0; i < argc; ++i) {
+        Expr& a = *e.args[i];
+        const Value* v = plainValue(a);
+        if (!v) v = computed.add([&] { return eval(a); });
+        at[i] = const_cast<Value*>(v); // by-value parameters are only read
+        typed = typed && hasDeclaredType(*v, method.signature.params[i].type);
+    }
+    NativeObject* self = nullptr;
+    if (object && !(self = object->object())) { // freed while the arguments were evaluated
+        ExceptionInfo gone;
+        gone.description = czech("Objekt už byl uvolněn");
+        throwCallFailure(DispStatus::Exception, gone, e.name);
+    }
+    Value result;
+    ExceptionInfo error;
+    // Nothing to convert: the scratch values are never touched.
+    const DispStatus status =
+        typed ? theRegistry().callDirect(method, self, at.data(), argc, nullptr, result, error)
+              : callConverting(method, self, at.data(), argc, result, error);
+    if (status != DispStatus::Ok) [[unlikely]]
+        throwCallFailure(status, error, e.name);
+    return result;
+}
+
+void Interpreter::rememberMember(Expr& e, const ObjectRef& object, std::size_t argc) {
+    if (sameObject(e.cachedTarget, object)) return;
+    e.cachedTarget = object;
+    e.direct = nullptr;
+    e.property = nullptr;
+    e.argsInPlace = 0;
+    if (e.cachedId < 0 || e.cachedId >= kPartIdBase || !dynamic_cast<CompWrapper*>(object.get()))
+        return;
+    const MemberRef member = registry().memberById(e.cachedId);
+    if (member.method && argumentsInPlace(e, *member.method)) {
+        e.direct = member.method;
+        e.argsInPlace = 1;
+    } else if (const PropertyInfo* p = member.property;
+               p && p->read && (p->indexCount != 0 || argc == 0)) {
+        // Index arguments given to a property that takes none go elsewhere (the wrapper's
+        // default-property rule): such a call keeps the general way.
+        e.property = p;
+    }
+}
+
+Value Interpreter::callMember(Expr& e, const ObjectRef& object) {
+    auto& wrapper = static_cast<CompWrapper&>(*object);
+    if (e.direct) return callInPlace(e, &wrapper);
+    CallArgs args;
+    for (auto& a : e.args)
+        args.emplace([&] { return eval(*a); }, nullptr);
+    NativeObject* self = wrapper.object();
+    Value result;
+    ExceptionInfo error;
+    DispStatus status = DispStatus::Exception;
+    if (self)
+        status = registry().getProperty(*e.property, self, args, result, error);
+    else
+        error.description = czech("Objekt už byl uvolněn");
+    if (status != DispStatus::Ok) throwCallFailure(status, error, e.name);
+    return result;
 }
 
 void Interpreter::throwCallFailure(DispStatus status, const ExceptionInfo& error,

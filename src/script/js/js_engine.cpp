@@ -100,13 +100,26 @@ std::string jsName(const std::string& cp1250) {
     return cp1250ToUtf8(cp1250);
 }
 
+// Plain ASCII reads the same in UTF-8 and Windows-1250: it crosses without a conversion.
+bool isAscii(std::string_view text) {
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
 std::string stringAt(duk_context* ctx, duk_idx_t index) {
     duk_size_t len = 0;
     const char* s = duk_get_lstring(ctx, index, &len);
-    return s ? utf8ToCp1250(std::string_view(s, len)) : std::string();
+    if (!s) return {};
+    const std::string_view text(s, len);
+    return isAscii(text) ? std::string(text) : utf8ToCp1250(text);
 }
 
 void pushText(duk_context* ctx, const std::string& cp1250) {
+    if (isAscii(cp1250)) {
+        duk_push_lstring(ctx, cp1250.data(), cp1250.size());
+        return;
+    }
     const std::string utf8 = cp1250ToUtf8(cp1250);
     duk_push_lstring(ctx, utf8.data(), utf8.size());
 }
@@ -184,7 +197,18 @@ template <bool (*Impl)(duk_context*)> duk_ret_t nativeEntry(duk_context* ctx) {
     return 1;
 }
 
+// The engine a callback runs in: the heap's user data.
+JsEngine& engineOf(duk_context* ctx) {
+    duk_memory_functions functions;
+    duk_get_memory_functions(ctx, &functions);
+    return *static_cast<JsEngine*>(functions.udata);
+}
+
 Binding* currentBinding(duk_context* ctx) {
+    // The function's magic number names its binding without a property lookup; a function made
+    // after the numbers ran out carries its binding as a hidden property.
+    if (const duk_int_t magic = duk_get_current_magic(ctx); magic > 0)
+        return engineOf(ctx).bindingByMagic(magic);
     duk_push_current_function(ctx);
     duk_get_prop_literal(ctx, -1, kBindingKey);
     auto* binding = static_cast<Binding*>(duk_get_pointer(ctx, -1));
@@ -200,16 +224,13 @@ bool callBinding(duk_context* ctx) {
     }
     JsEngine& engine = *b->host->engine;
     const duk_idx_t count = duk_get_top(ctx);
+    if (b->direct)
+        if (const auto done = engine.callDirect(ctx, *b, count)) return *done;
     const unsigned flags = b->kind == MemberKind::Indexed ? InvokeGet : InvokeMethod;
     if (count <= kInlineArgs) {
         Value args[kInlineArgs];
         for (duk_idx_t i = 0; i < count; ++i)
             args[i] = engine.toValue(ctx, i);
-        if (b->direct) {
-            if (const auto done = engine.callDirect(
-                    ctx, *b, std::span<Value>(args, static_cast<std::size_t>(count))))
-                return *done;
-        }
         return engine.invokeMember(ctx, *b->host, b->id, flags,
                                    std::span<Value>(args, static_cast<std::size_t>(count)), b->name,
                                    true);
@@ -238,6 +259,15 @@ duk_ret_t hostTarget(duk_context*) {
     return 0;
 }
 
+// Keeps the function at the top as what the get trap's key (at 1) answers from now on: in the
+// target's method table (at 3), which keeps both alive, and by address in the host.
+void rememberMethod(duk_context* ctx, HostObject& host) {
+    duk_dup(ctx, 1);
+    duk_dup(ctx, -2);
+    duk_put_prop(ctx, 3);
+    host.methods.emplace(duk_get_heapptr(ctx, 1), duk_get_heapptr(ctx, -1));
+}
+
 // Reads a property member for the get trap; a registered property that wants index arguments
 // comes back as a function that reads it with them (`Items(2)`), kept like a method from then on.
 bool getPropertyMember(duk_context* ctx, HostObject& host, const HostObject::Member& member,
@@ -248,9 +278,7 @@ bool getPropertyMember(duk_context* ctx, HostObject& host, const HostObject::Mem
     duk_pop(ctx);
     engine.pushIndexedProperty(ctx,
                                engine.makeBinding(&host, member.id, MemberKind::Indexed, name));
-    duk_dup(ctx, 1);
-    duk_dup(ctx, -2);
-    duk_put_prop(ctx, 3); // the trap's method cache
+    rememberMethod(ctx, host);
     return true;
 }
 
@@ -276,6 +304,8 @@ bool hostText(duk_context* ctx) {
 
 // The native object behind a proxy trap's target (the first argument).
 HostObject* targetHost(duk_context* ctx) {
+    if (const duk_int_t magic = duk_get_magic(ctx, 0); magic > 0)
+        return engineOf(ctx).hostByMagic(magic);
     duk_get_prop_literal(ctx, 0, kHostKey);
     auto* host = static_cast<HostObject*>(duk_get_pointer(ctx, -1));
     duk_pop(ctx);
@@ -299,12 +329,13 @@ bool trapGet(duk_context* ctx) {
     }
     if (pushErrorWhenFreed(ctx, *host)) return false;
     JsEngine* engine = host->engine;
-    // Methods already asked for come back as the same function.
-    duk_get_prop_literal(ctx, 0, kMethodsKey);
-    duk_dup(ctx, 1);
-    duk_get_prop(ctx, -2);
-    if (duk_is_function(ctx, -1)) return true;
-    duk_pop(ctx); // keep the method cache at the top - 0
+    // Methods already asked for come back as the same function. The key is an interned string
+    // that the target's method table keeps alive, so its address names it.
+    if (auto it = host->methods.find(duk_get_heapptr(ctx, 1)); it != host->methods.end()) {
+        duk_push_heapptr(ctx, it->second);
+        return true;
+    }
+    duk_get_prop_literal(ctx, 0, kMethodsKey); // at 3: the method table
 
     const std::string name = stringAt(ctx, 1);
     HostObject::Member member;
@@ -312,9 +343,7 @@ bool trapGet(duk_context* ctx) {
         if (member.kind == MemberKind::Method) {
             engine->pushBoundFunction(
                 ctx, engine->makeBinding(host, member.id, MemberKind::Method, name));
-            duk_dup(ctx, 1);
-            duk_dup(ctx, -2);
-            duk_put_prop(ctx, -4);
+            rememberMethod(ctx, *host);
             return true;
         }
         return getPropertyMember(ctx, *host, member, name);
@@ -397,6 +426,8 @@ bool trapApply(duk_context* ctx) {
 // ---- indexed properties: a proxy over the function that reads them
 
 Binding* indexedBinding(duk_context* ctx) {
+    if (const duk_int_t magic = duk_get_magic(ctx, 0); magic > 0)
+        return engineOf(ctx).bindingByMagic(magic);
     duk_get_prop_literal(ctx, 0, kBindingKey);
     auto* binding = static_cast<Binding*>(duk_get_pointer(ctx, -1));
     duk_pop(ctx);
@@ -585,6 +616,10 @@ void JsEngine::pushHost(duk_context* ctx, const ObjectRef& object) {
     duk_push_c_function(ctx, hostTarget, DUK_VARARGS);
     duk_push_pointer(ctx, host.get());
     duk_put_prop_literal(ctx, -2, kHostKey);
+    if (hostList_.size() < kMaxMagic) {
+        hostList_.push_back(host.get());
+        duk_set_magic(ctx, -1, static_cast<duk_int_t>(hostList_.size()));
+    }
     duk_push_object(ctx);
     duk_put_prop_literal(ctx, -2, kMethodsKey);
     duk_push_heapptr(ctx, handler_);
@@ -692,31 +727,75 @@ Binding* JsEngine::makeBinding(HostObject* host, DispId id, MemberKind kind,
         if (direct && (!direct->direct || direct->signature.variadic)) direct = nullptr;
     }
     bindings_.push_back(std::make_unique<Binding>(Binding{host, id, kind, name, direct}));
+    // Magic numbers are 16 bits: bindings past that are found by their hidden property alone.
+    if (bindings_.size() <= kMaxMagic) bindings_.back()->magic = static_cast<int>(bindings_.size());
     return bindings_.back().get();
 }
 
-std::optional<bool> JsEngine::callDirect(duk_context* ctx, const Binding& binding,
-                                         std::span<Value> args) {
+namespace {
+
+// Arguments of direct calls at most: their values and conversions live on the stack.
+constexpr std::size_t kDirectArgs = 4;
+
+// The values of a direct call's arguments, built where they are kept.
+class StackArgs {
+public:
+    StackArgs() = default;
+    StackArgs(const StackArgs&) = delete;
+    StackArgs& operator=(const StackArgs&) = delete;
+    ~StackArgs() {
+        for (std::size_t i = 0; i < built_; ++i)
+            if (at(i)->ownsStorage()) std::destroy_at(at(i));
+    }
+    template <class Make> Value* add(Make&& make) {
+        Value* v = ::new (static_cast<void*>(storage_ + built_ * sizeof(Value))) Value(make());
+        ++built_;
+        return v;
+    }
+
+private:
+    Value* at(std::size_t i) {
+        return std::launder(reinterpret_cast<Value*>(storage_ + i * sizeof(Value)));
+    }
+    alignas(Value) std::byte storage_[kDirectArgs * sizeof(Value)];
+    std::size_t built_ = 0;
+};
+
+// Calls with arguments of another type than declared convert them into values on the stack.
+[[gnu::noinline]] DispStatus callConverting(const MethodInfo& method, NativeObject* self,
+                                            Value* const* at, std::size_t argc, Value& result,
+                                            ExceptionInfo& error) {
+    std::array<Value, kDirectArgs> scratch;
+    return registry().callDirect(method, self, at, argc, scratch.data(), result, error);
+}
+
+} // namespace
+
+std::optional<bool> JsEngine::callDirect(duk_context* ctx, const Binding& binding, int count) {
     const MethodInfo& method = *binding.direct;
     const Signature& sig = method.signature;
-    constexpr std::size_t kScratch = 4;
-    if (args.size() < sig.required || args.size() > sig.params.size() ||
-        sig.params.size() > kScratch)
-        return std::nullopt;
+    const auto argc = static_cast<std::size_t>(count);
+    if (argc < sig.required || argc > sig.params.size() || argc > kDirectArgs) return std::nullopt;
     NativeObject* self = nullptr;
     if (binding.host->kind == HostObject::Kind::Wrapper) {
         self = static_cast<CompWrapper&>(*binding.host->dispatch).object();
         if (!self) return std::nullopt; // freed: the general way reports it
     }
-    std::array<Value*, kScratch> pointers;
-    for (std::size_t i = 0; i < args.size(); ++i)
-        pointers[i] = &args[i];
-    std::array<Value, kScratch> scratch;
+    // The arguments go from the engine's stack straight into the routine's parameters.
+    StackArgs values;
+    std::array<Value*, kDirectArgs> at;
+    bool typed = true; // every argument of its declared type already
+    for (std::size_t i = 0; i < argc; ++i) {
+        at[i] = values.add([&] { return toValue(ctx, static_cast<duk_idx_t>(i)); });
+        typed = typed && hasDeclaredType(*at[i], sig.params[i].type);
+    }
     Value result;
     ExceptionInfo error;
-    const DispStatus status = registry().callDirect(method, self, pointers.data(), args.size(),
-                                                    scratch.data(), result, error);
-    if (status != DispStatus::Ok) {
+    // Nothing to convert: the scratch values are never touched.
+    const DispStatus status =
+        typed ? registry().callDirect(method, self, at.data(), argc, nullptr, result, error)
+              : callConverting(method, self, at.data(), argc, result, error);
+    if (status != DispStatus::Ok) [[unlikely]] {
         pushError(ctx, status == DispStatus::Exception
                            ? error.description
                            : dispatchStatusMessage(status, binding.name));
@@ -726,10 +805,23 @@ std::optional<bool> JsEngine::callDirect(duk_context* ctx, const Binding& bindin
     return true;
 }
 
-void JsEngine::pushBoundFunction(duk_context* ctx, Binding* binding) {
-    duk_push_c_function(ctx, nativeEntry<callBinding>, DUK_VARARGS);
+Binding* JsEngine::bindingByMagic(int magic) const {
+    return bindings_[static_cast<std::size_t>(magic - 1)].get();
+}
+
+HostObject* JsEngine::hostByMagic(int magic) const {
+    return hostList_[static_cast<std::size_t>(magic - 1)];
+}
+
+void JsEngine::tagBinding(duk_context* ctx, Binding* binding) {
     duk_push_pointer(ctx, binding);
     duk_put_prop_literal(ctx, -2, kBindingKey);
+    if (binding->magic) duk_set_magic(ctx, -1, binding->magic);
+}
+
+void JsEngine::pushBoundFunction(duk_context* ctx, Binding* binding) {
+    duk_push_c_function(ctx, nativeEntry<callBinding>, DUK_VARARGS);
+    tagBinding(ctx, binding);
     // Keep the object alive as long as one of its methods is.
     duk_push_heapptr(ctx, binding->host->proxy);
     duk_put_prop_literal(ctx, -2, kHostKey);
@@ -823,9 +915,14 @@ Value JsEngine::toValue(duk_context* ctx, int index, int depth) {
             return Value(static_cast<std::int32_t>(d));
         return Value(d);
     }
-    case DUK_TYPE_STRING:
+    case DUK_TYPE_STRING: {
+        duk_size_t len = 0;
+        const char* s = duk_get_lstring(ctx, idx, &len);
+        // A symbol's inner form starts with a byte that is not ASCII.
+        if (s && isAscii(std::string_view(s, len))) return Value(std::string(s, len));
         if (duk_is_symbol(ctx, idx)) return {};
         return Value(stringAt(ctx, idx));
+    }
     case DUK_TYPE_OBJECT:
         break;
     default:
@@ -958,11 +1055,9 @@ bool JsEngine::bindFromObject(duk_context* ctx, HostObject& host, const std::str
     }
     Binding* binding = makeBinding(&host, member.id, MemberKind::Property, name);
     duk_push_c_function(ctx, nativeEntry<getBinding>, 0);
-    duk_push_pointer(ctx, binding);
-    duk_put_prop_literal(ctx, -2, kBindingKey);
+    tagBinding(ctx, binding);
     duk_push_c_function(ctx, nativeEntry<setBinding>, 1);
-    duk_push_pointer(ctx, binding);
-    duk_put_prop_literal(ctx, -2, kBindingKey);
+    tagBinding(ctx, binding);
     duk_def_prop(ctx, -4,
                  DUK_DEFPROP_HAVE_GETTER | DUK_DEFPROP_HAVE_SETTER | DUK_DEFPROP_SET_CONFIGURABLE);
     return true;

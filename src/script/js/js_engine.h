@@ -44,6 +44,9 @@ struct HostObject {
         MemberKind kind = MemberKind::Method;
     };
     std::unordered_map<std::string, Member> members; // by Windows-1250 name as written
+    // The functions the get trap answered for method names, by the address of the name's
+    // interned string; the target's method table keeps both alive.
+    std::unordered_map<void*, void*> methods;
     void* proxy = nullptr;
 };
 
@@ -56,6 +59,7 @@ struct Binding {
     // A registered routine or method called through its direct entry over the converted
     // arguments; null when calls go through the dispatch interface.
     const MethodInfo* direct = nullptr;
+    int magic = 0; // what the bridge's native functions for it carry (see bindingByMagic)
 };
 
 class JsEngine {
@@ -97,10 +101,15 @@ public:
     bool invokeMember(duk_hthread* ctx, HostObject& host, DispId id, unsigned flags,
                       std::span<Value> args, const std::string& name, bool pushResult);
     Binding* makeBinding(HostObject* host, DispId id, MemberKind kind, const std::string& name);
-    // A call of a binding with a direct entry: pushes its result (true) or an Error (false);
-    // empty when the call must take the general way (an argument count the routine does not
-    // take, a freed object).
-    std::optional<bool> callDirect(duk_hthread* ctx, const Binding& binding, std::span<Value> args);
+    // A call of a binding with a direct entry over the `count` arguments on the engine's stack:
+    // pushes its result (true) or an Error (false); empty when the call must take the general
+    // way (an argument count the routine does not take, a freed object).
+    std::optional<bool> callDirect(duk_hthread* ctx, const Binding& binding, int count);
+    // Native functions made by the bridge carry their binding (or a proxy target its host) as a
+    // magic number: one more than its place in the engine's lists, 0 for none.
+    Binding* bindingByMagic(int magic) const;
+    HostObject* hostByMagic(int magic) const;
+    void tagBinding(duk_hthread* ctx, Binding* binding);
     void pushBoundFunction(duk_hthread* ctx, Binding* binding);
     // An indexed property (`Values`, `Strings`): a function that reads it (`s.Values("a")`),
     // wrapped so that `s.Values["a"]` reads and `s.Values["a"] = v` writes it too.
@@ -134,6 +143,8 @@ private:
     std::unordered_map<const Dispatch*, std::unique_ptr<HostObject>> hosts_;
     std::unordered_map<void*, HostObject*> hostByProxy_;
     std::vector<std::unique_ptr<Binding>> bindings_;
+    std::vector<HostObject*> hostList_; // by magic number
+    static constexpr std::size_t kMaxMagic = 32767;
     std::vector<HostObject*> globalObjects_;
     // Names the module uses that nothing answered yet: a global object added later may.
     std::set<std::string> unbound_;

@@ -111,6 +111,20 @@ struct SlotView {
     }
     // x := y (the first half of the fused moves)
     [[gnu::always_inline]] void move(const Step& in) { a(in).assignFrom(b(in)); }
+    // T := x; T op= y when both are integers and the result fits, with `pc` past both words;
+    // otherwise only T := x (the arithmetic word runs next).
+    template <std::int32_t op>
+    [[gnu::always_inline]] bool integerMoveArith(const Step& in, std::int32_t& v) {
+        const Value& x = b(in);
+        const Value& y = b(steps[pc]);
+        if (x.isInteger() && y.isInteger() && integerArithmetic<op>(x.asInt(), y.asInt(), v)) {
+            a(in).setInt(v);
+            ++pc;
+            return true;
+        }
+        a(in).assignFrom(x);
+        return false;
+    }
     // T := x; T op= y
     template <std::int32_t op> [[gnu::always_inline]] void moveArith(const Step& in) {
         const Value& x = b(in);
@@ -219,6 +233,18 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
     case kFusedArithMoveReturn + index:                                                            \
         f.arithMove<binary>(in);                                                                   \
         goto plainReturn;                                                                          \
+    case kFusedMoveArithCallOwn + index: {                                                         \
+        std::int32_t v = 0;                                                                        \
+        if (!f.integerMoveArith<op>(in, v)) break;                                                 \
+        if (--budget <= 0) [[unlikely]] {                                                          \
+            stop_ = true;                                                                          \
+            return finish(RunEnd::Failed);                                                         \
+        }                                                                                          \
+        at = f.pc;                                                                                 \
+        f.pc = enterOwnWith(ownCalls_[static_cast<std::size_t>(steps[at].a)], at, v);              \
+        f.enter(lo_);                                                                              \
+        break;                                                                                     \
+    }                                                                                              \
         VORLAN_FUSED_COMPARISONS(kFusedMoveArithCmpJump + 6 * index, moveArithCompareJump, op, )
                     VORLAN_FUSED_COMPARISONS(kFusedMoveCmpJump, moveCompareJump)
                     VORLAN_FUSED_COMPARISONS(kFusedCmpJump, compareJump)
@@ -392,32 +418,28 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
                     elements.items()[elementOffset(elements, in.a)] = f.b(in);
                     break;
                 }
-                case OpCallName: {
-                    const CallCache& call = callCache_[static_cast<std::size_t>(at)];
-                    if (call.own) {
-                        // A routine of the module, resolved before: straight in. A result the
-                        // caller drops at once is not pushed.
-                        if (--budget <= 0) [[unlikely]] {
-                            stop_ = true;
-                            return finish(RunEnd::Failed);
-                        }
-                        const auto routine = static_cast<std::size_t>(call.id);
-                        callOwnRoutine(routine, callOperands_.data() + call.operands + 1,
-                                       static_cast<std::size_t>(in.a),
-                                       call.dropsResult ? call.next + 1 : call.next, at,
-                                       !call.dropsResult);
-                        f.pc = shapes_[routine].entry;
-                        f.enter(lo_);
-                        break;
-                    }
+                case OpCallName:
+                case kCallRegistered: {
+                    // The first run of a call resolves its name; a call of the module's own
+                    // routine becomes a kCallOwn step there.
                     budget_ = budget;
-                    const std::int32_t next = opCallName(host, in, at, buffer);
+                    const std::int32_t next = in.op == kCallRegistered
+                                                  ? callRegisteredStep(host, in, at, buffer.data())
+                                                  : opCallName(host, in, at, buffer);
                     budget = budget_;
                     if (next < 0) return finish(RunEnd::Failed);
                     f.pc = next;
                     f.enter(lo_);
                     break;
                 }
+                case kCallOwn:
+                    if (--budget <= 0) [[unlikely]] {
+                        stop_ = true;
+                        return finish(RunEnd::Failed);
+                    }
+                    f.pc = enterOwn(ownCalls_[static_cast<std::size_t>(in.a)], at, f.lo);
+                    f.enter(lo_);
+                    break;
                 case OpCallMember:
                 case OpPutMember: {
                     budget_ = budget;

@@ -210,6 +210,10 @@ private:
         std::uint32_t stackTop = 0; // the frame stack's top before this call
         bool external = false;
         bool pushResult = true; // false: the caller drops the result at once (op 55 skipped)
+        // Calls of the module's routines: the byte offset in slots_ of the caller's slot that
+        // receives the result.
+        std::int32_t resultAt = 0;
+        std::int32_t unused = 0; // 32 bytes: the stack's index arithmetic stays a shift
     };
     struct Handler {
         std::int32_t pc;
@@ -265,15 +269,42 @@ private:
     // are running, its slots [first, first + count) and the part of them that a new frame
     // starts from the initial values [first + initFrom, first + initTo): result and locals.
     struct FrameShape {
-        std::int32_t entry = 0;               // the code index it starts at
-        std::int32_t active = 0;              // activations running
-        const std::int32_t* params = nullptr; // the parameters' slots (initFrom of them)
+        std::int32_t entry = 0;                   // the code index it starts at
+        std::int32_t active = 0;                  // activations running
+        const std::int32_t* params = nullptr;     // the parameters' slots (initFrom of them)
+        const std::int32_t* paramBytes = nullptr; // the same as byte offsets (× kSlotBytes)
         std::int32_t first = 0;
         std::int32_t count = 0;
         std::int32_t initFrom = 0;
         std::int32_t initTo = 0;
         std::int32_t result = -1; // the result's slot; -1: a procedure
         bool varParams = false;   // `var` parameters go back to the caller on return
+    };
+    // A call site of op 53 that calls one of the module's own routines, prepared on its first
+    // run: the machine then goes straight in with the arguments' byte offsets at hand.
+    struct OwnCall {
+        std::int32_t routine = 0;
+        std::int32_t result = 0; // the caller's result slot (byte offset, with its mask)
+        std::int32_t resultMask = 0;
+        std::int32_t returnPc = 0; // past the op 55 that drops the result, when there is one
+        std::int32_t argc = 0;     // the arguments given, never more than the parameters
+        std::int32_t args = 0;     // the first argument in ownArgs_
+        bool pushResult = true;
+        bool missing = false; // fewer arguments than parameters: the rest start anew
+    };
+    // A call site of op 53 that calls a registered routine through its direct entry, prepared
+    // on its first run.
+    struct RegisteredCall {
+        const MethodInfo* method = nullptr;
+        std::int32_t argc = 0;
+        std::int32_t args = 0;     // the first argument in ownArgs_
+        std::int32_t returnPc = 0; // past the op 55 that drops the result, when there is one
+        bool pushResult = true;
+    };
+    // An operand as a byte offset with its mask (-1: in the running activation's frame).
+    struct ByteRef {
+        std::int32_t offset = 0;
+        std::int32_t mask = 0;
     };
     enum class RunEnd { Returned, Ended, Failed };
     using ArgBuffer = std::array<Value, kMaxCallArguments>;
@@ -297,13 +328,30 @@ private:
     // fills its parameters and pushes a frame.
     void enterRoutine(std::size_t routine, std::span<Value> args, bool moveArgs,
                       std::int32_t returnPc, std::int32_t callPc, bool external);
-    // Enters a routine of the module from op 53: the arguments are copied from the caller's
-    // slots into the parameters of the new activation.
-    void callOwnRoutine(std::size_t routine, const SlotRef* args, std::size_t argc,
-                        std::int32_t returnPc, std::int32_t callPc, bool pushResult);
+    // Turns the call at `at`, resolved to the registered routine `method`, into a
+    // kCallRegistered step.
+    void prepareRegisteredCall(std::int32_t at, const MethodInfo& method, const CallCache& cache);
+    // Runs a kCallRegistered step; the code index the run goes on at, or kStopRun.
+    std::int32_t callRegisteredStep(MachineHost& host, const Step& in, std::int32_t at,
+                                    Value* scratch);
+    // Turns the call at `at`, resolved to the module's routine `routine`, into a kCallOwn step.
+    void prepareOwnCall(std::int32_t at, std::size_t routine, const CallCache& cache);
+    // Enters a routine of the module from a kCallOwn step: each argument is copied from the
+    // caller's slots (the caller's frame at byte offset `callerBytes`) straight into its
+    // parameter of the new activation. Gives the code index the routine starts at.
+    std::int32_t enterOwn(const OwnCall& call, std::int32_t at, std::intptr_t callerBytes);
+    // The same for a call whose one argument was just computed as `value` (a fused step): it
+    // goes into the parameter without being read back from the caller's slot.
+    std::int32_t enterOwnWith(const OwnCall& call, std::int32_t at, std::int32_t value);
+    // The parts of both: the new activation's frame offset, and the frame that records the
+    // call (the caller's frame offset and stack top taken before the activation).
+    std::int32_t openOwn(const OwnCall& call);
+    std::int32_t pushOwn(const OwnCall& call, std::int32_t at, std::int32_t lo,
+                         std::int32_t callerLo, std::uint32_t top);
     // The frame offset of a new activation of `r`: 0 (its own slots in the bank) when it is not
     // running, otherwise a new frame above the bank holding the slots' initial values.
-    std::int32_t activate(std::size_t routine);
+    std::int32_t activate(std::size_t routine) { return activate(shapes_[routine]); }
+    std::int32_t activate(const FrameShape& shape);
     // Ends the activation whose frame is `f`: its frame goes, the caller's offset is back.
     void deactivate(const Frame& f);
     // Parameters a call gave no argument for start a new frame from their initial values (the
@@ -364,7 +412,13 @@ private:
     std::vector<ObjectRef> objects_;
     std::vector<Handler> handlers_;
     FrameStack frames_;
-    std::vector<FrameShape> shapes_; // per routine
+    std::vector<FrameShape> shapes_;       // per routine
+    std::vector<std::int32_t> paramBytes_; // every routine's parameter offsets, one after another
+    std::vector<OwnCall> ownCalls_;
+    std::vector<RegisteredCall> registeredCalls_;
+    // Filled by a registered routine that fails; emptied once its failure is dealt with.
+    ExceptionInfo callError_;
+    std::vector<ByteRef> ownArgs_;
     std::vector<CallCache> callCache_;
     std::vector<SlotRef> callOperands_;
     // What the machine runs: each word decoded, with its operation or a fused form that does

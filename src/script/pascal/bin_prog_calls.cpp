@@ -3,6 +3,7 @@
 
 #include "script/comp_wrapper.h"
 #include "script/pascal/bin_prog.h"
+#include "script/pascal/machine_dispatch.h"
 #include "script/pascal/machine_errors.h"
 #include "script/pascal/machine_frames.h"
 #include "script/pascal/messages.h"
@@ -142,10 +143,11 @@ std::int32_t BinProg::opCallName(MachineHost& host, const Step& in, std::int32_t
     const SlotRef* const ops = callOperands_.data() + cache.operands;
     const auto argc = static_cast<std::size_t>(in.a);
     auto callOwn = [&](std::size_t routine) {
-        // A routine of the module: straight in. A result dropped at once is not pushed.
-        const bool drop = cache.dropsResult;
-        callOwnRoutine(routine, ops + 1, argc, drop ? cache.next + 1 : cache.next, at, !drop);
-        return labels[static_cast<std::size_t>(routines[routine].entryLabel)];
+        // A routine of the module: from now on the call goes straight in.
+        if (steps_[static_cast<std::size_t>(at)].op != kCallOwn) prepareOwnCall(at, routine, cache);
+        const OwnCall& call =
+            ownCalls_[static_cast<std::size_t>(steps_[static_cast<std::size_t>(at)].a)];
+        return enterOwn(call, at, static_cast<std::intptr_t>(lo_) * kSlotBytes);
     };
     if (cache.direct) return callRegistered(host, in, at, ops, *cache.direct, nullptr, buffer);
     if (cache.resolved && cache.id >= 0 && static_cast<std::size_t>(cache.id) < routines.size())
@@ -169,6 +171,7 @@ std::int32_t BinProg::opCallName(MachineHost& host, const Step& in, std::int32_t
         if (const MethodInfo* method = host.registeredRoutine(id);
             directCallFits(method, ops + 1, argc)) {
             cache.direct = method;
+            prepareRegisteredCall(at, *method, cache);
             return callRegistered(host, in, at, ops, *method, nullptr, buffer);
         }
     }
@@ -277,6 +280,88 @@ std::int32_t BinProg::opCallMember(MachineHost& host, const Step& in, std::int32
     return stop_ ? kStopRun : after;
 }
 
+void BinProg::prepareRegisteredCall(std::int32_t at, const MethodInfo& method,
+                                    const CallCache& cache) {
+    Step& step = steps_[static_cast<std::size_t>(at)];
+    RegisteredCall call;
+    call.method = &method;
+    call.argc = step.a;
+    call.args = static_cast<std::int32_t>(ownArgs_.size());
+    call.returnPc = cache.dropsResult ? cache.next + 1 : cache.next;
+    call.pushResult = !cache.dropsResult;
+    const SlotRef* const ops = callOperands_.data() + cache.operands + 1;
+    for (std::int32_t i = 0; i < call.argc; ++i)
+        ownArgs_.push_back(ByteRef{ops[i].slot * kSlotBytes, ops[i].mask});
+    step.op = kCallRegistered;
+    step.a = static_cast<std::int32_t>(registeredCalls_.size());
+    registeredCalls_.push_back(call);
+}
+
+std::int32_t BinProg::callRegisteredStep(MachineHost& host, const Step& in, std::int32_t at,
+                                         Value* scratch) {
+    if (--budget_ <= 0) [[unlikely]] {
+        stop_ = true;
+        return kStopRun;
+    }
+    const RegisteredCall& call = registeredCalls_[static_cast<std::size_t>(in.a)];
+    char* const m = reinterpret_cast<char*>(slots_.data());
+    const std::intptr_t lo = static_cast<std::intptr_t>(lo_) * kSlotBytes;
+    const ByteRef* const refs = ownArgs_.data() + call.args;
+    std::array<Value*, kMaxParams> args;
+    for (std::int32_t i = 0; i < call.argc; ++i)
+        args[static_cast<std::size_t>(i)] =
+            reinterpret_cast<Value*>(m + (lo & refs[i].mask) + refs[i].offset);
+    Value result;
+    static const Registry& table = registry();
+    const DispStatus status =
+        table.callDirect(*call.method, nullptr, args.data(), static_cast<std::size_t>(call.argc),
+                         scratch, result, callError_);
+    // The routine may have run the program's code again (a callback): the slots are where
+    // they were, and so is the running activation.
+    Value& target = resultSlot(in);
+    if (status != DispStatus::Ok) [[unlikely]] {
+        const ExceptionInfo error = std::move(callError_);
+        callError_ = {};
+        failedCall(host, at, status, error, call.method->name);
+        target = Value();
+    } else {
+        target.assignFrom(std::move(result));
+    }
+    if (call.pushResult) objects_.push_back(target.isObject() ? target.asObject() : nullptr);
+    return stop_ ? kStopRun : call.returnPc;
+}
+
+void BinProg::prepareOwnCall(std::int32_t at, std::size_t routine, const CallCache& cache) {
+    const Routine& r = routines[routine];
+    Step& step = steps_[static_cast<std::size_t>(at)];
+    OwnCall call;
+    call.routine = static_cast<std::int32_t>(routine);
+    call.returnPc = cache.dropsResult ? cache.next + 1 : cache.next;
+    call.pushResult = !cache.dropsResult;
+    call.argc = std::min(step.a, static_cast<std::int32_t>(r.paramSlots.size()));
+    call.missing = call.argc < static_cast<std::int32_t>(r.paramSlots.size());
+    call.args = static_cast<std::int32_t>(ownArgs_.size());
+    call.result = step.b;
+    call.resultMask = step.maskB;
+    const SlotRef* const ops = callOperands_.data() + cache.operands + 1;
+    for (std::int32_t i = 0; i < call.argc; ++i)
+        ownArgs_.push_back(ByteRef{ops[i].slot * kSlotBytes, ops[i].mask});
+    step.op = kCallOwn;
+    step.a = static_cast<std::int32_t>(ownCalls_.size());
+    // `f(x - 1)`: the argument's temporary T is computed by the two words before the call
+    // (T := x; T op= y, fused at load). That step now makes the call too, and the computed
+    // number goes straight into the parameter.
+    const std::int32_t before = at - 2;
+    if (call.argc == 1 && before >= 0 && code[static_cast<std::size_t>(before)].op == OpMove) {
+        Step& compute = steps_[static_cast<std::size_t>(before)];
+        const int arithmetic = compute.op - kFusedMoveArith;
+        if (arithmetic >= 0 && arithmetic < 8 &&
+            code[static_cast<std::size_t>(before)].a == ops[0].slot && compute.maskA == ops[0].mask)
+            compute.op = kFusedMoveArithCallOwn + arithmetic;
+    }
+    ownCalls_.push_back(call);
+}
+
 bool BinProg::directCallFits(const MethodInfo* method, const SlotRef* args,
                              std::size_t argc) const {
     if (!method || !method->direct || argc < method->signature.required ||
@@ -296,7 +381,8 @@ bool BinProg::directCallFits(const MethodInfo* method, const SlotRef* args,
 std::int32_t BinProg::callRegistered(MachineHost& host, const Step& in, std::int32_t at,
                                      const SlotRef* ops, const MethodInfo& method,
                                      NativeObject* self, ArgBuffer& buffer) {
-    const auto argc = static_cast<std::size_t>(in.a);
+    // The call's own word: a call site's first run has made it a kCallRegistered step already.
+    const auto argc = static_cast<std::size_t>(code[static_cast<std::size_t>(at)].a);
     std::array<Value*, kMaxParams> args;
     for (std::size_t i = 0; i < argc; ++i)
         args[i] = &slotAt(ops[1 + i]);
@@ -326,7 +412,7 @@ std::int32_t BinProg::opReturn(std::size_t baseFrames) {
     if (f.routine >= 0) {
         const Routine& r = routines[static_cast<std::size_t>(f.routine)];
         const Step& call = steps_[static_cast<std::size_t>(f.callPc)];
-        const auto argc = static_cast<std::size_t>(call.a);
+        const auto argc = static_cast<std::size_t>(code[static_cast<std::size_t>(f.callPc)].a);
         const SlotRef* const ops =
             callOperands_.data() + callCache_[static_cast<std::size_t>(f.callPc)].operands + 1;
         // `var` parameters back into the caller's argument slots (the leftmost wins when one

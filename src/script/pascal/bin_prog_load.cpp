@@ -225,11 +225,21 @@ void BinProg::load(std::vector<Value> initialSlots) {
     callCache_.assign(code.size(), CallCache{});
     decode();
     shapes_.assign(routines.size(), FrameShape{});
+    ownCalls_.clear();
+    registeredCalls_.clear();
+    ownArgs_.clear();
+    paramBytes_.clear();
+    for (const Routine& r : routines)
+        for (const std::int32_t slot : r.paramSlots)
+            paramBytes_.push_back(scaled(slot));
+    std::size_t paramsBefore = 0;
     for (std::size_t i = 0; i < routines.size(); ++i) {
         const Routine& r = routines[i];
         FrameShape& shape = shapes_[i];
         shape.entry = labels[static_cast<std::size_t>(r.entryLabel)];
         shape.params = r.paramSlots.data();
+        shape.paramBytes = paramBytes_.data() + paramsBefore;
+        paramsBefore += r.paramSlots.size();
         shape.result = r.resultSlot;
         shape.varParams =
             std::find(r.varParams.begin(), r.varParams.end(), true) != r.varParams.end();

@@ -25,6 +25,14 @@ constexpr std::int32_t kFusedMoveReturn = kFusedMoveJump + 1;
 constexpr std::int32_t kJumpReturn = kFusedMoveReturn + 1;
 // + arithmetic: T op= y; x := T; return (a function's last assignment to its result)
 constexpr std::int32_t kFusedArithMoveReturn = kJumpReturn + 1;
+// A call of one of the module's own routines, made so by the call's first run (op 53 resolves
+// names through the host). A is the call's entry in the machine's table of own calls.
+constexpr std::int32_t kCallOwn = kFusedArithMoveReturn + 8;
+// + arithmetic: T := x; T op= y; a kCallOwn with T as its one argument right after.
+constexpr std::int32_t kFusedMoveArithCallOwn = kCallOwn + 1;
+// A call of a registered routine through its direct entry, made so by the call's first run. A
+// is the call's entry in the machine's table of registered calls.
+constexpr std::int32_t kCallRegistered = kFusedMoveArithCallOwn + 8;
 
 inline bool isKnownOperation(std::int32_t op) {
     return (op >= 0 && op <= 20) || op == OpLoadConst || op == OpEndProgram || op == OpIncrement ||

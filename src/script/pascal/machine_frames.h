@@ -11,8 +11,7 @@
 
 namespace vorlan::script::pascal {
 
-[[gnu::always_inline]] inline std::int32_t BinProg::activate(std::size_t routine) {
-    const FrameShape& shape = shapes_[routine];
+[[gnu::always_inline]] inline std::int32_t BinProg::activate(const FrameShape& shape) {
     if (shape.active == 0) return 0;
     // The routine is running already: this activation gets slots of its own. Its result and
     // locals start as the routine's slots started when the program was loaded; its parameters
@@ -49,66 +48,106 @@ namespace vorlan::script::pascal {
     if (f.routine >= 0) --shapes_[static_cast<std::size_t>(f.routine)].active;
 }
 
-[[gnu::always_inline]] inline void BinProg::callOwnRoutine(std::size_t routine, const SlotRef* args,
-                                                           std::size_t argc, std::int32_t returnPc,
-                                                           std::int32_t callPc, bool pushResult) {
+[[gnu::always_inline]] inline std::int32_t BinProg::openOwn(const OwnCall& call) {
     if (frames_.size() >= static_cast<std::size_t>(kReturnStackSize)) [[unlikely]]
         throw machine::FatalRunError(msg::returnStackOverflow());
+    return activate(shapes_[static_cast<std::size_t>(call.routine)]);
+}
+
+[[gnu::always_inline]] inline std::int32_t BinProg::pushOwn(const OwnCall& call, std::int32_t at,
+                                                            std::int32_t lo, std::int32_t callerLo,
+                                                            std::uint32_t top) {
+    FrameShape& shape = shapes_[static_cast<std::size_t>(call.routine)];
+    if (call.missing && lo != 0) [[unlikely]]
+        startMissingParameters(static_cast<std::size_t>(call.routine), lo,
+                               static_cast<std::size_t>(call.argc));
+    ++shape.active;
+    const std::int32_t resultAt = ((callerLo * kSlotBytes) & call.resultMask) + call.result;
+    frames_.push_back(
+        Frame{call.returnPc, at, call.routine, callerLo, top, false, call.pushResult, resultAt});
+    lo_ = lo;
+    return shape.entry;
+}
+
+[[gnu::always_inline]] inline std::int32_t BinProg::enterOwn(const OwnCall& call, std::int32_t at,
+                                                             std::intptr_t callerBytes) {
     const std::int32_t callerLo = lo_;
     const std::uint32_t top = stackTop_;
-    const std::int32_t lo = activate(routine);
+    const std::int32_t lo = openOwn(call);
     // The new activation's slots are its own (the routine's slots in the bank when it is not
     // running, a new frame when it is): no argument can be one of them.
-    Value* const s = slots_.data();
-    const FrameShape& shape = shapes_[routine];
-    const std::size_t n = std::min(argc, static_cast<std::size_t>(shape.initFrom));
-    for (std::size_t i = 0; i < n; ++i)
-        s[lo + shape.params[i]].assignFrom(s[(callerLo & args[i].mask) + args[i].slot]);
-    if (n < static_cast<std::size_t>(shape.initFrom) && lo != 0) [[unlikely]]
-        startMissingParameters(routine, lo, n);
-    ++shapes_[routine].active;
-    frames_.push_back(Frame{returnPc, callPc, static_cast<std::int32_t>(routine), callerLo, top,
-                            false, pushResult});
-    lo_ = lo;
+    char* const m = reinterpret_cast<char*>(slots_.data());
+    char* const callee = m + static_cast<std::intptr_t>(lo) * kSlotBytes;
+    const std::int32_t* const params = shapes_[static_cast<std::size_t>(call.routine)].paramBytes;
+    const ByteRef* const args = ownArgs_.data() + call.args;
+    for (std::int32_t i = 0; i < call.argc; ++i) {
+        const Value& from =
+            *reinterpret_cast<const Value*>(m + (callerBytes & args[i].mask) + args[i].offset);
+        reinterpret_cast<Value*>(callee + params[i])->assignFrom(from);
+    }
+    return pushOwn(call, at, lo, callerLo, top);
+}
+
+[[gnu::always_inline]] inline std::int32_t
+BinProg::enterOwnWith(const OwnCall& call, std::int32_t at, std::int32_t value) {
+    const std::int32_t callerLo = lo_;
+    const std::uint32_t top = stackTop_;
+    const std::int32_t lo = openOwn(call);
+    char* const m = reinterpret_cast<char*>(slots_.data());
+    const std::int32_t param = *shapes_[static_cast<std::size_t>(call.routine)].paramBytes;
+    reinterpret_cast<Value*>(m + static_cast<std::intptr_t>(lo) * kSlotBytes + param)
+        ->setInt(value);
+    return pushOwn(call, at, lo, callerLo, top);
 }
 
 [[gnu::always_inline]] inline bool BinProg::returnsPlainly() const {
     if (frames_.empty()) return false;
     const Frame& top = frames_.back();
+    // A handler of an outer run was pushed below this run's frames, so only this run's
+    // handlers can be as deep as the returning activation.
     return top.routine >= 0 && !top.external &&
-           !(handlers_.size() > handlerBase_ && handlers_.back().frames >= frames_.size());
+           !(!handlers_.empty() && handlers_.back().frames >= frames_.size());
 }
 
 [[gnu::always_inline]] inline std::int32_t BinProg::returnFromOwn() {
     // The common return: the result and the `var` parameters go straight from the
     // activation's slots to the caller's.
-    const Frame f = frames_.back();
-    frames_.pop_back();
+    const Frame& f = frames_.back();
+    const std::int32_t returnPc = f.returnPc;
+    const std::int32_t callerLo = f.callerLo;
+    const std::uint32_t top = f.stackTop;
+    const bool pushResult = f.pushResult;
+    FrameShape& shape = shapes_[static_cast<std::size_t>(f.routine)];
+    char* const m = reinterpret_cast<char*>(slots_.data());
+    Value& result = *reinterpret_cast<Value*>(m + f.resultAt);
     Value* const s = slots_.data();
     const std::int32_t lo = lo_;
-    const std::int32_t callerLo = f.callerLo;
-    const FrameShape& shape = shapes_[static_cast<std::size_t>(f.routine)];
-    const Step& call = steps_[static_cast<std::size_t>(f.callPc)];
     if (shape.varParams) [[unlikely]] {
         // The leftmost wins when one variable is passed twice.
         const Routine& r = routines[static_cast<std::size_t>(f.routine)];
-        const auto argc = static_cast<std::size_t>(call.a);
+        const auto argc = static_cast<std::size_t>(code[static_cast<std::size_t>(f.callPc)].a);
         const SlotRef* const ops =
             callOperands_.data() + callCache_[static_cast<std::size_t>(f.callPc)].operands + 1;
         for (std::size_t i = r.paramSlots.size(); i-- > 0;)
             if (r.varParams[i] && i < argc)
                 s[(callerLo & ops[i].mask) + ops[i].slot].assignFrom(s[lo + r.paramSlots[i]]);
     }
-    Value& result = stepSlot(callerLo, call.b, call.maskB);
-    if (shape.result < 0)
+    frames_.pop_back();
+    if (shape.result < 0) [[unlikely]]
         result = Value();
-    else if (stackTop_ > f.stackTop)
+    else if (stackTop_ > top)
         result.assignFrom(std::move(s[lo + shape.result]));
     else
         result.assignFrom(s[lo + shape.result]);
-    deactivate(f);
-    if (f.pushResult) objects_.push_back(result.isObject() ? result.asObject() : nullptr);
-    return f.returnPc;
+    stackTop_ = top;
+    // The frames of a finished recursion let go of what they hold (strings, objects) once the
+    // outermost of them is gone, not on every return.
+    if (top == kSlotCount && highWater_ > kSlotCount) [[unlikely]]
+        releaseFrames();
+    lo_ = callerLo;
+    --shape.active;
+    if (pushResult) objects_.push_back(result.isObject() ? result.asObject() : nullptr);
+    return returnPc;
 }
 
 } // namespace vorlan::script::pascal

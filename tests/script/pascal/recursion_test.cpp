@@ -160,4 +160,27 @@ TEST_F(Recursion, AResultComputedLastReturnsFromEveryWayIn) {
     ASSERT_EQ(errors.size(), 1u);
 }
 
+TEST_F(Recursion, ArgumentsComputedRightBeforeTheCallReachTheCallee) {
+    // `F(n - 1)` computes its argument and makes the call in one step once the call has run
+    // once; a double, a sum past the integer range and a text take the long way through the
+    // same call, and a call that nests too deep is reported at the call.
+    EXPECT_EQ(runText({"function Down(x: Double): Double;",
+                       "begin if x < 1 then Result := x else Result := Down(x - 1) end;",
+                       "function Up(n: Integer): Integer;",
+                       "begin if n > 2147483647.5 then Result := n else Result := Up(n + 1) end;",
+                       "function Grow(s: string): string;",
+                       "begin if s = 'axxx' then Result := s else Result := Grow(s + 'x') end;",
+                       "function Sum(n: Integer): Integer;",
+                       "begin if n = 0 then Result := 0 else Result := Sum(n - 1) + n end;",
+                       "begin TestOut(Down(3.5)); TestOut(Up(2147483645)); TestOut(Sum(3));",
+                       "TestOut(Grow('a')); TestOut(Down(2)); TestOut(Sum(100)) end."}),
+              "0.5 2147483648 6 axxx 0 5050");
+    EXPECT_TRUE(errors.empty());
+    runText({"function Deep(n: Integer): Integer;", "begin", "  Result := Deep(n + 1)", "end;",
+             "begin TestOut(Deep(0)) end."});
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].line, 3);
+    EXPECT_EQ(errors[0].position, 13);
+}
+
 } // namespace

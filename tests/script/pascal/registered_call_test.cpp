@@ -115,6 +115,25 @@ TEST_F(RegisteredCall, AFailedCallKeepsWhatItDidAndRaisesAScriptException) {
     EXPECT_EQ(errors[0].description, "broke");
 }
 
+TEST_F(RegisteredCall, ACallSiteRunAgainBehavesAsOnItsFirstRun) {
+    // From its second run on, a call goes straight to the routine's entry: `var` arguments,
+    // dropped and kept results, a failure on a later run and the error it reports.
+    EXPECT_EQ(runText({"var i, n: Integer; s, t, r: string; v: Variant;", "begin",
+                       "  n := 0; s := ''; t := 'a';", "  for i := 1 to 3 do", "  begin",
+                       "    TestBump(n); TestAppend(s, t); r := TestShout(t); TestShout(r);",
+                       "    try TestFailAfter(t) except r := r + '?' end;", "  end;",
+                       "  TestOut(n); TestOut(s); TestOut(r); TestOut(t);", "end."}),
+              "3 aa-halfa-half-half a-half-half!? a-half-half-half");
+    EXPECT_TRUE(errors.empty());
+    output().clear();
+    run({"var i: Integer; v: Variant;", "begin", "  for i := 1 to 2 do", "  begin",
+         "    if i = 1 then v := 5 else v := 'no number';", "    TestOut(TestByte(v))", "  end",
+         "end."});
+    EXPECT_EQ(joined(output()), "5");
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].line, 6);
+}
+
 TEST_F(RegisteredCall, ParametersWithDefaultsMayBeLeftOut) {
     EXPECT_EQ(runText({"begin", "  TestOut(TestRound(3.7));", "  TestOut(TestRound(3.7, 5));",
                        "  TestOut(TestRound(3, 1, 'y'));", "end."}),
