@@ -8,9 +8,6 @@ export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 # -Werror does not change the object code, so it must not change the cache key either: builds
 # with and without it share their cached objects.
 export CCACHE_IGNOREOPTIONS=-Werror
-# The desktop libraries use precompiled headers; the cache can keep objects built with them only
-# when it leaves out what a precompiled header cannot change (time macros, header times).
-export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
 BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo}
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE="$BUILD_TYPE" "$@" >/dev/null
 cmake --build "$BUILD_DIR" -j "$(nproc)"

@@ -318,8 +318,7 @@ def run(root, compile_db):
             words = shlex.split(e.get("command", ""))
             obj = words[words.index("-o") + 1] if "-o" in words[:-1] else None
         obj = os.path.join(e["directory"], obj) if obj else None
-        # A precompiled header is compiled like a source file but holds no code of its own.
-        if not obj or obj.endswith(".gch") or not os.path.exists(obj):
+        if not obj or not os.path.exists(obj):
             continue
         objects.append(obj)
         source = os.path.realpath(os.path.join(e["directory"], e["file"]))
