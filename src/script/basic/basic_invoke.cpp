@@ -4,6 +4,7 @@
 #include "script/basic/basic_frame.h"
 #include "script/basic/basic_library.h"
 #include "script/comp_wrapper.h"
+#include "script/direct_call_args.h"
 
 #include <array>
 #include <memory>
@@ -142,38 +143,6 @@ bool Interpreter::argumentsInPlace(const Expr& e, const MethodInfo& method) {
 
 namespace {
 
-// The values of arguments that are neither literals nor variables, built where they are kept.
-class ComputedArgs {
-public:
-    ComputedArgs() = default;
-    ComputedArgs(const ComputedArgs&) = delete;
-    ComputedArgs& operator=(const ComputedArgs&) = delete;
-    ~ComputedArgs() {
-        for (std::size_t i = 0; i < built_; ++i)
-            if (at(i)->ownsStorage()) std::destroy_at(at(i));
-    }
-    template <class Make> Value* add(Make&& make) {
-        Value* v = ::new (static_cast<void*>(storage_ + built_ * sizeof(Value))) Value(make());
-        ++built_;
-        return v;
-    }
-
-private:
-    Value* at(std::size_t i) {
-        return std::launder(reinterpret_cast<Value*>(storage_ + i * sizeof(Value)));
-    }
-    alignas(Value) std::byte storage_[kInPlaceArgs * sizeof(Value)];
-    std::size_t built_ = 0;
-};
-
-// Calls with arguments of another type than declared convert them into values on the stack.
-[[gnu::noinline]] DispStatus callConverting(const MethodInfo& method, NativeObject* self,
-                                            Value* const* at, std::size_t argc, Value& result,
-                                            ExceptionInfo& error) {
-    std::array<Value, kInPlaceArgs> scratch;
-    return registry().callDirect(method, self, at, argc, scratch.data(), result, error);
-}
-
 // The registry, without a call to find it on every call through it.
 const Registry& theRegistry() {
     static const Registry& found = registry();
@@ -186,7 +155,7 @@ Value Interpreter::callInPlace(Expr& e, CompWrapper* object) {
     const MethodInfo& method = *e.direct;
     const std::size_t argc = e.args.size();
     std::array<Value*, kInPlaceArgs> at;
-    ComputedArgs computed;
+    DirectCallArgs<kInPlaceArgs> computed;
     bool typed = true; // every argument of its declared type already
     for (std::size_t i = 0; i < argc; ++i) {
         Expr& a = *e.args[i];
@@ -206,7 +175,7 @@ Value Interpreter::callInPlace(Expr& e, CompWrapper* object) {
     // Nothing to convert: the scratch values are never touched.
     const DispStatus status =
         typed ? theRegistry().callDirect(method, self, at.data(), argc, nullptr, result, error)
-              : callConverting(method, self, at.data(), argc, result, error);
+              : callConverting<kInPlaceArgs>(method, self, at.data(), argc, result, error);
     if (status != DispStatus::Ok) [[unlikely]]
         throwCallFailure(status, error, e.name);
     return result;

@@ -2,6 +2,7 @@
 
 #include "core/cp1250.h"
 #include "script/comp_wrapper.h"
+#include "script/direct_call_args.h"
 #include "script/js/js_messages.h"
 #include "script/js/js_names.h"
 #include "script/js/js_position.h"
@@ -737,38 +738,6 @@ namespace {
 // Arguments of direct calls at most: their values and conversions live on the stack.
 constexpr std::size_t kDirectArgs = 4;
 
-// The values of a direct call's arguments, built where they are kept.
-class StackArgs {
-public:
-    StackArgs() = default;
-    StackArgs(const StackArgs&) = delete;
-    StackArgs& operator=(const StackArgs&) = delete;
-    ~StackArgs() {
-        for (std::size_t i = 0; i < built_; ++i)
-            if (at(i)->ownsStorage()) std::destroy_at(at(i));
-    }
-    template <class Make> Value* add(Make&& make) {
-        Value* v = ::new (static_cast<void*>(storage_ + built_ * sizeof(Value))) Value(make());
-        ++built_;
-        return v;
-    }
-
-private:
-    Value* at(std::size_t i) {
-        return std::launder(reinterpret_cast<Value*>(storage_ + i * sizeof(Value)));
-    }
-    alignas(Value) std::byte storage_[kDirectArgs * sizeof(Value)];
-    std::size_t built_ = 0;
-};
-
-// Calls with arguments of another type than declared convert them into values on the stack.
-[[gnu::noinline]] DispStatus callConverting(const MethodInfo& method, NativeObject* self,
-                                            Value* const* at, std::size_t argc, Value& result,
-                                            ExceptionInfo& error) {
-    std::array<Value, kDirectArgs> scratch;
-    return registry().callDirect(method, self, at, argc, scratch.data(), result, error);
-}
-
 } // namespace
 
 std::optional<bool> JsEngine::callDirect(duk_context* ctx, const Binding& binding, int count) {
@@ -782,7 +751,7 @@ std::optional<bool> JsEngine::callDirect(duk_context* ctx, const Binding& bindin
         if (!self) return std::nullopt; // freed: the general way reports it
     }
     // The arguments go from the engine's stack straight into the routine's parameters.
-    StackArgs values;
+    DirectCallArgs<kDirectArgs> values;
     std::array<Value*, kDirectArgs> at;
     bool typed = true; // every argument of its declared type already
     for (std::size_t i = 0; i < argc; ++i) {
@@ -794,7 +763,7 @@ std::optional<bool> JsEngine::callDirect(duk_context* ctx, const Binding& bindin
     // Nothing to convert: the scratch values are never touched.
     const DispStatus status =
         typed ? registry().callDirect(method, self, at.data(), argc, nullptr, result, error)
-              : callConverting(method, self, at.data(), argc, result, error);
+              : callConverting<kDirectArgs>(method, self, at.data(), argc, result, error);
     if (status != DispStatus::Ok) [[unlikely]] {
         pushError(ctx, status == DispStatus::Exception
                            ? error.description
