@@ -59,6 +59,10 @@ def strip_code(text):
             j = n if end < 0 else end + len(m.group(1)) + 2
             out.append('""' + "\n" * text.count("\n", i, j))
             i = j
+        elif c == "'" and re.search(r"\b\d[\w']*$", text[max(0, i - 32) : i]):
+            # A digit separator (3'600'000), not the start of a character literal.
+            out.append(c)
+            i += 1
         elif c in "\"'":
             j = i + 1
             while j < n and text[j] != c:
@@ -422,14 +426,17 @@ def run(root, compile_db):
 
 
 PLANTED = {
-    "src/lib/used.h": "#pragma once\nnamespace n {\nint used(int x);\nint lonely();\n"
+    "src/lib/used.h": "#pragma once\nnamespace n {\nint used(int x);\nint lonely();\nint paced(int x);\n"
                       "struct S {\n    void m();\n    virtual void v() = 0;\n    S() = default;\n};\n}\n",
     "src/lib/used.cpp": '#include "lib/used.h"\nnamespace n {\nint used(int x) { return x + 1; }\n'
                         "int unused(int x) { return x * 2; }\nint selfish(int x) { return x - 1; }\n"
                         "int caller(int x) { return selfish(x); }\n"
+                        # A call after a digit separator is still a call.
+                        "int spaced(int x) { return x + 1; }\n"
+                        "int paced(int x) { return x / 60'000 + spaced(x) + 'a'; }\n"
                         "void S::m() {}\n}\n",
     "tests/user.cpp": '#include "lib/used.h"\nint main() { n::S* s = nullptr; if (s) s->m();'
-                      " extern int caller_ref(); return n::used(1); }\n",
+                      " extern int caller_ref(); return n::used(1) + n::paced(2); }\n",
 }
 
 
@@ -482,7 +489,7 @@ def planted_tree_reports(compiler, tmp, unity):
     ]
     if not unity:
         expected.append("note: src/lib/used.cpp: n::selfish(int) is used only in its own file")
-    absent = ["n::used(int)", "S::m", "n::S::m()", "v is declared", "S is declared"]
+    absent = ["n::used(int)", "n::spaced(int) is never used", "S::m", "n::S::m()", "v is declared", "S is declared"]
     ok = status == 1
     kind = "batch" if unity else "file by file"
     for e in expected:

@@ -27,12 +27,20 @@ std::string xvfbRun() {
 }
 
 // The desktop runtime on a virtual screen. The program must end by itself; the console then
-// stays open until the time-out ends the run, so the time-out is what the test waits for: long
-// enough for a loaded machine to start the screen and run the program, no longer.
+// stays open with what it wrote until somebody closes it. The run is ended once the form's OnClose
+// has saved the console (OUT.TXT beside the archive) and a moment has passed, or by the time-out
+// (exit 124) when that never happens: long enough for a loaded machine to start the screen and
+// run the program, no longer.
 ProcessResult runOnDesktop(const TempDir& dir, const fs::path& archive) {
+    const std::string saved = (archive.parent_path() / "OUT.TXT").string();
+    const std::string untilSaved =
+        "\"$@\" & p=$!; n=0; "
+        "while [ $n -lt 120 ] && [ ! -s \"$0\" ]; do sleep 0.1; n=$((n+1)); done; "
+        "sleep 0.5; kill $p 2>/dev/null; wait $p; [ -s \"$0\" ] || exit 124";
     return runProcess({"/usr/bin/env", "XDG_CONFIG_HOME=" + (dir / "config").string(),
-                       "QT_QPA_PLATFORM=xcb", "timeout", "12", xvfbRun(), "-a", "-s",
-                       "-screen 0 1024x768x24", VORLAN_PATH, archive.string()});
+                       "QT_QPA_PLATFORM=xcb", "timeout", "20", xvfbRun(), "-a", "-s",
+                       "-screen 0 1024x768x24", "/bin/sh", "-c", untilSaved, saved, VORLAN_PATH,
+                       archive.string()});
 }
 
 // OnShow prints, clicks a button through the script and closes the form; the form's OnClose

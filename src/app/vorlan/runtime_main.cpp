@@ -56,10 +56,11 @@
 #include <memory>
 #include <optional>
 
+namespace vorlan::app {
+
 namespace {
 
 namespace fs = std::filesystem;
-using namespace vorlan;
 
 // Taking the application down has the platform's font database set up the font configuration,
 // only to free it again: in a headless run that drew no text, most of the work of a short batch.
@@ -106,8 +107,6 @@ void applyLocale(const qt::SettingsStore& settings) {
 }
 
 } // namespace
-
-namespace vorlan::app {
 
 int runWithDesktop(int& argc, char** argv, const CommandLine& commandLine, FrontEnd& frontEnd) {
     const bool headless = runsHeadless(commandLine);

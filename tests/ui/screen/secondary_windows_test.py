@@ -184,7 +184,7 @@ class WindowsOverProgram(unittest.TestCase):
         # Time to draw, as a person would look a moment later. A machine busy with other tests
         # may take longer to paint: the window is looked at again for a while, so that only a
         # window that stays black or empty fails.
-        time.sleep(1.0)
+        time.sleep(0.3)
         end = time.monotonic() + 15
         while True:
             shown = new_windows() or appeared

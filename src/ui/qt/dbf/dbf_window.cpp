@@ -42,10 +42,6 @@ constexpr int kToolbarLow = 32;
 constexpr int kToolbarHigh = 62;
 const char* const kNoIndex = "<bez indexu>";
 
-QString u(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
 std::string tablePath(const data::TableDataSet& set) {
     std::string path = set.databaseName();
     if (!path.empty() && path.back() != '\\' && path.back() != '/') path += '\\';
@@ -105,7 +101,7 @@ DbfWindow::~DbfWindow() {
 }
 
 void DbfWindow::build() {
-    setWindowTitle(u("Databáze"));
+    setWindowTitle(cz("Databáze"));
     resize(560, 340);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -122,15 +118,15 @@ void DbfWindow::build() {
         b->setGeometry(x, 3, 26, 26);
         return b;
     };
-    loadButton_ = makeButton("LoadButton", QStringLiteral("..."), u("Otevřít\ndatabázi"), 4);
-    printButton_ = makeButton("PrintButton", QStringLiteral("P"), u("Tisk sestavy"), 32);
+    loadButton_ = makeButton("LoadButton", QStringLiteral("..."), cz("Otevřít\ndatabázi"), 4);
+    printButton_ = makeButton("PrintButton", QStringLiteral("P"), cz("Tisk sestavy"), 32);
     printButton_->hide();
     auto* group = new QButtonGroup(this);
     group->setExclusive(true);
     for (int n = 1; n <= 3; ++n) {
         QToolButton* b =
             makeButton(("SpeedButton" + std::to_string(n)).c_str(), QStringLiteral("S%1").arg(n),
-                       u("Přepne na datovou oblast <%1>").arg(n), 32 + (n - 1) * 28);
+                       cz("Přepne na datovou oblast <%1>").arg(n), 32 + (n - 1) * 28);
         b->setCheckable(true);
         b->setStyleSheet(QStringLiteral("color: blue"));
         group->addButton(b, n);
@@ -138,17 +134,17 @@ void DbfWindow::build() {
         connect(b, &QToolButton::clicked, this, [this, n] { selectAreaClicked(n); });
     }
     areaButtons_[0]->setChecked(true);
-    closeButton_ = makeButton("SpeedButton4", QStringLiteral("X"), u("Uzavře databázi"), 118);
+    closeButton_ = makeButton("SpeedButton4", QStringLiteral("X"), cz("Uzavře databázi"), 118);
     deleteButton_ =
-        makeButton("DeleteButton", QStringLiteral("D"), u("Zrušit/obnovit záznam"), 146);
+        makeButton("DeleteButton", QStringLiteral("D"), cz("Zrušit/obnovit záznam"), 146);
     deleteButton_->hide();
     indexBox_ = new QComboBox(toolbar_);
     indexBox_->setObjectName(QStringLiteral("IndexBox"));
-    indexBox_->setToolTip(u("Výběr indexu pro třídění dat"));
+    indexBox_->setToolTip(cz("Výběr indexu pro třídění dat"));
     indexBox_->setGeometry(176, 4, 260, 24);
-    indexBox_->addItem(u(kNoIndex));
+    indexBox_->addItem(cz(kNoIndex));
     indexBox_->setEnabled(false);
-    auto* filterLabel = new QLabel(u("Filtr:"), toolbar_);
+    auto* filterLabel = new QLabel(cz("Filtr:"), toolbar_);
     filterLabel->setObjectName(QStringLiteral("Label1"));
     filterLabel->setGeometry(6, 36, 36, 22);
     filter_ = new QLineEdit(toolbar_);
@@ -185,7 +181,7 @@ void DbfWindow::build() {
     recordPanel_->setObjectName(QStringLiteral("RecordPanel"));
     auto* recordLayout = new QHBoxLayout(recordPanel_);
     recordLayout->setContentsMargins(4, 2, 4, 2);
-    recordLayout->addWidget(new QLabel(u("Záznam:"), recordPanel_));
+    recordLayout->addWidget(new QLabel(cz("Záznam:"), recordPanel_));
     status_ = new QLabel(QStringLiteral("0/0"), recordPanel_);
     status_->setObjectName(QStringLiteral("LabelR"));
     recordLayout->addWidget(status_, 1);
@@ -220,7 +216,7 @@ void DbfWindow::build() {
     menu_ = new QMenu(this);
     menu_->setObjectName(QStringLiteral("BrowsMenu"));
     auto item = [this](const char* name, const char* text, bool enabled) {
-        QAction* a = menu_->addAction(u(text));
+        QAction* a = menu_->addAction(cz(text));
         a->setObjectName(QString::fromLatin1(name));
         a->setEnabled(enabled);
         return a;
@@ -298,7 +294,7 @@ void DbfWindow::areaSelected(int area) {
     model_->setTable(areas_.isOpen(area) ? &t : nullptr);
     reloadGrid();
     updateCaption();
-    panelCaption_->setText(u("V datové oblasti <%1> není načtena žádná databáze !").arg(area));
+    panelCaption_->setText(cz("V datové oblasti <%1> není načtena žádná databáze !").arg(area));
     const bool open = areas_.isOpen(area) && t.active();
     toolbar_->setFixedHeight(open && !t.access().dbFilter().empty() ? kToolbarHigh : kToolbarLow);
     popupSeek_->setEnabled(open && t.access().indexOrd() > 0);
@@ -373,7 +369,7 @@ void DbfWindow::areaClosed(int area) {
 
 void DbfWindow::updateCaption() {
     data::TDataTable* t = areas_.current();
-    setWindowTitle(t ? u("Databáze ") + shownTablePath(t->table()) : u("Databáze"));
+    setWindowTitle(t ? cz("Databáze ") + shownTablePath(t->table()) : cz("Databáze"));
 }
 
 void DbfWindow::setupOn() {
@@ -392,7 +388,7 @@ void DbfWindow::setupOn() {
 void DbfWindow::setupOff() {
     filling_ = true;
     indexBox_->clear();
-    indexBox_->addItem(u(kNoIndex));
+    indexBox_->addItem(cz(kNoIndex));
     filling_ = false;
     indexBox_->setEnabled(false);
     grid_->hide();
@@ -410,7 +406,7 @@ void DbfWindow::fillIndexBox(int area) {
     data::TDataTable& t = areas_.table(area);
     filling_ = true;
     indexBox_->clear();
-    indexBox_->addItem(u(kNoIndex));
+    indexBox_->addItem(cz(kNoIndex));
     if (t.active()) {
         data::TDbfAccess& a = t.access();
         const int current = a.indexOrd();
@@ -498,11 +494,11 @@ QString DbfWindow::statusText() {
                                    : model_->rowCount();
     const bool atEnd = recno == 0 || recno > total || a.eof();
     if (shown == 0) return QStringLiteral("0/0");
-    if (atEnd) return u("konec/%1").arg(shown);
+    if (atEnd) return cz("konec/%1").arg(shown);
     if (!filtered) return QStringLiteral("%1/%2").arg(recno).arg(total);
     const int row = model_->rowOfRecord(recno);
     const QString place = row < 0 ? QStringLiteral("-") : QString::number(row + 1);
-    return u("%1/%2 (záznam %3)").arg(place).arg(shown).arg(recno);
+    return cz("%1/%2 (záznam %3)").arg(place).arg(shown).arg(recno);
 }
 
 void DbfWindow::updateStatus() {
@@ -681,11 +677,11 @@ void DbfWindow::deleteClicked() {
 void DbfWindow::filterClicked() {
     if (!areas_.current()) return;
     LinesDialog dialog(
-        u("Filtr dle podmínky"),
-        u("Zobrazí jen záznamy, pro které podmínka platí. Podmínka je logický výraz nad "
-          "položkami tabulky, například CENA > 100 .AND. MESTO = \"Brno\". Prázdná "
-          "podmínka filtr zruší."),
-        {{u("Podmínka:"), areas_.filter(areas_.selected()), QStringLiteral("Podminka")}},
+        cz("Filtr dle podmínky"),
+        cz("Zobrazí jen záznamy, pro které podmínka platí. Podmínka je logický výraz nad "
+           "položkami tabulky, například CENA > 100 .AND. MESTO = \"Brno\". Prázdná "
+           "podmínka filtr zruší."),
+        {{cz("Podmínka:"), areas_.filter(areas_.selected()), QStringLiteral("Podminka")}},
         [this](const std::vector<std::string>& values) {
             return values[0].empty() ? std::string() : areas_.filterFault(values[0]);
         },
@@ -700,10 +696,10 @@ void DbfWindow::seekClicked() {
     if (!t || t->access().indexOrd() <= 0) return;
     data::TDbfAccess& a = t->access();
     LinesDialog dialog(
-        u("Hledat záznam dle klíče"),
-        u("Index %1, klíčový výraz %2")
+        cz("Hledat záznam dle klíče"),
+        cz("Index %1, klíčový výraz %2")
             .arg(fromEngine(a.tagName(a.indexOrd())), fromEngine(a.indexKey(0))),
-        {{u("Hledaný klíč:"), lastKey_, QStringLiteral("Klic")}},
+        {{cz("Hledaný klíč:"), lastKey_, QStringLiteral("Klic")}},
         [this](const std::vector<std::string>& values) { return areas_.seekKey(values[0]); }, this);
     if (dialog.exec() != QDialog::Accepted) return;
     lastKey_ = dialog.values()[0];
@@ -714,13 +710,13 @@ void DbfWindow::seekClicked() {
 void DbfWindow::addIndexClicked() {
     if (!areas_.current()) return;
     LinesDialog dialog(
-        u("Přidat nový index"),
-        u("Index se uloží do indexového souboru tabulky (.CDX) a stane se řídicím. Klíč je "
-          "výraz nad položkami, například UPPER(NAZEV) nebo DTOS(DATUM) + CISLO; podmínka FOR "
-          "omezí index na záznamy, pro které platí."),
-        {{u("Jméno indexu:"), {}, QStringLiteral("Jmeno")},
-         {u("Klíčový výraz:"), {}, QStringLiteral("Klic")},
-         {u("Podmínka FOR:"), {}, QStringLiteral("Podminka")}},
+        cz("Přidat nový index"),
+        cz("Index se uloží do indexového souboru tabulky (.CDX) a stane se řídicím. Klíč je "
+           "výraz nad položkami, například UPPER(NAZEV) nebo DTOS(DATUM) + CISLO; podmínka FOR "
+           "omezí index na záznamy, pro které platí."),
+        {{cz("Jméno indexu:"), {}, QStringLiteral("Jmeno")},
+         {cz("Klíčový výraz:"), {}, QStringLiteral("Klic")},
+         {cz("Podmínka FOR:"), {}, QStringLiteral("Podminka")}},
         [this](const std::vector<std::string>& values) {
             return areas_.addIndex(values[0], values[1], values[2]);
         },
@@ -755,7 +751,7 @@ void DbfWindow::createClicked() {
         return;
     }
     StructureDialog dialog(
-        u("Nová databáze %1").arg(host.empty() ? fromEngine(file) : fromHost(host.string())), {},
+        cz("Nová databáze %1").arg(host.empty() ? fromEngine(file) : fromHost(host.string())), {},
         [this, file](const std::vector<data::StructureField>& fields) {
             return areas_.createTable(file, specsOf(fields));
         },
@@ -768,7 +764,8 @@ void DbfWindow::changeStructureClicked() {
     if (!t) return;
     data::StructureChange change;
     StructureDialog dialog(
-        u("Změna struktury databáze %1").arg(shownTablePath(t->table())), areas_.currentStructure(),
+        cz("Změna struktury databáze %1").arg(shownTablePath(t->table())),
+        areas_.currentStructure(),
         [this, &change](const std::vector<data::StructureField>& fields) {
             return areas_.changeStructure(fields, &change);
         },

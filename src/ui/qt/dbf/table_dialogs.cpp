@@ -17,10 +17,6 @@ namespace vorlan::qt {
 
 namespace {
 
-QString u(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
 // Word-wrapped texts get a width to wrap at, and a dialog given here grows to show their lines
 // whole.
 constexpr int kTextWidth = 460;
@@ -38,7 +34,7 @@ QLabel* makeFaultLabel(QWidget* parent) {
 QDialogButtonBox* makeButtons(QDialog* dialog) {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(u("Zrušit"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(cz("Zrušit"));
     QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     return buttons;
@@ -128,7 +124,7 @@ StructureDialog::StructureDialog(const QString& title,
     auto* layout = new QVBoxLayout(this);
     table_ = new QTableWidget(0, 4, this);
     table_->setObjectName(QStringLiteral("Polozky"));
-    table_->setHorizontalHeaderLabels({u("Jméno"), u("Typ"), u("Šířka"), u("Desetinná místa")});
+    table_->setHorizontalHeaderLabels({cz("Jméno"), cz("Typ"), cz("Šířka"), cz("Desetinná místa")});
     table_->horizontalHeader()->setSectionResizeMode(NameColumn, QHeaderView::Stretch);
     table_->setColumnWidth(TypeColumn, 170);
     table_->verticalHeader()->setDefaultSectionSize(24);
@@ -144,7 +140,7 @@ StructureDialog::StructureDialog(const QString& title,
         {"Dolů", [this] { moveRow(1); }},
     };
     for (const auto& [text, action] : actions) {
-        auto* b = new QPushButton(u(text), this);
+        auto* b = new QPushButton(cz(text), this);
         b->setAutoDefault(false);
         connect(b, &QPushButton::clicked, this, action);
         rowButtons->addWidget(b);
@@ -171,7 +167,7 @@ void StructureDialog::insertRow(int row, const data::StructureField& field) {
     table_->setItem(row, NameColumn, name);
     auto* type = new QComboBox(table_);
     for (const TypeChoice& c : kTypes)
-        type->addItem(u(c.text), QChar::fromLatin1(c.letter));
+        type->addItem(cz(c.text), QChar::fromLatin1(c.letter));
     const char letter = field.spec.type;
     int at = type->findData(QChar::fromLatin1(letter));
     if (at < 0) {

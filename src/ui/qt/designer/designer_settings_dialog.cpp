@@ -1,4 +1,5 @@
 #include "ui/qt/designer/designer_settings_dialog.h"
+#include "ui/qt/qt_text.h"
 
 #include "ui/qt/designer/designer_dialogs.h"
 #include "ui/qt/designer/dialog_support.h"
@@ -15,13 +16,6 @@
 namespace vorlan::qt {
 
 namespace {
-
-QCheckBox* flag(QWidget* parent, const char* text, const char* name, bool on) {
-    auto* box = new QCheckBox(cz(text), parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setChecked(on);
-    return box;
-}
 
 report::ReportFont fontOf(const report::DesignerSettings& s) {
     report::ReportFont font;

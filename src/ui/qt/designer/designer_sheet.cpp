@@ -1,4 +1,5 @@
 #include "ui/qt/designer/designer_sheet.h"
+#include "ui/qt/qt_text.h"
 
 #include "core/cp1250.h"
 #include "core/path_mapper.h"
@@ -29,10 +30,6 @@ constexpr int kBandEdge = 3;     // how close to a band's lower edge a press dra
 constexpr int kDragStart = 3;    // pixels the mouse moves before a press becomes a drag
 // How far beyond the paper the sheet grows to show elements (hundredths of an inch).
 constexpr std::int64_t kMaxExtent = 20000;
-
-QString u(const std::string& cp1250) {
-    return QString::fromStdString(cp1250ToUtf8(cp1250));
-}
 
 } // namespace
 
@@ -211,7 +208,7 @@ void DesignerSheet::drawBand(QPainter& painter, const Band& band, const QRect& e
     if (band.title.intersects(exposed)) {
         painter.fillRect(band.title, s.visible ? QColor(0, 0, 128) : QColor(128, 128, 128));
         painter.setPen(Qt::white);
-        QString title = u(report::sectionName(s.index));
+        QString title = fromEngine(report::sectionName(s.index));
         if (!s.visible) title += QString::fromUtf8(" (netiskne se)");
         painter.drawText(band.title.adjusted(4, 0, -4, 0), Qt::AlignVCenter | Qt::AlignLeft, title);
     }
@@ -252,7 +249,7 @@ void DesignerSheet::drawBand(QPainter& painter, const Band& band, const QRect& e
             !(report::isTextKind(e.kind) || report::isGraphicKind(e.kind))) {
             painter.setPen(Qt::darkGray);
             painter.drawText(r, Qt::AlignCenter | Qt::TextWordWrap,
-                             u(designerElementText(document_.report(), e, names, labels)));
+                             fromEngine(designerElementText(document_.report(), e, names, labels)));
         }
     }
     // Where each element lies, over everything drawn: a text without a frame, or an element

@@ -35,14 +35,6 @@ namespace vorlan::qt {
 
 namespace {
 
-QString t(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
-QString u(const std::string& cp1250) {
-    return QString::fromStdString(cp1250ToUtf8(cp1250));
-}
-
 MessageResult ask(const std::string& text, unsigned buttons) {
     MessageBoxRequest r;
     r.caption = applicationTitle();
@@ -69,8 +61,9 @@ DesignerWindow::DesignerWindow(report::TSestava& report, const report::DesignerS
     setModal(true);
     // The file as this system names it, not in the program's Windows form.
     const std::filesystem::path host = pathMapper().toHostOrEmpty(report.fullFileName());
-    setWindowTitle(t("Oprava předlohy tiskové sestavy - ") + u(report.popis) + " (" +
-                   (host.empty() ? u(report.fullFileName()) : fromHost(host.string())) + ")");
+    setWindowTitle(cz("Oprava předlohy tiskové sestavy - ") + fromEngine(report.popis) + " (" +
+                   (host.empty() ? fromEngine(report.fullFileName()) : fromHost(host.string())) +
+                   ")");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -116,7 +109,7 @@ DesignerWindow::DesignerWindow(report::TSestava& report, const report::DesignerS
     bar_->addSeparator();
     zoom_ = new QComboBox(bar_);
     zoom_->setObjectName(QStringLiteral("ZoomBox"));
-    zoom_->setToolTip(t("Měřítko"));
+    zoom_->setToolTip(cz("Měřítko"));
     for (int percent : kPreviewZoomPercents)
         zoom_->addItem(QStringLiteral("%1 %").arg(percent));
     bar_->addWidget(zoom_);
@@ -159,10 +152,10 @@ DesignerWindow::~DesignerWindow() = default;
 
 QAction* DesignerWindow::addCommand(const char* name, const char* caption, const char* hint,
                                     void (DesignerWindow::*slot)()) {
-    QAction* a = bar_->addAction(t(caption));
+    QAction* a = bar_->addAction(cz(caption));
     a->setObjectName(QString::fromLatin1(name));
-    a->setToolTip(t(hint));
-    a->setStatusTip(t(hint));
+    a->setToolTip(cz(hint));
+    a->setStatusTip(cz(hint));
     connect(a, &QAction::triggered, this, slot);
     return a;
 }
@@ -193,10 +186,10 @@ void DesignerWindow::updateCommands() {
         action(QString::fromLatin1(name))->setEnabled(selected);
     QAction* undoAction = action(QStringLiteral("UndoButton"));
     undoAction->setEnabled(document_->canUndo());
-    undoAction->setToolTip(u(document_->undoCaption()));
+    undoAction->setToolTip(fromEngine(document_->undoCaption()));
     QAction* redoAction = action(QStringLiteral("RedoButton"));
     redoAction->setEnabled(document_->canRedo());
-    redoAction->setToolTip(u(document_->redoCaption()));
+    redoAction->setToolTip(fromEngine(document_->redoCaption()));
     action(QStringLiteral("DeleteGroupButton"))
         ->setEnabled(sheet_->currentSection() >= report::groupStartSection(0));
 }

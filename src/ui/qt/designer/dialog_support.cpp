@@ -5,6 +5,7 @@
 #include "ui/qt/qt_text.h"
 
 #include <QBoxLayout>
+#include <QCheckBox>
 #include <QDialog>
 #include <QPushButton>
 #include <QSpinBox>
@@ -44,6 +45,13 @@ QSpinBox* numberBox(QWidget* parent, const char* objectName, int minimum, int ma
     box->setObjectName(QString::fromLatin1(objectName));
     box->setRange(minimum, maximum);
     box->setValue(std::clamp(value, minimum, maximum));
+    return box;
+}
+
+QCheckBox* flag(QWidget* parent, const char* text, const char* name, bool on) {
+    auto* box = new QCheckBox(cz(text), parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setChecked(on);
     return box;
 }
 

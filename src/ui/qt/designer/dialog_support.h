@@ -8,6 +8,7 @@
 #include <vector>
 
 class QBoxLayout;
+class QCheckBox;
 class QDialog;
 class QSpinBox;
 class QWidget;
@@ -18,11 +19,6 @@ class TSestavaTyp;
 
 namespace vorlan::qt {
 
-// A UTF-8 literal of the source as a QString.
-inline QString cz(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
 // A Yes/No question (Windows-1250 text); true for Yes. No is the default answer.
 bool askYesNo(const std::string& text);
 // An information message with its own title (both Windows-1250).
@@ -32,6 +28,11 @@ void tellError(const std::string& text);
 
 // A number box named `objectName` with its range and value.
 QSpinBox* numberBox(QWidget* parent, const char* objectName, int minimum, int maximum, int value);
+// A check box with a UTF-8 caption, named `name`.
+QCheckBox* flag(QWidget* parent, const char* text, const char* name, bool on);
+
+// The tallest section a page lets one set, in the template's units.
+inline constexpr int kMaxSectionHeight = 100000;
 
 // The report's own table fields (not those of its detail reports), Windows-1250; names are
 // empty when the data side cannot name them.

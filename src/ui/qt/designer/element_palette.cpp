@@ -1,4 +1,5 @@
 #include "ui/qt/designer/element_palette.h"
+#include "ui/qt/qt_text.h"
 
 #include "core/cp1250.h"
 #include "report/model.h"
@@ -14,14 +15,6 @@ namespace vorlan::qt {
 
 namespace {
 
-QString u(const std::string& cp1250) {
-    return QString::fromStdString(cp1250ToUtf8(cp1250));
-}
-
-QString t(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
 // The parameters a template may print: those the report has, and at least a few to choose from.
 constexpr int kParametersOffered = 10;
 
@@ -31,14 +24,14 @@ ElementPalette::ElementPalette(const std::vector<std::string>& fieldNames,
                                const std::vector<std::string>& fieldLabels, QWidget* parent)
     : QTabWidget(parent) {
     setObjectName(QStringLiteral("Paleta"));
-    fields_ = addListPage("ListPolozky", t("Položky"), report::kKindField);
+    fields_ = addListPage("ListPolozky", cz("Položky"), report::kKindField);
     for (const std::string& name : fieldNames)
-        fields_->addItem(u(name));
-    titles_ = addListPage("ListPopisy", t("Popisy"), report::kKindFieldTitle);
+        fields_->addItem(fromEngine(name));
+    titles_ = addListPage("ListPopisy", cz("Popisy"), report::kKindFieldTitle);
     for (std::size_t i = 0; i < fieldNames.size(); ++i)
-        titles_->addItem(
-            u(i < fieldLabels.size() && !fieldLabels[i].empty() ? fieldLabels[i] : fieldNames[i]));
-    parameters_ = addListPage("ListParametry", t("Parametry"), report::kKindParameter);
+        titles_->addItem(fromEngine(
+            i < fieldLabels.size() && !fieldLabels[i].empty() ? fieldLabels[i] : fieldNames[i]));
+    parameters_ = addListPage("ListParametry", cz("Parametry"), report::kKindParameter);
 
     // The variables, in the order users look for them.
     auto* variables = new QWidget(this);
@@ -57,7 +50,7 @@ ElementPalette::ElementPalette(const std::vector<std::string>& fieldNames,
         {"Celkový počet stran", report::kVarPageCount},
     };
     for (const Button& b : kVariables) {
-        auto* button = new QPushButton(t(b.caption), variables);
+        auto* button = new QPushButton(cz(b.caption), variables);
         button->setObjectName(QStringLiteral("Var%1").arg(b.number));
         const int number = b.number;
         connect(button, &QPushButton::clicked, this, [this, number] {
@@ -66,7 +59,7 @@ ElementPalette::ElementPalette(const std::vector<std::string>& fieldNames,
         variableRow->addWidget(button);
     }
     variableRow->addStretch();
-    addTab(variables, t("Proměnné"));
+    addTab(variables, cz("Proměnné"));
 
     auto* functionPage = new QWidget(this);
     auto* functionRow = new QHBoxLayout(functionPage);
@@ -86,7 +79,7 @@ ElementPalette::ElementPalette(const std::vector<std::string>& fieldNames,
     };
     for (const Command& c : {Command{"OpravButton", "Oprav"}, Command{"PridejButton", "Přidej"},
                              Command{"VynechButton", "Vynech"}}) {
-        auto* button = new QPushButton(t(c.caption), functionPage);
+        auto* button = new QPushButton(cz(c.caption), functionPage);
         button->setObjectName(QString::fromLatin1(c.name));
         functionButtons->addWidget(button);
         const std::string which = c.name;
@@ -100,7 +93,7 @@ ElementPalette::ElementPalette(const std::vector<std::string>& fieldNames,
         });
     }
     functionRow->addLayout(functionButtons);
-    addTab(functionPage, t("Funkce"));
+    addTab(functionPage, cz("Funkce"));
 
     auto* graphics = new QWidget(this);
     auto* graphicRow = new QHBoxLayout(graphics);
@@ -110,7 +103,7 @@ ElementPalette::ElementPalette(const std::vector<std::string>& fieldNames,
         {"Elipsa", report::kKindEllipse},    {"Obrázek", report::kKindPicture},
     };
     for (const Button& b : kGraphics) {
-        auto* button = new QPushButton(t(b.caption), graphics);
+        auto* button = new QPushButton(cz(b.caption), graphics);
         button->setObjectName(QStringLiteral("Kind%1").arg(b.number));
         const int kind = b.number;
         connect(button, &QPushButton::clicked, this, [this, kind] {
@@ -119,7 +112,7 @@ ElementPalette::ElementPalette(const std::vector<std::string>& fieldNames,
         graphicRow->addWidget(button);
     }
     graphicRow->addStretch();
-    addTab(graphics, t("Grafické prvky"));
+    addTab(graphics, cz("Grafické prvky"));
 }
 
 QListWidget* ElementPalette::addListPage(const char* objectName, const QString& title, int kind) {
@@ -146,7 +139,7 @@ void ElementPalette::refresh(const report::TSestavaTyp& report) {
     const int row = functions_->currentRow();
     functions_->clear();
     for (int i = 0; i < report.functions().count(); ++i)
-        functions_->addItem(u(report.functions().item(i)->name()));
+        functions_->addItem(fromEngine(report.functions().item(i)->name()));
     if (row >= 0 && row < functions_->count()) functions_->setCurrentRow(row);
 }
 

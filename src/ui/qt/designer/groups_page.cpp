@@ -19,8 +19,6 @@ namespace vorlan::qt {
 
 namespace {
 
-constexpr int kMaxHeight = 100000;
-
 // Moves a kept section's elements and layout into the section a group got anew; the new
 // section keeps its own index.
 void takeOver(report::TOddilSestavy& into, report::TOddilSestavy* from) {
@@ -76,12 +74,12 @@ GroupsPage::GroupsPage(const report::TSestavaTyp& report, const std::vector<std:
     form->addRow(cz("Položka skupiny:"), field_);
     startVisible_ = new QCheckBox(cz("Tisknout začátek skupiny"), details_);
     startVisible_->setObjectName(QStringLiteral("GroupStartVisible"));
-    startHeight_ = numberBox(details_, "GroupStartHeight", 0, kMaxHeight, 24);
+    startHeight_ = numberBox(details_, "GroupStartHeight", 0, kMaxSectionHeight, 24);
     form->addRow(startVisible_);
     form->addRow(cz("Výška začátku:"), startHeight_);
     endVisible_ = new QCheckBox(cz("Tisknout konec skupiny"), details_);
     endVisible_->setObjectName(QStringLiteral("GroupEndVisible"));
-    endHeight_ = numberBox(details_, "GroupEndHeight", 0, kMaxHeight, 24);
+    endHeight_ = numberBox(details_, "GroupEndHeight", 0, kMaxSectionHeight, 24);
     form->addRow(endVisible_);
     form->addRow(cz("Výška konce:"), endHeight_);
     newPage_ = new QCheckBox(cz("Novou skupinu na novou stránku"), details_);

@@ -1,4 +1,5 @@
 #include "ui/qt/designer/property_strip.h"
+#include "ui/qt/qt_text.h"
 
 #include "core/cp1250.h"
 #include "report/model.h"
@@ -24,14 +25,6 @@
 namespace vorlan::qt {
 
 namespace {
-
-QString t(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
-QString u(const std::string& cp1250) {
-    return QString::fromStdString(cp1250ToUtf8(cp1250));
-}
 
 std::string engine(const QString& text) {
     return utf8ToCp1250(text.toStdString());
@@ -82,11 +75,11 @@ PropertyStrip::PropertyStrip(DesignerDocument& document, QWidget* parent)
     auto* textPage = new QWidget(pages_);
     auto* textRow = new QHBoxLayout(textPage);
     textRow->setContentsMargins(0, 0, 0, 0);
-    textRow->addWidget(new QLabel(t("Text:"), textPage));
+    textRow->addWidget(new QLabel(cz("Text:"), textPage));
     text_ = new QLineEdit(textPage);
     text_->setObjectName(QStringLiteral("EditText"));
     text_->setMaxLength(kMaxText);
-    text_->setToolTip(t("Text prvku (u proměnné její výraz)"));
+    text_->setToolTip(cz("Text prvku (u proměnné její výraz)"));
     textRow->addWidget(text_, 1);
     connect(text_, &QLineEdit::editingFinished, this, [this] {
         const std::string text = engine(text_->text());
@@ -100,7 +93,7 @@ PropertyStrip::PropertyStrip(DesignerDocument& document, QWidget* parent)
     static const char* const kAlign[] = {"Vlevo", "Vpravo", "Uprostřed"};
     static const char* const kAlignNames[] = {"AlignLeft", "AlignRight", "AlignCenter"};
     for (int i = 0; i < 3; ++i) {
-        align_[i] = toggle(textPage, kAlignNames[i], t(kAlign[i]), t(kAlign[i]));
+        align_[i] = toggle(textPage, kAlignNames[i], cz(kAlign[i]), cz(kAlign[i]));
         alignGroup->addButton(align_[i], i);
         textRow->addWidget(align_[i]);
         connect(align_[i], &QToolButton::clicked, this, [this, i] {
@@ -108,9 +101,9 @@ PropertyStrip::PropertyStrip(DesignerDocument& document, QWidget* parent)
                    [i](report::TPrvekSestavy& e) { e.alignment = static_cast<std::uint8_t>(i); });
         });
     }
-    font_ = new QPushButton(t("Písmo..."), textPage);
+    font_ = new QPushButton(cz("Písmo..."), textPage);
     font_->setObjectName(QStringLiteral("FontButton"));
-    font_->setToolTip(t("Písmo textu prvku"));
+    font_->setToolTip(cz("Písmo textu prvku"));
     connect(font_, &QPushButton::clicked, this, &PropertyStrip::chooseFont);
     textRow->addWidget(font_);
     static const char* const kSides[] = {"L", "H", "P", "D"};
@@ -118,7 +111,7 @@ PropertyStrip::PropertyStrip(DesignerDocument& document, QWidget* parent)
                                              "Pravá strana rámečku", "Dolní strana rámečku"};
     static const char* const kSideNames[] = {"FrameLeft", "FrameTop", "FrameRight", "FrameBottom"};
     for (int i = 0; i < 4; ++i) {
-        frame_[i] = toggle(textPage, kSideNames[i], t(kSides[i]), t(kSideHints[i]));
+        frame_[i] = toggle(textPage, kSideNames[i], cz(kSides[i]), cz(kSideHints[i]));
         textRow->addWidget(frame_[i]);
         const std::int32_t bit = 1 << i;
         connect(frame_[i], &QToolButton::toggled, this, [this, bit](bool on) {
@@ -135,7 +128,7 @@ PropertyStrip::PropertyStrip(DesignerDocument& document, QWidget* parent)
     for (const Flag& f : {Flag{&rtf_, "RTF", report::kTextRtf},
                           Flag{&justify_, "Zarovnávat do bloku", report::kTextJustify},
                           Flag{&variableHeight_, "Proměnná výška", report::kTextVariableHeight}}) {
-        *f.box = new QCheckBox(t(f.caption), textPage);
+        *f.box = new QCheckBox(cz(f.caption), textPage);
         textRow->addWidget(*f.box);
         const std::int32_t bit = f.bit;
         connect(*f.box, &QCheckBox::toggled, this, [this, bit](bool on) {
@@ -150,11 +143,11 @@ PropertyStrip::PropertyStrip(DesignerDocument& document, QWidget* parent)
     auto* linePage = new QWidget(pages_);
     auto* lineRow = new QHBoxLayout(linePage);
     lineRow->setContentsMargins(0, 0, 0, 0);
-    lineRow->addWidget(new QLabel(t("Šířka čáry:"), linePage));
+    lineRow->addWidget(new QLabel(cz("Šířka čáry:"), linePage));
     lineWidth_ = new QSpinBox(linePage);
     lineWidth_->setObjectName(QStringLiteral("LineWidth"));
     lineWidth_->setRange(1, 50);
-    lineWidth_->setToolTip(t("Šířka čáry"));
+    lineWidth_->setToolTip(cz("Šířka čáry"));
     lineRow->addWidget(lineWidth_);
     connect(lineWidth_, &QSpinBox::valueChanged, this, [this](int width) {
         change("šířky čáry", [&](report::TPrvekSestavy& e) {
@@ -164,10 +157,10 @@ PropertyStrip::PropertyStrip(DesignerDocument& document, QWidget* parent)
     });
     lineStyle_ = new QComboBox(linePage);
     lineStyle_->setObjectName(QStringLiteral("LineStyle"));
-    lineStyle_->setToolTip(t("Styl čáry (jen u čáry šířky 1)"));
+    lineStyle_->setToolTip(cz("Styl čáry (jen u čáry šířky 1)"));
     for (const char* s :
          {"Plná", "Čárkovaná", "Tečkovaná", "Čerchovaná", "Dvojitě čerchovaná", "Neviditelná"})
-        lineStyle_->addItem(t(s));
+        lineStyle_->addItem(cz(s));
     lineRow->addWidget(lineStyle_);
     connect(lineStyle_, &QComboBox::activated, this, [this](int style) {
         change("stylu čáry",
@@ -175,7 +168,7 @@ PropertyStrip::PropertyStrip(DesignerDocument& document, QWidget* parent)
     });
     lineColour_ = new QComboBox(linePage);
     lineColour_->setObjectName(QStringLiteral("LineColour"));
-    lineColour_->setToolTip(t("Barva čáry"));
+    lineColour_->setToolTip(cz("Barva čáry"));
     fillColours(lineColour_);
     lineRow->addWidget(lineColour_);
     connect(lineColour_, &QComboBox::activated, this, [this](int index) {
@@ -188,7 +181,7 @@ PropertyStrip::PropertyStrip(DesignerDocument& document, QWidget* parent)
         "Elipsa"};
     for (int i = 0; i < 7; ++i) {
         const QByteArray name = "Line" + QByteArray::number(i);
-        lineFlags_[i] = toggle(linePage, name.constData(), t(kLineCaptions[i]), t(kLineHints[i]));
+        lineFlags_[i] = toggle(linePage, name.constData(), cz(kLineCaptions[i]), cz(kLineHints[i]));
         lineRow->addWidget(lineFlags_[i]);
         const std::int32_t bit = 1 << i;
         connect(lineFlags_[i], &QToolButton::toggled, this, [this, bit](bool on) {
@@ -204,10 +197,10 @@ PropertyStrip::PropertyStrip(DesignerDocument& document, QWidget* parent)
     auto* framePage = new QWidget(pages_);
     auto* frameRow = new QHBoxLayout(framePage);
     frameRow->setContentsMargins(0, 0, 0, 0);
-    frameRow->addWidget(new QLabel(t("Výplň:"), framePage));
+    frameRow->addWidget(new QLabel(cz("Výplň:"), framePage));
     fillColour_ = new QComboBox(framePage);
     fillColour_->setObjectName(QStringLiteral("FillColour"));
-    fillColour_->setToolTip(t("Barva výplně"));
+    fillColour_->setToolTip(cz("Barva výplně"));
     fillColours(fillColour_);
     frameRow->addWidget(fillColour_);
     connect(fillColour_, &QComboBox::activated, this, [this](int index) {
@@ -216,19 +209,19 @@ PropertyStrip::PropertyStrip(DesignerDocument& document, QWidget* parent)
     });
     fillStyle_ = new QComboBox(framePage);
     fillStyle_->setObjectName(QStringLiteral("FillStyle"));
-    fillStyle_->setToolTip(t("Vzor výplně"));
+    fillStyle_->setToolTip(cz("Vzor výplně"));
     for (const char* s : {"Plná", "Průhledná", "Vodorovně", "Svisle", "Šikmo /", "Šikmo \\",
                           "Mřížka", "Šikmá mřížka"})
-        fillStyle_->addItem(t(s));
+        fillStyle_->addItem(cz(s));
     frameRow->addWidget(fillStyle_);
     connect(fillStyle_, &QComboBox::activated, this, [this](int style) {
         change("výplně", [&](report::TPrvekSestavy& e) { e.fillStyle = style; });
     });
-    frameRow->addWidget(new QLabel(t("Okraj:"), framePage));
+    frameRow->addWidget(new QLabel(cz("Okraj:"), framePage));
     // The border shares the line's width and colour controls' meaning, on this page's own.
     auto* borderColour = new QComboBox(framePage);
     borderColour->setObjectName(QStringLiteral("BorderColour"));
-    borderColour->setToolTip(t("Barva okraje"));
+    borderColour->setToolTip(cz("Barva okraje"));
     fillColours(borderColour);
     frameRow->addWidget(borderColour);
     connect(borderColour, &QComboBox::activated, this, [this](int index) {
@@ -237,7 +230,7 @@ PropertyStrip::PropertyStrip(DesignerDocument& document, QWidget* parent)
     });
     auto* borderWidth = new QSpinBox(framePage);
     borderWidth->setObjectName(QStringLiteral("BorderWidth"));
-    borderWidth->setToolTip(t("Šířka okraje"));
+    borderWidth->setToolTip(cz("Šířka okraje"));
     borderWidth->setRange(1, 50);
     frameRow->addWidget(borderWidth);
     connect(borderWidth, &QSpinBox::valueChanged, this, [this](int width) {
@@ -253,10 +246,10 @@ PropertyStrip::PropertyStrip(DesignerDocument& document, QWidget* parent)
     auto* picturePage = new QWidget(pages_);
     auto* pictureRow = new QHBoxLayout(picturePage);
     pictureRow->setContentsMargins(0, 0, 0, 0);
-    pictureRow->addWidget(new QLabel(t("Soubor:"), picturePage));
+    pictureRow->addWidget(new QLabel(cz("Soubor:"), picturePage));
     pictureFile_ = new QLineEdit(picturePage);
     pictureFile_->setObjectName(QStringLiteral("PictureFile"));
-    pictureFile_->setToolTip(t("Soubor s obrázkem"));
+    pictureFile_->setToolTip(cz("Soubor s obrázkem"));
     pictureFile_->setMaxLength(static_cast<int>(report::TPrvekSestavy::kMaxText));
     pictureRow->addWidget(pictureFile_, 1);
     connect(pictureFile_, &QLineEdit::editingFinished, this, [this] {
@@ -275,7 +268,7 @@ PropertyStrip::PropertyStrip(DesignerDocument& document, QWidget* parent)
     for (const PictureFlag& f :
          {PictureFlag{&stretch_, "Podle okna", report::kLineDiagonalUp},
           PictureFlag{&keepAspect_, "Zachovat poměr stran", report::kLineDiagonalDown}}) {
-        *f.box = new QCheckBox(t(f.caption), picturePage);
+        *f.box = new QCheckBox(cz(f.caption), picturePage);
         pictureRow->addWidget(*f.box);
         const std::int32_t bit = f.bit;
         connect(*f.box, &QCheckBox::toggled, this, [this, bit](bool on) {
@@ -293,11 +286,11 @@ PropertyStrip::PropertyStrip(DesignerDocument& document, QWidget* parent)
     for (int i = 0; i < 4; ++i) {
         position_[i] = new QLineEdit(this);
         position_[i]->setObjectName(QString::fromLatin1(kPositionNames[i]));
-        position_[i]->setToolTip(t(kPositionHints[i]));
+        position_[i]->setToolTip(cz(kPositionHints[i]));
         position_[i]->setValidator(new QIntValidator(-9999, 99999, position_[i]));
         position_[i]->setFixedWidth(52);
         connect(position_[i], &QLineEdit::returnPressed, this, &PropertyStrip::applyPosition);
-        auto* label = new QLabel(t(kPositionHints[i]) + u':', this);
+        auto* label = new QLabel(cz(kPositionHints[i]) + u':', this);
         label->setBuddy(position_[i]);
         row->addWidget(label);
         row->addWidget(position_[i]);
@@ -329,7 +322,7 @@ void PropertyStrip::applyPosition() {
 void PropertyStrip::chooseFont() {
     if (document_.selection().empty()) return;
     const report::ReportFont current = document_.selection().front()->font;
-    QFont font = windowsFont(u(current.name));
+    QFont font = windowsFont(fromEngine(current.name));
     font.setPointSize(std::max(1, current.size));
     font.setBold(current.style & report::kFontBold);
     font.setItalic(current.style & report::kFontItalic);
@@ -373,7 +366,7 @@ void PropertyStrip::refresh() {
         return;
     }
     pages_->setCurrentIndex(pageOf(e->kind));
-    text_->setText(u(e->text.substr(0, kMaxText)));
+    text_->setText(fromEngine(e->text.substr(0, kMaxText)));
     text_->setReadOnly(!(e->kind == report::kKindText || e->kind == report::kKindVariable));
     for (int i = 0; i < 3; ++i)
         align_[i]->setChecked(e->alignment == i);
@@ -392,7 +385,7 @@ void PropertyStrip::refresh() {
     if (auto* c = findChild<QComboBox*>(QStringLiteral("BorderColour")))
         c->setCurrentIndex(report::indexOfColour(e->lineColour));
     if (auto* s = findChild<QSpinBox*>(QStringLiteral("BorderWidth"))) s->setValue(e->lineWidth);
-    pictureFile_->setText(u(e->text));
+    pictureFile_->setText(fromEngine(e->text));
     stretch_->setChecked(e->lineFlags & report::kLineDiagonalUp);
     keepAspect_->setChecked(e->lineFlags & report::kLineDiagonalDown);
     const std::int32_t values[] = {e->left, e->top, e->width, e->height};

@@ -27,15 +27,7 @@ namespace vorlan::qt {
 
 namespace {
 
-constexpr int kMaxHeight = 100000;
 constexpr int kMaxDescription = 64;
-
-QCheckBox* flag(QWidget* parent, const char* text, const char* name, bool on) {
-    auto* box = new QCheckBox(cz(text), parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setChecked(on);
-    return box;
-}
 
 // The template's file as the page shows it. A name under an alias is shown with the alias:
 // resolving the alias may have to tell the user it cannot be used, which is not this page's
@@ -154,7 +146,8 @@ QWidget* ReportSettingsDialog::makeSectionsPage(const report::TSestavaTyp& repor
         const bool pageBand = i == report::kSectionHead || i == report::kSectionFoot;
         visible->setEnabled(!(pageBand && report.isDetail()));
         const std::string heightName = "SectionHeight" + index;
-        auto* height = numberBox(sections, heightName.c_str(), 0, kMaxHeight, s ? s->height : 0);
+        auto* height =
+            numberBox(sections, heightName.c_str(), 0, kMaxSectionHeight, s ? s->height : 0);
         grid->addWidget(visible, i + 1, 0);
         height->setEnabled(visible->isEnabled());
         grid->addWidget(height, i + 1, 1);

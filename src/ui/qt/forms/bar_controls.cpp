@@ -264,7 +264,7 @@ const PropertyTable& Splitter::propertyTable() {
 
 namespace {
 
-const FormClass kClasses[] = {
+const FormClass kBarControlsClasses[] = {
     {"TStatusBar",
      "TWinControl",
      create<StatusBar>,
@@ -295,7 +295,7 @@ const FormClass kClasses[] = {
 } // namespace
 
 std::span<const FormClass> barControlClasses() {
-    return kClasses;
+    return kBarControlsClasses;
 }
 
 } // namespace vorlan::forms

@@ -27,7 +27,7 @@ using script::Value;
 
 namespace {
 
-const FormClass kClasses[] = {
+const FormClass kCommonDialogsClasses[] = {
     {"TFontDialog",
      "TCommonDialog",
      create<FontDialog>,
@@ -81,7 +81,7 @@ std::span<const char* const> findOptionNames() {
 }
 
 std::span<const FormClass> commonDialogClasses() {
-    return kClasses;
+    return kCommonDialogsClasses;
 }
 
 // ---- font

@@ -291,7 +291,7 @@ QWidget* ScrollBox::clientArea() const {
 
 namespace {
 
-const FormClass kClasses[] = {
+const FormClass kContainerControlsClasses[] = {
     {"TPageControl",
      "TWinControl",
      create<PageControl>,
@@ -306,7 +306,7 @@ const FormClass kClasses[] = {
 } // namespace
 
 std::span<const FormClass> containerClasses() {
-    return kClasses;
+    return kContainerControlsClasses;
 }
 
 } // namespace vorlan::forms

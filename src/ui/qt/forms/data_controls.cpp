@@ -1066,7 +1066,7 @@ namespace {
 
 // The runtime's own data controls move on with Enter; the standard ones keep Enter, and so do
 // the memo (new lines), the label and the image (no input).
-const FormClass kClasses[] = {
+const FormClass kDataControlsClasses[] = {
     {"TDataSource",
      "TComponent",
      create<DataSourceComponent>,
@@ -1118,7 +1118,7 @@ const FormClass kClasses[] = {
 } // namespace
 
 std::span<const FormClass> dataControlClasses() {
-    return kClasses;
+    return kDataControlsClasses;
 }
 
 } // namespace vorlan::forms

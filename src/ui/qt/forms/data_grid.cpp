@@ -520,7 +520,7 @@ std::span<const char* const> navigatorButtonNames() {
 
 namespace {
 
-const FormClass kClasses[] = {
+const FormClass kDataGridClasses[] = {
     {"TCustomDBGrid", "TCustomGrid"},
     {"TDBGrid", "TCustomDBGrid", create<DataGrid>, {320, 120}, false, "OnCellClick"},
     {"TDataGrid", "TDBGrid", create<DataGrid>, {320, 120}},
@@ -536,7 +536,7 @@ const FormClass kClasses[] = {
 } // namespace
 
 std::span<const FormClass> dataGridClasses() {
-    return kClasses;
+    return kDataGridClasses;
 }
 
 } // namespace vorlan::forms

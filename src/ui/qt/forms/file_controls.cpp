@@ -25,7 +25,7 @@ namespace {
 
 constexpr QSize kList{145, 97}, kCombo{145, 21};
 
-const FormClass kClasses[] = {
+const FormClass kFileControlsClasses[] = {
     {"TFileListBox", "TCustomListBox", create<FileListBox>, kList, false, "OnChange OnClick",
      "FileType=[ftNormal] ShowGlyphs=False"},
     {"TDirectoryListBox", "TCustomListBox", create<DirectoryListBox>, kList, false, "OnChange"},
@@ -496,7 +496,7 @@ void FilterComboBox::chosen() {
 }
 
 std::span<const FormClass> fileControlClasses() {
-    return kClasses;
+    return kFileControlsClasses;
 }
 
 } // namespace vorlan::forms

@@ -12,7 +12,7 @@ using script::Value;
 
 namespace {
 
-const FormClass kClasses[] = {
+const FormClass kFileDialogsClasses[] = {
     {"TCommonDialog", "TComponent"},
     {"TOpenDialog",
      "TCommonDialog",
@@ -31,7 +31,7 @@ const FormClass kClasses[] = {
 } // namespace
 
 std::span<const FormClass> fileDialogClasses() {
-    return kClasses;
+    return kFileDialogsClasses;
 }
 
 FileDialog::FileDialog(std::string className)

@@ -56,7 +56,7 @@ private:
     bool alive_ = true;
 };
 
-const FormClass kClasses[] = {
+const FormClass kFormClasses[] = {
     {"TForm",
      "TCustomForm",
      create<Form>,
@@ -591,7 +591,7 @@ bool Form::handleWidgetEvent(QObject* watched, QEvent* event) {
 }
 
 std::span<const FormClass> formClasses() {
-    return kClasses;
+    return kFormClasses;
 }
 
 } // namespace vorlan::forms

@@ -311,7 +311,7 @@ const PropertyTable& StringGrid::propertyTable() {
 
 namespace {
 
-const FormClass kClasses[] = {
+const FormClass kGridControlsClasses[] = {
     {"TCustomGrid", "TWinControl"},
     {"TDrawGrid",
      "TCustomGrid",
@@ -326,7 +326,7 @@ const FormClass kClasses[] = {
 } // namespace
 
 std::span<const FormClass> gridClasses() {
-    return kClasses;
+    return kGridControlsClasses;
 }
 
 } // namespace vorlan::forms

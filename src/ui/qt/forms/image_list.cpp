@@ -12,7 +12,7 @@ using script::Value;
 
 namespace {
 
-const FormClass kClasses[] = {
+const FormClass kImageListClasses[] = {
     {"TImageList",
      "TComponent",
      create<ImageList>,
@@ -26,7 +26,7 @@ const FormClass kClasses[] = {
 } // namespace
 
 std::span<const FormClass> imageListClasses() {
-    return kClasses;
+    return kImageListClasses;
 }
 
 ImageList::ImageList() : script::Component("TImageList") {}

@@ -359,7 +359,7 @@ const PropertyTable& ListView::propertyTable() {
 
 namespace {
 
-const FormClass kClasses[] = {
+const FormClass kListControlsClasses[] = {
     {"TCheckListBox",
      "TCustomListBox",
      create<CheckListBox>,
@@ -384,7 +384,7 @@ const FormClass kClasses[] = {
 } // namespace
 
 std::span<const FormClass> listControlClasses() {
-    return kClasses;
+    return kListControlsClasses;
 }
 
 } // namespace vorlan::forms

@@ -21,7 +21,7 @@ namespace {
 // The property of an action that names the item it belongs to.
 constexpr const char* kItemOfAction = "vorlanMenuItem";
 
-const FormClass kClasses[] = {
+const FormClass kMenusClasses[] = {
     {"TMenu", "TComponent"},
     {"TMainMenu", "TMenu", create<MainMenu>},
     {"TPopupMenu", "TMenu", create<PopupMenu>, {}, false, "OnPopup"},
@@ -31,7 +31,7 @@ const FormClass kClasses[] = {
 } // namespace
 
 std::span<const FormClass> menuClasses() {
-    return kClasses;
+    return kMenusClasses;
 }
 
 // ---- MainMenu

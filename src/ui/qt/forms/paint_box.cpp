@@ -22,7 +22,7 @@ SurfaceCanvasFactory& surfaceCanvasFactory() {
 // Pictures larger than this are not made: a script's Width of 100000 must not take gigabytes.
 constexpr int kMaxSide = 8192;
 
-const FormClass kClasses[] = {
+const FormClass kPaintBoxClasses[] = {
     {"TPaintBox", "TGraphicControl", create<PaintBox>, {105, 105}, false, "OnClick OnPaint"},
 };
 
@@ -96,7 +96,7 @@ bool PaintBox::handleWidgetEvent(QObject* watched, QEvent* event) {
 }
 
 std::span<const FormClass> paintBoxClasses() {
-    return kClasses;
+    return kPaintBoxClasses;
 }
 
 } // namespace vorlan::forms

@@ -259,7 +259,7 @@ bool Shape::handleWidgetEvent(QObject* watched, QEvent* event) {
 
 namespace {
 
-const FormClass kClasses[] = {
+const FormClass kPictureControlsClasses[] = {
     {"TImage", "TGraphicControl", create<Image>, {105, 105}, false, "OnClick"},
     {"TShape", "TGraphicControl", create<Shape>, {65, 65}, false, "OnClick"},
     {"TPicture", "TPersistent"},
@@ -270,7 +270,7 @@ const FormClass kClasses[] = {
 } // namespace
 
 std::span<const FormClass> pictureClasses() {
-    return kClasses;
+    return kPictureControlsClasses;
 }
 
 } // namespace vorlan::forms

@@ -394,7 +394,7 @@ const PropertyTable& DateTimePicker::propertyTable() {
 
 namespace {
 
-const FormClass kClasses[] = {
+const FormClass kRangeControlsClasses[] = {
     {"TProgressBar", "TWinControl", create<ProgressBar>, {150, 16}, false, "", "Smooth=False"},
     {"TTrackBar",
      "TWinControl",
@@ -439,7 +439,7 @@ const FormClass kClasses[] = {
 } // namespace
 
 std::span<const FormClass> rangeControlClasses() {
-    return kClasses;
+    return kRangeControlsClasses;
 }
 
 } // namespace vorlan::forms

@@ -253,7 +253,7 @@ const PropertyTable& RichEdit::propertyTable() {
 
 namespace {
 
-const FormClass kClasses[] = {
+const FormClass kRichEditClasses[] = {
     {"TRichEdit", "TCustomMemo", create<RichEdit>, {185, 89}, false, "OnChange OnSelectionChange"},
     {"TRichEditStrings", "TStrings"},
 };
@@ -261,7 +261,7 @@ const FormClass kClasses[] = {
 } // namespace
 
 std::span<const FormClass> richEditClasses() {
-    return kClasses;
+    return kRichEditClasses;
 }
 
 } // namespace vorlan::forms

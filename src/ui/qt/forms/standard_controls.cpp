@@ -558,7 +558,7 @@ private:
 
 constexpr QSize kEdit{121, 21}, kList{121, 97}, kCombo{145, 21}, kBox{185, 105};
 
-const FormClass kClasses[] = {
+const FormClass kStandardControlsClasses[] = {
     {"TGraphicControl", "TControl"},
     {"TCustomLabel", "TGraphicControl"},
     {"TLabel", "TCustomLabel", create<Label>, {65, 13}, false, "OnClick"},
@@ -742,7 +742,7 @@ void Button::applyKind(const std::string& kind) {
 }
 
 std::span<const FormClass> standardControlClasses() {
-    return kClasses;
+    return kStandardControlsClasses;
 }
 
 } // namespace vorlan::forms

@@ -275,7 +275,7 @@ const PropertyTable& NotebookPage::propertyTable() {
 
 namespace {
 
-const FormClass kClasses[] = {
+const FormClass kTabControlsClasses[] = {
     {"TTabControl", "TWinControl", create<TabControl>, {289, 193}, false, "OnChange OnChanging"},
     // The strip of tabs along a window's edge: a tab control without a page under it.
     {"TTabSet",
@@ -301,7 +301,7 @@ const FormClass kClasses[] = {
 } // namespace
 
 std::span<const FormClass> tabControlClasses() {
-    return kClasses;
+    return kTabControlsClasses;
 }
 
 } // namespace vorlan::forms

@@ -11,14 +11,14 @@ using script::Value;
 
 namespace {
 
-const FormClass kClasses[] = {
+const FormClass kTimerClasses[] = {
     {"TTimer", "TComponent", create<Timer>, {}, false, "OnTimer"},
 };
 
 } // namespace
 
 std::span<const FormClass> timerClasses() {
-    return kClasses;
+    return kTimerClasses;
 }
 
 Timer::Timer() : script::Component("TTimer"), timer_(std::make_unique<QTimer>()) {

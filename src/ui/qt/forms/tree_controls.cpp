@@ -447,7 +447,7 @@ namespace {
 
 constexpr QSize kTree{121, 97};
 
-const FormClass kClasses[] = {
+const FormClass kTreeControlsClasses[] = {
     {"TCustomTreeView", "TWinControl"},
     {"TTreeView", "TCustomTreeView", create<TreeView>, kTree, false,
      "OnChange OnClick OnExpanded OnCollapsed OnEdited OnDeletion",
@@ -462,7 +462,7 @@ const FormClass kClasses[] = {
 } // namespace
 
 std::span<const FormClass> treeControlClasses() {
-    return kClasses;
+    return kTreeControlsClasses;
 }
 
 } // namespace vorlan::forms

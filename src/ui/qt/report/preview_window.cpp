@@ -1,4 +1,5 @@
 #include "ui/qt/report/preview_window.h"
+#include "ui/qt/qt_text.h"
 
 #include "core/cp1250.h"
 #include "core/ui_services.h"
@@ -28,13 +29,7 @@
 
 namespace vorlan::qt {
 
-namespace {
-
-QString cz(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
-} // namespace
+namespace {} // namespace
 
 PreviewPage::PreviewPage(const report::TSestVystup& output, QWidget* parent)
     : QWidget(parent), output_(output) {

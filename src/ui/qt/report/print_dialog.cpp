@@ -1,4 +1,5 @@
 #include "ui/qt/report/print_dialog.h"
+#include "ui/qt/qt_text.h"
 
 #include "core/cp1250.h"
 #include "report/model.h"
@@ -19,10 +20,6 @@
 namespace vorlan::qt {
 
 namespace {
-
-QString cz(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
 
 // Space under the last group.
 constexpr int kBottomMargin = 6;

@@ -1,4 +1,5 @@
 #include "ui/qt/report/report_printing.h"
+#include "ui/qt/qt_text.h"
 
 #include "core/cp1250.h"
 #include "core/ui_services.h"
@@ -20,10 +21,6 @@ namespace {
 
 // PDF pages are drawn at the page-drawing resolution itself: no stretching at all.
 constexpr int kPdfResolution = 600;
-
-QString fromEngine(const std::string& text) {
-    return QString::fromStdString(cp1250ToUtf8(text));
-}
 
 // The printer as the device presents it after applyPaper: the page starts at the sheet's
 // corner, so there is no offset to take off; the user's corrections still apply.

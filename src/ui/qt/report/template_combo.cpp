@@ -1,4 +1,5 @@
 #include "ui/qt/report/template_combo.h"
+#include "ui/qt/qt_text.h"
 
 #include "core/cp1250.h"
 #include "core/path_mapper.h"
@@ -12,10 +13,6 @@
 namespace vorlan::qt {
 
 namespace {
-
-QString fromEngine(const std::string& text) {
-    return QString::fromStdString(cp1250ToUtf8(text));
-}
 
 std::string withBackslash(std::string dir) {
     if (!dir.empty() && dir.back() != '\\' && dir.back() != '/') dir += '\\';

@@ -16,7 +16,7 @@ namespace {
 using script::ClassBinder;
 using C = ClipboardObject;
 
-constexpr IntConstant kConstants[] = {
+constexpr IntConstant kClipbrdConstants[] = {
     {"CF_TEXT", kCfText}, {"CF_BITMAP", kCfBitmap},           {"CF_OEMTEXT", kCfOemText},
     {"CF_DIB", kCfDib},   {"CF_UNICODETEXT", kCfUnicodeText}, {"CF_PICTURE", kCfPicture},
 };
@@ -52,7 +52,7 @@ void registerClipbrdUnit(script::Registry& reg) {
     clip.bind("Open", "procedure", [](C&) {});
     clip.bind("Close", "procedure", [](C&) {});
 
-    registerIntConstants(reg, kConstants);
+    registerIntConstants(reg, kClipbrdConstants);
     reg.registerConst("Clipboard", script::Value(script::wrapObject(reg, &clipboard())));
 }
 

@@ -172,7 +172,7 @@ void registerControlMembers(script::Registry& reg) {
                   });
 }
 
-constexpr IntConstant kConstants[] = {
+constexpr IntConstant kControlsConstants[] = {
     // TDragState, the State of OnDragOver.
     {"dsDragEnter", 0},
     {"dsDragLeave", 1},
@@ -275,7 +275,7 @@ constexpr IntConstant kConstants[] = {
 };
 
 // Stored forms keep these as identifiers, and the form layer reads them by name.
-constexpr const char* kNames[] = {
+constexpr const char* kControlsNames[] = {
     "taLeftJustify", "taRightJustify", "taCenter",    "bvNone", "bvLowered",    "bvRaised",
     "bvSpace",       "dmManual",       "dmAutomatic", "tlTop",  "tlCenter",     "tlBottom",
     "ecNormal",      "ecUpperCase",    "ecLowerCase", "ssNone", "ssHorizontal", "ssVertical",
@@ -287,8 +287,8 @@ constexpr const char* kNames[] = {
 void registerControlsUnit(script::Registry& reg) {
     registerControlMembers(reg);
     registerIntConstants(reg, cursorConstants());
-    registerIntConstants(reg, kConstants);
-    registerNameConstants(reg, kNames);
+    registerIntConstants(reg, kControlsConstants);
+    registerNameConstants(reg, kControlsNames);
 }
 
 } // namespace vorlan::stdlib

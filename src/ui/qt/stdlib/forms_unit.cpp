@@ -18,7 +18,7 @@ namespace {
 using script::ClassBinder;
 using script::Value;
 
-constexpr IntConstant kConstants[] = {
+constexpr IntConstant kFormsConstants[] = {
     // Application.MessageBox: buttons, icons, default button and answers.
     {"MB_OK", 0x00},
     {"MB_OKCANCEL", 0x01},
@@ -50,7 +50,7 @@ constexpr IntConstant kConstants[] = {
 };
 
 // Stored forms keep these as identifiers, and the form layer reads them by name.
-constexpr const char* kNames[] = {
+constexpr const char* kFormsNames[] = {
     "poDesigned",     "poDefault",       "poDefaultPosOnly", "poDefaultSizeOnly",
     "poScreenCenter", "poDesktopCenter", "poMainFormCenter", "poOwnerFormCenter",
     "bsNone",         "bsSingle",        "bsSizeable",       "bsDialog",
@@ -137,8 +137,8 @@ void registerFormsUnit(script::Registry& reg) {
                 s.handler(formChange) = name;
             });
 
-    registerIntConstants(reg, kConstants);
-    registerNameConstants(reg, kNames);
+    registerIntConstants(reg, kFormsConstants);
+    registerNameConstants(reg, kFormsNames);
     reg.registerConst("Application", Value(script::wrapObject(reg, &application())));
     reg.registerConst("Screen", Value(script::wrapObject(reg, &screen())));
 }

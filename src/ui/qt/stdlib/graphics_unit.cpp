@@ -28,7 +28,7 @@ using script::Binder;
 using script::ClassBinder;
 using script::Value;
 
-constexpr IntConstant kConstants[] = {
+constexpr IntConstant kGraphicsConstants[] = {
     // TFontStyle elements.
     {"fsBold", 0},
     {"fsItalic", 1},
@@ -57,7 +57,7 @@ constexpr IntConstant kConstants[] = {
 };
 
 // Pen and brush styles, by name as stored forms keep them.
-constexpr const char* kNames[] = {
+constexpr const char* kGraphicsNames[] = {
     "psSolid",    "psDash",        "psDot",       "psDashDot", "psDashDotDot",
     "psClear",    "psInsideFrame", "bsSolid",     "bsClear",   "bsHorizontal",
     "bsVertical", "bsFDiagonal",   "bsBDiagonal", "bsCross",   "bsDiagCross",
@@ -462,8 +462,8 @@ void registerGraphicsUnit(script::Registry& reg) {
     registerImageList(reg);
     registerGraphicsExtras(reg);
     registerIntConstants(reg, colorNames());
-    registerIntConstants(reg, kConstants);
-    registerNameConstants(reg, kNames);
+    registerIntConstants(reg, kGraphicsConstants);
+    registerNameConstants(reg, kGraphicsNames);
 }
 
 } // namespace vorlan::stdlib

@@ -19,7 +19,7 @@ using script::ClassBinder;
 using P = PrinterObject;
 
 // TPrinterOrientation, by name as the Orientation property answers.
-constexpr const char* kNames[] = {"poPortrait", "poLandscape"};
+constexpr const char* kPrintersNames[] = {"poPortrait", "poLandscape"};
 
 } // namespace
 
@@ -67,7 +67,7 @@ void registerPrintersUnit(script::Registry& reg) {
             throw script::ScriptException(czech("Tiskárna ") + device + czech(" není k dispozici"));
         });
 
-    registerNameConstants(reg, kNames);
+    registerNameConstants(reg, kPrintersNames);
     reg.registerConst("Printer", script::Value(script::wrapObject(reg, &printer())));
 }
 

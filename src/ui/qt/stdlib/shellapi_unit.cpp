@@ -8,7 +8,7 @@ namespace vorlan::stdlib {
 
 namespace {
 
-constexpr IntConstant kConstants[] = {
+constexpr IntConstant kShellapiConstants[] = {
     {"SW_HIDE", 0},
     {"SW_SHOWNORMAL", 1},
     {"SW_NORMAL", 1},
@@ -41,7 +41,7 @@ void registerShellApiUnit(script::Registry& reg) {
                 [](std::int32_t, const std::string& operation, const std::string& file,
                    const std::string& parameters, const std::string& directory,
                    std::int32_t) { return shellExecute(operation, file, parameters, directory); });
-    registerIntConstants(reg, kConstants);
+    registerIntConstants(reg, kShellapiConstants);
 }
 
 } // namespace vorlan::stdlib
