@@ -642,6 +642,37 @@ DispStatus Registry::setProperty(const PropertyInfo& property, NativeObject* sel
     }
 }
 
+DispStatus Registry::getPropertyDirect(const PropertyInfo& property, NativeObject* self,
+                                       Value* const* index, Value& result,
+                                       ExceptionInfo& error) const {
+    try {
+        property.directRead(self, index, result);
+        if (!hasDeclaredType(result, property.type)) [[unlikely]]
+            result = convertToDeclared(result, property.type);
+        return DispStatus::Ok;
+    } catch (const std::exception& e) {
+        error.description = e.what();
+        setRaisedException(exceptionClassOf(e), error.description);
+        return DispStatus::Exception;
+    }
+}
+
+DispStatus Registry::setPropertyDirect(const PropertyInfo& property, NativeObject* self,
+                                       Value* const* index, const Value& value,
+                                       ExceptionInfo& error) const {
+    try {
+        if (hasDeclaredType(value, property.type))
+            property.directWrite(self, index, value);
+        else
+            property.directWrite(self, index, convertToDeclared(value, property.type));
+        return DispStatus::Ok;
+    } catch (const std::exception& e) {
+        error.description = e.what();
+        setRaisedException(exceptionClassOf(e), error.description);
+        return DispStatus::Exception;
+    }
+}
+
 ObjectRef Registry::globalScope() {
     if (!globalScope_) globalScope_ = std::make_shared<GlobalScope>(*this);
     return globalScope_;
