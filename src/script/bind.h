@@ -652,9 +652,8 @@ public:
     PropertyInfo& property(std::string_view name, std::string_view typeName, Get get,
                            Set set = nullptr, bool isDefault = false) {
         const DeclaredType type = declaredTypeOf(typeName);
-        PropertyInfo& info =
-            registry_.registerProperty(className_.empty() ? std::string_view() : className_, name,
-                                       {}, {}, type, isDefault);
+        PropertyInfo& info = registry_.registerProperty(
+            className_.empty() ? std::string_view() : className_, name, {}, {}, type, isDefault);
         using namespace bind_detail;
         // The general accessors go through the direct ones: one adapter per accessor.
         if constexpr (!std::is_null_pointer_v<Get>) {
@@ -721,7 +720,8 @@ private:
         return info;
     }
 
-    template <class Get> DirectGetter makeGetter(std::string_view name, DeclaredType type, Get get) {
+    template <class Get>
+    DirectGetter makeGetter(std::string_view name, DeclaredType type, Get get) {
         using namespace bind_detail;
         constexpr SelfUse use = selfUseOf<C, Get>();
         using Tuple = ScriptParams<C, Get>;
@@ -756,7 +756,8 @@ private:
         };
     }
 
-    template <class Set> DirectSetter makeSetter(std::string_view name, DeclaredType type, Set set) {
+    template <class Set>
+    DirectSetter makeSetter(std::string_view name, DeclaredType type, Set set) {
         using namespace bind_detail;
         constexpr SelfUse use = selfUseOf<C, Set>();
         using Tuple = ScriptParams<C, Set>;

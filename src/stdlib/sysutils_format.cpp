@@ -89,14 +89,13 @@ void appendPadded(std::string& out, std::string_view text, int width, bool left,
 // The hexadecimal digits of a number (a negative 32-bit one as its two's complement), in
 // upper case, into `buffer`.
 std::string_view hexDigits(std::int64_t n, std::array<char, 24>& buffer) {
-    const auto end =
-        n >= INT32_MIN && n <= INT32_MAX
-            ? std::to_chars(buffer.data(), buffer.data() + buffer.size(),
-                            static_cast<std::uint32_t>(n), 16)
-                  .ptr
-            : std::to_chars(buffer.data(), buffer.data() + buffer.size(),
-                            static_cast<std::uint64_t>(n), 16)
-                  .ptr;
+    const auto end = n >= INT32_MIN && n <= INT32_MAX
+                         ? std::to_chars(buffer.data(), buffer.data() + buffer.size(),
+                                         static_cast<std::uint32_t>(n), 16)
+                               .ptr
+                         : std::to_chars(buffer.data(), buffer.data() + buffer.size(),
+                                         static_cast<std::uint64_t>(n), 16)
+                               .ptr;
     for (char* c = buffer.data(); c != end; ++c)
         if (*c >= 'a') *c = static_cast<char>(*c - 'a' + 'A');
     return {buffer.data(), static_cast<std::size_t>(end - buffer.data())};
@@ -200,8 +199,8 @@ std::string formatText(std::string_view pattern, const Value& arguments) {
                     end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), n).ptr;
                     negative = n < 0;
                 }
-                digits = std::string_view(buffer.data(),
-                                          static_cast<std::size_t>(end - buffer.data()));
+                digits =
+                    std::string_view(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
                 if (negative) digits.remove_prefix(1); // the sign goes before the zeros
             }
             const std::size_t zeros = precision > static_cast<int>(digits.size())

@@ -304,13 +304,11 @@ TEST(Bind, DirectPropertyAccessReadsAndWritesTheCallersStorage) {
     counter.property(
         "Item", "string", [](Counter& c, int i) { return c.items.at(static_cast<size_t>(i)); },
         [](Counter& c, int i, std::string_view s) { c.items.at(static_cast<size_t>(i)) = s; });
-    counter.property(
-        "Find", "Integer",
-        [](Counter& c, std::string_view s) {
-            for (std::size_t i = 0; i < c.items.size(); ++i)
-                if (c.items[i] == s) return static_cast<int>(i);
-            return -1;
-        });
+    counter.property("Find", "Integer", [](Counter& c, std::string_view s) {
+        for (std::size_t i = 0; i < c.items.size(); ++i)
+            if (c.items[i] == s) return static_cast<int>(i);
+        return -1;
+    });
     const PropertyInfo* item = reg.findMember("TCounter", "Item").property;
     const PropertyInfo* find = reg.findMember("TCounter", "Find").property;
     ASSERT_TRUE(item && find && item->directRead && item->directWrite && find->directRead);

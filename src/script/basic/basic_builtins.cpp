@@ -268,8 +268,8 @@ Value makeArray(Args a) {
     thread_local std::shared_ptr<VarArray> spare;
     const auto high = static_cast<std::int32_t>(a.size()) - 1;
     std::shared_ptr<VarArray> array;
-    if (spare && spare.use_count() == 1 && spare->dimensions() == 1 &&
-        spare->bound(0).low == 0 && spare->bound(0).high == high)
+    if (spare && spare.use_count() == 1 && spare->dimensions() == 1 && spare->bound(0).low == 0 &&
+        spare->bound(0).high == high)
         array = std::move(spare);
     else
         array = VarArray::create(0, high);

@@ -161,8 +161,7 @@ void BinProg::runMain(MachineHost& host) {
 }
 
 void BinProg::newArray(Value& slot, std::int32_t high) {
-    if (slot.isArray() &&
-        reusable(slot.asArray(), high, slot.asArray() == spareArray_ ? 2 : 1))
+    if (slot.isArray() && reusable(slot.asArray(), high, slot.asArray() == spareArray_ ? 2 : 1))
         return;
     // The slot was a temporary that other values have used since: the spare array is free
     // again once nothing else holds it.
