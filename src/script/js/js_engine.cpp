@@ -7,6 +7,7 @@
 #include "script/js/js_names.h"
 #include "script/js/js_position.h"
 #include "script/js/js_prelude.h"
+#include "script/js/js_routine_locals.h"
 #include "script/registry.h"
 #include "script/script_runner.h"
 
@@ -1001,7 +1002,7 @@ bool JsEngine::reportScriptError(const ErrorDetails& details, bool compilation) 
 }
 
 bool JsEngine::bindFromObject(duk_context* ctx, HostObject& host, const std::string& name,
-                              const std::string& js) {
+                              const std::string& js, bool* routine) {
     HostObject::Member member;
     if (!resolveMember(host, name, member)) return false;
     duk_push_lstring(ctx, js.data(), js.size());
@@ -1010,6 +1011,7 @@ bool JsEngine::bindFromObject(duk_context* ctx, HostObject& host, const std::str
         duk_def_prop(ctx, -3,
                      DUK_DEFPROP_HAVE_VALUE | DUK_DEFPROP_SET_WRITABLE |
                          DUK_DEFPROP_SET_CONFIGURABLE);
+        if (routine) *routine = true;
         return true;
     }
     if (host.kind == HostObject::Kind::GlobalScope && !registry().findVar(name)) {
@@ -1032,14 +1034,33 @@ bool JsEngine::bindFromObject(duk_context* ctx, HostObject& host, const std::str
     return true;
 }
 
-void JsEngine::bindName(duk_context* ctx, const std::string& name) {
+bool JsEngine::bindName(duk_context* ctx, const std::string& name) {
     const std::string js = jsName(name);
+    bool routine = false;
     for (HostObject* object : globalObjects_)
-        if (bindFromObject(ctx, *object, name, js)) return;
+        if (bindFromObject(ctx, *object, name, js, &routine)) return routine;
     pushHost(ctx, registry().globalScope());
     duk_pop(ctx);
-    if (bindFromObject(ctx, *hosts_.at(registry().globalScope().get()), name, js)) return;
+    if (bindFromObject(ctx, *hosts_.at(registry().globalScope().get()), name, js, &routine))
+        return routine;
     unbound_.insert(name);
+    return false;
+}
+
+void JsEngine::defineRoutineHolder(duk_context* ctx, const RoutineLocals& locals) {
+    routineCopies_ = locals.names;
+    duk_push_global_object(ctx);
+    duk_push_object(ctx);
+    for (const std::string& name : locals.names) {
+        const std::string js = jsName(name);
+        duk_get_prop_lstring(ctx, -2, js.data(), js.size());
+        duk_put_prop_lstring(ctx, -2, js.data(), js.size());
+    }
+    routineHolder_ = duk_get_heapptr(ctx, -1);
+    duk_push_lstring(ctx, locals.holder.data(), locals.holder.size());
+    duk_swap_top(ctx, -2);
+    duk_def_prop(ctx, -3, DUK_DEFPROP_HAVE_VALUE); // not writable, enumerable nor deletable
+    duk_pop(ctx);
 }
 
 bool JsEngine::compile(const std::string& text) {
@@ -1051,18 +1072,21 @@ bool JsEngine::compile(const std::string& text) {
             sourceLines_.back() += c;
     }
     const ModuleNames names = scanModuleNames(text);
-    const std::string utf8 = cp1250ToUtf8(text);
     ErrorDetails error;
     bool failed = false;
     auto body = [&](duk_context* ctx) {
         duk_push_global_object(ctx);
+        std::set<std::string> routines;
         for (const std::string& name : names.used) {
             if (names.declared.count(name)) continue;
             const std::string js = jsName(name);
             if (duk_has_prop_lstring(ctx, -1, js.data(), js.size())) continue;
-            bindName(ctx, name);
+            if (bindName(ctx, name)) routines.insert(name);
         }
         duk_pop(ctx);
+        const RoutineLocals locals = addRoutineLocals(text, routines);
+        if (!locals.names.empty()) defineRoutineHolder(ctx, locals);
+        const std::string utf8 = cp1250ToUtf8(locals.text);
         duk_push_string(ctx, kSourceName);
         if (duk_pcompile_lstring_filename(ctx, 0, utf8.data(), utf8.size()) != 0) {
             takeError(ctx, error);
@@ -1172,13 +1196,20 @@ void JsEngine::addNamedObject(const std::string& name, const ObjectRef& object, 
     auto body = [&](duk_context* ctx) {
         const std::string js = jsName(name);
         pushHost(ctx, object);
+        if (routineHolder_ && routineCopies_.count(name)) {
+            // Local copies of a routine of that name read the object from now on.
+            duk_push_heapptr(ctx, routineHolder_);
+            duk_dup(ctx, -2);
+            duk_put_prop_lstring(ctx, -2, js.data(), js.size());
+            duk_pop(ctx);
+        }
         duk_put_global_lstring(ctx, js.data(), js.size());
         if (!global || !object) return;
         HostObject* host = hosts_.at(object.get()).get();
         globalObjects_.push_back(host);
         duk_push_global_object(ctx);
         for (auto it = unbound_.begin(); it != unbound_.end();) {
-            if (bindFromObject(ctx, *host, *it, jsName(*it)))
+            if (bindFromObject(ctx, *host, *it, jsName(*it), nullptr))
                 it = unbound_.erase(it);
             else
                 ++it;
