@@ -885,6 +885,8 @@ bool Table::saveNtxPages(Index& ix) {
         // Nobody else changed the file since we read it whole or wrote it (the counter is ours):
         // the pages on a key's path are in our image.
         if (handle.imageExact) editor->readPagesFrom(detail::findIndexImage(this, path));
+        // A removal of a key the file does not hold (a record another process appended and has
+        // not committed yet) leaves nothing to do.
         for (const auto& c : ix.journal) {
             if (c.add)
                 editor->insert(c.key, c.rec);
