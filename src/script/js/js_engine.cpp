@@ -371,10 +371,12 @@ bool JsEngine::bindName(duk_context* ctx, const std::string& name) {
 }
 
 void JsEngine::defineRoutineHolder(duk_context* ctx, const RoutineLocals& locals) {
-    routineCopies_ = locals.names;
+    routineCopies_ = locals.routines;
+    routineCopies_.insert(locals.functions.begin(), locals.functions.end());
     duk_push_global_object(ctx);
     duk_push_object(ctx);
-    for (const std::string& name : locals.names) {
+    // The module's own functions do not exist yet: its first statement fills them in.
+    for (const std::string& name : locals.routines) {
         const std::string js = jsName(name);
         duk_get_prop_lstring(ctx, -2, js.data(), js.size());
         duk_put_prop_lstring(ctx, -2, js.data(), js.size());
@@ -407,8 +409,10 @@ bool JsEngine::compile(const std::string& text) {
             if (bindName(ctx, name)) routines.insert(name);
         }
         duk_pop(ctx);
-        const RoutineLocals locals = addRoutineLocals(text, routines);
-        if (!locals.names.empty()) defineRoutineHolder(ctx, locals);
+        // One holder per heap: a module compiled again into the same heap keeps its text.
+        const RoutineLocals locals =
+            routineHolder_ ? RoutineLocals{text, {}, {}, {}} : addRoutineLocals(text, routines);
+        if (!locals.holder.empty()) defineRoutineHolder(ctx, locals);
         const std::string utf8 = cp1250ToUtf8(locals.text);
         duk_push_string(ctx, kSourceName);
         if (duk_pcompile_lstring_filename(ctx, 0, utf8.data(), utf8.size()) != 0) {
