@@ -212,7 +212,8 @@ void NtxPageEditor::insert(std::string_view key, std::uint32_t rec) {
     std::uint32_t off = getLe32(header_.data() + 4);
     Node n;
     for (int depth = 0;; ++depth) {
-        if (depth > kMaxDepth) throw DbfError(czech("strom indexu je příliš hluboký"));
+        // A split of the root adds a level: the tree stays within what readers walk.
+        if (depth >= kMaxDepth - 1) throw DbfError(czech("strom indexu je příliš hluboký"));
         n = readNode(off);
         std::size_t i = 0;
         while (i < n.items.size() && compare(n.items[i], key, rec) < 0)
