@@ -341,6 +341,15 @@ TEST_F(JsRunnerTest, RoutinesCalledInLoopsKeepTheirMeaningWhateverTheScriptDoesT
              "  with (o) { for (var i = 0; i < 1; i++) TestOut(TestAdd(1, 1)); }",
              "  for (var i = 0; i < 1; i++) TestOut(TestAdd(1, 1));", "}"});
     EXPECT_EQ(inWith, (Lines{"with", "2"}));
+
+    output().clear();
+    const Lines ownFunctions =
+        run({"'use strict';", "function fib(n) { return n < 2 ? n : fib(n - 1) + fib(n - 2); }",
+             "function one() { return 1; }", "function main() {",
+             "  for (var i = 0; i < 2; i++) { TestOut(one() + fib(10));",
+             "    if (i == 0) one = function () { return 2; }; }",
+             "  try { undeclared = 1; TestOut('sloppy'); } catch (e) { TestOut('strict'); }", "}"});
+    EXPECT_EQ(ownFunctions, (Lines{"56", "57", "strict"}));
     EXPECT_TRUE(errors.empty());
 }
 
