@@ -295,6 +295,64 @@ TEST_F(JsRunnerTest, ScriptDeclarationsAndJsBuiltinsWinOverRegisteredNames) {
     EXPECT_EQ(out, (Lines{"10", "own", "function"}));
 }
 
+// Functions that loop read the routines they call from local copies; whatever a script does to
+// the name, each call must still reach what the name means at that moment.
+TEST_F(JsRunnerTest, RoutinesCalledInLoopsKeepTheirMeaningWhateverTheScriptDoesToTheName) {
+    const Lines plain = run({"function main() {", "  'use strict';",
+                             "  for (var i = 0; i < 2; i++) TestOut(TestAdd(i, 10));", "}"});
+    EXPECT_EQ(plain, (Lines{"10", "11"}));
+
+    output().clear();
+    const Lines reassigned =
+        run({"function loop() { for (var i = 0; i < 2; i++) TestOut(TestAdd(i, 1)); }",
+             "function main() { loop(); TestAdd = function () { return 'own'; }; loop(); }"});
+    EXPECT_EQ(reassigned, (Lines{"1", "2", "own", "own"}));
+
+    output().clear();
+    const Lines deleted =
+        run({"function loop() { for (var i = 0; i < 1; i++) TestOut(TestAdd(1, 1)); }",
+             "function main() {", "  loop(); delete TestAdd;",
+             "  try { loop(); } catch (e) { TestOut(e.name); }", "}"});
+    EXPECT_EQ(deleted, (Lines{"2", "ReferenceError"}));
+
+    output().clear();
+    const Lines shadowed =
+        run({"function loop(TestAdd) { for (var i = 0; i < 1; i++) TestOut(TestAdd(1, 1)); }",
+             "function other() { for (var i = 0; i < 1; i++) TestOut(TestAdd(2, 2)); }",
+             "function main() { loop(function () { return 'param'; }); other(); }"});
+    EXPECT_EQ(shadowed, (Lines{"param", "4"}));
+
+    output().clear();
+    const Lines byThis =
+        run({"function loop() { for (var i = 0; i < 1; i++) TestOut(TestAdd(1, 1)); }",
+             "function main() { loop(); this['Test' + 'Add'] = function () { return 'this'; };",
+             "  loop(); }"});
+    EXPECT_EQ(byThis, (Lines{"2", "this"}));
+
+    output().clear();
+    const Lines byEval =
+        run({"function loop() { for (var i = 0; i < 1; i++) TestOut(TestAdd(1, 1)); }",
+             "function main() { loop(); eval('TestAdd = function () { return 1; }'); loop(); }"});
+    EXPECT_EQ(byEval, (Lines{"2", "1"}));
+
+    output().clear();
+    const Lines inWith =
+        run({"function main() {", "  var o = {TestAdd: function () { return 'with'; }};",
+             "  with (o) { for (var i = 0; i < 1; i++) TestOut(TestAdd(1, 1)); }",
+             "  for (var i = 0; i < 1; i++) TestOut(TestAdd(1, 1));", "}"});
+    EXPECT_EQ(inWith, (Lines{"with", "2"}));
+
+    output().clear();
+    const Lines ownFunctions =
+        run({"'use strict';", "function fib(n) { return n < 2 ? n : fib(n - 1) + fib(n - 2); }",
+             "function one() { return 1; }", "function main() {",
+             "  for (var i = 0; i < 2; i++) { TestOut(one() + fib(10));",
+             "    if (i == 0) one = function () { return 2; }; }",
+             "  try { undeclared = 1; TestOut('sloppy'); } catch (e) { TestOut('strict'); }", "}"});
+    EXPECT_EQ(ownFunctions, (Lines{"56", "57", "strict"}));
+    EXPECT_TRUE(errors.empty());
+}
+
 // ---- objects
 
 class JsObjectTest : public JsRunnerTest {
