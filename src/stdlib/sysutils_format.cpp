@@ -79,11 +79,12 @@ void appendPadded(std::string& out, std::string_view text, int width, bool left,
     const std::size_t length = sign.size() + zeros + text.size();
     const std::size_t pad =
         width > 0 && static_cast<std::size_t>(width) > length ? width - length : 0;
-    if (!left) out.append(pad, ' ');
-    out.append(sign);
-    out.append(zeros, '0');
+    // Most directives have neither padding nor sign nor zeros: only the text is appended then.
+    if (pad != 0 && !left) out.append(pad, ' ');
+    if (!sign.empty()) out.append(sign);
+    if (zeros != 0) out.append(zeros, '0');
     out.append(text);
-    if (left) out.append(pad, ' ');
+    if (pad != 0 && left) out.append(pad, ' ');
 }
 
 // The hexadecimal digits of a number (a negative 32-bit one as its two's complement), in
@@ -135,7 +136,8 @@ private:
 std::string formatText(std::string_view pattern, const Value& arguments) {
     const script::OpenArray args(arguments);
     std::string out;
-    out.reserve(pattern.size() + 16);
+    // A short result stays in the text's own buffer; a longer one reserves room once.
+    if (pattern.size() > out.capacity()) out.reserve(pattern.size() + 16);
     std::size_t next = 0;
     DirectiveReader reader(pattern, args, next);
     for (std::size_t i = 0; i < pattern.size(); ++i) {

@@ -302,3 +302,17 @@ TEST_F(Dialects, RepeatedPropertyAccessKeepsItsMeaning) {
         "1/2/1/2/ 1 [y=z] k=1,x=y=z,n1=10,n2=20,n3=30 1/2/1/2/k=1x=y=zx=y=zn1=10 2 440 "
         "Objekt už byl uvolněn");
 }
+
+// Basic's Array() in a loop takes its last array again only when nobody holds it: arrays kept
+// in variables stay apart, a changed one is the program's own copy, and an array holding an
+// object is not kept, so the object goes as soon as the program lets it go.
+TEST_F(Dialects, BasicArraysMadeInALoopStayApart) {
+    EXPECT_EQ(run("VBScript",
+                  {"Class Bag", "  Sub Class_Terminate : TestOut \"pryč\" : End Sub", "End Class",
+                   "Dim a, b, c, i, r, o",
+                   "For i = 1 To 3: r = r & Format(\"%d%s\", Array(i, \"x\")): Next",
+                   "a = Array(1, 2): b = Array(3, 4): a(0) = 9: c = Array(5, 6)",
+                   "TestOut r & \" \" & a(0) & a(1) & b(0) & c(0)",
+                   "Set o = New Bag: i = UBound(Array(o, 1)): Set o = Nothing: TestOut \"dál\""}),
+              "1x2x3x 9235 pryč dál");
+}
