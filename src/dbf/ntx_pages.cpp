@@ -262,7 +262,7 @@ void NtxPageEditor::insert(std::string_view key, std::uint32_t rec) {
     writeNode(n);
 }
 
-void NtxPageEditor::erase(std::string_view key, std::uint32_t rec) {
+bool NtxPageEditor::erase(std::string_view key, std::uint32_t rec) {
     std::vector<Step> path;
     std::uint32_t off = getLe32(header_.data() + 4);
     Node n;
@@ -277,7 +277,7 @@ void NtxPageEditor::erase(std::string_view key, std::uint32_t rec) {
             at = i;
             break;
         }
-        if (n.leaf()) throw DbfError(czech("klíč indexu není na svém místě"));
+        if (n.leaf()) return false;
         off = n.child(i);
         path.push_back({std::move(n), i, false});
     }
@@ -304,6 +304,7 @@ void NtxPageEditor::erase(std::string_view key, std::uint32_t rec) {
         n.items.pop_back();
     }
     rebalance(std::move(n), path);
+    return true;
 }
 
 void NtxPageEditor::rebalance(Node n, std::vector<Step>& path) {

@@ -57,11 +57,12 @@ public:
     NtxPageEditor(File& file, const unsigned char* header, bool descending,
                   std::optional<std::uint64_t> fileSize = std::nullopt);
 
-    // Throw DbfError when the tree does not have the shape the change needs (or, for erase, the
-    // key is not in it); the caller then writes the whole file instead. Changed pages are kept
-    // here until they are taken or flushed.
+    // Throw DbfError when the tree does not have the shape the change needs; the caller then
+    // writes the whole file instead. Changed pages are kept here until they are taken or flushed.
+    // Inserting a key that is there changes nothing; so does erasing one that is not, which
+    // answers false (another process may have removed it, or never written it yet).
     void insert(std::string_view key, std::uint32_t rec);
-    void erase(std::string_view key, std::uint32_t rec);
+    bool erase(std::string_view key, std::uint32_t rec);
     // Every page other than the header changed since the last call, each once with its bytes as
     // they are to be written. The bytes stay valid while the editor lives and changes nothing
     // more.

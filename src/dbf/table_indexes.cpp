@@ -529,11 +529,13 @@ bool refreshFromChangedPages(File& f, const std::vector<Index*>& mine, std::stri
 }
 
 // Brings the order of an .NTX file from the counter it knows up to the file's, from just the
-// pages other writers changed as the file's change log lists them; false when the file must be
-// read whole. Every page a writer changes is listed (interior pages hold entries too, and a
-// freed page now holds none), so what the order lost and gained is what differs between the
-// listed pages in our image and in the file. Runs under the file's shared lock.
-bool refreshNtxFromChangedPages(File& f, Index& ix, std::string& img) {
+// pages other writers changed as the file's change log lists them, or (a log that no longer
+// reaches back to us) as comparing the file with our exact image finds them; false when the file
+// must be read and decoded whole. Every page a writer changes is listed (interior pages hold
+// entries too, and a freed page now holds none), and writers keeping the log change no page but
+// those and the log's own, so what the order lost and gained is what differs between the changed
+// pages in our image and in the file. Runs under the file's shared lock.
+bool refreshNtxFromChangedPages(File& f, Index& ix, std::string& img, bool exact) {
     unsigned char h[kNtxPage];
     if (img.size() < kNtxPage || f.readAt(0, h, sizeof h) != sizeof h) return false;
     if (h[kNtxBusyOffset] != 0) return false;
@@ -545,25 +547,43 @@ bool refreshNtxFromChangedPages(File& f, Index& ix, std::string& img) {
     f.readExact(region, logBytes.data(), logBytes.size());
     const CdxChangeLog log = CdxChangeLog::read(logBytes.data());
     std::vector<CdxChangeLog::Item> items;
-    if (log.counter != counter || !log.since(ix.counter, items)) return false;
+    if (log.counter != counter) return false;
+    std::vector<std::uint32_t> pages;
+    std::string whole;
+    if (log.since(ix.counter, items)) {
+        for (const auto& item : items)
+            pages.push_back(item.page);
+        std::sort(pages.begin(), pages.end());
+        pages.erase(std::unique(pages.begin(), pages.end()), pages.end());
+    } else {
+        if (!exact || size > (std::uint64_t{1} << 32)) return false;
+        // The image becomes this string: room to grow, as there.
+        whole.reserve(static_cast<std::size_t>(size + size / 8 + 65536));
+        whole.assign(static_cast<std::size_t>(size), '\0');
+        f.readExact(0, whole.data(), whole.size());
+        for (std::uint32_t p = kNtxPage; p + std::uint64_t{kNtxPage} <= size; p += kNtxPage) {
+            if (p >= region && p < region + kCdxLogSize) continue;
+            if (p + kNtxPage > img.size() ||
+                std::memcmp(img.data() + p, whole.data() + p, kNtxPage))
+                pages.push_back(p);
+        }
+    }
     NtxLayout layout;
     try {
         layout = NtxLayout::of(h);
     } catch (const DbfError&) {
         return false;
     }
-    std::vector<std::uint32_t> pages;
-    for (const auto& item : items)
-        pages.push_back(item.page);
-    std::sort(pages.begin(), pages.end());
-    pages.erase(std::unique(pages.begin(), pages.end()), pages.end());
     using Entries = std::vector<std::pair<std::string, std::uint32_t>>;
     Entries before, after;
     std::vector<std::string> fresh;
     for (const auto page : pages) {
         if (page % kNtxPage != 0 || page < kNtxPage || page + kNtxPage > size) return false;
         std::string bytes(kNtxPage, '\0');
-        f.readExact(page, bytes.data(), bytes.size());
+        if (whole.empty())
+            f.readExact(page, bytes.data(), bytes.size());
+        else
+            bytes.assign(whole, page, kNtxPage);
         if (page + kNtxPage <= img.size() &&
             !decodeNtxPage(reinterpret_cast<const unsigned char*>(img.data()) + page, layout,
                            before))
@@ -586,12 +606,17 @@ bool refreshNtxFromChangedPages(File& f, Index& ix, std::string& img) {
         if (keys.find(key, rec) == KeyList::npos) keys.insert(key, rec);
     // Our own changes not yet written stay on top of what the others wrote.
     ix.replayJournal();
-    for (std::size_t i = 0; i < pages.size(); ++i) {
-        if (img.size() < pages[i] + kNtxPage) img.resize(pages[i] + kNtxPage, '\0');
-        img.replace(pages[i], kNtxPage, fresh[i]);
+    if (!whole.empty()) {
+        img = std::move(whole);
+    } else {
+        // The log lists every page changed but its own region's: the image stays as exact as it
+        // was.
+        for (std::size_t i = 0; i < pages.size(); ++i) {
+            if (img.size() < pages[i] + kNtxPage) img.resize(pages[i] + kNtxPage, '\0');
+            img.replace(pages[i], kNtxPage, fresh[i]);
+        }
     }
     img.replace(0, kNtxPage, reinterpret_cast<const char*>(h), kNtxPage);
-    // The log lists every page changed but its own region's: the image stays as exact as it was.
     ix.counter = counter;
     return true;
 }
@@ -615,7 +640,8 @@ void Table::reloadIndexFile(const std::filesystem::path& path) {
                           deadWriterIn(f, bits, indexFiles_[path].writerSlot);
         if (!replaced && !dead &&
             (kind == IndexKind::Ntx
-                 ? refreshNtxFromChangedPages(f, *mine.front(), *image)
+                 ? refreshNtxFromChangedPages(f, *mine.front(), *image,
+                                              indexFiles_[path].imageExact)
                  : refreshFromChangedPages(f, mine, *image, indexFiles_[path].imageExact))) {
             iposValid_ = false;
             refreshCount();
@@ -885,6 +911,8 @@ bool Table::saveNtxPages(Index& ix) {
         // Nobody else changed the file since we read it whole or wrote it (the counter is ours):
         // the pages on a key's path are in our image.
         if (handle.imageExact) editor->readPagesFrom(detail::findIndexImage(this, path));
+        // A removal of a key the file does not hold (a record another process appended and has
+        // not committed yet) leaves nothing to do.
         for (const auto& c : ix.journal) {
             if (c.add)
                 editor->insert(c.key, c.rec);

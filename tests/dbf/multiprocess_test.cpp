@@ -132,27 +132,44 @@ TEST(DbfProcesses, AReaderSeesKeysAnotherProcessCommitted) {
     EXPECT_EQ(after->index(1).keys().size(), 14u);
 }
 
-TEST(DbfProcesses, AReaderFarBehindTheChangeLogCatchesUpExactly) {
-    // Changes to more leaves than the change log holds: the reader finds the pages that
-    // changed by comparing the file with what it read, and must end with exactly the file's keys.
+namespace {
+
+// Changes to more pages than the change log holds: the reader finds the pages that changed by
+// comparing the file with what it read, and must end with exactly the file's keys. On the
+// structural index or on two .NTX files (whose log lists each changed page, interior pages too:
+// more changes are needed to go past it).
+void readerFarBehind(bool ntx, int changes) {
     dbftest::TempDir dir;
     const auto path = dir / "L.DBF";
+    const std::filesystem::path files[] = {dir / "KEY.NTX", dir / "N.NTX"};
+    auto open = [&] {
+        auto t = Table::open(path);
+        if (ntx)
+            for (const auto& f : files)
+                t->openIndex(f);
+        return t;
+    };
     {
         auto t = Table::create(path, {{"KEY", 'C', 10}, {"N", 'N', 8}});
-        t->createTag("KEY", "KEY");
-        t->createTag("N", "STR(N,8)");
+        if (ntx) {
+            t->createIndex(files[0], "KEY");
+            t->createIndex(files[1], "STR(N,8)");
+        } else {
+            t->createTag("KEY", "KEY");
+            t->createTag("N", "STR(N,8)");
+        }
         for (int i = 0; i < 20000; ++i) {
             t->append();
             t->setString(0, keyOf('A', i));
             t->setNumber(1, i);
         }
     }
-    auto reader = Table::open(path);
+    auto reader = open();
     reader->setOrder(1);
     ASSERT_TRUE(reader->seek(keyOf('A', 10)));
-    auto writer = Table::open(path);
+    auto writer = open();
     std::mt19937 rng(3);
-    for (int i = 0; i < 500; ++i) {
+    for (int i = 0; i < changes; ++i) {
         const auto r = static_cast<std::uint32_t>(1 + rng() % 20000);
         writer->goTo(r);
         ASSERT_TRUE(writer->lockRecord(r));
@@ -168,9 +185,9 @@ TEST(DbfProcesses, AReaderFarBehindTheChangeLogCatchesUpExactly) {
             writer->unlock();
         }
     }
-    ASSERT_TRUE(reader->seek(keyOf('B', 499)));
+    ASSERT_TRUE(reader->seek(keyOf('B', changes - 1)));
     writer->close();
-    auto fresh = Table::open(path);
+    auto fresh = open();
     for (int order : {1, 2}) {
         const KeyList& mine = reader->index(order).keys();
         const KeyList& file = fresh->index(order).keys();
@@ -180,6 +197,16 @@ TEST(DbfProcesses, AReaderFarBehindTheChangeLogCatchesUpExactly) {
             ASSERT_EQ(mine.recAt(i), file.recAt(i)) << "order " << order << ", key " << i;
         }
     }
+}
+
+} // namespace
+
+TEST(DbfProcesses, AReaderFarBehindTheChangeLogCatchesUpExactly) {
+    readerFarBehind(false, 500);
+}
+
+TEST(DbfProcesses, AReaderFarBehindTheChangeLogOfAnNtxFileCatchesUpExactly) {
+    readerFarBehind(true, 1500);
 }
 
 TEST(DbfProcesses, OpeningWhileAnotherAppendsLeavesItsKeysToItsCommit) {
@@ -588,8 +615,9 @@ TEST(DbfProcesses, NtxPagesAreChangedInPlaceReusedAndFollowedByReaders) {
     // The same rounds on two .NTX orders: every key moves past the greatest of its order, so
     // the pages of the old keys empty and are freed while new ones are added at the right edge.
     // The files are never replaced, the freed pages take the later rounds' keys, and a reader
-    // following every commit (page by page through the change log) and one that looks only
-    // before the last round and after it (reading the file whole) end with the file's keys.
+    // following every commit (page by page through the change log), one that looks once a round
+    // and one that looks only after the first round and at the end (far behind the log: it
+    // compares the file with its image) end with the file's keys.
     const auto longKey = [](char letter, int i) { return keyOf(letter, i) + std::string(30, 'x'); };
     dbftest::TempDir dir;
     const auto path = dir / "F.DBF";
@@ -613,6 +641,7 @@ TEST(DbfProcesses, NtxPagesAreChangedInPlaceReusedAndFollowedByReaders) {
     }
     const auto inodes = std::make_pair(stampOf(files[0]).inode, stampOf(files[1]).inode);
     auto near = open();
+    auto middle = open();
     auto far = open();
     far->setOrder(1);
     ASSERT_TRUE(far->seek(keyOf('A', 10)));
@@ -637,8 +666,10 @@ TEST(DbfProcesses, NtxPagesAreChangedInPlaceReusedAndFollowedByReaders) {
         }
         sizes.push_back(std::filesystem::file_size(files[0]) +
                         std::filesystem::file_size(files[1]));
-        if (round == 5) {
-            ASSERT_TRUE(far->seek(keyOf('F', 10)));
+        middle->setOrder(1);
+        ASSERT_TRUE(middle->seek(keyOf(letter, 10)));
+        if (round == 1) {
+            ASSERT_TRUE(far->seek(keyOf('B', 10)));
         }
     }
     EXPECT_EQ(stampOf(files[0]).inode, inodes.first);
@@ -652,11 +683,12 @@ TEST(DbfProcesses, NtxPagesAreChangedInPlaceReusedAndFollowedByReaders) {
     auto fresh = open();
     setWarningListener(std::move(previous));
     EXPECT_TRUE(warnings.empty()) << warnings.front();
-    for (Table* reader : {near.get(), far.get()})
+    for (Table* reader : {near.get(), middle.get(), far.get()})
         for (int order : {1, 2}) {
             const KeyList& mine = reader->index(order).keys();
             const KeyList& file = fresh->index(order).keys();
-            const char* who = reader == near.get() ? "near" : "far";
+            const char* who =
+                reader == near.get() ? "near" : (reader == middle.get() ? "middle" : "far");
             ASSERT_EQ(mine.size(), file.size()) << who << ", order " << order;
             for (std::size_t i = 0; i < file.size(); ++i) {
                 ASSERT_EQ(mine.keyAt(i), file.keyAt(i)) << who << ", order " << order << ", " << i;
