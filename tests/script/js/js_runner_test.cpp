@@ -614,6 +614,9 @@ TEST(JsModuleNames, FindsFreeNamesAndDeclarations) {
     for (const char* unused : {"Member", "Member2", "Regex", "str", "Name", "Comment", "Block",
                                "Prop", "var", "return", "this"})
         EXPECT_FALSE(names.used.count(unused)) << unused;
+    // The no-break space separates names as any white space does.
+    EXPECT_EQ(js::scanModuleNames("First\xA0(Second);").used,
+              (std::set<std::string>{"First", "Second"}));
 }
 
 } // namespace
