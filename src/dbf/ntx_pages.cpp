@@ -1,6 +1,7 @@
 // In-place key changes in .NTX files (the page layout is described in ntx.cpp). The tree is a
 // B-tree whose interior items are entries too, kept balanced: a page that overflows splits in two
-// around its middle item, which goes up into the parent (a new root when the root splits). An
+// around its middle item, which goes up into the parent (a new root when the root splits); at the
+// right edge of the tree, where growing keys arrive, it splits before its last item instead. An
 // entry removed from an interior page is replaced by the entry before it, the last of the leaf
 // at the right end of its left subtree. Pages may run almost empty; one left without items
 // borrows an item through its parent from a neighbour with two or more, or else is merged with
@@ -211,6 +212,8 @@ void NtxPageEditor::insert(std::string_view key, std::uint32_t rec) {
     std::vector<Step> path;
     std::uint32_t off = getLe32(header_.data() + 4);
     Node n;
+    // Whether the key goes after every key of the order, as appended records' keys mostly do.
+    bool greatest = true;
     for (int depth = 0;; ++depth) {
         // A split of the root adds a level: the tree stays within what readers walk.
         if (depth >= kMaxDepth - 1) throw DbfError(czech("strom indexu je příliš hluboký"));
@@ -219,6 +222,7 @@ void NtxPageEditor::insert(std::string_view key, std::uint32_t rec) {
         while (i < n.items.size() && compare(n.items[i], key, rec) < 0)
             ++i;
         if (i < n.items.size() && compare(n.items[i], key, rec) == 0) return;
+        greatest = greatest && i == n.items.size();
         if (n.leaf()) {
             n.items.insert(n.items.begin() + static_cast<std::ptrdiff_t>(i),
                            Item{std::string(key), rec, 0});
@@ -228,7 +232,9 @@ void NtxPageEditor::insert(std::string_view key, std::uint32_t rec) {
         path.push_back({std::move(n), i, false});
     }
     while (n.items.size() > static_cast<std::size_t>(layout_.maxItems)) {
-        const std::size_t half = n.items.size() / 2;
+        // Splitting in halves would leave every page behind a run of growing keys half empty:
+        // the page of the greatest keys splits just before its last item instead.
+        const std::size_t half = greatest ? n.items.size() - 2 : n.items.size() / 2;
         Item middle = n.items[half];
         Node right;
         right.offset = allocate();

@@ -215,3 +215,29 @@ TEST(DbfNtxPages, RoundsOfErasingEveryKeyAndInsertingNewOnesKeepTheFileSize) {
         EXPECT_LE(f.size(), afterFirst + afterFirst / 10) << "round " << round;
     }
 }
+
+TEST(DbfNtxPages, GrowingKeysFillTheirPagesAsABulkBuildDoes) {
+    // Appended records mostly bring keys greater than every other (numbers, dates): the pages
+    // they leave behind are as full as a bulk build's, not half empty.
+    dbftest::TempDir dir;
+    const auto grown = dir / "grown.ntx", built = dir / "built.ntx";
+    KeyList keys;
+    keys.reset(10, false, false);
+    writeNtxFile(grown, IndexHeader{"K", "", 10}, keys);
+    NtxKeys model(NtxModel{false});
+    {
+        File f;
+        f.open(grown, false);
+        NtxPageEditor editor(f, ntxHeaderOf(grown).data(), false);
+        for (std::uint32_t r = 1; r <= 20000; ++r) {
+            const std::string k = std::to_string(1000000 + r) + "   ";
+            editor.insert(k, r);
+            model.insert({k, r});
+            keys.appendSorted(k, r);
+        }
+        editor.flush();
+    }
+    expectNtxFileHolds(grown, model);
+    writeNtxFile(built, IndexHeader{"K", "", 10}, keys);
+    EXPECT_LE(std::filesystem::file_size(grown), std::filesystem::file_size(built) * 21 / 20);
+}

@@ -73,18 +73,24 @@ bool pushErrorWhenFreed(duk_context* ctx, const HostObject& host) {
 
 bool trapGet(duk_context* ctx) {
     HostObject* host = targetHost(ctx);
-    if (!host || !keyAsText(ctx, 1)) {
+    if (!host) {
+        duk_push_undefined(ctx);
+        return true;
+    }
+    // Methods already asked for come back as the same function. The key is an interned string
+    // that the target's method table keeps alive, so its address names it (numbers and symbols
+    // have no place there).
+    if (auto it = host->methods.find(duk_get_heapptr(ctx, 1)); it != host->methods.end()) {
+        if (pushErrorWhenFreed(ctx, *host)) return false;
+        duk_push_heapptr(ctx, it->second);
+        return true;
+    }
+    if (!keyAsText(ctx, 1)) {
         duk_push_undefined(ctx);
         return true;
     }
     if (pushErrorWhenFreed(ctx, *host)) return false;
     JsEngine* engine = host->engine;
-    // Methods already asked for come back as the same function. The key is an interned string
-    // that the target's method table keeps alive, so its address names it.
-    if (auto it = host->methods.find(duk_get_heapptr(ctx, 1)); it != host->methods.end()) {
-        duk_push_heapptr(ctx, it->second);
-        return true;
-    }
     duk_get_prop_literal(ctx, 0, kMethodsKey); // at 3: the method table
 
     const std::string name = stringAt(ctx, 1);

@@ -7,7 +7,8 @@ namespace vorlan::script::js {
 namespace {
 
 bool isIdentStart(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$' || c >= 0x80;
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$' ||
+           (c >= 0x80 && c != 0xA0);
 }
 bool isIdentPart(unsigned char c) {
     return isIdentStart(c) || (c >= '0' && c <= '9');
@@ -48,7 +49,9 @@ std::vector<JsToken> tokenizeJs(std::string_view src) {
     while (i < n) {
         const auto c = static_cast<unsigned char>(src[i]);
         const std::size_t begin = i;
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v') {
+        // 0xA0 is the no-break space of Windows-1250, white space to the engine too.
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v' ||
+            c == 0xA0) {
             ++i;
         } else if (c == '/' && i + 1 < n && src[i + 1] == '/') {
             while (i < n && src[i] != '\n' && src[i] != '\r')

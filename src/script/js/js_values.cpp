@@ -76,7 +76,8 @@ void JsEngine::pushValue(duk_context* ctx, const Value& value) {
 }
 
 Value JsEngine::toValue(duk_context* ctx, int index, int depth) {
-    const duk_idx_t idx = duk_normalize_index(ctx, index);
+    // Arguments come with their own places; only relative places need the engine's help.
+    const duk_idx_t idx = index < 0 ? duk_normalize_index(ctx, index) : index;
     switch (duk_get_type(ctx, idx)) {
     case DUK_TYPE_NULL:
         return Value::null();
@@ -84,9 +85,11 @@ Value JsEngine::toValue(duk_context* ctx, int index, int depth) {
         return Value(static_cast<bool>(duk_get_boolean(ctx, idx)));
     case DUK_TYPE_NUMBER: {
         const double d = duk_get_number(ctx, idx);
-        if (d >= -2147483648.0 && d <= 2147483647.0 && d == std::floor(d) &&
-            !(d == 0 && std::signbit(d)))
-            return Value(static_cast<std::int32_t>(d));
+        if (d >= -2147483648.0 && d <= 2147483647.0) {
+            const auto whole = static_cast<std::int32_t>(d);
+            if (static_cast<double>(whole) == d && !(whole == 0 && std::signbit(d)))
+                return Value(whole);
+        }
         return Value(d);
     }
     case DUK_TYPE_STRING: {

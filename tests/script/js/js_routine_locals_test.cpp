@@ -46,7 +46,8 @@ TEST(JsRoutineLocals, ANameUsedOtherwiseThanCalledIsNeverCopied) {
     for (const char* use :
          {"Length = 1;", "var Length;", "function k() { function Length() {} }", "delete Length;",
           "g(Length);", "typeof Length;", "function k(Length) {}", "this.Length = 1;",
-          "try {} catch (Length) {}", "x = {Length: 1};"}) {
+          "try {} catch (Length) {}", "x = {Length: 1};",
+          "Length\xA0= 1;"}) { // the no-break space is white space to the engine
         const auto out = addRoutineLocals(loop + use, kRoutines);
         EXPECT_EQ(out.routines, std::set<std::string>{"Copy"}) << use;
     }

@@ -535,7 +535,8 @@ TEST_F(JsRunnerTest, ValuesCrossBothWays) {
         "TestTypeOf(null),",
         "          TestTypeOf(undefined), TestTypeOf([1]), TestTypeOf(new Date(2000, 0, 1)), "
         "TestTypeOf(-0),",
-        "          TestTypeOf(4294967296)].join(' ');",
+        "          TestTypeOf(4294967296), TestTypeOf(-2147483648), TestTypeOf(2147483648),",
+        "          TestTypeOf(NaN)].join(' ');",
         "}",
         "function back(v) { return TestEcho(v); }",
         "function makeDate() { return new Date(2000, 0, 2, 6, 0, 0).getVarDate(); }",
@@ -551,7 +552,8 @@ TEST_F(JsRunnerTest, ValuesCrossBothWays) {
         "function valid(d) { return !isNaN(d.getTime()); }",
     });
     EXPECT_TRUE(s->callByName("kinds").identical(
-        Value("Integer Double String Boolean Null Empty Array Date Double Double")));
+        Value("Integer Double String Boolean Null Empty Array Date Double Double Integer Double "
+              "Double")));
 
     Value date[] = {Value(DateTime{36527.25})}; // 2 January 2000, 6:00
     EXPECT_TRUE(s->callByName("describe", date).identical(Value("2000-1-2 6")));
@@ -612,6 +614,9 @@ TEST(JsModuleNames, FindsFreeNamesAndDeclarations) {
     for (const char* unused : {"Member", "Member2", "Regex", "str", "Name", "Comment", "Block",
                                "Prop", "var", "return", "this"})
         EXPECT_FALSE(names.used.count(unused)) << unused;
+    // The no-break space separates names as any white space does.
+    EXPECT_EQ(js::scanModuleNames("First\xA0(Second);").used,
+              (std::set<std::string>{"First", "Second"}));
 }
 
 } // namespace
