@@ -9,9 +9,11 @@
 //    a fifth process seeks; afterwards every record and every key is checked;
 //  - with --churn, rounds that move every key of one tag past the greatest: the index file must
 //    stay the size the first round left it (pages emptied are reused).
+// With --ntx the three orders are .NTX files (NAZEV.NTX, CISLO.NTX, DATUM.NTX in a folder of
+// their own per table size) instead of the tags of a structural .CDX.
 //
 //   dbf_shared_bench [--records N[,N...]] [--ops N] [--saves N] [--no-four] [--dir FOLDER]
-//                    [--reuse] [--churn ROUNDS]
+//                    [--reuse] [--churn ROUNDS] [--ntx]
 // --reuse keeps a table made by an earlier run (saves change records, so the tables drift).
 // Prints medians of each step in milliseconds. Run it on an otherwise quiet machine and compare
 // figures of one run; absolute times move with the load from elsewhere.
@@ -45,6 +47,7 @@ bool failed = false;
 // Mixed into the choice of records and values: a table kept from an earlier run would otherwise
 // get the very values it already holds, and nothing would change.
 unsigned runSeed = 0;
+bool ntx = false;
 
 double msSince(Clock::time_point t0) {
     return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
@@ -131,11 +134,34 @@ std::filesystem::path tablePath(std::uint32_t records) {
     return kDir / ("T" + std::to_string(records) + ".DBF");
 }
 
+constexpr const char* kTags[3] = {"NAZEV", "CISLO", "DATUM"};
+constexpr const char* kKeys[3] = {"UPPER(NAZEV)", "STR(CISLO,10)", "DTOS(DATUM)"};
+
+// The .NTX file of one order of a table (tag names are file names).
+std::filesystem::path ntxPath(const std::filesystem::path& table, const char* tag) {
+    return table.parent_path() / (table.stem().string() + "_NTX") / (std::string(tag) + ".NTX");
+}
+
+// The file a run checks for (and churn measures): the structural index or the first order.
+std::filesystem::path indexPath(const std::filesystem::path& table) {
+    return ntx ? ntxPath(table, kTags[0]) : std::filesystem::path(table).replace_extension(".CDX");
+}
+
+// Opens the table with its three orders.
+std::unique_ptr<Table> openTable(const std::filesystem::path& path, OpenOptions options = {}) {
+    auto t = Table::open(path, options);
+    if (ntx)
+        for (const char* tag : kTags)
+            t->openIndex(ntxPath(path, tag));
+    return t;
+}
+
 // Creates the table opened exclusively and then its tags; answers the two times.
 std::pair<double, double> create(std::uint32_t records) {
     const auto path = tablePath(records);
     std::filesystem::remove(path);
     std::filesystem::remove(std::filesystem::path(path).replace_extension(".CDX"));
+    std::filesystem::remove_all(ntxPath(path, kTags[0]).parent_path());
     auto t0 = Clock::now();
     {
         auto t = Table::create(path, {{"NAZEV", 'C', 30}, {"CISLO", 'N', 10}, {"DATUM", 'D'}});
@@ -151,9 +177,13 @@ std::pair<double, double> create(std::uint32_t records) {
     t0 = Clock::now();
     {
         auto x = Table::open(path, {.exclusive = true});
-        x->createTag("NAZEV", "UPPER(NAZEV)");
-        x->createTag("CISLO", "STR(CISLO,10)");
-        x->createTag("DATUM", "DTOS(DATUM)");
+        if (ntx) std::filesystem::create_directories(ntxPath(path, kTags[0]).parent_path());
+        for (int i = 0; i < 3; ++i) {
+            if (ntx)
+                x->createIndex(ntxPath(path, kTags[i]), kKeys[i]);
+            else
+                x->createTag(kTags[i], kKeys[i]);
+        }
         x->close();
     }
     return {made, msSince(t0)};
@@ -177,7 +207,7 @@ std::vector<double> saves(std::uint32_t records, int count, bool othersOpen) {
         holder = spawn([&] {
             close(hold[1]);
             close(opened[0]);
-            auto t = Table::open(path);
+            auto t = openTable(path);
             // Opening a large table takes seconds: the saves start once it is open.
             char c = 1;
             if (write(opened[1], &c, 1) < 0) c = 0;
@@ -193,7 +223,7 @@ std::vector<double> saves(std::uint32_t records, int count, bool othersOpen) {
     close(opened[0]);
     std::vector<double> times;
     {
-        auto t = Table::open(path);
+        auto t = openTable(path);
         std::mt19937 rng(records + (othersOpen ? 1u : 0u) + runSeed);
         for (int i = 0; i < count; ++i) {
             const auto t0 = Clock::now();
@@ -216,7 +246,7 @@ std::vector<double> seeksAfterCommits(std::uint32_t records, int count) {
     Child reader = spawn([&] {
         close(toReader[1]);
         close(toWriter[0]);
-        auto t = Table::open(path);
+        auto t = openTable(path);
         t->setOrder(t->orderOf("NAZEV"));
         t->seek(upperCase(nameFor(1)));
         std::vector<double> times;
@@ -235,7 +265,7 @@ std::vector<double> seeksAfterCommits(std::uint32_t records, int count) {
     close(toReader[0]);
     close(toWriter[1]);
     {
-        auto t = Table::open(path);
+        auto t = openTable(path);
         std::mt19937 rng(records + 7 + runSeed);
         char ack;
         readAll(toWriter[0], &ack, 1);
@@ -255,7 +285,7 @@ std::vector<double> seeksAfterCommits(std::uint32_t records, int count) {
 // Writer `w`: `ops` random updates and `ops` appends, interleaved, each committed.
 std::vector<double> writer(const std::filesystem::path& path, std::uint32_t records, int w,
                            int ops) {
-    auto t = Table::open(path);
+    auto t = openTable(path);
     std::mt19937 rng(static_cast<unsigned>(w) * 7919u);
     std::vector<double> times;
     for (int i = 0; i < ops; ++i) {
@@ -281,7 +311,7 @@ bool verify(const std::filesystem::path& path, std::uint32_t expected) {
         std::printf("  %s\n", w.c_str());
         warned = true;
     });
-    auto t = Table::open(path, {.exclusive = true});
+    auto t = openTable(path, {.exclusive = true});
     setWarningListener(std::move(previous));
     if (warned) return false;
     if (t->recordCount() != expected) {
@@ -322,7 +352,7 @@ void fourWriters(std::uint32_t records, int ops) {
     if (pipe(stop) != 0) std::abort();
     Child reader = spawn([&] {
         close(stop[1]);
-        auto t = Table::open(path, {.readOnly = true});
+        auto t = openTable(path, {.readOnly = true});
         t->setOrder(t->orderOf("NAZEV"));
         std::mt19937 rng(1);
         std::vector<double> times;
@@ -365,12 +395,12 @@ void fourWriters(std::uint32_t records, int ops) {
 // round empties take the next round's keys: the index file must not keep growing.
 void churn(std::uint32_t records, int rounds) {
     const auto path = tablePath(records);
-    const auto cdx = std::filesystem::path(path).replace_extension(".CDX");
+    const auto cdx = indexPath(path);
     int hold[2];
     if (pipe(hold) != 0) std::abort();
     Child holder = spawn([&] {
         close(hold[1]);
-        auto t = Table::open(path);
+        auto t = openTable(path);
         char c;
         if (read(hold[0], &c, 1) < 0) c = 0;
         return std::vector<double>{};
@@ -379,7 +409,7 @@ void churn(std::uint32_t records, int rounds) {
     std::uintmax_t first = 0, last = 0;
     const auto t0 = Clock::now();
     {
-        auto t = Table::open(path);
+        auto t = openTable(path);
         const std::uint32_t count = t->recordCount();
         for (int round = 1; round <= rounds; ++round) {
             for (std::uint32_t from = 1; from <= count; from += 100) {
@@ -440,11 +470,13 @@ int main(int argc, char** argv) {
             reuse = true;
         } else if (a == "--churn" && i + 1 < argc) {
             churnRounds = std::stoi(argv[++i]);
+        } else if (a == "--ntx") {
+            ntx = true;
         } else {
             std::fprintf(
                 stderr,
                 "usage: %s [--records N,N] [--ops N] [--saves N] [--no-four] [--dir FOLDER] "
-                "[--reuse] [--churn ROUNDS]\n",
+                "[--reuse] [--churn ROUNDS] [--ntx]\n",
                 argv[0]);
             return 2;
         }
@@ -452,8 +484,7 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(kDir);
     for (const std::uint32_t n : sizes) {
         if (reuse) runSeed = std::random_device{}();
-        const auto cdx = std::filesystem::path(tablePath(n)).replace_extension(".CDX");
-        if (!reuse || !std::filesystem::exists(cdx)) {
+        if (!reuse || !std::filesystem::exists(indexPath(tablePath(n)))) {
             const auto [made, tagged] = create(n);
             std::printf("%-10u create exclusive: %.0f ms, three tags: %.0f ms\n", n, made, tagged);
         }

@@ -246,7 +246,8 @@ void CdxPageEditor::flush() {
     writePageRuns(file_, pages);
 }
 
-void writePageRuns(File& file, const std::map<std::uint32_t, const unsigned char*>& pages) {
+void writePageRuns(File& file, const std::map<std::uint32_t, const unsigned char*>& pages,
+                   std::size_t pageSize) {
     // Each write costs the kernel about as much as a few pages of copying: a split's new page
     // beside the change log, or a leaf beside its neighbour, go out together.
     std::vector<unsigned char> run;
@@ -260,7 +261,7 @@ void writePageRuns(File& file, const std::map<std::uint32_t, const unsigned char
             write();
             runStart = offset;
         }
-        run.insert(run.end(), bytes, bytes + kCdxPage);
+        run.insert(run.end(), bytes, bytes + pageSize);
     }
     write();
 }

@@ -75,9 +75,10 @@ bool cdxFreePage(const unsigned char* node, std::uint32_t tagOffset);
 // as far as the list can be followed.
 std::vector<std::uint32_t> cdxFreePages(std::string_view bytes, std::uint32_t tagOffset);
 
-// Writes 512-byte pages (offset -> bytes) with one write per run of neighbouring pages, in
-// ascending order.
-void writePageRuns(File& file, const std::map<std::uint32_t, const unsigned char*>& pages);
+// Writes pages (offset -> bytes, each `pageSize` long) with one write per run of neighbouring
+// pages, in ascending order.
+void writePageRuns(File& file, const std::map<std::uint32_t, const unsigned char*>& pages,
+                   std::size_t pageSize = kCdxPage);
 
 // The offsets of every node of the tag (interior nodes and leaves) reachable from its root;
 // false when the tree cannot be walked.

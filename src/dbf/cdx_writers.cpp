@@ -15,16 +15,16 @@ bool bitSet(const unsigned char* bits, int slot) {
 
 } // namespace
 
-WriterSlot claimWriterSlot(File& index) {
+WriterSlot claimWriterSlot(File& index, std::uint64_t bitsOffset) {
     unsigned char bits[3] = {0, 0, 0};
-    if (index.readAt(kCdxWriterBitsOffset, bits, sizeof bits) != sizeof bits) return {};
+    if (index.readAt(bitsOffset, bits, sizeof bits) != sizeof bits) return {};
     for (int s = 0; s < kCdxWriterSlots; ++s) {
         // Slots of live writers are locked; a set bit whose lock we get was left by a dead one.
         if (!index.lockRange(slotLockByte(s), 1, 0)) continue;
         const bool leftover = bitSet(bits, s);
         if (!leftover) {
             bits[s / 8] = static_cast<unsigned char>(bits[s / 8] | (1u << (s % 8)));
-            index.writeAt(kCdxWriterBitsOffset, bits, sizeof bits);
+            index.writeAt(bitsOffset, bits, sizeof bits);
         }
         return {s, leftover};
     }

@@ -23,7 +23,8 @@ struct WriterSlot {
     int slot = -1;
     bool leftover = false;
 };
-WriterSlot claimWriterSlot(File& index);
+// `bitsOffset` is where the file's kind keeps the 3 bytes of marks in its header.
+WriterSlot claimWriterSlot(File& index, std::uint64_t bitsOffset = kCdxWriterBitsOffset);
 
 // Clears the slot's bit in the header bytes the caller writes (`bits`, 3 bytes) and releases its
 // lock. The caller holds the index file's lock exclusively.

@@ -103,38 +103,31 @@ void Index::loadIdxBytes(std::string_view bytes) {
     }
 }
 
-void Index::loadFile() {
-    if (kind_ == IndexKind::Idx) {
-        loadIdxBytes(readWholeFile(path_));
-        stamp = stampOf(path_);
-        return;
-    }
+void Index::loadNtxBytes(std::string_view bytes) {
     IndexHeader read;
     try {
-        header_ = readNtxFile(path_, keys_, &read);
+        header_ = readNtxBytes(bytes, keys_, &read);
     } catch (const DbfError& e) {
-        if (read.keyLength == 0) throw;
+        const std::string what = std::string(e.what()) + ": " + utf8ToCp1250(path_.string());
+        if (read.keyLength == 0) throw DbfError(what);
         header_ = read;
         compileExpressions();
         keys_.reset(header_.keyLength, header_.descending, header_.unique);
-        throw IndexDamage(e.what());
+        throw IndexDamage(what);
     }
     compileExpressions();
     dirty = false;
-    stamp = stampOf(path_);
 }
 
 void Index::saveFile() {
-    if (kind_ == IndexKind::Idx) {
-        // The version word of a compact file is also the change counter of its pages: it only
-        // grows, so that other processes notice the new file as a change.
-        header_.version = std::max(header_.version, counter) + 1;
-        counter = header_.version;
+    // The version word is also the change counter of the file's pages: it only grows, so that
+    // other processes notice the new file as a change.
+    header_.version = std::max(header_.version, counter) + 1;
+    counter = header_.version;
+    if (kind_ == IndexKind::Idx)
         writeIdxFile(path_, header_, keys_, padByte());
-    } else {
-        ++header_.version;
+    else
         writeNtxFile(path_, header_, keys_);
-    }
     dirty = false;
     rebuilt = false;
     journal.clear();

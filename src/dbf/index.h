@@ -67,12 +67,12 @@ public:
 
     // Sets the expressions up for a new index (creation) or from the file (opening).
     void define(const std::string& keyExpr, const IndexOptions& options);
-    // .NTX and .IDX files; compound files are read and written by their table for all tags at
-    // once. Throws IndexDamage when the header was read (and taken) but the keys cannot be
-    // used, DbfError when not even the header can be read.
-    void loadFile();
-    // The header and keys of a compact .IDX file's bytes (errors as loadFile).
+    // The header and keys of a compact .IDX file's bytes (compound files are read by their table
+    // for all tags at once). Throws IndexDamage when the header was read (and taken) but the keys
+    // cannot be used, DbfError when not even the header can be read.
     void loadIdxBytes(std::string_view bytes);
+    // The same for an .NTX file's bytes.
+    void loadNtxBytes(std::string_view bytes);
     void saveFile();
     // Rebuilds the keys from every record of the table.
     void rebuild();
@@ -98,8 +98,8 @@ public:
         std::uint32_t rec = 0;
     };
     std::vector<KeyChange> journal;
-    // Compound and compact files changed in place: where this order's header is (0 in a compact
-    // file), and the file's change counter as last read or written.
+    // Files changed in place: where this order's header is (0 in a compact or .NTX file), and the
+    // file's change counter as last read or written.
     std::uint32_t cdxOffset = 0;
     std::uint32_t counter = 0;
     bool rebuilt = false;
@@ -126,7 +126,7 @@ private:
     KeyList keys_;
 };
 
-// Clipper-style .NTX files (see ntx.cpp for the layout).
+// .NTX files (see ntx.cpp for the layout), written whole (a new file renamed into place).
 void writeNtxFile(const std::filesystem::path& path, const IndexHeader& header,
                   const KeyList& keys);
 // Reads header and keys; throws DbfError for a damaged file. `keys` is reset to the file's key

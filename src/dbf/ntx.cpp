@@ -1,4 +1,4 @@
-// Clipper-style .NTX index files, as publicly described in the "NTX file format" notes:
+// .NTX index files, as publicly described in the "NTX file format" notes:
 //
 // Page 0 (1024 bytes) is the header: signature LE16 (0x06, older files 0x03), version counter
 // LE16, root page offset LE32, first free page offset LE32, item size LE16 (key size + 8), key
@@ -14,6 +14,7 @@
 #include "core/cp1250.h"
 #include "dbf/file.h"
 #include "dbf/index.h"
+#include "dbf/ntx_pages.h"
 #include "dbf/settings.h"
 
 #include <algorithm>
@@ -87,8 +88,8 @@ void writeNtxFile(const std::filesystem::path& path, const IndexHeader& header,
         ++nextPage;
         batch.insert(batch.end(), page.begin(), page.end());
         if (batch.size() >= (1u << 20)) {
-            out.writeAt(static_cast<std::uint64_t>(offset) + kPage - batch.size(), batch.data(),
-                        batch.size());
+            out.writeInPages(static_cast<std::uint64_t>(offset) + kPage - batch.size(),
+                             batch.data(), batch.size());
             batch.clear();
         }
     };
@@ -141,12 +142,13 @@ void writeNtxFile(const std::filesystem::path& path, const IndexHeader& header,
         separators = std::move(upSeparators);
     }
     if (!batch.empty())
-        out.writeAt(static_cast<std::uint64_t>(nextPage) * kPage - batch.size(), batch.data(),
-                    batch.size());
+        out.writeInPages(static_cast<std::uint64_t>(nextPage) * kPage - batch.size(), batch.data(),
+                         batch.size());
 
     std::fill(page.begin(), page.end(), 0);
     putLe16(page.data(), 0x06);
-    putLe16(page.data() + 2, header.version);
+    // The version word is the low half of the change counter (ntx_pages.h).
+    setNtxCounter(page.data(), header.version);
     putLe32(page.data() + 4, children.front());
     putLe32(page.data() + 8, 0);
     putLe16(page.data() + 12, static_cast<std::uint32_t>(l.itemSize));
@@ -172,7 +174,7 @@ IndexHeader readNtxBytes(std::string_view bytes, KeyList& keys, IndexHeader* hea
     const std::uint16_t sig = getLe16(data);
     if ((sig & 0xFF) != 0x06 && (sig & 0xFF) != 0x03) throw DbfError(czech("není to index NTX"));
     IndexHeader h;
-    h.version = getLe16(data + 2);
+    h.version = ntxCounter(data);
     const std::uint32_t root = getLe32(data + 4);
     const int itemSize = getLe16(data + 12);
     h.keyLength = getLe16(data + 14);

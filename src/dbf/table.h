@@ -277,9 +277,11 @@ private:
     bool indexFileChanged(const Index& ix);
     // An index file's bytes, read under its shared lock; `deadWriter` tells whether a writer that
     // died left key changes unwritten (cdx_writers.h).
-    std::string readIndexFile(const std::filesystem::path& path, bool* deadWriter = nullptr);
-    std::string readLockedIndexFile(File& f, const std::filesystem::path& path, bool* deadWriter);
-    // Marks our pending key changes in every compound and compact file before a record is
+    std::string readIndexFile(const std::filesystem::path& path, bool* deadWriter = nullptr,
+                              IndexKind kind = IndexKind::Cdx);
+    std::string readLockedIndexFile(File& f, const std::filesystem::path& path, bool* deadWriter,
+                                    IndexKind kind = IndexKind::Cdx);
+    // Marks our pending key changes in every index file before a record is
     // written, and rebuilds files in which we find the mark of a writer that died.
     void markPendingKeyChanges();
     // Takes back our marks from files that have no key changes of ours left to write.
@@ -292,6 +294,8 @@ private:
     // Writes the key changes of a compound file's tags (or of a compact file's order) into its
     // pages in place; false when the whole file has to be written instead.
     bool saveCdxPages(const std::filesystem::path& path);
+    // The same for an .NTX file's order.
+    bool saveNtxPages(Index& ix);
     void noteKeyChange(Index& ix, bool add, const std::string& key);
     bool changeCurrentKey(int order, bool add);
     bool othersHaveTable() const;
@@ -304,9 +308,9 @@ private:
     void saveWhole(const std::filesystem::path& path);
     // Drops our writer mark in, and our image of, an index file that was just replaced.
     void forgetWriterMarks(const std::filesystem::path& path);
-    // Reads a compact .IDX file under its lock; IndexDamage when its keys cannot be used or a
-    // writer left it half-changed.
-    void openIdx(Index& ix);
+    // Reads a compact .IDX or an .NTX file under its lock; IndexDamage when its keys cannot be
+    // used or a writer left it half-changed.
+    void openSingleOrder(Index& ix);
     // Opens every tag of a compound file; tags whose keys are damaged are rebuilt. A file whose
     // tag definitions cannot be read is refused, or (`tolerant`, the structural index opened
     // with the table) left closed with a warning: then null.
@@ -365,6 +369,7 @@ private:
         File file;
         std::uint64_t inode = 0;
         int writerSlot = -1; // our mark of pending key changes in the file (cdx_writers.h)
+        bool ntx = false;    // whose header bytes hold the mark
         // Our image of the file holds every page as the file does (read whole, or changed by
         // us alone since); after others' changes taken from the change log only their leaves
         // and the header are known.

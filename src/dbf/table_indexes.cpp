@@ -7,6 +7,7 @@
 #include "dbf/cdx.h"
 #include "dbf/cdx_pages.h"
 #include "dbf/cdx_writers.h"
+#include "dbf/ntx_pages.h"
 #include "dbf/settings.h"
 #include "dbf/table_internal.h"
 #include "dbf/warnings.h"
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <optional>
 
 namespace vorlan::dbf {
 
@@ -80,10 +82,7 @@ Index& Table::openIndex(const std::filesystem::path& path) {
     auto ix = std::make_unique<Index>(*this, path, ext == ".IDX" ? IndexKind::Idx : IndexKind::Ntx);
     bool damaged = false;
     try {
-        if (ix->kind() == IndexKind::Idx)
-            openIdx(*ix);
-        else
-            ix->loadFile();
+        openSingleOrder(*ix);
     } catch (const IndexDamage&) {
         damaged = true;
     }
@@ -252,18 +251,31 @@ private:
     File& f_;
 };
 
-std::uint32_t counterIn(std::string_view bytes) {
-    return bytes.size() >= 32 ? getLe32(reinterpret_cast<const unsigned char*>(bytes.data()) + 8)
-                              : 0;
+// The sharing state sits in other header bytes of .NTX files (ntx_pages.h) than of compound and
+// compact ones (cdx_pages.h, cdx_writers.h).
+std::uint32_t counterIn(std::string_view bytes, IndexKind kind = IndexKind::Cdx) {
+    const auto* h = reinterpret_cast<const unsigned char*>(bytes.data());
+    if (kind == IndexKind::Ntx) return bytes.size() >= kNtxPage ? ntxCounter(h) : 0;
+    return bytes.size() >= 32 ? getLe32(h + kCdxCounterOffset) : 0;
 }
 
-bool busyIn(std::string_view bytes) {
+bool busyIn(std::string_view bytes, IndexKind kind = IndexKind::Cdx) {
+    if (kind == IndexKind::Ntx) return bytes.size() >= kNtxPage && bytes[kNtxBusyOffset] != 0;
     return bytes.size() >= 32 && bytes[kCdxBusyOffset] != 0;
+}
+
+std::uint64_t writerBitsOffset(IndexKind kind) {
+    return kind == IndexKind::Ntx ? kNtxWriterBitsOffset : kCdxWriterBitsOffset;
+}
+
+std::size_t indexHeaderSize(IndexKind kind) {
+    return kind == IndexKind::Ntx ? kNtxPage : 512;
 }
 
 } // namespace
 
-std::string Table::readIndexFile(const std::filesystem::path& path, bool* deadWriter) {
+std::string Table::readIndexFile(const std::filesystem::path& path, bool* deadWriter,
+                                 IndexKind kind) {
     // A writer that rewrites the whole file renames the new one over the old while we wait for
     // the lock: the lock we then get is the old file's, whose pages that writer may have left
     // half-changed. Read the file the name gives now instead.
@@ -271,12 +283,12 @@ std::string Table::readIndexFile(const std::filesystem::path& path, bool* deadWr
         File& f = indexHandle(path);
         IndexFileLock lock(f, true);
         if (attempt < 8 && stampOf(path).inode != indexFiles_[path].inode) continue;
-        return readLockedIndexFile(f, path, deadWriter);
+        return readLockedIndexFile(f, path, deadWriter, kind);
     }
 }
 
-std::string Table::readLockedIndexFile(File& f, const std::filesystem::path& path,
-                                       bool* deadWriter) {
+std::string Table::readLockedIndexFile(File& f, const std::filesystem::path& path, bool* deadWriter,
+                                       IndexKind kind) {
     const std::uint64_t size = f.size();
     if (size > (std::uint64_t{1} << 32))
         throw DbfError(czech("indexový soubor je příliš velký: ") + displayName(path));
@@ -285,10 +297,10 @@ std::string Table::readLockedIndexFile(File& f, const std::filesystem::path& pat
     f.readExact(0, bytes.data(), bytes.size());
     indexFiles_[path].imageExact = true;
     if (deadWriter)
-        *deadWriter = bytes.size() >= 512 &&
+        *deadWriter = bytes.size() >= indexHeaderSize(kind) &&
                       deadWriterIn(f,
                                    reinterpret_cast<const unsigned char*>(bytes.data()) +
-                                       kCdxWriterBitsOffset,
+                                       writerBitsOffset(kind),
                                    indexFiles_[path].writerSlot);
     return bytes;
 }
@@ -297,7 +309,6 @@ void Table::markPendingKeyChanges() {
     if (file_.readOnly()) return;
     std::vector<std::filesystem::path> leftovers;
     for (auto& ix : indexes_) {
-        if (ix->kind() == IndexKind::Ntx) continue;
         // Looked up without a stat: this runs before every record write.
         if (auto known = indexFiles_.find(ix->path());
             known != indexFiles_.end() && known->second.writerSlot >= 0)
@@ -308,11 +319,12 @@ void Table::markPendingKeyChanges() {
         WriterSlot claimed;
         {
             IndexFileLock lock(f, false);
-            claimed = claimWriterSlot(f);
+            claimed = claimWriterSlot(f, writerBitsOffset(ix->kind()));
         }
         // With every slot taken the change goes unmarked: a crash is then noticed only by the
         // key count.
         h.writerSlot = claimed.slot;
+        h.ntx = ix->kind() == IndexKind::Ntx;
         if (claimed.leftover &&
             std::find(leftovers.begin(), leftovers.end(), ix->path()) == leftovers.end())
             leftovers.push_back(ix->path());
@@ -516,6 +528,99 @@ bool refreshFromChangedPages(File& f, const std::vector<Index*>& mine, std::stri
     return true;
 }
 
+// Brings the order of an .NTX file from the counter it knows up to the file's, from just the
+// pages other writers changed as the file's change log lists them, or (a log that no longer
+// reaches back to us) as comparing the file with our exact image finds them; false when the file
+// must be read and decoded whole. Every page a writer changes is listed (interior pages hold
+// entries too, and a freed page now holds none), and writers keeping the log change no page but
+// those and the log's own, so what the order lost and gained is what differs between the changed
+// pages in our image and in the file. Runs under the file's shared lock.
+bool refreshNtxFromChangedPages(File& f, Index& ix, std::string& img, bool exact) {
+    unsigned char h[kNtxPage];
+    if (img.size() < kNtxPage || f.readAt(0, h, sizeof h) != sizeof h) return false;
+    if (h[kNtxBusyOffset] != 0) return false;
+    const std::uint32_t counter = ntxCounter(h);
+    const std::uint64_t size = f.size();
+    const std::uint32_t region = ntxLogRegion(h, size);
+    if (region == 0) return false;
+    std::vector<unsigned char> logBytes(kCdxLogSize);
+    f.readExact(region, logBytes.data(), logBytes.size());
+    const CdxChangeLog log = CdxChangeLog::read(logBytes.data());
+    std::vector<CdxChangeLog::Item> items;
+    if (log.counter != counter) return false;
+    std::vector<std::uint32_t> pages;
+    std::string whole;
+    if (log.since(ix.counter, items)) {
+        for (const auto& item : items)
+            pages.push_back(item.page);
+        std::sort(pages.begin(), pages.end());
+        pages.erase(std::unique(pages.begin(), pages.end()), pages.end());
+    } else {
+        if (!exact || size > (std::uint64_t{1} << 32)) return false;
+        // The image becomes this string: room to grow, as there.
+        whole.reserve(static_cast<std::size_t>(size + size / 8 + 65536));
+        whole.assign(static_cast<std::size_t>(size), '\0');
+        f.readExact(0, whole.data(), whole.size());
+        for (std::uint32_t p = kNtxPage; p + std::uint64_t{kNtxPage} <= size; p += kNtxPage) {
+            if (p >= region && p < region + kCdxLogSize) continue;
+            if (p + kNtxPage > img.size() ||
+                std::memcmp(img.data() + p, whole.data() + p, kNtxPage))
+                pages.push_back(p);
+        }
+    }
+    NtxLayout layout;
+    try {
+        layout = NtxLayout::of(h);
+    } catch (const DbfError&) {
+        return false;
+    }
+    using Entries = std::vector<std::pair<std::string, std::uint32_t>>;
+    Entries before, after;
+    std::vector<std::string> fresh;
+    for (const auto page : pages) {
+        if (page % kNtxPage != 0 || page < kNtxPage || page + kNtxPage > size) return false;
+        std::string bytes(kNtxPage, '\0');
+        if (whole.empty())
+            f.readExact(page, bytes.data(), bytes.size());
+        else
+            bytes.assign(whole, page, kNtxPage);
+        if (page + kNtxPage <= img.size() &&
+            !decodeNtxPage(reinterpret_cast<const unsigned char*>(img.data()) + page, layout,
+                           before))
+            return false;
+        if (!decodeNtxPage(reinterpret_cast<const unsigned char*>(bytes.data()), layout, after))
+            return false;
+        fresh.push_back(std::move(bytes));
+    }
+    std::sort(before.begin(), before.end());
+    std::sort(after.begin(), after.end());
+    Entries gone, added;
+    std::set_difference(before.begin(), before.end(), after.begin(), after.end(),
+                        std::back_inserter(gone));
+    std::set_difference(after.begin(), after.end(), before.begin(), before.end(),
+                        std::back_inserter(added));
+    KeyList& keys = ix.keys();
+    for (const auto& [key, rec] : gone)
+        keys.erase(key, rec);
+    for (const auto& [key, rec] : added)
+        if (keys.find(key, rec) == KeyList::npos) keys.insert(key, rec);
+    // Our own changes not yet written stay on top of what the others wrote.
+    ix.replayJournal();
+    if (!whole.empty()) {
+        img = std::move(whole);
+    } else {
+        // The log lists every page changed but its own region's: the image stays as exact as it
+        // was.
+        for (std::size_t i = 0; i < pages.size(); ++i) {
+            if (img.size() < pages[i] + kNtxPage) img.resize(pages[i] + kNtxPage, '\0');
+            img.replace(pages[i], kNtxPage, fresh[i]);
+        }
+    }
+    img.replace(0, kNtxPage, reinterpret_cast<const char*>(h), kNtxPage);
+    ix.counter = counter;
+    return true;
+}
+
 } // namespace
 
 void Table::reloadIndexFile(const std::filesystem::path& path) {
@@ -523,65 +628,67 @@ void Table::reloadIndexFile(const std::filesystem::path& path) {
     for (auto& ix : indexes_)
         if (ix->path() == path && !ix->rebuilt) mine.push_back(ix.get());
     if (mine.empty()) return;
-    if (mine.front()->kind() == IndexKind::Ntx) {
-        mine.front()->loadFile();
-        mine.front()->replayJournal();
-    } else {
-        std::string* image = detail::findIndexImage(this, path);
-        if (image && stampOf(path).inode == mine.front()->stamp.inode) {
-            File& f = indexHandle(path);
-            IndexFileLock lock(f, true);
-            unsigned char bits[3];
-            // Renamed over while we waited for the lock: the whole file is read below.
-            const bool replaced = stampOf(path).inode != indexFiles_[path].inode;
-            const bool dead = !replaced && f.readAt(kCdxWriterBitsOffset, bits, 3) == 3 &&
-                              deadWriterIn(f, bits, indexFiles_[path].writerSlot);
-            if (!replaced && !dead &&
-                refreshFromChangedPages(f, mine, *image, indexFiles_[path].imageExact)) {
-                iposValid_ = false;
-                refreshCount();
-                return;
-            }
-        }
-        bool deadWriter = false;
-        const std::string bytes = readIndexFile(path, &deadWriter);
-        const FileStamp now = stampOf(path);
-        if (busyIn(bytes) || deadWriter) {
-            // Nobody changes pages or marks while we hold the file's lock: a writer stopped
-            // half-way through writing pages, or died before it wrote its key changes.
-            warn(czech("Index ") + displayName(path) +
-                 czech(" zůstal po přerušeném zápisu nedokončený; jeho klíče byly znovu vytvořeny "
-                       "z tabulky."));
-            for (Index* ix : mine) {
-                ix->stamp = now;
-                ix->counter = counterIn(bytes);
-            }
-            rebuildFromRecords(mine, path);
-            iposValid_ = false;
-            return;
-        }
-        if (mine.front()->kind() == IndexKind::Idx) {
-            Index& ix = *mine.front();
-            ix.loadIdxBytes(bytes);
-            ix.replayJournal();
-            ix.stamp = now;
-            ix.counter = counterIn(bytes);
+    const IndexKind kind = mine.front()->kind();
+    std::string* image = detail::findIndexImage(this, path);
+    if (image && stampOf(path).inode == mine.front()->stamp.inode) {
+        File& f = indexHandle(path);
+        IndexFileLock lock(f, true);
+        unsigned char bits[3];
+        // Renamed over while we waited for the lock: the whole file is read below.
+        const bool replaced = stampOf(path).inode != indexFiles_[path].inode;
+        const bool dead = !replaced && f.readAt(writerBitsOffset(kind), bits, 3) == 3 &&
+                          deadWriterIn(f, bits, indexFiles_[path].writerSlot);
+        if (!replaced && !dead &&
+            (kind == IndexKind::Ntx
+                 ? refreshNtxFromChangedPages(f, *mine.front(), *image,
+                                              indexFiles_[path].imageExact)
+                 : refreshFromChangedPages(f, mine, *image, indexFiles_[path].imageExact))) {
             iposValid_ = false;
             refreshCount();
             return;
         }
-        const auto tags = readCdxDirectory(bytes);
+    }
+    bool deadWriter = false;
+    const std::string bytes = readIndexFile(path, &deadWriter, kind);
+    const FileStamp now = stampOf(path);
+    if (busyIn(bytes, kind) || deadWriter) {
+        // Nobody changes pages or marks while we hold the file's lock: a writer stopped
+        // half-way through writing pages, or died before it wrote its key changes.
+        warn(czech("Index ") + displayName(path) +
+             czech(" zůstal po přerušeném zápisu nedokončený; jeho klíče byly znovu vytvořeny "
+                   "z tabulky."));
         for (Index* ix : mine) {
-            for (const auto& t : tags) {
-                if (t.name != ix->tagName()) continue;
-                readCdxTag(bytes, t.offset, ix->padByte(), ix->keys());
-                ix->replayJournal();
-                ix->cdxOffset = t.offset;
-                break;
-            }
             ix->stamp = now;
-            ix->counter = counterIn(bytes);
+            ix->counter = counterIn(bytes, kind);
         }
+        rebuildFromRecords(mine, path);
+        iposValid_ = false;
+        return;
+    }
+    if (kind != IndexKind::Cdx) {
+        Index& ix = *mine.front();
+        if (kind == IndexKind::Ntx)
+            ix.loadNtxBytes(bytes);
+        else
+            ix.loadIdxBytes(bytes);
+        ix.replayJournal();
+        ix.stamp = now;
+        ix.counter = counterIn(bytes, kind);
+        iposValid_ = false;
+        refreshCount();
+        return;
+    }
+    const auto tags = readCdxDirectory(bytes);
+    for (Index* ix : mine) {
+        for (const auto& t : tags) {
+            if (t.name != ix->tagName()) continue;
+            readCdxTag(bytes, t.offset, ix->padByte(), ix->keys());
+            ix->replayJournal();
+            ix->cdxOffset = t.offset;
+            break;
+        }
+        ix->stamp = now;
+        ix->counter = counterIn(bytes);
     }
     iposValid_ = false;
     // The other process's keys may point past the records we know of.
@@ -591,17 +698,23 @@ void Table::reloadIndexFile(const std::filesystem::path& path) {
 bool Table::indexFileChanged(const Index& ix) {
     const FileStamp now = stampOf(ix.path());
     if (now.inode == 0) return false;
-    if (ix.kind() == IndexKind::Ntx) return !(now == ix.stamp);
-    // Compound and compact files are changed in place: a new file (rewritten whole) or a new
-    // counter.
+    // Files are changed in place: a new file (rewritten whole) or a new counter.
     if (now.inode != ix.stamp.inode || now.device != ix.stamp.device) return true;
-    unsigned char h[12];
     // The file we hold open when it is the one the name gives (no second look at the name).
     auto known = indexFiles_.find(ix.path());
     File& f = known != indexFiles_.end() && known->second.inode == now.inode &&
                       known->second.file.isOpen()
                   ? known->second.file
                   : indexHandle(ix.path());
+    if (ix.kind() == IndexKind::Ntx) {
+        // One read of the header page: counter and marks are far apart in it.
+        unsigned char page[kNtxPage];
+        if (f.readAt(0, page, sizeof page) != sizeof page) return true;
+        if (ntxCounter(page) != ix.counter) return true;
+        return sharedWriter() &&
+               deadWriterIn(f, page + kNtxWriterBitsOffset, indexFiles_[ix.path()].writerSlot);
+    }
+    unsigned char h[12];
     if (f.readAt(kCdxCounterOffset, h, sizeof h) != sizeof h) return true;
     if (getLe32(h) != ix.counter) return true;
     // A writer's mark with nobody holding it: a writer died with key changes unwritten. Read-only
@@ -752,6 +865,105 @@ bool Table::saveCdxPages(const std::filesystem::path& path) {
     return true;
 }
 
+bool Table::saveNtxPages(Index& ix) {
+    const std::filesystem::path& path = ix.path();
+    // Many changes (a long run of appends alone) are cheaper as one bulk build.
+    if (ix.rebuilt || ix.journal.size() > 4096 + ix.keys().size() / 8) return false;
+    File& f = indexHandle(path);
+    // The handle is of the file the name gives now (indexHandle looked).
+    if (f.readOnly() || indexFiles_[path].inode != ix.stamp.inode) return false;
+    IndexFileLock lock(f, false);
+    unsigned char h[kNtxPage];
+    f.readExact(0, h, sizeof h);
+    // Nobody else changes the size while we hold the lock.
+    const std::uint64_t size = f.size();
+    const std::uint32_t counter = ntxCounter(h);
+    if (h[kNtxBusyOffset] != 0 || counter != ix.counter) return false;
+    // The change log's region, made at the end of the file by the first writer after the file was
+    // written whole; its log starts with this change.
+    std::vector<unsigned char> logBytes(kCdxLogSize, 0);
+    std::uint32_t region = ntxLogRegion(h, size);
+    std::uint64_t newSize = size;
+    if (region == 0) {
+        const std::uint64_t end = (size + kNtxPage - 1) / kNtxPage * kNtxPage;
+        if (end + kCdxLogSize > 0xFFFFF000u) return false;
+        region = static_cast<std::uint32_t>(end);
+        newSize = end + kCdxLogSize;
+        f.writeAt(region, logBytes.data(), logBytes.size());
+        setNtxLogRegion(h, region);
+    } else {
+        f.readExact(region, logBytes.data(), logBytes.size());
+    }
+    IndexHandle& handle = indexFiles_[path];
+    // A writer holding its mark is recognised by it if it dies half-way; without one (every slot
+    // taken) the busy byte says so.
+    const bool marked =
+        handle.writerSlot >= 0 &&
+        ((h[kNtxWriterBitsOffset + static_cast<std::size_t>(handle.writerSlot) / 8] >>
+          (handle.writerSlot % 8)) &
+         1) != 0;
+    const unsigned char busy = 1;
+    if (!marked) f.writeAt(kNtxBusyOffset, &busy, 1);
+    std::map<std::uint32_t, const unsigned char*> pages;
+    std::optional<NtxPageEditor> editor;
+    try {
+        editor.emplace(f, h, ix.descending(), newSize);
+        // Nobody else changed the file since we read it whole or wrote it (the counter is ours):
+        // the pages on a key's path are in our image.
+        if (handle.imageExact) editor->readPagesFrom(detail::findIndexImage(this, path));
+        // A removal of a key the file does not hold (a record another process appended and has
+        // not committed yet) leaves nothing to do.
+        for (const auto& c : ix.journal) {
+            if (c.add)
+                editor->insert(c.key, c.rec);
+            else
+                editor->erase(c.key, c.rec);
+        }
+        editor->takeChangedPages(pages);
+    } catch (const DbfError&) {
+        // A tree this editor cannot change (another program's layout): the whole file is written
+        // from our keys instead. Nothing of the change has reached the file yet; the busy byte
+        // (or our mark) goes with the old file.
+        saveWhole(path);
+        return true;
+    }
+    CdxChangeLog log = CdxChangeLog::read(logBytes.data());
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> listed;
+    for (const auto& entry : pages)
+        listed.emplace_back(entry.first, 0);
+    log.add(counter + 1, listed);
+    log.write(logBytes.data());
+    for (std::size_t at = 0; at < kCdxLogSize; at += kNtxPage)
+        pages[region + static_cast<std::uint32_t>(at)] = logBytes.data() + at;
+    writePageRuns(f, pages, kNtxPage);
+    // Last, the header in one write: the new root and free list, the counter incremented, the
+    // busy byte cleared and our writer mark gone (our key changes are in the file now).
+    unsigned char out[kNtxPage];
+    std::memcpy(out, editor->header(), kNtxPage);
+    setNtxCounter(out, counter + 1);
+    out[kNtxBusyOffset] = 0;
+    releaseWriterSlot(f, handle.writerSlot, out + kNtxWriterBitsOffset);
+    handle.writerSlot = -1;
+    f.writeAt(0, out, kNtxPage);
+    // Our image follows our own changes, so that later changes by others are told apart from
+    // ours.
+    if (std::string* image = detail::findIndexImage(this, path)) {
+        newSize = std::max(newSize, editor->end());
+        const auto grown = static_cast<std::size_t>(newSize);
+        if (image->capacity() < grown) image->reserve(grown + grown / 8 + 65536);
+        if (image->size() < grown) image->resize(grown, '\0');
+        for (const auto& [page, bytes] : pages)
+            if (page + kNtxPage <= image->size())
+                std::memcpy(image->data() + page, bytes, kNtxPage);
+        std::memcpy(image->data(), out, kNtxPage);
+    }
+    if (settings().syncToDisk) f.sync();
+    ix.journal.clear();
+    ix.dirty = false;
+    ix.counter = counter + 1;
+    return true;
+}
+
 void Table::saveIndexes(bool onlyDirty) {
     bool anyDirty = false;
     for (auto& ix : indexes_)
@@ -772,7 +984,7 @@ void Table::saveIndexes(bool onlyDirty) {
         for (auto& ix : indexes_) {
             if (onlyDirty && !ix->dirty) continue;
             if (ix->kind() == IndexKind::Ntx) {
-                ix->saveFile();
+                if (!locking || !saveNtxPages(*ix)) saveWhole(ix->path());
             } else if (std::find(compound.begin(), compound.end(), ix->path()) == compound.end()) {
                 compound.push_back(ix->path());
             }
@@ -795,9 +1007,10 @@ void Table::releaseWriterSlots() {
         if (h.writerSlot < 0 || !h.file.isOpen()) continue;
         IndexFileLock lock(h.file, false);
         unsigned char bits[3];
-        if (h.file.readAt(kCdxWriterBitsOffset, bits, sizeof bits) == sizeof bits) {
+        const std::uint64_t at = writerBitsOffset(h.ntx ? IndexKind::Ntx : IndexKind::Cdx);
+        if (h.file.readAt(at, bits, sizeof bits) == sizeof bits) {
             releaseWriterSlot(h.file, h.writerSlot, bits);
-            h.file.writeAt(kCdxWriterBitsOffset, bits, sizeof bits);
+            h.file.writeAt(at, bits, sizeof bits);
         }
         h.writerSlot = -1;
     }
@@ -827,20 +1040,23 @@ void Table::forgetWriterMarks(const std::filesystem::path& path) {
     detail::forgetIndexImages(this, &path);
 }
 
-void Table::openIdx(Index& ix) {
+void Table::openSingleOrder(Index& ix) {
     bool deadWriter = false;
     std::string bytes;
     try {
-        bytes = readIndexFile(ix.path(), &deadWriter);
+        bytes = readIndexFile(ix.path(), &deadWriter, ix.kind());
     } catch (const DbfError& e) {
         throw DbfError(std::string(e.what()) + ": " + displayName(ix.path()));
     }
-    ix.loadIdxBytes(bytes);
+    if (ix.kind() == IndexKind::Ntx)
+        ix.loadNtxBytes(bytes);
+    else
+        ix.loadIdxBytes(bytes);
     ix.stamp = stampOf(ix.path());
-    ix.counter = counterIn(bytes);
+    ix.counter = counterIn(bytes, ix.kind());
     // A writer stopped half-way through changing pages, or died with key changes it had not
     // written: the keys cannot be trusted.
-    if (busyIn(bytes) || deadWriter)
+    if (busyIn(bytes, ix.kind()) || deadWriter)
         throw IndexDamage(czech("index zůstal po přerušeném zápisu nedokončený: ") +
                           displayName(ix.path()));
 }

@@ -1,6 +1,8 @@
 #include "script/bind.h"
 #include "core/cp1250.h"
 
+#include <algorithm>
+#include <array>
 #include <mutex>
 
 namespace vorlan::script {
@@ -35,6 +37,37 @@ void throwMissingIndex(std::string_view property, std::size_t needed) {
     throw ScriptException(
         std::string(property) + czech(" potřebuje ") +
         (needed == 1 ? czech("jeden index") : std::to_string(needed) + czech(" indexy")));
+}
+
+PropertyGetter readThroughDirect(const PropertyInfo& property) {
+    // The property outlives every call (nothing is ever unregistered): one pointer, held in the
+    // function object itself.
+    return [p = &property](NativeObject* self, std::span<const Value> index) -> Value {
+        const auto count = static_cast<std::size_t>(std::max(p->indexCount, 0));
+        if (index.size() < count) throwMissingIndex(p->name, count);
+        std::array<Value*, kMaxParams> at{};
+        for (std::size_t i = 0; i < count && i < at.size(); ++i)
+            at[i] = const_cast<Value*>(&index[i]); // only read
+        Value result;
+        p->directRead(self, at.data(), result);
+        return result;
+    };
+}
+
+PropertySetter writeThroughDirect(const PropertyInfo& property) {
+    return [p = &property](NativeObject* self, std::span<const Value> index, const Value& value) {
+        const auto count = static_cast<std::size_t>(std::max(p->indexCount, 0));
+        if (index.size() < count) throwMissingIndex(p->name, count);
+        std::array<Value*, kMaxParams> at{};
+        for (std::size_t i = 0; i < count && i < at.size(); ++i)
+            at[i] = const_cast<Value*>(&index[i]); // only read
+        if (hasDeclaredType(value, p->type)) {
+            p->directWrite(self, at.data(), value);
+        } else {
+            const Value converted = convertToDeclared(value, p->type);
+            p->directWrite(self, at.data(), converted);
+        }
+    };
 }
 
 bool kindFits(DeclaredType declared, Kind kind) {

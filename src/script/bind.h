@@ -39,6 +39,7 @@
 #include <concepts>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -158,6 +159,34 @@ template <class T> Value toValue(T&& v) {
         return Value(std::forward<T>(v));
     else if constexpr (isNativePointer<B>)
         return Value(wrapObject(v));
+}
+
+// Stores a callable's result. A text, number or Boolean goes into a result of the same kind
+// in place (a text keeps or takes over the buffer), without a temporary value in between.
+template <class T> void storeResult(Value& result, T&& v) {
+    using B = Bare<T>;
+    if constexpr (std::is_same_v<B, std::string>) {
+        if (result.isString()) {
+            result.asString() = std::forward<T>(v);
+            return;
+        }
+        if (result.isEmpty()) {
+            // A fresh result: the text is built in it, not moved through a temporary value.
+            std::destroy_at(&result);
+            std::construct_at(&result, std::forward<T>(v));
+            return;
+        }
+    } else if constexpr (std::is_same_v<B, std::int32_t>) {
+        result.setInt(v);
+        return;
+    } else if constexpr (std::is_same_v<B, bool>) {
+        result.setBool(v);
+        return;
+    } else if constexpr (std::is_same_v<B, double>) {
+        result.setDouble(v);
+        return;
+    }
+    result = toValue(std::forward<T>(v));
 }
 
 // Storage for one argument while the callable runs; `get` hands it over as the parameter type.
@@ -407,6 +436,11 @@ template <class C, SelfUse use> C* objectFor(NativeObject* self, std::string_vie
 // An indexed property read or written without all of its indexes.
 [[noreturn]] void throwMissingIndex(std::string_view property, std::size_t needed);
 
+// The general accessors of a bound property, over its direct ones (indexes given as a list,
+// checked against the property's index count).
+PropertyGetter readThroughDirect(const PropertyInfo& property);
+PropertySetter writeThroughDirect(const PropertyInfo& property);
+
 // Calls `f` with the script arguments converted to its parameters (taking them over from
 // `args`); writes `var` ones held in a copy back, also when the callable throws, so the
 // caller's variables survive a failed call as they do with routines that change their
@@ -429,7 +463,7 @@ void callWithArgs(Call&& call, std::span<Value> args, Value& result, std::index_
         if constexpr (std::is_void_v<R>) {
             call(std::get<I>(held).get()...);
         } else {
-            result = toValue(call(std::get<I>(held).get()...));
+            storeResult(result, call(std::get<I>(held).get()...));
         }
     } catch (...) {
         writeBack();
@@ -467,7 +501,7 @@ void callInPlace(Call&& call, Value* const* args, Value& result, std::index_sequ
         if constexpr (std::is_void_v<R>) {
             call(std::get<I>(held).get()...);
         } else {
-            result = toValue(call(std::get<I>(held).get()...));
+            storeResult(result, call(std::get<I>(held).get()...));
         }
     } catch (...) {
         writeBack();
@@ -618,18 +652,26 @@ public:
     PropertyInfo& property(std::string_view name, std::string_view typeName, Get get,
                            Set set = nullptr, bool isDefault = false) {
         const DeclaredType type = declaredTypeOf(typeName);
-        PropertyGetter read;
-        PropertySetter write;
-        if constexpr (!std::is_null_pointer_v<Get>) read = makeGetter(name, type, std::move(get));
-        if constexpr (!std::is_null_pointer_v<Set>) write = makeSetter(name, type, std::move(set));
-        PropertyInfo& info =
-            registry_.registerProperty(className_.empty() ? std::string_view() : className_, name,
-                                       std::move(read), std::move(write), type, isDefault);
+        PropertyInfo& info = registry_.registerProperty(
+            className_.empty() ? std::string_view() : className_, name, {}, {}, type, isDefault);
         using namespace bind_detail;
-        if constexpr (!std::is_null_pointer_v<Get>)
+        // The general accessors go through the direct ones: one adapter per accessor.
+        if constexpr (!std::is_null_pointer_v<Get>) {
+            info.directRead = makeGetter(name, type, std::move(get));
+            info.read = readThroughDirect(info);
             info.indexCount = static_cast<int>(std::tuple_size_v<ScriptParams<C, Get>>);
-        else if constexpr (!std::is_null_pointer_v<Set>)
-            info.indexCount = static_cast<int>(std::tuple_size_v<ScriptParams<C, Set>>) - 1;
+        }
+        if constexpr (!std::is_null_pointer_v<Set>) {
+            info.directWrite = makeSetter(name, type, std::move(set));
+            info.write = writeThroughDirect(info);
+            constexpr int setterIndexes =
+                static_cast<int>(std::tuple_size_v<ScriptParams<C, Set>>) - 1;
+            if constexpr (std::is_null_pointer_v<Get>)
+                info.indexCount = setterIndexes;
+            else if (info.indexCount != setterIndexes)
+                reportBindingMismatch(className_, name,
+                                      "the getter and the setter take different indexes");
+        }
         return info;
     }
     // The default property (`Obj[i]` means `Obj.Name[i]`).
@@ -679,32 +721,29 @@ private:
     }
 
     template <class Get>
-    PropertyGetter makeGetter(std::string_view name, DeclaredType type, Get get) {
+    DirectGetter makeGetter(std::string_view name, DeclaredType type, Get get) {
         using namespace bind_detail;
         constexpr SelfUse use = selfUseOf<C, Get>();
         using Tuple = ScriptParams<C, Get>;
         if (!kindFits(type, kindOf<Result<Get>>()))
             reportBindingMismatch(className_, name, "the getter's result does not fit the type");
-        return [get = std::move(get), cls = className_, g = guard_, property = std::string(name)](
-                   NativeObject* self, std::span<const Value> index) mutable -> Value {
-            constexpr std::size_t count = std::tuple_size_v<Tuple>;
-            if (index.size() < count) throwMissingIndex(property, count);
-            // The indexes are only read (a getter has no `var` parameters): they are read where
-            // the caller keeps them, without a copy.
-            std::array<Value*, count + 1> at{};
-            for (std::size_t i = 0; i < count; ++i)
-                at[i] = const_cast<Value*>(&index[i]);
-            Value result;
-            constexpr auto seq = std::make_index_sequence<count>();
+        // The indexes are only read (a getter has no `var` parameters), where the caller keeps
+        // them.
+        return [get = std::move(get), cls = className_,
+                g = guard_](NativeObject* self, Value* const* index, Value& result) mutable {
+            constexpr auto seq = std::make_index_sequence<std::tuple_size_v<Tuple>>();
             if constexpr (use == SelfUse::None) {
                 callInPlace<Tuple>(
                     [&](auto&&... a) -> decltype(auto) {
                         return std::invoke(get, std::forward<decltype(a)>(a)...);
                     },
-                    at.data(), result, seq);
+                    index, result, seq);
             } else {
                 C* object = objectFor<C, use>(self, cls);
-                if (object && g && !g(*object)) return toValue(Bare<Result<Get>>{});
+                if (object && g && !g(*object)) {
+                    result = toValue(Bare<Result<Get>>{});
+                    return;
+                }
                 callInPlace<Tuple>(
                     [&](auto&&... a) -> decltype(auto) {
                         if constexpr (use == SelfUse::Pointer)
@@ -712,49 +751,50 @@ private:
                         else
                             return std::invoke(get, *object, std::forward<decltype(a)>(a)...);
                     },
-                    at.data(), result, seq);
+                    index, result, seq);
             }
-            return result;
         };
     }
 
     template <class Set>
-    PropertySetter makeSetter(std::string_view name, DeclaredType type, Set set) {
+    DirectSetter makeSetter(std::string_view name, DeclaredType type, Set set) {
         using namespace bind_detail;
         constexpr SelfUse use = selfUseOf<C, Set>();
         using Tuple = ScriptParams<C, Set>;
-        static_assert(std::tuple_size_v<Tuple> >= 1, "a setter takes the new value last");
-        using ValueParam = std::tuple_element_t<std::tuple_size_v<Tuple> - 1, Tuple>;
+        constexpr std::size_t count = std::tuple_size_v<Tuple>;
+        static_assert(count >= 1, "a setter takes the new value last");
+        using ValueParam = std::tuple_element_t<count - 1, Tuple>;
+        static_assert(
+            ![]<std::size_t... I>(std::index_sequence<I...>) {
+                return (isVarParam<std::tuple_element_t<I, Tuple>> || ...);
+            }(std::make_index_sequence<count>()),
+            "a setter only reads its indexes and its value");
         if (!kindFits(type, kindOf<ValueParam>()))
             reportBindingMismatch(className_, name, "the setter's value does not fit the type");
-        return [set = std::move(set), cls = className_, g = guard_, type,
-                property = std::string(name)](NativeObject* self, std::span<const Value> index,
-                                              const Value& value) mutable {
-            constexpr std::size_t count = std::tuple_size_v<Tuple>;
-            if (index.size() + 1 < count) throwMissingIndex(property, count - 1);
-            // The indexes and the new value, on the stack: a setter is called far too often for
-            // a heap vector each time.
-            std::array<Value, count> args;
+        return [set = std::move(set), cls = className_,
+                g = guard_](NativeObject* self, Value* const* index, const Value& value) mutable {
+            // The indexes where the caller keeps them, then the new value: all only read.
+            std::array<Value*, count> at;
             for (std::size_t i = 0; i + 1 < count; ++i)
-                args[i] = index[i];
-            args[count - 1] = convertToDeclared(value, type);
+                at[i] = index[i];
+            at[count - 1] = const_cast<Value*>(&value);
             Value ignored;
-            constexpr auto seq = std::make_index_sequence<std::tuple_size_v<Tuple>>();
+            constexpr auto seq = std::make_index_sequence<count>();
             if constexpr (use == SelfUse::None) {
-                callWithArgs<Tuple>(
-                    [&](auto&&... a) { std::invoke(set, std::forward<decltype(a)>(a)...); }, args,
-                    ignored, seq);
+                callInPlace<Tuple>(
+                    [&](auto&&... a) { std::invoke(set, std::forward<decltype(a)>(a)...); },
+                    at.data(), ignored, seq);
             } else {
                 C* object = objectFor<C, use>(self, cls);
                 if (object && g && !g(*object)) return;
-                callWithArgs<Tuple>(
+                callInPlace<Tuple>(
                     [&](auto&&... a) {
                         if constexpr (use == SelfUse::Pointer)
                             std::invoke(set, object, std::forward<decltype(a)>(a)...);
                         else
                             std::invoke(set, *object, std::forward<decltype(a)>(a)...);
                     },
-                    args, ignored, seq);
+                    at.data(), ignored, seq);
             }
         };
     }

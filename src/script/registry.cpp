@@ -575,8 +575,16 @@ DispStatus Registry::callDirect(const MethodInfo& method, NativeObject* self, Va
                                 ExceptionInfo& error) const {
     const Signature& sig = method.signature;
     try {
-        std::array<Value*, kMaxParams> typed;
         const std::size_t count = sig.params.size();
+        if (!scratch && argc == count) {
+            // No scratch: the caller found every argument of its declared type already, and
+            // none is left out. The pointers go to the routine as they are.
+            method.direct(self, args, result);
+            if (sig.isFunction && !hasDeclaredType(result, sig.result))
+                result = convertToDeclared(result, sig.result);
+            return DispStatus::Ok;
+        }
+        std::array<Value*, kMaxParams> typed;
         // Parameters left out take their defaults, which have the declared type and are only
         // read (a parameter with a default is never `var`).
         for (std::size_t i = argc; i < count; ++i)
@@ -634,6 +642,37 @@ DispStatus Registry::setProperty(const PropertyInfo& property, NativeObject* sel
             property.write(self, index, value);
         else
             property.write(self, index, convertToDeclared(value, property.type));
+        return DispStatus::Ok;
+    } catch (const std::exception& e) {
+        error.description = e.what();
+        setRaisedException(exceptionClassOf(e), error.description);
+        return DispStatus::Exception;
+    }
+}
+
+DispStatus Registry::getPropertyDirect(const PropertyInfo& property, NativeObject* self,
+                                       Value* const* index, Value& result,
+                                       ExceptionInfo& error) const {
+    try {
+        property.directRead(self, index, result);
+        if (!hasDeclaredType(result, property.type)) [[unlikely]]
+            result = convertToDeclared(result, property.type);
+        return DispStatus::Ok;
+    } catch (const std::exception& e) {
+        error.description = e.what();
+        setRaisedException(exceptionClassOf(e), error.description);
+        return DispStatus::Exception;
+    }
+}
+
+DispStatus Registry::setPropertyDirect(const PropertyInfo& property, NativeObject* self,
+                                       Value* const* index, const Value& value,
+                                       ExceptionInfo& error) const {
+    try {
+        if (hasDeclaredType(value, property.type))
+            property.directWrite(self, index, value);
+        else
+            property.directWrite(self, index, convertToDeclared(value, property.type));
         return DispStatus::Ok;
     } catch (const std::exception& e) {
         error.description = e.what();

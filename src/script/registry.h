@@ -108,10 +108,20 @@ using PropertyGetter = std::function<Value(NativeObject* self, std::span<const V
 using PropertySetter =
     std::function<void(NativeObject* self, std::span<const Value> index, const Value& value)>;
 
+// The same accessors over the caller's storage (built by the binder): `index[i]` points at index
+// argument i where the caller keeps it (of any type; it is only read), the getter stores into
+// `result`, the setter's new value is of the property's type already. No index vector is built.
+using DirectGetter = std::function<void(NativeObject* self, Value* const* index, Value& result)>;
+using DirectSetter =
+    std::function<void(NativeObject* self, Value* const* index, const Value& value)>;
+
 struct PropertyInfo {
     std::string name;
     PropertyGetter read;
     PropertySetter write;
+    // Set for bound accessors (then `read` and `write` go through them); empty for raw ones.
+    DirectGetter directRead;
+    DirectSetter directWrite;
     DeclaredType type = DeclaredType::Variant;
     // How many index arguments the accessors take; -1 when not known (raw accessors take what
     // they are given). Index arguments given to a property known to take none go to the default
@@ -214,6 +224,15 @@ public:
                            Value& result, ExceptionInfo& error) const;
     DispStatus setProperty(const PropertyInfo& property, NativeObject* self, std::span<Value> index,
                            const Value& value, ExceptionInfo& error) const;
+    // The quick property access over the caller's storage: the accessor is a direct one and
+    // the caller has checked that it passes exactly `property.indexCount` index arguments. The
+    // getter writes into `result` only once it has read the value. Same results and errors as
+    // getProperty() and setProperty().
+    DispStatus getPropertyDirect(const PropertyInfo& property, NativeObject* self,
+                                 Value* const* index, Value& result, ExceptionInfo& error) const;
+    DispStatus setPropertyDirect(const PropertyInfo& property, NativeObject* self,
+                                 Value* const* index, const Value& value,
+                                 ExceptionInfo& error) const;
 
     // The global scope as a dispatch object: procedures, variables, constants and class names
     // (a class name answers a class reference whose Create makes an instance).

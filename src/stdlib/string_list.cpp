@@ -119,13 +119,15 @@ int StringList::indexOf(std::string_view text) const {
 
 int StringList::indexOfName(std::string_view name) const {
     if (count() < FirstIndex::kMinimumCount) {
-        // A short list is searched in place: no key is made of any line.
+        // A short list is searched in place: no key is made of any line. A line's name is the
+        // text before its first separator, so a name with a separator in it is no line's name;
+        // any other name is a line's when the line has the separator right after it.
         const char separator = nameValueSeparator();
+        if (name.find(separator) != std::string_view::npos) return -1;
         for (std::size_t i = 0; i < items_.size(); ++i) {
             const std::string_view line = items_[i].text;
-            const std::size_t at = line.find(separator);
-            if (at == std::string_view::npos) continue;
-            const std::string_view itemName = line.substr(0, at);
+            if (line.size() <= name.size() || line[name.size()] != separator) continue;
+            const std::string_view itemName = line.substr(0, name.size());
             if (caseSensitive_ ? itemName == name : equalsNoCase(itemName, name))
                 return static_cast<int>(i);
         }

@@ -7,6 +7,8 @@
 #include "stdlib/format_settings.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -70,24 +72,34 @@ bool numberOf(const Value& v, double& out) {
     }
 }
 
-std::string padded(std::string text, int width, bool left) {
-    if (width > 0 && static_cast<int>(text.size()) < width) {
-        const std::size_t pad = static_cast<std::size_t>(width) - text.size();
-        if (left)
-            text.append(pad, ' ');
-        else
-            text.insert(0, pad, ' ');
-    }
-    return text;
+// Appends `sign`, `zeros` zeros and `text`, padded with spaces to `width` on the left (or on
+// the right for `left`): the pieces go straight into the result, without a text of their own.
+void appendPadded(std::string& out, std::string_view text, int width, bool left,
+                  std::string_view sign = {}, std::size_t zeros = 0) {
+    const std::size_t length = sign.size() + zeros + text.size();
+    const std::size_t pad =
+        width > 0 && static_cast<std::size_t>(width) > length ? width - length : 0;
+    // Most directives have neither padding nor sign nor zeros: only the text is appended then.
+    if (pad != 0 && !left) out.append(pad, ' ');
+    if (!sign.empty()) out.append(sign);
+    if (zeros != 0) out.append(zeros, '0');
+    out.append(text);
+    if (pad != 0 && left) out.append(pad, ' ');
 }
 
-std::string hexText(std::int64_t n) {
-    char buffer[32];
-    if (n >= INT32_MIN && n <= INT32_MAX)
-        std::snprintf(buffer, sizeof buffer, "%X", static_cast<std::uint32_t>(n));
-    else
-        std::snprintf(buffer, sizeof buffer, "%llX", static_cast<unsigned long long>(n));
-    return buffer;
+// The hexadecimal digits of a number (a negative 32-bit one as its two's complement), in
+// upper case, into `buffer`.
+std::string_view hexDigits(std::int64_t n, std::array<char, 24>& buffer) {
+    const auto end = n >= INT32_MIN && n <= INT32_MAX
+                         ? std::to_chars(buffer.data(), buffer.data() + buffer.size(),
+                                         static_cast<std::uint32_t>(n), 16)
+                               .ptr
+                         : std::to_chars(buffer.data(), buffer.data() + buffer.size(),
+                                         static_cast<std::uint64_t>(n), 16)
+                               .ptr;
+    for (char* c = buffer.data(); c != end; ++c)
+        if (*c >= 'a') *c = static_cast<char>(*c - 'a' + 'A');
+    return {buffer.data(), static_cast<std::size_t>(end - buffer.data())};
 }
 
 // Reads "*" or a number at `i`; -1 when there is neither.
@@ -124,14 +136,17 @@ private:
 std::string formatText(std::string_view pattern, const Value& arguments) {
     const script::OpenArray args(arguments);
     std::string out;
-    out.reserve(pattern.size() + 16);
+    // A short result stays in the text's own buffer; a longer one reserves room once.
+    if (pattern.size() > out.capacity()) out.reserve(pattern.size() + 16);
     std::size_t next = 0;
     DirectiveReader reader(pattern, args, next);
     for (std::size_t i = 0; i < pattern.size(); ++i) {
-        const char c = pattern[i];
-        if (c != '%') {
-            out += c;
-            continue;
+        // The text up to the next directive, at once.
+        const std::size_t directive = pattern.find('%', i);
+        if (directive != i) {
+            out.append(pattern.substr(i, directive - i));
+            if (directive == std::string_view::npos) break;
+            i = directive;
         }
         ++i;
         if (i >= pattern.size()) invalidFormat(pattern);
@@ -165,25 +180,35 @@ std::string formatText(std::string_view pattern, const Value& arguments) {
             invalidFormat(pattern);
         if (next >= args.size()) missingArgument(pattern);
         const Value& arg = args[next++];
-        std::string text;
         switch (type) {
         case 'd':
         case 'u':
         case 'x': {
             std::int64_t n = 0;
             if (!integerOf(arg, n)) invalidFormat(pattern);
+            std::array<char, 24> buffer;
+            std::string_view digits;
             bool negative = false;
             if (type == 'x') {
-                text = hexText(n);
-            } else if (type == 'u' && n < 0 && n >= INT32_MIN) {
-                text = std::to_string(static_cast<std::uint32_t>(n));
+                digits = hexDigits(n, buffer);
             } else {
-                negative = n < 0;
-                text = negative ? std::to_string(n).substr(1) : std::to_string(n);
+                char* end = nullptr;
+                if (type == 'u' && n < 0 && n >= INT32_MIN) {
+                    end = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
+                                        static_cast<std::uint32_t>(n))
+                              .ptr;
+                } else {
+                    end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), n).ptr;
+                    negative = n < 0;
+                }
+                digits =
+                    std::string_view(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
+                if (negative) digits.remove_prefix(1); // the sign goes before the zeros
             }
-            if (precision > static_cast<int>(text.size()))
-                text.insert(0, static_cast<std::size_t>(precision) - text.size(), '0');
-            if (negative) text.insert(0, 1, '-');
+            const std::size_t zeros = precision > static_cast<int>(digits.size())
+                                          ? static_cast<std::size_t>(precision) - digits.size()
+                                          : 0;
+            appendPadded(out, digits, width, left, negative ? "-" : "", zeros);
             break;
         }
         case 'e':
@@ -193,6 +218,7 @@ std::string formatText(std::string_view pattern, const Value& arguments) {
         case 'm': {
             double d = 0;
             if (!numberOf(arg, d)) invalidFormat(pattern);
+            std::string text;
             switch (type) {
             case 'e':
                 text = floatToText(d, FloatFormat::Exponent, precision < 0 ? 15 : precision, 3);
@@ -211,6 +237,7 @@ std::string formatText(std::string_view pattern, const Value& arguments) {
                                    precision < 0 ? currencyDecimals() : precision);
                 break;
             }
+            appendPadded(out, text, width, left);
             break;
         }
         case 'p': {
@@ -221,18 +248,26 @@ std::string formatText(std::string_view pattern, const Value& arguments) {
                 invalidFormat(pattern);
             char buffer[16];
             std::snprintf(buffer, sizeof buffer, "%08X", static_cast<std::uint32_t>(n));
-            text = buffer;
+            appendPadded(out, buffer, width, left);
             break;
         }
         default: { // 's'
             if (arg.isObject() || arg.isArray()) invalidFormat(pattern);
-            text = arg.isString() ? arg.asString() : arg.toString();
+            // A text is read where it lies; anything else is converted once.
+            std::string converted;
+            std::string_view text;
+            if (arg.isString()) {
+                text = arg.asString();
+            } else {
+                converted = arg.toString();
+                text = converted;
+            }
             if (precision >= 0 && static_cast<int>(text.size()) > precision)
-                text.resize(static_cast<std::size_t>(precision));
+                text = text.substr(0, static_cast<std::size_t>(precision));
+            appendPadded(out, text, width, left);
             break;
         }
         }
-        out += padded(std::move(text), width, left);
     }
     return out;
 }

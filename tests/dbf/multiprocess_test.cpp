@@ -132,27 +132,44 @@ TEST(DbfProcesses, AReaderSeesKeysAnotherProcessCommitted) {
     EXPECT_EQ(after->index(1).keys().size(), 14u);
 }
 
-TEST(DbfProcesses, AReaderFarBehindTheChangeLogCatchesUpExactly) {
-    // Changes to more leaves than the change log holds: the reader finds the pages that
-    // changed by comparing the file with what it read, and must end with exactly the file's keys.
+namespace {
+
+// Changes to more pages than the change log holds: the reader finds the pages that changed by
+// comparing the file with what it read, and must end with exactly the file's keys. On the
+// structural index or on two .NTX files (whose log lists each changed page, interior pages too:
+// more changes are needed to go past it).
+void readerFarBehind(bool ntx, int changes) {
     dbftest::TempDir dir;
     const auto path = dir / "L.DBF";
+    const std::filesystem::path files[] = {dir / "KEY.NTX", dir / "N.NTX"};
+    auto open = [&] {
+        auto t = Table::open(path);
+        if (ntx)
+            for (const auto& f : files)
+                t->openIndex(f);
+        return t;
+    };
     {
         auto t = Table::create(path, {{"KEY", 'C', 10}, {"N", 'N', 8}});
-        t->createTag("KEY", "KEY");
-        t->createTag("N", "STR(N,8)");
+        if (ntx) {
+            t->createIndex(files[0], "KEY");
+            t->createIndex(files[1], "STR(N,8)");
+        } else {
+            t->createTag("KEY", "KEY");
+            t->createTag("N", "STR(N,8)");
+        }
         for (int i = 0; i < 20000; ++i) {
             t->append();
             t->setString(0, keyOf('A', i));
             t->setNumber(1, i);
         }
     }
-    auto reader = Table::open(path);
+    auto reader = open();
     reader->setOrder(1);
     ASSERT_TRUE(reader->seek(keyOf('A', 10)));
-    auto writer = Table::open(path);
+    auto writer = open();
     std::mt19937 rng(3);
-    for (int i = 0; i < 500; ++i) {
+    for (int i = 0; i < changes; ++i) {
         const auto r = static_cast<std::uint32_t>(1 + rng() % 20000);
         writer->goTo(r);
         ASSERT_TRUE(writer->lockRecord(r));
@@ -168,9 +185,9 @@ TEST(DbfProcesses, AReaderFarBehindTheChangeLogCatchesUpExactly) {
             writer->unlock();
         }
     }
-    ASSERT_TRUE(reader->seek(keyOf('B', 499)));
+    ASSERT_TRUE(reader->seek(keyOf('B', changes - 1)));
     writer->close();
-    auto fresh = Table::open(path);
+    auto fresh = open();
     for (int order : {1, 2}) {
         const KeyList& mine = reader->index(order).keys();
         const KeyList& file = fresh->index(order).keys();
@@ -180,6 +197,16 @@ TEST(DbfProcesses, AReaderFarBehindTheChangeLogCatchesUpExactly) {
             ASSERT_EQ(mine.recAt(i), file.recAt(i)) << "order " << order << ", key " << i;
         }
     }
+}
+
+} // namespace
+
+TEST(DbfProcesses, AReaderFarBehindTheChangeLogCatchesUpExactly) {
+    readerFarBehind(false, 500);
+}
+
+TEST(DbfProcesses, AReaderFarBehindTheChangeLogOfAnNtxFileCatchesUpExactly) {
+    readerFarBehind(true, 1500);
 }
 
 TEST(DbfProcesses, OpeningWhileAnotherAppendsLeavesItsKeysToItsCommit) {
@@ -275,15 +302,28 @@ TEST(DbfProcesses, AKilledWriterLeavesEveryCommittedRecord) {
     EXPECT_EQ(t->index(1).keys().size(), t->recordCount());
 }
 
-TEST(DbfProcesses, AWriterKilledBeforeItWroteItsKeysIsNoticedAndRepaired) {
+namespace {
+
+// Writers killed at random moments of a run of key changes, on the structural index or on an
+// .NTX file.
+void killWritersAtRandom(bool ntx) {
     // The changed record is on disk, its new key is not: the same number of keys as records,
     // so only the writer's mark in the index tells that the index no longer fits the table.
     dbftest::TempDir dir;
     const auto path = dir / "M.DBF";
+    const auto ntxPath = dir / "KEY.NTX";
     constexpr int kRecords = 300;
+    auto open = [&] {
+        auto t = Table::open(path);
+        if (ntx) t->openIndex(ntxPath);
+        return t;
+    };
     {
         auto t = Table::create(path, {{"KEY", 'C', 10}, {"N", 'N', 8}});
-        t->createTag("KEY", "KEY");
+        if (ntx)
+            t->createIndex(ntxPath, "KEY");
+        else
+            t->createTag("KEY", "KEY");
         for (int i = 0; i < kRecords; ++i) {
             t->append();
             t->setString(0, keyOf('A', i));
@@ -293,8 +333,8 @@ TEST(DbfProcesses, AWriterKilledBeforeItWroteItsKeysIsNoticedAndRepaired) {
     auto previous = setWarningListener([&](const std::string& w) { warnings.push_back(w); });
     // A writer that finishes leaves no mark behind, whether it changed keys or not.
     for (const bool keyField : {false, true}) {
-        auto t = Table::open(path);
-        auto other = Table::open(path);
+        auto t = open();
+        auto other = open();
         t->goTo(5);
         ASSERT_TRUE(t->lockRecord(5));
         if (keyField)
@@ -307,7 +347,7 @@ TEST(DbfProcesses, AWriterKilledBeforeItWroteItsKeysIsNoticedAndRepaired) {
         t->close();
         other->close();
     }
-    EXPECT_TRUE(Table::open(path)->index(1).keys().size() == kRecords);
+    EXPECT_TRUE(open()->index(1).keys().size() == kRecords);
     EXPECT_TRUE(warnings.empty()) << warnings.front();
 
     // Killed at random moments of a run of key changes: every open afterwards finds each
@@ -319,8 +359,8 @@ TEST(DbfProcesses, AWriterKilledBeforeItWroteItsKeysIsNoticedAndRepaired) {
         ASSERT_EQ(pipe(fds), 0);
         const pid_t child = spawn([&] {
             close(fds[0]);
-            auto t = Table::open(path);
-            auto reader = Table::open(path); // someone else has it open: commits write pages
+            auto t = open();
+            auto reader = open(); // someone else has it open: commits write pages
             std::mt19937 local(static_cast<unsigned>(run));
             for (int i = 0;; ++i) {
                 const auto r = static_cast<std::uint32_t>(1 + local() % kRecords);
@@ -341,7 +381,7 @@ TEST(DbfProcesses, AWriterKilledBeforeItWroteItsKeysIsNoticedAndRepaired) {
         waitFor(child);
         close(fds[0]);
         warnings.clear();
-        auto t = Table::open(path);
+        auto t = open();
         if (!warnings.empty()) ++rebuilt;
         t->setOrder(1);
         ASSERT_EQ(t->index(1).keys().size(), static_cast<std::size_t>(kRecords)) << "run " << run;
@@ -356,6 +396,16 @@ TEST(DbfProcesses, AWriterKilledBeforeItWroteItsKeysIsNoticedAndRepaired) {
     setWarningListener(std::move(previous));
     // Most kills land between a record write and its commit.
     EXPECT_GT(rebuilt, 0);
+}
+
+} // namespace
+
+TEST(DbfProcesses, AWriterKilledBeforeItWroteItsKeysIsNoticedAndRepaired) {
+    killWritersAtRandom(false);
+}
+
+TEST(DbfProcesses, AWriterOfAnNtxFileKilledAnywhereIsNoticedAndRepaired) {
+    killWritersAtRandom(true);
 }
 
 TEST(DbfProcesses, APackKilledHalfWayLeavesTheOldOrTheNewTable) {
@@ -407,9 +457,8 @@ TEST(DbfProcesses, APackKilledHalfWayLeavesTheOldOrTheNewTable) {
 
 TEST(DbfProcesses, SingleOrderFilesKeepTheKeysOfEveryProcess) {
     // Two writers append and change keys at once while a third process holds the table with a
-    // key of its own not yet written, and reads theirs meanwhile. A compact .IDX is changed page
-    // by page (never replaced); an .NTX is rewritten whole. Either way the file ends with every
-    // key, the reader's unsaved one included.
+    // key of its own not yet written, and reads theirs meanwhile. Both kinds are changed page by
+    // page, never replaced, and the file ends with every key, the reader's unsaved one included.
     for (const std::string ext : {".IDX", ".NTX"}) {
         SCOPED_TRACE(ext);
         dbftest::TempDir dir;
@@ -465,9 +514,7 @@ TEST(DbfProcesses, SingleOrderFilesKeepTheKeysOfEveryProcess) {
         EXPECT_TRUE(reader->seek(keyOf('C', 0)));
         EXPECT_TRUE(reader->seek("Z1"));
         // Changed in place, not replaced.
-        if (ext == ".IDX") {
-            EXPECT_EQ(stampOf(index).inode, inode);
-        }
+        EXPECT_EQ(stampOf(index).inode, inode);
         reader->close();
 
         std::vector<std::string> warnings;
@@ -486,14 +533,12 @@ TEST(DbfProcesses, SingleOrderFilesKeepTheKeysOfEveryProcess) {
         };
         check();
         EXPECT_TRUE(warnings.empty()) << warnings.front();
-        if (ext == ".IDX") {
-            // A writer killed while it changed pages leaves the busy byte: the next open rebuilds.
-            std::string bytes = dbftest::readAll(index);
-            bytes[16] = 1;
-            dbftest::writeAll(index, bytes);
-            check();
-            EXPECT_EQ(warnings.size(), 1u);
-        }
+        // A writer killed while it changed pages leaves the busy byte: the next open rebuilds.
+        std::string bytes = dbftest::readAll(index);
+        bytes[ext == ".IDX" ? 16 : 1008] = 1;
+        dbftest::writeAll(index, bytes);
+        check();
+        EXPECT_EQ(warnings.size(), 1u);
         setWarningListener(std::move(previous));
     }
 }
@@ -557,6 +602,93 @@ TEST(DbfProcesses, PagesEmptiedByChangesAreReusedAndReadersFollowThem) {
             const KeyList& mine = reader->index(order).keys();
             const KeyList& file = fresh->index(order).keys();
             const char* who = reader == near.get() ? "near" : "far";
+            ASSERT_EQ(mine.size(), file.size()) << who << ", order " << order;
+            for (std::size_t i = 0; i < file.size(); ++i) {
+                ASSERT_EQ(mine.keyAt(i), file.keyAt(i)) << who << ", order " << order << ", " << i;
+                ASSERT_EQ(mine.recAt(i), file.recAt(i)) << who << ", order " << order << ", " << i;
+            }
+        }
+    ASSERT_EQ(fresh->index(1).keys().size(), static_cast<std::size_t>(kRecords));
+}
+
+TEST(DbfProcesses, NtxPagesAreChangedInPlaceReusedAndFollowedByReaders) {
+    // The same rounds on two .NTX orders: every key moves past the greatest of its order, so
+    // the pages of the old keys empty and are freed while new ones are added at the right edge.
+    // The files are never replaced, the freed pages take the later rounds' keys, and a reader
+    // following every commit (page by page through the change log), one that looks once a round
+    // and one that looks only after the first round and at the end (far behind the log: it
+    // compares the file with its image) end with the file's keys.
+    const auto longKey = [](char letter, int i) { return keyOf(letter, i) + std::string(30, 'x'); };
+    dbftest::TempDir dir;
+    const auto path = dir / "F.DBF";
+    const std::filesystem::path files[] = {dir / "KEY.NTX", dir / "N.NTX"};
+    constexpr int kRecords = 3000;
+    auto open = [&](OpenOptions options = {}) {
+        auto t = Table::open(path, options);
+        for (const auto& f : files)
+            t->openIndex(f);
+        return t;
+    };
+    {
+        auto t = Table::create(path, {{"KEY", 'C', 40}, {"N", 'N', 8}});
+        for (int i = 0; i < kRecords; ++i) {
+            t->append();
+            t->setString(0, longKey('A', i));
+            t->setNumber(1, i);
+        }
+        t->createIndex(files[0], "KEY");
+        t->createIndex(files[1], "STR(N,8)");
+    }
+    const auto inodes = std::make_pair(stampOf(files[0]).inode, stampOf(files[1]).inode);
+    auto near = open();
+    auto middle = open();
+    auto far = open();
+    far->setOrder(1);
+    ASSERT_TRUE(far->seek(keyOf('A', 10)));
+    auto writer = open();
+    std::vector<std::uintmax_t> sizes;
+    for (int round = 1; round <= 6; ++round) {
+        const char letter = static_cast<char>('A' + round);
+        for (int first = 1; first <= kRecords; first += 100) {
+            ASSERT_TRUE(writer->lockFile());
+            for (int r = first; r < first + 100; ++r) {
+                writer->goTo(static_cast<std::uint32_t>(r));
+                writer->setString(0, longKey(letter, r));
+                writer->setNumber(1, (round % 2) * 100000 + r);
+            }
+            writer->commit();
+            writer->unlock();
+            near->setOrder(1);
+            ASSERT_TRUE(near->seek(keyOf(letter, first)));
+            near->setOrder(2);
+            const std::string number = std::to_string((round % 2) * 100000 + first);
+            ASSERT_TRUE(near->seek(std::string(8 - number.size(), ' ') + number));
+        }
+        sizes.push_back(std::filesystem::file_size(files[0]) +
+                        std::filesystem::file_size(files[1]));
+        middle->setOrder(1);
+        ASSERT_TRUE(middle->seek(keyOf(letter, 10)));
+        if (round == 1) {
+            ASSERT_TRUE(far->seek(keyOf('B', 10)));
+        }
+    }
+    EXPECT_EQ(stampOf(files[0]).inode, inodes.first);
+    EXPECT_EQ(stampOf(files[1]).inode, inodes.second);
+    // Round 1 adds the pages of the new right edge; later rounds live on the pages freed before.
+    EXPECT_LE(sizes.back(), sizes[0] + sizes[0] / 20) << sizes[0] << " -> " << sizes.back();
+    ASSERT_TRUE(far->seek(keyOf('G', 10)));
+    writer->close();
+    std::vector<std::string> warnings;
+    auto previous = setWarningListener([&](const std::string& w) { warnings.push_back(w); });
+    auto fresh = open();
+    setWarningListener(std::move(previous));
+    EXPECT_TRUE(warnings.empty()) << warnings.front();
+    for (Table* reader : {near.get(), middle.get(), far.get()})
+        for (int order : {1, 2}) {
+            const KeyList& mine = reader->index(order).keys();
+            const KeyList& file = fresh->index(order).keys();
+            const char* who =
+                reader == near.get() ? "near" : (reader == middle.get() ? "middle" : "far");
             ASSERT_EQ(mine.size(), file.size()) << who << ", order " << order;
             for (std::size_t i = 0; i < file.size(); ++i) {
                 ASSERT_EQ(mine.keyAt(i), file.keyAt(i)) << who << ", order " << order << ", " << i;

@@ -1,8 +1,9 @@
 #!/usr/bin/perl
-# Walks tags of a compound index with an independent reader (Perl's XBase module) and checks each
-# against the table: every record exactly once, keys in order. The tags checked have character
-# keys.
-#   xbase_check.pl TABLE.DBF INDEX.CDX TAG...
+# Walks tags of a compound index, or single-order .NTX files, with an independent reader (Perl's
+# XBase module) and checks each against the table: every record exactly once, keys in order. The
+# orders checked have character keys. With a folder instead of the compound index, each TAG is
+# the file TAG.NTX in that folder.
+#   xbase_check.pl TABLE.DBF INDEX.CDX|FOLDER TAG...
 use strict;
 use warnings;
 use XBase;
@@ -13,8 +14,10 @@ my $table = XBase->new($dbf) or die "cannot open $dbf: " . XBase->errstr;
 my $records = $table->last_record + 1;
 my $bad = 0;
 for my $tag (@tags) {
-    my $index = XBase::Index->new($cdx, 'tag' => $tag, 'type' => 'char')
-        or die "cannot open tag $tag of $cdx: " . XBase::Index->errstr;
+    my $index = -d $cdx
+        ? XBase::Index->new("$cdx/$tag.NTX", 'type' => 'char')
+        : XBase::Index->new($cdx, 'tag' => $tag, 'type' => 'char');
+    $index or die "cannot open order $tag of $cdx: " . XBase::Index->errstr;
     $index->prepare_select;
     my %seen;
     my $previous;

@@ -291,3 +291,61 @@ TEST(Bind, MembersMeetObjectsOfChangingClassesOneAfterAnother) {
         }
     }
 }
+
+// The direct accessors read their indexes where the caller keeps them and store the value into
+// the caller's result: an index of another kind is converted, a result of another kind is
+// replaced, a result that is the index variable itself gets the value read with the old index,
+// and a setter's value arrives of the declared type. A getter and a setter that disagree on
+// their indexes are caught at binding.
+TEST(Bind, DirectPropertyAccessReadsAndWritesTheCallersStorage) {
+    Registry reg;
+    ClassBinder<Counter> counter(reg, "TCounter");
+    counter.guard([](const Counter& c) { return c.open; });
+    counter.property(
+        "Item", "string", [](Counter& c, int i) { return c.items.at(static_cast<size_t>(i)); },
+        [](Counter& c, int i, std::string_view s) { c.items.at(static_cast<size_t>(i)) = s; });
+    counter.property("Find", "Integer", [](Counter& c, std::string_view s) {
+        for (std::size_t i = 0; i < c.items.size(); ++i)
+            if (c.items[i] == s) return static_cast<int>(i);
+        return -1;
+    });
+    const PropertyInfo* item = reg.findMember("TCounter", "Item").property;
+    const PropertyInfo* find = reg.findMember("TCounter", "Find").property;
+    ASSERT_TRUE(item && find && item->directRead && item->directWrite && find->directRead);
+    EXPECT_FALSE(find->directWrite);
+
+    Counter object;
+    ExceptionInfo error;
+    Value index("2"); // a text index of an Integer property
+    Value* at[] = {&index};
+    Value result(42);
+    ASSERT_EQ(reg.getPropertyDirect(*item, &object, at, result, error), DispStatus::Ok);
+    EXPECT_TRUE(result.identical(Value("c")));
+    Value number(7); // written as the declared text
+    index = Value(0);
+    ASSERT_EQ(reg.setPropertyDirect(*item, &object, at, number, error), DispStatus::Ok);
+    EXPECT_EQ(object.items[0], "7");
+
+    // The index variable is the result too: `s := L.Find[s]`.
+    Value name("b");
+    Value* self[] = {&name};
+    ASSERT_EQ(reg.getPropertyDirect(*find, &object, self, name, error), DispStatus::Ok);
+    EXPECT_TRUE(name.identical(Value(1)));
+
+    // Out of range fails as an exception; a closed object answers the neutral value.
+    index = Value(9);
+    EXPECT_EQ(reg.getPropertyDirect(*item, &object, at, result, error), DispStatus::Exception);
+    object.open = false;
+    index = Value(1);
+    result = Value(5);
+    ASSERT_EQ(reg.getPropertyDirect(*item, &object, at, result, error), DispStatus::Ok);
+    EXPECT_TRUE(result.identical(Value("")));
+    ASSERT_EQ(reg.setPropertyDirect(*item, &object, at, Value("x"), error), DispStatus::Ok);
+    EXPECT_EQ(object.items[1], "b");
+
+    EXPECT_TRUE(mismatchCaught([&] {
+        counter.property(
+            "Odd", "string", [](Counter&) { return std::string(); },
+            [](Counter&, int, std::string) {});
+    }));
+}

@@ -257,3 +257,62 @@ TEST_F(Dialects, RepeatedCallsKeepTheirMeaningInJavaScript) {
                    "TestOut(n);"}),
               "354309 čAJTEA 3 6 x2ž v1v1yk=v1 freed 33000");
 }
+
+// A property site read or written again and again keeps its meaning too: it reaches whichever
+// list it meets, the index variable may take the result, a name holding the separator is no
+// line's name, values of other kinds are converted, open arrays built in a loop stay apart when
+// a routine keeps them, and a freed list fails as before.
+TEST_F(Dialects, RepeatedPropertyAccessKeepsItsMeaning) {
+    EXPECT_EQ(
+        run("ZelmoranScript",
+            {"var A, B, L: TStringList; T: TList; i: Integer; s, r: string;",
+             "begin",
+             "  A := TStringList.Create; B := TStringList.Create;",
+             "  A.Add('k=1'); A.Add('x=y=z'); B.Add('K=2');",
+             "  for i := 1 to 4 do begin",
+             "    if i mod 2 = 1 then L := A else L := B;",
+             "    r := r + L.Values['k'] + '/'",
+             "  end;",
+             "  TestOut(r); s := 'k'; s := A.Values[s]; TestOut(s);",
+             "  TestOut('[' + A.Values['x=y'] + A.Values['x'] + ']');",
+             "  for i := 1 to 3 do A.Values['n' + IntToStr(i)] := IntToStr(i * 10);",
+             "  for i := 1 to 2 do A.Strings[i - 1] := 'k=' + IntToStr(i);",
+             "  TestOut(A.CommaText); r := '';",
+             "  for i := 1 to 3 do begin A.Sorted := i = 2; r := r + BoolToStr(A.Sorted) end;",
+             "  TestOut(r); T := TList.Create; r := '';",
+             "  for i := 1 to 3 do T.Add([i, 'x']);",
+             "  for i := 0 to 2 do r := r + Format('%d%s', T[i]) + Format('%d', [i]);",
+             "  TestOut(r); B.Free;",
+             "  for i := 1 to 2 do try TestOut(B.Values['K']) except TestOut('uvolněn') end;",
+             "end."}),
+        "1/2/1/2/ 1 [y=z] k=1,k=2,n1=10,n2=20,n3=30 0-10 1x02x13x2 uvolněn uvolněn");
+    EXPECT_EQ(
+        run("VBScript",
+            {"Dim A, B, L, i, r, s", "Set A = TStringList.Create: Set B = TStringList.Create",
+             "A.Add \"k=1\": A.Add \"x=y=z\": B.Add \"K=2\"", "For i = 1 To 4",
+             "  If i Mod 2 = 1 Then Set L = A Else Set L = B", "  r = r & L.Values(\"k\") & \"/\"",
+             "Next", "TestOut r: s = \"k\": s = A.Values(s): TestOut s",
+             "TestOut \"[\" & A.Values(\"x=y\") & A.Values(\"x\") & \"]\"",
+             "For i = 1 To 3: A.Values(\"n\" & i) = i * 10: Next",
+             "For i = 1 To 2: r = r & A.Strings(i - 1) & A(CStr(i)): Next",
+             "TestOut A.CommaText & \" \" & r", "On Error Resume Next", "For i = 1 To 2",
+             "  If i = 2 Then B.Free", "  s = B.Values(\"K\")",
+             "  If Err.Number = 0 Then TestOut s",
+             "  If Err.Number <> 0 Then TestOut Err.Number & \" \" & Err.Description", "Next"}),
+        "1/2/1/2/ 1 [y=z] k=1,x=y=z,n1=10,n2=20,n3=30 1/2/1/2/k=1x=y=zx=y=zn1=10 2 440 "
+        "Objekt už byl uvolněn");
+}
+
+// Basic's Array() in a loop takes its last array again only when nobody holds it: arrays kept
+// in variables stay apart, a changed one is the program's own copy, and an array holding an
+// object is not kept, so the object goes as soon as the program lets it go.
+TEST_F(Dialects, BasicArraysMadeInALoopStayApart) {
+    EXPECT_EQ(run("VBScript",
+                  {"Class Bag", "  Sub Class_Terminate : TestOut \"pryč\" : End Sub", "End Class",
+                   "Dim a, b, c, i, r, o",
+                   "For i = 1 To 3: r = r & Format(\"%d%s\", Array(i, \"x\")): Next",
+                   "a = Array(1, 2): b = Array(3, 4): a(0) = 9: c = Array(5, 6)",
+                   "TestOut r & \" \" & a(0) & a(1) & b(0) & c(0)",
+                   "Set o = New Bag: i = UBound(Array(o, 1)): Set o = Nothing: TestOut \"dál\""}),
+              "1x2x3x 9235 pryč dál");
+}

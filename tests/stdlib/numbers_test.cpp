@@ -119,6 +119,12 @@ TEST_F(NumbersTest, FormatDirectives) {
     EXPECT_EQ(fmt("%m|%.0m|%u|%p", {Value(1234.5), Value(2.0), i32(-1), i32(255)}),
               czech("1 234,50 Kč|2 Kč|4294967295|000000FF"));
     EXPECT_EQ(fmt("%d%%|%-4s|", {i32(5), Value("a")}), "5%|a   |");
+    // The sign goes before the zeros of a precision, the padding around both; numbers beyond
+    // 32 bits keep their digits and their sign.
+    EXPECT_EQ(fmt("%6.3d|%-6.3d|%x|%x|%d|%u",
+                  {i32(-7), i32(-7), i32(-1), Value(5e9), Value(5e9), Value(-5e9)}),
+              "  -007|-007  |FFFFFFFF|12A05F200|5000000000|-5000000000");
+    EXPECT_EQ(fmt("a%sb%sc", {Value("1"), Value("2")}) + fmt("plain", {}), "a1b2cplain");
     // A whole number held as a double is still an integer for %d; an integer for %f a number.
     EXPECT_EQ(fmt("%d %.1f", {Value(3.0), i32(2)}), "3 2,0");
     // A single value for the array, as a Basic program may pass it.

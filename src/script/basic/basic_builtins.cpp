@@ -259,6 +259,27 @@ Value strComp(Args a) {
     return Value(c < 0 ? -1 : c > 0 ? 1 : 0);
 }
 
+// `Array(...)` in a loop (`Format(p, Array(i, t))`) makes a short-lived array each time: the
+// last one made of plain values is kept, and taken again once nothing else holds it. One holding
+// an object or an array is not kept, so that no object lives longer than the program's own
+// references to it. A kept array is shared with the program's value until then, which copies it
+// on its first change, as any shared array.
+Value makeArray(Args a) {
+    thread_local std::shared_ptr<VarArray> spare;
+    const auto high = static_cast<std::int32_t>(a.size()) - 1;
+    std::shared_ptr<VarArray> array;
+    if (spare && spare.use_count() == 1 && spare->dimensions() == 1 && spare->bound(0).low == 0 &&
+        spare->bound(0).high == high)
+        array = std::move(spare);
+    else
+        array = VarArray::create(0, high);
+    std::move(a.begin(), a.end(), array->items().begin());
+    const bool plain = std::none_of(array->items().begin(), array->items().end(),
+                                    [](const Value& v) { return v.isObject() || v.isArray(); });
+    spare = plain ? array : nullptr;
+    return Value(std::move(array));
+}
+
 Value msgBox(Args a) {
     MessageBoxRequest request;
     request.text = str(a[0]);
@@ -572,12 +593,7 @@ const Builtin kBuiltins[] = {
     {"UBound", 1, 2, [](Args a) { return bound(a, true); }},
     {"LBound", 1, 2, [](Args a) { return bound(a, false); }},
     // The arguments are the call's own temporaries: their values move into the array.
-    {"Array", 0, 255,
-     [](Args a) {
-         auto array = VarArray::create(0, static_cast<std::int32_t>(a.size()) - 1);
-         std::move(a.begin(), a.end(), array->items().begin());
-         return Value(std::move(array));
-     }},
+    {"Array", 0, 255, makeArray},
     {"Now", 0, 0, [](Args) { return Value(DateTime{nowSerial()}); }},
     {"Date", 0, 0, [](Args) { return Value(DateTime{std::floor(nowSerial())}); }},
     {"Time", 0, 0,

@@ -2,6 +2,7 @@
 
 #include "script/basic/basic_frame.h"
 #include "script/basic/basic_library.h"
+#include "script/comp_wrapper.h"
 
 #include <algorithm>
 #include <climits>
@@ -385,6 +386,11 @@ void Interpreter::assign(Expr& target, Value value, bool isSet) {
     (void)isSet;
     if (target.kind == ExprKind::Member) {
         const Value base = eval(*target.left);
+        // A property of the native object this assignment reached last time.
+        if (base.isObject() && target.argsInPlace > 0 && remembered(target, base.asObject())) {
+            writeInPlace(target, static_cast<CompWrapper&>(*base.asObject()), value);
+            return;
+        }
         CallArgs args;
         evalArgs(target, args);
         if (target.name.empty()) {
@@ -396,6 +402,7 @@ void Interpreter::assign(Expr& target, Value value, bool isSet) {
         if (!base.asObject()) raise(91);
         args.push_back(std::move(value));
         invokeMember(*base.asObject(), target, InvokePut, args);
+        rememberPut(target, base.asObject(), args.size());
         return;
     }
     if (target.kind != ExprKind::Name) raise(501);

@@ -201,6 +201,14 @@ private:
     // Remembers the registered method or property a member call reached on a native object, for
     // the quick ways of the next call on that object.
     static void rememberMember(Expr& e, const ObjectRef& object, std::size_t argc);
+    // Whether a call's arguments may be read where they lie (see argumentsInPlace).
+    static bool argumentsReadInPlace(const Expr& e);
+    // A remembered property read through its direct getter, the indexes read in place.
+    Value readInPlace(Expr& e, CompWrapper& object);
+    // The same for a property written (`o.P(i) = v`): what the put at `e` reached, and the
+    // remembered setter's direct entry.
+    static void rememberPut(Expr& e, const ObjectRef& object, std::size_t argc);
+    void writeInPlace(Expr& e, CompWrapper& object, const Value& value);
     // A member call on the object rememberMember saw last, by the way it found.
     Value callMember(Expr& e, const ObjectRef& object);
     static bool remembered(const Expr& e, const ObjectRef& object) {

@@ -128,6 +128,10 @@ bool Interpreter::argumentsInPlace(const Expr& e, const MethodInfo& method) {
     // ByRef results go back through the general way.
     for (const ParamSpec& p : sig.params)
         if (p.mode == ParamMode::Var) return false;
+    return argumentsReadInPlace(e);
+}
+
+bool Interpreter::argumentsReadInPlace(const Expr& e) {
     // A variable read in place shows what the arguments after it leave in it: only arguments
     // that merely read may follow one.
     bool variableBefore = false;
@@ -198,12 +202,78 @@ void Interpreter::rememberMember(Expr& e, const ObjectRef& object, std::size_t a
         // Index arguments given to a property that takes none go elsewhere (the wrapper's
         // default-property rule): such a call keeps the general way.
         e.property = p;
+        // Exactly its indexes, read where they lie: the getter's direct entry.
+        if (p->directRead && argc == static_cast<std::size_t>(p->indexCount) &&
+            argc <= kInPlaceArgs && argumentsReadInPlace(e))
+            e.argsInPlace = 1;
     }
+}
+
+Value Interpreter::readInPlace(Expr& e, CompWrapper& object) {
+    const std::size_t argc = e.args.size();
+    std::array<Value*, kInPlaceArgs> at;
+    DirectCallArgs<kInPlaceArgs> computed;
+    for (std::size_t i = 0; i < argc; ++i) {
+        Expr& a = *e.args[i];
+        const Value* v = plainValue(a);
+        if (!v) v = computed.add([&] { return eval(a); });
+        at[i] = const_cast<Value*>(v); // a getter only reads its indexes
+    }
+    Value result;
+    ExceptionInfo error;
+    DispStatus status = DispStatus::Exception;
+    if (NativeObject* self = object.object()) // not freed while the indexes were evaluated
+        status = theRegistry().getPropertyDirect(*e.property, self, at.data(), result, error);
+    else
+        error.description = czech("Objekt už byl uvolněn");
+    if (status != DispStatus::Ok) [[unlikely]]
+        throwCallFailure(status, error, e.name);
+    return result;
+}
+
+void Interpreter::rememberPut(Expr& e, const ObjectRef& object, std::size_t argc) {
+    if (sameObject(e.cachedTarget, object)) return;
+    e.cachedTarget = object;
+    e.direct = nullptr;
+    e.property = nullptr;
+    e.argsInPlace = 0;
+    if (e.cachedId < 0 || e.cachedId >= kPartIdBase || !dynamic_cast<CompWrapper*>(object.get()))
+        return;
+    // Exactly its indexes and the new value: the setter's direct entry. Anything else keeps the
+    // general way (a default property, or the error it reports).
+    const PropertyInfo* p = registry().memberById(e.cachedId).property;
+    if (p && p->directWrite && p->indexCount >= 0 &&
+        argc == static_cast<std::size_t>(p->indexCount) + 1 && argc - 1 <= kInPlaceArgs &&
+        argumentsReadInPlace(e)) {
+        e.property = p;
+        e.argsInPlace = 1;
+    }
+}
+
+void Interpreter::writeInPlace(Expr& e, CompWrapper& object, const Value& value) {
+    const std::size_t argc = e.args.size();
+    std::array<Value*, kInPlaceArgs> at;
+    DirectCallArgs<kInPlaceArgs> computed;
+    for (std::size_t i = 0; i < argc; ++i) {
+        Expr& a = *e.args[i];
+        const Value* v = plainValue(a);
+        if (!v) v = computed.add([&] { return eval(a); });
+        at[i] = const_cast<Value*>(v); // a setter only reads its indexes
+    }
+    ExceptionInfo error;
+    DispStatus status = DispStatus::Exception;
+    if (NativeObject* self = object.object()) // not freed while the indexes were evaluated
+        status = theRegistry().setPropertyDirect(*e.property, self, at.data(), value, error);
+    else
+        error.description = czech("Objekt už byl uvolněn");
+    if (status != DispStatus::Ok) [[unlikely]]
+        throwCallFailure(status, error, e.name);
 }
 
 Value Interpreter::callMember(Expr& e, const ObjectRef& object) {
     auto& wrapper = static_cast<CompWrapper&>(*object);
     if (e.direct) return callInPlace(e, &wrapper);
+    if (e.argsInPlace > 0) return readInPlace(e, wrapper);
     CallArgs args;
     for (auto& a : e.args)
         args.emplace([&] { return eval(*a); }, nullptr);

@@ -25,6 +25,7 @@ struct MethodInfo;
 namespace vorlan::script::js {
 
 class JsEngine;
+struct RoutineLocals;
 
 // How a member of a native object reads from the script.
 enum class MemberKind : std::uint8_t {
@@ -129,9 +130,11 @@ private:
     template <class F> bool guarded(F& body);
     void takeError(duk_hthread* ctx, ErrorDetails& out);
     bool reportScriptError(const ErrorDetails& details, bool compilation);
-    void bindName(duk_hthread* ctx, const std::string& name);
+    // Binds a free name of the module; true when it became a function of the system.
+    bool bindName(duk_hthread* ctx, const std::string& name);
     bool bindFromObject(duk_hthread* ctx, HostObject& host, const std::string& name,
-                        const std::string& jsName);
+                        const std::string& jsName, bool* routine);
+    void defineRoutineHolder(duk_hthread* ctx, const RoutineLocals& locals);
     void definePrelude();
 
     Reporter reporter_;
@@ -148,6 +151,9 @@ private:
     std::vector<HostObject*> globalObjects_;
     // Names the module uses that nothing answered yet: a global object added later may.
     std::set<std::string> unbound_;
+    // Where functions of the module read their local copies of routines, and which those are.
+    void* routineHolder_ = nullptr;
+    std::set<std::string> routineCopies_;
     void* handler_ = nullptr;
     void* indexedHandler_ = nullptr;
     void* safeArrayProto_ = nullptr;

@@ -8,7 +8,8 @@ namespace vorlan::script::js {
 namespace {
 
 bool isIdentStart(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$' || c >= 0x80;
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$' ||
+           (c >= 0x80 && c != 0xA0);
 }
 bool isIdentPart(unsigned char c) {
     return isIdentStart(c) || (c >= '0' && c <= '9');
@@ -58,7 +59,9 @@ ModuleNames scanModuleNames(std::string_view src) {
     const std::size_t n = src.size();
     while (i < n) {
         const auto c = static_cast<unsigned char>(src[i]);
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v') {
+        // 0xA0 is the no-break space of Windows-1250, white space to the engine too.
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v' ||
+            c == 0xA0) {
             ++i;
             continue;
         }

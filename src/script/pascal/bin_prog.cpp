@@ -141,10 +141,9 @@ struct SlotView {
 
 // An open array built in a loop (`Format('%d', [i])`) lands in the same slot each time: when
 // nothing else holds the last one, it is emptied and used again instead of allocated anew.
-bool reuseArray(Value& slot, std::int32_t high) {
-    if (!slot.isArray()) return false;
-    const std::shared_ptr<VarArray>& array = slot.asArray();
-    if (array.use_count() != 1 || array->dimensions() != 1) return false;
+// `holders` is how many references the machine itself keeps (the slot, and the spare).
+bool reusable(const std::shared_ptr<VarArray>& array, std::int32_t high, long holders) {
+    if (array.use_count() != holders || array->dimensions() != 1) return false;
     const VarArray::Bound bound = array->bound(0);
     if (bound.low != 0 || bound.high != high) return false;
     for (Value& item : array->items())
@@ -159,6 +158,19 @@ BinProg::~BinProg() = default;
 
 void BinProg::runMain(MachineHost& host) {
     execute(host, 0, frames_.size());
+}
+
+void BinProg::newArray(Value& slot, std::int32_t high) {
+    if (slot.isArray() && reusable(slot.asArray(), high, slot.asArray() == spareArray_ ? 2 : 1))
+        return;
+    // The slot was a temporary that other values have used since: the spare array is free
+    // again once nothing else holds it.
+    if (spareArray_ && reusable(spareArray_, high, 1)) {
+        slot = Value(spareArray_);
+        return;
+    }
+    spareArray_ = VarArray::create(0, high);
+    slot = Value(spareArray_);
 }
 
 BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::size_t baseFrames) {
@@ -408,13 +420,18 @@ BinProg::RunEnd BinProg::execute(MachineHost& host, std::int32_t startPc, std::s
                 }
                 case OpNewArray: {
                     Value& array = f.a(in);
-                    if (!reuseArray(array, in.b)) array = Value(VarArray::create(0, in.b));
+                    newArray(array, in.b);
                     break;
                 }
                 case OpSetElement: {
                     Value& array = f.a(steps[f.pc++]);
                     if (!array.isArray()) throw ValueError(czech("Varianta není pole"));
-                    VarArray& elements = array.mutableArray();
+                    // The spare array held only by the machine and this slot is this slot's
+                    // alone: it is filled without the copy a shared array would need.
+                    VarArray& elements =
+                        array.asArray() == spareArray_ && spareArray_.use_count() == 2
+                            ? *spareArray_
+                            : array.mutableArray();
                     elements.items()[elementOffset(elements, in.a)] = f.b(in);
                     break;
                 }

@@ -10,6 +10,7 @@
 
 namespace vorlan::script {
 struct MethodInfo;
+struct PropertyInfo;
 class NativeObject;
 } // namespace vorlan::script
 
@@ -245,6 +246,9 @@ private:
         // A registered routine called over the slots (op 53), or a registered method of the
         // wrapped native object the target is (op 54).
         const MethodInfo* direct = nullptr;
+        // A bound property of the wrapped native object the target is, read (op 54) or written
+        // (op 56) through its direct accessor.
+        const PropertyInfo* property = nullptr;
         // The call's operands read once at load: where its name and argument slots start in
         // callOperands_ (-1: not read), and the code index after them.
         std::int32_t operands = -1;
@@ -322,6 +326,8 @@ private:
     // activation.
     Value& resultSlot(const Step& call) { return stepSlot(lo_, call.b, call.maskB); }
 
+    // Fills `slot` with an empty open array of bounds 0..high, reusing one nobody holds.
+    void newArray(Value& slot, std::int32_t high);
     // Runs from `pc` until the program ends or the frame above `baseFrames` returns.
     RunEnd execute(MachineHost& host, std::int32_t pc, std::size_t baseFrames);
     // Enters a routine from outside or from op 53 of a routine that is not the module's own:
@@ -374,6 +380,13 @@ private:
     std::int32_t callRegistered(MachineHost& host, const Step& in, std::int32_t at,
                                 const SlotRef* ops, const MethodInfo& method, NativeObject* self,
                                 ArgBuffer& buffer);
+    // A bound property read or written through its direct accessor: the indexes are read where
+    // they lie in the slots.
+    std::int32_t accessProperty(MachineHost& host, const Step& in, std::int32_t at,
+                                const SlotRef* ops, std::size_t argc, const PropertyInfo& property,
+                                NativeObject* self);
+    // Whether a read (or a write) with `argc` operands may use the property's direct accessor.
+    static bool directPropertyFits(const PropertyInfo* property, bool put, std::size_t argc);
     // Where the run goes on after a call whose result is in `result`: the result goes onto the
     // object stack for the member calls after it, unless the next instruction drops it at once,
     // which is then skipped.
@@ -418,6 +431,8 @@ private:
     std::vector<RegisteredCall> registeredCalls_;
     // Filled by a registered routine that fails; emptied once its failure is dealt with.
     ExceptionInfo callError_;
+    // The array of the last open-array literal built anew, kept to be used again (newArray).
+    std::shared_ptr<VarArray> spareArray_;
     std::vector<ByteRef> ownArgs_;
     std::vector<CallCache> callCache_;
     std::vector<SlotRef> callOperands_;

@@ -221,11 +221,12 @@ std::int32_t BinProg::opCallMember(MachineHost& host, const Step& in, std::int32
     }
     const bool sameTarget = cache.resolved && !cache.target.owner_before(receiver) &&
                             !receiver.owner_before(cache.target);
-    if (sameTarget && cache.direct) {
-        // A registered method of a native object that is still there (a freed one takes the
-        // general way, which reports it).
+    if (sameTarget && (cache.direct || cache.property)) {
+        // A registered method or property of a native object that is still there (a freed one
+        // takes the general way, which reports it).
         if (NativeObject* self = static_cast<CompWrapper&>(*receiver).object())
-            return callRegistered(host, in, at, ops, *cache.direct, self, buffer);
+            return cache.direct ? callRegistered(host, in, at, ops, *cache.direct, self, buffer)
+                                : accessProperty(host, in, at, ops, argc, *cache.property, self);
     }
     const std::string& name = constants[static_cast<std::size_t>(ops[0].slot)].asString();
     if (!sameTarget) {
@@ -245,13 +246,18 @@ std::int32_t BinProg::opCallMember(MachineHost& host, const Step& in, std::int32
         cache.resolved = true;
         cache.writeBack = !put && host.writesArguments(*receiver, id);
         cache.direct = nullptr;
+        cache.property = nullptr;
         if (auto* wrapper = dynamic_cast<CompWrapper*>(receiver.get());
-            wrapper && !put && id >= 0 && id < kPartIdBase) {
-            const MethodInfo* method = registry().memberById(id).method;
+            wrapper && id >= 0 && id < kPartIdBase) {
+            const MemberRef member = registry().memberById(id);
             NativeObject* self = wrapper->object();
-            if (self && directCallFits(method, ops + 1, argc)) {
-                cache.direct = method;
-                return callRegistered(host, in, at, ops, *method, self, buffer);
+            if (self && !put && directCallFits(member.method, ops + 1, argc)) {
+                cache.direct = member.method;
+                return callRegistered(host, in, at, ops, *member.method, self, buffer);
+            }
+            if (self && directPropertyFits(member.property, put, argc)) {
+                cache.property = member.property;
+                return accessProperty(host, in, at, ops, argc, *member.property, self);
             }
         }
     }
@@ -277,6 +283,46 @@ std::int32_t BinProg::opCallMember(MachineHost& host, const Step& in, std::int32
         target.assignFrom(std::move(result));
     }
     const std::int32_t after = afterCall(cache, target);
+    return stop_ ? kStopRun : after;
+}
+
+bool BinProg::directPropertyFits(const PropertyInfo* property, bool put, std::size_t argc) {
+    // Index arguments to a property that takes none, or too few of them, take the general way
+    // (the default property of its value, or the error it reports).
+    if (!property || property->indexCount < 0) return false;
+    const auto indexes = static_cast<std::size_t>(property->indexCount);
+    return put ? property->directWrite && argc == indexes + 1
+               : property->directRead && argc == indexes;
+}
+
+std::int32_t BinProg::accessProperty(MachineHost& host, const Step& in, std::int32_t at,
+                                     const SlotRef* ops, std::size_t argc,
+                                     const PropertyInfo& property, NativeObject* self) {
+    static const Registry& table = registry();
+    std::array<Value*, kMaxParams> index;
+    const bool put = in.op == OpPutMember;
+    const std::size_t indexes = put ? argc - 1 : argc;
+    for (std::size_t i = 0; i < indexes; ++i)
+        index[i] = &slotAt(ops[1 + i]);
+    ExceptionInfo error;
+    if (put) {
+        // The new value as a copy: a setter that runs the program's code (an event) must not
+        // see it change under it.
+        const Value value = slotAt(ops[argc]);
+        const DispStatus status =
+            table.setPropertyDirect(property, self, index.data(), value, error);
+        if (status != DispStatus::Ok) [[unlikely]]
+            failedCall(host, at, status, error, property.name);
+        return stop_ ? kStopRun : callCache_[static_cast<std::size_t>(at)].next;
+    }
+    // The value goes straight into the result's slot, once the getter has read its indexes.
+    Value& target = resultSlot(in);
+    const DispStatus status = table.getPropertyDirect(property, self, index.data(), target, error);
+    if (status != DispStatus::Ok) [[unlikely]] {
+        failedCall(host, at, status, error, property.name);
+        target = Value();
+    }
+    const std::int32_t after = afterCall(callCache_[static_cast<std::size_t>(at)], target);
     return stop_ ? kStopRun : after;
 }
 
@@ -311,21 +357,21 @@ std::int32_t BinProg::callRegisteredStep(MachineHost& host, const Step& in, std:
     for (std::int32_t i = 0; i < call.argc; ++i)
         args[static_cast<std::size_t>(i)] =
             reinterpret_cast<Value*>(m + (lo & refs[i].mask) + refs[i].offset);
-    Value result;
+    // The result goes straight into its slot: a bound routine stores it once it has returned,
+    // when it is done with its arguments (one of which may be that slot). The routine may run
+    // the program's code again (a callback): the slots stay where they are.
     static const Registry& table = registry();
+    Value& target = resultSlot(in);
     const DispStatus status =
         table.callDirect(*call.method, nullptr, args.data(), static_cast<std::size_t>(call.argc),
-                         scratch, result, callError_);
-    // The routine may have run the program's code again (a callback): the slots are where
-    // they were, and so is the running activation.
-    Value& target = resultSlot(in);
+                         scratch, target, callError_);
     if (status != DispStatus::Ok) [[unlikely]] {
         const ExceptionInfo error = std::move(callError_);
         callError_ = {};
         failedCall(host, at, status, error, call.method->name);
         target = Value();
-    } else {
-        target.assignFrom(std::move(result));
+    } else if (!call.method->signature.isFunction) {
+        target.clear();
     }
     if (call.pushResult) objects_.push_back(target.isObject() ? target.asObject() : nullptr);
     return stop_ ? kStopRun : call.returnPc;

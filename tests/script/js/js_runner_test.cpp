@@ -295,6 +295,64 @@ TEST_F(JsRunnerTest, ScriptDeclarationsAndJsBuiltinsWinOverRegisteredNames) {
     EXPECT_EQ(out, (Lines{"10", "own", "function"}));
 }
 
+// Functions that loop read the routines they call from local copies; whatever a script does to
+// the name, each call must still reach what the name means at that moment.
+TEST_F(JsRunnerTest, RoutinesCalledInLoopsKeepTheirMeaningWhateverTheScriptDoesToTheName) {
+    const Lines plain = run({"function main() {", "  'use strict';",
+                             "  for (var i = 0; i < 2; i++) TestOut(TestAdd(i, 10));", "}"});
+    EXPECT_EQ(plain, (Lines{"10", "11"}));
+
+    output().clear();
+    const Lines reassigned =
+        run({"function loop() { for (var i = 0; i < 2; i++) TestOut(TestAdd(i, 1)); }",
+             "function main() { loop(); TestAdd = function () { return 'own'; }; loop(); }"});
+    EXPECT_EQ(reassigned, (Lines{"1", "2", "own", "own"}));
+
+    output().clear();
+    const Lines deleted =
+        run({"function loop() { for (var i = 0; i < 1; i++) TestOut(TestAdd(1, 1)); }",
+             "function main() {", "  loop(); delete TestAdd;",
+             "  try { loop(); } catch (e) { TestOut(e.name); }", "}"});
+    EXPECT_EQ(deleted, (Lines{"2", "ReferenceError"}));
+
+    output().clear();
+    const Lines shadowed =
+        run({"function loop(TestAdd) { for (var i = 0; i < 1; i++) TestOut(TestAdd(1, 1)); }",
+             "function other() { for (var i = 0; i < 1; i++) TestOut(TestAdd(2, 2)); }",
+             "function main() { loop(function () { return 'param'; }); other(); }"});
+    EXPECT_EQ(shadowed, (Lines{"param", "4"}));
+
+    output().clear();
+    const Lines byThis =
+        run({"function loop() { for (var i = 0; i < 1; i++) TestOut(TestAdd(1, 1)); }",
+             "function main() { loop(); this['Test' + 'Add'] = function () { return 'this'; };",
+             "  loop(); }"});
+    EXPECT_EQ(byThis, (Lines{"2", "this"}));
+
+    output().clear();
+    const Lines byEval =
+        run({"function loop() { for (var i = 0; i < 1; i++) TestOut(TestAdd(1, 1)); }",
+             "function main() { loop(); eval('TestAdd = function () { return 1; }'); loop(); }"});
+    EXPECT_EQ(byEval, (Lines{"2", "1"}));
+
+    output().clear();
+    const Lines inWith =
+        run({"function main() {", "  var o = {TestAdd: function () { return 'with'; }};",
+             "  with (o) { for (var i = 0; i < 1; i++) TestOut(TestAdd(1, 1)); }",
+             "  for (var i = 0; i < 1; i++) TestOut(TestAdd(1, 1));", "}"});
+    EXPECT_EQ(inWith, (Lines{"with", "2"}));
+
+    output().clear();
+    const Lines ownFunctions =
+        run({"'use strict';", "function fib(n) { return n < 2 ? n : fib(n - 1) + fib(n - 2); }",
+             "function one() { return 1; }", "function main() {",
+             "  for (var i = 0; i < 2; i++) { TestOut(one() + fib(10));",
+             "    if (i == 0) one = function () { return 2; }; }",
+             "  try { undeclared = 1; TestOut('sloppy'); } catch (e) { TestOut('strict'); }", "}"});
+    EXPECT_EQ(ownFunctions, (Lines{"56", "57", "strict"}));
+    EXPECT_TRUE(errors.empty());
+}
+
 // ---- objects
 
 class JsObjectTest : public JsRunnerTest {
@@ -477,7 +535,8 @@ TEST_F(JsRunnerTest, ValuesCrossBothWays) {
         "TestTypeOf(null),",
         "          TestTypeOf(undefined), TestTypeOf([1]), TestTypeOf(new Date(2000, 0, 1)), "
         "TestTypeOf(-0),",
-        "          TestTypeOf(4294967296)].join(' ');",
+        "          TestTypeOf(4294967296), TestTypeOf(-2147483648), TestTypeOf(2147483648),",
+        "          TestTypeOf(NaN)].join(' ');",
         "}",
         "function back(v) { return TestEcho(v); }",
         "function makeDate() { return new Date(2000, 0, 2, 6, 0, 0).getVarDate(); }",
@@ -493,7 +552,8 @@ TEST_F(JsRunnerTest, ValuesCrossBothWays) {
         "function valid(d) { return !isNaN(d.getTime()); }",
     });
     EXPECT_TRUE(s->callByName("kinds").identical(
-        Value("Integer Double String Boolean Null Empty Array Date Double Double")));
+        Value("Integer Double String Boolean Null Empty Array Date Double Double Integer Double "
+              "Double")));
 
     Value date[] = {Value(DateTime{36527.25})}; // 2 January 2000, 6:00
     EXPECT_TRUE(s->callByName("describe", date).identical(Value("2000-1-2 6")));
@@ -554,6 +614,9 @@ TEST(JsModuleNames, FindsFreeNamesAndDeclarations) {
     for (const char* unused : {"Member", "Member2", "Regex", "str", "Name", "Comment", "Block",
                                "Prop", "var", "return", "this"})
         EXPECT_FALSE(names.used.count(unused)) << unused;
+    // The no-break space separates names as any white space does.
+    EXPECT_EQ(js::scanModuleNames("First\xA0(Second);").used,
+              (std::set<std::string>{"First", "Second"}));
 }
 
 } // namespace
