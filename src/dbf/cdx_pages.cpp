@@ -9,6 +9,7 @@
 
 #include "dbf/cdx_pages.h"
 #include "core/cp1250.h"
+#include "dbf/page_marks.h"
 
 #include <algorithm>
 #include <cstring>
@@ -32,8 +33,6 @@ int bitsFor(std::uint64_t v) {
 
 constexpr std::size_t kLogItem = 12;
 constexpr std::size_t kLogItems = (kCdxLogSize - 12) / kLogItem;
-constexpr std::uint32_t kLogMark = 0x474F4C56;  // "VLOG"
-constexpr std::uint32_t kFreeMark = 0x45524656; // "VFRE"
 
 } // namespace
 

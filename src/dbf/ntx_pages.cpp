@@ -9,6 +9,7 @@
 // which the next new page takes before the file grows.
 
 #include "dbf/ntx_pages.h"
+#include "dbf/page_marks.h"
 
 #include "core/cp1250.h"
 
@@ -19,8 +20,6 @@ namespace vorlan::dbf {
 namespace {
 
 constexpr int kMaxDepth = 64;
-constexpr std::uint32_t kLogMark = 0x474F4C56;  // "VLOG"
-constexpr std::uint32_t kFreeMark = 0x45524656; // "VFRE"
 
 std::size_t itemBaseOf(const NtxLayout& l) {
     return 2 + static_cast<std::size_t>(l.maxItems + 1) * 2;
